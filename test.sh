@@ -1,0 +1,8 @@
+#!/usr/bin/env bash
+# Sets everything up (packages, build with tests) and runs every test through ctest.
+set -euo pipefail
+source "$(dirname "$0")/scripts/setup.sh"
+velmora_install_packages
+velmora_build
+cd "$VELMORA_BUILD"
+ctest --output-on-failure -j "$(nproc 2>/dev/null || echo 2)" "$@"
