@@ -13,6 +13,7 @@ VELMORA_PACKAGES=(
   xvfb xauth x11-utils
   fonts-liberation fonts-dejavu-core
   libgtest-dev libgmock-dev libbenchmark-dev
+  clang-14 libclang-rt-14-dev
 )
 
 velmora_install_packages() {
