@@ -6,7 +6,21 @@
 
 #include <QtEndian>
 
+#include <limits>
+
 namespace velmora {
+
+namespace {
+
+// A length field is a Cardinal: longer values would be stored with a wrong length.
+quint32 CardinalLength(qint64 byteCount)
+{
+    if (byteCount > qint64(std::numeric_limits<quint32>::max()))
+        throw ETypedFilerError(QString::fromLatin1(TypedFilerMessages::WriteError));
+    return static_cast<quint32>(byteCount);
+}
+
+} // namespace
 
 QByteArray TTypedFiler::ReadString()
 {
@@ -21,8 +35,9 @@ QByteArray TTypedFiler::ReadString()
 
 void TTypedFiler::WriteString(const QByteArray &value)
 {
+    const quint32 length = CardinalLength(value.size());
     WriteTag(TTypeTag::String);
-    WriteCardinal(static_cast<quint32>(value.size()));
+    WriteCardinal(length);
     WritePayload(value.constData(), value.size());
 }
 
@@ -44,8 +59,9 @@ QString TTypedFiler::ReadWideString()
 
 void TTypedFiler::WriteWideString(const QString &value)
 {
+    const quint32 length = CardinalLength(qint64(value.size()) * 2);
     WriteTag(TTypeTag::Widestring);
-    WriteCardinal(static_cast<quint32>(value.size() * 2));
+    WriteCardinal(length);
     QByteArray units(value.size() * 2, Qt::Uninitialized);
     qToLittleEndian<quint16>(value.constData(), value.size(), units.data());
     WritePayload(units.constData(), units.size());
