@@ -22,6 +22,9 @@ struct TFailureRow
     qint64 PositionAfter;
 };
 
+// Rows show their name in test listings.
+void PrintTo(const TFailureRow &row, std::ostream *out) { *out << row.Name; }
+
 class FailureTest : public ::testing::TestWithParam<TFailureRow>
 {
 };

@@ -19,6 +19,9 @@ struct TFormatRow
     std::function<void(TTypedFiler &)> ReadBack;
 };
 
+// Rows show their name in test listings.
+void PrintTo(const TFormatRow &row, std::ostream *out) { *out << row.Name; }
+
 class FormatTest : public ::testing::TestWithParam<TFormatRow>
 {
 };

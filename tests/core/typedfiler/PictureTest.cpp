@@ -28,6 +28,9 @@ struct TFormatCase
     int Tolerance; // per channel; JPEG is lossy
 };
 
+// Rows show their name in test listings.
+void PrintTo(const TFormatCase &row, std::ostream *out) { *out << row.Name; }
+
 class PictureFormatTest : public ::testing::TestWithParam<TFormatCase>
 {
 };

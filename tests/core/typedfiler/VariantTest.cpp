@@ -24,6 +24,9 @@ struct TVariantRow
     TVariant ReadBack;
 };
 
+// Rows show their name in test listings.
+void PrintTo(const TVariantRow &row, std::ostream *out) { *out << row.Name; }
+
 class VariantFormatTest : public ::testing::TestWithParam<TVariantRow>
 {
 };
