@@ -12,7 +12,7 @@ std::vector<TCodecInfo> BuildCatalog()
 {
     std::vector<TCodecInfo> list;
     auto add = [&list](TCodecInfo info) { list.push_back(std::move(info)); };
-    // Cinepak's knob is the rate-distortion weight; 2 is its own default.
+    // Cinepak's knob is the rate-distortion weight; about 2 (its own default) at quality 5000.
     add({"cinepak", "CVID", "Cinepak", "widely playable, slow", false, true, true, false,
          "cinepak", "cvid", {AV_PIX_FMT_RGB24}, TQualityKnob::QScale, 1, 5});
     add({"mjpeg", "MJPG", "Motion JPEG", "widely playable, fast, every frame a key frame", false, true, false, false,
@@ -26,7 +26,7 @@ std::vector<TCodecInfo> BuildCatalog()
     add({"mpeg4", "FMP4", "MPEG-4 Part 2", "widely playable, small", false, true, true, true,
          "mpeg4", "FMP4", {AV_PIX_FMT_YUV420P}, TQualityKnob::QScale, 2, 31});
     add({"h264", "H264", "H.264 (x264)", "widely playable, smallest", false, true, true, true,
-         "libx264", "H264", {AV_PIX_FMT_YUV420P}, TQualityKnob::ConstantRateFactor, 12, 42});
+         "libx264", "H264", {AV_PIX_FMT_YUV420P}, TQualityKnob::ConstantRateFactor, 10, 40});
     add({"raw", "DIB ", "Uncompressed", "lossless, fast, very large", true, false, false, false,
          "", "", {}, TQualityKnob::None, 0, 0});
     return list;

@@ -84,15 +84,19 @@ QString TLibavEncoder::What(const char *step) const
 void TLibavEncoder::ApplyQuality(const TEncoderSettings &settings)
 {
     const double quality = std::clamp(settings.Quality, 0, 10000) / 10000.0;
-    const double value = m_codec.WorstSetting + (m_codec.BestSetting - m_codec.WorstSetting) * quality;
+    const double best = m_codec.BestSetting;
+    const double worst = m_codec.WorstSetting;
     switch (m_codec.Knob) {
-    case TQualityKnob::QScale:
+    case TQualityKnob::QScale: {
+        // Quantiser steps matter in ratios: the middle of the scale is their geometric mean.
+        const double value = best * std::pow(worst / best, 1.0 - quality);
         m_context->flags |= AV_CODEC_FLAG_QSCALE;
         m_context->global_quality = int(std::lround(value * FF_QP2LAMBDA));
         m_frameQuality = m_context->global_quality;
         break;
+    }
     case TQualityKnob::ConstantRateFactor:
-        av_opt_set_double(m_context->priv_data, "crf", value, 0);
+        av_opt_set_double(m_context->priv_data, "crf", worst + (best - worst) * quality, 0);
         break;
     case TQualityKnob::None:
         break;
