@@ -268,28 +268,51 @@ QByteArray TAviFileWriter::SuperIndex() const
     return out;
 }
 
+void TAviFileWriter::Complete()
+{
+    const bool parts = m_riff.Count > 1;
+    EndRiff(parts);
+    const quint32 imageSize = quint32(avi::DibImageSize(m_setup.Width, m_setup.Height));
+    const quint32 suggested = std::max(imageSize, m_largestChunk);
+    const quint32 maxBytesPerSecond = m_largestChunk * quint32(std::max(m_setup.Rate, 0));
+    Patch(m_avihPos, avi::MainHeader(m_setup, quint32(m_riff.FirstRiffFrames), suggested, maxBytesPerSecond));
+    Patch(m_strhPos, avi::StreamHeader(m_setup, quint32(m_frames), suggested));
+    PatchU32(m_dmlhPos, quint32(m_frames));
+    if (parts)
+        Patch(m_indxPos, SuperIndex());
+}
+
+void TAviFileWriter::CutTo(qint64 end)
+{
+    if (!m_file.resize(end) || !m_file.seek(end))
+        Fail(m_file.errorString());
+    m_pos = end;
+    m_failed = false;
+}
+
 void TAviFileWriter::Finish()
 {
     if (!m_file.isOpen())
         return;
     try {
-        if (m_failed) {
-            // Cut away the chunk that failed; what remains ends with a whole frame.
-            if (!m_file.resize(m_goodEnd) || !m_file.seek(m_goodEnd))
-                Fail(m_file.errorString());
-            m_pos = m_goodEnd;
-            m_failed = false;
+        if (m_failed)
+            CutTo(m_goodEnd);  // drop the chunk that failed; the file ends with a whole frame
+        // On a full disk the index may not fit: give up frames from the end until it does.
+        for (;;) {
+            const TRiffState before = m_riff;
+            try {
+                Complete();
+                break;
+            } catch (const EExportError &) {
+                m_riff = before;
+                if (m_riff.Entries.empty())
+                    throw;
+                const qint64 cut = m_riff.Entries.back().ChunkPos;
+                m_riff.Entries.pop_back();
+                --m_frames;
+                CutTo(cut);
+            }
         }
-        const bool parts = m_riff.Count > 1;
-        EndRiff(parts);
-        const quint32 imageSize = quint32(avi::DibImageSize(m_setup.Width, m_setup.Height));
-        const quint32 suggested = std::max(imageSize, m_largestChunk);
-        const quint32 maxBytesPerSecond = m_largestChunk * quint32(std::max(m_setup.Rate, 0));
-        Patch(m_avihPos, avi::MainHeader(m_setup, quint32(m_riff.FirstRiffFrames), suggested, maxBytesPerSecond));
-        Patch(m_strhPos, avi::StreamHeader(m_setup, quint32(m_frames), suggested));
-        PatchU32(m_dmlhPos, quint32(m_frames));
-        if (parts)
-            Patch(m_indxPos, SuperIndex());
     } catch (...) {
         m_file.close();
         throw;

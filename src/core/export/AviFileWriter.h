@@ -29,7 +29,8 @@ public:
     void WriteHeaders(const avi::TStreamSetup &setup);
     // Appends one frame chunk. Throws EExportError; the frame is then not part of the file.
     void WriteFrame(const char *data, qint64 size, bool keyFrame);
-    // Writes the indexes and the final counts and closes the file. Throws EExportError.
+    // Writes the indexes and the final counts and closes the file; when the disk is too full
+    // for the index, frames are given up from the end. Throws EExportError.
     void Finish();
     // Closes the file as it is (used before deleting it).
     void Abandon();
@@ -69,6 +70,8 @@ private:
     void PatchU32(qint64 pos, quint32 value);
     void BeginRiff(quint32 form);
     void EndRiff(bool withStandardIndex);
+    void Complete();
+    void CutTo(qint64 end);
     void WriteStandardIndex();
     void WriteLegacyIndex();
     QByteArray HeaderList(qint64 at);
