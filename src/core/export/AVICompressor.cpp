@@ -133,10 +133,8 @@ int TAVICompressor::Open(const QString &fileName, TAVICompressorOptions &options
 
     if (options.Compress && options.ShowOptionsDialog) {
         options.CompressFlags |= AVICOMPRESSF_VALID;
-        if (dialog && !dialog(options)) {
-            Fail(AVIOpenCancelled, QString());
-            return AVIOpenCancelled;
-        }
+        if (dialog && !dialog(options))
+            return Fail(AVIOpenCancelled, QString());  // and the new file goes again
     }
 
     if (options.Width <= 0 || options.Height <= 0 || options.Width > 32767 || options.Height > 32767
