@@ -1,0 +1,223 @@
+#include "core/export/AVICompressor.h"
+
+#include "core/export/ExportError.h"
+#include "core/export/GroupedEncoder.h"
+
+#include <QFile>
+#include <mutex>
+#include <optional>
+#include <thread>
+
+extern "C" {
+#include <libavutil/log.h>
+}
+
+namespace velmora {
+
+namespace {
+
+std::mutex useMutex;
+int useCount = 0;
+int savedLogLevel = AV_LOG_INFO;
+
+// The first writer quiets the codec library's console chatter; the last one restores it.
+void Acquire()
+{
+    std::lock_guard lock(useMutex);
+    if (useCount++ == 0) {
+        savedLogLevel = av_log_get_level();
+        av_log_set_level(AV_LOG_ERROR);
+    }
+}
+
+void Release()
+{
+    std::lock_guard lock(useMutex);
+    if (--useCount == 0)
+        av_log_set_level(savedLogLevel);
+}
+
+// The stream name as stored: at most 63 bytes of UTF-8, never a cut character.
+QByteArray StoredStreamName(QString name)
+{
+    while (name.toUtf8().size() > 63)
+        name.chop(1);
+    return name.toUtf8();
+}
+
+const TCodecInfo &UncompressedCodec()
+{
+    return *FindCodecByHandler("DIB ");
+}
+
+} // namespace
+
+TAVICompressorOptions DefaultCompressorOptions()
+{
+    return TAVICompressorOptions{};
+}
+
+TAVICompressor::TAVICompressor()
+{
+    Acquire();
+}
+
+TAVICompressor::~TAVICompressor()
+{
+    try {
+        Close();
+    } catch (const EExportError &) {
+        // A destructor cannot report; callers that care call Close() first.
+    }
+    Release();
+}
+
+int TAVICompressor::UseCount()
+{
+    std::lock_guard lock(useMutex);
+    return useCount;
+}
+
+int TAVICompressor::FramesWritten() const
+{
+    return m_writer ? m_writer->FramesWritten() : m_framesWritten;
+}
+
+int TAVICompressor::Fail(int code, const QString &message)
+{
+    m_lastError = message;
+    m_encoder.reset();
+    if (m_writer) {
+        m_writer->Abandon();
+        m_writer.reset();
+        QFile::remove(m_fileName);  // a half-made file is of no use to anyone
+    }
+    return code;
+}
+
+std::unique_ptr<IVideoEncoder> TAVICompressor::MakeEncoder(const TCodecInfo &codec,
+                                                           const TAVICompressorOptions &options) const
+{
+    const int threads = m_threads > 0 ? m_threads : int(std::max(1u, std::thread::hardware_concurrency()));
+    TEncoderSettings settings;
+    settings.Width = options.Width;
+    settings.Height = options.Height;
+    settings.Rate = options.Rate;
+    settings.Quality = options.Quality;
+    settings.KeyFrameEvery = (options.CompressFlags & AVICOMPRESSF_KEYFRAMES) ? options.KeyFrameEvery : 0;
+    settings.BytesPerSecond = (options.CompressFlags & AVICOMPRESSF_DATARATE) ? options.BytesPerSecond : 0;
+    settings.Threads = threads;
+    // Groups that each start with a key frame can be encoded side by side.
+    if (threads > 1 && settings.KeyFrameEvery > 0 && !CodecUsesSeveralCores(codec))
+        return std::make_unique<TGroupedEncoder>(codec, settings, settings.KeyFrameEvery, threads);
+    return CreateEncoder(codec, settings);
+}
+
+int TAVICompressor::Open(const QString &fileName, TAVICompressorOptions &options, const OptionsDialog &dialog)
+{
+    Close();
+    m_lastError.clear();
+    m_fileName = fileName;
+    m_frameIndex = 0;
+    m_framesWritten = 0;
+    m_writeFailed = false;
+
+    QFile::remove(fileName);  // replaced even when opening fails later; a failure here shows below
+    m_writer = std::make_unique<TAviFileWriter>(m_partSizeLimit);
+    try {
+        m_writer->Create(fileName);
+    } catch (const EExportError &e) {
+        m_writer.reset();
+        return Fail(AVIOpenFileError, e.message());
+    }
+
+    if (options.Compress && options.ShowOptionsDialog) {
+        options.CompressFlags |= AVICOMPRESSF_VALID;
+        if (dialog && !dialog(options))
+            return Fail(AVIOpenCancelled, QString());  // and the new file goes again
+    }
+
+    if (options.Width <= 0 || options.Height <= 0 || options.Width > 32767 || options.Height > 32767
+        || options.Rate <= 0)
+        return Fail(AVIOpenBadFormat, QStringLiteral("A video of %1 x %2 pixels at %3 frames per second cannot be written.")
+                                          .arg(options.Width).arg(options.Height).arg(options.Rate));
+    const TCodecInfo *codec = options.Compress ? FindCodecByHandler(options.Handler.toLatin1()) : &UncompressedCodec();
+    if (!codec)
+        return Fail(AVIOpenUnknownCodec, QStringLiteral("There is no codec with the code \"%1\".").arg(options.Handler));
+    if (!IsCodecAvailable(*codec))
+        return Fail(AVIOpenCodecError, QStringLiteral("The codec %1 is not available on this machine.").arg(codec->Title));
+    try {
+        m_encoder = MakeEncoder(*codec, options);
+    } catch (const EExportError &e) {
+        return Fail(AVIOpenCodecError, e.message());
+    }
+
+    avi::TStreamSetup setup;
+    setup.Width = options.Width;
+    setup.Height = options.Height;
+    setup.Rate = options.Rate;
+    setup.Quality = options.Quality;
+    setup.Handler = avi::FourCCOf(codec->Handler);
+    setup.Name = StoredStreamName(options.StreamName);
+    m_encoder->DescribeStream(setup);
+    try {
+        m_writer->WriteHeaders(setup);
+    } catch (const EExportError &e) {
+        return Fail(AVIOpenFileError, e.message());
+    }
+    return 0;
+}
+
+void TAVICompressor::WritePackets(const TPacketList &packets)
+{
+    for (const TEncodedPacket &packet : packets)
+        m_writer->WriteFrame(packet.Data.constData(), packet.Data.size(), packet.KeyFrame);
+}
+
+void TAVICompressor::AddFrame(const QImage &bitmap)
+{
+    if (!m_writer || m_writeFailed)
+        throw EExportError(QStringLiteral("The video file \"%1\" is not open for writing.").arg(m_fileName));
+    const QImage frame = bitmap.format() == QImage::Format_BGR888 ? bitmap : bitmap.convertToFormat(QImage::Format_BGR888);
+    try {
+        TPacketList packets;
+        m_encoder->Encode(frame, packets);
+        WritePackets(packets);
+    } catch (const EExportError &e) {
+        m_writeFailed = true;
+        m_lastError = e.message();
+        throw;
+    }
+    ++m_frameIndex;
+}
+
+void TAVICompressor::Close()
+{
+    if (!m_writer)
+        return;
+    std::optional<EExportError> failure;
+    try {
+        if (m_encoder && !m_writeFailed) {
+            TPacketList packets;
+            m_encoder->Flush(packets);
+            WritePackets(packets);
+        }
+    } catch (const EExportError &e) {
+        failure = e;
+    }
+    m_encoder.reset();
+    try {
+        m_writer->Finish();
+    } catch (const EExportError &e) {
+        if (!failure)
+            failure = e;
+    }
+    m_framesWritten = m_writer->FramesWritten();
+    m_writer.reset();
+    if (failure) {
+        m_lastError = failure->message();
+        throw EExportError(failure->message());
+    }
+}
+
+} // namespace velmora

@@ -1,0 +1,61 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+#include <vector>
+
+extern "C" {
+#include <libavutil/pixfmt.h>
+}
+
+namespace velmora {
+
+// How a codec's 0..10000 quality setting reaches its encoder.
+enum class TQualityKnob { None, QScale, ConstantRateFactor };
+
+// One codec Velmora can write, with what its settings mean to it.
+struct TCodecInfo
+{
+    QString Name;           // short name for the command line: "cinepak"
+    QByteArray Handler;     // four-character handler code: "CVID"
+    QString Title;          // "Cinepak"
+    QString Note;           // a few words on its character
+    bool Lossless = false;
+    bool HasQuality = false;
+    bool HasKeyFrames = false;
+    bool HasDataRate = false;
+
+    // Encoder side; Encoder is empty for uncompressed frames.
+    QByteArray Encoder;             // libavcodec encoder name
+    QByteArray Compression;         // four characters written as the frame format's compression
+    std::vector<AVPixelFormat> PixelFormats;  // preferred input formats, best first
+    TQualityKnob Knob = TQualityKnob::None;
+    double BestSetting = 0;         // knob value at quality 10000
+    double WorstSetting = 0;        // knob value at quality 0
+
+    bool Uncompressed() const { return Encoder.isEmpty(); }
+};
+
+// Every codec Velmora knows, available here or not.
+const std::vector<TCodecInfo> &KnownCodecs();
+
+// The codecs this machine's libavcodec can encode, for the codec choice.
+std::vector<TCodecInfo> AvailableCodecs();
+
+// True when the encoder is present in this machine's libavcodec.
+bool IsCodecAvailable(const TCodecInfo &codec);
+
+// True when the encoder spreads its work over several cores by itself.
+bool CodecUsesSeveralCores(const TCodecInfo &codec);
+
+// A handler code in its stored form: upper case, padded with spaces to four characters.
+QByteArray NormalizedHandler(const QByteArray &handler);
+
+// The codec with this handler code, or nullptr.
+const TCodecInfo *FindCodecByHandler(const QByteArray &handler);
+
+// The handler code for a command-line codec name (cinepak, mjpeg, ffv1, huffyuv, utvideo,
+// mpeg4, h264, raw) or for a handler code itself; empty when the name is unknown.
+QByteArray HandlerForCodecName(const QString &name);
+
+} // namespace velmora

@@ -1,0 +1,20 @@
+#pragma once
+
+#include <QImage>
+#include <QSize>
+
+namespace velmora {
+
+// Renders roll frames for the generation run; called on the caller's thread only.
+class IFrameSource
+{
+public:
+    virtual ~IFrameSource() = default;
+    virtual QSize FilmSize() const = 0;
+    virtual int FrameRate() const = 0;
+    virtual int ScrollRate() const = 0;          // re-read every frame
+    virtual int PositionRange() const = 0;       // H + C as of the last render
+    virtual const QImage &RenderFrame(int position) = 0;  // film size, Format_ARGB32_Premultiplied
+};
+
+} // namespace velmora

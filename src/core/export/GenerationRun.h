@@ -1,0 +1,55 @@
+#pragma once
+
+#include "core/export/AVICompressor.h"
+#include "core/export/FrameSource.h"
+
+#include <QString>
+#include <atomic>
+#include <functional>
+
+namespace velmora {
+
+// Where a run stands after a frame was handed to the writer.
+struct TGenerationProgress
+{
+    int FrameIndex = 0;
+    int Position = 0;
+    int Range = 0;
+};
+
+enum class TGenerationOutcome {
+    Completed,         // every frame of the range (or slice) is in the file
+    Cancelled,         // stopped by the cancel flag; the file holds the frames written
+    OptionsCancelled,  // the options choice was cancelled; there is no file
+    Failed,            // see Message; the file holds the frames written before the failure
+};
+
+struct TGenerationResult
+{
+    TGenerationOutcome Outcome = TGenerationOutcome::Completed;
+    int FramesWritten = 0;
+    QString Message;
+};
+
+// What a run writes and how it reports.
+struct TGenerationSettings
+{
+    QString FileName;
+    // Codec and its options; size and frame rate are taken from the source.
+    TAVICompressorOptions Options = DefaultCompressorOptions();
+    TAVICompressor::OptionsDialog Dialog;
+    int FirstFrame = 0;       // slice of the run, both ends included
+    int LastFrame = -1;       // -1: to the end of the roll
+    int Threads = 0;          // encoding threads; 0: every core
+    std::function<void(const TGenerationProgress &)> Progress;
+    const std::atomic<bool> *Cancel = nullptr;  // checked between frames
+};
+
+// Frames a roll of this position range gives at this scroll rate.
+int FrameCountFor(int positionRange, int scrollRate);
+
+// Renders the roll at positions 0, s, 2s, ... below the position range and writes every
+// frame into a new AVI file. The writer is always closed.
+TGenerationResult RunGeneration(IFrameSource &source, const TGenerationSettings &settings);
+
+} // namespace velmora

@@ -1,0 +1,166 @@
+#include "core/export/LibavEncoder.h"
+
+#include "core/export/ExportError.h"
+
+#include <algorithm>
+#include <cmath>
+
+extern "C" {
+#include <libavutil/opt.h>
+}
+
+namespace velmora {
+
+namespace {
+
+AVPixelFormat ChoosePixelFormat(const TCodecInfo &codec, const AVCodec *encoder)
+{
+    for (AVPixelFormat wanted : codec.PixelFormats) {
+        if (!encoder->pix_fmts)
+            return wanted;
+        for (const AVPixelFormat *f = encoder->pix_fmts; *f != AV_PIX_FMT_NONE; ++f)
+            if (*f == wanted)
+                return wanted;
+    }
+    return encoder->pix_fmts ? encoder->pix_fmts[0] : AV_PIX_FMT_NONE;
+}
+
+} // namespace
+
+TLibavEncoder::TLibavEncoder(const TCodecInfo &codec, const TEncoderSettings &settings) : m_codec(codec)
+{
+    const AVCodec *encoder = avcodec_find_encoder_by_name(codec.Encoder.constData());
+    if (!encoder)
+        throw EExportError(QStringLiteral("The codec %1 is not available on this machine.").arg(codec.Title));
+    m_context.reset(avcodec_alloc_context3(encoder));
+    m_frame.reset(av_frame_alloc());
+    m_packet.reset(av_packet_alloc());
+    if (!m_context || !m_frame || !m_packet)
+        CheckAv(AVERROR(ENOMEM), What("setting up"));
+
+    AVCodecContext *c = m_context.get();
+    c->width = settings.Width;
+    c->height = settings.Height;
+    c->time_base = AVRational{1, std::max(settings.Rate, 1)};
+    c->framerate = AVRational{std::max(settings.Rate, 1), 1};
+    c->pix_fmt = ChoosePixelFormat(codec, encoder);
+    c->codec_tag = avi::FourCCOf(codec.Compression);
+    c->max_b_frames = 0;  // frames leave in display order: AVI has no time stamps
+    c->thread_count = std::max(settings.Threads, 1);
+    if (settings.KeyFrameEvery > 0) {
+        c->gop_size = settings.KeyFrameEvery;
+        c->keyint_min = settings.KeyFrameEvery;
+    }
+    ApplyQuality(settings);
+    if (codec.HasDataRate && settings.BytesPerSecond > 0) {
+        const qint64 bitsPerSecond = qint64(settings.BytesPerSecond) * 8;
+        if (codec.Knob == TQualityKnob::ConstantRateFactor) {
+            // Quality stays the aim; the data rate caps it.
+            c->rc_max_rate = bitsPerSecond;
+            c->rc_buffer_size = int(std::min<qint64>(bitsPerSecond * 2, INT_MAX));
+        } else {
+            c->flags &= ~AV_CODEC_FLAG_QSCALE;
+            m_frameQuality = 0;
+            c->bit_rate = bitsPerSecond;
+        }
+    }
+    CheckAv(avcodec_open2(c, encoder, nullptr), What("opening"));
+
+    m_frame->format = c->pix_fmt;
+    m_frame->width = c->width;
+    m_frame->height = c->height;
+    CheckAv(av_frame_get_buffer(m_frame.get(), 0), What("allocating a frame for"));
+    m_sws.reset(sws_getContext(c->width, c->height, AV_PIX_FMT_BGR24, c->width, c->height, c->pix_fmt,
+                               SWS_BICUBIC | SWS_ACCURATE_RND | SWS_FULL_CHR_H_INT, nullptr, nullptr, nullptr));
+    if (!m_sws)
+        throw EExportError(QStringLiteral("The frames cannot be converted for the codec %1.").arg(codec.Title));
+}
+
+QString TLibavEncoder::What(const char *step) const
+{
+    return QStringLiteral("Error %1 the codec %2").arg(QLatin1String(step), m_codec.Title);
+}
+
+void TLibavEncoder::ApplyQuality(const TEncoderSettings &settings)
+{
+    const double quality = std::clamp(settings.Quality, 0, 10000) / 10000.0;
+    const double best = m_codec.BestSetting;
+    const double worst = m_codec.WorstSetting;
+    switch (m_codec.Knob) {
+    case TQualityKnob::QScale: {
+        // Quantiser steps matter in ratios: the middle of the scale is their geometric mean.
+        const double value = best * std::pow(worst / best, 1.0 - quality);
+        m_context->flags |= AV_CODEC_FLAG_QSCALE;
+        m_context->global_quality = int(std::lround(value * FF_QP2LAMBDA));
+        m_frameQuality = m_context->global_quality;
+        break;
+    }
+    case TQualityKnob::ConstantRateFactor:
+        av_opt_set_double(m_context->priv_data, "crf", worst + (best - worst) * quality, 0);
+        break;
+    case TQualityKnob::None:
+        break;
+    }
+}
+
+void TLibavEncoder::Encode(const QImage &frame, TPacketList &out)
+{
+    if (frame.format() != QImage::Format_BGR888 || frame.width() != m_context->width
+        || frame.height() != m_context->height)
+        throw EExportError(QStringLiteral("A frame does not have the size or format of the video."));
+    CheckAv(av_frame_make_writable(m_frame.get()), What("preparing a frame for"));
+    const uint8_t *source[1] = {frame.constBits()};
+    const int stride[1] = {int(frame.bytesPerLine())};
+    sws_scale(m_sws.get(), source, stride, 0, frame.height(), m_frame->data, m_frame->linesize);
+    m_frame->pts = m_nextPts++;
+    m_frame->quality = m_frameQuality;
+    Send(m_frame.get(), out);
+}
+
+void TLibavEncoder::Flush(TPacketList &out)
+{
+    if (m_flushed)
+        return;
+    m_flushed = true;
+    Send(nullptr, out);
+}
+
+void TLibavEncoder::Send(const AVFrame *frame, TPacketList &out)
+{
+    for (;;) {
+        const int sent = avcodec_send_frame(m_context.get(), frame);
+        if (sent == AVERROR(EAGAIN)) {
+            // The encoder is full: take its packets, then offer the frame again.
+            Drain(out);
+            continue;
+        }
+        CheckAv(sent, What("feeding"));
+        break;
+    }
+    Drain(out);
+}
+
+void TLibavEncoder::Drain(TPacketList &out)
+{
+    for (;;) {
+        const int received = avcodec_receive_packet(m_context.get(), m_packet.get());
+        if (received == AVERROR(EAGAIN) || received == AVERROR_EOF)
+            return;
+        CheckAv(received, What("running"));
+        out.push_back({QByteArray(reinterpret_cast<const char *>(m_packet->data), m_packet->size),
+                       (m_packet->flags & AV_PKT_FLAG_KEY) != 0});
+        av_packet_unref(m_packet.get());
+    }
+}
+
+void TLibavEncoder::DescribeStream(avi::TStreamSetup &setup) const
+{
+    setup.Compressed = true;
+    setup.Compression = avi::FourCCOf(m_codec.Compression);
+    setup.BitCount = quint16(m_context->bits_per_coded_sample > 0 ? m_context->bits_per_coded_sample : 24);
+    setup.ExtraData = m_context->extradata_size > 0
+        ? QByteArray(reinterpret_cast<const char *>(m_context->extradata), m_context->extradata_size)
+        : QByteArray();
+}
+
+} // namespace velmora
