@@ -131,7 +131,8 @@ void DrawHueSaturationDisc(QImage &bitmap, int size, int H, int S, int V, QColor
         const int d = RoundHalfAway(double(r) * S / 255);
         painter.setPen(circleColor);
         painter.setBrush(Qt::NoBrush);
-        painter.drawEllipse(QRect(QPoint(r - d, r - d), QPoint(r + d, r + d)));
+        // A one-pixel pen covers the box from r - d to r + d inclusive.
+        painter.drawEllipse(QRect(r - d, r - d, 2 * d, 2 * d));
     }
     if (S != 0 && H >= 0 && H <= 360) {
         const double angle = -H * std::numbers::pi / 180;
