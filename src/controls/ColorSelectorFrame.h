@@ -75,7 +75,7 @@ private:
     QSpinBox *GreenValueEdit = nullptr;
     QSpinBox *BlueValueEdit = nullptr;
     QSpinBox *AlphaValueEdit = nullptr;
-    QTimer TimerUpdate;
+    QTimer TimerUpdate{this};
 
     QImage m_disc;
     bool m_updatingFromHSV = false;
