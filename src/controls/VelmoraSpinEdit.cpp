@@ -12,7 +12,20 @@ TVelmoraSpinEdit::TVelmoraSpinEdit(QWidget *parent) : QSpinBox(parent)
     setCorrectionMode(QAbstractSpinBox::CorrectToNearestValue);
     setSingleStep(1);
     ApplyRange();
-    connect(this, &QSpinBox::textChanged, this, [this] { Q_EMIT OnChange(); });
+    // Every change of the shown text counts, typed (also not a number yet) or set in
+    // code; the spin box updates its field with signals blocked, hence both sources.
+    m_shownText = lineEdit()->text();
+    connect(lineEdit(), &QLineEdit::textChanged, this, &TVelmoraSpinEdit::ReportTextChange);
+    connect(this, &QSpinBox::textChanged, this, &TVelmoraSpinEdit::ReportTextChange);
+}
+
+void TVelmoraSpinEdit::ReportTextChange()
+{
+    const QString shown = lineEdit()->text();
+    if (shown == m_shownText)
+        return;
+    m_shownText = shown;
+    Q_EMIT OnChange();
 }
 
 void TVelmoraSpinEdit::SetMinValue(int value)

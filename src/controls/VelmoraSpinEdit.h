@@ -34,9 +34,11 @@ protected:
 
 private:
     void ApplyRange();
+    void ReportTextChange();
 
     int m_minValue = 0;
     int m_maxValue = 100;
+    QString m_shownText;
 };
 
 } // namespace velmora
