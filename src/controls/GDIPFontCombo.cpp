@@ -1,0 +1,55 @@
+#include "controls/GDIPFontCombo.h"
+
+#include "core/error.h"
+
+#include <QFontDatabase>
+
+namespace velmora {
+
+namespace {
+
+// Names that fontconfig maps to metric-compatible installed families; the renderer
+// draws with them, so they are offered like installed families.
+const char *const CompatibleFamilies[] = {"Arial", "Times New Roman", "Courier New"};
+
+} // namespace
+
+TGDIPFontCombo::TGDIPFontCombo(QWidget *parent) : QComboBox(parent)
+{
+    setEditable(false);
+    setMaxVisibleItems(8);
+    connect(this, &QComboBox::activated, this, [this] { Q_EMIT OnChange(); });
+    FillFamilies();
+}
+
+void TGDIPFontCombo::FillFamilies()
+{
+    QStringList families = QFontDatabase::families();
+    for (const char *name : CompatibleFamilies) {
+        const QString family = QString::fromLatin1(name);
+        if (!families.contains(family, Qt::CaseInsensitive))
+            families.append(family);
+    }
+    const QSignalBlocker block(this);
+    clear();
+    addItems(families);
+    setCurrentIndex(-1);
+}
+
+QString TGDIPFontCombo::GetSelectedFamily() const
+{
+    return currentIndex() < 0 ? QString() : currentText();
+}
+
+void TGDIPFontCombo::SelectFamily(const QString &family)
+{
+    for (int index = 0; index < count(); ++index) {
+        if (itemText(index).compare(family, Qt::CaseInsensitive) == 0) {
+            setCurrentIndex(index);
+            return;
+        }
+    }
+    throw EVelmoraError(QStringLiteral("Font(%1) is not installed or is incompatible with GDI+").arg(family));
+}
+
+} // namespace velmora
