@@ -2,7 +2,7 @@
 #include "core/render/ContentSizes.h"
 #include "core/render/FrameRenderer.h"
 
-#include "RollBuilder.h"
+#include "support/RollBuilder.h"
 
 #include <gtest/gtest.h>
 

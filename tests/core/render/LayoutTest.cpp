@@ -1,7 +1,7 @@
 // Placing elements: stacking, column sets, offsets, roll height and the generated positions.
 #include "core/render/FrameRenderer.h"
 
-#include "RollBuilder.h"
+#include "support/RollBuilder.h"
 
 #include <gtest/gtest.h>
 

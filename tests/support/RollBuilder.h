@@ -1,6 +1,6 @@
 #pragma once
 
-// Builds small rolls out of real elements for the layout and frame tests.
+// Builds rolls out of real elements for the rendering tests and benchmarks.
 #include "core/document/ElementTree.h"
 #include "core/elements/ElementColumns.h"
 #include "core/elements/ElementImage.h"
@@ -10,7 +10,7 @@
 #include "support/TestImages.h"
 
 #include <QTemporaryDir>
-#include <gtest/gtest.h>
+#include <stdexcept>
 
 namespace velmora::test {
 
@@ -55,7 +55,8 @@ public:
     TVmElementImage &Picture(TElementNode &parent, const QImage &picture)
     {
         const QString path = dir.filePath(QStringLiteral("p%1.png").arg(m_files++));
-        EXPECT_TRUE(picture.save(path));
+        if (!picture.save(path))
+            throw std::runtime_error("cannot write test picture");
         auto &image = Add<TVmElementImage>(parent);
         image.LoadFromFile(path);
         return image;
