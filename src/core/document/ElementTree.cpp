@@ -5,7 +5,15 @@
 
 namespace velmora {
 
-TElementNode::TElementNode(std::unique_ptr<IElement> element) : m_element(std::move(element)) {}
+void TElementNode::SetElement(std::unique_ptr<IElement> element)
+{
+    m_element = std::move(element);
+    IElement *e = m_element.get();
+    m_facets.Render = queryInterface<IElementRender>(e);
+    m_facets.Project = queryInterface<IProject>(e) != nullptr;
+    m_facets.ColumnSet = queryInterface<IElementColumnSet>(e) != nullptr;
+    m_facets.Container = queryInterface<IElementContainer>(e) != nullptr;
+}
 
 int TElementNode::Index() const
 {

@@ -20,18 +20,28 @@ inline constexpr quint16 Visible = 0x0080;
 inline constexpr quint16 Selected = 0x0100;
 } // namespace NodeFlags
 
+// Facets the layout walk asks for at every frame, looked up once when the element is set.
+struct TNodeFacets
+{
+    IElementRender *Render = nullptr;
+    bool Project = false;
+    bool ColumnSet = false;
+    bool Container = false;
+};
+
 // One node of the element tree: owns its element and its child nodes.
 class TElementNode
 {
 public:
     static constexpr quint16 DefaultHeight = 28;
 
-    explicit TElementNode(std::unique_ptr<IElement> element = nullptr);
+    explicit TElementNode(std::unique_ptr<IElement> element = nullptr) { SetElement(std::move(element)); }
     TElementNode(const TElementNode &) = delete;
     TElementNode &operator=(const TElementNode &) = delete;
 
     IElement *Element() const { return m_element.get(); }
-    void SetElement(std::unique_ptr<IElement> element) { m_element = std::move(element); }
+    void SetElement(std::unique_ptr<IElement> element);
+    const TNodeFacets &Facets() const { return m_facets; }
 
     TElementNode *Parent() const { return m_parent; }
     std::size_t ChildCount() const { return m_children.size(); }
@@ -56,6 +66,7 @@ private:
     void SetFlag(quint16 flag, bool on) { m_flags = on ? (m_flags | flag) : (m_flags & ~flag); }
 
     std::unique_ptr<IElement> m_element;
+    TNodeFacets m_facets;
     TElementNode *m_parent = nullptr;
     std::vector<std::unique_ptr<TElementNode>> m_children;
     quint16 m_flags = NodeFlags::Initialized | NodeFlags::Visible;

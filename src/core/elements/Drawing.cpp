@@ -39,12 +39,17 @@ QRect PlaceholderArea(const TLayoutRect &rect)
 
 bool CanSkipPainting(const QPainter &graphics, const QRect &area, quint8 flags)
 {
-    if (!(flags & DrawFlags::SkipInvisible) || graphics.device() == nullptr)
+    if (!(flags & DrawFlags::SkipInvisible))
         return false;
-    const QRect device(0, 0, graphics.device()->width(), graphics.device()->height());
+    const QPaintDevice *device = graphics.device();
+    if (device == nullptr)
+        return false;
+    QRect reach = area.normalized();
+    const QTransform &transform = graphics.worldTransform();
+    if (transform.type() != QTransform::TxNone)
+        reach = transform.mapRect(reach);
     // One pixel of slack keeps anti-aliased edges that spill over the area.
-    const QRect reach = graphics.worldTransform().mapRect(area.normalized()).adjusted(-1, -1, 1, 1);
-    return !reach.intersects(device);
+    return !reach.adjusted(-1, -1, 1, 1).intersects(QRect(0, 0, device->width(), device->height()));
 }
 
 QImage LoadImageFile(const QString &fileName)

@@ -1,7 +1,6 @@
 #include "core/render/LayoutPass.h"
 
 #include "core/document/ElementTree.h"
-#include "core/elements/Interfaces.h"
 
 #include <algorithm>
 
@@ -9,10 +8,10 @@ namespace velmora {
 
 qint32 TLayoutPass::RenderNode(const TElementNode &node, QPainter &graphics, TLayoutRect rect, qint32 top) const
 {
-    IElement *element = node.Element();
-    if (element == nullptr)
+    if (node.Element() == nullptr)
         return top;
-    if (queryInterface<IProject>(element) == nullptr)
+    const TNodeFacets &facets = node.Facets();
+    if (!facets.Project)
         rect.Y = top;
 
     quint8 flags = 0;
@@ -24,8 +23,8 @@ qint32 TLayoutPass::RenderNode(const TElementNode &node, QPainter &graphics, TLa
         flags |= DrawFlags::SkipInvisible;
 
     qint32 result = top;
-    if (auto *render = queryInterface<IElementRender>(element)) {
-        render->Render(graphics, rect, flags);
+    if (facets.Render != nullptr) {
+        facets.Render->Render(graphics, rect, flags);
         // An element drawn above its own top does not pull what follows upward.
         result = std::max(top, rect.Y);
     }
@@ -34,7 +33,7 @@ qint32 TLayoutPass::RenderNode(const TElementNode &node, QPainter &graphics, TLa
     const qint32 y0 = rect.Y;
 
     const std::size_t count = node.ChildCount();
-    if (queryInterface<IElementColumnSet>(element) != nullptr && count > 0) {
+    if (facets.ColumnSet && count > 0) {
         // The remainder of the division belongs to no column.
         const qint32 columnWidth = w0 / static_cast<qint32>(count);
         for (std::size_t i = 0; i < count; ++i) {
@@ -43,7 +42,7 @@ qint32 TLayoutPass::RenderNode(const TElementNode &node, QPainter &graphics, TLa
             result = std::max(result, RenderNode(*node.Child(i), graphics, rect, y0));
         }
     }
-    if (queryInterface<IElementContainer>(element) != nullptr) {
+    if (facets.Container) {
         qint32 bottom = top;
         for (std::size_t i = 0; i < count; ++i) {
             bottom = RenderNode(*node.Child(i), graphics, rect, bottom);
