@@ -49,7 +49,11 @@ bool CanSkipPainting(const QPainter &graphics, const QRect &area, quint8 flags)
     if (transform.type() != QTransform::TxNone)
         reach = transform.mapRect(reach);
     // One pixel of slack keeps anti-aliased edges that spill over the area.
-    return !reach.adjusted(-1, -1, 1, 1).intersects(QRect(0, 0, device->width(), device->height()));
+    reach.adjust(-1, -1, 1, 1);
+    // Most hidden elements lie above or below the frame, so that test comes first.
+    if (reach.bottom() < 0 || reach.top() >= device->height())
+        return true;
+    return reach.right() < 0 || reach.left() >= device->width() || reach.isEmpty();
 }
 
 QImage LoadImageFile(const QString &fileName)

@@ -38,10 +38,14 @@ Qt::Alignment ToQtAlignment(TElementHAlignment alignment)
 TTextBlock::TTextBlock() = default;
 TTextBlock::~TTextBlock() = default;
 
-qint32 TTextBlock::Measure(const TTextStyle &style)
+qint32 TTextBlock::Measure(const QString &text, const QByteArray &fontName, qint32 fontSize, qint32 width,
+    TElementHAlignment hAlign, TElementVAlignment vAlign)
 {
-    if (!m_measured || !(style == m_style)) {
-        m_style = style;
+    // Compared field by field so that the every-frame check copies nothing.
+    const bool same = m_measured && m_style.Width == width && m_style.FontSize == fontSize && m_style.HAlign == hAlign
+        && m_style.VAlign == vAlign && m_style.Text == text && m_style.FontName == fontName;
+    if (!same) {
+        m_style = TTextStyle{text, fontName, fontSize, width, hAlign, vAlign};
         Layout();
         m_measured = true;
     }

@@ -22,8 +22,6 @@ struct TTextStyle
     qint32 Width = 0;
     TElementHAlignment HAlign = eaLeft;
     TElementVAlignment VAlign = eaTop;
-
-    friend bool operator==(const TTextStyle &, const TTextStyle &) = default;
 };
 
 // Wrapped text laid out once per style and reused for measuring and drawing.
@@ -35,8 +33,9 @@ public:
     TTextBlock(const TTextBlock &) = delete;
     TTextBlock &operator=(const TTextBlock &) = delete;
 
-    // Lays the text out for style unless it already is; returns the rounded height.
-    qint32 Measure(const TTextStyle &style);
+    // Lays the text out for these settings unless it already is; returns the rounded height.
+    qint32 Measure(const QString &text, const QByteArray &fontName, qint32 fontSize, qint32 width,
+        TElementHAlignment hAlign, TElementVAlignment vAlign);
 
     // Draws the text last measured into rect, clipped to it and placed by the line alignment.
     void Draw(QPainter &graphics, const QRectF &rect, const QColor &color) const;
