@@ -1,6 +1,6 @@
 #pragma once
 
-#include "controls/AlignmentTypes.h"
+#include "core/elements/Alignments.h"
 
 #include <QWidget>
 #include <array>

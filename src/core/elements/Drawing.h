@@ -1,0 +1,55 @@
+#pragma once
+
+#include "core/elements/ElementTypes.h"
+
+#include <QColor>
+#include <QImage>
+#include <QRect>
+#include <QString>
+
+class QPainter;
+
+namespace velmora {
+
+// Rounds to the nearest integer, halves to even (12.5 -> 12, 13.5 -> 14).
+qint32 RoundHalfEven(double value);
+
+inline QColor ColorFromArgb(TArgb argb)
+{
+    return QColor::fromRgba(argb);
+}
+
+inline QRect ToQRect(const TLayoutRect &rect)
+{
+    return QRect(rect.X, rect.Y, rect.Width, rect.Height);
+}
+
+// Outlines rect when placeholders are shown: white for the focused element, translucent grey otherwise.
+void DrawPlaceholder(QPainter &graphics, const TLayoutRect &rect, quint8 flags);
+
+// The pixels DrawPlaceholder may touch (the outline covers both edges).
+QRect PlaceholderArea(const TLayoutRect &rect);
+
+// True when flags allow skipping and nothing inside area can reach the painter's device.
+bool CanSkipPainting(const QPainter &graphics, const QRect &area, quint8 flags);
+
+// Decodes an image file; a file that cannot be read or decoded gives a null (0 x 0) image.
+QImage LoadImageFile(const QString &fileName);
+
+// The part of a path after its last "/" or "\", or the whole path without either.
+QString FileNamePart(const QString &path);
+
+// The last smooth rescale of an image, kept while the source and the size stay the same.
+class TScaledImageCache
+{
+public:
+    // Draws source smoothly scaled into target; nothing for an empty source or target.
+    void Draw(QPainter &graphics, const QRect &target, const QImage &source);
+
+private:
+    qint64 m_sourceKey = 0;
+    QSize m_size;
+    QImage m_scaled;
+};
+
+} // namespace velmora

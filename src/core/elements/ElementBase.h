@@ -1,0 +1,28 @@
+#pragma once
+
+#include "core/elements/Interfaces.h"
+
+namespace velmora {
+
+// Common ground of the five kinds: drop permission follows from the kinds alone.
+class TVmElement : public IElement
+{
+public:
+    bool CanDropOn(const IElement *target, TDropMode mode) const override;
+};
+
+// An element with a caption field of its own that the user may rename in place.
+class TCaptionedElement : public TVmElement
+{
+public:
+    explicit TCaptionedElement(QString caption) : m_caption(std::move(caption)) {}
+
+    void GetCaption(int column, QString &caption) const override;
+    bool CanEditCaption(int column) const override;
+    bool SetCaption(int column, const QString &caption) override;
+
+private:
+    QString m_caption;
+};
+
+} // namespace velmora

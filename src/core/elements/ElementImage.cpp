@@ -1,0 +1,72 @@
+#include "core/elements/ElementImage.h"
+
+#include "core/elements/ElementKinds.h"
+#include "core/elements/FitRect.h"
+#include "core/typedfiler/CodePage.h"
+
+#include <QPainter>
+
+namespace velmora {
+
+constinit const TElementKind TVmElementImage::Kind{
+    "TVmElementImage", []() -> std::unique_ptr<IElement> { return std::make_unique<TVmElementImage>(); }};
+
+int TVmElementImage::GetImageIndex(int, TTreeImageKind kind) const
+{
+    return kind == ikNormal || kind == ikSelected ? 4 : -1;
+}
+
+void TVmElementImage::LoadFromFile(const QString &fileName)
+{
+    m_image = std::make_unique<QImage>(LoadImageFile(fileName));
+    m_width = m_image->width();
+    m_height = m_image->height();
+    m_specificDims = false;
+    m_fileName = ToSystemCodePage(fileName);
+    SetCaption(-1, FileNamePart(fileName));
+}
+
+void TVmElementImage::Render(QPainter &graphics, TLayoutRect &rect, quint8 flags)
+{
+    const qint32 naturalWidth = m_image ? m_image->width() : 0;
+    const qint32 naturalHeight = m_image ? m_image->height() : 0;
+    rect.Height = m_useFixedHeight ? m_fixedHeight : naturalHeight;
+
+    QRect drawn;
+    if (m_image) {
+        qint32 drawnWidth = m_width;
+        qint32 drawnHeight = m_height;
+        if (m_specificDims) {
+            rect.Height = m_height;
+        } else {
+            double scale = 0.0;
+            TLayoutRect fitted;
+            FitRect(TLayoutRect{0, 0, naturalWidth, naturalHeight}, rect, scale, fitted, 0);
+            drawnWidth = fitted.Width;
+            drawnHeight = fitted.Height;
+        }
+        rect.Y += m_topOffset;
+        qint32 x = rect.X;
+        if (m_hAlign == eaCenter)
+            x += (rect.Width - drawnWidth) / 2;
+        else if (m_hAlign == eaRight)
+            x += rect.Width - drawnWidth;
+        qint32 y = rect.Y;
+        if (m_vAlign == eaMiddle)
+            y += (rect.Height - drawnHeight) / 2;
+        else if (m_vAlign == eaBottom)
+            y += rect.Height - drawnHeight;
+        drawn = QRect(x, y, drawnWidth, drawnHeight);
+    }
+
+    const bool placeholders = flags & DrawFlags::ShowPlaceholders;
+    const QRect area = placeholders ? drawn.united(PlaceholderArea(rect)) : drawn;
+    if (!CanSkipPainting(graphics, area, flags)) {
+        if (m_image)
+            m_scaled.Draw(graphics, drawn, *m_image);
+        DrawPlaceholder(graphics, rect, flags);
+    }
+    rect.Y += rect.Height;
+}
+
+} // namespace velmora

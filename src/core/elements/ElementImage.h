@@ -1,0 +1,53 @@
+#pragma once
+
+#include "core/elements/Drawing.h"
+#include "core/elements/ElementBase.h"
+#include "core/elements/ElementMargins.h"
+
+#include <QByteArray>
+#include <QImage>
+#include <memory>
+
+namespace velmora {
+
+// A picture, fitted to its band or drawn at a size of its own.
+class TVmElementImage final : public TCaptionedElement,
+                              public IElementRender,
+                              public IElementImage,
+                              public TPlacedElement
+{
+public:
+    static const TElementKind Kind;
+
+    TVmElementImage() : TCaptionedElement(QStringLiteral("New Image")) {}
+
+    // IElement
+    const TElementKind &GetClass() const override { return Kind; }
+    int GetImageIndex(int column, TTreeImageKind kind) const override;
+    std::vector<const TElementKind *> GetChildClasses() const override { return {}; }
+
+    // IElementRender: draws the picture unclipped and advances rect.Y past the element.
+    void Render(QPainter &graphics, TLayoutRect &rect, quint8 flags) override;
+
+    // IElementImage
+    const QImage *GetImage() const override { return m_image.get(); }
+    // Takes the picture from a file; the path is recorded in the 8-bit code page.
+    void LoadFromFile(const QString &fileName) override;
+    bool GetSpecificDims() const override { return m_specificDims; }
+    void SetSpecificDims(bool value) override { m_specificDims = value; }
+    void GetFileName(QByteArray &fileName) const override { fileName = m_fileName; }
+    qint32 GetHeight() const override { return m_height; }
+    qint32 GetWidth() const override { return m_width; }
+    void SetHeight(qint32 value) override { m_height = value; }
+    void SetWidth(qint32 value) override { m_width = value; }
+
+private:
+    qint32 m_width = 0;
+    qint32 m_height = 0;
+    bool m_specificDims = false;
+    QByteArray m_fileName;
+    std::unique_ptr<QImage> m_image;
+    TScaledImageCache m_scaled;
+};
+
+} // namespace velmora

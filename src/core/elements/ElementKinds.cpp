@@ -1,0 +1,53 @@
+#include "core/elements/ElementKinds.h"
+
+#include "core/elements/ElementColumns.h"
+#include "core/elements/ElementError.h"
+#include "core/elements/ElementImage.h"
+#include "core/elements/ElementProject.h"
+#include "core/elements/ElementText.h"
+
+namespace velmora {
+
+const std::vector<const TElementKind *> &RegisteredElementKinds()
+{
+    static const std::vector<const TElementKind *> kinds{&TVmElementProject::Kind, &TVmElementText::Kind,
+        &TVmElementColumn::Kind, &TVmElementColumns::Kind, &TVmElementImage::Kind};
+    return kinds;
+}
+
+const TElementKind *FindElementKind(const QByteArray &name)
+{
+    for (const TElementKind *kind : RegisteredElementKinds())
+        if (name == kind->Name)
+            return kind;
+    return nullptr;
+}
+
+std::unique_ptr<IElement> CreateElement(const QByteArray &name)
+{
+    const TElementKind *kind = FindElementKind(name);
+    if (kind == nullptr)
+        throw EElementError(QStringLiteral("Class %1 not found").arg(QString::fromLatin1(name)));
+    return kind->Create();
+}
+
+bool CanDropKindOn(const TElementKind &dragged, const TElementKind &target, TDropMode mode)
+{
+    const bool onto = mode == dmOnto;
+    const bool beside = mode == dmAbove || mode == dmBelow;
+    const bool toProject = &target == &TVmElementProject::Kind;
+    const bool toColumn = &target == &TVmElementColumn::Kind;
+    const bool toColumns = &target == &TVmElementColumns::Kind;
+    const bool toText = &target == &TVmElementText::Kind;
+    const bool toImage = &target == &TVmElementImage::Kind;
+
+    if (&dragged == &TVmElementText::Kind || &dragged == &TVmElementImage::Kind)
+        return ((toProject || toColumn) && onto) || ((toText || toImage || toColumns) && beside);
+    if (&dragged == &TVmElementColumns::Kind)
+        return ((toProject || toColumn) && onto) || (toText && beside);
+    if (&dragged == &TVmElementColumn::Kind)
+        return (toColumns && (onto || beside)) || (toColumn && beside);
+    return false;
+}
+
+} // namespace velmora

@@ -1,0 +1,74 @@
+#pragma once
+
+#include "core/elements/Drawing.h"
+#include "core/elements/ElementBase.h"
+
+#include <QByteArray>
+#include <QImage>
+#include <memory>
+
+namespace velmora {
+
+// The root element: film size and rates, background colour and picture.
+class TVmElementProject final : public TVmElement,
+                                public IElementRender,
+                                public IElementContainer,
+                                public IProject,
+                                public IProjectBackground
+{
+public:
+    static const TElementKind Kind;
+
+    // IElement
+    const TElementKind &GetClass() const override { return Kind; }
+    void GetCaption(int column, QString &caption) const override;
+    int GetImageIndex(int column, TTreeImageKind kind) const override;
+    std::vector<const TElementKind *> GetChildClasses() const override;
+    bool CanEditCaption(int column) const override { return column == -1; }
+    bool SetCaption(int column, const QString &caption) override;
+
+    // IElementRender: fills rect with the colour and covers it with the background.
+    void Render(QPainter &graphics, TLayoutRect &rect, quint8 flags) override;
+
+    // IProject
+    qint32 GetHeight() const override { return m_height; }
+    qint32 GetWidth() const override { return m_width; }
+    qint32 GetContentSize() const override { return m_contentSize; }
+    TArgb GetBackColor() const override { return m_backColor; }
+    void SetHeight(qint32 value) override { m_height = value; }
+    void SetWidth(qint32 value) override { m_width = value; }
+    void SetContentSize(qint32 value) override { m_contentSize = value; }
+    void SetBackColor(TArgb value) override { m_backColor = value; }
+    qint32 GetFrameRate() const override { return m_frameRate; }
+    qint32 GetScrollRate() const override { return m_scrollRate; }
+    void SetFrameRate(qint32 value) override { m_frameRate = value; }
+    void SetScrollRate(qint32 value) override { m_scrollRate = value; }
+
+    // IProjectBackground
+    const QImage *GetBackground() const override { return m_background.get(); }
+    void LoadBackground(const QString &fileName) override;
+    void ClearBackground() override { m_background.reset(); }
+    qint32 GetWrapMode() const override { return m_wrapMode; }
+    void SetWrapMode(qint32 value) override { m_wrapMode = value; }
+
+private:
+    const QImage &TileTexture();
+
+    QByteArray m_name = "Velmora Project";
+    qint32 m_height = 576;
+    qint32 m_width = 720;
+    qint32 m_contentSize = 5;
+    TArgb m_backColor = 0xFF336699;
+    std::unique_ptr<QImage> m_background;
+    qint32 m_wrapMode = 4;
+    qint32 m_frameRate = 25;
+    qint32 m_scrollRate = 4;
+
+    // Drawing caches, rebuilt when the background or the wrap mode changes.
+    TScaledImageCache m_stretched;
+    QImage m_tile;
+    qint64 m_tileSourceKey = 0;
+    qint32 m_tileWrapMode = -1;
+};
+
+} // namespace velmora

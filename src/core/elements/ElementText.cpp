@@ -1,0 +1,51 @@
+#include "core/elements/ElementText.h"
+
+#include "core/elements/Drawing.h"
+#include "core/elements/ElementKinds.h"
+
+#include <QPainter>
+
+namespace velmora {
+
+constinit const TElementKind TVmElementText::Kind{
+    "TVmElementText", []() -> std::unique_ptr<IElement> { return std::make_unique<TVmElementText>(); }};
+
+QString TextCaption(const QString &text)
+{
+    // Only a carriage return ends the first line; a lone line feed does not.
+    const qsizetype end = text.indexOf(QChar(13));
+    return end < 0 ? text : text.left(end) + QStringLiteral("...");
+}
+
+void TVmElementText::GetCaption(int column, QString &caption) const
+{
+    if (column == -1)
+        caption = TextCaption(m_text);
+}
+
+int TVmElementText::GetImageIndex(int column, TTreeImageKind) const
+{
+    return column == -1 ? 1 : -1;
+}
+
+void TVmElementText::Render(QPainter &graphics, TLayoutRect &rect, quint8 flags)
+{
+    const qint32 measured = m_block.Measure(m_text, m_fontName, m_fontSize, rect.Width, m_hAlign, m_vAlign);
+    if (m_useFixedHeight) {
+        rect.Height = m_fixedHeight;
+    } else {
+        rect.Height = measured;
+        m_fixedHeight = measured;
+    }
+    rect.Y += m_topOffset;
+
+    const bool placeholders = flags & DrawFlags::ShowPlaceholders;
+    const QRect area = placeholders ? PlaceholderArea(rect) : ToQRect(rect);
+    if (!CanSkipPainting(graphics, area, flags)) {
+        m_block.Draw(graphics, QRectF(ToQRect(rect)), ColorFromArgb(m_color));
+        DrawPlaceholder(graphics, rect, flags);
+    }
+    rect.Y += rect.Height;
+}
+
+} // namespace velmora

@@ -1,0 +1,54 @@
+#pragma once
+
+#include "core/elements/ElementBase.h"
+#include "core/elements/ElementMargins.h"
+#include "core/elements/TextBlock.h"
+
+namespace velmora {
+
+// A block of wrapped text in one font and colour.
+class TVmElementText final : public TVmElement,
+                             public IElementRender,
+                             public IElementText,
+                             public IGDIPFont,
+                             public TPlacedElement
+{
+public:
+    static const TElementKind Kind;
+
+    // IElement
+    const TElementKind &GetClass() const override { return Kind; }
+    void GetCaption(int column, QString &caption) const override;
+    int GetImageIndex(int column, TTreeImageKind kind) const override;
+    std::vector<const TElementKind *> GetChildClasses() const override { return {}; }
+    bool CanEditCaption(int) const override { return false; }
+    // The caption follows the text; renaming changes nothing.
+    bool SetCaption(int, const QString &) override { return true; }
+
+    // IElementRender: measures, draws clipped to its height, then advances rect.Y past itself.
+    void Render(QPainter &graphics, TLayoutRect &rect, quint8 flags) override;
+
+    // IElementText
+    void GetText(QString &text) const override { text = m_text; }
+    void SetText(const QString &text) override { m_text = text; }
+
+    // IGDIPFont
+    TArgb GetColor() const override { return m_color; }
+    void GetFontName(QByteArray &name) const override { name = m_fontName; }
+    qint32 GetFontSize() const override { return m_fontSize; }
+    void SetColor(TArgb value) override { m_color = value; }
+    void SetFontName(const QByteArray &name) override { m_fontName = name; }
+    void SetFontSize(qint32 value) override { m_fontSize = value; }
+
+private:
+    QString m_text = QStringLiteral("Text Element");
+    QByteArray m_fontName = "Arial";
+    qint32 m_fontSize = 14;
+    TArgb m_color = 0xFFFFFFFF;
+    TTextBlock m_block;
+};
+
+// The caption of a text: its first line, with "..." when more follows.
+QString TextCaption(const QString &text);
+
+} // namespace velmora

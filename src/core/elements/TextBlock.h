@@ -1,0 +1,53 @@
+#pragma once
+
+#include "core/elements/Alignments.h"
+
+#include <QByteArray>
+#include <QColor>
+#include <QRectF>
+#include <QString>
+#include <memory>
+
+class QPainter;
+class QTextLayout;
+
+namespace velmora {
+
+// Everything that decides how a text block breaks into lines and how tall it is.
+struct TTextStyle
+{
+    QString Text;
+    QByteArray FontName; // 8-bit code page
+    qint32 FontSize = 0; // pixels
+    qint32 Width = 0;
+    TElementHAlignment HAlign = eaLeft;
+    TElementVAlignment VAlign = eaTop;
+};
+
+// Wrapped text laid out once per style and reused for measuring and drawing.
+class TTextBlock
+{
+public:
+    TTextBlock();
+    ~TTextBlock();
+    TTextBlock(const TTextBlock &) = delete;
+    TTextBlock &operator=(const TTextBlock &) = delete;
+
+    // Lays the text out for these settings unless it already is; returns the rounded height.
+    qint32 Measure(const QString &text, const QByteArray &fontName, qint32 fontSize, qint32 width,
+        TElementHAlignment hAlign, TElementVAlignment vAlign);
+
+    // Draws the text last measured into rect, clipped to it and placed by the line alignment.
+    void Draw(QPainter &graphics, const QRectF &rect, const QColor &color) const;
+
+private:
+    void Layout();
+
+    TTextStyle m_style;
+    bool m_measured = false;
+    std::unique_ptr<QTextLayout> m_layout;
+    double m_height = 0.0;
+    qint32 m_roundedHeight = 0;
+};
+
+} // namespace velmora

@@ -1,0 +1,24 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+#include <array>
+
+namespace velmora {
+
+// A standard film size.
+struct TContentSize
+{
+    const char *Name;
+    qint32 Width;
+    qint32 Height;
+    double FrameRate; // nominal rate of the standard; never applied to a project
+};
+
+// The film size table; the project's ContentSize indexes it. Row 0 is the free size.
+extern const std::array<TContentSize, 17> ContentSizes;
+
+// The entries of the film size list, one per row: "Custom", then "Name (W x H)".
+QStringList ContentSizeListItems();
+
+} // namespace velmora

@@ -1,0 +1,52 @@
+#include "core/render/FrameRenderer.h"
+
+#include "core/document/ElementTree.h"
+#include "core/elements/Interfaces.h"
+#include "core/render/LayoutPass.h"
+
+#include <QPainter>
+#include <algorithm>
+
+namespace velmora {
+
+const QImage &TFrameRenderer::RenderFrame(const TElementTree &tree, int position, bool showPlaceholders)
+{
+    const TElementNode *projectNode = tree.ProjectNode();
+    const IProject *project = projectNode ? queryInterface<IProject>(projectNode->Element()) : nullptr;
+    const int width = std::max(1, project ? project->GetWidth() : 1);
+    const int height = std::max(1, project ? project->GetHeight() : 1);
+
+    if (m_frame.width() != width || m_frame.height() != height)
+        m_frame = QImage(width, height, QImage::Format_ARGB32_Premultiplied);
+    m_filmHeight = height;
+    m_rollHeight = 0;
+    if (m_frame.isNull())
+        return m_frame;
+    // Each frame starts from nothing, so a translucent background never shows the previous frame.
+    m_frame.fill(Qt::transparent);
+    if (project == nullptr)
+        return m_frame;
+
+    QPainter painter(&m_frame);
+    painter.setRenderHint(QPainter::TextAntialiasing, true);
+    TLayoutPass pass;
+    pass.FocusedNode = tree.FocusedNode();
+    pass.ShowPlaceholders = showPlaceholders;
+    pass.SkipInvisible = m_skipInvisible;
+    const qint32 top = height - position;
+    const qint32 bottom = pass.RenderNode(*projectNode, painter, TLayoutRect{0, 0, width, height}, top);
+    m_rollHeight = bottom - top;
+    return m_frame;
+}
+
+std::vector<int> GenerationPositions(int positionRange, int scrollRate)
+{
+    std::vector<int> positions;
+    if (scrollRate < 1)
+        return positions;
+    for (qint64 p = 0; p < positionRange; p += scrollRate)
+        positions.push_back(static_cast<int>(p));
+    return positions;
+}
+
+} // namespace velmora

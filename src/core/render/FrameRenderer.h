@@ -1,0 +1,40 @@
+#pragma once
+
+#include <QImage>
+#include <vector>
+
+namespace velmora {
+
+class TElementTree;
+
+// Composes frames of the roll in a reusable film-size bitmap; shared by the preview, the
+// command line and the video export.
+class TFrameRenderer
+{
+public:
+    // Renders the roll at position (pixels the roll has moved up) and returns the frame.
+    // A film size below 1 x 1 renders as 1 x 1; a tree without a project gives a transparent frame.
+    const QImage &RenderFrame(const TElementTree &tree, int position, bool showPlaceholders);
+
+    const QImage &Frame() const { return m_frame; }
+    // Content height of the roll from the last render.
+    int RollHeight() const { return m_rollHeight; }
+    // Highest position of the last render's range 0 .. film height + roll height.
+    int PositionRange() const { return m_filmHeight + m_rollHeight; }
+
+    // Skipping elements outside the frame is on by default; frames are the same either way.
+    void SetSkipInvisible(bool on) { m_skipInvisible = on; }
+    bool SkipInvisible() const { return m_skipInvisible; }
+
+private:
+    QImage m_frame;
+    int m_rollHeight = 0;
+    int m_filmHeight = 0;
+    bool m_skipInvisible = true;
+};
+
+// Positions of the frames of a generated video: k * scrollRate while below positionRange.
+// A scroll rate below 1 yields no frames.
+std::vector<int> GenerationPositions(int positionRange, int scrollRate);
+
+} // namespace velmora

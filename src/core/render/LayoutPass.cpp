@@ -1,0 +1,55 @@
+#include "core/render/LayoutPass.h"
+
+#include "core/document/ElementTree.h"
+
+#include <algorithm>
+
+namespace velmora {
+
+qint32 TLayoutPass::RenderNode(const TElementNode &node, QPainter &graphics, TLayoutRect rect, qint32 top) const
+{
+    if (node.Element() == nullptr)
+        return top;
+    const TNodeFacets &facets = node.Facets();
+    if (!facets.Project)
+        rect.Y = top;
+
+    quint8 flags = 0;
+    if (ShowPlaceholders)
+        flags |= DrawFlags::ShowPlaceholders;
+    if (&node == FocusedNode)
+        flags |= DrawFlags::Focused;
+    if (SkipInvisible)
+        flags |= DrawFlags::SkipInvisible;
+
+    qint32 result = top;
+    if (facets.Render != nullptr) {
+        facets.Render->Render(graphics, rect, flags);
+        // An element drawn above its own top does not pull what follows upward.
+        result = std::max(top, rect.Y);
+    }
+    const qint32 x0 = rect.X;
+    const qint32 w0 = rect.Width;
+    const qint32 y0 = rect.Y;
+
+    const std::size_t count = node.ChildCount();
+    if (facets.ColumnSet && count > 0) {
+        // The remainder of the division belongs to no column.
+        const qint32 columnWidth = w0 / static_cast<qint32>(count);
+        for (std::size_t i = 0; i < count; ++i) {
+            rect.X = x0 + static_cast<qint32>(i) * columnWidth;
+            rect.Width = columnWidth;
+            result = std::max(result, RenderNode(*node.Child(i), graphics, rect, y0));
+        }
+    }
+    if (facets.Container) {
+        qint32 bottom = top;
+        for (std::size_t i = 0; i < count; ++i) {
+            bottom = RenderNode(*node.Child(i), graphics, rect, bottom);
+            result = std::max(result, bottom);
+        }
+    }
+    return result;
+}
+
+} // namespace velmora

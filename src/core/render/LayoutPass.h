@@ -1,0 +1,23 @@
+#pragma once
+
+#include "core/elements/ElementTypes.h"
+
+class QPainter;
+
+namespace velmora {
+
+class TElementNode;
+
+// One walk over the tree that places and draws every element.
+struct TLayoutPass
+{
+    const TElementNode *FocusedNode = nullptr;
+    bool ShowPlaceholders = false;
+    // Lets elements whose drawing misses the frame skip painting; heights are unaffected.
+    bool SkipInvisible = true;
+
+    // Draws node and its subtree in band rect starting at top; returns the lowest y reached (never above top).
+    qint32 RenderNode(const TElementNode &node, QPainter &graphics, TLayoutRect rect, qint32 top) const;
+};
+
+} // namespace velmora
