@@ -1,0 +1,93 @@
+#include "ui/DialogPrompts.h"
+
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QMessageBox>
+
+namespace velmora {
+
+namespace {
+
+const QString ProjectFilter = QStringLiteral("Velmora Projects(*.vmz)|*.vmz");
+const QString ImageFilter = QStringLiteral(
+    "All Image Types|*.png;*.bmp;*.gif;*.jpg;*.jpeg;*.tif|Portable Network Graphics (*.png)|*.png|"
+    "Bitmap (*.bmp)|*.bmp|Graphic Interchange Format (*.gif)|*.gif|JPEG Images (*.jpg;*.jpeg)|*.jpg;*.jpeg|"
+    "Tagged Image File Format (*.tif)|*.tif");
+const QString VideoFilter = QStringLiteral("AVI Files (*.avi)|*.avi");
+
+// One configured file dialog; returns the chosen file or empty when cancelled.
+QString RunFileDialog(QWidget *parent, const QString &title, const QString &filter, const QString &suffix,
+    QFileDialog::AcceptMode mode, const QString &folder, const QString &proposed = {})
+{
+    QFileDialog dialog(parent, title, folder);
+    dialog.setAcceptMode(mode);
+    dialog.setFileMode(mode == QFileDialog::AcceptOpen ? QFileDialog::ExistingFile : QFileDialog::AnyFile);
+    dialog.setNameFilters(DialogNameFilters(filter));
+    dialog.setDefaultSuffix(suffix);
+    dialog.setOption(QFileDialog::ReadOnly, false);
+    if (!proposed.isEmpty())
+        dialog.selectFile(proposed);
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return {};
+    return dialog.selectedFiles().constFirst();
+}
+
+} // namespace
+
+QStringList DialogNameFilters(const QString &filter)
+{
+    const QStringList parts = filter.split(QLatin1Char('|'));
+    QStringList filters;
+    for (qsizetype i = 0; i + 1 < parts.size(); i += 2) {
+        QString patterns = parts[i + 1];
+        patterns.replace(QLatin1Char(';'), QLatin1Char(' '));
+        // The description may already end in its patterns, as "Velmora Projects(*.vmz)" does.
+        filters << (parts[i].endsWith(QLatin1Char(')')) ? parts[i] : parts[i] + QStringLiteral(" (") + patterns + QLatin1Char(')'));
+    }
+    return filters;
+}
+
+TDialogPrompts::TDialogPrompts(QWidget *parent) : m_parent(parent) {}
+
+bool TDialogPrompts::Confirm(const QString &question)
+{
+    return QMessageBox::question(m_parent, QStringLiteral("Confirm"), question, QMessageBox::Yes | QMessageBox::No,
+               QMessageBox::No)
+        == QMessageBox::Yes;
+}
+
+QString TDialogPrompts::ChooseOpenFile()
+{
+    return RunFileDialog(m_parent, QStringLiteral("Open Project"), ProjectFilter, QStringLiteral("vmz"),
+        QFileDialog::AcceptOpen, m_projectFolder);
+}
+
+QString TDialogPrompts::ChooseSaveFile()
+{
+    const QString name = RunFileDialog(m_parent, QStringLiteral("Save Project"), ProjectFilter, QStringLiteral("vmz"),
+        QFileDialog::AcceptSave, m_projectFolder);
+    // The dialog has asked about overwriting; a new file is confirmed here.
+    if (!name.isEmpty() && !QFileInfo::exists(name)
+        && !Confirm(QStringLiteral("%1\nThis file does not exist.\nDo you want to create it?").arg(name)))
+        return {};
+    return name;
+}
+
+void TDialogPrompts::ShowError(const QString &message)
+{
+    QMessageBox::critical(m_parent, QStringLiteral("Velmora"), message);
+}
+
+QString TDialogPrompts::ChooseImageFile()
+{
+    return RunFileDialog(m_parent, QStringLiteral("Select image to open"), ImageFilter, QString(),
+        QFileDialog::AcceptOpen, QString());
+}
+
+QString TDialogPrompts::ChooseOutputFile(const QString &proposed)
+{
+    return RunFileDialog(m_parent, QStringLiteral("Output to"), VideoFilter, QStringLiteral("avi"),
+        QFileDialog::AcceptSave, QString(), proposed);
+}
+
+} // namespace velmora

@@ -1,0 +1,34 @@
+#pragma once
+
+#include "ui/Prompts.h"
+
+class QWidget;
+
+namespace velmora {
+
+// The prompts as message boxes and file dialogs over a parent window.
+class TDialogPrompts : public IEditorPrompts
+{
+public:
+    explicit TDialogPrompts(QWidget *parent);
+
+    bool Confirm(const QString &question) override;
+    QString ChooseOpenFile() override;
+    QString ChooseSaveFile() override;
+    void ShowError(const QString &message) override;
+    QString ChooseImageFile() override;
+    QString ChooseOutputFile(const QString &proposed) override;
+
+    // Folder the project dialogs start in.
+    const QString &ProjectFolder() const { return m_projectFolder; }
+    void SetProjectFolder(const QString &folder) { m_projectFolder = folder; }
+
+private:
+    QWidget *m_parent;
+    QString m_projectFolder;
+};
+
+// Converts a "Description|patterns|..." filter into the name filters of a file dialog.
+QStringList DialogNameFilters(const QString &filter);
+
+} // namespace velmora

@@ -1,0 +1,52 @@
+// Side panels and the generating state of the main window.
+#include "ui/MainWindow.h"
+
+#include <QAction>
+#include <QSlider>
+#include <QSplitter>
+
+namespace velmora {
+
+void TMain::ActShowElementsExecute()
+{
+    ToggleSidePanel(ActShowElements->isChecked(), ElementsSplitter, 0, SavedElementsWidth);
+}
+
+void TMain::ActShowPropertiesExecute()
+{
+    ToggleSidePanel(ActShowProperties->isChecked(), PagesSplitter, 1, SavedPagesWidth);
+}
+
+void TMain::ToggleSidePanel(bool hide, QSplitter *splitter, int panelIndex, int &savedWidth)
+{
+    QSplitterHandle *handle = splitter->handle(1);
+    const int other = 1 - panelIndex;
+    QList<int> sizes = splitter->sizes();
+    // Hiding a hidden panel again must not store its zero width.
+    if (hide && !handle->isHidden()) {
+        handle->hide();
+        savedWidth = sizes[panelIndex];
+        sizes[other] += sizes[panelIndex];
+        sizes[panelIndex] = 0;
+        splitter->setSizes(sizes);
+    } else if (!hide && handle->isHidden()) {
+        sizes[other] = std::max(0, sizes[other] - savedWidth);
+        sizes[panelIndex] = savedWidth;
+        splitter->setSizes(sizes);
+        handle->show();
+    }
+}
+
+void TMain::SetGenerating(bool on)
+{
+    m_generating = on;
+    ActShowProperties->setChecked(on);
+    ActShowPropertiesExecute();
+    ActShowElements->setChecked(on);
+    ActShowElementsExecute();
+    GeneratingPanel->setVisible(on);
+    TrackBar->setVisible(!on);
+    UpdateActions();
+}
+
+} // namespace velmora

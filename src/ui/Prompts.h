@@ -1,0 +1,21 @@
+#pragma once
+
+#include "core/document/Document.h"
+
+#include <QString>
+
+namespace velmora {
+
+// Every question, message and file dialog of the editor, so tests can answer them.
+class IEditorPrompts : public IDocumentPrompts
+{
+public:
+    // The standard error box.
+    virtual void ShowError(const QString &message) = 0;
+    // An image to load into an element or as the background; empty: cancelled.
+    virtual QString ChooseImageFile() = 0;
+    // The video to write, proposed is the suggested name; empty: cancelled.
+    virtual QString ChooseOutputFile(const QString &proposed) = 0;
+};
+
+} // namespace velmora
