@@ -9,16 +9,6 @@
 
 namespace velmora {
 
-int RoundHalfEven(double value)
-{
-    const double lower = std::floor(value);
-    const double fraction = value - lower;
-    double result = lower;
-    if (fraction > 0.5 || (fraction == 0.5 && std::fmod(lower, 2.0) != 0.0))
-        result = lower + 1.0;
-    return static_cast<int>(result);
-}
-
 int RoundHalfAway(double value)
 {
     return static_cast<int>(std::round(value));

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "core/elements/Drawing.h"
 #include "core/error.h"
 
 #include <QColor>
@@ -15,8 +16,7 @@ public:
     using EVelmoraError::EVelmoraError;
 };
 
-// Nearest integer, halves to the even neighbour.
-int RoundHalfEven(double value);
+// RoundHalfEven (nearest integer, halves to the even neighbour) is the core's, from Drawing.h.
 // Nearest integer, halves away from zero.
 int RoundHalfAway(double value);
 
