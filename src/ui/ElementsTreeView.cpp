@@ -49,6 +49,13 @@ TElementNode *TElementsTreeView::DropTargetAt(const QPoint &pos, TDropMode &mode
     return &TreeModel()->NodeOf(index);
 }
 
+void TElementsTreeView::focusInEvent(QFocusEvent *event)
+{
+    // Taking the focus leaves the focused node as it is: none until the user picks one.
+    QAbstractScrollArea::focusInEvent(event);
+    viewport()->update();
+}
+
 void TElementsTreeView::startDrag(Qt::DropActions supportedActions)
 {
     if (m_editor == nullptr || m_editor->SelectedNodes().empty())

@@ -25,6 +25,7 @@ public:
     TElementNode *DropTargetAt(const QPoint &pos, TDropMode &mode) const;
 
 protected:
+    void focusInEvent(QFocusEvent *event) override;
     void startDrag(Qt::DropActions supportedActions) override;
     void dragEnterEvent(QDragEnterEvent *event) override;
     void dragMoveEvent(QDragMoveEvent *event) override;

@@ -1,0 +1,80 @@
+#pragma once
+
+// Shared set-up of the editor window tests: a real TMain shown offscreen with scripted prompts.
+#include "controls/PreviewPaintBox.h"
+#include "core/elements/ElementColumns.h"
+#include "core/elements/ElementImage.h"
+#include "core/elements/ElementText.h"
+#include "ui/ElementTreeModel.h"
+#include "ui/ElementsTreeView.h"
+#include "ui/MainWindow.h"
+#include "ui/ScriptedPrompts.h"
+#include "ui/TreeClipboard.h"
+#include "ui/TreeEditor.h"
+
+#include <QAction>
+#include <QTest>
+#include <memory>
+
+namespace velmora::test {
+
+struct TEditorFixture
+{
+    TScriptedPrompts Prompts;
+    std::unique_ptr<TMain> Window = std::make_unique<TMain>();
+
+    TEditorFixture()
+    {
+        Window->SetPrompts(&Prompts);
+        Window->show();
+        (void)QTest::qWaitForWindowExposed(Window.get());
+    }
+
+    TMain &Main() { return *Window; }
+    TElementsTreeView &View() { return *Window->ElementsTree; }
+    TElementTreeModel &Model() { return *Window->TreeModel; }
+    TTreeEditor &Editor() { return Window->TreeEditor(); }
+    TElementNode &Project() { return *Window->Document().ProjectNode(); }
+
+    // Focuses and selects node alone, as a click does.
+    void Focus(TElementNode &node)
+    {
+        View().setFocus();
+        View().selectionModel()->setCurrentIndex(Model().IndexOf(node), QItemSelectionModel::ClearAndSelect);
+    }
+    // Adds an element of kind under parent through its command.
+    TElementNode &Add(TElementNode &parent, QAction *command)
+    {
+        Focus(parent);
+        Window->UpdateActions();
+        command->trigger();
+        return *Editor().FocusedNode();
+    }
+    TElementNode &AddText(TElementNode &parent, const QString &text)
+    {
+        TElementNode &node = Add(parent, Window->ActNewText);
+        queryInterface<IElementText>(node.Element())->SetText(text);
+        Model().NodeChanged(node);
+        return node;
+    }
+    TElementNode &AddImage(TElementNode &parent, const QString &caption)
+    {
+        TElementNode &node = Add(parent, Window->ActNewImage);
+        node.Element()->SetCaption(-1, caption);
+        return node;
+    }
+};
+
+// The tree under node as "Caption(child,child(...))".
+inline QString Structure(const TElementNode &node)
+{
+    QString text = NodeCaption(node);
+    if (node.ChildCount() == 0)
+        return text;
+    QStringList children;
+    for (const auto &child : node.Children())
+        children << Structure(*child);
+    return text + QLatin1Char('(') + children.join(QLatin1Char(',')) + QLatin1Char(')');
+}
+
+} // namespace velmora::test

@@ -1,0 +1,349 @@
+// The main window: layout, commands and their enabling, title, closing, side panels, generating.
+#include "EditorFixture.h"
+
+#include "ui/AboutBox.h"
+
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QSlider>
+#include <QSplitter>
+#include <QStackedWidget>
+#include <QStatusBar>
+#include <QTemporaryDir>
+
+using namespace velmora;
+using namespace velmora::test;
+
+class MainWindowTest : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void startsWithTheDesignLayout()
+    {
+        TEditorFixture f;
+        TMain &w = f.Main();
+        QCOMPARE(w.windowTitle(), QStringLiteral("Velmora - []"));
+        QCOMPARE(w.ElementsPanel->width(), 185);
+        QCOMPARE(w.Pages->width(), 206);
+        QCOMPARE(w.SavedElementsWidth, 185);
+        QCOMPARE(w.SavedPagesWidth, 206);
+        QCOMPARE(w.Pages->currentWidget(), w.PageNone);
+        QCOMPARE(w.TrackBar->height(), 29);
+        QCOMPARE(w.TrackBar->pageStep(), 10);
+        QVERIFY(w.GeneratingPanel->isHidden());
+        QCOMPARE(w.GeneratingPanel->height(), 71);
+        QCOMPARE(w.CancelGenerationButton->size(), QSize(153, 25));
+        QVERIFY(!w.Generating());
+        QVERIFY(w.CurrentElement() == nullptr);
+        // A new project: one project node, nothing focused or selected.
+        QCOMPARE(f.Model().rowCount(), 1);
+        QVERIFY(f.Editor().FocusedNode() == nullptr);
+        QVERIFY(f.Editor().SelectedNodes().empty());
+    }
+
+    void fillsTheFilmSizeList()
+    {
+        TEditorFixture f;
+        const QComboBox *sizes = f.Main().ProjectContentSize;
+        QCOMPARE(sizes->count(), 17);
+        QCOMPARE(sizes->itemText(0), QStringLiteral("Custom"));
+        QCOMPARE(sizes->itemText(5), QStringLiteral("DVD PAL (720 x 576)"));
+        QCOMPARE(sizes->itemText(11), QStringLiteral("Screen (640 x 480)"));
+        QCOMPARE(sizes->itemText(16), QStringLiteral("Wide Screen (1400 x 768)"));
+        // Filling the list wrote nothing to the project.
+        QVERIFY(!f.Main().Document().Modified());
+    }
+
+    void commandsCarryTheirCaptionsAndShortcuts_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QString>("caption");
+        QTest::addColumn<QString>("shortcut");
+        QTest::addColumn<QString>("toolTip");
+        QTest::newRow("new") << "ActNew" << "New Project" << "" << "";
+        QTest::newRow("open") << "ActLoad" << "&Open" << "" << "";
+        QTest::newRow("save as") << "ActSaveAs" << "Save &As" << "" << "";
+        QTest::newRow("text") << "ActNewText" << "New Text Element" << "" << "";
+        QTest::newRow("clear") << "ActProjectClearImage" << "Clear Background Image" << "" << "";
+        QTest::newRow("about") << "ActAbout" << "About Velmora ..." << "" << "";
+        QTest::newRow("cut") << "EditCut1" << "Cu&t" << "Ctrl+X" << "Cut";
+        QTest::newRow("select all") << "EditSelectAll1" << "Select &All" << "Ctrl+A" << "Select All";
+        QTest::newRow("delete") << "EditDelete1" << "&Delete" << "Del" << "Delete";
+    }
+    void commandsCarryTheirCaptionsAndShortcuts()
+    {
+        QFETCH(QString, name);
+        QFETCH(QString, caption);
+        QFETCH(QString, shortcut);
+        QFETCH(QString, toolTip);
+        TEditorFixture f;
+        const auto *action = f.Main().findChild<QAction *>(name);
+        QVERIFY(action != nullptr);
+        QCOMPARE(action->text(), caption);
+        QCOMPARE(action->shortcut().toString(), shortcut);
+        if (!toolTip.isEmpty())
+            QCOMPARE(action->toolTip(), toolTip);
+    }
+
+    void elementCommandsFollowTheFocusedElement()
+    {
+        TEditorFixture f;
+        TMain &w = f.Main();
+        const auto enabled = [&w] {
+            w.UpdateActions();
+            return QList<bool>{w.ActNewText->isEnabled(), w.ActNewImage->isEnabled(), w.ActNewColumns->isEnabled(),
+                w.ActNewColumn->isEnabled()};
+        };
+        QCOMPARE(enabled(), (QList<bool>{false, false, false, false}));
+        TElementNode &columns = f.Add(f.Project(), w.ActNewColumns);
+        TElementNode &column = f.Add(columns, w.ActNewColumn);
+        TElementNode &text = f.AddText(column, QStringLiteral("A"));
+        TElementNode &image = f.AddImage(column, QStringLiteral("I"));
+        f.Focus(f.Project());
+        QCOMPARE(enabled(), (QList<bool>{true, true, true, false}));
+        f.Focus(columns);
+        QCOMPARE(enabled(), (QList<bool>{false, false, false, true}));
+        f.Focus(column);
+        QCOMPARE(enabled(), (QList<bool>{true, true, true, false}));
+        f.Focus(text);
+        QCOMPARE(enabled(), (QList<bool>{false, false, false, false}));
+        f.Focus(image);
+        QCOMPARE(enabled(), (QList<bool>{false, false, false, false}));
+        // Load Image follows the element the pages show.
+        QVERIFY(w.ActLoadImage->isEnabled());
+        f.Focus(text);
+        w.UpdateActions();
+        QVERIFY(!w.ActLoadImage->isEnabled());
+    }
+
+    void editCommandsServeTheFocusedControl()
+    {
+        TEditorFixture f;
+        TMain &w = f.Main();
+        auto *field = new QLineEdit(QStringLiteral("credits"), w.statusBar());
+        w.statusBar()->addWidget(field);
+        field->show();
+
+        f.Focus(f.Project());
+        w.UpdateActions();
+        QVERIFY(w.EditCut1->isEnabled() && w.EditCopy1->isEnabled() && w.EditDelete1->isEnabled());
+        QVERIFY(w.EditPaste1->isEnabled() && w.EditSelectAll1->isEnabled());
+
+        field->setFocus();
+        field->deselect();
+        w.UpdateActions();
+        QVERIFY(!w.EditCut1->isEnabled() && !w.EditCopy1->isEnabled() && !w.EditDelete1->isEnabled());
+        QVERIFY(w.EditSelectAll1->isEnabled());
+        w.EditSelectAll1->trigger();
+        QCOMPARE(field->selectedText(), QStringLiteral("credits"));
+        w.UpdateActions();
+        QVERIFY(w.EditDelete1->isEnabled());
+        w.EditDelete1->trigger();
+        QCOMPARE(field->text(), QString());
+        // The tree was left alone.
+        QCOMPARE(f.Model().rowCount(), 1);
+
+        w.PreviewBox->setFocus();
+        w.UpdateActions();
+        QVERIFY(!w.EditPaste1->isEnabled() && !w.EditSelectAll1->isEnabled());
+    }
+
+    void titleAndSaveFollowEditsAndSaves()
+    {
+        TEditorFixture f;
+        TMain &w = f.Main();
+        QTemporaryDir dir;
+        const QString file = dir.filePath(QStringLiteral("roll.vmz"));
+        w.UpdateActions();
+        QVERIFY(!w.ActSave->isEnabled());
+
+        f.AddText(f.Project(), QStringLiteral("A"));
+        QCOMPARE(w.windowTitle(), QStringLiteral("Velmora - [*]"));
+        w.UpdateActions();
+        QVERIFY(w.ActSave->isEnabled());
+
+        f.Prompts.Files.push_back(file);
+        w.ActSave->trigger(); // never saved: behaves as Save As
+        QCOMPARE(f.Prompts.Errors, QStringList());
+        QCOMPARE(w.windowTitle(), QStringLiteral("Velmora - [%1]").arg(file));
+        w.UpdateActions();
+        QVERIFY(!w.ActSave->isEnabled());
+
+        f.AddText(f.Project(), QStringLiteral("B"));
+        QCOMPARE(w.windowTitle(), QStringLiteral("Velmora - [*%1]").arg(file));
+        w.UpdateActions();
+        w.ActSave->trigger();
+        QCOMPARE(w.windowTitle(), QStringLiteral("Velmora - [%1]").arg(file));
+        QVERIFY(f.Prompts.Files.empty());
+
+        // New on a modified project asks first; No keeps everything.
+        f.AddText(f.Project(), QStringLiteral("C"));
+        f.Prompts.Answers = {false};
+        w.ActNew->trigger();
+        QCOMPARE(f.Prompts.Questions.last(), QStringLiteral("The project has changed, are you sure you want to create a new project"));
+        QCOMPARE(f.Project().ChildCount(), 3u);
+        f.Prompts.Answers = {true};
+        w.ActNew->trigger();
+        QCOMPARE(f.Model().rowCount(), 1);
+        QCOMPARE(f.Model().rowCount(f.Model().index(0, 0)), 0);
+        QCOMPARE(w.windowTitle(), QStringLiteral("Velmora - []"));
+        w.UpdateActions();
+        QVERIFY(!w.ActSave->isEnabled());
+    }
+
+    void openRestoresFlagsAndReportsDamage()
+    {
+        TEditorFixture f;
+        TMain &w = f.Main();
+        QTemporaryDir dir;
+        const QString file = dir.filePath(QStringLiteral("roll.vmz"));
+        TElementNode &column = f.Add(f.Add(f.Project(), w.ActNewColumns), w.ActNewColumn);
+        f.AddText(column, QStringLiteral("Inside"));
+        f.View().collapse(f.Model().IndexOf(column));
+        f.Focus(column);
+        f.Prompts.Files.push_back(file);
+        w.ActSaveAs->trigger();
+
+        f.Prompts.Files.push_back(file);
+        w.ActLoad->trigger();
+        QVERIFY(f.Prompts.Errors.isEmpty());
+        QVERIFY(f.Editor().FocusedNode() == nullptr);
+        const std::vector<TElementNode *> selected = f.Editor().SelectedNodes();
+        QCOMPARE(selected.size(), 1u);
+        QCOMPARE(NodeCaption(*selected.front()), QStringLiteral("Column"));
+        QVERIFY(f.View().selectionModel()->isSelected(f.Model().IndexOf(*selected.front())));
+        QVERIFY(!f.View().isExpanded(f.Model().IndexOf(*selected.front())));
+        QVERIFY(f.View().isExpanded(f.Model().IndexOf(*selected.front()->Parent())));
+
+        QFile damaged(dir.filePath(QStringLiteral("damaged.vmz")));
+        QVERIFY(damaged.open(QIODevice::WriteOnly));
+        damaged.write("NOTAROLL!and more");
+        damaged.close();
+        f.Prompts.Files.push_back(damaged.fileName());
+        w.ActLoad->trigger();
+        QCOMPARE(f.Prompts.Errors.size(), 1);
+        QVERIFY(f.Prompts.Errors[0].startsWith(QStringLiteral("The file \"%1\" could not be loaded.").arg(damaged.fileName())));
+        QVERIFY(f.Prompts.Errors[0].endsWith(QStringLiteral("Invalid file type")));
+        QCOMPARE(f.Model().rowCount(), 1);
+        QCOMPARE(Structure(f.Project()), QStringLiteral("Velmora Project"));
+        QCOMPARE(w.windowTitle(), QStringLiteral("Velmora - []"));
+        // The window stays usable.
+        f.AddText(f.Project(), QStringLiteral("After"));
+        QCOMPARE(Structure(f.Project()), QStringLiteral("Velmora Project(After)"));
+    }
+
+    void closingFollowsTheRules()
+    {
+        {
+            TEditorFixture f;
+            QVERIFY(f.Main().close());
+            QVERIFY(f.Prompts.Questions.isEmpty());
+        }
+        TEditorFixture f;
+        f.AddText(f.Project(), QStringLiteral("A"));
+        f.Prompts.Answers = {false};
+        QVERIFY(!f.Main().close());
+        QCOMPARE(f.Prompts.Questions, QStringList{QStringLiteral("The project has changed, are you sure you want to close Velmora")});
+        QVERIFY(f.Main().isVisible());
+
+        f.Main().SetGenerating(true);
+        QVERIFY(!f.Main().close());
+        QCOMPARE(f.Prompts.Questions.size(), 1); // refused without asking
+        f.Main().SetGenerating(false);
+
+        f.Prompts.Answers = {true};
+        f.Main().ActExit->trigger();
+        QVERIFY(!f.Main().isVisible());
+    }
+
+    void sidePanelsReturnToTheirWidths()
+    {
+        TEditorFixture f;
+        TMain &w = f.Main();
+        // A width set with the splitter is what the next hide keeps.
+        QList<int> sizes = w.ElementsSplitter->sizes();
+        w.ElementsSplitter->setSizes({240, sizes[0] + sizes[1] - 240});
+        QCOMPARE(w.ElementsPanel->width(), 240);
+        w.ActShowElements->trigger();
+        QVERIFY(w.ActShowElements->isChecked());
+        QCOMPARE(w.ElementsPanel->width(), 0);
+        QVERIFY(w.ElementsSplitter->handle(1)->isHidden());
+        w.ActShowElements->trigger();
+        QCOMPARE(w.ElementsPanel->width(), 240);
+        QVERIFY(!w.ElementsSplitter->handle(1)->isHidden());
+
+        w.ActShowProperties->trigger();
+        QCOMPARE(w.Pages->width(), 0);
+        w.ActShowProperties->trigger();
+        QCOMPARE(w.Pages->width(), 206);
+    }
+
+    void generatingStateLocksTheDocument()
+    {
+        TEditorFixture f;
+        TMain &w = f.Main();
+        // A panel hidden before the run comes back at its width afterwards.
+        w.ActShowProperties->trigger();
+        w.SetGenerating(true);
+        QVERIFY(w.Generating());
+        QVERIFY(w.ActShowElements->isChecked() && w.ActShowProperties->isChecked());
+        QCOMPARE(w.ElementsPanel->width(), 0);
+        QCOMPARE(w.Pages->width(), 0);
+        QVERIFY(w.GeneratingPanel->isVisible());
+        QVERIFY(w.TrackBar->isHidden());
+        for (QAction *action : {w.ActNew, w.ActLoad, w.ActSave, w.ActSaveAs, w.ActShowPlaceholders, w.ActShowElements,
+                 w.ActShowProperties, w.ActGenerateFrames})
+            QVERIFY2(!action->isEnabled(), qPrintable(action->objectName()));
+        QVERIFY(w.ActAbout->isEnabled() && w.ActProjectLoadImage->isEnabled());
+        // Element commands keep their own rule while generating.
+        f.Focus(f.Project());
+        w.UpdateActions();
+        QVERIFY(w.ActNewText->isEnabled());
+
+        QVERIFY(!w.CancelRequested());
+        w.CancelGenerationButton->click();
+        QVERIFY(w.CancelRequested());
+
+        w.SetGenerating(false);
+        QVERIFY(!w.ActShowElements->isChecked() && !w.ActShowProperties->isChecked());
+        QCOMPARE(w.ElementsPanel->width(), 185);
+        QCOMPARE(w.Pages->width(), 206);
+        QVERIFY(w.GeneratingPanel->isHidden());
+        QVERIFY(w.TrackBar->isVisible());
+        QVERIFY(w.ActNew->isEnabled() && w.ActGenerateFrames->isEnabled());
+    }
+
+    void enablingFollowsIdleMomentsByItself()
+    {
+        TEditorFixture f;
+        TMain &w = f.Main();
+        f.AddText(f.Project(), QStringLiteral("A"));
+        // No explicit update: the idle re-evaluation enables Save.
+        QTRY_VERIFY(w.ActSave->isEnabled());
+    }
+
+    void aboutShowsTheVersion_data()
+    {
+        QTest::addColumn<QList<int>>("version");
+        QTest::addColumn<QString>("text");
+        QTest::newRow("release") << QList<int>{2, 0, 1, 446} << "Version 2.0.1 Build 446";
+        QTest::newRow("no release") << QList<int>{2, 0, 0, 7} << "Version 2.0 Build 7";
+    }
+    void aboutShowsTheVersion()
+    {
+        QFETCH(QList<int>, version);
+        QFETCH(QString, text);
+        QCOMPARE(AboutVersionText(version[0], version[1], version[2], version[3]), text);
+        TAbout about;
+        QCOMPARE(about.windowTitle(), QStringLiteral("About Velmora"));
+        QVERIFY(about.VersionLabel->text().startsWith(QStringLiteral("Version ")));
+        QCOMPARE(about.size(), QSize(400, 300));
+    }
+};
+
+QTEST_MAIN(MainWindowTest)
+#include "MainWindow.moc"
