@@ -7,11 +7,15 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QMimeData>
+#include <QUuid>
 #include <algorithm>
 
 namespace velmora {
 
 namespace {
+
+// Velmora's own mark on the clipboard data it offers.
+const QString ClipboardOwnerFormat = QStringLiteral("application/x-velmora-clipboard-owner");
 
 bool Contains(const TElementNode &outer, const TElementNode *inner)
 {
@@ -231,7 +235,8 @@ void TTreeEditor::CopyToClipboard()
         return;
     // The chunks are taken now, so deleting the nodes later does not empty the clipboard.
     std::unique_ptr<QMimeData> data = CreateTreeMimeData(nodes);
-    m_clipboardData = data.get();
+    m_clipboardToken = QUuid::createUuid().toByteArray();
+    data->setData(ClipboardOwnerFormat, m_clipboardToken);
     QGuiApplication::clipboard()->setMimeData(data.release());
     m_cutNodes.clear();
 }
@@ -246,12 +251,11 @@ void TTreeEditor::PasteFromClipboard()
 {
     TElementNode *target = FocusedNode();
     const QMimeData *data = QGuiApplication::clipboard()->mimeData();
-    const bool ours = data != nullptr && data == m_clipboardData.data();
+    const bool ours = data != nullptr && !m_clipboardToken.isEmpty() && data->data(ClipboardOwnerFormat) == m_clipboardToken;
     if (ours && !m_cutNodes.empty()) {
-        if (target == nullptr)
-            return;
-        const std::vector<TElementNode *> cut = std::exchange(m_cutNodes, {});
-        MoveNodes(cut, *target, TAttachMode::AddChildLast);
+        // A paste that moves the cut nodes ends the cut; a refused one leaves it for the next paste.
+        if (target != nullptr && MoveNodes(m_cutNodes, *target, TAttachMode::AddChildLast) > 0)
+            m_cutNodes.clear();
         return;
     }
     if (data != nullptr && data->hasFormat(VirtualTreeDataFormat))
@@ -314,19 +318,22 @@ void TTreeEditor::Forget(TElementNode *removed)
     std::erase_if(m_dragNodes, inside);
 }
 
-void TTreeEditor::MoveNodes(const std::vector<TElementNode *> &nodes, TElementNode &target, TAttachMode attach)
+int TTreeEditor::MoveNodes(std::vector<TElementNode *> nodes, TElementNode &target, TAttachMode attach)
 {
+    int moved = 0;
     // Taken in this order, the nodes keep their order at the target.
     const bool forward = attach == TAttachMode::InsertBefore || attach == TAttachMode::AddChildLast;
-    std::vector<TElementNode *> ordered = nodes;
     if (!forward)
-        std::reverse(ordered.begin(), ordered.end());
-    for (TElementNode *node : ordered) {
+        std::reverse(nodes.begin(), nodes.end());
+    for (TElementNode *node : nodes) {
         if (Contains(*node, &target))
             continue;
-        if (ElementsTreeNodeMoving(node, &target))
+        if (ElementsTreeNodeMoving(node, &target)) {
             MoveNode(*node, target, attach);
+            ++moved;
+        }
     }
+    return moved;
 }
 
 void TTreeEditor::MoveNode(TElementNode &node, TElementNode &target, TAttachMode attach)

@@ -5,7 +5,7 @@
 
 #include <QItemSelection>
 #include <QObject>
-#include <QPointer>
+#include <QByteArray>
 #include <functional>
 #include <vector>
 
@@ -92,7 +92,8 @@ Q_SIGNALS:
 private:
     void SelectionChanged(const QItemSelection &selected, const QItemSelection &deselected);
     void Forget(TElementNode *removed);
-    void MoveNodes(const std::vector<TElementNode *> &nodes, TElementNode &target, TAttachMode attach);
+    // Moves nodes to target, each if allowed; the number moved.
+    int MoveNodes(std::vector<TElementNode *> nodes, TElementNode &target, TAttachMode attach);
     void MoveNode(TElementNode &node, TElementNode &target, TAttachMode attach);
     void CopyNodes(const QByteArray &payload, TElementNode *target, TAttachMode attach);
     void PlaceCopy(std::unique_ptr<TElementNode> node, TElementNode &target, TAttachMode attach, int &placed);
@@ -105,7 +106,8 @@ private:
     bool m_dragging = false;
     std::vector<TElementNode *> m_dragNodes;
     std::vector<TElementNode *> m_cutNodes;
-    QPointer<QMimeData> m_clipboardData;
+    // Marks the clipboard data this editor put there, to recognise its own cut.
+    QByteArray m_clipboardToken;
 };
 
 } // namespace velmora
