@@ -24,6 +24,19 @@ int TElementNode::Index() const
     return static_cast<int>(it - siblings.begin());
 }
 
+TElementNode &TElementNode::AppendChild(std::unique_ptr<TElementNode> child)
+{
+    if (!child || child->m_parent != nullptr)
+        throw std::invalid_argument("AppendChild: no detached node");
+    // A node cannot become a descendant of itself.
+    for (const TElementNode *ancestor = this; ancestor != nullptr; ancestor = ancestor->m_parent)
+        if (ancestor == child.get())
+            throw std::invalid_argument("AppendChild: node would contain itself");
+    child->m_parent = this;
+    m_children.push_back(std::move(child));
+    return *m_children.back();
+}
+
 quint16 TElementNode::Flags() const
 {
     return m_children.empty() ? (m_flags & ~NodeFlags::HasChildren) : (m_flags | NodeFlags::HasChildren);

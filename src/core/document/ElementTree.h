@@ -34,6 +34,7 @@ class TElementNode
 {
 public:
     static constexpr quint16 DefaultHeight = 28;
+    static constexpr quint8 DefaultAlignment = 50;
 
     explicit TElementNode(std::unique_ptr<IElement> element = nullptr) { SetElement(std::move(element)); }
     TElementNode(const TElementNode &) = delete;
@@ -49,9 +50,13 @@ public:
     const std::vector<std::unique_ptr<TElementNode>> &Children() const { return m_children; }
     // Position among the parent's children, or -1 for a node without parent.
     int Index() const;
+    // Attaches child as the last child; used to build detached subtrees before they join a tree.
+    TElementNode &AppendChild(std::unique_ptr<TElementNode> child);
 
     // The state word; HasChildren always reflects the current children.
     quint16 Flags() const;
+    // The state word as last set (a loaded node keeps the word its file stored).
+    quint16 StoredFlags() const { return m_flags; }
     void SetFlags(quint16 flags) { m_flags = flags; }
     bool IsExpanded() const { return m_flags & NodeFlags::Expanded; }
     void SetExpanded(bool on) { SetFlag(NodeFlags::Expanded, on); }
@@ -60,6 +65,14 @@ public:
 
     quint16 Height() const { return m_height; }
     void SetHeight(quint16 height) { m_height = height; }
+
+    // Kept for the tree section; the tree itself does not use them.
+    quint8 Alignment() const { return m_alignment; }
+    void SetAlignment(quint8 value) { m_alignment = value; }
+    quint8 CheckState() const { return m_checkState; }
+    void SetCheckState(quint8 value) { m_checkState = value; }
+    quint8 CheckType() const { return m_checkType; }
+    void SetCheckType(quint8 value) { m_checkType = value; }
 
 private:
     friend class TElementTree;
@@ -71,6 +84,9 @@ private:
     std::vector<std::unique_ptr<TElementNode>> m_children;
     quint16 m_flags = NodeFlags::Initialized | NodeFlags::Visible;
     quint16 m_height = DefaultHeight;
+    quint8 m_alignment = DefaultAlignment;
+    quint8 m_checkState = 0;
+    quint8 m_checkType = 0;
 };
 
 // The element tree: an invisible root, its nodes and the focused node.

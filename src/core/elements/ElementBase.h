@@ -21,6 +21,11 @@ public:
     bool CanEditCaption(int column) const override;
     bool SetCaption(int column, const QString &caption) override;
 
+protected:
+    // The record of the column and columns kinds: the caption alone.
+    void SaveCaptionRecord(QIODevice &stream) const;
+    void LoadCaptionRecord(QIODevice &stream);
+
 private:
     QString m_caption;
 };

@@ -14,6 +14,8 @@ public:
     const TElementKind &GetClass() const override { return Kind; }
     int GetImageIndex(int, TTreeImageKind) const override { return 3; }
     std::vector<const TElementKind *> GetChildClasses() const override;
+    void SaveToStream(QIODevice &stream) const override { SaveCaptionRecord(stream); }
+    void LoadFromStream(QIODevice &stream) override { LoadCaptionRecord(stream); }
 };
 
 // One column of a columns group; stacks its children.
@@ -26,6 +28,8 @@ public:
     const TElementKind &GetClass() const override { return Kind; }
     int GetImageIndex(int, TTreeImageKind) const override { return 2; }
     std::vector<const TElementKind *> GetChildClasses() const override;
+    void SaveToStream(QIODevice &stream) const override { SaveCaptionRecord(stream); }
+    void LoadFromStream(QIODevice &stream) override { LoadCaptionRecord(stream); }
 };
 
 } // namespace velmora

@@ -25,6 +25,8 @@ public:
     const TElementKind &GetClass() const override { return Kind; }
     int GetImageIndex(int column, TTreeImageKind kind) const override;
     std::vector<const TElementKind *> GetChildClasses() const override { return {}; }
+    void SaveToStream(QIODevice &stream) const override;
+    void LoadFromStream(QIODevice &stream) override;
 
     // IElementRender: draws the picture unclipped and advances rect.Y past the element.
     void Render(QPainter &graphics, TLayoutRect &rect, quint8 flags) override;

@@ -26,6 +26,8 @@ public:
     std::vector<const TElementKind *> GetChildClasses() const override;
     bool CanEditCaption(int column) const override { return column == -1; }
     bool SetCaption(int column, const QString &caption) override;
+    void SaveToStream(QIODevice &stream) const override;
+    void LoadFromStream(QIODevice &stream) override;
 
     // IElementRender: fills rect with the colour and covers it with the background.
     void Render(QPainter &graphics, TLayoutRect &rect, quint8 flags) override;

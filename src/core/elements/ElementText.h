@@ -24,6 +24,8 @@ public:
     bool CanEditCaption(int) const override { return false; }
     // The caption follows the text; renaming changes nothing.
     bool SetCaption(int, const QString &) override { return true; }
+    void SaveToStream(QIODevice &stream) const override;
+    void LoadFromStream(QIODevice &stream) override;
 
     // IElementRender: measures, draws clipped to its height, then advances rect.Y past itself.
     void Render(QPainter &graphics, TLayoutRect &rect, quint8 flags) override;

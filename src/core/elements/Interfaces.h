@@ -8,6 +8,7 @@
 #include <vector>
 
 class QImage;
+class QIODevice;
 class QPainter;
 
 namespace velmora {
@@ -30,6 +31,11 @@ public:
     virtual bool SetCaption(int column, const QString &caption) = 0;
     // Asked of the dragged element about the element at the drop point.
     virtual bool CanDropOn(const IElement *target, TDropMode mode) const = 0;
+    // Appends the element's record at the stream's position; never seeks.
+    virtual void SaveToStream(QIODevice &stream) const = 0;
+    // Reads a record at the stream's position into an element that still has its defaults.
+    // The record is taken to end where the stream ends; nothing is read past that.
+    virtual void LoadFromStream(QIODevice &stream) = 0;
 };
 
 // An element that draws itself and decides its own height.

@@ -1,0 +1,155 @@
+// The records the five element kinds write into project files and the clipboard.
+#include "core/elements/ElementColumns.h"
+#include "core/elements/ElementImage.h"
+#include "core/elements/ElementProject.h"
+#include "core/elements/ElementText.h"
+#include "core/elements/EmbeddedImage.h"
+#include "core/typedfiler/CodePage.h"
+#include "core/typedfiler/TypedFiler.h"
+
+namespace velmora {
+
+namespace {
+constexpr quint32 ProjectRecordVersion = 5;
+constexpr quint32 TextRecordVersion = 3;
+constexpr quint32 ImageRecordVersion = 1;
+
+// Alignments travel as Integers; the element keeps their low byte.
+TElementHAlignment ReadHAlign(ITypedFiler &filer)
+{
+    return static_cast<TElementHAlignment>(static_cast<quint8>(filer.ReadInteger()));
+}
+
+TElementVAlignment ReadVAlign(ITypedFiler &filer)
+{
+    return static_cast<TElementVAlignment>(static_cast<quint8>(filer.ReadInteger()));
+}
+} // namespace
+
+void TCaptionedElement::SaveCaptionRecord(QIODevice &stream) const
+{
+    TTypedFiler(&stream).WriteWideString(m_caption);
+}
+
+void TCaptionedElement::LoadCaptionRecord(QIODevice &stream)
+{
+    m_caption = TTypedFiler(&stream).ReadWideString();
+}
+
+void TVmElementProject::SaveToStream(QIODevice &stream) const
+{
+    TTypedFiler filer(&stream);
+    filer.WriteVersion(ProjectRecordVersion);
+    filer.WriteWideString(FromSystemCodePage(m_name));
+    filer.WriteInteger(m_height);
+    filer.WriteInteger(m_width);
+    filer.WriteInteger(m_contentSize);
+    filer.WriteCardinal(m_backColor);
+    WriteEmbeddedImage(filer, m_background.get());
+    filer.WriteInteger(m_wrapMode);
+    filer.WriteInteger(m_frameRate);
+    filer.WriteInteger(m_scrollRate);
+}
+
+void TVmElementProject::LoadFromStream(QIODevice &stream)
+{
+    TTypedFiler filer(&stream);
+    const quint32 version = filer.ReadVersion();
+    // Versions this build does not know keep every default.
+    if (version < 3 || version > ProjectRecordVersion)
+        return;
+    m_name = ToSystemCodePage(filer.ReadWideString());
+    m_height = filer.ReadInteger();
+    m_width = filer.ReadInteger();
+    m_contentSize = filer.ReadInteger();
+    m_backColor = filer.ReadCardinal();
+    if (version < 4)
+        return;
+    m_background.reset();
+    m_background = ReadEmbeddedImage(filer, TColorHandling::Ignored);
+    m_wrapMode = filer.ReadInteger();
+    if (version < 5)
+        return;
+    m_frameRate = filer.ReadInteger();
+    m_scrollRate = filer.ReadInteger();
+}
+
+void TVmElementText::SaveToStream(QIODevice &stream) const
+{
+    TTypedFiler filer(&stream);
+    filer.WriteVersion(TextRecordVersion);
+    filer.WriteWideString(m_text);
+    filer.WriteString(m_fontName);
+    filer.WriteInteger(m_fontSize);
+    filer.WriteCardinal(m_color);
+    filer.WriteInteger(m_hAlign);
+    filer.WriteInteger(m_vAlign);
+    filer.WriteInteger(m_topOffset);
+    filer.WriteBoolean(m_useFixedHeight);
+    filer.WriteInteger(m_fixedHeight);
+}
+
+void TVmElementText::LoadFromStream(QIODevice &stream)
+{
+    TTypedFiler filer(&stream);
+    const quint32 version = filer.ReadVersion();
+    if (version < 1 || version > TextRecordVersion)
+        return;
+    m_text = filer.ReadWideString();
+    m_fontName = filer.ReadString();
+    m_fontSize = filer.ReadInteger();
+    m_color = filer.ReadCardinal();
+    if (version < 2)
+        return;
+    m_hAlign = ReadHAlign(filer);
+    if (version < 3)
+        return;
+    m_vAlign = ReadVAlign(filer);
+    m_topOffset = filer.ReadInteger();
+    m_useFixedHeight = filer.ReadBoolean();
+    m_fixedHeight = filer.ReadInteger();
+}
+
+void TVmElementImage::SaveToStream(QIODevice &stream) const
+{
+    TTypedFiler filer(&stream);
+    filer.WriteVersion(ImageRecordVersion);
+    filer.WriteString(m_fileName);
+    WriteEmbeddedImage(filer, m_image.get());
+    filer.WriteBoolean(m_specificDims);
+    filer.WriteInteger(m_width);
+    filer.WriteInteger(m_height);
+    filer.WriteInteger(m_hAlign);
+    filer.WriteInteger(m_vAlign);
+    filer.WriteInteger(m_topOffset);
+    filer.WriteBoolean(m_useFixedHeight);
+    filer.WriteInteger(m_fixedHeight);
+}
+
+void TVmElementImage::LoadFromStream(QIODevice &stream)
+{
+    TTypedFiler filer(&stream);
+    const quint32 version = filer.ReadVersion();
+    if (version < 1 || version > 2)
+        return;
+    m_fileName = filer.ReadString();
+    m_image.reset();
+    m_image = ReadEmbeddedImage(filer, TColorHandling::Managed);
+    m_specificDims = filer.ReadBoolean();
+    m_width = filer.ReadInteger();
+    m_height = filer.ReadInteger();
+    m_hAlign = ReadHAlign(filer);
+    m_vAlign = ReadVAlign(filer);
+    if (version == 2) {
+        m_vAlign = ReadVAlign(filer);
+    } else if (filer.PeekType() != static_cast<quint8>(TTypeTag::Integer)) {
+        // Older records may end after the vertical alignment. Those written by this build
+        // carry the placement too, in the same order as version 2 minus the repeated alignment.
+        return;
+    }
+    m_topOffset = filer.ReadInteger();
+    m_useFixedHeight = filer.ReadBoolean();
+    m_fixedHeight = filer.ReadInteger();
+}
+
+} // namespace velmora

@@ -1,0 +1,347 @@
+// Element records: exact bytes, older versions, embedded images and round trips.
+#include "core/elements/ElementColumns.h"
+#include "core/elements/ElementImage.h"
+#include "core/elements/ElementKinds.h"
+#include "core/elements/ElementProject.h"
+#include "core/elements/ElementText.h"
+#include "core/elements/EmbeddedImage.h"
+#include "core/typedfiler/TypeTags.h"
+#include "core/typedfiler/TypedFiler.h"
+#include "support/RecordBytes.h"
+#include "support/TestImages.h"
+
+#include <QBuffer>
+#include <QColorSpace>
+#include <gtest/gtest.h>
+
+using namespace velmora;
+using namespace velmora::test::bytes;
+
+namespace {
+
+QByteArray Save(const IElement &element)
+{
+    QByteArray data;
+    QBuffer buffer(&data);
+    buffer.open(QIODevice::WriteOnly);
+    element.SaveToStream(buffer);
+    return data;
+}
+
+// Loads data into a fresh element of kind; returns how many bytes it consumed.
+qint64 Load(IElement &element, const QByteArray &data)
+{
+    QByteArray copy = data;
+    QBuffer buffer(&copy);
+    buffer.open(QIODevice::ReadOnly);
+    element.LoadFromStream(buffer);
+    return buffer.pos();
+}
+
+QString Caption(const IElement &element)
+{
+    QString caption;
+    element.GetCaption(-1, caption);
+    return caption;
+}
+
+TEST(Records, ColumnRecordIsItsCaption)
+{
+    TVmElementColumn column;
+    EXPECT_EQ(Save(column), QByteArray::fromHex("06010C000000") + Utf16(QStringLiteral("Column")));
+    column.SetCaption(-1, QString());
+    EXPECT_EQ(Save(column), QByteArray::fromHex("060100000000"));
+    TVmElementColumns columns;
+    Load(columns, WideString(QStringLiteral("Cast")));
+    EXPECT_EQ(Caption(columns), QStringLiteral("Cast"));
+}
+
+TEST(Records, DefaultRecordsAreExact)
+{
+    EXPECT_EQ(Save(TVmElementProject()), DefaultProjectRecord());
+    EXPECT_TRUE(Save(TVmElementProject()).startsWith(QByteArray::fromHex("130500000006")));
+    EXPECT_EQ(Save(TVmElementText()), Cat({Version(3), WideString(QStringLiteral("Text Element")), String("Arial"),
+        Integer(14), Cardinal(0xFFFFFFFF), Integer(1), Integer(0), Integer(0), Boolean(false), Integer(0)}));
+    EXPECT_EQ(Save(TVmElementImage()), Cat({Version(1), String(""), String("<none>"), Boolean(false), Integer(0),
+        Integer(0), Integer(1), Integer(0), Integer(0), Boolean(false), Integer(0)}));
+}
+
+// Every element read from a record of a version it does not know keeps all its defaults,
+// reads only the version value, and raises nothing.
+TEST(Records, UnknownVersionsLoadNothing)
+{
+    const std::vector<std::pair<const char *, quint32>> rows{{"TVmElementProject", 0}, {"TVmElementProject", 2},
+        {"TVmElementProject", 6}, {"TVmElementText", 0}, {"TVmElementText", 4}, {"TVmElementImage", 0},
+        {"TVmElementImage", 3}};
+    for (const auto &[kind, version] : rows) {
+        SCOPED_TRACE(std::string(kind) + " v" + std::to_string(version));
+        std::unique_ptr<IElement> fresh = CreateElement(kind);
+        std::unique_ptr<IElement> loaded = CreateElement(kind);
+        const QByteArray record = Version(version) + WideString(QStringLiteral("x")) + Integer(1);
+        EXPECT_EQ(Load(*loaded, record), 5);
+        EXPECT_EQ(Save(*loaded), Save(*fresh));
+    }
+}
+
+TEST(Records, ProjectVersionsReadTheirValues)
+{
+    const QByteArray v3 = Cat({Version(3), WideString(QStringLiteral("Caf\u00e9")), Integer(480), Integer(640),
+        Integer(2), Cardinal(0x80102030)});
+    TVmElementProject p3;
+    Load(p3, v3);
+    EXPECT_EQ(Caption(p3), QStringLiteral("Caf\u00e9"));
+    EXPECT_EQ(p3.GetHeight(), 480);
+    EXPECT_EQ(p3.GetWidth(), 640);
+    EXPECT_EQ(p3.GetContentSize(), 2);
+    EXPECT_EQ(p3.GetBackColor(), 0x80102030u);
+    EXPECT_EQ(p3.GetBackground(), nullptr);
+    EXPECT_EQ(p3.GetWrapMode(), 4);
+    EXPECT_EQ(p3.GetFrameRate(), 25);
+    EXPECT_EQ(p3.GetScrollRate(), 4);
+
+    TVmElementProject p4;
+    QByteArray v4 = Cat({v3, String("<none>"), Integer(2)});
+    v4[1] = 4;
+    Load(p4, v4);
+    EXPECT_EQ(p4.GetWrapMode(), 2);
+    EXPECT_EQ(p4.GetFrameRate(), 25);
+
+    TVmElementProject p5;
+    QByteArray v5 = Cat({v3, String("<none>"), Integer(1), Integer(30), Integer(7)});
+    v5[1] = 5;
+    Load(p5, v5);
+    EXPECT_EQ(p5.GetWrapMode(), 1);
+    EXPECT_EQ(p5.GetFrameRate(), 30);
+    EXPECT_EQ(p5.GetScrollRate(), 7);
+    // Names outside the code page are narrowed on reading.
+    TVmElementProject wide;
+    QByteArray named = v5;
+    named.replace(WideString(QStringLiteral("Caf\u00e9")), WideString(QStringLiteral("\u4e2d")));
+    Load(wide, named);
+    EXPECT_EQ(Caption(wide), QStringLiteral("?"));
+}
+
+TEST(Records, TextVersionsReadTheirValues)
+{
+    const QByteArray head = Cat({WideString(QStringLiteral("A\r\nB")), String("Liberation Serif"), Integer(20),
+        Cardinal(0xFF00FF00)});
+    const QByteArray v2 = Integer(2);
+    const QByteArray v3 = Cat({Integer(0x102), Integer(-5), Boolean(true), Integer(40)});
+    for (quint32 version : {1u, 2u, 3u}) {
+        SCOPED_TRACE(version);
+        QByteArray record = Version(version) + head;
+        if (version >= 2)
+            record += v2;
+        if (version >= 3)
+            record += v3;
+        TVmElementText text;
+        EXPECT_EQ(Load(text, record), record.size());
+        QString value;
+        text.GetText(value);
+        QByteArray font;
+        text.GetFontName(font);
+        EXPECT_EQ(value, QStringLiteral("A\r\nB"));
+        EXPECT_EQ(font, QByteArray("Liberation Serif"));
+        EXPECT_EQ(text.GetFontSize(), 20);
+        EXPECT_EQ(text.GetColor(), 0xFF00FF00u);
+        EXPECT_EQ(text.GetHorizontalAlign(), version >= 2 ? eaRight : eaCenter);
+        // Only the low byte of an alignment is kept.
+        EXPECT_EQ(text.GetVerticalAlign(), version >= 3 ? eaBottom : eaTop);
+        EXPECT_EQ(text.GetTopOffset(), version >= 3 ? -5 : 0);
+        EXPECT_EQ(text.GetUseFixedHeight(), version >= 3);
+        EXPECT_EQ(text.GetFixedHeight(), version >= 3 ? 40 : 0);
+    }
+}
+
+struct TImageRecordRow
+{
+    const char *Name;
+    quint32 Version;
+    QByteArray Tail;
+    TElementVAlignment VAlign;
+    qint32 TopOffset;
+    bool UseFixedHeight;
+    qint32 FixedHeight;
+};
+
+void PrintTo(const TImageRecordRow &row, std::ostream *out) { *out << row.Name; }
+
+class ImageRecord : public testing::TestWithParam<TImageRecordRow>
+{
+};
+
+// Image records carry their placement after the vertical alignment: version 1 as written
+// (eleven values) or cut after eight, and version 2 with the alignment repeated.
+TEST_P(ImageRecord, ReadsPlacementWhenPresent)
+{
+    const TImageRecordRow &row = GetParam();
+    const QByteArray record = Cat({Version(row.Version), String("C:\\logo.png"), String("<none>"), Boolean(true),
+        Integer(120), Integer(60), Integer(2), Integer(1), row.Tail});
+    TVmElementImage image;
+    EXPECT_EQ(Load(image, record), record.size());
+    QByteArray fileName;
+    image.GetFileName(fileName);
+    EXPECT_EQ(fileName, QByteArray("C:\\logo.png"));
+    EXPECT_EQ(image.GetImage(), nullptr);
+    EXPECT_TRUE(image.GetSpecificDims());
+    EXPECT_EQ(image.GetWidth(), 120);
+    EXPECT_EQ(image.GetHeight(), 60);
+    EXPECT_EQ(image.GetHorizontalAlign(), eaRight);
+    EXPECT_EQ(image.GetVerticalAlign(), row.VAlign);
+    EXPECT_EQ(image.GetTopOffset(), row.TopOffset);
+    EXPECT_EQ(image.GetUseFixedHeight(), row.UseFixedHeight);
+    EXPECT_EQ(image.GetFixedHeight(), row.FixedHeight);
+}
+
+INSTANTIATE_TEST_SUITE_P(Versions, ImageRecord,
+    testing::Values(TImageRecordRow{"v1_eight_values", 1, {}, eaMiddle, 0, false, 0},
+        TImageRecordRow{"v1_eleven_values", 1, Cat({Integer(9), Boolean(true), Integer(77)}), eaMiddle, 9, true, 77},
+        TImageRecordRow{"v2", 2, Cat({Integer(2), Integer(9), Boolean(true), Integer(77)}), eaBottom, 9, true, 77}),
+    [](const auto &info) { return std::string(info.param.Name); });
+
+TEST(Records, ImageElementSurvivesSaveAndLoad)
+{
+    TVmElementImage image;
+    image.SetSpecificDims(true);
+    image.SetWidth(33);
+    image.SetHeight(44);
+    image.SetVerticalAlign(eaBottom);
+    image.SetTopOffset(12);
+    image.SetUseFixedHeight(true);
+    image.SetFixedHeight(99);
+    image.SetCaption(-1, QStringLiteral("Logo"));
+    TVmElementImage loaded;
+    Load(loaded, Save(image));
+    EXPECT_EQ(Save(loaded), Save(image));
+    EXPECT_EQ(loaded.GetTopOffset(), 12);
+    EXPECT_TRUE(loaded.GetUseFixedHeight());
+    EXPECT_EQ(loaded.GetFixedHeight(), 99);
+    // The caption is not part of the record; the tree restores it.
+    EXPECT_EQ(Caption(loaded), QStringLiteral("New Image"));
+}
+
+TEST(Records, TextSurvivesSaveAndLoad)
+{
+    TVmElementText text;
+    text.SetText(QStringLiteral("Directed by\r\nSomeone \u00c5\r\n\r\nEnd"));
+    text.SetFontName("DejaVu Sans");
+    text.SetFontSize(31);
+    text.SetColor(0x7F123456);
+    text.SetHorizontalAlign(eaLeft);
+    text.SetVerticalAlign(eaMiddle);
+    text.SetTopOffset(-3);
+    text.SetUseFixedHeight(true);
+    text.SetFixedHeight(250);
+    TVmElementText loaded;
+    Load(loaded, Save(text));
+    EXPECT_EQ(Save(loaded), Save(text));
+    QString value;
+    loaded.GetText(value);
+    EXPECT_EQ(value, QStringLiteral("Directed by\r\nSomeone \u00c5\r\n\r\nEnd"));
+}
+
+TEST(Records, ProjectBackgroundKeepsItsPixels)
+{
+    TVmElementProject project;
+    project.SetWidth(1920);
+    project.SetHeight(1080);
+    project.SetContentSize(9);
+    project.SetBackColor(0x01020304);
+    project.SetWrapMode(3);
+    project.SetFrameRate(24);
+    project.SetScrollRate(2);
+    project.SetCaption(-1, QStringLiteral("Roll"));
+    // A translucent pattern, so neither colour nor alpha may drift.
+    QImage pattern = test::PatternImage(5, 3);
+    pattern.setPixel(1, 1, qRgba(10, 20, 30, 40));
+    const QByteArray png = EncodePng(pattern);
+    QByteArray record = Save(project);
+    record.replace(String("<none>"), Stream(png));
+    TVmElementProject loaded;
+    Load(loaded, record);
+    ASSERT_NE(loaded.GetBackground(), nullptr);
+    const QImage &background = *loaded.GetBackground();
+    ASSERT_EQ(background.size(), QSize(5, 3));
+    for (int y = 0; y < 3; ++y)
+        for (int x = 0; x < 5; ++x)
+            EXPECT_EQ(background.pixel(x, y), pattern.pixel(x, y)) << x << "," << y;
+    EXPECT_EQ(Save(loaded), record);
+    EXPECT_EQ(loaded.GetWrapMode(), 3);
+    EXPECT_EQ(loaded.GetFrameRate(), 24);
+    EXPECT_EQ(loaded.GetScrollRate(), 2);
+}
+
+// The element's picture is shown in sRGB; the background takes its pixels as stored.
+TEST(Records, ColourProfilesAreConvertedOrDropped)
+{
+    QImage tagged = test::PatternImage(4, 4);
+    tagged.setColorSpace(QColorSpace(QColorSpace::AdobeRgb));
+    const QByteArray png = EncodePng(tagged);
+
+    const QImage managed = DecodePng(png, TColorHandling::Managed);
+    const QImage expected = tagged.convertedToColorSpace(QColorSpace::SRgb);
+    EXPECT_EQ(managed.colorSpace(), QColorSpace(QColorSpace::SRgb));
+    EXPECT_NE(managed.pixel(3, 3), tagged.pixel(3, 3));
+    for (int y = 0; y < 4; ++y)
+        for (int x = 0; x < 4; ++x)
+            EXPECT_EQ(managed.pixel(x, y), expected.pixel(x, y));
+
+    const QImage ignored = DecodePng(png, TColorHandling::Ignored);
+    EXPECT_FALSE(ignored.colorSpace().isValid());
+    for (int y = 0; y < 4; ++y)
+        for (int x = 0; x < 4; ++x)
+            EXPECT_EQ(ignored.pixel(x, y), tagged.pixel(x, y));
+
+    TVmElementImage image;
+    QByteArray record = Save(image);
+    record.replace(String("<none>"), Stream(png));
+    Load(image, record);
+    ASSERT_NE(image.GetImage(), nullptr);
+    EXPECT_EQ(image.GetImage()->pixel(3, 3), expected.pixel(3, 3));
+}
+
+// Broken or empty picture bytes give a 0 x 0 picture, and such a picture writes zero bytes.
+TEST(Records, UndecodablePicturesBecomeEmpty)
+{
+    for (const QByteArray &bytes : {QByteArray(), QByteArray("not a png at all"), EncodePng(test::PatternImage(2, 2)).left(30)}) {
+        TVmElementImage image;
+        QByteArray record = Save(image);
+        record.replace(String("<none>"), Stream(bytes));
+        EXPECT_EQ(Load(image, record), record.size());
+        ASSERT_NE(image.GetImage(), nullptr);
+        EXPECT_EQ(image.GetImage()->size(), QSize(0, 0));
+        EXPECT_TRUE(Save(image).contains(Stream({})));
+    }
+}
+
+TEST(Records, EmbeddedImageFailures)
+{
+    const auto readError = [](const QByteArray &value) {
+        QByteArray data = value;
+        QBuffer buffer(&data);
+        buffer.open(QIODevice::ReadOnly);
+        TTypedFiler filer(&buffer);
+        try {
+            ReadEmbeddedImage(filer, TColorHandling::Managed);
+        } catch (const EVelmoraError &error) {
+            return error.message();
+        }
+        return QStringLiteral("no error");
+    };
+    EXPECT_EQ(readError(String("<None>")), QStringLiteral("Unexpected blank image content"));
+    EXPECT_EQ(readError(String("")), QStringLiteral("Unexpected blank image content"));
+    EXPECT_EQ(readError(Integer(3)), QStringLiteral("Type %1 found and %2 expected in stream.")
+                                         .arg(TypeName(14), TypeName(3)));
+    EXPECT_EQ(readError({}), QStringLiteral("End of Stream, cannot read Type"));
+
+    // A failed read leaves the element without a picture.
+    TVmElementProject project;
+    project.LoadBackground(QStringLiteral(VELMORA_TEST_DATA_DIR "/elements/logo.gif"));
+    ASSERT_NE(project.GetBackground(), nullptr);
+    const QByteArray record = Cat({Version(4), WideString(QStringLiteral("P")), Integer(1), Integer(1), Integer(1),
+        Cardinal(0), String("blank"), Integer(4)});
+    EXPECT_ANY_THROW(Load(project, record));
+    EXPECT_EQ(project.GetBackground(), nullptr);
+}
+
+} // namespace
