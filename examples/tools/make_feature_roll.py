@@ -56,7 +56,7 @@ for dept in DEPARTMENTS:
     roles, names = [], []
     for _ in range(rng.randint(23, 30)):
         roles.append(text("%s %s" % (dept, rng.choice(ROLES)), 24, GREY, h=2, top=12))
-        names.append(text(name(), 24, WHITE, h=0, top=12))
+        names.append(text("\u2003" + name(), 24, WHITE, h=0, top=12))
         credits += 1
     children.append(columns([column(roles, "Roles"), column(names, "Names")], dept))
 
@@ -86,5 +86,5 @@ project = {"kind": "TVmElementProject", "Name": "The Long Winter", "Width": 1920
            "FrameRate": 25, "ScrollRate": 4, "children": children}
 out = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "feature.json")
 with open(out, "w") as f:
-    json.dump({"nodes": [project]}, f, indent=1)
+    json.dump({"nodes": [project]}, f, indent=1, ensure_ascii=False)
 print("%d credits" % credits)

@@ -31,6 +31,15 @@ const char *const UsageText =
     "  -h, --help       show this help (or a command's help: velmora-cli COMMAND --help)\n"
     "  -v, --version    show the version\n";
 
+// Qt's offscreen platform complains about a missing runtime folder; that is noise here.
+void FilterMessages(QtMsgType type, const QMessageLogContext &, const QString &message)
+{
+    if (message.startsWith(QLatin1String("QStandardPaths: XDG_RUNTIME_DIR not set")))
+        return;
+    if (type != QtDebugMsg)
+        std::fprintf(stderr, "%s\n", qPrintable(message));
+}
+
 } // namespace
 
 int main(int argc, char **argv)
@@ -39,6 +48,7 @@ int main(int argc, char **argv)
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM") && qEnvironmentVariableIsEmpty("DISPLAY")
         && qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
+    qInstallMessageHandler(FilterMessages);
     QGuiApplication app(argc, argv);
     QGuiApplication::setApplicationName(QStringLiteral("velmora-cli"));
     QGuiApplication::setApplicationVersion(QString::fromLatin1(velmora::VersionText));

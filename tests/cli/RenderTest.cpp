@@ -128,7 +128,7 @@ TEST_F(RenderTest, EveryCodecMatchesTheStills)
 {
     const std::vector<TCodecRow> rows = {
         {"raw", "rawvideo", 99}, {"ffv1", "ffv1", 99},    {"huffyuv", "huffyuv", 99}, {"utvideo", "utvideo", 99},
-        {"mjpeg", "mjpeg", 28},  {"mpeg4", "mpeg4", 24}, {"h264", "h264", 28},       {"cinepak", "cinepak", 20},
+        {"mjpeg", "mjpeg", 28},  {"mpeg4", "mpeg4", 24}, {"h264", "h264", 24},       {"cinepak", "cinepak", 20},
     };
     std::vector<QImage> stills;
     for (int k = 0; k < m_frameCount; ++k)
