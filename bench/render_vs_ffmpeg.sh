@@ -45,7 +45,7 @@ measure() { # name frames command...
 printf '%-8s %7s %14s %14s %7s\n' codec frames velmora-fps ffmpeg-fps ratio
 for row in "raw:${FRAMES_RAW:-600}:rawvideo -pix_fmt bgr24" \
            "mjpeg:${FRAMES_MJPEG:-600}:mjpeg -q:v 3 -pix_fmt yuvj420p" \
-           "cinepak:${FRAMES_CINEPAK:-36}:cinepak -q:v 10"; do
+           "cinepak:${FRAMES_CINEPAK:-36}:cinepak -q:v 2.236"; do
   codec=${row%%:*}; rest=${row#*:}; frames=${rest%%:*}; ffargs=${rest#*:}
   [ "$frames" -gt "$total" ] && frames=$total
   ours=$(measure "$codec" "$frames" "$cli" render "$project" -o "$work/ours.avi" --codec "$codec" \
