@@ -1,25 +1,90 @@
-// velmora-cli: Velmora's command-line tool.
+// velmora-cli: Velmora's command-line tool. It links only the core, so every frame it
+// draws is the frame the editor previews and the video holds.
+#include "cli/CliSupport.h"
+
 #include <velmora/version.h>
 
-#include <QCommandLineParser>
-#include <QCoreApplication>
+#include <QGuiApplication>
 #include <cstdio>
+#include <map>
+
+namespace {
+
+using namespace velmora::cli;
+
+const char *const UsageText =
+    "Usage: velmora-cli <command> [options]\n"
+    "\n"
+    "Velmora credit roll tool.\n"
+    "\n"
+    "Commands:\n"
+    "  info PROJECT.vmz [--json]                 the element tree, roll height and frame count\n"
+    "  import DESCRIPTION.json -o PROJECT.vmz    build a project from a JSON description\n"
+    "  still PROJECT.vmz --position P -o FRAME.png [--placeholders]\n"
+    "                                            the frame at roll position P\n"
+    "  strip PROJECT.vmz -o ROLL.png             the whole roll as one tall image\n"
+    "  render PROJECT.vmz -o OUT.avi [--codec C] [--quality Q] [--keyframes N]\n"
+    "         [--data-rate BYTES] [--frames FIRST:LAST] [--threads N] [--quiet]\n"
+    "                                            the roll as an AVI video\n"
+    "\n"
+    "Options:\n"
+    "  -h, --help       show this help (or a command's help: velmora-cli COMMAND --help)\n"
+    "  -v, --version    show the version\n";
+
+// Qt's offscreen platform complains about a missing runtime folder; that is noise here.
+void FilterMessages(QtMsgType type, const QMessageLogContext &, const QString &message)
+{
+    if (message.startsWith(QLatin1String("QStandardPaths: XDG_RUNTIME_DIR not set")))
+        return;
+    if (type != QtDebugMsg)
+        std::fprintf(stderr, "%s\n", qPrintable(message));
+}
+
+} // namespace
 
 int main(int argc, char **argv)
 {
-    QCoreApplication app(argc, argv);
-    QCoreApplication::setApplicationName(QStringLiteral("velmora-cli"));
-    QCoreApplication::setApplicationVersion(QString::fromLatin1(velmora::VersionText));
+    // Fonts and painting need a GUI application; without a display, draw offscreen.
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM") && qEnvironmentVariableIsEmpty("DISPLAY")
+        && qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    qInstallMessageHandler(FilterMessages);
+    QGuiApplication app(argc, argv);
+    QGuiApplication::setApplicationName(QStringLiteral("velmora-cli"));
+    QGuiApplication::setApplicationVersion(QString::fromLatin1(velmora::VersionText));
 
-    QCommandLineParser parser;
-    parser.setApplicationDescription(QStringLiteral("Velmora credit roll tool"));
-    parser.addHelpOption();
-    parser.addVersionOption();
-    parser.process(app);
-    if (parser.positionalArguments().isEmpty()) {
-        std::fputs(qPrintable(parser.helpText()), stdout);
+    QStringList arguments = QGuiApplication::arguments();
+    arguments.removeFirst();
+    if (arguments.isEmpty() || arguments.first() == QLatin1String("--help") || arguments.first() == QLatin1String("-h")
+        || arguments.first() == QLatin1String("help")) {
+        std::fputs(UsageText, arguments.isEmpty() ? stderr : stdout);
+        return arguments.isEmpty() ? ExitUsage : 0;
+    }
+    if (arguments.first() == QLatin1String("--version") || arguments.first() == QLatin1String("-v")) {
+        std::printf("velmora-cli %s\n", velmora::VersionText);
         return 0;
     }
-    std::fprintf(stderr, "velmora-cli: unknown command '%s'\n", qPrintable(parser.positionalArguments().first()));
-    return 2;
+
+    const std::map<QString, int (*)(const QStringList &)> commands = {
+        {QStringLiteral("info"), RunInfo},   {QStringLiteral("import"), RunImport},
+        {QStringLiteral("still"), RunStill}, {QStringLiteral("strip"), RunStrip},
+        {QStringLiteral("render"), RunRender},
+    };
+    const auto command = commands.find(arguments.first());
+    if (command == commands.end()) {
+        PrintError(QStringLiteral("unknown command \"%1\" (see velmora-cli --help)").arg(arguments.first()));
+        return ExitUsage;
+    }
+    try {
+        return command->second(arguments);
+    } catch (const EUsageError &e) {
+        PrintError(e.message());
+        return ExitUsage;
+    } catch (const velmora::EVelmoraError &e) {
+        PrintError(e.message());
+        return ExitFailure;
+    } catch (const std::exception &e) {
+        PrintError(QString::fromLocal8Bit(e.what()));
+        return ExitFailure;
+    }
 }

@@ -118,7 +118,7 @@ TGenerationResult RunGeneration(IFrameSource &source, const TGenerationSettings 
                 source.RenderFrame(0);  // a fresh range to skip through
                 range = source.PositionRange();
                 for (; frame < settings.FirstFrame && position < range; ++frame)
-                    position += source.ScrollRate();
+                    position += std::max(1, source.ScrollRate());
             }
             while (position < range && (settings.LastFrame < 0 || frame <= settings.LastFrame)) {
                 if (cancelled()) {
@@ -135,7 +135,7 @@ TGenerationResult RunGeneration(IFrameSource &source, const TGenerationSettings 
                     break;  // the writer failed; its message follows
                 if (settings.Progress)
                     settings.Progress({frame, position, range});
-                position += source.ScrollRate();
+                position += std::max(1, source.ScrollRate());
                 ++frame;
             }
         } catch (const EVelmoraError &e) {

@@ -1,0 +1,56 @@
+#pragma once
+
+#include "core/error.h"
+
+#include <QString>
+#include <QStringList>
+
+namespace velmora {
+
+class TDocument;
+
+namespace cli {
+
+// A command line that cannot be run as given (exit code 2).
+class EUsageError : public EVelmoraError
+{
+public:
+    using EVelmoraError::EVelmoraError;
+};
+
+inline constexpr int ExitFailure = 1;
+inline constexpr int ExitUsage = 2;
+inline constexpr int ExitInterrupted = 130;
+
+// Writes "velmora-cli: <message>" to stderr.
+void PrintError(const QString &message);
+void PrintOut(const QString &text);
+
+// Opens a project file into document; throws with the document's own message on failure.
+void LoadProject(TDocument &document, const QString &fileName);
+
+// Parses a whole number within [minimum, maximum] for option; throws EUsageError otherwise.
+int ParseInt(const QString &option, const QString &text, int minimum, int maximum);
+
+// Each subcommand takes its own arguments (the command name first, as QCommandLineParser expects).
+int RunInfo(const QStringList &arguments);
+int RunImport(const QStringList &arguments);
+int RunStill(const QStringList &arguments);
+int RunStrip(const QStringList &arguments);
+int RunRender(const QStringList &arguments);
+
+} // namespace cli
+} // namespace velmora
+
+class QCommandLineParser;
+
+namespace velmora::cli {
+
+// Parses a subcommand's arguments; prints the help and returns false for --help.
+// positionals are the arguments after the command name; their count must be expected.
+bool ParseArguments(QCommandLineParser &parser, const QStringList &arguments, const QString &positionalName,
+                    QStringList &positionals);
+// The value of a required option.
+QString RequiredValue(const QCommandLineParser &parser, const QString &option);
+
+} // namespace velmora::cli

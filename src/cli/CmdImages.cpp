@@ -1,0 +1,103 @@
+// velmora-cli still and strip: single frames and the whole roll as images.
+#include "cli/CliSupport.h"
+
+#include "core/document/Document.h"
+#include "core/elements/Interfaces.h"
+#include "core/render/FrameRenderer.h"
+#include "core/render/LayoutPass.h"
+
+#include <QCommandLineParser>
+#include <QImageWriter>
+#include <QPainter>
+#include <limits>
+
+namespace velmora::cli {
+
+namespace {
+
+QCommandLineOption OutputOption(const QString &valueName)
+{
+    return QCommandLineOption({QStringLiteral("o"), QStringLiteral("output")},
+                              QStringLiteral("The image file to write (PNG unless its extension says otherwise)."),
+                              valueName);
+}
+
+void SaveImage(const QImage &image, const QString &fileName)
+{
+    QImageWriter writer(fileName);
+    if (writer.format().isEmpty())
+        writer.setFormat("png");
+    if (!writer.write(image))
+        throw EVelmoraError(QStringLiteral("Cannot create file \"%1\". %2").arg(fileName, writer.errorString()));
+}
+
+} // namespace
+
+int RunStill(const QStringList &arguments)
+{
+    QCommandLineParser parser;
+    parser.setApplicationDescription(QStringLiteral("Writes the frame at a roll position as an image."));
+    const QCommandLineOption output = OutputOption(QStringLiteral("FRAME.png"));
+    const QCommandLineOption position({QStringLiteral("p"), QStringLiteral("position")},
+                                      QStringLiteral("Pixels the roll has moved up (0 to film height + roll height)."),
+                                      QStringLiteral("P"));
+    const QCommandLineOption placeholders(QStringLiteral("placeholders"), QStringLiteral("Outline every element."));
+    parser.addOptions({output, position, placeholders});
+    QStringList files;
+    if (!ParseArguments(parser, arguments, QStringLiteral("PROJECT.vmz"), files))
+        return 0;
+    const QString target = RequiredValue(parser, QStringLiteral("output"));
+    const int at = ParseInt(QStringLiteral("position"), RequiredValue(parser, QStringLiteral("position")), 0,
+                            std::numeric_limits<int>::max());
+
+    TDocument document;
+    LoadProject(document, files.first());
+    TFrameRenderer renderer;
+    const QImage &frame = renderer.RenderFrame(document.Tree(), at, parser.isSet(placeholders));
+    if (frame.isNull())
+        throw EVelmoraError(QStringLiteral("The frame of %1 cannot be drawn: not enough memory").arg(files.first()));
+    SaveImage(frame, target);
+    return 0;
+}
+
+int RunStrip(const QStringList &arguments)
+{
+    QCommandLineParser parser;
+    parser.setApplicationDescription(
+        QStringLiteral("Writes the whole roll as one tall image on the project's background colour."));
+    const QCommandLineOption output = OutputOption(QStringLiteral("ROLL.png"));
+    parser.addOption(output);
+    QStringList files;
+    if (!ParseArguments(parser, arguments, QStringLiteral("PROJECT.vmz"), files))
+        return 0;
+    const QString target = RequiredValue(parser, QStringLiteral("output"));
+
+    TDocument document;
+    LoadProject(document, files.first());
+    const TElementNode &projectNode = *document.ProjectNode();
+    const auto *project = queryInterface<IProject>(projectNode.Element());
+
+    TFrameRenderer renderer;
+    renderer.RenderFrame(document.Tree(), 0, false);
+    const int width = std::max(1, project->GetWidth());
+    const int height = std::max(1, renderer.RollHeight());
+    QImage strip(width, height, QImage::Format_ARGB32_Premultiplied);
+    if (strip.isNull())
+        throw EVelmoraError(QStringLiteral("A roll of %1 x %2 pixels is too large for one image").arg(width).arg(height));
+    strip.fill(QColor::fromRgba(project->GetBackColor()));
+    {
+        // The elements stack from the top as in a frame; the background picture belongs to
+        // the frame, not the roll, so only the colour lies under them.
+        QPainter painter(&strip);
+        painter.setRenderHint(QPainter::TextAntialiasing, true);
+        TLayoutPass pass;
+        const TLayoutRect band{0, 0, width, std::max(1, project->GetHeight())};
+        qint32 top = 0;
+        for (const auto &child : projectNode.Children())
+            top = pass.RenderNode(*child, painter, band, top);
+    }
+    SaveImage(strip, target);
+    return 0;
+}
+
+} // namespace velmora::cli

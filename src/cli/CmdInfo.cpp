@@ -1,0 +1,107 @@
+// velmora-cli info: what a project holds and how long its roll runs.
+#include "cli/CliSupport.h"
+#include "cli/ProjectJson.h"
+
+#include "core/document/Document.h"
+#include "core/elements/Interfaces.h"
+#include "core/export/GenerationRun.h"
+#include "core/render/FrameRenderer.h"
+
+#include <QCommandLineParser>
+#include <QJsonArray>
+#include <QJsonDocument>
+
+namespace velmora::cli {
+
+namespace {
+
+QString ValueText(const QJsonValue &value)
+{
+    if (value.isString())
+        return QString::fromUtf8(QJsonDocument(QJsonArray{value}).toJson(QJsonDocument::Compact)).mid(1).chopped(1);
+    if (value.isObject()) {
+        const QJsonObject size = value.toObject();
+        return QStringLiteral("%1 x %2").arg(size.value(QStringLiteral("width")).toInt()).arg(size.value(QStringLiteral("height")).toInt());
+    }
+    if (value.isNull())
+        return QStringLiteral("none");
+    if (value.isBool())
+        return value.toBool() ? QStringLiteral("true") : QStringLiteral("false");
+    return QString::number(value.toDouble(), 'g', 12);
+}
+
+void AppendNodeText(const QJsonObject &node, int depth, QString &out)
+{
+    const QString indent(depth * 2, QLatin1Char(' '));
+    out += indent + node.value(QStringLiteral("kind")).toString();
+    if (node.value(QStringLiteral("expanded")).toBool())
+        out += QStringLiteral(" [expanded]");
+    if (node.value(QStringLiteral("selected")).toBool())
+        out += QStringLiteral(" [selected]");
+    out += QLatin1Char('\n');
+    for (auto it = node.begin(); it != node.end(); ++it) {
+        const QString &key = it.key();
+        if (key == QLatin1String("kind") || key == QLatin1String("children") || key == QLatin1String("expanded")
+            || key == QLatin1String("selected"))
+            continue;
+        out += QStringLiteral("%1    %2: %3\n").arg(indent, key, ValueText(it.value()));
+    }
+    for (const QJsonValue child : node.value(QStringLiteral("children")).toArray())
+        AppendNodeText(child.toObject(), depth + 1, out);
+}
+
+} // namespace
+
+int RunInfo(const QStringList &arguments)
+{
+    QCommandLineParser parser;
+    parser.setApplicationDescription(QStringLiteral("Shows a project's element tree, its roll height and its frame count."));
+    const QCommandLineOption json(QStringLiteral("json"), QStringLiteral("Print one JSON object."));
+    parser.addOption(json);
+    QStringList files;
+    if (!ParseArguments(parser, arguments, QStringLiteral("PROJECT.vmz"), files))
+        return 0;
+
+    TDocument document;
+    LoadProject(document, files.first());
+    const auto *project = queryInterface<IProject>(document.ProjectNode()->Element());
+
+    // The roll height comes from a render, as in the editor.
+    TFrameRenderer renderer;
+    renderer.RenderFrame(document.Tree(), 0, false);
+    const int rollHeight = renderer.RollHeight();
+    const int range = renderer.PositionRange();
+    const int frames = FrameCountFor(range, std::max(1, project->GetScrollRate()));
+
+    QJsonArray nodes;
+    for (const auto &node : document.Tree().Root().Children())
+        nodes.append(NodeToJson(*node));
+
+    if (parser.isSet(json)) {
+        const QJsonObject info{
+            {QStringLiteral("file"), files.first()},
+            {QStringLiteral("roll_height"), rollHeight},
+            {QStringLiteral("position_range"), range},
+            {QStringLiteral("frame_count"), frames},
+            {QStringLiteral("nodes"), nodes},
+        };
+        PrintOut(QString::fromUtf8(QJsonDocument(info).toJson(QJsonDocument::Indented)));
+        return 0;
+    }
+    const int rate = std::max(1, project->GetFrameRate());
+    QString out = QStringLiteral("File: %1\n").arg(files.first());
+    out += QStringLiteral("Film: %1 x %2, %3 frames per second, scrolling %4 pixels per frame\n")
+               .arg(project->GetWidth())
+               .arg(project->GetHeight())
+               .arg(project->GetFrameRate())
+               .arg(project->GetScrollRate());
+    out += QStringLiteral("Roll height: %1 pixels; positions 0 to %2\n").arg(rollHeight).arg(range);
+    out += QStringLiteral("Video: %1 frames, %2 seconds\n").arg(frames).arg(QString::number(double(frames) / rate, 'f', 2));
+    out += QStringLiteral("Elements:\n");
+    for (const QJsonValue node : nodes)
+        AppendNodeText(node.toObject(), 1, out);
+    PrintOut(out);
+    return 0;
+}
+
+} // namespace velmora::cli

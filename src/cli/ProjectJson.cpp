@@ -1,0 +1,328 @@
+#include "cli/ProjectJson.h"
+
+#include "core/document/Document.h"
+#include "core/document/ElementTree.h"
+#include "core/elements/ElementKinds.h"
+#include "core/elements/Interfaces.h"
+#include "core/typedfiler/CodePage.h"
+
+#include <QFileInfo>
+#include <QImage>
+#include <QSet>
+#include <QJsonArray>
+#include <QRegularExpression>
+#include <algorithm>
+#include <functional>
+#include <map>
+
+namespace velmora::cli {
+
+QString ColorText(quint32 argb)
+{
+    return QStringLiteral("#%1").arg(argb, 8, 16, QLatin1Char('0')).toUpper();
+}
+
+namespace {
+
+QJsonValue ImageSize(const QImage *image)
+{
+    if (image == nullptr)
+        return QJsonValue::Null;
+    return QJsonObject{{QStringLiteral("width"), image->width()}, {QStringLiteral("height"), image->height()}};
+}
+
+void AddFields(const IElement &element, QJsonObject &json)
+{
+    if (const auto *project = queryInterface<IProject>(&element)) {
+        QString name;
+        element.GetCaption(-1, name);
+        json[QStringLiteral("Name")] = name;
+        json[QStringLiteral("Height")] = project->GetHeight();
+        json[QStringLiteral("Width")] = project->GetWidth();
+        json[QStringLiteral("ContentSize")] = project->GetContentSize();
+        json[QStringLiteral("BackColor")] = ColorText(project->GetBackColor());
+        json[QStringLiteral("FrameRate")] = project->GetFrameRate();
+        json[QStringLiteral("ScrollRate")] = project->GetScrollRate();
+    }
+    if (const auto *background = queryInterface<IProjectBackground>(&element)) {
+        json[QStringLiteral("Background")] = ImageSize(background->GetBackground());
+        json[QStringLiteral("WrapMode")] = background->GetWrapMode();
+    }
+    if (const auto *text = queryInterface<IElementText>(&element)) {
+        QString value;
+        text->GetText(value);
+        json[QStringLiteral("Text")] = value;
+    }
+    if (const auto *font = queryInterface<IGDIPFont>(&element)) {
+        QByteArray name;
+        font->GetFontName(name);
+        json[QStringLiteral("FontName")] = FromSystemCodePage(name);
+        json[QStringLiteral("FontSize")] = font->GetFontSize();
+        json[QStringLiteral("Color")] = ColorText(font->GetColor());
+    }
+    if (const auto *image = queryInterface<IElementImage>(&element)) {
+        QByteArray fileName;
+        image->GetFileName(fileName);
+        json[QStringLiteral("FileName")] = FromSystemCodePage(fileName);
+        json[QStringLiteral("Image")] = ImageSize(image->GetImage());
+        json[QStringLiteral("SpecificDims")] = image->GetSpecificDims();
+        json[QStringLiteral("Width")] = image->GetWidth();
+        json[QStringLiteral("Height")] = image->GetHeight();
+    }
+    if (const auto *align = queryInterface<IElementHorizontalAlign>(&element))
+        json[QStringLiteral("HAlign")] = int(align->GetHorizontalAlign());
+    if (const auto *align = queryInterface<IElementVerticalAlign>(&element))
+        json[QStringLiteral("VAlign")] = int(align->GetVerticalAlign());
+    if (const auto *margins = queryInterface<IElementMargins>(&element)) {
+        json[QStringLiteral("TopOffset")] = margins->GetTopOffset();
+        json[QStringLiteral("UseFixedHeight")] = margins->GetUseFixedHeight();
+        json[QStringLiteral("FixedHeight")] = margins->GetFixedHeight();
+    }
+    // Images, columns and column carry a caption of their own.
+    if (queryInterface<IProject>(&element) == nullptr && queryInterface<IElementText>(&element) == nullptr) {
+        QString caption;
+        element.GetCaption(-1, caption);
+        json[QStringLiteral("Caption")] = caption;
+    }
+}
+
+// Applies one description node to an element, field by field, with the node's path in errors.
+class TNodeReader
+{
+public:
+    TNodeReader(const QJsonObject &json, QString path, const QDir &baseDir)
+        : m_json(json), m_path(std::move(path)), m_baseDir(baseDir)
+    {
+    }
+
+    [[noreturn]] void Fail(const QString &what) const
+    {
+        throw EVelmoraError(QStringLiteral("%1: %2").arg(m_path, what));
+    }
+
+    // Calls apply with the value when the field is present; a field of another type fails.
+    void Int(const char *field, const std::function<void(int)> &apply)
+    {
+        if (const QJsonValue value = Take(field); !value.isUndefined()) {
+            const double number = value.toDouble(0.5);
+            if (!value.isDouble() || number != double(qint32(number)))
+                Fail(QStringLiteral("field \"%1\" must be a whole number").arg(QLatin1String(field)));
+            apply(qint32(number));
+        }
+    }
+    void Bool(const char *field, const std::function<void(bool)> &apply)
+    {
+        if (const QJsonValue value = Take(field); !value.isUndefined()) {
+            if (!value.isBool())
+                Fail(QStringLiteral("field \"%1\" must be true or false").arg(QLatin1String(field)));
+            apply(value.toBool());
+        }
+    }
+    void String(const char *field, const std::function<void(const QString &)> &apply)
+    {
+        if (const QJsonValue value = Take(field); !value.isUndefined()) {
+            if (!value.isString())
+                Fail(QStringLiteral("field \"%1\" must be a string").arg(QLatin1String(field)));
+            apply(value.toString());
+        }
+    }
+    void Color(const char *field, const std::function<void(quint32)> &apply)
+    {
+        String(field, [&](const QString &text) {
+            static const QRegularExpression pattern(QStringLiteral("^#([0-9A-Fa-f]{6}|[0-9A-Fa-f]{8})$"));
+            if (!pattern.match(text).hasMatch())
+                Fail(QStringLiteral("field \"%1\" must be a colour \"#AARRGGBB\" or \"#RRGGBB\"").arg(QLatin1String(field)));
+            quint32 argb = text.mid(1).toUInt(nullptr, 16);
+            if (text.size() == 7)
+                argb |= 0xFF000000u;
+            apply(argb);
+        });
+    }
+    void Alignment(const char *field, const std::function<void(int)> &apply)
+    {
+        Int(field, [&](int value) {
+            if (value < 0 || value > 2)
+                Fail(QStringLiteral("field \"%1\" must be 0, 1 or 2").arg(QLatin1String(field)));
+            apply(value);
+        });
+    }
+    // A file relative to the description's folder.
+    void File(const char *field, const std::function<void(const QString &)> &apply)
+    {
+        String(field, [&](const QString &name) {
+            const QString path = m_baseDir.absoluteFilePath(name);
+            if (!QFileInfo::exists(path))
+                Fail(QStringLiteral("the file \"%1\" of field \"%2\" does not exist").arg(path, QLatin1String(field)));
+            apply(path);
+        });
+    }
+    // What info reports but a description cannot set.
+    void Ignore(const char *field) { Take(field); }
+
+    void CheckAllUsed() const
+    {
+        for (auto it = m_json.begin(); it != m_json.end(); ++it)
+            if (!m_used.contains(it.key()))
+                Fail(QStringLiteral("unknown field \"%1\"").arg(it.key()));
+    }
+
+private:
+    QJsonValue Take(const char *field)
+    {
+        const QString key = QLatin1String(field);
+        m_used.insert(key);
+        return m_json.value(key);
+    }
+
+    const QJsonObject &m_json;
+    QString m_path;
+    QDir m_baseDir;
+    QSet<QString> m_used;
+};
+
+void ApplyFields(IElement &element, TNodeReader &reader)
+{
+    // Files first: loading an image resets its size, caption and the specific dimensions.
+    if (auto *image = queryInterface<IElementImage>(&element))
+        reader.File("ImageFile", [&](const QString &path) {
+            image->LoadFromFile(path);
+            if (image->GetImage() == nullptr || image->GetImage()->isNull())
+                reader.Fail(QStringLiteral("the image \"%1\" cannot be read").arg(path));
+        });
+    if (auto *background = queryInterface<IProjectBackground>(&element)) {
+        reader.File("BackgroundFile", [&](const QString &path) {
+            background->LoadBackground(path);
+            if (background->GetBackground() == nullptr || background->GetBackground()->isNull())
+                reader.Fail(QStringLiteral("the image \"%1\" cannot be read").arg(path));
+        });
+        reader.Int("WrapMode", [&](int v) {
+            if (v < 0 || v > 4)
+                reader.Fail(QStringLiteral("field \"WrapMode\" must be 0 to 4"));
+            background->SetWrapMode(v);
+        });
+        reader.Ignore("Background");
+    }
+    if (auto *project = queryInterface<IProject>(&element)) {
+        reader.String("Name", [&](const QString &v) { element.SetCaption(-1, v); });
+        reader.Int("Height", [&](int v) { project->SetHeight(v); });
+        reader.Int("Width", [&](int v) { project->SetWidth(v); });
+        reader.Int("ContentSize", [&](int v) { project->SetContentSize(v); });
+        reader.Color("BackColor", [&](quint32 v) { project->SetBackColor(v); });
+        reader.Int("FrameRate", [&](int v) { project->SetFrameRate(v); });
+        reader.Int("ScrollRate", [&](int v) { project->SetScrollRate(v); });
+    }
+    if (auto *text = queryInterface<IElementText>(&element))
+        reader.String("Text", [&](const QString &v) { text->SetText(v); });
+    if (auto *font = queryInterface<IGDIPFont>(&element)) {
+        reader.String("FontName", [&](const QString &v) { font->SetFontName(ToSystemCodePage(v)); });
+        reader.Int("FontSize", [&](int v) { font->SetFontSize(v); });
+        reader.Color("Color", [&](quint32 v) { font->SetColor(v); });
+    }
+    if (auto *image = queryInterface<IElementImage>(&element)) {
+        reader.Bool("SpecificDims", [&](bool v) { image->SetSpecificDims(v); });
+        reader.Int("Width", [&](int v) { image->SetWidth(v); });
+        reader.Int("Height", [&](int v) { image->SetHeight(v); });
+        reader.Ignore("FileName");
+        reader.Ignore("Image");
+    }
+    if (auto *align = queryInterface<IElementHorizontalAlign>(&element))
+        reader.Alignment("HAlign", [&](int v) { align->SetHorizontalAlign(TElementHAlignment(v)); });
+    if (auto *align = queryInterface<IElementVerticalAlign>(&element))
+        reader.Alignment("VAlign", [&](int v) { align->SetVerticalAlign(TElementVAlignment(v)); });
+    if (auto *margins = queryInterface<IElementMargins>(&element)) {
+        reader.Int("TopOffset", [&](int v) { margins->SetTopOffset(v); });
+        reader.Bool("UseFixedHeight", [&](bool v) { margins->SetUseFixedHeight(v); });
+        reader.Int("FixedHeight", [&](int v) { margins->SetFixedHeight(v); });
+    }
+    if (element.CanEditCaption(0) && queryInterface<IProject>(&element) == nullptr)
+        reader.String("Caption", [&](const QString &v) { element.SetCaption(-1, v); });
+    else
+        reader.Ignore("Caption");
+}
+
+QString KindOf(const QJsonObject &json, const QString &path)
+{
+    const QJsonValue kind = json.value(QStringLiteral("kind"));
+    if (!kind.isString())
+        throw EVelmoraError(QStringLiteral("%1: the node has no \"kind\"").arg(path));
+    return kind.toString();
+}
+
+constexpr int MaxDepth = 64;
+
+void FillNode(TElementTree &tree, TElementNode &node, const QJsonObject &json, const QString &path,
+              const QDir &baseDir, int depth)
+{
+    if (depth > MaxDepth)
+        throw EVelmoraError(QStringLiteral("%1: nodes nested deeper than %2 levels").arg(path).arg(MaxDepth));
+    TNodeReader reader(json, QStringLiteral("%1 (%2)").arg(path, KindOf(json, path)), baseDir);
+    reader.Ignore("kind");
+    ApplyFields(*node.Element(), reader);
+    reader.Bool("expanded", [&](bool v) { node.SetExpanded(v); });
+    reader.Bool("selected", [&](bool v) { node.SetSelected(v); });
+
+    const QJsonValue children = json.value(QStringLiteral("children"));
+    reader.Ignore("children");
+    reader.CheckAllUsed();
+    if (children.isUndefined())
+        return;
+    if (!children.isArray())
+        reader.Fail(QStringLiteral("field \"children\" must be a list"));
+    const std::vector<const TElementKind *> allowed = node.Element()->GetChildClasses();
+    const QJsonArray list = children.toArray();
+    for (qsizetype i = 0; i < list.size(); ++i) {
+        const QString childPath = QStringLiteral("%1.children[%2]").arg(path).arg(i);
+        if (!list[i].isObject())
+            throw EVelmoraError(QStringLiteral("%1: a node must be an object").arg(childPath));
+        const QJsonObject childJson = list[i].toObject();
+        const QString kindName = KindOf(childJson, childPath);
+        const TElementKind *kind = FindElementKind(kindName.toLatin1());
+        if (kind == nullptr)
+            throw EVelmoraError(QStringLiteral("%1: unknown kind \"%2\"").arg(childPath, kindName));
+        if (std::find(allowed.begin(), allowed.end(), kind) == allowed.end())
+            throw EVelmoraError(QStringLiteral("%1: a %2 cannot hold a %3")
+                                    .arg(childPath, QLatin1String(node.Element()->GetClass().Name), kindName));
+        TElementNode &child = tree.AddChild(node, kind->Create());
+        FillNode(tree, child, childJson, childPath, baseDir, depth + 1);
+    }
+}
+
+} // namespace
+
+QJsonObject NodeToJson(const TElementNode &node)
+{
+    QJsonObject json;
+    const IElement *element = node.Element();
+    json[QStringLiteral("kind")] = element ? QString::fromLatin1(element->GetClass().Name) : QString();
+    if (element)
+        AddFields(*element, json);
+    json[QStringLiteral("expanded")] = node.IsExpanded();
+    json[QStringLiteral("selected")] = node.IsSelected();
+    QJsonArray children;
+    for (const auto &child : node.Children())
+        children.append(NodeToJson(*child));
+    json[QStringLiteral("children")] = children;
+    return json;
+}
+
+void ProjectFromJson(const QJsonValue &description, TDocument &document, const QDir &baseDir)
+{
+    if (!description.isObject())
+        throw EVelmoraError(QStringLiteral("the description must be a JSON object"));
+    QJsonObject project = description.toObject();
+    QString path = QStringLiteral("project");
+    if (project.contains(QStringLiteral("nodes"))) {
+        const QJsonValue nodes = project.value(QStringLiteral("nodes"));
+        if (!nodes.isArray() || nodes.toArray().size() != 1 || !nodes.toArray().first().isObject())
+            throw EVelmoraError(QStringLiteral("\"nodes\" must be a list holding exactly one project node"));
+        project = nodes.toArray().first().toObject();
+        path = QStringLiteral("nodes[0]");
+    }
+    const QString kind = KindOf(project, path);
+    if (kind != QLatin1String("TVmElementProject"))
+        throw EVelmoraError(QStringLiteral("%1: the top node must be a TVmElementProject, not \"%2\"").arg(path, kind));
+    TElementNode *projectNode = document.ProjectNode();
+    FillNode(document.Tree(), *projectNode, project, path, baseDir, 0);
+}
+
+} // namespace velmora::cli

@@ -1,0 +1,211 @@
+// velmora-cli end to end: import -> info -> still/strip -> render on real files.
+#include "cli/CliRunner.h"
+
+#include "core/document/Document.h"
+#include "core/render/FrameRenderer.h"
+
+#include <QDir>
+#include <QFile>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QTemporaryDir>
+#include <cmath>
+
+namespace {
+
+const QString ExamplesDir = QStringLiteral(VELMORA_EXAMPLES_DIR);
+
+class CliTest : public ::testing::Test
+{
+protected:
+    void SetUp() override { ASSERT_TRUE(m_dir.isValid()); }
+    QString Path(const QString &name) const { return m_dir.filePath(name); }
+
+    // Writes a JSON description into the temporary folder and returns its path.
+    QString WriteDescription(const QString &name, const QJsonObject &description) const
+    {
+        QFile file(Path(name));
+        EXPECT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(QJsonDocument(description).toJson());
+        return file.fileName();
+    }
+
+    QString ImportDemo()
+    {
+        const QString project = Path(QStringLiteral("demo.vmz"));
+        const TCliResult result = RunCli({QStringLiteral("import"), ExamplesDir + QStringLiteral("/demo.json"),
+                                          QStringLiteral("-o"), project});
+        EXPECT_EQ(result.ExitCode, 0) << result.Err.toStdString();
+        return project;
+    }
+
+    QJsonObject Info(const QString &project)
+    {
+        const TCliResult result = RunCli({QStringLiteral("info"), project, QStringLiteral("--json")});
+        EXPECT_EQ(result.ExitCode, 0) << result.Err.toStdString();
+        return QJsonDocument::fromJson(result.Out).object();
+    }
+
+    QTemporaryDir m_dir;
+};
+
+QJsonObject TextNode(const QString &text, int size)
+{
+    return {{QStringLiteral("kind"), QStringLiteral("TVmElementText")},
+            {QStringLiteral("Text"), text},
+            {QStringLiteral("FontSize"), size}};
+}
+
+QJsonObject Project(const QJsonArray &children, int width = 160, int height = 120, int scroll = 8)
+{
+    return {{QStringLiteral("kind"), QStringLiteral("TVmElementProject")},
+            {QStringLiteral("Width"), width},
+            {QStringLiteral("Height"), height},
+            {QStringLiteral("ScrollRate"), scroll},
+            {QStringLiteral("BackColor"), QStringLiteral("#FF204060")},
+            {QStringLiteral("children"), children}};
+}
+
+TEST_F(CliTest, DemoImportsAndInfoReportsTreeRollAndFrames)
+{
+    const QJsonObject info = Info(ImportDemo());
+    const QJsonObject project = info[QStringLiteral("nodes")].toArray().first().toObject();
+    EXPECT_EQ(project[QStringLiteral("kind")].toString(), QStringLiteral("TVmElementProject"));
+    EXPECT_EQ(project[QStringLiteral("Name")].toString(), QStringLiteral("The Lighthouse Keeper"));
+    EXPECT_EQ(project[QStringLiteral("BackColor")].toString(), QStringLiteral("#FF101828"));
+    EXPECT_EQ(project[QStringLiteral("ScrollRate")].toInt(), 3);
+    EXPECT_TRUE(project[QStringLiteral("Background")].isNull());
+
+    const QJsonArray children = project[QStringLiteral("children")].toArray();
+    ASSERT_EQ(children.size(), 7);
+    const QJsonObject logo = children[1].toObject();
+    EXPECT_EQ(logo[QStringLiteral("kind")].toString(), QStringLiteral("TVmElementImage"));
+    EXPECT_EQ(logo[QStringLiteral("Caption")].toString(), QStringLiteral("Studio logo"));
+    EXPECT_EQ(logo[QStringLiteral("Image")].toObject()[QStringLiteral("width")].toInt(), 560);
+    EXPECT_EQ(logo[QStringLiteral("Image")].toObject()[QStringLiteral("height")].toInt(), 200);
+    EXPECT_EQ(children[3].toObject()[QStringLiteral("children")].toArray().size(), 2);
+
+    const int rollHeight = info[QStringLiteral("roll_height")].toInt();
+    EXPECT_GT(rollHeight, 576);
+    EXPECT_EQ(info[QStringLiteral("frame_count")].toInt(), (576 + rollHeight + 2) / 3);
+}
+
+TEST_F(CliTest, InfoJsonImportsBackToTheSameTree)
+{
+    // Without images, what info reports is a description that rebuilds the same project.
+    const QJsonObject description = Project({TextNode(QStringLiteral("Line one\r\nLine two"), 20),
+                                             QJsonObject{{QStringLiteral("kind"), QStringLiteral("TVmElementColumns")},
+                                                         {QStringLiteral("Caption"), QStringLiteral("Pairs")}}});
+    const QString first = Path(QStringLiteral("first.vmz"));
+    ASSERT_EQ(RunCli({QStringLiteral("import"), WriteDescription(QStringLiteral("a.json"), description), QStringLiteral("-o"), first}).ExitCode, 0);
+    QJsonObject info = Info(first);
+    const QString second = Path(QStringLiteral("second.vmz"));
+    const TCliResult again = RunCli({QStringLiteral("import"), WriteDescription(QStringLiteral("b.json"), info), QStringLiteral("-o"), second});
+    ASSERT_EQ(again.ExitCode, 0) << again.Err.toStdString();
+    QJsonObject reread = Info(second);
+    info.remove(QStringLiteral("file"));
+    reread.remove(QStringLiteral("file"));
+    EXPECT_EQ(info, reread);
+}
+
+struct TBadDescription
+{
+    const char *Name;
+    QJsonObject Description;
+    const char *Message;
+};
+
+TEST_F(CliTest, ImportRefusesBadDescriptionsNamingTheNode)
+{
+    const std::vector<TBadDescription> rows = {
+        {"unknown kind", Project({QJsonObject{{QStringLiteral("kind"), QStringLiteral("TVmElementVideo")}}}),
+         "project.children[0]: unknown kind \"TVmElementVideo\""},
+        {"wrong type", Project({TextNode(QStringLiteral("x"), 12), QJsonObject{{QStringLiteral("kind"), QStringLiteral("TVmElementText")}, {QStringLiteral("FontSize"), QStringLiteral("big")}}}),
+         "project.children[1] (TVmElementText): field \"FontSize\" must be a whole number"},
+        {"child refused", Project({QJsonObject{{QStringLiteral("kind"), QStringLiteral("TVmElementColumn")}}}),
+         "project.children[0]: a TVmElementProject cannot hold a TVmElementColumn"},
+        {"text with children", Project({QJsonObject{{QStringLiteral("kind"), QStringLiteral("TVmElementText")}, {QStringLiteral("children"), QJsonArray{TextNode(QStringLiteral("y"), 9)}}}}),
+         "project.children[0].children[0]: a TVmElementText cannot hold a TVmElementText"},
+        {"unknown field", Project({QJsonObject{{QStringLiteral("kind"), QStringLiteral("TVmElementText")}, {QStringLiteral("Colour"), QStringLiteral("#FFFFFFFF")}}}),
+         "project.children[0] (TVmElementText): unknown field \"Colour\""},
+        {"bad colour", Project({QJsonObject{{QStringLiteral("kind"), QStringLiteral("TVmElementText")}, {QStringLiteral("Color"), QStringLiteral("white")}}}),
+         "field \"Color\" must be a colour"},
+        {"missing image", Project({QJsonObject{{QStringLiteral("kind"), QStringLiteral("TVmElementImage")}, {QStringLiteral("ImageFile"), QStringLiteral("nowhere.png")}}}),
+         "nowhere.png\" of field \"ImageFile\" does not exist"},
+        {"top is not a project", TextNode(QStringLiteral("z"), 10), "the top node must be a TVmElementProject"},
+    };
+    for (const TBadDescription &row : rows) {
+        SCOPED_TRACE(row.Name);
+        const QString output = Path(QStringLiteral("bad.vmz"));
+        const TCliResult result = RunCli({QStringLiteral("import"), WriteDescription(QStringLiteral("bad.json"), row.Description),
+                                          QStringLiteral("-o"), output});
+        EXPECT_EQ(result.ExitCode, 1);
+        EXPECT_TRUE(result.Err.startsWith("velmora-cli: ")) << result.Err.toStdString();
+        EXPECT_TRUE(result.Err.contains(row.Message)) << result.Err.toStdString();
+        EXPECT_FALSE(QFile::exists(output));
+    }
+}
+
+TEST_F(CliTest, UsageErrorsExitWithTwo)
+{
+    const QString project = ImportDemo();
+    const std::vector<QStringList> rows = {
+        {QStringLiteral("frobnicate")},
+        {QStringLiteral("still"), project, QStringLiteral("-o"), Path(QStringLiteral("x.png"))},
+        {QStringLiteral("still"), project, QStringLiteral("--position"), QStringLiteral("-4"), QStringLiteral("-o"), Path(QStringLiteral("x.png"))},
+        {QStringLiteral("render"), project, QStringLiteral("-o"), Path(QStringLiteral("x.avi")), QStringLiteral("--codec"), QStringLiteral("vp9")},
+        {QStringLiteral("render"), project, QStringLiteral("-o"), Path(QStringLiteral("x.avi")), QStringLiteral("--quality"), QStringLiteral("10001")},
+        {QStringLiteral("render"), project, QStringLiteral("-o"), Path(QStringLiteral("x.avi")), QStringLiteral("--frames"), QStringLiteral("9:3")},
+        {QStringLiteral("info")},
+        {QStringLiteral("info"), project, QStringLiteral("--bogus")},
+    };
+    for (const QStringList &arguments : rows) {
+        SCOPED_TRACE(arguments.join(QLatin1Char(' ')).toStdString());
+        const TCliResult result = RunCli(arguments);
+        EXPECT_EQ(result.ExitCode, 2) << result.Err.toStdString();
+        EXPECT_TRUE(result.Err.startsWith("velmora-cli: ")) << result.Err.toStdString();
+    }
+}
+
+TEST_F(CliTest, DamagedProjectFailsWithTheLoadMessage)
+{
+    QFile file(Path(QStringLiteral("broken.vmz")));
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write("NOT A PROJECT AT ALL");
+    file.close();
+    const TCliResult result = RunCli({QStringLiteral("info"), file.fileName()});
+    EXPECT_EQ(result.ExitCode, 1);
+    EXPECT_TRUE(result.Err.contains("could not be loaded")) << result.Err.toStdString();
+    EXPECT_TRUE(result.Err.contains("Invalid file type")) << result.Err.toStdString();
+}
+
+TEST_F(CliTest, StillIsTheRendererFrameAndStripHoldsTheRoll)
+{
+    const QString project = ImportDemo();
+    velmora::TDocument document;
+    document.OpenProject(project);
+    velmora::TFrameRenderer renderer;
+
+    for (int position : {0, 300, 576, 1400}) {
+        SCOPED_TRACE(position);
+        const QString png = Path(QStringLiteral("still-%1.png").arg(position));
+        const TCliResult result = RunCli({QStringLiteral("still"), project, QStringLiteral("--position"),
+                                          QString::number(position), QStringLiteral("-o"), png});
+        ASSERT_EQ(result.ExitCode, 0) << result.Err.toStdString();
+        const QImage written(png);
+        const QImage expected = renderer.RenderFrame(document.Tree(), position, false);
+        EXPECT_EQ(written.convertToFormat(QImage::Format_ARGB32), expected.convertToFormat(QImage::Format_ARGB32));
+    }
+
+    // The roll's first screenful is the frame at position H, where the roll's top is at y = 0.
+    const QString strip = Path(QStringLiteral("strip.png"));
+    ASSERT_EQ(RunCli({QStringLiteral("strip"), project, QStringLiteral("-o"), strip}).ExitCode, 0);
+    const QImage roll(strip);
+    renderer.RenderFrame(document.Tree(), 0, false);
+    EXPECT_EQ(roll.width(), 720);
+    EXPECT_EQ(roll.height(), renderer.RollHeight());
+    const QImage top = renderer.RenderFrame(document.Tree(), 576, false).convertToFormat(QImage::Format_ARGB32);
+    EXPECT_EQ(roll.copy(0, 0, 720, 576).convertToFormat(QImage::Format_ARGB32), top);
+}
+
+} // namespace

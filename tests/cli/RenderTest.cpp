@@ -1,0 +1,195 @@
+// velmora-cli render: real videos, read back by ffprobe and ffmpeg, against velmora-cli still.
+#include "cli/CliRunner.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QRegularExpression>
+#include <QTemporaryDir>
+#include <QThread>
+#include <cmath>
+#include <csignal>
+
+namespace {
+
+constexpr int FilmWidth = 160;
+constexpr int FilmHeight = 120;
+constexpr int Scroll = 8;
+
+class RenderTest : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(m_dir.isValid());
+        if (QStandardPaths::findExecutable(QStringLiteral("ffprobe")).isEmpty()
+            || QStandardPaths::findExecutable(QStringLiteral("ffmpeg")).isEmpty())
+            GTEST_SKIP() << "ffprobe and ffmpeg are needed";
+        QJsonArray children;
+        for (int i = 0; i < 4; ++i)
+            children.append(QJsonObject{{QStringLiteral("kind"), QStringLiteral("TVmElementText")},
+                                        {QStringLiteral("Text"), QStringLiteral("Credit number %1").arg(i)},
+                                        {QStringLiteral("FontSize"), 18},
+                                        {QStringLiteral("TopOffset"), 10},
+                                        {QStringLiteral("Color"), i % 2 ? QStringLiteral("#FFFFD040") : QStringLiteral("#FFFFFFFF")}});
+        const QJsonObject project{{QStringLiteral("kind"), QStringLiteral("TVmElementProject")},
+                                  {QStringLiteral("Width"), FilmWidth},
+                                  {QStringLiteral("Height"), FilmHeight},
+                                  {QStringLiteral("ScrollRate"), Scroll},
+                                  {QStringLiteral("FrameRate"), 24},
+                                  {QStringLiteral("BackColor"), QStringLiteral("#FF183050")},
+                                  {QStringLiteral("children"), children}};
+        QFile json(Path(QStringLiteral("small.json")));
+        ASSERT_TRUE(json.open(QIODevice::WriteOnly));
+        json.write(QJsonDocument(project).toJson());
+        json.close();
+        m_project = Path(QStringLiteral("small.vmz"));
+        ASSERT_EQ(RunCli({QStringLiteral("import"), json.fileName(), QStringLiteral("-o"), m_project}).ExitCode, 0);
+        const QJsonObject info = QJsonDocument::fromJson(RunCli({QStringLiteral("info"), m_project, QStringLiteral("--json")}).Out).object();
+        m_frameCount = info[QStringLiteral("frame_count")].toInt();
+        ASSERT_EQ(m_frameCount, (info[QStringLiteral("position_range")].toInt() + Scroll - 1) / Scroll);
+    }
+
+    QString Path(const QString &name) const { return m_dir.filePath(name); }
+
+    QString Render(const QString &codec, const QStringList &extra = {})
+    {
+        const QString video = Path(codec + QStringLiteral(".avi"));
+        const TCliResult result = RunCli(QStringList{QStringLiteral("render"), m_project, QStringLiteral("-o"), video,
+                                                     QStringLiteral("--codec"), codec, QStringLiteral("--quiet")}
+                                         + extra);
+        EXPECT_EQ(result.ExitCode, 0) << result.Err.toStdString();
+        return video;
+    }
+
+    QJsonObject Probe(const QString &video)
+    {
+        const QByteArray out = RunTool(QStringLiteral("ffprobe"),
+                                       {QStringLiteral("-v"), QStringLiteral("error"), QStringLiteral("-count_frames"),
+                                        QStringLiteral("-select_streams"), QStringLiteral("v:0"), QStringLiteral("-show_streams"),
+                                        QStringLiteral("-of"), QStringLiteral("json"), video});
+        return QJsonDocument::fromJson(out).object()[QStringLiteral("streams")].toArray().first().toObject();
+    }
+
+    // Every frame of the video as 24-bit pictures.
+    std::vector<QImage> Decode(const QString &video)
+    {
+        const QByteArray raw = RunTool(QStringLiteral("ffmpeg"),
+                                       {QStringLiteral("-v"), QStringLiteral("error"), QStringLiteral("-i"), video,
+                                        QStringLiteral("-f"), QStringLiteral("rawvideo"), QStringLiteral("-pix_fmt"),
+                                        QStringLiteral("rgb24"), QStringLiteral("-")});
+        std::vector<QImage> frames;
+        const qsizetype size = FilmWidth * FilmHeight * 3;
+        for (qsizetype at = 0; at + size <= raw.size(); at += size)
+            frames.push_back(QImage(reinterpret_cast<const uchar *>(raw.constData() + at), FilmWidth, FilmHeight,
+                                    FilmWidth * 3, QImage::Format_RGB888)
+                                 .copy());
+        return frames;
+    }
+
+    QImage Still(int position)
+    {
+        const QString png = Path(QStringLiteral("still-%1.png").arg(position));
+        EXPECT_EQ(RunCli({QStringLiteral("still"), m_project, QStringLiteral("--position"), QString::number(position),
+                          QStringLiteral("-o"), png})
+                      .ExitCode,
+                  0);
+        return QImage(png).convertToFormat(QImage::Format_RGB888);
+    }
+
+    static double Psnr(const QImage &a, const QImage &b)
+    {
+        double sum = 0;
+        for (int y = 0; y < a.height(); ++y) {
+            const uchar *p = a.constScanLine(y);
+            const uchar *q = b.constScanLine(y);
+            for (int x = 0; x < a.width() * 3; ++x)
+                sum += double(p[x] - q[x]) * (p[x] - q[x]);
+        }
+        const double mse = sum / (a.width() * a.height() * 3.0);
+        return mse == 0 ? 99.0 : 10 * std::log10(255.0 * 255.0 / mse);
+    }
+
+    QTemporaryDir m_dir;
+    QString m_project;
+    int m_frameCount = 0;
+};
+
+struct TCodecRow
+{
+    const char *Name;
+    const char *FfprobeCodec;
+    double MinimumPsnr;  // 99: exact
+};
+
+TEST_F(RenderTest, EveryCodecMatchesTheStills)
+{
+    const std::vector<TCodecRow> rows = {
+        {"raw", "rawvideo", 99}, {"ffv1", "ffv1", 99},    {"huffyuv", "huffyuv", 99}, {"utvideo", "utvideo", 99},
+        {"mjpeg", "mjpeg", 28},  {"mpeg4", "mpeg4", 24}, {"h264", "h264", 24},       {"cinepak", "cinepak", 20},
+    };
+    std::vector<QImage> stills;
+    for (int k = 0; k < m_frameCount; ++k)
+        stills.push_back(Still(k * Scroll));
+    for (const TCodecRow &row : rows) {
+        SCOPED_TRACE(row.Name);
+        const QString video = Render(QString::fromLatin1(row.Name), {QStringLiteral("--quality"), QStringLiteral("9000")});
+        const QJsonObject stream = Probe(video);
+        EXPECT_EQ(stream[QStringLiteral("codec_name")].toString(), QString::fromLatin1(row.FfprobeCodec));
+        EXPECT_EQ(stream[QStringLiteral("width")].toInt(), FilmWidth);
+        EXPECT_EQ(stream[QStringLiteral("height")].toInt(), FilmHeight);
+        EXPECT_EQ(stream[QStringLiteral("r_frame_rate")].toString(), QStringLiteral("24/1"));
+        EXPECT_EQ(stream[QStringLiteral("nb_read_frames")].toString().toInt(), m_frameCount);
+
+        const std::vector<QImage> frames = Decode(video);
+        ASSERT_EQ(int(frames.size()), m_frameCount);
+        for (int k = 0; k < m_frameCount; ++k) {
+            if (row.MinimumPsnr >= 99)
+                EXPECT_EQ(frames[k], stills[k]) << "frame " << k;
+            else
+                EXPECT_GE(Psnr(frames[k], stills[k]), row.MinimumPsnr) << "frame " << k;
+        }
+    }
+}
+
+TEST_F(RenderTest, SliceHoldsThoseFramesOfTheWholeRun)
+{
+    const std::vector<QImage> whole = Decode(Render(QStringLiteral("ffv1")));
+    const QString slice = Path(QStringLiteral("slice.avi"));
+    const TCliResult result = RunCli({QStringLiteral("render"), m_project, QStringLiteral("-o"), slice, QStringLiteral("--codec"),
+                                      QStringLiteral("ffv1"), QStringLiteral("--frames"), QStringLiteral("2:4"), QStringLiteral("--quiet")});
+    ASSERT_EQ(result.ExitCode, 0) << result.Err.toStdString();
+    const std::vector<QImage> part = Decode(slice);
+    ASSERT_EQ(part.size(), 3u);
+    for (int k = 0; k < 3; ++k)
+        EXPECT_EQ(part[k], whole[k + 2]);
+}
+
+TEST_F(RenderTest, InterruptClosesAPlayableFileAndExitsWith130)
+{
+    // A roll long enough to be interrupted: the demo in FFV1 on one thread takes several seconds.
+    const QString project = Path(QStringLiteral("demo.vmz"));
+    ASSERT_EQ(RunCli({QStringLiteral("import"), QStringLiteral(VELMORA_EXAMPLES_DIR "/demo.json"), QStringLiteral("-o"), project}).ExitCode, 0);
+    const QString video = Path(QStringLiteral("interrupted.avi"));
+    QProcess process;
+    process.start(QStringLiteral(VELMORA_CLI), {QStringLiteral("render"), project, QStringLiteral("-o"), video,
+                                                QStringLiteral("--codec"), QStringLiteral("ffv1"), QStringLiteral("--threads"),
+                                                QStringLiteral("1")});
+    ASSERT_TRUE(process.waitForStarted());
+    // Wait until the file has frames in it, then press Ctrl-C.
+    for (int i = 0; i < 200 && QFileInfo(video).size() < 100000; ++i)
+        QThread::msleep(50);
+    ::kill(pid_t(process.processId()), SIGINT);
+    ASSERT_TRUE(process.waitForFinished(120000));
+    EXPECT_EQ(process.exitCode(), 130);
+    const QString err = QString::fromUtf8(process.readAllStandardError());
+    const QRegularExpressionMatch match = QRegularExpression(QStringLiteral("holds the (\\d+) frames written")).match(err);
+    ASSERT_TRUE(match.hasMatch()) << err.toStdString();
+    const int written = match.captured(1).toInt();
+    EXPECT_GT(written, 0);
+    EXPECT_EQ(Probe(video)[QStringLiteral("nb_read_frames")].toString().toInt(), written);
+}
+
+} // namespace
