@@ -4,6 +4,7 @@
 
 #include "core/document/Document.h"
 #include "core/document/TreeSection.h"
+#include "support/DocumentBytes.h"
 
 #include <QBuffer>
 #include <cstdint>
@@ -13,38 +14,31 @@
 using namespace velmora;
 
 namespace {
-QByteArray Save(TDocument &document)
-{
-    QByteArray data;
-    QBuffer buffer(&data);
-    buffer.open(QIODevice::WriteOnly);
-    document.SaveProjectFile(buffer);
-    return data;
-}
+using test::LoadFromBytes;
+using test::SaveToBytes;
 
-void Load(TDocument &document, QByteArray data)
+// What was loaded must save and load back.
+void RequireReload(TDocument &document, const char *what)
 {
-    QBuffer buffer(&data);
-    buffer.open(QIODevice::ReadOnly);
-    document.LoadProjectFile(buffer);
+    const QByteArray saved = SaveToBytes(document);
+    TDocument reopened;
+    try {
+        LoadFromBytes(reopened, saved);
+    } catch (const EVelmoraError &error) {
+        std::fprintf(stderr, "%s do not load back: %s\n", what, error.what());
+        std::abort();
+    }
 }
 
 void LoadAsProject(const QByteArray &bytes)
 {
     TDocument document;
     try {
-        Load(document, bytes);
+        LoadFromBytes(document, bytes);
     } catch (const EVelmoraError &) {
         return;
     }
-    const QByteArray saved = Save(document);
-    TDocument reopened;
-    try {
-        Load(reopened, saved);
-    } catch (const EVelmoraError &error) {
-        std::fprintf(stderr, "saved project does not load back: %s\n", error.what());
-        std::abort();
-    }
+    RequireReload(document, "saved projects");
 }
 
 void LoadAsClipboard(const QByteArray &bytes)
@@ -58,14 +52,7 @@ void LoadAsClipboard(const QByteArray &bytes)
     } catch (const EVelmoraError &) {
         return;
     }
-    const QByteArray saved = Save(document);
-    TDocument reopened;
-    try {
-        Load(reopened, saved);
-    } catch (const EVelmoraError &error) {
-        std::fprintf(stderr, "pasted nodes do not load back: %s\n", error.what());
-        std::abort();
-    }
+    RequireReload(document, "pasted nodes");
 }
 } // namespace
 

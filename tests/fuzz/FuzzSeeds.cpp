@@ -7,6 +7,7 @@
 #include "core/elements/ElementImage.h"
 #include "core/elements/ElementProject.h"
 #include "core/elements/ElementText.h"
+#include "support/DocumentBytes.h"
 
 #include <QBuffer>
 #include <QDir>
@@ -21,15 +22,6 @@ void WriteFile(const QString &dir, const QString &name, const QByteArray &bytes)
     QFile file(QDir(dir).filePath(name));
     if (file.open(QIODevice::WriteOnly))
         file.write(bytes);
-}
-
-QByteArray Save(TDocument &document)
-{
-    QByteArray data;
-    QBuffer buffer(&data);
-    buffer.open(QIODevice::WriteOnly);
-    document.SaveProjectFile(buffer);
-    return data;
 }
 
 // A roll with every kind, nested columns and small pictures.
@@ -59,7 +51,7 @@ QByteArray FullProject(QByteArray &clipboard)
     QBuffer buffer(&clipboard);
     buffer.open(QIODevice::WriteOnly);
     WriteNodeChunks(buffer, {&columns, project.Child(0)});
-    return Save(document);
+    return test::SaveToBytes(document);
 }
 } // namespace
 
@@ -67,7 +59,7 @@ void WriteSeeds(const QString &dir)
 {
     QDir().mkpath(dir);
     TDocument fresh;
-    const QByteArray empty = Save(fresh);
+    const QByteArray empty = test::SaveToBytes(fresh);
     QByteArray clipboard;
     const QByteArray full = FullProject(clipboard);
     WriteFile(dir, QStringLiteral("fresh.vmz"), empty);
