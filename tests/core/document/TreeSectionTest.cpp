@@ -86,6 +86,10 @@ TEST(TreeSection, NodeFieldsSurviveReload)
     image.SetAlignment(7);
     image.SetCheckState(1);
     image.SetCheckType(2);
+    auto *margins = queryInterface<IElementMargins>(image.Element());
+    margins->SetTopOffset(6);
+    margins->SetUseFixedHeight(true);
+    margins->SetFixedHeight(70);
     project.SetExpanded(true);
     text.SetSelected(true);
 
@@ -102,6 +106,11 @@ TEST(TreeSection, NodeFieldsSurviveReload)
     EXPECT_EQ(p.Child(1)->Alignment(), 7);
     EXPECT_EQ(p.Child(1)->CheckState(), 1);
     EXPECT_EQ(p.Child(1)->CheckType(), 2);
+    // The image's placement comes back although its record says version 1.
+    const auto *loaded = queryInterface<IElementMargins>(p.Child(1)->Element());
+    EXPECT_EQ(loaded->GetTopOffset(), 6);
+    EXPECT_TRUE(loaded->GetUseFixedHeight());
+    EXPECT_EQ(loaded->GetFixedHeight(), 70);
     EXPECT_EQ(reopened.Tree().FocusedNode(), nullptr);
     EXPECT_EQ(test::SaveToBytes(reopened), test::SaveToBytes(document));
 }
