@@ -6,3 +6,5 @@ velmora_install_packages
 velmora_build
 cd "$VELMORA_BUILD"
 ctest --output-on-failure -j "$(nproc 2>/dev/null || echo 2)" "$@"
+# The project file fuzz target, one minute from its seed corpus.
+"$VELMORA_ROOT/tests/fuzz/run.sh" 60

@@ -5,6 +5,7 @@
 #include "core/elements/ElementImage.h"
 #include "core/elements/ElementProject.h"
 #include "core/elements/ElementText.h"
+#include "support/DocumentBytes.h"
 #include "support/RecordBytes.h"
 
 #include <QBuffer>
@@ -14,22 +15,6 @@ using namespace velmora;
 using namespace velmora::test::bytes;
 
 namespace {
-
-QByteArray SaveDocument(TDocument &document)
-{
-    QByteArray data;
-    QBuffer buffer(&data);
-    buffer.open(QIODevice::WriteOnly);
-    document.SaveProjectFile(buffer);
-    return data;
-}
-
-void LoadDocument(TDocument &document, QByteArray data)
-{
-    QBuffer buffer(&data);
-    buffer.open(QIODevice::ReadOnly);
-    document.LoadProjectFile(buffer);
-}
 
 QString CaptionOf(const TElementNode &node)
 {
@@ -47,7 +32,7 @@ QByteArray ProjectNodeBytes(const QByteArray &children = {}, const Body &body = 
 TEST(TreeSection, FreshProjectBytes)
 {
     TDocument document;
-    const QByteArray saved = SaveDocument(document);
+    const QByteArray saved = test::SaveToBytes(document);
     const QByteArray r = DefaultProjectRecord();
     const QByteArray expected = Cat({QByteArray("VELMORA01"), QByteArray::fromHex("452056005400020020004620"),
         Le(quint32(1)), Le(qint32(1)), Le(qint32(25 + 8 + 23 + r.size() + 8 + 30)), Le(qint32(2)), Le(qint32(17)),
@@ -60,8 +45,8 @@ TEST(TreeSection, FreshProjectBytes)
 
     TDocument reopened;
     reopened.MarkModified();
-    LoadDocument(reopened, saved);
-    EXPECT_EQ(SaveDocument(reopened), saved);
+    test::LoadFromBytes(reopened, saved);
+    EXPECT_EQ(test::SaveToBytes(reopened), saved);
     EXPECT_EQ(reopened.Tree().Root().ChildCount(), 1u);
     EXPECT_EQ(reopened.ProjectNode()->StoredFlags(), 0x0081);
 }
@@ -83,7 +68,7 @@ TEST(TreeSection, ChildrenLiveInsideTheStructureChunk)
     // An empty caption writes no caption chunk.
     const QByteArray second = Node(Structure(Body{}) + ElementData("TVmElementColumns", WideString(QString())));
     const QByteArray expected = ProjectFile(Section(1, ProjectNodeBytes(first + second, Body{2, 28, 0x01E1})));
-    EXPECT_EQ(SaveDocument(document).toHex(' '), expected.toHex(' '));
+    EXPECT_EQ(test::SaveToBytes(document).toHex(' '), expected.toHex(' '));
 }
 
 // Every field the tree keeps per node, and each element's caption, survive a reload.
@@ -101,11 +86,15 @@ TEST(TreeSection, NodeFieldsSurviveReload)
     image.SetAlignment(7);
     image.SetCheckState(1);
     image.SetCheckType(2);
+    auto *margins = queryInterface<IElementMargins>(image.Element());
+    margins->SetTopOffset(6);
+    margins->SetUseFixedHeight(true);
+    margins->SetFixedHeight(70);
     project.SetExpanded(true);
     text.SetSelected(true);
 
     TDocument reopened;
-    LoadDocument(reopened, SaveDocument(document));
+    test::LoadFromBytes(reopened, test::SaveToBytes(document));
     TElementNode &p = *reopened.ProjectNode();
     ASSERT_EQ(p.ChildCount(), 2u);
     EXPECT_EQ(CaptionOf(p), QStringLiteral("Credits"));
@@ -117,8 +106,13 @@ TEST(TreeSection, NodeFieldsSurviveReload)
     EXPECT_EQ(p.Child(1)->Alignment(), 7);
     EXPECT_EQ(p.Child(1)->CheckState(), 1);
     EXPECT_EQ(p.Child(1)->CheckType(), 2);
+    // The image's placement comes back although its record says version 1.
+    const auto *loaded = queryInterface<IElementMargins>(p.Child(1)->Element());
+    EXPECT_EQ(loaded->GetTopOffset(), 6);
+    EXPECT_TRUE(loaded->GetUseFixedHeight());
+    EXPECT_EQ(loaded->GetFixedHeight(), 70);
     EXPECT_EQ(reopened.Tree().FocusedNode(), nullptr);
-    EXPECT_EQ(SaveDocument(reopened), SaveDocument(document));
+    EXPECT_EQ(test::SaveToBytes(reopened), test::SaveToBytes(document));
 }
 
 TEST(TreeSection, StoredWordIsKeptAsRead)
@@ -126,7 +120,7 @@ TEST(TreeSection, StoredWordIsKeptAsRead)
     // Bits the writer never sets, and a height that needs the low 16 bits only.
     const QByteArray file = ProjectFile(Section(1, ProjectNodeBytes({}, Body{0, 0x10020, 0xFFFF, 9, 1, 1})));
     TDocument document;
-    LoadDocument(document, file);
+    test::LoadFromBytes(document, file);
     EXPECT_EQ(document.ProjectNode()->StoredFlags(), 0xFFFF);
     EXPECT_EQ(document.ProjectNode()->Height(), 0x20);
     EXPECT_EQ(document.ProjectNode()->Alignment(), 9);
@@ -144,7 +138,7 @@ TEST(TreeSection, VersionOneSections)
     const QByteArray project = v1Node(0x81, "TVmElementProject", DefaultProjectRecord(), column, 1);
     const QByteArray file = ProjectFile(Header(1) + project + v1Node(0x01, "TVmElementText", Version(0), {}, 0));
     TDocument document;
-    LoadDocument(document, file);
+    test::LoadFromBytes(document, file);
     ASSERT_EQ(document.Tree().Root().ChildCount(), 2u);
     EXPECT_EQ(document.ProjectNode()->StoredFlags(), 0x0181);
     EXPECT_EQ(document.ProjectNode()->Height(), 30);
@@ -174,7 +168,7 @@ TEST(TreeSection, ToleratedOddities)
     for (const auto &row : rows) {
         SCOPED_TRACE(row.Name);
         TDocument document;
-        LoadDocument(document, ProjectFile(row.Section));
+        test::LoadFromBytes(document, ProjectFile(row.Section));
         EXPECT_EQ(CaptionOf(*document.ProjectNode()), QStringLiteral("Velmora Project"));
     }
 }
