@@ -1,5 +1,7 @@
 #include "ui/DialogPrompts.h"
 
+#include "ui/CodecOptionsDialog.h"
+
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QMessageBox>
@@ -88,6 +90,15 @@ QString TDialogPrompts::ChooseOutputFile(const QString &proposed)
 {
     return RunFileDialog(m_parent, QStringLiteral("Output to"), VideoFilter, QStringLiteral("avi"),
         QFileDialog::AcceptSave, QString(), proposed);
+}
+
+bool TDialogPrompts::ChooseCodecOptions(TAVICompressorOptions &options)
+{
+    TCodecOptionsDialog dialog(options, m_parent);
+    if (dialog.exec() != QDialog::Accepted)
+        return false;
+    options = dialog.Options();
+    return true;
 }
 
 } // namespace velmora

@@ -18,6 +18,7 @@ public:
     void ShowError(const QString &message) override;
     QString ChooseImageFile() override;
     QString ChooseOutputFile(const QString &proposed) override;
+    bool ChooseCodecOptions(TAVICompressorOptions &options) override;
 
     // Folder the project dialogs start in.
     const QString &ProjectFolder() const { return m_projectFolder; }

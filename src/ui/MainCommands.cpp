@@ -126,8 +126,8 @@ void TMain::CreateActions()
     ActShowProperties = make(QStringLiteral("Property Panel"), TreeImageIndex::PropertyPanel, "ActShowProperties");
     ActShowProperties->setCheckable(true);
     run(ActShowProperties, &TMain::ActShowPropertiesExecute);
-    // Its run is connected by the generation command.
     ActGenerateFrames = make(QStringLiteral("Generate"), TreeImageIndex::Project, "ActGenerateFrames");
+    run(ActGenerateFrames, &TMain::ActGenerateFramesExecute);
 
     const auto edit = [this, &make](const QString &caption, int icon, const char *name, QKeySequence key,
                           const QString &hint, TEditCommand command) {

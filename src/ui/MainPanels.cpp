@@ -22,14 +22,16 @@ void TMain::ToggleSidePanel(bool hide, QSplitter *splitter, int panelIndex, int 
     QSplitterHandle *handle = splitter->handle(1);
     const int other = 1 - panelIndex;
     QList<int> sizes = splitter->sizes();
-    // Hiding a hidden panel again must not store its zero width.
-    if (hide && !handle->isHidden()) {
+    // The panel's width says whether it is collapsed: the splitter shows the handle again
+    // whenever it lays itself out. Hiding a hidden panel again must not store its zero width.
+    const bool collapsed = sizes[panelIndex] == 0;
+    if (hide && !collapsed) {
         handle->hide();
         savedWidth = sizes[panelIndex];
         sizes[other] += sizes[panelIndex];
         sizes[panelIndex] = 0;
         splitter->setSizes(sizes);
-    } else if (!hide && handle->isHidden()) {
+    } else if (!hide && collapsed) {
         sizes[other] = std::max(0, sizes[other] - savedWidth);
         sizes[panelIndex] = savedWidth;
         splitter->setSizes(sizes);

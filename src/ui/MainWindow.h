@@ -27,6 +27,7 @@ class IEditorPrompts;
 class TDialogPrompts;
 class TElementTreeModel;
 class TElementsTreeView;
+class TGenerationCommand;
 class TPreviewPaintBox;
 class TTreeEditor;
 struct TElementKind;
@@ -91,6 +92,8 @@ public:
     void SetCancelRequested(bool on) { m_cancelRequested = on; }
     // Enters or leaves the generating state: side panels hidden, slider replaced, commands disabled.
     void SetGenerating(bool on);
+    // Moves the slider to position and renders that frame once, as each frame of a run is shown.
+    void ShowFrameAt(int position);
 
     // Re-evaluates the enabled and checked state of every command now.
     void UpdateActions();
@@ -178,6 +181,7 @@ private:
     void ActShowElementsExecute();
     void ActShowPropertiesExecute();
     void ActAboutExecute();
+    void ActGenerateFramesExecute();
     void ArmIdleUpdate();
     // Document commands that may replace the tree rebuild the view whether they succeed or fail.
     template <typename Command>
@@ -215,6 +219,7 @@ private:
     bool m_rangeGuard = false;
     int m_renderCount = 0;
     QTimer m_idleTimer;
+    TGenerationCommand *m_generation = nullptr;  // a child of the window, made on first use
 };
 
 template <typename Handler>

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/document/Document.h"
+#include "core/export/AVICompressor.h"
 
 #include <QString>
 
@@ -16,6 +17,8 @@ public:
     virtual QString ChooseImageFile() = 0;
     // The video to write, proposed is the suggested name; empty: cancelled.
     virtual QString ChooseOutputFile(const QString &proposed) = 0;
+    // The codec and its settings for the video, changed in place; false: cancelled.
+    virtual bool ChooseCodecOptions(TAVICompressorOptions &options) = 0;
 };
 
 } // namespace velmora

@@ -280,6 +280,12 @@ private Q_SLOTS:
         QCOMPARE(w.Pages->width(), 0);
         w.ActShowProperties->trigger();
         QCOMPARE(w.Pages->width(), 206);
+
+        // The splitter lays itself out between the two toggles.
+        w.ActShowProperties->trigger();
+        QTest::qWait(20);
+        w.ActShowProperties->trigger();
+        QCOMPARE(w.Pages->width(), 206);
     }
 
     void generatingStateLocksTheDocument()

@@ -1,0 +1,387 @@
+// The Generate command end to end: real window, real rendering, real FFmpeg, ffprobe on the file.
+#include "EditorFixture.h"
+
+#include "core/export/GenerationRun.h"
+
+#include <QFile>
+#include <QLabel>
+#include <QProcess>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QSlider>
+#include <QSplitter>
+#include <QStackedWidget>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+#include <QTimer>
+#include <csignal>
+#include <sys/resource.h>
+
+using namespace velmora;
+using namespace velmora::test;
+
+namespace {
+
+constexpr int FilmWidth = 160;
+constexpr int FilmHeight = 120;
+
+// What ffprobe reads from a video's first stream.
+struct TProbe
+{
+    int Frames = -1;
+    QString Rate;
+    QString Size;
+};
+
+QString Tool(const char *name)
+{
+    return QStandardPaths::findExecutable(QString::fromLatin1(name));
+}
+
+TProbe Probe(const QString &fileName)
+{
+    QProcess process;
+    process.start(Tool("ffprobe"), {QStringLiteral("-v"), QStringLiteral("error"), QStringLiteral("-count_packets"),
+                                       QStringLiteral("-select_streams"), QStringLiteral("v:0"), QStringLiteral("-show_entries"),
+                                       QStringLiteral("stream=nb_read_packets,r_frame_rate,width,height"), QStringLiteral("-of"),
+                                       QStringLiteral("default=noprint_wrappers=1"), fileName});
+    process.waitForFinished(60000);
+    TProbe probe;
+    QString width;
+    QString height;
+    for (const QString &line : QString::fromUtf8(process.readAllStandardOutput()).split(QLatin1Char('\n'))) {
+        const QString key = line.section(QLatin1Char('='), 0, 0);
+        const QString value = line.section(QLatin1Char('='), 1).trimmed();
+        if (key == QLatin1String("nb_read_packets"))
+            probe.Frames = value.toInt();
+        else if (key == QLatin1String("r_frame_rate"))
+            probe.Rate = value;
+        else if (key == QLatin1String("width"))
+            width = value;
+        else if (key == QLatin1String("height"))
+            height = value;
+    }
+    probe.Size = width + QLatin1Char('x') + height;
+    return probe;
+}
+
+// Every frame of a video decoded to RGB by ffmpeg.
+QList<QImage> DecodeFrames(const QString &fileName)
+{
+    QProcess process;
+    process.start(Tool("ffmpeg"), {QStringLiteral("-v"), QStringLiteral("error"), QStringLiteral("-i"), fileName,
+                                      QStringLiteral("-f"), QStringLiteral("rawvideo"), QStringLiteral("-pix_fmt"),
+                                      QStringLiteral("rgb24"), QStringLiteral("-")});
+    process.waitForFinished(60000);
+    const QByteArray data = process.readAllStandardOutput();
+    const qsizetype frameBytes = qsizetype(FilmWidth) * FilmHeight * 3;
+    QList<QImage> frames;
+    for (qsizetype at = 0; at + frameBytes <= data.size(); at += frameBytes)
+        frames << QImage(reinterpret_cast<const uchar *>(data.constData() + at), FilmWidth, FilmHeight, FilmWidth * 3,
+                          QImage::Format_RGB888)
+                      .copy();
+    return frames;
+}
+
+bool IsPlain(const QImage &frame)
+{
+    const QRgb first = frame.pixel(0, 0);
+    for (int y = 0; y < frame.height(); ++y)
+        for (int x = 0; x < frame.width(); ++x)
+            if (frame.pixel(x, y) != first)
+                return false;
+    return true;
+}
+
+// Lets writes past a size fail as a full disk would, for the life of the object.
+class TFileSizeLimit
+{
+public:
+    explicit TFileSizeLimit(rlim_t bytes)
+    {
+        getrlimit(RLIMIT_FSIZE, &m_saved);
+        m_previous = std::signal(SIGXFSZ, SIG_IGN);
+        rlimit limit = m_saved;
+        limit.rlim_cur = bytes;
+        setrlimit(RLIMIT_FSIZE, &limit);
+    }
+    ~TFileSizeLimit()
+    {
+        setrlimit(RLIMIT_FSIZE, &m_saved);
+        std::signal(SIGXFSZ, m_previous);
+    }
+    TFileSizeLimit(const TFileSizeLimit &) = delete;
+    TFileSizeLimit &operator=(const TFileSizeLimit &) = delete;
+
+private:
+    rlimit m_saved{};
+    void (*m_previous)(int) = SIG_DFL;
+};
+
+// An editor over a small, quick project with one line of text.
+struct TSmallProject : TEditorFixture
+{
+    QTemporaryDir Folder;
+
+    explicit TSmallProject(int scrollRate, bool withText = true)
+    {
+        auto *project = queryInterface<IProject>(Project().Element());
+        project->SetWidth(FilmWidth);
+        project->SetHeight(FilmHeight);
+        project->SetFrameRate(10);
+        project->SetScrollRate(scrollRate);
+        if (withText)
+            AddText(Project(), QStringLiteral("Directed by Somebody"));
+        Main().RenderFrame();
+    }
+
+    QString Path(const QString &name) const { return Folder.filePath(name); }
+    // Frames a complete run writes, from the roll as it is now.
+    int ExpectedFrames() { return FrameCountFor(FilmHeight + Main().RollHeight(), queryInterface<IProject>(Project().Element())->GetScrollRate()); }
+    // Runs Generate with the output file and codec answered.
+    void Generate(const QString &fileName, const QString &handler)
+    {
+        Prompts.Files = {fileName};
+        Prompts.Codecs = {handler};
+        Main().ActGenerateFrames->trigger();
+    }
+    // Calls hook for every frame the run reports, with the frame's position.
+    template <typename Hook>
+    void OnProgress(Hook hook)
+    {
+        QObject::connect(Main().GenerationProgressBar, &QProgressBar::valueChanged, Main().GenerationProgressBar, hook);
+    }
+};
+
+void VerifyEditingState(TMain &w)
+{
+    QVERIFY(!w.Generating());
+    QVERIFY(w.GeneratingPanel->isHidden());
+    QVERIFY(w.TrackBar->isVisible());
+    QVERIFY(!w.ActShowElements->isChecked() && !w.ActShowProperties->isChecked());
+    QVERIFY(w.ElementsPanel->width() > 0 && w.Pages->width() > 0);
+    QVERIFY(w.ActGenerateFrames->isEnabled() && w.ActNew->isEnabled());
+}
+
+} // namespace
+
+class GenerateRunTest : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void init()
+    {
+        if (Tool("ffprobe").isEmpty() || Tool("ffmpeg").isEmpty())
+            QSKIP("ffprobe and ffmpeg are needed to read the videos back");
+    }
+
+    void writesEveryFrameOfTheRoll_data()
+    {
+        QTest::addColumn<int>("scrollRate");
+        QTest::addColumn<QString>("handler");
+        QTest::newRow("cinepak") << 30 << "CVID";
+        QTest::newRow("motion jpeg") << 17 << "MJPG";
+        QTest::newRow("lossless") << 45 << "FFV1";
+        QTest::newRow("rate beyond the roll: one frame") << 1000 << "CVID";
+    }
+    void writesEveryFrameOfTheRoll()
+    {
+        QFETCH(int, scrollRate);
+        QFETCH(QString, handler);
+        TSmallProject f(scrollRate);
+        TMain &w = f.Main();
+        const int expected = f.ExpectedFrames();
+        QVERIFY(expected > 0);
+        const QString file = f.Path(QStringLiteral("roll.avi"));
+        f.Generate(file, handler);
+
+        QVERIFY2(f.Prompts.Errors.isEmpty(), qPrintable(f.Prompts.Errors.join(QLatin1Char('\n'))));
+        const TProbe probe = Probe(file);
+        QCOMPARE(probe.Frames, expected);
+        QCOMPARE(probe.Rate, QStringLiteral("10/1"));
+        QCOMPARE(probe.Size, QStringLiteral("160x120"));
+        VerifyEditingState(w);
+        // The preview stays at the last frame; the progress bar ends on it, below its maximum.
+        const int last = (expected - 1) * scrollRate;
+        QCOMPARE(w.FramePosition(), last);
+        QCOMPARE(w.TrackBar->value(), last);
+        QCOMPARE(w.GenerationProgressBar->value(), last);
+        QCOMPARE(w.GenerationProgressBar->maximum(), FilmHeight + w.RollHeight());
+        QCOMPARE(w.GeneratingOutputInfo->text(), QDir::toNativeSeparators(file));
+    }
+
+    void windowIsLockedWhileGenerating()
+    {
+        TSmallProject f(40);
+        TMain &w = f.Main();
+        const QString file = f.Path(QStringLiteral("locked.avi"));
+        int checks = 0;
+        // The bar moves first at the second frame, well inside the run.
+        f.OnProgress([&](int position) {
+            if (position == 0 || checks++ > 0)
+                return;
+            QVERIFY(w.Generating());
+            QVERIFY(w.GeneratingPanel->isVisible());
+            QVERIFY(w.TrackBar->isHidden());
+            QCOMPARE(w.GeneratingOutputInfo->text(), QDir::toNativeSeparators(file));
+            QVERIFY(w.ActShowElements->isChecked() && w.ActShowProperties->isChecked());
+            QCOMPARE(w.ElementsPanel->width(), 0);
+            QCOMPARE(w.Pages->width(), 0);
+            for (QAction *action : {w.ActNew, w.ActLoad, w.ActSave, w.ActSaveAs, w.ActShowPlaceholders,
+                     w.ActShowElements, w.ActShowProperties, w.ActGenerateFrames})
+                QVERIFY2(!action->isEnabled(), qPrintable(action->objectName()));
+            // Closing is refused without a question, and a second Generate does nothing.
+            QVERIFY(!w.close());
+            QVERIFY(w.isVisible());
+            w.ActGenerateFrames->trigger();
+        });
+        f.Generate(file, QStringLiteral("CVID"));
+        QVERIFY(checks > 1);
+        QVERIFY(f.Prompts.Questions.isEmpty());
+        QCOMPARE(f.Prompts.OutputProposals.size(), 1);
+        QCOMPARE(Probe(file).Frames, f.ExpectedFrames());
+        VerifyEditingState(w);
+    }
+
+    void cancelKeepsTheFramesWritten_data()
+    {
+        QTest::addColumn<int>("pressAt");  // position reported before Cancel; -1: during the first frame
+        QTest::addColumn<int>("frames");
+        QTest::newRow("during the first frame") << -1 << 1;
+        QTest::newRow("after the second frame") << 10 << 2;
+        QTest::newRow("after the third frame") << 20 << 3;
+    }
+    void cancelKeepsTheFramesWritten()
+    {
+        QFETCH(int, pressAt);
+        QFETCH(int, frames);
+        TSmallProject f(10);
+        TMain &w = f.Main();
+        QVERIFY(f.ExpectedFrames() > 5);
+        const auto press = [&w] { QTest::mouseClick(w.CancelGenerationButton, Qt::LeftButton); };
+        if (pressAt < 0)
+            QTimer::singleShot(0, &w, press);  // delivered by the event processing of the first frame
+        else
+            f.OnProgress([&](int position) {
+                if (position == pressAt)
+                    press();
+            });
+        const QString file = f.Path(QStringLiteral("cancelled.avi"));
+        f.Generate(file, QStringLiteral("MJPG"));
+        QVERIFY(f.Prompts.Errors.isEmpty());
+        QCOMPARE(Probe(file).Frames, frames);
+        QCOMPARE(w.FramePosition(), (frames - 1) * 10);
+        VerifyEditingState(w);
+    }
+
+    void cancellingTheCodecChoiceWritesNothing()
+    {
+        TSmallProject f(40);
+        TMain &w = f.Main();
+        const QString file = f.Path(QStringLiteral("never.avi"));
+        f.Generate(file, QString());
+        QVERIFY(!QFile::exists(file));
+        QVERIFY(f.Prompts.Errors.isEmpty());
+        QCOMPARE(f.Prompts.CodecQuestions.size(), std::size_t(1));
+        QCOMPARE(f.Prompts.CodecQuestions[0].Handler, QStringLiteral("CVID"));
+        QCOMPARE(f.Prompts.CodecQuestions[0].Quality, 5000);
+        QCOMPARE(f.Prompts.CodecQuestions[0].KeyFrameEvery, 18);
+        QCOMPARE(f.Prompts.CodecQuestions[0].BytesPerSecond, 153600);
+        VerifyEditingState(w);
+        // Cancelling the output dialog asks nothing more.
+        w.ActGenerateFrames->trigger();
+        QCOMPARE(f.Prompts.CodecQuestions.size(), std::size_t(1));
+    }
+
+    void theCodecChoiceIsKeptForTheSession()
+    {
+        TSmallProject f(1000);
+        f.Generate(f.Path(QStringLiteral("first.avi")), QStringLiteral("MJPG"));
+        QVERIFY(f.Prompts.Errors.isEmpty());
+        f.Generate(f.Path(QStringLiteral("second.avi")), QString());
+        QCOMPARE(f.Prompts.CodecQuestions.size(), std::size_t(2));
+        QCOMPARE(f.Prompts.CodecQuestions[1].Handler, QStringLiteral("MJPG"));
+        // A cancelled choice is not remembered.
+        f.Generate(f.Path(QStringLiteral("third.avi")), QString());
+        QCOMPARE(f.Prompts.CodecQuestions[2].Handler, QStringLiteral("MJPG"));
+    }
+
+    void proposesTheProjectNameAsVideo()
+    {
+        TSmallProject f(1000);
+        TMain &w = f.Main();
+        // Never saved: empty first, then the name chosen last.
+        const QString chosen = f.Path(QStringLiteral("chosen.avi"));
+        f.Generate(chosen, QString());
+        f.Generate(QString(), QString());
+        f.Generate(QString(), QString());
+        f.Prompts.Files = {f.Path(QStringLiteral("credits.vmz"))};
+        w.ActSaveAs->trigger();
+        QCOMPARE(w.Document().ProjectFileName(), f.Path(QStringLiteral("credits.vmz")));
+        f.Generate(QString(), QString());
+        QCOMPARE(f.Prompts.OutputProposals,
+                 (QStringList{QString(), chosen, chosen, f.Path(QStringLiteral("credits.avi"))}));
+        VerifyEditingState(w);
+    }
+
+    void anUnwritableFileIsReported_data()
+    {
+        QTest::addColumn<QString>("relative");
+        QTest::newRow("missing folder") << "missing/out.avi";
+        QTest::newRow("folder is a file") << "plain.txt/out.avi";
+    }
+    void anUnwritableFileIsReported()
+    {
+        QFETCH(QString, relative);
+        TSmallProject f(40);
+        QFile plain(f.Path(QStringLiteral("plain.txt")));
+        QVERIFY(plain.open(QIODevice::WriteOnly));
+        plain.close();
+        const QString file = f.Path(relative);
+        f.Generate(file, QStringLiteral("CVID"));
+        QCOMPARE(f.Prompts.Errors.size(), 1);
+        QVERIFY2(f.Prompts.Errors[0].contains(file), qPrintable(f.Prompts.Errors[0]));
+        QVERIFY(!QFile::exists(file));
+        VerifyEditingState(f.Main());
+    }
+
+    void aFullDiskEndsTheRunWithAPlayableFile()
+    {
+        TSmallProject f(4);
+        const QString file = f.Path(QStringLiteral("full.avi"));
+        {
+            // Room for a few uncompressed frames (57600 bytes each) and no more.
+            const TFileSizeLimit limit(200000);
+            f.Generate(file, QStringLiteral("DIB "));
+        }
+        QCOMPARE(f.Prompts.Errors.size(), 1);
+        QVERIFY2(f.Prompts.Errors[0].contains(file), qPrintable(f.Prompts.Errors[0]));
+        VerifyEditingState(f.Main());
+        const int frames = Probe(file).Frames;
+        QVERIFY2(frames >= 1 && frames < f.ExpectedFrames(), qPrintable(QString::number(frames)));
+    }
+
+    void anEditDuringTheRunShowsInLaterFrames()
+    {
+        // No text yet: the frames are plain background until the edit.
+        TSmallProject f(40, false);
+        QCOMPARE(f.ExpectedFrames(), 3);
+        f.OnProgress([&](int position) {
+            if (position == 40)
+                f.AddText(f.Project(), QStringLiteral("LATE ENTRY\nLATE ENTRY\nLATE ENTRY"));
+        });
+        const QString file = f.Path(QStringLiteral("edited.avi"));
+        f.Generate(file, QStringLiteral("DIB "));
+        QVERIFY(f.Prompts.Errors.isEmpty());
+        const QList<QImage> frames = DecodeFrames(file);
+        // The roll grew, so the run went on past its first end; the text shows once it is in.
+        QCOMPARE(frames.size(), f.ExpectedFrames());
+        QVERIFY(frames.size() > 3);
+        QVERIFY(IsPlain(frames[0]) && IsPlain(frames[1]));
+        QVERIFY(!IsPlain(frames[2]));
+    }
+};
+
+QTEST_MAIN(GenerateRunTest)
+#include "GenerateRun.moc"
