@@ -1,5 +1,9 @@
 #include "ui/DialogPrompts.h"
 
+#include "controls/ColorSelectorDialogForm.h"
+#include "controls/MultilineEditorForm.h"
+#include "ui/PageDialogs.h"
+
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QMessageBox>
@@ -88,6 +92,19 @@ QString TDialogPrompts::ChooseOutputFile(const QString &proposed)
 {
     return RunFileDialog(m_parent, QStringLiteral("Output to"), VideoFilter, QStringLiteral("avi"),
         QFileDialog::AcceptSave, QString(), proposed);
+}
+
+std::optional<quint32> TDialogPrompts::ChooseColor(quint32 initial, const std::function<void(quint32)> &live)
+{
+    const auto dialog = MakeColorDialog(m_parent, initial, live);
+    if (dialog->exec() != QDialog::Accepted)
+        return std::nullopt;
+    return dialog->Frame()->GetColor();
+}
+
+bool TDialogPrompts::EditMultilineText(const QString &text, const std::function<void(const QString &)> &edited)
+{
+    return MakeMultilineEditor(m_parent, text, edited)->exec() == QDialog::Accepted;
 }
 
 } // namespace velmora

@@ -18,6 +18,8 @@ public:
     void ShowError(const QString &message) override;
     QString ChooseImageFile() override;
     QString ChooseOutputFile(const QString &proposed) override;
+    std::optional<quint32> ChooseColor(quint32 initial, const std::function<void(quint32)> &live) override;
+    bool EditMultilineText(const QString &text, const std::function<void(const QString &)> &edited) override;
 
     // Folder the project dialogs start in.
     const QString &ProjectFolder() const { return m_projectFolder; }

@@ -3,6 +3,8 @@
 #include "core/document/Document.h"
 
 #include <QString>
+#include <functional>
+#include <optional>
 
 namespace velmora {
 
@@ -16,6 +18,12 @@ public:
     virtual QString ChooseImageFile() = 0;
     // The video to write, proposed is the suggested name; empty: cancelled.
     virtual QString ChooseOutputFile(const QString &proposed) = 0;
+    // The colour dialog opened on initial; live gets every colour picked while it is open.
+    // The colour chosen with OK, or nothing when it was cancelled.
+    virtual std::optional<quint32> ChooseColor(quint32 initial, const std::function<void(quint32)> &live) = 0;
+    // The multi-line editor loaded with text; edited gets the whole text after every change.
+    // True when it was closed with OK.
+    virtual bool EditMultilineText(const QString &text, const std::function<void(const QString &)> &edited) = 0;
 };
 
 } // namespace velmora

@@ -1,9 +1,14 @@
 #pragma once
 
+#include "controls/ColorSelectorDialogForm.h"
+#include "controls/MultilineEditorForm.h"
+#include "ui/PageDialogs.h"
 #include "ui/Prompts.h"
 
+#include <QPlainTextEdit>
 #include <QStringList>
 #include <deque>
+#include <vector>
 
 namespace velmora {
 
@@ -14,6 +19,21 @@ public:
     // Replies used in order; an empty queue answers No / cancels.
     std::deque<bool> Answers;
     std::deque<QString> Files;
+
+    // A colour dialog's session: the colours picked in turn, then OK or Cancel.
+    struct TColorReply
+    {
+        std::vector<quint32> Picks;
+        bool Accept = true;
+    };
+    std::deque<TColorReply> ColorReplies;
+    // A multi-line editor's session: the whole texts typed in turn, then OK or Cancel.
+    struct TTextReply
+    {
+        QStringList Edits;
+        bool Accept = true;
+    };
+    std::deque<TTextReply> TextReplies;
 
     QStringList Questions;
     QStringList Errors;
@@ -28,6 +48,30 @@ public:
     void ShowError(const QString &message) override { Errors << message; }
     QString ChooseImageFile() override { return Next(Files, QString()); }
     QString ChooseOutputFile(const QString &) override { return Next(Files, QString()); }
+
+    // Drives the real dialog without showing it: each pick is set and reported as the user's would be.
+    std::optional<quint32> ChooseColor(quint32 initial, const std::function<void(quint32)> &live) override
+    {
+        const TColorReply reply = Next(ColorReplies, TColorReply{{}, false});
+        const auto dialog = MakeColorDialog(nullptr, initial, live);
+        for (quint32 pick : reply.Picks) {
+            dialog->SetColor(pick);
+            dialog->Frame()->TimerUpdateTimer();
+        }
+        dialog->done(reply.Accept ? QDialog::Accepted : QDialog::Rejected);
+        if (!reply.Accept)
+            return std::nullopt;
+        return dialog->Frame()->GetColor();
+    }
+    // Drives the real editor without showing it: each edit replaces the editor's text.
+    bool EditMultilineText(const QString &text, const std::function<void(const QString &)> &edited) override
+    {
+        const TTextReply reply = Next(TextReplies, TTextReply{{}, false});
+        const auto editor = MakeMultilineEditor(nullptr, text, edited);
+        for (const QString &edit : reply.Edits)
+            editor->Editor()->setPlainText(edit);
+        return reply.Accept;
+    }
 
 private:
     template <typename T>
