@@ -1,6 +1,9 @@
 #include "ui/DialogPrompts.h"
 
 #include "ui/CodecOptionsDialog.h"
+#include "controls/ColorSelectorDialogForm.h"
+#include "controls/MultilineEditorForm.h"
+#include "ui/PageDialogs.h"
 
 #include <QFileDialog>
 #include <QFileInfo>
@@ -99,6 +102,19 @@ bool TDialogPrompts::ChooseCodecOptions(TAVICompressorOptions &options)
         return false;
     options = dialog.Options();
     return true;
+}
+
+std::optional<quint32> TDialogPrompts::ChooseColor(quint32 initial, const std::function<void(quint32)> &live)
+{
+    const auto dialog = MakeColorDialog(m_parent, initial, live);
+    if (dialog->exec() != QDialog::Accepted)
+        return std::nullopt;
+    return dialog->Frame()->GetColor();
+}
+
+bool TDialogPrompts::EditMultilineText(const QString &text, const std::function<void(const QString &)> &edited)
+{
+    return MakeMultilineEditor(m_parent, text, edited)->exec() == QDialog::Accepted;
 }
 
 } // namespace velmora

@@ -19,6 +19,8 @@ public:
     QString ChooseImageFile() override;
     QString ChooseOutputFile(const QString &proposed) override;
     bool ChooseCodecOptions(TAVICompressorOptions &options) override;
+    std::optional<quint32> ChooseColor(quint32 initial, const std::function<void(quint32)> &live) override;
+    bool EditMultilineText(const QString &text, const std::function<void(const QString &)> &edited) override;
 
     // Folder the project dialogs start in.
     const QString &ProjectFolder() const { return m_projectFolder; }

@@ -5,15 +5,16 @@
 #include "ui/DialogPrompts.h"
 #include "ui/ElementTreeModel.h"
 #include "ui/ElementsTreeView.h"
+#include "ui/PropertyPages.h"
 #include "ui/TreeEditor.h"
 
 #include <QApplication>
 #include <QBoxLayout>
 #include <QClipboard>
 #include <QComboBox>
-#include <QFormLayout>
 #include <QLabel>
 #include <QProgressBar>
+#include <QScopeGuard>
 #include <QPushButton>
 #include <QSignalBlocker>
 #include <QSlider>
@@ -58,6 +59,9 @@ TMain::TMain(QWidget *parent) : QMainWindow(parent), m_dialogs(std::make_unique<
 TMain::~TMain()
 {
     qApp->removeEventFilter(this);
+    // Focus and clipboard changes while the widgets go must not reach members already destroyed.
+    disconnect(qApp, nullptr, this, nullptr);
+    disconnect(QGuiApplication::clipboard(), nullptr, this, nullptr);
     // The view and the editor hold the model's nodes; let them go before the document does.
     delete ElementsTree;
     m_treeEditor.reset();
@@ -120,29 +124,7 @@ QWidget *TMain::CreatePages()
 {
     Pages = new QStackedWidget;
     Pages->setObjectName(QStringLiteral("Pages"));
-
-    PageProject = new QWidget;
-    PageProject->setObjectName(QStringLiteral("PageProject"));
-    auto *projectLayout = new QFormLayout(PageProject);
-    ProjectContentSize = new QComboBox(PageProject);
-    ProjectContentSize->setObjectName(QStringLiteral("ProjectContentSize"));
-    ProjectContentSize->setEditable(false);
-    projectLayout->addRow(QStringLiteral("Film Size"), ProjectContentSize);
-
-    PageTextElement = new QWidget;
-    PageTextElement->setObjectName(QStringLiteral("PageTextElement"));
-    PageImage = new QWidget;
-    PageImage->setObjectName(QStringLiteral("PageImage"));
-
-    PageNone = new QWidget;
-    PageNone->setObjectName(QStringLiteral("PageNone"));
-    auto *noneLayout = new QVBoxLayout(PageNone);
-    auto *nothing = new QLabel(QStringLiteral("Nothing Selected"), PageNone);
-    nothing->setAlignment(Qt::AlignCenter);
-    noneLayout->addWidget(nothing);
-
-    for (QWidget *page : {PageProject, PageTextElement, PageImage, PageNone})
-        Pages->addWidget(page);
+    m_propertyPages = std::make_unique<TPropertyPages>(*this);
     return Pages;
 }
 
@@ -282,17 +264,19 @@ void TMain::RebuildTreeView()
 
 void TMain::ShowElementProperties(IElement *element)
 {
+    // Setting the controls runs their handlers; the guard keeps them from writing back.
     FillingPanels = true;
+    const auto lower = qScopeGuard([this] { FillingPanels = false; });
     m_currentElement = element;
     Pages->setCurrentWidget(PageNone);
-    FillingPanels = false;
+    m_propertyPages->Fill(element);
 }
 
 void TMain::ElementsTreeChange()
 {
     const TElementNode *node = m_treeEditor->FocusedNode();
     if (node != nullptr && node->IsSelected())
-        ShowElementProperties(node->Element());
+        RunHandler([&] { ShowElementProperties(node->Element()); });
     SchedulePreviewUpdate();
     ArmIdleUpdate();
 }
@@ -311,6 +295,7 @@ void TMain::ElementsTreeNodeRemoving(TElementNode *node)
     if (m_currentElement != nullptr && holds(*node)) {
         m_currentElement = nullptr;
         Pages->setCurrentWidget(PageNone);
+        ArmIdleUpdate();
     }
 }
 

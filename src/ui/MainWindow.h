@@ -29,6 +29,7 @@ class TElementTreeModel;
 class TElementsTreeView;
 class TGenerationCommand;
 class TPreviewPaintBox;
+class TPropertyPages;
 class TTreeEditor;
 struct TElementKind;
 
@@ -83,8 +84,10 @@ public:
     IElement *CurrentElement() const { return m_currentElement; }
     // True while the pages are filled from CurrentElement; page handlers then write nothing.
     bool FillingPanels = true;
-    // Shows the page of element (every element shows "Nothing Selected" for now).
+    // Makes element CurrentElement and shows its page filled from it ("Nothing Selected" for
+    // kinds without a page). Raises the error of a font that is not installed, page shown.
     void ShowElementProperties(IElement *element);
+    TPropertyPages &PropertyPages() const { return *m_propertyPages; }
 
     // --- generating -----------------------------------------------------------------------------
     bool Generating() const { return m_generating; }
@@ -208,6 +211,7 @@ private:
     std::unique_ptr<TDialogPrompts> m_dialogs;
     IEditorPrompts *m_prompts = nullptr;
     std::unique_ptr<TTreeEditor> m_treeEditor;
+    std::unique_ptr<TPropertyPages> m_propertyPages;
     IElement *m_currentElement = nullptr;
     bool m_generating = false;
     bool m_cancelRequested = false;

@@ -4,6 +4,8 @@
 #include "core/export/AVICompressor.h"
 
 #include <QString>
+#include <functional>
+#include <optional>
 
 namespace velmora {
 
@@ -19,6 +21,12 @@ public:
     virtual QString ChooseOutputFile(const QString &proposed) = 0;
     // The codec and its settings for the video, changed in place; false: cancelled.
     virtual bool ChooseCodecOptions(TAVICompressorOptions &options) = 0;
+    // The colour dialog opened on initial; live gets every colour picked while it is open.
+    // The colour chosen with OK, or nothing when it was cancelled.
+    virtual std::optional<quint32> ChooseColor(quint32 initial, const std::function<void(quint32)> &live) = 0;
+    // The multi-line editor loaded with text; edited gets the whole text after every change.
+    // True when it was closed with OK.
+    virtual bool EditMultilineText(const QString &text, const std::function<void(const QString &)> &edited) = 0;
 };
 
 } // namespace velmora

@@ -1,7 +1,11 @@
 #pragma once
 
+#include "controls/ColorSelectorDialogForm.h"
+#include "controls/MultilineEditorForm.h"
+#include "ui/PageDialogs.h"
 #include "ui/Prompts.h"
 
+#include <QPlainTextEdit>
 #include <QStringList>
 #include <deque>
 #include <vector>
@@ -17,6 +21,21 @@ public:
     std::deque<QString> Files;
     // Codec choices in order: a handler code, or empty to cancel.
     std::deque<QString> Codecs;
+
+    // A colour dialog's session: the colours picked in turn, then OK or Cancel.
+    struct TColorReply
+    {
+        std::vector<quint32> Picks;
+        bool Accept = true;
+    };
+    std::deque<TColorReply> ColorReplies;
+    // A multi-line editor's session: the whole texts typed in turn, then OK or Cancel.
+    struct TTextReply
+    {
+        QStringList Edits;
+        bool Accept = true;
+    };
+    std::deque<TTextReply> TextReplies;
 
     QStringList Questions;
     QStringList Errors;
@@ -47,6 +66,30 @@ public:
             return false;
         options.Handler = handler;
         return true;
+    }
+
+    // Drives the real dialog without showing it: each pick is set and reported as the user's would be.
+    std::optional<quint32> ChooseColor(quint32 initial, const std::function<void(quint32)> &live) override
+    {
+        const TColorReply reply = Next(ColorReplies, TColorReply{{}, false});
+        const auto dialog = MakeColorDialog(nullptr, initial, live);
+        for (quint32 pick : reply.Picks) {
+            dialog->SetColor(pick);
+            dialog->Frame()->TimerUpdateTimer();
+        }
+        dialog->done(reply.Accept ? QDialog::Accepted : QDialog::Rejected);
+        if (!reply.Accept)
+            return std::nullopt;
+        return dialog->Frame()->GetColor();
+    }
+    // Drives the real editor without showing it: each edit replaces the editor's text.
+    bool EditMultilineText(const QString &text, const std::function<void(const QString &)> &edited) override
+    {
+        const TTextReply reply = Next(TextReplies, TTextReply{{}, false});
+        const auto editor = MakeMultilineEditor(nullptr, text, edited);
+        for (const QString &edit : reply.Edits)
+            editor->Editor()->setPlainText(edit);
+        return reply.Accept;
     }
 
 private:

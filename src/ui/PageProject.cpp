@@ -1,0 +1,253 @@
+// The project page: film size, background and rates of the project.
+#include "ui/PropertyPages.h"
+
+#include "controls/GDIPColorDisplay.h"
+#include "controls/GPWinControl.h"
+#include "controls/VelmoraSpinEdit.h"
+#include "core/render/ContentSizes.h"
+#include "ui/MainWindow.h"
+#include "ui/PageLayout.h"
+#include "ui/Prompts.h"
+
+#include <QAbstractItemView>
+#include <QAction>
+#include <QComboBox>
+#include <QFormLayout>
+#include <QMenu>
+#include <QPainter>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+namespace velmora {
+
+namespace {
+
+constexpr int WrapModeCount = 5;
+
+} // namespace
+
+QWidget *TPropertyPages::CreateProjectPage()
+{
+    auto *page = new QWidget;
+    page->setObjectName(QStringLiteral("PageProject"));
+    QFormLayout *form = BuildPropertyPage(page, m_main.TreeImages().Icon(TreeImageIndex::Project),
+        QStringLiteral("Project Properties"));
+
+    ProjectContentSize = new QComboBox(page);
+    ProjectContentSize->setObjectName(QStringLiteral("ProjectContentSize"));
+    ProjectContentSize->setEditable(false);
+    ProjectContentSize->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
+    ProjectContentSize->setMinimumContentsLength(8);
+    // The list drops down wide enough for the longest size name.
+    ProjectContentSize->view()->setMinimumWidth(220);
+    form->addRow(QStringLiteral("Film Size"), ProjectContentSize);
+    connect(ProjectContentSize, &QComboBox::activated, this, [this] { ProjectContentSizeChange(); });
+
+    ProjectWidth = MakeSpinEdit(page, "ProjectWidth", 2, 20000);
+    form->addRow(QStringLiteral("Width"), ProjectWidth);
+    connect(ProjectWidth, &TVelmoraSpinEdit::OnChange, this, [this] { ProjectWidthChange(); });
+    ProjectHeight = MakeSpinEdit(page, "ProjectHeight", 2, 20000);
+    form->addRow(QStringLiteral("Height"), ProjectHeight);
+    connect(ProjectHeight, &TVelmoraSpinEdit::OnChange, this, [this] { ProjectHeightChange(); });
+
+    ProjectBackColor = new TGDIPColorDisplay(page);
+    ProjectBackColor->setObjectName(QStringLiteral("ProjectBackColor"));
+    ProjectBackColor->setFixedSize(60, 21);
+    ProjectBackColor->setCursor(Qt::PointingHandCursor);
+    form->addRow(QStringLiteral("Color"), ProjectBackColor);
+    connect(ProjectBackColor, &TGDIPColorDisplay::OnClick, this, [this] { m_main.RunHandler([this] { ProjectBackColorClick(); }); });
+
+    ProjectBackgroundBox = new QFrame(page);
+    ProjectBackgroundBox->setObjectName(QStringLiteral("ProjectBackgroundBox"));
+    ProjectBackgroundBox->setFrameStyle(QFrame::Box | QFrame::Plain);
+    ProjectBackgroundBox->setLineWidth(1);
+    ProjectBackgroundBox->setFixedSize(186, 145);
+    auto *boxLayout = new QVBoxLayout(ProjectBackgroundBox);
+    boxLayout->setContentsMargins(0, 0, 0, 0);
+    ProjectBackgroundpreview = new TGDIPCanvas(ProjectBackgroundBox);
+    ProjectBackgroundpreview->setObjectName(QStringLiteral("ProjectBackgroundpreview"));
+    boxLayout->addWidget(ProjectBackgroundpreview);
+    form->addRow(ProjectBackgroundBox);
+    connect(ProjectBackgroundpreview, &TGDIPCanvas::OnPaint, this, [this](QPainter *canvas) { ProjectBackgroundpreviewPaint(canvas); });
+
+    ProjectBackgroundPopup = new QMenu(page);
+    ProjectBackgroundPopup->addActions({m_main.ActProjectLoadImage, m_main.ActProjectClearImage});
+    ProjectBackgroundpreview->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(ProjectBackgroundpreview, &QWidget::customContextMenuRequested, this, [this](const QPoint &pos) {
+        m_main.UpdateActions();
+        ProjectBackgroundPopup->popup(ProjectBackgroundpreview->mapToGlobal(pos));
+    });
+
+    ProjectLoadBackgroundButton = new QPushButton(QStringLiteral("Load Background Image"), page);
+    ProjectLoadBackgroundButton->setObjectName(QStringLiteral("ProjectLoadBackgroundButton"));
+    form->addRow(ProjectLoadBackgroundButton);
+    connect(ProjectLoadBackgroundButton, &QPushButton::clicked, this, [this] { m_main.RunHandler([this] { ActProjectLoadImageExecute(); }); });
+
+    ProjectBackgroundWrapMode = new QComboBox(page);
+    ProjectBackgroundWrapMode->setObjectName(QStringLiteral("ProjectBackgroundWrapMode"));
+    ProjectBackgroundWrapMode->addItems({QStringLiteral("Tile"), QStringLiteral("Tile - Flip X"),
+        QStringLiteral("Tile - Flip Y"), QStringLiteral("Tile - Flip XY"), QStringLiteral("Fit To Film")});
+    form->addRow(QStringLiteral("Wraping"), ProjectBackgroundWrapMode);
+    connect(ProjectBackgroundWrapMode, &QComboBox::activated, this, [this] { ProjectBackgroundWrapModeChange(); });
+
+    ProjectFrameRate = MakeSpinEdit(page, "ProjectFrameRate", 1, 100);
+    form->addRow(QStringLiteral("Frame Rate"), ProjectFrameRate);
+    connect(ProjectFrameRate, &TVelmoraSpinEdit::OnChange, this, [this] { ProjectFrameRateChange(); });
+    ProjectScrollRate = MakeSpinEdit(page, "ProjectScrollRate", 1, 1000);
+    form->addRow(QStringLiteral("Scroll Rate"), ProjectScrollRate);
+    connect(ProjectScrollRate, &TVelmoraSpinEdit::OnChange, this, [this] { ProjectScrollRateChange(); });
+    return page;
+}
+
+void TPropertyPages::FillProject(IProject &project)
+{
+    ProjectWidth->SetValue(project.GetWidth());
+    ProjectHeight->SetValue(project.GetHeight());
+    // An index outside the list shows the custom entry; the stored index stays as it is.
+    qint32 contentSize = project.GetContentSize();
+    if (contentSize < 0 || contentSize > ProjectContentSize->count() - 1)
+        contentSize = 0;
+    ProjectContentSize->setCurrentIndex(contentSize);
+    ProjectContentSizeChange();
+    ProjectBackColor->SetColor(project.GetBackColor());
+    if (const auto *background = queryInterface<IProjectBackground>(&project)) {
+        const qint32 wrapMode = background->GetWrapMode();
+        ProjectBackgroundWrapMode->setCurrentIndex(wrapMode >= 0 && wrapMode < WrapModeCount ? wrapMode : -1);
+    }
+    ProjectFrameRate->SetValue(project.GetFrameRate());
+    ProjectScrollRate->SetValue(project.GetScrollRate());
+}
+
+void TPropertyPages::ProjectContentSizeChange()
+{
+    const int index = ProjectContentSize->currentIndex();
+    if (index < 0)
+        return;
+    const bool custom = index == 0;
+    ProjectWidth->setEnabled(custom);
+    ProjectHeight->setEnabled(custom);
+    if (!custom) {
+        const TContentSize &size = ContentSizes.at(std::size_t(index));
+        ProjectWidth->SetValue(size.Width);
+        ProjectHeight->SetValue(size.Height);
+    }
+    if (!Filling()) {
+        if (auto *project = For<IProject>(m_main.PageProject)) {
+            project->SetContentSize(index);
+            project->SetWidth(ProjectWidth->Value());
+            project->SetHeight(ProjectHeight->Value());
+            m_main.MarkModified();
+        }
+    }
+    m_main.SchedulePreviewUpdate();
+}
+
+void TPropertyPages::ProjectWidthChange()
+{
+    ProjectSizeChange(ProjectWidth, &IProject::SetWidth);
+}
+
+void TPropertyPages::ProjectHeightChange()
+{
+    ProjectSizeChange(ProjectHeight, &IProject::SetHeight);
+}
+
+void TPropertyPages::ProjectSizeChange(TVelmoraSpinEdit *edit, void (IProject::*store)(qint32))
+{
+    if (!Filling()) {
+        if (auto *project = For<IProject>(m_main.PageProject)) {
+            if (edit->Value() < 0)
+                edit->SetValue(0);
+            (project->*store)(edit->Value());
+            m_main.MarkModified();
+        }
+    }
+    m_main.SchedulePreviewUpdate();
+}
+
+void TPropertyPages::ProjectBackColorClick()
+{
+    const auto *project = For<IProject>(m_main.PageProject);
+    if (project == nullptr)
+        return;
+    const quint32 original = project->GetBackColor();
+    // The frame follows every colour tried; only OK counts as an edit.
+    const auto live = [this](quint32 color) {
+        if (!Filling())
+            if (auto *current = For<IProject>(m_main.PageProject))
+                current->SetBackColor(color);
+        ProjectBackColor->SetColor(color);
+        m_main.SchedulePreviewUpdate();
+    };
+    if (m_main.Prompts().ChooseColor(original, live)) {
+        m_main.MarkModified();
+    } else {
+        live(original);
+        ProjectBackColor->SetColor(original);
+    }
+}
+
+void TPropertyPages::ProjectBackgroundWrapModeChange()
+{
+    if (Filling())
+        return;
+    auto *background = For<IProjectBackground>(m_main.PageProject);
+    if (background == nullptr)
+        return;
+    if (ProjectBackgroundWrapMode->currentIndex() < 0)
+        ProjectBackgroundWrapMode->setCurrentIndex(0);
+    background->SetWrapMode(ProjectBackgroundWrapMode->currentIndex());
+    Edited();
+}
+
+void TPropertyPages::ProjectFrameRateChange()
+{
+    ProjectRateChange(ProjectFrameRate, &IProject::SetFrameRate);
+}
+
+void TPropertyPages::ProjectScrollRateChange()
+{
+    ProjectRateChange(ProjectScrollRate, &IProject::SetScrollRate);
+}
+
+void TPropertyPages::ProjectRateChange(TVelmoraSpinEdit *edit, void (IProject::*store)(qint32))
+{
+    if (!Filling()) {
+        if (auto *project = For<IProject>(m_main.PageProject)) {
+            (project->*store)(edit->Value());
+            m_main.MarkModified();
+        }
+    }
+    // The rates change no pixel of the frame: the status bar is all that follows.
+    m_main.UpdateStatusBar();
+}
+
+void TPropertyPages::ProjectBackgroundpreviewPaint(QPainter *canvas)
+{
+    const auto *background = For<IProjectBackground>(m_main.PageProject);
+    PaintThumbnail(*canvas, ProjectBackgroundpreview->size(), background != nullptr ? background->GetBackground() : nullptr);
+}
+
+void TPropertyPages::ActProjectLoadImageExecute()
+{
+    if (auto *background = For<IProjectBackground>(m_main.PageProject)) {
+        const QString fileName = m_main.Prompts().ChooseImageFile();
+        if (!fileName.isEmpty())
+            background->LoadBackground(fileName);
+    }
+    m_main.ShowElementProperties(CurrentElement());
+    ProjectBackgroundpreview->update();
+    Edited();
+}
+
+void TPropertyPages::ActProjectClearImageExecute()
+{
+    auto *background = For<IProjectBackground>(m_main.PageProject);
+    if (background == nullptr)
+        return;
+    background->ClearBackground();
+    Edited();
+    ProjectBackgroundpreview->update();
+}
+
+} // namespace velmora

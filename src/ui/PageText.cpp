@@ -1,0 +1,227 @@
+// The text page: text, font, colour, alignment and margins of a text element.
+#include "ui/PropertyPages.h"
+
+#include "controls/AlignmentFrame.h"
+#include "controls/GDIPColorDisplay.h"
+#include "controls/GDIPFontCombo.h"
+#include "controls/VelmoraSpinEdit.h"
+#include "core/error.h"
+#include "core/typedfiler/CodePage.h"
+#include "ui/MainWindow.h"
+#include "ui/PageLayout.h"
+#include "ui/Prompts.h"
+
+#include <QCheckBox>
+#include <QFormLayout>
+#include <QHBoxLayout>
+#include <QLineEdit>
+#include <QPushButton>
+#include <optional>
+
+namespace velmora {
+
+QWidget *TPropertyPages::CreateTextPage()
+{
+    auto *page = new QWidget;
+    page->setObjectName(QStringLiteral("PageTextElement"));
+    QFormLayout *form = BuildPropertyPage(page, m_main.TreeImages().Icon(TreeImageIndex::Text),
+        QStringLiteral("Text Properties"));
+
+    auto *textRow = new QHBoxLayout;
+    textRow->setSpacing(2);
+    TextText = new QLineEdit(page);
+    TextText->setObjectName(QStringLiteral("TextText"));
+    textRow->addWidget(TextText, 1);
+    TextTextButton = new QPushButton(QStringLiteral("..."), page);
+    TextTextButton->setObjectName(QStringLiteral("TextTextButton"));
+    TextTextButton->setFixedWidth(24);
+    textRow->addWidget(TextTextButton);
+    form->addRow(QStringLiteral("Text"), textRow);
+    connect(TextText, &QLineEdit::textChanged, this, [this] { TextTextChange(); });
+    connect(TextTextButton, &QPushButton::clicked, this, [this] { m_main.RunHandler([this] { TextTextButtonClick(); }); });
+
+    TextFont = new TGDIPFontCombo(page);
+    TextFont->setObjectName(QStringLiteral("TextFont"));
+    // Long family names must not widen the page.
+    TextFont->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
+    TextFont->setMinimumContentsLength(6);
+    form->addRow(QStringLiteral("Font Family"), TextFont);
+    connect(TextFont, &TGDIPFontCombo::OnChange, this, [this] { TextFontChange(); });
+
+    TextFontSize = MakeSpinEdit(page, "TextFontSize", 1, 1024);
+    form->addRow(QStringLiteral("Font Size"), TextFontSize);
+    connect(TextFontSize, &TVelmoraSpinEdit::OnChange, this, [this] { TextFontSizeChange(); });
+
+    TextColor = new TGDIPColorDisplay(page);
+    TextColor->setObjectName(QStringLiteral("TextColor"));
+    TextColor->setFixedSize(60, 21);
+    TextColor->setCursor(Qt::PointingHandCursor);
+    form->addRow(QStringLiteral("Color"), TextColor);
+    connect(TextColor, &TGDIPColorDisplay::OnClick, this, [this] { m_main.RunHandler([this] { TextColorClick(); }); });
+
+    TextAlign = new TAlignments(page);
+    TextAlign->setObjectName(QStringLiteral("TextAlign"));
+    TextAlign->SetAllowVerticalAlign(true);
+    form->addRow(QStringLiteral("Alignment"), TextAlign);
+    connect(TextAlign, &TAlignments::OnAlignmentChange, this,
+        [this](QObject *, TElementHAlignment hAlign, TElementVAlignment vAlign) { TextAlignAlignmentChange(hAlign, vAlign); });
+
+    TextTopOffset = MakeSpinEdit(page, "TextTopOffset", -10000, 10000);
+    form->addRow(QStringLiteral("Top Offset"), TextTopOffset);
+    connect(TextTopOffset, &TVelmoraSpinEdit::OnChange, this, [this] { TextTopOffsetChange(); });
+
+    TextFixedHeightToggle = new QCheckBox(QStringLiteral("Fixed Height"), page);
+    TextFixedHeightToggle->setObjectName(QStringLiteral("TextFixedHeightToggle"));
+    TextFixedHeight = MakeSpinEdit(page, "TextFixedHeight", 0, 20000);
+    TextFixedHeight->setEnabled(false);
+    form->addRow(FixedHeightRow(TextFixedHeightToggle, TextFixedHeight));
+    connect(TextFixedHeightToggle, &QCheckBox::toggled, this, [this] { TextFixedHeightToggleClick(); });
+    connect(TextFixedHeight, &TVelmoraSpinEdit::OnChange, this, [this] { TextFixedHeightChange(); });
+    return page;
+}
+
+void TPropertyPages::FillText(IElement &element)
+{
+    // A family missing here is reported once the rest of the page shows this element,
+    // so no control is left showing (and writing back) another element's value.
+    std::optional<EVelmoraError> fontError;
+    if (const auto *font = queryInterface<IGDIPFont>(&element)) {
+        QByteArray name;
+        font->GetFontName(name);
+        try {
+            TextFont->SelectFamily(FromSystemCodePage(name));
+        } catch (const EVelmoraError &error) {
+            TextFont->setCurrentIndex(-1);
+            fontError = error;
+        }
+        TextFontSize->SetValue(font->GetFontSize());
+        TextColor->SetColor(font->GetColor());
+    }
+    if (const auto *text = queryInterface<IElementText>(&element)) {
+        QString value;
+        text->GetText(value);
+        TextText->setText(value);
+    }
+    FillAlignment(element, TextAlign);
+    if (const auto *margins = queryInterface<IElementMargins>(&element))
+        FillMargins(*margins, TextFixedHeightToggle, TextFixedHeight, TextTopOffset);
+    if (fontError)
+        throw *fontError;
+}
+
+void TPropertyPages::TextTextChange()
+{
+    if (Filling())
+        return;
+    if (auto *text = For<IElementText>(m_main.PageTextElement)) {
+        text->SetText(TextText->text());
+        RepaintCurrentNode();
+        Edited();
+    }
+}
+
+void TPropertyPages::TextTextButtonClick()
+{
+    const auto *text = For<IElementText>(m_main.PageTextElement);
+    if (text == nullptr)
+        return;
+    QString original;
+    text->GetText(original);
+    if (!m_main.Prompts().EditMultilineText(original, [this](const QString &edited) { TextEdited(edited); }))
+        TextEdited(original);
+    // The one-line field shows the result, so typing in it next does not bring back the old text.
+    QString result;
+    if (const auto *current = For<IElementText>(m_main.PageTextElement))
+        current->GetText(result);
+    const bool filling = std::exchange(m_main.FillingPanels, true);
+    TextText->setText(result);
+    m_main.FillingPanels = filling;
+}
+
+void TPropertyPages::TextEdited(const QString &text)
+{
+    if (!Filling()) {
+        if (auto *element = For<IElementText>(m_main.PageTextElement))
+            element->SetText(text);
+        m_main.MarkModified();
+    }
+    m_main.SchedulePreviewUpdate();
+    RepaintCurrentNode();
+}
+
+void TPropertyPages::TextFontChange()
+{
+    if (Filling())
+        return;
+    if (auto *font = For<IGDIPFont>(m_main.PageTextElement)) {
+        font->SetFontName(ToSystemCodePage(TextFont->GetSelectedFamily()));
+        Edited();
+    }
+}
+
+void TPropertyPages::TextFontSizeChange()
+{
+    if (!Filling()) {
+        if (auto *font = For<IGDIPFont>(m_main.PageTextElement)) {
+            font->SetFontSize(TextFontSize->Value());
+            m_main.MarkModified();
+        }
+    }
+    m_main.SchedulePreviewUpdate();
+}
+
+void TPropertyPages::TextColorClick()
+{
+    if (Filling())
+        return;
+    const auto *font = For<IGDIPFont>(m_main.PageTextElement);
+    if (font == nullptr)
+        return;
+    const quint32 original = font->GetColor();
+    // Every colour tried is an edit of the text; Cancel puts the first one back, as an edit too.
+    const auto live = [this](quint32 color) {
+        if (!Filling()) {
+            if (auto *current = For<IGDIPFont>(m_main.PageTextElement))
+                current->SetColor(color);
+            m_main.MarkModified();
+        }
+        TextColor->SetColor(color);
+        m_main.SchedulePreviewUpdate();
+    };
+    if (m_main.Prompts().ChooseColor(original, live)) {
+        Edited();
+    } else {
+        live(original);
+        TextColor->SetColor(original);
+    }
+}
+
+void TPropertyPages::TextAlignAlignmentChange(TElementHAlignment hAlign, TElementVAlignment vAlign)
+{
+    if (Filling())
+        return;
+    auto *horizontal = For<IElementHorizontalAlign>(m_main.PageTextElement);
+    auto *vertical = For<IElementVerticalAlign>(m_main.PageTextElement);
+    if (horizontal == nullptr || vertical == nullptr)
+        return;
+    vertical->SetVerticalAlign(vAlign);
+    horizontal->SetHorizontalAlign(hAlign);
+    Edited();
+}
+
+void TPropertyPages::TextFixedHeightToggleClick()
+{
+    FixedHeightToggleClick(TextFixedHeightToggle, TextFixedHeight);
+}
+
+void TPropertyPages::TextFixedHeightChange()
+{
+    FixedHeightChange(TextFixedHeight);
+}
+
+void TPropertyPages::TextTopOffsetChange()
+{
+    TopOffsetChange(TextTopOffset);
+}
+
+} // namespace velmora

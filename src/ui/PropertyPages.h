@@ -1,0 +1,153 @@
+#pragma once
+
+#include "core/elements/Alignments.h"
+#include "core/elements/Interfaces.h"
+
+#include <QObject>
+#include <QString>
+
+class QCheckBox;
+class QComboBox;
+class QFrame;
+class QLabel;
+class QLineEdit;
+class QMenu;
+class QPainter;
+class QPushButton;
+class QWidget;
+
+namespace velmora {
+
+class TAlignments;
+class TGDIPCanvas;
+class TGDIPColorDisplay;
+class TGDIPFontCombo;
+class TMain;
+class TVelmoraSpinEdit;
+
+// The property pages of the main window: the project, text and image pages and their handlers.
+// Every control mirrors one property of the window's CurrentElement; nothing is kept here.
+class TPropertyPages : public QObject
+{
+    Q_OBJECT
+public:
+    // Builds the four pages into the window's Pages and connects the image commands.
+    explicit TPropertyPages(TMain &main);
+
+    // Fills the page of element's kind and shows it; the caller holds FillingPanels up.
+    void Fill(IElement *element);
+
+    // Project page.
+    QComboBox *ProjectContentSize = nullptr;
+    TVelmoraSpinEdit *ProjectWidth = nullptr;
+    TVelmoraSpinEdit *ProjectHeight = nullptr;
+    TGDIPColorDisplay *ProjectBackColor = nullptr;
+    QFrame *ProjectBackgroundBox = nullptr;
+    TGDIPCanvas *ProjectBackgroundpreview = nullptr;
+    QMenu *ProjectBackgroundPopup = nullptr;
+    QPushButton *ProjectLoadBackgroundButton = nullptr;
+    QComboBox *ProjectBackgroundWrapMode = nullptr;
+    TVelmoraSpinEdit *ProjectFrameRate = nullptr;
+    TVelmoraSpinEdit *ProjectScrollRate = nullptr;
+
+    // Text page.
+    QLineEdit *TextText = nullptr;
+    QPushButton *TextTextButton = nullptr;
+    TGDIPFontCombo *TextFont = nullptr;
+    TVelmoraSpinEdit *TextFontSize = nullptr;
+    TGDIPColorDisplay *TextColor = nullptr;
+    TAlignments *TextAlign = nullptr;
+    TVelmoraSpinEdit *TextTopOffset = nullptr;
+    QCheckBox *TextFixedHeightToggle = nullptr;
+    TVelmoraSpinEdit *TextFixedHeight = nullptr;
+
+    // Image page.
+    TGDIPCanvas *ImagePreview = nullptr;
+    QPushButton *ImageLoadImageButton = nullptr;
+    QCheckBox *ImageSpecificDims = nullptr;
+    TVelmoraSpinEdit *ImageWidth = nullptr;
+    TVelmoraSpinEdit *ImageHeight = nullptr;
+    QCheckBox *ImageMaintainAspect = nullptr;
+    QLabel *ImageFilename = nullptr;
+    TAlignments *ImageAlign = nullptr;
+    TVelmoraSpinEdit *ImageTopOffset = nullptr;
+    QCheckBox *ImageFixedHeightToggle = nullptr;
+    TVelmoraSpinEdit *ImageFixedHeight = nullptr;
+
+    // Commands of the pages.
+    void ActLoadImageExecute();
+    void ActProjectLoadImageExecute();
+    void ActProjectClearImageExecute();
+
+private:
+    QWidget *CreateProjectPage();
+    QWidget *CreateTextPage();
+    QWidget *CreateImagePage();
+    QWidget *CreateNonePage();
+
+    void FillProject(IProject &project);
+    void FillText(IElement &element);
+    void FillImage(IElement &element);
+
+    // Project page handlers.
+    void ProjectContentSizeChange();
+    void ProjectWidthChange();
+    void ProjectHeightChange();
+    void ProjectBackColorClick();
+    void ProjectBackgroundWrapModeChange();
+    void ProjectFrameRateChange();
+    void ProjectScrollRateChange();
+    void ProjectBackgroundpreviewPaint(QPainter *canvas);
+    void ProjectSizeChange(TVelmoraSpinEdit *edit, void (IProject::*store)(qint32));
+    void ProjectRateChange(TVelmoraSpinEdit *edit, void (IProject::*store)(qint32));
+
+    // Text page handlers.
+    void TextTextChange();
+    void TextTextButtonClick();
+    void TextEdited(const QString &text);
+    void TextFontChange();
+    void TextFontSizeChange();
+    void TextColorClick();
+    void TextAlignAlignmentChange(TElementHAlignment hAlign, TElementVAlignment vAlign);
+    void TextFixedHeightToggleClick();
+    void TextFixedHeightChange();
+    void TextTopOffsetChange();
+
+    // Image page handlers.
+    void ImageSpecificDimsClick();
+    void ImageWidthChange();
+    void ImageHeightChange();
+    void ImageAlignAlignmentChange(TElementHAlignment hAlign, TElementVAlignment vAlign);
+    void ImageFixedHeightToggleClick();
+    void ImageFixedHeightChange();
+    void ImageTopOffsetChange();
+    void ImagePreviewPaint(QPainter *canvas);
+    // The aspect steps for a change of edited; other follows it when the aspect is kept.
+    void ImageDimensionChange(TVelmoraSpinEdit *edited, TVelmoraSpinEdit *other, bool width);
+
+    // Shared by both pages with a fixed height.
+    void FixedHeightToggleClick(QCheckBox *toggle, TVelmoraSpinEdit *value);
+    void FixedHeightChange(TVelmoraSpinEdit *value);
+    void TopOffsetChange(TVelmoraSpinEdit *offset);
+    void FillMargins(const IElementMargins &margins, QCheckBox *toggle, TVelmoraSpinEdit *value, TVelmoraSpinEdit *topOffset);
+    void FillAlignment(const IElement &element, TAlignments *picker);
+
+    // CurrentElement's facet edited by control, null when it has none, there is no CurrentElement
+    // or control's page is not the one shown.
+    template <typename T>
+    T *For(const QWidget *control) const
+    {
+        return queryInterface<T>(ElementFor(control));
+    }
+    IElement *ElementFor(const QWidget *control) const;
+    IElement *CurrentElement() const;
+    bool Filling() const;
+    // An edit of CurrentElement: the document is modified and the preview follows.
+    void Edited();
+    // Repaints the tree node holding CurrentElement (its caption may have changed).
+    void RepaintCurrentNode();
+
+    TMain &m_main;
+};
+
+} // namespace velmora

@@ -1,0 +1,234 @@
+// The project page: filling, film size, background colour and image, rates.
+#include "PagesFixture.h"
+
+#include "core/render/ContentSizes.h"
+
+#include <QMenu>
+
+using namespace velmora;
+using namespace velmora::test;
+
+namespace {
+
+TElementNode *ProjectNodeOf(TPagesFixture &f)
+{
+    return &f.Project();
+}
+
+IProject &ProjectOf(TPagesFixture &f)
+{
+    return *queryInterface<IProject>(f.Project().Element());
+}
+
+} // namespace
+
+class PageProjectTest : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void fillsEveryControlAndMarksNothing()
+    {
+        TPagesFixture f;
+        IProject &project = ProjectOf(f);
+        project.SetContentSize(0);
+        project.SetWidth(640);
+        project.SetHeight(360);
+        project.SetBackColor(0x80102030);
+        project.SetFrameRate(30);
+        project.SetScrollRate(4);
+        queryInterface<IProjectBackground>(&project)->SetWrapMode(3);
+        f.Select(*f.TextNode);
+        f.Select(f.Project());
+
+        TPropertyPages &p = f.Pages();
+        QCOMPARE(f.ShownPage(), f.Main().PageProject);
+        QVERIFY(f.Main().CurrentElement() == f.Project().Element());
+        QCOMPARE(p.ProjectContentSize->currentIndex(), 0);
+        QCOMPARE(p.ProjectWidth->Value(), 640);
+        QCOMPARE(p.ProjectHeight->Value(), 360);
+        QVERIFY(p.ProjectWidth->isEnabled() && p.ProjectHeight->isEnabled());
+        QCOMPARE(p.ProjectBackColor->GetColor(), 0x80102030u);
+        QCOMPARE(p.ProjectBackgroundWrapMode->currentIndex(), 3);
+        QCOMPARE(p.ProjectFrameRate->Value(), 30);
+        QCOMPARE(p.ProjectScrollRate->Value(), 4);
+        QVERIFY(!f.Modified());
+        QVERIFY(!f.Main().windowTitle().contains(QLatin1Char('*')));
+        QVERIFY(!f.Main().FillingPanels);
+    }
+
+    void filmSizeEnablingAndValues_data()
+    {
+        QTest::addColumn<int>("stored");
+        QTest::addColumn<int>("shown");
+        QTest::addColumn<bool>("enabled");
+        QTest::addColumn<int>("width");
+        QTest::addColumn<int>("height");
+        QTest::newRow("custom") << 0 << 0 << true << 500 << 400;
+        QTest::newRow("standard shows its row's size") << 7 << 7 << false << 1280 << 720;
+        QTest::newRow("last row") << 16 << 16 << false << 1400 << 768;
+        QTest::newRow("beyond the list") << 17 << 0 << true << 500 << 400;
+        QTest::newRow("negative") << -1 << 0 << true << 500 << 400;
+    }
+    void filmSizeEnablingAndValues()
+    {
+        QFETCH(int, stored);
+        QFETCH(int, shown);
+        QFETCH(bool, enabled);
+        QFETCH(int, width);
+        QFETCH(int, height);
+        TPagesFixture f;
+        IProject &project = ProjectOf(f);
+        project.SetContentSize(stored);
+        project.SetWidth(500);
+        project.SetHeight(400);
+        f.Select(f.Project());
+        TPropertyPages &p = f.Pages();
+        QCOMPARE(p.ProjectContentSize->currentIndex(), shown);
+        QCOMPARE(p.ProjectWidth->isEnabled(), enabled);
+        QCOMPARE(p.ProjectHeight->isEnabled(), enabled);
+        QCOMPARE(p.ProjectWidth->Value(), width);
+        QCOMPARE(p.ProjectHeight->Value(), height);
+        // The fill writes nothing: neither the index nor the size.
+        QCOMPARE(project.GetContentSize(), stored);
+        QCOMPARE(project.GetWidth(), 500);
+        QVERIFY(!f.Modified());
+    }
+
+    void handlersWriteTheirProperty()
+    {
+        const std::vector<THandlerRow> rows{
+            {"standard film size", [](TPagesFixture &f) { Choose(f.Pages().ProjectContentSize, 1); },
+                {{"ContentSize", 1}, {"Width", 352}, {"Height", 288}}},
+            {"custom film size keeps the size", [](TPagesFixture &f) { Choose(f.Pages().ProjectContentSize, 0); },
+                {{"ContentSize", 0}}},
+            {"width under the custom size",
+                [](TPagesFixture &f) {
+                    Choose(f.Pages().ProjectContentSize, 0);
+                    Type(f.Pages().ProjectWidth, 1000);
+                },
+                {{"ContentSize", 0}, {"Width", 1000}}},
+            {"height under the custom size",
+                [](TPagesFixture &f) {
+                    Choose(f.Pages().ProjectContentSize, 0);
+                    Type(f.Pages().ProjectHeight, 300);
+                },
+                {{"ContentSize", 0}, {"Height", 300}}},
+            {"wrap mode", [](TPagesFixture &f) { Choose(f.Pages().ProjectBackgroundWrapMode, 1); }, {{"WrapMode", 1}}},
+            {"frame rate", [](TPagesFixture &f) { Type(f.Pages().ProjectFrameRate, 30); }, {{"FrameRate", 30}}, false},
+            {"scroll rate", [](TPagesFixture &f) { Type(f.Pages().ProjectScrollRate, 7); }, {{"ScrollRate", 7}}, false},
+            {"background colour tried and chosen",
+                [](TPagesFixture &f) {
+                    f.Prompts.ColorReplies.push_back({{0xFF00FF00, 0xFF112233}, true});
+                    QTest::mouseClick(f.Pages().ProjectBackColor, Qt::LeftButton);
+                },
+                {{"BackColor", 0xFF112233u}}},
+            {"background image", [](TPagesFixture &f) {
+                 f.Prompts.Files.push_back(f.PictureFile(QStringLiteral("back.png"), QSize(40, 30)));
+                 f.Pages().ProjectLoadBackgroundButton->click();
+             },
+                {{"Background", true}}},
+        };
+        CheckHandlerRows(rows, &ProjectNodeOf);
+    }
+
+    void standardSizeDisablesTheSizeFields()
+    {
+        TPagesFixture f;
+        f.Select(f.Project());
+        TPropertyPages &p = f.Pages();
+        Choose(p.ProjectContentSize, 0);
+        Type(p.ProjectWidth, 999);
+        Choose(p.ProjectContentSize, 11);
+        QVERIFY(!p.ProjectWidth->isEnabled() && !p.ProjectHeight->isEnabled());
+        QCOMPARE(p.ProjectWidth->Value(), 640);
+        Choose(p.ProjectContentSize, 0);
+        QVERIFY(p.ProjectWidth->isEnabled() && p.ProjectHeight->isEnabled());
+        QCOMPARE(p.ProjectWidth->Value(), 640);
+        QCOMPARE(ProjectOf(f).GetWidth(), 640);
+    }
+
+    void ratesRefreshTheStatusBarAtOnce()
+    {
+        TPagesFixture f;
+        f.Select(f.Project());
+        for (TVelmoraSpinEdit *rate : {f.Pages().ProjectFrameRate, f.Pages().ProjectScrollRate}) {
+            f.Main().StatusPanels[0]->setText(QStringLiteral("stale"));
+            Type(rate, 12);
+            QCOMPARE(f.Main().StatusPanels[0]->text(), QStringLiteral("Dimensions: 720 x 576"));
+            QVERIFY(!f.PreviewScheduled());
+        }
+    }
+
+    void backgroundColourCancelRestoresAndMarksNothing()
+    {
+        TPagesFixture f;
+        f.Select(f.Project());
+        const quint32 original = ProjectOf(f).GetBackColor();
+        f.Prompts.ColorReplies.push_back({{0xFFFF0000, 0xFF00FF00}, false});
+        QTest::mouseClick(f.Pages().ProjectBackColor, Qt::LeftButton);
+        QCOMPARE(ProjectOf(f).GetBackColor(), original);
+        QCOMPARE(f.Pages().ProjectBackColor->GetColor(), original);
+        QVERIFY(!f.Modified());
+        QVERIFY(f.PreviewScheduled());
+    }
+
+    void backgroundImageCommandsAndThumbnail()
+    {
+        TPagesFixture f;
+        f.Select(f.Project());
+        TPropertyPages &p = f.Pages();
+        const auto *background = queryInterface<IProjectBackground>(f.Project().Element());
+
+        // Cancelled: nothing loaded, but the page is filled again and the document marked.
+        p.ProjectLoadBackgroundButton->click();
+        QVERIFY(background->GetBackground() == nullptr);
+        QVERIFY(f.Modified());
+        f.Main().UpdateActions();
+        QVERIFY(!f.Main().ActProjectClearImage->isEnabled());
+
+        f.Prompts.Files.push_back(f.PictureFile(QStringLiteral("back.png"), QSize(400, 300), Qt::blue));
+        f.Main().ActProjectLoadImage->trigger();
+        QVERIFY(background->GetBackground() != nullptr);
+        f.Main().UpdateActions();
+        QVERIFY(f.Main().ActProjectClearImage->isEnabled());
+        QVERIFY(p.ProjectBackgroundPopup->actions().contains(f.Main().ActProjectClearImage));
+
+        // 184 x 143 inside the border: the picture is fitted to the width, 138 high from y = 2.
+        p.ProjectBackgroundpreview->repaint();
+        const QImage &thumb = p.ProjectBackgroundpreview->Buffer();
+        QCOMPARE(thumb.size(), QSize(184, 143));
+        QCOMPARE(QColor(thumb.pixel(92, 71)), QColor(Qt::blue));
+        QCOMPARE(QColor(thumb.pixel(0, 2)), QColor(Qt::blue));
+        QCOMPARE(QColor(thumb.pixel(183, 139)), QColor(Qt::blue));
+        QCOMPARE(qAlpha(thumb.pixel(92, 1)), 0);
+        QCOMPARE(qAlpha(thumb.pixel(92, 140)), 0);
+
+        f.Saved();
+        f.Main().ActProjectClearImage->trigger();
+        QVERIFY(background->GetBackground() == nullptr);
+        QVERIFY(f.Modified());
+        p.ProjectBackgroundpreview->repaint();
+        QCOMPARE(qAlpha(p.ProjectBackgroundpreview->Buffer().pixel(92, 71)), 0);
+        f.Main().UpdateActions();
+        QVERIFY(!f.Main().ActProjectClearImage->isEnabled());
+    }
+
+    void sizeTypedBelowTheRangeStillRenders()
+    {
+        TPagesFixture f;
+        f.Select(f.Project());
+        Choose(f.Pages().ProjectContentSize, 0);
+        Type(f.Pages().ProjectWidth, 0);
+        QCOMPARE(ProjectOf(f).GetWidth(), 0);
+        f.Main().RenderFrame();
+        QVERIFY(!f.Main().FrameBitmap().isNull());
+        // Leaving the field puts the range back into the project.
+        f.Pages().ProjectWidth->setFocus();
+        f.Pages().ProjectHeight->setFocus();
+        QCOMPARE(ProjectOf(f).GetWidth(), 2);
+    }
+};
+
+QTEST_MAIN(PageProjectTest)
+#include "PageProject.moc"
