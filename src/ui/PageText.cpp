@@ -16,6 +16,7 @@
 #include <QHBoxLayout>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QScopedValueRollback>
 #include <optional>
 
 namespace velmora {
@@ -133,9 +134,8 @@ void TPropertyPages::TextTextButtonClick()
     QString result;
     if (const auto *current = For<IElementText>(m_main.PageTextElement))
         current->GetText(result);
-    const bool filling = std::exchange(m_main.FillingPanels, true);
+    const QScopedValueRollback guard(m_main.FillingPanels, true);
     TextText->setText(result);
-    m_main.FillingPanels = filling;
 }
 
 void TPropertyPages::TextEdited(const QString &text)
