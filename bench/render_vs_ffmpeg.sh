@@ -4,10 +4,11 @@
 # crop at the same scroll rate and frame count. Prints frames per second and the ratio.
 #
 #   bench/render_vs_ffmpeg.sh [PROJECT.vmz]      (default: the long sample roll, feature.vmz)
-#   FRAMES_RAW=600 FRAMES_MJPEG=600 FRAMES_CINEPAK=36 THREADS=0 bench/render_vs_ffmpeg.sh
+#   FRAMES_RAW=600 FRAMES_MJPEG=600 FRAMES_CINEPAK=36 START_FRAME=600 THREADS=0 bench/render_vs_ffmpeg.sh
 #
-# Both sides write the same number of frames from the start of the roll; long rolls are cut
-# to those counts so a run takes minutes, not hours (Cinepak costs seconds per HD frame).
+# Both sides write the same frames: FRAMES_* of them from START_FRAME on (by default a
+# stretch in the middle of the credits, not the empty lead-in), so a run takes minutes, not
+# hours (Cinepak costs seconds per HD frame).
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 build=${VELMORA_BUILD:-$root/build}
@@ -47,12 +48,15 @@ for row in "raw:${FRAMES_RAW:-600}:rawvideo -pix_fmt bgr24" \
            "mjpeg:${FRAMES_MJPEG:-600}:mjpeg -q:v 3 -pix_fmt yuvj420p" \
            "cinepak:${FRAMES_CINEPAK:-36}:cinepak -q:v 2.236"; do
   codec=${row%%:*}; rest=${row#*:}; frames=${rest%%:*}; ffargs=${rest#*:}
-  [ "$frames" -gt "$total" ] && frames=$total
+  start=${START_FRAME:-600}
+  [ "$start" -lt "$total" ] || start=0
+  [ "$((start + frames))" -le "$total" ] || frames=$((total - start))
+  [ "$frames" -gt 0 ] || continue
   ours=$(measure "$codec" "$frames" "$cli" render "$project" -o "$work/ours.avi" --codec "$codec" \
-         --frames "0:$((frames - 1))" --threads "${THREADS:-0}" --quiet)
+         --frames "$start:$((start + frames - 1))" --threads "${THREADS:-0}" --quiet)
   # shellcheck disable=SC2086
   theirs=$(measure "$codec" "$frames" ffmpeg -v error -y -loop 1 -framerate "$rate" -i "$work/roll.png" \
-           -vf "pad=iw:ih+2*$height:0:$height:color=$backcolor,crop=$width:$height:0:n*$scroll" \
+           -vf "pad=iw:ih+2*$height:0:$height:color=$backcolor,crop=$width:$height:0:(n+$start)*$scroll" \
            -frames:v "$frames" -c:v $ffargs "$work/theirs.avi")
   ratio=$(python3 -c "print('%.2f' % ($ours / $theirs))")
   printf '%-8s %7d %14s %14s %7s\n' "$codec" "$frames" "$ours" "$theirs" "$ratio"

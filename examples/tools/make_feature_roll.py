@@ -82,7 +82,7 @@ children.append(text("Filmed on location in the northern fjords.\r\nAll characte
                      22, GREY, top=80))
 
 project = {"kind": "TVmElementProject", "Name": "The Long Winter", "Width": 1920, "Height": 1080,
-           "ContentSize": 0, "BackColor": "#FF0E101A", "BackgroundFile": "images/night-tile.png", "WrapMode": 0,
+           "ContentSize": 0, "BackColor": "#FF0E101A",
            "FrameRate": 25, "ScrollRate": 4, "children": children}
 out = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "feature.json")
 with open(out, "w") as f:
