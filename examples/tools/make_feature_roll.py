@@ -81,7 +81,7 @@ children.append(logo(160))
 children.append(text("Filmed on location in the northern fjords.\r\nAll characters in this film are fictitious.",
                      22, GREY, top=80))
 
-project = {"kind": "TVmElementProject", "Name": "The Long Winter", "Width": 1920, "Height": 1080,
+project = {"kind": "TVmElementProject", "expanded": True, "Name": "The Long Winter", "Width": 1920, "Height": 1080,
            "ContentSize": 0, "BackColor": "#FF0E101A",
            "FrameRate": 25, "ScrollRate": 4, "children": children}
 out = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "feature.json")
