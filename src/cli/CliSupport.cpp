@@ -1,7 +1,5 @@
 #include "cli/CliSupport.h"
 
-#include "core/document/Document.h"
-
 #include <cstdio>
 
 namespace velmora::cli {
@@ -17,11 +15,6 @@ void PrintOut(const QString &text)
     const QByteArray bytes = text.toUtf8();
     std::fwrite(bytes.constData(), 1, size_t(bytes.size()), stdout);
     std::fflush(stdout);
-}
-
-void LoadProject(TDocument &document, const QString &fileName)
-{
-    document.OpenProject(fileName);
 }
 
 int ParseInt(const QString &option, const QString &text, int minimum, int maximum)

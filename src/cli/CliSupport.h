@@ -7,8 +7,6 @@
 
 namespace velmora {
 
-class TDocument;
-
 namespace cli {
 
 // A command line that cannot be run as given (exit code 2).
@@ -25,9 +23,6 @@ inline constexpr int ExitInterrupted = 130;
 // Writes "velmora-cli: <message>" to stderr.
 void PrintError(const QString &message);
 void PrintOut(const QString &text);
-
-// Opens a project file into document; throws with the document's own message on failure.
-void LoadProject(TDocument &document, const QString &fileName);
 
 // Parses a whole number within [minimum, maximum] for option; throws EUsageError otherwise.
 int ParseInt(const QString &option, const QString &text, int minimum, int maximum);

@@ -28,7 +28,7 @@ void SaveImage(const QImage &image, const QString &fileName)
     if (writer.format().isEmpty())
         writer.setFormat("png");
     if (!writer.write(image))
-        throw EVelmoraError(QStringLiteral("Cannot create file \"%1\". %2").arg(fileName, writer.errorString()));
+        throw EVelmoraError(QString::fromLatin1(DocumentMessages::CannotCreate).arg(fileName, writer.errorString()));
 }
 
 } // namespace
@@ -51,7 +51,7 @@ int RunStill(const QStringList &arguments)
                             std::numeric_limits<int>::max());
 
     TDocument document;
-    LoadProject(document, files.first());
+    document.OpenProject(files.first());
     TFrameRenderer renderer;
     const QImage &frame = renderer.RenderFrame(document.Tree(), at, parser.isSet(placeholders));
     if (frame.isNull())
@@ -73,7 +73,7 @@ int RunStrip(const QStringList &arguments)
     const QString target = RequiredValue(parser, QStringLiteral("output"));
 
     TDocument document;
-    LoadProject(document, files.first());
+    document.OpenProject(files.first());
     const TElementNode &projectNode = *document.ProjectNode();
     const auto *project = queryInterface<IProject>(projectNode.Element());
 

@@ -26,7 +26,7 @@ int RunImport(const QStringList &arguments)
 
     QFile file(files.first());
     if (!file.open(QIODevice::ReadOnly))
-        throw EVelmoraError(QStringLiteral("Cannot open file \"%1\". %2").arg(files.first(), file.errorString()));
+        throw EVelmoraError(QString::fromLatin1(DocumentMessages::CannotOpen).arg(files.first(), file.errorString()));
     QJsonParseError parseError;
     const QJsonDocument json = QJsonDocument::fromJson(file.readAll(), &parseError);
     if (json.isNull())

@@ -63,7 +63,7 @@ int RunInfo(const QStringList &arguments)
         return 0;
 
     TDocument document;
-    LoadProject(document, files.first());
+    document.OpenProject(files.first());
     const auto *project = queryInterface<IProject>(document.ProjectNode()->Element());
 
     // The roll height comes from a render, as in the editor.

@@ -102,7 +102,7 @@ int RunRender(const QStringList &arguments)
     settings.Threads = ParseInt(QStringLiteral("threads"), parser.value(threads), 0, 256);
 
     TDocument document;
-    LoadProject(document, files.first());
+    document.OpenProject(files.first());
     TFrameRenderer renderer;
     TProjectFrameSource source(document.Tree(), renderer);
 
