@@ -6,6 +6,7 @@
 
 #include <QCommandLineParser>
 #include <QTimer>
+#include <csignal>
 
 namespace {
 
@@ -19,6 +20,8 @@ void ScheduleScreenshot(velmora::TMain &window, const QString &path)
 
 int main(int argc, char **argv)
 {
+    // Past a file size limit a video write fails with its reason instead of ending the editor.
+    std::signal(SIGXFSZ, SIG_IGN);
     velmora::TEditorApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Velmora"));
     QApplication::setOrganizationName(QStringLiteral("Velmora"));

@@ -38,7 +38,11 @@ int RunImport(const QStringList &arguments)
     TOutputTarget::RefuseInput(target, files.first());
     TOutputTarget outputFile(target);
     TDocument document;
-    ProjectFromJson(json.isObject() ? QJsonValue(json.object()) : QJsonValue(json.array()), document, QFileInfo(files.first()).absoluteDir());
+    QStringList warnings;
+    ProjectFromJson(json.isObject() ? QJsonValue(json.object()) : QJsonValue(json.array()), document,
+                    QFileInfo(files.first()).absoluteDir(), &warnings);
+    for (const QString &warning : warnings)
+        PrintError(QStringLiteral("warning: ") + warning);
     QFile written(outputFile.WritePath());
     if (!written.open(QIODevice::WriteOnly | QIODevice::Truncate))
         throw EVelmoraError(QString::fromLatin1(DocumentMessages::CannotCreate).arg(target, written.errorString()));

@@ -2,7 +2,10 @@
 
 #include "core/document/Document.h"
 #include "core/document/ElementTree.h"
+#include "core/document/TreeSection.h"
+#include "core/elements/ElementImage.h"
 #include "core/elements/ElementKinds.h"
+#include "core/elements/ElementProject.h"
 #include "core/elements/Interfaces.h"
 #include "core/typedfiler/CodePage.h"
 
@@ -24,11 +27,15 @@ QString ColorText(quint32 argb)
 
 namespace {
 
-QJsonValue ImageSize(const QImage *image)
+// The picture's size; a stored picture that shows as nothing says why under "note".
+QJsonValue ImageSize(const QImage *image, const QString &problem)
 {
     if (image == nullptr)
         return QJsonValue::Null;
-    return QJsonObject{{QStringLiteral("width"), image->width()}, {QStringLiteral("height"), image->height()}};
+    QJsonObject size{{QStringLiteral("width"), image->width()}, {QStringLiteral("height"), image->height()}};
+    if (!problem.isEmpty())
+        size[QStringLiteral("note")] = problem;
+    return size;
 }
 
 void AddFields(const IElement &element, QJsonObject &json)
@@ -45,7 +52,8 @@ void AddFields(const IElement &element, QJsonObject &json)
         json[QStringLiteral("ScrollRate")] = project->GetScrollRate();
     }
     if (const auto *background = queryInterface<IProjectBackground>(&element)) {
-        json[QStringLiteral("Background")] = ImageSize(background->GetBackground());
+        const auto *project = dynamic_cast<const TVmElementProject *>(&element);
+        json[QStringLiteral("Background")] = ImageSize(background->GetBackground(), project ? project->BackgroundProblem() : QString());
         json[QStringLiteral("WrapMode")] = background->GetWrapMode();
     }
     if (const auto *text = queryInterface<IElementText>(&element)) {
@@ -64,7 +72,8 @@ void AddFields(const IElement &element, QJsonObject &json)
         QByteArray fileName;
         image->GetFileName(fileName);
         json[QStringLiteral("FileName")] = FromSystemCodePage(fileName);
-        json[QStringLiteral("Image")] = ImageSize(image->GetImage());
+        const auto *picture = dynamic_cast<const TVmElementImage *>(&element);
+        json[QStringLiteral("Image")] = ImageSize(image->GetImage(), picture ? picture->PictureProblem() : QString());
         json[QStringLiteral("SpecificDims")] = image->GetSpecificDims();
         json[QStringLiteral("Width")] = image->GetWidth();
         json[QStringLiteral("Height")] = image->GetHeight();
@@ -105,7 +114,9 @@ public:
     {
         if (const QJsonValue value = Take(field); !value.isUndefined()) {
             const double number = value.toDouble(0.5);
-            if (!value.isDouble() || number != double(qint32(number)))
+            // Compared as doubles first: converting one beyond the 32-bit range is undefined.
+            if (!value.isDouble() || !(number >= double(INT32_MIN) && number <= double(INT32_MAX))
+                || number != double(qint32(number)))
                 Fail(QStringLiteral("field \"%1\" must be a whole number").arg(QLatin1String(field)));
             apply(qint32(number));
         }
@@ -159,6 +170,16 @@ public:
     // What info reports but a description cannot set.
     void Ignore(const char *field) { Take(field); }
 
+    // Names the project file keeps in its 8-bit code page: a warning when characters would
+    // be lost, since the file then holds "?" in their place.
+    void CheckStorable(const char *field, const QString &value) const
+    {
+        if (Warnings && FromSystemCodePage(ToSystemCodePage(value)) != value)
+            Warnings->append(QStringLiteral("%1: field \"%2\" has characters a project file cannot store; they are saved as \"?\"")
+                                 .arg(m_path, QLatin1String(field)));
+    }
+    QStringList *Warnings = nullptr;
+
     void CheckAllUsed() const
     {
         for (auto it = m_json.begin(); it != m_json.end(); ++it)
@@ -185,6 +206,7 @@ void ApplyFields(IElement &element, TNodeReader &reader)
     // Files first: loading an image resets its size, caption and the specific dimensions.
     if (auto *image = queryInterface<IElementImage>(&element))
         reader.File("ImageFile", [&](const QString &path) {
+            reader.CheckStorable("ImageFile", path);
             image->LoadFromFile(path);
             if (image->GetImage() == nullptr || image->GetImage()->isNull())
                 reader.Fail(QStringLiteral("the image \"%1\" cannot be read").arg(path));
@@ -203,7 +225,10 @@ void ApplyFields(IElement &element, TNodeReader &reader)
         reader.Ignore("Background");
     }
     if (auto *project = queryInterface<IProject>(&element)) {
-        reader.String("Name", [&](const QString &v) { element.SetCaption(-1, v); });
+        reader.String("Name", [&](const QString &v) {
+            reader.CheckStorable("Name", v);
+            element.SetCaption(-1, v);
+        });
         reader.Int("Height", [&](int v) { project->SetHeight(v); });
         reader.Int("Width", [&](int v) { project->SetWidth(v); });
         reader.Int("ContentSize", [&](int v) { project->SetContentSize(v); });
@@ -214,7 +239,10 @@ void ApplyFields(IElement &element, TNodeReader &reader)
     if (auto *text = queryInterface<IElementText>(&element))
         reader.String("Text", [&](const QString &v) { text->SetText(v); });
     if (auto *font = queryInterface<IGDIPFont>(&element)) {
-        reader.String("FontName", [&](const QString &v) { font->SetFontName(ToSystemCodePage(v)); });
+        reader.String("FontName", [&](const QString &v) {
+            reader.CheckStorable("FontName", v);
+            font->SetFontName(ToSystemCodePage(v));
+        });
         reader.Int("FontSize", [&](int v) { font->SetFontSize(v); });
         reader.Color("Color", [&](quint32 v) { font->SetColor(v); });
     }
@@ -248,14 +276,16 @@ QString KindOf(const QJsonObject &json, const QString &path)
     return kind.toString();
 }
 
-constexpr int MaxDepth = 64;
+// As deep as a project file may nest, so that whatever info --json prints imports back.
+constexpr int MaxDepth = MaxNodeDepth;
 
 void FillNode(TElementTree &tree, TElementNode &node, const QJsonObject &json, const QString &path,
-              const QDir &baseDir, int depth)
+              const QDir &baseDir, int depth, QStringList *warnings)
 {
     if (depth > MaxDepth)
         throw EVelmoraError(QStringLiteral("%1: nodes nested deeper than %2 levels").arg(path).arg(MaxDepth));
     TNodeReader reader(json, QStringLiteral("%1 (%2)").arg(path, KindOf(json, path)), baseDir);
+    reader.Warnings = warnings;
     reader.Ignore("kind");
     ApplyFields(*node.Element(), reader);
     reader.Bool("expanded", [&](bool v) { node.SetExpanded(v); });
@@ -283,7 +313,7 @@ void FillNode(TElementTree &tree, TElementNode &node, const QJsonObject &json, c
             throw EVelmoraError(QStringLiteral("%1: a %2 cannot hold a %3")
                                     .arg(childPath, QLatin1String(node.Element()->GetClass().Name), kindName));
         TElementNode &child = tree.AddChild(node, kind->Create());
-        FillNode(tree, child, childJson, childPath, baseDir, depth + 1);
+        FillNode(tree, child, childJson, childPath, baseDir, depth + 1, warnings);
     }
 }
 
@@ -305,7 +335,7 @@ QJsonObject NodeToJson(const TElementNode &node)
     return json;
 }
 
-void ProjectFromJson(const QJsonValue &description, TDocument &document, const QDir &baseDir)
+void ProjectFromJson(const QJsonValue &description, TDocument &document, const QDir &baseDir, QStringList *warnings)
 {
     if (!description.isObject())
         throw EVelmoraError(QStringLiteral("the description must be a JSON object"));
@@ -322,7 +352,7 @@ void ProjectFromJson(const QJsonValue &description, TDocument &document, const Q
     if (kind != QLatin1String("TVmElementProject"))
         throw EVelmoraError(QStringLiteral("%1: the top node must be a TVmElementProject, not \"%2\"").arg(path, kind));
     TElementNode *projectNode = document.ProjectNode();
-    FillNode(document.Tree(), *projectNode, project, path, baseDir, 0);
+    FillNode(document.Tree(), *projectNode, project, path, baseDir, 0, warnings);
 }
 
 } // namespace velmora::cli

@@ -3,6 +3,7 @@
 #include <QDir>
 #include <QJsonObject>
 #include <QJsonValue>
+#include <QStringList>
 
 namespace velmora {
 
@@ -16,8 +17,10 @@ QJsonObject NodeToJson(const TElementNode &node);
 
 // Fills document (which must hold a fresh project) from a description: {"nodes": [PROJECT]}
 // or a single project node. Image files are read relative to baseDir. Throws EVelmoraError
-// naming the offending node.
-void ProjectFromJson(const QJsonValue &description, TDocument &document, const QDir &baseDir);
+// naming the offending node. Names that lose characters on the way into the project file
+// are added to warnings.
+void ProjectFromJson(const QJsonValue &description, TDocument &document, const QDir &baseDir,
+                     QStringList *warnings = nullptr);
 
 // "#AARRGGBB".
 QString ColorText(quint32 argb);

@@ -5,6 +5,7 @@
 #include <velmora/version.h>
 
 #include <QGuiApplication>
+#include <csignal>
 #include <cstdio>
 #include <map>
 
@@ -26,6 +27,7 @@ const char *const UsageText =
     "  render PROJECT.vmz -o OUT.avi [--codec C] [--quality Q] [--keyframes N]\n"
     "         [--data-rate BYTES] [--frames FIRST:LAST] [--threads N] [--quiet]\n"
     "                                            the roll as an AVI video\n"
+    "  repair FILE.avi                           rebuild the index of a video cut short\n"
     "\n"
     "Options:\n"
     "  -h, --help       show this help (or a command's help: velmora-cli COMMAND --help)\n"
@@ -49,6 +51,9 @@ int main(int argc, char **argv)
         && qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     qInstallMessageHandler(FilterMessages);
+    // Past a file size limit a write then fails with EFBIG and is reported like a full disk,
+    // instead of the process dying with half a file.
+    std::signal(SIGXFSZ, SIG_IGN);
     QGuiApplication app(argc, argv);
     QGuiApplication::setApplicationName(QStringLiteral("velmora-cli"));
     QGuiApplication::setApplicationVersion(QString::fromLatin1(velmora::VersionText));
@@ -68,7 +73,7 @@ int main(int argc, char **argv)
     const std::map<QString, int (*)(const QStringList &)> commands = {
         {QStringLiteral("info"), RunInfo},   {QStringLiteral("import"), RunImport},
         {QStringLiteral("still"), RunStill}, {QStringLiteral("strip"), RunStrip},
-        {QStringLiteral("render"), RunRender},
+        {QStringLiteral("render"), RunRender}, {QStringLiteral("repair"), RunRepair},
     };
     const auto command = commands.find(arguments.first());
     if (command == commands.end()) {

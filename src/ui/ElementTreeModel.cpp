@@ -1,5 +1,7 @@
 #include "ui/ElementTreeModel.h"
 
+#include "core/typedfiler/CodePage.h"
+
 #include "ui/TreeClipboard.h"
 #include "ui/TreeImages.h"
 
@@ -143,6 +145,9 @@ bool TElementTreeModel::setData(const QModelIndex &index, const QVariant &value,
         return false;
     Q_EMIT dataChanged(index, index);
     Q_EMIT CaptionEdited(&node);
+    // Captions other than texts live in the project file's 8-bit code page.
+    if (NodeCaption(node) != caption && FromSystemCodePage(ToSystemCodePage(caption)) == NodeCaption(node))
+        Q_EMIT CaptionNotStorable(caption);
     return true;
 }
 

@@ -52,6 +52,8 @@ Q_SIGNALS:
     void NodeAboutToBeRemoved(velmora::TElementNode *node);
     // The user gave node a new caption in place.
     void CaptionEdited(velmora::TElementNode *node);
+    // A caption was typed with characters the project file cannot store; they became "?".
+    void CaptionNotStorable(const QString &typed);
 
 private:
     TElementTree *m_tree;

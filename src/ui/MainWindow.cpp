@@ -116,6 +116,11 @@ QWidget *TMain::CreateElementsPanel()
         MarkModified();
         SchedulePreviewUpdate();
     });
+    connect(TreeModel, &TElementTreeModel::CaptionNotStorable, this, [this](const QString &typed) {
+        m_prompts->ShowError(QStringLiteral("\"%1\" cannot be stored as typed: a project file keeps names in the "
+                                            "Western European character set, and the other characters become \"?\".")
+                                 .arg(typed));
+    });
     connect(m_treeEditor.get(), &TTreeEditor::Changed, this, &TMain::ElementsTreeChange);
     return ElementsPanel;
 }

@@ -1,22 +1,114 @@
 #include "core/elements/Drawing.h"
 
+#include "core/elements/EmbeddedImage.h"
+
+#include <QFileInfo>
 #include <QImageReader>
 #include <QPaintDevice>
 #include <QPainter>
 #include <QPen>
 #include <cmath>
+#include <mutex>
+#include <unordered_map>
 
 namespace velmora {
 
 namespace {
 // Above this many pixels a rescaled copy would cost more memory than it saves time.
 constexpr qint64 MaxCachedScalePixels = qint64(4096) * 4096;
+
+// The scaled copies of every TScaledImageCache, under one budget. Process-wide because the
+// caches live in elements, which draw through a fixed interface that carries no context;
+// the mutex keeps renders on different threads (tests, the editor and a run) apart.
+class TScaledImageStore
+{
+public:
+    static TScaledImageStore &Instance()
+    {
+        static TScaledImageStore store;
+        return store;
+    }
+
+    // The copy kept for owner when it matches source and size; null otherwise.
+    QImage Find(const void *owner, qint64 sourceKey, QSize size)
+    {
+        std::lock_guard lock(m_mutex);
+        const auto it = m_entries.find(owner);
+        if (it == m_entries.end() || it->second.SourceKey != sourceKey || it->second.Image.size() != size)
+            return QImage();
+        it->second.LastUse = ++m_clock;
+        return it->second.Image;
+    }
+
+    // Keeps image for owner in place of its earlier copy, dropping the least recently drawn
+    // copies of others until the budget holds it.
+    void Keep(const void *owner, qint64 sourceKey, const QImage &image)
+    {
+        std::lock_guard lock(m_mutex);
+        ForgetLocked(owner);
+        const qint64 bytes = image.sizeInBytes();
+        if (bytes > TScaledImageCache::BudgetBytes)
+            return;
+        while (m_bytes + bytes > TScaledImageCache::BudgetBytes && !m_entries.empty()) {
+            auto oldest = m_entries.begin();
+            for (auto it = m_entries.begin(); it != m_entries.end(); ++it)
+                if (it->second.LastUse < oldest->second.LastUse)
+                    oldest = it;
+            m_bytes -= oldest->second.Image.sizeInBytes();
+            m_entries.erase(oldest);
+        }
+        m_entries[owner] = {image, sourceKey, ++m_clock};
+        m_bytes += bytes;
+    }
+
+    void Forget(const void *owner)
+    {
+        std::lock_guard lock(m_mutex);
+        ForgetLocked(owner);
+    }
+
+    qint64 Bytes()
+    {
+        std::lock_guard lock(m_mutex);
+        return m_bytes;
+    }
+
+private:
+    struct TEntry
+    {
+        QImage Image;
+        qint64 SourceKey = 0;
+        quint64 LastUse = 0;
+    };
+
+    void ForgetLocked(const void *owner)
+    {
+        const auto it = m_entries.find(owner);
+        if (it == m_entries.end())
+            return;
+        m_bytes -= it->second.Image.sizeInBytes();
+        m_entries.erase(it);
+    }
+
+    std::mutex m_mutex;
+    std::unordered_map<const void *, TEntry> m_entries;
+    qint64 m_bytes = 0;
+    quint64 m_clock = 0;
+};
 } // namespace
 
 qint32 RoundHalfEven(double value)
 {
-    // The default floating-point rounding mode is to nearest, ties to even.
-    return static_cast<qint32>(std::nearbyint(value));
+    // The default floating-point rounding mode is to nearest, ties to even. Values beyond
+    // the 32-bit range (and NaN) would be undefined to convert: they saturate.
+    const double rounded = std::nearbyint(value);
+    if (!(rounded == rounded))
+        return 0;
+    if (rounded <= double(INT32_MIN))
+        return INT32_MIN;
+    if (rounded >= double(INT32_MAX))
+        return INT32_MAX;
+    return static_cast<qint32>(rounded);
 }
 
 void DrawPlaceholder(QPainter &graphics, const TLayoutRect &rect, quint8 flags)
@@ -34,11 +126,13 @@ void DrawPlaceholder(QPainter &graphics, const TLayoutRect &rect, quint8 flags)
 
 QRect PlaceholderArea(const TLayoutRect &rect)
 {
-    return QRect(rect.X, rect.Y, rect.Width + 1, rect.Height + 1);
+    return QRect(rect.X, rect.Y, SaturatingAdd(rect.Width, 1), SaturatingAdd(rect.Height, 1));
 }
 
 bool CanSkipPainting(const QPainter &graphics, const QRect &area, quint8 flags)
 {
+    if (flags & DrawFlags::MeasureOnly)
+        return true;
     if (!(flags & DrawFlags::SkipInvisible))
         return false;
     const QPaintDevice *device = graphics.device();
@@ -58,6 +152,10 @@ bool CanSkipPainting(const QPainter &graphics, const QRect &area, quint8 flags)
 
 QImage LoadImageFile(const QString &fileName)
 {
+    // A FIFO or a device would block the reader or never end: only regular files are pictures.
+    if (!QFileInfo(fileName).isFile())
+        return QImage();
+    RaiseImageAllocationLimit();
     QImageReader reader(fileName);
     reader.setAutoTransform(false);
     QImage image;
@@ -72,6 +170,16 @@ QString FileNamePart(const QString &path)
     return delimiter < 0 ? path : path.mid(delimiter + 1);
 }
 
+TScaledImageCache::~TScaledImageCache()
+{
+    TScaledImageStore::Instance().Forget(this);
+}
+
+qint64 TScaledImageCache::BytesHeld()
+{
+    return TScaledImageStore::Instance().Bytes();
+}
+
 void TScaledImageCache::Draw(QPainter &graphics, const QRect &target, const QImage &source)
 {
     if (source.isNull() || target.width() <= 0 || target.height() <= 0)
@@ -83,13 +191,14 @@ void TScaledImageCache::Draw(QPainter &graphics, const QRect &target, const QIma
         graphics.restore();
         return;
     }
-    if (m_scaled.isNull() || m_sourceKey != source.cacheKey() || m_size != target.size()) {
-        m_scaled = source.scaled(target.size(), Qt::IgnoreAspectRatio, Qt::SmoothTransformation)
-                       .convertToFormat(QImage::Format_ARGB32_Premultiplied);
-        m_sourceKey = source.cacheKey();
-        m_size = target.size();
+    TScaledImageStore &store = TScaledImageStore::Instance();
+    QImage scaled = store.Find(this, source.cacheKey(), target.size());
+    if (scaled.isNull()) {
+        scaled = source.scaled(target.size(), Qt::IgnoreAspectRatio, Qt::SmoothTransformation)
+                     .convertToFormat(QImage::Format_ARGB32_Premultiplied);
+        store.Keep(this, source.cacheKey(), scaled);
     }
-    graphics.drawImage(target.topLeft(), m_scaled);
+    graphics.drawImage(target.topLeft(), scaled);
 }
 
 } // namespace velmora

@@ -40,16 +40,24 @@ QImage LoadImageFile(const QString &fileName);
 QString FileNamePart(const QString &path);
 
 // The last smooth rescale of an image, kept while the source and the size stay the same.
+// Every cache of the process shares one memory budget: when a new rescale would pass it,
+// the copies drawn longest ago (those of elements off screen) are dropped first.
 class TScaledImageCache
 {
 public:
+    // Total bytes all scaled copies may hold together.
+    static constexpr qint64 BudgetBytes = qint64(256) << 20;
+
+    TScaledImageCache() = default;
+    ~TScaledImageCache();
+    TScaledImageCache(const TScaledImageCache &) = delete;
+    TScaledImageCache &operator=(const TScaledImageCache &) = delete;
+
     // Draws source smoothly scaled into target; nothing for an empty source or target.
     void Draw(QPainter &graphics, const QRect &target, const QImage &source);
 
-private:
-    qint64 m_sourceKey = 0;
-    QSize m_size;
-    QImage m_scaled;
+    // Bytes held by every cache of the process.
+    static qint64 BytesHeld();
 };
 
 } // namespace velmora

@@ -49,12 +49,19 @@ public:
     // IProjectBackground
     const QImage *GetBackground() const override { return m_background.get(); }
     void LoadBackground(const QString &fileName) override;
-    void ClearBackground() override { m_background.reset(); }
+    void ClearBackground() override
+    {
+        m_background.reset();
+        m_backgroundBytes.clear();
+    }
     qint32 GetWrapMode() const override { return m_wrapMode; }
     void SetWrapMode(qint32 value) override { m_wrapMode = value; }
 
+    // Why the stored background shows as nothing ("too large to display"); empty when it shows.
+    QString BackgroundProblem() const;
+
 private:
-    const QImage &TileTexture();
+    const QImage &TileTexture(QSize frame);
 
     QByteArray m_name = "Velmora Project";
     qint32 m_height = 576;
@@ -62,6 +69,7 @@ private:
     qint32 m_contentSize = 5;
     TArgb m_backColor = 0xFF336699;
     std::unique_ptr<QImage> m_background;
+    QByteArray m_backgroundBytes;  // as read from the project file; empty once replaced
     qint32 m_wrapMode = 4;
     qint32 m_frameRate = 25;
     qint32 m_scrollRate = 4;
@@ -71,6 +79,7 @@ private:
     QImage m_tile;
     qint64 m_tileSourceKey = 0;
     qint32 m_tileWrapMode = -1;
+    QSize m_tileFrame;
 };
 
 } // namespace velmora

@@ -2,6 +2,7 @@
 
 #include "core/export/BoundedQueue.h"
 #include "core/export/ExportError.h"
+#include "core/render/FrameRenderer.h"
 
 #include <QPainter>
 #include <algorithm>
@@ -86,6 +87,13 @@ TGenerationResult RunGeneration(IFrameSource &source, const TGenerationSettings 
     options.Height = size.height();
     options.Rate = source.FrameRate();
     options.Compress = true;
+
+    // Refused before the file is touched, rather than failing at the first frame.
+    result.Message = ImageSizeProblem(size.width(), size.height(), QStringLiteral("A frame"));
+    if (!result.Message.isEmpty()) {
+        result.Outcome = TGenerationOutcome::Failed;
+        return result;
+    }
 
     TAVICompressor writer;
     writer.SetThreadCount(settings.Threads);
