@@ -9,6 +9,7 @@
 #include <QJsonDocument>
 #include <QRandomGenerator>
 #include <QRegularExpression>
+#include <QProcess>
 #include <QTemporaryDir>
 #include <QThread>
 #include <csignal>
@@ -248,6 +249,29 @@ TEST_F(DataLossTest, RepairKeepsEveryWholeFrameOfACutFile)
         EXPECT_EQ(DecodedFrames(damaged), kept);
     }
     EXPECT_EQ(Leftovers(), QStringList());
+
+    // A real kill -9 during a render: the target is untouched, the file beside it repairs.
+    const QString demo = Path("demo.vmz");
+    ASSERT_EQ(RunCli({"import", VELMORA_EXAMPLES_DIR "/demo.json", "-o", demo}).ExitCode, 0);
+    const QString target = Path("killed-render.avi");
+    PutFile(target, "older video");
+    QProcess render;
+    render.start(QStringLiteral(VELMORA_CLI), {"render", demo, "-o", target, "--codec", "ffv1", "--threads", "1", "--quiet"});
+    ASSERT_TRUE(render.waitForStarted());
+    for (int i = 0; i < 400 && (Leftovers().isEmpty() || QFileInfo(Path(Leftovers().first())).size() < 200000); ++i)
+        QThread::msleep(25);
+    ::kill(pid_t(render.processId()), SIGKILL);
+    ASSERT_TRUE(render.waitForFinished(30000));
+    EXPECT_EQ(FileContents(target), QByteArray("older video"));
+    ASSERT_EQ(Leftovers().size(), 1);
+    const QString partial = Path(Leftovers().first());
+    const TCliResult repaired = RunCli({"repair", partial});
+    ASSERT_EQ(repaired.ExitCode, 0) << repaired.Err.toStdString();
+    const int kept = FramesSaid(repaired.Err, "kept (\\d+) frames");
+    EXPECT_GT(kept, 0);
+    EXPECT_EQ(DecodedFrames(partial), kept);
+    QFile::remove(partial);
+
     const TCliResult notAvi = RunCli({"repair", m_project});
     EXPECT_EQ(notAvi.ExitCode, 1);
     EXPECT_TRUE(notAvi.Err.contains("is not an AVI video file")) << notAvi.Err.toStdString();

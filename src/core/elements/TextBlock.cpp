@@ -4,7 +4,6 @@
 #include "core/typedfiler/CodePage.h"
 
 #include <QFont>
-#include <QFontMetricsF>
 #include <QTextBoundaryFinder>
 #include <QPainter>
 #include <QTextLayout>
@@ -46,7 +45,7 @@ class TLongWordGuard
 {
 public:
     TLongWordGuard(const QString &text, const QFont &font, double width, bool wrap)
-        : m_text(text), m_metrics(font), m_width(width)
+        : m_text(text), m_font(font), m_width(width)
     {
         if (!wrap)
             return;
@@ -68,7 +67,7 @@ public:
             return m_mode;
         for (int piece = ShortWord;; piece *= 2) {
             const int length = std::min(piece, word);
-            if (m_metrics.horizontalAdvance(m_text.mid(start, length)) > m_width)
+            if (Advance(start, length) > m_width)
                 return QTextOption::WrapAnywhere;
             if (length == word)
                 return m_mode;
@@ -77,8 +76,23 @@ public:
 
 private:
     static constexpr int ShortWord = 256;
-    const QString &m_text;
-    QFontMetricsF m_metrics;
+
+    // Measured the way the block's own layout measures, with the same font fallbacks.
+    double Advance(int start, int length) const
+    {
+        QTextLayout probe(m_text.mid(start, length), m_font);
+        QTextOption option;
+        option.setWrapMode(QTextOption::NoWrap);
+        probe.setTextOption(option);
+        probe.beginLayout();
+        QTextLine line = probe.createLine();
+        line.setLineWidth(0.0);
+        probe.endLayout();
+        return line.naturalTextWidth();
+    }
+
+    const QString m_text;  // shared with the layout, not copied
+    QFont m_font;
     double m_width;
     QTextOption::WrapMode m_mode = QTextOption::NoWrap;
     std::vector<int> m_breaks;  // positions where a line may break, ascending
