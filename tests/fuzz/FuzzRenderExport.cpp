@@ -24,8 +24,6 @@ namespace {
 constexpr int MaxFilmWidth = 64;
 constexpr int MaxFilmHeight = 48;
 
-std::unique_ptr<QGuiApplication> application;
-
 // Renders positions 0, the middle and the last of the roll and encodes them with codec.
 void RenderAndEncode(TDocument &document, const QByteArray &handler)
 {
@@ -78,8 +76,10 @@ extern "C" int LLVMFuzzerInitialize(int *argc, char ***argv)
         std::exit(0);
     }
     // Fonts and painting need a GUI application; no display is needed for drawing into images.
+    // It lives until the process ends: destroying it among the exit handlers, after Qt's own
+    // globals are gone, would crash every run at exit.
     qputenv("QT_QPA_PLATFORM", "offscreen");
-    application = std::make_unique<QGuiApplication>(*argc, *argv);
+    new QGuiApplication(*argc, *argv);
     return 0;
 }
 

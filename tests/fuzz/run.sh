@@ -24,7 +24,7 @@ for name in $targets; do
   mkdir -p "$build/corpus-$name" "$build/artifacts"
   VELMORA_FUZZ_WRITE_SEEDS="$build/seeds" "$fuzzer"
   log=$build/fuzz-$name.log
-  if ! QT_QPA_PLATFORM=offscreen "$fuzzer" -max_total_time="$share" -rss_limit_mb=2048 -timeout=10 -max_len=65536 \
+  if ! QT_QPA_PLATFORM=offscreen LSAN_OPTIONS="suppressions=$root/tests/fuzz/lsan.supp" "$fuzzer" -max_total_time="$share" -rss_limit_mb=2048 -timeout=10 -max_len=65536 \
     -dict="$root/tests/fuzz/project.dict" -artifact_prefix="$build/artifacts/$name-" -print_final_stats=1 \
     "$build/corpus-$name" "$build/seeds" >"$log" 2>&1; then
     tail -n 60 "$log"
