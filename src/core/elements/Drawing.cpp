@@ -7,6 +7,7 @@
 #include <QPaintDevice>
 #include <QPainter>
 #include <QPen>
+#include <algorithm>
 #include <cmath>
 #include <mutex>
 #include <unordered_map>
@@ -124,9 +125,20 @@ void DrawPlaceholder(QPainter &graphics, const TLayoutRect &rect, quint8 flags)
     graphics.restore();
 }
 
+QRect SafeRect(qint64 x, qint64 y, qint64 width, qint64 height)
+{
+    static constexpr qint64 Limit = (qint64(1) << 30) - 1;
+    const qint64 left = std::clamp(x, -Limit, Limit);
+    const qint64 top = std::clamp(y, -Limit, Limit);
+    // A size of 0 (or less) stays 0: the outline of an empty element is still drawn as a line.
+    const qint64 right = std::clamp(left + std::max<qint64>(width, 0) - 1, left - 1, Limit);
+    const qint64 bottom = std::clamp(top + std::max<qint64>(height, 0) - 1, top - 1, Limit);
+    return QRect(QPoint(int(left), int(top)), QPoint(int(right), int(bottom)));
+}
+
 QRect PlaceholderArea(const TLayoutRect &rect)
 {
-    return QRect(rect.X, rect.Y, SaturatingAdd(rect.Width, 1), SaturatingAdd(rect.Height, 1));
+    return SafeRect(rect.X, rect.Y, qint64(rect.Width) + 1, qint64(rect.Height) + 1);
 }
 
 bool CanSkipPainting(const QPainter &graphics, const QRect &area, quint8 flags)
@@ -142,12 +154,18 @@ bool CanSkipPainting(const QPainter &graphics, const QRect &area, quint8 flags)
     const QTransform &transform = graphics.worldTransform();
     if (transform.type() != QTransform::TxNone)
         reach = transform.mapRect(reach);
-    // One pixel of slack keeps anti-aliased edges that spill over the area.
-    reach.adjust(-1, -1, 1, 1);
-    // Most hidden elements lie above or below the frame, so that test comes first.
-    if (reach.bottom() < 0 || reach.top() >= device->height())
+    if (reach.isEmpty())
         return true;
-    return reach.right() < 0 || reach.left() >= device->width() || reach.isEmpty();
+    // One pixel of slack keeps anti-aliased edges that spill over the area; in 64 bits, so
+    // edges near the 32-bit limits cannot wrap.
+    const qint64 left = qint64(reach.left()) - 1;
+    const qint64 top = qint64(reach.top()) - 1;
+    const qint64 right = qint64(reach.right()) + 1;
+    const qint64 bottom = qint64(reach.bottom()) + 1;
+    // Most hidden elements lie above or below the frame, so that test comes first.
+    if (bottom < 0 || top >= device->height())
+        return true;
+    return right < 0 || left >= device->width();
 }
 
 QImage LoadImageFile(const QString &fileName)

@@ -19,9 +19,14 @@ inline QColor ColorFromArgb(TArgb argb)
     return QColor::fromRgba(argb);
 }
 
+// A QRect of the given position and size. QRect keeps right = left + width - 1 and
+// width = right - left + 1 in int, so crafted values near 2^31 would overflow there: edges
+// are held within +-(2^30 - 1), far outside any frame.
+QRect SafeRect(qint64 x, qint64 y, qint64 width, qint64 height);
+
 inline QRect ToQRect(const TLayoutRect &rect)
 {
-    return QRect(rect.X, rect.Y, rect.Width, rect.Height);
+    return SafeRect(rect.X, rect.Y, rect.Width, rect.Height);
 }
 
 // Outlines rect when placeholders are shown: white for the focused element, translucent grey otherwise.

@@ -63,7 +63,7 @@ void TVmElementImage::Render(QPainter &graphics, TLayoutRect &rect, quint8 flags
             y = SaturatingAdd(y, (qint64(rect.Height) - drawnHeight) / 2);
         else if (m_vAlign == eaBottom)
             y = SaturatingAdd(y, qint64(rect.Height) - drawnHeight);
-        drawn = QRect(x, y, drawnWidth, drawnHeight);
+        drawn = SafeRect(x, y, drawnWidth, drawnHeight);
     }
 
     const bool placeholders = flags & DrawFlags::ShowPlaceholders;

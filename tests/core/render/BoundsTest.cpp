@@ -78,6 +78,28 @@ TEST(Bounds, CraftedSizesSaturateInsteadOfWrapping)
     }
 }
 
+// Rectangles of crafted layout values keep a size QRect can hold, and empty ones their place.
+TEST(Bounds, SafeRectsHoldExtremeLayoutValues)
+{
+    constexpr int Limit = (1 << 30) - 1;
+    const struct { qint64 X, Y, W, H; QRect Expected; } rows[] = {
+        {10, 20, 30, 40, QRect(10, 20, 30, 40)},
+        {10, 20, 0, 0, QRect(10, 20, 0, 0)},
+        {10, 20, -5, 7, QRect(10, 20, 0, 7)},
+        {INT_MIN, INT_MIN, 0, 0, QRect(-Limit, -Limit, 0, 0)},
+        {INT_MAX, 0, INT_MAX, 1, QRect(Limit, 0, 1, 1)},
+        {INT_MIN, 5, qint64(INT_MAX) * 2, 1, QRect(-Limit, 5, 2 * Limit + 1, 1)},
+        {-100, 0, qint64(INT_MAX) + 200, 3, QRect(-100, 0, Limit + 101, 3)},
+    };
+    for (const auto &row : rows) {
+        SCOPED_TRACE(row.X);
+        const QRect rect = SafeRect(row.X, row.Y, row.W, row.H);
+        EXPECT_EQ(rect, row.Expected);
+        EXPECT_GE(rect.width(), 0);
+        EXPECT_GE(rect.height(), 0);
+    }
+}
+
 // Films too large for memory are refused before anything is allocated.
 TEST(Bounds, FilmsMemoryCannotHoldAreRefused)
 {
@@ -88,8 +110,9 @@ TEST(Bounds, FilmsMemoryCannotHoldAreRefused)
         SCOPED_TRACE(row.Width);
         const QString problem = ImageSizeProblem(row.Width, row.Height, QStringLiteral("A frame"));
         EXPECT_EQ(!problem.isEmpty(), row.Refused) << problem.toStdString();
-        if (row.Refused)
+        if (row.Refused) {
             EXPECT_TRUE(problem.startsWith(QStringLiteral("A frame of %1 x %2 pixels").arg(row.Width).arg(row.Height)));
+        }
     }
     RollBuilder roll(30000, 30000);
     roll.Text(*roll.projectNode, QStringLiteral("Big"));
