@@ -27,15 +27,20 @@ QString ColorText(quint32 argb)
 
 namespace {
 
-// The picture's size; a stored picture that shows as nothing says why under "note".
+// A picture's size (null for no picture); a stored picture that shows as nothing says why under "note".
+QJsonValue SizeJson(QSize size, const QString &problem)
+{
+    if (!size.isValid())
+        return QJsonValue::Null;
+    QJsonObject json{{QStringLiteral("width"), size.width()}, {QStringLiteral("height"), size.height()}};
+    if (!problem.isEmpty())
+        json[QStringLiteral("note")] = problem;
+    return json;
+}
+
 QJsonValue ImageSize(const QImage *image, const QString &problem)
 {
-    if (image == nullptr)
-        return QJsonValue::Null;
-    QJsonObject size{{QStringLiteral("width"), image->width()}, {QStringLiteral("height"), image->height()}};
-    if (!problem.isEmpty())
-        size[QStringLiteral("note")] = problem;
-    return size;
+    return image == nullptr ? QJsonValue(QJsonValue::Null) : SizeJson(image->size(), problem);
 }
 
 void AddFields(const IElement &element, QJsonObject &json)
@@ -52,8 +57,11 @@ void AddFields(const IElement &element, QJsonObject &json)
         json[QStringLiteral("ScrollRate")] = project->GetScrollRate();
     }
     if (const auto *background = queryInterface<IProjectBackground>(&element)) {
+        // The project's own size query leaves a stored background undecoded.
         const auto *project = dynamic_cast<const TVmElementProject *>(&element);
-        json[QStringLiteral("Background")] = ImageSize(background->GetBackground(), project ? project->BackgroundProblem() : QString());
+        json[QStringLiteral("Background")] =
+            project ? SizeJson(project->BackgroundSize(), project->BackgroundProblem())
+                    : ImageSize(background->GetBackground(), QString());
         json[QStringLiteral("WrapMode")] = background->GetWrapMode();
     }
     if (const auto *text = queryInterface<IElementText>(&element)) {

@@ -48,11 +48,33 @@ void TVmElementProject::LoadBackground(const QString &fileName)
 {
     m_background = std::make_unique<QImage>(LoadImageFile(fileName));
     m_backgroundBytes.clear();
+    m_backgroundPending = false;
+}
+
+const QImage *TVmElementProject::GetBackground() const
+{
+    if (m_backgroundPending) {
+        m_backgroundPending = false;
+        *m_background = DecodePng(m_backgroundBytes, TColorHandling::Ignored);
+    }
+    return m_background.get();
 }
 
 QString TVmElementProject::BackgroundProblem() const
 {
-    return PictureProblem(m_backgroundBytes, m_background.get());
+    // Undecoded, only the header is judged; decoding to find more would cost what it saves.
+    return PictureProblem(m_backgroundBytes, m_backgroundPending ? nullptr : m_background.get());
+}
+
+QSize TVmElementProject::BackgroundSize() const
+{
+    if (!m_background)
+        return QSize();
+    if (m_backgroundPending) {
+        const QSize size = StoredPictureSize(m_backgroundBytes);
+        return size.isValid() ? size : QSize(0, 0);
+    }
+    return m_background->size();
 }
 
 void TVmElementProject::Render(QPainter &graphics, TLayoutRect &rect, quint8 flags)
@@ -61,7 +83,8 @@ void TVmElementProject::Render(QPainter &graphics, TLayoutRect &rect, quint8 fla
         return;
     const QRect area = ToQRect(rect);
     graphics.fillRect(area, ColorFromArgb(m_backColor));
-    if (!m_background || m_background->isNull())
+    const QImage *background = GetBackground();
+    if (!background || background->isNull())
         return;
     if (m_wrapMode == WrapFitToFilm) {
         m_stretched.Draw(graphics, area, *m_background);

@@ -66,7 +66,9 @@ void TVmElementProject::LoadFromStream(QIODevice &stream)
     if (version < 4)
         return;
     m_background.reset();
-    m_background = ReadEmbeddedImage(filer, TColorHandling::Ignored, &m_backgroundBytes);
+    // Decoded when first drawn: measuring a roll (info, frame counts) never needs it.
+    m_background = ReadEmbeddedImage(filer, TColorHandling::Ignored, &m_backgroundBytes, false);
+    m_backgroundPending = m_background && !m_backgroundBytes.isEmpty();
     m_wrapMode = filer.ReadInteger();
     if (version < 5)
         return;

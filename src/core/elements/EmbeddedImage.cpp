@@ -60,16 +60,24 @@ void RaiseImageAllocationLimit()
     (void)raised;
 }
 
+QSize StoredPictureSize(const QByteArray &storedBytes)
+{
+    QBuffer buffer;
+    buffer.setData(storedBytes);
+    buffer.open(QIODevice::ReadOnly);
+    return QImageReader(&buffer, "png").size();
+}
+
 QString PictureProblem(const QByteArray &storedBytes, const QImage *decoded)
 {
     if (storedBytes.isEmpty() || (decoded && !decoded->isNull()))
         return QString();
-    QBuffer buffer;
-    buffer.setData(storedBytes);
-    buffer.open(QIODevice::ReadOnly);
-    const QSize size = QImageReader(&buffer, "png").size();
+    const QSize size = StoredPictureSize(storedBytes);
     if (size.isValid() && qint64(size.width()) * size.height() * 4 > MaxPictureBytes)
         return QStringLiteral("too large to display (%1 x %2 pixels)").arg(size.width()).arg(size.height());
+    // Not decoded yet: a readable header is all there is to judge by.
+    if (decoded == nullptr && size.isValid())
+        return QString();
     return QStringLiteral("cannot be decoded");
 }
 
@@ -105,7 +113,7 @@ void WriteEmbeddedImage(ITypedFiler &filer, const QImage *image, const QByteArra
     filer.WriteStream(buffer, true);
 }
 
-std::unique_ptr<QImage> ReadEmbeddedImage(ITypedFiler &filer, TColorHandling colors, QByteArray *storedBytes)
+std::unique_ptr<QImage> ReadEmbeddedImage(ITypedFiler &filer, TColorHandling colors, QByteArray *storedBytes, bool decode)
 {
     if (storedBytes)
         storedBytes->clear();
@@ -117,6 +125,8 @@ std::unique_ptr<QImage> ReadEmbeddedImage(ITypedFiler &filer, TColorHandling col
         buffer.close();
         if (storedBytes)
             *storedBytes = bytes;
+        if (!decode && storedBytes)
+            return std::make_unique<QImage>();
         return std::make_unique<QImage>(DecodePng(bytes, colors));
     }
     if (filer.ReadString() != NoImage)

@@ -2,6 +2,7 @@
 
 #include <QByteArray>
 #include <QImage>
+#include <QSize>
 #include <QString>
 #include <memory>
 
@@ -30,10 +31,17 @@ void WriteEmbeddedImage(ITypedFiler &filer, const QImage *image, const QByteArra
 
 // Reads what WriteEmbeddedImage wrote; null for "<none>". Any other String fails with
 // "Unexpected blank image content". storedBytes receives the picture's bytes as stored.
-std::unique_ptr<QImage> ReadEmbeddedImage(ITypedFiler &filer, TColorHandling colors, QByteArray *storedBytes = nullptr);
+// With decode false the picture is left undecoded: a null image stands for it and the
+// caller decodes storedBytes when the pixels are needed.
+std::unique_ptr<QImage> ReadEmbeddedImage(ITypedFiler &filer, TColorHandling colors, QByteArray *storedBytes = nullptr,
+                                          bool decode = true);
+
+// The size stored picture bytes claim, read from their header without decoding; invalid
+// when the header cannot be read.
+QSize StoredPictureSize(const QByteArray &storedBytes);
 
 // Why stored picture bytes show as nothing: "too large to display", "cannot be decoded";
-// empty when they decode.
+// empty when they decode. With decoded null (not decoded yet) only the header is judged.
 QString PictureProblem(const QByteArray &storedBytes, const QImage *decoded);
 
 // Lets image readers allocate pictures as large as the largest image Velmora draws
