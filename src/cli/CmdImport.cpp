@@ -1,6 +1,6 @@
 // velmora-cli import: builds a project file from a JSON description.
 #include "cli/CliSupport.h"
-#include "cli/ProjectJson.h"
+#include "core/interchange/ProjectJson.h"
 
 #include "core/document/Document.h"
 
