@@ -18,7 +18,6 @@ public:
 
 inline constexpr int ExitFailure = 1;
 inline constexpr int ExitUsage = 2;
-inline constexpr int ExitInterrupted = 130;
 
 // Writes "velmora-cli: <message>" to stderr.
 void PrintError(const QString &message);
@@ -33,6 +32,7 @@ int RunImport(const QStringList &arguments);
 int RunStill(const QStringList &arguments);
 int RunStrip(const QStringList &arguments);
 int RunRender(const QStringList &arguments);
+int RunRepair(const QStringList &arguments);
 
 } // namespace cli
 } // namespace velmora

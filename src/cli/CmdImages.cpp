@@ -3,10 +3,12 @@
 
 #include "core/document/Document.h"
 #include "core/elements/Interfaces.h"
+#include "core/export/OutputTarget.h"
 #include "core/render/FrameRenderer.h"
 #include "core/render/LayoutPass.h"
 
 #include <QCommandLineParser>
+#include <QFileInfo>
 #include <QImageWriter>
 #include <QPainter>
 #include <limits>
@@ -22,13 +24,25 @@ QCommandLineOption OutputOption(const QString &valueName)
                               valueName);
 }
 
-void SaveImage(const QImage &image, const QString &fileName)
+// Writes the image beside the target and puts it in place once it is whole; the format
+// follows the target's extension, PNG when it names none.
+void SaveImage(const QImage &image, TOutputTarget &target)
 {
-    QImageWriter writer(fileName);
-    if (writer.format().isEmpty())
-        writer.setFormat("png");
-    if (!writer.write(image))
-        throw EVelmoraError(QString::fromLatin1(DocumentMessages::CannotCreate).arg(fileName, writer.errorString()));
+    QByteArray format = QFileInfo(target.FileName()).suffix().toLower().toLatin1();
+    if (!QImageWriter::supportedImageFormats().contains(format))
+        format = "png";
+    QFile file(target.WritePath());
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate))
+        throw EVelmoraError(QString::fromLatin1(DocumentMessages::CannotCreate).arg(target.FileName(), file.errorString()));
+    QImageWriter writer(&file, format);
+    const bool written = writer.write(image);
+    file.close();
+    // The file's own error names the system's reason; the image writer only knows it failed.
+    if (file.error() != QFileDevice::NoError)
+        throw EVelmoraError(QString::fromLatin1(DocumentMessages::CannotCreate).arg(target.FileName(), file.errorString()));
+    if (!written)
+        throw EVelmoraError(QString::fromLatin1(DocumentMessages::CannotCreate).arg(target.FileName(), writer.errorString()));
+    target.Commit();
 }
 
 } // namespace
@@ -50,13 +64,15 @@ int RunStill(const QStringList &arguments)
     const int at = ParseInt(QStringLiteral("position"), RequiredValue(parser, QStringLiteral("position")), 0,
                             std::numeric_limits<int>::max());
 
+    TOutputTarget::RefuseInput(target, files.first());
+    TOutputTarget outputFile(target);
     TDocument document;
     document.OpenProject(files.first());
     TFrameRenderer renderer;
     const QImage &frame = renderer.RenderFrame(document.Tree(), at, parser.isSet(placeholders));
     if (frame.isNull())
         throw EVelmoraError(QStringLiteral("The frame of %1 cannot be drawn: not enough memory").arg(files.first()));
-    SaveImage(frame, target);
+    SaveImage(frame, outputFile);
     return 0;
 }
 
@@ -72,6 +88,8 @@ int RunStrip(const QStringList &arguments)
         return 0;
     const QString target = RequiredValue(parser, QStringLiteral("output"));
 
+    TOutputTarget::RefuseInput(target, files.first());
+    TOutputTarget outputFile(target);
     TDocument document;
     document.OpenProject(files.first());
     const TElementNode &projectNode = *document.ProjectNode();
@@ -96,7 +114,7 @@ int RunStrip(const QStringList &arguments)
         for (const auto &child : projectNode.Children())
             top = pass.RenderNode(*child, painter, band, top);
     }
-    SaveImage(strip, target);
+    SaveImage(strip, outputFile);
     return 0;
 }
 
