@@ -1,0 +1,34 @@
+#include "core/render/Timecode.h"
+
+#include <gtest/gtest.h>
+
+using namespace velmora;
+
+namespace {
+
+struct TimecodeCase
+{
+    qint64 Frame;
+    int Fps;
+    const char *Expected;
+};
+
+class TimecodeTest : public ::testing::TestWithParam<TimecodeCase>
+{
+};
+
+TEST_P(TimecodeTest, Formats)
+{
+    const TimecodeCase &c = GetParam();
+    EXPECT_EQ(FormatTimecode(c.Frame, c.Fps).toStdString(), c.Expected);
+}
+
+INSTANTIATE_TEST_SUITE_P(Rates, TimecodeTest,
+    ::testing::Values(TimecodeCase{0, 25, "00:00:00:00"}, TimecodeCase{24, 25, "00:00:00:24"},
+        TimecodeCase{25, 25, "00:00:01:00"}, TimecodeCase{24, 24, "00:00:01:00"},
+        TimecodeCase{153, 25, "00:00:06:03"}, TimecodeCase{25 * 60, 25, "00:01:00:00"},
+        TimecodeCase{24 * 3600 - 1, 24, "00:59:59:23"}, TimecodeCase{24 * 3600, 24, "01:00:00:00"},
+        TimecodeCase{100LL * 3600 * 30 + 29, 30, "100:00:00:29"}, TimecodeCase{99, 100, "00:00:00:99"},
+        TimecodeCase{5, 1, "00:00:05:00"}, TimecodeCase{-3, 25, "00:00:00:00"}, TimecodeCase{7, 0, "00:00:07:00"}));
+
+} // namespace
