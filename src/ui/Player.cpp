@@ -155,8 +155,8 @@ void TPlayer::Tick()
         || m_target->Position() != m_shownPosition)
         Anchor(CurrentFrame());
 
-    const qint64 elapsed = m_clock->NowNanoseconds() - m_anchorTime;
-    qint64 step = elapsed * m_anchorRate / NanosecondsPerSecond;
+    const qint64 now = m_clock->NowNanoseconds();
+    qint64 step = (now + m_lead - m_anchorTime) * m_anchorRate / NanosecondsPerSecond;
     if (step <= m_shownStep) {
         ScheduleNextTick(m_shownStep);
         return;
@@ -182,6 +182,8 @@ void TPlayer::Tick()
     m_shownStep = step;
     m_target->ShowFrame(static_cast<int>(frame) * m_anchorScroll);
     m_shownPosition = m_target->Position();
+    const qint64 cost = m_clock->NowNanoseconds() - now;
+    m_lead = std::min((m_lead * 7 + cost) / 8, NanosecondsPerSecond / m_anchorRate);
     Q_EMIT FrameShown(static_cast<int>(frame), m_anchorTime + step * NanosecondsPerSecond / m_anchorRate);
     if (finished)
         Pause();
@@ -193,7 +195,7 @@ void TPlayer::Tick()
 
 void TPlayer::ScheduleNextTick(qint64 displayStep)
 {
-    const qint64 due = m_anchorTime + (displayStep + 1) * NanosecondsPerSecond / m_anchorRate;
+    const qint64 due = m_anchorTime + CeilDiv((displayStep + 1) * NanosecondsPerSecond, m_anchorRate) - m_lead;
     const qint64 wait = std::max<qint64>(0, due - m_clock->NowNanoseconds());
     m_timer.start(static_cast<int>(std::min<qint64>(CeilDiv(wait, 1'000'000), 1000)));
 }

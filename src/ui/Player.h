@@ -45,6 +45,7 @@ public:
 // at the project's frame rate timed from the clock. A frame that cannot be drawn in time is
 // skipped: the next one shown is the one due now, so the roll keeps its real speed.
 // Shuttle speeds 2x and 4x keep the frame rate and move 2 or 4 frames per shown frame.
+// The target shows a frame before ShowFrame returns; the player learns from that how early to start.
 class TPlayer : public QObject
 {
     Q_OBJECT
@@ -112,6 +113,9 @@ private:
     int m_anchorRate = 0;
     int m_anchorScroll = 0;
     int m_shownPosition = -1;
+    // How long showing a frame takes (smoothed, at most one frame time): ticks come this much
+    // early and pick the frame that is due when it reaches the screen.
+    qint64 m_lead = 0;
 };
 
 } // namespace velmora

@@ -77,6 +77,8 @@ bool TWindowPlaybackTarget::CanPlay() const
 void TWindowPlaybackTarget::ShowFrame(int position)
 {
     m_main.RunHandler([&] { m_main.ShowFrameAt(position); });
+    // Painted now rather than at the next pass of the event loop, so the player knows when it shows.
+    m_main.PreviewBox->repaint();
 }
 
 TTransport::TTransport(TMain &main) : QObject(&main), m_main(main), m_target(main), m_player(m_target, m_clock)
