@@ -298,6 +298,16 @@ private Q_SLOTS:
         QVERIFY(!f.Player().IsPlaying());
         QCOMPARE(f.Position(), 0);
         QVERIFY(field->text().startsWith(before + QLatin1Char(' ')));
+        // The same in the tree's caption editor.
+        TElementNode &image = f.AddImage(f.Project(), QStringLiteral("Logo"));
+        w.ElementsTree->edit(f.Model().IndexOf(image));
+        auto *caption = w.ElementsTree->findChild<QLineEdit *>();
+        QVERIFY(caption != nullptr);
+        f.Press(caption, Qt::Key_Space, Qt::AltModifier);
+        f.Press(caption, Qt::Key_Space);
+        QVERIFY(!f.Player().IsPlaying());
+        QVERIFY(caption->text().contains(QLatin1Char(' ')));
+        f.Press(caption, Qt::Key_Escape);
         // Plain Space elsewhere is not a transport key; Alt+Space and Alt+Right are.
         f.Press(w.ElementsTree, Qt::Key_Space);
         QVERIFY(!f.Player().IsPlaying());
