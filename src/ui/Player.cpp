@@ -182,8 +182,11 @@ void TPlayer::Tick()
     m_shownStep = step;
     m_target->ShowFrame(static_cast<int>(frame) * m_anchorScroll);
     m_shownPosition = m_target->Position();
-    const qint64 cost = m_clock->NowNanoseconds() - now;
-    m_lead = std::min((m_lead * 7 + cost) / 8, NanosecondsPerSecond / m_anchorRate);
+    // A frame held up by the system says little about the next one: one sample moves the lead
+    // at most an eighth of a quarter frame.
+    const qint64 quarterFrame = NanosecondsPerSecond / m_anchorRate / 4;
+    const qint64 cost = std::min(m_clock->NowNanoseconds() - now, quarterFrame);
+    m_lead = (m_lead * 7 + cost) / 8;
     Q_EMIT FrameShown(static_cast<int>(frame), m_anchorTime + step * NanosecondsPerSecond / m_anchorRate);
     if (finished)
         Pause();

@@ -113,7 +113,7 @@ private:
     int m_anchorRate = 0;
     int m_anchorScroll = 0;
     int m_shownPosition = -1;
-    // How long showing a frame takes (smoothed, at most one frame time): ticks come this much
+    // How long showing a frame takes (smoothed, at most a quarter frame): ticks come this much
     // early and pick the frame that is due when it reaches the screen.
     qint64 m_lead = 0;
 };
