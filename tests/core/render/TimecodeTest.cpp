@@ -8,6 +8,7 @@ namespace {
 
 struct TimecodeCase
 {
+    const char *Name;
     qint64 Frame;
     int Fps;
     const char *Expected;
@@ -24,11 +25,13 @@ TEST_P(TimecodeTest, Formats)
 }
 
 INSTANTIATE_TEST_SUITE_P(Rates, TimecodeTest,
-    ::testing::Values(TimecodeCase{0, 25, "00:00:00:00"}, TimecodeCase{24, 25, "00:00:00:24"},
-        TimecodeCase{25, 25, "00:00:01:00"}, TimecodeCase{24, 24, "00:00:01:00"},
-        TimecodeCase{153, 25, "00:00:06:03"}, TimecodeCase{25 * 60, 25, "00:01:00:00"},
-        TimecodeCase{24 * 3600 - 1, 24, "00:59:59:23"}, TimecodeCase{24 * 3600, 24, "01:00:00:00"},
-        TimecodeCase{100LL * 3600 * 30 + 29, 30, "100:00:00:29"}, TimecodeCase{99, 100, "00:00:00:99"},
-        TimecodeCase{5, 1, "00:00:05:00"}, TimecodeCase{-3, 25, "00:00:00:00"}, TimecodeCase{7, 0, "00:00:07:00"}));
+    ::testing::Values(TimecodeCase{"Start", 0, 25, "00:00:00:00"}, TimecodeCase{"LastOfASecond", 24, 25, "00:00:00:24"},
+        TimecodeCase{"OneSecondAt25", 25, 25, "00:00:01:00"}, TimecodeCase{"OneSecondAt24", 24, 24, "00:00:01:00"},
+        TimecodeCase{"SampleRoll", 153, 25, "00:00:06:03"}, TimecodeCase{"OneMinute", 25 * 60, 25, "00:01:00:00"},
+        TimecodeCase{"LastOfAnHour", 24 * 3600 - 1, 24, "00:59:59:23"}, TimecodeCase{"OneHour", 24 * 3600, 24, "01:00:00:00"},
+        TimecodeCase{"HundredHours", 100LL * 3600 * 30 + 29, 30, "100:00:00:29"},
+        TimecodeCase{"HundredFps", 99, 100, "00:00:00:99"}, TimecodeCase{"OneFps", 5, 1, "00:00:05:00"},
+        TimecodeCase{"NegativeFrame", -3, 25, "00:00:00:00"}, TimecodeCase{"ZeroFps", 7, 0, "00:00:07:00"}),
+    [](const ::testing::TestParamInfo<TimecodeCase> &info) { return std::string(info.param.Name); });
 
 } // namespace
