@@ -41,6 +41,23 @@ public:
     virtual void ShowFrame(int position) = 0;
 };
 
+// Passes everything on to another target; a base for targets that add to ShowFrame
+// (timing it in a benchmark, slowing it down in a test).
+class TForwardingPlaybackTarget : public IPlaybackTarget
+{
+public:
+    explicit TForwardingPlaybackTarget(IPlaybackTarget &inner) : m_inner(inner) {}
+    int Position() const override { return m_inner.Position(); }
+    int PositionRange() const override { return m_inner.PositionRange(); }
+    int ScrollRate() const override { return m_inner.ScrollRate(); }
+    int FrameRate() const override { return m_inner.FrameRate(); }
+    bool CanPlay() const override { return m_inner.CanPlay(); }
+    void ShowFrame(int position) override { m_inner.ShowFrame(position); }
+
+private:
+    IPlaybackTarget &m_inner;
+};
+
 // Plays the roll in real time: frames are the video's frames (positions 0, s, 2s, ...), shown
 // at the project's frame rate timed from the clock. A frame that cannot be drawn in time is
 // skipped: the next one shown is the one due now, so the roll keeps its real speed.

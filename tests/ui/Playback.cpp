@@ -27,21 +27,15 @@ struct TFakeClock : IPlaybackClock
 };
 
 // The window's own frames, each taking Cost of the clock's time to draw.
-struct TSlowTarget : IPlaybackTarget
+struct TSlowTarget : TForwardingPlaybackTarget
 {
-    IPlaybackTarget &Inner;
     TFakeClock &Clock;
     qint64 Cost;
     int Shown = 0;
-    TSlowTarget(IPlaybackTarget &inner, TFakeClock &clock, qint64 cost) : Inner(inner), Clock(clock), Cost(cost) {}
-    int Position() const override { return Inner.Position(); }
-    int PositionRange() const override { return Inner.PositionRange(); }
-    int ScrollRate() const override { return Inner.ScrollRate(); }
-    int FrameRate() const override { return Inner.FrameRate(); }
-    bool CanPlay() const override { return Inner.CanPlay(); }
+    TSlowTarget(IPlaybackTarget &inner, TFakeClock &clock, qint64 cost) : TForwardingPlaybackTarget(inner), Clock(clock), Cost(cost) {}
     void ShowFrame(int position) override
     {
-        Inner.ShowFrame(position);
+        TForwardingPlaybackTarget::ShowFrame(position);
         Clock.Now += Cost;
         ++Shown;
     }
