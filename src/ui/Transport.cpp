@@ -205,8 +205,11 @@ bool TTransport::eventFilter(QObject *watched, QEvent *event)
             return true;
         }
     } else if (event->type() == QEvent::KeyPress && (watched == m_main.PreviewBox || watched == m_main.TrackBar)) {
-        if (QAction *action = TransportKey(*static_cast<QKeyEvent *>(event))) {
-            if (action->isEnabled())
+        const auto &key = *static_cast<QKeyEvent *>(event);
+        if (QAction *action = TransportKey(key)) {
+            // A held arrow keeps stepping; a held Space, J or L must not flicker or race to 4x.
+            const bool repeats = action == ActStepBack || action == ActStepForward;
+            if (action->isEnabled() && (repeats || !key.isAutoRepeat()))
                 action->trigger();
             return true;
         }

@@ -203,6 +203,23 @@ private Q_SLOTS:
         QCOMPARE(f.Position(), 100 + 2 * speed * 2);
     }
 
+    void heldKeysRepeatOnlyForSteps()
+    {
+        TPlaybackFixture f(25, 2);
+        TMain &w = f.Main();
+        const auto held = [&](int key) {
+            QKeyEvent press(QEvent::KeyPress, key, Qt::NoModifier, QString(), true);
+            QApplication::sendEvent(w.PreviewBox, &press);
+        };
+        f.Press(w.PreviewBox, Qt::Key_L);
+        held(Qt::Key_L);
+        held(Qt::Key_Space);
+        QCOMPARE(f.Player().Speed(), 1);
+        held(Qt::Key_Right);
+        held(Qt::Key_Right);
+        QCOMPARE(f.Position(), 4);
+    }
+
     void loopsOrStopsAtTheEnd_data()
     {
         // Frames counted from 0; negative ones from the end (-1 is the last frame).
