@@ -58,6 +58,14 @@ done
 extra=$(grep '^/usr/bin/.' "$tmp/contents" | grep -vx -e /usr/bin/velmora -e /usr/bin/velmora-cli || true)
 [ -z "$extra" ] || problem "unexpected programs in the package: $extra"
 
+# The desktop entry as menus read it: no errors, no hints (such as two main categories).
+dpkg-deb --fsys-tarfile "$deb" | tar -xO ./usr/share/applications/velmora.desktop >"$tmp/velmora.desktop"
+if command -v desktop-file-validate >/dev/null; then
+  complaints=$(desktop-file-validate "$tmp/velmora.desktop" 2>&1) || true
+  [ -z "$complaints" ] || problem "desktop-file-validate: $complaints"
+fi
+grep -qx 'MimeType=application/x-velmora-project;' "$tmp/velmora.desktop" || problem "the desktop entry does not open projects"
+
 version=$(dpkg-deb -f "$deb" Version)
 expect_version="velmora-cli ${version%-*}"
 sample=$build/examples/demo.vmz
@@ -81,7 +89,8 @@ if [ "$(id -u)" = 0 ] && [ "${VELMORA_PACKAGE_INSTALL:-1}" = 1 ] && command -v a
     >"$tmp/apt.log" 2>&1 || { cat "$tmp/apt.log"; problem "apt-get install failed"; exit 1; }
   cli=/usr/bin/velmora-cli
   run_programs /usr/bin
-  if command -v man >/dev/null; then
+  # Container images often leave out /usr/share/man (dpkg path-exclude); check what is there.
+  if command -v man >/dev/null && [ -e /usr/share/man/man1/velmora-cli.1 ]; then
     man -w velmora-cli >/dev/null 2>&1 || problem "man does not find velmora-cli"
   fi
   # The shared MIME database knows projects by their first bytes and by their name.
