@@ -6,7 +6,8 @@ check_docs.py manpages --cli PATH --editor PATH --man DIR
     left over, and every option each --help prints appears in its part of the man page;
     the same for velmora --help and velmora.1; groff reads both pages without a warning.
 check_docs.py pictures --manual MANUAL.md --html INDEX.html --images DIR
-    every picture the manual shows is a real PNG of a window in DIR, and the HTML shows it.
+    every picture the manual shows is a real PNG of a window in DIR, the HTML shows it, and
+    every link within the manual leads to one of its headings.
 """
 
 import argparse
@@ -145,6 +146,11 @@ def check_pictures(args):
             fail("%s is only %d x %d pixels" % (path, size[0], size[1]))
         if 'src="%s"' % picture not in html:
             fail("the HTML manual does not show %s" % picture)
+    # Links within the manual lead to a heading.
+    anchors = set(re.findall(r'id="([^"]+)"', html))
+    for target in sorted(set(re.findall(r'href="#([^"]+)"', html))):
+        if target not in anchors:
+            fail("the manual links to #%s, which no heading has" % target)
 
 
 def main():
