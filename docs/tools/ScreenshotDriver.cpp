@@ -75,15 +75,17 @@ public:
     }
     void SaveWindow(const QString &name) { Save(m_window, name); }
 
-    // Runs Generate; answers the output file dialog with a file in OUTDIR and hands every
-    // other dialog of the run (the codec choice) to onDialog.
+    // Runs Generate; answers the output file dialog with a file in OUTDIR, hands the first
+    // other dialog of the run (the codec choice) to onDialog and accepts any after it.
     void Generate(const std::function<void(QDialog &)> &onDialog)
     {
         QTimer poll;
         poll.setInterval(100);
+        bool handed = false;
+        bool busy = false;  // onDialog lets events run, this timer's among them
         QObject::connect(&poll, &QTimer::timeout, [&] {
             auto *dialog = qobject_cast<QDialog *>(QApplication::activeModalWidget());
-            if (!dialog || !dialog->isVisible())
+            if (busy || !dialog || !dialog->isVisible())
                 return;
             if (auto *files = qobject_cast<QFileDialog *>(dialog)) {
                 QFile::remove(QDir(m_outDir).filePath(QStringLiteral("screenshot-run.avi")));
@@ -96,10 +98,14 @@ public:
                 static_cast<QDialog *>(files)->accept();
             } else if (auto *box = qobject_cast<QMessageBox *>(dialog)) {
                 box->accept();
-            } else {
-                poll.stop();
+            } else if (!handed) {
+                handed = true;
+                busy = true;
                 Settle(200);
                 onDialog(*dialog);
+                busy = false;
+            } else {
+                dialog->accept();
             }
         });
         poll.start();
@@ -148,6 +154,12 @@ int main(int argc, char **argv)
     const QString project = QString::fromLocal8Bit(argv[1]);
     const QString outDir = QString::fromLocal8Bit(argv[2]);
     QDir().mkpath(outDir);
+
+    // A dialog nobody answers would keep the driver waiting for ever.
+    QTimer::singleShot(120000, [] {
+        std::fprintf(stderr, "velmora-screenshots: still running after two minutes; a dialog went unanswered?\n");
+        std::_Exit(1);
+    });
 
     TMain window;
     window.resize(1062, 807);
