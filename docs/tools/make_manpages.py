@@ -2,6 +2,7 @@
 """Writes the man pages velmora.1 and velmora-cli.1 from the programs' own --help.
 
 usage: make_manpages.py --editor PATH --cli PATH --pages DIR --version V --out DIR
+(writes DIR/velmora.1 and DIR/velmora-cli.1, and each gzipped for installing)
 
 Every command (from the "Commands:" list of velmora-cli --help) and every option of every
 command comes from the built programs; the prose around them (description, exit status,
@@ -16,6 +17,7 @@ The DESCRIPTION section goes after the synopsis, the others after the options.
 """
 
 import argparse
+import gzip
 import os
 import sys
 
@@ -162,8 +164,12 @@ def main():
         "velmora": editor_page(args.editor, prose_sections(os.path.join(args.pages, "velmora.txt")), args.version),
     }
     for name, lines in pages.items():
-        with open(os.path.join(args.out, name + ".1"), "w", encoding="utf-8") as page:
-            page.write("\n".join(lines) + "\n")
+        text = ("\n".join(lines) + "\n").encode("utf-8")
+        with open(os.path.join(args.out, name + ".1"), "wb") as page:
+            page.write(text)
+        # Installed compressed, as Debian keeps man pages; no time stamp, so builds match.
+        with open(os.path.join(args.out, name + ".1.gz"), "wb") as packed:
+            packed.write(gzip.compress(text, compresslevel=9, mtime=0))
 
 
 if __name__ == "__main__":

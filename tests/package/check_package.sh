@@ -45,7 +45,7 @@ expected=(
   /usr/share/icons/hicolor/scalable/apps/velmora.svg
   /usr/share/icons/hicolor/scalable/mimetypes/application-x-velmora-project.svg
   /usr/share/mime/packages/velmora.xml
-  /usr/share/man/man1/velmora.1 /usr/share/man/man1/velmora-cli.1
+  /usr/share/man/man1/velmora.1.gz /usr/share/man/man1/velmora-cli.1.gz
   /usr/share/doc/velmora/manual/index.html
 )
 for picture in $(grep -o 'images/[A-Za-z0-9_.-]*\.png' "$root/docs/manual.md" | sort -u); do
@@ -90,7 +90,7 @@ if [ "$(id -u)" = 0 ] && [ "${VELMORA_PACKAGE_INSTALL:-1}" = 1 ] && command -v a
   cli=/usr/bin/velmora-cli
   run_programs /usr/bin
   # Container images often leave out /usr/share/man (dpkg path-exclude); check what is there.
-  if command -v man >/dev/null && [ -e /usr/share/man/man1/velmora-cli.1 ]; then
+  if command -v man >/dev/null && [ -e /usr/share/man/man1/velmora-cli.1.gz ]; then
     man -w velmora-cli >/dev/null 2>&1 || problem "man does not find velmora-cli"
   fi
   # The shared MIME database knows projects by their first bytes and by their name.
