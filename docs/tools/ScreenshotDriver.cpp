@@ -178,7 +178,7 @@ int main(int argc, char **argv)
     shots.SaveWindow(QStringLiteral("text-page.png"));
 
     shots.Select(QStringLiteral("Studio logo"));
-    shots.ShowPosition(0.08);
+    shots.ShowPosition(0.16);
     shots.SaveWindow(QStringLiteral("image-page.png"));
 
     // Columns with their outlines: the placeholders show how the width is shared.
