@@ -14,6 +14,8 @@ VELMORA_PACKAGES=(
   fonts-liberation fonts-dejavu-core
   libgtest-dev libgmock-dev libbenchmark-dev
   clang-14 libclang-rt-14-dev
+  python3 python3-markdown dpkg-dev file xdg-utils libfile-mimeinfo-perl shared-mime-info
+  desktop-file-utils
 )
 
 velmora_install_packages() {
