@@ -130,6 +130,7 @@ TEST_F(RenderTest, EveryCodecMatchesTheStills)
     const std::vector<TCodecRow> rows = {
         {"raw", "rawvideo", 99}, {"ffv1", "ffv1", 99},    {"huffyuv", "huffyuv", 99}, {"utvideo", "utvideo", 99},
         {"mjpeg", "mjpeg", 23},  {"mpeg4", "mpeg4", 22}, {"h264", "h264", 22},       {"cinepak", "cinepak", 18},
+        {"cinepak-libav", "cinepak", 18},
     };
     std::vector<QImage> stills;
     for (int k = 0; k < m_frameCount; ++k)

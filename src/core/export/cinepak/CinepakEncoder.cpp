@@ -1,0 +1,214 @@
+#include "core/export/cinepak/CinepakEncoder.h"
+
+#include "core/export/ExportError.h"
+
+#include <algorithm>
+#include <atomic>
+#include <cmath>
+#include <future>
+
+namespace velmora {
+
+using namespace cinepak;
+
+namespace {
+
+constexpr int DefaultKeyFrameEvery = 18;
+constexpr int MaxStrips = 32;           // what decoders keep codebooks for
+constexpr int BlockRowsPerStrip = 16;   // 64 lines up to the middle quality; fewer above it
+constexpr int MaxFrameBytes = 0xffffff; // the frame header's 24-bit length
+
+// Signed division rounded to the nearest, halves away from zero.
+int DivRound(int n, int d)
+{
+    return n >= 0 ? (n + d / 2) / d : -((-n + d / 2) / d);
+}
+
+void PutU16(QByteArray &out, int value)
+{
+    out.append(char(value >> 8));
+    out.append(char(value));
+}
+
+} // namespace
+
+double TCinepakEncoder::LambdaFor(int quality)
+{
+    // Quality halves the weight of a bit every 1000 steps: 16 in the middle of the scale.
+    return std::pow(2.0, (5000 - std::clamp(quality, 0, 10000)) / 1000.0 + 4.0);
+}
+
+TCinepakEncoder::TCinepakEncoder(const TEncoderSettings &settings)
+    : m_settings(settings), m_codedWidth((settings.Width + 3) & ~3), m_codedHeight((settings.Height + 3) & ~3)
+{
+    if (settings.Width <= 0 || settings.Height <= 0 || m_codedWidth > 0xffff || m_codedHeight > 0xffff)
+        throw EExportError(QStringLiteral("Cinepak cannot hold frames of %1 x %2 pixels.")
+                               .arg(settings.Width).arg(settings.Height));
+    const int quality = std::clamp(settings.Quality, 0, 10000);
+    // Above the middle of the scale strips get lower, so there are more codebook entries an area.
+    const double rowsPerStrip = BlockRowsPerStrip * std::pow(0.5, std::max(0, quality - 5000) / 2500.0);
+    const int blockRows = m_codedHeight / 4;
+    const int strips = std::clamp(int(std::lround(blockRows / rowsPerStrip)), 1, std::min(MaxStrips, blockRows));
+    for (int i = 0; i < strips; ++i)
+        m_stripRows.push_back(blockRows / strips + (i < blockRows % strips ? 1 : 0));
+    m_strips.resize(size_t(strips));
+    m_scratch.resize(size_t(std::clamp(settings.Threads, 1, strips)));
+    m_patches.resize(size_t(m_codedWidth / 2) * size_t(m_codedHeight / 2));
+
+    m_plan.Lambda = LambdaFor(quality);
+    // Below the middle of the scale the codebooks shrink too, halving every 1250 steps.
+    const int size = quality >= 5000 ? 256 : std::max(16, int(256 * std::pow(2.0, (quality - 5000) / 1250.0)));
+    m_plan.V1Size = size;
+    m_plan.V4Size = size;
+    m_plan.Iterations = 1 + quality / 4000;
+}
+
+void TCinepakEncoder::DescribeStream(avi::TStreamSetup &setup) const
+{
+    setup.Compressed = true;
+    setup.Compression = avi::FourCC("cvid");
+    setup.BitCount = 24;
+    setup.ExtraData.clear();
+}
+
+void TCinepakEncoder::Convert(const QImage &frame, int firstPatchRow, int endPatchRow)
+{
+    const int width = frame.width();
+    const int height = frame.height();
+    const int patchesWide = m_codedWidth / 2;
+    for (int pr = firstPatchRow; pr < endPatchRow; ++pr) {
+        // The picture is extended at its right and bottom edges by repeating the last pixels.
+        const uchar *rows[2] = {frame.constScanLine(std::min(2 * pr, height - 1)),
+                                frame.constScanLine(std::min(2 * pr + 1, height - 1))};
+        TPatch *out = &m_patches[size_t(pr) * size_t(patchesWide)];
+        for (int pc = 0; pc < patchesWide; ++pc) {
+            const int xs[2] = {std::min(2 * pc, width - 1) * 3, std::min(2 * pc + 1, width - 1) * 3};
+            const uchar *pixel[4] = {rows[0] + xs[0], rows[0] + xs[1], rows[1] + xs[0], rows[1] + xs[1]};
+            int r = 0, g = 0, b = 0;
+            for (const uchar *p : pixel) {
+                b += p[0];
+                g += p[1];
+                r += p[2];
+            }
+            // Chroma from the patch's mean colour; luma per pixel, the least-squares fit to
+            // how the decoder turns y, u, v back into RGB.
+            const int u = std::clamp(DivRound(-r - 2 * g + 3 * b, 28), -128, 127);
+            const int v = std::clamp(DivRound(5 * r - 4 * g - b, 56), -128, 127);
+            const int offset = u / 2 - v - 2 * u;
+            TPatch &patch = out[pc];
+            for (int i = 0; i < 4; ++i) {
+                const uchar *p = pixel[i];
+                patch.Y[i] = uint8_t(std::clamp(DivRound(p[0] + p[1] + p[2] + offset, 3), 0, 255));
+            }
+            patch.U = int8_t(u);
+            patch.V = int8_t(v);
+        }
+    }
+}
+
+QByteArray TCinepakEncoder::EncodeFrame(const QImage &frame, bool key, double lambda)
+{
+    TStripPlan plan = m_plan;
+    plan.Key = key;
+    plan.Lambda = lambda;
+    const int strips = int(m_strips.size());
+    std::vector<int> firstRow(size_t(strips) + 1, 0);
+    for (int i = 0; i < strips; ++i)
+        firstRow[size_t(i) + 1] = firstRow[size_t(i)] + m_stripRows[size_t(i)];
+
+    std::vector<QByteArray> coded(static_cast<size_t>(strips));
+    std::atomic<int> next{0};
+    const auto work = [&](TStripScratch &scratch) {
+        for (int i; (i = next++) < strips;) {
+            const int top = firstRow[size_t(i)];
+            Convert(frame, top * 2, firstRow[size_t(i) + 1] * 2);
+            TStripPicture picture;
+            picture.Patches = &m_patches[size_t(top) * 2 * size_t(m_codedWidth / 2)];
+            picture.BlocksWide = m_codedWidth / 4;
+            picture.BlockRows = m_stripRows[size_t(i)];
+            coded[size_t(i)] = CodeStrip(picture, plan, m_strips[size_t(i)], scratch);
+        }
+    };
+    std::vector<std::future<void>> helpers;
+    for (size_t t = 1; t < m_scratch.size(); ++t)
+        helpers.push_back(std::async(std::launch::async, work, std::ref(m_scratch[t])));
+    work(m_scratch[0]);
+    for (std::future<void> &helper : helpers)
+        helper.get();
+
+    QByteArray out;
+    qint64 total = 10;
+    for (const QByteArray &strip : coded)
+        total += strip.size();
+    if (total > MaxFrameBytes)
+        throw EExportError(QStringLiteral("A Cinepak frame of %1 x %2 pixels does not fit the format.")
+                               .arg(m_settings.Width).arg(m_settings.Height));
+    out.reserve(int(total));
+    // Inter frames: every strip goes on from its own codebooks of the frame before.
+    out.append(char(key ? 0x00 : 0x01));
+    out.append(char(total >> 16));
+    out.append(char(total >> 8));
+    out.append(char(total));
+    PutU16(out, m_codedWidth);
+    PutU16(out, m_codedHeight);
+    PutU16(out, strips);
+    for (const QByteArray &strip : coded)
+        out.append(strip);
+    return out;
+}
+
+void TCinepakEncoder::Encode(const QImage &frame, TPacketList &out)
+{
+    if (frame.format() != QImage::Format_BGR888 || frame.width() != m_settings.Width
+        || frame.height() != m_settings.Height)
+        throw EExportError(QStringLiteral("A frame does not have the size or format of the video."));
+    const int every = m_settings.KeyFrameEvery > 0 ? m_settings.KeyFrameEvery : DefaultKeyFrameEvery;
+    const bool key = m_frameIndex % every == 0;
+
+    double lambda = m_plan.Lambda;
+    const double perFrame = m_settings.BytesPerSecond > 0 ? double(m_settings.BytesPerSecond) / std::max(m_settings.Rate, 1) : 0;
+    if (perFrame > 0) {
+        // Over budget, a bit is worth more error: the debt in frames, plus its slow sum, in doublings.
+        const double debt = (m_spent - m_allowed) / perFrame;
+        lambda *= std::pow(2.0, std::clamp(m_rateIntegral + 0.25 * debt, 0.0, 20.0));
+    }
+    TEncodedPacket packet;
+    packet.Data = EncodeFrame(frame, key, lambda);
+    packet.KeyFrame = key;
+    if (perFrame > 0) {
+        m_spent += double(packet.Data.size());
+        m_allowed += perFrame;
+        m_rateIntegral = std::clamp(m_rateIntegral + 0.05 * (m_spent - m_allowed) / perFrame, 0.0, 20.0);
+    }
+    ++m_frameIndex;
+    out.push_back(std::move(packet));
+}
+
+QImage TCinepakEncoder::ShownFrame() const
+{
+    QImage image(m_settings.Width, m_settings.Height, QImage::Format_BGR888);
+    const int patchesWide = m_codedWidth / 2;
+    int patchRow = 0;
+    for (size_t i = 0; i < m_strips.size(); ++i) {
+        const std::vector<TPatch> &shown = m_strips[i].Shown;
+        const int rows = m_stripRows[i] * 2;
+        for (int r = 0; r < rows && !shown.empty(); ++r, ++patchRow)
+            for (int pc = 0; pc < patchesWide; ++pc) {
+                const TPatch &p = shown[size_t(r) * size_t(patchesWide) + size_t(pc)];
+                for (int q = 0; q < 4; ++q) {
+                    const int x = pc * 2 + (q & 1);
+                    const int y = patchRow * 2 + (q >> 1);
+                    if (x >= image.width() || y >= image.height())
+                        continue;
+                    uchar *pixel = image.scanLine(y) + x * 3;
+                    const int luma = p.Y[q];
+                    pixel[2] = uchar(std::clamp(luma + 2 * p.V, 0, 255));
+                    pixel[1] = uchar(std::clamp(luma - p.U / 2 - p.V, 0, 255));
+                    pixel[0] = uchar(std::clamp(luma + 2 * p.U, 0, 255));
+                }
+            }
+    }
+    return image;
+}
+
+} // namespace velmora
