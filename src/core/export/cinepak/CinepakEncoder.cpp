@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <atomic>
+#include <cstring>
 #include <cmath>
 #include <future>
 
@@ -18,10 +19,35 @@ constexpr int MaxStrips = 32;           // what decoders keep codebooks for
 constexpr int BlockRowsPerStrip = 16;   // 64 lines up to the middle quality; fewer above it
 constexpr int MaxFrameBytes = 0xffffff; // the frame header's 24-bit length
 
-// Signed division rounded to the nearest, halves away from zero.
-int DivRound(int n, int d)
+// n / d rounded to the nearest (halves up) for n above -bias * d, without a branch.
+template <int d, int bias>
+inline int DivRound(int n)
 {
-    return n >= 0 ? (n + d / 2) / d : -((-n + d / 2) / d);
+    return (n + d / 2 + bias * d) / d - bias;
+}
+
+inline uint8_t ClampByte(int v)
+{
+    return uint8_t(v < 0 ? 0 : v > 255 ? 255 : v);
+}
+
+// One patch from its four pixels (B, G, R bytes each).
+inline void ConvertPatch(const uchar *p0, const uchar *p1, const uchar *p2, const uchar *p3, TPatch &patch)
+{
+    const int b = p0[0] + p1[0] + p2[0] + p3[0];
+    const int g = p0[1] + p1[1] + p2[1] + p3[1];
+    const int r = p0[2] + p1[2] + p2[2] + p3[2];
+    // Chroma from the patch's mean colour; luma per pixel, the least-squares fit to how the
+    // decoder turns y, u, v back into RGB.
+    const int u = std::clamp(DivRound<28, 128>(-r - 2 * g + 3 * b), -128, 127);
+    const int v = std::clamp(DivRound<56, 128>(5 * r - 4 * g - b), -128, 127);
+    const int offset = u / 2 - v - 2 * u;
+    patch.Y[0] = ClampByte(DivRound<3, 200>(p0[0] + p0[1] + p0[2] + offset));
+    patch.Y[1] = ClampByte(DivRound<3, 200>(p1[0] + p1[1] + p1[2] + offset));
+    patch.Y[2] = ClampByte(DivRound<3, 200>(p2[0] + p2[1] + p2[2] + offset));
+    patch.Y[3] = ClampByte(DivRound<3, 200>(p3[0] + p3[1] + p3[2] + offset));
+    patch.U = int8_t(u);
+    patch.V = int8_t(v);
 }
 
 void PutU16(QByteArray &out, int value)
@@ -76,32 +102,27 @@ void TCinepakEncoder::Convert(const QImage &frame, int firstPatchRow, int endPat
     const int width = frame.width();
     const int height = frame.height();
     const int patchesWide = m_codedWidth / 2;
+    const int inside = width / 2;  // patches with both pixels inside the picture
+    const bool comparable = m_previous.size() == frame.size();
     for (int pr = firstPatchRow; pr < endPatchRow; ++pr) {
         // The picture is extended at its right and bottom edges by repeating the last pixels.
-        const uchar *rows[2] = {frame.constScanLine(std::min(2 * pr, height - 1)),
-                                frame.constScanLine(std::min(2 * pr + 1, height - 1))};
+        const int y0 = std::min(2 * pr, height - 1);
+        const int y1 = std::min(2 * pr + 1, height - 1);
+        const uchar *row0 = frame.constScanLine(y0);
+        const uchar *row1 = frame.constScanLine(y1);
+        // Rows as they were in the frame before hold the patches they had.
+        if (comparable && std::memcmp(row0, m_previous.constScanLine(y0), size_t(width) * 3) == 0
+            && std::memcmp(row1, m_previous.constScanLine(y1), size_t(width) * 3) == 0)
+            continue;
         TPatch *out = &m_patches[size_t(pr) * size_t(patchesWide)];
-        for (int pc = 0; pc < patchesWide; ++pc) {
-            const int xs[2] = {std::min(2 * pc, width - 1) * 3, std::min(2 * pc + 1, width - 1) * 3};
-            const uchar *pixel[4] = {rows[0] + xs[0], rows[0] + xs[1], rows[1] + xs[0], rows[1] + xs[1]};
-            int r = 0, g = 0, b = 0;
-            for (const uchar *p : pixel) {
-                b += p[0];
-                g += p[1];
-                r += p[2];
-            }
-            // Chroma from the patch's mean colour; luma per pixel, the least-squares fit to
-            // how the decoder turns y, u, v back into RGB.
-            const int u = std::clamp(DivRound(-r - 2 * g + 3 * b, 28), -128, 127);
-            const int v = std::clamp(DivRound(5 * r - 4 * g - b, 56), -128, 127);
-            const int offset = u / 2 - v - 2 * u;
-            TPatch &patch = out[pc];
-            for (int i = 0; i < 4; ++i) {
-                const uchar *p = pixel[i];
-                patch.Y[i] = uint8_t(std::clamp(DivRound(p[0] + p[1] + p[2] + offset, 3), 0, 255));
-            }
-            patch.U = int8_t(u);
-            patch.V = int8_t(v);
+        for (int pc = 0; pc < inside; ++pc) {
+            const int x = pc * 6;
+            ConvertPatch(row0 + x, row0 + x + 3, row1 + x, row1 + x + 3, out[pc]);
+        }
+        for (int pc = inside; pc < patchesWide; ++pc) {
+            const int x0 = std::min(2 * pc, width - 1) * 3;
+            const int x1 = std::min(2 * pc + 1, width - 1) * 3;
+            ConvertPatch(row0 + x0, row0 + x1, row1 + x0, row1 + x1, out[pc]);
         }
     }
 }
@@ -181,6 +202,7 @@ void TCinepakEncoder::Encode(const QImage &frame, TPacketList &out)
         m_rateIntegral = std::clamp(m_rateIntegral + 0.05 * (m_spent - m_allowed) / perFrame, 0.0, 20.0);
     }
     ++m_frameIndex;
+    m_previous = frame;  // shares the pixels; the caller's next frame leaves them alone
     out.push_back(std::move(packet));
 }
 

@@ -35,6 +35,7 @@ private:
     int m_codedHeight;
     std::vector<int> m_stripRows;              // block rows of each strip
     std::vector<cinepak::TPatch> m_patches;    // the frame in hand, patch rows of m_codedWidth / 2
+    QImage m_previous;                         // the frame before, to find rows that did not change
     std::vector<cinepak::TStripState> m_strips;
     std::vector<cinepak::TStripScratch> m_scratch;  // one a thread
     cinepak::TStripPlan m_plan;

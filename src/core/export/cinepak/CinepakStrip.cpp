@@ -256,7 +256,8 @@ QByteArray CodeStrip(const TStripPicture &picture, const TStripPlan &plan, TStri
             set.Assign(old);
             s.OldDistance = set.Distances;
         }
-        TrainCodebook(set, codebook, size, plan.Iterations);
+        // One round: the entries follow the picture as it moves on, the worst served get new ones.
+        TrainCodebook(set, codebook, size, 1, old.Size() > 0);
         send = ChooseUpdates(set, s.OldDistance, old, codebook, 49 * lambda, errorScale);
     };
     if (s.V1Set.Size() > 0)

@@ -218,7 +218,7 @@ void Grow(TDistinctSet &set, TCodebook &codebook, int maxSize)
 
 } // namespace
 
-void TrainCodebook(TDistinctSet &set, TCodebook &codebook, int maxSize, int iterations)
+void TrainCodebook(TDistinctSet &set, TCodebook &codebook, int maxSize, int iterations, bool assigned)
 {
     maxSize = std::clamp(maxSize, 1, TCodebook::MaxSize);
     if (set.Vectors.empty())
@@ -232,17 +232,23 @@ void TrainCodebook(TDistinctSet &set, TCodebook &codebook, int maxSize, int iter
             return;
         }
         Grow(set, codebook, maxSize);
+        assigned = false;
     }
-    if (codebook.Size() > maxSize)
+    if (codebook.Size() > maxSize) {
         codebook.Resize(maxSize);
+        assigned = false;
+    }
     std::vector<bool> empty;
     for (int i = 0; i < iterations; ++i) {
-        set.Assign(codebook);
+        if (!assigned)
+            set.Assign(codebook);
+        assigned = false;
         MoveToCentroids(set, codebook, empty);
         // The distances are those before the move: close enough to pick the worst served.
         Refill(set, codebook, empty, std::min(maxSize, codebook.Size() + set.Size()));
     }
-    set.Assign(codebook);
+    if (!assigned)
+        set.Assign(codebook);
 }
 
 } // namespace velmora::cinepak

@@ -103,8 +103,8 @@ private:
 };
 
 // Weighted Lloyd iterations over a set's vectors. A codebook that holds entries already is the
-// starting point (an earlier frame's); an empty one is grown by splitting. Leaves the set
-// assigned to the final entries.
-void TrainCodebook(TDistinctSet &set, TCodebook &codebook, int maxSize, int iterations);
+// starting point (an earlier frame's); an empty one is grown by splitting. Assigned: the set is
+// assigned to the codebook as given already. Leaves the set assigned to the final entries.
+void TrainCodebook(TDistinctSet &set, TCodebook &codebook, int maxSize, int iterations, bool assigned = false);
 
 } // namespace velmora::cinepak
