@@ -16,7 +16,7 @@ namespace {
 
 constexpr int DefaultKeyFrameEvery = 18;
 constexpr int MaxStrips = 32;           // what decoders keep codebooks for
-constexpr int BlockRowsPerStrip = 16;   // 64 lines up to the middle quality; fewer above it
+constexpr int BlockRowsPerStrip = 32;  // 128 lines up to the middle quality; fewer above it
 constexpr int MaxFrameBytes = 0xffffff; // the frame header's 24-bit length
 
 // n / d rounded to the nearest (halves up) for n above -bias * d, without a branch.
@@ -82,8 +82,8 @@ TCinepakEncoder::TCinepakEncoder(const TEncoderSettings &settings)
     m_patches.resize(size_t(m_codedWidth / 2) * size_t(m_codedHeight / 2));
 
     m_plan.Lambda = LambdaFor(quality);
-    // Below the middle of the scale the codebooks shrink too, halving every 1250 steps.
-    const int size = quality >= 5000 ? 256 : std::max(16, int(256 * std::pow(2.0, (quality - 5000) / 1250.0)));
+    // In the lowest quarter of the scale the codebooks shrink too, halving every 625 steps.
+    const int size = quality >= 2500 ? 256 : std::max(16, int(256 * std::pow(2.0, (quality - 2500) / 625.0)));
     m_plan.V1Size = size;
     m_plan.V4Size = size;
     m_plan.Iterations = 1 + quality / 4000;
