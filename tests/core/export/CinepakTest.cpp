@@ -154,6 +154,30 @@ INSTANTIATE_TEST_SUITE_P(Sizes, CinepakDecoding,
                          ::testing::Values(QSize(96, 64), QSize(350, 120), QSize(351, 21), QSize(1366, 30),
                                            QSize(2, 3), QSize(200, 2200)));
 
+// The default options (codec, quality, key frames, data rate) at film sizes that are not
+// multiples of four: players show exactly the film's size.
+TEST(CinepakDefaults, OddFilmSizesRender)
+{
+    if (FfprobePath().isEmpty() || FfmpegPath().isEmpty())
+        GTEST_SKIP() << "ffprobe or ffmpeg not found";
+    QTemporaryDir dir;
+    for (const QSize film : {QSize(350, 120), QSize(351, 21), QSize(1366, 26)}) {
+        SCOPED_TRACE(film.width());
+        TSyntheticSource source(film, 60, 9);
+        TGenerationSettings settings;
+        settings.FileName = dir.filePath(QStringLiteral("w%1.avi").arg(film.width()));
+        settings.Options.ShowOptionsDialog = false;
+        const TGenerationResult result = RunGeneration(source, settings);
+        ASSERT_EQ(result.Outcome, TGenerationOutcome::Completed) << result.Message.toStdString();
+        const TProbe probe = Probe(settings.FileName);
+        EXPECT_EQ(probe.Codec, QStringLiteral("cinepak"));
+        EXPECT_EQ(QSize(probe.Width, probe.Height), film);
+        const std::vector<QImage> decoded = DecodeFrames(settings.FileName, film);
+        ASSERT_EQ(decoded.size(), source.Frames.size());
+        EXPECT_GE(MeanPsnr(decoded, source.Frames, 0, decoded.size()), 24.0);
+    }
+}
+
 // Through the whole run with the default codec: higher quality never costs picture and always
 // costs bytes, and every setting stays recognisable.
 TEST(CinepakQuality, MovesSizeAndPictureTogether)
