@@ -263,6 +263,20 @@ TEST(CinepakDataRate, WholeRunStaysWithinTheRate)
     }
 }
 
+// A rate far below what the film size needs costs detail, but the picture keeps moving.
+TEST(CinepakDataRate, ARateTooLowStillShowsEveryFrame)
+{
+    const QSize film(192, 128);
+    const TCreditScroll scroll(film, 5);
+    const TRun run = Encode(Settings(film, 5000, 18, 100), 40, [&](int i) { return scroll.Frame(i); });
+    for (size_t i = 10; i < run.Shown.size(); ++i) {
+        SCOPED_TRACE(i);
+        const double own = Psnr(run.Shown[i], run.Source[i]);
+        EXPECT_GE(own, 15.0);
+        EXPECT_GT(own, Psnr(run.Shown[i], run.Source[i - 2]) + 1);
+    }
+}
+
 // Thousands of frames later the picture is as good as at the start: the codebooks carried from
 // frame to frame do not wear out.
 TEST(CinepakLongRun, QualityDoesNotDrift)

@@ -18,6 +18,7 @@ constexpr int DefaultKeyFrameEvery = 18;
 constexpr int MaxStrips = 32;           // what decoders keep codebooks for
 constexpr int BlockRowsPerStrip = 32;  // 128 lines up to the middle quality; fewer above it
 constexpr int MaxFrameBytes = 0xffffff; // the frame header's 24-bit length
+constexpr double MaxRateDoublings = 16;  // how far a data rate may lower the quality
 
 // n / d rounded to the nearest (halves up) for n above -bias * d, without a branch.
 template <int d, int bias>
@@ -58,10 +59,25 @@ void PutU16(QByteArray &out, int value)
 
 } // namespace
 
-double TCinepakEncoder::LambdaFor(int quality)
+double TCinepakEncoder::LambdaFor(double quality)
 {
     // Quality halves the weight of a bit every 1000 steps: 16 in the middle of the scale.
-    return std::pow(2.0, (5000 - std::clamp(quality, 0, 10000)) / 1000.0 + 4.0);
+    return std::pow(2.0, (5000 - std::min(quality, 10000.0)) / 1000.0 + 4.0);
+}
+
+TStripPlan TCinepakEncoder::PlanFor(double quality)
+{
+    TStripPlan plan;
+    plan.Lambda = LambdaFor(quality);
+    // Codebook entries are judged at quality 0 at worst: a data rate below that keeps them
+    // up to date, so the blocks still coded find entries that fit.
+    plan.EntryLambda = std::min(plan.Lambda, LambdaFor(0));
+    // In the lowest quarter of the scale the codebooks shrink too, halving every 625 steps.
+    const int size = quality >= 2500 ? 256 : std::max(16, int(256 * std::pow(2.0, (quality - 2500) / 625.0)));
+    plan.V1Size = size;
+    plan.V4Size = size;
+    plan.Iterations = 1 + int(std::clamp(quality, 0.0, 10000.0)) / 4000;
+    return plan;
 }
 
 TCinepakEncoder::TCinepakEncoder(const TEncoderSettings &settings)
@@ -81,12 +97,6 @@ TCinepakEncoder::TCinepakEncoder(const TEncoderSettings &settings)
     m_scratch.resize(size_t(std::clamp(settings.Threads, 1, strips)));
     m_patches.resize(size_t(m_codedWidth / 2) * size_t(m_codedHeight / 2));
 
-    m_plan.Lambda = LambdaFor(quality);
-    // In the lowest quarter of the scale the codebooks shrink too, halving every 625 steps.
-    const int size = quality >= 2500 ? 256 : std::max(16, int(256 * std::pow(2.0, (quality - 2500) / 625.0)));
-    m_plan.V1Size = size;
-    m_plan.V4Size = size;
-    m_plan.Iterations = 1 + quality / 4000;
 }
 
 void TCinepakEncoder::DescribeStream(avi::TStreamSetup &setup) const
@@ -127,11 +137,8 @@ void TCinepakEncoder::Convert(const QImage &frame, int firstPatchRow, int endPat
     }
 }
 
-QByteArray TCinepakEncoder::EncodeFrame(const QImage &frame, bool key, double lambda)
+QByteArray TCinepakEncoder::EncodeFrame(const QImage &frame, const TStripPlan &plan)
 {
-    TStripPlan plan = m_plan;
-    plan.Key = key;
-    plan.Lambda = lambda;
     const int strips = int(m_strips.size());
     std::vector<int> firstRow(size_t(strips) + 1, 0);
     for (int i = 0; i < strips; ++i)
@@ -166,7 +173,7 @@ QByteArray TCinepakEncoder::EncodeFrame(const QImage &frame, bool key, double la
                                .arg(m_settings.Width).arg(m_settings.Height));
     out.reserve(int(total));
     // Inter frames: every strip goes on from its own codebooks of the frame before.
-    out.append(char(key ? 0x00 : 0x01));
+    out.append(char(plan.Key ? 0x00 : 0x01));
     out.append(char(total >> 16));
     out.append(char(total >> 8));
     out.append(char(total));
@@ -186,20 +193,23 @@ void TCinepakEncoder::Encode(const QImage &frame, TPacketList &out)
     const int every = m_settings.KeyFrameEvery > 0 ? m_settings.KeyFrameEvery : DefaultKeyFrameEvery;
     const bool key = m_frameIndex % every == 0;
 
-    double lambda = m_plan.Lambda;
+    double quality = std::clamp(m_settings.Quality, 0, 10000);
     const double perFrame = m_settings.BytesPerSecond > 0 ? double(m_settings.BytesPerSecond) / std::max(m_settings.Rate, 1) : 0;
     if (perFrame > 0) {
-        // Over budget, a bit is worth more error: the debt in frames, plus its slow sum, in doublings.
+        // Over budget the quality goes down: by the debt in frames, plus its slow sum, in steps
+        // that double the weight of a bit.
         const double debt = (m_spent - m_allowed) / perFrame;
-        lambda *= std::pow(2.0, std::clamp(m_rateIntegral + 0.25 * debt, 0.0, 20.0));
+        quality -= 1000 * std::clamp(m_rateIntegral + 0.25 * debt, 0.0, MaxRateDoublings);
     }
+    TStripPlan plan = PlanFor(quality);
+    plan.Key = key;
     TEncodedPacket packet;
-    packet.Data = EncodeFrame(frame, key, lambda);
+    packet.Data = EncodeFrame(frame, plan);
     packet.KeyFrame = key;
     if (perFrame > 0) {
         m_spent += double(packet.Data.size());
         m_allowed += perFrame;
-        m_rateIntegral = std::clamp(m_rateIntegral + 0.05 * (m_spent - m_allowed) / perFrame, 0.0, 20.0);
+        m_rateIntegral = std::clamp(m_rateIntegral + 0.05 * (m_spent - m_allowed) / perFrame, 0.0, MaxRateDoublings);
     }
     ++m_frameIndex;
     m_previous = frame;  // shares the pixels; the caller's next frame leaves them alone

@@ -23,12 +23,14 @@ public:
     // The picture a decoder shows after the frames encoded so far, top-down Format_BGR888.
     QImage ShownFrame() const;
 
-    // Squared error one bit is worth at a quality, before any data-rate correction.
-    static double LambdaFor(int quality);
+    // Squared error one bit is worth at a quality (below 0 when a data rate asks for it).
+    static double LambdaFor(double quality);
+    // How strips are coded at a quality.
+    static cinepak::TStripPlan PlanFor(double quality);
 
 private:
     void Convert(const QImage &frame, int firstPatchRow, int endPatchRow);
-    QByteArray EncodeFrame(const QImage &frame, bool key, double lambda);
+    QByteArray EncodeFrame(const QImage &frame, const cinepak::TStripPlan &plan);
 
     TEncoderSettings m_settings;
     int m_codedWidth;
@@ -38,7 +40,6 @@ private:
     QImage m_previous;                         // the frame before, to find rows that did not change
     std::vector<cinepak::TStripState> m_strips;
     std::vector<cinepak::TStripScratch> m_scratch;  // one a thread
-    cinepak::TStripPlan m_plan;
     int m_frameIndex = 0;
     // Data-rate control: bytes spent against bytes allowed, and the resulting correction.
     double m_spent = 0;

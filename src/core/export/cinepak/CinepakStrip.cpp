@@ -11,6 +11,11 @@ enum TBlockMode : uint8_t { ModeSkip, ModeV1, ModeV4 };
 
 constexpr int Unreachable = INT_MAX / 4;
 
+// A block this far from what the decoder shows (an error of about 24 luma steps a pixel) is
+// always coded, however little bits are worth: a data rate below what the film size needs then
+// costs detail, not a frozen picture.
+constexpr int MaxKeptError = 16 * 24 * 24;
+
 // Chunk ids as the decoder reads them: one id byte, then a 24-bit size that counts the header.
 constexpr uint8_t IntraStrip = 0x10, InterStrip = 0x11;
 constexpr uint8_t V4Full = 0x20, V4Update = 0x21, V1Full = 0x22, V1Update = 0x23;
@@ -219,7 +224,7 @@ QByteArray CodeStrip(const TStripPicture &picture, const TStripPlan &plan, TStri
                 skip += Distance(*block.P[q], state.Shown[size_t(block.Offset[q])]);
             s.SkipError[size_t(b)] = skip;
             // Coding costs at least nine bits more than keeping; a smaller error is not worth it.
-            if (skip <= (v1Bits - skipBits) * lambda) {
+            if (skip <= std::min((v1Bits - skipBits) * lambda, double(MaxKeptError))) {
                 s.Mode[size_t(b)] = ModeSkip;
                 continue;
             }
@@ -258,7 +263,7 @@ QByteArray CodeStrip(const TStripPicture &picture, const TStripPlan &plan, TStri
         }
         // One round: the entries follow the picture as it moves on, the worst served get new ones.
         TrainCodebook(set, codebook, size, 1, old.Size() > 0);
-        send = ChooseUpdates(set, s.OldDistance, old, codebook, 49 * lambda, errorScale);
+        send = ChooseUpdates(set, s.OldDistance, old, codebook, 49 * plan.EntryLambda, errorScale);
     };
     if (s.V1Set.Size() > 0)
         train(s.V1Set, v1, state.V1, plan.V1Size, 4, sendV1);
@@ -278,7 +283,8 @@ QByteArray CodeStrip(const TStripPicture &picture, const TStripPlan &plan, TStri
             continue;
         const TBlockPatches block(picture, b);
         uint8_t *index = &s.Index[size_t(b) * 4];
-        double best = key ? 1e300 : s.SkipError[size_t(b)] + skipBits * lambda;
+        const bool mayKeep = !key && s.SkipError[size_t(b)] <= MaxKeptError;
+        double best = mayKeep ? s.SkipError[size_t(b)] + skipBits * lambda : 1e300;
         uint8_t mode = ModeSkip;
         int d1 = Unreachable;
         if (v1.Size() > 0) {

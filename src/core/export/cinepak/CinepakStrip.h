@@ -19,6 +19,7 @@ struct TStripState
 struct TStripPlan
 {
     double Lambda = 16;   // squared error one bit is worth
+    double EntryLambda = 16;  // the same when judging codebook updates
     int V1Size = 256;
     int V4Size = 256;
     int Iterations = 2;   // training rounds
