@@ -157,11 +157,14 @@ std::vector<bool> ChooseUpdates(TDistinctSet &set, const std::vector<int> &oldDi
             double(set.Weights[i]) * double(errorScale) * double(oldDistance[i] - set.Distances[i]);
 
     std::vector<bool> send(size_t(trained.Size()), false);
+    std::vector<int> moved(size_t(trained.Size()), -1);  // where an entry went; -1: changed back or gone
     int kept = old.Size();
     for (int k = 0; k < trained.Size(); ++k) {
         const bool known = k < old.Size();
-        if (known && trained.Entry(k) == old.Entry(k))
+        if (known && trained.Entry(k) == old.Entry(k)) {
+            moved[size_t(k)] = k;
             continue;
+        }
         if (gain[size_t(k)] <= entryCost) {
             if (known)
                 trained.Set(k, old.Entry(k));
@@ -169,15 +172,23 @@ std::vector<bool> ChooseUpdates(TDistinctSet &set, const std::vector<int> &oldDi
         }
         if (known) {
             send[size_t(k)] = true;
+            moved[size_t(k)] = k;
         } else {
             trained.Set(kept, trained.Entry(k));  // new entries close up behind the known ones
             send[size_t(kept)] = true;
-            ++kept;
+            moved[size_t(k)] = kept++;
         }
     }
     trained.Resize(std::max(kept, old.Size()));
     send.resize(size_t(trained.Size()));
-    set.Assign(trained);
+    // Only the vectors whose entry changed back or went look for a new one.
+    for (size_t i = 0; i < set.Vectors.size(); ++i) {
+        const int to = moved[size_t(set.Nearest[i])];
+        if (to >= 0)
+            set.Nearest[i] = to;
+        else
+            set.Nearest[i] = trained.Nearest(set.Vectors[i], set.Distances[i]);
+    }
     return send;
 }
 
@@ -220,8 +231,11 @@ QByteArray CodeStrip(const TStripPicture &picture, const TStripPlan &plan, TStri
         const TBlockPatches block(picture, b);
         if (!key) {
             int skip = 0;
-            for (int q = 0; q < 4; ++q)
-                skip += Distance(*block.P[q], state.Shown[size_t(block.Offset[q])]);
+            for (int q = 0; q < 4; ++q) {
+                const TPatch &shown = state.Shown[size_t(block.Offset[q])];
+                if (!(*block.P[q] == shown))
+                    skip += Distance(*block.P[q], shown);
+            }
             s.SkipError[size_t(b)] = skip;
             // Coding costs at least nine bits more than keeping; a smaller error is not worth it.
             if (skip <= std::min((v1Bits - skipBits) * lambda, double(MaxKeptError))) {
