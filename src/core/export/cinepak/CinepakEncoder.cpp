@@ -1,6 +1,7 @@
 #include "core/export/cinepak/CinepakEncoder.h"
 
 #include "core/export/ExportError.h"
+#include "core/export/cinepak/CinepakColour.h"
 
 #include <algorithm>
 #include <atomic>
@@ -19,37 +20,6 @@ constexpr int MaxStrips = 32;           // what decoders keep codebooks for
 constexpr int BlockRowsPerStrip = 32;  // 128 lines up to the middle quality; fewer above it
 constexpr int MaxFrameBytes = 0xffffff; // the frame header's 24-bit length
 constexpr double MaxRateDoublings = 16;  // how far a data rate may lower the quality
-
-// n / d rounded to the nearest (halves up) for n above -bias * d, without a branch.
-template <int d, int bias>
-inline int DivRound(int n)
-{
-    return (n + d / 2 + bias * d) / d - bias;
-}
-
-inline uint8_t ClampByte(int v)
-{
-    return uint8_t(v < 0 ? 0 : v > 255 ? 255 : v);
-}
-
-// One patch from its four pixels (B, G, R bytes each).
-inline void ConvertPatch(const uchar *p0, const uchar *p1, const uchar *p2, const uchar *p3, TPatch &patch)
-{
-    const int b = p0[0] + p1[0] + p2[0] + p3[0];
-    const int g = p0[1] + p1[1] + p2[1] + p3[1];
-    const int r = p0[2] + p1[2] + p2[2] + p3[2];
-    // Chroma from the patch's mean colour; luma per pixel, the least-squares fit to how the
-    // decoder turns y, u, v back into RGB.
-    const int u = std::clamp(DivRound<28, 128>(-r - 2 * g + 3 * b), -128, 127);
-    const int v = std::clamp(DivRound<56, 128>(5 * r - 4 * g - b), -128, 127);
-    const int offset = u / 2 - v - 2 * u;
-    patch.Y[0] = ClampByte(DivRound<3, 200>(p0[0] + p0[1] + p0[2] + offset));
-    patch.Y[1] = ClampByte(DivRound<3, 200>(p1[0] + p1[1] + p1[2] + offset));
-    patch.Y[2] = ClampByte(DivRound<3, 200>(p2[0] + p2[1] + p2[2] + offset));
-    patch.Y[3] = ClampByte(DivRound<3, 200>(p3[0] + p3[1] + p3[2] + offset));
-    patch.U = int8_t(u);
-    patch.V = int8_t(v);
-}
 
 void PutU16(QByteArray &out, int value)
 {
@@ -125,14 +95,11 @@ void TCinepakEncoder::Convert(const QImage &frame, int firstPatchRow, int endPat
             && std::memcmp(row1, m_previous.constScanLine(y1), size_t(width) * 3) == 0)
             continue;
         TPatch *out = &m_patches[size_t(pr) * size_t(patchesWide)];
-        for (int pc = 0; pc < inside; ++pc) {
-            const int x = pc * 6;
-            ConvertPatch(row0 + x, row0 + x + 3, row1 + x, row1 + x + 3, out[pc]);
-        }
+        ConvertPatchRow(row0, row1, inside, out);
         for (int pc = inside; pc < patchesWide; ++pc) {
             const int x0 = std::min(2 * pc, width - 1) * 3;
             const int x1 = std::min(2 * pc + 1, width - 1) * 3;
-            ConvertPatch(row0 + x0, row0 + x1, row1 + x0, row1 + x1, out[pc]);
+            out[pc] = ConvertPatch(row0 + x0, row0 + x1, row1 + x0, row1 + x1);
         }
     }
 }

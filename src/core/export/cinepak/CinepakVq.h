@@ -31,6 +31,7 @@ struct TPatch
     }
     bool operator==(const TPatch &other) const { return Key() == other.Key(); }
 };
+static_assert(sizeof(TPatch) == 8, "patches are packed as one 64-bit number, Key() order");
 
 // Chroma counts for four pixels and the three colour channels it feeds, against one luma
 // sample; this weight keeps the squared error close to the error in RGB.
