@@ -156,6 +156,26 @@ TEST_F(RenderTest, EveryCodecMatchesTheStills)
     }
 }
 
+// The default codec honours --data-rate; 0 lifts the cap.
+TEST_F(RenderTest, DataRateCapsTheDefaultCodec)
+{
+    const auto size = [this](int rate) {
+        const QString video = Render(QStringLiteral("cinepak"), {QStringLiteral("--data-rate"), QString::number(rate)});
+        qint64 bytes = 0;
+        for (const QByteArray &line : RunTool(QStringLiteral("ffprobe"), {QStringLiteral("-v"), QStringLiteral("error"),
+                                                 QStringLiteral("-show_entries"), QStringLiteral("packet=size"),
+                                                 QStringLiteral("-of"), QStringLiteral("csv=p=0"), video})
+                                          .split('\n'))
+            bytes += line.trimmed().toLongLong();
+        return bytes;
+    };
+    const qint64 free = size(0);
+    const int rate = int(free * 24 / m_frameCount / 2);
+    const qint64 capped = size(rate);
+    EXPECT_LE(capped, qint64(rate) * m_frameCount / 24 * 105 / 100) << free;
+    EXPECT_GE(capped, qint64(rate) * m_frameCount / 24 * 60 / 100) << free;
+}
+
 TEST_F(RenderTest, SliceHoldsThoseFramesOfTheWholeRun)
 {
     const std::vector<QImage> whole = Decode(Render(QStringLiteral("ffv1")));

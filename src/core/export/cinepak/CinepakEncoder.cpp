@@ -19,7 +19,9 @@ constexpr int DefaultKeyFrameEvery = 18;
 constexpr int MaxStrips = 32;           // what decoders keep codebooks for
 constexpr int BlockRowsPerStrip = 32;  // 128 lines up to the middle quality; fewer above it
 constexpr int MaxFrameBytes = 0xffffff; // the frame header's 24-bit length
-constexpr double MaxRateDoublings = 16;  // how far a data rate may lower the quality
+constexpr double MaxRateDoublings = 16;
+constexpr double MinRateQuality = -MaxRateDoublings * 1000;  // the lowest a data rate takes the quality to
+constexpr int MaxRecodes = 2;  // how far a data rate may lower the quality
 
 void PutU16(QByteArray &out, int value)
 {
@@ -166,13 +168,26 @@ void TCinepakEncoder::Encode(const QImage &frame, TPacketList &out)
         // Over budget the quality goes down: by the debt in frames, plus its slow sum, in steps
         // that double the weight of a bit.
         const double debt = (m_spent - m_allowed) / perFrame;
-        quality -= 1000 * std::clamp(m_rateIntegral + 0.25 * debt, 0.0, MaxRateDoublings);
+        quality -= 1000 * std::clamp(m_rateIntegral + 0.5 * debt, 0.0, MaxRateDoublings);
     }
-    TStripPlan plan = PlanFor(quality);
-    plan.Key = key;
     TEncodedPacket packet;
-    packet.Data = EncodeFrame(frame, plan);
     packet.KeyFrame = key;
+    // A frame far beyond what the budget has room for is coded again at a lower quality, so
+    // short runs keep the rate too. A key frame may borrow a sixth of its group's budget.
+    const double room = m_allowed - m_spent + perFrame * (key ? std::max(1.5, every / 6.0) : 1.5);
+    std::vector<TStripState> saved;
+    for (int attempt = 0;; ++attempt) {
+        TStripPlan plan = PlanFor(quality);
+        plan.Key = key;
+        if (perFrame > 0 && attempt == 0)
+            saved = m_strips;
+        packet.Data = EncodeFrame(frame, plan);
+        const double size = double(packet.Data.size());
+        if (perFrame <= 0 || attempt == MaxRecodes || size <= room || quality <= MinRateQuality)
+            break;
+        quality = std::max(MinRateQuality, quality - 1000 * (1 + std::log2(size / std::max(room, perFrame / 4))));
+        m_strips = saved;
+    }
     if (perFrame > 0) {
         m_spent += double(packet.Data.size());
         m_allowed += perFrame;
