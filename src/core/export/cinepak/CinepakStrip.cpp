@@ -217,7 +217,6 @@ QByteArray CodeStrip(const TStripPicture &picture, const TStripPlan &plan, TStri
     const double v1Bits = key ? 8 : 10, v4Bits = key ? 32 : 34, skipBits = 1;
 
     s.Average.resize(size_t(blocks));
-    s.Detail.resize(size_t(blocks));
     s.SkipError.resize(size_t(blocks));
     s.Mode.resize(size_t(blocks));
     s.Index.resize(size_t(blocks) * 4);
@@ -246,7 +245,6 @@ QByteArray CodeStrip(const TStripPicture &picture, const TStripPlan &plan, TStri
         const TPatch average = Average(block);
         s.Average[size_t(b)] = average;
         const int detail = V1Error(block, average);
-        s.Detail[size_t(b)] = detail;
         if (detail > (v4Bits - v1Bits) * lambda) {
             s.Mode[size_t(b)] = ModeV4;
             for (int q = 0; q < 4; ++q)

@@ -32,11 +32,10 @@ struct TStripScratch
     TDistinctSet V1Set;
     TDistinctSet V4Set;
     std::vector<TPatch> Average;
-    std::vector<int> Detail;     // error of the 2 x 2 average against the block itself
     std::vector<int> SkipError;  // error of keeping what the decoder shows
     std::vector<uint8_t> Mode;
     std::vector<uint8_t> Index;  // one V1 index or four V4 indexes a block
-    std::vector<int> OldDistance;
+    std::vector<int> OldDistance;  // of each training vector to the entries the decoder holds
 };
 
 // The patches of one strip: blocksWide x blockRows blocks of 2 x 2 patches each, row by row.
