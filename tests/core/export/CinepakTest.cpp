@@ -9,6 +9,7 @@
 #include <QPainter>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
+#include <cstring>
 #include <numeric>
 
 using namespace velmora;
@@ -239,6 +240,24 @@ TEST(CinepakSkipping, UnchangedBlocksAreKept)
             EXPECT_LE(run.Sizes.back(), film.width() * film.height() / 16 / 8 + 10 + 4 * 24);
         }
         EXPECT_GE(Psnr(run.Shown.back(), run.Source.back()), 28.0);
+    }
+}
+
+// Callers that refill one pixel buffer for every frame get every frame coded afresh.
+TEST(CinepakSkipping, ARefilledBufferIsNotTakenForAStillPicture)
+{
+    const QSize film(64, 48);
+    const TCreditScroll scroll(film, 8);
+    std::vector<uchar> pixels(size_t(film.width()) * film.height() * 3);
+    const QImage shared(pixels.data(), film.width(), film.height(), film.width() * 3, QImage::Format_BGR888);
+    TCinepakEncoder encoder(Settings(film));
+    for (int i = 0; i < 6; ++i) {
+        const QImage frame = scroll.Frame(i);
+        for (int y = 0; y < film.height(); ++y)
+            std::memcpy(pixels.data() + size_t(y) * film.width() * 3, frame.constScanLine(y), size_t(film.width()) * 3);
+        TPacketList packets;
+        encoder.Encode(shared, packets);
+        EXPECT_GE(Psnr(encoder.ShownFrame(), frame), 25.0) << "frame " << i;
     }
 }
 

@@ -19,9 +19,9 @@ constexpr int DefaultKeyFrameEvery = 18;
 constexpr int MaxStrips = 32;           // what decoders keep codebooks for
 constexpr int BlockRowsPerStrip = 32;  // 128 lines up to the middle quality; fewer above it
 constexpr int MaxFrameBytes = 0xffffff; // the frame header's 24-bit length
-constexpr double MaxRateDoublings = 16;
-constexpr double MinRateQuality = -MaxRateDoublings * 1000;  // the lowest a data rate takes the quality to
-constexpr int MaxRecodes = 2;  // how far a data rate may lower the quality
+constexpr double MaxRateDoublings = 16;  // how far a data rate may lower the quality
+constexpr double MinRateQuality = -MaxRateDoublings * 1000;
+constexpr int MaxRecodes = 2;  // further tries at a frame that overruns the data rate
 
 void PutU16(QByteArray &out, int value)
 {
@@ -68,7 +68,6 @@ TCinepakEncoder::TCinepakEncoder(const TEncoderSettings &settings)
     m_strips.resize(size_t(strips));
     m_scratch.resize(size_t(std::clamp(settings.Threads, 1, strips)));
     m_patches.resize(size_t(m_codedWidth / 2) * size_t(m_codedHeight / 2));
-
 }
 
 void TCinepakEncoder::DescribeStream(avi::TStreamSetup &setup) const
@@ -85,7 +84,8 @@ void TCinepakEncoder::Convert(const QImage &frame, int firstPatchRow, int endPat
     const int height = frame.height();
     const int patchesWide = m_codedWidth / 2;
     const int inside = width / 2;  // patches with both pixels inside the picture
-    const bool comparable = m_previous.size() == frame.size();
+    // A caller that refills one buffer leaves nothing to compare with.
+    const bool comparable = m_previous.size() == frame.size() && m_previous.constBits() != frame.constBits();
     for (int pr = firstPatchRow; pr < endPatchRow; ++pr) {
         // The picture is extended at its right and bottom edges by repeating the last pixels.
         const int y0 = std::min(2 * pr, height - 1);
