@@ -53,7 +53,7 @@ for row in "raw:${FRAMES_RAW:-600}:rawvideo -pix_fmt bgr24" \
   [ "$((start + frames))" -le "$total" ] || frames=$((total - start))
   [ "$frames" -gt 0 ] || continue
   ours=$(measure "$codec" "$frames" "$cli" render "$project" -o "$work/ours.avi" --codec "$codec" \
-         --frames "$start:$((start + frames - 1))" --threads "${THREADS:-0}" --quiet)
+         --frames "$start:$((start + frames - 1))" --threads "${THREADS:-0}" --data-rate 0 --quiet)
   # shellcheck disable=SC2086
   theirs=$(measure "$codec" "$frames" ffmpeg -v error -y -loop 1 -framerate "$rate" -i "$work/roll.png" \
            -vf "pad=iw:ih+2*$height:0:$height:color=$backcolor,crop=$width:$height:0:(n+$start)*$scroll" \

@@ -86,7 +86,7 @@ int RunRender(const QStringList &arguments)
     const QCommandLineOption keyframes(QStringLiteral("keyframes"), QStringLiteral("A key frame every N frames (default 18)."),
                                        QStringLiteral("N"), QStringLiteral("18"));
     const QCommandLineOption dataRate(QStringLiteral("data-rate"),
-                                      QStringLiteral("Target data rate in bytes per second, where the codec has one."),
+                                      QStringLiteral("Target data rate in bytes per second, where the codec has one; 0 for none."),
                                       QStringLiteral("BYTES_PER_SECOND"));
     const QCommandLineOption frames(QStringLiteral("frames"),
                                     QStringLiteral("Only frames FIRST to LAST of the run (LAST may be left out)."),
@@ -105,11 +105,15 @@ int RunRender(const QStringList &arguments)
     if (handler.isEmpty())
         throw EUsageError(QStringLiteral("unknown codec \"%1\"; choose one of %2").arg(parser.value(codec), CodecNames()));
     settings.Options.Handler = QString::fromLatin1(handler);
+    settings.Options.CodecName = parser.value(codec);
     settings.Options.Quality = ParseInt(QStringLiteral("quality"), parser.value(quality), 0, 10000);
     settings.Options.KeyFrameEvery = ParseInt(QStringLiteral("keyframes"), parser.value(keyframes), 1, 100000);
-    if (parser.isSet(dataRate))
+    if (parser.isSet(dataRate)) {
         settings.Options.BytesPerSecond =
-            ParseInt(QStringLiteral("data-rate"), parser.value(dataRate), 1, std::numeric_limits<int>::max());
+            ParseInt(QStringLiteral("data-rate"), parser.value(dataRate), 0, std::numeric_limits<int>::max());
+        if (settings.Options.BytesPerSecond == 0)
+            settings.Options.CompressFlags &= ~AVICOMPRESSF_DATARATE;
+    }
     settings.Options.ShowOptionsDialog = false;
     if (parser.isSet(frames))
         ParseFrames(parser.value(frames), settings.FirstFrame, settings.LastFrame);
