@@ -35,7 +35,7 @@ for needed in libc6 libstdc++6 libqt6core6 libqt6gui6 libqt6widgets6 libqt6svg6 
   grep -qxF "$needed" <<<"$depends_names" || problem "Depends lacks $needed"
 done
 [ "$(dpkg-deb -f "$deb" Package)" = velmora ] || problem "the package is not called velmora"
-dpkg-deb -I "$deb" | grep -q '^ Description: ' || problem "the package has no description"
+grep -q '^ Description: ' <<<"$(dpkg-deb -I "$deb")" || problem "the package has no description"
 
 # Contents: the programs, the desktop integration, the man pages, the manual and its pictures.
 dpkg-deb -c "$deb" | awk '{print $6}' | sed 's|^\./|/|' >"$tmp/contents"
