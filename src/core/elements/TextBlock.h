@@ -50,4 +50,10 @@ private:
     qint32 m_roundedHeight = 0;
 };
 
+// Where the first line's baseline sits below the top of a text block in this font, as laid out above.
+double FirstBaseline(const QByteArray &fontName, qint32 fontSize);
+
+// The width of one line of text in this font, trailing spaces included.
+double LineAdvance(const QByteArray &fontName, qint32 fontSize, const QString &text);
+
 } // namespace velmora
