@@ -56,22 +56,18 @@ TFontFace ResolveFontFace(const QString &fontName)
     const QString name = fontName.simplified();
     if (FamilyKnown(name))
         return {name, QFont::Normal, false, true};
-    // "Semi Bold", "Extra Light": the style words may be split by a space too.
     QStringList words = name.split(QLatin1Char(' '), Qt::SkipEmptyParts);
     TFontFace face{name, QFont::Normal, false, false};
     int weight = QFont::Normal;
     bool italic = false;
     for (int taken = 0; taken < 4 && words.size() > 1; ++taken) {
-        QString word = words.takeLast();
-        const TStyleWord *style = FindStyleWord(word);
-        if (style == nullptr && words.size() > 1) {
-            // Two-word weights ("Semi Bold") read as one.
-            const TStyleWord *joined = FindStyleWord(words.last() + word);
-            if (joined != nullptr) {
-                words.removeLast();
-                style = joined;
-            }
-        }
+        const QString word = words.takeLast();
+        // Two-word weights ("Semi Bold", "Extra Light") read as one.
+        const TStyleWord *style = words.size() > 1 ? FindStyleWord(words.last() + word) : nullptr;
+        if (style != nullptr)
+            words.removeLast();
+        else
+            style = FindStyleWord(word);
         if (style == nullptr)
             break;
         if (style->Weight != 0)

@@ -133,4 +133,22 @@ double LineAdvance(const QByteArray &fontName, qint32 fontSize, const QString &t
     return MeasureLine(fontName, fontSize, text, false);
 }
 
+QStringList WrapParagraph(const QByteArray &fontName, qint32 fontSize, const QString &text, qint32 width)
+{
+    if (fontSize <= 0 || width <= 0 || text.isEmpty())
+        return {text};
+    QTextLayout layout(text, FontForName(FromSystemCodePage(fontName), fontSize));
+    QTextOption option;
+    option.setWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
+    layout.setTextOption(option);
+    QStringList lines;
+    layout.beginLayout();
+    for (QTextLine line = layout.createLine(); line.isValid(); line = layout.createLine()) {
+        line.setLineWidth(width);
+        lines.append(text.mid(line.textStart(), line.textLength()).trimmed());
+    }
+    layout.endLayout();
+    return lines;
+}
+
 } // namespace velmora

@@ -6,6 +6,7 @@
 #include <QColor>
 #include <QRectF>
 #include <QString>
+#include <QStringList>
 #include <memory>
 
 class QPainter;
@@ -55,5 +56,8 @@ double FirstBaseline(const QByteArray &fontName, qint32 fontSize);
 
 // The width of one line of text in this font, trailing spaces included.
 double LineAdvance(const QByteArray &fontName, qint32 fontSize, const QString &text);
+
+// The lines one paragraph breaks into at this width, as a text block would break it.
+QStringList WrapParagraph(const QByteArray &fontName, qint32 fontSize, const QString &text, qint32 width);
 
 } // namespace velmora

@@ -247,17 +247,25 @@ private:
         return Columns(QStringLiteral("%1 / %2").arg(role.section(CrLf, 0, 0), name.section(CrLf, 0, 0)), std::move(cells));
     }
 
-    // Thin spaces worth about pixels at the line's inner end (the role's last line, the name's first).
+    // Thin spaces worth about pixels at the inner end of every line (the role's right, the name's
+    // left). Lines are broken here, at the column width less the gutter, so that wrapped lines
+    // keep the gutter too.
     QString Pad(const QString &text, const TCreditStyle &style, int pixels, bool before) const
     {
         if (pixels <= 0)
             return text;
         static const QString thin(QChar(0x2009));
-        const double unit = LineAdvance(ToSystemCodePage(style.FontName), style.FontSize, thin.repeated(10)) / 10.0;
+        const QByteArray font = ToSystemCodePage(style.FontName);
+        const double unit = LineAdvance(font, style.FontSize, thin.repeated(10)) / 10.0;
         if (unit <= 0.0)
             return text;
         const QString pad = thin.repeated(std::clamp(RoundHalfEven(pixels / unit), 0, 200));
-        return before ? pad + text : text + pad;
+        QStringList lines;
+        for (const QString &paragraph : text.split(CrLf))
+            for (const QString &line : WrapParagraph(font, style.FontSize, paragraph, m_filmWidth / 2 - pixels - 1))
+                // A word joiner keeps the spaces from being dropped at a line break.
+                lines.append(before ? pad + line : line + pad + QChar(0x2060));
+        return lines.join(CrLf);
     }
 
     // Every name of the block (one per line of each cell) flowing down Columns columns.

@@ -78,9 +78,10 @@ TEST_P(SheetFormats, EachFormatGivesTheSameTree)
     const QJsonObject pair = tree[2].toObject();
     const QJsonObject role = pair["children"][0]["children"][0].toObject();
     const QJsonObject name = pair["children"][1]["children"][0].toObject();
-    EXPECT_EQ(role["Text"].toString().trimmed(), "Director of\r\nPhotography");
+    // Thin spaces (and a word joiner) make the gutter.
+    EXPECT_EQ(role["Text"].toString().remove(QChar(0x2009)).remove(QChar(0x2060)), "Director of\r\nPhotography");
     EXPECT_EQ(role["HAlign"].toString(), "eaRight");
-    EXPECT_EQ(name["Text"].toString().trimmed(), "Bram Belmonte; \"Cleo\"");
+    EXPECT_EQ(name["Text"].toString().remove(QChar(0x2009)), "Bram Belmonte; \"Cleo\"");
     EXPECT_EQ(name["HAlign"].toString(), "eaLeft");
     // Four names flow into two columns, two each.
     const QJsonArray names = tree[3]["children"].toArray();
