@@ -1,6 +1,8 @@
 // The preview of the main window: frame rendering, painting, slider, wheel and status bar.
 #include "ui/MainWindow.h"
 
+#include "ui/CreditCommands.h"
+
 #include "controls/PreviewPaintBox.h"
 #include "ui/PreviewPainter.h"
 
@@ -49,6 +51,7 @@ void TMain::UpdateStatusBar()
             StatusPanels[0]->setText(QStringLiteral("Dimensions: %1 x %2").arg(project->GetWidth()).arg(project->GetHeight()));
     StatusPanels[1]->setText(QStringLiteral("Frame: %1 of %2 ").arg(TrackBar->value()).arg(TrackBar->maximum()));
     StatusPanels[2]->setText(QStringLiteral("Zoom: %1% ").arg(m_zoomPercent));
+    m_creditCommands->UpdateSpeedWarning();
 }
 
 void TMain::PreviewBoxPaint()
