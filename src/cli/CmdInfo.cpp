@@ -54,17 +54,16 @@ void AppendNodeText(const QJsonObject &node, int depth, QString &out)
 }
 
 // Font names of the tree's texts that match no installed family (they draw in the substitute).
-void CollectUnknownFonts(const TElementNode &node, QStringList &unknown)
+void CollectFontNames(const TElementNode &node, QStringList &names)
 {
     if (const auto *font = queryInterface<IGDIPFont>(node.Element())) {
         QByteArray name;
         font->GetFontName(name);
-        const QString text = FromSystemCodePage(name);
-        if (!unknown.contains(text) && !ResolveFontFace(text).Known)
-            unknown.append(text);
+        if (const QString text = FromSystemCodePage(name); !names.contains(text))
+            names.append(text);
     }
     for (const auto &child : node.Children())
-        CollectUnknownFonts(*child, unknown);
+        CollectFontNames(*child, names);
 }
 
 } // namespace
@@ -96,10 +95,11 @@ int RunInfo(const QStringList &arguments)
 
     const int rate = std::max(1, project->GetFrameRate());
     QStringList warnings;
-    QStringList unknownFonts;
-    CollectUnknownFonts(document.Tree().Root(), unknownFonts);
-    for (const QString &font : unknownFonts)
-        warnings.append(QStringLiteral("the font \"%1\" matches no installed font; it draws in a substitute").arg(font));
+    QStringList fonts;
+    CollectFontNames(document.Tree().Root(), fonts);
+    for (const QString &font : fonts)
+        if (!ResolveFontFace(font).Known)
+            warnings.append(QStringLiteral("the font \"%1\" matches no installed font; it draws in a substitute").arg(font));
     if (const QString speed = ScrollSpeedWarning(project->GetHeight(), rate, project->GetScrollRate()); !speed.isEmpty())
         warnings.append(speed);
 

@@ -44,9 +44,9 @@ bool FamilyKnown(const QString &family)
         return false;
     if (QFontDatabase::hasFamily(family))
         return true;
-    const QString resolved = QFontInfo(QFont(family)).family();
-    const QString fallback = QFontInfo(QFont(QStringLiteral("velmora-no-such-family"))).family();
-    return resolved.compare(fallback, Qt::CaseInsensitive) != 0;
+    // What the font system draws for a name it does not know; fixed for the life of the process.
+    static const QString fallback = QFontInfo(QFont(QStringLiteral("velmora-no-such-family"))).family();
+    return QFontInfo(QFont(family)).family().compare(fallback, Qt::CaseInsensitive) != 0;
 }
 
 } // namespace

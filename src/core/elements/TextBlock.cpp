@@ -63,7 +63,7 @@ void TTextBlock::Layout()
         return;
 
     // A face suffix in the name ("Liberation Sans Bold") picks the family's matching face.
-    const QFont font = FontForName(FromSystemCodePage(m_style.FontName), m_style.FontSize);
+    const QFont font = TextBlockFont(m_style.FontName, m_style.FontSize);
 
     m_layout = std::make_unique<QTextLayout>(ToLayoutText(m_style.Text), font);
     QTextOption option(ToQtAlignment(m_style.HAlign));
@@ -105,11 +105,11 @@ void TTextBlock::Draw(QPainter &graphics, const QRectF &rect, const QColor &colo
 namespace {
 
 // One unwrapped line laid out the way Layout() lays out the first line of a block.
-double MeasureLine(const QByteArray &fontName, qint32 fontSize, const QString &text, bool baseline)
+double MeasureLine(const QFont &font, const QString &text, bool baseline)
 {
-    if (fontSize <= 0)
+    if (font.pixelSize() <= 0)
         return 0.0;
-    QTextLayout layout(text, FontForName(FromSystemCodePage(fontName), fontSize));
+    QTextLayout layout(text, font);
     QTextOption option;
     option.setWrapMode(QTextOption::NoWrap);
     layout.setTextOption(option);
@@ -123,21 +123,26 @@ double MeasureLine(const QByteArray &fontName, qint32 fontSize, const QString &t
 
 } // namespace
 
-double FirstBaseline(const QByteArray &fontName, qint32 fontSize)
+QFont TextBlockFont(const QByteArray &fontName, qint32 fontSize)
 {
-    return MeasureLine(fontName, fontSize, QStringLiteral("Hg"), true);
+    return FontForName(FromSystemCodePage(fontName), std::max(1, fontSize));
 }
 
-double LineAdvance(const QByteArray &fontName, qint32 fontSize, const QString &text)
+double FirstBaseline(const QFont &font)
 {
-    return MeasureLine(fontName, fontSize, text, false);
+    return MeasureLine(font, QStringLiteral("Hg"), true);
 }
 
-QStringList WrapParagraph(const QByteArray &fontName, qint32 fontSize, const QString &text, qint32 width)
+double LineAdvance(const QFont &font, const QString &text)
 {
-    if (fontSize <= 0 || width <= 0 || text.isEmpty())
+    return MeasureLine(font, text, false);
+}
+
+QStringList WrapParagraph(const QFont &font, const QString &text, qint32 width)
+{
+    if (width <= 0 || text.isEmpty())
         return {text};
-    QTextLayout layout(text, FontForName(FromSystemCodePage(fontName), fontSize));
+    QTextLayout layout(text, font);
     QTextOption option;
     option.setWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
     layout.setTextOption(option);

@@ -12,6 +12,7 @@
 #include <QFileInfo>
 #include <QImage>
 #include <array>
+#include <map>
 
 namespace velmora {
 
@@ -235,9 +236,7 @@ private:
         const QString name = Lines(Required(row, colName));
         const int space = TakeSpace(std::max(roleStyle.SpaceBefore, nameStyle.SpaceBefore));
         m_pendingSpace = std::max(roleStyle.SpaceAfter, nameStyle.SpaceAfter);
-        const double roleBaseline = FirstBaseline(ToSystemCodePage(roleStyle.FontName), roleStyle.FontSize);
-        const double nameBaseline = FirstBaseline(ToSystemCodePage(nameStyle.FontName), nameStyle.FontSize);
-        const int shift = RoundHalfEven(nameBaseline - roleBaseline);
+        const int shift = RoundHalfEven(Metrics(nameStyle).Baseline - Metrics(roleStyle).Baseline);
         // The columns split the width in halves; the gutter is thin spaces on each side of the middle.
         const QString roleText = Pad(role, roleStyle, roleStyle.Gutter - roleStyle.Gutter / 2, false);
         const QString nameText = Pad(name, nameStyle, roleStyle.Gutter / 2, true);
@@ -250,19 +249,17 @@ private:
     // Thin spaces worth about pixels at the inner end of every line (the role's right, the name's
     // left). Lines are broken here, at the column width less the gutter, so that wrapped lines
     // keep the gutter too.
-    QString Pad(const QString &text, const TCreditStyle &style, int pixels, bool before) const
+    QString Pad(const QString &text, const TCreditStyle &style, int pixels, bool before)
     {
         if (pixels <= 0)
             return text;
-        static const QString thin(QChar(0x2009));
-        const QByteArray font = ToSystemCodePage(style.FontName);
-        const double unit = LineAdvance(font, style.FontSize, thin.repeated(10)) / 10.0;
-        if (unit <= 0.0)
+        const TStyleMetrics &metrics = Metrics(style);
+        if (metrics.ThinSpace <= 0.0)
             return text;
-        const QString pad = thin.repeated(std::clamp(RoundHalfEven(pixels / unit), 0, 200));
+        const QString pad = QString(QChar(0x2009)).repeated(std::clamp(RoundHalfEven(pixels / metrics.ThinSpace), 0, 200));
         QStringList lines;
         for (const QString &paragraph : text.split(CrLf))
-            for (const QString &line : WrapParagraph(font, style.FontSize, paragraph, m_filmWidth / 2 - pixels - 1))
+            for (const QString &line : WrapParagraph(metrics.Font, paragraph, m_filmWidth / 2 - pixels - 1))
                 // A word joiner keeps the spaces from being dropped at a line break.
                 lines.append(before ? pad + line : line + pad + QChar(0x2060));
         return lines.join(CrLf);
@@ -329,8 +326,27 @@ private:
         return std::make_unique<TElementNode>(std::move(element));
     }
 
+    // Font lookups are slow: each style's font is resolved and measured once per import.
+    struct TStyleMetrics
+    {
+        QFont Font;
+        double Baseline = 0.0;
+        double ThinSpace = 0.0; // width of one U+2009
+    };
+    const TStyleMetrics &Metrics(const TCreditStyle &style)
+    {
+        auto found = m_metrics.find(&style);
+        if (found == m_metrics.end()) {
+            const QFont font = TextBlockFont(ToSystemCodePage(style.FontName), style.FontSize);
+            const double thin = LineAdvance(font, QString(QChar(0x2009)).repeated(10)) / 10.0;
+            found = m_metrics.emplace(&style, TStyleMetrics{font, FirstBaseline(font), thin}).first;
+        }
+        return found->second;
+    }
+
     const TSheet &m_sheet;
     const TCreditStyles &m_styles;
+    std::map<const TCreditStyle *, TStyleMetrics> m_metrics;
     QDir m_imageDir;
     int m_filmWidth;
     int m_pendingSpace = 0;
