@@ -70,7 +70,8 @@ int RunImport(const QStringList &arguments)
     parser.setApplicationDescription(QString::fromUtf8(ImportHelp));
     const QCommandLineOption output({QStringLiteral("o"), QStringLiteral("output")},
                                     QStringLiteral("The project file to write."), QStringLiteral("PROJECT.vmz"));
-    const QCommandLineOption styles(QStringLiteral("styles"), QStringLiteral("Styles for a sheet (JSON)."),
+    const QCommandLineOption styles(QStringLiteral("styles"),
+                                    QStringLiteral("Styles for a sheet (JSON); default: NAME-styles.json beside NAME.csv, if any."),
                                     QStringLiteral("styles.json"));
     const QCommandLineOption film(QStringLiteral("film"), QStringLiteral("Film size of a sheet's project (default 1920x1080)."),
                                   QStringLiteral("WxH"));
@@ -102,8 +103,9 @@ int RunImport(const QStringList &arguments)
         ApplyFilm(*project, parser.isSet(film) ? parser.value(film) : QStringLiteral("1920x1080"));
         project->SetFrameRate(24);
         TCreditStyles creditStyles(project->GetHeight());
-        if (parser.isSet(styles))
-            creditStyles.LoadFile(parser.value(styles));
+        const QString stylesFile = parser.isSet(styles) ? parser.value(styles) : StylesBesideSheet(source);
+        if (!stylesFile.isEmpty())
+            creditStyles.LoadFile(stylesFile);
         TCreditBlock block = CreditsFromSheet(ReadSheet(source), creditStyles, QFileInfo(source).absoluteDir(),
                                               project->GetWidth());
         InsertCredits(document.Tree(), InsertionPointFor(document.Tree()), std::move(block));

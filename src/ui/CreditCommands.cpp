@@ -144,7 +144,9 @@ void TCreditCommands::ImportCredits(const QString &fileName)
     if (project == nullptr)
         return;
     // Read and build everything before touching the tree: a bad sheet changes nothing.
-    const TCreditStyles styles(project->GetHeight());
+    TCreditStyles styles(project->GetHeight());
+    if (const QString stylesFile = StylesBesideSheet(fileName); !stylesFile.isEmpty())
+        styles.LoadFile(stylesFile);
     TCreditBlock block = CreditsFromSheet(ReadSheet(fileName), styles, QFileInfo(fileName).absoluteDir(), project->GetWidth());
     if (block.Nodes.empty())
         return;

@@ -39,6 +39,29 @@ TTable Credits(int pairs)
     return table;
 }
 
+TEST_F(SheetImport, FourFormatsGiveTheSameProject)
+{
+    TTable table = Credits(4);
+    table.push_back({"names", "", "Cleo Castellan\nDario Drummond\nElin Eskildsen", ""});
+    table.push_back({"text", "", "", "Filmed on location"});
+    QJsonObject expected;
+    for (const QString name : {"c.csv", "c.tsv", "c.xlsx", "c.ods"}) {
+        const QString project = Path(name + ".vmz");
+        const TCliResult result = RunCli({"import", Sheet(table, name), "-o", project});
+        ASSERT_EQ(result.ExitCode, 0) << result.Err.toStdString();
+        QJsonObject info = Info(project);
+        info.remove("file");
+        // The project is named after the sheet, which is the same for all four.
+        if (expected.isEmpty())
+            expected = info;
+        EXPECT_EQ(info, expected) << name.toStdString();
+    }
+    const QJsonArray roll = expected["nodes"][0]["children"].toArray();
+    ASSERT_EQ(roll.size(), 7); // heading, four pairs, names, text
+    EXPECT_EQ(roll[1]["Caption"].toString(), "Role 0 / Name 0");
+    EXPECT_EQ(roll[5]["Text"].toString(), "Cleo Castellan\r\nDario Drummond\r\nElin Eskildsen");
+}
+
 TEST_F(SheetImport, DurationGivesExactlyTheTargetFrames)
 {
     const QString sheet = Sheet(Credits(60));

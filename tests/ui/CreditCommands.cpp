@@ -64,6 +64,7 @@ private Q_SLOTS:
         f.Focus(*f.Project().Child(1));
         QTemporaryDir dir;
         prompts.Sheet = WriteFile(dir, "c.csv", "Kind,Role,Name,Text\nheading,,,CAST\npair,Lead,Ada Achterberg,\n");
+        WriteFile(dir, "c-styles.json", R"({"Heading": {"FontSize": 50}})"); // found beside the sheet
         // The command sits in the File menu.
         QMenu *file = f.Main().menuBar()->actions().first()->menu();
         QVERIFY(file->actions().contains(f.Main().CreditCommands().ActImportCredits));
@@ -72,6 +73,7 @@ private Q_SLOTS:
         QVERIFY(f.Prompts.Errors.isEmpty());
         QCOMPARE(f.Project().ChildCount(), std::size_t(5));
         QCOMPARE(NodeCaption(*f.Project().Child(2)), QString("CAST"));
+        QCOMPARE(queryInterface<IGDIPFont>(f.Project().Child(2)->Element())->GetFontSize(), 50);
         QCOMPARE(NodeCaption(*f.Project().Child(3)), QString("Lead / Ada Achterberg"));
         QCOMPARE(f.Editor().FocusedNode(), f.Project().Child(2));
         QVERIFY(f.Main().Document().Modified());

@@ -3,7 +3,9 @@
 #include "core/elements/Drawing.h"
 #include "core/error.h"
 
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QJsonDocument>
 #include <QRegularExpression>
 
@@ -31,6 +33,13 @@ int HorizontalAlignmentFromJson(const QJsonValue &value)
     if (name == QLatin1String("right"))
         return eaRight;
     return -1;
+}
+
+QString StylesBesideSheet(const QString &sheetFileName)
+{
+    const QFileInfo sheet(sheetFileName);
+    const QString styles = sheet.dir().filePath(sheet.completeBaseName() + QStringLiteral("-styles.json"));
+    return QFileInfo(styles).isFile() ? styles : QString();
 }
 
 TCreditStyles::TCreditStyles(int filmHeight)

@@ -41,6 +41,10 @@ private:
     std::map<QString, TCreditStyle> m_styles; // keyed by the lower-case name
 };
 
+// The styles file that goes with a sheet when none is named: NAME-styles.json beside NAME.csv;
+// empty when there is none.
+QString StylesBesideSheet(const QString &sheetFileName);
+
 // Reads an alignment given as 0/1/2 or by name ("left", "center", "eaRight", "taCenter", ...);
 // -1 when it is neither.
 int HorizontalAlignmentFromJson(const QJsonValue &value);
