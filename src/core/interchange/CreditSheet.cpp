@@ -230,7 +230,8 @@ private:
     // A role and a name side by side, their first lines on one baseline whatever their sizes.
     std::unique_ptr<TElementNode> Pair(const TRow &row)
     {
-        const TCreditStyle &roleStyle = StyleOf(TRow{row.Number, row.Kind, {}}, "Role");
+        // The row's Style picks the name's look; roles always take Role.
+        const TCreditStyle &roleStyle = *m_styles.Find(QStringLiteral("Role"));
         const TCreditStyle &nameStyle = StyleOf(row, "Name");
         const QString role = Lines(Required(row, colRole));
         const QString name = Lines(Required(row, colName));

@@ -121,8 +121,8 @@ TSheet ParseDelimited(const QByteArray &bytes, const QString &name, char delimit
 bool IsSheetFile(const QString &fileName)
 {
     const QString suffix = QFileInfo(fileName).suffix().toLower();
-    return suffix == QLatin1String("csv") || suffix == QLatin1String("tsv") || suffix == QLatin1String("txt")
-        || suffix == QLatin1String("xlsx") || suffix == QLatin1String("ods");
+    return suffix == QLatin1String("csv") || suffix == QLatin1String("tsv") || suffix == QLatin1String("xlsx")
+        || suffix == QLatin1String("ods");
 }
 
 TSheet ReadSheet(const QString &fileName)

@@ -101,11 +101,13 @@ std::optional<TRunningTimeFit> FitRollToRunningTime(TElementTree &tree, qint64 t
 
 QString DescribeFit(const TRunningTimeFit &fit, int frameRate)
 {
-    return QStringLiteral("Running time %1 (%2 frames): scrolling %3 pixels per frame, with a %4-pixel gap at the end")
+    const QString gap = fit.Gap > 0 ? QStringLiteral("with a %1-pixel gap at the end").arg(fit.Gap)
+                                    : QStringLiteral("without a gap at the end");
+    return QStringLiteral("Running time %1 (%2 frames): scrolling %3 pixels per frame, %4")
         .arg(FormatTimecode(fit.Frames, frameRate))
         .arg(fit.Frames)
         .arg(fit.ScrollRate)
-        .arg(fit.Gap);
+        .arg(gap);
 }
 
 QString ScrollSpeedWarning(int filmHeight, int frameRate, int scrollRate)
