@@ -152,6 +152,8 @@ void TCreditCommands::ImportCredits(const QString &fileName)
         return;
     TElementTree &tree = document.Tree();
     const TInsertionPoint point = InsertionPointFor(tree);
+    if (point.Parent == nullptr)
+        return;
     TElementNode *first = nullptr;
     std::size_t index = point.Index;
     for (auto &node : block.Nodes) {

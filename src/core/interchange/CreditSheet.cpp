@@ -377,6 +377,8 @@ TInsertionPoint InsertionPointFor(const TElementTree &tree)
 
 TElementNode *InsertCredits(TElementTree &tree, const TInsertionPoint &point, TCreditBlock block)
 {
+    if (point.Parent == nullptr)
+        throw EVelmoraError(QStringLiteral("there is no project to import the credits into"));
     TElementNode *first = nullptr;
     std::size_t index = point.Index;
     for (auto &node : block.Nodes) {
