@@ -9,17 +9,6 @@
 
 namespace velmora {
 
-QString FormatTimecode(qint64 frames, int frameRate)
-{
-    const qint64 rate = std::max(1, frameRate);
-    const qint64 seconds = frames / rate;
-    return QStringLiteral("%1:%2:%3:%4")
-        .arg(seconds / 3600, 2, 10, QLatin1Char('0'))
-        .arg(seconds / 60 % 60, 2, 10, QLatin1Char('0'))
-        .arg(seconds % 60, 2, 10, QLatin1Char('0'))
-        .arg(frames % rate, 2, 10, QLatin1Char('0'));
-}
-
 qint64 ParseTimecode(const QString &text, int frameRate)
 {
     static const QRegularExpression pattern(QStringLiteral("^(\\d{1,4}):(\\d{2}):(\\d{2})(?::(\\d{1,3}))?$"));

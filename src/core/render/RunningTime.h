@@ -1,12 +1,11 @@
 #pragma once
 
+#include "core/render/Timecode.h"
+
 #include <QString>
 #include <optional>
 
 namespace velmora {
-
-// "HH:MM:SS:FF" for a frame count at a frame rate.
-QString FormatTimecode(qint64 frames, int frameRate);
 
 // Reads "HH:MM:SS" or "HH:MM:SS:FF" (frames below the frame rate) into a frame count.
 // Throws EVelmoraError with a message that quotes the text.
