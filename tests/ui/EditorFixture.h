@@ -12,6 +12,8 @@
 #include "ui/TreeClipboard.h"
 #include "ui/TreeEditor.h"
 
+#include "support/TreeStructure.h"
+
 #include <QAction>
 #include <QTest>
 #include <memory>
@@ -64,17 +66,5 @@ struct TEditorFixture
         return node;
     }
 };
-
-// The tree under node as "Caption(child,child(...))".
-inline QString Structure(const TElementNode &node)
-{
-    QString text = NodeCaption(node);
-    if (node.ChildCount() == 0)
-        return text;
-    QStringList children;
-    for (const auto &child : node.Children())
-        children << Structure(*child);
-    return text + QLatin1Char('(') + children.join(QLatin1Char(',')) + QLatin1Char(')');
-}
 
 } // namespace velmora::test
