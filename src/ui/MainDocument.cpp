@@ -8,39 +8,19 @@
 
 namespace velmora {
 
-template <typename Command>
-void TMain::RunTreeReplacing(Command &&command)
-{
-    bool replaced = true;
-    try {
-        replaced = command();
-    } catch (...) {
-        // A failed load leaves a fresh project behind; show it before the error box runs.
-        RebuildTreeView();
-        throw;
-    }
-    if (replaced)
-        RebuildTreeView();
-}
-
 void TMain::ActNewExecute()
 {
-    RunTreeReplacing([this] { return m_document.ActNewExecute(*m_prompts); });
+    m_document.ActNewExecute(*m_prompts);
 }
 
 void TMain::ActLoadExecute()
 {
-    RunTreeReplacing([this] { return m_document.ActLoadExecute(*m_prompts); });
+    m_document.ActLoadExecute(*m_prompts);
 }
 
 void TMain::OpenProjectFile(const QString &fileName)
 {
-    RunHandler([&] {
-        RunTreeReplacing([&] {
-            m_document.OpenProject(fileName);
-            return true;
-        });
-    });
+    RunHandler([&] { m_document.OpenProject(fileName); });
 }
 
 void TMain::ActSaveExecute()

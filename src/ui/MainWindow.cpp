@@ -1,6 +1,7 @@
 #include "ui/MainWindow.h"
 
 #include "controls/PreviewPaintBox.h"
+#include "core/edit/TreeRules.h"
 #include "core/render/ContentSizes.h"
 #include "ui/DialogPrompts.h"
 #include "ui/ElementTreeModel.h"
@@ -101,23 +102,38 @@ QWidget *TMain::CreateElementsPanel()
     ElementsTree = new TElementsTreeView(ElementsPanel);
     ElementsTree->setObjectName(QStringLiteral("ElementsTree"));
     layout->addWidget(ElementsTree);
-    TreeModel = new TElementTreeModel(m_document.Tree(), m_treeImages, this);
+    TreeModel = new TElementTreeModel(m_document, m_treeImages, this);
     ElementsTree->setModel(TreeModel);
 
-    TTreeEditHooks hooks;
-    hooks.MarkModified = [this] { MarkModified(); };
-    hooks.Confirm = [this](const QString &question) { return m_prompts->Confirm(question); };
-    m_treeEditor = std::make_unique<TTreeEditor>(*TreeModel, *ElementsTree, std::move(hooks));
+    m_treeEditor = std::make_unique<TTreeEditor>(*TreeModel, *ElementsTree,
+        [this](const QString &question) { return m_prompts->Confirm(question); });
     ElementsTree->SetEditor(m_treeEditor.get());
 
     connect(TreeModel, &TElementTreeModel::StructureChanged, this, [this] { SchedulePreviewUpdate(); });
-    connect(TreeModel, &TElementTreeModel::NodeAboutToBeRemoved, this, &TMain::ElementsTreeNodeRemoving);
-    connect(TreeModel, &TElementTreeModel::CaptionEdited, this, [this] {
-        MarkModified();
-        SchedulePreviewUpdate();
-    });
     connect(m_treeEditor.get(), &TTreeEditor::Changed, this, &TMain::ElementsTreeChange);
     return ElementsPanel;
+}
+
+void TMain::ConnectDocument()
+{
+    // The window follows the document: every edit, undo and redo arrives here.
+    connect(&m_document, &TDocument::NodeAboutToBeRemoved, this, &TMain::ElementsTreeNodeRemoving);
+    connect(&m_document, &TDocument::TreeAboutToBeReset, this, [this] { ElementsTreeNodeRemoving(&m_document.Tree().Root()); });
+    connect(&m_document, &TDocument::TreeReset, this, &TMain::RebuildTreeView);
+    connect(&m_document, &TDocument::ElementChanged, this, [this](IElement *, bool redraw) {
+        if (redraw)
+            SchedulePreviewUpdate();
+        else
+            UpdateStatusBar();
+        ArmIdleUpdate();
+    });
+    connect(&m_document, &TDocument::ElementReplaced, this, [this](TElementNode *node, IElement *old) {
+        if (m_currentElement == old)
+            RunHandler([&] { ShowElementProperties(node->Element()); });
+        SchedulePreviewUpdate();
+        ArmIdleUpdate();
+    });
+    connect(&m_document, &TDocument::ModifiedChanged, this, &TMain::ArmIdleUpdate);
 }
 
 QWidget *TMain::CreatePages()
@@ -222,9 +238,8 @@ void TMain::FormCreate()
     m_rangeGuard = false;
 
     m_document.OnTitleChanged = [this](const QString &title) { setWindowTitle(title); };
+    ConnectDocument();
     m_document.NewProject();
-    m_document.UpdateTitle();
-    RebuildTreeView();
     m_dialogs->SetProjectFolder(QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation));
 
     // Command states follow the application's idle moments: after input, focus and clipboard changes.
@@ -257,7 +272,6 @@ void TMain::RebuildTreeView()
 {
     m_currentElement = nullptr;
     Pages->setCurrentWidget(PageNone);
-    TreeModel->Reset();
     m_treeEditor->ApplyTreeState();
     ArmIdleUpdate();
 }
@@ -284,15 +298,7 @@ void TMain::ElementsTreeChange()
 void TMain::ElementsTreeNodeRemoving(TElementNode *node)
 {
     // The pages must not keep an element whose node is going.
-    std::function<bool(const TElementNode &)> holds = [&](const TElementNode &n) {
-        if (n.Element() == m_currentElement)
-            return true;
-        for (const auto &child : n.Children())
-            if (holds(*child))
-                return true;
-        return false;
-    };
-    if (m_currentElement != nullptr && holds(*node)) {
+    if (NodeOfElement(*node, m_currentElement) != nullptr) {
         m_currentElement = nullptr;
         Pages->setCurrentWidget(PageNone);
         ArmIdleUpdate();

@@ -174,6 +174,7 @@ private:
     void CreateToolBars();
     void FillContentSizes();
     void FormCreate();
+    void ConnectDocument();
 
     // Commands.
     void ActNewExecute();
@@ -186,9 +187,6 @@ private:
     void ActAboutExecute();
     void ActGenerateFramesExecute();
     void ArmIdleUpdate();
-    // Document commands that may replace the tree rebuild the view whether they succeed or fail.
-    template <typename Command>
-    void RunTreeReplacing(Command &&command);
 
     // Edit commands, served by the focused control.
     bool EditEnabled(TEditCommand command) const;

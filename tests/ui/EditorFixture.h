@@ -11,6 +11,7 @@
 #include "ui/ScriptedPrompts.h"
 #include "ui/TreeClipboard.h"
 #include "ui/TreeEditor.h"
+#include "core/edit/EditCommands.h"
 
 #include "support/TreeStructure.h"
 

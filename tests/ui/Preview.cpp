@@ -109,7 +109,7 @@ private Q_SLOTS:
         w.TrackBar->setValue(10);
         QCOMPARE(w.FramePosition(), 10);
         const int maximumBefore = w.TrackBar->maximum();
-        f.Model().RemoveNode(producer);
+        RemoveNodes(w.Document(), {&producer});
         w.RenderFrame();
         QVERIFY(w.TrackBar->maximum() < maximumBefore);
         QCOMPARE(w.TrackBar->maximum(), height + w.RollHeight());

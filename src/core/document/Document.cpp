@@ -139,9 +139,9 @@ std::unique_ptr<IElement> TDocument::ReplaceElement(TElementNode &node, std::uni
     return old;
 }
 
-void TDocument::NotifyElementChanged(IElement *element)
+void TDocument::NotifyElementChanged(IElement *element, bool redraw)
 {
-    Q_EMIT ElementChanged(element);
+    Q_EMIT ElementChanged(element, redraw);
 }
 
 bool TDocument::CheckSignature(ITypedFiler &filer)

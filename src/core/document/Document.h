@@ -104,8 +104,8 @@ public:
     bool MoveNode(TElementNode &node, TElementNode &parent, std::size_t index);
     // Puts element into node; hands back the element the node held.
     std::unique_ptr<IElement> ReplaceElement(TElementNode &node, std::unique_ptr<IElement> element);
-    // Tells the views that a field of element changed.
-    void NotifyElementChanged(IElement *element);
+    // Tells the views that a field of element changed; redraw is false when the frame stays the same.
+    void NotifyElementChanged(IElement *element, bool redraw = true);
 
     // Command logic; each returns false when the user cancelled.
     bool ActNewExecute(IDocumentPrompts &prompts);
@@ -122,7 +122,7 @@ Q_SIGNALS:
     // node goes under parent, before the child now at row (rows counted before the move).
     void NodeAboutToBeMoved(velmora::TElementNode *node, velmora::TElementNode *parent, int row);
     void NodeMoved(velmora::TElementNode *node);
-    void ElementChanged(velmora::IElement *element);
+    void ElementChanged(velmora::IElement *element, bool redraw);
     // node holds a new element; old is still alive while this signal runs.
     void ElementReplaced(velmora::TElementNode *node, velmora::IElement *old);
     // The whole tree is replaced (New, Open).

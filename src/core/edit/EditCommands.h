@@ -43,7 +43,7 @@ private:
     {
         if (auto *facet = queryInterface<Facet>(&m_element)) {
             m_field.Set(*facet, value);
-            m_document.NotifyElementChanged(&m_element);
+            m_document.NotifyElementChanged(&m_element, m_field.Redraws);
         }
     }
 
@@ -88,7 +88,7 @@ public:
     {
         if (auto *facet = queryInterface<Facet>(m_element)) {
             m_field.Set(*facet, value);
-            m_document.NotifyElementChanged(m_element);
+            m_document.NotifyElementChanged(m_element, m_field.Redraws);
         }
     }
     // The value shown now becomes one step; false when it is the first value.

@@ -20,6 +20,7 @@ struct TField
     const char *Name;  // the step's name, shown as "Undo <Name>"
     Value (*Get)(const Facet &);
     void (*Set)(Facet &, const Value &);
+    bool Redraws = true;  // false for fields the frame does not show (the rates)
 };
 
 // The film size as the table sets it: row, width and height together.
@@ -50,9 +51,9 @@ inline constexpr TField<IProject, TFilmSize> FilmSize{-1, "Change Film Size",
 inline constexpr TField<IProject, TArgb> BackColor{3, "Change Background Color",
     [](const IProject &p) { return p.GetBackColor(); }, [](IProject &p, const TArgb &v) { p.SetBackColor(v); }};
 inline constexpr TField<IProject, qint32> FrameRate{4, "Change Frame Rate",
-    [](const IProject &p) { return p.GetFrameRate(); }, [](IProject &p, const qint32 &v) { p.SetFrameRate(v); }};
+    [](const IProject &p) { return p.GetFrameRate(); }, [](IProject &p, const qint32 &v) { p.SetFrameRate(v); }, false};
 inline constexpr TField<IProject, qint32> ScrollRate{5, "Change Scroll Rate",
-    [](const IProject &p) { return p.GetScrollRate(); }, [](IProject &p, const qint32 &v) { p.SetScrollRate(v); }};
+    [](const IProject &p) { return p.GetScrollRate(); }, [](IProject &p, const qint32 &v) { p.SetScrollRate(v); }, false};
 inline constexpr TField<IProjectBackground, qint32> WrapMode{-1, "Change Wrapping",
     [](const IProjectBackground &p) { return p.GetWrapMode(); },
     [](IProjectBackground &p, const qint32 &v) { p.SetWrapMode(v); }};
