@@ -40,9 +40,10 @@ bool TMain::FormCloseQuery()
 {
     if (m_generating)
         return false;
-    if (!m_document.Modified())
-        return true;
-    return m_prompts->Confirm(QStringLiteral("The project has changed, are you sure you want to close Velmora"));
+    // A save that fails keeps the window open, with the error shown.
+    bool settled = false;
+    RunHandler([&] { settled = m_document.SettleChanges(*m_prompts, QString::fromLatin1(DocumentMessages::ConfirmClose)); });
+    return settled;
 }
 
 void TMain::closeEvent(QCloseEvent *event)

@@ -227,9 +227,25 @@ void TDocument::SaveProjectAs(const QString &fileName)
     SetSaved();
 }
 
+bool TDocument::SettleChanges(IDocumentPrompts &prompts, const QString &question)
+{
+    if (!Modified())
+        return true;
+    switch (prompts.AskSaveChanges(question)) {
+    case TSaveChoice::Save:
+        // A failed save throws, and the project stays.
+        return ActSaveExecute(prompts);
+    case TSaveChoice::Discard:
+        return true;
+    case TSaveChoice::Cancel:
+        break;
+    }
+    return false;
+}
+
 bool TDocument::ActNewExecute(IDocumentPrompts &prompts)
 {
-    if (Modified() && !prompts.Confirm(QString::fromLatin1(DocumentMessages::ConfirmNew)))
+    if (!SettleChanges(prompts, QString::fromLatin1(DocumentMessages::ConfirmNew)))
         return false;
     NewProject();
     return true;
@@ -237,7 +253,7 @@ bool TDocument::ActNewExecute(IDocumentPrompts &prompts)
 
 bool TDocument::ActLoadExecute(IDocumentPrompts &prompts)
 {
-    if (Modified() && !prompts.Confirm(QString::fromLatin1(DocumentMessages::ConfirmLoad)))
+    if (!SettleChanges(prompts, QString::fromLatin1(DocumentMessages::ConfirmLoad)))
         return false;
     const QString fileName = prompts.ChooseOpenFile();
     if (fileName.isEmpty())

@@ -16,12 +16,17 @@ namespace velmora {
 
 class ITypedFiler;
 
+// The answers to a question about unsaved changes.
+enum class TSaveChoice { Save, Discard, Cancel };
+
 // Answers the document commands' questions; the editor shows real dialogs, tests answer in code.
 class IDocumentPrompts
 {
 public:
     virtual ~IDocumentPrompts() = default;
     virtual bool Confirm(const QString &question) = 0; // Yes/No; true only for Yes
+    // The question about a changed project, answered with Save, Discard or Cancel.
+    virtual TSaveChoice AskSaveChanges(const QString &question) = 0;
     virtual QString ChooseOpenFile() = 0;              // empty: cancelled
     virtual QString ChooseSaveFile() = 0;              // empty: cancelled
 };
@@ -43,6 +48,7 @@ inline constexpr const char CannotCreate[] = "Cannot create file \"%1\". %2";
 inline constexpr const char NotLoaded[] = "The file \"%1\" could not be loaded. %2 The following error was returned : %3";
 inline constexpr const char ConfirmNew[] = "The project has changed, are you sure you want to create a new project";
 inline constexpr const char ConfirmLoad[] = "The project has changed, are you sure you want to load a new project";
+inline constexpr const char ConfirmClose[] = "The project has changed, are you sure you want to close Velmora";
 } // namespace DocumentMessages
 
 // The first nine bytes of every project file.
@@ -106,6 +112,10 @@ public:
     std::unique_ptr<IElement> ReplaceElement(TElementNode &node, std::unique_ptr<IElement> element);
     // Tells the views that a field of element changed; redraw is false when the frame stays the same.
     void NotifyElementChanged(IElement *element, bool redraw = true);
+
+    // Before the project is left: nothing to ask when it is unchanged; otherwise asks question and
+    // saves (Save As for a project never saved) when told to. True when the project may go.
+    bool SettleChanges(IDocumentPrompts &prompts, const QString &question);
 
     // Command logic; each returns false when the user cancelled.
     bool ActNewExecute(IDocumentPrompts &prompts);
