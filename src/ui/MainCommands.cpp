@@ -18,6 +18,7 @@
 #include <QTextEdit>
 #include <QToolBar>
 #include <QToolButton>
+#include <QUndoStack>
 
 namespace velmora {
 
@@ -101,6 +102,29 @@ void TMain::CreateActions()
     run(ActSave, &TMain::ActSaveExecute);
     ActSaveAs = make(QStringLiteral("Save &As"), TreeImageIndex::SaveAs, "ActSaveAs");
     run(ActSaveAs, &TMain::ActSaveAsExecute);
+    ActNew->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_N));
+    ActLoad->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_O));
+    ActSave->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_S));
+    ActSaveAs->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_S));
+
+    // The stack names the step ("Undo Change Font Size") and enables the actions itself; the
+    // tool bar shows the short caption. Undo stays available while a video is being made.
+    const auto step = [this](QAction *action, int icon, const char *name, const QString &caption, QList<QKeySequence> keys) {
+        action->setObjectName(QString::fromLatin1(name));
+        action->setIcon(m_treeImages.Icon(icon));
+        action->setIconText(caption);
+        action->setShortcuts(keys);
+        connect(action, &QAction::changed, action, [action] {
+            if (action->toolTip() != action->text())
+                action->setToolTip(action->text());
+        });
+        return action;
+    };
+    QUndoStack &stack = m_document.UndoStack();
+    ActUndo = step(stack.createUndoAction(this), TreeImageIndex::Undo, "ActUndo", QStringLiteral("Undo"),
+        {QKeySequence(Qt::CTRL | Qt::Key_Z)});
+    ActRedo = step(stack.createRedoAction(this), TreeImageIndex::Redo, "ActRedo", QStringLiteral("Redo"),
+        {QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z), QKeySequence(Qt::CTRL | Qt::Key_Y)});
 
     const auto element = [this, &make](const QString &caption, int icon, const char *name, const TElementKind &kind) {
         QAction *action = make(caption, icon, name);
@@ -168,6 +192,8 @@ void TMain::CreateMenus()
     file->addAction(ActExit);
 
     QMenu *edit = menuBar()->addMenu(QStringLiteral("&Edit"));
+    edit->addActions({ActUndo, ActRedo});
+    edit->addSeparator();
     edit->addActions({EditCut1, EditCopy1, EditPaste1});
     edit->addSeparator();
     edit->addAction(EditSelectAll1);
@@ -207,6 +233,8 @@ void TMain::CreateToolBars()
     UpperToolBar->addAction(ActNew);
     UpperToolBar->addSeparator();
     UpperToolBar->addActions({ActLoad, ActSave});
+    UpperToolBar->addSeparator();
+    UpperToolBar->addActions({ActUndo, ActRedo});
     UpperToolBar->addSeparator();
     UpperToolBar->addActions({ActShowPlaceholders, ActShowElements, ActShowProperties});
     UpperToolBar->addSeparator();

@@ -237,7 +237,8 @@ void TMain::FormCreate()
     m_zoomPercent = 0;
     m_rangeGuard = false;
 
-    m_document.OnTitleChanged = [this](const QString &title) { setWindowTitle(title); };
+    // Qt takes "[*]" in a title for its own modified marker and hides it; doubled, it shows as written.
+    m_document.OnTitleChanged = [this](QString title) { setWindowTitle(title.replace(QStringLiteral("[*]"), QStringLiteral("[*][*]"))); };
     ConnectDocument();
     m_document.NewProject();
     m_dialogs->SetProjectFolder(QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation));

@@ -134,6 +134,8 @@ public:
     QAction *ActLoad = nullptr;
     QAction *ActSave = nullptr;
     QAction *ActSaveAs = nullptr;
+    QAction *ActUndo = nullptr;
+    QAction *ActRedo = nullptr;
     QAction *ActNewText = nullptr;
     QAction *ActNewImage = nullptr;
     QAction *ActNewColumns = nullptr;

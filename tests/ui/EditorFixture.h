@@ -17,6 +17,7 @@
 
 #include <QAction>
 #include <QTest>
+#include <QWindow>
 #include <memory>
 
 namespace velmora::test {
@@ -38,6 +39,8 @@ struct TEditorFixture
     TElementTreeModel &Model() { return *Window->TreeModel; }
     TTreeEditor &Editor() { return Window->TreeEditor(); }
     TElementNode &Project() { return *Window->Document().ProjectNode(); }
+    // The title the window system shows, after Qt's own "[*]" handling.
+    QString ShownTitle() const { return Window->windowHandle()->title(); }
 
     // Focuses and selects node alone, as a click does.
     void Focus(TElementNode &node)
