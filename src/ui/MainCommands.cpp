@@ -1,6 +1,7 @@
 // Commands of the main window: actions, menus, tool bars and their enabling rules.
 #include "ui/MainWindow.h"
 
+#include "controls/PreviewPaintBox.h"
 #include "core/elements/ElementColumns.h"
 #include "core/elements/ElementImage.h"
 #include "core/elements/ElementText.h"
@@ -144,6 +145,10 @@ void TMain::CreateActions()
     ActShowPlaceholders = make(QStringLiteral("Placeholders"), TreeImageIndex::Placeholders, "ActShowPlaceholders");
     ActShowPlaceholders->setCheckable(true);
     connect(ActShowPlaceholders, &QAction::triggered, this, [this] { SchedulePreviewUpdate(); });
+    ActShowSafeAreas = make(QStringLiteral("Safe Areas"), -1, "ActShowSafeAreas");
+    ActShowSafeAreas->setCheckable(true);
+    ActShowSafeAreas->setToolTip(QStringLiteral("Action-safe (93%) and title-safe (90%) frames over the preview"));
+    connect(ActShowSafeAreas, &QAction::triggered, this, [this] { PreviewBox->update(); });
     ActShowElements = make(QStringLiteral("Element Manager"), TreeImageIndex::ElementManager, "ActShowElements");
     ActShowElements->setCheckable(true);
     run(ActShowElements, &TMain::ActShowElementsExecute);
@@ -200,6 +205,11 @@ void TMain::CreateMenus()
     edit->addSeparator();
     edit->addAction(EditDelete1);
 
+    QMenu *view = menuBar()->addMenu(QStringLiteral("&View"));
+    view->addActions({ActShowPlaceholders, ActShowSafeAreas});
+    view->addSeparator();
+    view->addActions({ActShowElements, ActShowProperties});
+
     QMenu *elements = menuBar()->addMenu(QStringLiteral("Ele&ments"));
     elements->addActions({ActNewText, ActNewImage, ActNewColumns, ActNewColumn});
 
@@ -219,7 +229,7 @@ void TMain::CreateMenus()
         ElementsTreePopup->popup(ElementsTree->viewport()->mapToGlobal(pos));
     });
 
-    for (QMenu *menu : {file, edit, elements, help})
+    for (QMenu *menu : {file, edit, view, elements, help})
         connect(menu, &QMenu::aboutToShow, this, &TMain::UpdateActions);
 }
 

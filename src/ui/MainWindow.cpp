@@ -218,6 +218,10 @@ void TMain::CreateStatusBar()
         StatusPanels[i]->setMinimumWidth(widths[i]);
         statusBar()->addWidget(StatusPanels[i]);
     }
+    m_runningTime = new QLabel(QStringLiteral("Running Time: "), statusBar());
+    m_runningTime->setObjectName(QStringLiteral("RunningTime"));
+    m_runningTime->setToolTip(QStringLiteral("Length of the video, HH:MM:SS:FF at the project's frame rate"));
+    statusBar()->addWidget(m_runningTime);
     statusBar()->setObjectName(QStringLiteral("Status"));
 }
 
@@ -232,8 +236,6 @@ void TMain::FillContentSizes()
 
 void TMain::FormCreate()
 {
-    m_framePosition = 0;
-    m_rollHeight = 0;
     m_zoomPercent = 0;
     m_rangeGuard = false;
 
@@ -289,6 +291,7 @@ void TMain::ShowElementProperties(IElement *element)
 
 void TMain::ElementsTreeChange()
 {
+    m_showFocused = true;
     const TElementNode *node = m_treeEditor->FocusedNode();
     if (node != nullptr && node->IsSelected())
         RunHandler([&] { ShowElementProperties(node->Element()); });

@@ -14,6 +14,7 @@ class QAction;
 class QComboBox;
 class QLabel;
 class QMenu;
+class QPainter;
 class QProgressBar;
 class QPushButton;
 class QSlider;
@@ -72,8 +73,9 @@ public:
     void SetPositionRange(int maximum);
     const QImage &FrameBitmap() const { return m_renderer.Frame(); }
     TFrameRenderer &Renderer() { return m_renderer; }
-    int FramePosition() const { return m_framePosition; }
-    int RollHeight() const { return m_rollHeight; }
+    // The slider holds the position and its range; the renderer the roll height of the last frame.
+    int FramePosition() const;
+    int RollHeight() const { return m_renderer.RollHeight(); }
     int ZoomPercent() const { return m_zoomPercent; }
     // Renders done so far, for tests that count them.
     int RenderCount() const { return m_renderCount; }
@@ -124,6 +126,7 @@ public:
     QProgressBar *GenerationProgressBar = nullptr;
     QPushButton *CancelGenerationButton = nullptr;
     std::array<QLabel *, 3> StatusPanels{};
+    QLabel *RunningTimePanel() const { return m_runningTime; }
     QToolBar *UpperToolBar = nullptr;
     QToolBar *LowerToolBar = nullptr;
     QMenu *ElementsTreePopup = nullptr;
@@ -144,6 +147,7 @@ public:
     QAction *ActProjectLoadImage = nullptr;
     QAction *ActProjectClearImage = nullptr;
     QAction *ActShowPlaceholders = nullptr;
+    QAction *ActShowSafeAreas = nullptr;
     QAction *ActShowElements = nullptr;
     QAction *ActShowProperties = nullptr;
     QAction *ActGenerateFrames = nullptr;
@@ -200,6 +204,7 @@ private:
 
     // Preview.
     void PreviewBoxPaint();
+    void PaintSafeAreas(QPainter &canvas, const QRect &frame);
     void PreviewBoxMouseWheel(QWheelEvent *event);
     void TrackBarChange(int position);
 
@@ -216,10 +221,10 @@ private:
     bool m_generating = false;
     bool m_cancelRequested = false;
     TFrameRenderer m_renderer;
-    bool m_hasFrame = false;
-    int m_framePosition = 0;
-    int m_rollHeight = 0;
     int m_zoomPercent = 0;
+    // Set when the focused node changes: the next frame scrolls to show it.
+    bool m_showFocused = false;
+    QLabel *m_runningTime = nullptr;
     bool m_rangeGuard = false;
     int m_renderCount = 0;
     QTimer m_idleTimer;
