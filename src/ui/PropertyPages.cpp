@@ -3,6 +3,7 @@
 
 #include "controls/AlignmentFrame.h"
 #include "controls/GDIPColorDisplay.h"
+#include "controls/GPWinControl.h"
 #include "controls/VelmoraSpinEdit.h"
 #include "core/elements/ElementImage.h"
 #include "core/elements/ElementProject.h"
@@ -12,10 +13,12 @@
 #include "ui/MainWindow.h"
 #include "ui/PageLayout.h"
 #include "ui/Prompts.h"
+#include "ui/TreeClipboard.h"
 
 #include <QAction>
 #include <QBoxLayout>
 #include <QCheckBox>
+#include <QDropEvent>
 #include <QLabel>
 #include <QStackedWidget>
 
@@ -38,6 +41,53 @@ TPropertyPages::TPropertyPages(TMain &main) : m_main(main)
     run(m_main.ActProjectLoadImage, &TPropertyPages::ActProjectLoadImageExecute);
     run(m_main.ActProjectClearImage, &TPropertyPages::ActProjectClearImageExecute);
     connect(&Document(), &TDocument::ElementChanged, this, [this](IElement *element) { ElementChanged(element); });
+    for (QWidget *page : {m_main.PageImage, m_main.PageProject}) {
+        page->setAcceptDrops(true);
+        page->installEventFilter(this);
+    }
+}
+
+bool TPropertyPages::eventFilter(QObject *watched, QEvent *event)
+{
+    auto *page = qobject_cast<QWidget *>(watched);
+    const bool picture = page == m_main.PageImage ? For<IElementImage>(page) != nullptr : For<IProjectBackground>(page) != nullptr;
+    switch (event->type()) {
+    case QEvent::DragEnter:
+    case QEvent::DragMove: {
+        auto *drag = static_cast<QDragMoveEvent *>(event);
+        if (picture && !DroppedImageFiles(drag->mimeData()).isEmpty())
+            drag->acceptProposedAction();
+        else
+            drag->ignore();
+        return true;
+    }
+    case QEvent::Drop: {
+        auto *drop = static_cast<QDropEvent *>(event);
+        if (picture && LoadDroppedPicture(page, DroppedImageFiles(drop->mimeData())))
+            drop->acceptProposedAction();
+        else
+            drop->ignore();
+        return true;
+    }
+    default:
+        return QObject::eventFilter(watched, event);
+    }
+}
+
+bool TPropertyPages::LoadDroppedPicture(QWidget *page, const QStringList &files)
+{
+    TElementNode *node = CurrentNode();
+    if (files.isEmpty() || node == nullptr)
+        return false;
+    m_main.RunHandler([&] {
+        if (page == m_main.PageImage)
+            LoadImage(Document(), *node, files.first());
+        else
+            LoadBackground(Document(), *node, files.first());
+    });
+    ImagePreview->update();
+    ProjectBackgroundpreview->update();
+    return true;
 }
 
 QWidget *TPropertyPages::CreateNonePage()

@@ -77,6 +77,10 @@ public:
     QCheckBox *ImageFixedHeightToggle = nullptr;
     TVelmoraSpinEdit *ImageFixedHeight = nullptr;
 
+    // Picture files dropped on the image page load into the element; on the project page they
+    // become the background.
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
     // Commands of the pages.
     void ActLoadImageExecute();
     void ActProjectLoadImageExecute();
@@ -143,6 +147,8 @@ private:
         return queryInterface<T>(ElementFor(control));
     }
     IElement *ElementFor(const QWidget *control) const;
+    // Loads the first of files into the shown page's element (an image, or the background).
+    bool LoadDroppedPicture(QWidget *page, const QStringList &files);
     IElement *CurrentElement() const;
     TElementNode *CurrentNode() const;
     TDocument &Document() const;

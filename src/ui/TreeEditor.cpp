@@ -1,6 +1,7 @@
 #include "ui/TreeEditor.h"
 
 #include "core/edit/EditCommands.h"
+#include "core/elements/ElementImage.h"
 #include "ui/ElementTreeModel.h"
 #include "ui/ElementsTreeView.h"
 #include "ui/TreeClipboard.h"
@@ -100,11 +101,23 @@ bool TTreeEditor::ElementsTreeDragOver(const TElementNode *target, TDropMode mod
     return CanDropAt(FocusedNode(), target, mode);
 }
 
+bool TTreeEditor::CanDropImagesAt(const TElementNode *target, TDropMode mode) const
+{
+    return target != nullptr && target->Element() != nullptr && AttachModeFor(mode) != TAttachMode::None
+        && CanDropKindOn(TVmElementImage::Kind, target->Element()->GetClass(), mode);
+}
+
 void TTreeEditor::ElementsTreeDragDrop(TElementNode *target, TDropMode mode, Qt::DropAction effect, const QMimeData *data)
 {
     const TAttachMode attach = AttachModeFor(mode);
     if (attach == TAttachMode::None || target == nullptr)
         return;
+    // Picture files from the file manager become image elements at the drop point.
+    if (const QStringList files = DroppedImageFiles(data); !files.isEmpty() && !data->hasFormat(VirtualTreeDataFormat)) {
+        for (TElementNode *node : DropImageFiles(Document(), files, target, mode))
+            Select(*node, true);
+        return;
+    }
     bool changed = false;
     // A failed drop ends with no effect and no message.
     try {

@@ -41,6 +41,8 @@ public:
 
     // Whether the focused node may be dropped at target in mode.
     bool ElementsTreeDragOver(const TElementNode *target, TDropMode mode) const;
+    // Whether picture files dropped at target in mode may become image elements there.
+    bool CanDropImagesAt(const TElementNode *target, TDropMode mode) const;
     // Drops the dragged nodes (move) or the payload of data (copy) at target.
     void ElementsTreeDragDrop(TElementNode *target, TDropMode mode, Qt::DropAction effect, const QMimeData *data);
 

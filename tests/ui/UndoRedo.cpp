@@ -4,7 +4,11 @@
 
 #include "ui/DialogPrompts.h"
 
+#include <QApplication>
+#include <QFile>
 #include <QMessageBox>
+#include <QMimeData>
+#include <QUrl>
 #include <QTimer>
 #include <QUndoStack>
 
@@ -30,6 +34,26 @@ int EnterIn(QMessageBox &box)
 {
     QTimer::singleShot(0, &box, [&box] { QTest::keyClick(&box, Qt::Key_Return); });
     return box.exec();
+}
+
+// Drags files from outside the window onto widget at pos and drops them; true when accepted.
+bool DropFiles(QWidget *widget, QPoint pos, const QStringList &files)
+{
+    QMimeData data;
+    QList<QUrl> urls;
+    for (const QString &file : files)
+        urls << QUrl::fromLocalFile(file);
+    data.setUrls(urls);
+    const Qt::DropActions offered = Qt::CopyAction | Qt::MoveAction | Qt::LinkAction;
+    QDragEnterEvent enter(pos, offered, &data, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(widget, &enter);
+    QDragMoveEvent over(pos, offered, &data, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(widget, &over);
+    if (!over.isAccepted())
+        return false;
+    QDropEvent drop(pos, offered, &data, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(widget, &drop);
+    return drop.isAccepted();
 }
 
 } // namespace
@@ -167,6 +191,37 @@ private Q_SLOTS:
         TDocument reread;
         reread.OpenProject(f.Folder.filePath(QStringLiteral("roll.vmz")));
         QCOMPARE(reread.ProjectNode()->ChildCount(), 3u);
+    }
+
+    void droppedPictureFilesGoWhereTheyAreDropped()
+    {
+        TPagesFixture f;
+        TMain &w = f.Main();
+        const QString picture = f.PictureFile(QStringLiteral("dropped.png"), QSize(30, 20), Qt::green);
+        const QString notPicture = f.Folder.filePath(QStringLiteral("notes.txt"));
+        QFile(notPicture).open(QIODevice::WriteOnly);
+
+        // On the tree: below the text, an image element; onto the text, refused.
+        const QRect row = f.View().visualRect(f.Model().IndexOf(*f.TextNode));
+        QVERIFY(!DropFiles(f.View().viewport(), row.center(), {picture}));
+        QVERIFY(!DropFiles(f.View().viewport(), QPoint(row.center().x(), row.bottom() - 1), {notPicture}));
+        QVERIFY(DropFiles(f.View().viewport(), QPoint(row.center().x(), row.bottom() - 1), {picture}));
+        QCOMPARE(Structure(f.Project()), QStringLiteral("Velmora Project(Closing credits,dropped.png,Logo)"));
+        QCOMPARE(w.ActUndo->text(), QStringLiteral("Undo Drop Images"));
+
+        // On the image page: the picture loads into the element shown.
+        f.Select(*f.ImageNode);
+        QVERIFY(DropFiles(w.PageImage, QPoint(5, 5), {picture}));
+        QCOMPARE(queryInterface<IElementImage>(f.ImageNode->Element())->GetImage()->size(), QSize(30, 20));
+        QVERIFY(w.CurrentElement() == f.ImageNode->Element());
+
+        // On the project page: the background.
+        f.Select(f.Project());
+        QVERIFY(DropFiles(w.PageProject, QPoint(5, 5), {notPicture, picture}));
+        QCOMPARE(queryInterface<IProjectBackground>(f.Project().Element())->GetBackground()->size(), QSize(30, 20));
+        QCOMPARE(w.ActUndo->text(), QStringLiteral("Undo Load Background Image"));
+        w.ActUndo->trigger();
+        QVERIFY(queryInterface<IProjectBackground>(f.Project().Element())->GetBackground() == nullptr);
     }
 
     void questionsAnswerEnterWithTheirDefault()

@@ -1,5 +1,6 @@
 #include "core/edit/EditCommands.h"
 
+#include "core/elements/ElementImage.h"
 #include "core/elements/ElementKinds.h"
 
 #include <QBuffer>
@@ -168,6 +169,24 @@ int RemoveNodes(TDocument &document, std::vector<TElementNode *> nodes)
     const int count = int(nodes.size());
     document.Push(new TRemoveNodes(document, std::move(nodes)));
     return count;
+}
+
+std::vector<TElementNode *> DropImageFiles(TDocument &document, const QStringList &files, TElementNode *target, TDropMode mode)
+{
+    const TAttachMode attach = AttachModeFor(mode);
+    if (files.isEmpty() || target == nullptr || target->Element() == nullptr || attach == TAttachMode::None
+        || !CanDropKindOn(TVmElementImage::Kind, target->Element()->GetClass(), mode))
+        return {};
+    std::vector<std::unique_ptr<TElementNode>> nodes;
+    for (const QString &file : files) {
+        auto image = std::make_unique<TVmElementImage>();
+        image->LoadFromFile(file);
+        nodes.push_back(std::make_unique<TElementNode>(std::move(image)));
+    }
+    auto *command = new TInsertNodes(document, std::move(nodes), *target, attach, QStringLiteral("Drop Images"));
+    std::vector<TElementNode *> inserted = command->Nodes();
+    document.Push(command);
+    return inserted;
 }
 
 bool RenameCaption(TDocument &document, TElementNode &node, const QString &caption)

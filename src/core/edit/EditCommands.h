@@ -4,6 +4,7 @@
 #include "core/edit/Fields.h"
 #include "core/edit/TreeRules.h"
 
+#include <QStringList>
 #include <QUndoCommand>
 #include <memory>
 #include <vector>
@@ -213,6 +214,9 @@ int MoveNodes(TDocument &document, std::vector<TElementNode *> nodes, TElementNo
 int RemoveNodes(TDocument &document, std::vector<TElementNode *> nodes);
 // Renames node's element when it allows it; true when the caption changed.
 bool RenameCaption(TDocument &document, TElementNode &node, const QString &caption);
+// New image elements for picture files dropped at target in mode, as one step; the new nodes, or
+// none when an image may not be dropped there.
+std::vector<TElementNode *> DropImageFiles(TDocument &document, const QStringList &files, TElementNode *target, TDropMode mode);
 // Loads a picture into an image element, or as the project's background; clears the background.
 void LoadImage(TDocument &document, TElementNode &node, const QString &fileName);
 void LoadBackground(TDocument &document, TElementNode &node, const QString &fileName);

@@ -2,6 +2,8 @@
 #include "EditFixture.h"
 
 #include <QHash>
+#include <QImage>
+#include <QTemporaryDir>
 
 using namespace velmora;
 using namespace velmora::test;
@@ -177,4 +179,38 @@ TEST(TreeRules, DropEffectFromKeysAndSource)
         EXPECT_EQ(DropEffect(row.source, row.keys, row.offered), row.effect);
     EXPECT_EQ(AttachModeFor(dmNowhere), TAttachMode::None);
     EXPECT_EQ(AttachModeFor(dmOnto), TAttachMode::AddChildLast);
+}
+
+TEST_F(Named, DroppedPictureFilesBecomeImagesWhereAnImageMayGo)
+{
+    QTemporaryDir dir;
+    const QString first = dir.filePath(QStringLiteral("first.png"));
+    const QString second = dir.filePath(QStringLiteral("second.png"));
+    QImage(8, 4, QImage::Format_ARGB32).save(first);
+    QImage(6, 3, QImage::Format_ARGB32).save(second);
+    struct Row
+    {
+        const char *target;
+        TDropMode mode;
+        const char *after;
+    } rows[] = {
+        {"P", dmOnto, "Velmora Project(A,B,I,Columns(Column(C,D)),first.png,second.png)"},
+        {"D", dmAbove, "Velmora Project(A,B,I,Columns(Column(C,first.png,second.png,D)))"},
+        {"A", dmBelow, "Velmora Project(A,first.png,second.png,B,I,Columns(Column(C,D)))"},
+        {"Column", dmOnto, "Velmora Project(A,B,I,Columns(Column(C,D,first.png,second.png)))"},
+        {"A", dmOnto, SampleText},
+        {"Columns", dmOnto, SampleText},
+        {"P", dmNowhere, SampleText},
+    };
+    for (const Row &row : rows) {
+        SCOPED_TRACE(std::string(row.target) + " " + std::to_string(row.mode));
+        const auto dropped = DropImageFiles(document, {first, second}, By(QString::fromLatin1(row.target)), row.mode);
+        EXPECT_EQ(Structure(Project()), QString::fromLatin1(row.after));
+        if (dropped.empty())
+            continue;
+        EXPECT_EQ(queryInterface<IElementImage>(dropped[1]->Element())->GetImage()->size(), QSize(6, 3));
+        EXPECT_EQ(Stack().undoText(), QStringLiteral("Drop Images"));
+        Stack().undo();
+        EXPECT_EQ(Structure(Project()), Sample);
+    }
 }
