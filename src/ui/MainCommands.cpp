@@ -192,7 +192,11 @@ void TMain::CreateMenus()
     QMenu *file = menuBar()->addMenu(QStringLiteral("&File"));
     file->addActions({ActNew});
     file->addSeparator();
-    file->addActions({ActLoad, ActSave, ActSaveAs});
+    file->addAction(ActLoad);
+    m_recentMenu = file->addMenu(QStringLiteral("Open &Recent"));
+    m_recentMenu->setObjectName(QStringLiteral("RecentFilesMenu"));
+    connect(file, &QMenu::aboutToShow, this, &TMain::FillRecentFilesMenu);
+    file->addActions({ActSave, ActSaveAs});
     file->addSeparator();
     file->addAction(ActExit);
 

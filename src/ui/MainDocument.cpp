@@ -4,7 +4,10 @@
 #include "ui/AboutBox.h"
 #include "ui/Prompts.h"
 
+#include <QAction>
 #include <QCloseEvent>
+#include <QFileInfo>
+#include <QMenu>
 
 namespace velmora {
 
@@ -15,23 +18,64 @@ void TMain::ActNewExecute()
 
 void TMain::ActLoadExecute()
 {
-    m_document.ActLoadExecute(*m_prompts);
+    if (m_document.ActLoadExecute(*m_prompts))
+        RememberProjectFile();
 }
 
 void TMain::OpenProjectFile(const QString &fileName)
 {
-    RunHandler([&] { m_document.OpenProject(fileName); });
+    RunHandler([&] {
+        m_document.OpenProject(fileName);
+        RememberProjectFile();
+    });
+}
+
+void TMain::OpenRecentFile(const QString &fileName)
+{
+    RunHandler([&] {
+        if (!m_document.SettleChanges(*m_prompts, QString::fromLatin1(DocumentMessages::ConfirmLoad)))
+            return;
+        try {
+            m_document.OpenProject(fileName);
+        } catch (...) {
+            // A file that cannot be opened any more leaves the list.
+            m_recentFiles.Remove(fileName);
+            throw;
+        }
+        RememberProjectFile();
+    });
+}
+
+void TMain::RememberProjectFile()
+{
+    m_recentFiles.Add(m_document.ProjectFileName());
+}
+
+void TMain::FillRecentFilesMenu()
+{
+    m_recentMenu->clear();
+    const QStringList files = m_recentFiles.Files();
+    for (int i = 0; i < files.size(); ++i) {
+        const QString &file = files[i];
+        QAction *action = m_recentMenu->addAction(QStringLiteral("&%1 %2").arg(i + 1).arg(QFileInfo(file).fileName()));
+        action->setToolTip(file);
+        action->setStatusTip(file);
+        connect(action, &QAction::triggered, this, [this, file] { OpenRecentFile(file); });
+    }
+    m_recentMenu->setEnabled(!files.isEmpty() && !m_generating);
 }
 
 void TMain::ActSaveExecute()
 {
-    m_document.ActSaveExecute(*m_prompts);
+    if (m_document.ActSaveExecute(*m_prompts))
+        RememberProjectFile();
     ArmIdleUpdate();
 }
 
 void TMain::ActSaveAsExecute()
 {
-    m_document.ActSaveAsExecute(*m_prompts);
+    if (m_document.ActSaveAsExecute(*m_prompts))
+        RememberProjectFile();
     SchedulePreviewUpdate();
     ArmIdleUpdate();
 }

@@ -2,6 +2,7 @@
 
 #include "core/document/Document.h"
 #include "core/render/FrameRenderer.h"
+#include "ui/RecentFiles.h"
 #include "ui/TreeImages.h"
 
 #include <QMainWindow>
@@ -51,6 +52,12 @@ public:
     void MarkModified();
     // Opens fileName as the Open command does after its dialog; errors reach the error box.
     void OpenProjectFile(const QString &fileName);
+    // Opens a project from the recent list, asking first about a changed project.
+    void OpenRecentFile(const QString &fileName);
+    TRecentFiles &RecentFiles() { return m_recentFiles; }
+    QMenu *RecentFilesMenu() const { return m_recentMenu; }
+    // Lists the recent projects in their menu; runs whenever the File menu opens.
+    void FillRecentFilesMenu();
     // Rebuilds the element tree view from the document's tree (after New and Open).
     void RebuildTreeView();
 
@@ -187,6 +194,8 @@ private:
     void ActLoadExecute();
     void ActSaveExecute();
     void ActSaveAsExecute();
+    // Puts the project's file first in the recent list once it was opened or saved.
+    void RememberProjectFile();
     void AddElement(const TElementKind &kind);
     void ActShowElementsExecute();
     void ActShowPropertiesExecute();
@@ -225,6 +234,8 @@ private:
     // Set when the focused node changes: the next frame scrolls to show it.
     bool m_showFocused = false;
     QLabel *m_runningTime = nullptr;
+    TRecentFiles m_recentFiles;
+    QMenu *m_recentMenu = nullptr;
     bool m_rangeGuard = false;
     int m_renderCount = 0;
     QTimer m_idleTimer;

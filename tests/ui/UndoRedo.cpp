@@ -3,11 +3,14 @@
 #include "PagesFixture.h"
 
 #include "ui/DialogPrompts.h"
+#include "ui/RecentFiles.h"
 
 #include <QApplication>
 #include <QFile>
 #include <QMessageBox>
+#include <QMenu>
 #include <QMimeData>
+#include <QSettings>
 #include <QUrl>
 #include <QTimer>
 #include <QUndoStack>
@@ -222,6 +225,41 @@ private Q_SLOTS:
         QCOMPARE(w.ActUndo->text(), QStringLiteral("Undo Load Background Image"));
         w.ActUndo->trigger();
         QVERIFY(queryInterface<IProjectBackground>(f.Project().Element())->GetBackground() == nullptr);
+    }
+
+    void recentFilesListTheLastEightProjects()
+    {
+        QTemporaryDir settings;
+        QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, settings.path());
+        QCOMPARE(WithRecentFile({"a", "b", "c"}, "b", 8), (QStringList{"b", "a", "c"}));
+        QCOMPARE(WithRecentFile({"a", "b"}, "c", 2), (QStringList{"c", "a"}));
+
+        TPagesFixture f;
+        TMain &w = f.Main();
+        QStringList saved;
+        for (int i = 0; i < 10; ++i) {
+            saved.prepend(f.Folder.filePath(QStringLiteral("roll%1.vmz").arg(i)));
+            f.Prompts.Files.push_back(saved.first());
+            w.ActSaveAs->trigger();
+        }
+        QCOMPARE(w.RecentFiles().Files(), saved.mid(0, 8));
+        w.FillRecentFilesMenu();
+        const QList<QAction *> entries = w.RecentFilesMenu()->actions();
+        QCOMPARE(entries.size(), 8);
+        QCOMPARE(entries[0]->text(), QStringLiteral("&1 roll9.vmz"));
+        QCOMPARE(entries[7]->toolTip(), saved[7]);
+
+        // Opening an entry of a changed project asks first; an entry that is gone leaves the list.
+        f.AddText(f.Project(), QStringLiteral("Changed"));
+        f.Prompts.SaveChoices = {TSaveChoice::Discard};
+        entries[3]->trigger();
+        QCOMPARE(w.Document().ProjectFileName(), saved[3]);
+        QCOMPARE(w.RecentFiles().Files().first(), saved[3]);
+        QFile::remove(saved[5]);
+        w.FillRecentFilesMenu();
+        w.RecentFilesMenu()->actions()[5]->trigger();
+        QCOMPARE(f.Prompts.Errors.size(), 1);
+        QVERIFY(!w.RecentFiles().Files().contains(saved[5]));
     }
 
     void questionsAnswerEnterWithTheirDefault()
