@@ -265,12 +265,6 @@ void TMain::ShowError(const QString &message)
     m_prompts->ShowError(message);
 }
 
-void TMain::MarkModified()
-{
-    m_document.MarkModified();
-    ArmIdleUpdate();
-}
-
 void TMain::RebuildTreeView()
 {
     m_currentElement = nullptr;

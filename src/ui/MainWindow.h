@@ -48,8 +48,6 @@ public:
 
     // --- document -------------------------------------------------------------------------------
     TDocument &Document() { return m_document; }
-    // Sets the modified flag and refreshes the title; every edit ends here.
-    void MarkModified();
     // Opens fileName as the Open command does after its dialog; errors reach the error box.
     void OpenProjectFile(const QString &fileName);
     // Opens a project from the recent list, asking first about a changed project.
