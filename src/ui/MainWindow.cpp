@@ -278,6 +278,8 @@ void TMain::ShowElementProperties(IElement *element)
     // Setting the controls runs their handlers; the guard keeps them from writing back.
     FillingPanels = true;
     const auto lower = qScopeGuard([this] { FillingPanels = false; });
+    // Edits of the element shown now are steps of their own.
+    m_document.BreakMerge();
     m_currentElement = element;
     Pages->setCurrentWidget(PageNone);
     m_propertyPages->Fill(element);

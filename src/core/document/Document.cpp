@@ -6,6 +6,7 @@
 
 #include <QFile>
 #include <QSaveFile>
+#include <QScopedValueRollback>
 #include <QUndoStack>
 #include <algorithm>
 
@@ -28,6 +29,11 @@ TDocument::TDocument(QObject *parent) : QObject(parent), m_undoStack(std::make_u
     connect(m_undoStack.get(), &QUndoStack::cleanChanged, this, [this] {
         UpdateTitle();
         Q_EMIT ModifiedChanged();
+    });
+    // After an undo or redo, the next typed edit is a step of its own, not part of the one below it.
+    connect(m_undoStack.get(), &QUndoStack::indexChanged, this, [this] {
+        if (!m_pushing)
+            BreakMerge();
     });
     NewProject();
 }
@@ -88,7 +94,10 @@ void TDocument::SetSaved()
 
 void TDocument::Push(QUndoCommand *command)
 {
-    m_undoStack->push(command);
+    {
+        const QScopedValueRollback pushing(m_pushing, true);
+        m_undoStack->push(command);
+    }
     UpdateTitle();
     Q_EMIT ModifiedChanged();
 }

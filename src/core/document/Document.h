@@ -153,6 +153,7 @@ private:
     QString m_title;
     std::unique_ptr<QUndoStack> m_undoStack;
     quint64 m_mergeEpoch = 0;
+    bool m_pushing = false;
 };
 
 } // namespace velmora

@@ -117,11 +117,20 @@ TEST_F(EditFixture, TypedEditsOfOneFieldMergeIntoOneStep)
     ChangeValue(document, B->Element(), Fields::TopOffset, 6);
     EXPECT_EQ(Stack().count(), 4);
 
+    // After an undo, typing again in the field below is a new step.
+    ChangeValue(document, a, Fields::FontSize, 20);
+    ChangeValue(document, a, Fields::TopOffset, 7);
+    Stack().undo();
+    ChangeValue(document, a, Fields::FontSize, 21);
+    EXPECT_EQ(Stack().count(), 6);
+    Stack().undo();
+    EXPECT_EQ(font->GetFontSize(), 20);
+
     // A field that never merges, and a value set again, which takes no step.
     ChangeValue(document, a, Fields::Alignment, TAlignmentPair{eaRight, eaTop});
     ChangeValue(document, a, Fields::Alignment, TAlignmentPair{eaCenter, eaTop});
     EXPECT_FALSE(ChangeValue(document, a, Fields::Alignment, TAlignmentPair{eaCenter, eaTop}));
-    EXPECT_EQ(Stack().count(), 6);
+    EXPECT_EQ(Stack().count(), 7);
 }
 
 TEST_F(EditFixture, TypingBackToTheStartLeavesNoStep)
