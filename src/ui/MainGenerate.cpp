@@ -21,7 +21,6 @@ void TMain::ShowFrameAt(int position)
     // when the render lowers the slider's range below it.
     const QSignalBlocker blocker(TrackBar);
     TrackBar->setValue(position);
-    m_framePosition = position;
     RenderFrame();
 }
 

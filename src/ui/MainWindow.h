@@ -2,6 +2,7 @@
 
 #include "core/document/Document.h"
 #include "core/render/FrameRenderer.h"
+#include "ui/RecentFiles.h"
 #include "ui/TreeImages.h"
 
 #include <QMainWindow>
@@ -14,6 +15,7 @@ class QAction;
 class QComboBox;
 class QLabel;
 class QMenu;
+class QPainter;
 class QProgressBar;
 class QPushButton;
 class QSlider;
@@ -48,10 +50,14 @@ public:
 
     // --- document -------------------------------------------------------------------------------
     TDocument &Document() { return m_document; }
-    // Sets the modified flag and refreshes the title; every edit ends here.
-    void MarkModified();
     // Opens fileName as the Open command does after its dialog; errors reach the error box.
     void OpenProjectFile(const QString &fileName);
+    // Opens a project from the recent list, asking first about a changed project.
+    void OpenRecentFile(const QString &fileName);
+    TRecentFiles &RecentFiles() { return m_recentFiles; }
+    QMenu *RecentFilesMenu() const { return m_recentMenu; }
+    // Lists the recent projects in their menu; runs whenever the File menu opens.
+    void FillRecentFilesMenu();
     // Rebuilds the element tree view from the document's tree (after New and Open).
     void RebuildTreeView();
 
@@ -74,8 +80,9 @@ public:
     void SetPositionRange(int maximum);
     const QImage &FrameBitmap() const { return m_renderer.Frame(); }
     TFrameRenderer &Renderer() { return m_renderer; }
-    int FramePosition() const { return m_framePosition; }
-    int RollHeight() const { return m_rollHeight; }
+    // The slider holds the position and its range; the renderer the roll height of the last frame.
+    int FramePosition() const;
+    int RollHeight() const { return m_renderer.RollHeight(); }
     int ZoomPercent() const { return m_zoomPercent; }
     // Renders done so far, for tests that count them.
     int RenderCount() const { return m_renderCount; }
@@ -130,6 +137,7 @@ public:
     QProgressBar *GenerationProgressBar = nullptr;
     QPushButton *CancelGenerationButton = nullptr;
     std::array<QLabel *, 3> StatusPanels{};
+    QLabel *RunningTimePanel() const { return m_runningTime; }
     QToolBar *UpperToolBar = nullptr;
     QToolBar *LowerToolBar = nullptr;
     QMenu *ElementsTreePopup = nullptr;
@@ -140,6 +148,8 @@ public:
     QAction *ActLoad = nullptr;
     QAction *ActSave = nullptr;
     QAction *ActSaveAs = nullptr;
+    QAction *ActUndo = nullptr;
+    QAction *ActRedo = nullptr;
     QAction *ActNewText = nullptr;
     QAction *ActNewImage = nullptr;
     QAction *ActNewColumns = nullptr;
@@ -148,6 +158,7 @@ public:
     QAction *ActProjectLoadImage = nullptr;
     QAction *ActProjectClearImage = nullptr;
     QAction *ActShowPlaceholders = nullptr;
+    QAction *ActShowSafeAreas = nullptr;
     QAction *ActShowElements = nullptr;
     QAction *ActShowProperties = nullptr;
     QAction *ActGenerateFrames = nullptr;
@@ -180,21 +191,21 @@ private:
     void CreateToolBars();
     void FillContentSizes();
     void FormCreate();
+    void ConnectDocument();
 
     // Commands.
     void ActNewExecute();
     void ActLoadExecute();
     void ActSaveExecute();
     void ActSaveAsExecute();
+    // Puts the project's file first in the recent list once it was opened or saved.
+    void RememberProjectFile();
     void AddElement(const TElementKind &kind);
     void ActShowElementsExecute();
     void ActShowPropertiesExecute();
     void ActAboutExecute();
     void ActGenerateFramesExecute();
     void ArmIdleUpdate();
-    // Document commands that may replace the tree rebuild the view whether they succeed or fail.
-    template <typename Command>
-    void RunTreeReplacing(Command &&command);
 
     // Edit commands, served by the focused control.
     bool EditEnabled(TEditCommand command) const;
@@ -206,6 +217,7 @@ private:
 
     // Preview.
     void PreviewBoxPaint();
+    void PaintSafeAreas(QPainter &canvas, const QRect &frame);
     void PreviewBoxMouseWheel(QWheelEvent *event);
     void TrackBarChange(int position);
 
@@ -223,10 +235,12 @@ private:
     bool m_generating = false;
     bool m_cancelRequested = false;
     TFrameRenderer m_renderer;
-    bool m_hasFrame = false;
-    int m_framePosition = 0;
-    int m_rollHeight = 0;
     int m_zoomPercent = 0;
+    // Set when the focused node changes: the next frame scrolls to show it.
+    bool m_showFocused = false;
+    QLabel *m_runningTime = nullptr;
+    TRecentFiles m_recentFiles;
+    QMenu *m_recentMenu = nullptr;
     bool m_rangeGuard = false;
     int m_renderCount = 0;
     QTimer m_idleTimer;

@@ -2,6 +2,8 @@
 #include "ui/PropertyPages.h"
 
 #include "controls/AlignmentFrame.h"
+#include "controls/GDIPColorDisplay.h"
+#include "controls/GPWinControl.h"
 #include "controls/VelmoraSpinEdit.h"
 #include "core/elements/ElementImage.h"
 #include "core/elements/ElementProject.h"
@@ -10,10 +12,13 @@
 #include "ui/ElementTreeModel.h"
 #include "ui/MainWindow.h"
 #include "ui/PageLayout.h"
+#include "ui/Prompts.h"
+#include "ui/TreeClipboard.h"
 
 #include <QAction>
 #include <QBoxLayout>
 #include <QCheckBox>
+#include <QDropEvent>
 #include <QLabel>
 #include <QStackedWidget>
 
@@ -35,6 +40,54 @@ TPropertyPages::TPropertyPages(TMain &main) : m_main(main)
     run(m_main.ActLoadImage, &TPropertyPages::ActLoadImageExecute);
     run(m_main.ActProjectLoadImage, &TPropertyPages::ActProjectLoadImageExecute);
     run(m_main.ActProjectClearImage, &TPropertyPages::ActProjectClearImageExecute);
+    connect(&Document(), &TDocument::ElementChanged, this, [this](IElement *element) { ElementChanged(element); });
+    for (QWidget *page : {m_main.PageImage, m_main.PageProject}) {
+        page->setAcceptDrops(true);
+        page->installEventFilter(this);
+    }
+}
+
+bool TPropertyPages::eventFilter(QObject *watched, QEvent *event)
+{
+    auto *page = qobject_cast<QWidget *>(watched);
+    const bool picture = page == m_main.PageImage ? For<IElementImage>(page) != nullptr : For<IProjectBackground>(page) != nullptr;
+    switch (event->type()) {
+    case QEvent::DragEnter:
+    case QEvent::DragMove: {
+        auto *drag = static_cast<QDragMoveEvent *>(event);
+        if (picture && !DroppedImageFiles(drag->mimeData()).isEmpty())
+            drag->acceptProposedAction();
+        else
+            drag->ignore();
+        return true;
+    }
+    case QEvent::Drop: {
+        auto *drop = static_cast<QDropEvent *>(event);
+        if (picture && LoadDroppedPicture(page, DroppedImageFiles(drop->mimeData())))
+            drop->acceptProposedAction();
+        else
+            drop->ignore();
+        return true;
+    }
+    default:
+        return QObject::eventFilter(watched, event);
+    }
+}
+
+bool TPropertyPages::LoadDroppedPicture(QWidget *page, const QStringList &files)
+{
+    TElementNode *node = CurrentNode();
+    if (files.isEmpty() || node == nullptr)
+        return false;
+    m_main.RunHandler([&] {
+        if (page == m_main.PageImage)
+            LoadImage(Document(), *node, files.first());
+        else
+            LoadBackground(Document(), *node, files.first());
+    });
+    ImagePreview->update();
+    ProjectBackgroundpreview->update();
+    return true;
 }
 
 QWidget *TPropertyPages::CreateNonePage()
@@ -91,22 +144,20 @@ void TPropertyPages::FixedHeightToggleClick(QCheckBox *toggle, TVelmoraSpinEdit 
         return;
     const bool enabled = toggle->isChecked();
     value->setEnabled(enabled);
-    margins->SetUseFixedHeight(enabled);
+    Change(toggle, Fields::UseFixedHeight, enabled);
     // The stored height is kept while the toggle is off and shown again when it comes back.
     if (enabled)
         value->SetValue(margins->GetFixedHeight());
-    Edited();
 }
 
 void TPropertyPages::FixedHeightChange(TVelmoraSpinEdit *value)
 {
     if (Filling())
         return;
-    if (auto *margins = For<IElementMargins>(value)) {
+    if (For<IElementMargins>(value) != nullptr) {
         if (value->Value() < 0)
             value->SetValue(0);
-        margins->SetFixedHeight(value->Value());
-        Edited();
+        Change(value, Fields::FixedHeight, value->Value());
     }
 }
 
@@ -114,10 +165,7 @@ void TPropertyPages::TopOffsetChange(TVelmoraSpinEdit *offset)
 {
     if (Filling())
         return;
-    if (auto *margins = For<IElementMargins>(offset)) {
-        margins->SetTopOffset(offset->Value());
-        Edited();
-    }
+    Change(offset, Fields::TopOffset, offset->Value());
 }
 
 IElement *TPropertyPages::ElementFor(const QWidget *control) const
@@ -135,32 +183,54 @@ IElement *TPropertyPages::CurrentElement() const
     return m_main.CurrentElement();
 }
 
+TElementNode *TPropertyPages::CurrentNode() const
+{
+    return NodeOfElement(Document().Tree().Root(), CurrentElement());
+}
+
+TDocument &TPropertyPages::Document() const
+{
+    return m_main.Document();
+}
+
 bool TPropertyPages::Filling() const
 {
     return m_main.FillingPanels;
 }
 
-void TPropertyPages::Edited()
+template <typename Facet>
+bool TPropertyPages::ChooseColor(const QWidget *page, const TField<Facet, TArgb> &field, TGDIPColorDisplay *swatch)
 {
-    m_main.SchedulePreviewUpdate();
-    m_main.MarkModified();
-}
-
-void TPropertyPages::RepaintCurrentNode()
-{
-    const IElement *current = m_main.CurrentElement();
-    if (current == nullptr)
-        return;
-    std::function<const TElementNode *(const TElementNode &)> find = [&](const TElementNode &node) -> const TElementNode * {
-        if (node.Element() == current)
-            return &node;
-        for (const auto &child : node.Children())
-            if (const TElementNode *found = find(*child))
-                return found;
-        return nullptr;
+    IElement *element = ElementFor(page);
+    if (queryInterface<Facet>(element) == nullptr)
+        return false;
+    // The frame follows every colour tried; only OK leaves a step.
+    TLiveValue live(Document(), element, field);
+    const auto show = [&](quint32 color) {
+        if (!Filling()) {
+            const QScopedValueRollback editing(m_editing, true);
+            live.Show(color);
+        }
+        swatch->SetColor(color);
     };
-    if (const TElementNode *node = find(m_main.Document().Tree().Root()))
-        m_main.TreeModel->NodeChanged(*node);
+    const bool kept = m_main.Prompts().ChooseColor(live.Original(), show).has_value();
+    const QScopedValueRollback editing(m_editing, true);
+    if (kept) {
+        live.Commit();
+    } else {
+        live.Cancel();
+        swatch->SetColor(live.Original());
+    }
+    return kept;
+}
+template bool TPropertyPages::ChooseColor(const QWidget *, const TField<IProject, TArgb> &, TGDIPColorDisplay *);
+template bool TPropertyPages::ChooseColor(const QWidget *, const TField<IGDIPFont, TArgb> &, TGDIPColorDisplay *);
+
+void TPropertyPages::ElementChanged(IElement *element)
+{
+    if (m_editing || Filling() || element == nullptr || element != CurrentElement())
+        return;
+    m_main.RunHandler([&] { m_main.ShowElementProperties(element); });
 }
 
 } // namespace velmora

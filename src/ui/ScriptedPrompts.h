@@ -18,6 +18,8 @@ class TScriptedPrompts : public IEditorPrompts
 public:
     // Replies used in order; an empty queue answers No / cancels.
     std::deque<bool> Answers;
+    // Answers to the unsaved-changes question; without one, a Yes from Answers discards and No cancels.
+    std::deque<TSaveChoice> SaveChoices;
     std::deque<QString> Files;
     // Codec choices in order: a handler code, or empty to cancel.
     std::deque<QString> Codecs;
@@ -48,6 +50,13 @@ public:
     {
         Questions << question;
         return Next(Answers, false);
+    }
+    TSaveChoice AskSaveChanges(const QString &question) override
+    {
+        if (SaveChoices.empty())
+            return Confirm(question) ? TSaveChoice::Discard : TSaveChoice::Cancel;
+        Questions << question;
+        return Next(SaveChoices, TSaveChoice::Cancel);
     }
     QString ChooseOpenFile() override { return Next(Files, QString()); }
     QString ChooseSaveFile() override { return Next(Files, QString()); }

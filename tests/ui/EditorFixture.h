@@ -11,9 +11,13 @@
 #include "ui/ScriptedPrompts.h"
 #include "ui/TreeClipboard.h"
 #include "ui/TreeEditor.h"
+#include "core/edit/EditCommands.h"
+
+#include "support/TreeStructure.h"
 
 #include <QAction>
 #include <QTest>
+#include <QWindow>
 #include <memory>
 
 namespace velmora::test {
@@ -35,6 +39,8 @@ struct TEditorFixture
     TElementTreeModel &Model() { return *Window->TreeModel; }
     TTreeEditor &Editor() { return Window->TreeEditor(); }
     TElementNode &Project() { return *Window->Document().ProjectNode(); }
+    // The title the window system shows, after Qt's own "[*]" handling.
+    QString ShownTitle() const { return Window->windowHandle()->title(); }
 
     // Focuses and selects node alone, as a click does.
     void Focus(TElementNode &node)
@@ -64,17 +70,5 @@ struct TEditorFixture
         return node;
     }
 };
-
-// The tree under node as "Caption(child,child(...))".
-inline QString Structure(const TElementNode &node)
-{
-    QString text = NodeCaption(node);
-    if (node.ChildCount() == 0)
-        return text;
-    QStringList children;
-    for (const auto &child : node.Children())
-        children << Structure(*child);
-    return text + QLatin1Char('(') + children.join(QLatin1Char(',')) + QLatin1Char(')');
-}
 
 } // namespace velmora::test

@@ -14,6 +14,7 @@
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTimer>
+#include <QUndoStack>
 #include <csignal>
 #include <sys/resource.h>
 
@@ -380,6 +381,37 @@ private Q_SLOTS:
         QVERIFY(frames.size() > 3);
         QVERIFY(IsPlain(frames[0]) && IsPlain(frames[1]));
         QVERIFY(!IsPlain(frames[2]));
+    }
+
+    void undoDuringTheRunTakesOutWhatItDraws()
+    {
+        TSmallProject f(40, false);
+        f.AddText(f.Project(), QStringLiteral("GONE\nGONE\nGONE"));
+        f.Main().RenderFrame();
+        QVERIFY(f.ExpectedFrames() > 3);
+        QUndoStack &stack = f.Main().Document().UndoStack();
+        const int steps = stack.index();
+        f.OnProgress([&](int position) {
+            // Between two frames, the text being drawn leaves the tree.
+            if (position == 40 && f.Main().ActUndo->isEnabled())
+                f.Main().ActUndo->trigger();
+        });
+        const QString file = f.Path(QStringLiteral("undone.avi"));
+        f.Generate(file, QStringLiteral("DIB "));
+        QVERIFY(f.Prompts.Errors.isEmpty());
+        VerifyEditingState(f.Main());
+        QCOMPARE(Structure(f.Project()), QStringLiteral("Velmora Project"));
+        const QList<QImage> frames = DecodeFrames(file);
+        // The roll is empty from the third frame on, so the run ends with the bare film.
+        QCOMPARE(frames.size(), 3);
+        QVERIFY(IsPlain(frames[0]) && !IsPlain(frames[1]) && IsPlain(frames[2]));
+
+        // The history is the same after the run: redo brings the text back, undo takes it again.
+        QCOMPARE(stack.index(), steps - 1);
+        f.Main().ActRedo->trigger();
+        QCOMPARE(Structure(f.Project()), QStringLiteral("Velmora Project(GONE\nGONE\nGONE)"));
+        f.Main().ActUndo->trigger();
+        QCOMPARE(Structure(f.Project()), QStringLiteral("Velmora Project"));
     }
 };
 

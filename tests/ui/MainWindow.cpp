@@ -26,7 +26,7 @@ private Q_SLOTS:
     {
         TEditorFixture f;
         TMain &w = f.Main();
-        QCOMPARE(w.windowTitle(), QStringLiteral("Velmora - []"));
+        QCOMPARE(f.ShownTitle(), QStringLiteral("Velmora - []"));
         QCOMPARE(w.ElementsPanel->width(), 185);
         QCOMPARE(w.Pages->width(), 206);
         QCOMPARE(w.SavedElementsWidth, 185);
@@ -64,9 +64,12 @@ private Q_SLOTS:
         QTest::addColumn<QString>("caption");
         QTest::addColumn<QString>("shortcut");
         QTest::addColumn<QString>("toolTip");
-        QTest::newRow("new") << "ActNew" << "New Project" << "" << "";
-        QTest::newRow("open") << "ActLoad" << "&Open" << "" << "";
-        QTest::newRow("save as") << "ActSaveAs" << "Save &As" << "" << "";
+        QTest::newRow("new") << "ActNew" << "New Project" << "Ctrl+N" << "";
+        QTest::newRow("open") << "ActLoad" << "&Open" << "Ctrl+O" << "";
+        QTest::newRow("save") << "ActSave" << "Save" << "Ctrl+S" << "";
+        QTest::newRow("save as") << "ActSaveAs" << "Save &As" << "Ctrl+Shift+S" << "";
+        QTest::newRow("undo") << "ActUndo" << "Undo" << "Ctrl+Z" << "Undo";
+        QTest::newRow("redo") << "ActRedo" << "Redo" << "Ctrl+Shift+Z; Ctrl+Y" << "Redo";
         QTest::newRow("text") << "ActNewText" << "New Text Element" << "" << "";
         QTest::newRow("clear") << "ActProjectClearImage" << "Clear Background Image" << "" << "";
         QTest::newRow("about") << "ActAbout" << "About Velmora ..." << "" << "";
@@ -84,7 +87,7 @@ private Q_SLOTS:
         const auto *action = f.Main().findChild<QAction *>(name);
         QVERIFY(action != nullptr);
         QCOMPARE(action->text(), caption);
-        QCOMPARE(action->shortcut().toString(), shortcut);
+        QCOMPARE(QKeySequence::listToString(action->shortcuts()), shortcut);
         if (!toolTip.isEmpty())
             QCOMPARE(action->toolTip(), toolTip);
     }
@@ -162,22 +165,22 @@ private Q_SLOTS:
         QVERIFY(!w.ActSave->isEnabled());
 
         f.AddText(f.Project(), QStringLiteral("A"));
-        QCOMPARE(w.windowTitle(), QStringLiteral("Velmora - [*]"));
+        QCOMPARE(f.ShownTitle(), QStringLiteral("Velmora - [*]"));
         w.UpdateActions();
         QVERIFY(w.ActSave->isEnabled());
 
         f.Prompts.Files.push_back(file);
         w.ActSave->trigger(); // never saved: behaves as Save As
         QCOMPARE(f.Prompts.Errors, QStringList());
-        QCOMPARE(w.windowTitle(), QStringLiteral("Velmora - [%1]").arg(file));
+        QCOMPARE(f.ShownTitle(), QStringLiteral("Velmora - [%1]").arg(file));
         w.UpdateActions();
         QVERIFY(!w.ActSave->isEnabled());
 
         f.AddText(f.Project(), QStringLiteral("B"));
-        QCOMPARE(w.windowTitle(), QStringLiteral("Velmora - [*%1]").arg(file));
+        QCOMPARE(f.ShownTitle(), QStringLiteral("Velmora - [*%1]").arg(file));
         w.UpdateActions();
         w.ActSave->trigger();
-        QCOMPARE(w.windowTitle(), QStringLiteral("Velmora - [%1]").arg(file));
+        QCOMPARE(f.ShownTitle(), QStringLiteral("Velmora - [%1]").arg(file));
         QVERIFY(f.Prompts.Files.empty());
 
         // New on a modified project asks first; No keeps everything.
@@ -190,7 +193,7 @@ private Q_SLOTS:
         w.ActNew->trigger();
         QCOMPARE(f.Model().rowCount(), 1);
         QCOMPARE(f.Model().rowCount(f.Model().index(0, 0)), 0);
-        QCOMPARE(w.windowTitle(), QStringLiteral("Velmora - []"));
+        QCOMPARE(f.ShownTitle(), QStringLiteral("Velmora - []"));
         w.UpdateActions();
         QVERIFY(!w.ActSave->isEnabled());
     }
@@ -230,7 +233,7 @@ private Q_SLOTS:
         QVERIFY(f.Prompts.Errors[0].endsWith(QStringLiteral("Invalid file type")));
         QCOMPARE(f.Model().rowCount(), 1);
         QCOMPARE(Structure(f.Project()), QStringLiteral("Velmora Project"));
-        QCOMPARE(w.windowTitle(), QStringLiteral("Velmora - []"));
+        QCOMPARE(f.ShownTitle(), QStringLiteral("Velmora - []"));
         // The window stays usable.
         f.AddText(f.Project(), QStringLiteral("After"));
         QCOMPARE(Structure(f.Project()), QStringLiteral("Velmora Project(After)"));

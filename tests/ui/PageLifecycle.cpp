@@ -79,8 +79,8 @@ private Q_SLOTS:
         TPagesFixture f;
         f.Select(*f.ImageNode);
         if (how == QLatin1String("delete")) {
-            // Deleting the project's whole content through the model, as a cut does.
-            f.Model().RemoveNode(*f.ImageNode);
+            // Removing the node through the document, as Delete does.
+            RemoveNodes(f.Main().Document(), {f.ImageNode});
         } else if (how == QLatin1String("new")) {
             f.Main().ActNew->trigger();
         } else {

@@ -101,6 +101,8 @@ private Q_SLOTS:
         f.AddText(f.Project(), QStringLiteral("Director"));
         TElementNode &producer = f.AddText(f.Project(), QStringLiteral("Producer"));
         w.RenderFrame();
+        // The added text is focused and the preview scrolled to it; start again from the top.
+        w.TrackBar->setValue(0);
         const int height = ProjectOf(f).GetHeight();
         QVERIFY(w.RollHeight() > 0);
         QCOMPARE(w.TrackBar->maximum(), height + w.RollHeight());
@@ -109,7 +111,7 @@ private Q_SLOTS:
         w.TrackBar->setValue(10);
         QCOMPARE(w.FramePosition(), 10);
         const int maximumBefore = w.TrackBar->maximum();
-        f.Model().RemoveNode(producer);
+        RemoveNodes(w.Document(), {&producer});
         w.RenderFrame();
         QVERIFY(w.TrackBar->maximum() < maximumBefore);
         QCOMPARE(w.TrackBar->maximum(), height + w.RollHeight());
@@ -124,12 +126,76 @@ private Q_SLOTS:
         QCOMPARE(w.RenderCount(), rendersBefore + 1);
     }
 
+    void selectingScrollsToTheElementUnlessItIsInView()
+    {
+        TEditorFixture f;
+        TMain &w = f.Main();
+        TElementNode &first = f.AddText(f.Project(), QStringLiteral("First"));
+        for (int i = 0; i < 30; ++i)
+            f.AddText(f.Project(), QStringLiteral("Name %1").arg(i));
+        TElementNode &last = *f.Project().Child(30);
+        const int height = ProjectOf(f).GetHeight();
+        w.RenderFrame();
+        const auto shows = [&](const TElementNode &node) {
+            const auto band = w.Renderer().FocusedBand();
+            return f.Editor().FocusedNode() == &node && band && band->first >= 0 && band->second <= height;
+        };
+        QVERIFY(shows(last));
+
+        f.Focus(first);
+        w.RenderFrame();
+        QVERIFY(shows(first));
+        const int position = w.FramePosition();
+        // A neighbour already in view leaves the roll where it is.
+        f.Focus(*f.Project().Child(1));
+        w.RenderFrame();
+        QCOMPARE(w.FramePosition(), position);
+        // The project itself is all of the roll: selecting it scrolls nowhere.
+        f.Focus(f.Project());
+        w.RenderFrame();
+        QCOMPARE(w.FramePosition(), position);
+    }
+
+    void runningTimeAndSafeAreas()
+    {
+        TEditorFixture f;
+        TMain &w = f.Main();
+        IProject &project = ProjectOf(f);
+        project.SetFrameRate(25);
+        project.SetScrollRate(4);
+        w.RenderFrame();
+        // An empty roll: the film height alone, 576 / 4 = 144 frames, 5 seconds and 19 frames.
+        QCOMPARE(w.TrackBar->maximum(), 576);
+        QCOMPARE(w.RunningTimePanel()->text(), QStringLiteral("Running Time: 00:00:05:19"));
+
+        project.SetBackColor(0xFF000000);
+        w.PreviewBox->setFixedSize(720, 576);
+        w.RenderFrame();
+        const auto shown = [&w] { return w.PreviewBox->grab().toImage().convertToFormat(QImage::Format_ARGB32); };
+        QCOMPARE(shown().pixel(360, 20), 0xFF000000u);
+        w.ActShowSafeAreas->trigger();
+        // 93 %: 670 x 536 from (25, 20); 90 %: 648 x 518 from (36, 29); the rest stays black.
+        const QImage withAreas = shown();
+        for (const QPoint at : {QPoint(360, 20), QPoint(25, 288)})
+            QVERIFY2(withAreas.pixel(at) != 0xFF000000u, qPrintable(QStringLiteral("%1,%2").arg(at.x()).arg(at.y())));
+        // The title-safe frame is dashed: about half of its top edge is drawn.
+        int dashes = 0;
+        for (int x = 40; x < 680; ++x)
+            dashes += withAreas.pixel(x, 29) != 0xFF000000u;
+        QVERIFY2(dashes > 200 && dashes < 500, qPrintable(QString::number(dashes)));
+        for (const QPoint at : {QPoint(360, 24), QPoint(100, 100), QPoint(30, 288)})
+            QCOMPARE(withAreas.pixel(at), 0xFF000000u);
+        w.ActShowSafeAreas->trigger();
+        QCOMPARE(shown().pixel(360, 20), 0xFF000000u);
+    }
+
     void wheelMovesThePosition()
     {
         TEditorFixture f;
         TMain &w = f.Main();
         f.AddText(f.Project(), QStringLiteral("Cast"));
         w.RenderFrame();
+        w.TrackBar->setValue(0);
         const QPointF at(10, 10);
         QWheelEvent away(at, w.PreviewBox->mapToGlobal(at), QPoint(), QPoint(0, 120), Qt::NoButton, Qt::NoModifier,
             Qt::NoScrollPhase, false);

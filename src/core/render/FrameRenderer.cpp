@@ -20,6 +20,7 @@ const QImage &TFrameRenderer::RenderFrame(const TElementTree &tree, int position
         m_frame = QImage(width, height, QImage::Format_ARGB32_Premultiplied);
     m_filmHeight = height;
     m_rollHeight = 0;
+    m_focusedBand.reset();
     if (m_frame.isNull())
         return m_frame;
     // Each frame starts from nothing, so a translucent background never shows the previous frame.
@@ -36,6 +37,7 @@ const QImage &TFrameRenderer::RenderFrame(const TElementTree &tree, int position
     const qint32 top = height - position;
     const qint32 bottom = pass.RenderNode(*projectNode, painter, TLayoutRect{0, 0, width, height}, top);
     m_rollHeight = bottom - top;
+    m_focusedBand = pass.FocusedBand;
     return m_frame;
 }
 

@@ -1,6 +1,8 @@
 #pragma once
 
 #include <QImage>
+#include <optional>
+#include <utility>
 #include <vector>
 
 namespace velmora {
@@ -22,6 +24,10 @@ public:
     // Highest position of the last render's range 0 .. film height + roll height.
     int PositionRange() const { return m_filmHeight + m_rollHeight; }
 
+    // Where the tree's focused node lay in the last frame (top, bottom in frame pixels); nothing
+    // when no node other than the project is focused.
+    const std::optional<std::pair<int, int>> &FocusedBand() const { return m_focusedBand; }
+
     // Skipping elements outside the frame is on by default; frames are the same either way.
     void SetSkipInvisible(bool on) { m_skipInvisible = on; }
     bool SkipInvisible() const { return m_skipInvisible; }
@@ -30,6 +36,7 @@ private:
     QImage m_frame;
     int m_rollHeight = 0;
     int m_filmHeight = 0;
+    std::optional<std::pair<int, int>> m_focusedBand;
     bool m_skipInvisible = true;
 };
 

@@ -49,6 +49,8 @@ qint32 TLayoutPass::RenderNode(const TElementNode &node, QPainter &graphics, TLa
             result = std::max(result, bottom);
         }
     }
+    if (&node == FocusedNode && !facets.Project)
+        FocusedBand = std::pair(top, result);
     return result;
 }
 
