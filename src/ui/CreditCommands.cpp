@@ -5,6 +5,7 @@
 #include "ui/MainWindow.h"
 
 #include "core/document/Document.h"
+#include "core/edit/EditCommands.h"
 #include "core/elements/Interfaces.h"
 #include "core/export/GenerationRun.h"
 #include "core/interchange/CreditSheet.h"
@@ -16,6 +17,7 @@
 #include <QInputDialog>
 #include <QLabel>
 #include <QStatusBar>
+#include <QUndoStack>
 #include <QMenu>
 #include <QMessageBox>
 #include <QSlider>
@@ -154,18 +156,22 @@ void TCreditCommands::ImportCredits(const QString &fileName)
     const TInsertionPoint point = InsertionPointFor(tree);
     if (point.Parent == nullptr)
         return;
-    TElementNode *first = nullptr;
-    std::size_t index = point.Index;
-    for (auto &node : block.Nodes) {
-        TElementNode &inserted = m_main.TreeModel->InsertNode(*point.Parent, index++, std::move(node));
-        if (first == nullptr)
-            first = &inserted;
+    // One step: the rows go in before the node now at the point, or last under its parent.
+    TElementNode *target = point.Parent;
+    TAttachMode attach = TAttachMode::AddChildLast;
+    if (point.Index < point.Parent->ChildCount()) {
+        target = point.Parent->Child(point.Index);
+        attach = TAttachMode::InsertBefore;
     }
+    auto *insert = new TInsertNodes(document, std::move(block.Nodes), *target, attach, QStringLiteral("Import Credits"));
+    document.Push(insert);
+    if (insert->Nodes().empty())
+        return;
+    TElementNode *first = insert->Nodes().front();
     const QModelIndex firstIndex = m_main.TreeModel->IndexOf(*first);
     m_main.ElementsTree->expand(firstIndex.parent());
     m_main.ElementsTree->selectionModel()->setCurrentIndex(firstIndex, QItemSelectionModel::ClearAndSelect);
     m_main.ElementsTree->scrollTo(firstIndex);
-    m_main.MarkModified();
     // Show the block's start at the top of the preview.
     const int position = project->GetHeight() + TopOfTopLevel(tree, *first);
     m_main.RenderFrame();
@@ -181,7 +187,8 @@ void TCreditCommands::FitRunningTime(const QString &runningTime)
         return;
     const int rate = std::max(1, project->GetFrameRate());
     const qint64 frames = ParseTimecode(runningTime, rate);
-    const std::optional<TRunningTimeFit> fit = FitRollToRunningTime(document.Tree(), frames);
+    const std::optional<TRunningTimePlan> plan = PlanRollRunningTime(document.Tree(), frames);
+    const std::optional<TRunningTimeFit> fit = plan ? std::optional<TRunningTimeFit>(plan->Fit) : std::nullopt;
     if (!fit) {
         m_prompts->ShowMessage(QStringLiteral("The running time %1 cannot be met: at 1 pixel per frame the roll runs "
                                               "shorter, or it would need more than 1000 pixels per frame. Nothing "
@@ -189,10 +196,19 @@ void TCreditCommands::FitRunningTime(const QString &runningTime)
                                    .arg(FormatTimecode(frames, rate)));
         return;
     }
-    // The fit may have replaced the end gap: the view follows the tree.
-    m_main.RebuildTreeView();
-    m_main.MarkModified();
-    m_main.SchedulePreviewUpdate();
+    // One step: the old end gap out, the scroll rate, the new gap in.
+    QUndoStack &stack = document.UndoStack();
+    stack.beginMacro(QStringLiteral("Fit to Running Time"));
+    if (plan->OldGap != nullptr)
+        document.Push(new TRemoveNodes(document, {plan->OldGap}));
+    ChangeValue(document, document.ProjectNode()->Element(), Fields::ScrollRate, qint32(fit->ScrollRate));
+    if (fit->Gap > 0) {
+        std::vector<std::unique_ptr<TElementNode>> gap;
+        gap.push_back(MakeRunningTimeGap(fit->Gap));
+        document.Push(new TInsertNodes(document, std::move(gap), *document.ProjectNode(), TAttachMode::AddChildLast,
+                                       QStringLiteral("Fit to Running Time")));
+    }
+    stack.endMacro();
     m_prompts->ShowMessage(DescribeFit(*fit, rate) + QLatin1Char('.'));
 }
 

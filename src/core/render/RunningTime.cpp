@@ -59,33 +59,50 @@ bool IsFitGap(const TElementNode &node)
 
 } // namespace
 
-std::optional<TRunningTimeFit> FitRollToRunningTime(TElementTree &tree, qint64 targetFrames)
+std::optional<TRunningTimePlan> PlanRollRunningTime(TElementTree &tree, qint64 targetFrames)
 {
     TElementNode *projectNode = tree.ProjectNode();
-    auto *project = projectNode ? queryInterface<IProject>(projectNode->Element()) : nullptr;
-    if (project == nullptr)
+    if (projectNode == nullptr || queryInterface<IProject>(projectNode->Element()) == nullptr)
         return std::nullopt;
-    // Measure without the gap an earlier fit added, so fitting twice gives the same roll.
-    std::unique_ptr<TElementNode> oldGap;
+    // Measure without the gap an earlier fit added, so fitting twice gives the same roll; the
+    // gap goes back at once, so the tree is as it was.
+    TElementNode *oldGap = nullptr;
+    std::unique_ptr<TElementNode> takenGap;
     if (projectNode->ChildCount() > 0 && IsFitGap(*projectNode->Child(projectNode->ChildCount() - 1)))
-        oldGap = tree.TakeNode(*projectNode->Child(projectNode->ChildCount() - 1));
+        takenGap = tree.TakeNode(*projectNode->Child(projectNode->ChildCount() - 1));
     TFrameRenderer renderer;
     renderer.RenderFrame(tree, 0, false);
+    if (takenGap) {
+        oldGap = takenGap.get();
+        tree.InsertChild(*projectNode, projectNode->ChildCount(), std::move(takenGap));
+    }
     const std::optional<TRunningTimeFit> fit = FitRunningTime(renderer.PositionRange(), targetFrames);
-    if (!fit) {
-        if (oldGap)
-            tree.InsertChild(*projectNode, projectNode->ChildCount(), std::move(oldGap));
+    if (!fit)
         return std::nullopt;
-    }
-    project->SetScrollRate(fit->ScrollRate);
-    if (fit->Gap > 0) {
-        auto gap = std::make_unique<TVmElementImage>();
-        gap->SetCaption(-1, FitGapCaption);
-        gap->SetUseFixedHeight(true);
-        gap->SetFixedHeight(fit->Gap);
-        tree.AddChild(*projectNode, std::move(gap));
-    }
-    return fit;
+    return TRunningTimePlan{*fit, oldGap};
+}
+
+std::unique_ptr<TElementNode> MakeRunningTimeGap(int height)
+{
+    auto gap = std::make_unique<TVmElementImage>();
+    gap->SetCaption(-1, FitGapCaption);
+    gap->SetUseFixedHeight(true);
+    gap->SetFixedHeight(height);
+    return std::make_unique<TElementNode>(std::move(gap));
+}
+
+std::optional<TRunningTimeFit> FitRollToRunningTime(TElementTree &tree, qint64 targetFrames)
+{
+    const std::optional<TRunningTimePlan> plan = PlanRollRunningTime(tree, targetFrames);
+    if (!plan)
+        return std::nullopt;
+    TElementNode *projectNode = tree.ProjectNode();
+    if (plan->OldGap != nullptr)
+        tree.TakeNode(*plan->OldGap);
+    queryInterface<IProject>(projectNode->Element())->SetScrollRate(plan->Fit.ScrollRate);
+    if (plan->Fit.Gap > 0)
+        tree.InsertChild(*projectNode, projectNode->ChildCount(), MakeRunningTimeGap(plan->Fit.Gap));
+    return plan->Fit;
 }
 
 QString DescribeFit(const TRunningTimeFit &fit, int frameRate)

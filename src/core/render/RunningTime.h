@@ -3,6 +3,7 @@
 #include "core/render/Timecode.h"
 
 #include <QString>
+#include <memory>
 #include <optional>
 
 namespace velmora {
@@ -26,6 +27,22 @@ struct TRunningTimeFit
 std::optional<TRunningTimeFit> FitRunningTime(qint64 positionRange, qint64 targetFrames, int maxScrollRate = 1000);
 
 class TElementTree;
+class TElementNode;
+
+// A fit worked out but not applied: what to set, and the gap an earlier fit left at the end of
+// the roll (to be replaced), if any.
+struct TRunningTimePlan
+{
+    TRunningTimeFit Fit;
+    TElementNode *OldGap = nullptr;
+};
+
+// Works out the fit of the tree's roll to targetFrames; the tree is left as it was. Empty when the
+// target cannot be met.
+std::optional<TRunningTimePlan> PlanRollRunningTime(TElementTree &tree, qint64 targetFrames);
+
+// The empty element that pads the end of a fitted roll by height pixels.
+std::unique_ptr<TElementNode> MakeRunningTimeGap(int height);
 
 // Fits the tree's roll to targetFrames: sets the project's scroll rate and puts a gap at the end
 // of the roll (replacing the gap an earlier fit left there). Changes nothing and returns empty
