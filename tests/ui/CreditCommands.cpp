@@ -82,6 +82,11 @@ private Q_SLOTS:
         renderer.RenderFrame(f.Main().Document().Tree(), 0, false);
         QCOMPARE(f.Main().TrackBar->value(), 576 + queryInterface<IElementMargins>(first.Element())->GetFixedHeight()
                                                  + queryInterface<IElementMargins>(f.Project().Child(1)->Element())->GetFixedHeight());
+        // The whole import is one step.
+        QCOMPARE(f.Main().Document().UndoStack().undoText(), QString("Import Credits"));
+        f.Main().Document().UndoStack().undo();
+        QCOMPARE(f.Project().ChildCount(), std::size_t(3));
+        QCOMPARE(f.Model().rowCount(f.Model().IndexOf(f.Project())), 3);
     }
 
     void badSheetChangesNothing()
@@ -112,6 +117,21 @@ private Q_SLOTS:
         QCOMPARE(prompts.Messages.size(), 1);
         QVERIFY(prompts.Messages[0].startsWith("Running time 00:00:20:10 (510 frames): scrolling "));
         QVERIFY(f.Main().Document().Modified());
+        // Fitting again replaces the gap; one Undo takes back one fit, another the first one.
+        const auto *fitted = queryInterface<IProject>(f.Project().Element());
+        const int firstRate = fitted->GetScrollRate();
+        prompts.RunningTime = "00:00:12:00";
+        f.Main().CreditCommands().ActFitRunningTime->trigger();
+        QCOMPARE(FrameCount(f.Main()), 300);
+        QCOMPARE(f.Project().ChildCount(), std::size_t(21));
+        QCOMPARE(f.Main().Document().UndoStack().undoText(), QString("Fit to Running Time"));
+        f.Main().Document().UndoStack().undo();
+        QCOMPARE(FrameCount(f.Main()), 510);
+        QCOMPARE(fitted->GetScrollRate(), firstRate);
+        f.Main().Document().UndoStack().undo();
+        QCOMPARE(f.Project().ChildCount(), std::size_t(20));
+        f.Main().Document().UndoStack().redo();
+        QCOMPARE(FrameCount(f.Main()), 510);
 
         // Too long for 1 pixel per frame: nothing changes.
         const auto *project = queryInterface<IProject>(f.Project().Element());
