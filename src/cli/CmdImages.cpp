@@ -7,6 +7,7 @@
 #include "core/render/LayoutPass.h"
 
 #include <QCommandLineParser>
+#include <QFileInfo>
 #include <QImageWriter>
 #include <QPainter>
 #include <limits>
@@ -18,16 +19,34 @@ namespace {
 QCommandLineOption OutputOption(const QString &valueName)
 {
     return QCommandLineOption({QStringLiteral("o"), QStringLiteral("output")},
-                              QStringLiteral("The image file to write (PNG unless its extension says otherwise)."),
+                              QStringLiteral("The image file to write, in the format its extension names (PNG without one)."),
                               valueName);
+}
+
+// The image format an output name asks for; refused, with the extensions that work, when
+// Qt cannot write it here.
+QByteArray ImageFormatFor(const QString &fileName)
+{
+    const QByteArray suffix = QFileInfo(fileName).suffix().toLower().toLatin1();
+    if (suffix.isEmpty())
+        return QByteArrayLiteral("png");
+    const QList<QByteArray> writable = QImageWriter::supportedImageFormats();
+    if (writable.contains(suffix))
+        return suffix;
+    QStringList names;
+    for (const QByteArray &name : writable)
+        names << QString::fromLatin1(name);
+    throw EUsageError(QStringLiteral("cannot write \"%1\": images can be written as %2")
+                          .arg(fileName, names.join(QStringLiteral(", "))));
 }
 
 void SaveImage(const QImage &image, const QString &fileName)
 {
-    QImageWriter writer(fileName);
-    if (writer.format().isEmpty())
-        writer.setFormat("png");
-    if (!writer.write(image))
+    const QByteArray format = ImageFormatFor(fileName);
+    QImageWriter writer(fileName, format);
+    // Formats without alpha (JPEG, BMP) get the frame as it looks over black, not a guess.
+    const bool keepsAlpha = format == "png" || format == "tif" || format == "tiff" || format == "webp";
+    if (!writer.write(keepsAlpha ? image : image.convertToFormat(QImage::Format_RGB32)))
         throw EVelmoraError(QString::fromLatin1(DocumentMessages::CannotCreate).arg(fileName, writer.errorString()));
 }
 
@@ -47,6 +66,7 @@ int RunStill(const QStringList &arguments)
     if (!ParseArguments(parser, arguments, QStringLiteral("PROJECT.vmz"), files))
         return 0;
     const QString target = RequiredValue(parser, QStringLiteral("output"));
+    ImageFormatFor(target);  // refused before the project is even read
     const int at = ParseInt(QStringLiteral("position"), RequiredValue(parser, QStringLiteral("position")), 0,
                             std::numeric_limits<int>::max());
 
@@ -71,6 +91,7 @@ int RunStrip(const QStringList &arguments)
     if (!ParseArguments(parser, arguments, QStringLiteral("PROJECT.vmz"), files))
         return 0;
     const QString target = RequiredValue(parser, QStringLiteral("output"));
+    ImageFormatFor(target);
 
     TDocument document;
     document.OpenProject(files.first());

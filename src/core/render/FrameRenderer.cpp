@@ -33,6 +33,7 @@ const QImage &TFrameRenderer::RenderFrame(const TElementTree &tree, int position
     pass.FocusedNode = tree.FocusedNode();
     pass.ShowPlaceholders = showPlaceholders;
     pass.SkipInvisible = m_skipInvisible;
+    pass.DrawBackground = m_drawBackground;
     const qint32 top = height - position;
     const qint32 bottom = pass.RenderNode(*projectNode, painter, TLayoutRect{0, 0, width, height}, top);
     m_rollHeight = bottom - top;

@@ -25,12 +25,15 @@ public:
     // Skipping elements outside the frame is on by default; frames are the same either way.
     void SetSkipInvisible(bool on) { m_skipInvisible = on; }
     bool SkipInvisible() const { return m_skipInvisible; }
+    // Without the background, a frame holds the elements alone over transparency.
+    void SetDrawBackground(bool on) { m_drawBackground = on; }
 
 private:
     QImage m_frame;
     int m_rollHeight = 0;
     int m_filmHeight = 0;
     bool m_skipInvisible = true;
+    bool m_drawBackground = true;
 };
 
 // Positions of the frames of a generated video: k * scrollRate while below positionRange.

@@ -15,6 +15,8 @@ struct TLayoutPass
     bool ShowPlaceholders = false;
     // Lets elements whose drawing misses the frame skip painting; heights are unaffected.
     bool SkipInvisible = true;
+    // Off for frames with alpha: the project's colour and picture stay out, the elements alone remain.
+    bool DrawBackground = true;
 
     // Draws node and its subtree in band rect starting at top; returns the lowest y reached (never above top).
     qint32 RenderNode(const TElementNode &node, QPainter &graphics, TLayoutRect rect, qint32 top) const;
