@@ -128,6 +128,9 @@ int RunRender(const QStringList &arguments)
                                   QStringLiteral("N[/D]"));
     const QCommandLineOption timecode(QStringLiteral("timecode"),
                                       QStringLiteral("Start timecode for QuickTime and MXF files."), QStringLiteral("HH:MM:SS:FF"));
+    const QCommandLineOption scale(QStringLiteral("scale"),
+                                   QStringLiteral("Draw every frame K times as large, for a master above the film size (default 1)."),
+                                   QStringLiteral("K"), QStringLiteral("1"));
     const QCommandLineOption startNumber(QStringLiteral("start-number"),
                                          QStringLiteral("The number of a sequence's first file (default 0)."),
                                          QStringLiteral("N"), QStringLiteral("0"));
@@ -144,7 +147,7 @@ int RunRender(const QStringList &arguments)
     const QCommandLineOption threads(QStringLiteral("threads"), QStringLiteral("Encoding threads (default: every core)."),
                                      QStringLiteral("N"), QStringLiteral("0"));
     const QCommandLineOption quiet({QStringLiteral("q"), QStringLiteral("quiet")}, QStringLiteral("No progress, no summary."));
-    parser.addOptions({output, format, codec, profile, quality, keyframes, dataRate, alpha, rate, timecode, startNumber,
+    parser.addOptions({output, format, codec, profile, quality, keyframes, dataRate, alpha, rate, timecode, scale, startNumber,
                        frames, threads, quiet});
     QStringList files;
     if (!ParseArguments(parser, arguments, QStringLiteral("PROJECT.vmz"), files))
@@ -192,6 +195,7 @@ int RunRender(const QStringList &arguments)
     document.OpenProject(files.first());
     TFrameRenderer renderer;
     renderer.SetDrawBackground(!settings.Alpha);
+    renderer.SetScale(ParseInt(QStringLiteral("scale"), parser.value(scale), 1, 16));
     TProjectFrameSource source(document.Tree(), renderer);
     const std::unique_ptr<IFrameSink> sink = CreateFrameSink(choice, settings.Options);
     settings.Sink = sink.get();

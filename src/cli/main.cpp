@@ -26,7 +26,7 @@ const char *const UsageText =
     "  render PROJECT.vmz -o OUT.avi|.mov|.mp4|.mkv|.mxf|NAME_%06d.png|.tif|.dpx|.exr\n"
     "         [--format F] [--codec C] [--profile P] [--quality Q] [--keyframes N]\n"
     "         [--data-rate BYTES] [--alpha] [--rate N[/D]] [--timecode HH:MM:SS:FF]\n"
-    "         [--start-number N] [--frames FIRST:LAST] [--threads N] [--quiet]\n"
+    "         [--scale K] [--start-number N] [--frames FIRST:LAST] [--threads N] [--quiet]\n"
     "                                            the roll as a video or an image sequence\n"
     "  formats                                   the formats render writes, their codecs and profiles\n"
     "\n"

@@ -150,7 +150,7 @@ TGenerationResult RunGeneration(IFrameSource &source, const TGenerationSettings 
             int position = 0;
             int frame = 0;
             // The range is at least the film height even before the source's first render.
-            int range = std::max(source.PositionRange(), size.height());
+            int range = std::max(source.PositionRange(), size.height() / std::max(1, source.Scale()));
             if (settings.FirstFrame > 0) {
                 source.RenderFrame(0);  // a fresh range to skip through
                 range = source.PositionRange();

@@ -75,6 +75,20 @@ struct TOutputFormat
     bool TakesRate(const TFrameRate &rate) const;
 };
 
+// A delivery as the editor offers and remembers it: names from the table, and the settings
+// that go with any format.
+struct TDeliveryChoice
+{
+    QString Format = QStringLiteral("avi");
+    QString Codec;    // empty: the format's first (for AVI the codec dialog decides)
+    QString Profile;  // empty: the codec's first
+    bool Alpha = false;
+    TFrameRate Rate{0, 1};  // 0: the project's own
+    int Scale = 1;
+
+    friend bool operator==(const TDeliveryChoice &, const TDeliveryChoice &) = default;
+};
+
 // Every format Velmora writes, AVI first.
 const std::vector<TOutputFormat> &OutputFormats();
 

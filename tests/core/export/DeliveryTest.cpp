@@ -143,3 +143,51 @@ TEST(Delivery, FramesWithoutBackgroundKeepOnlyTheElementsCoverage)
     renderer.SetDrawBackground(true);
     EXPECT_EQ(renderer.RenderFrame(roll.tree, 30, false).pixel(5, 22), 0xFF3366CC);
 }
+
+namespace {
+
+// The smallest rectangle holding the pixels that pass ink.
+template <typename Ink>
+QRect InkBox(const QImage &frame, Ink ink)
+{
+    QRect box;
+    for (int y = 0; y < frame.height(); ++y)
+        for (int x = 0; x < frame.width(); ++x)
+            if (ink(frame.pixel(x, y)))
+                box |= QRect(x, y, 1, 1);
+    return box;
+}
+
+} // namespace
+
+// A master at K times the size is drawn, not upscaled: every element lands K times as far,
+// text set K times as large, images resampled from their source.
+TEST(Delivery, ScaledFramesPlaceEveryElementKTimesAsFar)
+{
+    RollBuilder roll(160, 120);
+    roll.Text(*roll.projectNode, QStringLiteral("Written and directed by")).SetFontSize(14);
+    roll.Block(*roll.projectNode, 0xFFFF8000, 30, 10, eaCenter, 6);
+    TFrameRenderer renderer;
+    const auto text = [](QRgb c) { return qRed(c) > 96 && qBlue(c) > 96; };
+    const auto block = [](QRgb c) { return c == 0xFFFF8000; };
+    const QImage plain = renderer.RenderFrame(roll.tree, 100, false).copy();
+    const int rollHeight = renderer.RollHeight();
+    const QRect textBox = InkBox(plain, text);
+    const QRect blockBox = InkBox(plain, block);
+    ASSERT_FALSE(textBox.isEmpty());
+    ASSERT_FALSE(blockBox.isEmpty());
+    for (int k : {2, 3}) {
+        SCOPED_TRACE(k);
+        renderer.SetScale(k);
+        const QImage scaled = renderer.RenderFrame(roll.tree, 100, false);
+        EXPECT_EQ(scaled.size(), plain.size() * k);
+        EXPECT_EQ(renderer.RollHeight(), rollHeight);  // positions stay in film pixels
+        EXPECT_EQ(InkBox(scaled, block), QRect(blockBox.topLeft() * k, blockBox.size() * k));
+        const QRect scaledText = InkBox(scaled, text);
+        // Glyph edges are anti-aliased at either size: within a film pixel of K times the box.
+        EXPECT_NEAR(scaledText.left(), textBox.left() * k, k);
+        EXPECT_NEAR(scaledText.top(), textBox.top() * k, k);
+        EXPECT_NEAR(scaledText.right() + 1, (textBox.right() + 1) * k, k);
+        EXPECT_NEAR(scaledText.bottom() + 1, (textBox.bottom() + 1) * k, k);
+    }
+}
