@@ -2,6 +2,7 @@
 
 #include "core/export/ExportError.h"
 
+#include <QBuffer>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -111,30 +112,33 @@ void TSequenceFrameSink::Work()
 void TSequenceFrameSink::WriteImage(const TJob &job, std::unique_ptr<TMediaEncoder> &encoder)
 {
     const QString name = SequenceFileName(m_pattern, m_choice.StartNumber + job.Index);
-    if (m_choice.Codec->Encoder == "qt") {
-        QImageWriter writer(name, m_choice.Format->Muxer);
-        if (!writer.write(ImageForQt(job.Frame, *m_choice.Profile))) {
-            const QString why = writer.errorString();
-            QFile::remove(name);  // half an image is no frame
-            throw EExportError(QStringLiteral("Could not write the image \"%1\": %2").arg(name, why));
-        }
-        return;
-    }
-    if (!encoder) {
-        TMediaEncoderSettings settings;
-        settings.Size = m_settings.Size;
-        settings.Rate = m_settings.Rate;
-        settings.Alpha = m_settings.Alpha;
-        encoder = std::make_unique<TMediaEncoder>(*m_choice.Codec, *m_choice.Profile, settings);
-    }
+    // The image is made in memory first: Qt's writers do not notice a disk that fills up.
     QByteArray data;
-    const auto keep = [&data](AVPacket *packet) { data.append(reinterpret_cast<const char *>(packet->data), packet->size); };
-    encoder->Encode(job.Frame, keep);
+    if (m_choice.Codec->Encoder == "qt") {
+        QBuffer buffer(&data);
+        buffer.open(QIODevice::WriteOnly);
+        QImageWriter writer(&buffer, m_choice.Format->Muxer);
+        if (!writer.write(ImageForQt(job.Frame, *m_choice.Profile)))
+            throw EExportError(QStringLiteral("Could not write the image \"%1\": %2").arg(name, writer.errorString()));
+    } else {
+        if (!encoder) {
+            TMediaEncoderSettings settings;
+            settings.Size = m_settings.Size;
+            settings.Rate = m_settings.Rate;
+            settings.Alpha = m_settings.Alpha;
+            encoder = std::make_unique<TMediaEncoder>(*m_choice.Codec, *m_choice.Profile, settings);
+        }
+        encoder->Encode(job.Frame, [&data](AVPacket *packet) {
+            data.append(reinterpret_cast<const char *>(packet->data), packet->size);
+        });
+    }
     QFile file(name);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) || file.write(data) != data.size() || !file.flush()) {
-        const QString why = file.errorString();
-        file.close();
-        QFile::remove(name);
+    const bool written = file.open(QIODevice::WriteOnly | QIODevice::Truncate) && file.write(data) == data.size()
+        && file.flush();
+    const QString why = file.errorString();
+    file.close();
+    if (!written || file.error() != QFileDevice::NoError) {
+        QFile::remove(name);  // half an image is no frame
         throw EExportError(QStringLiteral("Could not write the image \"%1\": %2").arg(name, why));
     }
 }
