@@ -1,10 +1,14 @@
 // The Velmora editor.
 #include "ui/EditorApplication.h"
+#include "controls/PreviewPaintBox.h"
 #include "ui/MainWindow.h"
 #include "ui/Prompts.h"
 #include "ui/SplashScreen.h"
 
 #include <QCommandLineParser>
+#include <QFile>
+#include <QSlider>
+#include <QTextStream>
 #include <QTimer>
 
 namespace {
@@ -13,6 +17,21 @@ namespace {
 void ScheduleScreenshot(velmora::TMain &window, const QString &path)
 {
     QTimer::singleShot(1500, &window, [&window, path] { window.grab().save(path); });
+}
+
+// Writes where the preview and the slider lie on the screen, for scripted checks on a real display.
+void ScheduleLayoutReport(velmora::TMain &window, const QString &path)
+{
+    QTimer::singleShot(1500, &window, [&window, path] {
+        QFile file(path);
+        if (!file.open(QIODevice::WriteOnly | QIODevice::Text))
+            return;
+        QTextStream out(&file);
+        for (const auto &[name, widget] : {std::pair<const char *, QWidget *>{"preview", window.PreviewBox}, {"slider", window.TrackBar}}) {
+            const QPoint origin = widget->mapToGlobal(QPoint(0, 0));
+            out << name << ' ' << origin.x() << ' ' << origin.y() << ' ' << widget->width() << ' ' << widget->height() << '\n';
+        }
+    });
 }
 
 } // namespace
@@ -44,5 +63,8 @@ int main(int argc, char **argv)
     const QString screenshot = qEnvironmentVariable("VELMORA_SCREENSHOT");
     if (!screenshot.isEmpty())
         ScheduleScreenshot(window, screenshot);
+    const QString layout = qEnvironmentVariable("VELMORA_LAYOUT_FILE");
+    if (!layout.isEmpty())
+        ScheduleLayoutReport(window, layout);
     return QApplication::exec();
 }

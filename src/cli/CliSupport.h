@@ -18,7 +18,6 @@ public:
 
 inline constexpr int ExitFailure = 1;
 inline constexpr int ExitUsage = 2;
-inline constexpr int ExitInterrupted = 130;
 
 // Writes "velmora-cli: <message>" to stderr.
 void PrintError(const QString &message);
@@ -34,6 +33,7 @@ int RunStill(const QStringList &arguments);
 int RunStrip(const QStringList &arguments);
 int RunRender(const QStringList &arguments);
 int RunFormats(const QStringList &arguments);
+int RunRepair(const QStringList &arguments);
 
 } // namespace cli
 } // namespace velmora

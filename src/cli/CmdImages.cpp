@@ -3,6 +3,7 @@
 
 #include "core/document/Document.h"
 #include "core/elements/Interfaces.h"
+#include "core/export/OutputTarget.h"
 #include "core/render/FrameRenderer.h"
 #include "core/render/LayoutPass.h"
 
@@ -40,14 +41,25 @@ QByteArray ImageFormatFor(const QString &fileName)
                           .arg(fileName, names.join(QStringLiteral(", "))));
 }
 
-void SaveImage(const QImage &image, const QString &fileName)
+// Writes the image beside the target and puts it in place once it is whole, in the format
+// the target's extension names.
+void SaveImage(const QImage &image, TOutputTarget &target)
 {
-    const QByteArray format = ImageFormatFor(fileName);
-    QImageWriter writer(fileName, format);
+    const QByteArray format = ImageFormatFor(target.FileName());
+    QFile file(target.WritePath());
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate))
+        throw EVelmoraError(QString::fromLatin1(DocumentMessages::CannotCreate).arg(target.FileName(), file.errorString()));
+    QImageWriter writer(&file, format);
     // Formats without alpha (JPEG, BMP) get the frame as it looks over black, not a guess.
     const bool keepsAlpha = format == "png" || format == "tif" || format == "tiff" || format == "webp";
-    if (!writer.write(keepsAlpha ? image : image.convertToFormat(QImage::Format_RGB32)))
-        throw EVelmoraError(QString::fromLatin1(DocumentMessages::CannotCreate).arg(fileName, writer.errorString()));
+    const bool written = writer.write(keepsAlpha ? image : image.convertToFormat(QImage::Format_RGB32));
+    file.close();
+    // The file's own error names the system's reason; the image writer only knows it failed.
+    if (file.error() != QFileDevice::NoError)
+        throw EVelmoraError(QString::fromLatin1(DocumentMessages::CannotCreate).arg(target.FileName(), file.errorString()));
+    if (!written)
+        throw EVelmoraError(QString::fromLatin1(DocumentMessages::CannotCreate).arg(target.FileName(), writer.errorString()));
+    target.Commit();
 }
 
 } // namespace
@@ -70,13 +82,15 @@ int RunStill(const QStringList &arguments)
     const int at = ParseInt(QStringLiteral("position"), RequiredValue(parser, QStringLiteral("position")), 0,
                             std::numeric_limits<int>::max());
 
+    TOutputTarget::RefuseInput(target, files.first());
+    TOutputTarget outputFile(target);
     TDocument document;
     document.OpenProject(files.first());
     TFrameRenderer renderer;
     const QImage &frame = renderer.RenderFrame(document.Tree(), at, parser.isSet(placeholders));
     if (frame.isNull())
         throw EVelmoraError(QStringLiteral("The frame of %1 cannot be drawn: not enough memory").arg(files.first()));
-    SaveImage(frame, target);
+    SaveImage(frame, outputFile);
     return 0;
 }
 
@@ -93,6 +107,8 @@ int RunStrip(const QStringList &arguments)
     const QString target = RequiredValue(parser, QStringLiteral("output"));
     ImageFormatFor(target);
 
+    TOutputTarget::RefuseInput(target, files.first());
+    TOutputTarget outputFile(target);
     TDocument document;
     document.OpenProject(files.first());
     const TElementNode &projectNode = *document.ProjectNode();
@@ -117,7 +133,7 @@ int RunStrip(const QStringList &arguments)
         for (const auto &child : projectNode.Children())
             top = pass.RenderNode(*child, painter, band, top);
     }
-    SaveImage(strip, target);
+    SaveImage(strip, outputFile);
     return 0;
 }
 

@@ -1,8 +1,9 @@
 // velmora-cli import: builds a project file from a JSON description.
 #include "cli/CliSupport.h"
-#include "cli/ProjectJson.h"
+#include "core/interchange/ProjectJson.h"
 
 #include "core/document/Document.h"
+#include "core/export/OutputTarget.h"
 
 #include <QCommandLineParser>
 #include <QFile>
@@ -34,9 +35,24 @@ int RunImport(const QStringList &arguments)
                                 .arg(files.first(), parseError.errorString())
                                 .arg(parseError.offset));
 
+    TOutputTarget::RefuseInput(target, files.first());
+    TOutputTarget outputFile(target);
     TDocument document;
     ProjectFromJson(json.isObject() ? QJsonValue(json.object()) : QJsonValue(json.array()), document, QFileInfo(files.first()).absoluteDir());
-    document.SaveProjectAs(target);
+    QFile written(outputFile.WritePath());
+    if (!written.open(QIODevice::WriteOnly | QIODevice::Truncate))
+        throw EVelmoraError(QString::fromLatin1(DocumentMessages::CannotCreate).arg(target, written.errorString()));
+    try {
+        document.SaveProjectFile(written);
+        written.close();
+    } catch (const EVelmoraError &) {
+        if (written.error() == QFileDevice::NoError)
+            throw;
+    }
+    // The file's own error names the system's reason ("No space left on device").
+    if (written.error() != QFileDevice::NoError)
+        throw EVelmoraError(QString::fromLatin1(DocumentMessages::CannotCreate).arg(target, written.errorString()));
+    outputFile.Commit();
     return 0;
 }
 

@@ -1,6 +1,6 @@
 // velmora-cli info: what a project holds and how long its roll runs.
 #include "cli/CliSupport.h"
-#include "cli/ProjectJson.h"
+#include "core/interchange/ProjectJson.h"
 
 #include "core/document/Document.h"
 #include "core/elements/Interfaces.h"

@@ -6,6 +6,7 @@
 #include "core/export/CodecCatalog.h"
 #include "core/export/FrameSinks.h"
 #include "core/export/GenerationRun.h"
+#include "core/export/OutputTarget.h"
 #include "core/export/SequenceFrameSink.h"
 #include "core/export/ProjectFrameSource.h"
 #include "core/render/FrameRenderer.h"
@@ -13,31 +14,44 @@
 #include <QCommandLineParser>
 #include <atomic>
 #include <csignal>
+#include <iterator>
 #include <limits>
 
 namespace velmora::cli {
 
 namespace {
 
-// Ctrl-C asks the run to stop after the frame in hand; the handler can reach only a global.
+// Ctrl-C, SIGTERM and SIGHUP ask the run to stop after the frame in hand; the handler can
+// reach only globals.
 std::atomic<bool> InterruptRequested{false};
+std::atomic<int> InterruptSignal{0};
 
-extern "C" void OnInterrupt(int)
+extern "C" void OnInterrupt(int signal)
 {
+    InterruptSignal.store(signal);
     InterruptRequested.store(true);
 }
 
-// Installs the Ctrl-C handler for the life of a run and puts the previous one back.
+// Installs the stop handlers for the life of a run and puts the previous ones back.
 class TInterruptGuard
 {
 public:
-    TInterruptGuard() { m_previous = std::signal(SIGINT, OnInterrupt); }
-    ~TInterruptGuard() { std::signal(SIGINT, m_previous); }
+    TInterruptGuard()
+    {
+        for (std::size_t i = 0; i < std::size(Signals); ++i)
+            m_previous[i] = std::signal(Signals[i], OnInterrupt);
+    }
+    ~TInterruptGuard()
+    {
+        for (std::size_t i = 0; i < std::size(Signals); ++i)
+            std::signal(Signals[i], m_previous[i]);
+    }
     TInterruptGuard(const TInterruptGuard &) = delete;
     TInterruptGuard &operator=(const TInterruptGuard &) = delete;
 
 private:
-    void (*m_previous)(int) = SIG_DFL;
+    static constexpr int Signals[] = {SIGINT, SIGTERM, SIGHUP};
+    void (*m_previous[std::size(Signals)])(int) = {};
 };
 
 QString CodecNames(const TOutputFormat &format)
@@ -191,6 +205,7 @@ int RunRender(const QStringList &arguments)
         ParseFrames(parser.value(frames), settings.FirstFrame, settings.LastFrame);
     settings.Threads = ParseInt(QStringLiteral("threads"), parser.value(threads), 0, 256);
 
+    TOutputTarget::RefuseInput(settings.FileName, files.first());
     TDocument document;
     document.OpenProject(files.first());
     TFrameRenderer renderer;
@@ -211,6 +226,7 @@ int RunRender(const QStringList &arguments)
     int framesDone = 0;
     settings.Progress = [&](const TGenerationProgress &) { progress.Update(++framesDone); };
     InterruptRequested.store(false);
+    InterruptSignal.store(0);
     settings.Cancel = &InterruptRequested;
     TInterruptGuard interrupts;
 
@@ -223,7 +239,8 @@ int RunRender(const QStringList &arguments)
         return 0;
     case TGenerationOutcome::Cancelled:
         PrintError(QStringLiteral("interrupted; %2 holds the %1 frames written").arg(result.FramesWritten).arg(settings.FileName));
-        return ExitInterrupted;
+        // The shell's convention: 128 + the signal (130 Ctrl-C, 143 SIGTERM, 129 SIGHUP).
+        return 128 + (InterruptSignal.load() ? InterruptSignal.load() : SIGINT);
     case TGenerationOutcome::OptionsCancelled:
         PrintError(QStringLiteral("cancelled"));
         return ExitFailure;

@@ -3,6 +3,7 @@
 
 #include "controls/PreviewPaintBox.h"
 #include "ui/PreviewPainter.h"
+#include "ui/Transport.h"
 
 #include <QAction>
 #include <QLabel>
@@ -49,6 +50,8 @@ void TMain::UpdateStatusBar()
             StatusPanels[0]->setText(QStringLiteral("Dimensions: %1 x %2").arg(project->GetWidth()).arg(project->GetHeight()));
     StatusPanels[1]->setText(QStringLiteral("Frame: %1 of %2 ").arg(TrackBar->value()).arg(TrackBar->maximum()));
     StatusPanels[2]->setText(QStringLiteral("Zoom: %1% ").arg(m_zoomPercent));
+    if (m_transport != nullptr)
+        m_transport->UpdateTimePanel();
 }
 
 void TMain::PreviewBoxPaint()

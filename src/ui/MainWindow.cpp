@@ -6,6 +6,7 @@
 #include "ui/ElementTreeModel.h"
 #include "ui/ElementsTreeView.h"
 #include "ui/PropertyPages.h"
+#include "ui/Transport.h"
 #include "ui/TreeEditor.h"
 
 #include <QApplication>
@@ -43,6 +44,7 @@ TMain::TMain(QWidget *parent) : QMainWindow(parent), m_dialogs(std::make_unique<
     CreateMenus();
     CreateToolBars();
     CreateStatusBar();
+    m_transport = new TTransport(*this);
     SavedElementsWidth = ElementsDesignWidth;
     SavedPagesWidth = PagesDesignWidth;
 

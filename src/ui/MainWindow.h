@@ -30,6 +30,7 @@ class TElementsTreeView;
 class TGenerationCommand;
 class TPreviewPaintBox;
 class TPropertyPages;
+class TTransport;
 class TTreeEditor;
 struct TElementKind;
 
@@ -97,6 +98,9 @@ public:
     void SetGenerating(bool on);
     // Moves the slider to position and renders that frame once, as each frame of a run is shown.
     void ShowFrameAt(int position);
+
+    // Real-time playback of the preview: player, transport commands and time panel.
+    TTransport &Transport() const { return *m_transport; }
 
     // Re-evaluates the enabled and checked state of every command now.
     void UpdateActions();
@@ -224,6 +228,7 @@ private:
     int m_renderCount = 0;
     QTimer m_idleTimer;
     TGenerationCommand *m_generation = nullptr;  // a child of the window, made on first use
+    TTransport *m_transport = nullptr;            // a child of the window
 };
 
 template <typename Handler>

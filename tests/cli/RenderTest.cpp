@@ -168,29 +168,43 @@ TEST_F(RenderTest, SliceHoldsThoseFramesOfTheWholeRun)
         EXPECT_EQ(part[k], whole[k + 2]);
 }
 
-TEST_F(RenderTest, InterruptClosesAPlayableFileAndExitsWith130)
+// Ctrl-C, SIGTERM and SIGHUP stop the run after the frame in hand; the frames written so far
+// replace the target as a playable file and the exit code says which signal it was.
+TEST_F(RenderTest, StopSignalsCloseAPlayableFileAndExitWith128PlusTheSignal)
 {
     // A roll long enough to be interrupted: the demo in FFV1 on one thread takes several seconds.
     const QString project = Path(QStringLiteral("demo.vmz"));
     ASSERT_EQ(RunCli({QStringLiteral("import"), QStringLiteral(VELMORA_EXAMPLES_DIR "/demo.json"), QStringLiteral("-o"), project}).ExitCode, 0);
-    const QString video = Path(QStringLiteral("interrupted.avi"));
-    QProcess process;
-    process.start(QStringLiteral(VELMORA_CLI), {QStringLiteral("render"), project, QStringLiteral("-o"), video,
-                                                QStringLiteral("--codec"), QStringLiteral("ffv1"), QStringLiteral("--threads"),
-                                                QStringLiteral("1")});
-    ASSERT_TRUE(process.waitForStarted());
-    // Wait until the file has frames in it, then press Ctrl-C.
-    for (int i = 0; i < 200 && QFileInfo(video).size() < 100000; ++i)
-        QThread::msleep(50);
-    ::kill(pid_t(process.processId()), SIGINT);
-    ASSERT_TRUE(process.waitForFinished(120000));
-    EXPECT_EQ(process.exitCode(), 130);
-    const QString err = QString::fromUtf8(process.readAllStandardError());
-    const QRegularExpressionMatch match = QRegularExpression(QStringLiteral("holds the (\\d+) frames written")).match(err);
-    ASSERT_TRUE(match.hasMatch()) << err.toStdString();
-    const int written = match.captured(1).toInt();
-    EXPECT_GT(written, 0);
-    EXPECT_EQ(Probe(video)[QStringLiteral("nb_read_frames")].toString().toInt(), written);
+    const struct { int Signal; int ExitCode; } rows[] = {{SIGINT, 130}, {SIGTERM, 143}, {SIGHUP, 129}};
+    for (const auto &row : rows) {
+        SCOPED_TRACE(row.Signal);
+        const QString video = Path(QStringLiteral("interrupted-%1.avi").arg(row.Signal));
+        QProcess process;
+        process.start(QStringLiteral(VELMORA_CLI), {QStringLiteral("render"), project, QStringLiteral("-o"), video,
+                                                    QStringLiteral("--codec"), QStringLiteral("ffv1"), QStringLiteral("--threads"),
+                                                    QStringLiteral("1")});
+        ASSERT_TRUE(process.waitForStarted());
+        // Wait until the file being written (beside the target) has frames in it, then signal.
+        const QString partial = QStringLiteral("interrupted-%1.part-*.avi").arg(row.Signal);
+        auto written = [&] {
+            const QFileInfoList files = QDir(m_dir.path()).entryInfoList({partial}, QDir::Files);
+            return files.isEmpty() ? qint64(0) : files.first().size();
+        };
+        for (int i = 0; i < 200 && written() < 100000; ++i)
+            QThread::msleep(50);
+        EXPECT_FALSE(QFile::exists(video));  // not in place before it is closed
+        ::kill(pid_t(process.processId()), row.Signal);
+        ASSERT_TRUE(process.waitForFinished(120000));
+        EXPECT_EQ(process.exitStatus(), QProcess::NormalExit);
+        EXPECT_EQ(process.exitCode(), row.ExitCode);
+        const QString err = QString::fromUtf8(process.readAllStandardError());
+        const QRegularExpressionMatch match = QRegularExpression(QStringLiteral("holds the (\\d+) frames written")).match(err);
+        ASSERT_TRUE(match.hasMatch()) << err.toStdString();
+        const int frames = match.captured(1).toInt();
+        EXPECT_GT(frames, 0);
+        EXPECT_EQ(Probe(video)[QStringLiteral("nb_read_frames")].toString().toInt(), frames);
+        EXPECT_TRUE(QDir(m_dir.path()).entryList({partial}, QDir::Files).isEmpty());
+    }
 }
 
 // Every output is written in the format its name says; a name Velmora cannot write is

@@ -4,7 +4,6 @@
 #include "core/export/GroupedEncoder.h"
 #include "core/export/OutputFormats.h"
 
-#include <QFile>
 #include <mutex>
 #include <optional>
 #include <thread>
@@ -91,8 +90,8 @@ int TAVICompressor::Fail(int code, const QString &message)
     if (m_writer) {
         m_writer->Abandon();
         m_writer.reset();
-        QFile::remove(m_fileName);  // a half-made file is of no use to anyone
     }
+    m_target.reset();  // a half-made file is of no use to anyone; a previous one stays
     return code;
 }
 
@@ -123,12 +122,14 @@ int TAVICompressor::Open(const QString &fileName, TAVICompressorOptions &options
     m_framesWritten = 0;
     m_writeFailed = false;
 
-    QFile::remove(fileName);  // replaced even when opening fails later; a failure here shows below
-    m_writer = std::make_unique<TAviFileWriter>(m_partSizeLimit);
     try {
-        m_writer->Create(fileName);
+        m_target = std::make_unique<TOutputTarget>(fileName);
+        // The index and headers are written last, at the front: a pipe cannot take that.
+        if (m_target->IsPipe())
+            throw EExportError(QStringLiteral("Could not write \"%1\": a video file cannot be written into a pipe.").arg(fileName));
+        m_writer = std::make_unique<TAviFileWriter>(m_partSizeLimit);
+        m_writer->Create(m_target->WritePath(), fileName);
     } catch (const EExportError &e) {
-        m_writer.reset();
         return Fail(AVIOpenFileError, e.message());
     }
 
@@ -205,6 +206,39 @@ void TAVICompressor::Close()
 {
     if (!m_writer)
         return;
+    try {
+        FinishWriter();
+        m_target->Commit();
+    } catch (const EExportError &e) {
+        m_target.reset();
+        m_framesWritten = 0;
+        m_lastError = e.message();
+        throw;
+    }
+    m_target.reset();
+}
+
+void TAVICompressor::CloseAfterFailure()
+{
+    if (!m_writer)
+        return;
+    bool kept = false;
+    try {
+        FinishWriter();
+        // In place (a device) there is nothing to keep or give up.
+        kept = m_target->InPlace() || (!m_target->ReplacesFile() && m_framesWritten > 0);
+        if (kept)
+            m_target->KeepPartial();
+    } catch (const EExportError &) {
+        kept = false;  // the run already has its message; this only decides what stays on disk
+    }
+    if (!kept)
+        m_framesWritten = 0;
+    m_target.reset();
+}
+
+void TAVICompressor::FinishWriter()
+{
     std::optional<EExportError> failure;
     try {
         if (m_encoder && !m_writeFailed) {
@@ -224,10 +258,8 @@ void TAVICompressor::Close()
     }
     m_framesWritten = m_writer->FramesWritten();
     m_writer.reset();
-    if (failure) {
-        m_lastError = failure->message();
+    if (failure)
         throw EExportError(failure->message());
-    }
 }
 
 } // namespace velmora

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/export/AviFileWriter.h"
+#include "core/export/OutputTarget.h"
 #include "core/export/VideoEncoder.h"
 
 #include <QImage>
@@ -54,15 +55,21 @@ public:
     TAVICompressor(const TAVICompressor &) = delete;
     TAVICompressor &operator=(const TAVICompressor &) = delete;
 
-    // Creates the file; 0 on success, AVIOpenCancelled, or another negative TAVIOpenResult
+    // Creates the file (a temporary one beside it until Close, so a failure never harms a
+    // previous file of that name); 0 on success, AVIOpenCancelled, or another negative TAVIOpenResult
     // with LastError() saying why. The options are updated with the user's choice.
     int Open(const QString &fileName, TAVICompressorOptions &options, const OptionsDialog &dialog = {});
     // Appends a frame of the opened size; any format is taken as 24-bit. Throws EExportError.
     void AddFrame(const QImage &bitmap);
     // From any thread: frames the encoder has not started on are dropped, so Close() comes soon.
     void RequestStop();
-    // Finishes the file; safe to call repeatedly. Throws EExportError when finishing failed.
+    // Finishes the file and puts it in place; safe to call repeatedly. Throws EExportError
+    // when finishing failed; the previous file of that name is then kept.
     void Close();
+    // Finishes the file after a failed run: when it would replace a previous file, that file
+    // is kept and the new one given up (FramesWritten() is then 0); otherwise the frames
+    // written so far are kept. Never throws.
+    void CloseAfterFailure();
 
     bool IsOpen() const { return m_writer != nullptr; }
     int FrameIndex() const { return m_frameIndex; }
@@ -83,6 +90,9 @@ private:
     void WritePackets(const TPacketList &packets);
     std::unique_ptr<IVideoEncoder> MakeEncoder(const TCodecInfo &codec, const TAVICompressorOptions &options) const;
 
+    void FinishWriter();
+
+    std::unique_ptr<TOutputTarget> m_target;
     std::unique_ptr<TAviFileWriter> m_writer;
     std::unique_ptr<IVideoEncoder> m_encoder;
     int m_frameIndex = 0;

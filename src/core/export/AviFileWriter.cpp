@@ -49,15 +49,15 @@ void TAviFileWriter::Fail(const QString &detail)
     throw EExportError(QStringLiteral("Could not write the video file \"%1\": %2").arg(m_fileName, detail));
 }
 
-void TAviFileWriter::Create(const QString &fileName)
+void TAviFileWriter::Create(const QString &fileName, const QString &shownName)
 {
-    m_fileName = fileName;
+    m_fileName = shownName.isEmpty() ? fileName : shownName;
     m_file.setFileName(fileName);
     // Unbuffered: each chunk reaches the file before the next begins, so a failed write is
     // known at the frame that caused it and the file can be cut back to whole frames.
     if (!m_file.open(QIODevice::WriteOnly | QIODevice::Truncate | QIODevice::Unbuffered))
         throw EExportError(QStringLiteral("Could not create the video file \"%1\": %2")
-                               .arg(fileName, m_file.errorString()));
+                               .arg(m_fileName, m_file.errorString()));
     m_pos = 0;
 }
 

@@ -23,8 +23,9 @@ public:
     TAviFileWriter(const TAviFileWriter &) = delete;
     TAviFileWriter &operator=(const TAviFileWriter &) = delete;
 
-    // Creates (truncates) the file. Throws EExportError.
-    void Create(const QString &fileName);
+    // Creates (truncates) the file; messages name shownName (the file the user chose) when
+    // the file is a temporary stand-in. Throws EExportError.
+    void Create(const QString &fileName, const QString &shownName = {});
     // Writes the headers with placeholder counts and opens the frame list. Throws EExportError.
     void WriteHeaders(const avi::TStreamSetup &setup);
     // Appends one frame chunk. Throws EExportError; the frame is then not part of the file.

@@ -18,6 +18,7 @@ public:
     void Write(const QImage &frame) override { m_writer.AddFrame(frame); }
     void RequestStop() override { m_writer.RequestStop(); }
     void Close() override { m_writer.Close(); }
+    void CloseAfterFailure() override { m_writer.CloseAfterFailure(); }
     int FramesWritten() const override { return m_writer.FramesWritten(); }
 
     // The options as the user left them in the choice.

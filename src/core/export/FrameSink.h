@@ -45,8 +45,11 @@ public:
     // Asks the sink, from any thread, to give up frames it has not started on; frames already
     // finished in order stay and Close() still leaves a playable file.
     virtual void RequestStop() {}
-    // Finishes the output; safe to call repeatedly. Throws EExportError.
+    // Finishes the output and puts it in place; safe to call repeatedly. Throws EExportError.
     virtual void Close() = 0;
+    // Finishes after a failed run: an output that would replace a previous one is given up
+    // (FramesWritten() is then 0), otherwise what was written is kept. Never throws.
+    virtual void CloseAfterFailure() = 0;
     // Frames in the output so far (after Close: in the finished output).
     virtual int FramesWritten() const = 0;
 };

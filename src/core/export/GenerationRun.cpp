@@ -195,11 +195,14 @@ TGenerationResult RunGeneration(IFrameSource &source, const TGenerationSettings 
         if (failure.isEmpty())
             failure = encoding.Failure();
     }
-    try {
-        writer.Close();
-    } catch (const EVelmoraError &e) {
-        if (failure.isEmpty())
+    if (!failure.isEmpty()) {
+        writer.CloseAfterFailure();
+    } else {
+        try {
+            writer.Close();
+        } catch (const EVelmoraError &e) {
             failure = e.message();
+        }
     }
     result.FramesWritten = writer.FramesWritten();
     result.Message = failure;

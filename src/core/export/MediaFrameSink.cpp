@@ -74,11 +74,8 @@ TMediaFrameSink::TMediaFrameSink(const TFormatChoice &choice) : m_choice(choice)
 
 TMediaFrameSink::~TMediaFrameSink()
 {
-    try {
-        Close();
-    } catch (const EExportError &) {
-        // A destructor cannot report; callers that care call Close() first.
-    }
+    // Not closed by its run: nothing was asked to be kept.
+    CloseAfterFailure();
 }
 
 bool TMediaFrameSink::Open(const TSinkSettings &settings)
@@ -104,10 +101,17 @@ bool TMediaFrameSink::Open(const TSinkSettings &settings)
     encoding.GlobalHeader = (muxer->flags & AVFMT_GLOBALHEADER) != 0;
     m_encoder = std::make_unique<TMediaEncoder>(*m_choice.Codec, *m_choice.Profile, encoding);
 
-    const QByteArray path = QFile::encodeName(m_fileName);
-    CheckAv(avformat_alloc_output_context2(&m_format, muxer, nullptr, path.constData()),
-            QStringLiteral("Could not set up the file \"%1\"").arg(m_fileName));
+    // Written beside the target and put in place when finished, so a failed run keeps the
+    // previous file of that name.
+    m_target = std::make_unique<TOutputTarget>(m_fileName);
+    if (m_target->IsPipe()) {
+        m_target.reset();
+        throw EExportError(QStringLiteral("%1 files cannot be written into a pipe: \"%2\".").arg(m_choice.Format->Title, m_fileName));
+    }
+    const QByteArray path = QFile::encodeName(m_target->WritePath());
     try {
+        CheckAv(avformat_alloc_output_context2(&m_format, muxer, nullptr, path.constData()),
+                QStringLiteral("Could not set up the file \"%1\"").arg(m_fileName));
         m_stream = avformat_new_stream(m_format, nullptr);
         if (!m_stream)
             CheckAv(AVERROR(ENOMEM), QStringLiteral("Could not set up the file \"%1\"").arg(m_fileName));
@@ -137,13 +141,11 @@ bool TMediaFrameSink::Open(const TSinkSettings &settings)
 void TMediaFrameSink::Discard()
 {
     if (m_format) {
-        const bool created = m_format->pb != nullptr;
         avio_closep(&m_format->pb);
         avformat_free_context(m_format);
         m_format = nullptr;
-        if (created)
-            QFile::remove(m_fileName);
     }
+    m_target.reset();  // and its temporary file
     m_encoder.reset();
     m_stream = nullptr;
 }
@@ -170,10 +172,10 @@ void TMediaFrameSink::Write(const QImage &frame)
     }
 }
 
-void TMediaFrameSink::Close()
+// Flushes the encoder and writes the trailer, which makes the file playable with what it
+// holds, also after a failure. Throws the first error.
+void TMediaFrameSink::Finish()
 {
-    if (!m_format)
-        return;
     std::optional<EExportError> failure;
     try {
         if (!m_failed)
@@ -181,7 +183,6 @@ void TMediaFrameSink::Close()
     } catch (const EExportError &e) {
         failure = e;
     }
-    // The trailer makes the file playable with what it holds, also after a failure.
     const int trailer = av_write_trailer(m_format);
     if (trailer < 0 && !failure)
         failure = EExportError(QStringLiteral("Could not finish the file \"%1\": %2").arg(m_fileName, AvErrorText(trailer)));
@@ -194,6 +195,39 @@ void TMediaFrameSink::Close()
     m_encoder.reset();
     if (failure)
         throw EExportError(failure->message());
+}
+
+void TMediaFrameSink::Close()
+{
+    if (!m_format)
+        return;
+    try {
+        Finish();
+    } catch (const EExportError &) {
+        m_framesWritten = 0;
+        m_target.reset();  // the previous file stays
+        throw;
+    }
+    m_target->Commit();
+    m_target.reset();
+}
+
+void TMediaFrameSink::CloseAfterFailure()
+{
+    if (!m_format)
+        return;
+    bool kept = false;
+    try {
+        Finish();
+        kept = m_target->InPlace() || (!m_target->ReplacesFile() && m_framesWritten > 0);
+        if (kept)
+            m_target->KeepPartial();
+    } catch (const EExportError &) {
+        kept = false;  // the run has its message already; this decides only what stays on disk
+    }
+    if (!kept)
+        m_framesWritten = 0;
+    m_target.reset();
 }
 
 } // namespace velmora

@@ -2,6 +2,7 @@
 
 #include "core/export/FrameSink.h"
 #include "core/export/MediaEncoder.h"
+#include "core/export/OutputTarget.h"
 
 #include <atomic>
 #include <memory>
@@ -38,14 +39,17 @@ public:
     void Write(const QImage &frame) override;
     void RequestStop() override { m_stop.store(true); }
     void Close() override;
+    void CloseAfterFailure() override;
     int FramesWritten() const override { return m_framesWritten; }
 
 private:
     void WritePacket(AVPacket *packet);
     void Discard();
+    void Finish();
 
     TFormatChoice m_choice;
     QString m_fileName;
+    std::unique_ptr<TOutputTarget> m_target;
     std::unique_ptr<TMediaEncoder> m_encoder;
     AVFormatContext *m_format = nullptr;
     AVStream *m_stream = nullptr;

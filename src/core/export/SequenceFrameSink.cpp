@@ -1,6 +1,7 @@
 #include "core/export/SequenceFrameSink.h"
 
 #include "core/export/ExportError.h"
+#include "core/export/OutputTarget.h"
 
 #include <QBuffer>
 #include <QDir>
@@ -132,15 +133,16 @@ void TSequenceFrameSink::WriteImage(const TJob &job, std::unique_ptr<TMediaEncod
             data.append(reinterpret_cast<const char *>(packet->data), packet->size);
         });
     }
-    QFile file(name);
+    // Each image goes in place only when whole; a failed one leaves no half file behind.
+    TOutputTarget target(name);
+    QFile file(target.WritePath());
     const bool written = file.open(QIODevice::WriteOnly | QIODevice::Truncate) && file.write(data) == data.size()
         && file.flush();
     const QString why = file.errorString();
     file.close();
-    if (!written || file.error() != QFileDevice::NoError) {
-        QFile::remove(name);  // half an image is no frame
+    if (!written || file.error() != QFileDevice::NoError)
         throw EExportError(QStringLiteral("Could not write the image \"%1\": %2").arg(name, why));
-    }
+    target.Commit();
 }
 
 QString TSequenceFrameSink::Failure() const
@@ -192,6 +194,15 @@ void TSequenceFrameSink::Close()
     m_framesWritten = whole;
     if (!m_failure.isEmpty())
         throw EExportError(m_failure);
+}
+
+void TSequenceFrameSink::CloseAfterFailure()
+{
+    // The whole images stay: each stands on its own, and the run reports the failure.
+    try {
+        Close();
+    } catch (const EExportError &) {
+    }
 }
 
 } // namespace velmora

@@ -29,6 +29,7 @@ public:
     void Write(const QImage &frame) override;
     void RequestStop() override;
     void Close() override;
+    void CloseAfterFailure() override;
     int FramesWritten() const override { return m_framesWritten; }
 
     // The pattern in use since Open.

@@ -3,6 +3,7 @@
 #include "core/export/AVICompressor.h"
 #include "core/export/ExportError.h"
 
+#include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
@@ -38,9 +39,16 @@ void WriteOldFile(const QString &path)
     old.write("an older video");
 }
 
+QByteArray Contents(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
 } // namespace
 
-TEST(Compressor, CancelledOptionsLeaveNoFile)
+// Cancelling the options choice writes nothing: an older file of that name stays as it was.
+TEST(Compressor, CancelledOptionsKeepTheOlderFile)
 {
     QTemporaryDir dir;
     const QString path = dir.filePath("cancel.avi");
@@ -54,7 +62,8 @@ TEST(Compressor, CancelledOptionsLeaveNoFile)
     });
     EXPECT_EQ(result, AVIOpenCancelled);
     EXPECT_EQ(flagsSeen, AVICOMPRESSF_KEYFRAMES + AVICOMPRESSF_DATARATE + AVICOMPRESSF_VALID);
-    EXPECT_FALSE(QFile::exists(path));
+    EXPECT_EQ(Contents(path), QByteArray("an older video"));
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files), QStringList{"cancel.avi"});
     EXPECT_FALSE(writer.IsOpen());
     EXPECT_THROW(writer.AddFrame(Solid(Qt::red)), EExportError);
 }
@@ -82,7 +91,8 @@ TEST(Compressor, OptionsChoiceDecidesTheCodec)
     EXPECT_EQ(U32At(riff.Find("hdrl/strl/strh")->Data, 40), 9000u);
 }
 
-TEST(Compressor, FailedOpenSaysWhyAndLeavesNoFile)
+// A failed Open says why and leaves the folder as it was: no new file, an older one untouched.
+TEST(Compressor, FailedOpenSaysWhyAndKeepsTheOlderFile)
 {
     QTemporaryDir dir;
     const struct { QString Handler; int Width; int Rate; QString File; int Code; const char *Words; } rows[] = {
@@ -95,6 +105,9 @@ TEST(Compressor, FailedOpenSaysWhyAndLeavesNoFile)
     for (const auto &row : rows) {
         SCOPED_TRACE(row.File.toStdString());
         const QString path = dir.filePath(row.File);
+        const bool older = !row.File.contains(QLatin1Char('/')) && row.File != QLatin1String("a.avi");
+        if (older)
+            WriteOldFile(path);
         TAVICompressor writer;
         TAVICompressorOptions options = SmallOptions();
         options.Handler = row.Handler;
@@ -103,8 +116,12 @@ TEST(Compressor, FailedOpenSaysWhyAndLeavesNoFile)
         options.ShowOptionsDialog = false;
         EXPECT_EQ(writer.Open(path, options), row.Code);
         EXPECT_TRUE(writer.LastError().contains(QString::fromUtf8(row.Words))) << writer.LastError().toStdString();
-        EXPECT_FALSE(QFile::exists(path));
+        if (older)
+            EXPECT_EQ(Contents(path), QByteArray("an older video"));
+        else
+            EXPECT_FALSE(QFile::exists(path));
     }
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files), (QStringList{"b.avi", "c.avi", "d.avi"}));
 }
 
 TEST(Compressor, WrongFrameSizeIsRefusedAndFileStaysValid)

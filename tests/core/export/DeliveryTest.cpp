@@ -1,12 +1,14 @@
 // What delivery files must get right besides their layout: colours through YUV, refusals
 // before any file exists, and frames without the background.
 #include "ExportTestSupport.h"
+#include "core/export/ExportError.h"
 #include "core/export/FrameSinks.h"
 #include "core/export/GenerationRun.h"
 #include "core/render/FrameRenderer.h"
 #include "support/RollBuilder.h"
 
 #include <QDir>
+#include <QFileInfo>
 #include <QPainter>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
@@ -189,5 +191,49 @@ TEST(Delivery, ScaledFramesPlaceEveryElementKTimesAsFar)
         EXPECT_NEAR(scaledText.top(), textBox.top() * k, k);
         EXPECT_NEAR(scaledText.right() + 1, (textBox.right() + 1) * k, k);
         EXPECT_NEAR(scaledText.bottom() + 1, (textBox.bottom() + 1) * k, k);
+    }
+}
+
+// Media files are written beside the target and put in place when finished: a run that fails
+// keeps the previous file and leaves nothing else; one that finishes replaces it.
+TEST(Delivery, FailedRunKeepsThePreviousFileAndLeavesNoTemporaryOne)
+{
+    if (FfprobePath().isEmpty())
+        GTEST_SKIP() << "ffprobe not found";
+    for (const char *format : {"mov", "mkv"}) {
+        SCOPED_TRACE(format);
+        QTemporaryDir dir;
+        const QString name = dir.filePath(QStringLiteral("roll.") + QString::fromLatin1(format));
+        QFile previous(name);
+        ASSERT_TRUE(previous.open(QIODevice::WriteOnly));
+        previous.write("previous take");
+        previous.close();
+
+        TSyntheticSource failing({64, 48}, 200, 8);
+        failing.BeforeRender = [](int render, int) {
+            if (render == 3)
+                throw EExportError(QStringLiteral("The roll could not be drawn."));
+        };
+        const std::unique_ptr<IFrameSink> sink = CreateFrameSink(Choice(format, format == QByteArray("mov") ? "qtrle" : "ffv1"),
+                                                                 DefaultCompressorOptions());
+        TGenerationSettings settings;
+        settings.FileName = name;
+        settings.Sink = sink.get();
+        const TGenerationResult failed = RunGeneration(failing, settings);
+        EXPECT_EQ(failed.Outcome, TGenerationOutcome::Failed);
+        EXPECT_EQ(failed.FramesWritten, 0);
+        ASSERT_TRUE(previous.open(QIODevice::ReadOnly));
+        EXPECT_EQ(previous.readAll(), QByteArray("previous take"));
+        previous.close();
+        EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files), QStringList{QFileInfo(name).fileName()});
+
+        TSyntheticSource whole({64, 48}, 200, 8);
+        const std::unique_ptr<IFrameSink> again = CreateFrameSink(Choice(format, format == QByteArray("mov") ? "qtrle" : "ffv1"),
+                                                                  DefaultCompressorOptions());
+        settings.Sink = again.get();
+        const TGenerationResult done = RunGeneration(whole, settings);
+        ASSERT_EQ(done.Outcome, TGenerationOutcome::Completed) << done.Message.toStdString();
+        EXPECT_EQ(Probe(name).Packets, done.FramesWritten);
+        EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files), QStringList{QFileInfo(name).fileName()});
     }
 }

@@ -1,4 +1,4 @@
-#include "cli/ProjectJson.h"
+#include "core/interchange/ProjectJson.h"
 
 #include "core/document/Document.h"
 #include "core/document/ElementTree.h"
@@ -15,7 +15,7 @@
 #include <functional>
 #include <map>
 
-namespace velmora::cli {
+namespace velmora {
 
 QString ColorText(quint32 argb)
 {
@@ -325,4 +325,4 @@ void ProjectFromJson(const QJsonValue &description, TDocument &document, const Q
     FillNode(document.Tree(), *projectNode, project, path, baseDir, 0);
 }
 
-} // namespace velmora::cli
+} // namespace velmora

@@ -9,8 +9,6 @@ namespace velmora {
 class TElementNode;
 class TDocument;
 
-namespace cli {
-
 // The node with its element's fields (under their field names), flags and children.
 QJsonObject NodeToJson(const TElementNode &node);
 
@@ -22,5 +20,4 @@ void ProjectFromJson(const QJsonValue &description, TDocument &document, const Q
 // "#AARRGGBB".
 QString ColorText(quint32 argb);
 
-} // namespace cli
 } // namespace velmora
