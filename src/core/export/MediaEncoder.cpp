@@ -117,6 +117,10 @@ TMediaEncoder::TMediaEncoder(const TFormatCodec &codec, const TCodecProfile &pro
     m_frame->colorspace = c->colorspace;
     m_frame->color_range = c->color_range;
     CheckAv(av_frame_get_buffer(m_frame.get(), 0), What("allocating a frame for"));
+    m_source.reset(av_frame_alloc());
+    if (!m_source)
+        CheckAv(AVERROR(ENOMEM), What("setting up"));
+    m_threads = std::max(settings.Threads, 1);
 }
 
 QString TMediaEncoder::What(const char *step) const
@@ -133,10 +137,15 @@ void TMediaEncoder::Convert(const QImage &frame)
     }
     const AVPixelFormat source = frame.format() == QImage::Format_ARGB32 ? AV_PIX_FMT_BGRA : AV_PIX_FMT_BGR24;
     if (!m_sws || source != m_swsSource) {
-        m_sws.reset(sws_getContext(c->width, c->height, source, c->width, c->height, c->pix_fmt,
-                                   SWS_BICUBIC | SWS_ACCURATE_RND | SWS_FULL_CHR_H_INT | SWS_FULL_CHR_H_INP,
-                                   nullptr, nullptr, nullptr));
-        if (!m_sws)
+        // Set up by options so the conversion runs in slices on the encoder's threads.
+        m_sws.reset(sws_alloc_context());
+        SwsContext *sws = m_sws.get();
+        const bool made = sws && av_opt_set_int(sws, "srcw", c->width, 0) >= 0 && av_opt_set_int(sws, "srch", c->height, 0) >= 0
+            && av_opt_set_int(sws, "src_format", source, 0) >= 0 && av_opt_set_int(sws, "dstw", c->width, 0) >= 0
+            && av_opt_set_int(sws, "dsth", c->height, 0) >= 0 && av_opt_set_int(sws, "dst_format", c->pix_fmt, 0) >= 0
+            && av_opt_set_int(sws, "sws_flags", SWS_BICUBIC | SWS_ACCURATE_RND | SWS_FULL_CHR_H_INT | SWS_FULL_CHR_H_INP, 0) >= 0
+            && av_opt_set_int(sws, "threads", m_threads, 0) >= 0 && sws_init_context(sws, nullptr, nullptr) >= 0;
+        if (!made)
             throw EExportError(QStringLiteral("The frames cannot be converted for the codec %1.").arg(m_codec.Title));
         if (m_codec.Yuv) {
             // Without this swscale uses the BT.601 matrix, and players decode with BT.709.
@@ -146,9 +155,14 @@ void TMediaEncoder::Convert(const QImage &frame)
         }
         m_swsSource = source;
     }
-    const uint8_t *planes[1] = {frame.constBits()};
-    const int strides[1] = {int(frame.bytesPerLine())};
-    sws_scale(m_sws.get(), planes, strides, 0, frame.height(), m_frame->data, m_frame->linesize);
+    // The picture's own bytes, lent to a frame that owns nothing.
+    AVFrame *in = m_source.get();
+    in->format = m_swsSource;
+    in->width = frame.width();
+    in->height = frame.height();
+    in->data[0] = const_cast<uint8_t *>(frame.constBits());
+    in->linesize[0] = int(frame.bytesPerLine());
+    CheckAv(sws_scale_frame(m_sws.get(), m_frame.get(), in), What("converting a frame for"));
 }
 
 void TMediaEncoder::Encode(const QImage &frame, const PacketOut &out)

@@ -44,7 +44,9 @@ private:
     const TFormatCodec &m_codec;
     TCodecContextPtr m_context;
     TFramePtr m_frame;
+    TFramePtr m_source;  // borrows each picture's bytes for the conversion
     TPacketPtr m_packet;
+    int m_threads = 1;
     TSwsPtr m_sws;
     AVPixelFormat m_swsSource = AV_PIX_FMT_NONE;
     qint64 m_nextPts = 0;
