@@ -52,12 +52,12 @@ tags709="-color_primaries bt709 -color_trc bt709 -colorspace bt709 -color_range 
 
 # codec | output | velmora options | ffmpeg filter tail | ffmpeg encoder options | lossless
 rows=(
-  "raw|avi|--codec raw||-c:v rawvideo -pix_fmt bgr24|yes"
-  "mjpeg|avi|--codec mjpeg|,format=yuvj420p|-c:v mjpeg -q:v 7.874 -pix_fmt yuvj420p|no"
+  "raw|avi|--codec raw --data-rate 0||-c:v rawvideo -pix_fmt bgr24|yes"
+  "mjpeg|avi|--codec mjpeg --data-rate 0|,format=yuvj420p|-c:v mjpeg -q:v 7.874 -pix_fmt yuvj420p|no"
   "prores|mov|--codec prores --profile hq|,$yuv709,format=yuv422p10le|-c:v prores_ks -profile:v hq -pix_fmt yuv422p10le $tags709|no"
   "h264|mp4|--codec h264|,$yuv709,format=yuv420p|-c:v libx264 -profile:v high -crf 23 -pix_fmt yuv420p -movflags +faststart $tags709|no"
   "ffv1|mkv|--codec ffv1|,format=bgr0|-c:v ffv1 -level 3 -g 1 -slicecrc 1 -pix_fmt bgr0|yes"
-  "cinepak|avi|--codec cinepak|,format=rgb24|-c:v cinepak -q:v 2.236 -g 18 -pix_fmt rgb24|no"
+  "cinepak|avi|--codec cinepak-libav --data-rate 0|,format=rgb24|-c:v cinepak -q:v 2.236 -g 18 -pix_fmt rgb24|no"
 )
 
 printf '%-8s %7s %12s %12s %7s  %s\n' codec frames velmora-fps ffmpeg-fps ratio same-frames

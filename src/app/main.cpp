@@ -46,7 +46,8 @@ int main(int argc, char **argv)
     QCommandLineParser parser;
     parser.setApplicationDescription(QStringLiteral("Velmora credit roll editor"));
     parser.addHelpOption();
-    parser.addPositionalArgument(QStringLiteral("project"), QStringLiteral("Project file (.vmz) to open."));
+    parser.addPositionalArgument(QStringLiteral("project"), QStringLiteral("Project file (.vmz) to open."),
+                                 QStringLiteral("[project]"));
     parser.process(app);
 
     velmora::TMain window;

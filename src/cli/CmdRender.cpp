@@ -153,7 +153,7 @@ int RunRender(const QStringList &arguments)
     const QCommandLineOption keyframes(QStringLiteral("keyframes"), QStringLiteral("A key frame every N frames (default 18)."),
                                        QStringLiteral("N"), QStringLiteral("18"));
     const QCommandLineOption dataRate(QStringLiteral("data-rate"),
-                                      QStringLiteral("Target data rate in bytes per second, where the codec has one."),
+                                      QStringLiteral("Target data rate in bytes per second, where the codec has one; 0 for none."),
                                       QStringLiteral("BYTES_PER_SECOND"));
     const QCommandLineOption frames(QStringLiteral("frames"),
                                     QStringLiteral("Only frames FIRST to LAST of the run (LAST may be left out)."),
@@ -179,6 +179,7 @@ int RunRender(const QStringList &arguments)
             throw EUsageError(QStringLiteral("%1 files take the codecs %2, not \"%3\"")
                                   .arg(chosenFormat.Title, CodecNames(chosenFormat), name));
         settings.Options.Handler = QString::fromLatin1(handler);
+        settings.Options.CodecName = name;
         choice.Format = &chosenFormat;
         if (parser.isSet(profile))
             throw EUsageError(QStringLiteral("AVI codecs have no profiles to choose"));
@@ -197,9 +198,12 @@ int RunRender(const QStringList &arguments)
         throw EUsageError(QStringLiteral("--rate takes N or N/D frames per second, not \"%1\"").arg(parser.value(rate)));
     if (chosenFormat.Kind == TSinkKind::Sequence)
         settings.FileName = SequencePattern(settings.FileName);
-    if (parser.isSet(dataRate))
+    if (parser.isSet(dataRate)) {
         settings.Options.BytesPerSecond =
-            ParseInt(QStringLiteral("data-rate"), parser.value(dataRate), 1, std::numeric_limits<int>::max());
+            ParseInt(QStringLiteral("data-rate"), parser.value(dataRate), 0, std::numeric_limits<int>::max());
+        if (settings.Options.BytesPerSecond == 0)
+            settings.Options.CompressFlags &= ~AVICOMPRESSF_DATARATE;
+    }
     settings.Options.ShowOptionsDialog = false;
     if (parser.isSet(frames))
         ParseFrames(parser.value(frames), settings.FirstFrame, settings.LastFrame);

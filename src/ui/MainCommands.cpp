@@ -1,6 +1,8 @@
 // Commands of the main window: actions, menus, tool bars and their enabling rules.
 #include "ui/MainWindow.h"
 
+#include "ui/CreditCommands.h"
+
 #include "core/elements/ElementColumns.h"
 #include "core/elements/ElementImage.h"
 #include "core/elements/ElementText.h"
@@ -166,6 +168,7 @@ void TMain::CreateMenus()
     file->addActions({ActLoad, ActSave, ActSaveAs});
     file->addSeparator();
     file->addAction(ActExit);
+    m_creditCommands->AddTo(*file, ActExit);
 
     QMenu *edit = menuBar()->addMenu(QStringLiteral("&Edit"));
     edit->addActions({EditCut1, EditCopy1, EditPaste1});

@@ -1,6 +1,8 @@
 // The preview of the main window: frame rendering, painting, slider, wheel and status bar.
 #include "ui/MainWindow.h"
 
+#include "ui/CreditCommands.h"
+
 #include "controls/PreviewPaintBox.h"
 #include "ui/PreviewPainter.h"
 #include "ui/Transport.h"
@@ -52,6 +54,7 @@ void TMain::UpdateStatusBar()
     StatusPanels[2]->setText(QStringLiteral("Zoom: %1% ").arg(m_zoomPercent));
     if (m_transport != nullptr)
         m_transport->UpdateTimePanel();
+    m_creditCommands->UpdateSpeedWarning();
 }
 
 void TMain::PreviewBoxPaint()

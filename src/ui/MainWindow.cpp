@@ -1,5 +1,7 @@
 #include "ui/MainWindow.h"
 
+#include "ui/CreditCommands.h"
+
 #include "controls/PreviewPaintBox.h"
 #include "core/render/ContentSizes.h"
 #include "ui/DialogPrompts.h"
@@ -40,6 +42,7 @@ TMain::TMain(QWidget *parent) : QMainWindow(parent), m_dialogs(std::make_unique<
     resize(1062, 807);
 
     CreateActions();
+    m_creditCommands = new TCreditCommands(*this);
     CreateLayout();
     CreateMenus();
     CreateToolBars();

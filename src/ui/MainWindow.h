@@ -25,6 +25,7 @@ namespace velmora {
 
 class IEditorPrompts;
 class TDialogPrompts;
+class TCreditCommands;
 class TElementTreeModel;
 class TElementsTreeView;
 class TGenerationCommand;
@@ -109,6 +110,7 @@ public:
 
     // --- controls (names as the rest of the editor knows them) ---------------------------------
     TTreeEditor &TreeEditor() const { return *m_treeEditor; }
+    TCreditCommands &CreditCommands() const { return *m_creditCommands; }
     TElementTreeModel *TreeModel = nullptr;
     TElementsTreeView *ElementsTree = nullptr;
     QWidget *ElementsPanel = nullptr;
@@ -215,6 +217,7 @@ private:
     std::unique_ptr<TDialogPrompts> m_dialogs;
     IEditorPrompts *m_prompts = nullptr;
     std::unique_ptr<TTreeEditor> m_treeEditor;
+    TCreditCommands *m_creditCommands = nullptr; // owned as a child object
     std::unique_ptr<TPropertyPages> m_propertyPages;
     IElement *m_currentElement = nullptr;
     bool m_generating = false;

@@ -130,6 +130,7 @@ TEST_F(RenderTest, EveryCodecMatchesTheStills)
     const std::vector<TCodecRow> rows = {
         {"raw", "rawvideo", 99}, {"ffv1", "ffv1", 99},    {"huffyuv", "huffyuv", 99}, {"utvideo", "utvideo", 99},
         {"mjpeg", "mjpeg", 23},  {"mpeg4", "mpeg4", 22}, {"h264", "h264", 22},       {"cinepak", "cinepak", 18},
+        {"cinepak-libav", "cinepak", 18},
     };
     std::vector<QImage> stills;
     for (int k = 0; k < m_frameCount; ++k)
@@ -153,6 +154,26 @@ TEST_F(RenderTest, EveryCodecMatchesTheStills)
                 EXPECT_GE(Psnr(frames[k], stills[k]), row.MinimumPsnr) << "frame " << k;
         }
     }
+}
+
+// The default codec honours --data-rate; 0 lifts the cap.
+TEST_F(RenderTest, DataRateCapsTheDefaultCodec)
+{
+    const auto size = [this](int rate) {
+        const QString video = Render(QStringLiteral("cinepak"), {QStringLiteral("--data-rate"), QString::number(rate)});
+        qint64 bytes = 0;
+        for (const QByteArray &line : RunTool(QStringLiteral("ffprobe"), {QStringLiteral("-v"), QStringLiteral("error"),
+                                                 QStringLiteral("-show_entries"), QStringLiteral("packet=size"),
+                                                 QStringLiteral("-of"), QStringLiteral("csv=p=0"), video})
+                                          .split('\n'))
+            bytes += line.trimmed().toLongLong();
+        return bytes;
+    };
+    const qint64 free = size(0);
+    const int rate = int(free * 24 / m_frameCount / 2);
+    const qint64 capped = size(rate);
+    EXPECT_LE(capped, qint64(rate) * m_frameCount / 24 * 105 / 100) << free;
+    EXPECT_GE(capped, qint64(rate) * m_frameCount / 24 * 60 / 100) << free;
 }
 
 TEST_F(RenderTest, SliceHoldsThoseFramesOfTheWholeRun)

@@ -72,7 +72,7 @@ private Q_SLOTS:
         QTest::addColumn<bool>("quality");
         QTest::addColumn<bool>("keyFrames");
         QTest::addColumn<bool>("dataRate");
-        QTest::newRow("cinepak") << QByteArray("CVID") << true << true << false;
+        QTest::newRow("cinepak") << QByteArray("CVID") << true << true << true;
         QTest::newRow("motion jpeg") << QByteArray("MJPG") << true << false << false;
         QTest::newRow("ffv1") << QByteArray("FFV1") << false << true << false;
         QTest::newRow("mpeg-4") << QByteArray("FMP4") << true << true << true;

@@ -26,6 +26,16 @@ void TVmElementImage::LoadFromFile(const QString &fileName)
     SetCaption(-1, FileNamePart(fileName));
 }
 
+void TVmElementImage::AssignImage(const QImage &image, const QString &fileName)
+{
+    m_image = std::make_unique<QImage>(image);
+    m_width = m_image->width();
+    m_height = m_image->height();
+    m_specificDims = false;
+    m_fileName = ToSystemCodePage(fileName);
+    SetCaption(-1, FileNamePart(fileName));
+}
+
 void TVmElementImage::Render(QPainter &graphics, TLayoutRect &rect, quint8 flags)
 {
     const qint32 naturalWidth = m_image ? m_image->width() : 0;

@@ -144,6 +144,9 @@ int TAVICompressor::Open(const QString &fileName, TAVICompressorOptions &options
         return Fail(AVIOpenBadFormat, QStringLiteral("A video of %1 x %2 pixels at %3 frames per second cannot be written.")
                                           .arg(options.Width).arg(options.Height).arg(options.Rate));
     const TCodecInfo *codec = options.Compress ? FindCodecByHandler(options.Handler.toLatin1()) : &UncompressedCodec();
+    if (const TCodecInfo *named = FindCodecByName(options.CodecName); options.Compress && codec && named
+        && named->Handler == codec->Handler)
+        codec = named;
     if (!codec)
         return Fail(AVIOpenUnknownCodec, QStringLiteral("There is no codec with the code \"%1\".").arg(options.Handler));
     const QString sizeRefusal = SizeRefusal(codec->Title, AviSizeRule(*codec), QSize(options.Width, options.Height));

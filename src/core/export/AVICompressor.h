@@ -38,6 +38,9 @@ struct TAVICompressorOptions
     quint32 CompressFlags = AVICOMPRESSF_KEYFRAMES + AVICOMPRESSF_DATARATE;
     bool Compress = true;
     bool ShowOptionsDialog = true;
+    // Picks one of several encoders of the handler's codec by its command-line name
+    // ("cinepak-libav"); empty: the first.
+    QString CodecName;
 };
 
 // The options every run starts from; KeyFrameEvery is the default rate.

@@ -10,8 +10,10 @@ std::unique_ptr<IFrameSink> CreateFrameSink(const TFormatChoice &choice, TAVICom
 {
     switch (choice.Format->Kind) {
     case TSinkKind::Avi:
-        if (choice.Codec)
+        if (choice.Codec) {
             options.Handler = QString::fromLatin1(HandlerForCodecName(choice.Codec->Name));
+            options.CodecName = choice.Codec->Name;
+        }
         return std::make_unique<TAviFrameSink>(options, std::move(dialog));
     case TSinkKind::Media:
         return std::make_unique<TMediaFrameSink>(choice);

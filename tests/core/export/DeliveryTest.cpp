@@ -100,7 +100,7 @@ TEST(Delivery, RefusalsComeBeforeAnyFileWithTheReason)
         {Choice("mp4", "h264"), {256, 120}, {25, 1}, false, "01:00:00:00", "MP4 files carry no timecode"},
         {Choice("mov", "prores"), {256, 120}, {30000, 1001}, false, "01:00:00:30", "not a timecode HH:MM:SS:FF at 30000/1001"},
         {Choice("avi", "cinepak"), {256, 120}, {24000, 1001}, false, "", "AVI files take whole frame rates only"},
-        {Choice("avi", "cinepak"), {350, 120}, {25, 1}, false, "", "nearest sizes that work are 348 x 120 and 352 x 120"},
+        {Choice("avi", "cinepak-libav"), {350, 120}, {25, 1}, false, "", "nearest sizes that work are 348 x 120 and 352 x 120"},
         {Choice("avi", "raw"), {256, 120}, {25, 1}, true, "", "AVI files carry no alpha channel"},
         {Choice("png", "png"), {256, 120}, {25, 1}, false, "", "does not exist"},
     };

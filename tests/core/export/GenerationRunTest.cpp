@@ -208,14 +208,15 @@ TEST(GenerationRun, StopDoesNotWaitForQueuedGroups)
 {
     if (FfmpegPath().isEmpty())
         GTEST_SKIP() << "ffmpeg not found";
-    QByteArray handler = HandlerForCodecName(QStringLiteral("cinepak-libav"));
-    if (handler.isEmpty())
-        handler = HandlerForCodecName(QStringLiteral("cinepak"));
+    // libavcodec's Cinepak: one core and slow, so it is spread in key-frame groups.
+    const TCodecInfo *slow = FindCodecByName(QStringLiteral("cinepak-libav"));
+    ASSERT_NE(slow, nullptr);
     QTemporaryDir dir;
     TSyntheticSource source({320, 240}, 2000, 4);
     std::atomic<bool> cancel{false};
     TGenerationSettings settings = RawSettings(dir);
-    settings.Options.Handler = QString::fromLatin1(handler);
+    settings.Options.Handler = QString::fromLatin1(slow->Handler);
+    settings.Options.CodecName = slow->Name;
     settings.Options.KeyFrameEvery = 18;
     settings.Threads = 2;
     settings.Cancel = &cancel;
