@@ -9,7 +9,7 @@ VELMORA_BUILD=${VELMORA_BUILD:-$VELMORA_ROOT/build}
 VELMORA_PACKAGES=(
   cmake g++ pkg-config make
   qt6-base-dev qt6-base-dev-tools qt6-image-formats-plugins qt6-svg-dev qt6-qpa-plugins libgl-dev
-  libavcodec-dev libavutil-dev libswscale-dev ffmpeg
+  libavformat-dev libavcodec-dev libavutil-dev libswscale-dev ffmpeg
   libzip-dev
   xvfb xauth x11-utils xdotool
   fonts-liberation fonts-dejavu-core

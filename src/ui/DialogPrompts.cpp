@@ -115,9 +115,25 @@ QString TDialogPrompts::ChooseImageFile()
         QFileDialog::AcceptOpen, QString());
 }
 
+bool TDialogPrompts::ChooseDelivery(TDeliveryChoice &choice, int projectRate)
+{
+    TDeliveryDialog dialog(choice, projectRate, m_parent);
+    if (dialog.exec() != QDialog::Accepted)
+        return false;
+    choice = dialog.Choice();
+    return true;
+}
+
 QString TDialogPrompts::ChooseOutputFile(const QString &proposed)
 {
-    return RunFileDialog(m_parent, QStringLiteral("Output to"), VideoFilter, QStringLiteral("avi"),
+    // AVI keeps its dialog; other formats offer their own extensions.
+    const TOutputFormat *format = FormatForFile(proposed);
+    if (format == nullptr || format->Kind == TSinkKind::Avi)
+        return RunFileDialog(m_parent, QStringLiteral("Output to"), VideoFilter, QStringLiteral("avi"),
+            QFileDialog::AcceptSave, QString(), proposed);
+    const QString filter = QStringLiteral("%1 (*.%2)|*.%3")
+        .arg(format->Title, format->Extensions.join(QStringLiteral(" *.")), format->Extensions.join(QStringLiteral(";*.")));
+    return RunFileDialog(m_parent, QStringLiteral("Output to"), filter, format->Extensions.front(),
         QFileDialog::AcceptSave, QString(), proposed);
 }
 

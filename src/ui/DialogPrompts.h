@@ -21,6 +21,7 @@ public:
     QString ChooseSaveFile() override;
     void ShowError(const QString &message) override;
     QString ChooseImageFile() override;
+    bool ChooseDelivery(TDeliveryChoice &choice, int projectRate) override;
     QString ChooseOutputFile(const QString &proposed) override;
     bool ChooseCodecOptions(TAVICompressorOptions &options) override;
     std::optional<quint32> ChooseColor(quint32 initial, const std::function<void(quint32)> &live) override;

@@ -23,6 +23,10 @@ public:
     std::deque<QString> Files;
     // Codec choices in order: a handler code, or empty to cancel.
     std::deque<QString> Codecs;
+    // Delivery choices in order (nothing: cancel); an empty queue takes the choice offered.
+    std::deque<std::optional<TDeliveryChoice>> Deliveries;
+    // The choice each delivery question offered.
+    std::vector<TDeliveryChoice> DeliveryQuestions;
 
     // A colour dialog's session: the colours picked in turn, then OK or Cancel.
     struct TColorReply
@@ -62,6 +66,15 @@ public:
     QString ChooseSaveFile() override { return Next(Files, QString()); }
     void ShowError(const QString &message) override { Errors << message; }
     QString ChooseImageFile() override { return Next(Files, QString()); }
+    bool ChooseDelivery(TDeliveryChoice &choice, int) override
+    {
+        DeliveryQuestions.push_back(choice);
+        const std::optional<TDeliveryChoice> reply = Next(Deliveries, std::optional<TDeliveryChoice>(choice));
+        if (!reply)
+            return false;
+        choice = *reply;
+        return true;
+    }
     QString ChooseOutputFile(const QString &proposed) override
     {
         OutputProposals << proposed;

@@ -326,6 +326,46 @@ private Q_SLOTS:
         VerifyEditingState(w);
     }
 
+    // Generate offers the format first; its extension goes into the proposed name, and the
+    // choice (codec, profile, alpha, rate, scale) is offered again next time.
+    void deliversOtherFormatsAndRemembersTheChoice()
+    {
+        TSmallProject f(40);
+        TMain &w = f.Main();
+        TDeliveryChoice choice;
+        choice.Format = QStringLiteral("mov");
+        choice.Codec = QStringLiteral("prores");
+        choice.Profile = QStringLiteral("4444");
+        choice.Alpha = true;
+        choice.Rate = {24000, 1001};
+        choice.Scale = 2;
+        f.Prompts.Deliveries = {choice};
+        const QString file = f.Path(QStringLiteral("master.mov"));
+        f.Prompts.Files = {file};
+        w.ActGenerateFrames->trigger();
+        QVERIFY2(f.Prompts.Errors.isEmpty(), qPrintable(f.Prompts.Errors.join(QLatin1Char('\n'))));
+        QVERIFY(f.Prompts.CodecQuestions.empty());  // the AVI codec dialog is for AVI only
+        const TProbe probe = Probe(file);
+        QCOMPARE(probe.Frames, f.ExpectedFrames());
+        QCOMPARE(probe.Rate, QStringLiteral("24000/1001"));
+        QCOMPARE(probe.Size, QStringLiteral("%1x%2").arg(2 * FilmWidth).arg(2 * FilmHeight));
+        // The preview is back to the film size with its background.
+        QCOMPARE(w.FrameBitmap().size(), QSize(FilmWidth, FilmHeight));
+        QCOMPARE(qAlpha(w.FrameBitmap().pixel(0, 0)), 255);
+        VerifyEditingState(w);
+
+        f.Prompts.Files = {QString()};
+        w.ActGenerateFrames->trigger();
+        QCOMPARE(f.Prompts.DeliveryQuestions.size(), std::size_t(2));
+        QVERIFY(f.Prompts.DeliveryQuestions[1] == choice);
+        QCOMPARE(f.Prompts.OutputProposals, (QStringList{QStringLiteral("credits.mov"), file}));
+
+        // A cancelled format choice asks nothing more.
+        f.Prompts.Deliveries = {std::nullopt};
+        w.ActGenerateFrames->trigger();
+        QCOMPARE(f.Prompts.OutputProposals.size(), 2);
+    }
+
     void anUnwritableFileIsReported_data()
     {
         QTest::addColumn<QString>("relative");

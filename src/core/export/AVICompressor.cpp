@@ -2,6 +2,7 @@
 
 #include "core/export/ExportError.h"
 #include "core/export/GroupedEncoder.h"
+#include "core/export/OutputFormats.h"
 
 #include <mutex>
 #include <optional>
@@ -148,6 +149,9 @@ int TAVICompressor::Open(const QString &fileName, TAVICompressorOptions &options
         codec = named;
     if (!codec)
         return Fail(AVIOpenUnknownCodec, QStringLiteral("There is no codec with the code \"%1\".").arg(options.Handler));
+    const QString sizeRefusal = SizeRefusal(codec->Title, AviSizeRule(*codec), QSize(options.Width, options.Height));
+    if (!sizeRefusal.isEmpty())
+        return Fail(AVIOpenCodecError, sizeRefusal);  // the codec cannot take this size
     if (!IsCodecAvailable(*codec))
         return Fail(AVIOpenCodecError, QStringLiteral("The codec %1 is not available on this machine.").arg(codec->Title));
     try {
@@ -193,6 +197,12 @@ void TAVICompressor::AddFrame(const QImage &bitmap)
         throw;
     }
     ++m_frameIndex;
+}
+
+void TAVICompressor::RequestStop()
+{
+    if (m_encoder)
+        m_encoder->RequestStop();
 }
 
 void TAVICompressor::Close()

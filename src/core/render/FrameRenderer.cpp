@@ -16,8 +16,12 @@ const QImage &TFrameRenderer::RenderFrame(const TElementTree &tree, int position
     const int width = std::max(1, project ? project->GetWidth() : 1);
     const int height = std::max(1, project ? project->GetHeight() : 1);
 
-    if (m_frame.width() != width || m_frame.height() != height)
-        m_frame = QImage(width, height, QImage::Format_ARGB32_Premultiplied);
+    const qint64 scaledWidth = qint64(width) * m_scale;
+    const qint64 scaledHeight = qint64(height) * m_scale;
+    if (m_frame.width() != scaledWidth || m_frame.height() != scaledHeight)
+        m_frame = scaledWidth * scaledHeight > (qint64(1) << 29)
+            ? QImage()  // beyond what one image holds: reported as a null frame
+            : QImage(int(scaledWidth), int(scaledHeight), QImage::Format_ARGB32_Premultiplied);
     m_filmHeight = height;
     m_rollHeight = 0;
     m_focusedBand.reset();
@@ -30,10 +34,13 @@ const QImage &TFrameRenderer::RenderFrame(const TElementTree &tree, int position
 
     QPainter painter(&m_frame);
     painter.setRenderHint(QPainter::TextAntialiasing, true);
+    if (m_scale > 1)
+        painter.scale(m_scale, m_scale);  // the layout stays in film pixels
     TLayoutPass pass;
     pass.FocusedNode = tree.FocusedNode();
     pass.ShowPlaceholders = showPlaceholders;
     pass.SkipInvisible = m_skipInvisible;
+    pass.DrawBackground = m_drawBackground;
     const qint32 top = height - position;
     const qint32 bottom = pass.RenderNode(*projectNode, painter, TLayoutRect{0, 0, width, height}, top);
     m_rollHeight = bottom - top;

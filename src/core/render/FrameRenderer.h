@@ -14,7 +14,8 @@ class TElementTree;
 class TFrameRenderer
 {
 public:
-    // Renders the roll at position (pixels the roll has moved up) and returns the frame.
+    // Renders the roll at position (pixels the roll has moved up) and returns the frame, film
+    // size times the scale.
     // A film size below 1 x 1 renders as 1 x 1; a tree without a project gives a transparent frame.
     const QImage &RenderFrame(const TElementTree &tree, int position, bool showPlaceholders);
 
@@ -31,6 +32,13 @@ public:
     // Skipping elements outside the frame is on by default; frames are the same either way.
     void SetSkipInvisible(bool on) { m_skipInvisible = on; }
     bool SkipInvisible() const { return m_skipInvisible; }
+    // Draws every frame k times as large: text at k times its size, images resampled from
+    // their source, every position k times as far; positions and heights stay unscaled.
+    void SetScale(int k) { m_scale = k < 1 ? 1 : k; }
+    int Scale() const { return m_scale; }
+    // Without the background, a frame holds the elements alone over transparency.
+    void SetDrawBackground(bool on) { m_drawBackground = on; }
+    bool DrawBackground() const { return m_drawBackground; }
 
 private:
     QImage m_frame;
@@ -38,6 +46,8 @@ private:
     int m_filmHeight = 0;
     std::optional<std::pair<int, int>> m_focusedBand;
     bool m_skipInvisible = true;
+    bool m_drawBackground = true;
+    int m_scale = 1;
 };
 
 // Positions of the frames of a generated video: k * scrollRate while below positionRange.

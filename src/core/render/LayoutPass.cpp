@@ -23,7 +23,7 @@ qint32 TLayoutPass::RenderNode(const TElementNode &node, QPainter &graphics, TLa
         flags |= DrawFlags::SkipInvisible;
 
     qint32 result = top;
-    if (facets.Render != nullptr) {
+    if (facets.Render != nullptr && (DrawBackground || !facets.Project)) {
         facets.Render->Render(graphics, rect, flags);
         // An element drawn above its own top does not pull what follows upward.
         result = std::max(top, rect.Y);

@@ -18,6 +18,8 @@ struct TLayoutPass
     bool ShowPlaceholders = false;
     // Lets elements whose drawing misses the frame skip painting; heights are unaffected.
     bool SkipInvisible = true;
+    // Off for frames with alpha: the project's colour and picture stay out, the elements alone remain.
+    bool DrawBackground = true;
 
     // Filled by the walk: where the focused node and its subtree lay (top, bottom), unless it is the project.
     mutable std::optional<std::pair<qint32, qint32>> FocusedBand;
