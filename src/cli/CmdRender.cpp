@@ -8,6 +8,8 @@
 #include "core/export/GenerationRun.h"
 #include "core/export/OutputTarget.h"
 #include "core/export/SequenceFrameSink.h"
+#include "core/export/cinepak/CinepakEncoder.h"
+#include "core/elements/Interfaces.h"
 #include "core/export/ProjectFrameSource.h"
 #include "core/render/FrameRenderer.h"
 
@@ -212,6 +214,15 @@ int RunRender(const QStringList &arguments)
     TOutputTarget::RefuseInput(settings.FileName, files.first());
     TDocument document;
     document.OpenProject(files.first());
+    // A data rate far below what the film size needs makes Cinepak pictures coarse: say so.
+    if (chosenFormat.Kind == TSinkKind::Avi && settings.Options.Handler.compare(QStringLiteral("CVID"), Qt::CaseInsensitive) == 0
+        && settings.Options.CodecName == QStringLiteral("cinepak") && (settings.Options.CompressFlags & AVICOMPRESSF_DATARATE) != 0)
+        if (const auto *project = queryInterface<IProject>(document.ProjectNode()->Element())) {
+            const QString warning = CinepakDataRateWarning(settings.Options.BytesPerSecond, project->GetWidth(),
+                                                    project->GetHeight(), project->GetFrameRate());
+            if (!warning.isEmpty() && !parser.isSet(quiet))
+                PrintError(QStringLiteral("warning: ") + warning);
+        }
     TFrameRenderer renderer;
     renderer.SetDrawBackground(!settings.Alpha);
     renderer.SetScale(ParseInt(QStringLiteral("scale"), parser.value(scale), 1, 16));

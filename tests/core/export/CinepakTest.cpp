@@ -298,6 +298,17 @@ TEST(CinepakDataRate, ARateTooLowStillShowsEveryFrame)
 
 // Thousands of frames later the picture is as good as at the start: the codebooks carried from
 // frame to frame do not wear out.
+TEST(CinepakDataRate, WarnsOnlyWhenTheRateStarvesTheFilmSize)
+{
+    // The default cap of 153600 bytes per second is plenty for PAL, far too little for HD.
+    EXPECT_TRUE(CinepakDataRateWarning(153600, 720, 576, 25).isEmpty());
+    const QString hd = CinepakDataRateWarning(153600, 1920, 1080, 25);
+    EXPECT_TRUE(hd.contains(QStringLiteral("6144 bytes a frame"))) << hd.toStdString();
+    EXPECT_TRUE(hd.contains(QStringLiteral("1920 x 1080"))) << hd.toStdString();
+    EXPECT_TRUE(CinepakDataRateWarning(0, 1920, 1080, 25).isEmpty());
+    EXPECT_TRUE(CinepakDataRateWarning(600000, 1920, 1080, 25).isEmpty());
+}
+
 TEST(CinepakLongRun, QualityDoesNotDrift)
 {
     const QSize film(64, 48);

@@ -225,4 +225,26 @@ QImage TCinepakEncoder::ShownFrame() const
     return image;
 }
 
+QString CinepakDataRateWarning(qint64 bytesPerSecond, int width, int height, int frameRate)
+{
+    // Credit frames at quality 5000 take about 0.03 bytes a pixel; below a third of that the rate
+    // control has to give up detail everywhere.
+    constexpr double ComfortableBytesPerPixel = 0.01;
+    if (bytesPerSecond <= 0 || width <= 0 || height <= 0)
+        return {};
+    const double perFrame = double(bytesPerSecond) / std::max(1, frameRate);
+    const double needed = ComfortableBytesPerPixel * width * height;
+    if (perFrame >= needed)
+        return {};
+    const qint64 suggested = qint64(std::ceil(needed * std::max(1, frameRate) / 1024.0)) * 1024;
+    return QStringLiteral("the data rate of %1 bytes per second leaves %2 bytes a frame, too few for %3 x %4: "
+                          "the picture will be coarse (about %5 bytes per second or more keeps it clean; "
+                          "--data-rate 0 sets no cap)")
+        .arg(bytesPerSecond)
+        .arg(qint64(perFrame))
+        .arg(width)
+        .arg(height)
+        .arg(suggested);
+}
+
 } // namespace velmora

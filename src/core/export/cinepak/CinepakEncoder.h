@@ -47,4 +47,8 @@ private:
     double m_rateIntegral = 0;
 };
 
+// A warning when bytesPerSecond leaves each frame far fewer bytes than a credit frame of
+// width x height needs at the default quality (the picture then turns coarse); empty otherwise.
+QString CinepakDataRateWarning(qint64 bytesPerSecond, int width, int height, int frameRate);
+
 } // namespace velmora
