@@ -76,7 +76,7 @@ int main(int argc, char **argv)
     if (parser.value(fps).toInt() > 0)
         project->SetFrameRate(parser.value(fps).toInt());
     window.RenderFrame();
-    const int position = parser.value(start).toInt() >= 0 ? parser.value(start).toInt() : window.TrackBar->maximum() / 2;
+    const int position = parser.value(start).toInt() >= 0 ? parser.value(start).toInt() : window.Controls().TrackBar->maximum() / 2;
     window.ShowFrameAt(position - position % std::max(1, project->GetScrollRate()));
 
     TMonotonicClock clock;
@@ -92,7 +92,7 @@ int main(int argc, char **argv)
     // Connected after the window's own paint handler: the frame is in the window's buffer now.
     std::vector<std::pair<int, qint64>> paints;  // position, time
     paints.reserve(8192);
-    QObject::connect(window.PreviewBox, &TPreviewPaintBox::OnPaint, &window,
+    QObject::connect(window.Controls().PreviewBox, &TPreviewPaintBox::OnPaint, &window,
         [&] {
             if (player.IsPlaying())
                 paints.emplace_back(window.FramePosition(), clock.NowNanoseconds());
@@ -154,7 +154,7 @@ int main(int argc, char **argv)
     const int rate = std::max(1, project->GetFrameRate());
     const double frameMs = 1000.0 / rate;
     std::printf("film %dx%d at %d fps, preview %dx%d (zoom %d%%), %d s from position %d\n", project->GetWidth(),
-        project->GetHeight(), rate, window.PreviewBox->width(), window.PreviewBox->height(), window.ZoomPercent(),
+        project->GetHeight(), rate, window.Controls().PreviewBox->width(), window.Controls().PreviewBox->height(), window.ZoomPercent(),
         playMs / 1000, position);
     std::printf("frames rendered %zu, shown %d, rendered but not painted %d, skipped %d\n", records.size(), shown,
         unpainted, player.SkippedFrames());

@@ -27,7 +27,8 @@ void ScheduleLayoutReport(velmora::TMain &window, const QString &path)
         if (!file.open(QIODevice::WriteOnly | QIODevice::Text))
             return;
         QTextStream out(&file);
-        for (const auto &[name, widget] : {std::pair<const char *, QWidget *>{"preview", window.PreviewBox}, {"slider", window.TrackBar}}) {
+        const velmora::TMainControls &controls = window.Controls();
+        for (const auto &[name, widget] : {std::pair<const char *, QWidget *>{"preview", controls.PreviewBox}, {"slider", controls.TrackBar}}) {
             const QPoint origin = widget->mapToGlobal(QPoint(0, 0));
             out << name << ' ' << origin.x() << ' ' << origin.y() << ' ' << widget->width() << ' ' << widget->height() << '\n';
         }

@@ -168,14 +168,14 @@ void TCreditCommands::ImportCredits(const QString &fileName)
     if (insert->Nodes().empty())
         return;
     TElementNode *first = insert->Nodes().front();
-    const QModelIndex firstIndex = m_main.TreeModel->IndexOf(*first);
-    m_main.ElementsTree->expand(firstIndex.parent());
-    m_main.ElementsTree->selectionModel()->setCurrentIndex(firstIndex, QItemSelectionModel::ClearAndSelect);
-    m_main.ElementsTree->scrollTo(firstIndex);
+    const QModelIndex firstIndex = m_main.Controls().TreeModel->IndexOf(*first);
+    m_main.Controls().ElementsTree->expand(firstIndex.parent());
+    m_main.Controls().ElementsTree->selectionModel()->setCurrentIndex(firstIndex, QItemSelectionModel::ClearAndSelect);
+    m_main.Controls().ElementsTree->scrollTo(firstIndex);
     // Show the block's start at the top of the preview.
     const int position = project->GetHeight() + TopOfTopLevel(tree, *first);
     m_main.RenderFrame();
-    m_main.TrackBar->setValue(position);
+    m_main.Controls().TrackBar->setValue(position);
     m_main.SchedulePreviewUpdate();
 }
 

@@ -34,7 +34,7 @@ public:
     int Scale() const override { return m_project.Scale(); }
     int FrameRate() const override { return m_project.FrameRate(); }
     int ScrollRate() const override { return m_project.ScrollRate(); }
-    int PositionRange() const override { return m_main.TrackBar->maximum(); }
+    int PositionRange() const override { return m_main.Controls().TrackBar->maximum(); }
 
     const QImage &RenderFrame(int position) override
     {
@@ -108,7 +108,7 @@ QString FailureMessage(const QString &fileName, const TGenerationResult &result)
 TGenerationCommand::TGenerationCommand(TMain &main) : QObject(&main), m_main(main)
 {
     // The flag the run polls between frames; the window keeps its own CancelRequested.
-    connect(m_main.CancelGenerationButton, &QPushButton::clicked, this, [this] { m_cancel.store(true); });
+    connect(m_main.Controls().CancelGenerationButton, &QPushButton::clicked, this, [this] { m_cancel.store(true); });
 }
 
 QString TGenerationCommand::ProposedOutputName() const
@@ -128,7 +128,7 @@ QString TGenerationCommand::ProposedOutputName() const
 
 void TGenerationCommand::Execute()
 {
-    QProgressBar *progress = m_main.GenerationProgressBar;
+    QProgressBar *progress = m_main.Controls().GenerationProgressBar;
     progress->setValue(0);
     TDeliveryChoice delivery = m_delivery;
     const int projectRate = TProjectFrameSource(m_main.Document().Tree(), m_main.Renderer()).FrameRate();
@@ -147,10 +147,10 @@ void TGenerationCommand::Execute()
     TGenerationResult result;
     {
         const TGeneratingScope generating(m_main);
-        m_main.GeneratingOutputInfo->setText(QDir::toNativeSeparators(fileName));
+        m_main.Controls().GeneratingOutputInfo->setText(QDir::toNativeSeparators(fileName));
         m_main.SetCancelRequested(false);
         m_cancel.store(false);
-        progress->setRange(0, m_main.TrackBar->maximum());
+        progress->setRange(0, m_main.Controls().TrackBar->maximum());
         progress->setValue(0);
 
         TGenerationSettings settings;

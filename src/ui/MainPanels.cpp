@@ -11,12 +11,12 @@ namespace velmora {
 
 void TMain::ActShowElementsExecute()
 {
-    ToggleSidePanel(ActShowElements->isChecked(), ElementsSplitter, 0, SavedElementsWidth);
+    ToggleSidePanel(ActShowElements->isChecked(), ElementsSplitter, 0, m_savedElementsWidth);
 }
 
 void TMain::ActShowPropertiesExecute()
 {
-    ToggleSidePanel(ActShowProperties->isChecked(), PagesSplitter, 1, SavedPagesWidth);
+    ToggleSidePanel(ActShowProperties->isChecked(), PagesSplitter, 1, m_savedPagesWidth);
 }
 
 void TMain::ToggleSidePanel(bool hide, QSplitter *splitter, int panelIndex, int &savedWidth)

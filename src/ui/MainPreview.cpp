@@ -28,8 +28,8 @@ const IProject *ProjectOf(const TDocument &document)
 
 void TMain::SchedulePreviewUpdate()
 {
-    if (!PreviewUpdateTimer.isActive())
-        PreviewUpdateTimer.start();
+    if (!m_previewUpdateTimer.isActive())
+        m_previewUpdateTimer.start();
 }
 
 bool TMain::ShowPlaceholders() const

@@ -49,13 +49,13 @@ TMain::TMain(QWidget *parent) : QMainWindow(parent), m_dialogs(std::make_unique<
     CreateToolBars();
     CreateStatusBar();
     m_transport = new TTransport(*this);
-    SavedElementsWidth = ElementsDesignWidth;
-    SavedPagesWidth = PagesDesignWidth;
+    m_savedElementsWidth = ElementsDesignWidth;
+    m_savedPagesWidth = PagesDesignWidth;
 
     FillContentSizes();
 
     m_currentElement = nullptr;
-    FillingPanels = true;
+    m_fillingPanels = true;
     Pages->setCurrentWidget(PageNone);
     m_generating = false;
 
@@ -145,7 +145,7 @@ QWidget *TMain::CreatePages()
 {
     Pages = new QStackedWidget;
     Pages->setObjectName(QStringLiteral("Pages"));
-    m_propertyPages = std::make_unique<TPropertyPages>(*this);
+    m_propertyPages = std::make_unique<TPropertyPages>(*this, static_cast<TMainControls &>(*this));
     return Pages;
 }
 
@@ -175,9 +175,9 @@ QWidget *TMain::CreateDisplay()
 
     layout->addWidget(CreateGeneratingPanel());
 
-    PreviewUpdateTimer.setSingleShot(true);
-    PreviewUpdateTimer.setInterval(50);
-    connect(&PreviewUpdateTimer, &QTimer::timeout, this, [this] { RunHandler([this] { RenderFrame(); }); });
+    m_previewUpdateTimer.setSingleShot(true);
+    m_previewUpdateTimer.setInterval(50);
+    connect(&m_previewUpdateTimer, &QTimer::timeout, this, [this] { RunHandler([this] { RenderFrame(); }); });
     return pnlDisplay;
 }
 
@@ -281,8 +281,8 @@ void TMain::RebuildTreeView()
 void TMain::ShowElementProperties(IElement *element)
 {
     // Setting the controls runs their handlers; the guard keeps them from writing back.
-    FillingPanels = true;
-    const auto lower = qScopeGuard([this] { FillingPanels = false; });
+    m_fillingPanels = true;
+    const auto lower = qScopeGuard([this] { m_fillingPanels = false; });
     // Edits of the element shown now are steps of their own.
     m_document.BreakMerge();
     m_currentElement = element;

@@ -6,6 +6,7 @@
 #include "ui/TreeImages.h"
 
 #include <QMainWindow>
+#include <QScopedValueRollback>
 #include <QTimer>
 #include <QWheelEvent>
 #include <array>
@@ -40,8 +41,63 @@ struct TElementKind;
 // The five edit commands that the focused control serves.
 enum class TEditCommand { Cut, Copy, Paste, SelectAll, Delete };
 
+// The widgets and commands of the main window. TMain builds and owns them; code outside the
+// window reads them through TMain::Controls() and cannot re-seat them.
+struct TMainControls
+{
+    TElementTreeModel *TreeModel = nullptr;
+    TElementsTreeView *ElementsTree = nullptr;
+    QWidget *ElementsPanel = nullptr;
+    QSplitter *ElementsSplitter = nullptr;
+    QSplitter *PagesSplitter = nullptr;
+    QStackedWidget *Pages = nullptr;
+    QWidget *PageProject = nullptr;
+    QWidget *PageTextElement = nullptr;
+    QWidget *PageImage = nullptr;
+    QWidget *PageNone = nullptr;
+    QComboBox *ProjectContentSize = nullptr;
+    QWidget *pnlDisplay = nullptr;
+    TPreviewPaintBox *PreviewBox = nullptr;
+    QSlider *TrackBar = nullptr;
+    QWidget *GeneratingPanel = nullptr;
+    QLabel *GeneratingOutputInfo = nullptr;
+    QProgressBar *GenerationProgressBar = nullptr;
+    QPushButton *CancelGenerationButton = nullptr;
+    std::array<QLabel *, 3> StatusPanels{};
+    QToolBar *UpperToolBar = nullptr;
+    QToolBar *LowerToolBar = nullptr;
+    QMenu *ElementsTreePopup = nullptr;
+
+    // Commands.
+    QAction *ActNew = nullptr;
+    QAction *ActLoad = nullptr;
+    QAction *ActSave = nullptr;
+    QAction *ActSaveAs = nullptr;
+    QAction *ActUndo = nullptr;
+    QAction *ActRedo = nullptr;
+    QAction *ActNewText = nullptr;
+    QAction *ActNewImage = nullptr;
+    QAction *ActNewColumns = nullptr;
+    QAction *ActNewColumn = nullptr;
+    QAction *ActLoadImage = nullptr;
+    QAction *ActProjectLoadImage = nullptr;
+    QAction *ActProjectClearImage = nullptr;
+    QAction *ActShowPlaceholders = nullptr;
+    QAction *ActShowSafeAreas = nullptr;
+    QAction *ActShowElements = nullptr;
+    QAction *ActShowProperties = nullptr;
+    QAction *ActGenerateFrames = nullptr;
+    QAction *EditCut1 = nullptr;
+    QAction *EditCopy1 = nullptr;
+    QAction *EditPaste1 = nullptr;
+    QAction *EditSelectAll1 = nullptr;
+    QAction *EditDelete1 = nullptr;
+    QAction *ActAbout = nullptr;
+    QAction *ActExit = nullptr;
+};
+
 // The editor's main window: element manager, preview and property pages over one document.
-class TMain : public QMainWindow
+class TMain : public QMainWindow, private TMainControls
 {
     Q_OBJECT
 public:
@@ -74,6 +130,9 @@ public:
     // --- preview --------------------------------------------------------------------------------
     // Arms the 50 ms one-shot refresh; arming it again while it runs neither restarts nor extends it.
     void SchedulePreviewUpdate();
+    bool PreviewUpdatePending() const { return m_previewUpdateTimer.isActive(); }
+    // Drops an armed refresh without rendering.
+    void CancelPreviewUpdate() { m_previewUpdateTimer.stop(); }
     // Renders the frame at FramePosition, updates the range and status bar, repaints the preview.
     void RenderFrame();
     void UpdateStatusBar();
@@ -92,7 +151,9 @@ public:
     // The element the pages show; null until an element is selected and after its node goes.
     IElement *CurrentElement() const { return m_currentElement; }
     // True while the pages are filled from CurrentElement; page handlers then write nothing.
-    bool FillingPanels = true;
+    bool FillingPanels() const { return m_fillingPanels; }
+    // Holds FillingPanels up until the returned guard goes out of scope.
+    [[nodiscard]] QScopedValueRollback<bool> FillPanelsGuard() { return QScopedValueRollback<bool>(m_fillingPanels, true); }
     // Makes element CurrentElement and shows its page filled from it ("Nothing Selected" for
     // kinds without a page). Raises the error of a font that is not installed, page shown.
     void ShowElementProperties(IElement *element);
@@ -115,63 +176,14 @@ public:
     // Closes the window unless generating or the user keeps a modified project.
     bool FormCloseQuery();
 
-    // --- controls (names as the rest of the editor knows them) ---------------------------------
+    // --- controls -------------------------------------------------------------------------------
+    const TMainControls &Controls() const { return *this; }
     TTreeEditor &TreeEditor() const { return *m_treeEditor; }
     TCreditCommands &CreditCommands() const { return *m_creditCommands; }
-    TElementTreeModel *TreeModel = nullptr;
-    TElementsTreeView *ElementsTree = nullptr;
-    QWidget *ElementsPanel = nullptr;
-    QSplitter *ElementsSplitter = nullptr;
-    QSplitter *PagesSplitter = nullptr;
-    QStackedWidget *Pages = nullptr;
-    QWidget *PageProject = nullptr;
-    QWidget *PageTextElement = nullptr;
-    QWidget *PageImage = nullptr;
-    QWidget *PageNone = nullptr;
-    QComboBox *ProjectContentSize = nullptr;
-    QWidget *pnlDisplay = nullptr;
-    TPreviewPaintBox *PreviewBox = nullptr;
-    QSlider *TrackBar = nullptr;
-    QWidget *GeneratingPanel = nullptr;
-    QLabel *GeneratingOutputInfo = nullptr;
-    QProgressBar *GenerationProgressBar = nullptr;
-    QPushButton *CancelGenerationButton = nullptr;
-    std::array<QLabel *, 3> StatusPanels{};
     QLabel *RunningTimePanel() const { return m_runningTime; }
-    QToolBar *UpperToolBar = nullptr;
-    QToolBar *LowerToolBar = nullptr;
-    QMenu *ElementsTreePopup = nullptr;
-    QTimer PreviewUpdateTimer;
-
-    // --- commands -------------------------------------------------------------------------------
-    QAction *ActNew = nullptr;
-    QAction *ActLoad = nullptr;
-    QAction *ActSave = nullptr;
-    QAction *ActSaveAs = nullptr;
-    QAction *ActUndo = nullptr;
-    QAction *ActRedo = nullptr;
-    QAction *ActNewText = nullptr;
-    QAction *ActNewImage = nullptr;
-    QAction *ActNewColumns = nullptr;
-    QAction *ActNewColumn = nullptr;
-    QAction *ActLoadImage = nullptr;
-    QAction *ActProjectLoadImage = nullptr;
-    QAction *ActProjectClearImage = nullptr;
-    QAction *ActShowPlaceholders = nullptr;
-    QAction *ActShowSafeAreas = nullptr;
-    QAction *ActShowElements = nullptr;
-    QAction *ActShowProperties = nullptr;
-    QAction *ActGenerateFrames = nullptr;
-    QAction *EditCut1 = nullptr;
-    QAction *EditCopy1 = nullptr;
-    QAction *EditPaste1 = nullptr;
-    QAction *EditSelectAll1 = nullptr;
-    QAction *EditDelete1 = nullptr;
-    QAction *ActAbout = nullptr;
-    QAction *ActExit = nullptr;
-
-    int SavedPagesWidth = 0;
-    int SavedElementsWidth = 0;
+    // Widths the side panels get back when shown again.
+    int SavedPagesWidth() const { return m_savedPagesWidth; }
+    int SavedElementsWidth() const { return m_savedElementsWidth; }
     const TTreeImages &TreeImages() const { return m_treeImages; }
 
 protected:
@@ -225,6 +237,10 @@ private:
     void ToggleSidePanel(bool hide, QSplitter *splitter, int panelIndex, int &savedWidth);
 
     TTreeImages m_treeImages;
+    bool m_fillingPanels = true;
+    int m_savedPagesWidth = 0;
+    int m_savedElementsWidth = 0;
+    QTimer m_previewUpdateTimer;
     TDocument m_document;
     std::unique_ptr<TDialogPrompts> m_dialogs;
     IEditorPrompts *m_prompts = nullptr;

@@ -107,8 +107,8 @@ void TPropertyPages::ImageSpecificDimsClick()
 {
     if (Filling())
         return;
-    if (const auto *image = For<IElementImage>(m_main.PageImage)) {
-        Change(m_main.PageImage, Fields::SpecificDims, ImageSpecificDims->isChecked());
+    if (const auto *image = For<IElementImage>(m_main.Controls().PageImage)) {
+        Change(m_main.Controls().PageImage, Fields::SpecificDims, ImageSpecificDims->isChecked());
         // Not guarded: where a shown value changes, its aspect steps run.
         ImageWidth->SetValue(image->GetWidth());
         ImageHeight->SetValue(image->GetHeight());
@@ -131,7 +131,7 @@ void TPropertyPages::ImageDimensionChange(TVelmoraSpinEdit *edited, TVelmoraSpin
 {
     if (Filling())
         return;
-    const auto *image = For<IElementImage>(m_main.PageImage);
+    const auto *image = For<IElementImage>(m_main.Controls().PageImage);
     if (image == nullptr)
         return;
     if (edited->Value() < 0)
@@ -148,9 +148,9 @@ void TPropertyPages::ImageDimensionChange(TVelmoraSpinEdit *edited, TVelmoraSpin
         otherValue = qint32(std::min<double>(scaled, other->MaxValue()));
     }
     // Both sides are one edit.
-    Change(m_main.PageImage, Fields::ImageSize, width ? QSize(value, otherValue) : QSize(otherValue, value));
+    Change(m_main.Controls().PageImage, Fields::ImageSize, width ? QSize(value, otherValue) : QSize(otherValue, value));
     if (follows) {
-        const QScopedValueRollback guard(m_main.FillingPanels, true);
+        const auto guard = m_main.FillPanelsGuard();
         other->SetValue(otherValue);
     }
 }
@@ -158,7 +158,7 @@ void TPropertyPages::ImageDimensionChange(TVelmoraSpinEdit *edited, TVelmoraSpin
 void TPropertyPages::ImageAlignAlignmentChange(TElementHAlignment hAlign, TElementVAlignment vAlign)
 {
     if (!Filling())
-        Change(m_main.PageImage, Fields::Alignment, TAlignmentPair{hAlign, vAlign});
+        Change(m_main.Controls().PageImage, Fields::Alignment, TAlignmentPair{hAlign, vAlign});
 }
 
 void TPropertyPages::ImageFixedHeightToggleClick()
@@ -178,13 +178,13 @@ void TPropertyPages::ImageTopOffsetChange()
 
 void TPropertyPages::ImagePreviewPaint(QPainter *canvas)
 {
-    const auto *image = For<IElementImage>(m_main.PageImage);
+    const auto *image = For<IElementImage>(m_main.Controls().PageImage);
     PaintThumbnail(*canvas, ImagePreview->size(), image != nullptr ? image->GetImage() : nullptr);
 }
 
 void TPropertyPages::ActLoadImageExecute()
 {
-    if (For<IElementImage>(m_main.PageImage) == nullptr)
+    if (For<IElementImage>(m_main.Controls().PageImage) == nullptr)
         return;
     const QString fileName = m_main.Prompts().ChooseImageFile();
     TElementNode *node = CurrentNode();

@@ -72,7 +72,7 @@ QWidget *TPropertyPages::CreateProjectPage()
     connect(ProjectBackgroundpreview, &TGDIPCanvas::OnPaint, this, [this](QPainter *canvas) { ProjectBackgroundpreviewPaint(canvas); });
 
     ProjectBackgroundPopup = new QMenu(page);
-    ProjectBackgroundPopup->addActions({m_main.ActProjectLoadImage, m_main.ActProjectClearImage});
+    ProjectBackgroundPopup->addActions({m_main.Controls().ActProjectLoadImage, m_main.Controls().ActProjectClearImage});
     ProjectBackgroundpreview->setContextMenuPolicy(Qt::CustomContextMenu);
     connect(ProjectBackgroundpreview, &QWidget::customContextMenuRequested, this, [this](const QPoint &pos) {
         m_main.UpdateActions();
@@ -129,13 +129,13 @@ void TPropertyPages::ProjectContentSizeChange()
     ProjectHeight->setEnabled(custom);
     if (!custom) {
         // The row's width and height are part of this one edit, not edits of their own.
-        const QScopedValueRollback guard(m_main.FillingPanels, true);
+        const auto guard = m_main.FillPanelsGuard();
         const TContentSize &size = ContentSizes.at(std::size_t(index));
         ProjectWidth->SetValue(size.Width);
         ProjectHeight->SetValue(size.Height);
     }
     if (!Filling())
-        Change(m_main.PageProject, Fields::FilmSize, TFilmSize{index, ProjectWidth->Value(), ProjectHeight->Value()});
+        Change(m_main.Controls().PageProject, Fields::FilmSize, TFilmSize{index, ProjectWidth->Value(), ProjectHeight->Value()});
 }
 
 void TPropertyPages::ProjectWidthChange()
@@ -150,25 +150,25 @@ void TPropertyPages::ProjectHeightChange()
 
 void TPropertyPages::ProjectSizeChange(TVelmoraSpinEdit *edit, const TField<IProject, qint32> &field)
 {
-    if (Filling() || For<IProject>(m_main.PageProject) == nullptr)
+    if (Filling() || For<IProject>(m_main.Controls().PageProject) == nullptr)
         return;
     if (edit->Value() < 0)
         edit->SetValue(0);
-    Change(m_main.PageProject, field, edit->Value());
+    Change(m_main.Controls().PageProject, field, edit->Value());
 }
 
 void TPropertyPages::ProjectBackColorClick()
 {
-    ChooseColor(m_main.PageProject, Fields::BackColor, ProjectBackColor);
+    ChooseColor(m_main.Controls().PageProject, Fields::BackColor, ProjectBackColor);
 }
 
 void TPropertyPages::ProjectBackgroundWrapModeChange()
 {
-    if (Filling() || For<IProjectBackground>(m_main.PageProject) == nullptr)
+    if (Filling() || For<IProjectBackground>(m_main.Controls().PageProject) == nullptr)
         return;
     if (ProjectBackgroundWrapMode->currentIndex() < 0)
         ProjectBackgroundWrapMode->setCurrentIndex(0);
-    Change(m_main.PageProject, Fields::WrapMode, ProjectBackgroundWrapMode->currentIndex());
+    Change(m_main.Controls().PageProject, Fields::WrapMode, ProjectBackgroundWrapMode->currentIndex());
 }
 
 void TPropertyPages::ProjectFrameRateChange()
@@ -185,18 +185,18 @@ void TPropertyPages::ProjectRateChange(TVelmoraSpinEdit *edit, const TField<IPro
 {
     // The rates change no pixel of the frame: the status bar is all that follows.
     if (!Filling())
-        Change(m_main.PageProject, field, edit->Value());
+        Change(m_main.Controls().PageProject, field, edit->Value());
 }
 
 void TPropertyPages::ProjectBackgroundpreviewPaint(QPainter *canvas)
 {
-    const auto *background = For<IProjectBackground>(m_main.PageProject);
+    const auto *background = For<IProjectBackground>(m_main.Controls().PageProject);
     PaintThumbnail(*canvas, ProjectBackgroundpreview->size(), background != nullptr ? background->GetBackground() : nullptr);
 }
 
 void TPropertyPages::ActProjectLoadImageExecute()
 {
-    TElementNode *node = For<IProjectBackground>(m_main.PageProject) != nullptr ? CurrentNode() : nullptr;
+    TElementNode *node = For<IProjectBackground>(m_main.Controls().PageProject) != nullptr ? CurrentNode() : nullptr;
     const QString fileName = node != nullptr ? m_main.Prompts().ChooseImageFile() : QString();
     if (!fileName.isEmpty())
         LoadBackground(Document(), *node, fileName);
@@ -211,7 +211,7 @@ void TPropertyPages::ActProjectLoadImageExecute()
 
 void TPropertyPages::ActProjectClearImageExecute()
 {
-    if (For<IProjectBackground>(m_main.PageProject) == nullptr)
+    if (For<IProjectBackground>(m_main.Controls().PageProject) == nullptr)
         return;
     if (TElementNode *node = CurrentNode())
         ClearBackground(Document(), *node);

@@ -113,12 +113,12 @@ void TPropertyPages::FillText(IElement &element)
 void TPropertyPages::TextTextChange()
 {
     if (!Filling())
-        Change(m_main.PageTextElement, Fields::Text, TextText->text());
+        Change(m_main.Controls().PageTextElement, Fields::Text, TextText->text());
 }
 
 void TPropertyPages::TextTextButtonClick()
 {
-    const auto *text = For<IElementText>(m_main.PageTextElement);
+    const auto *text = For<IElementText>(m_main.Controls().PageTextElement);
     if (text == nullptr)
         return;
     QString original;
@@ -130,28 +130,28 @@ void TPropertyPages::TextTextButtonClick()
     }
     // The one-line field shows the result, so typing in it next does not bring back the old text.
     QString result;
-    if (const auto *current = For<IElementText>(m_main.PageTextElement))
+    if (const auto *current = For<IElementText>(m_main.Controls().PageTextElement))
         current->GetText(result);
-    const QScopedValueRollback guard(m_main.FillingPanels, true);
+    const auto guard = m_main.FillPanelsGuard();
     TextText->setText(result);
 }
 
 void TPropertyPages::TextEdited(const QString &text)
 {
     if (!Filling())
-        Change(m_main.PageTextElement, Fields::Text, text);
+        Change(m_main.Controls().PageTextElement, Fields::Text, text);
 }
 
 void TPropertyPages::TextFontChange()
 {
     if (!Filling())
-        Change(m_main.PageTextElement, Fields::FontName, ToSystemCodePage(TextFont->GetSelectedFamily()));
+        Change(m_main.Controls().PageTextElement, Fields::FontName, ToSystemCodePage(TextFont->GetSelectedFamily()));
 }
 
 void TPropertyPages::TextFontSizeChange()
 {
     if (!Filling())
-        Change(m_main.PageTextElement, Fields::FontSize, TextFontSize->Value());
+        Change(m_main.Controls().PageTextElement, Fields::FontSize, TextFontSize->Value());
 }
 
 void TPropertyPages::TextColorClick()
@@ -159,14 +159,14 @@ void TPropertyPages::TextColorClick()
     if (Filling())
         return;
     // Cancelling still counts as an edit of the text, as the page always did.
-    if (!ChooseColor(m_main.PageTextElement, Fields::TextColor, TextColor) && For<IGDIPFont>(m_main.PageTextElement) != nullptr)
+    if (!ChooseColor(m_main.Controls().PageTextElement, Fields::TextColor, TextColor) && For<IGDIPFont>(m_main.Controls().PageTextElement) != nullptr)
         Document().MarkModified();
 }
 
 void TPropertyPages::TextAlignAlignmentChange(TElementHAlignment hAlign, TElementVAlignment vAlign)
 {
     if (!Filling())
-        Change(m_main.PageTextElement, Fields::Alignment, TAlignmentPair{hAlign, vAlign});
+        Change(m_main.Controls().PageTextElement, Fields::Alignment, TAlignmentPair{hAlign, vAlign});
 }
 
 void TPropertyPages::TextFixedHeightToggleClick()

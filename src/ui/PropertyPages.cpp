@@ -24,24 +24,24 @@
 
 namespace velmora {
 
-TPropertyPages::TPropertyPages(TMain &main) : m_main(main)
+TPropertyPages::TPropertyPages(TMain &main, TMainControls &controls) : m_main(main)
 {
-    m_main.PageProject = CreateProjectPage();
-    m_main.PageTextElement = CreateTextPage();
-    m_main.PageImage = CreateImagePage();
-    m_main.PageNone = CreateNonePage();
-    m_main.ProjectContentSize = ProjectContentSize;
-    for (QWidget *page : {m_main.PageProject, m_main.PageTextElement, m_main.PageImage, m_main.PageNone})
-        m_main.Pages->addWidget(page);
+    controls.PageProject = CreateProjectPage();
+    controls.PageTextElement = CreateTextPage();
+    controls.PageImage = CreateImagePage();
+    controls.PageNone = CreateNonePage();
+    controls.ProjectContentSize = ProjectContentSize;
+    for (QWidget *page : {controls.PageProject, controls.PageTextElement, controls.PageImage, controls.PageNone})
+        controls.Pages->addWidget(page);
 
     const auto run = [this](QAction *action, void (TPropertyPages::*handler)()) {
         connect(action, &QAction::triggered, this, [this, handler] { m_main.RunHandler([this, handler] { (this->*handler)(); }); });
     };
-    run(m_main.ActLoadImage, &TPropertyPages::ActLoadImageExecute);
-    run(m_main.ActProjectLoadImage, &TPropertyPages::ActProjectLoadImageExecute);
-    run(m_main.ActProjectClearImage, &TPropertyPages::ActProjectClearImageExecute);
+    run(m_main.Controls().ActLoadImage, &TPropertyPages::ActLoadImageExecute);
+    run(m_main.Controls().ActProjectLoadImage, &TPropertyPages::ActProjectLoadImageExecute);
+    run(m_main.Controls().ActProjectClearImage, &TPropertyPages::ActProjectClearImageExecute);
     connect(&Document(), &TDocument::ElementChanged, this, [this](IElement *element) { ElementChanged(element); });
-    for (QWidget *page : {m_main.PageImage, m_main.PageProject}) {
+    for (QWidget *page : {m_main.Controls().PageImage, m_main.Controls().PageProject}) {
         page->setAcceptDrops(true);
         page->installEventFilter(this);
     }
@@ -50,7 +50,7 @@ TPropertyPages::TPropertyPages(TMain &main) : m_main(main)
 bool TPropertyPages::eventFilter(QObject *watched, QEvent *event)
 {
     auto *page = qobject_cast<QWidget *>(watched);
-    const bool picture = page == m_main.PageImage ? For<IElementImage>(page) != nullptr : For<IProjectBackground>(page) != nullptr;
+    const bool picture = page == m_main.Controls().PageImage ? For<IElementImage>(page) != nullptr : For<IProjectBackground>(page) != nullptr;
     switch (event->type()) {
     case QEvent::DragEnter:
     case QEvent::DragMove: {
@@ -80,7 +80,7 @@ bool TPropertyPages::LoadDroppedPicture(QWidget *page, const QStringList &files)
     if (files.isEmpty() || node == nullptr)
         return false;
     m_main.RunHandler([&] {
-        if (page == m_main.PageImage)
+        if (page == m_main.Controls().PageImage)
             LoadImage(Document(), *node, files.first());
         else
             LoadBackground(Document(), *node, files.first());
@@ -107,13 +107,13 @@ void TPropertyPages::Fill(IElement *element)
         return;
     const TElementKind &kind = element->GetClass();
     if (&kind == &TVmElementProject::Kind) {
-        m_main.Pages->setCurrentWidget(m_main.PageProject);
+        m_main.Controls().Pages->setCurrentWidget(m_main.Controls().PageProject);
         FillProject(*queryInterface<IProject>(element));
     } else if (&kind == &TVmElementText::Kind) {
-        m_main.Pages->setCurrentWidget(m_main.PageTextElement);
+        m_main.Controls().Pages->setCurrentWidget(m_main.Controls().PageTextElement);
         FillText(*element);
     } else if (&kind == &TVmElementImage::Kind) {
-        m_main.Pages->setCurrentWidget(m_main.PageImage);
+        m_main.Controls().Pages->setCurrentWidget(m_main.Controls().PageImage);
         FillImage(*element);
     }
 }
@@ -171,7 +171,7 @@ void TPropertyPages::TopOffsetChange(TVelmoraSpinEdit *offset)
 IElement *TPropertyPages::ElementFor(const QWidget *control) const
 {
     // A control of a page not shown (left behind by a removal or a focus change) edits nothing.
-    const QWidget *shown = m_main.Pages->currentWidget();
+    const QWidget *shown = m_main.Controls().Pages->currentWidget();
     for (const QWidget *widget = control; widget != nullptr; widget = widget->parentWidget())
         if (widget == shown)
             return m_main.CurrentElement();
@@ -195,7 +195,7 @@ TDocument &TPropertyPages::Document() const
 
 bool TPropertyPages::Filling() const
 {
-    return m_main.FillingPanels;
+    return m_main.FillingPanels();
 }
 
 template <typename Facet>

@@ -25,6 +25,7 @@ class TGDIPCanvas;
 class TGDIPColorDisplay;
 class TGDIPFontCombo;
 class TMain;
+struct TMainControls;
 class TVelmoraSpinEdit;
 
 // The property pages of the main window: the project, text and image pages and their handlers.
@@ -34,8 +35,9 @@ class TPropertyPages : public QObject
 {
     Q_OBJECT
 public:
-    // Builds the four pages into the window's Pages and connects the image commands.
-    explicit TPropertyPages(TMain &main);
+    // Builds the four pages into the window's Pages, records them in controls (the window's own)
+    // and connects the image commands.
+    TPropertyPages(TMain &main, TMainControls &controls);
 
     // Fills the page of element's kind and shows it; the caller holds FillingPanels up.
     void Fill(IElement *element);

@@ -54,7 +54,7 @@ int TWindowPlaybackTarget::Position() const
 
 int TWindowPlaybackTarget::PositionRange() const
 {
-    return m_main.TrackBar->maximum();
+    return m_main.Controls().TrackBar->maximum();
 }
 
 int TWindowPlaybackTarget::ScrollRate() const
@@ -78,7 +78,7 @@ void TWindowPlaybackTarget::ShowFrame(int position)
 {
     m_main.RunHandler([&] { m_main.ShowFrameAt(position); });
     // Painted now rather than at the next pass of the event loop, so the player knows when it shows.
-    m_main.PreviewBox->repaint();
+    m_main.Controls().PreviewBox->repaint();
 }
 
 TTransport::TTransport(TMain &main) : QObject(&main), m_main(main), m_target(main), m_player(m_target, m_clock)
@@ -87,8 +87,8 @@ TTransport::TTransport(TMain &main) : QObject(&main), m_main(main), m_target(mai
     CreateMenuAndButtons();
     connect(&m_player, &TPlayer::StateChanged, this, &TTransport::StateChanged);
     // Taking hold of the slider hands the position back to the user.
-    connect(m_main.TrackBar, &QSlider::sliderPressed, &m_player, &TPlayer::Pause);
-    connect(m_main.TrackBar, &QSlider::actionTriggered, &m_player, &TPlayer::Pause);
+    connect(m_main.Controls().TrackBar, &QSlider::sliderPressed, &m_player, &TPlayer::Pause);
+    connect(m_main.Controls().TrackBar, &QSlider::actionTriggered, &m_player, &TPlayer::Pause);
     // Keys reach the filter before the focused widget: the slider would take the arrows itself.
     qApp->installEventFilter(this);
     StateChanged();
@@ -136,10 +136,10 @@ void TTransport::CreateMenuAndButtons()
     const QList<QAction *> menus = m_main.menuBar()->actions();
     m_main.menuBar()->insertMenu(menus.isEmpty() ? nullptr : menus.last(), menu);
 
-    QToolBar *bar = m_main.UpperToolBar;
-    bar->insertAction(m_main.ActGenerateFrames, ActPlay);
-    bar->insertAction(m_main.ActGenerateFrames, ActLoop);
-    bar->insertSeparator(m_main.ActGenerateFrames);
+    QToolBar *bar = m_main.Controls().UpperToolBar;
+    bar->insertAction(m_main.Controls().ActGenerateFrames, ActPlay);
+    bar->insertAction(m_main.Controls().ActGenerateFrames, ActLoop);
+    bar->insertSeparator(m_main.Controls().ActGenerateFrames);
     for (QAction *action : {ActPlay, ActLoop})
         bar->widgetForAction(action)->setMinimumHeight(44);
 
@@ -204,7 +204,7 @@ bool TTransport::eventFilter(QObject *watched, QEvent *event)
             key->accept();
             return true;
         }
-    } else if (event->type() == QEvent::KeyPress && (watched == m_main.PreviewBox || watched == m_main.TrackBar)) {
+    } else if (event->type() == QEvent::KeyPress && (watched == m_main.Controls().PreviewBox || watched == m_main.Controls().TrackBar)) {
         const auto &key = *static_cast<QKeyEvent *>(event);
         if (QAction *action = TransportKey(key)) {
             // A held arrow keeps stepping; a held Space, J or L must not flicker or race to 4x.

@@ -80,7 +80,7 @@ private Q_SLOTS:
         // The preview shows the block's start at its top: the film height plus the first two elements.
         TFrameRenderer renderer;
         renderer.RenderFrame(f.Main().Document().Tree(), 0, false);
-        QCOMPARE(f.Main().TrackBar->value(), 576 + queryInterface<IElementMargins>(first.Element())->GetFixedHeight()
+        QCOMPARE(f.Main().Controls().TrackBar->value(), 576 + queryInterface<IElementMargins>(first.Element())->GetFixedHeight()
                                                  + queryInterface<IElementMargins>(f.Project().Child(1)->Element())->GetFixedHeight());
         // The whole import is one step.
         QCOMPARE(f.Main().Document().UndoStack().undoText(), QString("Import Credits"));

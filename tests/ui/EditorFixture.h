@@ -35,8 +35,8 @@ struct TEditorFixture
     }
 
     TMain &Main() { return *Window; }
-    TElementsTreeView &View() { return *Window->ElementsTree; }
-    TElementTreeModel &Model() { return *Window->TreeModel; }
+    TElementsTreeView &View() { return *Window->Controls().ElementsTree; }
+    TElementTreeModel &Model() { return *Window->Controls().TreeModel; }
     TTreeEditor &Editor() { return Window->TreeEditor(); }
     TElementNode &Project() { return *Window->Document().ProjectNode(); }
     // The title the window system shows, after Qt's own "[*]" handling.
@@ -58,14 +58,14 @@ struct TEditorFixture
     }
     TElementNode &AddText(TElementNode &parent, const QString &text)
     {
-        TElementNode &node = Add(parent, Window->ActNewText);
+        TElementNode &node = Add(parent, Window->Controls().ActNewText);
         queryInterface<IElementText>(node.Element())->SetText(text);
         Model().NodeChanged(node);
         return node;
     }
     TElementNode &AddImage(TElementNode &parent, const QString &caption)
     {
-        TElementNode &node = Add(parent, Window->ActNewImage);
+        TElementNode &node = Add(parent, Window->Controls().ActNewImage);
         node.Element()->SetCaption(-1, caption);
         return node;
     }

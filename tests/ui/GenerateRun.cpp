@@ -144,24 +144,24 @@ struct TSmallProject : TEditorFixture
     {
         Prompts.Files = {fileName};
         Prompts.Codecs = {handler};
-        Main().ActGenerateFrames->trigger();
+        Main().Controls().ActGenerateFrames->trigger();
     }
     // Calls hook for every frame the run reports, with the frame's position.
     template <typename Hook>
     void OnProgress(Hook hook)
     {
-        QObject::connect(Main().GenerationProgressBar, &QProgressBar::valueChanged, Main().GenerationProgressBar, hook);
+        QObject::connect(Main().Controls().GenerationProgressBar, &QProgressBar::valueChanged, Main().Controls().GenerationProgressBar, hook);
     }
 };
 
 void VerifyEditingState(TMain &w)
 {
     QVERIFY(!w.Generating());
-    QVERIFY(w.GeneratingPanel->isHidden());
-    QVERIFY(w.TrackBar->isVisible());
-    QVERIFY(!w.ActShowElements->isChecked() && !w.ActShowProperties->isChecked());
-    QVERIFY(w.ElementsPanel->width() > 0 && w.Pages->width() > 0);
-    QVERIFY(w.ActGenerateFrames->isEnabled() && w.ActNew->isEnabled());
+    QVERIFY(w.Controls().GeneratingPanel->isHidden());
+    QVERIFY(w.Controls().TrackBar->isVisible());
+    QVERIFY(!w.Controls().ActShowElements->isChecked() && !w.Controls().ActShowProperties->isChecked());
+    QVERIFY(w.Controls().ElementsPanel->width() > 0 && w.Controls().Pages->width() > 0);
+    QVERIFY(w.Controls().ActGenerateFrames->isEnabled() && w.Controls().ActNew->isEnabled());
 }
 
 } // namespace
@@ -206,10 +206,10 @@ private Q_SLOTS:
         // The preview stays at the last frame; the progress bar ends on it, below its maximum.
         const int last = (expected - 1) * scrollRate;
         QCOMPARE(w.FramePosition(), last);
-        QCOMPARE(w.TrackBar->value(), last);
-        QCOMPARE(w.GenerationProgressBar->value(), last);
-        QCOMPARE(w.GenerationProgressBar->maximum(), FilmHeight + w.RollHeight());
-        QCOMPARE(w.GeneratingOutputInfo->text(), QDir::toNativeSeparators(file));
+        QCOMPARE(w.Controls().TrackBar->value(), last);
+        QCOMPARE(w.Controls().GenerationProgressBar->value(), last);
+        QCOMPARE(w.Controls().GenerationProgressBar->maximum(), FilmHeight + w.RollHeight());
+        QCOMPARE(w.Controls().GeneratingOutputInfo->text(), QDir::toNativeSeparators(file));
     }
 
     void windowIsLockedWhileGenerating()
@@ -223,19 +223,20 @@ private Q_SLOTS:
             if (position == 0 || checks++ > 0)
                 return;
             QVERIFY(w.Generating());
-            QVERIFY(w.GeneratingPanel->isVisible());
-            QVERIFY(w.TrackBar->isHidden());
-            QCOMPARE(w.GeneratingOutputInfo->text(), QDir::toNativeSeparators(file));
-            QVERIFY(w.ActShowElements->isChecked() && w.ActShowProperties->isChecked());
-            QCOMPARE(w.ElementsPanel->width(), 0);
-            QCOMPARE(w.Pages->width(), 0);
-            for (QAction *action : {w.ActNew, w.ActLoad, w.ActSave, w.ActSaveAs, w.ActShowPlaceholders,
-                     w.ActShowElements, w.ActShowProperties, w.ActGenerateFrames})
+            QVERIFY(w.Controls().GeneratingPanel->isVisible());
+            QVERIFY(w.Controls().TrackBar->isHidden());
+            QCOMPARE(w.Controls().GeneratingOutputInfo->text(), QDir::toNativeSeparators(file));
+            QVERIFY(w.Controls().ActShowElements->isChecked() && w.Controls().ActShowProperties->isChecked());
+            QCOMPARE(w.Controls().ElementsPanel->width(), 0);
+            QCOMPARE(w.Controls().Pages->width(), 0);
+            const TMainControls &c = w.Controls();
+            for (QAction *action : {c.ActNew, c.ActLoad, c.ActSave, c.ActSaveAs, c.ActShowPlaceholders, c.ActShowElements, c.ActShowProperties,
+                     c.ActGenerateFrames})
                 QVERIFY2(!action->isEnabled(), qPrintable(action->objectName()));
             // Closing is refused without a question, and a second Generate does nothing.
             QVERIFY(!w.close());
             QVERIFY(w.isVisible());
-            w.ActGenerateFrames->trigger();
+            w.Controls().ActGenerateFrames->trigger();
         });
         f.Generate(file, QStringLiteral("CVID"));
         QVERIFY(checks > 1);
@@ -260,7 +261,7 @@ private Q_SLOTS:
         TSmallProject f(10);
         TMain &w = f.Main();
         QVERIFY(f.ExpectedFrames() > 5);
-        const auto press = [&w] { QTest::mouseClick(w.CancelGenerationButton, Qt::LeftButton); };
+        const auto press = [&w] { QTest::mouseClick(w.Controls().CancelGenerationButton, Qt::LeftButton); };
         if (pressAt < 0)
             QTimer::singleShot(0, &w, press);  // delivered by the event processing of the first frame
         else
@@ -291,7 +292,7 @@ private Q_SLOTS:
         QCOMPARE(f.Prompts.CodecQuestions[0].BytesPerSecond, 153600);
         VerifyEditingState(w);
         // Cancelling the output dialog asks nothing more.
-        w.ActGenerateFrames->trigger();
+        w.Controls().ActGenerateFrames->trigger();
         QCOMPARE(f.Prompts.CodecQuestions.size(), std::size_t(1));
     }
 
@@ -318,7 +319,7 @@ private Q_SLOTS:
         f.Generate(QString(), QString());
         f.Generate(QString(), QString());
         f.Prompts.Files = {f.Path(QStringLiteral("credits.vmz"))};
-        w.ActSaveAs->trigger();
+        w.Controls().ActSaveAs->trigger();
         QCOMPARE(w.Document().ProjectFileName(), f.Path(QStringLiteral("credits.vmz")));
         f.Generate(QString(), QString());
         QCOMPARE(f.Prompts.OutputProposals,
@@ -433,8 +434,8 @@ private Q_SLOTS:
         const int steps = stack.index();
         f.OnProgress([&](int position) {
             // Between two frames, the text being drawn leaves the tree.
-            if (position == 40 && f.Main().ActUndo->isEnabled())
-                f.Main().ActUndo->trigger();
+            if (position == 40 && f.Main().Controls().ActUndo->isEnabled())
+                f.Main().Controls().ActUndo->trigger();
         });
         const QString file = f.Path(QStringLiteral("undone.avi"));
         f.Generate(file, QStringLiteral("DIB "));
@@ -448,9 +449,9 @@ private Q_SLOTS:
 
         // The history is the same after the run: redo brings the text back, undo takes it again.
         QCOMPARE(stack.index(), steps - 1);
-        f.Main().ActRedo->trigger();
+        f.Main().Controls().ActRedo->trigger();
         QCOMPARE(Structure(f.Project()), QStringLiteral("Velmora Project(GONE\nGONE\nGONE)"));
-        f.Main().ActUndo->trigger();
+        f.Main().Controls().ActUndo->trigger();
         QCOMPARE(Structure(f.Project()), QStringLiteral("Velmora Project"));
     }
 };

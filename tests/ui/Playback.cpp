@@ -57,7 +57,7 @@ struct TPlaybackFixture : TEditorFixture
             AddText(Project(), QStringLiteral("Credit %1").arg(i));
         Main().RenderFrame();
         // Adding brought the last credit into view: play from the start of the roll.
-        Main().TrackBar->setValue(0);
+        Main().Controls().TrackBar->setValue(0);
         Player().SetClock(Clock);
     }
     TTransport &Transport() { return Main().Transport(); }
@@ -116,7 +116,7 @@ private Q_SLOTS:
             f.TickAt((span * i + ticks - 1) / ticks);
         QVERIFY(f.Player().IsPlaying());
         QCOMPARE(f.Position(), frame * 3);
-        QCOMPARE(f.Main().TrackBar->value(), frame * 3);
+        QCOMPARE(f.Main().Controls().TrackBar->value(), frame * 3);
         QCOMPARE(f.Player().SkippedFrames(), skipped);
         const QString text = f.Transport().TimePanel->text();
         QVERIFY2(text.startsWith(QStringLiteral("Frame %1 of %2  %3").arg(frame + 1).arg(f.Player().FrameCount()).arg(time)),
@@ -166,11 +166,11 @@ private Q_SLOTS:
         TPlaybackFixture f(25, 7);
         TMain &w = f.Main();
         // The last frame is the last one a generated video holds.
-        const int last = GenerationPositions(w.TrackBar->maximum(), 7).back();
-        w.TrackBar->setValue(start < 0 ? last : start);
-        f.Press(w.TrackBar, key);
+        const int last = GenerationPositions(w.Controls().TrackBar->maximum(), 7).back();
+        w.Controls().TrackBar->setValue(start < 0 ? last : start);
+        f.Press(w.Controls().TrackBar, key);
         QCOMPARE(f.Position(), expected < 0 ? last : expected);
-        QCOMPARE(w.TrackBar->value(), f.Position());
+        QCOMPARE(w.Controls().TrackBar->value(), f.Position());
         QVERIFY(!f.Player().IsPlaying());
     }
 
@@ -193,9 +193,9 @@ private Q_SLOTS:
         QFETCH(QString, keys);
         QFETCH(int, speed);
         TPlaybackFixture f(25, 2);
-        f.Main().TrackBar->setValue(100);
+        f.Main().Controls().TrackBar->setValue(100);
         for (QChar key : keys)
-            f.Press(f.Main().PreviewBox, key.unicode());
+            f.Press(f.Main().Controls().PreviewBox, key.unicode());
         QCOMPARE(f.Player().Speed(), speed);
         if (speed == 0)
             return;
@@ -211,9 +211,9 @@ private Q_SLOTS:
         TMain &w = f.Main();
         const auto held = [&](int key) {
             QKeyEvent press(QEvent::KeyPress, key, Qt::NoModifier, QString(), true);
-            QApplication::sendEvent(w.PreviewBox, &press);
+            QApplication::sendEvent(w.Controls().PreviewBox, &press);
         };
-        f.Press(w.PreviewBox, Qt::Key_L);
+        f.Press(w.Controls().PreviewBox, Qt::Key_L);
         held(Qt::Key_L);
         held(Qt::Key_Space);
         QCOMPARE(f.Player().Speed(), 1);
@@ -246,7 +246,7 @@ private Q_SLOTS:
         const int count = f.Player().FrameCount();
         const auto position = [count](int n) { return (n >= 0 ? n : count + n) * 5; };
         f.Transport().ActLoop->setChecked(loop);
-        f.Main().TrackBar->setValue(position(start));
+        f.Main().Controls().TrackBar->setValue(position(start));
         f.Player().Play(speed);
         for (int i = 1; i <= 3; ++i)
             f.TickAt(i * Second / 24 + 1);
@@ -274,9 +274,9 @@ private Q_SLOTS:
         f.TickAt(Second / 5);
         QCOMPARE(f.Position(), 10);
         // The handle sits near the left end this early in the roll.
-        QTest::mousePress(w.TrackBar, Qt::LeftButton, {}, QPoint(4, w.TrackBar->height() / 2));
+        QTest::mousePress(w.Controls().TrackBar, Qt::LeftButton, {}, QPoint(4, w.Controls().TrackBar->height() / 2));
         QVERIFY(!f.Player().IsPlaying());
-        QTest::mouseRelease(w.TrackBar, Qt::LeftButton, {}, QPoint(4, w.TrackBar->height() / 2));
+        QTest::mouseRelease(w.Controls().TrackBar, Qt::LeftButton, {}, QPoint(4, w.Controls().TrackBar->height() / 2));
         const int held = f.Position();
         f.TickAt(Second);
         QCOMPARE(f.Position(), held);
@@ -287,7 +287,7 @@ private Q_SLOTS:
         TPlaybackFixture f(25, 2);
         f.Player().Play(1);
         f.TickAt(Second / 25);
-        f.Main().TrackBar->setValue(60);  // what the wheel over the preview does
+        f.Main().Controls().TrackBar->setValue(60);  // what the wheel over the preview does
         f.TickAt(Second / 25 + 1);
         QCOMPARE(f.Position(), 60);
         f.TickAt(2 * Second / 25 + 2);
@@ -300,7 +300,7 @@ private Q_SLOTS:
         TMain &w = f.Main();
         // The text field of a text element's page, the one typed in most.
         f.Focus(*f.Project().Children().front());
-        auto *field = w.PageTextElement->findChild<QLineEdit *>(QStringLiteral("TextText"));
+        auto *field = w.Controls().PageTextElement->findChild<QLineEdit *>(QStringLiteral("TextText"));
         QVERIFY(field != nullptr);
         // Space, L and Alt+Space type in the field; none of them plays.
         const QString before = field->text();
@@ -314,8 +314,8 @@ private Q_SLOTS:
         QVERIFY(field->text().startsWith(before + QLatin1Char(' ')));
         // The same in the tree's caption editor.
         TElementNode &image = f.AddImage(f.Project(), QStringLiteral("Logo"));
-        w.ElementsTree->edit(f.Model().IndexOf(image));
-        auto *caption = w.ElementsTree->findChild<QLineEdit *>();
+        w.Controls().ElementsTree->edit(f.Model().IndexOf(image));
+        auto *caption = w.Controls().ElementsTree->findChild<QLineEdit *>();
         QVERIFY(caption != nullptr);
         f.Press(caption, Qt::Key_Space, Qt::AltModifier);
         f.Press(caption, Qt::Key_Space);
@@ -323,18 +323,18 @@ private Q_SLOTS:
         QVERIFY(caption->text().contains(QLatin1Char(' ')));
         f.Press(caption, Qt::Key_Escape);
         // Plain Space elsewhere is not a transport key; Alt+Space and Alt+Right are.
-        f.Press(w.ElementsTree, Qt::Key_Space);
+        f.Press(w.Controls().ElementsTree, Qt::Key_Space);
         QVERIFY(!f.Player().IsPlaying());
         // Selecting scrolled the preview; start from the first frame so one step is exact.
-        w.TrackBar->setValue(0);
-        f.Press(w.ElementsTree, Qt::Key_Right, Qt::AltModifier);
+        w.Controls().TrackBar->setValue(0);
+        f.Press(w.Controls().ElementsTree, Qt::Key_Right, Qt::AltModifier);
         QCOMPARE(f.Position(), 2);
-        f.Press(w.ElementsTree, Qt::Key_Space, Qt::AltModifier);
+        f.Press(w.Controls().ElementsTree, Qt::Key_Space, Qt::AltModifier);
         QVERIFY(f.Player().IsPlaying());
         // On the preview, Space toggles.
-        f.Press(w.PreviewBox, Qt::Key_Space);
+        f.Press(w.Controls().PreviewBox, Qt::Key_Space);
         QVERIFY(!f.Player().IsPlaying());
-        f.Press(w.PreviewBox, Qt::Key_Space);
+        f.Press(w.Controls().PreviewBox, Qt::Key_Space);
         QVERIFY(f.Player().IsPlaying());
     }
 
@@ -356,7 +356,7 @@ private Q_SLOTS:
         QTemporaryDir folder;
         f.Player().Play(1);
         bool checked = false;
-        QObject::connect(w.GenerationProgressBar, &QProgressBar::valueChanged, w.GenerationProgressBar, [&] {
+        QObject::connect(w.Controls().GenerationProgressBar, &QProgressBar::valueChanged, w.Controls().GenerationProgressBar, [&] {
             if (checked || !w.Generating())
                 return;
             checked = true;
@@ -369,7 +369,7 @@ private Q_SLOTS:
         });
         f.Prompts.Files = {folder.filePath(QStringLiteral("run.avi"))};
         f.Prompts.Codecs = {QStringLiteral("MJPG")};
-        w.ActGenerateFrames->trigger();
+        w.Controls().ActGenerateFrames->trigger();
         QVERIFY(checked);
         QVERIFY(f.Prompts.Errors.isEmpty());
         QVERIFY(!f.Player().IsPlaying());

@@ -76,10 +76,10 @@ private Q_SLOTS:
         Type(f.Pages().TextFontSize, 144);
         QCOMPARE(FontOf(*f.TextNode).GetFontSize(), 144);
         QCOMPARE(w.Document().UndoStack().count(), steps + 1);
-        QCOMPARE(w.ActUndo->text(), QStringLiteral("Undo Change Font Size"));
+        QCOMPARE(w.Controls().ActUndo->text(), QStringLiteral("Undo Change Font Size"));
         QCOMPARE(f.ShownTitle(), QStringLiteral("Velmora - [*%1]").arg(f.Folder.filePath(QStringLiteral("roll.vmz"))));
 
-        w.ActUndo->trigger();
+        w.Controls().ActUndo->trigger();
         QCOMPARE(FontOf(*f.TextNode).GetFontSize(), original);
         // The page shows the value undo put back, and undo reached the saved state.
         QCOMPARE(f.Pages().TextFontSize->Value(), original);
@@ -87,8 +87,8 @@ private Q_SLOTS:
         QCOMPARE(f.ShownTitle(), QStringLiteral("Velmora - [%1]").arg(f.Folder.filePath(QStringLiteral("roll.vmz"))));
         QVERIFY(f.PreviewScheduled());
 
-        QCOMPARE(w.ActRedo->text(), QStringLiteral("Redo Change Font Size"));
-        w.ActRedo->trigger();
+        QCOMPARE(w.Controls().ActRedo->text(), QStringLiteral("Redo Change Font Size"));
+        w.Controls().ActRedo->trigger();
         QCOMPARE(FontOf(*f.TextNode).GetFontSize(), 144);
         QCOMPARE(f.Pages().TextFontSize->Value(), 144);
     }
@@ -103,7 +103,7 @@ private Q_SLOTS:
         QTest::keyClicks(f.Pages().TextText, QStringLiteral("Music"));
         QCOMPARE(TextIn(*f.TextNode), QStringLiteral("Music"));
         QCOMPARE(w.Document().UndoStack().count(), steps + 1);
-        QCOMPARE(w.ActUndo->text(), QStringLiteral("Undo Change Text"));
+        QCOMPARE(w.Controls().ActUndo->text(), QStringLiteral("Undo Change Text"));
         // Ctrl+Z from the tree reaches the window's Undo.
         f.View().setFocus();
         QTest::keyClick(&f.View(), Qt::Key_Z, Qt::ControlModifier);
@@ -128,8 +128,8 @@ private Q_SLOTS:
         f.Prompts.ColorReplies.push_back({{0xFFFF0000, 0xFF00FF00}, true});
         QTest::mouseClick(f.Pages().ProjectBackColor, Qt::LeftButton);
         QCOMPARE(f.Main().Document().UndoStack().count(), steps + 1);
-        QCOMPARE(f.Main().ActUndo->text(), QStringLiteral("Undo Change Background Color"));
-        f.Main().ActUndo->trigger();
+        QCOMPARE(f.Main().Controls().ActUndo->text(), QStringLiteral("Undo Change Background Color"));
+        f.Main().Controls().ActUndo->trigger();
         QCOMPARE(queryInterface<IProject>(f.Project().Element())->GetBackColor(), original);
         QCOMPARE(f.Pages().ProjectBackColor->GetColor(), original);
     }
@@ -138,8 +138,8 @@ private Q_SLOTS:
     {
         TPagesFixture f;
         TMain &w = f.Main();
-        TElementNode &columns = f.Add(f.Project(), w.ActNewColumns);
-        TElementNode &column = f.Add(columns, w.ActNewColumn);
+        TElementNode &columns = f.Add(f.Project(), w.Controls().ActNewColumns);
+        TElementNode &column = f.Add(columns, w.Controls().ActNewColumn);
         for (int i = 0; i < 40; ++i)
             f.AddText(column, QStringLiteral("Name %1").arg(i));
         f.Saved();
@@ -147,16 +147,16 @@ private Q_SLOTS:
         f.Focus(columns);
         f.Prompts.Answers = {true};
         w.UpdateActions();
-        w.EditDelete1->trigger();
+        w.Controls().EditDelete1->trigger();
         QCOMPARE(Structure(f.Project()), QStringLiteral("Velmora Project(Closing credits,Logo)"));
-        QCOMPARE(w.ActUndo->text(), QStringLiteral("Undo Remove Elements"));
-        w.ActUndo->trigger();
+        QCOMPARE(w.Controls().ActUndo->text(), QStringLiteral("Undo Remove Elements"));
+        w.Controls().ActUndo->trigger();
         QCOMPARE(Structure(f.Project()), before);
         QCOMPARE(f.Project().Child(2), &columns);
         QVERIFY(f.View().selectionModel()->isSelected(f.Model().IndexOf(columns)));
         QVERIFY(f.View().isExpanded(f.Model().IndexOf(column)));
         QVERIFY(!f.Modified());
-        w.ActRedo->trigger();
+        w.Controls().ActRedo->trigger();
         QCOMPARE(Structure(f.Project()), QStringLiteral("Velmora Project(Closing credits,Logo)"));
     }
 
@@ -168,8 +168,8 @@ private Q_SLOTS:
         f.LoadPicture(f.PictureFile(QStringLiteral("second.png"), QSize(80, 20)));
         const auto picture = [&f] { return queryInterface<IElementImage>(f.ImageNode->Element())->GetImage()->size(); };
         QCOMPARE(picture(), QSize(80, 20));
-        QCOMPARE(w.ActUndo->text(), QStringLiteral("Undo Load Image"));
-        w.ActUndo->trigger();
+        QCOMPARE(w.Controls().ActUndo->text(), QStringLiteral("Undo Load Image"));
+        w.Controls().ActUndo->trigger();
         QCOMPARE(picture(), QSize(40, 20));
         // The page follows the element that came back, and the tree its caption.
         QVERIFY(w.CurrentElement() == f.ImageNode->Element());
@@ -210,20 +210,20 @@ private Q_SLOTS:
         QVERIFY(!DropFiles(f.View().viewport(), QPoint(row.center().x(), row.bottom() - 1), {notPicture}));
         QVERIFY(DropFiles(f.View().viewport(), QPoint(row.center().x(), row.bottom() - 1), {picture}));
         QCOMPARE(Structure(f.Project()), QStringLiteral("Velmora Project(Closing credits,dropped.png,Logo)"));
-        QCOMPARE(w.ActUndo->text(), QStringLiteral("Undo Drop Images"));
+        QCOMPARE(w.Controls().ActUndo->text(), QStringLiteral("Undo Drop Images"));
 
         // On the image page: the picture loads into the element shown.
         f.Select(*f.ImageNode);
-        QVERIFY(DropFiles(w.PageImage, QPoint(5, 5), {picture}));
+        QVERIFY(DropFiles(w.Controls().PageImage, QPoint(5, 5), {picture}));
         QCOMPARE(queryInterface<IElementImage>(f.ImageNode->Element())->GetImage()->size(), QSize(30, 20));
         QVERIFY(w.CurrentElement() == f.ImageNode->Element());
 
         // On the project page: the background.
         f.Select(f.Project());
-        QVERIFY(DropFiles(w.PageProject, QPoint(5, 5), {notPicture, picture}));
+        QVERIFY(DropFiles(w.Controls().PageProject, QPoint(5, 5), {notPicture, picture}));
         QCOMPARE(queryInterface<IProjectBackground>(f.Project().Element())->GetBackground()->size(), QSize(30, 20));
-        QCOMPARE(w.ActUndo->text(), QStringLiteral("Undo Load Background Image"));
-        w.ActUndo->trigger();
+        QCOMPARE(w.Controls().ActUndo->text(), QStringLiteral("Undo Load Background Image"));
+        w.Controls().ActUndo->trigger();
         QVERIFY(queryInterface<IProjectBackground>(f.Project().Element())->GetBackground() == nullptr);
     }
 
@@ -240,7 +240,7 @@ private Q_SLOTS:
         for (int i = 0; i < 10; ++i) {
             saved.prepend(f.Folder.filePath(QStringLiteral("roll%1.vmz").arg(i)));
             f.Prompts.Files.push_back(saved.first());
-            w.ActSaveAs->trigger();
+            w.Controls().ActSaveAs->trigger();
         }
         QCOMPARE(w.RecentFiles().Files(), saved.mid(0, 8));
         w.FillRecentFilesMenu();
