@@ -343,7 +343,7 @@ private Q_SLOTS:
         f.Prompts.Deliveries = {choice};
         const QString file = f.Path(QStringLiteral("master.mov"));
         f.Prompts.Files = {file};
-        w.ActGenerateFrames->trigger();
+        w.Controls().ActGenerateFrames->trigger();
         QVERIFY2(f.Prompts.Errors.isEmpty(), qPrintable(f.Prompts.Errors.join(QLatin1Char('\n'))));
         QVERIFY(f.Prompts.CodecQuestions.empty());  // the AVI codec dialog is for AVI only
         const TProbe probe = Probe(file);
@@ -356,14 +356,14 @@ private Q_SLOTS:
         VerifyEditingState(w);
 
         f.Prompts.Files = {QString()};
-        w.ActGenerateFrames->trigger();
+        w.Controls().ActGenerateFrames->trigger();
         QCOMPARE(f.Prompts.DeliveryQuestions.size(), std::size_t(2));
         QVERIFY(f.Prompts.DeliveryQuestions[1] == choice);
         QCOMPARE(f.Prompts.OutputProposals, (QStringList{QStringLiteral("credits.mov"), file}));
 
         // A cancelled format choice asks nothing more.
         f.Prompts.Deliveries = {std::nullopt};
-        w.ActGenerateFrames->trigger();
+        w.Controls().ActGenerateFrames->trigger();
         QCOMPARE(f.Prompts.OutputProposals.size(), 2);
     }
 
