@@ -77,12 +77,14 @@ public:
 
     // Runs Generate; answers the output file dialog with a file in OUTDIR, hands the first
     // other dialog of the run (the codec choice) to onDialog and accepts any after it.
-    void Generate(const std::function<void(QDialog &)> &onDialog)
+    // Runs Generate: onFormat gets the format dialog, onCodec the AVI codec dialog (each once;
+    // a missing handler accepts), the file dialog gets a name in the output folder.
+    void Generate(const std::function<void(QDialog &)> &onFormat, const std::function<void(QDialog &)> &onCodec)
     {
         QTimer poll;
         poll.setInterval(100);
-        bool handed = false;
-        bool busy = false;  // onDialog lets events run, this timer's among them
+        QDialog *handed = nullptr;
+        bool busy = false;  // the handlers let events run, this timer's among them
         QObject::connect(&poll, &QTimer::timeout, [&] {
             auto *dialog = qobject_cast<QDialog *>(QApplication::activeModalWidget());
             if (busy || !dialog || !dialog->isVisible())
@@ -98,11 +100,17 @@ public:
                 static_cast<QDialog *>(files)->accept();
             } else if (auto *box = qobject_cast<QMessageBox *>(dialog)) {
                 box->accept();
-            } else if (!handed) {
-                handed = true;
+            } else if (dialog != handed) {
+                handed = dialog;
+                const bool format = dialog->objectName() == QStringLiteral("DeliveryDialog");
+                const std::function<void(QDialog &)> &handler = format ? onFormat : onCodec;
+                if (!handler) {
+                    dialog->accept();
+                    return;
+                }
                 busy = true;
                 Settle(200);
-                onDialog(*dialog);
+                handler(*dialog);
                 busy = false;
             } else {
                 dialog->accept();
@@ -190,15 +198,20 @@ int main(int argc, char **argv)
     placeholders->trigger();
     shots.ShowPosition(0.12);
 
-    // The codec choice of Generate, cancelled.
+    // The format choice of Generate, then the AVI codec choice, cancelled.
     shots.Select(QStringLiteral("The Lighthouse Keeper"));
-    shots.Generate([&](QDialog &dialog) {
-        shots.Save(dialog, QStringLiteral("codec-options.png"));
-        dialog.reject();
-    });
+    shots.Generate(
+        [&](QDialog &dialog) {
+            shots.Save(dialog, QStringLiteral("generate-format.png"));
+            dialog.accept();
+        },
+        [&](QDialog &dialog) {
+            shots.Save(dialog, QStringLiteral("codec-options.png"));
+            dialog.reject();
+        });
     // A run under way, stopped after its first frames; with a quick codec, so that the
     // frames already handed to the encoder are written soon after the stop.
-    shots.Generate([&](QDialog &dialog) {
+    shots.Generate(nullptr, [&](QDialog &dialog) {
         if (auto *codecs = dialog.findChild<QComboBox *>(QStringLiteral("CodecList"))) {
             const int quick = codecs->findText(QStringLiteral("Motion JPEG"), Qt::MatchStartsWith);
             if (quick >= 0)
