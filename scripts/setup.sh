@@ -9,11 +9,14 @@ VELMORA_BUILD=${VELMORA_BUILD:-$VELMORA_ROOT/build}
 VELMORA_PACKAGES=(
   cmake g++ pkg-config make
   qt6-base-dev qt6-base-dev-tools qt6-image-formats-plugins qt6-svg-dev qt6-qpa-plugins libgl-dev
-  libavcodec-dev libavutil-dev libswscale-dev ffmpeg
-  xvfb xauth x11-utils
+  libavformat-dev libavcodec-dev libavutil-dev libswscale-dev ffmpeg
+  libzip-dev
+  xvfb xauth x11-utils xdotool
   fonts-liberation fonts-dejavu-core
   libgtest-dev libgmock-dev libbenchmark-dev
   clang-14 libclang-rt-14-dev
+  python3 python3-markdown dpkg-dev file xdg-utils libfile-mimeinfo-perl shared-mime-info
+  desktop-file-utils
 )
 
 velmora_install_packages() {

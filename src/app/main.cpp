@@ -1,10 +1,14 @@
 // The Velmora editor.
 #include "ui/EditorApplication.h"
+#include "controls/PreviewPaintBox.h"
 #include "ui/MainWindow.h"
 #include "ui/Prompts.h"
 #include "ui/SplashScreen.h"
 
 #include <QCommandLineParser>
+#include <QFile>
+#include <QSlider>
+#include <QTextStream>
 #include <QTimer>
 #include <csignal>
 
@@ -14,6 +18,22 @@ namespace {
 void ScheduleScreenshot(velmora::TMain &window, const QString &path)
 {
     QTimer::singleShot(1500, &window, [&window, path] { window.grab().save(path); });
+}
+
+// Writes where the preview and the slider lie on the screen, for scripted checks on a real display.
+void ScheduleLayoutReport(velmora::TMain &window, const QString &path)
+{
+    QTimer::singleShot(1500, &window, [&window, path] {
+        QFile file(path);
+        if (!file.open(QIODevice::WriteOnly | QIODevice::Text))
+            return;
+        QTextStream out(&file);
+        const velmora::TMainControls &controls = window.Controls();
+        for (const auto &[name, widget] : {std::pair<const char *, QWidget *>{"preview", controls.PreviewBox}, {"slider", controls.TrackBar}}) {
+            const QPoint origin = widget->mapToGlobal(QPoint(0, 0));
+            out << name << ' ' << origin.x() << ' ' << origin.y() << ' ' << widget->width() << ' ' << widget->height() << '\n';
+        }
+    });
 }
 
 } // namespace
@@ -30,7 +50,8 @@ int main(int argc, char **argv)
     QCommandLineParser parser;
     parser.setApplicationDescription(QStringLiteral("Velmora credit roll editor"));
     parser.addHelpOption();
-    parser.addPositionalArgument(QStringLiteral("project"), QStringLiteral("Project file (.vmz) to open."));
+    parser.addPositionalArgument(QStringLiteral("project"), QStringLiteral("Project file (.vmz) to open."),
+                                 QStringLiteral("[project]"));
     parser.process(app);
 
     velmora::TMain window;
@@ -47,5 +68,8 @@ int main(int argc, char **argv)
     const QString screenshot = qEnvironmentVariable("VELMORA_SCREENSHOT");
     if (!screenshot.isEmpty())
         ScheduleScreenshot(window, screenshot);
+    const QString layout = qEnvironmentVariable("VELMORA_LAYOUT_FILE");
+    if (!layout.isEmpty())
+        ScheduleLayoutReport(window, layout);
     return QApplication::exec();
 }

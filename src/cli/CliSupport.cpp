@@ -49,7 +49,8 @@ bool ParseArguments(QCommandLineParser &parser, const QStringList &arguments, co
 {
     const QCommandLineOption help({QStringLiteral("h"), QStringLiteral("help")}, QStringLiteral("Show this help."));
     parser.addOption(help);
-    parser.addPositionalArgument(positionalName, QStringLiteral("The input file."));
+    if (!positionalName.isEmpty())
+        parser.addPositionalArgument(positionalName, QStringLiteral("The input file."));
     // The command name stands where QCommandLineParser expects the program name.
     if (!parser.parse(arguments))
         throw EUsageError(parser.errorText());
@@ -59,6 +60,11 @@ bool ParseArguments(QCommandLineParser &parser, const QStringList &arguments, co
         return false;
     }
     positionals = parser.positionalArguments();
+    if (positionalName.isEmpty()) {
+        if (!positionals.isEmpty())
+            throw EUsageError(QStringLiteral("%1 takes no file (see velmora-cli %1 --help)").arg(arguments.first()));
+        return true;
+    }
     if (positionals.size() != 1)
         throw EUsageError(QStringLiteral("%1 takes one %2 (see velmora-cli %1 --help)").arg(arguments.first(), positionalName));
     return true;

@@ -35,6 +35,7 @@ int RunImport(const QStringList &arguments);
 int RunStill(const QStringList &arguments);
 int RunStrip(const QStringList &arguments);
 int RunRender(const QStringList &arguments);
+int RunFormats(const QStringList &arguments);
 int RunRepair(const QStringList &arguments);
 
 } // namespace cli
@@ -45,7 +46,7 @@ class QCommandLineParser;
 namespace velmora::cli {
 
 // Parses a subcommand's arguments; prints the help and returns false for --help.
-// positionals are the arguments after the command name; their count must be expected.
+// positionals are the arguments after the command name: one, or none when positionalName is empty.
 bool ParseArguments(QCommandLineParser &parser, const QStringList &arguments, const QString &positionalName,
                     QStringList &positionals);
 // The value of a required option.

@@ -20,22 +20,39 @@ namespace {
 QCommandLineOption OutputOption(const QString &valueName)
 {
     return QCommandLineOption({QStringLiteral("o"), QStringLiteral("output")},
-                              QStringLiteral("The image file to write (PNG unless its extension says otherwise)."),
+                              QStringLiteral("The image file to write, in the format its extension names (PNG without one)."),
                               valueName);
 }
 
-// Writes the image beside the target and puts it in place once it is whole; the format
-// follows the target's extension, PNG when it names none.
+// The image format an output name asks for; refused, with the extensions that work, when
+// Qt cannot write it here.
+QByteArray ImageFormatFor(const QString &fileName)
+{
+    const QByteArray suffix = QFileInfo(fileName).suffix().toLower().toLatin1();
+    if (suffix.isEmpty())
+        return QByteArrayLiteral("png");
+    const QList<QByteArray> writable = QImageWriter::supportedImageFormats();
+    if (writable.contains(suffix))
+        return suffix;
+    QStringList names;
+    for (const QByteArray &name : writable)
+        names << QString::fromLatin1(name);
+    throw EUsageError(QStringLiteral("cannot write \"%1\": images can be written as %2")
+                          .arg(fileName, names.join(QStringLiteral(", "))));
+}
+
+// Writes the image beside the target and puts it in place once it is whole, in the format
+// the target's extension names.
 void SaveImage(const QImage &image, TOutputTarget &target)
 {
-    QByteArray format = QFileInfo(target.FileName()).suffix().toLower().toLatin1();
-    if (!QImageWriter::supportedImageFormats().contains(format))
-        format = "png";
+    const QByteArray format = ImageFormatFor(target.FileName());
     QFile file(target.WritePath());
     if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate))
         throw EVelmoraError(QString::fromLatin1(DocumentMessages::CannotCreate).arg(target.FileName(), file.errorString()));
     QImageWriter writer(&file, format);
-    const bool written = writer.write(image);
+    // Formats without alpha (JPEG, BMP) get the frame as it looks over black, not a guess.
+    const bool keepsAlpha = format == "png" || format == "tif" || format == "tiff" || format == "webp";
+    const bool written = writer.write(keepsAlpha ? image : image.convertToFormat(QImage::Format_RGB32));
     file.close();
     // The file's own error names the system's reason; the image writer only knows it failed.
     if (file.error() != QFileDevice::NoError)
@@ -61,6 +78,7 @@ int RunStill(const QStringList &arguments)
     if (!ParseArguments(parser, arguments, QStringLiteral("PROJECT.vmz"), files))
         return 0;
     const QString target = RequiredValue(parser, QStringLiteral("output"));
+    ImageFormatFor(target);  // refused before the project is even read
     const int at = ParseInt(QStringLiteral("position"), RequiredValue(parser, QStringLiteral("position")), 0,
                             std::numeric_limits<int>::max());
 
@@ -91,6 +109,7 @@ int RunStrip(const QStringList &arguments)
     if (!ParseArguments(parser, arguments, QStringLiteral("PROJECT.vmz"), files))
         return 0;
     const QString target = RequiredValue(parser, QStringLiteral("output"));
+    ImageFormatFor(target);
 
     TOutputTarget::RefuseInput(target, files.first());
     TOutputTarget outputFile(target);

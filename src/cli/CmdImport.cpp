@@ -1,8 +1,13 @@
-// velmora-cli import: builds a project file from a JSON description.
+// velmora-cli import: builds a project file from a credit sheet or a JSON description.
 #include "cli/CliSupport.h"
-#include "cli/ProjectJson.h"
 
 #include "core/document/Document.h"
+#include "core/document/ElementTree.h"
+#include "core/elements/Interfaces.h"
+#include "core/interchange/CreditSheet.h"
+#include "core/interchange/ProjectJson.h"
+#include "core/render/ContentSizes.h"
+#include "core/render/RunningTime.h"
 #include "core/export/OutputTarget.h"
 
 #include <QCommandLineParser>
@@ -10,39 +15,61 @@
 #include <QFileInfo>
 #include <QJsonArray>
 #include <QJsonDocument>
+#include <QRegularExpression>
 
 namespace velmora::cli {
 
-int RunImport(const QStringList &arguments)
-{
-    QCommandLineParser parser;
-    parser.setApplicationDescription(QStringLiteral("Builds a project file from a JSON description."));
-    const QCommandLineOption output({QStringLiteral("o"), QStringLiteral("output")},
-                                    QStringLiteral("The project file to write."), QStringLiteral("PROJECT.vmz"));
-    parser.addOption(output);
-    QStringList files;
-    if (!ParseArguments(parser, arguments, QStringLiteral("DESCRIPTION.json"), files))
-        return 0;
-    const QString target = RequiredValue(parser, QStringLiteral("output"));
+namespace {
 
-    QFile file(files.first());
+const char *const ImportHelp = R"(Builds a project file from a credit sheet (CSV, TSV, XLSX, ODS) or a JSON description.
+
+Sheets: a header row, then one row per line of the roll. Columns (any order, names
+case-insensitive): Kind (heading, pair, names, text, image, gap), Role, Name, Text,
+Style, Columns, Size, Image. See README.md for the format and the styles file.
+
+The JSON description is what "velmora-cli info --json" prints; README.md lists every
+field with its unit, range and default.)";
+
+void ApplyFilm(IProject &project, const QString &text)
+{
+    static const QRegularExpression pattern(QStringLiteral("^(\\d{1,5})x(\\d{1,5})$"));
+    const QRegularExpressionMatch match = pattern.match(text.trimmed().toLower());
+    if (!match.hasMatch())
+        throw EUsageError(QStringLiteral("--film must be WIDTHxHEIGHT, for example 1920x1080, not \"%1\"").arg(text));
+    const int width = ParseInt(QStringLiteral("--film width"), match.captured(1), 2, 20000);
+    const int height = ParseInt(QStringLiteral("--film height"), match.captured(2), 2, 20000);
+    project.SetWidth(width);
+    project.SetHeight(height);
+    int index = 0;
+    for (std::size_t i = 1; i < ContentSizes.size(); ++i)
+        if (ContentSizes[i].Width == width && ContentSizes[i].Height == height) {
+            index = int(i);
+            break;
+        }
+    project.SetContentSize(index);
+}
+
+void ImportJson(const QString &fileName, TDocument &document)
+{
+    QFile file(fileName);
     if (!file.open(QIODevice::ReadOnly))
-        throw EVelmoraError(QString::fromLatin1(DocumentMessages::CannotOpen).arg(files.first(), file.errorString()));
+        throw EVelmoraError(QString::fromLatin1(DocumentMessages::CannotOpen).arg(fileName, file.errorString()));
     QJsonParseError parseError;
     const QJsonDocument json = QJsonDocument::fromJson(file.readAll(), &parseError);
     if (json.isNull())
-        throw EVelmoraError(QStringLiteral("%1: %2 at offset %3")
-                                .arg(files.first(), parseError.errorString())
-                                .arg(parseError.offset));
-
-    TOutputTarget::RefuseInput(target, files.first());
-    TOutputTarget outputFile(target);
-    TDocument document;
+        throw EVelmoraError(
+            QStringLiteral("%1: %2 at offset %3").arg(fileName, parseError.errorString()).arg(parseError.offset));
     QStringList warnings;
     ProjectFromJson(json.isObject() ? QJsonValue(json.object()) : QJsonValue(json.array()), document,
-                    QFileInfo(files.first()).absoluteDir(), &warnings);
+                    QFileInfo(fileName).absoluteDir(), &warnings);
     for (const QString &warning : warnings)
         PrintError(QStringLiteral("warning: ") + warning);
+}
+
+// Writes beside the target and puts the file in place only when it is whole.
+void WriteProject(TDocument &document, const QString &target)
+{
+    TOutputTarget outputFile(target);
     QFile written(outputFile.WritePath());
     if (!written.open(QIODevice::WriteOnly | QIODevice::Truncate))
         throw EVelmoraError(QString::fromLatin1(DocumentMessages::CannotCreate).arg(target, written.errorString()));
@@ -57,6 +84,76 @@ int RunImport(const QStringList &arguments)
     if (written.error() != QFileDevice::NoError)
         throw EVelmoraError(QString::fromLatin1(DocumentMessages::CannotCreate).arg(target, written.errorString()));
     outputFile.Commit();
+}
+
+} // namespace
+
+int RunImport(const QStringList &arguments)
+{
+    QCommandLineParser parser;
+    parser.setApplicationDescription(QString::fromUtf8(ImportHelp));
+    const QCommandLineOption output({QStringLiteral("o"), QStringLiteral("output")},
+                                    QStringLiteral("The project file to write."), QStringLiteral("PROJECT.vmz"));
+    const QCommandLineOption styles(QStringLiteral("styles"),
+                                    QStringLiteral("Styles for a sheet (JSON); default: NAME-styles.json beside NAME.csv, if any."),
+                                    QStringLiteral("styles.json"));
+    const QCommandLineOption film(QStringLiteral("film"), QStringLiteral("Film size of a sheet's project (default 1920x1080)."),
+                                  QStringLiteral("WxH"));
+    const QCommandLineOption fps(QStringLiteral("fps"), QStringLiteral("Frames per second, 1 to 100 (sheets: default 24)."),
+                                 QStringLiteral("N"));
+    const QCommandLineOption scroll(QStringLiteral("scroll"),
+                                    QStringLiteral("Pixels per frame, 1 to 1000 (sheets: default 4)."), QStringLiteral("N"));
+    const QCommandLineOption duration(QStringLiteral("duration"),
+                                      QStringLiteral("Fit the roll to this running time: a whole scroll rate and a gap at the end."),
+                                      QStringLiteral("HH:MM:SS[:FF]"));
+    for (const auto &option : {output, styles, film, fps, scroll, duration})
+        parser.addOption(option);
+    QStringList files;
+    if (!ParseArguments(parser, arguments, QStringLiteral("SHEET.csv|.tsv|.xlsx|.ods|DESCRIPTION.json"), files))
+        return 0;
+    const QString target = RequiredValue(parser, QStringLiteral("output"));
+    const QString source = files.first();
+    const bool sheet = IsSheetFile(source);
+    if (!sheet && (parser.isSet(styles) || parser.isSet(film)))
+        throw EUsageError(QStringLiteral("--styles and --film apply to sheets only"));
+
+    TOutputTarget::RefuseInput(target, source);
+    if (parser.isSet(styles))
+        TOutputTarget::RefuseInput(target, parser.value(styles));
+    // Everything is built in memory first: a bad sheet writes nothing.
+    TDocument document;
+    TElementNode *projectNode = document.ProjectNode();
+    auto *project = queryInterface<IProject>(projectNode->Element());
+    if (sheet) {
+        project->SetBackColor(0xFF000000u);
+        projectNode->Element()->SetCaption(-1, QFileInfo(source).completeBaseName());
+        ApplyFilm(*project, parser.isSet(film) ? parser.value(film) : QStringLiteral("1920x1080"));
+        project->SetFrameRate(24);
+        TCreditStyles creditStyles(project->GetHeight());
+        const QString stylesFile = parser.isSet(styles) ? parser.value(styles) : StylesBesideSheet(source);
+        if (!stylesFile.isEmpty())
+            creditStyles.LoadFile(stylesFile);
+        TCreditBlock block = CreditsFromSheet(ReadSheet(source), creditStyles, QFileInfo(source).absoluteDir(),
+                                              project->GetWidth());
+        InsertCredits(document.Tree(), InsertionPointFor(document.Tree()), std::move(block));
+        projectNode->SetExpanded(true);
+    } else {
+        ImportJson(source, document);
+    }
+    if (parser.isSet(fps))
+        project->SetFrameRate(ParseInt(QStringLiteral("--fps"), parser.value(fps), 1, 100));
+    if (parser.isSet(scroll))
+        project->SetScrollRate(ParseInt(QStringLiteral("--scroll"), parser.value(scroll), 1, 1000));
+    if (parser.isSet(duration)) {
+        const qint64 frames = ParseTimecode(parser.value(duration), project->GetFrameRate());
+        const auto fit = FitRollToRunningTime(document.Tree(), frames);
+        if (!fit)
+            throw EVelmoraError(QStringLiteral("the running time %1 cannot be met: at 1 pixel per frame the roll runs "
+                                               "shorter, or it would need more than 1000 pixels per frame")
+                                    .arg(FormatTimecode(frames, project->GetFrameRate())));
+        PrintOut(DescribeFit(*fit, project->GetFrameRate()) + QLatin1Char('\n'));
+    }
+    WriteProject(document, target);
     return 0;
 }
 

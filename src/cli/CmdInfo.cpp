@@ -1,11 +1,14 @@
 // velmora-cli info: what a project holds and how long its roll runs.
 #include "cli/CliSupport.h"
-#include "cli/ProjectJson.h"
+#include "core/interchange/ProjectJson.h"
 
 #include "core/document/Document.h"
+#include "core/elements/FontFaces.h"
 #include "core/elements/Interfaces.h"
 #include "core/export/GenerationRun.h"
 #include "core/render/FrameRenderer.h"
+#include "core/render/RunningTime.h"
+#include "core/typedfiler/CodePage.h"
 
 #include <QCommandLineParser>
 #include <QJsonArray>
@@ -54,6 +57,19 @@ void AppendNodeText(const QJsonObject &node, int depth, QString &out)
         AppendNodeText(child.toObject(), depth + 1, out);
 }
 
+// Font names of the tree's texts that match no installed family (they draw in the substitute).
+void CollectFontNames(const TElementNode &node, QStringList &names)
+{
+    if (const auto *font = queryInterface<IGDIPFont>(node.Element())) {
+        QByteArray name;
+        font->GetFontName(name);
+        if (const QString text = FromSystemCodePage(name); !names.contains(text))
+            names.append(text);
+    }
+    for (const auto &child : node.Children())
+        CollectFontNames(*child, names);
+}
+
 } // namespace
 
 int RunInfo(const QStringList &arguments)
@@ -81,7 +97,16 @@ int RunInfo(const QStringList &arguments)
 
     QJsonArray nodes;
     for (const auto &node : document.Tree().Root().Children())
-        nodes.append(NodeToJson(*node));
+        nodes.append(NodeToJson(*node, parser.isSet(json)));
+
+    QStringList warnings;
+    QStringList fonts;
+    CollectFontNames(document.Tree().Root(), fonts);
+    for (const QString &font : fonts)
+        if (!ResolveFontFace(font).Known)
+            warnings.append(QStringLiteral("the font \"%1\" matches no installed font; it draws in a substitute").arg(font));
+    if (const QString speed = ScrollSpeedWarning(project->GetHeight(), rate, scrollRate); !speed.isEmpty())
+        warnings.append(speed);
 
     if (parser.isSet(json)) {
         const QJsonObject info{
@@ -89,6 +114,8 @@ int RunInfo(const QStringList &arguments)
             {QStringLiteral("roll_height"), rollHeight},
             {QStringLiteral("position_range"), range},
             {QStringLiteral("frame_count"), frames},
+            {QStringLiteral("running_time"), FormatTimecode(frames, rate)},
+            {QStringLiteral("warnings"), QJsonArray::fromStringList(warnings)},
             {QStringLiteral("nodes"), nodes},
         };
         PrintOut(QString::fromUtf8(QJsonDocument(info).toJson(QJsonDocument::Indented)));
@@ -102,6 +129,9 @@ int RunInfo(const QStringList &arguments)
                .arg(scrollRate);
     out += QStringLiteral("Roll height: %1 pixels; positions 0 to %2\n").arg(rollHeight).arg(range);
     out += QStringLiteral("Video: %1 frames, %2 seconds\n").arg(frames).arg(QString::number(double(frames) / rate, 'f', 2));
+    out += QStringLiteral("Running time: %1\n").arg(FormatTimecode(frames, rate));
+    for (const QString &warning : warnings)
+        out += QStringLiteral("Warning: %1\n").arg(warning);
     out += QStringLiteral("Elements:\n");
     for (const QJsonValue node : nodes)
         AppendNodeText(node.toObject(), 1, out);

@@ -1,12 +1,16 @@
-// velmora-cli render: the roll as an AVI video, frame by frame.
+// velmora-cli render: the roll as a video file or an image sequence, frame by frame.
 #include "cli/CliSupport.h"
 #include "cli/ProgressBar.h"
 
 #include "core/document/Document.h"
 #include "core/elements/Interfaces.h"
 #include "core/export/CodecCatalog.h"
+#include "core/export/FrameSinks.h"
 #include "core/export/GenerationRun.h"
 #include "core/export/OutputTarget.h"
+#include "core/export/SequenceFrameSink.h"
+#include "core/export/cinepak/CinepakEncoder.h"
+#include "core/elements/Interfaces.h"
 #include "core/export/ProjectFrameSource.h"
 #include "core/render/FrameRenderer.h"
 
@@ -53,12 +57,56 @@ private:
     void (*m_previous[std::size(Signals)])(int) = {};
 };
 
-QString CodecNames()
+QString CodecNames(const TOutputFormat &format)
 {
     QStringList names;
-    for (const TCodecInfo &codec : KnownCodecs())
+    for (const TFormatCodec &codec : format.Codecs)
         names << codec.Name;
     return names.join(QStringLiteral(", "));
+}
+
+QString ProfileNames(const TFormatCodec &codec)
+{
+    QStringList names;
+    for (const TCodecProfile &profile : codec.Profiles)
+        names << profile.Name;
+    return names.join(QStringLiteral(", "));
+}
+
+// The format from --format, else from the output's extension; refused before anything is written.
+const TOutputFormat &ChooseFormat(const QString &formatName, const QString &output)
+{
+    if (!formatName.isEmpty()) {
+        if (const TOutputFormat *format = FindFormat(formatName))
+            return *format;
+        QStringList names;
+        for (const TOutputFormat &format : OutputFormats())
+            names << format.Name;
+        throw EUsageError(QStringLiteral("unknown format \"%1\"; choose one of %2 (see velmora-cli formats)")
+                              .arg(formatName, names.join(QStringLiteral(", "))));
+    }
+    if (const TOutputFormat *format = FormatForFile(output))
+        return *format;
+    throw EUsageError(QStringLiteral("cannot tell the format of \"%1\" from its extension; Velmora writes %2 "
+                                     "(or name one with --format)")
+                          .arg(output, WritableExtensions()));
+}
+
+// The codec and profile for a format: the ones named, or the format's first.
+TFormatChoice ChooseCodec(const TOutputFormat &format, const QString &codecName, const QString &profileName)
+{
+    TFormatChoice choice;
+    choice.Format = &format;
+    choice.Codec = FindCodec(format, codecName);
+    if (!choice.Codec)
+        throw EUsageError(QStringLiteral("%1 files take the codecs %2, not \"%3\"")
+                              .arg(format.Title, CodecNames(format), codecName));
+    choice.Profile = FindProfile(*choice.Codec, profileName);
+    if (!choice.Profile)
+        throw EUsageError(choice.Codec->Profiles.size() > 1
+                              ? QStringLiteral("%1 has the profiles %2, not \"%3\"").arg(choice.Codec->Title, ProfileNames(*choice.Codec), profileName)
+                              : QStringLiteral("%1 has no profiles to choose").arg(choice.Codec->Title));
+    return choice;
 }
 
 // "FIRST:LAST" or "FIRST:" (to the end).
@@ -77,17 +125,38 @@ void ParseFrames(const QString &text, int &first, int &last)
 int RunRender(const QStringList &arguments)
 {
     QCommandLineParser parser;
-    parser.setApplicationDescription(QStringLiteral("Renders the whole roll into an AVI video."));
-    const QCommandLineOption output({QStringLiteral("o"), QStringLiteral("output")}, QStringLiteral("The video file to write."),
-                                    QStringLiteral("OUT.avi"));
-    const QCommandLineOption codec(QStringLiteral("codec"), QStringLiteral("One of: %1 (default cinepak).").arg(CodecNames()),
-                                   QStringLiteral("CODEC"), QStringLiteral("cinepak"));
+    parser.setApplicationDescription(
+        QStringLiteral("Renders the whole roll into a video file or an image sequence; the output's extension "
+                       "(or --format) picks the format. velmora-cli formats lists them."));
+    const QCommandLineOption output({QStringLiteral("o"), QStringLiteral("output")},
+                                    QStringLiteral("The file to write; for a sequence a pattern such as frames/credits_%06d.png."),
+                                    QStringLiteral("OUT"));
+    const QCommandLineOption format(QStringLiteral("format"), QStringLiteral("The format, whatever the extension says."),
+                                    QStringLiteral("FORMAT"));
+    const QCommandLineOption codec(QStringLiteral("codec"),
+                                   QStringLiteral("The format's codec (default: its first; cinepak for AVI)."),
+                                   QStringLiteral("CODEC"));
+    const QCommandLineOption profile(QStringLiteral("profile"), QStringLiteral("The codec's profile (default: its first)."),
+                                     QStringLiteral("PROFILE"));
+    const QCommandLineOption alpha(QStringLiteral("alpha"),
+                                   QStringLiteral("Leave the background out and keep the coverage as alpha (formats with alpha only)."));
+    const QCommandLineOption rate(QStringLiteral("rate"),
+                                  QStringLiteral("The file's frame rate, N or N/D such as 24000/1001 (default: the project's)."),
+                                  QStringLiteral("N[/D]"));
+    const QCommandLineOption timecode(QStringLiteral("timecode"),
+                                      QStringLiteral("Start timecode for QuickTime and MXF files."), QStringLiteral("HH:MM:SS:FF"));
+    const QCommandLineOption scale(QStringLiteral("scale"),
+                                   QStringLiteral("Draw every frame K times as large, for a master above the film size (default 1)."),
+                                   QStringLiteral("K"), QStringLiteral("1"));
+    const QCommandLineOption startNumber(QStringLiteral("start-number"),
+                                         QStringLiteral("The number of a sequence's first file (default 0)."),
+                                         QStringLiteral("N"), QStringLiteral("0"));
     const QCommandLineOption quality(QStringLiteral("quality"), QStringLiteral("Codec quality, 0 to 10000 (default 5000)."),
                                      QStringLiteral("Q"), QStringLiteral("5000"));
     const QCommandLineOption keyframes(QStringLiteral("keyframes"), QStringLiteral("A key frame every N frames (default 18)."),
                                        QStringLiteral("N"), QStringLiteral("18"));
     const QCommandLineOption dataRate(QStringLiteral("data-rate"),
-                                      QStringLiteral("Target data rate in bytes per second, where the codec has one."),
+                                      QStringLiteral("Target data rate in bytes per second, where the codec has one; 0 for none."),
                                       QStringLiteral("BYTES_PER_SECOND"));
     const QCommandLineOption frames(QStringLiteral("frames"),
                                     QStringLiteral("Only frames FIRST to LAST of the run (LAST may be left out)."),
@@ -95,22 +164,49 @@ int RunRender(const QStringList &arguments)
     const QCommandLineOption threads(QStringLiteral("threads"), QStringLiteral("Encoding threads (default: every core)."),
                                      QStringLiteral("N"), QStringLiteral("0"));
     const QCommandLineOption quiet({QStringLiteral("q"), QStringLiteral("quiet")}, QStringLiteral("No progress, no summary."));
-    parser.addOptions({output, codec, quality, keyframes, dataRate, frames, threads, quiet});
+    parser.addOptions({output, format, codec, profile, quality, keyframes, dataRate, alpha, rate, timecode, scale, startNumber,
+                       frames, threads, quiet});
     QStringList files;
     if (!ParseArguments(parser, arguments, QStringLiteral("PROJECT.vmz"), files))
         return 0;
 
     TGenerationSettings settings;
     settings.FileName = RequiredValue(parser, QStringLiteral("output"));
-    const QByteArray handler = HandlerForCodecName(parser.value(codec));
-    if (handler.isEmpty())
-        throw EUsageError(QStringLiteral("unknown codec \"%1\"; choose one of %2").arg(parser.value(codec), CodecNames()));
-    settings.Options.Handler = QString::fromLatin1(handler);
+    const TOutputFormat &chosenFormat = ChooseFormat(parser.value(format), settings.FileName);
+    TFormatChoice choice;
+    if (chosenFormat.Kind == TSinkKind::Avi) {
+        // AVI keeps its codec names and handler codes.
+        const QString name = parser.isSet(codec) ? parser.value(codec) : QStringLiteral("cinepak");
+        const QByteArray handler = HandlerForCodecName(name);
+        if (handler.isEmpty())
+            throw EUsageError(QStringLiteral("%1 files take the codecs %2, not \"%3\"")
+                                  .arg(chosenFormat.Title, CodecNames(chosenFormat), name));
+        settings.Options.Handler = QString::fromLatin1(handler);
+        settings.Options.CodecName = name;
+        choice.Format = &chosenFormat;
+        if (parser.isSet(profile))
+            throw EUsageError(QStringLiteral("AVI codecs have no profiles to choose"));
+    } else {
+        choice = ChooseCodec(chosenFormat, parser.value(codec), parser.value(profile));
+    }
     settings.Options.Quality = ParseInt(QStringLiteral("quality"), parser.value(quality), 0, 10000);
     settings.Options.KeyFrameEvery = ParseInt(QStringLiteral("keyframes"), parser.value(keyframes), 1, 100000);
-    if (parser.isSet(dataRate))
+    choice.Quality = settings.Options.Quality;
+    if (parser.isSet(keyframes))
+        choice.KeyFrameEvery = settings.Options.KeyFrameEvery;
+    choice.Timecode = parser.value(timecode);
+    choice.StartNumber = ParseInt(QStringLiteral("start-number"), parser.value(startNumber), 0, 999999999);
+    settings.Alpha = parser.isSet(alpha);
+    if (parser.isSet(rate) && !ParseFrameRate(parser.value(rate), settings.Rate))
+        throw EUsageError(QStringLiteral("--rate takes N or N/D frames per second, not \"%1\"").arg(parser.value(rate)));
+    if (chosenFormat.Kind == TSinkKind::Sequence)
+        settings.FileName = SequencePattern(settings.FileName);
+    if (parser.isSet(dataRate)) {
         settings.Options.BytesPerSecond =
-            ParseInt(QStringLiteral("data-rate"), parser.value(dataRate), 1, std::numeric_limits<int>::max());
+            ParseInt(QStringLiteral("data-rate"), parser.value(dataRate), 0, std::numeric_limits<int>::max());
+        if (settings.Options.BytesPerSecond == 0)
+            settings.Options.CompressFlags &= ~AVICOMPRESSF_DATARATE;
+    }
     settings.Options.ShowOptionsDialog = false;
     if (parser.isSet(frames))
         ParseFrames(parser.value(frames), settings.FirstFrame, settings.LastFrame);
@@ -119,8 +215,21 @@ int RunRender(const QStringList &arguments)
     TOutputTarget::RefuseInput(settings.FileName, files.first());
     TDocument document;
     document.OpenProject(files.first());
+    // A data rate far below what the film size needs makes Cinepak pictures coarse: say so.
+    if (chosenFormat.Kind == TSinkKind::Avi && settings.Options.Handler.compare(QStringLiteral("CVID"), Qt::CaseInsensitive) == 0
+        && settings.Options.CodecName == QStringLiteral("cinepak") && (settings.Options.CompressFlags & AVICOMPRESSF_DATARATE) != 0)
+        if (const auto *project = queryInterface<IProject>(document.ProjectNode()->Element())) {
+            const QString warning = CinepakDataRateWarning(settings.Options.BytesPerSecond, project->GetWidth(),
+                                                    project->GetHeight(), project->GetFrameRate());
+            if (!warning.isEmpty() && !parser.isSet(quiet))
+                PrintError(QStringLiteral("warning: ") + warning);
+        }
     TFrameRenderer renderer;
+    renderer.SetDrawBackground(!settings.Alpha);
+    renderer.SetScale(ParseInt(QStringLiteral("scale"), parser.value(scale), 1, 16));
     TProjectFrameSource source(document.Tree(), renderer);
+    const std::unique_ptr<IFrameSink> sink = CreateFrameSink(choice, settings.Options);
+    settings.Sink = sink.get();
 
     // The frame count for the progress bar, from a layout pass that draws nothing.
     renderer.MeasureRoll(document.Tree());

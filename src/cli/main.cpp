@@ -24,9 +24,12 @@ const char *const UsageText =
     "  still PROJECT.vmz --position P -o FRAME.png [--placeholders]\n"
     "                                            the frame at roll position P\n"
     "  strip PROJECT.vmz -o ROLL.png             the whole roll as one tall image\n"
-    "  render PROJECT.vmz -o OUT.avi [--codec C] [--quality Q] [--keyframes N]\n"
-    "         [--data-rate BYTES] [--frames FIRST:LAST] [--threads N] [--quiet]\n"
-    "                                            the roll as an AVI video\n"
+    "  render PROJECT.vmz -o OUT.avi|.mov|.mp4|.mkv|.mxf|NAME_%06d.png|.tif|.dpx|.exr\n"
+    "         [--format F] [--codec C] [--profile P] [--quality Q] [--keyframes N]\n"
+    "         [--data-rate BYTES] [--alpha] [--rate N[/D]] [--timecode HH:MM:SS:FF]\n"
+    "         [--scale K] [--start-number N] [--frames FIRST:LAST] [--threads N] [--quiet]\n"
+    "                                            the roll as a video or an image sequence\n"
+    "  formats                                   the formats render writes, their codecs and profiles\n"
     "  repair FILE.avi                           rebuild the index of a video cut short\n"
     "\n"
     "Options:\n"
@@ -73,7 +76,8 @@ int main(int argc, char **argv)
     const std::map<QString, int (*)(const QStringList &)> commands = {
         {QStringLiteral("info"), RunInfo},   {QStringLiteral("import"), RunImport},
         {QStringLiteral("still"), RunStill}, {QStringLiteral("strip"), RunStrip},
-        {QStringLiteral("render"), RunRender}, {QStringLiteral("repair"), RunRepair},
+        {QStringLiteral("render"), RunRender}, {QStringLiteral("formats"), RunFormats},
+        {QStringLiteral("repair"), RunRepair},
     };
     const auto command = commands.find(arguments.first());
     if (command == commands.end()) {

@@ -1,5 +1,6 @@
 #include "controls/GDIPFontCombo.h"
 
+#include "core/elements/FontFaces.h"
 #include "core/error.h"
 
 #include <QFontDatabase>
@@ -24,11 +25,13 @@ TGDIPFontCombo::TGDIPFontCombo(QWidget *parent) : QComboBox(parent)
 
 void TGDIPFontCombo::FillFamilies()
 {
-    QStringList families = QFontDatabase::families();
+    // Every family with its faces ("Liberation Sans Bold"): the renderer reads the suffix.
+    QStringList families = FontFaceNames();
     for (const char *name : CompatibleFamilies) {
         const QString family = QString::fromLatin1(name);
         if (!families.contains(family, Qt::CaseInsensitive))
-            families.append(family);
+            for (const char *face : {"", " Bold", " Italic", " Bold Italic"})
+                families.append(family + QLatin1String(face));
     }
     const QSignalBlocker block(this);
     clear();

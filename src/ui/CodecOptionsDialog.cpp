@@ -9,6 +9,7 @@
 #include <QLabel>
 #include <QSlider>
 #include <QSpinBox>
+#include <QSignalBlocker>
 #include <QVBoxLayout>
 #include <algorithm>
 #include <cmath>
@@ -148,6 +149,140 @@ TAVICompressorOptions TCodecOptionsDialog::Options() const
     if (DataRate->isChecked())
         options.CompressFlags |= AVICOMPRESSF_DATARATE;
     return options;
+}
+
+TDeliveryDialog::TDeliveryDialog(const TDeliveryChoice &choice, int projectRate, QWidget *parent)
+    : QDialog(parent), m_projectRate(projectRate)
+{
+    setWindowTitle(QStringLiteral("Generate"));
+    setObjectName(QStringLiteral("DeliveryDialog"));
+    FormatList = new QComboBox(this);
+    FormatList->setObjectName(QStringLiteral("FormatList"));
+    for (const TOutputFormat &format : OutputFormats())
+        FormatList->addItem(format.Title, format.Name);
+    CodecList = new QComboBox(this);
+    CodecList->setObjectName(QStringLiteral("DeliveryCodecList"));
+    ProfileList = new QComboBox(this);
+    ProfileList->setObjectName(QStringLiteral("ProfileList"));
+    Alpha = new QCheckBox(QStringLiteral("Without background (alpha)"), this);
+    Alpha->setObjectName(QStringLiteral("Alpha"));
+    RateList = new QComboBox(this);
+    RateList->setObjectName(QStringLiteral("RateList"));
+    RateList->addItem(QStringLiteral("Project (%1)").arg(projectRate), QString());
+    for (const char *rate : {"24000/1001", "24", "25", "30000/1001", "30", "50", "60000/1001", "60"})
+        RateList->addItem(QString::fromLatin1(rate), QString::fromLatin1(rate));
+    Scale = new QSpinBox(this);
+    Scale->setObjectName(QStringLiteral("Scale"));
+    Scale->setRange(1, 8);
+    Scale->setPrefix(QStringLiteral("x "));
+    Note = new QLabel(this);
+    Note->setObjectName(QStringLiteral("DeliveryNote"));
+    Note->setWordWrap(true);
+
+    auto *form = new QFormLayout;
+    form->addRow(QStringLiteral("Format:"), FormatList);
+    form->addRow(QStringLiteral("Codec:"), CodecList);
+    form->addRow(QStringLiteral("Profile:"), ProfileList);
+    form->addRow(QString(), Alpha);
+    form->addRow(QStringLiteral("Frame rate:"), RateList);
+    form->addRow(QStringLiteral("Scale:"), Scale);
+    form->addRow(QString(), Note);
+    auto *buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
+    connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
+    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
+    auto *layout = new QVBoxLayout(this);
+    layout->addLayout(form);
+    layout->addWidget(buttons);
+
+    const int format = FormatList->findData(choice.Format);
+    FormatList->setCurrentIndex(std::max(format, 0));
+    FillCodecs(choice.Codec);
+    FillProfiles(choice.Profile);
+    Alpha->setChecked(choice.Alpha);
+    const int rate = choice.Rate.Num > 0 ? RateList->findData(choice.Rate.Text()) : 0;
+    RateList->setCurrentIndex(std::max(rate, 0));
+    Scale->setValue(std::max(1, choice.Scale));
+    UpdateEnabling();
+
+    connect(FormatList, &QComboBox::currentIndexChanged, this, [this] {
+        FillCodecs(QString());
+        FillProfiles(QString());
+        UpdateEnabling();
+    });
+    connect(CodecList, &QComboBox::currentIndexChanged, this, [this] {
+        FillProfiles(QString());
+        UpdateEnabling();
+    });
+    connect(ProfileList, &QComboBox::currentIndexChanged, this, &TDeliveryDialog::UpdateEnabling);
+}
+
+const TOutputFormat *TDeliveryDialog::SelectedFormat() const
+{
+    return FindFormat(FormatList->currentData().toString());
+}
+
+const TFormatCodec *TDeliveryDialog::SelectedCodec() const
+{
+    const TOutputFormat *format = SelectedFormat();
+    return format && format->Kind != TSinkKind::Avi ? FindCodec(*format, CodecList->currentData().toString()) : nullptr;
+}
+
+const TCodecProfile *TDeliveryDialog::SelectedProfile() const
+{
+    const TFormatCodec *codec = SelectedCodec();
+    return codec ? FindProfile(*codec, ProfileList->currentData().toString()) : nullptr;
+}
+
+void TDeliveryDialog::FillCodecs(const QString &wanted)
+{
+    const QSignalBlocker blocker(CodecList);
+    CodecList->clear();
+    const TOutputFormat *format = SelectedFormat();
+    if (format && format->Kind != TSinkKind::Avi)
+        for (const TFormatCodec &codec : format->Codecs)
+            CodecList->addItem(codec.Title, codec.Name);
+    CodecList->setCurrentIndex(std::max(0, CodecList->findData(wanted)));
+}
+
+void TDeliveryDialog::FillProfiles(const QString &wanted)
+{
+    const QSignalBlocker blocker(ProfileList);
+    ProfileList->clear();
+    if (const TFormatCodec *codec = SelectedCodec())
+        for (const TCodecProfile &profile : codec->Profiles)
+            ProfileList->addItem(profile.Title, profile.Name);
+    ProfileList->setCurrentIndex(std::max(0, ProfileList->findData(wanted)));
+}
+
+void TDeliveryDialog::UpdateEnabling()
+{
+    const TOutputFormat *format = SelectedFormat();
+    const bool avi = format && format->Kind == TSinkKind::Avi;
+    CodecList->setEnabled(!avi && CodecList->count() > 1);
+    ProfileList->setEnabled(!avi && ProfileList->count() > 1);
+    const TCodecProfile *profile = SelectedProfile();
+    const bool alpha = profile && profile->CarriesAlpha();
+    Alpha->setEnabled(alpha);
+    if (!alpha)
+        Alpha->setChecked(false);
+    Note->setText(avi ? QStringLiteral("The codec and its settings are chosen after the file name.")
+                      : alpha ? QString()
+                              : QStringLiteral("This codec carries no alpha channel."));
+}
+
+TDeliveryChoice TDeliveryDialog::Choice() const
+{
+    TDeliveryChoice choice;
+    if (const TOutputFormat *format = SelectedFormat())
+        choice.Format = format->Name;
+    choice.Codec = CodecList->currentData().toString();
+    choice.Profile = ProfileList->currentData().toString();
+    choice.Alpha = Alpha->isEnabled() && Alpha->isChecked();
+    const QString rate = RateList->currentData().toString();
+    if (rate.isEmpty() || !ParseFrameRate(rate, choice.Rate))
+        choice.Rate = {0, 1};
+    choice.Scale = Scale->value();
+    return choice;
 }
 
 } // namespace velmora

@@ -2,6 +2,7 @@
 
 #include "core/export/AVICompressor.h"
 #include "core/export/CodecCatalog.h"
+#include "core/export/OutputFormats.h"
 
 #include <QDialog>
 #include <vector>
@@ -42,6 +43,36 @@ private:
 
     TAVICompressorOptions m_options;
     std::vector<TCodecInfo> m_codecs;
+};
+
+// The first question of Generate: the format of the output (AVI goes on to the codec dialog
+// above), the codec and profile of the others, alpha, the file's frame rate and the scale.
+class TDeliveryDialog : public QDialog
+{
+    Q_OBJECT
+public:
+    TDeliveryDialog(const TDeliveryChoice &choice, int projectRate, QWidget *parent = nullptr);
+
+    // The choice as the controls show it.
+    TDeliveryChoice Choice() const;
+
+    QComboBox *FormatList = nullptr;
+    QComboBox *CodecList = nullptr;
+    QComboBox *ProfileList = nullptr;
+    QCheckBox *Alpha = nullptr;
+    QComboBox *RateList = nullptr;
+    QSpinBox *Scale = nullptr;
+    QLabel *Note = nullptr;
+
+private:
+    const TOutputFormat *SelectedFormat() const;
+    const TFormatCodec *SelectedCodec() const;
+    const TCodecProfile *SelectedProfile() const;
+    void FillCodecs(const QString &wanted);
+    void FillProfiles(const QString &wanted);
+    void UpdateEnabling();
+
+    int m_projectRate;
 };
 
 } // namespace velmora

@@ -39,6 +39,19 @@ QString RunFileDialog(QWidget *parent, const QString &title, const QString &filt
 
 } // namespace
 
+std::unique_ptr<QMessageBox> MakeQuestionBox(QWidget *parent, const QString &question, QMessageBox::StandardButtons buttons,
+    QMessageBox::StandardButton defaultButton)
+{
+    auto box = std::make_unique<QMessageBox>(QMessageBox::Question, QStringLiteral("Confirm"), question, buttons, parent);
+    box->setDefaultButton(defaultButton);
+    return box;
+}
+
+QString CreateFileQuestion(const QString &fileName)
+{
+    return QStringLiteral("%1\nThis file does not exist.\nDo you want to create it?").arg(fileName);
+}
+
 QStringList DialogNameFilters(const QString &filter)
 {
     const QStringList parts = filter.split(QLatin1Char('|'));
@@ -56,9 +69,20 @@ TDialogPrompts::TDialogPrompts(QWidget *parent) : m_parent(parent) {}
 
 bool TDialogPrompts::Confirm(const QString &question)
 {
-    return QMessageBox::question(m_parent, QStringLiteral("Confirm"), question, QMessageBox::Yes | QMessageBox::No,
-               QMessageBox::No)
-        == QMessageBox::Yes;
+    return MakeQuestionBox(m_parent, question, QMessageBox::Yes | QMessageBox::No, QMessageBox::No)->exec() == QMessageBox::Yes;
+}
+
+TSaveChoice TDialogPrompts::AskSaveChanges(const QString &question)
+{
+    switch (MakeQuestionBox(m_parent, question, QMessageBox::Save | QMessageBox::Discard | QMessageBox::Cancel,
+        QMessageBox::Save)->exec()) {
+    case QMessageBox::Save:
+        return TSaveChoice::Save;
+    case QMessageBox::Discard:
+        return TSaveChoice::Discard;
+    default:
+        return TSaveChoice::Cancel;
+    }
 }
 
 QString TDialogPrompts::ChooseOpenFile()
@@ -71,9 +95,11 @@ QString TDialogPrompts::ChooseSaveFile()
 {
     const QString name = RunFileDialog(m_parent, QStringLiteral("Save Project"), ProjectFilter, QStringLiteral("vmz"),
         QFileDialog::AcceptSave, m_projectFolder);
-    // The dialog has asked about overwriting; a new file is confirmed here.
+    // The dialog has asked about overwriting; a new file is confirmed here, with Yes as the default,
+    // so Enter goes on with the save the user asked for.
     if (!name.isEmpty() && !QFileInfo::exists(name)
-        && !Confirm(QStringLiteral("%1\nThis file does not exist.\nDo you want to create it?").arg(name)))
+        && MakeQuestionBox(m_parent, CreateFileQuestion(name), QMessageBox::Yes | QMessageBox::No, QMessageBox::Yes)->exec()
+            != QMessageBox::Yes)
         return {};
     return name;
 }
@@ -89,9 +115,25 @@ QString TDialogPrompts::ChooseImageFile()
         QFileDialog::AcceptOpen, QString());
 }
 
+bool TDialogPrompts::ChooseDelivery(TDeliveryChoice &choice, int projectRate)
+{
+    TDeliveryDialog dialog(choice, projectRate, m_parent);
+    if (dialog.exec() != QDialog::Accepted)
+        return false;
+    choice = dialog.Choice();
+    return true;
+}
+
 QString TDialogPrompts::ChooseOutputFile(const QString &proposed)
 {
-    return RunFileDialog(m_parent, QStringLiteral("Output to"), VideoFilter, QStringLiteral("avi"),
+    // AVI keeps its dialog; other formats offer their own extensions.
+    const TOutputFormat *format = FormatForFile(proposed);
+    if (format == nullptr || format->Kind == TSinkKind::Avi)
+        return RunFileDialog(m_parent, QStringLiteral("Output to"), VideoFilter, QStringLiteral("avi"),
+            QFileDialog::AcceptSave, QString(), proposed);
+    const QString filter = QStringLiteral("%1 (*.%2)|*.%3")
+        .arg(format->Title, format->Extensions.join(QStringLiteral(" *.")), format->Extensions.join(QStringLiteral(";*.")));
+    return RunFileDialog(m_parent, QStringLiteral("Output to"), filter, format->Extensions.front(),
         QFileDialog::AcceptSave, QString(), proposed);
 }
 

@@ -2,6 +2,9 @@
 
 #include "ui/Prompts.h"
 
+#include <QMessageBox>
+#include <memory>
+
 class QWidget;
 
 namespace velmora {
@@ -13,10 +16,12 @@ public:
     explicit TDialogPrompts(QWidget *parent);
 
     bool Confirm(const QString &question) override;
+    TSaveChoice AskSaveChanges(const QString &question) override;
     QString ChooseOpenFile() override;
     QString ChooseSaveFile() override;
     void ShowError(const QString &message) override;
     QString ChooseImageFile() override;
+    bool ChooseDelivery(TDeliveryChoice &choice, int projectRate) override;
     QString ChooseOutputFile(const QString &proposed) override;
     bool ChooseCodecOptions(TAVICompressorOptions &options) override;
     std::optional<quint32> ChooseColor(quint32 initial, const std::function<void(quint32)> &live) override;
@@ -30,6 +35,12 @@ private:
     QWidget *m_parent;
     QString m_projectFolder;
 };
+
+// A question box titled "Confirm" with buttons; Enter presses defaultButton.
+std::unique_ptr<QMessageBox> MakeQuestionBox(QWidget *parent, const QString &question, QMessageBox::StandardButtons buttons,
+    QMessageBox::StandardButton defaultButton);
+// The question before Save creates a new project file.
+QString CreateFileQuestion(const QString &fileName);
 
 // Converts a "Description|patterns|..." filter into the name filters of a file dialog.
 QStringList DialogNameFilters(const QString &filter);

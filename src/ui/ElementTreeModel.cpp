@@ -1,21 +1,59 @@
 #include "ui/ElementTreeModel.h"
 
+#include "core/edit/EditCommands.h"
 #include "core/typedfiler/CodePage.h"
-
 #include "ui/TreeClipboard.h"
 #include "ui/TreeImages.h"
 
 namespace velmora {
 
-TElementTreeModel::TElementTreeModel(TElementTree &tree, const TTreeImages &images, QObject *parent)
-    : QAbstractItemModel(parent), m_tree(&tree), m_images(images)
+TElementTreeModel::TElementTreeModel(TDocument &document, const TTreeImages &images, QObject *parent)
+    : QAbstractItemModel(parent), m_document(document), m_images(images)
 {
+    connect(&document, &TDocument::NodeAboutToBeInserted, this, [this](TElementNode *parent, int row) {
+        beginInsertRows(IndexOf(*parent), row, row);
+    });
+    connect(&document, &TDocument::NodeInserted, this, [this] {
+        endInsertRows();
+        Q_EMIT StructureChanged();
+    });
+    connect(&document, &TDocument::NodeAboutToBeRemoved, this, [this](TElementNode *node) {
+        const int row = node->Index();
+        beginRemoveRows(IndexOf(*node->Parent()), row, row);
+    });
+    connect(&document, &TDocument::NodeRemoved, this, [this] {
+        endRemoveRows();
+        Q_EMIT StructureChanged();
+    });
+    connect(&document, &TDocument::NodeAboutToBeMoved, this, [this](TElementNode *node, TElementNode *parent, int row) {
+        const int from = node->Index();
+        // The document leaves out moves to where the node already is, which views refuse.
+        beginMoveRows(IndexOf(*node->Parent()), from, from, IndexOf(*parent), row);
+    });
+    connect(&document, &TDocument::NodeMoved, this, [this] {
+        endMoveRows();
+        Q_EMIT StructureChanged();
+    });
+    connect(&document, &TDocument::TreeAboutToBeReset, this, [this] { beginResetModel(); });
+    connect(&document, &TDocument::TreeReset, this, [this] {
+        endResetModel();
+        Q_EMIT StructureChanged();
+    });
+    connect(&document, &TDocument::ElementChanged, this, &TElementTreeModel::ElementChanged);
+    connect(&document, &TDocument::ElementReplaced, this, [this](TElementNode *node) { NodeChanged(*node); });
+}
+
+void TElementTreeModel::ElementChanged(IElement *element)
+{
+    // Captions follow the text and the picture's file name.
+    if (const TElementNode *node = NodeOfElement(Tree().Root(), element))
+        NodeChanged(*node);
 }
 
 TElementNode &TElementTreeModel::NodeOf(const QModelIndex &index) const
 {
     if (!index.isValid())
-        return m_tree->Root();
+        return Tree().Root();
     return *static_cast<TElementNode *>(index.internalPointer());
 }
 
@@ -24,59 +62,6 @@ QModelIndex TElementTreeModel::IndexOf(const TElementNode &node) const
     if (node.Parent() == nullptr)
         return {};
     return createIndex(node.Index(), 0, const_cast<TElementNode *>(&node));
-}
-
-TElementNode &TElementTreeModel::InsertNode(TElementNode &parent, std::size_t index, std::unique_ptr<TElementNode> node)
-{
-    index = std::min(index, parent.ChildCount());
-    const int row = static_cast<int>(index);
-    beginInsertRows(IndexOf(parent), row, row);
-    TElementNode &inserted = m_tree->InsertChild(parent, index, std::move(node));
-    endInsertRows();
-    Q_EMIT StructureChanged();
-    return inserted;
-}
-
-void TElementTreeModel::RemoveNode(TElementNode &node)
-{
-    Q_EMIT NodeAboutToBeRemoved(&node);
-    const int row = node.Index();
-    beginRemoveRows(IndexOf(*node.Parent()), row, row);
-    // Destroy the subtree only after views have let go of its rows.
-    std::unique_ptr<TElementNode> taken = m_tree->TakeNode(node);
-    endRemoveRows();
-    taken.reset();
-    Q_EMIT StructureChanged();
-}
-
-bool TElementTreeModel::MoveNode(TElementNode &node, TElementNode &parent, std::size_t index)
-{
-    for (const TElementNode *ancestor = &parent; ancestor != nullptr; ancestor = ancestor->Parent())
-        if (ancestor == &node)
-            return false;
-    index = std::min(index, parent.ChildCount());
-    const int row = node.Index();
-    if (!beginMoveRows(IndexOf(*node.Parent()), row, row, IndexOf(parent), static_cast<int>(index)))
-        return false;
-    const bool sameParent = node.Parent() == &parent;
-    // Taking the node out drops the focus when it lies inside; the moved node keeps it.
-    TElementNode *focused = m_tree->FocusedNode();
-    std::unique_ptr<TElementNode> taken = m_tree->TakeNode(node);
-    // Taking the node out shifts its later siblings up by one.
-    if (sameParent && index > static_cast<std::size_t>(row))
-        --index;
-    m_tree->InsertChild(parent, index, std::move(taken));
-    m_tree->SetFocusedNode(focused);
-    endMoveRows();
-    Q_EMIT StructureChanged();
-    return true;
-}
-
-void TElementTreeModel::Reset()
-{
-    beginResetModel();
-    endResetModel();
-    Q_EMIT StructureChanged();
 }
 
 void TElementTreeModel::NodeChanged(const TElementNode &node)
@@ -141,10 +126,8 @@ bool TElementTreeModel::setData(const QModelIndex &index, const QVariant &value,
     if (element == nullptr || !element->CanEditCaption(-1))
         return false;
     const QString caption = value.toString();
-    if (caption == NodeCaption(node) || !element->SetCaption(-1, caption))
+    if (!RenameCaption(m_document, node, caption))
         return false;
-    Q_EMIT dataChanged(index, index);
-    Q_EMIT CaptionEdited(&node);
     // Captions other than texts live in the project file's 8-bit code page.
     if (NodeCaption(node) != caption && FromSystemCodePage(ToSystemCodePage(caption)) == NodeCaption(node))
         Q_EMIT CaptionNotStorable(caption);

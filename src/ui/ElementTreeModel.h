@@ -1,6 +1,6 @@
 #pragma once
 
-#include "core/document/ElementTree.h"
+#include "core/document/Document.h"
 
 #include <QAbstractItemModel>
 #include <memory>
@@ -10,27 +10,20 @@ namespace velmora {
 class TTreeImages;
 
 // Item model over the document's element tree: captions and icons come from the elements,
-// and every structural change of the tree goes through it so views follow.
+// and the model follows the document's change signals, so views show every edit and undo.
 class TElementTreeModel : public QAbstractItemModel
 {
     Q_OBJECT
 public:
-    TElementTreeModel(TElementTree &tree, const TTreeImages &images, QObject *parent = nullptr);
+    TElementTreeModel(TDocument &document, const TTreeImages &images, QObject *parent = nullptr);
 
-    TElementTree &Tree() const { return *m_tree; }
+    TDocument &Document() const { return m_document; }
+    TElementTree &Tree() const { return m_document.Tree(); }
     // The node of index; the invisible root for an invalid index.
     TElementNode &NodeOf(const QModelIndex &index) const;
     // The index of node; invalid for the root.
     QModelIndex IndexOf(const TElementNode &node) const;
 
-    // Attaches node under parent at index (clamped to the end).
-    TElementNode &InsertNode(TElementNode &parent, std::size_t index, std::unique_ptr<TElementNode> node);
-    // Destroys node with its subtree.
-    void RemoveNode(TElementNode &node);
-    // Moves node under parent before the child now at index; false when it would not move.
-    bool MoveNode(TElementNode &node, TElementNode &parent, std::size_t index);
-    // Tells views that the whole tree was replaced or rebuilt.
-    void Reset();
     // Tells views that node's caption or icon changed.
     void NodeChanged(const TElementNode &node);
 
@@ -48,15 +41,13 @@ public:
 Q_SIGNALS:
     // Nodes were added, removed, moved or the tree was reset.
     void StructureChanged();
-    // node and its subtree are about to be destroyed.
-    void NodeAboutToBeRemoved(velmora::TElementNode *node);
-    // The user gave node a new caption in place.
-    void CaptionEdited(velmora::TElementNode *node);
     // A caption was typed with characters the project file cannot store; they became "?".
     void CaptionNotStorable(const QString &typed);
 
 private:
-    TElementTree *m_tree;
+    void ElementChanged(IElement *element);
+
+    TDocument &m_document;
     const TTreeImages &m_images;
 };
 

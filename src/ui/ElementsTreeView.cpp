@@ -96,8 +96,7 @@ void TElementsTreeView::dropEvent(QDropEvent *event)
     TDropMode mode = dmNowhere;
     const QPoint pos = event->position().toPoint();
     TElementNode *target = DropTargetAt(pos, mode);
-    if (m_editor == nullptr || !event->mimeData()->hasFormat(VirtualTreeDataFormat)
-        || !m_editor->ElementsTreeDragOver(target, mode)) {
+    if (!Accepts(event->mimeData(), target, mode)) {
         event->ignore();
         return;
     }
@@ -127,8 +126,7 @@ bool TElementsTreeView::AcceptDrag(QDragMoveEvent *event)
     TDropMode mode = dmNowhere;
     const QPoint pos = event->position().toPoint();
     TElementNode *target = DropTargetAt(pos, mode);
-    const bool accepted = m_editor != nullptr && event->mimeData()->hasFormat(VirtualTreeDataFormat)
-        && m_editor->ElementsTreeDragOver(target, mode);
+    const bool accepted = Accepts(event->mimeData(), target, mode);
     const QRect mark = accepted ? visualRect(indexAt(pos)) : QRect();
     if (mark != m_dropMark || (accepted ? mode : dmNowhere) != m_dropMarkMode) {
         m_dropMark = mark;
@@ -141,6 +139,15 @@ bool TElementsTreeView::AcceptDrag(QDragMoveEvent *event)
     } else
         event->ignore();
     return accepted;
+}
+
+bool TElementsTreeView::Accepts(const QMimeData *data, const TElementNode *target, TDropMode mode) const
+{
+    if (m_editor == nullptr)
+        return false;
+    if (data->hasFormat(VirtualTreeDataFormat))
+        return m_editor->ElementsTreeDragOver(target, mode);
+    return !DroppedImageFiles(data).isEmpty() && m_editor->CanDropImagesAt(target, mode);
 }
 
 Qt::DropAction TElementsTreeView::EffectOf(const QDropEvent *event) const

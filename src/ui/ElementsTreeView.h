@@ -4,6 +4,8 @@
 
 #include <QTreeView>
 
+class QMimeData;
+
 namespace velmora {
 
 class TElementNode;
@@ -35,6 +37,8 @@ protected:
 
 private:
     bool AcceptDrag(QDragMoveEvent *event);
+    // Nodes of a tree where the focused node may go, or picture files where an image may go.
+    bool Accepts(const QMimeData *data, const TElementNode *target, TDropMode mode) const;
     Qt::DropAction EffectOf(const QDropEvent *event) const;
     void ClearDropMark();
 

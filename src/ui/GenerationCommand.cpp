@@ -1,7 +1,9 @@
 #include "ui/GenerationCommand.h"
 
 #include "core/export/ExportError.h"
+#include "core/export/FrameSinks.h"
 #include "core/export/GenerationRun.h"
+#include "core/export/SequenceFrameSink.h"
 #include "core/export/ProjectFrameSource.h"
 #include "ui/MainWindow.h"
 #include "ui/Prompts.h"
@@ -11,6 +13,7 @@
 #include <QFileInfo>
 #include <QLabel>
 #include <QProgressBar>
+#include <QRegularExpression>
 #include <QPushButton>
 #include <QSlider>
 
@@ -28,9 +31,10 @@ public:
     }
 
     QSize FilmSize() const override { return m_project.FilmSize(); }
+    int Scale() const override { return m_project.Scale(); }
     int FrameRate() const override { return m_project.FrameRate(); }
     int ScrollRate() const override { return m_project.ScrollRate(); }
-    int PositionRange() const override { return m_main.TrackBar->maximum(); }
+    int PositionRange() const override { return m_main.Controls().TrackBar->maximum(); }
 
     const QImage &RenderFrame(int position) override
     {
@@ -49,6 +53,31 @@ private:
     TMain &m_main;
     TProjectFrameSource m_project;
     std::atomic<bool> &m_cancel;
+};
+
+// Draws the window's frames with or without the background and at a scale for one run,
+// then renders the preview as it was.
+class TRunLookScope
+{
+public:
+    TRunLookScope(TMain &main, bool drawBackground, int scale) : m_main(main)
+    {
+        m_main.Renderer().SetDrawBackground(drawBackground);
+        m_main.Renderer().SetScale(scale);
+    }
+    ~TRunLookScope()
+    {
+        if (!m_main.Renderer().DrawBackground() || m_main.Renderer().Scale() != 1) {
+            m_main.Renderer().SetDrawBackground(true);
+            m_main.Renderer().SetScale(1);
+            m_main.RenderFrame();
+        }
+    }
+    TRunLookScope(const TRunLookScope &) = delete;
+    TRunLookScope &operator=(const TRunLookScope &) = delete;
+
+private:
+    TMain &m_main;
 };
 
 // Holds the window in its generating state for one run, however the run ends.
@@ -79,22 +108,36 @@ QString FailureMessage(const QString &fileName, const TGenerationResult &result)
 TGenerationCommand::TGenerationCommand(TMain &main) : QObject(&main), m_main(main)
 {
     // The flag the run polls between frames; the window keeps its own CancelRequested.
-    connect(m_main.CancelGenerationButton, &QPushButton::clicked, this, [this] { m_cancel.store(true); });
+    connect(m_main.Controls().CancelGenerationButton, &QPushButton::clicked, this, [this] { m_cancel.store(true); });
 }
 
 QString TGenerationCommand::ProposedOutputName() const
 {
+    const TOutputFormat *format = FindFormat(m_delivery.Format);
+    const QString extension = format ? format->Extensions.front() : QStringLiteral("avi");
     const QString project = m_main.Document().ProjectFileName();
-    if (project.isEmpty())
-        return m_outputFileName;
-    const QFileInfo info(project);
-    return info.dir().filePath(info.completeBaseName() + QStringLiteral(".avi"));
+    const QString base = project.isEmpty() ? m_outputFileName : project;
+    if (base.isEmpty())  // AVI keeps the dialog's empty name; the others need their extension shown
+        return format && format->Kind != TSinkKind::Avi ? QStringLiteral("credits.") + extension : base;
+    const QFileInfo info(base);
+    // A sequence's pattern is proposed by its plain name; the numbers come back on writing.
+    QString name = info.completeBaseName();
+    name.remove(QRegularExpression(QStringLiteral("_%0?\\d*d$")));
+    return info.dir().filePath(name + QLatin1Char('.') + extension);
 }
 
 void TGenerationCommand::Execute()
 {
-    QProgressBar *progress = m_main.GenerationProgressBar;
+    QProgressBar *progress = m_main.Controls().GenerationProgressBar;
     progress->setValue(0);
+    TDeliveryChoice delivery = m_delivery;
+    const int projectRate = TProjectFrameSource(m_main.Document().Tree(), m_main.Renderer()).FrameRate();
+    if (!m_main.Prompts().ChooseDelivery(delivery, projectRate))
+        return;
+    m_delivery = delivery;
+    const TOutputFormat *format = FindFormat(delivery.Format);
+    if (format == nullptr)
+        format = &OutputFormats().front();
     m_outputFileName = ProposedOutputName();
     const QString fileName = m_main.Prompts().ChooseOutputFile(m_outputFileName);
     if (fileName.isEmpty())
@@ -104,22 +147,38 @@ void TGenerationCommand::Execute()
     TGenerationResult result;
     {
         const TGeneratingScope generating(m_main);
-        m_main.GeneratingOutputInfo->setText(QDir::toNativeSeparators(fileName));
+        m_main.Controls().GeneratingOutputInfo->setText(QDir::toNativeSeparators(fileName));
         m_main.SetCancelRequested(false);
         m_cancel.store(false);
-        progress->setRange(0, m_main.TrackBar->maximum());
+        progress->setRange(0, m_main.Controls().TrackBar->maximum());
         progress->setValue(0);
 
         TGenerationSettings settings;
-        settings.FileName = fileName;
-        settings.Options = m_codecChoice;
-        settings.Options.ShowOptionsDialog = true;
-        settings.Dialog = [this](TAVICompressorOptions &options) {
-            if (!m_main.Prompts().ChooseCodecOptions(options))
+        settings.FileName = format->Kind == TSinkKind::Sequence ? SequencePattern(fileName) : fileName;
+        TAVICompressorOptions options = m_codecChoice;
+        options.ShowOptionsDialog = true;
+        TFormatChoice choice;
+        choice.Format = format;
+        if (format->Kind != TSinkKind::Avi) {
+            choice.Codec = FindCodec(*format, delivery.Codec);
+            if (choice.Codec == nullptr)
+                choice.Codec = FindCodec(*format, QString());
+            choice.Profile = FindProfile(*choice.Codec, delivery.Profile);
+            if (choice.Profile == nullptr)
+                choice.Profile = FindProfile(*choice.Codec, QString());
+            choice.Quality = m_codecChoice.Quality;
+        }
+        const std::unique_ptr<IFrameSink> sink = CreateFrameSink(choice, options, [this](TAVICompressorOptions &chosen) {
+            if (!m_main.Prompts().ChooseCodecOptions(chosen))
                 return false;
-            m_codecChoice = options;
+            m_codecChoice = chosen;
             return true;
-        };
+        });
+        settings.Sink = sink.get();
+        settings.Alpha = delivery.Alpha;
+        settings.Rate = delivery.Rate;
+        // Alpha frames leave the background out, in the preview as in the file, for this run only.
+        const TRunLookScope look(m_main, !delivery.Alpha, std::max(1, delivery.Scale));
         settings.Progress = [progress](const TGenerationProgress &step) {
             // The range follows edits made during the run.
             progress->setRange(0, step.Range);

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/export/AVICompressor.h"
+#include "core/export/OutputFormats.h"
 
 #include <QObject>
 #include <QString>
@@ -22,9 +23,11 @@ public:
     // A run that fails throws the error that names the file.
     void Execute();
 
-    // The name the output dialog proposes next: the saved project's name as a video, else
-    // the name the dialog had last.
+    // The name the output dialog proposes next: the saved project's name, else the name the
+    // dialog had last, with the extension of the chosen format.
     QString ProposedOutputName() const;
+    // The format, codec, alpha, rate and scale chosen last in this session.
+    const TDeliveryChoice &Delivery() const { return m_delivery; }
     // The codec and settings chosen last in this session; the next run offers them.
     const TAVICompressorOptions &CodecChoice() const { return m_codecChoice; }
 
@@ -32,6 +35,7 @@ private:
     TMain &m_main;
     QString m_outputFileName;
     TAVICompressorOptions m_codecChoice = DefaultCompressorOptions();
+    TDeliveryChoice m_delivery;
     std::atomic<bool> m_cancel{false};
 };
 

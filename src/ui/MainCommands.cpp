@@ -1,6 +1,9 @@
 // Commands of the main window: actions, menus, tool bars and their enabling rules.
 #include "ui/MainWindow.h"
 
+#include "ui/CreditCommands.h"
+
+#include "controls/PreviewPaintBox.h"
 #include "core/elements/ElementColumns.h"
 #include "core/elements/ElementImage.h"
 #include "core/elements/ElementText.h"
@@ -18,6 +21,7 @@
 #include <QTextEdit>
 #include <QToolBar>
 #include <QToolButton>
+#include <QUndoStack>
 
 namespace velmora {
 
@@ -101,6 +105,29 @@ void TMain::CreateActions()
     run(ActSave, &TMain::ActSaveExecute);
     ActSaveAs = make(QStringLiteral("Save &As"), TreeImageIndex::SaveAs, "ActSaveAs");
     run(ActSaveAs, &TMain::ActSaveAsExecute);
+    ActNew->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_N));
+    ActLoad->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_O));
+    ActSave->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_S));
+    ActSaveAs->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_S));
+
+    // The stack names the step ("Undo Change Font Size") and enables the actions itself; the
+    // tool bar shows the short caption. Undo stays available while a video is being made.
+    const auto step = [this](QAction *action, int icon, const char *name, const QString &caption, QList<QKeySequence> keys) {
+        action->setObjectName(QString::fromLatin1(name));
+        action->setIcon(m_treeImages.Icon(icon));
+        action->setIconText(caption);
+        action->setShortcuts(keys);
+        connect(action, &QAction::changed, action, [action] {
+            if (action->toolTip() != action->text())
+                action->setToolTip(action->text());
+        });
+        return action;
+    };
+    QUndoStack &stack = m_document.UndoStack();
+    ActUndo = step(stack.createUndoAction(this), TreeImageIndex::Undo, "ActUndo", QStringLiteral("Undo"),
+        {QKeySequence(Qt::CTRL | Qt::Key_Z)});
+    ActRedo = step(stack.createRedoAction(this), TreeImageIndex::Redo, "ActRedo", QStringLiteral("Redo"),
+        {QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z), QKeySequence(Qt::CTRL | Qt::Key_Y)});
 
     const auto element = [this, &make](const QString &caption, int icon, const char *name, const TElementKind &kind) {
         QAction *action = make(caption, icon, name);
@@ -120,6 +147,10 @@ void TMain::CreateActions()
     ActShowPlaceholders = make(QStringLiteral("Placeholders"), TreeImageIndex::Placeholders, "ActShowPlaceholders");
     ActShowPlaceholders->setCheckable(true);
     connect(ActShowPlaceholders, &QAction::triggered, this, [this] { SchedulePreviewUpdate(); });
+    ActShowSafeAreas = make(QStringLiteral("Safe Areas"), -1, "ActShowSafeAreas");
+    ActShowSafeAreas->setCheckable(true);
+    ActShowSafeAreas->setToolTip(QStringLiteral("Action-safe (93%) and title-safe (90%) frames over the preview"));
+    connect(ActShowSafeAreas, &QAction::triggered, this, [this] { PreviewBox->update(); });
     ActShowElements = make(QStringLiteral("Element Manager"), TreeImageIndex::ElementManager, "ActShowElements");
     ActShowElements->setCheckable(true);
     run(ActShowElements, &TMain::ActShowElementsExecute);
@@ -163,16 +194,28 @@ void TMain::CreateMenus()
     QMenu *file = menuBar()->addMenu(QStringLiteral("&File"));
     file->addActions({ActNew});
     file->addSeparator();
-    file->addActions({ActLoad, ActSave, ActSaveAs});
+    file->addAction(ActLoad);
+    m_recentMenu = file->addMenu(QStringLiteral("Open &Recent"));
+    m_recentMenu->setObjectName(QStringLiteral("RecentFilesMenu"));
+    connect(file, &QMenu::aboutToShow, this, &TMain::FillRecentFilesMenu);
+    file->addActions({ActSave, ActSaveAs});
     file->addSeparator();
     file->addAction(ActExit);
+    m_creditCommands->AddTo(*file, ActExit);
 
     QMenu *edit = menuBar()->addMenu(QStringLiteral("&Edit"));
+    edit->addActions({ActUndo, ActRedo});
+    edit->addSeparator();
     edit->addActions({EditCut1, EditCopy1, EditPaste1});
     edit->addSeparator();
     edit->addAction(EditSelectAll1);
     edit->addSeparator();
     edit->addAction(EditDelete1);
+
+    QMenu *view = menuBar()->addMenu(QStringLiteral("&View"));
+    view->addActions({ActShowPlaceholders, ActShowSafeAreas});
+    view->addSeparator();
+    view->addActions({ActShowElements, ActShowProperties});
 
     QMenu *elements = menuBar()->addMenu(QStringLiteral("Ele&ments"));
     elements->addActions({ActNewText, ActNewImage, ActNewColumns, ActNewColumn});
@@ -193,7 +236,7 @@ void TMain::CreateMenus()
         ElementsTreePopup->popup(ElementsTree->viewport()->mapToGlobal(pos));
     });
 
-    for (QMenu *menu : {file, edit, elements, help})
+    for (QMenu *menu : {file, edit, view, elements, help})
         connect(menu, &QMenu::aboutToShow, this, &TMain::UpdateActions);
 }
 
@@ -207,6 +250,8 @@ void TMain::CreateToolBars()
     UpperToolBar->addAction(ActNew);
     UpperToolBar->addSeparator();
     UpperToolBar->addActions({ActLoad, ActSave});
+    UpperToolBar->addSeparator();
+    UpperToolBar->addActions({ActUndo, ActRedo});
     UpperToolBar->addSeparator();
     UpperToolBar->addActions({ActShowPlaceholders, ActShowElements, ActShowProperties});
     UpperToolBar->addSeparator();

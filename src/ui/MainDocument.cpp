@@ -4,54 +4,78 @@
 #include "ui/AboutBox.h"
 #include "ui/Prompts.h"
 
+#include <QAction>
 #include <QCloseEvent>
+#include <QFileInfo>
+#include <QMenu>
 
 namespace velmora {
 
-template <typename Command>
-void TMain::RunTreeReplacing(Command &&command)
-{
-    bool replaced = true;
-    try {
-        replaced = command();
-    } catch (...) {
-        // A failed load leaves a fresh project behind; show it before the error box runs.
-        RebuildTreeView();
-        throw;
-    }
-    if (replaced)
-        RebuildTreeView();
-}
-
 void TMain::ActNewExecute()
 {
-    RunTreeReplacing([this] { return m_document.ActNewExecute(*m_prompts); });
+    m_document.ActNewExecute(*m_prompts);
 }
 
 void TMain::ActLoadExecute()
 {
-    RunTreeReplacing([this] { return m_document.ActLoadExecute(*m_prompts); });
+    if (m_document.ActLoadExecute(*m_prompts))
+        RememberProjectFile();
 }
 
 void TMain::OpenProjectFile(const QString &fileName)
 {
     RunHandler([&] {
-        RunTreeReplacing([&] {
-            m_document.OpenProject(fileName);
-            return true;
-        });
+        m_document.OpenProject(fileName);
+        RememberProjectFile();
     });
+}
+
+void TMain::OpenRecentFile(const QString &fileName)
+{
+    RunHandler([&] {
+        if (!m_document.SettleChanges(*m_prompts, QString::fromLatin1(DocumentMessages::ConfirmLoad)))
+            return;
+        try {
+            m_document.OpenProject(fileName);
+        } catch (...) {
+            // A file that cannot be opened any more leaves the list.
+            m_recentFiles.Remove(fileName);
+            throw;
+        }
+        RememberProjectFile();
+    });
+}
+
+void TMain::RememberProjectFile()
+{
+    m_recentFiles.Add(m_document.ProjectFileName());
+}
+
+void TMain::FillRecentFilesMenu()
+{
+    m_recentMenu->clear();
+    const QStringList files = m_recentFiles.Files();
+    for (int i = 0; i < files.size(); ++i) {
+        const QString &file = files[i];
+        QAction *action = m_recentMenu->addAction(QStringLiteral("&%1 %2").arg(i + 1).arg(QFileInfo(file).fileName()));
+        action->setToolTip(file);
+        action->setStatusTip(file);
+        connect(action, &QAction::triggered, this, [this, file] { OpenRecentFile(file); });
+    }
+    m_recentMenu->setEnabled(!files.isEmpty() && !m_generating);
 }
 
 void TMain::ActSaveExecute()
 {
-    m_document.ActSaveExecute(*m_prompts);
+    if (m_document.ActSaveExecute(*m_prompts))
+        RememberProjectFile();
     ArmIdleUpdate();
 }
 
 void TMain::ActSaveAsExecute()
 {
-    m_document.ActSaveAsExecute(*m_prompts);
+    if (m_document.ActSaveAsExecute(*m_prompts))
+        RememberProjectFile();
     SchedulePreviewUpdate();
     ArmIdleUpdate();
 }
@@ -60,9 +84,10 @@ bool TMain::FormCloseQuery()
 {
     if (m_generating)
         return false;
-    if (!m_document.Modified())
-        return true;
-    return m_prompts->Confirm(QStringLiteral("The project has changed, are you sure you want to close Velmora"));
+    // A save that fails keeps the window open, with the error shown.
+    bool settled = false;
+    RunHandler([&] { settled = m_document.SettleChanges(*m_prompts, QString::fromLatin1(DocumentMessages::ConfirmClose)); });
+    return settled;
 }
 
 void TMain::closeEvent(QCloseEvent *event)

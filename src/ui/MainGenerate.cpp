@@ -21,7 +21,8 @@ void TMain::ShowFrameAt(int position)
     // when the render lowers the slider's range below it.
     const QSignalBlocker blocker(TrackBar);
     TrackBar->setValue(position);
-    m_framePosition = position;
+    // A position asked for (a played or generated frame) wins over a pending scroll to the selection.
+    m_showFocused = false;
     RenderFrame();
 }
 

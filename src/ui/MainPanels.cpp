@@ -1,6 +1,8 @@
 // Side panels and the generating state of the main window.
 #include "ui/MainWindow.h"
 
+#include "ui/Transport.h"
+
 #include <QAction>
 #include <QSlider>
 #include <QSplitter>
@@ -9,12 +11,12 @@ namespace velmora {
 
 void TMain::ActShowElementsExecute()
 {
-    ToggleSidePanel(ActShowElements->isChecked(), ElementsSplitter, 0, SavedElementsWidth);
+    ToggleSidePanel(ActShowElements->isChecked(), ElementsSplitter, 0, m_savedElementsWidth);
 }
 
 void TMain::ActShowPropertiesExecute()
 {
-    ToggleSidePanel(ActShowProperties->isChecked(), PagesSplitter, 1, SavedPagesWidth);
+    ToggleSidePanel(ActShowProperties->isChecked(), PagesSplitter, 1, m_savedPagesWidth);
 }
 
 void TMain::ToggleSidePanel(bool hide, QSplitter *splitter, int panelIndex, int &savedWidth)
@@ -42,6 +44,7 @@ void TMain::ToggleSidePanel(bool hide, QSplitter *splitter, int panelIndex, int 
 void TMain::SetGenerating(bool on)
 {
     m_generating = on;
+    m_transport->SetGenerating(on);
     ActShowProperties->setChecked(on);
     ActShowPropertiesExecute();
     ActShowElements->setChecked(on);

@@ -1,11 +1,15 @@
 #include "ui/MainWindow.h"
 
+#include "ui/CreditCommands.h"
+
 #include "controls/PreviewPaintBox.h"
+#include "core/edit/TreeRules.h"
 #include "core/render/ContentSizes.h"
 #include "ui/DialogPrompts.h"
 #include "ui/ElementTreeModel.h"
 #include "ui/ElementsTreeView.h"
 #include "ui/PropertyPages.h"
+#include "ui/Transport.h"
 #include "ui/TreeEditor.h"
 
 #include <QApplication>
@@ -39,17 +43,19 @@ TMain::TMain(QWidget *parent) : QMainWindow(parent), m_dialogs(std::make_unique<
     resize(1062, 807);
 
     CreateActions();
+    m_creditCommands = new TCreditCommands(*this);
     CreateLayout();
     CreateMenus();
     CreateToolBars();
     CreateStatusBar();
-    SavedElementsWidth = ElementsDesignWidth;
-    SavedPagesWidth = PagesDesignWidth;
+    m_transport = new TTransport(*this);
+    m_savedElementsWidth = ElementsDesignWidth;
+    m_savedPagesWidth = PagesDesignWidth;
 
     FillContentSizes();
 
     m_currentElement = nullptr;
-    FillingPanels = true;
+    m_fillingPanels = true;
     Pages->setCurrentWidget(PageNone);
     m_generating = false;
 
@@ -101,21 +107,14 @@ QWidget *TMain::CreateElementsPanel()
     ElementsTree = new TElementsTreeView(ElementsPanel);
     ElementsTree->setObjectName(QStringLiteral("ElementsTree"));
     layout->addWidget(ElementsTree);
-    TreeModel = new TElementTreeModel(m_document.Tree(), m_treeImages, this);
+    TreeModel = new TElementTreeModel(m_document, m_treeImages, this);
     ElementsTree->setModel(TreeModel);
 
-    TTreeEditHooks hooks;
-    hooks.MarkModified = [this] { MarkModified(); };
-    hooks.Confirm = [this](const QString &question) { return m_prompts->Confirm(question); };
-    m_treeEditor = std::make_unique<TTreeEditor>(*TreeModel, *ElementsTree, std::move(hooks));
+    m_treeEditor = std::make_unique<TTreeEditor>(*TreeModel, *ElementsTree,
+        [this](const QString &question) { return m_prompts->Confirm(question); });
     ElementsTree->SetEditor(m_treeEditor.get());
 
     connect(TreeModel, &TElementTreeModel::StructureChanged, this, [this] { SchedulePreviewUpdate(); });
-    connect(TreeModel, &TElementTreeModel::NodeAboutToBeRemoved, this, &TMain::ElementsTreeNodeRemoving);
-    connect(TreeModel, &TElementTreeModel::CaptionEdited, this, [this] {
-        MarkModified();
-        SchedulePreviewUpdate();
-    });
     connect(TreeModel, &TElementTreeModel::CaptionNotStorable, this, [this](const QString &typed) {
         m_prompts->ShowError(QStringLiteral("\"%1\" cannot be stored as typed: a project file keeps names in the "
                                             "Western European character set, and the other characters become \"?\".")
@@ -125,11 +124,33 @@ QWidget *TMain::CreateElementsPanel()
     return ElementsPanel;
 }
 
+void TMain::ConnectDocument()
+{
+    // The window follows the document: every edit, undo and redo arrives here.
+    connect(&m_document, &TDocument::NodeAboutToBeRemoved, this, &TMain::ElementsTreeNodeRemoving);
+    connect(&m_document, &TDocument::TreeAboutToBeReset, this, [this] { ElementsTreeNodeRemoving(&m_document.Tree().Root()); });
+    connect(&m_document, &TDocument::TreeReset, this, &TMain::RebuildTreeView);
+    connect(&m_document, &TDocument::ElementChanged, this, [this](IElement *, bool redraw) {
+        if (redraw)
+            SchedulePreviewUpdate();
+        else
+            UpdateStatusBar();
+        ArmIdleUpdate();
+    });
+    connect(&m_document, &TDocument::ElementReplaced, this, [this](TElementNode *node, IElement *old) {
+        if (m_currentElement == old)
+            RunHandler([&] { ShowElementProperties(node->Element()); });
+        SchedulePreviewUpdate();
+        ArmIdleUpdate();
+    });
+    connect(&m_document, &TDocument::ModifiedChanged, this, &TMain::ArmIdleUpdate);
+}
+
 QWidget *TMain::CreatePages()
 {
     Pages = new QStackedWidget;
     Pages->setObjectName(QStringLiteral("Pages"));
-    m_propertyPages = std::make_unique<TPropertyPages>(*this);
+    m_propertyPages = std::make_unique<TPropertyPages>(*this, static_cast<TMainControls &>(*this));
     return Pages;
 }
 
@@ -159,9 +180,9 @@ QWidget *TMain::CreateDisplay()
 
     layout->addWidget(CreateGeneratingPanel());
 
-    PreviewUpdateTimer.setSingleShot(true);
-    PreviewUpdateTimer.setInterval(50);
-    connect(&PreviewUpdateTimer, &QTimer::timeout, this, [this] { RunHandler([this] { RenderFrame(); }); });
+    m_previewUpdateTimer.setSingleShot(true);
+    m_previewUpdateTimer.setInterval(50);
+    connect(&m_previewUpdateTimer, &QTimer::timeout, this, [this] { RunHandler([this] { RenderFrame(); }); });
     return pnlDisplay;
 }
 
@@ -207,6 +228,10 @@ void TMain::CreateStatusBar()
         StatusPanels[i]->setMinimumWidth(widths[i]);
         statusBar()->addWidget(StatusPanels[i]);
     }
+    m_runningTime = new QLabel(QStringLiteral("Running Time: "), statusBar());
+    m_runningTime->setObjectName(QStringLiteral("RunningTime"));
+    m_runningTime->setToolTip(QStringLiteral("Length of the video, HH:MM:SS:FF at the project's frame rate"));
+    statusBar()->addWidget(m_runningTime);
     statusBar()->setObjectName(QStringLiteral("Status"));
 }
 
@@ -221,15 +246,13 @@ void TMain::FillContentSizes()
 
 void TMain::FormCreate()
 {
-    m_framePosition = 0;
-    m_rollHeight = 0;
     m_zoomPercent = 0;
     m_rangeGuard = false;
 
-    m_document.OnTitleChanged = [this](const QString &title) { setWindowTitle(title); };
+    // Qt takes "[*]" in a title for its own modified marker and hides it; doubled, it shows as written.
+    m_document.OnTitleChanged = [this](QString title) { setWindowTitle(title.replace(QStringLiteral("[*]"), QStringLiteral("[*][*]"))); };
+    ConnectDocument();
     m_document.NewProject();
-    m_document.UpdateTitle();
-    RebuildTreeView();
     m_dialogs->SetProjectFolder(QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation));
 
     // Command states follow the application's idle moments: after input, focus and clipboard changes.
@@ -252,17 +275,10 @@ void TMain::ShowError(const QString &message)
     m_prompts->ShowError(message);
 }
 
-void TMain::MarkModified()
-{
-    m_document.MarkModified();
-    ArmIdleUpdate();
-}
-
 void TMain::RebuildTreeView()
 {
     m_currentElement = nullptr;
     Pages->setCurrentWidget(PageNone);
-    TreeModel->Reset();
     m_treeEditor->ApplyTreeState();
     ArmIdleUpdate();
 }
@@ -270,8 +286,10 @@ void TMain::RebuildTreeView()
 void TMain::ShowElementProperties(IElement *element)
 {
     // Setting the controls runs their handlers; the guard keeps them from writing back.
-    FillingPanels = true;
-    const auto lower = qScopeGuard([this] { FillingPanels = false; });
+    m_fillingPanels = true;
+    const auto lower = qScopeGuard([this] { m_fillingPanels = false; });
+    // Edits of the element shown now are steps of their own.
+    m_document.BreakMerge();
     m_currentElement = element;
     Pages->setCurrentWidget(PageNone);
     m_propertyPages->Fill(element);
@@ -279,6 +297,7 @@ void TMain::ShowElementProperties(IElement *element)
 
 void TMain::ElementsTreeChange()
 {
+    m_showFocused = true;
     const TElementNode *node = m_treeEditor->FocusedNode();
     if (node != nullptr && node->IsSelected())
         RunHandler([&] { ShowElementProperties(node->Element()); });
@@ -289,15 +308,7 @@ void TMain::ElementsTreeChange()
 void TMain::ElementsTreeNodeRemoving(TElementNode *node)
 {
     // The pages must not keep an element whose node is going.
-    std::function<bool(const TElementNode &)> holds = [&](const TElementNode &n) {
-        if (n.Element() == m_currentElement)
-            return true;
-        for (const auto &child : n.Children())
-            if (holds(*child))
-                return true;
-        return false;
-    };
-    if (m_currentElement != nullptr && holds(*node)) {
+    if (NodeOfElement(*node, m_currentElement) != nullptr) {
         m_currentElement = nullptr;
         Pages->setCurrentWidget(PageNone);
         ArmIdleUpdate();

@@ -2,9 +2,11 @@
 
 #include "core/document/Document.h"
 #include "core/render/FrameRenderer.h"
+#include "ui/RecentFiles.h"
 #include "ui/TreeImages.h"
 
 #include <QMainWindow>
+#include <QScopedValueRollback>
 #include <QTimer>
 #include <QWheelEvent>
 #include <array>
@@ -14,6 +16,7 @@ class QAction;
 class QComboBox;
 class QLabel;
 class QMenu;
+class QPainter;
 class QProgressBar;
 class QPushButton;
 class QSlider;
@@ -25,86 +28,23 @@ namespace velmora {
 
 class IEditorPrompts;
 class TDialogPrompts;
+class TCreditCommands;
 class TElementTreeModel;
 class TElementsTreeView;
 class TGenerationCommand;
 class TPreviewPaintBox;
 class TPropertyPages;
+class TTransport;
 class TTreeEditor;
 struct TElementKind;
 
 // The five edit commands that the focused control serves.
 enum class TEditCommand { Cut, Copy, Paste, SelectAll, Delete };
 
-// The editor's main window: element manager, preview and property pages over one document.
-class TMain : public QMainWindow
+// The widgets and commands of the main window. TMain builds and owns them; code outside the
+// window reads them through TMain::Controls() and cannot re-seat them.
+struct TMainControls
 {
-    Q_OBJECT
-public:
-    explicit TMain(QWidget *parent = nullptr);
-    ~TMain() override;
-
-    // --- document -------------------------------------------------------------------------------
-    TDocument &Document() { return m_document; }
-    // Sets the modified flag and refreshes the title; every edit ends here.
-    void MarkModified();
-    // Opens fileName as the Open command does after its dialog; errors reach the error box.
-    void OpenProjectFile(const QString &fileName);
-    // Rebuilds the element tree view from the document's tree (after New and Open).
-    void RebuildTreeView();
-
-    // --- prompts and errors ---------------------------------------------------------------------
-    IEditorPrompts &Prompts() const { return *m_prompts; }
-    // Replaces the prompts (tests answer them); null restores the dialogs.
-    void SetPrompts(IEditorPrompts *prompts);
-    TDialogPrompts &Dialogs() const { return *m_dialogs; }
-    // Runs a handler; an error it raises is shown in the error box and the window stays usable.
-    template <typename Handler>
-    void RunHandler(Handler &&handler);
-    void ShowError(const QString &message);
-
-    // --- preview --------------------------------------------------------------------------------
-    // Arms the 50 ms one-shot refresh; arming it again while it runs neither restarts nor extends it.
-    void SchedulePreviewUpdate();
-    // Renders the frame at FramePosition, updates the range and status bar, repaints the preview.
-    void RenderFrame();
-    void UpdateStatusBar();
-    void SetPositionRange(int maximum);
-    const QImage &FrameBitmap() const { return m_renderer.Frame(); }
-    TFrameRenderer &Renderer() { return m_renderer; }
-    int FramePosition() const { return m_framePosition; }
-    int RollHeight() const { return m_rollHeight; }
-    int ZoomPercent() const { return m_zoomPercent; }
-    // Renders done so far, for tests that count them.
-    int RenderCount() const { return m_renderCount; }
-    bool ShowPlaceholders() const;
-
-    // --- property pages -------------------------------------------------------------------------
-    // The element the pages show; null until an element is selected and after its node goes.
-    IElement *CurrentElement() const { return m_currentElement; }
-    // True while the pages are filled from CurrentElement; page handlers then write nothing.
-    bool FillingPanels = true;
-    // Makes element CurrentElement and shows its page filled from it ("Nothing Selected" for
-    // kinds without a page). Raises the error of a font that is not installed, page shown.
-    void ShowElementProperties(IElement *element);
-    TPropertyPages &PropertyPages() const { return *m_propertyPages; }
-
-    // --- generating -----------------------------------------------------------------------------
-    bool Generating() const { return m_generating; }
-    bool CancelRequested() const { return m_cancelRequested; }
-    void SetCancelRequested(bool on) { m_cancelRequested = on; }
-    // Enters or leaves the generating state: side panels hidden, slider replaced, commands disabled.
-    void SetGenerating(bool on);
-    // Moves the slider to position and renders that frame once, as each frame of a run is shown.
-    void ShowFrameAt(int position);
-
-    // Re-evaluates the enabled and checked state of every command now.
-    void UpdateActions();
-    // Closes the window unless generating or the user keeps a modified project.
-    bool FormCloseQuery();
-
-    // --- controls (names as the rest of the editor knows them) ---------------------------------
-    TTreeEditor &TreeEditor() const { return *m_treeEditor; }
     TElementTreeModel *TreeModel = nullptr;
     TElementsTreeView *ElementsTree = nullptr;
     QWidget *ElementsPanel = nullptr;
@@ -127,13 +67,14 @@ public:
     QToolBar *UpperToolBar = nullptr;
     QToolBar *LowerToolBar = nullptr;
     QMenu *ElementsTreePopup = nullptr;
-    QTimer PreviewUpdateTimer;
 
-    // --- commands -------------------------------------------------------------------------------
+    // Commands.
     QAction *ActNew = nullptr;
     QAction *ActLoad = nullptr;
     QAction *ActSave = nullptr;
     QAction *ActSaveAs = nullptr;
+    QAction *ActUndo = nullptr;
+    QAction *ActRedo = nullptr;
     QAction *ActNewText = nullptr;
     QAction *ActNewImage = nullptr;
     QAction *ActNewColumns = nullptr;
@@ -142,6 +83,7 @@ public:
     QAction *ActProjectLoadImage = nullptr;
     QAction *ActProjectClearImage = nullptr;
     QAction *ActShowPlaceholders = nullptr;
+    QAction *ActShowSafeAreas = nullptr;
     QAction *ActShowElements = nullptr;
     QAction *ActShowProperties = nullptr;
     QAction *ActGenerateFrames = nullptr;
@@ -152,9 +94,96 @@ public:
     QAction *EditDelete1 = nullptr;
     QAction *ActAbout = nullptr;
     QAction *ActExit = nullptr;
+};
 
-    int SavedPagesWidth = 0;
-    int SavedElementsWidth = 0;
+// The editor's main window: element manager, preview and property pages over one document.
+class TMain : public QMainWindow, private TMainControls
+{
+    Q_OBJECT
+public:
+    explicit TMain(QWidget *parent = nullptr);
+    ~TMain() override;
+
+    // --- document -------------------------------------------------------------------------------
+    TDocument &Document() { return m_document; }
+    // Opens fileName as the Open command does after its dialog; errors reach the error box.
+    void OpenProjectFile(const QString &fileName);
+    // Opens a project from the recent list, asking first about a changed project.
+    void OpenRecentFile(const QString &fileName);
+    TRecentFiles &RecentFiles() { return m_recentFiles; }
+    QMenu *RecentFilesMenu() const { return m_recentMenu; }
+    // Lists the recent projects in their menu; runs whenever the File menu opens.
+    void FillRecentFilesMenu();
+    // Rebuilds the element tree view from the document's tree (after New and Open).
+    void RebuildTreeView();
+
+    // --- prompts and errors ---------------------------------------------------------------------
+    IEditorPrompts &Prompts() const { return *m_prompts; }
+    // Replaces the prompts (tests answer them); null restores the dialogs.
+    void SetPrompts(IEditorPrompts *prompts);
+    TDialogPrompts &Dialogs() const { return *m_dialogs; }
+    // Runs a handler; an error it raises is shown in the error box and the window stays usable.
+    template <typename Handler>
+    void RunHandler(Handler &&handler);
+    void ShowError(const QString &message);
+
+    // --- preview --------------------------------------------------------------------------------
+    // Arms the 50 ms one-shot refresh; arming it again while it runs neither restarts nor extends it.
+    void SchedulePreviewUpdate();
+    bool PreviewUpdatePending() const { return m_previewUpdateTimer.isActive(); }
+    // Drops an armed refresh without rendering.
+    void CancelPreviewUpdate() { m_previewUpdateTimer.stop(); }
+    // Renders the frame at FramePosition, updates the range and status bar, repaints the preview.
+    void RenderFrame();
+    void UpdateStatusBar();
+    void SetPositionRange(int maximum);
+    const QImage &FrameBitmap() const { return m_renderer.Frame(); }
+    TFrameRenderer &Renderer() { return m_renderer; }
+    // The slider holds the position and its range; the renderer the roll height of the last frame.
+    int FramePosition() const;
+    int RollHeight() const { return m_renderer.RollHeight(); }
+    int ZoomPercent() const { return m_zoomPercent; }
+    // Renders done so far, for tests that count them.
+    int RenderCount() const { return m_renderCount; }
+    bool ShowPlaceholders() const;
+
+    // --- property pages -------------------------------------------------------------------------
+    // The element the pages show; null until an element is selected and after its node goes.
+    IElement *CurrentElement() const { return m_currentElement; }
+    // True while the pages are filled from CurrentElement; page handlers then write nothing.
+    bool FillingPanels() const { return m_fillingPanels; }
+    // Holds FillingPanels up until the returned guard goes out of scope.
+    [[nodiscard]] QScopedValueRollback<bool> FillPanelsGuard() { return QScopedValueRollback<bool>(m_fillingPanels, true); }
+    // Makes element CurrentElement and shows its page filled from it ("Nothing Selected" for
+    // kinds without a page). Raises the error of a font that is not installed, page shown.
+    void ShowElementProperties(IElement *element);
+    TPropertyPages &PropertyPages() const { return *m_propertyPages; }
+
+    // --- generating -----------------------------------------------------------------------------
+    bool Generating() const { return m_generating; }
+    bool CancelRequested() const { return m_cancelRequested; }
+    void SetCancelRequested(bool on) { m_cancelRequested = on; }
+    // Enters or leaves the generating state: side panels hidden, slider replaced, commands disabled.
+    void SetGenerating(bool on);
+    // Moves the slider to position and renders that frame once, as each frame of a run is shown.
+    void ShowFrameAt(int position);
+
+    // Real-time playback of the preview: player, transport commands and time panel.
+    TTransport &Transport() const { return *m_transport; }
+
+    // Re-evaluates the enabled and checked state of every command now.
+    void UpdateActions();
+    // Closes the window unless generating or the user keeps a modified project.
+    bool FormCloseQuery();
+
+    // --- controls -------------------------------------------------------------------------------
+    const TMainControls &Controls() const { return *this; }
+    TTreeEditor &TreeEditor() const { return *m_treeEditor; }
+    TCreditCommands &CreditCommands() const { return *m_creditCommands; }
+    QLabel *RunningTimePanel() const { return m_runningTime; }
+    // Widths the side panels get back when shown again.
+    int SavedPagesWidth() const { return m_savedPagesWidth; }
+    int SavedElementsWidth() const { return m_savedElementsWidth; }
     const TTreeImages &TreeImages() const { return m_treeImages; }
 
 protected:
@@ -174,21 +203,21 @@ private:
     void CreateToolBars();
     void FillContentSizes();
     void FormCreate();
+    void ConnectDocument();
 
     // Commands.
     void ActNewExecute();
     void ActLoadExecute();
     void ActSaveExecute();
     void ActSaveAsExecute();
+    // Puts the project's file first in the recent list once it was opened or saved.
+    void RememberProjectFile();
     void AddElement(const TElementKind &kind);
     void ActShowElementsExecute();
     void ActShowPropertiesExecute();
     void ActAboutExecute();
     void ActGenerateFramesExecute();
     void ArmIdleUpdate();
-    // Document commands that may replace the tree rebuild the view whether they succeed or fail.
-    template <typename Command>
-    void RunTreeReplacing(Command &&command);
 
     // Edit commands, served by the focused control.
     bool EditEnabled(TEditCommand command) const;
@@ -200,6 +229,7 @@ private:
 
     // Preview.
     void PreviewBoxPaint();
+    void PaintSafeAreas(QPainter &canvas, const QRect &frame);
     void PreviewBoxMouseWheel(QWheelEvent *event);
     void TrackBarChange(int position);
 
@@ -207,23 +237,31 @@ private:
     void ToggleSidePanel(bool hide, QSplitter *splitter, int panelIndex, int &savedWidth);
 
     TTreeImages m_treeImages;
+    bool m_fillingPanels = true;
+    int m_savedPagesWidth = 0;
+    int m_savedElementsWidth = 0;
+    QTimer m_previewUpdateTimer;
     TDocument m_document;
     std::unique_ptr<TDialogPrompts> m_dialogs;
     IEditorPrompts *m_prompts = nullptr;
     std::unique_ptr<TTreeEditor> m_treeEditor;
+    TCreditCommands *m_creditCommands = nullptr; // owned as a child object
     std::unique_ptr<TPropertyPages> m_propertyPages;
     IElement *m_currentElement = nullptr;
     bool m_generating = false;
     bool m_cancelRequested = false;
     TFrameRenderer m_renderer;
-    bool m_hasFrame = false;
-    int m_framePosition = 0;
-    int m_rollHeight = 0;
     int m_zoomPercent = 0;
+    // Set when the focused node changes: the next frame scrolls to show it.
+    bool m_showFocused = false;
+    QLabel *m_runningTime = nullptr;
+    TRecentFiles m_recentFiles;
+    QMenu *m_recentMenu = nullptr;
     bool m_rangeGuard = false;
     int m_renderCount = 0;
     QTimer m_idleTimer;
     TGenerationCommand *m_generation = nullptr;  // a child of the window, made on first use
+    TTransport *m_transport = nullptr;            // a child of the window
 };
 
 template <typename Handler>

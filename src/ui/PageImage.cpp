@@ -111,18 +111,16 @@ void TPropertyPages::FillImage(IElement &element)
 
 void TPropertyPages::ImageSpecificDimsClick()
 {
-    if (!Filling()) {
-        if (auto *image = For<IElementImage>(m_main.PageImage)) {
-            image->SetSpecificDims(ImageSpecificDims->isChecked());
-            // Not guarded: where a shown value changes, its aspect steps run.
-            ImageWidth->SetValue(image->GetWidth());
-            ImageHeight->SetValue(image->GetHeight());
-            ImageWidth->setEnabled(ImageSpecificDims->isChecked());
-            ImageHeight->setEnabled(ImageSpecificDims->isChecked());
-            m_main.MarkModified();
-        }
+    if (Filling())
+        return;
+    if (const auto *image = For<IElementImage>(m_main.Controls().PageImage)) {
+        Change(m_main.Controls().PageImage, Fields::SpecificDims, ImageSpecificDims->isChecked());
+        // Not guarded: where a shown value changes, its aspect steps run.
+        ImageWidth->SetValue(image->GetWidth());
+        ImageHeight->SetValue(image->GetHeight());
+        ImageWidth->setEnabled(ImageSpecificDims->isChecked());
+        ImageHeight->setEnabled(ImageSpecificDims->isChecked());
     }
-    m_main.SchedulePreviewUpdate();
 }
 
 void TPropertyPages::ImageWidthChange()
@@ -137,40 +135,36 @@ void TPropertyPages::ImageHeightChange()
 
 void TPropertyPages::ImageDimensionChange(TVelmoraSpinEdit *edited, TVelmoraSpinEdit *other, bool width)
 {
-    if (!Filling()) {
-        if (auto *image = For<IElementImage>(m_main.PageImage)) {
-            if (edited->Value() < 0)
-                edited->SetValue(0);
-            const qint32 value = edited->Value();
-            width ? image->SetWidth(value) : image->SetHeight(value);
-            const QImage *picture = image->GetImage();
-            // Without a picture of some size there is no aspect to keep.
-            if (ImageMaintainAspect->isChecked() && picture != nullptr && picture->width() > 0 && picture->height() > 0) {
-                const double ratio = double(value) / (width ? picture->width() : picture->height());
-                const double follows = std::trunc((width ? picture->height() : picture->width()) * ratio);
-                // Kept within what the other field shows, so a thin picture cannot grow without bound.
-                const qint32 otherValue = qint32(std::min<double>(follows, other->MaxValue()));
-                const QScopedValueRollback guard(m_main.FillingPanels, true);
-                width ? image->SetHeight(otherValue) : image->SetWidth(otherValue);
-                other->SetValue(width ? image->GetHeight() : image->GetWidth());
-            }
-            m_main.MarkModified();
-        }
+    if (Filling())
+        return;
+    const auto *image = For<IElementImage>(m_main.Controls().PageImage);
+    if (image == nullptr)
+        return;
+    if (edited->Value() < 0)
+        edited->SetValue(0);
+    const qint32 value = edited->Value();
+    qint32 otherValue = width ? image->GetHeight() : image->GetWidth();
+    const QImage *picture = image->GetImage();
+    // Without a picture of some size there is no aspect to keep.
+    const bool follows = ImageMaintainAspect->isChecked() && picture != nullptr && picture->width() > 0 && picture->height() > 0;
+    if (follows) {
+        const double ratio = double(value) / (width ? picture->width() : picture->height());
+        const double scaled = std::trunc((width ? picture->height() : picture->width()) * ratio);
+        // Kept within what the other field shows, so a thin picture cannot grow without bound.
+        otherValue = qint32(std::min<double>(scaled, other->MaxValue()));
     }
-    m_main.SchedulePreviewUpdate();
+    // Both sides are one edit.
+    Change(m_main.Controls().PageImage, Fields::ImageSize, width ? QSize(value, otherValue) : QSize(otherValue, value));
+    if (follows) {
+        const auto guard = m_main.FillPanelsGuard();
+        other->SetValue(otherValue);
+    }
 }
 
 void TPropertyPages::ImageAlignAlignmentChange(TElementHAlignment hAlign, TElementVAlignment vAlign)
 {
-    if (Filling())
-        return;
-    auto *horizontal = For<IElementHorizontalAlign>(m_main.PageImage);
-    auto *vertical = For<IElementVerticalAlign>(m_main.PageImage);
-    if (horizontal == nullptr || vertical == nullptr)
-        return;
-    horizontal->SetHorizontalAlign(hAlign);
-    vertical->SetVerticalAlign(vAlign);
-    Edited();
+    if (!Filling())
+        Change(m_main.Controls().PageImage, Fields::Alignment, TAlignmentPair{hAlign, vAlign});
 }
 
 void TPropertyPages::ImageFixedHeightToggleClick()
@@ -190,24 +184,25 @@ void TPropertyPages::ImageTopOffsetChange()
 
 void TPropertyPages::ImagePreviewPaint(QPainter *canvas)
 {
-    const auto *image = For<IElementImage>(m_main.PageImage);
+    const auto *image = For<IElementImage>(m_main.Controls().PageImage);
     PaintThumbnail(*canvas, ImagePreview->size(), image != nullptr ? image->GetImage() : nullptr);
 }
 
 void TPropertyPages::ActLoadImageExecute()
 {
-    auto *image = For<IElementImage>(m_main.PageImage);
-    if (image == nullptr)
+    if (For<IElementImage>(m_main.Controls().PageImage) == nullptr)
         return;
     const QString fileName = m_main.Prompts().ChooseImageFile();
-    if (!fileName.isEmpty()) {
-        image->LoadFromFile(fileName);
-        // The element takes the file's name as its caption.
-        RepaintCurrentNode();
+    TElementNode *node = CurrentNode();
+    if (!fileName.isEmpty() && node != nullptr)
+        LoadImage(Document(), *node, fileName);
+    else {
+        // A cancelled choice still counts and shows the element again, as the page always did.
+        Document().MarkModified();
+        m_main.SchedulePreviewUpdate();
     }
     ImagePreview->repaint();
     m_main.ShowElementProperties(CurrentElement());
-    Edited();
 }
 
 } // namespace velmora

@@ -16,6 +16,7 @@
 #include <QMenu>
 #include <QPainter>
 #include <QPushButton>
+#include <QScopedValueRollback>
 #include <QVBoxLayout>
 
 namespace velmora {
@@ -71,7 +72,7 @@ QWidget *TPropertyPages::CreateProjectPage()
     connect(ProjectBackgroundpreview, &TGDIPCanvas::OnPaint, this, [this](QPainter *canvas) { ProjectBackgroundpreviewPaint(canvas); });
 
     ProjectBackgroundPopup = new QMenu(page);
-    ProjectBackgroundPopup->addActions({m_main.ActProjectLoadImage, m_main.ActProjectClearImage});
+    ProjectBackgroundPopup->addActions({m_main.Controls().ActProjectLoadImage, m_main.Controls().ActProjectClearImage});
     ProjectBackgroundpreview->setContextMenuPolicy(Qt::CustomContextMenu);
     connect(ProjectBackgroundpreview, &QWidget::customContextMenuRequested, this, [this](const QPoint &pos) {
         m_main.UpdateActions();
@@ -127,126 +128,93 @@ void TPropertyPages::ProjectContentSizeChange()
     ProjectWidth->setEnabled(custom);
     ProjectHeight->setEnabled(custom);
     if (!custom) {
+        // The row's width and height are part of this one edit, not edits of their own.
+        const auto guard = m_main.FillPanelsGuard();
         const TContentSize &size = ContentSizes.at(std::size_t(index));
         ProjectWidth->SetValue(size.Width);
         ProjectHeight->SetValue(size.Height);
     }
-    if (!Filling()) {
-        if (auto *project = For<IProject>(m_main.PageProject)) {
-            project->SetContentSize(index);
-            project->SetWidth(ProjectWidth->Value());
-            project->SetHeight(ProjectHeight->Value());
-            m_main.MarkModified();
-        }
-    }
-    m_main.SchedulePreviewUpdate();
+    if (!Filling())
+        Change(m_main.Controls().PageProject, Fields::FilmSize, TFilmSize{index, ProjectWidth->Value(), ProjectHeight->Value()});
 }
 
 void TPropertyPages::ProjectWidthChange()
 {
-    ProjectSizeChange(ProjectWidth, &IProject::SetWidth);
+    ProjectSizeChange(ProjectWidth, Fields::ProjectWidth);
 }
 
 void TPropertyPages::ProjectHeightChange()
 {
-    ProjectSizeChange(ProjectHeight, &IProject::SetHeight);
+    ProjectSizeChange(ProjectHeight, Fields::ProjectHeight);
 }
 
-void TPropertyPages::ProjectSizeChange(TVelmoraSpinEdit *edit, void (IProject::*store)(qint32))
+void TPropertyPages::ProjectSizeChange(TVelmoraSpinEdit *edit, const TField<IProject, qint32> &field)
 {
-    if (!Filling()) {
-        if (auto *project = For<IProject>(m_main.PageProject)) {
-            if (edit->Value() < 0)
-                edit->SetValue(0);
-            (project->*store)(edit->Value());
-            m_main.MarkModified();
-        }
-    }
-    m_main.SchedulePreviewUpdate();
+    if (Filling() || For<IProject>(m_main.Controls().PageProject) == nullptr)
+        return;
+    if (edit->Value() < 0)
+        edit->SetValue(0);
+    Change(m_main.Controls().PageProject, field, edit->Value());
 }
 
 void TPropertyPages::ProjectBackColorClick()
 {
-    const auto *project = For<IProject>(m_main.PageProject);
-    if (project == nullptr)
-        return;
-    const quint32 original = project->GetBackColor();
-    // The frame follows every colour tried; only OK counts as an edit.
-    const auto live = [this](quint32 color) {
-        if (!Filling())
-            if (auto *current = For<IProject>(m_main.PageProject))
-                current->SetBackColor(color);
-        ProjectBackColor->SetColor(color);
-        m_main.SchedulePreviewUpdate();
-    };
-    if (m_main.Prompts().ChooseColor(original, live)) {
-        m_main.MarkModified();
-    } else {
-        live(original);
-        ProjectBackColor->SetColor(original);
-    }
+    ChooseColor(m_main.Controls().PageProject, Fields::BackColor, ProjectBackColor);
 }
 
 void TPropertyPages::ProjectBackgroundWrapModeChange()
 {
-    if (Filling())
-        return;
-    auto *background = For<IProjectBackground>(m_main.PageProject);
-    if (background == nullptr)
+    if (Filling() || For<IProjectBackground>(m_main.Controls().PageProject) == nullptr)
         return;
     if (ProjectBackgroundWrapMode->currentIndex() < 0)
         ProjectBackgroundWrapMode->setCurrentIndex(0);
-    background->SetWrapMode(ProjectBackgroundWrapMode->currentIndex());
-    Edited();
+    Change(m_main.Controls().PageProject, Fields::WrapMode, ProjectBackgroundWrapMode->currentIndex());
 }
 
 void TPropertyPages::ProjectFrameRateChange()
 {
-    ProjectRateChange(ProjectFrameRate, &IProject::SetFrameRate);
+    ProjectRateChange(ProjectFrameRate, Fields::FrameRate);
 }
 
 void TPropertyPages::ProjectScrollRateChange()
 {
-    ProjectRateChange(ProjectScrollRate, &IProject::SetScrollRate);
+    ProjectRateChange(ProjectScrollRate, Fields::ScrollRate);
 }
 
-void TPropertyPages::ProjectRateChange(TVelmoraSpinEdit *edit, void (IProject::*store)(qint32))
+void TPropertyPages::ProjectRateChange(TVelmoraSpinEdit *edit, const TField<IProject, qint32> &field)
 {
-    if (!Filling()) {
-        if (auto *project = For<IProject>(m_main.PageProject)) {
-            (project->*store)(edit->Value());
-            m_main.MarkModified();
-        }
-    }
     // The rates change no pixel of the frame: the status bar is all that follows.
-    m_main.UpdateStatusBar();
+    if (!Filling())
+        Change(m_main.Controls().PageProject, field, edit->Value());
 }
 
 void TPropertyPages::ProjectBackgroundpreviewPaint(QPainter *canvas)
 {
-    const auto *background = For<IProjectBackground>(m_main.PageProject);
+    const auto *background = For<IProjectBackground>(m_main.Controls().PageProject);
     PaintThumbnail(*canvas, ProjectBackgroundpreview->size(), background != nullptr ? background->GetBackground() : nullptr);
 }
 
 void TPropertyPages::ActProjectLoadImageExecute()
 {
-    if (auto *background = For<IProjectBackground>(m_main.PageProject)) {
-        const QString fileName = m_main.Prompts().ChooseImageFile();
-        if (!fileName.isEmpty())
-            background->LoadBackground(fileName);
+    TElementNode *node = For<IProjectBackground>(m_main.Controls().PageProject) != nullptr ? CurrentNode() : nullptr;
+    const QString fileName = node != nullptr ? m_main.Prompts().ChooseImageFile() : QString();
+    if (!fileName.isEmpty())
+        LoadBackground(Document(), *node, fileName);
+    else {
+        // A cancelled choice still counts and shows the element again, as the page always did.
+        Document().MarkModified();
+        m_main.SchedulePreviewUpdate();
     }
     m_main.ShowElementProperties(CurrentElement());
     ProjectBackgroundpreview->update();
-    Edited();
 }
 
 void TPropertyPages::ActProjectClearImageExecute()
 {
-    auto *background = For<IProjectBackground>(m_main.PageProject);
-    if (background == nullptr)
+    if (For<IProjectBackground>(m_main.Controls().PageProject) == nullptr)
         return;
-    background->ClearBackground();
-    Edited();
+    if (TElementNode *node = CurrentNode())
+        ClearBackground(Document(), *node);
     ProjectBackgroundpreview->update();
 }
 

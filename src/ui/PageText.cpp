@@ -112,101 +112,61 @@ void TPropertyPages::FillText(IElement &element)
 
 void TPropertyPages::TextTextChange()
 {
-    if (Filling())
-        return;
-    if (auto *text = For<IElementText>(m_main.PageTextElement)) {
-        text->SetText(TextText->text());
-        RepaintCurrentNode();
-        Edited();
-    }
+    if (!Filling())
+        Change(m_main.Controls().PageTextElement, Fields::Text, TextText->text());
 }
 
 void TPropertyPages::TextTextButtonClick()
 {
-    const auto *text = For<IElementText>(m_main.PageTextElement);
+    const auto *text = For<IElementText>(m_main.Controls().PageTextElement);
     if (text == nullptr)
         return;
     QString original;
     text->GetText(original);
-    if (!m_main.Prompts().EditMultilineText(original, [this](const QString &edited) { TextEdited(edited); }))
+    if (!m_main.Prompts().EditMultilineText(original, [this](const QString &edited) { TextEdited(edited); })) {
         TextEdited(original);
+        // Loading the text into the editor counted as an edit, also when it was cancelled.
+        Document().MarkModified();
+    }
     // The one-line field shows the result, so typing in it next does not bring back the old text.
     QString result;
-    if (const auto *current = For<IElementText>(m_main.PageTextElement))
+    if (const auto *current = For<IElementText>(m_main.Controls().PageTextElement))
         current->GetText(result);
-    const QScopedValueRollback guard(m_main.FillingPanels, true);
+    const auto guard = m_main.FillPanelsGuard();
     TextText->setText(result);
 }
 
 void TPropertyPages::TextEdited(const QString &text)
 {
-    if (!Filling()) {
-        if (auto *element = For<IElementText>(m_main.PageTextElement))
-            element->SetText(text);
-        m_main.MarkModified();
-    }
-    m_main.SchedulePreviewUpdate();
-    RepaintCurrentNode();
+    if (!Filling())
+        Change(m_main.Controls().PageTextElement, Fields::Text, text);
 }
 
 void TPropertyPages::TextFontChange()
 {
-    if (Filling())
-        return;
-    if (auto *font = For<IGDIPFont>(m_main.PageTextElement)) {
-        font->SetFontName(ToSystemCodePage(TextFont->GetSelectedFamily()));
-        Edited();
-    }
+    if (!Filling())
+        Change(m_main.Controls().PageTextElement, Fields::FontName, ToSystemCodePage(TextFont->GetSelectedFamily()));
 }
 
 void TPropertyPages::TextFontSizeChange()
 {
-    if (!Filling()) {
-        if (auto *font = For<IGDIPFont>(m_main.PageTextElement)) {
-            font->SetFontSize(TextFontSize->Value());
-            m_main.MarkModified();
-        }
-    }
-    m_main.SchedulePreviewUpdate();
+    if (!Filling())
+        Change(m_main.Controls().PageTextElement, Fields::FontSize, TextFontSize->Value());
 }
 
 void TPropertyPages::TextColorClick()
 {
     if (Filling())
         return;
-    const auto *font = For<IGDIPFont>(m_main.PageTextElement);
-    if (font == nullptr)
-        return;
-    const quint32 original = font->GetColor();
-    // Every colour tried is an edit of the text; Cancel puts the first one back, as an edit too.
-    const auto live = [this](quint32 color) {
-        if (!Filling()) {
-            if (auto *current = For<IGDIPFont>(m_main.PageTextElement))
-                current->SetColor(color);
-            m_main.MarkModified();
-        }
-        TextColor->SetColor(color);
-        m_main.SchedulePreviewUpdate();
-    };
-    if (m_main.Prompts().ChooseColor(original, live)) {
-        Edited();
-    } else {
-        live(original);
-        TextColor->SetColor(original);
-    }
+    // Cancelling still counts as an edit of the text, as the page always did.
+    if (!ChooseColor(m_main.Controls().PageTextElement, Fields::TextColor, TextColor) && For<IGDIPFont>(m_main.Controls().PageTextElement) != nullptr)
+        Document().MarkModified();
 }
 
 void TPropertyPages::TextAlignAlignmentChange(TElementHAlignment hAlign, TElementVAlignment vAlign)
 {
-    if (Filling())
-        return;
-    auto *horizontal = For<IElementHorizontalAlign>(m_main.PageTextElement);
-    auto *vertical = For<IElementVerticalAlign>(m_main.PageTextElement);
-    if (horizontal == nullptr || vertical == nullptr)
-        return;
-    vertical->SetVerticalAlign(vAlign);
-    horizontal->SetHorizontalAlign(hAlign);
-    Edited();
+    if (!Filling())
+        Change(m_main.Controls().PageTextElement, Fields::Alignment, TAlignmentPair{hAlign, vAlign});
 }
 
 void TPropertyPages::TextFixedHeightToggleClick()

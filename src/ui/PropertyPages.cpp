@@ -2,6 +2,8 @@
 #include "ui/PropertyPages.h"
 
 #include "controls/AlignmentFrame.h"
+#include "controls/GDIPColorDisplay.h"
+#include "controls/GPWinControl.h"
 #include "controls/VelmoraSpinEdit.h"
 #include "core/elements/ElementImage.h"
 #include "core/elements/ElementProject.h"
@@ -10,31 +12,82 @@
 #include "ui/ElementTreeModel.h"
 #include "ui/MainWindow.h"
 #include "ui/PageLayout.h"
+#include "ui/Prompts.h"
+#include "ui/TreeClipboard.h"
 
 #include <QAction>
 #include <QBoxLayout>
 #include <QCheckBox>
+#include <QDropEvent>
 #include <QLabel>
 #include <QStackedWidget>
 
 namespace velmora {
 
-TPropertyPages::TPropertyPages(TMain &main) : m_main(main)
+TPropertyPages::TPropertyPages(TMain &main, TMainControls &controls) : m_main(main)
 {
-    m_main.PageProject = CreateProjectPage();
-    m_main.PageTextElement = CreateTextPage();
-    m_main.PageImage = CreateImagePage();
-    m_main.PageNone = CreateNonePage();
-    m_main.ProjectContentSize = ProjectContentSize;
-    for (QWidget *page : {m_main.PageProject, m_main.PageTextElement, m_main.PageImage, m_main.PageNone})
-        m_main.Pages->addWidget(page);
+    controls.PageProject = CreateProjectPage();
+    controls.PageTextElement = CreateTextPage();
+    controls.PageImage = CreateImagePage();
+    controls.PageNone = CreateNonePage();
+    controls.ProjectContentSize = ProjectContentSize;
+    for (QWidget *page : {controls.PageProject, controls.PageTextElement, controls.PageImage, controls.PageNone})
+        controls.Pages->addWidget(page);
 
     const auto run = [this](QAction *action, void (TPropertyPages::*handler)()) {
         connect(action, &QAction::triggered, this, [this, handler] { m_main.RunHandler([this, handler] { (this->*handler)(); }); });
     };
-    run(m_main.ActLoadImage, &TPropertyPages::ActLoadImageExecute);
-    run(m_main.ActProjectLoadImage, &TPropertyPages::ActProjectLoadImageExecute);
-    run(m_main.ActProjectClearImage, &TPropertyPages::ActProjectClearImageExecute);
+    run(m_main.Controls().ActLoadImage, &TPropertyPages::ActLoadImageExecute);
+    run(m_main.Controls().ActProjectLoadImage, &TPropertyPages::ActProjectLoadImageExecute);
+    run(m_main.Controls().ActProjectClearImage, &TPropertyPages::ActProjectClearImageExecute);
+    connect(&Document(), &TDocument::ElementChanged, this, [this](IElement *element) { ElementChanged(element); });
+    for (QWidget *page : {m_main.Controls().PageImage, m_main.Controls().PageProject}) {
+        page->setAcceptDrops(true);
+        page->installEventFilter(this);
+    }
+}
+
+bool TPropertyPages::eventFilter(QObject *watched, QEvent *event)
+{
+    auto *page = qobject_cast<QWidget *>(watched);
+    const bool picture = page == m_main.Controls().PageImage ? For<IElementImage>(page) != nullptr : For<IProjectBackground>(page) != nullptr;
+    switch (event->type()) {
+    case QEvent::DragEnter:
+    case QEvent::DragMove: {
+        auto *drag = static_cast<QDragMoveEvent *>(event);
+        if (picture && !DroppedImageFiles(drag->mimeData()).isEmpty())
+            drag->acceptProposedAction();
+        else
+            drag->ignore();
+        return true;
+    }
+    case QEvent::Drop: {
+        auto *drop = static_cast<QDropEvent *>(event);
+        if (picture && LoadDroppedPicture(page, DroppedImageFiles(drop->mimeData())))
+            drop->acceptProposedAction();
+        else
+            drop->ignore();
+        return true;
+    }
+    default:
+        return QObject::eventFilter(watched, event);
+    }
+}
+
+bool TPropertyPages::LoadDroppedPicture(QWidget *page, const QStringList &files)
+{
+    TElementNode *node = CurrentNode();
+    if (files.isEmpty() || node == nullptr)
+        return false;
+    m_main.RunHandler([&] {
+        if (page == m_main.Controls().PageImage)
+            LoadImage(Document(), *node, files.first());
+        else
+            LoadBackground(Document(), *node, files.first());
+    });
+    ImagePreview->update();
+    ProjectBackgroundpreview->update();
+    return true;
 }
 
 QWidget *TPropertyPages::CreateNonePage()
@@ -54,13 +107,13 @@ void TPropertyPages::Fill(IElement *element)
         return;
     const TElementKind &kind = element->GetClass();
     if (&kind == &TVmElementProject::Kind) {
-        m_main.Pages->setCurrentWidget(m_main.PageProject);
+        m_main.Controls().Pages->setCurrentWidget(m_main.Controls().PageProject);
         FillProject(*queryInterface<IProject>(element));
     } else if (&kind == &TVmElementText::Kind) {
-        m_main.Pages->setCurrentWidget(m_main.PageTextElement);
+        m_main.Controls().Pages->setCurrentWidget(m_main.Controls().PageTextElement);
         FillText(*element);
     } else if (&kind == &TVmElementImage::Kind) {
-        m_main.Pages->setCurrentWidget(m_main.PageImage);
+        m_main.Controls().Pages->setCurrentWidget(m_main.Controls().PageImage);
         FillImage(*element);
     }
 }
@@ -91,22 +144,20 @@ void TPropertyPages::FixedHeightToggleClick(QCheckBox *toggle, TVelmoraSpinEdit 
         return;
     const bool enabled = toggle->isChecked();
     value->setEnabled(enabled);
-    margins->SetUseFixedHeight(enabled);
+    Change(toggle, Fields::UseFixedHeight, enabled);
     // The stored height is kept while the toggle is off and shown again when it comes back.
     if (enabled)
         value->SetValue(margins->GetFixedHeight());
-    Edited();
 }
 
 void TPropertyPages::FixedHeightChange(TVelmoraSpinEdit *value)
 {
     if (Filling())
         return;
-    if (auto *margins = For<IElementMargins>(value)) {
+    if (For<IElementMargins>(value) != nullptr) {
         if (value->Value() < 0)
             value->SetValue(0);
-        margins->SetFixedHeight(value->Value());
-        Edited();
+        Change(value, Fields::FixedHeight, value->Value());
     }
 }
 
@@ -114,16 +165,13 @@ void TPropertyPages::TopOffsetChange(TVelmoraSpinEdit *offset)
 {
     if (Filling())
         return;
-    if (auto *margins = For<IElementMargins>(offset)) {
-        margins->SetTopOffset(offset->Value());
-        Edited();
-    }
+    Change(offset, Fields::TopOffset, offset->Value());
 }
 
 IElement *TPropertyPages::ElementFor(const QWidget *control) const
 {
     // A control of a page not shown (left behind by a removal or a focus change) edits nothing.
-    const QWidget *shown = m_main.Pages->currentWidget();
+    const QWidget *shown = m_main.Controls().Pages->currentWidget();
     for (const QWidget *widget = control; widget != nullptr; widget = widget->parentWidget())
         if (widget == shown)
             return m_main.CurrentElement();
@@ -135,32 +183,54 @@ IElement *TPropertyPages::CurrentElement() const
     return m_main.CurrentElement();
 }
 
+TElementNode *TPropertyPages::CurrentNode() const
+{
+    return NodeOfElement(Document().Tree().Root(), CurrentElement());
+}
+
+TDocument &TPropertyPages::Document() const
+{
+    return m_main.Document();
+}
+
 bool TPropertyPages::Filling() const
 {
-    return m_main.FillingPanels;
+    return m_main.FillingPanels();
 }
 
-void TPropertyPages::Edited()
+template <typename Facet>
+bool TPropertyPages::ChooseColor(const QWidget *page, const TField<Facet, TArgb> &field, TGDIPColorDisplay *swatch)
 {
-    m_main.SchedulePreviewUpdate();
-    m_main.MarkModified();
-}
-
-void TPropertyPages::RepaintCurrentNode()
-{
-    const IElement *current = m_main.CurrentElement();
-    if (current == nullptr)
-        return;
-    std::function<const TElementNode *(const TElementNode &)> find = [&](const TElementNode &node) -> const TElementNode * {
-        if (node.Element() == current)
-            return &node;
-        for (const auto &child : node.Children())
-            if (const TElementNode *found = find(*child))
-                return found;
-        return nullptr;
+    IElement *element = ElementFor(page);
+    if (queryInterface<Facet>(element) == nullptr)
+        return false;
+    // The frame follows every colour tried; only OK leaves a step.
+    TLiveValue live(Document(), element, field);
+    const auto show = [&](quint32 color) {
+        if (!Filling()) {
+            const QScopedValueRollback editing(m_editing, true);
+            live.Show(color);
+        }
+        swatch->SetColor(color);
     };
-    if (const TElementNode *node = find(m_main.Document().Tree().Root()))
-        m_main.TreeModel->NodeChanged(*node);
+    const bool kept = m_main.Prompts().ChooseColor(live.Original(), show).has_value();
+    const QScopedValueRollback editing(m_editing, true);
+    if (kept) {
+        live.Commit();
+    } else {
+        live.Cancel();
+        swatch->SetColor(live.Original());
+    }
+    return kept;
+}
+template bool TPropertyPages::ChooseColor(const QWidget *, const TField<IProject, TArgb> &, TGDIPColorDisplay *);
+template bool TPropertyPages::ChooseColor(const QWidget *, const TField<IGDIPFont, TArgb> &, TGDIPColorDisplay *);
+
+void TPropertyPages::ElementChanged(IElement *element)
+{
+    if (m_editing || Filling() || element == nullptr || element != CurrentElement())
+        return;
+    m_main.RunHandler([&] { m_main.ShowElementProperties(element); });
 }
 
 } // namespace velmora

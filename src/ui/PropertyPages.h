@@ -1,9 +1,11 @@
 #pragma once
 
+#include "core/edit/EditCommands.h"
 #include "core/elements/Alignments.h"
 #include "core/elements/Interfaces.h"
 
 #include <QObject>
+#include <QScopedValueRollback>
 #include <QString>
 
 class QCheckBox;
@@ -23,16 +25,19 @@ class TGDIPCanvas;
 class TGDIPColorDisplay;
 class TGDIPFontCombo;
 class TMain;
+struct TMainControls;
 class TVelmoraSpinEdit;
 
 // The property pages of the main window: the project, text and image pages and their handlers.
 // Every control mirrors one property of the window's CurrentElement; nothing is kept here.
+// Changes go to the document as edit commands; a change made elsewhere (undo) refills the page.
 class TPropertyPages : public QObject
 {
     Q_OBJECT
 public:
-    // Builds the four pages into the window's Pages and connects the image commands.
-    explicit TPropertyPages(TMain &main);
+    // Builds the four pages into the window's Pages, records them in controls (the window's own)
+    // and connects the image commands.
+    TPropertyPages(TMain &main, TMainControls &controls);
 
     // Fills the page of element's kind and shows it; the caller holds FillingPanels up.
     void Fill(IElement *element);
@@ -74,6 +79,10 @@ public:
     QCheckBox *ImageFixedHeightToggle = nullptr;
     TVelmoraSpinEdit *ImageFixedHeight = nullptr;
 
+    // Picture files dropped on the image page load into the element; on the project page they
+    // become the background.
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
     // Commands of the pages.
     void ActLoadImageExecute();
     void ActProjectLoadImageExecute();
@@ -98,8 +107,8 @@ private:
     void ProjectFrameRateChange();
     void ProjectScrollRateChange();
     void ProjectBackgroundpreviewPaint(QPainter *canvas);
-    void ProjectSizeChange(TVelmoraSpinEdit *edit, void (IProject::*store)(qint32));
-    void ProjectRateChange(TVelmoraSpinEdit *edit, void (IProject::*store)(qint32));
+    void ProjectSizeChange(TVelmoraSpinEdit *edit, const TField<IProject, qint32> &field);
+    void ProjectRateChange(TVelmoraSpinEdit *edit, const TField<IProject, qint32> &field);
 
     // Text page handlers.
     void TextTextChange();
@@ -140,14 +149,29 @@ private:
         return queryInterface<T>(ElementFor(control));
     }
     IElement *ElementFor(const QWidget *control) const;
+    // Loads the first of files into the shown page's element (an image, or the background).
+    bool LoadDroppedPicture(QWidget *page, const QStringList &files);
     IElement *CurrentElement() const;
+    TElementNode *CurrentNode() const;
+    TDocument &Document() const;
     bool Filling() const;
-    // An edit of CurrentElement: the document is modified and the preview follows.
-    void Edited();
-    // Repaints the tree node holding CurrentElement (its caption may have changed).
-    void RepaintCurrentNode();
+    // Sets field of the element control edits as one undoable step.
+    template <typename Facet, typename Value>
+    void Change(const QWidget *control, const TField<Facet, Value> &field, const Value &value)
+    {
+        if (IElement *element = ElementFor(control)) {
+            const QScopedValueRollback editing(m_editing, true);
+            ChangeValue(Document(), element, field, value);
+        }
+    }
+    // A colour tried live in the colour dialog, kept as one step on OK. True when kept.
+    template <typename Facet>
+    bool ChooseColor(const QWidget *page, const TField<Facet, TArgb> &field, TGDIPColorDisplay *swatch);
+    // The pages' own edits do not refill them; other changes of CurrentElement (undo) do.
+    void ElementChanged(IElement *element);
 
     TMain &m_main;
+    bool m_editing = false;
 };
 
 } // namespace velmora

@@ -18,9 +18,15 @@ class TScriptedPrompts : public IEditorPrompts
 public:
     // Replies used in order; an empty queue answers No / cancels.
     std::deque<bool> Answers;
+    // Answers to the unsaved-changes question; without one, a Yes from Answers discards and No cancels.
+    std::deque<TSaveChoice> SaveChoices;
     std::deque<QString> Files;
     // Codec choices in order: a handler code, or empty to cancel.
     std::deque<QString> Codecs;
+    // Delivery choices in order (nothing: cancel); an empty queue takes the choice offered.
+    std::deque<std::optional<TDeliveryChoice>> Deliveries;
+    // The choice each delivery question offered.
+    std::vector<TDeliveryChoice> DeliveryQuestions;
 
     // A colour dialog's session: the colours picked in turn, then OK or Cancel.
     struct TColorReply
@@ -49,10 +55,26 @@ public:
         Questions << question;
         return Next(Answers, false);
     }
+    TSaveChoice AskSaveChanges(const QString &question) override
+    {
+        if (SaveChoices.empty())
+            return Confirm(question) ? TSaveChoice::Discard : TSaveChoice::Cancel;
+        Questions << question;
+        return Next(SaveChoices, TSaveChoice::Cancel);
+    }
     QString ChooseOpenFile() override { return Next(Files, QString()); }
     QString ChooseSaveFile() override { return Next(Files, QString()); }
     void ShowError(const QString &message) override { Errors << message; }
     QString ChooseImageFile() override { return Next(Files, QString()); }
+    bool ChooseDelivery(TDeliveryChoice &choice, int) override
+    {
+        DeliveryQuestions.push_back(choice);
+        const std::optional<TDeliveryChoice> reply = Next(Deliveries, std::optional<TDeliveryChoice>(choice));
+        if (!reply)
+            return false;
+        choice = *reply;
+        return true;
+    }
     QString ChooseOutputFile(const QString &proposed) override
     {
         OutputProposals << proposed;

@@ -4,6 +4,9 @@
 #include "core/elements/Interfaces.h"
 
 #include <QBuffer>
+#include <QFileInfo>
+#include <QImageReader>
+#include <QUrl>
 #include <QMimeData>
 #include <QtEndian>
 
@@ -111,6 +114,20 @@ std::vector<std::unique_ptr<TElementNode>> DecodeNodeChunks(const QByteArray &pa
     while (!buffer.atEnd())
         nodes.push_back(ReadNodeChunk(buffer));
     return nodes;
+}
+
+QStringList DroppedImageFiles(const QMimeData *data)
+{
+    QStringList files;
+    if (data == nullptr || !data->hasUrls())
+        return files;
+    const QList<QByteArray> formats = QImageReader::supportedImageFormats();
+    for (const QUrl &url : data->urls()) {
+        const QFileInfo file(url.toLocalFile());
+        if (url.isLocalFile() && file.isFile() && formats.contains(file.suffix().toLower().toLatin1()))
+            files << file.filePath();
+    }
+    return files;
 }
 
 std::unique_ptr<QMimeData> CreateTreeMimeData(const std::vector<TElementNode *> &nodes)

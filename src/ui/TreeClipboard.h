@@ -26,6 +26,10 @@ QByteArray EncodeNodeChunks(const std::vector<TElementNode *> &nodes);
 // Reads the nodes back from the payload; throws on damaged chunks.
 std::vector<std::unique_ptr<TElementNode>> DecodeNodeChunks(const QByteArray &payload);
 
+// The local picture files in data (files of a kind the image readers know), as the file manager
+// drags them; empty when there are none.
+QStringList DroppedImageFiles(const QMimeData *data);
+
 // All formats for nodes and their subtrees, ready for the clipboard or a drag.
 std::unique_ptr<QMimeData> CreateTreeMimeData(const std::vector<TElementNode *> &nodes);
 

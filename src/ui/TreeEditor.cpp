@@ -1,5 +1,7 @@
 #include "ui/TreeEditor.h"
 
+#include "core/edit/EditCommands.h"
+#include "core/elements/ElementImage.h"
 #include "ui/ElementTreeModel.h"
 #include "ui/ElementsTreeView.h"
 #include "ui/TreeClipboard.h"
@@ -17,56 +19,10 @@ namespace {
 // Velmora's own mark on the clipboard data it offers.
 const QString ClipboardOwnerFormat = QStringLiteral("application/x-velmora-clipboard-owner");
 
-bool Contains(const TElementNode &outer, const TElementNode *inner)
-{
-    for (; inner != nullptr; inner = inner->Parent())
-        if (inner == &outer)
-            return true;
-    return false;
-}
-
-void CollectSelected(const TElementNode &node, std::vector<TElementNode *> &out)
-{
-    for (const auto &child : node.Children()) {
-        if (child->IsSelected())
-            out.push_back(child.get());
-        else
-            CollectSelected(*child, out);
-    }
-}
-
 } // namespace
 
-TAttachMode AttachModeFor(TDropMode mode)
-{
-    switch (mode) {
-    case dmAbove:
-        return TAttachMode::InsertBefore;
-    case dmOnto:
-        return TAttachMode::AddChildLast;
-    case dmBelow:
-        return TAttachMode::InsertAfter;
-    default:
-        return TAttachMode::None;
-    }
-}
-
-Qt::DropAction DropEffect(TDragSource source, Qt::KeyboardModifiers modifiers, Qt::DropActions offered)
-{
-    if (source == TDragSource::Elsewhere)
-        return offered.testFlag(Qt::CopyAction) ? Qt::CopyAction : Qt::MoveAction;
-    const Qt::KeyboardModifiers keys = modifiers & (Qt::ShiftModifier | Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier);
-    if (keys == Qt::NoModifier)
-        return source == TDragSource::ThisTree ? Qt::MoveAction : Qt::CopyAction;
-    if (keys == Qt::ControlModifier)
-        return Qt::CopyAction;
-    if (keys == Qt::AltModifier || keys == (Qt::ControlModifier | Qt::AltModifier))
-        return Qt::LinkAction;
-    return Qt::MoveAction;
-}
-
-TTreeEditor::TTreeEditor(TElementTreeModel &model, TElementsTreeView &view, TTreeEditHooks hooks)
-    : m_model(model), m_view(view), m_hooks(std::move(hooks))
+TTreeEditor::TTreeEditor(TElementTreeModel &model, TElementsTreeView &view, std::function<bool(const QString &)> confirm)
+    : m_model(model), m_view(view), m_confirm(std::move(confirm))
 {
     connect(m_view.selectionModel(), &QItemSelectionModel::selectionChanged, this, &TTreeEditor::SelectionChanged);
     connect(m_view.selectionModel(), &QItemSelectionModel::currentChanged, this, [this](const QModelIndex &current) {
@@ -75,11 +31,18 @@ TTreeEditor::TTreeEditor(TElementTreeModel &model, TElementsTreeView &view, TTre
     });
     connect(&m_view, &QTreeView::expanded, this, [this](const QModelIndex &index) { m_model.NodeOf(index).SetExpanded(true); });
     connect(&m_view, &QTreeView::collapsed, this, [this](const QModelIndex &index) { m_model.NodeOf(index).SetExpanded(false); });
-    connect(&m_model, &TElementTreeModel::NodeAboutToBeRemoved, this, &TTreeEditor::Forget);
+    connect(&Document(), &TDocument::NodeAboutToBeRemoved, this, &TTreeEditor::Forget);
+    // Nodes coming back (undo of a removal, a paste) show the state they carry.
+    connect(&Document(), &TDocument::NodeInserted, this, [this](TElementNode *node) { ApplyNodeState(*node); });
     connect(&m_model, &QAbstractItemModel::modelAboutToBeReset, this, [this] {
         m_dragNodes.clear();
         m_cutNodes.clear();
     });
+}
+
+TDocument &TTreeEditor::Document() const
+{
+    return m_model.Document();
 }
 
 TElementTree &TTreeEditor::Tree() const
@@ -94,26 +57,19 @@ TElementNode *TTreeEditor::FocusedNode() const
 
 std::vector<TElementNode *> TTreeEditor::SelectedNodes() const
 {
-    std::vector<TElementNode *> nodes;
-    CollectSelected(Tree().Root(), nodes);
-    return nodes;
+    return SelectedTopNodes(Tree().Root());
 }
 
 bool TTreeEditor::AcceptsChild(const TElementKind &kind) const
 {
-    const TElementNode *focused = FocusedNode();
-    if (focused == nullptr || focused->Element() == nullptr)
-        return false;
-    const auto kinds = focused->Element()->GetChildClasses();
-    return std::find(kinds.begin(), kinds.end(), &kind) != kinds.end();
+    return velmora::AcceptsChild(FocusedNode(), kind);
 }
 
 TElementNode *TTreeEditor::AddElement(const TElementKind &kind)
 {
     TElementNode *previous = FocusedNode();
-    TElementNode *added = nullptr;
-    if (previous != nullptr) {
-        added = &m_model.InsertNode(*previous, previous->ChildCount(), std::make_unique<TElementNode>(kind.Create()));
+    TElementNode *added = velmora::AddElement(Document(), previous, kind);
+    if (added != nullptr) {
         const QModelIndex index = m_model.IndexOf(*added);
         for (QModelIndex parent = index.parent(); parent.isValid(); parent = parent.parent())
             m_view.expand(parent);
@@ -125,35 +81,30 @@ TElementNode *TTreeEditor::AddElement(const TElementKind &kind)
         m_view.selectionModel()->setCurrentIndex(m_model.IndexOf(*added), QItemSelectionModel::NoUpdate);
     if (TElementNode *focused = FocusedNode())
         Select(*focused, true);
-    MarkModified();
     return added;
 }
 
 void TTreeEditor::DeleteSelection()
 {
-    if (!m_hooks.Confirm(QStringLiteral("Are you sure you want to Remove the selected element(s)")))
+    if (!m_confirm(QStringLiteral("Are you sure you want to Remove the selected element(s)")))
         return;
-    const std::vector<TElementNode *> offered = SelectedNodes();
-    for (auto it = offered.rbegin(); it != offered.rend(); ++it)
-        if (!ElementsTreeNodeDelete(**it))
-            Select(**it, false);
-    // Nodes below a refused node that are selected themselves still go.
-    for (TElementNode *node : SelectedNodes())
-        m_model.RemoveNode(*node);
-}
-
-bool TTreeEditor::ElementsTreeNodeDelete(TElementNode &node)
-{
-    MarkModified();
-    return &node != Tree().ProjectNode();
+    // The project node is refused and deselected; selected nodes below it still go.
+    if (TElementNode *project = Tree().ProjectNode(); project != nullptr && project->IsSelected())
+        Select(*project, false);
+    // Every offer marks the project, the refused project node's too.
+    if (RemoveNodes(Document(), SelectedNodes()) == 0)
+        Document().MarkModified();
 }
 
 bool TTreeEditor::ElementsTreeDragOver(const TElementNode *target, TDropMode mode) const
 {
-    const TElementNode *focused = FocusedNode();
-    if (target == nullptr || focused == nullptr || target->Element() == nullptr || focused->Element() == nullptr)
-        return false;
-    return focused->Element()->CanDropOn(target->Element(), mode);
+    return CanDropAt(FocusedNode(), target, mode);
+}
+
+bool TTreeEditor::CanDropImagesAt(const TElementNode *target, TDropMode mode) const
+{
+    return target != nullptr && target->Element() != nullptr && AttachModeFor(mode) != TAttachMode::None
+        && CanDropKindOn(TVmElementImage::Kind, target->Element()->GetClass(), mode);
 }
 
 void TTreeEditor::ElementsTreeDragDrop(TElementNode *target, TDropMode mode, Qt::DropAction effect, const QMimeData *data)
@@ -161,49 +112,24 @@ void TTreeEditor::ElementsTreeDragDrop(TElementNode *target, TDropMode mode, Qt:
     const TAttachMode attach = AttachModeFor(mode);
     if (attach == TAttachMode::None || target == nullptr)
         return;
+    // Picture files from the file manager become image elements at the drop point.
+    if (const QStringList files = DroppedImageFiles(data); !files.isEmpty() && !data->hasFormat(VirtualTreeDataFormat)) {
+        for (TElementNode *node : DropImageFiles(Document(), files, target, mode))
+            Select(*node, true);
+        return;
+    }
+    bool changed = false;
     // A failed drop ends with no effect and no message.
     try {
         if (effect == Qt::MoveAction && m_dragging)
-            MoveNodes(m_dragNodes, *target, attach);
+            changed = MoveNodes(Document(), m_dragNodes, *target, attach, true) > 0;
         else if (effect == Qt::CopyAction && data != nullptr && data->hasFormat(VirtualTreeDataFormat))
-            CopyNodes(data->data(VirtualTreeDataFormat), target, attach);
+            changed = CopyNodes(data->data(VirtualTreeDataFormat), target, attach, QStringLiteral("Copy Elements"));
     } catch (const std::exception &) {
     }
-    MarkModified();
-}
-
-bool TTreeEditor::ElementsTreeNodeMoving(TElementNode *node, TElementNode *target)
-{
-    // The drop position was checked while dragging over.
-    if (m_dragging)
-        return true;
-    if (node == nullptr || target == nullptr || node->Element() == nullptr || target->Element() == nullptr)
-        return false;
-    const bool allowed = node->Element()->CanDropOn(target->Element(), dmOnto);
-    if (allowed)
-        MarkModified();
-    return allowed;
-}
-
-bool TTreeEditor::ElementsTreeNodeCopying(TElementNode *node, TElementNode *target)
-{
-    if (node == nullptr || target == nullptr || target == &Tree().Root() || node->Element() == nullptr
-        || target->Element() == nullptr)
-        return false;
-    const bool allowed = node->Element()->CanDropOn(target->Element(), dmOnto);
-    if (allowed)
-        MarkModified();
-    return allowed;
-}
-
-void TTreeEditor::ElementsTreeNodeCopied(TElementNode *node)
-{
-    // Copies arrive unselected, their descendants too.
-    if (node == nullptr)
-        return;
-    node->SetSelected(false);
-    for (const auto &child : node->Children())
-        ElementsTreeNodeCopied(child.get());
+    // A drop marks the project also when it changed nothing.
+    if (!changed)
+        Document().MarkModified();
 }
 
 void TTreeEditor::BeginDrag()
@@ -254,43 +180,36 @@ void TTreeEditor::PasteFromClipboard()
     const bool ours = data != nullptr && !m_clipboardToken.isEmpty() && data->data(ClipboardOwnerFormat) == m_clipboardToken;
     if (ours && !m_cutNodes.empty()) {
         // A paste that moves the cut nodes ends the cut; a refused one leaves it for the next paste.
-        if (target != nullptr && MoveNodes(m_cutNodes, *target, TAttachMode::AddChildLast) > 0)
+        if (target != nullptr && MoveNodes(Document(), m_cutNodes, *target, TAttachMode::AddChildLast, false) > 0)
             m_cutNodes.clear();
         return;
     }
     if (data != nullptr && data->hasFormat(VirtualTreeDataFormat))
-        CopyNodes(data->data(VirtualTreeDataFormat), target, TAttachMode::AddChildLast);
+        CopyNodes(data->data(VirtualTreeDataFormat), target, TAttachMode::AddChildLast, QStringLiteral("Paste Elements"));
 }
 
 void TTreeEditor::SelectAll()
 {
     QItemSelection all;
-    std::function<void(TElementNode &)> add = [&](TElementNode &node) {
-        for (const auto &child : node.Children()) {
-            const QModelIndex index = m_model.IndexOf(*child);
+    ForEachNode(Tree().Root(), [&](TElementNode &node) {
+        if (const QModelIndex index = m_model.IndexOf(node); index.isValid())
             all.select(index, index);
-            add(*child);
-        }
-    };
-    add(Tree().Root());
+    });
     m_view.selectionModel()->select(all, QItemSelectionModel::Select);
 }
 
 void TTreeEditor::ApplyNodeState(TElementNode &node)
 {
     QItemSelection selected;
-    std::function<void(TElementNode &)> visit = [&](TElementNode &n) {
+    ForEachNode(node, [&](TElementNode &n) {
         const QModelIndex index = m_model.IndexOf(n);
-        if (index.isValid()) {
-            if (n.IsExpanded())
-                m_view.setExpanded(index, true);
-            if (n.IsSelected())
-                selected.select(index, index);
-        }
-        for (const auto &child : n.Children())
-            visit(*child);
-    };
-    visit(node);
+        if (!index.isValid())
+            return;
+        if (n.IsExpanded())
+            m_view.setExpanded(index, true);
+        if (n.IsSelected())
+            selected.select(index, index);
+    });
     if (!selected.isEmpty())
         m_view.selectionModel()->select(selected, QItemSelectionModel::Select);
 }
@@ -313,85 +232,18 @@ void TTreeEditor::SelectionChanged(const QItemSelection &selected, const QItemSe
 
 void TTreeEditor::Forget(TElementNode *removed)
 {
-    const auto inside = [removed](TElementNode *node) { return Contains(*removed, node); };
+    const auto inside = [removed](TElementNode *node) { return removed->Contains(node); };
     std::erase_if(m_cutNodes, inside);
     std::erase_if(m_dragNodes, inside);
 }
 
-int TTreeEditor::MoveNodes(std::vector<TElementNode *> nodes, TElementNode &target, TAttachMode attach)
-{
-    int moved = 0;
-    // Taken in this order, the nodes keep their order at the target.
-    const bool forward = attach == TAttachMode::InsertBefore || attach == TAttachMode::AddChildLast;
-    if (!forward)
-        std::reverse(nodes.begin(), nodes.end());
-    for (TElementNode *node : nodes) {
-        if (Contains(*node, &target))
-            continue;
-        if (ElementsTreeNodeMoving(node, &target)) {
-            MoveNode(*node, target, attach);
-            ++moved;
-        }
-    }
-    return moved;
-}
-
-void TTreeEditor::MoveNode(TElementNode &node, TElementNode &target, TAttachMode attach)
-{
-    switch (attach) {
-    case TAttachMode::InsertBefore:
-    case TAttachMode::InsertAfter:
-        if (TElementNode *parent = target.Parent())
-            m_model.MoveNode(node, *parent, static_cast<std::size_t>(target.Index() + (attach == TAttachMode::InsertAfter ? 1 : 0)));
-        break;
-    case TAttachMode::AddChildFirst:
-        m_model.MoveNode(node, target, 0);
-        break;
-    case TAttachMode::AddChildLast:
-        m_model.MoveNode(node, target, target.ChildCount());
-        break;
-    case TAttachMode::None:
-        break;
-    }
-}
-
-void TTreeEditor::CopyNodes(const QByteArray &payload, TElementNode *target, TAttachMode attach)
+bool TTreeEditor::CopyNodes(const QByteArray &payload, TElementNode *target, TAttachMode attach, const QString &text)
 {
     std::vector<std::unique_ptr<TElementNode>> copies = DecodeNodeChunks(payload);
-    int placed = 0;
-    for (auto &copy : copies) {
-        if (!ElementsTreeNodeCopying(copy.get(), target))
-            continue; // the refused copy is released with its element
-        ElementsTreeNodeCopied(copy.get());
-        PlaceCopy(std::move(copy), *target, attach, placed);
-    }
-}
-
-void TTreeEditor::PlaceCopy(std::unique_ptr<TElementNode> node, TElementNode &target, TAttachMode attach, int &placed)
-{
-    TElementNode *parent = &target;
-    std::size_t index = target.ChildCount();
-    switch (attach) {
-    case TAttachMode::InsertBefore:
-        parent = target.Parent();
-        index = static_cast<std::size_t>(target.Index());
-        break;
-    case TAttachMode::InsertAfter:
-        // Each copy goes after the previous one, so copies keep their order.
-        parent = target.Parent();
-        index = static_cast<std::size_t>(target.Index() + 1 + placed);
-        break;
-    case TAttachMode::AddChildFirst:
-        index = static_cast<std::size_t>(placed);
-        break;
-    case TAttachMode::AddChildLast:
-    case TAttachMode::None:
-        break;
-    }
-    if (parent == nullptr)
-        return;
-    ApplyNodeState(m_model.InsertNode(*parent, index, std::move(node)));
-    ++placed;
+    // Copies arrive unselected, their descendants too.
+    for (auto &copy : copies)
+        ForEachNode(*copy, [](TElementNode &node) { node.SetSelected(false); });
+    return !InsertCopies(Document(), std::move(copies), target, attach, text).empty();
 }
 
 void TTreeEditor::Select(TElementNode &node, bool on)

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "core/document/ElementTree.h"
-#include "core/elements/ElementKinds.h"
+#include "core/document/Document.h"
+#include "core/edit/TreeRules.h"
 
 #include <QItemSelection>
 #include <QObject>
@@ -16,32 +16,15 @@ namespace velmora {
 class TElementTreeModel;
 class TElementsTreeView;
 
-// Where nodes land relative to a target node.
-enum class TAttachMode { None, InsertBefore, InsertAfter, AddChildFirst, AddChildLast };
-
-// Where a drag comes from.
-enum class TDragSource { ThisTree, OtherTree, Elsewhere };
-
-// The attach mode a drop mode gives.
-TAttachMode AttachModeFor(TDropMode mode);
-// The effect of a drop from the modifier keys held and the effects the source offers.
-Qt::DropAction DropEffect(TDragSource source, Qt::KeyboardModifiers modifiers, Qt::DropActions offered);
-
-// What every tree edit reports to the window.
-struct TTreeEditHooks
-{
-    std::function<void()> MarkModified;
-    // Yes/No question; true only for Yes.
-    std::function<bool(const QString &)> Confirm;
-};
-
-// Edits of the element tree: adding, deleting, moving and copying nodes, drag and drop and
-// the clipboard. The rules come from the elements; every change goes through the model.
+// Edits of the element tree from the view's gestures: adding, deleting, drag and drop and the
+// clipboard. The rules and the changes are the document's edit commands; this class keeps the
+// gestures, the selection and the clipboard marks.
 class TTreeEditor : public QObject
 {
     Q_OBJECT
 public:
-    TTreeEditor(TElementTreeModel &model, TElementsTreeView &view, TTreeEditHooks hooks);
+    // confirm: a Yes/No question; true only for Yes.
+    TTreeEditor(TElementTreeModel &model, TElementsTreeView &view, std::function<bool(const QString &)> confirm);
 
     TElementTree &Tree() const;
     TElementNode *FocusedNode() const;
@@ -55,16 +38,13 @@ public:
 
     // Deletes the selected nodes after the confirmation; the project node stays.
     void DeleteSelection();
-    // Whether node may be deleted; every node offered marks the document modified.
-    bool ElementsTreeNodeDelete(TElementNode &node);
 
     // Whether the focused node may be dropped at target in mode.
     bool ElementsTreeDragOver(const TElementNode *target, TDropMode mode) const;
+    // Whether picture files dropped at target in mode may become image elements there.
+    bool CanDropImagesAt(const TElementNode *target, TDropMode mode) const;
     // Drops the dragged nodes (move) or the payload of data (copy) at target.
     void ElementsTreeDragDrop(TElementNode *target, TDropMode mode, Qt::DropAction effect, const QMimeData *data);
-    bool ElementsTreeNodeMoving(TElementNode *node, TElementNode *target);
-    bool ElementsTreeNodeCopying(TElementNode *node, TElementNode *target);
-    void ElementsTreeNodeCopied(TElementNode *node);
 
     // A drag of the selection from this tree starts or ends.
     void BeginDrag();
@@ -90,19 +70,16 @@ Q_SIGNALS:
     void Changed();
 
 private:
+    TDocument &Document() const;
     void SelectionChanged(const QItemSelection &selected, const QItemSelection &deselected);
     void Forget(TElementNode *removed);
-    // Moves nodes to target, each if allowed; the number moved.
-    int MoveNodes(std::vector<TElementNode *> nodes, TElementNode &target, TAttachMode attach);
-    void MoveNode(TElementNode &node, TElementNode &target, TAttachMode attach);
-    void CopyNodes(const QByteArray &payload, TElementNode *target, TAttachMode attach);
-    void PlaceCopy(std::unique_ptr<TElementNode> node, TElementNode &target, TAttachMode attach, int &placed);
+    // Copies the nodes of a clipboard payload to target; false when none was placed.
+    bool CopyNodes(const QByteArray &payload, TElementNode *target, TAttachMode attach, const QString &text);
     void Select(TElementNode &node, bool on);
-    void MarkModified() { m_hooks.MarkModified(); }
 
     TElementTreeModel &m_model;
     TElementsTreeView &m_view;
-    TTreeEditHooks m_hooks;
+    std::function<bool(const QString &)> m_confirm;
     bool m_dragging = false;
     std::vector<TElementNode *> m_dragNodes;
     std::vector<TElementNode *> m_cutNodes;

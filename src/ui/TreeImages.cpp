@@ -15,7 +15,7 @@ namespace {
 
 constexpr std::array<const char *, TreeImageIndex::Count> IconNames{"project", "text", "column", "columns", "image",
     "save", "open", "placeholders", "delete", "cut", "copy", "paste", "elementmanager", "propertypanel", "saveas",
-    "newproject", "loadbackground"};
+    "newproject", "loadbackground", "undo", "redo"};
 
 } // namespace
 

@@ -25,7 +25,10 @@ inline constexpr int PropertyPanel = 13;
 inline constexpr int SaveAs = 14;
 inline constexpr int NewProject = 15;
 inline constexpr int LoadBackground = 16;
-inline constexpr int Count = 17;
+// Velmora's own additions after the list of seventeen.
+inline constexpr int Undo = 17;
+inline constexpr int Redo = 18;
+inline constexpr int Count = 19;
 } // namespace TreeImageIndex
 
 inline constexpr int TreeImageSize = 24;

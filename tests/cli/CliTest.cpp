@@ -108,6 +108,40 @@ TEST_F(CliTest, InfoJsonImportsBackToTheSameTree)
     EXPECT_EQ(info, reread);
 }
 
+TEST_F(CliTest, EnumerationsReadByNameOrNumberAndPicturesRoundTrip)
+{
+    const QJsonObject description = Project({QJsonObject{{"kind", "TVmElementText"}, {"HAlign", "taRight"}, {"VAlign", 2}},
+                                             QJsonObject{{"kind", "TVmElementText"}, {"HAlign", "left"}, {"VAlign", "eaMiddle"}}});
+    QJsonObject withSize = description;
+    withSize["ContentSize"] = "Screen (800 x 600)";
+    withSize["WrapMode"] = "tile - flip xy";
+    const QString first = Path("names.vmz");
+    ASSERT_EQ(RunCli({"import", WriteDescription("names.json", withSize), "-o", first}).ExitCode, 0);
+    const QJsonObject project = Info(first)["nodes"][0].toObject();
+    EXPECT_EQ(project["ContentSize"].toString(), "Screen (800 x 600)");
+    EXPECT_EQ(project["WrapMode"].toString(), "Tile - Flip XY");
+    EXPECT_EQ(project["children"][0]["HAlign"].toString(), "eaRight");
+    EXPECT_EQ(project["children"][0]["VAlign"].toString(), "eaBottom");
+    EXPECT_EQ(project["children"][1]["HAlign"].toString(), "eaLeft");
+    EXPECT_EQ(project["children"][1]["VAlign"].toString(), "eaMiddle");
+
+    // The demo's pictures travel inside info's description and come back pixel for pixel.
+    const QString demo = ImportDemo();
+    QJsonObject info = Info(demo);
+    const QString copy = Path("copy.vmz");
+    const TCliResult again = RunCli({"import", WriteDescription("copy.json", info), "-o", copy});
+    ASSERT_EQ(again.ExitCode, 0) << again.Err.toStdString();
+    QJsonObject reread = Info(copy);
+    EXPECT_FALSE(info["nodes"][0]["children"][1]["ImageData"].toString().isEmpty());
+    info.remove("file");
+    reread.remove("file");
+    EXPECT_EQ(info, reread);
+    const TCliResult a = RunCli({"still", demo, "--position", "700", "-o", Path("a.png")});
+    const TCliResult b = RunCli({"still", copy, "--position", "700", "-o", Path("b.png")});
+    ASSERT_EQ(a.ExitCode + b.ExitCode, 0);
+    EXPECT_EQ(QImage(Path("a.png")), QImage(Path("b.png")));
+}
+
 struct TBadDescription
 {
     const char *Name;
@@ -133,6 +167,15 @@ TEST_F(CliTest, ImportRefusesBadDescriptionsNamingTheNode)
         {"missing image", Project({QJsonObject{{QStringLiteral("kind"), QStringLiteral("TVmElementImage")}, {QStringLiteral("ImageFile"), QStringLiteral("nowhere.png")}}}),
          "nowhere.png\" of field \"ImageFile\" does not exist"},
         {"top is not a project", TextNode(QStringLiteral("z"), 10), "the top node must be a TVmElementProject"},
+        {"no frames", QJsonObject{{"kind", "TVmElementProject"}, {"FrameRate", 0}}, "field \"FrameRate\" must be from 1 to 100, not 0"},
+        {"negative rate", QJsonObject{{"kind", "TVmElementProject"}, {"FrameRate", -5}}, "field \"FrameRate\" must be from 1 to 100, not -5"},
+        {"no scrolling", QJsonObject{{"kind", "TVmElementProject"}, {"ScrollRate", 0}}, "field \"ScrollRate\" must be from 1 to 1000, not 0"},
+        {"film too small", QJsonObject{{"kind", "TVmElementProject"}, {"Width", 1}}, "field \"Width\" must be from 2 to 20000, not 1"},
+        {"huge font", Project({TextNode(QStringLiteral("x"), 2000)}), "field \"FontSize\" must be from 1 to 1024, not 2000"},
+        {"image offset", Project({QJsonObject{{"kind", "TVmElementImage"}, {"TopOffset", 5000}}}), "field \"TopOffset\" must be from -1000 to 1000"},
+        {"alignment name", Project({QJsonObject{{"kind", "TVmElementText"}, {"HAlign", "middle"}}}), "field \"HAlign\" must be one of 0 (\"eaLeft\"), 1 (\"eaCenter\"), 2 (\"eaRight\")"},
+        {"size index", QJsonObject{{"kind", "TVmElementProject"}, {"ContentSize", 17}}, "field \"ContentSize\" must be one of 0 (\"Custom\")"},
+        {"broken picture", Project({QJsonObject{{"kind", "TVmElementImage"}, {"ImageData", "bm90IGEgcG5n"}}}), "field \"ImageData\" must hold a PNG picture in base64"},
     };
     for (const TBadDescription &row : rows) {
         SCOPED_TRACE(row.Name);

@@ -84,14 +84,17 @@ TEST_F(DataLossTest, FailuresAndRefusalsKeepWhatWasThere)
     const QByteArray project = FileContents(m_project);
     const QString hardLink = Path("same-project.vmz");
     ASSERT_TRUE(::link(QFile::encodeName(m_project).constData(), QFile::encodeName(hardLink).constData()) == 0);
+    // Image outputs pick their format by extension: a link named like a picture reaches the input check.
+    const QString pictureLink = Path("same-project.png");
+    ASSERT_TRUE(::link(QFile::encodeName(m_project).constData(), QFile::encodeName(pictureLink).constData()) == 0);
     const QString json = Path("small.json");
     const QByteArray description = FileContents(json);
     const struct { const char *Name; QStringList Arguments; QString Target; const char *Words; } rows[] = {
         {"codec refuses the size", {"render", wide, "-o", Path("prev.avi"), "--codec", "h264"}, Path("prev.avi"), "H.264"},
-        {"render over its input", {"render", m_project, "-o", m_project}, m_project, "input"},
-        {"render over its input by another name", {"render", m_project, "-o", hardLink}, hardLink, "input"},
-        {"still over its input", {"still", m_project, "--position", "0", "-o", m_project}, m_project, "input"},
-        {"strip over its input", {"strip", m_project, "-o", hardLink}, hardLink, "input"},
+        {"render over its input", {"render", m_project, "-o", m_project, "--format", "avi"}, m_project, "input"},
+        {"render over its input by another name", {"render", m_project, "-o", hardLink, "--format", "avi"}, hardLink, "input"},
+        {"still over its input", {"still", m_project, "--position", "0", "-o", pictureLink}, pictureLink, "input"},
+        {"strip over its input", {"strip", m_project, "-o", pictureLink}, pictureLink, "input"},
         {"import over its description", {"import", json, "-o", json}, json, "input"},
         {"still into a missing folder", {"still", m_project, "--position", "0", "-o", Path("no/such.png")}, Path("no/such.png"),
          "No such file or directory"},
@@ -123,7 +126,7 @@ TEST_F(DataLossTest, DevicesStayDevicesAndVideosNeedRegularFiles)
     const struct { QStringList Arguments; QString Target; int ExitCode; } rows[] = {
         {{"still", m_project, "--position", "4", "-o", "/dev/null"}, "/dev/null", 0},
         {{"strip", m_project, "-o", "/dev/null"}, "/dev/null", 0},
-        {{"render", m_project, "-o", "/dev/null", "--quiet"}, "/dev/null", 1},
+        {{"render", m_project, "-o", "/dev/null", "--format", "avi", "--quiet"}, "/dev/null", 1},
         {{"render", m_project, "-o", fifo, "--quiet"}, fifo, 1},
     };
     for (const auto &row : rows) {

@@ -2,6 +2,10 @@
 // peak memory bound measured from the child process itself.
 #include "cli/CliRunner.h"
 
+#include "core/document/Document.h"
+#include "core/document/ElementTree.h"
+#include "core/elements/Interfaces.h"
+
 #include <QDir>
 #include <QFile>
 #include <QImage>
@@ -10,6 +14,7 @@
 #include <QTemporaryDir>
 #include <climits>
 #include <cstdio>
+#include <functional>
 #include <fcntl.h>
 #include <spawn.h>
 #include <sys/resource.h>
@@ -95,8 +100,27 @@ protected:
         return Path(name + ".vmz");
     }
 
+    // Values the JSON reader refuses reach a project file only by other means (a hand-edited
+    // or damaged file): force sets them on the imported project, which is saved again.
+    QString ImportForced(const QString &name, const QJsonObject &project, const std::function<void(velmora::TElementNode &)> &force)
+    {
+        const QString vmz = Import(name, project);
+        velmora::TDocument document;
+        document.OpenProject(vmz);
+        force(*document.ProjectNode());
+        QFile file(vmz);
+        EXPECT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        document.SaveProjectFile(file);
+        return vmz;
+    }
+
     QTemporaryDir m_dir;
 };
+
+velmora::IProject &ProjectOf(velmora::TElementNode &node)
+{
+    return *velmora::queryInterface<velmora::IProject>(node.Element());
+}
 
 } // namespace
 
@@ -113,10 +137,13 @@ TEST_F(HostileFilesTest, EachHasItsExitCodeMessageAndMemoryBound)
         return children;
     };
     const QString fortyPictures = Import("forty", Node("TVmElementProject", {{"Width", 4096}, {"Height", 4096}}, pictures(40)));
-    const QString twelvePictures =
-        Import("twelve", Node("TVmElementProject", {{"Width", 512}, {"Height", 512}, {"ScrollRate", 4096}}, pictures(12)));
-    const QString hugeFilm = Import("huge", Node("TVmElementProject", {{"Width", 30000}, {"Height", 30000}},
-                                                 {Node("TVmElementText", {{"Text", "x"}})}));
+    const QString twelvePictures = ImportForced("twelve", Node("TVmElementProject", {{"Width", 512}, {"Height", 512}}, pictures(12)),
+                                                [](velmora::TElementNode &p) { ProjectOf(p).SetScrollRate(4096); });
+    const QString hugeFilm = ImportForced("huge", Node("TVmElementProject", {}, {Node("TVmElementText", {{"Text", "x"}})}),
+                                          [](velmora::TElementNode &p) {
+                                              ProjectOf(p).SetWidth(30000);
+                                              ProjectOf(p).SetHeight(30000);
+                                          });
     // A mirrored 5600 x 5600 background tile, made by ffmpeg: the kernel counts this process's
     // own peak into the children it starts, so it must stay small.
     RunTool("ffmpeg", {"-v", "error", "-f", "lavfi", "-i", "color=c=0x0a3c5a:s=5600x5600", "-frames:v", "1", Path("tile.png")});
@@ -126,9 +153,18 @@ TEST_F(HostileFilesTest, EachHasItsExitCodeMessageAndMemoryBound)
     QFile::remove(Path("tile.png"));
     const QString noSpaces = Import("nospaces", Node("TVmElementProject", {{"Width", 640}, {"Height", 360}},
                                                      {Node("TVmElementText", {{"Text", QString(300000, QLatin1Char('w'))}})}));
-    const QString crafted = Import("crafted", Node("TVmElementProject", {{"Width", 64}, {"Height", 48}, {"ScrollRate", 0}, {"FrameRate", -3}},
-                                                   {Node("TVmElementText", {{"Text", "a"}, {"TopOffset", INT_MAX}, {"UseFixedHeight", true}, {"FixedHeight", INT_MAX}}),
-                                                    Node("TVmElementText", {{"Text", "b"}, {"TopOffset", INT_MIN}})}));
+    const QString crafted = ImportForced(
+        "crafted", Node("TVmElementProject", {{"Width", 64}, {"Height", 48}},
+                        {Node("TVmElementText", {{"Text", "a"}, {"UseFixedHeight", true}}), Node("TVmElementText", {{"Text", "b"}})}),
+        [](velmora::TElementNode &p) {
+            ProjectOf(p).SetScrollRate(0);
+            ProjectOf(p).SetFrameRate(-3);
+            auto *first = velmora::queryInterface<velmora::IElementMargins>(p.Children()[0]->Element());
+            auto *second = velmora::queryInterface<velmora::IElementMargins>(p.Children()[1]->Element());
+            first->SetTopOffset(INT_MAX);
+            first->SetFixedHeight(INT_MAX);
+            second->SetTopOffset(INT_MIN);
+        });
     // A FIFO where a picture should be: reading it would wait forever.
     ASSERT_EQ(::mkfifo(QFile::encodeName(Path("fifo.png")).constData(), 0600), 0);
     const QString fifoJson = WriteJson("fifo", Node("TVmElementProject", {}, {Node("TVmElementImage", {{"ImageFile", "fifo.png"}})}));

@@ -130,6 +130,7 @@ TEST_F(RenderTest, EveryCodecMatchesTheStills)
     const std::vector<TCodecRow> rows = {
         {"raw", "rawvideo", 99}, {"ffv1", "ffv1", 99},    {"huffyuv", "huffyuv", 99}, {"utvideo", "utvideo", 99},
         {"mjpeg", "mjpeg", 23},  {"mpeg4", "mpeg4", 22}, {"h264", "h264", 22},       {"cinepak", "cinepak", 18},
+        {"cinepak-libav", "cinepak", 18},
     };
     std::vector<QImage> stills;
     for (int k = 0; k < m_frameCount; ++k)
@@ -153,6 +154,26 @@ TEST_F(RenderTest, EveryCodecMatchesTheStills)
                 EXPECT_GE(Psnr(frames[k], stills[k]), row.MinimumPsnr) << "frame " << k;
         }
     }
+}
+
+// The default codec honours --data-rate; 0 lifts the cap.
+TEST_F(RenderTest, DataRateCapsTheDefaultCodec)
+{
+    const auto size = [this](int rate) {
+        const QString video = Render(QStringLiteral("cinepak"), {QStringLiteral("--data-rate"), QString::number(rate)});
+        qint64 bytes = 0;
+        for (const QByteArray &line : RunTool(QStringLiteral("ffprobe"), {QStringLiteral("-v"), QStringLiteral("error"),
+                                                 QStringLiteral("-show_entries"), QStringLiteral("packet=size"),
+                                                 QStringLiteral("-of"), QStringLiteral("csv=p=0"), video})
+                                          .split('\n'))
+            bytes += line.trimmed().toLongLong();
+        return bytes;
+    };
+    const qint64 free = size(0);
+    const int rate = int(free * 24 / m_frameCount / 2);
+    const qint64 capped = size(rate);
+    EXPECT_LE(capped, qint64(rate) * m_frameCount / 24 * 105 / 100) << free;
+    EXPECT_GE(capped, qint64(rate) * m_frameCount / 24 * 60 / 100) << free;
 }
 
 TEST_F(RenderTest, SliceHoldsThoseFramesOfTheWholeRun)
@@ -205,6 +226,100 @@ TEST_F(RenderTest, StopSignalsCloseAPlayableFileAndExitWith128PlusTheSignal)
         EXPECT_EQ(Probe(video)[QStringLiteral("nb_read_frames")].toString().toInt(), frames);
         EXPECT_TRUE(QDir(m_dir.path()).entryList({partial}, QDir::Files).isEmpty());
     }
+}
+
+// Every output is written in the format its name says; a name Velmora cannot write is
+// refused before anything is written, with the names that work.
+TEST_F(RenderTest, OutputsAreWhatTheirNamesSay)
+{
+    const std::vector<QImage> stills = [this] {
+        std::vector<QImage> all;
+        for (int k = 0; k < m_frameCount; ++k)
+            all.push_back(Still(k * Scroll));
+        return all;
+    }();
+    // 99: exact. 4:2:0 chroma costs saturated text a lot, as in the AVI table above.
+    const struct { const char *Name; QStringList Extra; const char *Codec; const char *Rate; double MinimumPsnr; } rows[] = {
+        {"x.mp4", {}, "h264", "24/1", 22},
+        {"x.mov", {"--rate", "24000/1001"}, "prores", "24000/1001", 26},  // 4:2:2
+        {"x.mkv", {}, "ffv1", "24/1", 99},
+    };
+    for (const auto &row : rows) {
+        SCOPED_TRACE(row.Name);
+        const QString out = Path(QString::fromLatin1(row.Name));
+        const TCliResult result = RunCli(QStringList{QStringLiteral("render"), m_project, QStringLiteral("-o"), out,
+                                                     QStringLiteral("--quality"), QStringLiteral("9000"), QStringLiteral("-q")}
+                                         + row.Extra);
+        ASSERT_EQ(result.ExitCode, 0) << result.Err.toStdString();
+        const QJsonObject stream = Probe(out);
+        EXPECT_EQ(stream[QStringLiteral("codec_name")].toString(), QString::fromLatin1(row.Codec));
+        EXPECT_EQ(stream[QStringLiteral("r_frame_rate")].toString(), QString::fromLatin1(row.Rate));
+        EXPECT_EQ(stream[QStringLiteral("nb_read_frames")].toString().toInt(), m_frameCount);
+        const std::vector<QImage> frames = Decode(out);
+        ASSERT_EQ(int(frames.size()), m_frameCount);
+        for (int k = 0; k < m_frameCount; ++k) {
+            if (row.MinimumPsnr >= 99)
+                EXPECT_EQ(frames[k], stills[k]) << k;
+            else
+                EXPECT_GE(Psnr(frames[k], stills[k]), row.MinimumPsnr) << k;
+        }
+    }
+
+    // A sequence: numbered from --start-number, each file the still of its frame.
+    ASSERT_TRUE(QDir(m_dir.path()).mkpath(QStringLiteral("seq")));
+    const TCliResult sequence = RunCli({QStringLiteral("render"), m_project, QStringLiteral("-o"),
+                                        Path(QStringLiteral("seq/c_%04d.tif")), QStringLiteral("--start-number"),
+                                        QStringLiteral("5"), QStringLiteral("-q")});
+    ASSERT_EQ(sequence.ExitCode, 0) << sequence.Err.toStdString();
+    EXPECT_EQ(QDir(Path(QStringLiteral("seq"))).entryList(QDir::Files).size(), m_frameCount);
+    for (int k = 0; k < m_frameCount; ++k)
+        EXPECT_EQ(QImage(Path(QStringLiteral("seq/c_%1.tif").arg(k + 5, 4, 10, QLatin1Char('0')))).convertToFormat(QImage::Format_RGB888),
+                  stills[k]) << k;
+
+    // Stills: the bytes of the format the extension names.
+    const struct { const char *Name; QByteArray Magic; } images[] = {
+        {"s.tif", QByteArray("II*\0", 4)}, {"s.jpg", QByteArray("\xFF\xD8\xFF")}, {"s.bmp", QByteArray("BM")},
+        {"s.png", QByteArray("\x89PNG")}};
+    for (const auto &image : images) {
+        SCOPED_TRACE(image.Name);
+        const QString out = Path(QString::fromLatin1(image.Name));
+        ASSERT_EQ(RunCli({QStringLiteral("still"), m_project, QStringLiteral("-p"), QStringLiteral("40"), QStringLiteral("-o"), out}).ExitCode, 0);
+        QFile file(out);
+        ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+        EXPECT_TRUE(file.read(4).startsWith(image.Magic));
+    }
+}
+
+TEST_F(RenderTest, RefusalsWriteNothingAndSayWhatWorks)
+{
+    const struct { QStringList Arguments; const char *Output; int Exit; const char *Words; } rows[] = {
+        {{QStringLiteral("render")}, "x.xyz", 2, "Velmora writes avi, mov, mp4, m4v, mkv, mxf, png, tif, tiff, dpx, exr"},
+        {{QStringLiteral("still"), QStringLiteral("-p"), QStringLiteral("0")}, "x.xyz", 2, "images can be written as"},
+        {{QStringLiteral("render"), QStringLiteral("--alpha")}, "x.mp4", 1, "carries no alpha channel"},
+        {{QStringLiteral("render"), QStringLiteral("--codec"), QStringLiteral("prores")}, "x.mp4", 2,
+         "MP4 files take the codecs h264, h265, not \"prores\""},
+        {{QStringLiteral("render"), QStringLiteral("--rate"), QStringLiteral("24000/1001")}, "x.avi", 1,
+         "AVI files take whole frame rates only"},
+        {{QStringLiteral("render"), QStringLiteral("--codec"), QStringLiteral("dnxhr")}, "x.mov", 1,
+         "DNxHR cannot code 160 x 120 pixels: it needs at least 256 x 120"},
+        {{QStringLiteral("render"), QStringLiteral("--rate"), QStringLiteral("fast")}, "x.mov", 2, "--rate takes N or N/D"},
+    };
+    for (const auto &row : rows) {
+        SCOPED_TRACE(row.Words);
+        QTemporaryDir dir;
+        const QString out = dir.filePath(QString::fromLatin1(row.Output));
+        QStringList arguments = row.Arguments;
+        arguments.insert(1, m_project);
+        const TCliResult result = RunCli(arguments + QStringList{QStringLiteral("-o"), out});
+        EXPECT_EQ(result.ExitCode, row.Exit);
+        EXPECT_TRUE(result.Err.contains(row.Words)) << result.Err.toStdString();
+        EXPECT_FALSE(result.Err.contains("@ 0x")) << "FFmpeg's own log reached the terminal";
+        EXPECT_TRUE(QDir(dir.path()).isEmpty());
+    }
+    const TCliResult formats = RunCli({QStringLiteral("formats")});
+    EXPECT_EQ(formats.ExitCode, 0);
+    for (const char *line : {"avi ", "mov ", "mp4 ", "mkv ", "mxf ", "png ", "tiff ", "dpx ", "exr ", "prores", "4444 (4444) +alpha"})
+        EXPECT_TRUE(formats.Out.contains(line)) << line;
 }
 
 } // namespace

@@ -11,9 +11,13 @@
 #include "ui/ScriptedPrompts.h"
 #include "ui/TreeClipboard.h"
 #include "ui/TreeEditor.h"
+#include "core/edit/EditCommands.h"
+
+#include "support/TreeStructure.h"
 
 #include <QAction>
 #include <QTest>
+#include <QWindow>
 #include <memory>
 
 namespace velmora::test {
@@ -31,10 +35,12 @@ struct TEditorFixture
     }
 
     TMain &Main() { return *Window; }
-    TElementsTreeView &View() { return *Window->ElementsTree; }
-    TElementTreeModel &Model() { return *Window->TreeModel; }
+    TElementsTreeView &View() { return *Window->Controls().ElementsTree; }
+    TElementTreeModel &Model() { return *Window->Controls().TreeModel; }
     TTreeEditor &Editor() { return Window->TreeEditor(); }
     TElementNode &Project() { return *Window->Document().ProjectNode(); }
+    // The title the window system shows, after Qt's own "[*]" handling.
+    QString ShownTitle() const { return Window->windowHandle()->title(); }
 
     // Focuses and selects node alone, as a click does.
     void Focus(TElementNode &node)
@@ -52,29 +58,17 @@ struct TEditorFixture
     }
     TElementNode &AddText(TElementNode &parent, const QString &text)
     {
-        TElementNode &node = Add(parent, Window->ActNewText);
+        TElementNode &node = Add(parent, Window->Controls().ActNewText);
         queryInterface<IElementText>(node.Element())->SetText(text);
         Model().NodeChanged(node);
         return node;
     }
     TElementNode &AddImage(TElementNode &parent, const QString &caption)
     {
-        TElementNode &node = Add(parent, Window->ActNewImage);
+        TElementNode &node = Add(parent, Window->Controls().ActNewImage);
         node.Element()->SetCaption(-1, caption);
         return node;
     }
 };
-
-// The tree under node as "Caption(child,child(...))".
-inline QString Structure(const TElementNode &node)
-{
-    QString text = NodeCaption(node);
-    if (node.ChildCount() == 0)
-        return text;
-    QStringList children;
-    for (const auto &child : node.Children())
-        children << Structure(*child);
-    return text + QLatin1Char('(') + children.join(QLatin1Char(',')) + QLatin1Char(')');
-}
 
 } // namespace velmora::test

@@ -72,7 +72,7 @@ private Q_SLOTS:
         QTest::addColumn<bool>("quality");
         QTest::addColumn<bool>("keyFrames");
         QTest::addColumn<bool>("dataRate");
-        QTest::newRow("cinepak") << QByteArray("CVID") << true << true << false;
+        QTest::newRow("cinepak") << QByteArray("CVID") << true << true << true;
         QTest::newRow("motion jpeg") << QByteArray("MJPG") << true << false << false;
         QTest::newRow("ffv1") << QByteArray("FFV1") << false << true << false;
         QTest::newRow("mpeg-4") << QByteArray("FMP4") << true << true << true;
@@ -127,6 +127,36 @@ private Q_SLOTS:
         QCOMPARE(chosen.BytesPerSecond, 300 * 1024);
         QCOMPARE(chosen.CompressFlags & (AVICOMPRESSF_KEYFRAMES | AVICOMPRESSF_DATARATE), AVICOMPRESSF_KEYFRAMES);
         QCOMPARE(dialog.QualityLabel->text(), QStringLiteral("80"));
+    }
+
+    // Alpha is offered only where the codec's profile carries it; the rest follows the table.
+    void theFormatChoiceOffersWhatEachFormatHas()
+    {
+        TDeliveryChoice start;
+        start.Format = QStringLiteral("mov");
+        start.Codec = QStringLiteral("prores");
+        start.Profile = QStringLiteral("4444");
+        start.Alpha = true;
+        start.Rate = {30000, 1001};
+        TDeliveryDialog dialog(start, 25);
+        QVERIFY(dialog.Choice() == start);
+        QVERIFY(dialog.Alpha->isEnabled());
+
+        dialog.ProfileList->setCurrentIndex(dialog.ProfileList->findData(QStringLiteral("hq")));
+        QVERIFY(!dialog.Alpha->isEnabled());
+        QVERIFY(!dialog.Choice().Alpha);
+
+        dialog.FormatList->setCurrentIndex(dialog.FormatList->findData(QStringLiteral("mp4")));
+        QCOMPARE(dialog.CodecList->count(), 2);
+        QCOMPARE(dialog.Choice().Codec, QStringLiteral("h264"));
+        QVERIFY(!dialog.Alpha->isEnabled());
+
+        dialog.FormatList->setCurrentIndex(dialog.FormatList->findData(QStringLiteral("avi")));
+        QVERIFY(!dialog.CodecList->isEnabled());  // the codec dialog follows the file name
+        dialog.RateList->setCurrentIndex(0);
+        QCOMPARE(dialog.RateList->currentText(), QStringLiteral("Project (25)"));
+        QCOMPARE(dialog.Choice().Rate.Num, 0);
+        QCOMPARE(dialog.Choice().Format, QStringLiteral("avi"));
     }
 };
 

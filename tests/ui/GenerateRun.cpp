@@ -14,6 +14,7 @@
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTimer>
+#include <QUndoStack>
 #include <csignal>
 #include <sys/resource.h>
 
@@ -143,24 +144,24 @@ struct TSmallProject : TEditorFixture
     {
         Prompts.Files = {fileName};
         Prompts.Codecs = {handler};
-        Main().ActGenerateFrames->trigger();
+        Main().Controls().ActGenerateFrames->trigger();
     }
     // Calls hook for every frame the run reports, with the frame's position.
     template <typename Hook>
     void OnProgress(Hook hook)
     {
-        QObject::connect(Main().GenerationProgressBar, &QProgressBar::valueChanged, Main().GenerationProgressBar, hook);
+        QObject::connect(Main().Controls().GenerationProgressBar, &QProgressBar::valueChanged, Main().Controls().GenerationProgressBar, hook);
     }
 };
 
 void VerifyEditingState(TMain &w)
 {
     QVERIFY(!w.Generating());
-    QVERIFY(w.GeneratingPanel->isHidden());
-    QVERIFY(w.TrackBar->isVisible());
-    QVERIFY(!w.ActShowElements->isChecked() && !w.ActShowProperties->isChecked());
-    QVERIFY(w.ElementsPanel->width() > 0 && w.Pages->width() > 0);
-    QVERIFY(w.ActGenerateFrames->isEnabled() && w.ActNew->isEnabled());
+    QVERIFY(w.Controls().GeneratingPanel->isHidden());
+    QVERIFY(w.Controls().TrackBar->isVisible());
+    QVERIFY(!w.Controls().ActShowElements->isChecked() && !w.Controls().ActShowProperties->isChecked());
+    QVERIFY(w.Controls().ElementsPanel->width() > 0 && w.Controls().Pages->width() > 0);
+    QVERIFY(w.Controls().ActGenerateFrames->isEnabled() && w.Controls().ActNew->isEnabled());
 }
 
 } // namespace
@@ -205,10 +206,10 @@ private Q_SLOTS:
         // The preview stays at the last frame; the progress bar ends on it, below its maximum.
         const int last = (expected - 1) * scrollRate;
         QCOMPARE(w.FramePosition(), last);
-        QCOMPARE(w.TrackBar->value(), last);
-        QCOMPARE(w.GenerationProgressBar->value(), last);
-        QCOMPARE(w.GenerationProgressBar->maximum(), FilmHeight + w.RollHeight());
-        QCOMPARE(w.GeneratingOutputInfo->text(), QDir::toNativeSeparators(file));
+        QCOMPARE(w.Controls().TrackBar->value(), last);
+        QCOMPARE(w.Controls().GenerationProgressBar->value(), last);
+        QCOMPARE(w.Controls().GenerationProgressBar->maximum(), FilmHeight + w.RollHeight());
+        QCOMPARE(w.Controls().GeneratingOutputInfo->text(), QDir::toNativeSeparators(file));
     }
 
     void windowIsLockedWhileGenerating()
@@ -222,19 +223,20 @@ private Q_SLOTS:
             if (position == 0 || checks++ > 0)
                 return;
             QVERIFY(w.Generating());
-            QVERIFY(w.GeneratingPanel->isVisible());
-            QVERIFY(w.TrackBar->isHidden());
-            QCOMPARE(w.GeneratingOutputInfo->text(), QDir::toNativeSeparators(file));
-            QVERIFY(w.ActShowElements->isChecked() && w.ActShowProperties->isChecked());
-            QCOMPARE(w.ElementsPanel->width(), 0);
-            QCOMPARE(w.Pages->width(), 0);
-            for (QAction *action : {w.ActNew, w.ActLoad, w.ActSave, w.ActSaveAs, w.ActShowPlaceholders,
-                     w.ActShowElements, w.ActShowProperties, w.ActGenerateFrames})
+            QVERIFY(w.Controls().GeneratingPanel->isVisible());
+            QVERIFY(w.Controls().TrackBar->isHidden());
+            QCOMPARE(w.Controls().GeneratingOutputInfo->text(), QDir::toNativeSeparators(file));
+            QVERIFY(w.Controls().ActShowElements->isChecked() && w.Controls().ActShowProperties->isChecked());
+            QCOMPARE(w.Controls().ElementsPanel->width(), 0);
+            QCOMPARE(w.Controls().Pages->width(), 0);
+            const TMainControls &c = w.Controls();
+            for (QAction *action : {c.ActNew, c.ActLoad, c.ActSave, c.ActSaveAs, c.ActShowPlaceholders, c.ActShowElements, c.ActShowProperties,
+                     c.ActGenerateFrames})
                 QVERIFY2(!action->isEnabled(), qPrintable(action->objectName()));
             // Closing is refused without a question, and a second Generate does nothing.
             QVERIFY(!w.close());
             QVERIFY(w.isVisible());
-            w.ActGenerateFrames->trigger();
+            w.Controls().ActGenerateFrames->trigger();
         });
         f.Generate(file, QStringLiteral("CVID"));
         QVERIFY(checks > 1);
@@ -259,7 +261,7 @@ private Q_SLOTS:
         TSmallProject f(10);
         TMain &w = f.Main();
         QVERIFY(f.ExpectedFrames() > 5);
-        const auto press = [&w] { QTest::mouseClick(w.CancelGenerationButton, Qt::LeftButton); };
+        const auto press = [&w] { QTest::mouseClick(w.Controls().CancelGenerationButton, Qt::LeftButton); };
         if (pressAt < 0)
             QTimer::singleShot(0, &w, press);  // delivered by the event processing of the first frame
         else
@@ -290,7 +292,7 @@ private Q_SLOTS:
         QCOMPARE(f.Prompts.CodecQuestions[0].BytesPerSecond, 153600);
         VerifyEditingState(w);
         // Cancelling the output dialog asks nothing more.
-        w.ActGenerateFrames->trigger();
+        w.Controls().ActGenerateFrames->trigger();
         QCOMPARE(f.Prompts.CodecQuestions.size(), std::size_t(1));
     }
 
@@ -317,12 +319,52 @@ private Q_SLOTS:
         f.Generate(QString(), QString());
         f.Generate(QString(), QString());
         f.Prompts.Files = {f.Path(QStringLiteral("credits.vmz"))};
-        w.ActSaveAs->trigger();
+        w.Controls().ActSaveAs->trigger();
         QCOMPARE(w.Document().ProjectFileName(), f.Path(QStringLiteral("credits.vmz")));
         f.Generate(QString(), QString());
         QCOMPARE(f.Prompts.OutputProposals,
                  (QStringList{QString(), chosen, chosen, f.Path(QStringLiteral("credits.avi"))}));
         VerifyEditingState(w);
+    }
+
+    // Generate offers the format first; its extension goes into the proposed name, and the
+    // choice (codec, profile, alpha, rate, scale) is offered again next time.
+    void deliversOtherFormatsAndRemembersTheChoice()
+    {
+        TSmallProject f(40);
+        TMain &w = f.Main();
+        TDeliveryChoice choice;
+        choice.Format = QStringLiteral("mov");
+        choice.Codec = QStringLiteral("prores");
+        choice.Profile = QStringLiteral("4444");
+        choice.Alpha = true;
+        choice.Rate = {24000, 1001};
+        choice.Scale = 2;
+        f.Prompts.Deliveries = {choice};
+        const QString file = f.Path(QStringLiteral("master.mov"));
+        f.Prompts.Files = {file};
+        w.Controls().ActGenerateFrames->trigger();
+        QVERIFY2(f.Prompts.Errors.isEmpty(), qPrintable(f.Prompts.Errors.join(QLatin1Char('\n'))));
+        QVERIFY(f.Prompts.CodecQuestions.empty());  // the AVI codec dialog is for AVI only
+        const TProbe probe = Probe(file);
+        QCOMPARE(probe.Frames, f.ExpectedFrames());
+        QCOMPARE(probe.Rate, QStringLiteral("24000/1001"));
+        QCOMPARE(probe.Size, QStringLiteral("%1x%2").arg(2 * FilmWidth).arg(2 * FilmHeight));
+        // The preview is back to the film size with its background.
+        QCOMPARE(w.FrameBitmap().size(), QSize(FilmWidth, FilmHeight));
+        QCOMPARE(qAlpha(w.FrameBitmap().pixel(0, 0)), 255);
+        VerifyEditingState(w);
+
+        f.Prompts.Files = {QString()};
+        w.Controls().ActGenerateFrames->trigger();
+        QCOMPARE(f.Prompts.DeliveryQuestions.size(), std::size_t(2));
+        QVERIFY(f.Prompts.DeliveryQuestions[1] == choice);
+        QCOMPARE(f.Prompts.OutputProposals, (QStringList{QStringLiteral("credits.mov"), file}));
+
+        // A cancelled format choice asks nothing more.
+        f.Prompts.Deliveries = {std::nullopt};
+        w.Controls().ActGenerateFrames->trigger();
+        QCOMPARE(f.Prompts.OutputProposals.size(), 2);
     }
 
     void anUnwritableFileIsReported_data()
@@ -380,6 +422,37 @@ private Q_SLOTS:
         QVERIFY(frames.size() > 3);
         QVERIFY(IsPlain(frames[0]) && IsPlain(frames[1]));
         QVERIFY(!IsPlain(frames[2]));
+    }
+
+    void undoDuringTheRunTakesOutWhatItDraws()
+    {
+        TSmallProject f(40, false);
+        f.AddText(f.Project(), QStringLiteral("GONE\nGONE\nGONE"));
+        f.Main().RenderFrame();
+        QVERIFY(f.ExpectedFrames() > 3);
+        QUndoStack &stack = f.Main().Document().UndoStack();
+        const int steps = stack.index();
+        f.OnProgress([&](int position) {
+            // Between two frames, the text being drawn leaves the tree.
+            if (position == 40 && f.Main().Controls().ActUndo->isEnabled())
+                f.Main().Controls().ActUndo->trigger();
+        });
+        const QString file = f.Path(QStringLiteral("undone.avi"));
+        f.Generate(file, QStringLiteral("DIB "));
+        QVERIFY(f.Prompts.Errors.isEmpty());
+        VerifyEditingState(f.Main());
+        QCOMPARE(Structure(f.Project()), QStringLiteral("Velmora Project"));
+        const QList<QImage> frames = DecodeFrames(file);
+        // The roll is empty from the third frame on, so the run ends with the bare film.
+        QCOMPARE(frames.size(), 3);
+        QVERIFY(IsPlain(frames[0]) && !IsPlain(frames[1]) && IsPlain(frames[2]));
+
+        // The history is the same after the run: redo brings the text back, undo takes it again.
+        QCOMPARE(stack.index(), steps - 1);
+        f.Main().Controls().ActRedo->trigger();
+        QCOMPARE(Structure(f.Project()), QStringLiteral("Velmora Project(GONE\nGONE\nGONE)"));
+        f.Main().Controls().ActUndo->trigger();
+        QCOMPARE(Structure(f.Project()), QStringLiteral("Velmora Project"));
     }
 };
 

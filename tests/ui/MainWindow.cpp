@@ -26,17 +26,17 @@ private Q_SLOTS:
     {
         TEditorFixture f;
         TMain &w = f.Main();
-        QCOMPARE(w.windowTitle(), QStringLiteral("Velmora - []"));
-        QCOMPARE(w.ElementsPanel->width(), 185);
-        QCOMPARE(w.Pages->width(), 206);
-        QCOMPARE(w.SavedElementsWidth, 185);
-        QCOMPARE(w.SavedPagesWidth, 206);
-        QCOMPARE(w.Pages->currentWidget(), w.PageNone);
-        QCOMPARE(w.TrackBar->height(), 29);
-        QCOMPARE(w.TrackBar->pageStep(), 10);
-        QVERIFY(w.GeneratingPanel->isHidden());
-        QCOMPARE(w.GeneratingPanel->height(), 71);
-        QCOMPARE(w.CancelGenerationButton->size(), QSize(153, 25));
+        QCOMPARE(f.ShownTitle(), QStringLiteral("Velmora - []"));
+        QCOMPARE(w.Controls().ElementsPanel->width(), 185);
+        QCOMPARE(w.Controls().Pages->width(), 206);
+        QCOMPARE(w.SavedElementsWidth(), 185);
+        QCOMPARE(w.SavedPagesWidth(), 206);
+        QCOMPARE(w.Controls().Pages->currentWidget(), w.Controls().PageNone);
+        QCOMPARE(w.Controls().TrackBar->height(), 29);
+        QCOMPARE(w.Controls().TrackBar->pageStep(), 10);
+        QVERIFY(w.Controls().GeneratingPanel->isHidden());
+        QCOMPARE(w.Controls().GeneratingPanel->height(), 71);
+        QCOMPARE(w.Controls().CancelGenerationButton->size(), QSize(153, 25));
         QVERIFY(!w.Generating());
         QVERIFY(w.CurrentElement() == nullptr);
         // A new project: one project node, nothing focused or selected.
@@ -48,7 +48,7 @@ private Q_SLOTS:
     void fillsTheFilmSizeList()
     {
         TEditorFixture f;
-        const QComboBox *sizes = f.Main().ProjectContentSize;
+        const QComboBox *sizes = f.Main().Controls().ProjectContentSize;
         QCOMPARE(sizes->count(), 17);
         QCOMPARE(sizes->itemText(0), QStringLiteral("Custom"));
         QCOMPARE(sizes->itemText(5), QStringLiteral("DVD PAL (720 x 576)"));
@@ -64,9 +64,12 @@ private Q_SLOTS:
         QTest::addColumn<QString>("caption");
         QTest::addColumn<QString>("shortcut");
         QTest::addColumn<QString>("toolTip");
-        QTest::newRow("new") << "ActNew" << "New Project" << "" << "";
-        QTest::newRow("open") << "ActLoad" << "&Open" << "" << "";
-        QTest::newRow("save as") << "ActSaveAs" << "Save &As" << "" << "";
+        QTest::newRow("new") << "ActNew" << "New Project" << "Ctrl+N" << "";
+        QTest::newRow("open") << "ActLoad" << "&Open" << "Ctrl+O" << "";
+        QTest::newRow("save") << "ActSave" << "Save" << "Ctrl+S" << "";
+        QTest::newRow("save as") << "ActSaveAs" << "Save &As" << "Ctrl+Shift+S" << "";
+        QTest::newRow("undo") << "ActUndo" << "Undo" << "Ctrl+Z" << "Undo";
+        QTest::newRow("redo") << "ActRedo" << "Redo" << "Ctrl+Shift+Z; Ctrl+Y" << "Redo";
         QTest::newRow("text") << "ActNewText" << "New Text Element" << "" << "";
         QTest::newRow("clear") << "ActProjectClearImage" << "Clear Background Image" << "" << "";
         QTest::newRow("about") << "ActAbout" << "About Velmora ..." << "" << "";
@@ -84,7 +87,7 @@ private Q_SLOTS:
         const auto *action = f.Main().findChild<QAction *>(name);
         QVERIFY(action != nullptr);
         QCOMPARE(action->text(), caption);
-        QCOMPARE(action->shortcut().toString(), shortcut);
+        QCOMPARE(QKeySequence::listToString(action->shortcuts()), shortcut);
         if (!toolTip.isEmpty())
             QCOMPARE(action->toolTip(), toolTip);
     }
@@ -95,12 +98,12 @@ private Q_SLOTS:
         TMain &w = f.Main();
         const auto enabled = [&w] {
             w.UpdateActions();
-            return QList<bool>{w.ActNewText->isEnabled(), w.ActNewImage->isEnabled(), w.ActNewColumns->isEnabled(),
-                w.ActNewColumn->isEnabled()};
+            const TMainControls &c = w.Controls();
+            return QList<bool>{c.ActNewText->isEnabled(), c.ActNewImage->isEnabled(), c.ActNewColumns->isEnabled(), c.ActNewColumn->isEnabled()};
         };
         QCOMPARE(enabled(), (QList<bool>{false, false, false, false}));
-        TElementNode &columns = f.Add(f.Project(), w.ActNewColumns);
-        TElementNode &column = f.Add(columns, w.ActNewColumn);
+        TElementNode &columns = f.Add(f.Project(), w.Controls().ActNewColumns);
+        TElementNode &column = f.Add(columns, w.Controls().ActNewColumn);
         TElementNode &text = f.AddText(column, QStringLiteral("A"));
         TElementNode &image = f.AddImage(column, QStringLiteral("I"));
         f.Focus(f.Project());
@@ -114,10 +117,10 @@ private Q_SLOTS:
         f.Focus(image);
         QCOMPARE(enabled(), (QList<bool>{false, false, false, false}));
         // Load Image follows the element the pages show.
-        QVERIFY(w.ActLoadImage->isEnabled());
+        QVERIFY(w.Controls().ActLoadImage->isEnabled());
         f.Focus(text);
         w.UpdateActions();
-        QVERIFY(!w.ActLoadImage->isEnabled());
+        QVERIFY(!w.Controls().ActLoadImage->isEnabled());
     }
 
     void editCommandsServeTheFocusedControl()
@@ -130,26 +133,26 @@ private Q_SLOTS:
 
         f.Focus(f.Project());
         w.UpdateActions();
-        QVERIFY(w.EditCut1->isEnabled() && w.EditCopy1->isEnabled() && w.EditDelete1->isEnabled());
-        QVERIFY(w.EditPaste1->isEnabled() && w.EditSelectAll1->isEnabled());
+        QVERIFY(w.Controls().EditCut1->isEnabled() && w.Controls().EditCopy1->isEnabled() && w.Controls().EditDelete1->isEnabled());
+        QVERIFY(w.Controls().EditPaste1->isEnabled() && w.Controls().EditSelectAll1->isEnabled());
 
         field->setFocus();
         field->deselect();
         w.UpdateActions();
-        QVERIFY(!w.EditCut1->isEnabled() && !w.EditCopy1->isEnabled() && !w.EditDelete1->isEnabled());
-        QVERIFY(w.EditSelectAll1->isEnabled());
-        w.EditSelectAll1->trigger();
+        QVERIFY(!w.Controls().EditCut1->isEnabled() && !w.Controls().EditCopy1->isEnabled() && !w.Controls().EditDelete1->isEnabled());
+        QVERIFY(w.Controls().EditSelectAll1->isEnabled());
+        w.Controls().EditSelectAll1->trigger();
         QCOMPARE(field->selectedText(), QStringLiteral("credits"));
         w.UpdateActions();
-        QVERIFY(w.EditDelete1->isEnabled());
-        w.EditDelete1->trigger();
+        QVERIFY(w.Controls().EditDelete1->isEnabled());
+        w.Controls().EditDelete1->trigger();
         QCOMPARE(field->text(), QString());
         // The tree was left alone.
         QCOMPARE(f.Model().rowCount(), 1);
 
-        w.PreviewBox->setFocus();
+        w.Controls().PreviewBox->setFocus();
         w.UpdateActions();
-        QVERIFY(!w.EditPaste1->isEnabled() && !w.EditSelectAll1->isEnabled());
+        QVERIFY(!w.Controls().EditPaste1->isEnabled() && !w.Controls().EditSelectAll1->isEnabled());
     }
 
     void titleAndSaveFollowEditsAndSaves()
@@ -159,40 +162,40 @@ private Q_SLOTS:
         QTemporaryDir dir;
         const QString file = dir.filePath(QStringLiteral("roll.vmz"));
         w.UpdateActions();
-        QVERIFY(!w.ActSave->isEnabled());
+        QVERIFY(!w.Controls().ActSave->isEnabled());
 
         f.AddText(f.Project(), QStringLiteral("A"));
-        QCOMPARE(w.windowTitle(), QStringLiteral("Velmora - [*]"));
+        QCOMPARE(f.ShownTitle(), QStringLiteral("Velmora - [*]"));
         w.UpdateActions();
-        QVERIFY(w.ActSave->isEnabled());
+        QVERIFY(w.Controls().ActSave->isEnabled());
 
         f.Prompts.Files.push_back(file);
-        w.ActSave->trigger(); // never saved: behaves as Save As
+        w.Controls().ActSave->trigger(); // never saved: behaves as Save As
         QCOMPARE(f.Prompts.Errors, QStringList());
-        QCOMPARE(w.windowTitle(), QStringLiteral("Velmora - [%1]").arg(file));
+        QCOMPARE(f.ShownTitle(), QStringLiteral("Velmora - [%1]").arg(file));
         w.UpdateActions();
-        QVERIFY(!w.ActSave->isEnabled());
+        QVERIFY(!w.Controls().ActSave->isEnabled());
 
         f.AddText(f.Project(), QStringLiteral("B"));
-        QCOMPARE(w.windowTitle(), QStringLiteral("Velmora - [*%1]").arg(file));
+        QCOMPARE(f.ShownTitle(), QStringLiteral("Velmora - [*%1]").arg(file));
         w.UpdateActions();
-        w.ActSave->trigger();
-        QCOMPARE(w.windowTitle(), QStringLiteral("Velmora - [%1]").arg(file));
+        w.Controls().ActSave->trigger();
+        QCOMPARE(f.ShownTitle(), QStringLiteral("Velmora - [%1]").arg(file));
         QVERIFY(f.Prompts.Files.empty());
 
         // New on a modified project asks first; No keeps everything.
         f.AddText(f.Project(), QStringLiteral("C"));
         f.Prompts.Answers = {false};
-        w.ActNew->trigger();
+        w.Controls().ActNew->trigger();
         QCOMPARE(f.Prompts.Questions.last(), QStringLiteral("The project has changed, are you sure you want to create a new project"));
         QCOMPARE(f.Project().ChildCount(), 3u);
         f.Prompts.Answers = {true};
-        w.ActNew->trigger();
+        w.Controls().ActNew->trigger();
         QCOMPARE(f.Model().rowCount(), 1);
         QCOMPARE(f.Model().rowCount(f.Model().index(0, 0)), 0);
-        QCOMPARE(w.windowTitle(), QStringLiteral("Velmora - []"));
+        QCOMPARE(f.ShownTitle(), QStringLiteral("Velmora - []"));
         w.UpdateActions();
-        QVERIFY(!w.ActSave->isEnabled());
+        QVERIFY(!w.Controls().ActSave->isEnabled());
     }
 
     void openRestoresFlagsAndReportsDamage()
@@ -201,15 +204,15 @@ private Q_SLOTS:
         TMain &w = f.Main();
         QTemporaryDir dir;
         const QString file = dir.filePath(QStringLiteral("roll.vmz"));
-        TElementNode &column = f.Add(f.Add(f.Project(), w.ActNewColumns), w.ActNewColumn);
+        TElementNode &column = f.Add(f.Add(f.Project(), w.Controls().ActNewColumns), w.Controls().ActNewColumn);
         f.AddText(column, QStringLiteral("Inside"));
         f.View().collapse(f.Model().IndexOf(column));
         f.Focus(column);
         f.Prompts.Files.push_back(file);
-        w.ActSaveAs->trigger();
+        w.Controls().ActSaveAs->trigger();
 
         f.Prompts.Files.push_back(file);
-        w.ActLoad->trigger();
+        w.Controls().ActLoad->trigger();
         QVERIFY(f.Prompts.Errors.isEmpty());
         QVERIFY(f.Editor().FocusedNode() == nullptr);
         const std::vector<TElementNode *> selected = f.Editor().SelectedNodes();
@@ -224,13 +227,13 @@ private Q_SLOTS:
         damaged.write("NOTAROLL!and more");
         damaged.close();
         f.Prompts.Files.push_back(damaged.fileName());
-        w.ActLoad->trigger();
+        w.Controls().ActLoad->trigger();
         QCOMPARE(f.Prompts.Errors.size(), 1);
         QVERIFY(f.Prompts.Errors[0].startsWith(QStringLiteral("The file \"%1\" could not be loaded.").arg(damaged.fileName())));
         QVERIFY(f.Prompts.Errors[0].endsWith(QStringLiteral("Invalid file type")));
         QCOMPARE(f.Model().rowCount(), 1);
         QCOMPARE(Structure(f.Project()), QStringLiteral("Velmora Project"));
-        QCOMPARE(w.windowTitle(), QStringLiteral("Velmora - []"));
+        QCOMPARE(f.ShownTitle(), QStringLiteral("Velmora - []"));
         // The window stays usable.
         f.AddText(f.Project(), QStringLiteral("After"));
         QCOMPARE(Structure(f.Project()), QStringLiteral("Velmora Project(After)"));
@@ -256,7 +259,7 @@ private Q_SLOTS:
         f.Main().SetGenerating(false);
 
         f.Prompts.Answers = {true};
-        f.Main().ActExit->trigger();
+        f.Main().Controls().ActExit->trigger();
         QVERIFY(!f.Main().isVisible());
     }
 
@@ -265,27 +268,27 @@ private Q_SLOTS:
         TEditorFixture f;
         TMain &w = f.Main();
         // A width set with the splitter is what the next hide keeps.
-        QList<int> sizes = w.ElementsSplitter->sizes();
-        w.ElementsSplitter->setSizes({240, sizes[0] + sizes[1] - 240});
-        QCOMPARE(w.ElementsPanel->width(), 240);
-        w.ActShowElements->trigger();
-        QVERIFY(w.ActShowElements->isChecked());
-        QCOMPARE(w.ElementsPanel->width(), 0);
-        QVERIFY(w.ElementsSplitter->handle(1)->isHidden());
-        w.ActShowElements->trigger();
-        QCOMPARE(w.ElementsPanel->width(), 240);
-        QVERIFY(!w.ElementsSplitter->handle(1)->isHidden());
+        QList<int> sizes = w.Controls().ElementsSplitter->sizes();
+        w.Controls().ElementsSplitter->setSizes({240, sizes[0] + sizes[1] - 240});
+        QCOMPARE(w.Controls().ElementsPanel->width(), 240);
+        w.Controls().ActShowElements->trigger();
+        QVERIFY(w.Controls().ActShowElements->isChecked());
+        QCOMPARE(w.Controls().ElementsPanel->width(), 0);
+        QVERIFY(w.Controls().ElementsSplitter->handle(1)->isHidden());
+        w.Controls().ActShowElements->trigger();
+        QCOMPARE(w.Controls().ElementsPanel->width(), 240);
+        QVERIFY(!w.Controls().ElementsSplitter->handle(1)->isHidden());
 
-        w.ActShowProperties->trigger();
-        QCOMPARE(w.Pages->width(), 0);
-        w.ActShowProperties->trigger();
-        QCOMPARE(w.Pages->width(), 206);
+        w.Controls().ActShowProperties->trigger();
+        QCOMPARE(w.Controls().Pages->width(), 0);
+        w.Controls().ActShowProperties->trigger();
+        QCOMPARE(w.Controls().Pages->width(), 206);
 
         // The splitter lays itself out between the two toggles.
-        w.ActShowProperties->trigger();
+        w.Controls().ActShowProperties->trigger();
         QTest::qWait(20);
-        w.ActShowProperties->trigger();
-        QCOMPARE(w.Pages->width(), 206);
+        w.Controls().ActShowProperties->trigger();
+        QCOMPARE(w.Controls().Pages->width(), 206);
     }
 
     void generatingStateLocksTheDocument()
@@ -293,34 +296,35 @@ private Q_SLOTS:
         TEditorFixture f;
         TMain &w = f.Main();
         // A panel hidden before the run comes back at its width afterwards.
-        w.ActShowProperties->trigger();
+        w.Controls().ActShowProperties->trigger();
         w.SetGenerating(true);
         QVERIFY(w.Generating());
-        QVERIFY(w.ActShowElements->isChecked() && w.ActShowProperties->isChecked());
-        QCOMPARE(w.ElementsPanel->width(), 0);
-        QCOMPARE(w.Pages->width(), 0);
-        QVERIFY(w.GeneratingPanel->isVisible());
-        QVERIFY(w.TrackBar->isHidden());
-        for (QAction *action : {w.ActNew, w.ActLoad, w.ActSave, w.ActSaveAs, w.ActShowPlaceholders, w.ActShowElements,
-                 w.ActShowProperties, w.ActGenerateFrames})
+        QVERIFY(w.Controls().ActShowElements->isChecked() && w.Controls().ActShowProperties->isChecked());
+        QCOMPARE(w.Controls().ElementsPanel->width(), 0);
+        QCOMPARE(w.Controls().Pages->width(), 0);
+        QVERIFY(w.Controls().GeneratingPanel->isVisible());
+        QVERIFY(w.Controls().TrackBar->isHidden());
+        const TMainControls &c = w.Controls();
+        for (QAction *action : {c.ActNew, c.ActLoad, c.ActSave, c.ActSaveAs, c.ActShowPlaceholders, c.ActShowElements, c.ActShowProperties,
+                 c.ActGenerateFrames})
             QVERIFY2(!action->isEnabled(), qPrintable(action->objectName()));
-        QVERIFY(w.ActAbout->isEnabled() && w.ActProjectLoadImage->isEnabled());
+        QVERIFY(w.Controls().ActAbout->isEnabled() && w.Controls().ActProjectLoadImage->isEnabled());
         // Element commands keep their own rule while generating.
         f.Focus(f.Project());
         w.UpdateActions();
-        QVERIFY(w.ActNewText->isEnabled());
+        QVERIFY(w.Controls().ActNewText->isEnabled());
 
         QVERIFY(!w.CancelRequested());
-        w.CancelGenerationButton->click();
+        w.Controls().CancelGenerationButton->click();
         QVERIFY(w.CancelRequested());
 
         w.SetGenerating(false);
-        QVERIFY(!w.ActShowElements->isChecked() && !w.ActShowProperties->isChecked());
-        QCOMPARE(w.ElementsPanel->width(), 185);
-        QCOMPARE(w.Pages->width(), 206);
-        QVERIFY(w.GeneratingPanel->isHidden());
-        QVERIFY(w.TrackBar->isVisible());
-        QVERIFY(w.ActNew->isEnabled() && w.ActGenerateFrames->isEnabled());
+        QVERIFY(!w.Controls().ActShowElements->isChecked() && !w.Controls().ActShowProperties->isChecked());
+        QCOMPARE(w.Controls().ElementsPanel->width(), 185);
+        QCOMPARE(w.Controls().Pages->width(), 206);
+        QVERIFY(w.Controls().GeneratingPanel->isHidden());
+        QVERIFY(w.Controls().TrackBar->isVisible());
+        QVERIFY(w.Controls().ActNew->isEnabled() && w.Controls().ActGenerateFrames->isEnabled());
     }
 
     void enablingFollowsIdleMomentsByItself()
@@ -329,7 +333,7 @@ private Q_SLOTS:
         TMain &w = f.Main();
         f.AddText(f.Project(), QStringLiteral("A"));
         // No explicit update: the idle re-evaluation enables Save.
-        QTRY_VERIFY(w.ActSave->isEnabled());
+        QTRY_VERIFY(w.Controls().ActSave->isEnabled());
     }
 
     void aboutShowsTheVersion_data()

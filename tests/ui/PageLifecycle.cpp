@@ -15,15 +15,15 @@ private Q_SLOTS:
     void eachKindShowsItsPage()
     {
         TPagesFixture f;
-        TElementNode &columns = f.Add(f.Project(), f.Main().ActNewColumns);
-        TElementNode &column = f.Add(columns, f.Main().ActNewColumn);
+        TElementNode &columns = f.Add(f.Project(), f.Main().Controls().ActNewColumns);
+        TElementNode &column = f.Add(columns, f.Main().Controls().ActNewColumn);
         const std::vector<std::pair<TElementNode *, QWidget *>> rows{
-            {f.TextNode, f.Main().PageTextElement},
-            {f.ImageNode, f.Main().PageImage},
-            {&f.Project(), f.Main().PageProject},
-            {&columns, f.Main().PageNone},
-            {&column, f.Main().PageNone},
-            {f.TextNode, f.Main().PageTextElement},
+            {f.TextNode, f.Main().Controls().PageTextElement},
+            {f.ImageNode, f.Main().Controls().PageImage},
+            {&f.Project(), f.Main().Controls().PageProject},
+            {&columns, f.Main().Controls().PageNone},
+            {&column, f.Main().Controls().PageNone},
+            {f.TextNode, f.Main().Controls().PageTextElement},
         };
         f.Saved();
         for (const auto &[node, page] : rows) {
@@ -38,7 +38,7 @@ private Q_SLOTS:
     {
         TEditorFixture f;
         TPropertyPages &p = f.Main().PropertyPages();
-        QVERIFY(f.Main().FillingPanels);
+        QVERIFY(f.Main().FillingPanels());
         p.ProjectWidth->SetValue(1234);
         p.TextText->setText(QStringLiteral("typed"));
         p.ImageSpecificDims->setChecked(true);
@@ -54,7 +54,7 @@ private Q_SLOTS:
         f.Prompts.Answers.push_back(true);
         f.Editor().DeleteSelection();
         QVERIFY(f.Main().CurrentElement() != removed);
-        QVERIFY(f.ShownPage() != f.Main().PageTextElement);
+        QVERIFY(f.ShownPage() != f.Main().Controls().PageTextElement);
 
         // Whatever is still on the text page no longer reaches any element.
         f.Saved();
@@ -79,17 +79,17 @@ private Q_SLOTS:
         TPagesFixture f;
         f.Select(*f.ImageNode);
         if (how == QLatin1String("delete")) {
-            // Deleting the project's whole content through the model, as a cut does.
-            f.Model().RemoveNode(*f.ImageNode);
+            // Removing the node through the document, as Delete does.
+            RemoveNodes(f.Main().Document(), {f.ImageNode});
         } else if (how == QLatin1String("new")) {
-            f.Main().ActNew->trigger();
+            f.Main().Controls().ActNew->trigger();
         } else {
             f.Main().OpenProjectFile(f.Folder.filePath(QStringLiteral("roll.vmz")));
         }
         QVERIFY(f.Main().CurrentElement() == nullptr);
-        QCOMPARE(f.ShownPage(), f.Main().PageNone);
+        QCOMPARE(f.ShownPage(), f.Main().Controls().PageNone);
         f.Main().UpdateActions();
-        QVERIFY(!f.Main().ActLoadImage->isEnabled());
+        QVERIFY(!f.Main().Controls().ActLoadImage->isEnabled());
         // The thumbnail has nothing left to paint from.
         f.Pages().ImagePreview->repaint();
         QVERIFY(f.Prompts.Errors.isEmpty());
@@ -102,7 +102,7 @@ private Q_SLOTS:
         const QString shots = qEnvironmentVariable("VELMORA_PAGE_SHOTS");
         const std::vector<std::pair<TElementNode *, const char *>> rows{
             {&f.Project(), "project"}, {f.TextNode, "text"}, {f.ImageNode, "image"}};
-        QCOMPARE(f.Main().Pages->width(), 206);
+        QCOMPARE(f.Main().Controls().Pages->width(), 206);
         for (const auto &[node, name] : rows) {
             f.Select(*node);
             QCoreApplication::processEvents();
@@ -111,7 +111,7 @@ private Q_SLOTS:
             if (!shots.isEmpty())
                 f.Main().grab().save(QStringLiteral("%1/%2.png").arg(shots, QLatin1String(name)));
             QVERIFY2(box->widget()->minimumSizeHint().width() <= box->viewport()->width(), name);
-            QCOMPARE(f.Main().Pages->width(), 206);
+            QCOMPARE(f.Main().Controls().Pages->width(), 206);
         }
     }
 };

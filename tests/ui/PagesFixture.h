@@ -38,21 +38,21 @@ struct TPagesFixture : TEditorFixture
     }
 
     TPropertyPages &Pages() { return Window->PropertyPages(); }
-    QWidget *ShownPage() { return Window->Pages->currentWidget(); }
+    QWidget *ShownPage() { return Window->Controls().Pages->currentWidget(); }
     bool Modified() { return Window->Document().Modified(); }
-    bool PreviewScheduled() { return Window->PreviewUpdateTimer.isActive(); }
+    bool PreviewScheduled() { return Window->PreviewUpdatePending(); }
 
     // Selects node as a click does, then forgets the preview update that selecting asks for.
     void Select(TElementNode &node)
     {
         Focus(node);
-        Window->PreviewUpdateTimer.stop();
+        Window->CancelPreviewUpdate();
     }
     // Saves the project, so the modified flag starts out clear.
     void Saved()
     {
         Window->Document().SaveProjectAs(Folder.filePath(QStringLiteral("roll.vmz")));
-        Window->PreviewUpdateTimer.stop();
+        Window->CancelPreviewUpdate();
     }
     // A solid picture file of the given size.
     QString PictureFile(const QString &name, QSize size, QColor color = Qt::red)
@@ -69,7 +69,7 @@ struct TPagesFixture : TEditorFixture
         Select(*ImageNode);
         Prompts.Files.push_back(path);
         Pages().ImageLoadImageButton->click();
-        Window->PreviewUpdateTimer.stop();
+        Window->CancelPreviewUpdate();
     }
 };
 

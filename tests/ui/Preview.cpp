@@ -34,12 +34,12 @@ private Q_SLOTS:
     {
         TEditorFixture f;
         TMain &w = f.Main();
-        QTRY_VERIFY(!w.PreviewUpdateTimer.isActive());
+        QTRY_VERIFY(!w.PreviewUpdatePending());
         const int before = w.RenderCount();
         f.Focus(f.Project());
         for (int i = 0; i < 10; ++i) {
             w.UpdateActions();
-            w.ActNewText->trigger();
+            w.Controls().ActNewText->trigger();
             f.Focus(f.Project());
         }
         QCOMPARE(w.RenderCount(), before);
@@ -74,9 +74,9 @@ private Q_SLOTS:
         ProjectOf(f).SetWidth(film.width());
         ProjectOf(f).SetHeight(film.height());
         ProjectOf(f).SetBackColor(0xFF102030);
-        w.PreviewBox->setFixedSize(bounds.size());
+        w.Controls().PreviewBox->setFixedSize(bounds.size());
         w.RenderFrame();
-        const QImage shown = w.PreviewBox->grab().toImage().convertToFormat(QImage::Format_ARGB32);
+        const QImage shown = w.Controls().PreviewBox->grab().toImage().convertToFormat(QImage::Format_ARGB32);
         QCOMPARE(w.ZoomPercent(), zoom);
         QCOMPARE(shown.pixel(destination.right(), destination.bottom()), 0xFF102030u);
         QCOMPARE(shown.pixel(0, 0), 0xFF102030u);
@@ -90,8 +90,8 @@ private Q_SLOTS:
             below << shown.pixel(x, destination.height() + 2);
         QCOMPARE(below, (QSet<QRgb>{0xFFCCCCCC, 0xFFFFFFFF}));
         w.UpdateStatusBar();
-        QCOMPARE(w.StatusPanels[0]->text(), QStringLiteral("Dimensions: %1 x %2").arg(film.width()).arg(film.height()));
-        QCOMPARE(w.StatusPanels[2]->text(), QStringLiteral("Zoom: %1% ").arg(zoom));
+        QCOMPARE(w.Controls().StatusPanels[0]->text(), QStringLiteral("Dimensions: %1 x %2").arg(film.width()).arg(film.height()));
+        QCOMPARE(w.Controls().StatusPanels[2]->text(), QStringLiteral("Zoom: %1% ").arg(zoom));
     }
 
     void sliderFollowsTheRollHeight()
@@ -101,27 +101,92 @@ private Q_SLOTS:
         f.AddText(f.Project(), QStringLiteral("Director"));
         TElementNode &producer = f.AddText(f.Project(), QStringLiteral("Producer"));
         w.RenderFrame();
+        // The added text is focused and the preview scrolled to it; start again from the top.
+        w.Controls().TrackBar->setValue(0);
         const int height = ProjectOf(f).GetHeight();
         QVERIFY(w.RollHeight() > 0);
-        QCOMPARE(w.TrackBar->maximum(), height + w.RollHeight());
-        QCOMPARE(w.StatusPanels[1]->text(), QStringLiteral("Frame: 0 of %1 ").arg(w.TrackBar->maximum()));
+        QCOMPARE(w.Controls().TrackBar->maximum(), height + w.RollHeight());
+        QCOMPARE(w.Controls().StatusPanels[1]->text(), QStringLiteral("Frame: 0 of %1 ").arg(w.Controls().TrackBar->maximum()));
 
-        w.TrackBar->setValue(10);
+        w.Controls().TrackBar->setValue(10);
         QCOMPARE(w.FramePosition(), 10);
-        const int maximumBefore = w.TrackBar->maximum();
-        f.Model().RemoveNode(producer);
+        const int maximumBefore = w.Controls().TrackBar->maximum();
+        RemoveNodes(w.Document(), {&producer});
         w.RenderFrame();
-        QVERIFY(w.TrackBar->maximum() < maximumBefore);
-        QCOMPARE(w.TrackBar->maximum(), height + w.RollHeight());
+        QVERIFY(w.Controls().TrackBar->maximum() < maximumBefore);
+        QCOMPARE(w.Controls().TrackBar->maximum(), height + w.RollHeight());
 
         // Lowering the range below the position moves the slider, which renders; the guard keeps
         // that render from setting the range again.
-        w.TrackBar->setValue(w.TrackBar->maximum());
+        w.Controls().TrackBar->setValue(w.Controls().TrackBar->maximum());
         const int rendersBefore = w.RenderCount();
         w.SetPositionRange(100);
-        QCOMPARE(w.TrackBar->maximum(), 100);
+        QCOMPARE(w.Controls().TrackBar->maximum(), 100);
         QCOMPARE(w.FramePosition(), 100);
         QCOMPARE(w.RenderCount(), rendersBefore + 1);
+    }
+
+    void selectingScrollsToTheElementUnlessItIsInView()
+    {
+        TEditorFixture f;
+        TMain &w = f.Main();
+        TElementNode &first = f.AddText(f.Project(), QStringLiteral("First"));
+        for (int i = 0; i < 30; ++i)
+            f.AddText(f.Project(), QStringLiteral("Name %1").arg(i));
+        TElementNode &last = *f.Project().Child(30);
+        const int height = ProjectOf(f).GetHeight();
+        w.RenderFrame();
+        const auto shows = [&](const TElementNode &node) {
+            const auto band = w.Renderer().FocusedBand();
+            return f.Editor().FocusedNode() == &node && band && band->first >= 0 && band->second <= height;
+        };
+        QVERIFY(shows(last));
+
+        f.Focus(first);
+        w.RenderFrame();
+        QVERIFY(shows(first));
+        const int position = w.FramePosition();
+        // A neighbour already in view leaves the roll where it is.
+        f.Focus(*f.Project().Child(1));
+        w.RenderFrame();
+        QCOMPARE(w.FramePosition(), position);
+        // The project itself is all of the roll: selecting it scrolls nowhere.
+        f.Focus(f.Project());
+        w.RenderFrame();
+        QCOMPARE(w.FramePosition(), position);
+    }
+
+    void runningTimeAndSafeAreas()
+    {
+        TEditorFixture f;
+        TMain &w = f.Main();
+        IProject &project = ProjectOf(f);
+        project.SetFrameRate(25);
+        project.SetScrollRate(4);
+        w.RenderFrame();
+        // An empty roll: the film height alone, 576 / 4 = 144 frames, 5 seconds and 19 frames.
+        QCOMPARE(w.Controls().TrackBar->maximum(), 576);
+        QCOMPARE(w.RunningTimePanel()->text(), QStringLiteral("Running Time: 00:00:05:19"));
+
+        project.SetBackColor(0xFF000000);
+        w.Controls().PreviewBox->setFixedSize(720, 576);
+        w.RenderFrame();
+        const auto shown = [&w] { return w.Controls().PreviewBox->grab().toImage().convertToFormat(QImage::Format_ARGB32); };
+        QCOMPARE(shown().pixel(360, 20), 0xFF000000u);
+        w.Controls().ActShowSafeAreas->trigger();
+        // 93 %: 670 x 536 from (25, 20); 90 %: 648 x 518 from (36, 29); the rest stays black.
+        const QImage withAreas = shown();
+        for (const QPoint at : {QPoint(360, 20), QPoint(25, 288)})
+            QVERIFY2(withAreas.pixel(at) != 0xFF000000u, qPrintable(QStringLiteral("%1,%2").arg(at.x()).arg(at.y())));
+        // The title-safe frame is dashed: about half of its top edge is drawn.
+        int dashes = 0;
+        for (int x = 40; x < 680; ++x)
+            dashes += withAreas.pixel(x, 29) != 0xFF000000u;
+        QVERIFY2(dashes > 200 && dashes < 500, qPrintable(QString::number(dashes)));
+        for (const QPoint at : {QPoint(360, 24), QPoint(100, 100), QPoint(30, 288)})
+            QCOMPARE(withAreas.pixel(at), 0xFF000000u);
+        w.Controls().ActShowSafeAreas->trigger();
+        QCOMPARE(shown().pixel(360, 20), 0xFF000000u);
     }
 
     void wheelMovesThePosition()
@@ -130,14 +195,15 @@ private Q_SLOTS:
         TMain &w = f.Main();
         f.AddText(f.Project(), QStringLiteral("Cast"));
         w.RenderFrame();
+        w.Controls().TrackBar->setValue(0);
         const QPointF at(10, 10);
-        QWheelEvent away(at, w.PreviewBox->mapToGlobal(at), QPoint(), QPoint(0, 120), Qt::NoButton, Qt::NoModifier,
+        QWheelEvent away(at, w.Controls().PreviewBox->mapToGlobal(at), QPoint(), QPoint(0, 120), Qt::NoButton, Qt::NoModifier,
             Qt::NoScrollPhase, false);
-        QApplication::sendEvent(w.PreviewBox, &away);
+        QApplication::sendEvent(w.Controls().PreviewBox, &away);
         QCOMPARE(w.FramePosition(), 120);
-        QWheelEvent back(at, w.PreviewBox->mapToGlobal(at), QPoint(), QPoint(0, -360), Qt::NoButton, Qt::NoModifier,
+        QWheelEvent back(at, w.Controls().PreviewBox->mapToGlobal(at), QPoint(), QPoint(0, -360), Qt::NoButton, Qt::NoModifier,
             Qt::NoScrollPhase, false);
-        QApplication::sendEvent(w.PreviewBox, &back);
+        QApplication::sendEvent(w.Controls().PreviewBox, &back);
         QCOMPARE(w.FramePosition(), 0); // clamped to the slider's range
     }
 
@@ -145,10 +211,10 @@ private Q_SLOTS:
     {
         TEditorFixture f;
         TMain &w = f.Main();
-        QTRY_VERIFY(!w.PreviewUpdateTimer.isActive());
+        QTRY_VERIFY(!w.PreviewUpdatePending());
         const int before = w.RenderCount();
         QVERIFY(!w.ShowPlaceholders());
-        w.ActShowPlaceholders->trigger();
+        w.Controls().ActShowPlaceholders->trigger();
         QVERIFY(w.ShowPlaceholders());
         QTRY_COMPARE(w.RenderCount(), before + 1);
         QVERIFY(!w.Document().Modified());

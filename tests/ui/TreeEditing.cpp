@@ -23,8 +23,8 @@ struct TSampleRoll : TEditorFixture
         A = &AddText(Project(), QStringLiteral("A"));
         B = &AddText(Project(), QStringLiteral("B"));
         I = &AddImage(Project(), QStringLiteral("I"));
-        Columns = &Add(Project(), Window->ActNewColumns);
-        Column = &Add(*Columns, Window->ActNewColumn);
+        Columns = &Add(Project(), Window->Controls().ActNewColumns);
+        Column = &Add(*Columns, Window->Controls().ActNewColumn);
         C = &AddText(*Column, QStringLiteral("C"));
         D = &AddText(*Column, QStringLiteral("D"));
     }
@@ -99,7 +99,7 @@ private Q_SLOTS:
         f.Focus(*f.Column);
         f.ClearModified();
         f.Main().UpdateActions();
-        f.Main().ActNewText->trigger();
+        f.Main().Controls().ActNewText->trigger();
         TElementNode *added = f.Editor().FocusedNode();
         QCOMPARE(added->Parent(), f.Column);
         QCOMPARE(added->Index(), 2);
@@ -134,8 +134,8 @@ private Q_SLOTS:
         f.Select(selected);
         f.Prompts.Answers = {answer};
         f.Main().UpdateActions();
-        QVERIFY(f.Main().EditDelete1->isEnabled());
-        f.Main().EditDelete1->trigger();
+        QVERIFY(f.Main().Controls().EditDelete1->isEnabled());
+        f.Main().Controls().EditDelete1->trigger();
         QCOMPARE(f.Prompts.Questions, QStringList{QStringLiteral("Are you sure you want to Remove the selected element(s)")});
         QCOMPARE(Structure(f.Project()), after);
         QCOMPARE(f.Main().Document().Modified(), answer);
@@ -149,7 +149,7 @@ private Q_SLOTS:
         QCOMPARE(f.Main().CurrentElement(), f.I->Element());
         f.Prompts.Answers = {true};
         f.Main().UpdateActions();
-        f.Main().EditDelete1->trigger();
+        f.Main().Controls().EditDelete1->trigger();
         QVERIFY(f.Main().CurrentElement() == nullptr);
     }
 
@@ -233,7 +233,7 @@ private Q_SLOTS:
         f.View().setFocus();
         f.Select({"Column", "C", "B"});
         f.Main().UpdateActions();
-        f.Main().EditCopy1->trigger();
+        f.Main().Controls().EditCopy1->trigger();
         const QMimeData *data = QGuiApplication::clipboard()->mimeData();
         QVERIFY(data != nullptr);
         const QStringList formats = data->formats();
@@ -255,22 +255,22 @@ private Q_SLOTS:
         f.View().setFocus();
         f.Select({"A", "I"});
         f.Main().UpdateActions();
-        f.Main().EditCopy1->trigger();
+        f.Main().Controls().EditCopy1->trigger();
         // Onto a text nothing fits.
         f.Focus(*f.D);
         f.ClearModified();
         f.Main().UpdateActions();
-        f.Main().EditPaste1->trigger();
+        f.Main().Controls().EditPaste1->trigger();
         QCOMPARE(Structure(f.Project()), Sample);
         QVERIFY(!f.Main().Document().Modified());
         // Deleting the originals keeps the clipboard whole.
         f.Select({"A", "I"});
         f.Prompts.Answers = {true};
         f.Main().UpdateActions();
-        f.Main().EditDelete1->trigger();
+        f.Main().Controls().EditDelete1->trigger();
         f.Focus(*f.Column);
         f.Main().UpdateActions();
-        f.Main().EditPaste1->trigger();
+        f.Main().Controls().EditPaste1->trigger();
         QCOMPARE(Structure(f.Project()), QStringLiteral("Velmora Project(B,Columns(Column(C,D,A,I)))"));
         QCOMPARE(f.Editor().SelectedNodes(), std::vector<TElementNode *>{f.Column});
     }
@@ -281,21 +281,21 @@ private Q_SLOTS:
         f.View().setFocus();
         f.Select({"A", "B"});
         f.Main().UpdateActions();
-        f.Main().EditCut1->trigger();
+        f.Main().Controls().EditCut1->trigger();
         QCOMPARE(Structure(f.Project()), Sample); // nothing goes before the paste
         f.Focus(*f.C);
         f.Main().UpdateActions();
-        f.Main().EditPaste1->trigger();
+        f.Main().Controls().EditPaste1->trigger();
         QCOMPARE(Structure(f.Project()), Sample);
         f.Focus(*f.Column);
         f.Main().UpdateActions();
-        f.Main().EditPaste1->trigger();
+        f.Main().Controls().EditPaste1->trigger();
         QCOMPARE(Structure(f.Project()), QStringLiteral("Velmora Project(I,Columns(Column(C,D,A,B)))"));
         QCOMPARE(f.A->Parent(), f.Column); // the same nodes, moved
         // The cut ended: pasting again makes copies.
         f.Focus(f.Project());
         f.Main().UpdateActions();
-        f.Main().EditPaste1->trigger();
+        f.Main().Controls().EditPaste1->trigger();
         QCOMPARE(Structure(f.Project()), QStringLiteral("Velmora Project(I,Columns(Column(C,D,A,B)),A,B)"));
     }
 
@@ -307,7 +307,7 @@ private Q_SLOTS:
         QGuiApplication::clipboard()->setMimeData(data);
         f.Focus(*f.Column);
         f.Main().UpdateActions();
-        f.Main().EditPaste1->trigger();
+        f.Main().Controls().EditPaste1->trigger();
         QCOMPARE(f.Prompts.Errors.size(), 1);
         QCOMPARE(Structure(f.Project()), Sample);
     }
@@ -317,7 +317,7 @@ private Q_SLOTS:
         TSampleRoll f;
         f.Focus(*f.A);
         f.Main().UpdateActions();
-        f.Main().EditSelectAll1->trigger();
+        f.Main().Controls().EditSelectAll1->trigger();
         QCOMPARE(f.View().selectionModel()->selectedIndexes().size(), 8);
         QCOMPARE(f.Editor().SelectedNodes(), std::vector<TElementNode *>{&f.Project()});
     }

@@ -6,6 +6,9 @@
 
 #include <QFile>
 #include <QSaveFile>
+#include <QScopedValueRollback>
+#include <QUndoStack>
+#include <algorithm>
 
 namespace velmora {
 
@@ -21,32 +24,133 @@ namespace {
 }
 } // namespace
 
-TDocument::TDocument()
+TDocument::TDocument(QObject *parent) : QObject(parent), m_undoStack(std::make_unique<QUndoStack>())
 {
+    connect(m_undoStack.get(), &QUndoStack::cleanChanged, this, [this] {
+        UpdateTitle();
+        Q_EMIT ModifiedChanged();
+    });
+    // After an undo or redo, the next typed edit is a step of its own, not part of the one below it.
+    connect(m_undoStack.get(), &QUndoStack::indexChanged, this, [this] {
+        if (!m_pushing)
+            BreakMerge();
+    });
     NewProject();
+}
+
+TDocument::~TDocument()
+{
+    // The steps hold nodes taken out of the tree; they go before the tree does, quietly.
+    disconnect(m_undoStack.get(), nullptr, this, nullptr);
+    m_undoStack.reset();
+}
+
+bool TDocument::Modified() const
+{
+    return m_modified || !m_undoStack->isClean();
 }
 
 void TDocument::MarkModified()
 {
     m_modified = true;
     UpdateTitle();
+    Q_EMIT ModifiedChanged();
 }
 
 QString TDocument::UpdateTitle()
 {
-    m_title = QStringLiteral("Velmora - [%1%2]").arg(m_modified ? QStringLiteral("*") : QString(), m_fileName);
+    m_title = QStringLiteral("Velmora - [%1%2]").arg(Modified() ? QStringLiteral("*") : QString(), m_fileName);
     if (OnTitleChanged)
         OnTitleChanged(m_title);
     return m_title;
 }
 
-void TDocument::NewProject()
+void TDocument::ResetToNewProject()
 {
-    m_fileName.clear();
+    // The steps refer to nodes of the tree that is going.
+    m_undoStack->clear();
     m_modified = false;
     m_tree.Clear();
     m_tree.AddChild(m_tree.Root(), std::make_unique<TVmElementProject>());
+}
+
+void TDocument::NewProject()
+{
+    Q_EMIT TreeAboutToBeReset();
+    m_fileName.clear();
+    ResetToNewProject();
+    Q_EMIT TreeReset();
     UpdateTitle();
+    Q_EMIT ModifiedChanged();
+}
+
+void TDocument::SetSaved()
+{
+    m_modified = false;
+    m_undoStack->setClean();
+    UpdateTitle();
+    Q_EMIT ModifiedChanged();
+}
+
+void TDocument::Push(QUndoCommand *command)
+{
+    {
+        const QScopedValueRollback pushing(m_pushing, true);
+        m_undoStack->push(command);
+    }
+    UpdateTitle();
+    Q_EMIT ModifiedChanged();
+}
+
+TElementNode &TDocument::InsertNode(TElementNode &parent, std::size_t index, std::unique_ptr<TElementNode> node)
+{
+    index = std::min(index, parent.ChildCount());
+    Q_EMIT NodeAboutToBeInserted(&parent, int(index));
+    TElementNode &inserted = m_tree.InsertChild(parent, index, std::move(node));
+    Q_EMIT NodeInserted(&inserted);
+    return inserted;
+}
+
+std::unique_ptr<TElementNode> TDocument::TakeNode(TElementNode &node)
+{
+    TElementNode *parent = node.Parent();
+    Q_EMIT NodeAboutToBeRemoved(&node);
+    std::unique_ptr<TElementNode> taken = m_tree.TakeNode(node);
+    Q_EMIT NodeRemoved(parent);
+    return taken;
+}
+
+bool TDocument::MoveNode(TElementNode &node, TElementNode &parent, std::size_t index)
+{
+    if (node.Parent() == nullptr || node.Contains(&parent))
+        return false;
+    const bool sameParent = node.Parent() == &parent;
+    const std::size_t row = std::size_t(node.Index());
+    index = std::min(index, sameParent ? parent.ChildCount() - 1 : parent.ChildCount());
+    if (sameParent && index == row)
+        return false;
+    // Counted before the node leaves its place, a later place among the same siblings is one further.
+    const int before = int(sameParent && index > row ? index + 1 : index);
+    Q_EMIT NodeAboutToBeMoved(&node, &parent, before);
+    // Taking the node out drops the focus when it lies inside; the moved node keeps it.
+    TElementNode *focused = m_tree.FocusedNode();
+    std::unique_ptr<TElementNode> taken = m_tree.TakeNode(node);
+    m_tree.InsertChild(parent, index, std::move(taken));
+    m_tree.SetFocusedNode(focused);
+    Q_EMIT NodeMoved(&node);
+    return true;
+}
+
+std::unique_ptr<IElement> TDocument::ReplaceElement(TElementNode &node, std::unique_ptr<IElement> element)
+{
+    std::unique_ptr<IElement> old = node.ReplaceElement(std::move(element));
+    Q_EMIT ElementReplaced(&node, old.get());
+    return old;
+}
+
+void TDocument::NotifyElementChanged(IElement *element, bool redraw)
+{
+    Q_EMIT ElementChanged(element, redraw);
 }
 
 bool TDocument::CheckSignature(ITypedFiler &filer)
@@ -72,10 +176,15 @@ void TDocument::LoadProjectFile(QIODevice &stream)
     if (!first->Facets().Project)
         Fail(DocumentMessages::NotAProject);
 
-    NewProject();
+    Q_EMIT TreeAboutToBeReset();
+    m_fileName.clear();
+    ResetToNewProject();
     m_tree.Clear();
     while (loaded.Root().ChildCount() > 0)
         m_tree.InsertChild(m_tree.Root(), m_tree.Root().ChildCount(), loaded.TakeNode(*loaded.Root().Child(0)));
+    Q_EMIT TreeReset();
+    UpdateTitle();
+    Q_EMIT ModifiedChanged();
 }
 
 void TDocument::SaveProjectFile(QIODevice &stream)
@@ -98,8 +207,7 @@ void TDocument::OpenProject(const QString &fileName)
         throw EDocumentError(QString::fromLatin1(DocumentMessages::NotLoaded).arg(fileName, QStringLiteral("\r\n"), reason));
     }
     m_fileName = fileName;
-    m_modified = false;
-    UpdateTitle();
+    SetSaved();
 }
 
 void TDocument::WriteProjectFile(const QString &fileName)
@@ -125,13 +233,28 @@ void TDocument::SaveProjectAs(const QString &fileName)
         UpdateTitle();
         throw;
     }
-    m_modified = false;
-    UpdateTitle();
+    SetSaved();
+}
+
+bool TDocument::SettleChanges(IDocumentPrompts &prompts, const QString &question)
+{
+    if (!Modified())
+        return true;
+    switch (prompts.AskSaveChanges(question)) {
+    case TSaveChoice::Save:
+        // A failed save throws, and the project stays.
+        return ActSaveExecute(prompts);
+    case TSaveChoice::Discard:
+        return true;
+    case TSaveChoice::Cancel:
+        break;
+    }
+    return false;
 }
 
 bool TDocument::ActNewExecute(IDocumentPrompts &prompts)
 {
-    if (m_modified && !prompts.Confirm(QString::fromLatin1(DocumentMessages::ConfirmNew)))
+    if (!SettleChanges(prompts, QString::fromLatin1(DocumentMessages::ConfirmNew)))
         return false;
     NewProject();
     return true;
@@ -139,7 +262,7 @@ bool TDocument::ActNewExecute(IDocumentPrompts &prompts)
 
 bool TDocument::ActLoadExecute(IDocumentPrompts &prompts)
 {
-    if (m_modified && !prompts.Confirm(QString::fromLatin1(DocumentMessages::ConfirmLoad)))
+    if (!SettleChanges(prompts, QString::fromLatin1(DocumentMessages::ConfirmLoad)))
         return false;
     const QString fileName = prompts.ChooseOpenFile();
     if (fileName.isEmpty())

@@ -4,12 +4,20 @@
 #include "core/error.h"
 
 #include <QIODevice>
+#include <QObject>
 #include <QString>
 #include <functional>
+#include <memory>
+
+class QUndoCommand;
+class QUndoStack;
 
 namespace velmora {
 
 class ITypedFiler;
+
+// The answers to a question about unsaved changes.
+enum class TSaveChoice { Save, Discard, Cancel };
 
 // Answers the document commands' questions; the editor shows real dialogs, tests answer in code.
 class IDocumentPrompts
@@ -17,6 +25,8 @@ class IDocumentPrompts
 public:
     virtual ~IDocumentPrompts() = default;
     virtual bool Confirm(const QString &question) = 0; // Yes/No; true only for Yes
+    // The question about a changed project, answered with Save, Discard or Cancel.
+    virtual TSaveChoice AskSaveChanges(const QString &question) = 0;
     virtual QString ChooseOpenFile() = 0;              // empty: cancelled
     virtual QString ChooseSaveFile() = 0;              // empty: cancelled
 };
@@ -38,25 +48,32 @@ inline constexpr const char CannotCreate[] = "Cannot create file \"%1\". %2";
 inline constexpr const char NotLoaded[] = "The file \"%1\" could not be loaded. %2 The following error was returned : %3";
 inline constexpr const char ConfirmNew[] = "The project has changed, are you sure you want to create a new project";
 inline constexpr const char ConfirmLoad[] = "The project has changed, are you sure you want to load a new project";
+inline constexpr const char ConfirmClose[] = "The project has changed, are you sure you want to close Velmora";
 } // namespace DocumentMessages
 
 // The first nine bytes of every project file.
 inline constexpr char ProjectSignature[] = "VELMORA01";
 
-// The open project: its element tree, file name (a Unicode path), modified flag and title.
-class TDocument
+// The open project: its element tree, file name (a Unicode path), modified flag and title,
+// and the undo stack every edit goes through. Each change of the tree or of an element is
+// announced by a signal, so views follow the document instead of being told by each edit.
+class TDocument : public QObject
 {
+    Q_OBJECT
 public:
-    TDocument(); // starts with NewProject()
+    explicit TDocument(QObject *parent = nullptr); // starts with NewProject()
+    ~TDocument() override;
 
     TElementTree &Tree() { return m_tree; }
     const TElementTree &Tree() const { return m_tree; }
     const QString &ProjectFileName() const { return m_fileName; }
-    bool Modified() const { return m_modified; }
+    // Edits since the last save (the undo stack is away from its clean state), or a change
+    // marked without a step of its own.
+    bool Modified() const;
     // The top-level node holding the project element.
     TElementNode *ProjectNode() const { return m_tree.ProjectNode(); }
 
-    // Every edit ends here: sets Modified and refreshes the title.
+    // Marks the project changed when an action changed nothing that Undo could take back.
     void MarkModified();
     // Computes "Velmora - [%s%s]", stores it (Title()) and calls the title callback.
     QString UpdateTitle();
@@ -77,19 +94,66 @@ public:
     // the file on disk is untouched and Modified stays as it was.
     void SaveProjectAs(const QString &fileName);
 
+    // --- edits --------------------------------------------------------------------------------
+    QUndoStack &UndoStack() const { return *m_undoStack; }
+    // Does command and puts it on the undo stack (merging it with the last step where it can).
+    void Push(QUndoCommand *command);
+    // Typed edits of one field merge only within one epoch; a new selection starts a new one.
+    quint64 MergeEpoch() const { return m_mergeEpoch; }
+    void BreakMerge() { ++m_mergeEpoch; }
+
+    // Changes of the tree for the edit commands; each is announced before and after.
+    TElementNode &InsertNode(TElementNode &parent, std::size_t index, std::unique_ptr<TElementNode> node);
+    std::unique_ptr<TElementNode> TakeNode(TElementNode &node);
+    // Moves node under parent so that it ends at index there; false when it stays where it is
+    // or would land inside itself.
+    bool MoveNode(TElementNode &node, TElementNode &parent, std::size_t index);
+    // Puts element into node; hands back the element the node held.
+    std::unique_ptr<IElement> ReplaceElement(TElementNode &node, std::unique_ptr<IElement> element);
+    // Tells the views that a field of element changed; redraw is false when the frame stays the same.
+    void NotifyElementChanged(IElement *element, bool redraw = true);
+
+    // Before the project is left: nothing to ask when it is unchanged; otherwise asks question and
+    // saves (Save As for a project never saved) when told to. True when the project may go.
+    bool SettleChanges(IDocumentPrompts &prompts, const QString &question);
+
     // Command logic; each returns false when the user cancelled.
     bool ActNewExecute(IDocumentPrompts &prompts);
     bool ActLoadExecute(IDocumentPrompts &prompts);
     bool ActSaveExecute(IDocumentPrompts &prompts);
     bool ActSaveAsExecute(IDocumentPrompts &prompts);
 
+Q_SIGNALS:
+    void NodeAboutToBeInserted(velmora::TElementNode *parent, int row);
+    void NodeInserted(velmora::TElementNode *node);
+    // node and its subtree are about to leave the tree (to be destroyed or kept by a command).
+    void NodeAboutToBeRemoved(velmora::TElementNode *node);
+    void NodeRemoved(velmora::TElementNode *parent);
+    // node goes under parent, before the child now at row (rows counted before the move).
+    void NodeAboutToBeMoved(velmora::TElementNode *node, velmora::TElementNode *parent, int row);
+    void NodeMoved(velmora::TElementNode *node);
+    void ElementChanged(velmora::IElement *element, bool redraw);
+    // node holds a new element; old is still alive while this signal runs.
+    void ElementReplaced(velmora::TElementNode *node, velmora::IElement *old);
+    // The whole tree is replaced (New, Open).
+    void TreeAboutToBeReset();
+    void TreeReset();
+    // Modified() may have changed.
+    void ModifiedChanged();
+
 private:
     void WriteProjectFile(const QString &fileName);
+    // Empties the tree and the undo stack and adds a fresh project node.
+    void ResetToNewProject();
+    void SetSaved();
 
     TElementTree m_tree;
     QString m_fileName;
     bool m_modified = false;
     QString m_title;
+    std::unique_ptr<QUndoStack> m_undoStack;
+    quint64 m_mergeEpoch = 0;
+    bool m_pushing = false;
 };
 
 } // namespace velmora

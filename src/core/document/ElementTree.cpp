@@ -15,6 +15,13 @@ void TElementNode::SetElement(std::unique_ptr<IElement> element)
     m_facets.Container = queryInterface<IElementContainer>(e) != nullptr;
 }
 
+std::unique_ptr<IElement> TElementNode::ReplaceElement(std::unique_ptr<IElement> element)
+{
+    std::unique_ptr<IElement> old = std::move(m_element);
+    SetElement(std::move(element));
+    return old;
+}
+
 int TElementNode::Index() const
 {
     if (m_parent == nullptr)
@@ -24,14 +31,21 @@ int TElementNode::Index() const
     return static_cast<int>(it - siblings.begin());
 }
 
+bool TElementNode::Contains(const TElementNode *node) const
+{
+    for (; node != nullptr; node = node->m_parent)
+        if (node == this)
+            return true;
+    return false;
+}
+
 TElementNode &TElementNode::AppendChild(std::unique_ptr<TElementNode> child)
 {
     if (!child || child->m_parent != nullptr)
         throw std::invalid_argument("AppendChild: no detached node");
     // A node cannot become a descendant of itself.
-    for (const TElementNode *ancestor = this; ancestor != nullptr; ancestor = ancestor->m_parent)
-        if (ancestor == child.get())
-            throw std::invalid_argument("AppendChild: node would contain itself");
+    if (child->Contains(this))
+        throw std::invalid_argument("AppendChild: node would contain itself");
     child->m_parent = this;
     m_children.push_back(std::move(child));
     return *m_children.back();
@@ -59,9 +73,8 @@ TElementNode &TElementTree::InsertChild(TElementNode &parent, std::size_t index,
     if (!node)
         throw std::invalid_argument("InsertChild: no node");
     // A node cannot become a descendant of itself.
-    for (const TElementNode *ancestor = &parent; ancestor != nullptr; ancestor = ancestor->m_parent)
-        if (ancestor == node.get())
-            throw std::invalid_argument("InsertChild: node would contain itself");
+    if (node->Contains(&parent))
+        throw std::invalid_argument("InsertChild: node would contain itself");
     node->m_parent = &parent;
     index = std::min(index, parent.m_children.size());
     const auto it = parent.m_children.insert(parent.m_children.begin() + static_cast<std::ptrdiff_t>(index), std::move(node));
@@ -73,11 +86,8 @@ std::unique_ptr<TElementNode> TElementTree::TakeNode(TElementNode &node)
     TElementNode *parent = node.m_parent;
     if (parent == nullptr)
         throw std::invalid_argument("TakeNode: the root cannot be taken");
-    for (const TElementNode *n = m_focused; n != nullptr; n = n->m_parent)
-        if (n == &node) {
-            m_focused = nullptr;
-            break;
-        }
+    if (node.Contains(m_focused))
+        m_focused = nullptr;
     auto &siblings = parent->m_children;
     const auto it = siblings.begin() + node.Index();
     std::unique_ptr<TElementNode> taken = std::move(*it);

@@ -42,6 +42,8 @@ public:
 
     IElement *Element() const { return m_element.get(); }
     void SetElement(std::unique_ptr<IElement> element);
+    // Puts element in the node and hands back the one it held.
+    std::unique_ptr<IElement> ReplaceElement(std::unique_ptr<IElement> element);
     const TNodeFacets &Facets() const { return m_facets; }
 
     TElementNode *Parent() const { return m_parent; }
@@ -50,6 +52,8 @@ public:
     const std::vector<std::unique_ptr<TElementNode>> &Children() const { return m_children; }
     // Position among the parent's children, or -1 for a node without parent.
     int Index() const;
+    // Whether node is this node or lies below it.
+    bool Contains(const TElementNode *node) const;
     // Attaches child as the last child; used to build detached subtrees before they join a tree.
     TElementNode &AppendChild(std::unique_ptr<TElementNode> child);
 

@@ -184,7 +184,9 @@ QImage LoadImageFile(const QString &fileName)
 
 QString FileNamePart(const QString &path)
 {
-    const qsizetype delimiter = std::max(path.lastIndexOf(QLatin1Char('/')), path.lastIndexOf(QLatin1Char('\\')));
+    // A drive letter ("C:picture.png") ends at its colon just as a folder ends at its slash.
+    const qsizetype delimiter = std::max({path.lastIndexOf(QLatin1Char('/')), path.lastIndexOf(QLatin1Char('\\')),
+        path.lastIndexOf(QLatin1Char(':'))});
     return delimiter < 0 ? path : path.mid(delimiter + 1);
 }
 

@@ -19,18 +19,23 @@ int TVmElementImage::GetImageIndex(int, TTreeImageKind kind) const
 
 void TVmElementImage::LoadFromFile(const QString &fileName)
 {
-    m_image = std::make_unique<QImage>(LoadImageFile(fileName));
+    AssignImage(LoadImageFile(fileName), fileName);
+}
+
+QString TVmElementImage::PictureProblem() const
+{
+    return velmora::PictureProblem(m_imageBytes, m_image.get());
+}
+
+void TVmElementImage::AssignImage(const QImage &image, const QString &fileName)
+{
+    m_image = std::make_unique<QImage>(image);
     m_imageBytes.clear();
     m_width = m_image->width();
     m_height = m_image->height();
     m_specificDims = false;
     m_fileName = ToSystemCodePage(fileName);
     SetCaption(-1, FileNamePart(fileName));
-}
-
-QString TVmElementImage::PictureProblem() const
-{
-    return velmora::PictureProblem(m_imageBytes, m_image.get());
 }
 
 void TVmElementImage::Render(QPainter &graphics, TLayoutRect &rect, quint8 flags)

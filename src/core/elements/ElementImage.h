@@ -35,6 +35,9 @@ public:
     const QImage *GetImage() const override { return m_image.get(); }
     // Takes the picture from a file; the path is recorded in the 8-bit code page.
     void LoadFromFile(const QString &fileName) override;
+    // Takes a decoded picture as LoadFromFile would from fileName, without reading the file
+    // (a description that carries its pictures inline).
+    void AssignImage(const QImage &image, const QString &fileName);
     bool GetSpecificDims() const override { return m_specificDims; }
     void SetSpecificDims(bool value) override { m_specificDims = value; }
     void GetFileName(QByteArray &fileName) const override { fileName = m_fileName; }

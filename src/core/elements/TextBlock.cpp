@@ -1,6 +1,7 @@
 #include "core/elements/TextBlock.h"
 
 #include "core/elements/Drawing.h"
+#include "core/elements/FontFaces.h"
 #include "core/typedfiler/CodePage.h"
 
 #include <QFont>
@@ -126,10 +127,8 @@ void TTextBlock::Layout()
     if (m_style.FontSize <= 0 || m_style.Text.isEmpty())
         return;
 
-    QFont font(FromSystemCodePage(m_style.FontName));
-    font.setPixelSize(m_style.FontSize);
-    font.setWeight(QFont::Normal);
-    font.setStyle(QFont::StyleNormal);
+    // A face suffix in the name ("Liberation Sans Bold") picks the family's matching face.
+    const QFont font = TextBlockFont(m_style.FontName, m_style.FontSize);
 
     m_layout = std::make_unique<QTextLayout>(ToLayoutText(m_style.Text), font);
     QTextOption option(ToQtAlignment(m_style.HAlign));
@@ -174,6 +173,60 @@ void TTextBlock::Draw(QPainter &graphics, const QRectF &rect, const QColor &colo
     graphics.setPen(color);
     m_layout->draw(&graphics, QPointF(rect.left(), top));
     graphics.restore();
+}
+
+namespace {
+
+// One unwrapped line laid out the way Layout() lays out the first line of a block.
+double MeasureLine(const QFont &font, const QString &text, bool baseline)
+{
+    if (font.pixelSize() <= 0)
+        return 0.0;
+    QTextLayout layout(text, font);
+    QTextOption option;
+    option.setWrapMode(QTextOption::NoWrap);
+    layout.setTextOption(option);
+    layout.beginLayout();
+    QTextLine line = layout.createLine();
+    line.setLeadingIncluded(true);
+    line.setLineWidth(0.0);
+    layout.endLayout();
+    return baseline ? line.ascent() : line.horizontalAdvance();
+}
+
+} // namespace
+
+QFont TextBlockFont(const QByteArray &fontName, qint32 fontSize)
+{
+    return FontForName(FromSystemCodePage(fontName), std::max(1, fontSize));
+}
+
+double FirstBaseline(const QFont &font)
+{
+    return MeasureLine(font, QStringLiteral("Hg"), true);
+}
+
+double LineAdvance(const QFont &font, const QString &text)
+{
+    return MeasureLine(font, text, false);
+}
+
+QStringList WrapParagraph(const QFont &font, const QString &text, qint32 width)
+{
+    if (width <= 0 || text.isEmpty())
+        return {text};
+    QTextLayout layout(text, font);
+    QTextOption option;
+    option.setWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
+    layout.setTextOption(option);
+    QStringList lines;
+    layout.beginLayout();
+    for (QTextLine line = layout.createLine(); line.isValid(); line = layout.createLine()) {
+        line.setLineWidth(width);
+        lines.append(text.mid(line.textStart(), line.textLength()).trimmed());
+    }
+    layout.endLayout();
+    return lines;
 }
 
 } // namespace velmora

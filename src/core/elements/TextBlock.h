@@ -4,8 +4,10 @@
 
 #include <QByteArray>
 #include <QColor>
+#include <QFont>
 #include <QRectF>
 #include <QString>
+#include <QStringList>
 #include <memory>
 
 class QPainter;
@@ -49,5 +51,17 @@ private:
     double m_height = 0.0;
     qint32 m_roundedHeight = 0;
 };
+
+// The font a text block of this name and pixel size lays out with.
+QFont TextBlockFont(const QByteArray &fontName, qint32 fontSize);
+
+// Where the first line's baseline sits below the top of a text block in this font, as laid out above.
+double FirstBaseline(const QFont &font);
+
+// The width of one line of text in this font, trailing spaces included.
+double LineAdvance(const QFont &font, const QString &text);
+
+// The lines one paragraph breaks into at this width, as a text block would break it.
+QStringList WrapParagraph(const QFont &font, const QString &text, qint32 width);
 
 } // namespace velmora

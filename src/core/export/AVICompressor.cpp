@@ -2,6 +2,7 @@
 
 #include "core/export/ExportError.h"
 #include "core/export/GroupedEncoder.h"
+#include "core/export/OutputFormats.h"
 
 #include <mutex>
 #include <optional>
@@ -144,8 +145,14 @@ int TAVICompressor::Open(const QString &fileName, TAVICompressorOptions &options
         return Fail(AVIOpenBadFormat, QStringLiteral("A video of %1 x %2 pixels at %3 frames per second cannot be written.")
                                           .arg(options.Width).arg(options.Height).arg(options.Rate));
     const TCodecInfo *codec = options.Compress ? FindCodecByHandler(options.Handler.toLatin1()) : &UncompressedCodec();
+    if (const TCodecInfo *named = FindCodecByName(options.CodecName); options.Compress && codec && named
+        && named->Handler == codec->Handler)
+        codec = named;
     if (!codec)
         return Fail(AVIOpenUnknownCodec, QStringLiteral("There is no codec with the code \"%1\".").arg(options.Handler));
+    const QString sizeRefusal = SizeRefusal(codec->Title, AviSizeRule(*codec), QSize(options.Width, options.Height));
+    if (!sizeRefusal.isEmpty())
+        return Fail(AVIOpenCodecError, sizeRefusal);  // the codec cannot take this size
     if (!IsCodecAvailable(*codec))
         return Fail(AVIOpenCodecError, QStringLiteral("The codec %1 is not available on this machine.").arg(codec->Title));
     try {
@@ -191,6 +198,12 @@ void TAVICompressor::AddFrame(const QImage &bitmap)
         throw;
     }
     ++m_frameIndex;
+}
+
+void TAVICompressor::RequestStop()
+{
+    if (m_encoder)
+        m_encoder->RequestStop();
 }
 
 void TAVICompressor::Close()

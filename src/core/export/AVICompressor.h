@@ -38,6 +38,9 @@ struct TAVICompressorOptions
     quint32 CompressFlags = AVICOMPRESSF_KEYFRAMES + AVICOMPRESSF_DATARATE;
     bool Compress = true;
     bool ShowOptionsDialog = true;
+    // Picks one of several encoders of the handler's codec by its command-line name
+    // ("cinepak-libav"); empty: the first.
+    QString CodecName;
 };
 
 // The options every run starts from; KeyFrameEvery is the default rate.
@@ -61,6 +64,8 @@ public:
     int Open(const QString &fileName, TAVICompressorOptions &options, const OptionsDialog &dialog = {});
     // Appends a frame of the opened size; any format is taken as 24-bit. Throws EExportError.
     void AddFrame(const QImage &bitmap);
+    // From any thread: frames the encoder has not started on are dropped, so Close() comes soon.
+    void RequestStop();
     // Finishes the file and puts it in place; safe to call repeatedly. Throws EExportError
     // when finishing failed; the previous file of that name is then kept.
     void Close();

@@ -26,7 +26,7 @@ struct TCodecInfo
     bool HasDataRate = false;
 
     // Encoder side; Encoder is empty for uncompressed frames.
-    QByteArray Encoder;             // libavcodec encoder name
+    QByteArray Encoder;             // libavcodec encoder name, or OwnCinepakEncoder
     QByteArray Compression;         // four characters written as the frame format's compression
     std::vector<AVPixelFormat> PixelFormats;  // preferred input formats, best first
     TQualityKnob Knob = TQualityKnob::None;
@@ -36,10 +36,16 @@ struct TCodecInfo
     bool Uncompressed() const { return Encoder.isEmpty(); }
 };
 
+// TCodecInfo::Encoder of Velmora's own Cinepak encoder, which is not libavcodec's.
+inline constexpr char OwnCinepakEncoder[] = "velmora-cinepak";
+
+// True for Velmora's own encoder.
+bool IsOwnEncoder(const TCodecInfo &codec);
+
 // Every codec Velmora knows, available here or not.
 const std::vector<TCodecInfo> &KnownCodecs();
 
-// The codecs this machine's libavcodec can encode, for the codec choice.
+// The codecs this machine can encode, for the codec choice: the first encoder of each handler code.
 std::vector<TCodecInfo> AvailableCodecs();
 
 // True when the encoder is present in this machine's libavcodec.
@@ -51,11 +57,15 @@ bool CodecUsesSeveralCores(const TCodecInfo &codec);
 // A handler code in its stored form: upper case, padded with spaces to four characters.
 QByteArray NormalizedHandler(const QByteArray &handler);
 
-// The codec with this handler code, or nullptr.
+// The (first) codec with this handler code, or nullptr.
 const TCodecInfo *FindCodecByHandler(const QByteArray &handler);
+const TCodecInfo *FindCodecByHandler(const QByteArray &handler, const std::vector<TCodecInfo> &list);
+
+// The codec with this command-line name (any case), or nullptr.
+const TCodecInfo *FindCodecByName(const QString &name);
 
 // The handler code for a command-line codec name (cinepak, mjpeg, ffv1, huffyuv, utvideo,
-// mpeg4, h264, raw) or for a handler code itself; empty when the name is unknown.
+// mpeg4, h264, raw, cinepak-libav) or for a handler code itself; empty when the name is unknown.
 QByteArray HandlerForCodecName(const QString &name);
 
 } // namespace velmora

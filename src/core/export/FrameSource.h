@@ -10,7 +10,8 @@ class IFrameSource
 {
 public:
     virtual ~IFrameSource() = default;
-    virtual QSize FilmSize() const = 0;
+    virtual QSize FilmSize() const = 0;          // of the frames handed out, scale included
+    virtual int Scale() const { return 1; }      // frame pixels per roll pixel
     virtual int FrameRate() const = 0;
     virtual int ScrollRate() const = 0;          // re-read every frame
     virtual int PositionRange() const = 0;       // H + C as of the last render

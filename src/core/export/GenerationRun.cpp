@@ -1,11 +1,13 @@
 #include "core/export/GenerationRun.h"
 
+#include "core/export/AviFrameSink.h"
 #include "core/export/BoundedQueue.h"
 #include "core/export/ExportError.h"
 #include "core/render/FrameRenderer.h"
 
 #include <QPainter>
 #include <algorithm>
+#include <condition_variable>
 #include <mutex>
 #include <thread>
 
@@ -17,7 +19,12 @@ namespace {
 class TEncodingThread
 {
 public:
-    explicit TEncodingThread(TAVICompressor &writer) : m_writer(writer), m_thread([this] { Run(); }) {}
+    // cancel, when given, is watched all the time: a stop reaches the writer even while the
+    // renderer waits for room in the queue.
+    TEncodingThread(IFrameSink &writer, const std::atomic<bool> *cancel)
+        : m_writer(writer), m_cancel(cancel), m_thread([this] { Run(); }), m_watcher([this] { Watch(); })
+    {
+    }
     ~TEncodingThread() { Stop(); }
 
     // False once the writer has failed: the run should stop.
@@ -29,6 +36,13 @@ public:
         m_queue.Close();
         if (m_thread.joinable())
             m_thread.join();
+        {
+            std::lock_guard lock(m_mutex);
+            m_finished = true;
+        }
+        m_wake.notify_all();
+        if (m_watcher.joinable())
+            m_watcher.join();
     }
 
     QString Failure() const
@@ -42,7 +56,7 @@ private:
     {
         while (std::optional<QImage> frame = m_queue.Pop()) {
             try {
-                m_writer.AddFrame(*frame);
+                m_writer.Write(*frame);
             } catch (const EVelmoraError &e) {
                 Fail(e.message());
                 return;
@@ -50,6 +64,19 @@ private:
                 Fail(QString::fromUtf8(e.what()));
                 return;
             }
+        }
+    }
+
+    void Watch()
+    {
+        std::unique_lock lock(m_mutex);
+        while (!m_finished) {
+            if (m_cancel && m_cancel->load()) {
+                m_writer.RequestStop();
+                m_queue.Close();  // the renderer stops waiting for room
+                return;
+            }
+            m_wake.wait_for(lock, std::chrono::milliseconds(20));
         }
     }
 
@@ -62,11 +89,16 @@ private:
         m_queue.Close();
     }
 
-    TAVICompressor &m_writer;
-    TBoundedQueue<QImage> m_queue{3};
+    IFrameSink &m_writer;
+    const std::atomic<bool> *m_cancel;
+    // Small, so a stop waits for few frames and the renderer stays just ahead of the encoder.
+    TBoundedQueue<QImage> m_queue{2};
     mutable std::mutex m_mutex;
     QString m_failure;
-    std::thread m_thread;  // last: starts once the rest is built
+    std::condition_variable m_wake;
+    bool m_finished = false;
+    std::thread m_thread;  // last: start once the rest is built
+    std::thread m_watcher;
 };
 
 } // namespace
@@ -82,12 +114,6 @@ TGenerationResult RunGeneration(IFrameSource &source, const TGenerationSettings 
 {
     TGenerationResult result;
     const QSize size = source.FilmSize();
-    TAVICompressorOptions options = settings.Options;
-    options.Width = size.width();
-    options.Height = size.height();
-    options.Rate = source.FrameRate();
-    options.Compress = true;
-
     // Refused before the file is touched, rather than failing at the first frame.
     result.Message = ImageSizeProblem(size.width(), size.height(), QStringLiteral("A frame"));
     if (!result.Message.isEmpty()) {
@@ -95,24 +121,35 @@ TGenerationResult RunGeneration(IFrameSource &source, const TGenerationSettings 
         return result;
     }
 
-    TAVICompressor writer;
-    writer.SetThreadCount(settings.Threads);
-    const int opened = writer.Open(settings.FileName, options, settings.Dialog);
-    if (opened == AVIOpenCancelled) {
-        result.Outcome = TGenerationOutcome::OptionsCancelled;
-        return result;
+    std::unique_ptr<IFrameSink> aviSink;
+    IFrameSink *sink = settings.Sink;
+    if (sink == nullptr) {
+        aviSink = std::make_unique<TAviFrameSink>(settings.Options, settings.Dialog);
+        sink = aviSink.get();
     }
-    if (opened != 0) {
+    TSinkSettings sinkSettings;
+    sinkSettings.FileName = settings.FileName;
+    sinkSettings.Size = size;
+    sinkSettings.Rate = settings.Rate.Num > 0 ? settings.Rate : TFrameRate{source.FrameRate(), 1};
+    sinkSettings.Alpha = settings.Alpha;
+    sinkSettings.Threads = settings.Threads;
+    try {
+        if (!sink->Open(sinkSettings)) {
+            result.Outcome = TGenerationOutcome::OptionsCancelled;
+            return result;
+        }
+    } catch (const EVelmoraError &e) {
         result.Outcome = TGenerationOutcome::Failed;
-        result.Message = writer.LastError();
+        result.Message = e.message();
         return result;
     }
+    IFrameSink &writer = *sink;
 
     auto cancelled = [&settings] { return settings.Cancel && settings.Cancel->load(); };
     bool stoppedByCancel = false;
     QString failure;
     {
-        TEncodingThread encoding(writer);
+        TEncodingThread encoding(writer, settings.Cancel);
         try {
             // Frames are composited over the previous one, so an opaque frame replaces every
             // pixel and a translucent one shows what was there; the first goes over black.
@@ -121,7 +158,7 @@ TGenerationResult RunGeneration(IFrameSource &source, const TGenerationSettings 
             int position = 0;
             int frame = 0;
             // The range is at least the film height even before the source's first render.
-            int range = std::max(source.PositionRange(), size.height());
+            int range = std::max(source.PositionRange(), size.height() / std::max(1, source.Scale()));
             if (settings.FirstFrame > 0) {
                 source.RenderFrame(0);  // a fresh range to skip through
                 range = source.PositionRange();
@@ -131,16 +168,27 @@ TGenerationResult RunGeneration(IFrameSource &source, const TGenerationSettings 
             while (position < range && (settings.LastFrame < 0 || frame <= settings.LastFrame)) {
                 if (cancelled()) {
                     stoppedByCancel = true;
+                    writer.RequestStop();
                     break;
                 }
                 const QImage &rendered = source.RenderFrame(position);
                 range = source.PositionRange();
-                {
-                    QPainter painter(&canvas);
-                    painter.drawImage(0, 0, rendered);
+                bool pushed = false;
+                if (settings.Alpha) {
+                    // Each frame on its own, its coverage as straight alpha.
+                    pushed = encoding.Push(rendered.convertToFormat(QImage::Format_ARGB32));
+                } else {
+                    {
+                        QPainter painter(&canvas);
+                        painter.drawImage(0, 0, rendered);
+                    }
+                    pushed = encoding.Push(canvas);
                 }
-                if (!encoding.Push(canvas))
-                    break;  // the writer failed; its message follows
+                if (!pushed) {
+                    // The writer failed (its message follows) or a stop closed the queue.
+                    stoppedByCancel = cancelled();
+                    break;
+                }
                 if (settings.Progress)
                     settings.Progress({frame, position, range});
                 position += std::max(1, source.ScrollRate());
@@ -160,7 +208,7 @@ TGenerationResult RunGeneration(IFrameSource &source, const TGenerationSettings 
     } else {
         try {
             writer.Close();
-        } catch (const EExportError &e) {
+        } catch (const EVelmoraError &e) {
             failure = e.message();
         }
     }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/export/AVICompressor.h"
+#include "core/export/FrameSink.h"
 #include "core/export/FrameSource.h"
 
 #include <QString>
@@ -35,9 +36,13 @@ struct TGenerationResult
 struct TGenerationSettings
 {
     QString FileName;
-    // Codec and its options; size and frame rate are taken from the source.
+    // Where the frames go; without one, an AVI file with Options (and Dialog) below.
+    IFrameSink *Sink = nullptr;
+    // Codec and its options for the AVI file; size and frame rate are taken from the source.
     TAVICompressorOptions Options = DefaultCompressorOptions();
     TAVICompressor::OptionsDialog Dialog;
+    TFrameRate Rate{0, 1};    // the file's rate; 0: the project's own
+    bool Alpha = false;       // frames drawn on their own with straight alpha (the source leaves out the background)
     int FirstFrame = 0;       // slice of the run, both ends included
     int LastFrame = -1;       // -1: to the end of the roll
     int Threads = 0;          // encoding threads; 0: every core
@@ -49,7 +54,7 @@ struct TGenerationSettings
 int FrameCountFor(int positionRange, int scrollRate);
 
 // Renders the roll at positions 0, s, 2s, ... below the position range and writes every
-// frame into a new AVI file. The writer is always closed.
+// frame into the sink (a new AVI file by default). The sink is always closed.
 TGenerationResult RunGeneration(IFrameSource &source, const TGenerationSettings &settings);
 
 } // namespace velmora

@@ -16,14 +16,19 @@ TGroupedEncoder::TGroupedEncoder(const TCodecInfo &codec, const TEncoderSettings
 
 TGroupedEncoder::~TGroupedEncoder()
 {
-    // Let running groups end before their frames go away.
-    for (std::future<TPacketList> &job : m_running)
+    // Let running groups end before their frames go away; nobody wants their packets now.
+    m_stop.store(true);
+    for (std::future<TGroupResult> &job : m_running)
         if (job.valid())
             job.wait();
 }
 
 void TGroupedEncoder::Encode(const QImage &frame, TPacketList &out)
 {
+    if (m_stop.load()) {
+        Collect(out, 0);
+        return;
+    }
     m_group.push_back(frame);
     if (int(m_group.size()) >= m_groupSize) {
         // At most one running group per thread; that also bounds the frames held.
@@ -35,8 +40,9 @@ void TGroupedEncoder::Encode(const QImage &frame, TPacketList &out)
 
 void TGroupedEncoder::Flush(TPacketList &out)
 {
-    if (!m_group.empty())
+    if (!m_group.empty() && !m_stop.load())
         Launch();
+    m_group.clear();
     Collect(out, 0);
 }
 
@@ -46,14 +52,21 @@ void TGroupedEncoder::Launch()
     std::vector<QImage> frames = std::move(m_group);
     m_group.clear();
     m_running.push_back(std::async(std::launch::async,
-        [codec = &m_codec, settings = m_settings, encoder = std::move(encoder), frames = std::move(frames)]() mutable {
+        [codec = &m_codec, settings = m_settings, encoder = std::move(encoder), frames = std::move(frames),
+         stop = &m_stop]() mutable {
             if (!encoder)
                 encoder = CreateEncoder(*codec, settings);  // a fresh instance starts with a key frame
-            TPacketList packets;
-            for (const QImage &frame : frames)
-                encoder->Encode(frame, packets);
-            encoder->Flush(packets);
-            return packets;
+            TGroupResult result;
+            for (const QImage &frame : frames) {
+                // A stop ends the group after the frame in hand; what came before is whole.
+                if (stop->load()) {
+                    result.Complete = false;
+                    break;
+                }
+                encoder->Encode(frame, result.Packets);
+            }
+            encoder->Flush(result.Packets);
+            return result;
         }));
 }
 
@@ -63,11 +76,14 @@ void TGroupedEncoder::Collect(TPacketList &out, size_t keepRunning)
         const bool ready = m_running.front().wait_for(std::chrono::seconds(0)) == std::future_status::ready;
         if (!ready && m_running.size() <= keepRunning)
             return;
-        std::future<TPacketList> job = std::move(m_running.front());
+        std::future<TGroupResult> job = std::move(m_running.front());
         m_running.pop_front();
-        TPacketList packets = job.get();  // rethrows the group's error
-        for (TEncodedPacket &packet : packets)
+        TGroupResult group = job.get();  // rethrows the group's error
+        if (m_gap)
+            continue;  // frames after a missing stretch would play at the wrong time
+        for (TEncodedPacket &packet : group.Packets)
             out.push_back(std::move(packet));
+        m_gap = !group.Complete;
     }
 }
 

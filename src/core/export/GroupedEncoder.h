@@ -2,6 +2,7 @@
 
 #include "core/export/VideoEncoder.h"
 
+#include <atomic>
 #include <deque>
 #include <future>
 
@@ -20,8 +21,17 @@ public:
     void Encode(const QImage &frame, TPacketList &out) override;
     void Flush(TPacketList &out) override;
     void DescribeStream(avi::TStreamSetup &setup) const override;
+    // Running groups end after their current frame; groups not started are dropped.
+    void RequestStop() override { m_stop.store(true); }
 
 private:
+    // What one group gave: all of its frames, or a beginning of them after a stop.
+    struct TGroupResult
+    {
+        TPacketList Packets;
+        bool Complete = true;
+    };
+
     void Launch();
     void Collect(TPacketList &out, size_t keepRunning);
 
@@ -32,7 +42,9 @@ private:
     avi::TStreamSetup m_described;
     std::unique_ptr<IVideoEncoder> m_firstEncoder;
     std::vector<QImage> m_group;
-    std::deque<std::future<TPacketList>> m_running;
+    std::deque<std::future<TGroupResult>> m_running;
+    std::atomic<bool> m_stop{false};
+    bool m_gap = false;  // a group ended early: nothing after it may follow in the file
 };
 
 } // namespace velmora

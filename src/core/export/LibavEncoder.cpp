@@ -30,14 +30,13 @@ AVPixelFormat ChoosePixelFormat(const TCodecInfo &codec, const AVCodec *encoder)
 
 TLibavEncoder::TLibavEncoder(const TCodecInfo &codec, const TEncoderSettings &settings) : m_codec(codec)
 {
-    const AVCodec *encoder = avcodec_find_encoder_by_name(codec.Encoder.constData());
-    if (!encoder)
-        throw EExportError(QStringLiteral("The codec %1 is not available on this machine.").arg(codec.Title));
-    m_context.reset(avcodec_alloc_context3(encoder));
-    m_frame.reset(av_frame_alloc());
+    TEncoderParts parts = AllocateEncoder(codec.Encoder, codec.Title);
+    const AVCodec *encoder = parts.Codec;
+    m_context = std::move(parts.Context);
+    m_frame = std::move(parts.Frame);
+    m_packet = std::move(parts.Packet);
     m_input.reset(av_frame_alloc());
-    m_packet.reset(av_packet_alloc());
-    if (!m_context || !m_frame || !m_input || !m_packet)
+    if (!m_input)
         CheckAv(AVERROR(ENOMEM), What("setting up"));
 
     AVCodecContext *c = m_context.get();
@@ -136,30 +135,10 @@ void TLibavEncoder::Flush(TPacketList &out)
 
 void TLibavEncoder::Send(const AVFrame *frame, TPacketList &out)
 {
-    for (;;) {
-        const int sent = avcodec_send_frame(m_context.get(), frame);
-        if (sent == AVERROR(EAGAIN)) {
-            // The encoder is full: take its packets, then offer the frame again.
-            Drain(out);
-            continue;
-        }
-        CheckAv(sent, What("feeding"));
-        break;
-    }
-    Drain(out);
-}
-
-void TLibavEncoder::Drain(TPacketList &out)
-{
-    for (;;) {
-        const int received = avcodec_receive_packet(m_context.get(), m_packet.get());
-        if (received == AVERROR(EAGAIN) || received == AVERROR_EOF)
-            return;
-        CheckAv(received, What("running"));
-        out.push_back({QByteArray(reinterpret_cast<const char *>(m_packet->data), m_packet->size),
-                       (m_packet->flags & AV_PKT_FLAG_KEY) != 0});
-        av_packet_unref(m_packet.get());
-    }
+    SendAndDrain(m_context.get(), frame, m_packet.get(), [&out](AVPacket *packet) {
+        out.push_back({QByteArray(reinterpret_cast<const char *>(packet->data), packet->size),
+                       (packet->flags & AV_PKT_FLAG_KEY) != 0});
+    }, QStringLiteral("the codec %1").arg(m_codec.Title));
 }
 
 void TLibavEncoder::DescribeStream(avi::TStreamSetup &setup) const

@@ -19,7 +19,6 @@ public:
 private:
     void ApplyQuality(const TEncoderSettings &settings);
     void Send(const AVFrame *frame, TPacketList &out);
-    void Drain(TPacketList &out);
     QString What(const char *step) const;
 
     const TCodecInfo &m_codec;

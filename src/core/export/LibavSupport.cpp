@@ -2,7 +2,36 @@
 
 #include "core/export/ExportError.h"
 
+#include <cstdio>
+#include <mutex>
+
+extern "C" {
+#include <libavutil/log.h>
+}
+
 namespace velmora {
+
+namespace {
+
+thread_local QString lastLogLine;
+
+void KeepLogLine(void *, int level, const char *format, va_list arguments)
+{
+    if (level > AV_LOG_ERROR)
+        return;
+    char line[1024];
+    std::vsnprintf(line, sizeof line, format, arguments);
+    lastLogLine = QString::fromUtf8(line).trimmed();
+}
+
+} // namespace
+
+void QuietLibavLog()
+{
+    static std::once_flag once;
+    std::call_once(once, [] { av_log_set_callback(KeepLogLine); });
+    lastLogLine.clear();
+}
 
 QString AvErrorText(int code)
 {
@@ -14,9 +43,58 @@ QString AvErrorText(int code)
 
 int CheckAv(int code, const QString &what)
 {
-    if (code < 0)
-        throw EExportError(QStringLiteral("%1: %2").arg(what, AvErrorText(code)));
+    if (code < 0) {
+        QString message = QStringLiteral("%1: %2").arg(what, AvErrorText(code));
+        if (!lastLogLine.isEmpty())
+            message += QStringLiteral(" (%1)").arg(lastLogLine);
+        lastLogLine.clear();
+        throw EExportError(message);
+    }
     return code;
+}
+
+} // namespace velmora
+
+namespace velmora {
+
+TEncoderParts AllocateEncoder(const QByteArray &encoderName, const QString &title)
+{
+    QuietLibavLog();
+    TEncoderParts parts;
+    parts.Codec = avcodec_find_encoder_by_name(encoderName.constData());
+    if (!parts.Codec)
+        throw EExportError(QStringLiteral("The codec %1 is not available on this machine.").arg(title));
+    parts.Context.reset(avcodec_alloc_context3(parts.Codec));
+    parts.Frame.reset(av_frame_alloc());
+    parts.Packet.reset(av_packet_alloc());
+    if (!parts.Context || !parts.Frame || !parts.Packet)
+        CheckAv(AVERROR(ENOMEM), QStringLiteral("Error setting up the codec %1").arg(title));
+    return parts;
+}
+
+void SendAndDrain(AVCodecContext *context, const AVFrame *frame, AVPacket *packet,
+                  const std::function<void(AVPacket *)> &out, const QString &what)
+{
+    auto drain = [&] {
+        for (;;) {
+            const int received = avcodec_receive_packet(context, packet);
+            if (received == AVERROR(EAGAIN) || received == AVERROR_EOF)
+                return;
+            CheckAv(received, QStringLiteral("Error running %1").arg(what));
+            out(packet);
+            av_packet_unref(packet);
+        }
+    };
+    for (;;) {
+        const int sent = avcodec_send_frame(context, frame);
+        if (sent == AVERROR(EAGAIN)) {
+            drain();  // full: take its packets, then offer the frame again
+            continue;
+        }
+        CheckAv(sent, QStringLiteral("Error feeding %1").arg(what));
+        break;
+    }
+    drain();
 }
 
 } // namespace velmora

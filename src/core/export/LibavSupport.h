@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <functional>
 #include <memory>
 
 extern "C" {
@@ -22,10 +23,31 @@ using TFramePtr = std::unique_ptr<AVFrame, TFrameDeleter>;
 using TPacketPtr = std::unique_ptr<AVPacket, TPacketDeleter>;
 using TSwsPtr = std::unique_ptr<SwsContext, TSwsDeleter>;
 
+// Keeps FFmpeg's log off the terminal for good: its lines are kept per thread instead, and
+// CheckAv adds the last error line to its message. Safe to call often.
+void QuietLibavLog();
+
+// An encoder found by name with what driving it takes. Throws EExportError naming title
+// when this machine's libavcodec lacks it or memory runs out.
+struct TEncoderParts
+{
+    const AVCodec *Codec = nullptr;
+    TCodecContextPtr Context;
+    TFramePtr Frame;
+    TPacketPtr Packet;
+};
+TEncoderParts AllocateEncoder(const QByteArray &encoderName, const QString &title);
+
+// Sends a frame (nullptr: the end) and hands every packet that comes out to out, taking
+// packets first when the encoder is full. what names the codec in errors.
+void SendAndDrain(AVCodecContext *context, const AVFrame *frame, AVPacket *packet,
+                  const std::function<void(AVPacket *)> &out, const QString &what);
+
 // FFmpeg's own text for an error code.
 QString AvErrorText(int code);
 
-// Throws EExportError with "<what>: <FFmpeg's text>" when code is negative; returns code otherwise.
+// Throws EExportError with "<what>: <FFmpeg's text>" (and FFmpeg's last error line on this
+// thread, in brackets) when code is negative; returns code otherwise.
 int CheckAv(int code, const QString &what);
 
 } // namespace velmora

@@ -23,8 +23,13 @@ QSize TProjectFrameSource::FilmSize() const
     // The renderer never draws below 1 x 1; the video must match what it draws.
     const IProject *project = ProjectOf(m_tree);
     if (project == nullptr)
-        return QSize(1, 1);
-    return QSize(std::max(1, project->GetWidth()), std::max(1, project->GetHeight()));
+        return QSize(1, 1) * m_renderer.Scale();
+    return QSize(std::max(1, project->GetWidth()), std::max(1, project->GetHeight())) * m_renderer.Scale();
+}
+
+int TProjectFrameSource::Scale() const
+{
+    return m_renderer.Scale();
 }
 
 int TProjectFrameSource::FrameRate() const

@@ -18,6 +18,7 @@ public:
     }
 
     QSize FilmSize() const override;
+    int Scale() const override;
     int FrameRate() const override;
     int ScrollRate() const override;
     int PositionRange() const override;

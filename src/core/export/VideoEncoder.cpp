@@ -2,6 +2,7 @@
 
 #include "core/export/ExportError.h"
 #include "core/export/LibavEncoder.h"
+#include "core/export/cinepak/CinepakEncoder.h"
 
 #include <cstring>
 
@@ -58,6 +59,8 @@ std::unique_ptr<IVideoEncoder> CreateEncoder(const TCodecInfo &codec, const TEnc
 {
     if (codec.Uncompressed())
         return std::make_unique<TDibEncoder>(settings.Width, settings.Height);
+    if (IsOwnEncoder(codec))
+        return std::make_unique<TCinepakEncoder>(settings);
     return std::make_unique<TLibavEncoder>(codec, settings);
 }
 

@@ -39,6 +39,9 @@ public:
     virtual void Encode(const QImage &frame, TPacketList &out) = 0;
     // Appends the packets still held back by the encoder.
     virtual void Flush(TPacketList &out) = 0;
+    // Called from any thread: frames not yet started may be dropped; Flush then returns the
+    // packets of the frames finished in order.
+    virtual void RequestStop() {}
     // Fills the stream fields that depend on the codec (compression, bit count, extra data).
     virtual void DescribeStream(avi::TStreamSetup &setup) const = 0;
 };

@@ -36,11 +36,15 @@ const QImage &TFrameRenderer::RenderFrame(const TElementTree &tree, int position
     const int width = std::max(1, project ? project->GetWidth() : 1);
     const int height = std::max(1, project ? project->GetHeight() : 1);
 
-    if (m_frame.width() != width || m_frame.height() != height)
-        m_frame = ImageSizeProblem(width, height, QString()).isEmpty() ? QImage(width, height, QImage::Format_ARGB32_Premultiplied)
-                                                                      : QImage();
+    const qint64 scaledWidth = qint64(width) * m_scale;
+    const qint64 scaledHeight = qint64(height) * m_scale;
+    if (m_frame.width() != scaledWidth || m_frame.height() != scaledHeight)
+        m_frame = ImageSizeProblem(scaledWidth, scaledHeight, QString()).isEmpty()
+            ? QImage(int(scaledWidth), int(scaledHeight), QImage::Format_ARGB32_Premultiplied)
+            : QImage();  // beyond the memory one image may take: reported as a null frame
     m_filmHeight = height;
     m_rollHeight = 0;
+    m_focusedBand.reset();
     if (m_frame.isNull())
         return m_frame;
     // Each frame starts from nothing, so a translucent background never shows the previous frame.
@@ -50,13 +54,17 @@ const QImage &TFrameRenderer::RenderFrame(const TElementTree &tree, int position
 
     QPainter painter(&m_frame);
     painter.setRenderHint(QPainter::TextAntialiasing, true);
+    if (m_scale > 1)
+        painter.scale(m_scale, m_scale);  // the layout stays in film pixels
     TLayoutPass pass;
     pass.FocusedNode = tree.FocusedNode();
     pass.ShowPlaceholders = showPlaceholders;
     pass.SkipInvisible = m_skipInvisible;
+    pass.DrawBackground = m_drawBackground;
     const qint32 top = height - position;
     const qint32 bottom = pass.RenderNode(*projectNode, painter, TLayoutRect{0, 0, width, height}, top);
     m_rollHeight = ClampToInt32(qint64(bottom) - top);
+    m_focusedBand = pass.FocusedBand;
     return m_frame;
 }
 

@@ -4,6 +4,8 @@
 
 #include <QImage>
 #include <QString>
+#include <optional>
+#include <utility>
 #include <vector>
 
 namespace velmora {
@@ -15,7 +17,8 @@ class TElementTree;
 class TFrameRenderer
 {
 public:
-    // Renders the roll at position (pixels the roll has moved up) and returns the frame.
+    // Renders the roll at position (pixels the roll has moved up) and returns the frame, film
+    // size times the scale.
     // A film size below 1 x 1 renders as 1 x 1; a tree without a project gives a transparent frame.
     const QImage &RenderFrame(const TElementTree &tree, int position, bool showPlaceholders);
 
@@ -29,15 +32,29 @@ public:
     // Highest position of the last render's range 0 .. film height + roll height.
     int PositionRange() const { return ClampToInt32(qint64(m_filmHeight) + m_rollHeight); }
 
+    // Where the tree's focused node lay in the last frame (top, bottom in frame pixels); nothing
+    // when no node other than the project is focused.
+    const std::optional<std::pair<int, int>> &FocusedBand() const { return m_focusedBand; }
+
     // Skipping elements outside the frame is on by default; frames are the same either way.
     void SetSkipInvisible(bool on) { m_skipInvisible = on; }
     bool SkipInvisible() const { return m_skipInvisible; }
+    // Draws every frame k times as large: text at k times its size, images resampled from
+    // their source, every position k times as far; positions and heights stay unscaled.
+    void SetScale(int k) { m_scale = k < 1 ? 1 : k; }
+    int Scale() const { return m_scale; }
+    // Without the background, a frame holds the elements alone over transparency.
+    void SetDrawBackground(bool on) { m_drawBackground = on; }
+    bool DrawBackground() const { return m_drawBackground; }
 
 private:
     QImage m_frame;
     int m_rollHeight = 0;
     int m_filmHeight = 0;
+    std::optional<std::pair<int, int>> m_focusedBand;
     bool m_skipInvisible = true;
+    bool m_drawBackground = true;
+    int m_scale = 1;
 };
 
 // Most bytes one image (a frame, a strip) may take: sizes beyond are refused before

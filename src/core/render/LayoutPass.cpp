@@ -25,7 +25,7 @@ qint32 TLayoutPass::RenderNode(const TElementNode &node, QPainter &graphics, TLa
         flags |= DrawFlags::MeasureOnly;
 
     qint32 result = top;
-    if (facets.Render != nullptr) {
+    if (facets.Render != nullptr && (DrawBackground || !facets.Project)) {
         facets.Render->Render(graphics, rect, flags);
         // An element drawn above its own top does not pull what follows upward.
         result = std::max(top, rect.Y);
@@ -51,6 +51,8 @@ qint32 TLayoutPass::RenderNode(const TElementNode &node, QPainter &graphics, TLa
             result = std::max(result, bottom);
         }
     }
+    if (&node == FocusedNode && !facets.Project)
+        FocusedBand = std::pair(top, result);
     return result;
 }
 

@@ -2,6 +2,9 @@
 
 #include "core/elements/ElementTypes.h"
 
+#include <optional>
+#include <utility>
+
 class QPainter;
 
 namespace velmora {
@@ -17,6 +20,11 @@ struct TLayoutPass
     bool SkipInvisible = true;
     // Places and measures every element without drawing anything.
     bool MeasureOnly = false;
+    // Off for frames with alpha: the project's colour and picture stay out, the elements alone remain.
+    bool DrawBackground = true;
+
+    // Filled by the walk: where the focused node and its subtree lay (top, bottom), unless it is the project.
+    mutable std::optional<std::pair<qint32, qint32>> FocusedBand;
 
     // Draws node and its subtree in band rect starting at top; returns the lowest y reached (never above top).
     qint32 RenderNode(const TElementNode &node, QPainter &graphics, TLayoutRect rect, qint32 top) const;

@@ -5,6 +5,7 @@
 #include "core/typedfiler/TypedFilerError.h"
 #include "support/RecordBytes.h"
 
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QRandomGenerator>
@@ -21,6 +22,8 @@ namespace {
 struct TScriptedPrompts final : IDocumentPrompts
 {
     std::vector<bool> Answers;
+    // Answers to the unsaved-changes question; without one, Yes discards and No cancels.
+    std::vector<TSaveChoice> Choices;
     QString OpenFile;
     QString SaveFile;
     QStringList Asked;
@@ -33,6 +36,15 @@ struct TScriptedPrompts final : IDocumentPrompts
         const bool answer = Answers.front();
         Answers.erase(Answers.begin());
         return answer;
+    }
+    TSaveChoice AskSaveChanges(const QString &question) override
+    {
+        if (Choices.empty())
+            return Confirm(question) ? TSaveChoice::Discard : TSaveChoice::Cancel;
+        Asked << question;
+        const TSaveChoice choice = Choices.front();
+        Choices.erase(Choices.begin());
+        return choice;
     }
     QString ChooseOpenFile() override
     {
@@ -245,3 +257,51 @@ TEST(Document, FailedSaveKeepsThePreviousFile)
 }
 
 } // namespace
+
+// Save, Discard or Cancel before a changed project goes: Save saves first and goes on only
+// when the save succeeded.
+TEST(Document, ChangedProjectIsSavedDiscardedOrKept)
+{
+    QTemporaryDir dir;
+    const QString name = dir.filePath(QStringLiteral("kept.vmz"));
+    TDocument document;
+    TScriptedPrompts prompts;
+
+    Edit(document, QStringLiteral("Kept"));
+    prompts.Choices = {TSaveChoice::Cancel};
+    EXPECT_FALSE(document.ActNewExecute(prompts));
+    EXPECT_EQ(ProjectCaption(document), QStringLiteral("Kept"));
+
+    // Never saved: Save runs Save As; cancelling its dialog keeps the project.
+    prompts.Choices = {TSaveChoice::Save};
+    EXPECT_FALSE(document.ActNewExecute(prompts));
+    EXPECT_EQ(prompts.Asked.last(), QStringLiteral("save dialog"));
+    EXPECT_EQ(ProjectCaption(document), QStringLiteral("Kept"));
+
+    prompts.Choices = {TSaveChoice::Save};
+    prompts.SaveFile = name;
+    EXPECT_TRUE(document.ActNewExecute(prompts));
+    EXPECT_EQ(ProjectCaption(document), QStringLiteral("Velmora Project"));
+    TDocument reread;
+    reread.OpenProject(name);
+    EXPECT_EQ(ProjectCaption(reread), QStringLiteral("Kept"));
+
+    // A save that fails throws, and the project is still there: its name is taken by a folder.
+    const QString blocked = dir.filePath(QStringLiteral("blocked.vmz"));
+    ASSERT_TRUE(QDir().mkdir(blocked));
+    Edit(reread, QStringLiteral("Unwritable"));
+    EXPECT_THROW(reread.SaveProjectAs(blocked), EDocumentError);
+    prompts.Choices = {TSaveChoice::Save};
+    prompts.OpenFile = name;
+    EXPECT_THROW(reread.ActLoadExecute(prompts), EDocumentError);
+    EXPECT_EQ(ProjectCaption(reread), QStringLiteral("Unwritable"));
+    EXPECT_TRUE(reread.Modified());
+
+    // Discard goes on without saving; an unchanged project asks nothing.
+    const int asked = int(prompts.Asked.size());
+    prompts.Choices = {TSaveChoice::Discard};
+    EXPECT_TRUE(reread.ActLoadExecute(prompts));
+    EXPECT_EQ(ProjectCaption(reread), QStringLiteral("Kept"));
+    EXPECT_TRUE(reread.SettleChanges(prompts, QStringLiteral("not asked")));
+    EXPECT_EQ(prompts.Asked.size(), asked + 2); // the question and the open dialog
+}

@@ -159,6 +159,10 @@ TEST(ElementFields, CaptionIsPartAfterLastDelimiter)
         {QStringLiteral("/home/ed\\mixed/art\\logo.png"), QStringLiteral("logo.png")},
         {QStringLiteral("logo.png"), QStringLiteral("logo.png")},
         {QStringLiteral("art/"), QString()},
+        // A drive-relative name has no folder delimiter; the colon ends the drive.
+        {QStringLiteral("C:logo.png"), QStringLiteral("logo.png")},
+        {QStringLiteral("/home/ed/take:2/logo.png"), QStringLiteral("logo.png")},
+        {QStringLiteral("/home/ed/shot:1.png"), QStringLiteral("1.png")},
     };
     for (const auto &[path, expected] : rows) {
         TVmElementImage image;

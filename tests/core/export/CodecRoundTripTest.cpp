@@ -4,6 +4,7 @@
 
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
+#include <set>
 
 using namespace velmora;
 using namespace velmora::test;
@@ -45,6 +46,7 @@ TEST_P(CodecRoundTrip, PlayersReadWhatWasRendered)
     TGenerationSettings settings;
     settings.FileName = dir.filePath("roll.avi");
     settings.Options.Handler = QString::fromLatin1(HandlerForCodecName(QString::fromLatin1(row.Name)));
+    settings.Options.CodecName = QString::fromLatin1(row.Name);
     settings.Options.KeyFrameEvery = 4;
     settings.Threads = row.Threads;
     const TGenerationResult result = RunGeneration(source, settings);
@@ -90,7 +92,8 @@ INSTANTIATE_TEST_SUITE_P(Codecs, CodecRoundTrip,
                       TCodecRow{"huffyuv", "huffyuv", 1000, 2},
                       TCodecRow{"utvideo", "utvideo", 1000, 2},
                       TCodecRow{"cinepak", "cinepak", 21, 1},
-                      TCodecRow{"cinepak", "cinepak", 21, 3},  // key-frame groups side by side
+                      TCodecRow{"cinepak", "cinepak", 21, 3},
+                      TCodecRow{"cinepak-libav", "cinepak", 21, 3},  // key-frame groups side by side
                       TCodecRow{"mjpeg", "mjpeg", 21, 2},
                       TCodecRow{"mpeg4", "mpeg4", 21, 2},
                       TCodecRow{"h264", "h264", 21, 2}));
@@ -100,8 +103,15 @@ TEST(CodecCatalog, NamesMapToHandlersAndEveryCodecIsHere)
     const struct { const char *Name; const char *Handler; } rows[] = {
         {"cinepak", "CVID"}, {"mjpeg", "MJPG"}, {"ffv1", "FFV1"}, {"huffyuv", "HFYU"}, {"utvideo", "ULRG"},
         {"mpeg4", "FMP4"}, {"h264", "H264"}, {"raw", "DIB "}, {"CinePak", "CVID"}, {"cvid", "CVID"},
-        {"dib", "DIB "}, {"vp9", ""}, {"", ""}};
+        {"dib", "DIB "}, {"vp9", ""}, {"", ""}, {"cinepak-libav", "CVID"}};
     for (const auto &row : rows)
         EXPECT_EQ(HandlerForCodecName(QString::fromLatin1(row.Name)), QByteArray(row.Handler)) << row.Name;
-    EXPECT_EQ(AvailableCodecs().size(), KnownCodecs().size());
+    // The codec choice offers every handler code once, with its first encoder.
+    std::set<QByteArray> handlers;
+    for (const TCodecInfo &codec : KnownCodecs())
+        handlers.insert(codec.Handler);
+    EXPECT_EQ(AvailableCodecs().size(), handlers.size());
+    EXPECT_EQ(AvailableCodecs().front().Name, QStringLiteral("cinepak"));
+    EXPECT_TRUE(IsOwnEncoder(*FindCodecByHandler("CVID")));
+    EXPECT_EQ(FindCodecByName(QStringLiteral("Cinepak-LibAV"))->Encoder, QByteArray("cinepak"));
 }

@@ -37,7 +37,9 @@ TProbe Probe(const QString &file)
     TProbe probe;
     const QByteArray stream = RunTool(FfprobePath(),
         {"-v", "error", "-select_streams", "v:0", "-count_packets", "-show_entries",
-         "stream=codec_name,width,height,r_frame_rate,nb_read_packets", "-of", "default=nw=1", file});
+         "stream=codec_name,width,height,r_frame_rate,nb_read_packets,pix_fmt,profile,color_space,color_transfer,"
+         "color_primaries,color_range:stream_tags=timecode:format=format_name:format_tags=timecode",
+         "-of", "default=nw=1", file});
     for (const QByteArray &line : stream.split('\n')) {
         const int eq = line.indexOf('=');
         if (eq < 0)
@@ -54,6 +56,22 @@ TProbe Probe(const QString &file)
             probe.FrameRate = value;
         else if (key == "nb_read_packets")
             probe.Packets = value.toInt();
+        else if (key == "pix_fmt")
+            probe.PixelFormat = value;
+        else if (key == "profile")
+            probe.Profile = value;
+        else if (key == "color_space")
+            probe.ColorSpace = value;
+        else if (key == "color_transfer")
+            probe.ColorTransfer = value;
+        else if (key == "color_primaries")
+            probe.ColorPrimaries = value;
+        else if (key == "color_range")
+            probe.ColorRange = value;
+        else if (key == "format_name")
+            probe.Container = value;
+        else if (key == "TAG:timecode")
+            probe.Timecode = value;
     }
     const QByteArray flags = RunTool(FfprobePath(),
         {"-v", "error", "-select_streams", "v:0", "-show_entries", "packet=flags", "-of", "csv=p=0", file});
@@ -64,19 +82,35 @@ TProbe Probe(const QString &file)
     return probe;
 }
 
-std::vector<QImage> DecodeFrames(const QString &file, QSize size)
+namespace {
+
+std::vector<QImage> DecodeRaw(const QString &file, QSize size, const QStringList &inputOptions,
+                              const QStringList &outputOptions, QImage::Format format, int bytesPerPixel)
 {
-    const QByteArray raw = RunTool(FfmpegPath(),
-        {"-v", "error", "-i", file, "-f", "rawvideo", "-pix_fmt", "bgr24", "-"});
-    const qint64 frameBytes = 3 * qint64(size.width()) * size.height();
+    const QByteArray raw = RunTool(FfmpegPath(), QStringList{"-v", "error"} + inputOptions + QStringList{"-i", file}
+                                                     + outputOptions + QStringList{"-f", "rawvideo", "-"});
+    const qint64 row = qint64(bytesPerPixel) * size.width();
+    const qint64 frameBytes = row * size.height();
     std::vector<QImage> frames;
     for (qint64 at = 0; frameBytes > 0 && at + frameBytes <= raw.size(); at += frameBytes) {
-        QImage frame(size, QImage::Format_BGR888);
+        QImage frame(size, format);
         for (int y = 0; y < size.height(); ++y)
-            std::memcpy(frame.scanLine(y), raw.constData() + at + qint64(y) * 3 * size.width(), 3 * size_t(size.width()));
+            std::memcpy(frame.scanLine(y), raw.constData() + at + qint64(y) * row, size_t(row));
         frames.push_back(frame);
     }
     return frames;
+}
+
+} // namespace
+
+std::vector<QImage> DecodeFrames(const QString &file, QSize size, const QStringList &inputOptions)
+{
+    return DecodeRaw(file, size, inputOptions, {"-pix_fmt", "bgr24"}, QImage::Format_BGR888, 3);
+}
+
+std::vector<QImage> DecodeAlpha(const QString &file, QSize size, const QStringList &inputOptions)
+{
+    return DecodeRaw(file, size, inputOptions, {"-vf", "alphaextract", "-pix_fmt", "gray"}, QImage::Format_Grayscale8, 1);
 }
 
 double Psnr(const QImage &a, const QImage &b)

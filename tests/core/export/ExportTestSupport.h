@@ -5,6 +5,7 @@
 #include <QByteArray>
 #include <QImage>
 #include <QString>
+#include <QStringList>
 #include <functional>
 #include <vector>
 
@@ -24,11 +25,19 @@ struct TProbe
     QString FrameRate;  // "25/1"
     int Packets = -1;
     QString KeyFlags;   // one character a packet: 'K' key frame, '_' other
+    QString PixelFormat;
+    QString Profile;
+    QString ColorSpace, ColorTransfer, ColorPrimaries, ColorRange;
+    QString Container;  // format_name
+    QString Timecode;   // from the stream's or the file's tags
 };
 TProbe Probe(const QString &file);
 
-// Decodes every frame with ffmpeg into top-down Format_BGR888 images.
-std::vector<QImage> DecodeFrames(const QString &file, QSize size);
+// Decodes every frame with ffmpeg into top-down Format_BGR888 images; inputOptions go
+// before the input (for example -start_number for an image sequence).
+std::vector<QImage> DecodeFrames(const QString &file, QSize size, const QStringList &inputOptions = {});
+// Decodes the alpha plane of every frame into Format_Grayscale8 images.
+std::vector<QImage> DecodeAlpha(const QString &file, QSize size, const QStringList &inputOptions = {});
 
 // Peak signal-to-noise ratio of two 24-bit images of equal size, in dB (1000 when equal).
 double Psnr(const QImage &a, const QImage &b);

@@ -2,7 +2,9 @@
 #include "ExportTestSupport.h"
 #include "core/export/AVICompressor.h"
 #include "core/export/GenerationRun.h"
+#include "core/export/SequenceFrameSink.h"
 
+#include <QDir>
 #include <QFile>
 #include <QProcess>
 #include <QTemporaryDir>
@@ -178,5 +180,38 @@ TEST(FileLimits, FullDiskStopsTheRunAndKeepsAPlayableFile)
         ASSERT_EQ(decoded.size(), size_t(result.FramesWritten));
         for (size_t i = 0; i < decoded.size(); ++i)
             EXPECT_EQ(decoded[i], source.Frames[i]) << i;
+    }
+}
+
+// A sequence that fills the disk keeps the unbroken run of whole frames from the first, and
+// no half-written file.
+TEST(FileLimits, FullDiskKeepsTheSequenceUpToTheLastWholeFrame)
+{
+    QTemporaryDir dir;
+    TSmallDisk disk(dir.path(), "512k");
+    if (!disk.Mounted())
+        GTEST_SKIP() << "cannot mount a small tmpfs here (needs root)";
+    TFormatChoice choice;
+    choice.Format = FindFormat(QStringLiteral("png"));
+    choice.Codec = FindCodec(*choice.Format, QString());
+    choice.Profile = FindProfile(*choice.Codec, QStringLiteral("16"));
+    TSequenceFrameSink sink(choice);
+    TSyntheticSource source({160, 120}, 4000, 10);
+    TGenerationSettings settings;
+    settings.FileName = dir.filePath("frame_%04d.png");
+    settings.Sink = &sink;
+    settings.Threads = 2;
+    const TGenerationResult result = RunGeneration(source, settings);
+
+    EXPECT_EQ(result.Outcome, TGenerationOutcome::Failed);
+    EXPECT_TRUE(result.Message.contains(dir.path())) << result.Message.toStdString();
+    ASSERT_GT(result.FramesWritten, 0);
+    const QStringList files = QDir(dir.path()).entryList(QDir::Files, QDir::Name);
+    ASSERT_EQ(files.size(), result.FramesWritten);
+    for (int i = 0; i < files.size(); ++i) {
+        EXPECT_EQ(files[i], QStringLiteral("frame_%1.png").arg(i, 4, 10, QLatin1Char('0')));
+        const QImage image(dir.filePath(files[i]));
+        ASSERT_FALSE(image.isNull()) << i;  // every file left is a whole image
+        EXPECT_EQ(image.convertToFormat(QImage::Format_BGR888), source.Frames[size_t(i)]) << i;
     }
 }

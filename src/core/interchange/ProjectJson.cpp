@@ -1,4 +1,4 @@
-#include "cli/ProjectJson.h"
+#include "core/interchange/ProjectJson.h"
 
 #include "core/document/Document.h"
 #include "core/document/ElementTree.h"
@@ -6,11 +6,15 @@
 #include "core/elements/ElementImage.h"
 #include "core/elements/ElementKinds.h"
 #include "core/elements/ElementProject.h"
+#include "core/elements/EmbeddedImage.h"
+#include "core/interchange/CreditStyles.h"
+#include "core/render/ContentSizes.h"
 #include "core/elements/Interfaces.h"
 #include "core/typedfiler/CodePage.h"
 
 #include <QFileInfo>
 #include <QImage>
+#include <QTemporaryDir>
 #include <QSet>
 #include <QJsonArray>
 #include <QRegularExpression>
@@ -18,7 +22,7 @@
 #include <functional>
 #include <map>
 
-namespace velmora::cli {
+namespace velmora {
 
 QString ColorText(quint32 argb)
 {
@@ -26,6 +30,35 @@ QString ColorText(quint32 argb)
 }
 
 namespace {
+
+const char *const HAlignNames[] = {"eaLeft", "eaCenter", "eaRight"};
+const char *const VAlignNames[] = {"eaTop", "eaMiddle", "eaBottom"};
+const char *const WrapModeNames[] = {"Tile", "Tile - Flip X", "Tile - Flip Y", "Tile - Flip XY", "Fit To Film"};
+
+// A number within names' range is written as its name; anything else stays a number.
+template <std::size_t N>
+QJsonValue EnumValue(int value, const char *const (&names)[N])
+{
+    if (value >= 0 && value < int(N))
+        return QString::fromLatin1(names[value]);
+    return value;
+}
+
+QJsonValue ContentSizeValue(int index)
+{
+    const QStringList items = ContentSizeListItems();
+    if (index >= 0 && index < items.size())
+        return items[index];
+    return index;
+}
+
+// Pictures travel inside the description, so that importing what info printed rebuilds them.
+QJsonValue ImageData(const QImage *image)
+{
+    if (image == nullptr || image->isNull())
+        return QJsonValue::Null;
+    return QString::fromLatin1(EncodePng(*image).toBase64());
+}
 
 // A picture's size (null for no picture); a stored picture that shows as nothing says why under "note".
 QJsonValue SizeJson(QSize size, const QString &problem)
@@ -43,7 +76,7 @@ QJsonValue ImageSize(const QImage *image, const QString &problem)
     return image == nullptr ? QJsonValue(QJsonValue::Null) : SizeJson(image->size(), problem);
 }
 
-void AddFields(const IElement &element, QJsonObject &json)
+void AddFields(const IElement &element, QJsonObject &json, bool withPictures)
 {
     if (const auto *project = queryInterface<IProject>(&element)) {
         QString name;
@@ -51,7 +84,7 @@ void AddFields(const IElement &element, QJsonObject &json)
         json[QStringLiteral("Name")] = name;
         json[QStringLiteral("Height")] = project->GetHeight();
         json[QStringLiteral("Width")] = project->GetWidth();
-        json[QStringLiteral("ContentSize")] = project->GetContentSize();
+        json[QStringLiteral("ContentSize")] = ContentSizeValue(project->GetContentSize());
         json[QStringLiteral("BackColor")] = ColorText(project->GetBackColor());
         json[QStringLiteral("FrameRate")] = project->GetFrameRate();
         json[QStringLiteral("ScrollRate")] = project->GetScrollRate();
@@ -62,7 +95,9 @@ void AddFields(const IElement &element, QJsonObject &json)
         json[QStringLiteral("Background")] =
             project ? SizeJson(project->BackgroundSize(), project->BackgroundProblem())
                     : ImageSize(background->GetBackground(), QString());
-        json[QStringLiteral("WrapMode")] = background->GetWrapMode();
+        if (withPictures)
+            json[QStringLiteral("BackgroundData")] = ImageData(background->GetBackground());
+        json[QStringLiteral("WrapMode")] = EnumValue(background->GetWrapMode(), WrapModeNames);
     }
     if (const auto *text = queryInterface<IElementText>(&element)) {
         QString value;
@@ -82,14 +117,16 @@ void AddFields(const IElement &element, QJsonObject &json)
         json[QStringLiteral("FileName")] = FromSystemCodePage(fileName);
         const auto *picture = dynamic_cast<const TVmElementImage *>(&element);
         json[QStringLiteral("Image")] = ImageSize(image->GetImage(), picture ? picture->PictureProblem() : QString());
+        if (withPictures)
+            json[QStringLiteral("ImageData")] = ImageData(image->GetImage());
         json[QStringLiteral("SpecificDims")] = image->GetSpecificDims();
         json[QStringLiteral("Width")] = image->GetWidth();
         json[QStringLiteral("Height")] = image->GetHeight();
     }
     if (const auto *align = queryInterface<IElementHorizontalAlign>(&element))
-        json[QStringLiteral("HAlign")] = int(align->GetHorizontalAlign());
+        json[QStringLiteral("HAlign")] = EnumValue(align->GetHorizontalAlign(), HAlignNames);
     if (const auto *align = queryInterface<IElementVerticalAlign>(&element))
-        json[QStringLiteral("VAlign")] = int(align->GetVerticalAlign());
+        json[QStringLiteral("VAlign")] = EnumValue(align->GetVerticalAlign(), VAlignNames);
     if (const auto *margins = queryInterface<IElementMargins>(&element)) {
         json[QStringLiteral("TopOffset")] = margins->GetTopOffset();
         json[QStringLiteral("UseFixedHeight")] = margins->GetUseFixedHeight();
@@ -101,6 +138,14 @@ void AddFields(const IElement &element, QJsonObject &json)
         element.GetCaption(-1, caption);
         json[QStringLiteral("Caption")] = caption;
     }
+}
+
+QStringList WrapModeList()
+{
+    QStringList names;
+    for (const char *name : WrapModeNames)
+        names.append(QString::fromLatin1(name));
+    return names;
 }
 
 // Applies one description node to an element, field by field, with the node's path in errors.
@@ -157,14 +202,63 @@ public:
             apply(argb);
         });
     }
-    void Alignment(const char *field, const std::function<void(int)> &apply)
+    // A whole number within [minimum, maximum], the range the editor keeps.
+    void Range(const char *field, int minimum, int maximum, const std::function<void(int)> &apply)
     {
         Int(field, [&](int value) {
-            if (value < 0 || value > 2)
-                Fail(QStringLiteral("field \"%1\" must be 0, 1 or 2").arg(QLatin1String(field)));
+            if (value < minimum || value > maximum)
+                Fail(QStringLiteral("field \"%1\" must be from %2 to %3, not %4")
+                         .arg(QLatin1String(field))
+                         .arg(minimum)
+                         .arg(maximum)
+                         .arg(value));
             apply(value);
         });
     }
+    // An enumeration given by number or by one of its names (case, spaces, dashes and the
+    // "ea"/"ta" prefix do not matter: "eaCenter", "taCenter", "center").
+    void Enum(const char *field, const QStringList &names, const std::function<void(int)> &apply)
+    {
+        if (const QJsonValue value = Take(field); !value.isUndefined()) {
+            int index = -1;
+            if (value.isDouble()) {
+                const double number = value.toDouble();
+                if (number >= 0 && number < names.size() && number == double(int(number)))
+                    index = int(number);
+            } else if (value.isString()) {
+                const auto simplify = [](QString text, bool stripPrefix) {
+                    text = text.toLower().remove(QLatin1Char(' ')).remove(QLatin1Char('-'));
+                    if (stripPrefix && (text.startsWith(QLatin1String("ea")) || text.startsWith(QLatin1String("ta"))))
+                        text = text.mid(2);
+                    return text;
+                };
+                const QString wanted = simplify(value.toString(), true);
+                for (int i = 0; i < names.size() && index < 0; ++i)
+                    if (simplify(names[i], true) == wanted || simplify(names[i], false) == simplify(value.toString(), false))
+                        index = i;
+            }
+            if (index < 0) {
+                QStringList choices;
+                for (int i = 0; i < names.size(); ++i)
+                    choices.append(QStringLiteral("%1 (\"%2\")").arg(i).arg(names[i]));
+                Fail(QStringLiteral("field \"%1\" must be one of %2").arg(QLatin1String(field), choices.join(QStringLiteral(", "))));
+            }
+            apply(index);
+        }
+    }
+    // A picture carried inline as base64 PNG bytes.
+    void Picture(const char *field, const std::function<void(const QImage &)> &apply)
+    {
+        if (const QJsonValue value = Take(field); !value.isUndefined() && !value.isNull()) {
+            const QImage image = value.isString()
+                ? DecodePng(QByteArray::fromBase64(value.toString().toLatin1()), TColorHandling::Ignored)
+                : QImage();
+            if (image.isNull())
+                Fail(QStringLiteral("field \"%1\" must hold a PNG picture in base64").arg(QLatin1String(field)));
+            apply(image);
+        }
+    }
+    bool Has(const char *field) const { return m_json.contains(QLatin1String(field)); }
     // A file relative to the description's folder.
     void File(const char *field, const std::function<void(const QString &)> &apply)
     {
@@ -219,17 +313,28 @@ void ApplyFields(IElement &element, TNodeReader &reader)
             if (image->GetImage() == nullptr || image->GetImage()->isNull())
                 reader.Fail(QStringLiteral("the image \"%1\" cannot be read").arg(path));
         });
+    if (auto *image = dynamic_cast<TVmElementImage *>(&element); image && !reader.Has("ImageFile")) {
+        QString fileName = QStringLiteral("image.png");
+        reader.String("FileName", [&](const QString &v) { fileName = v; });
+        reader.Picture("ImageData", [&](const QImage &picture) { image->AssignImage(picture, fileName); });
+    }
     if (auto *background = queryInterface<IProjectBackground>(&element)) {
         reader.File("BackgroundFile", [&](const QString &path) {
             background->LoadBackground(path);
             if (background->GetBackground() == nullptr || background->GetBackground()->isNull())
                 reader.Fail(QStringLiteral("the image \"%1\" cannot be read").arg(path));
         });
-        reader.Int("WrapMode", [&](int v) {
-            if (v < 0 || v > 4)
-                reader.Fail(QStringLiteral("field \"WrapMode\" must be 0 to 4"));
-            background->SetWrapMode(v);
-        });
+        if (!reader.Has("BackgroundFile"))
+            reader.Picture("BackgroundData", [&](const QImage &picture) {
+                // The background is read from a file only: hand it one.
+                QTemporaryDir folder;
+                const QString path = folder.filePath(QStringLiteral("background.png"));
+                if (!folder.isValid() || !picture.save(path, "PNG"))
+                    reader.Fail(QStringLiteral("cannot write a temporary copy of the background"));
+                background->LoadBackground(path);
+            });
+        reader.Ignore("BackgroundData");
+        reader.Enum("WrapMode", WrapModeList(), [&](int v) { background->SetWrapMode(v); });
         reader.Ignore("Background");
     }
     if (auto *project = queryInterface<IProject>(&element)) {
@@ -237,12 +342,12 @@ void ApplyFields(IElement &element, TNodeReader &reader)
             reader.CheckStorable("Name", v);
             element.SetCaption(-1, v);
         });
-        reader.Int("Height", [&](int v) { project->SetHeight(v); });
-        reader.Int("Width", [&](int v) { project->SetWidth(v); });
-        reader.Int("ContentSize", [&](int v) { project->SetContentSize(v); });
+        reader.Range("Height", 2, 20000, [&](int v) { project->SetHeight(v); });
+        reader.Range("Width", 2, 20000, [&](int v) { project->SetWidth(v); });
+        reader.Enum("ContentSize", ContentSizeListItems(), [&](int v) { project->SetContentSize(v); });
         reader.Color("BackColor", [&](quint32 v) { project->SetBackColor(v); });
-        reader.Int("FrameRate", [&](int v) { project->SetFrameRate(v); });
-        reader.Int("ScrollRate", [&](int v) { project->SetScrollRate(v); });
+        reader.Range("FrameRate", 1, 100, [&](int v) { project->SetFrameRate(v); });
+        reader.Range("ScrollRate", 1, 1000, [&](int v) { project->SetScrollRate(v); });
     }
     if (auto *text = queryInterface<IElementText>(&element))
         reader.String("Text", [&](const QString &v) { text->SetText(v); });
@@ -251,24 +356,29 @@ void ApplyFields(IElement &element, TNodeReader &reader)
             reader.CheckStorable("FontName", v);
             font->SetFontName(ToSystemCodePage(v));
         });
-        reader.Int("FontSize", [&](int v) { font->SetFontSize(v); });
+        reader.Range("FontSize", 1, 1024, [&](int v) { font->SetFontSize(v); });
         reader.Color("Color", [&](quint32 v) { font->SetColor(v); });
     }
     if (auto *image = queryInterface<IElementImage>(&element)) {
         reader.Bool("SpecificDims", [&](bool v) { image->SetSpecificDims(v); });
-        reader.Int("Width", [&](int v) { image->SetWidth(v); });
-        reader.Int("Height", [&](int v) { image->SetHeight(v); });
+        reader.Range("Width", 0, 20000, [&](int v) { image->SetWidth(v); });
+        reader.Range("Height", 0, 20000, [&](int v) { image->SetHeight(v); });
         reader.Ignore("FileName");
         reader.Ignore("Image");
+        reader.Ignore("ImageData");
     }
     if (auto *align = queryInterface<IElementHorizontalAlign>(&element))
-        reader.Alignment("HAlign", [&](int v) { align->SetHorizontalAlign(TElementHAlignment(v)); });
+        reader.Enum("HAlign", {QStringLiteral("eaLeft"), QStringLiteral("eaCenter"), QStringLiteral("eaRight")},
+                    [&](int v) { align->SetHorizontalAlign(TElementHAlignment(v)); });
     if (auto *align = queryInterface<IElementVerticalAlign>(&element))
-        reader.Alignment("VAlign", [&](int v) { align->SetVerticalAlign(TElementVAlignment(v)); });
+        reader.Enum("VAlign", {QStringLiteral("eaTop"), QStringLiteral("eaMiddle"), QStringLiteral("eaBottom")},
+                    [&](int v) { align->SetVerticalAlign(TElementVAlignment(v)); });
     if (auto *margins = queryInterface<IElementMargins>(&element)) {
-        reader.Int("TopOffset", [&](int v) { margins->SetTopOffset(v); });
+        // Images keep the narrower offset range their page allows.
+        const int offset = queryInterface<IElementImage>(&element) ? 1000 : 10000;
+        reader.Range("TopOffset", -offset, offset, [&](int v) { margins->SetTopOffset(v); });
         reader.Bool("UseFixedHeight", [&](bool v) { margins->SetUseFixedHeight(v); });
-        reader.Int("FixedHeight", [&](int v) { margins->SetFixedHeight(v); });
+        reader.Range("FixedHeight", 0, 20000, [&](int v) { margins->SetFixedHeight(v); });
     }
     if (element.CanEditCaption(0) && queryInterface<IProject>(&element) == nullptr)
         reader.String("Caption", [&](const QString &v) { element.SetCaption(-1, v); });
@@ -327,18 +437,18 @@ void FillNode(TElementTree &tree, TElementNode &node, const QJsonObject &json, c
 
 } // namespace
 
-QJsonObject NodeToJson(const TElementNode &node)
+QJsonObject NodeToJson(const TElementNode &node, bool withPictures)
 {
     QJsonObject json;
     const IElement *element = node.Element();
     json[QStringLiteral("kind")] = element ? QString::fromLatin1(element->GetClass().Name) : QString();
     if (element)
-        AddFields(*element, json);
+        AddFields(*element, json, withPictures);
     json[QStringLiteral("expanded")] = node.IsExpanded();
     json[QStringLiteral("selected")] = node.IsSelected();
     QJsonArray children;
     for (const auto &child : node.Children())
-        children.append(NodeToJson(*child));
+        children.append(NodeToJson(*child, withPictures));
     json[QStringLiteral("children")] = children;
     return json;
 }
@@ -363,4 +473,4 @@ void ProjectFromJson(const QJsonValue &description, TDocument &document, const Q
     FillNode(document.Tree(), *projectNode, project, path, baseDir, 0, warnings);
 }
 
-} // namespace velmora::cli
+} // namespace velmora

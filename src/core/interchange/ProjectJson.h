@@ -10,10 +10,9 @@ namespace velmora {
 class TElementNode;
 class TDocument;
 
-namespace cli {
-
-// The node with its element's fields (under their field names), flags and children.
-QJsonObject NodeToJson(const TElementNode &node);
+// The node with its element's fields (under their field names), flags and children. Without
+// pictures, the pictures' data is left out, so stored pictures need not be decoded.
+QJsonObject NodeToJson(const TElementNode &node, bool withPictures = true);
 
 // Fills document (which must hold a fresh project) from a description: {"nodes": [PROJECT]}
 // or a single project node. Image files are read relative to baseDir. Throws EVelmoraError
@@ -25,5 +24,4 @@ void ProjectFromJson(const QJsonValue &description, TDocument &document, const Q
 // "#AARRGGBB".
 QString ColorText(quint32 argb);
 
-} // namespace cli
 } // namespace velmora

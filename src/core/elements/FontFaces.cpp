@@ -1,0 +1,108 @@
+#include "core/elements/FontFaces.h"
+
+#include <QFontDatabase>
+#include <QFontInfo>
+
+namespace velmora {
+
+namespace {
+
+struct TStyleWord
+{
+    const char *Word;
+    int Weight; // 0: leaves the weight
+    bool Italic;
+};
+
+constexpr TStyleWord StyleWords[] = {
+    {"thin", QFont::Thin, false},           {"hairline", QFont::Thin, false},
+    {"extralight", QFont::ExtraLight, false}, {"ultralight", QFont::ExtraLight, false},
+    {"light", QFont::Light, false},         {"regular", QFont::Normal, false},
+    {"normal", QFont::Normal, false},       {"book", QFont::Normal, false},
+    {"roman", QFont::Normal, false},        {"medium", QFont::Medium, false},
+    {"semibold", QFont::DemiBold, false},   {"demibold", QFont::DemiBold, false},
+    {"bold", QFont::Bold, false},           {"extrabold", QFont::ExtraBold, false},
+    {"ultrabold", QFont::ExtraBold, false}, {"black", QFont::Black, false},
+    {"heavy", QFont::Black, false},         {"italic", 0, true},
+    {"oblique", 0, true},
+};
+
+const TStyleWord *FindStyleWord(const QString &word)
+{
+    const QString lower = word.toLower();
+    for (const TStyleWord &style : StyleWords)
+        if (lower == QLatin1String(style.Word))
+            return &style;
+    return nullptr;
+}
+
+// Whether the font system has this family, directly or through an alias it resolves
+// (the metric-compatible "Arial" -> "Liberation Sans"); anything else lands on the default.
+bool FamilyKnown(const QString &family)
+{
+    if (family.trimmed().isEmpty())
+        return false;
+    if (QFontDatabase::hasFamily(family))
+        return true;
+    // What the font system draws for a name it does not know; fixed for the life of the process.
+    static const QString fallback = QFontInfo(QFont(QStringLiteral("velmora-no-such-family"))).family();
+    return QFontInfo(QFont(family)).family().compare(fallback, Qt::CaseInsensitive) != 0;
+}
+
+} // namespace
+
+TFontFace ResolveFontFace(const QString &fontName)
+{
+    const QString name = fontName.simplified();
+    if (FamilyKnown(name))
+        return {name, QFont::Normal, false, true};
+    QStringList words = name.split(QLatin1Char(' '), Qt::SkipEmptyParts);
+    TFontFace face{name, QFont::Normal, false, false};
+    int weight = QFont::Normal;
+    bool italic = false;
+    for (int taken = 0; taken < 4 && words.size() > 1; ++taken) {
+        const QString word = words.takeLast();
+        // Two-word weights ("Semi Bold", "Extra Light") read as one.
+        const TStyleWord *style = words.size() > 1 ? FindStyleWord(words.last() + word) : nullptr;
+        if (style != nullptr)
+            words.removeLast();
+        else
+            style = FindStyleWord(word);
+        if (style == nullptr)
+            break;
+        if (style->Weight != 0)
+            weight = style->Weight;
+        italic = italic || style->Italic;
+        const QString family = words.join(QLatin1Char(' '));
+        if (FamilyKnown(family))
+            return {family, weight, italic, true};
+    }
+    return face;
+}
+
+QFont FontForName(const QString &fontName, int pixelSize)
+{
+    const TFontFace face = ResolveFontFace(fontName);
+    QFont font(face.Family);
+    font.setPixelSize(pixelSize);
+    font.setWeight(QFont::Weight(face.Weight));
+    font.setStyle(face.Italic ? QFont::StyleItalic : QFont::StyleNormal);
+    return font;
+}
+
+QStringList FontFaceNames()
+{
+    QStringList names;
+    for (const QString &family : QFontDatabase::families()) {
+        names.append(family);
+        for (const QString &style : QFontDatabase::styles(family)) {
+            const TStyleWord *word = FindStyleWord(style.split(QLatin1Char(' ')).first());
+            if (word == nullptr || style.compare(QLatin1String("Regular"), Qt::CaseInsensitive) == 0)
+                continue;
+            names.append(family + QLatin1Char(' ') + style);
+        }
+    }
+    return names;
+}
+
+} // namespace velmora

@@ -1,0 +1,57 @@
+#pragma once
+
+#include <QImage>
+#include <QSize>
+#include <QString>
+
+namespace velmora {
+
+// A frame rate as a fraction: 24000/1001 is NTSC film.
+struct TFrameRate
+{
+    int Num = 25;
+    int Den = 1;
+
+    bool Whole() const { return Den == 1; }
+    double Value() const { return double(Num) / Den; }
+    QString Text() const { return Den == 1 ? QString::number(Num) : QStringLiteral("%1/%2").arg(Num).arg(Den); }
+    friend bool operator==(const TFrameRate &, const TFrameRate &) = default;
+};
+
+// Parses "N" or "N/D" with positive whole numbers; false when the text is neither.
+bool ParseFrameRate(const QString &text, TFrameRate &rate);
+
+// What every sink is opened with; the format's own choices travel in the sink itself.
+struct TSinkSettings
+{
+    QString FileName;   // a file, or for sequences a pattern with one %0Nd
+    QSize Size;
+    TFrameRate Rate;
+    bool Alpha = false;  // frames come with straight alpha and the file keeps it
+    int Threads = 0;     // encoding threads; 0: every core
+};
+
+// Where a generation run puts its frames: a video file or numbered images.
+class IFrameSink
+{
+public:
+    virtual ~IFrameSink() = default;
+    // Creates the output. False when the user cancelled a choice offered on the way (nothing
+    // is left behind then). Throws EExportError with a message for the user.
+    virtual bool Open(const TSinkSettings &settings) = 0;
+    // Takes one frame of the opened size: Format_BGR888 when opaque, Format_ARGB32 (straight
+    // alpha) with Alpha. Throws EExportError.
+    virtual void Write(const QImage &frame) = 0;
+    // Asks the sink, from any thread, to give up frames it has not started on; frames already
+    // finished in order stay and Close() still leaves a playable file.
+    virtual void RequestStop() {}
+    // Finishes the output and puts it in place; safe to call repeatedly. Throws EExportError.
+    virtual void Close() = 0;
+    // Finishes after a failed run: an output that would replace a previous one is given up
+    // (FramesWritten() is then 0), otherwise what was written is kept. Never throws.
+    virtual void CloseAfterFailure() = 0;
+    // Frames in the output so far (after Close: in the finished output).
+    virtual int FramesWritten() const = 0;
+};
+
+} // namespace velmora

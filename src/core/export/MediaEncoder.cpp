@@ -1,0 +1,192 @@
+#include "core/export/MediaEncoder.h"
+
+#include "core/export/ExportError.h"
+
+#include <algorithm>
+#include <array>
+#include <cmath>
+
+extern "C" {
+#include <libavutil/opt.h>
+}
+
+namespace velmora {
+
+namespace {
+
+// Display values to the linear light an EXR file holds (the sRGB curve, 256 entries).
+const std::array<float, 256> &LinearFromDisplay()
+{
+    static const std::array<float, 256> table = [] {
+        std::array<float, 256> t{};
+        for (int i = 0; i < 256; ++i) {
+            const double v = i / 255.0;
+            t[size_t(i)] = float(v <= 0.04045 ? v / 12.92 : std::pow((v + 0.055) / 1.055, 2.4));
+        }
+        return t;
+    }();
+    return table;
+}
+
+// RGB(A) bytes into float planes G, B, R (and A), as the EXR encoder takes them.
+void FillFloatPlanes(const QImage &frame, AVFrame *target, bool alpha)
+{
+    const std::array<float, 256> &linear = LinearFromDisplay();
+    const bool bgra = frame.format() == QImage::Format_ARGB32;
+    for (int y = 0; y < frame.height(); ++y) {
+        const uchar *in = frame.constScanLine(y);
+        auto *g = reinterpret_cast<float *>(target->data[0] + y * target->linesize[0]);
+        auto *b = reinterpret_cast<float *>(target->data[1] + y * target->linesize[1]);
+        auto *r = reinterpret_cast<float *>(target->data[2] + y * target->linesize[2]);
+        auto *a = alpha ? reinterpret_cast<float *>(target->data[3] + y * target->linesize[3]) : nullptr;
+        const int step = bgra ? 4 : 3;
+        for (int x = 0; x < frame.width(); ++x, in += step) {
+            // Both layouts keep blue, green, red in that byte order.
+            b[x] = linear[in[0]];
+            g[x] = linear[in[1]];
+            r[x] = linear[in[2]];
+            if (a)
+                a[x] = bgra ? in[3] / 255.0f : 1.0f;  // alpha is a coverage, not a light level
+        }
+    }
+}
+
+bool IsFloatPlanes(AVPixelFormat format)
+{
+    return format == AV_PIX_FMT_GBRPF32LE || format == AV_PIX_FMT_GBRAPF32LE;
+}
+
+} // namespace
+
+TMediaEncoder::TMediaEncoder(const TFormatCodec &codec, const TCodecProfile &profile,
+                             const TMediaEncoderSettings &settings)
+    : m_codec(codec)
+{
+    TEncoderParts parts = AllocateEncoder(codec.Encoder, codec.Title);
+    const AVCodec *encoder = parts.Codec;
+    m_context = std::move(parts.Context);
+    m_frame = std::move(parts.Frame);
+    m_packet = std::move(parts.Packet);
+
+    AVCodecContext *c = m_context.get();
+    c->width = settings.Size.width();
+    c->height = settings.Size.height();
+    c->time_base = AVRational{settings.Rate.Den, settings.Rate.Num};
+    c->framerate = AVRational{settings.Rate.Num, settings.Rate.Den};
+    c->pix_fmt = settings.Alpha ? profile.AlphaPixels : profile.Pixels;
+    c->thread_count = std::max(settings.Threads, 1);
+    // Intra-only codecs encode several frames at once this way; the others use their slices.
+    c->thread_type = FF_THREAD_FRAME | FF_THREAD_SLICE;
+    if (settings.GlobalHeader)
+        c->flags |= AV_CODEC_FLAG_GLOBAL_HEADER;
+    c->color_primaries = AVCOL_PRI_BT709;
+    c->color_trc = AVCOL_TRC_BT709;
+    if (codec.Yuv) {
+        c->colorspace = AVCOL_SPC_BT709;
+        c->color_range = AVCOL_RANGE_MPEG;
+    } else {
+        c->colorspace = AVCOL_SPC_RGB;
+        c->color_range = AVCOL_RANGE_JPEG;
+    }
+    if (codec.IntraOnly)
+        c->gop_size = 1;
+    else if (settings.KeyFrameEvery > 0)
+        c->gop_size = settings.KeyFrameEvery;
+
+    if (!profile.Option.isEmpty())
+        CheckAv(av_opt_set(c->priv_data, "profile", profile.Option.constData(), 0), What("choosing the profile of"));
+    if (codec.Knob == TQualityKnob::ConstantRateFactor) {
+        const double quality = std::clamp(settings.Quality, 0, 10000) / 10000.0;
+        av_opt_set_double(c->priv_data, "crf", codec.WorstSetting + (codec.BestSetting - codec.WorstSetting) * quality, 0);
+    }
+    if (codec.Encoder == "libx265")
+        av_opt_set(c->priv_data, "x265-params", "log-level=none", 0);  // it prints on its own otherwise
+    if (codec.Encoder == "exr")
+        av_opt_set(c->priv_data, "format", "half", 0);
+    if (codec.Encoder == "ffv1") {
+        c->level = 3;
+        av_opt_set(c->priv_data, "slicecrc", "1", 0);
+    }
+    CheckAv(avcodec_open2(c, encoder, nullptr), What("opening"));
+
+    m_frame->format = c->pix_fmt;
+    m_frame->width = c->width;
+    m_frame->height = c->height;
+    m_frame->color_primaries = c->color_primaries;
+    m_frame->color_trc = c->color_trc;
+    m_frame->colorspace = c->colorspace;
+    m_frame->color_range = c->color_range;
+    CheckAv(av_frame_get_buffer(m_frame.get(), 0), What("allocating a frame for"));
+    m_source.reset(av_frame_alloc());
+    if (!m_source)
+        CheckAv(AVERROR(ENOMEM), What("setting up"));
+    m_threads = std::max(settings.Threads, 1);
+}
+
+QString TMediaEncoder::What(const char *step) const
+{
+    return QStringLiteral("Error %1 the codec %2").arg(QLatin1String(step), m_codec.Title);
+}
+
+void TMediaEncoder::Convert(const QImage &frame)
+{
+    AVCodecContext *c = m_context.get();
+    if (IsFloatPlanes(c->pix_fmt)) {
+        FillFloatPlanes(frame, m_frame.get(), c->pix_fmt == AV_PIX_FMT_GBRAPF32LE);
+        return;
+    }
+    const AVPixelFormat source = frame.format() == QImage::Format_ARGB32 ? AV_PIX_FMT_BGRA : AV_PIX_FMT_BGR24;
+    if (!m_sws || source != m_swsSource) {
+        // Set up by options so the conversion runs in slices on the encoder's threads.
+        m_sws.reset(sws_alloc_context());
+        SwsContext *sws = m_sws.get();
+        const bool made = sws && av_opt_set_int(sws, "srcw", c->width, 0) >= 0 && av_opt_set_int(sws, "srch", c->height, 0) >= 0
+            && av_opt_set_int(sws, "src_format", source, 0) >= 0 && av_opt_set_int(sws, "dstw", c->width, 0) >= 0
+            && av_opt_set_int(sws, "dsth", c->height, 0) >= 0 && av_opt_set_int(sws, "dst_format", c->pix_fmt, 0) >= 0
+            && av_opt_set_int(sws, "sws_flags", SWS_BICUBIC | SWS_ACCURATE_RND | SWS_FULL_CHR_H_INT | SWS_FULL_CHR_H_INP, 0) >= 0
+            && av_opt_set_int(sws, "threads", m_threads, 0) >= 0 && sws_init_context(sws, nullptr, nullptr) >= 0;
+        if (!made)
+            throw EExportError(QStringLiteral("The frames cannot be converted for the codec %1.").arg(m_codec.Title));
+        if (m_codec.Yuv) {
+            // Without this swscale uses the BT.601 matrix, and players decode with BT.709.
+            const int *rgb = sws_getCoefficients(SWS_CS_DEFAULT);
+            const int *bt709 = sws_getCoefficients(SWS_CS_ITU709);
+            sws_setColorspaceDetails(m_sws.get(), rgb, 1, bt709, 0, 0, 1 << 16, 1 << 16);
+        }
+        m_swsSource = source;
+    }
+    // The picture's own bytes, lent to a frame that owns nothing.
+    AVFrame *in = m_source.get();
+    in->format = m_swsSource;
+    in->width = frame.width();
+    in->height = frame.height();
+    in->data[0] = const_cast<uint8_t *>(frame.constBits());
+    in->linesize[0] = int(frame.bytesPerLine());
+    CheckAv(sws_scale_frame(m_sws.get(), m_frame.get(), in), What("converting a frame for"));
+}
+
+void TMediaEncoder::Encode(const QImage &frame, const PacketOut &out)
+{
+    if ((frame.format() != QImage::Format_BGR888 && frame.format() != QImage::Format_ARGB32)
+        || frame.width() != m_context->width || frame.height() != m_context->height)
+        throw EExportError(QStringLiteral("A frame does not have the size or format of the video."));
+    CheckAv(av_frame_make_writable(m_frame.get()), What("preparing a frame for"));
+    Convert(frame);
+    m_frame->pts = m_nextPts++;
+    Send(m_frame.get(), out);
+}
+
+void TMediaEncoder::Flush(const PacketOut &out)
+{
+    if (m_flushed)
+        return;
+    m_flushed = true;
+    Send(nullptr, out);
+}
+
+void TMediaEncoder::Send(const AVFrame *frame, const PacketOut &out)
+{
+    SendAndDrain(m_context.get(), frame, m_packet.get(), out, QStringLiteral("the codec %1").arg(m_codec.Title));
+}
+
+} // namespace velmora

@@ -1,0 +1,52 @@
+#pragma once
+
+#include "core/elements/Alignments.h"
+#include "core/elements/ElementTypes.h"
+
+#include <QJsonObject>
+#include <QString>
+#include <map>
+
+namespace velmora {
+
+// How the rows of one style look: the text element's font, colour and alignment, the space
+// around the element, and for pairs the room between role and name.
+struct TCreditStyle
+{
+    QString FontName;
+    int FontSize = 0;           // pixels
+    quint32 Color = 0xFFFFFFFFu; // ARGB
+    TElementHAlignment HAlign = eaCenter;
+    int SpaceBefore = 0; // pixels above the element
+    int SpaceAfter = 0;  // pixels below it, added to the next element's top offset
+    int Gutter = 0;      // pairs: pixels between the role's end and the name's start
+};
+
+// Named styles, case-insensitive; the built-in ones are always present.
+class TCreditStyles
+{
+public:
+    // Heading, Role, Name, Names and Text in proportion to the film height (designed at 1080).
+    explicit TCreditStyles(int filmHeight);
+
+    // Reads {"Name": {field: value, ...}, ...} (optionally under "styles"). A style named like a
+    // built-in one changes only the fields it gives; a new one starts from Text. Throws
+    // EVelmoraError naming the file, the style and the field.
+    void Load(const QJsonObject &json, const QString &fileName);
+    void LoadFile(const QString &fileName);
+
+    const TCreditStyle *Find(const QString &name) const;
+
+private:
+    std::map<QString, TCreditStyle> m_styles; // keyed by the lower-case name
+};
+
+// The styles file that goes with a sheet when none is named: NAME-styles.json beside NAME.csv;
+// empty when there is none.
+QString StylesBesideSheet(const QString &sheetFileName);
+
+// Reads an alignment given as 0/1/2 or by name ("left", "center", "eaRight", "taCenter", ...);
+// -1 when it is neither.
+int HorizontalAlignmentFromJson(const QJsonValue &value);
+
+} // namespace velmora

@@ -1,0 +1,229 @@
+#include "ui/CreditCommands.h"
+
+#include "ui/ElementTreeModel.h"
+#include "ui/ElementsTreeView.h"
+#include "ui/MainWindow.h"
+
+#include "core/document/Document.h"
+#include "core/edit/EditCommands.h"
+#include "core/elements/Interfaces.h"
+#include "core/export/GenerationRun.h"
+#include "core/interchange/CreditSheet.h"
+#include "core/render/FrameRenderer.h"
+#include "core/render/RunningTime.h"
+
+#include <QAction>
+#include <QFileDialog>
+#include <QInputDialog>
+#include <QLabel>
+#include <QStatusBar>
+#include <QUndoStack>
+#include <QMenu>
+#include <QMessageBox>
+#include <QSlider>
+
+namespace velmora {
+
+namespace {
+
+class TCreditDialogs : public ICreditPrompts
+{
+public:
+    explicit TCreditDialogs(QWidget *parent) : m_parent(parent) {}
+    QString ChooseSheetFile() override
+    {
+        return QFileDialog::getOpenFileName(m_parent, QStringLiteral("Import Credits"), QString(),
+                                            QStringLiteral("Credit sheets (*.csv *.tsv *.xlsx *.ods)"));
+    }
+    QString AskRunningTime(const QString &proposed) override
+    {
+        bool ok = false;
+        const QString text = QInputDialog::getText(m_parent, QStringLiteral("Fit to Running Time"),
+                                                   QStringLiteral("Running time (HH:MM:SS or HH:MM:SS:FF):"),
+                                                   QLineEdit::Normal, proposed, &ok);
+        return ok ? text : QString();
+    }
+    void ShowMessage(const QString &message) override
+    {
+        QMessageBox::information(m_parent, QStringLiteral("Velmora"), message);
+    }
+
+private:
+    QWidget *m_parent;
+};
+
+IProject *ProjectOf(TDocument &document)
+{
+    TElementNode *node = document.ProjectNode();
+    return node ? queryInterface<IProject>(node->Element()) : nullptr;
+}
+
+// The roll offset at which node's top-level element starts: the roll's height without it and
+// what follows it (stacked elements never end below the last one's bottom).
+int TopOfTopLevel(TElementTree &tree, TElementNode &node)
+{
+    TElementNode *project = tree.ProjectNode();
+    TElementNode *top = &node;
+    while (top->Parent() != nullptr && top->Parent() != project)
+        top = top->Parent();
+    if (top->Parent() != project)
+        return 0;
+    const std::size_t index = std::size_t(top->Index());
+    std::vector<std::unique_ptr<TElementNode>> rest;
+    TElementNode *focused = tree.FocusedNode();
+    while (project->ChildCount() > index)
+        rest.push_back(tree.TakeNode(*project->Child(index)));
+    TFrameRenderer renderer;
+    renderer.RenderFrame(tree, 0, false);
+    for (auto &child : rest)
+        tree.InsertChild(*project, project->ChildCount(), std::move(child));
+    tree.SetFocusedNode(focused);
+    return renderer.RollHeight();
+}
+
+} // namespace
+
+TCreditCommands::TCreditCommands(TMain &main)
+    : QObject(&main), m_main(main), m_dialogs(std::make_unique<TCreditDialogs>(&main)), m_prompts(m_dialogs.get())
+{
+    ActImportCredits = new QAction(QStringLiteral("Import &Credits..."), this);
+    ActImportCredits->setObjectName(QStringLiteral("ActImportCredits"));
+    ActImportCredits->setStatusTip(QStringLiteral("Insert the rows of a credit sheet at the focused element"));
+    connect(ActImportCredits, &QAction::triggered, this, &TCreditCommands::ActImportCreditsExecute);
+    ActFitRunningTime = new QAction(QStringLiteral("Fit to &Running Time..."), this);
+    ActFitRunningTime->setObjectName(QStringLiteral("ActFitRunningTime"));
+    ActFitRunningTime->setStatusTip(QStringLiteral("Choose the scroll rate and end gap for an exact running time"));
+    connect(ActFitRunningTime, &QAction::triggered, this, &TCreditCommands::ActFitRunningTimeExecute);
+    SpeedWarningPanel = new QLabel(main.statusBar());
+    SpeedWarningPanel->setObjectName(QStringLiteral("SpeedWarning"));
+    SpeedWarningPanel->setStyleSheet(QStringLiteral("color: #b00000"));
+    SpeedWarningPanel->hide();
+    main.statusBar()->addPermanentWidget(SpeedWarningPanel);
+}
+
+TCreditCommands::~TCreditCommands() = default;
+
+void TCreditCommands::AddTo(QMenu &menu, QAction *before)
+{
+    menu.insertActions(before, {ActImportCredits, ActFitRunningTime});
+    menu.insertSeparator(before);
+}
+
+void TCreditCommands::SetPrompts(ICreditPrompts *prompts)
+{
+    m_prompts = prompts ? prompts : m_dialogs.get();
+}
+
+void TCreditCommands::ActImportCreditsExecute()
+{
+    if (m_main.Generating())
+        return;
+    const QString fileName = m_prompts->ChooseSheetFile();
+    if (!fileName.isEmpty())
+        m_main.RunHandler([&] { ImportCredits(fileName); });
+}
+
+void TCreditCommands::ActFitRunningTimeExecute()
+{
+    if (m_main.Generating())
+        return;
+    const IProject *project = ProjectOf(m_main.Document());
+    if (project == nullptr)
+        return;
+    TFrameRenderer renderer;
+    renderer.RenderFrame(m_main.Document().Tree(), 0, false);
+    const int rate = std::max(1, project->GetFrameRate());
+    const qint64 frames = FrameCountFor(renderer.PositionRange(), std::max(1, project->GetScrollRate()));
+    const QString text = m_prompts->AskRunningTime(FormatTimecode(frames, rate));
+    if (!text.isEmpty())
+        m_main.RunHandler([&] { FitRunningTime(text); });
+}
+
+void TCreditCommands::ImportCredits(const QString &fileName)
+{
+    TDocument &document = m_main.Document();
+    IProject *project = ProjectOf(document);
+    if (project == nullptr)
+        return;
+    // Read and build everything before touching the tree: a bad sheet changes nothing.
+    TCreditStyles styles(project->GetHeight());
+    if (const QString stylesFile = StylesBesideSheet(fileName); !stylesFile.isEmpty())
+        styles.LoadFile(stylesFile);
+    TCreditBlock block = CreditsFromSheet(ReadSheet(fileName), styles, QFileInfo(fileName).absoluteDir(), project->GetWidth());
+    if (block.Nodes.empty())
+        return;
+    TElementTree &tree = document.Tree();
+    const TInsertionPoint point = InsertionPointFor(tree);
+    if (point.Parent == nullptr)
+        return;
+    // One step: the rows go in before the node now at the point, or last under its parent.
+    TElementNode *target = point.Parent;
+    TAttachMode attach = TAttachMode::AddChildLast;
+    if (point.Index < point.Parent->ChildCount()) {
+        target = point.Parent->Child(point.Index);
+        attach = TAttachMode::InsertBefore;
+    }
+    auto *insert = new TInsertNodes(document, std::move(block.Nodes), *target, attach, QStringLiteral("Import Credits"));
+    document.Push(insert);
+    if (insert->Nodes().empty())
+        return;
+    TElementNode *first = insert->Nodes().front();
+    const QModelIndex firstIndex = m_main.Controls().TreeModel->IndexOf(*first);
+    m_main.Controls().ElementsTree->expand(firstIndex.parent());
+    m_main.Controls().ElementsTree->selectionModel()->setCurrentIndex(firstIndex, QItemSelectionModel::ClearAndSelect);
+    m_main.Controls().ElementsTree->scrollTo(firstIndex);
+    // Show the block's start at the top of the preview.
+    const int position = project->GetHeight() + TopOfTopLevel(tree, *first);
+    m_main.RenderFrame();
+    m_main.Controls().TrackBar->setValue(position);
+    m_main.SchedulePreviewUpdate();
+}
+
+void TCreditCommands::FitRunningTime(const QString &runningTime)
+{
+    TDocument &document = m_main.Document();
+    IProject *project = ProjectOf(document);
+    if (project == nullptr)
+        return;
+    const int rate = std::max(1, project->GetFrameRate());
+    const qint64 frames = ParseTimecode(runningTime, rate);
+    const std::optional<TRunningTimePlan> plan = PlanRollRunningTime(document.Tree(), frames);
+    const std::optional<TRunningTimeFit> fit = plan ? std::optional<TRunningTimeFit>(plan->Fit) : std::nullopt;
+    if (!fit) {
+        m_prompts->ShowMessage(QStringLiteral("The running time %1 cannot be met: at 1 pixel per frame the roll runs "
+                                              "shorter, or it would need more than 1000 pixels per frame. Nothing "
+                                              "was changed.")
+                                   .arg(FormatTimecode(frames, rate)));
+        return;
+    }
+    // One step: the old end gap out, the scroll rate, the new gap in.
+    QUndoStack &stack = document.UndoStack();
+    stack.beginMacro(QStringLiteral("Fit to Running Time"));
+    if (plan->OldGap != nullptr)
+        document.Push(new TRemoveNodes(document, {plan->OldGap}));
+    ChangeValue(document, document.ProjectNode()->Element(), Fields::ScrollRate, qint32(fit->ScrollRate));
+    if (fit->Gap > 0) {
+        std::vector<std::unique_ptr<TElementNode>> gap;
+        gap.push_back(MakeRunningTimeGap(fit->Gap));
+        document.Push(new TInsertNodes(document, std::move(gap), *document.ProjectNode(), TAttachMode::AddChildLast,
+                                       QStringLiteral("Fit to Running Time")));
+    }
+    stack.endMacro();
+    m_prompts->ShowMessage(DescribeFit(*fit, rate) + QLatin1Char('.'));
+}
+
+void TCreditCommands::UpdateSpeedWarning()
+{
+    const QString warning = SpeedWarning();
+    SpeedWarningPanel->setText(warning);
+    SpeedWarningPanel->setToolTip(warning);
+    SpeedWarningPanel->setVisible(!warning.isEmpty());
+}
+
+QString TCreditCommands::SpeedWarning() const
+{
+    const IProject *project = ProjectOf(m_main.Document());
+    return project ? ScrollSpeedWarning(project->GetHeight(), project->GetFrameRate(), project->GetScrollRate()) : QString();
+}
+
+} // namespace velmora

@@ -1,0 +1,66 @@
+#pragma once
+
+#include <QObject>
+#include <QString>
+#include <memory>
+
+class QAction;
+class QLabel;
+class QMenu;
+
+namespace velmora {
+
+class TMain;
+
+// The questions the credit commands ask, so tests can answer them.
+class ICreditPrompts
+{
+public:
+    virtual ~ICreditPrompts() = default;
+    // A sheet to import; empty: cancelled.
+    virtual QString ChooseSheetFile() = 0;
+    // The running time to fit ("HH:MM:SS[:FF]"), proposed first; empty: cancelled.
+    virtual QString AskRunningTime(const QString &proposed) = 0;
+    // What a command did.
+    virtual void ShowMessage(const QString &message) = 0;
+};
+
+// File > Import Credits... and File > Fit to Running Time..., and the scroll speed warning
+// of the status bar. Both commands change the document in one step.
+class TCreditCommands : public QObject
+{
+    Q_OBJECT
+public:
+    explicit TCreditCommands(TMain &main);
+    ~TCreditCommands() override;
+
+    QAction *ActImportCredits = nullptr;
+    QAction *ActFitRunningTime = nullptr;
+
+    // Adds the commands to menu before the action before (or at its end).
+    void AddTo(QMenu &menu, QAction *before);
+    // Replaces the prompts (tests answer them); null restores the dialogs.
+    void SetPrompts(ICreditPrompts *prompts);
+
+    // Imports fileName at the focused point, focuses the first new element and moves the preview
+    // to the start of the block. A bad sheet changes nothing; its error reaches the error box.
+    void ImportCredits(const QString &fileName);
+    // Fits the roll to the running time text; says what was chosen or why nothing was done.
+    void FitRunningTime(const QString &runningTime);
+
+    // The status bar's speed warning for the current project, empty when the speed is fine.
+    QString SpeedWarning() const;
+    // Shows it in the status bar (the label hides when there is nothing to say).
+    void UpdateSpeedWarning();
+    QLabel *SpeedWarningPanel = nullptr;
+
+private:
+    void ActImportCreditsExecute();
+    void ActFitRunningTimeExecute();
+
+    TMain &m_main;
+    std::unique_ptr<ICreditPrompts> m_dialogs;
+    ICreditPrompts *m_prompts = nullptr;
+};
+
+} // namespace velmora

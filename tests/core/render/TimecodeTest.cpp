@@ -1,0 +1,80 @@
+// Running time, safe areas and the position that shows a focused element.
+#include "core/render/FrameRenderer.h"
+#include "core/render/Timecode.h"
+
+#include "support/RollBuilder.h"
+
+#include <gtest/gtest.h>
+
+using namespace velmora;
+using test::RollBuilder;
+
+TEST(Timecode, FramesAtTheFrameRate)
+{
+    struct Row
+    {
+        qint64 frames;
+        int rate;
+        const char *text;
+    } rows[] = {
+        {0, 25, "00:00:00:00"},
+        {24, 25, "00:00:00:24"},
+        {25, 25, "00:00:01:00"},
+        {25 * 3661 + 7, 25, "01:01:01:07"},
+        {30 * 60 - 1, 30, "00:00:59:29"},
+        {100LL * 3600 * 24, 24, "100:00:00:00"},
+        {5, 0, "00:00:05:00"},
+        {-3, 25, "00:00:00:00"},
+        {24 * 3600 - 1, 24, "00:59:59:23"},
+        {99, 100, "00:00:00:99"},
+    };
+    for (const Row &row : rows)
+        EXPECT_EQ(FormatTimecode(row.frames, row.rate), QString::fromLatin1(row.text)) << row.frames << " at " << row.rate;
+    // 576 + 1424 pixels at 4 a frame are 500 frames: 20 seconds at 25 frames a second.
+    EXPECT_EQ(RunningTime(2000, 4, 25), QStringLiteral("00:00:20:00"));
+    EXPECT_EQ(RunningTime(2001, 4, 25), QStringLiteral("00:00:20:01"));
+}
+
+TEST(Timecode, SafeAreasAreCentred)
+{
+    EXPECT_EQ(SafeArea(QRect(0, 0, 720, 576), 90), QRect(36, 29, 648, 518));
+    EXPECT_EQ(SafeArea(QRect(0, 0, 1920, 1080), 93), QRect(67, 38, 1786, 1004));
+    EXPECT_EQ(SafeArea(QRect(10, 20, 100, 50), 100), QRect(10, 20, 100, 50));
+}
+
+TEST(Timecode, PositionShowingBringsTheBandIntoTheFrame)
+{
+    struct Row
+    {
+        int position;
+        std::pair<int, int> band;
+        int range;
+        std::optional<int> wanted;
+    } rows[] = {
+        {0, {10, 50}, 1000, std::nullopt},   // in view already
+        {0, {500, 540}, 1000, 500 - 80},    // below: centred
+        {300, {-200, -160}, 1000, 300 - 200 - 80}, // above: centred
+        {0, {500, 800}, 1000, 500},         // taller than the frame: its top at the top
+        {0, {2000, 2040}, 1000, 1000},      // clamped to the range
+        {100, {-500, -460}, 1000, 0},       // and to the start
+    };
+    for (const Row &row : rows)
+        EXPECT_EQ(PositionShowing(row.position, 200, row.band, row.range), row.wanted) << row.position;
+}
+
+TEST(Timecode, RendererReportsTheFocusedBand)
+{
+    RollBuilder roll(100, 80);
+    roll.Text(*roll.projectNode, QStringLiteral("First"), 0, 30);
+    roll.Text(*roll.projectNode, QStringLiteral("Second"), 0, 40);
+    TFrameRenderer renderer;
+    renderer.RenderFrame(roll.tree, 0, false);
+    EXPECT_FALSE(renderer.FocusedBand().has_value());
+    roll.tree.SetFocusedNode(roll.projectNode->Child(1));
+    renderer.RenderFrame(roll.tree, 10, false);
+    // The roll starts at the frame's bottom and has moved up 10 pixels; the second text follows the first.
+    EXPECT_EQ(renderer.FocusedBand(), std::optional(std::pair(80 - 10 + 30, 80 - 10 + 70)));
+    roll.tree.SetFocusedNode(roll.projectNode);
+    renderer.RenderFrame(roll.tree, 10, false);
+    EXPECT_FALSE(renderer.FocusedBand().has_value());
+}

@@ -1,0 +1,162 @@
+// File > Import Credits... and Fit to Running Time... in the real window, and the speed warning.
+#include "EditorFixture.h"
+
+#include "core/export/GenerationRun.h"
+#include "core/render/FrameRenderer.h"
+#include "ui/CreditCommands.h"
+
+#include <QFile>
+#include <QLabel>
+#include <QMenuBar>
+#include <QSlider>
+#include <QTemporaryDir>
+
+using namespace velmora;
+using namespace velmora::test;
+
+namespace {
+
+struct TScriptedCreditPrompts : ICreditPrompts
+{
+    QString Sheet;
+    QString RunningTime;
+    QString Proposed;
+    QStringList Messages;
+    QString ChooseSheetFile() override { return Sheet; }
+    QString AskRunningTime(const QString &proposed) override
+    {
+        Proposed = proposed;
+        return RunningTime;
+    }
+    void ShowMessage(const QString &message) override { Messages << message; }
+};
+
+QString WriteFile(const QTemporaryDir &dir, const QString &name, const QByteArray &bytes)
+{
+    QFile file(dir.filePath(name));
+    file.open(QIODevice::WriteOnly);
+    file.write(bytes);
+    return file.fileName();
+}
+
+int FrameCount(TMain &main)
+{
+    TFrameRenderer renderer;
+    renderer.RenderFrame(main.Document().Tree(), 0, false);
+    const auto *project = queryInterface<IProject>(main.Document().ProjectNode()->Element());
+    return FrameCountFor(renderer.PositionRange(), project->GetScrollRate());
+}
+
+} // namespace
+
+class CreditCommandsTest : public QObject
+{
+    Q_OBJECT
+private Q_SLOTS:
+    void importInsertsAfterTheFocusedElementAndShowsTheBlock()
+    {
+        TEditorFixture f;
+        TScriptedCreditPrompts prompts;
+        f.Main().CreditCommands().SetPrompts(&prompts);
+        TElementNode &first = f.AddText(f.Project(), "Opening");
+        f.AddText(f.Project(), QString("Tall\r\n").repeated(30) + "end");
+        f.AddText(f.Project(), "Closing");
+        f.Focus(*f.Project().Child(1));
+        QTemporaryDir dir;
+        prompts.Sheet = WriteFile(dir, "c.csv", "Kind,Role,Name,Text\nheading,,,CAST\npair,Lead,Ada Achterberg,\n");
+        WriteFile(dir, "c-styles.json", R"({"Heading": {"FontSize": 50}})"); // found beside the sheet
+        // The command sits in the File menu.
+        QMenu *file = f.Main().menuBar()->actions().first()->menu();
+        QVERIFY(file->actions().contains(f.Main().CreditCommands().ActImportCredits));
+        f.Main().CreditCommands().ActImportCredits->trigger();
+
+        QVERIFY(f.Prompts.Errors.isEmpty());
+        QCOMPARE(f.Project().ChildCount(), std::size_t(5));
+        QCOMPARE(NodeCaption(*f.Project().Child(2)), QString("CAST"));
+        QCOMPARE(queryInterface<IGDIPFont>(f.Project().Child(2)->Element())->GetFontSize(), 50);
+        QCOMPARE(NodeCaption(*f.Project().Child(3)), QString("Lead / Ada Achterberg"));
+        QCOMPARE(f.Editor().FocusedNode(), f.Project().Child(2));
+        QVERIFY(f.Main().Document().Modified());
+        // The preview shows the block's start at its top: the film height plus the first two elements.
+        TFrameRenderer renderer;
+        renderer.RenderFrame(f.Main().Document().Tree(), 0, false);
+        QCOMPARE(f.Main().Controls().TrackBar->value(), 576 + queryInterface<IElementMargins>(first.Element())->GetFixedHeight()
+                                                 + queryInterface<IElementMargins>(f.Project().Child(1)->Element())->GetFixedHeight());
+        // The whole import is one step.
+        QCOMPARE(f.Main().Document().UndoStack().undoText(), QString("Import Credits"));
+        f.Main().Document().UndoStack().undo();
+        QCOMPARE(f.Project().ChildCount(), std::size_t(3));
+        QCOMPARE(f.Model().rowCount(f.Model().IndexOf(f.Project())), 3);
+    }
+
+    void badSheetChangesNothing()
+    {
+        TEditorFixture f;
+        TScriptedCreditPrompts prompts;
+        f.Main().CreditCommands().SetPrompts(&prompts);
+        f.AddText(f.Project(), "Kept");
+        f.Main().Document().SaveProjectAs(QTemporaryDir().filePath("x.vmz")); // clean state
+        QTemporaryDir dir;
+        prompts.Sheet = WriteFile(dir, "bad.csv", "Kind,Text\nheading,A\npaier,B\n");
+        f.Main().CreditCommands().ActImportCredits->trigger();
+        QCOMPARE(f.Prompts.Errors, QStringList{"bad.csv:3: unknown Kind \"paier\""});
+        QCOMPARE(f.Project().ChildCount(), std::size_t(1));
+    }
+
+    void fitToRunningTimeHitsTheFrameCountAndSaysSo()
+    {
+        TEditorFixture f;
+        TScriptedCreditPrompts prompts;
+        f.Main().CreditCommands().SetPrompts(&prompts);
+        for (int i = 0; i < 20; ++i)
+            f.AddText(f.Project(), QString("Line %1").arg(i));
+        prompts.RunningTime = "00:00:20:10"; // 510 frames at 25 fps
+        f.Main().CreditCommands().ActFitRunningTime->trigger();
+        QVERIFY(prompts.Proposed.startsWith("00:00:"));
+        QCOMPARE(FrameCount(f.Main()), 510);
+        QCOMPARE(prompts.Messages.size(), 1);
+        QVERIFY(prompts.Messages[0].startsWith("Running time 00:00:20:10 (510 frames): scrolling "));
+        QVERIFY(f.Main().Document().Modified());
+        // Fitting again replaces the gap; one Undo takes back one fit, another the first one.
+        const auto *fitted = queryInterface<IProject>(f.Project().Element());
+        const int firstRate = fitted->GetScrollRate();
+        prompts.RunningTime = "00:00:12:00";
+        f.Main().CreditCommands().ActFitRunningTime->trigger();
+        QCOMPARE(FrameCount(f.Main()), 300);
+        QCOMPARE(f.Project().ChildCount(), std::size_t(21));
+        QCOMPARE(f.Main().Document().UndoStack().undoText(), QString("Fit to Running Time"));
+        f.Main().Document().UndoStack().undo();
+        QCOMPARE(FrameCount(f.Main()), 510);
+        QCOMPARE(fitted->GetScrollRate(), firstRate);
+        f.Main().Document().UndoStack().undo();
+        QCOMPARE(f.Project().ChildCount(), std::size_t(20));
+        f.Main().Document().UndoStack().redo();
+        QCOMPARE(FrameCount(f.Main()), 510);
+
+        // Too long for 1 pixel per frame: nothing changes.
+        const auto *project = queryInterface<IProject>(f.Project().Element());
+        const int rate = project->GetScrollRate();
+        const std::size_t children = f.Project().ChildCount();
+        prompts.RunningTime = "01:00:00";
+        f.Main().CreditCommands().ActFitRunningTime->trigger();
+        QCOMPARE(project->GetScrollRate(), rate);
+        QCOMPARE(f.Project().ChildCount(), children);
+        QVERIFY(prompts.Messages.last().contains("cannot be met"));
+    }
+
+    void statusBarWarnsAboutFastScrolling()
+    {
+        TEditorFixture f;
+        auto *project = queryInterface<IProject>(f.Project().Element());
+        QLabel *warning = f.Main().CreditCommands().SpeedWarningPanel;
+        f.Main().UpdateStatusBar();
+        QVERIFY(warning->isHidden());
+        project->SetScrollRate(40); // 576 pixels at 25 fps cross in 0.6 s
+        f.Main().UpdateStatusBar();
+        QVERIFY(!warning->isHidden());
+        QVERIFY(warning->text().startsWith("Scrolling too fast to read"));
+    }
+};
+
+QTEST_MAIN(CreditCommandsTest)
+#include "CreditCommands.moc"
