@@ -3,6 +3,7 @@
 #include "core/export/ExportError.h"
 #include "core/export/FrameSinks.h"
 #include "core/export/GenerationRun.h"
+#include "core/export/OutputTarget.h"
 #include "core/export/SequenceFrameSink.h"
 #include "core/export/ProjectFrameSource.h"
 #include "ui/MainWindow.h"
@@ -143,6 +144,9 @@ void TGenerationCommand::Execute()
     if (fileName.isEmpty())
         return;
     m_outputFileName = fileName;
+    // The video never takes the project file's place.
+    if (const QString project = m_main.Document().ProjectFileName(); !project.isEmpty())
+        TOutputTarget::RefuseInput(fileName, project);
 
     TGenerationResult result;
     {

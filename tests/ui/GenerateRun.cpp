@@ -388,6 +388,25 @@ private Q_SLOTS:
         VerifyEditingState(f.Main());
     }
 
+    void theProjectFileIsNeverTheOutput()
+    {
+        TSmallProject f(40);
+        TMain &w = f.Main();
+        const QString project = f.Path(QStringLiteral("credits.vmz"));
+        f.Prompts.Files = {project};
+        w.Controls().ActSaveAs->trigger();
+        QFile file(project);
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        const QByteArray saved = file.readAll();
+        file.close();
+        f.Generate(project, QStringLiteral("CVID"));
+        QCOMPARE(f.Prompts.Errors.size(), 1);
+        QVERIFY2(f.Prompts.Errors[0].contains(QStringLiteral("it is the input file")), qPrintable(f.Prompts.Errors[0]));
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        QCOMPARE(file.readAll(), saved);
+        VerifyEditingState(w);
+    }
+
     void aFullDiskEndsTheRunWithAPlayableFile()
     {
         TSmallProject f(4);
