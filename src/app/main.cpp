@@ -10,6 +10,7 @@
 #include <QSlider>
 #include <QTextStream>
 #include <QTimer>
+#include <csignal>
 
 namespace {
 
@@ -39,6 +40,8 @@ void ScheduleLayoutReport(velmora::TMain &window, const QString &path)
 
 int main(int argc, char **argv)
 {
+    // Past a file size limit a video write fails with its reason instead of ending the editor.
+    std::signal(SIGXFSZ, SIG_IGN);
     velmora::TEditorApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Velmora"));
     QApplication::setOrganizationName(QStringLiteral("Velmora"));

@@ -17,6 +17,14 @@ void PrintOut(const QString &text)
     std::fflush(stdout);
 }
 
+int RateInEffect(int stored, const QString &what)
+{
+    if (stored >= 1)
+        return stored;
+    PrintError(QStringLiteral("warning: the project's %1 is %2; 1 is used instead").arg(what).arg(stored));
+    return 1;
+}
+
 int ParseInt(const QString &option, const QString &text, int minimum, int maximum)
 {
     bool ok = false;

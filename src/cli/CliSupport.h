@@ -23,6 +23,9 @@ inline constexpr int ExitUsage = 2;
 void PrintError(const QString &message);
 void PrintOut(const QString &text);
 
+// A project's frame or scroll rate as renders use it: values below 1 count as 1, with a warning.
+int RateInEffect(int stored, const QString &what);
+
 // Parses a whole number within [minimum, maximum] for option; throws EUsageError otherwise.
 int ParseInt(const QString &option, const QString &text, int minimum, int maximum);
 

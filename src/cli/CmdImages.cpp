@@ -86,6 +86,10 @@ int RunStill(const QStringList &arguments)
     TOutputTarget outputFile(target);
     TDocument document;
     document.OpenProject(files.first());
+    const auto *project = queryInterface<IProject>(document.ProjectNode()->Element());
+    const QString tooLarge = ImageSizeProblem(project->GetWidth(), project->GetHeight(), QStringLiteral("A frame"));
+    if (!tooLarge.isEmpty())
+        throw EVelmoraError(tooLarge);
     TFrameRenderer renderer;
     const QImage &frame = renderer.RenderFrame(document.Tree(), at, parser.isSet(placeholders));
     if (frame.isNull())
@@ -115,9 +119,12 @@ int RunStrip(const QStringList &arguments)
     const auto *project = queryInterface<IProject>(projectNode.Element());
 
     TFrameRenderer renderer;
-    renderer.RenderFrame(document.Tree(), 0, false);
+    renderer.MeasureRoll(document.Tree());
     const int width = std::max(1, project->GetWidth());
     const int height = std::max(1, renderer.RollHeight());
+    const QString tooLarge = ImageSizeProblem(width, height, QStringLiteral("A roll"));
+    if (!tooLarge.isEmpty())
+        throw EVelmoraError(tooLarge);
     QImage strip(width, height, QImage::Format_ARGB32_Premultiplied);
     if (strip.isNull())
         throw EVelmoraError(QStringLiteral("A roll of %1 x %2 pixels is too large for one image").arg(width).arg(height));

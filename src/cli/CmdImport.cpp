@@ -59,8 +59,11 @@ void ImportJson(const QString &fileName, TDocument &document)
     if (json.isNull())
         throw EVelmoraError(
             QStringLiteral("%1: %2 at offset %3").arg(fileName, parseError.errorString()).arg(parseError.offset));
+    QStringList warnings;
     ProjectFromJson(json.isObject() ? QJsonValue(json.object()) : QJsonValue(json.array()), document,
-                    QFileInfo(fileName).absoluteDir());
+                    QFileInfo(fileName).absoluteDir(), &warnings);
+    for (const QString &warning : warnings)
+        PrintError(QStringLiteral("warning: ") + warning);
 }
 
 // Writes beside the target and puts the file in place only when it is whole.

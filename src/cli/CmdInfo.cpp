@@ -24,7 +24,11 @@ QString ValueText(const QJsonValue &value)
         return QString::fromUtf8(QJsonDocument(QJsonArray{value}).toJson(QJsonDocument::Compact)).mid(1).chopped(1);
     if (value.isObject()) {
         const QJsonObject size = value.toObject();
-        return QStringLiteral("%1 x %2").arg(size.value(QStringLiteral("width")).toInt()).arg(size.value(QStringLiteral("height")).toInt());
+        const QString note = size.value(QStringLiteral("note")).toString();
+        return QStringLiteral("%1 x %2%3")
+            .arg(size.value(QStringLiteral("width")).toInt())
+            .arg(size.value(QStringLiteral("height")).toInt())
+            .arg(note.isEmpty() ? QString() : QStringLiteral(" (%1)").arg(note));
     }
     if (value.isNull())
         return QStringLiteral("none");
@@ -82,25 +86,26 @@ int RunInfo(const QStringList &arguments)
     document.OpenProject(files.first());
     const auto *project = queryInterface<IProject>(document.ProjectNode()->Element());
 
-    // The roll height comes from a render, as in the editor.
+    // The roll height comes from the layout pass a render runs, without drawing a frame.
     TFrameRenderer renderer;
-    renderer.RenderFrame(document.Tree(), 0, false);
+    renderer.MeasureRoll(document.Tree());
     const int rollHeight = renderer.RollHeight();
     const int range = renderer.PositionRange();
-    const int frames = FrameCountFor(range, std::max(1, project->GetScrollRate()));
+    const int scrollRate = RateInEffect(project->GetScrollRate(), QStringLiteral("scroll rate"));
+    const int rate = RateInEffect(project->GetFrameRate(), QStringLiteral("frame rate"));
+    const int frames = FrameCountFor(range, scrollRate);
 
     QJsonArray nodes;
     for (const auto &node : document.Tree().Root().Children())
-        nodes.append(NodeToJson(*node));
+        nodes.append(NodeToJson(*node, parser.isSet(json)));
 
-    const int rate = std::max(1, project->GetFrameRate());
     QStringList warnings;
     QStringList fonts;
     CollectFontNames(document.Tree().Root(), fonts);
     for (const QString &font : fonts)
         if (!ResolveFontFace(font).Known)
             warnings.append(QStringLiteral("the font \"%1\" matches no installed font; it draws in a substitute").arg(font));
-    if (const QString speed = ScrollSpeedWarning(project->GetHeight(), rate, project->GetScrollRate()); !speed.isEmpty())
+    if (const QString speed = ScrollSpeedWarning(project->GetHeight(), rate, scrollRate); !speed.isEmpty())
         warnings.append(speed);
 
     if (parser.isSet(json)) {
@@ -120,8 +125,8 @@ int RunInfo(const QStringList &arguments)
     out += QStringLiteral("Film: %1 x %2, %3 frames per second, scrolling %4 pixels per frame\n")
                .arg(project->GetWidth())
                .arg(project->GetHeight())
-               .arg(project->GetFrameRate())
-               .arg(project->GetScrollRate());
+               .arg(rate)
+               .arg(scrollRate);
     out += QStringLiteral("Roll height: %1 pixels; positions 0 to %2\n").arg(rollHeight).arg(range);
     out += QStringLiteral("Video: %1 frames, %2 seconds\n").arg(frames).arg(QString::number(double(frames) / rate, 'f', 2));
     out += QStringLiteral("Running time: %1\n").arg(FormatTimecode(frames, rate));

@@ -3,6 +3,7 @@
 #include "cli/ProgressBar.h"
 
 #include "core/document/Document.h"
+#include "core/elements/Interfaces.h"
 #include "core/export/CodecCatalog.h"
 #include "core/export/FrameSinks.h"
 #include "core/export/GenerationRun.h"
@@ -230,8 +231,12 @@ int RunRender(const QStringList &arguments)
     const std::unique_ptr<IFrameSink> sink = CreateFrameSink(choice, settings.Options);
     settings.Sink = sink.get();
 
-    // The frame count for the progress bar: the range of a first render at position 0.
-    renderer.RenderFrame(document.Tree(), 0, false);
+    // The frame count for the progress bar, from a layout pass that draws nothing.
+    renderer.MeasureRoll(document.Tree());
+    if (const auto *project = queryInterface<IProject>(document.ProjectNode()->Element())) {
+        RateInEffect(project->GetScrollRate(), QStringLiteral("scroll rate"));
+        RateInEffect(project->GetFrameRate(), QStringLiteral("frame rate"));
+    }
     int total = FrameCountFor(renderer.PositionRange(), source.ScrollRate());
     if (settings.LastFrame >= 0)
         total = std::min(total, settings.LastFrame + 1);

@@ -5,6 +5,7 @@
 #include <velmora/version.h>
 
 #include <QGuiApplication>
+#include <csignal>
 #include <cstdio>
 #include <map>
 
@@ -29,6 +30,7 @@ const char *const UsageText =
     "         [--scale K] [--start-number N] [--frames FIRST:LAST] [--threads N] [--quiet]\n"
     "                                            the roll as a video or an image sequence\n"
     "  formats                                   the formats render writes, their codecs and profiles\n"
+    "  repair FILE.avi                           rebuild the index of a video cut short\n"
     "\n"
     "Options:\n"
     "  -h, --help       show this help (or a command's help: velmora-cli COMMAND --help)\n"
@@ -52,6 +54,9 @@ int main(int argc, char **argv)
         && qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     qInstallMessageHandler(FilterMessages);
+    // Past a file size limit a write then fails with EFBIG and is reported like a full disk,
+    // instead of the process dying with half a file.
+    std::signal(SIGXFSZ, SIG_IGN);
     QGuiApplication app(argc, argv);
     QGuiApplication::setApplicationName(QStringLiteral("velmora-cli"));
     QGuiApplication::setApplicationVersion(QString::fromLatin1(velmora::VersionText));
@@ -72,6 +77,7 @@ int main(int argc, char **argv)
         {QStringLiteral("info"), RunInfo},   {QStringLiteral("import"), RunImport},
         {QStringLiteral("still"), RunStill}, {QStringLiteral("strip"), RunStrip},
         {QStringLiteral("render"), RunRender}, {QStringLiteral("formats"), RunFormats},
+        {QStringLiteral("repair"), RunRepair},
     };
     const auto command = commands.find(arguments.first());
     if (command == commands.end()) {

@@ -1,6 +1,7 @@
 #include "ui/ElementTreeModel.h"
 
 #include "core/edit/EditCommands.h"
+#include "core/typedfiler/CodePage.h"
 #include "ui/TreeClipboard.h"
 #include "ui/TreeImages.h"
 
@@ -124,7 +125,13 @@ bool TElementTreeModel::setData(const QModelIndex &index, const QVariant &value,
     IElement *element = node.Element();
     if (element == nullptr || !element->CanEditCaption(-1))
         return false;
-    return RenameCaption(m_document, node, value.toString());
+    const QString caption = value.toString();
+    if (!RenameCaption(m_document, node, caption))
+        return false;
+    // Captions other than texts live in the project file's 8-bit code page.
+    if (NodeCaption(node) != caption && FromSystemCodePage(ToSystemCodePage(caption)) == NodeCaption(node))
+        Q_EMIT CaptionNotStorable(caption);
+    return true;
 }
 
 Qt::ItemFlags TElementTreeModel::flags(const QModelIndex &index) const

@@ -41,6 +41,8 @@ public:
 Q_SIGNALS:
     // Nodes were added, removed, moved or the tree was reset.
     void StructureChanged();
+    // A caption was typed with characters the project file cannot store; they became "?".
+    void CaptionNotStorable(const QString &typed);
 
 private:
     void ElementChanged(IElement *element);

@@ -115,6 +115,11 @@ QWidget *TMain::CreateElementsPanel()
     ElementsTree->SetEditor(m_treeEditor.get());
 
     connect(TreeModel, &TElementTreeModel::StructureChanged, this, [this] { SchedulePreviewUpdate(); });
+    connect(TreeModel, &TElementTreeModel::CaptionNotStorable, this, [this](const QString &typed) {
+        m_prompts->ShowError(QStringLiteral("\"%1\" cannot be stored as typed: a project file keeps names in the "
+                                            "Western European character set, and the other characters become \"?\".")
+                                 .arg(typed));
+    });
     connect(m_treeEditor.get(), &TTreeEditor::Changed, this, &TMain::ElementsTreeChange);
     return ElementsPanel;
 }

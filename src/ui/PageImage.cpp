@@ -1,6 +1,8 @@
 // The image page: picture, display size, alignment and margins of an image element.
 #include "ui/PropertyPages.h"
 
+#include "core/elements/ElementImage.h"
+
 #include "controls/AlignmentFrame.h"
 #include "controls/GPWinControl.h"
 #include "controls/VelmoraSpinEdit.h"
@@ -95,7 +97,11 @@ void TPropertyPages::FillImage(IElement &element)
         ImageHeight->setEnabled(ImageSpecificDims->isChecked());
         QByteArray fileName;
         image->GetFileName(fileName);
-        ImageFilename->setText(FromSystemCodePage(fileName));
+        QString shown = FromSystemCodePage(fileName);
+        // A stored picture that cannot be shown is kept as it is; the page says why it shows nothing.
+        if (const auto *element = dynamic_cast<const TVmElementImage *>(image); element && !element->PictureProblem().isEmpty())
+            shown = QStringLiteral("%1 (%2)").arg(shown, element->PictureProblem()).trimmed();
+        ImageFilename->setText(shown);
         ImageFilename->setToolTip(ImageFilename->text());
     }
     FillAlignment(element, ImageAlign);

@@ -335,6 +335,20 @@ private Q_SLOTS:
         QVERIFY(f.Main().Document().Modified());
     }
 
+    // The project's name lives in the file's 8-bit character set: what it cannot hold is
+    // said at once, not found later as "?".
+    void projectNamesOutsideTheCharacterSetAreReported()
+    {
+        TSampleRoll f;
+        const QModelIndex project = f.Model().IndexOf(f.Project());
+        QVERIFY(f.Model().setData(project, QStringLiteral("Café Crème"), Qt::EditRole));
+        QVERIFY(f.Prompts.Errors.isEmpty());
+        QVERIFY(f.Model().setData(project, QStringLiteral("Фильм"), Qt::EditRole));
+        QCOMPARE(NodeCaption(f.Project()), QStringLiteral("?????"));
+        QCOMPARE(f.Prompts.Errors.size(), 1);
+        QVERIFY(f.Prompts.Errors.first().contains(QStringLiteral("\"Фильм\" cannot be stored as typed")));
+    }
+
     void keepsExpandedAndSelectedFlagsInTheNodes()
     {
         TSampleRoll f;

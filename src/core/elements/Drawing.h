@@ -19,9 +19,14 @@ inline QColor ColorFromArgb(TArgb argb)
     return QColor::fromRgba(argb);
 }
 
+// A QRect of the given position and size. QRect keeps right = left + width - 1 and
+// width = right - left + 1 in int, so crafted values near 2^31 would overflow there: edges
+// are held within +-(2^30 - 1), far outside any frame.
+QRect SafeRect(qint64 x, qint64 y, qint64 width, qint64 height);
+
 inline QRect ToQRect(const TLayoutRect &rect)
 {
-    return QRect(rect.X, rect.Y, rect.Width, rect.Height);
+    return SafeRect(rect.X, rect.Y, rect.Width, rect.Height);
 }
 
 // Outlines rect when placeholders are shown: white for the focused element, translucent grey otherwise.
@@ -40,16 +45,24 @@ QImage LoadImageFile(const QString &fileName);
 QString FileNamePart(const QString &path);
 
 // The last smooth rescale of an image, kept while the source and the size stay the same.
+// Every cache of the process shares one memory budget: when a new rescale would pass it,
+// the copies drawn longest ago (those of elements off screen) are dropped first.
 class TScaledImageCache
 {
 public:
+    // Total bytes all scaled copies may hold together.
+    static constexpr qint64 BudgetBytes = qint64(256) << 20;
+
+    TScaledImageCache() = default;
+    ~TScaledImageCache();
+    TScaledImageCache(const TScaledImageCache &) = delete;
+    TScaledImageCache &operator=(const TScaledImageCache &) = delete;
+
     // Draws source smoothly scaled into target; nothing for an empty source or target.
     void Draw(QPainter &graphics, const QRect &target, const QImage &source);
 
-private:
-    qint64 m_sourceKey = 0;
-    QSize m_size;
-    QImage m_scaled;
+    // Bytes held by every cache of the process.
+    static qint64 BytesHeld();
 };
 
 } // namespace velmora

@@ -1,6 +1,7 @@
 #include "core/elements/ElementImage.h"
 
 #include "core/elements/ElementKinds.h"
+#include "core/elements/EmbeddedImage.h"
 #include "core/elements/FitRect.h"
 #include "core/typedfiler/CodePage.h"
 
@@ -18,17 +19,18 @@ int TVmElementImage::GetImageIndex(int, TTreeImageKind kind) const
 
 void TVmElementImage::LoadFromFile(const QString &fileName)
 {
-    m_image = std::make_unique<QImage>(LoadImageFile(fileName));
-    m_width = m_image->width();
-    m_height = m_image->height();
-    m_specificDims = false;
-    m_fileName = ToSystemCodePage(fileName);
-    SetCaption(-1, FileNamePart(fileName));
+    AssignImage(LoadImageFile(fileName), fileName);
+}
+
+QString TVmElementImage::PictureProblem() const
+{
+    return velmora::PictureProblem(m_imageBytes, m_image.get());
 }
 
 void TVmElementImage::AssignImage(const QImage &image, const QString &fileName)
 {
     m_image = std::make_unique<QImage>(image);
+    m_imageBytes.clear();
     m_width = m_image->width();
     m_height = m_image->height();
     m_specificDims = false;
@@ -55,18 +57,18 @@ void TVmElementImage::Render(QPainter &graphics, TLayoutRect &rect, quint8 flags
             drawnWidth = fitted.Width;
             drawnHeight = fitted.Height;
         }
-        rect.Y += m_topOffset;
+        rect.Y = SaturatingAdd(rect.Y, m_topOffset);
         qint32 x = rect.X;
         if (m_hAlign == eaCenter)
-            x += (rect.Width - drawnWidth) / 2;
+            x = SaturatingAdd(x, (qint64(rect.Width) - drawnWidth) / 2);
         else if (m_hAlign == eaRight)
-            x += rect.Width - drawnWidth;
+            x = SaturatingAdd(x, qint64(rect.Width) - drawnWidth);
         qint32 y = rect.Y;
         if (m_vAlign == eaMiddle)
-            y += (rect.Height - drawnHeight) / 2;
+            y = SaturatingAdd(y, (qint64(rect.Height) - drawnHeight) / 2);
         else if (m_vAlign == eaBottom)
-            y += rect.Height - drawnHeight;
-        drawn = QRect(x, y, drawnWidth, drawnHeight);
+            y = SaturatingAdd(y, qint64(rect.Height) - drawnHeight);
+        drawn = SafeRect(x, y, drawnWidth, drawnHeight);
     }
 
     const bool placeholders = flags & DrawFlags::ShowPlaceholders;
@@ -76,7 +78,7 @@ void TVmElementImage::Render(QPainter &graphics, TLayoutRect &rect, quint8 flags
             m_scaled.Draw(graphics, drawn, *m_image);
         DrawPlaceholder(graphics, rect, flags);
     }
-    rect.Y += rect.Height;
+    rect.Y = SaturatingAdd(rect.Y, rect.Height);
 }
 
 } // namespace velmora

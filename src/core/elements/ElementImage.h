@@ -46,12 +46,16 @@ public:
     void SetHeight(qint32 value) override { m_height = value; }
     void SetWidth(qint32 value) override { m_width = value; }
 
+    // Why the stored picture shows as nothing ("too large to display"); empty when it shows.
+    QString PictureProblem() const;
+
 private:
     qint32 m_width = 0;
     qint32 m_height = 0;
     bool m_specificDims = false;
     QByteArray m_fileName;
     std::unique_ptr<QImage> m_image;
+    QByteArray m_imageBytes;  // as read from the project file; empty once replaced
     TScaledImageCache m_scaled;
 };
 

@@ -47,21 +47,35 @@ public:
     void SetScrollRate(qint32 value) override { m_scrollRate = value; }
 
     // IProjectBackground
-    const QImage *GetBackground() const override { return m_background.get(); }
+    // Decodes a background read from a project file the first time its pixels are asked for.
+    const QImage *GetBackground() const override;
     void LoadBackground(const QString &fileName) override;
-    void ClearBackground() override { m_background.reset(); }
+    void ClearBackground() override
+    {
+        m_background.reset();
+        m_backgroundBytes.clear();
+        m_backgroundPending = false;
+    }
     qint32 GetWrapMode() const override { return m_wrapMode; }
     void SetWrapMode(qint32 value) override { m_wrapMode = value; }
 
+    // Why the stored background shows as nothing ("too large to display"); empty when it shows.
+    QString BackgroundProblem() const;
+    // The background's size without decoding it (a background does not take part in the
+    // layout, so measuring a roll never needs its pixels); invalid when there is none.
+    QSize BackgroundSize() const;
+
 private:
-    const QImage &TileTexture();
+    const QImage &TileTexture(QSize frame);
 
     QByteArray m_name = "Velmora Project";
     qint32 m_height = 576;
     qint32 m_width = 720;
     qint32 m_contentSize = 5;
     TArgb m_backColor = 0xFF336699;
-    std::unique_ptr<QImage> m_background;
+    mutable std::unique_ptr<QImage> m_background;
+    QByteArray m_backgroundBytes;  // as read from the project file; empty once replaced
+    mutable bool m_backgroundPending = false;  // m_backgroundBytes not decoded yet
     qint32 m_wrapMode = 4;
     qint32 m_frameRate = 25;
     qint32 m_scrollRate = 4;
@@ -71,6 +85,7 @@ private:
     QImage m_tile;
     qint64 m_tileSourceKey = 0;
     qint32 m_tileWrapMode = -1;
+    QSize m_tileFrame;
 };
 
 } // namespace velmora

@@ -45,7 +45,7 @@ void TVmElementProject::SaveToStream(QIODevice &stream) const
     filer.WriteInteger(m_width);
     filer.WriteInteger(m_contentSize);
     filer.WriteCardinal(m_backColor);
-    WriteEmbeddedImage(filer, m_background.get());
+    WriteEmbeddedImage(filer, m_background.get(), m_backgroundBytes);
     filer.WriteInteger(m_wrapMode);
     filer.WriteInteger(m_frameRate);
     filer.WriteInteger(m_scrollRate);
@@ -66,7 +66,9 @@ void TVmElementProject::LoadFromStream(QIODevice &stream)
     if (version < 4)
         return;
     m_background.reset();
-    m_background = ReadEmbeddedImage(filer, TColorHandling::Ignored);
+    // Decoded when first drawn: measuring a roll (info, frame counts) never needs it.
+    m_background = ReadEmbeddedImage(filer, TColorHandling::Ignored, &m_backgroundBytes, false);
+    m_backgroundPending = m_background && !m_backgroundBytes.isEmpty();
     m_wrapMode = filer.ReadInteger();
     if (version < 5)
         return;
@@ -115,7 +117,7 @@ void TVmElementImage::SaveToStream(QIODevice &stream) const
     TTypedFiler filer(&stream);
     filer.WriteVersion(ImageRecordVersion);
     filer.WriteString(m_fileName);
-    WriteEmbeddedImage(filer, m_image.get());
+    WriteEmbeddedImage(filer, m_image.get(), m_imageBytes);
     filer.WriteBoolean(m_specificDims);
     filer.WriteInteger(m_width);
     filer.WriteInteger(m_height);
@@ -134,7 +136,7 @@ void TVmElementImage::LoadFromStream(QIODevice &stream)
         return;
     m_fileName = filer.ReadString();
     m_image.reset();
-    m_image = ReadEmbeddedImage(filer, TColorHandling::Managed);
+    m_image = ReadEmbeddedImage(filer, TColorHandling::Managed, &m_imageBytes);
     m_specificDims = filer.ReadBoolean();
     m_width = filer.ReadInteger();
     m_height = filer.ReadInteger();

@@ -37,7 +37,7 @@ void TVmElementText::Render(QPainter &graphics, TLayoutRect &rect, quint8 flags)
         rect.Height = measured;
         m_fixedHeight = measured;
     }
-    rect.Y += m_topOffset;
+    rect.Y = SaturatingAdd(rect.Y, m_topOffset);
 
     const bool placeholders = flags & DrawFlags::ShowPlaceholders;
     const QRect area = placeholders ? PlaceholderArea(rect) : ToQRect(rect);
@@ -45,7 +45,7 @@ void TVmElementText::Render(QPainter &graphics, TLayoutRect &rect, quint8 flags)
         m_block.Draw(graphics, QRectF(ToQRect(rect)), ColorFromArgb(m_color));
         DrawPlaceholder(graphics, rect, flags);
     }
-    rect.Y += rect.Height;
+    rect.Y = SaturatingAdd(rect.Y, rect.Height);
 }
 
 } // namespace velmora

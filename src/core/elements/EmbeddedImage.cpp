@@ -14,6 +14,9 @@ namespace velmora {
 namespace {
 const QByteArray NoImage = QByteArrayLiteral("<none>");
 
+// The largest picture decoded: as large as the largest frame or strip drawn.
+constexpr qint64 MaxPictureBytes = qint64(1) << 30;
+
 // Moves pixels into sRGB; formats the colour transform cannot work on are widened first.
 void ConvertToSrgb(QImage &image)
 {
@@ -48,11 +51,42 @@ QByteArray EncodePng(const QImage &image)
     return bytes;
 }
 
+void RaiseImageAllocationLimit()
+{
+    static const bool raised = [] {
+        QImageReader::setAllocationLimit(int(MaxPictureBytes >> 20));
+        return true;
+    }();
+    (void)raised;
+}
+
+QSize StoredPictureSize(const QByteArray &storedBytes)
+{
+    QBuffer buffer;
+    buffer.setData(storedBytes);
+    buffer.open(QIODevice::ReadOnly);
+    return QImageReader(&buffer, "png").size();
+}
+
+QString PictureProblem(const QByteArray &storedBytes, const QImage *decoded)
+{
+    if (storedBytes.isEmpty() || (decoded && !decoded->isNull()))
+        return QString();
+    const QSize size = StoredPictureSize(storedBytes);
+    if (size.isValid() && qint64(size.width()) * size.height() * 4 > MaxPictureBytes)
+        return QStringLiteral("too large to display (%1 x %2 pixels)").arg(size.width()).arg(size.height());
+    // Not decoded yet: a readable header is all there is to judge by.
+    if (decoded == nullptr && size.isValid())
+        return QString();
+    return QStringLiteral("cannot be decoded");
+}
+
 QImage DecodePng(const QByteArray &bytes, TColorHandling colors)
 {
     QImage image;
     if (bytes.isEmpty())
         return image;
+    RaiseImageAllocationLimit();
     QBuffer buffer;
     buffer.setData(bytes);
     buffer.open(QIODevice::ReadOnly);
@@ -67,25 +101,32 @@ QImage DecodePng(const QByteArray &bytes, TColorHandling colors)
     return image;
 }
 
-void WriteEmbeddedImage(ITypedFiler &filer, const QImage *image)
+void WriteEmbeddedImage(ITypedFiler &filer, const QImage *image, const QByteArray &storedBytes)
 {
     if (image == nullptr) {
         filer.WriteString(NoImage);
         return;
     }
-    QByteArray bytes = EncodePng(*image);
+    QByteArray bytes = storedBytes.isEmpty() ? EncodePng(*image) : storedBytes;
     QBuffer buffer(&bytes);
     buffer.open(QIODevice::ReadOnly);
     filer.WriteStream(buffer, true);
 }
 
-std::unique_ptr<QImage> ReadEmbeddedImage(ITypedFiler &filer, TColorHandling colors)
+std::unique_ptr<QImage> ReadEmbeddedImage(ITypedFiler &filer, TColorHandling colors, QByteArray *storedBytes, bool decode)
 {
+    if (storedBytes)
+        storedBytes->clear();
     if (filer.PeekType() == static_cast<quint8>(TTypeTag::Stream)) {
         QByteArray bytes;
         QBuffer buffer(&bytes);
         buffer.open(QIODevice::ReadWrite);
         filer.ReadStream(buffer);
+        buffer.close();
+        if (storedBytes)
+            *storedBytes = bytes;
+        if (!decode && storedBytes)
+            return std::make_unique<QImage>();
         return std::make_unique<QImage>(DecodePng(bytes, colors));
     }
     if (filer.ReadString() != NoImage)

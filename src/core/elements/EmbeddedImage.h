@@ -2,6 +2,8 @@
 
 #include <QByteArray>
 #include <QImage>
+#include <QSize>
+#include <QString>
 #include <memory>
 
 namespace velmora {
@@ -23,10 +25,27 @@ QByteArray EncodePng(const QImage &image);
 QImage DecodePng(const QByteArray &bytes, TColorHandling colors);
 
 // Writes an optional picture: a Stream value of PNG bytes, or the String "<none>" for none.
-void WriteEmbeddedImage(ITypedFiler &filer, const QImage *image);
+// storedBytes, when not empty, are the bytes the picture was read from: they are written
+// unchanged (a picture too large to decode here must not be lost by saving).
+void WriteEmbeddedImage(ITypedFiler &filer, const QImage *image, const QByteArray &storedBytes = {});
 
 // Reads what WriteEmbeddedImage wrote; null for "<none>". Any other String fails with
-// "Unexpected blank image content".
-std::unique_ptr<QImage> ReadEmbeddedImage(ITypedFiler &filer, TColorHandling colors);
+// "Unexpected blank image content". storedBytes receives the picture's bytes as stored.
+// With decode false the picture is left undecoded: a null image stands for it and the
+// caller decodes storedBytes when the pixels are needed.
+std::unique_ptr<QImage> ReadEmbeddedImage(ITypedFiler &filer, TColorHandling colors, QByteArray *storedBytes = nullptr,
+                                          bool decode = true);
+
+// The size stored picture bytes claim, read from their header without decoding; invalid
+// when the header cannot be read.
+QSize StoredPictureSize(const QByteArray &storedBytes);
+
+// Why stored picture bytes show as nothing: "too large to display", "cannot be decoded";
+// empty when they decode. With decoded null (not decoded yet) only the header is judged.
+QString PictureProblem(const QByteArray &storedBytes, const QImage *decoded);
+
+// Lets image readers allocate pictures as large as the largest image Velmora draws
+// (Qt's own limit is 128 MB). Called before every decode; cheap after the first.
+void RaiseImageAllocationLimit();
 
 } // namespace velmora

@@ -28,9 +28,9 @@ void FitRect(const TLayoutRect &source, const TLayoutRect &target, double &scale
         fitted.Width = width;
     }
     if ((flags & FitFlags::CenterVertically) && fitted.Height < target.Height)
-        fitted.Y = target.Y + (target.Height - fitted.Height) / 2;
+        fitted.Y = SaturatingAdd(target.Y, (qint64(target.Height) - fitted.Height) / 2);
     if ((flags & FitFlags::CenterHorizontally) && fitted.Width < target.Width)
-        fitted.X = target.X + (target.Width - fitted.Width) / 2;
+        fitted.X = SaturatingAdd(target.X, (qint64(target.Width) - fitted.Width) / 2);
 }
 
 } // namespace velmora

@@ -5,8 +5,11 @@
 #include "core/typedfiler/CodePage.h"
 
 #include <QFont>
+#include <QTextBoundaryFinder>
 #include <QPainter>
 #include <QTextLayout>
+#include <algorithm>
+#include <vector>
 
 namespace velmora {
 
@@ -33,6 +36,68 @@ Qt::Alignment ToQtAlignment(TElementHAlignment alignment)
         return Qt::AlignLeft;
     }
 }
+
+// Word-boundary wrapping in QTextLayout first looks for a word that fits and only then breaks
+// anywhere; finding that a line's first word is too long costs the whole word, so a long
+// run without a break opportunity (a pasted URL, a 10 MB line) took time quadratic in its
+// length. For a line whose first word is known not to fit, breaking anywhere gives the same
+// line at once.
+class TLongWordGuard
+{
+public:
+    TLongWordGuard(const QString &text, const QFont &font, double width, bool wrap)
+        : m_text(text), m_font(font), m_width(width)
+    {
+        if (!wrap)
+            return;
+        m_mode = QTextOption::WrapAtWordBoundaryOrAnywhere;
+        QTextBoundaryFinder finder(QTextBoundaryFinder::Line, text);
+        for (qsizetype at = finder.toNextBoundary(); at >= 0; at = finder.toNextBoundary())
+            m_breaks.push_back(int(at));
+    }
+
+    QTextOption::WrapMode WrapModeAt(int start) const
+    {
+        if (m_mode != QTextOption::WrapAtWordBoundaryOrAnywhere)
+            return m_mode;
+        const auto next = std::upper_bound(m_breaks.begin(), m_breaks.end(), start);
+        const int word = (next == m_breaks.end() ? int(m_text.size()) : *next) - start;
+        // Short words cost little to try; longer ones are measured in growing pieces, so the
+        // cost stays in proportion to what one line can hold.
+        if (word <= ShortWord)
+            return m_mode;
+        for (int piece = ShortWord;; piece *= 2) {
+            const int length = std::min(piece, word);
+            if (Advance(start, length) > m_width)
+                return QTextOption::WrapAnywhere;
+            if (length == word)
+                return m_mode;
+        }
+    }
+
+private:
+    static constexpr int ShortWord = 256;
+
+    // Measured the way the block's own layout measures, with the same font fallbacks.
+    double Advance(int start, int length) const
+    {
+        QTextLayout probe(m_text.mid(start, length), m_font);
+        QTextOption option;
+        option.setWrapMode(QTextOption::NoWrap);
+        probe.setTextOption(option);
+        probe.beginLayout();
+        QTextLine line = probe.createLine();
+        line.setLineWidth(0.0);
+        probe.endLayout();
+        return line.naturalTextWidth();
+    }
+
+    const QString m_text;  // shared with the layout, not copied
+    QFont m_font;
+    double m_width;
+    QTextOption::WrapMode m_mode = QTextOption::NoWrap;
+    std::vector<int> m_breaks;  // positions where a line may break, ascending
+};
 
 } // namespace
 
@@ -73,13 +138,21 @@ void TTextBlock::Layout()
     m_layout->setTextOption(option);
     m_layout->setCacheEnabled(true);
 
+    TLongWordGuard guard(m_layout->text(), font, m_style.Width, wrap);
     double y = 0.0;
+    int start = 0;
     m_layout->beginLayout();
-    for (QTextLine line = m_layout->createLine(); line.isValid(); line = m_layout->createLine()) {
+    for (;;) {
+        option.setWrapMode(guard.WrapModeAt(start));
+        m_layout->setTextOption(option);
+        QTextLine line = m_layout->createLine();
+        if (!line.isValid())
+            break;
         line.setLeadingIncluded(true);
         line.setLineWidth(wrap ? m_style.Width : 0.0);
         line.setPosition(QPointF(0.0, y));
         y += line.height();
+        start = line.textStart() + line.textLength();
     }
     m_layout->endLayout();
     m_height = y;

@@ -124,9 +124,10 @@ int TAVICompressor::Open(const QString &fileName, TAVICompressorOptions &options
 
     try {
         m_target = std::make_unique<TOutputTarget>(fileName);
-        // The index and headers are written last, at the front: a pipe cannot take that.
-        if (m_target->IsPipe())
-            throw EExportError(QStringLiteral("Could not write \"%1\": a video file cannot be written into a pipe.").arg(fileName));
+        // The index and headers are written last, at the front: only a regular file can take that.
+        if (m_target->InPlace())
+            throw EExportError(QStringLiteral("Could not write \"%1\": a video can only be written into a regular file, "
+                                              "not a device or a pipe.").arg(fileName));
         m_writer = std::make_unique<TAviFileWriter>(m_partSizeLimit);
         m_writer->Create(m_target->WritePath(), fileName);
     } catch (const EExportError &e) {

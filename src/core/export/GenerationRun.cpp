@@ -3,6 +3,7 @@
 #include "core/export/AviFrameSink.h"
 #include "core/export/BoundedQueue.h"
 #include "core/export/ExportError.h"
+#include "core/render/FrameRenderer.h"
 
 #include <QPainter>
 #include <algorithm>
@@ -113,6 +114,13 @@ TGenerationResult RunGeneration(IFrameSource &source, const TGenerationSettings 
 {
     TGenerationResult result;
     const QSize size = source.FilmSize();
+    // Refused before the file is touched, rather than failing at the first frame.
+    result.Message = ImageSizeProblem(size.width(), size.height(), QStringLiteral("A frame"));
+    if (!result.Message.isEmpty()) {
+        result.Outcome = TGenerationOutcome::Failed;
+        return result;
+    }
+
     std::unique_ptr<IFrameSink> aviSink;
     IFrameSink *sink = settings.Sink;
     if (sink == nullptr) {

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 
 extern "C" {
 #include <libavutil/opt.h>
@@ -34,6 +35,9 @@ TLibavEncoder::TLibavEncoder(const TCodecInfo &codec, const TEncoderSettings &se
     m_context = std::move(parts.Context);
     m_frame = std::move(parts.Frame);
     m_packet = std::move(parts.Packet);
+    m_input.reset(av_frame_alloc());
+    if (!m_input)
+        CheckAv(AVERROR(ENOMEM), What("setting up"));
 
     AVCodecContext *c = m_context.get();
     c->width = settings.Width;
@@ -67,6 +71,10 @@ TLibavEncoder::TLibavEncoder(const TCodecInfo &codec, const TEncoderSettings &se
     m_frame->width = c->width;
     m_frame->height = c->height;
     CheckAv(av_frame_get_buffer(m_frame.get(), 0), What("allocating a frame for"));
+    m_input->format = AV_PIX_FMT_BGR24;
+    m_input->width = c->width;
+    m_input->height = c->height;
+    CheckAv(av_frame_get_buffer(m_input.get(), 0), What("allocating a frame for"));
     m_sws.reset(sws_getContext(c->width, c->height, AV_PIX_FMT_BGR24, c->width, c->height, c->pix_fmt,
                                SWS_BICUBIC | SWS_ACCURATE_RND | SWS_FULL_CHR_H_INT, nullptr, nullptr, nullptr));
     if (!m_sws)
@@ -106,9 +114,12 @@ void TLibavEncoder::Encode(const QImage &frame, TPacketList &out)
         || frame.height() != m_context->height)
         throw EExportError(QStringLiteral("A frame does not have the size or format of the video."));
     CheckAv(av_frame_make_writable(m_frame.get()), What("preparing a frame for"));
-    const uint8_t *source[1] = {frame.constBits()};
-    const int stride[1] = {int(frame.bytesPerLine())};
-    sws_scale(m_sws.get(), source, stride, 0, frame.height(), m_frame->data, m_frame->linesize);
+    // The scaler reads whole vector registers past a row's end: it gets rows from a buffer
+    // padded for that, not the image's own, which may end right at an unmapped page.
+    const qsizetype rowBytes = qsizetype(frame.width()) * 3;
+    for (int y = 0; y < frame.height(); ++y)
+        std::memcpy(m_input->data[0] + qsizetype(y) * m_input->linesize[0], frame.constScanLine(y), size_t(rowBytes));
+    sws_scale(m_sws.get(), m_input->data, m_input->linesize, 0, frame.height(), m_frame->data, m_frame->linesize);
     m_frame->pts = m_nextPts++;
     m_frame->quality = m_frameQuality;
     Send(m_frame.get(), out);

@@ -24,6 +24,7 @@ private:
     const TCodecInfo &m_codec;
     TCodecContextPtr m_context;
     TFramePtr m_frame;
+    TFramePtr m_input;  // the frame in the scaler's padded input layout
     TPacketPtr m_packet;
     TSwsPtr m_sws;
     int m_frameQuality = 0;

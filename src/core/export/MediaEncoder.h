@@ -44,7 +44,7 @@ private:
     const TFormatCodec &m_codec;
     TCodecContextPtr m_context;
     TFramePtr m_frame;
-    TFramePtr m_source;  // borrows each picture's bytes for the conversion
+    TFramePtr m_source;  // each picture in the scaler's padded input layout
     TPacketPtr m_packet;
     int m_threads = 1;
     TSwsPtr m_sws;

@@ -2,8 +2,10 @@
 
 #include "core/document/Document.h"
 #include "core/document/ElementTree.h"
+#include "core/document/TreeSection.h"
 #include "core/elements/ElementImage.h"
 #include "core/elements/ElementKinds.h"
+#include "core/elements/ElementProject.h"
 #include "core/elements/EmbeddedImage.h"
 #include "core/interchange/CreditStyles.h"
 #include "core/render/ContentSizes.h"
@@ -58,14 +60,23 @@ QJsonValue ImageData(const QImage *image)
     return QString::fromLatin1(EncodePng(*image).toBase64());
 }
 
-QJsonValue ImageSize(const QImage *image)
+// A picture's size (null for no picture); a stored picture that shows as nothing says why under "note".
+QJsonValue SizeJson(QSize size, const QString &problem)
 {
-    if (image == nullptr)
+    if (!size.isValid())
         return QJsonValue::Null;
-    return QJsonObject{{QStringLiteral("width"), image->width()}, {QStringLiteral("height"), image->height()}};
+    QJsonObject json{{QStringLiteral("width"), size.width()}, {QStringLiteral("height"), size.height()}};
+    if (!problem.isEmpty())
+        json[QStringLiteral("note")] = problem;
+    return json;
 }
 
-void AddFields(const IElement &element, QJsonObject &json)
+QJsonValue ImageSize(const QImage *image, const QString &problem)
+{
+    return image == nullptr ? QJsonValue(QJsonValue::Null) : SizeJson(image->size(), problem);
+}
+
+void AddFields(const IElement &element, QJsonObject &json, bool withPictures)
 {
     if (const auto *project = queryInterface<IProject>(&element)) {
         QString name;
@@ -79,8 +90,13 @@ void AddFields(const IElement &element, QJsonObject &json)
         json[QStringLiteral("ScrollRate")] = project->GetScrollRate();
     }
     if (const auto *background = queryInterface<IProjectBackground>(&element)) {
-        json[QStringLiteral("Background")] = ImageSize(background->GetBackground());
-        json[QStringLiteral("BackgroundData")] = ImageData(background->GetBackground());
+        // The project's own size query leaves a stored background undecoded.
+        const auto *project = dynamic_cast<const TVmElementProject *>(&element);
+        json[QStringLiteral("Background")] =
+            project ? SizeJson(project->BackgroundSize(), project->BackgroundProblem())
+                    : ImageSize(background->GetBackground(), QString());
+        if (withPictures)
+            json[QStringLiteral("BackgroundData")] = ImageData(background->GetBackground());
         json[QStringLiteral("WrapMode")] = EnumValue(background->GetWrapMode(), WrapModeNames);
     }
     if (const auto *text = queryInterface<IElementText>(&element)) {
@@ -99,8 +115,10 @@ void AddFields(const IElement &element, QJsonObject &json)
         QByteArray fileName;
         image->GetFileName(fileName);
         json[QStringLiteral("FileName")] = FromSystemCodePage(fileName);
-        json[QStringLiteral("Image")] = ImageSize(image->GetImage());
-        json[QStringLiteral("ImageData")] = ImageData(image->GetImage());
+        const auto *picture = dynamic_cast<const TVmElementImage *>(&element);
+        json[QStringLiteral("Image")] = ImageSize(image->GetImage(), picture ? picture->PictureProblem() : QString());
+        if (withPictures)
+            json[QStringLiteral("ImageData")] = ImageData(image->GetImage());
         json[QStringLiteral("SpecificDims")] = image->GetSpecificDims();
         json[QStringLiteral("Width")] = image->GetWidth();
         json[QStringLiteral("Height")] = image->GetHeight();
@@ -149,7 +167,9 @@ public:
     {
         if (const QJsonValue value = Take(field); !value.isUndefined()) {
             const double number = value.toDouble(0.5);
-            if (!value.isDouble() || number != double(qint32(number)))
+            // Compared as doubles first: converting one beyond the 32-bit range is undefined.
+            if (!value.isDouble() || !(number >= double(INT32_MIN) && number <= double(INT32_MAX))
+                || number != double(qint32(number)))
                 Fail(QStringLiteral("field \"%1\" must be a whole number").arg(QLatin1String(field)));
             apply(qint32(number));
         }
@@ -252,6 +272,16 @@ public:
     // What info reports but a description cannot set.
     void Ignore(const char *field) { Take(field); }
 
+    // Names the project file keeps in its 8-bit code page: a warning when characters would
+    // be lost, since the file then holds "?" in their place.
+    void CheckStorable(const char *field, const QString &value) const
+    {
+        if (Warnings && FromSystemCodePage(ToSystemCodePage(value)) != value)
+            Warnings->append(QStringLiteral("%1: field \"%2\" has characters a project file cannot store; they are saved as \"?\"")
+                                 .arg(m_path, QLatin1String(field)));
+    }
+    QStringList *Warnings = nullptr;
+
     void CheckAllUsed() const
     {
         for (auto it = m_json.begin(); it != m_json.end(); ++it)
@@ -278,6 +308,7 @@ void ApplyFields(IElement &element, TNodeReader &reader)
     // Files first: loading an image resets its size, caption and the specific dimensions.
     if (auto *image = queryInterface<IElementImage>(&element))
         reader.File("ImageFile", [&](const QString &path) {
+            reader.CheckStorable("ImageFile", path);
             image->LoadFromFile(path);
             if (image->GetImage() == nullptr || image->GetImage()->isNull())
                 reader.Fail(QStringLiteral("the image \"%1\" cannot be read").arg(path));
@@ -307,7 +338,10 @@ void ApplyFields(IElement &element, TNodeReader &reader)
         reader.Ignore("Background");
     }
     if (auto *project = queryInterface<IProject>(&element)) {
-        reader.String("Name", [&](const QString &v) { element.SetCaption(-1, v); });
+        reader.String("Name", [&](const QString &v) {
+            reader.CheckStorable("Name", v);
+            element.SetCaption(-1, v);
+        });
         reader.Range("Height", 2, 20000, [&](int v) { project->SetHeight(v); });
         reader.Range("Width", 2, 20000, [&](int v) { project->SetWidth(v); });
         reader.Enum("ContentSize", ContentSizeListItems(), [&](int v) { project->SetContentSize(v); });
@@ -318,7 +352,10 @@ void ApplyFields(IElement &element, TNodeReader &reader)
     if (auto *text = queryInterface<IElementText>(&element))
         reader.String("Text", [&](const QString &v) { text->SetText(v); });
     if (auto *font = queryInterface<IGDIPFont>(&element)) {
-        reader.String("FontName", [&](const QString &v) { font->SetFontName(ToSystemCodePage(v)); });
+        reader.String("FontName", [&](const QString &v) {
+            reader.CheckStorable("FontName", v);
+            font->SetFontName(ToSystemCodePage(v));
+        });
         reader.Range("FontSize", 1, 1024, [&](int v) { font->SetFontSize(v); });
         reader.Color("Color", [&](quint32 v) { font->SetColor(v); });
     }
@@ -357,14 +394,16 @@ QString KindOf(const QJsonObject &json, const QString &path)
     return kind.toString();
 }
 
-constexpr int MaxDepth = 64;
+// As deep as a project file may nest, so that whatever info --json prints imports back.
+constexpr int MaxDepth = MaxNodeDepth;
 
 void FillNode(TElementTree &tree, TElementNode &node, const QJsonObject &json, const QString &path,
-              const QDir &baseDir, int depth)
+              const QDir &baseDir, int depth, QStringList *warnings)
 {
     if (depth > MaxDepth)
         throw EVelmoraError(QStringLiteral("%1: nodes nested deeper than %2 levels").arg(path).arg(MaxDepth));
     TNodeReader reader(json, QStringLiteral("%1 (%2)").arg(path, KindOf(json, path)), baseDir);
+    reader.Warnings = warnings;
     reader.Ignore("kind");
     ApplyFields(*node.Element(), reader);
     reader.Bool("expanded", [&](bool v) { node.SetExpanded(v); });
@@ -392,29 +431,29 @@ void FillNode(TElementTree &tree, TElementNode &node, const QJsonObject &json, c
             throw EVelmoraError(QStringLiteral("%1: a %2 cannot hold a %3")
                                     .arg(childPath, QLatin1String(node.Element()->GetClass().Name), kindName));
         TElementNode &child = tree.AddChild(node, kind->Create());
-        FillNode(tree, child, childJson, childPath, baseDir, depth + 1);
+        FillNode(tree, child, childJson, childPath, baseDir, depth + 1, warnings);
     }
 }
 
 } // namespace
 
-QJsonObject NodeToJson(const TElementNode &node)
+QJsonObject NodeToJson(const TElementNode &node, bool withPictures)
 {
     QJsonObject json;
     const IElement *element = node.Element();
     json[QStringLiteral("kind")] = element ? QString::fromLatin1(element->GetClass().Name) : QString();
     if (element)
-        AddFields(*element, json);
+        AddFields(*element, json, withPictures);
     json[QStringLiteral("expanded")] = node.IsExpanded();
     json[QStringLiteral("selected")] = node.IsSelected();
     QJsonArray children;
     for (const auto &child : node.Children())
-        children.append(NodeToJson(*child));
+        children.append(NodeToJson(*child, withPictures));
     json[QStringLiteral("children")] = children;
     return json;
 }
 
-void ProjectFromJson(const QJsonValue &description, TDocument &document, const QDir &baseDir)
+void ProjectFromJson(const QJsonValue &description, TDocument &document, const QDir &baseDir, QStringList *warnings)
 {
     if (!description.isObject())
         throw EVelmoraError(QStringLiteral("the description must be a JSON object"));
@@ -431,7 +470,7 @@ void ProjectFromJson(const QJsonValue &description, TDocument &document, const Q
     if (kind != QLatin1String("TVmElementProject"))
         throw EVelmoraError(QStringLiteral("%1: the top node must be a TVmElementProject, not \"%2\"").arg(path, kind));
     TElementNode *projectNode = document.ProjectNode();
-    FillNode(document.Tree(), *projectNode, project, path, baseDir, 0);
+    FillNode(document.Tree(), *projectNode, project, path, baseDir, 0, warnings);
 }
 
 } // namespace velmora

@@ -9,6 +9,26 @@
 
 namespace velmora {
 
+namespace {
+
+// Qt draws glyphs up to 64 pixels from cached coverage masks and larger ones as outlines.
+// Rendering a cached glyph leaves a sub-pixel offset on the font file's shared FreeType
+// face that the next outline of the same face inherits, so a large title came out shifted
+// by a fraction of a pixel whenever small text of its face had been drawn before: a frame
+// depended on the frames drawn earlier. Masks are rendered with their own offset each time,
+// so with text up to this size drawn from masks, a frame depends only on the roll and the
+// position. Larger text still takes the outline path.
+constexpr int CachedGlyphPixels = 1024;
+
+// Qt reads the setting once, at the first text drawn; this runs before main().
+[[maybe_unused]] const bool GlyphCacheSizeSet = [] {
+    if (qEnvironmentVariableIsEmpty("QT_MAX_CACHED_GLYPH_SIZE"))
+        qputenv("QT_MAX_CACHED_GLYPH_SIZE", QByteArray::number(CachedGlyphPixels));
+    return true;
+}();
+
+} // namespace
+
 const QImage &TFrameRenderer::RenderFrame(const TElementTree &tree, int position, bool showPlaceholders)
 {
     const TElementNode *projectNode = tree.ProjectNode();
@@ -19,9 +39,9 @@ const QImage &TFrameRenderer::RenderFrame(const TElementTree &tree, int position
     const qint64 scaledWidth = qint64(width) * m_scale;
     const qint64 scaledHeight = qint64(height) * m_scale;
     if (m_frame.width() != scaledWidth || m_frame.height() != scaledHeight)
-        m_frame = scaledWidth * scaledHeight > (qint64(1) << 29)
-            ? QImage()  // beyond what one image holds: reported as a null frame
-            : QImage(int(scaledWidth), int(scaledHeight), QImage::Format_ARGB32_Premultiplied);
+        m_frame = ImageSizeProblem(scaledWidth, scaledHeight, QString()).isEmpty()
+            ? QImage(int(scaledWidth), int(scaledHeight), QImage::Format_ARGB32_Premultiplied)
+            : QImage();  // beyond the memory one image may take: reported as a null frame
     m_filmHeight = height;
     m_rollHeight = 0;
     m_focusedBand.reset();
@@ -43,9 +63,43 @@ const QImage &TFrameRenderer::RenderFrame(const TElementTree &tree, int position
     pass.DrawBackground = m_drawBackground;
     const qint32 top = height - position;
     const qint32 bottom = pass.RenderNode(*projectNode, painter, TLayoutRect{0, 0, width, height}, top);
-    m_rollHeight = bottom - top;
+    m_rollHeight = ClampToInt32(qint64(bottom) - top);
     m_focusedBand = pass.FocusedBand;
     return m_frame;
+}
+
+void TFrameRenderer::MeasureRoll(const TElementTree &tree)
+{
+    const TElementNode *projectNode = tree.ProjectNode();
+    const IProject *project = projectNode ? queryInterface<IProject>(projectNode->Element()) : nullptr;
+    const int width = std::max(1, project ? project->GetWidth() : 1);
+    const int height = std::max(1, project ? project->GetHeight() : 1);
+    m_filmHeight = height;
+    m_rollHeight = 0;
+    if (project == nullptr)
+        return;
+    // Elements draw nothing in this pass; the painter only has to exist.
+    QImage pixel(1, 1, QImage::Format_ARGB32_Premultiplied);
+    QPainter painter(&pixel);
+    TLayoutPass pass;
+    pass.MeasureOnly = true;
+    // From the top a render at position 0 uses, so saturated sums come out the same.
+    const qint32 top = height;
+    const qint32 bottom = pass.RenderNode(*projectNode, painter, TLayoutRect{0, 0, width, height}, top);
+    m_rollHeight = ClampToInt32(qint64(bottom) - top);
+}
+
+QString ImageSizeProblem(qint64 width, qint64 height, const QString &what)
+{
+    const qint64 bytes = std::max<qint64>(width, 1) * std::max<qint64>(height, 1) * 4;
+    if (bytes <= MaxImageBytes)
+        return QString();
+    return QStringLiteral("%1 of %2 x %3 pixels would need %4 MB of memory; Velmora draws images of up to %5 MB.")
+        .arg(what.isEmpty() ? QStringLiteral("An image") : what)
+        .arg(width)
+        .arg(height)
+        .arg(bytes >> 20)
+        .arg(MaxImageBytes >> 20);
 }
 
 std::vector<int> GenerationPositions(int positionRange, int scrollRate)

@@ -1,6 +1,9 @@
 #pragma once
 
+#include "core/elements/ElementTypes.h"
+
 #include <QImage>
+#include <QString>
 #include <optional>
 #include <utility>
 #include <vector>
@@ -19,11 +22,15 @@ public:
     // A film size below 1 x 1 renders as 1 x 1; a tree without a project gives a transparent frame.
     const QImage &RenderFrame(const TElementTree &tree, int position, bool showPlaceholders);
 
+    // Lays the roll out without drawing or allocating a frame: afterwards RollHeight() and
+    // PositionRange() are those a render would give.
+    void MeasureRoll(const TElementTree &tree);
+
     const QImage &Frame() const { return m_frame; }
     // Content height of the roll from the last render.
     int RollHeight() const { return m_rollHeight; }
     // Highest position of the last render's range 0 .. film height + roll height.
-    int PositionRange() const { return m_filmHeight + m_rollHeight; }
+    int PositionRange() const { return ClampToInt32(qint64(m_filmHeight) + m_rollHeight); }
 
     // Where the tree's focused node lay in the last frame (top, bottom in frame pixels); nothing
     // when no node other than the project is focused.
@@ -49,6 +56,13 @@ private:
     bool m_drawBackground = true;
     int m_scale = 1;
 };
+
+// Most bytes one image (a frame, a strip) may take: sizes beyond are refused before
+// allocating rather than failing part way.
+inline constexpr qint64 MaxImageBytes = qint64(1) << 30;
+
+// Why an image of width x height cannot be made (too large), or empty when it can.
+QString ImageSizeProblem(qint64 width, qint64 height, const QString &what);
 
 // Positions of the frames of a generated video: k * scrollRate while below positionRange.
 // A scroll rate below 1 yields no frames.

@@ -21,6 +21,8 @@ qint32 TLayoutPass::RenderNode(const TElementNode &node, QPainter &graphics, TLa
         flags |= DrawFlags::Focused;
     if (SkipInvisible)
         flags |= DrawFlags::SkipInvisible;
+    if (MeasureOnly)
+        flags |= DrawFlags::MeasureOnly;
 
     qint32 result = top;
     if (facets.Render != nullptr && (DrawBackground || !facets.Project)) {
@@ -37,7 +39,7 @@ qint32 TLayoutPass::RenderNode(const TElementNode &node, QPainter &graphics, TLa
         // The remainder of the division belongs to no column.
         const qint32 columnWidth = w0 / static_cast<qint32>(count);
         for (std::size_t i = 0; i < count; ++i) {
-            rect.X = x0 + static_cast<qint32>(i) * columnWidth;
+            rect.X = SaturatingAdd(x0, qint64(i) * columnWidth);
             rect.Width = columnWidth;
             result = std::max(result, RenderNode(*node.Child(i), graphics, rect, y0));
         }

@@ -18,6 +18,8 @@ struct TLayoutPass
     bool ShowPlaceholders = false;
     // Lets elements whose drawing misses the frame skip painting; heights are unaffected.
     bool SkipInvisible = true;
+    // Places and measures every element without drawing anything.
+    bool MeasureOnly = false;
     // Off for frames with alpha: the project's colour and picture stay out, the elements alone remain.
     bool DrawBackground = true;
 

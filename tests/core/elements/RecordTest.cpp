@@ -300,18 +300,89 @@ TEST(Records, ColourProfilesAreConvertedOrDropped)
     EXPECT_EQ(image.GetImage()->pixel(3, 3), expected.pixel(3, 3));
 }
 
-// Broken or empty picture bytes give a 0 x 0 picture, and such a picture writes zero bytes.
-TEST(Records, UndecodablePicturesBecomeEmpty)
+// A PNG whose header claims width x height pixels, with one row of pixel data behind it.
+QByteArray PngHeaderOnly(quint32 width, quint32 height)
 {
-    for (const QByteArray &bytes : {QByteArray(), QByteArray("not a png at all"), EncodePng(test::PatternImage(2, 2)).left(30)}) {
+    const auto crc = [](const QByteArray &bytes) {
+        quint32 c = 0xFFFFFFFFu;
+        for (const char byte : bytes) {
+            c ^= quint8(byte);
+            for (int k = 0; k < 8; ++k)
+                c = (c >> 1) ^ (0xEDB88320u & (0u - (c & 1u)));
+        }
+        return ~c;
+    };
+    const auto be = [](quint32 v) {
+        const char bytes[] = {char(v >> 24), char(v >> 16), char(v >> 8), char(v)};
+        return QByteArray(bytes, 4);
+    };
+    const QByteArray ihdr = QByteArray("IHDR") + be(width) + be(height) + QByteArray("\x08\x06\x00\x00\x00", 5);
+    // A first row of pixel data, so that readers get past the header.
+    const QByteArray idat = QByteArray("IDAT") + qCompress(QByteArray(1 + 4 * qsizetype(width), '\0')).mid(4);
+    const QByteArray iend("IEND");
+    return QByteArray("\x89PNG\r\n\x1a\n", 8) + be(13) + ihdr + be(crc(ihdr)) + be(quint32(idat.size() - 4)) + idat
+        + be(crc(idat)) + be(0) + iend + be(crc(iend));
+}
+
+// Picture bytes that do not decode (damaged, or too large to decode here) show as a 0 x 0
+// picture that says why, and are written back unchanged; a picture taken from a file replaces them.
+TEST(Records, UndecodablePicturesKeepTheirBytes)
+{
+    const struct { QByteArray Bytes; const char *Problem; } rows[] = {
+        {QByteArray("not a png at all"), "cannot be decoded"},
+        {EncodePng(test::PatternImage(2, 2)).left(30), "cannot be decoded"},
+        {PngHeaderOnly(20000, 20000), "too large to display (20000 x 20000 pixels)"},
+    };
+    for (const auto &row : rows) {
+        SCOPED_TRACE(row.Problem);
         TVmElementImage image;
         QByteArray record = Save(image);
-        record.replace(String("<none>"), Stream(bytes));
+        record.replace(String("<none>"), Stream(row.Bytes));
         EXPECT_EQ(Load(image, record), record.size());
         ASSERT_NE(image.GetImage(), nullptr);
         EXPECT_EQ(image.GetImage()->size(), QSize(0, 0));
-        EXPECT_TRUE(Save(image).contains(Stream({})));
+        EXPECT_EQ(image.PictureProblem(), QLatin1String(row.Problem));
+        EXPECT_EQ(Save(image), record);
+
+        TVmElementProject project;
+        QByteArray projectRecord = Save(project);
+        projectRecord.replace(String("<none>"), Stream(row.Bytes));
+        EXPECT_EQ(Load(project, projectRecord), projectRecord.size());
+        EXPECT_EQ(project.BackgroundProblem(), QLatin1String(row.Problem));
+        EXPECT_EQ(Save(project), projectRecord);
+        project.ClearBackground();
+        EXPECT_TRUE(Save(project).contains(String("<none>")));
+
+        image.LoadFromFile(QStringLiteral(VELMORA_TEST_DATA_DIR "/elements/logo.gif"));
+        EXPECT_TRUE(image.PictureProblem().isEmpty());
+        EXPECT_FALSE(Save(image).contains(row.Bytes));
     }
+    // Empty bytes are no picture to keep.
+    TVmElementImage empty;
+    QByteArray record = Save(empty);
+    record.replace(String("<none>"), Stream({}));
+    Load(empty, record);
+    EXPECT_TRUE(empty.PictureProblem().isEmpty());
+    EXPECT_TRUE(Save(empty).contains(Stream({})));
+}
+
+// Pictures that decode are written back as they were stored, not encoded anew.
+TEST(Records, StoredPicturesAreWrittenBackByteForByte)
+{
+    QImage picture = test::PatternImage(5, 3);
+    QByteArray stored;
+    {
+        QBuffer buffer(&stored);
+        buffer.open(QIODevice::WriteOnly);
+        picture.save(&buffer, "PNG", 0);  // another compression level than Velmora's own
+    }
+    ASSERT_NE(stored, EncodePng(picture));
+    TVmElementImage image;
+    QByteArray record = Save(image);
+    record.replace(String("<none>"), Stream(stored));
+    Load(image, record);
+    EXPECT_EQ(image.GetImage()->size(), QSize(5, 3));
+    EXPECT_EQ(Save(image), record);
 }
 
 TEST(Records, EmbeddedImageFailures)

@@ -1,6 +1,7 @@
 // TOutputTarget: what stands at the target after each way a write can end.
 #include "core/export/ExportError.h"
 #include "core/export/OutputTarget.h"
+#include "support/FileBytes.h"
 
 #include <QDir>
 #include <QFile>
@@ -14,18 +15,8 @@ using namespace velmora;
 
 namespace {
 
-QByteArray Contents(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
-}
-
-void Put(const QString &path, const QByteArray &bytes)
-{
-    QFile file(path);
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    file.write(bytes);
-}
+using test::FileContents;
+using test::PutFile;
 
 enum class TEnd { Commit, KeepPartial, Discard, Destroy };
 
@@ -44,15 +35,15 @@ TEST(OutputTarget, OnlyACompletedOrKeptWriteReplacesTheOlderFile)
         QTemporaryDir dir;
         const QString path = dir.filePath("frame.png");
         if (row.Older)
-            Put(path, "old");
+            PutFile(path, "old");
         {
             TOutputTarget target(path);
             EXPECT_NE(target.WritePath(), path);
             EXPECT_EQ(QFileInfo(target.WritePath()).absolutePath(), dir.path());
             EXPECT_TRUE(target.WritePath().endsWith(".png"));  // image writers go by the extension
             EXPECT_EQ(target.ReplacesFile(), row.Older);
-            EXPECT_EQ(Contents(path), row.Older ? QByteArray("old") : QByteArray("<missing>"));
-            Put(target.WritePath(), "new");
+            EXPECT_EQ(FileContents(path), row.Older ? QByteArray("old") : QByteArray("<missing>"));
+            PutFile(target.WritePath(), "new");
             if (row.End == TEnd::Commit)
                 target.Commit();
             else if (row.End == TEnd::KeepPartial)
@@ -60,7 +51,7 @@ TEST(OutputTarget, OnlyACompletedOrKeptWriteReplacesTheOlderFile)
             else if (row.End == TEnd::Discard)
                 target.Discard();
         }
-        EXPECT_EQ(Contents(path), QByteArray(row.After));
+        EXPECT_EQ(FileContents(path), QByteArray(row.After));
         EXPECT_LE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden).size(), 1);  // no temporary file left
     }
 }
@@ -72,11 +63,11 @@ TEST(OutputTarget, TwoWritersOfOnePathEachWriteTheirOwnFile)
     TOutputTarget first(path);
     TOutputTarget second(path);
     EXPECT_NE(first.WritePath(), second.WritePath());
-    Put(first.WritePath(), "first");
-    Put(second.WritePath(), "second");
+    PutFile(first.WritePath(), "first");
+    PutFile(second.WritePath(), "second");
     second.Commit();
     first.Commit();
-    EXPECT_EQ(Contents(path), QByteArray("first"));  // the last to finish wins, whole
+    EXPECT_EQ(FileContents(path), QByteArray("first"));  // the last to finish wins, whole
     EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files), QStringList{"roll.avi"});
 }
 
@@ -113,15 +104,15 @@ TEST(OutputTarget, ALinkKeepsPointingAtTheNewContent)
     QTemporaryDir dir;
     const QString real = dir.filePath("real.png");
     const QString link = dir.filePath("link.png");
-    Put(real, "old");
+    PutFile(real, "old");
     ASSERT_TRUE(QFile::link(real, link));
     {
         TOutputTarget target(link);
-        Put(target.WritePath(), "new");
+        PutFile(target.WritePath(), "new");
         target.Commit();
     }
     EXPECT_TRUE(QFileInfo(link).isSymLink());
-    EXPECT_EQ(Contents(real), QByteArray("new"));
+    EXPECT_EQ(FileContents(real), QByteArray("new"));
 }
 
 TEST(OutputTarget, FailuresNameTheFileAndTheSystemsReason)
@@ -147,10 +138,10 @@ TEST(OutputTarget, TheInputIsRecognisedWhateverItsName)
 {
     QTemporaryDir dir;
     const QString input = dir.filePath("m.vmz");
-    Put(input, "project");
+    PutFile(input, "project");
     const QString hardLink = dir.filePath("other-name.vmz");
     ASSERT_EQ(::link(QFile::encodeName(input).constData(), QFile::encodeName(hardLink).constData()), 0);
-    Put(dir.filePath("different.vmz"), "project");
+    PutFile(dir.filePath("different.vmz"), "project");
     const struct { QString Output; bool Refused; } rows[] = {
         {input, true},
         {dir.path() + "/./sub/../m.vmz", true},
@@ -166,5 +157,5 @@ TEST(OutputTarget, TheInputIsRecognisedWhateverItsName)
         else
             EXPECT_NO_THROW(TOutputTarget::RefuseInput(row.Output, input));
     }
-    EXPECT_EQ(Contents(input), QByteArray("project"));
+    EXPECT_EQ(FileContents(input), QByteArray("project"));
 }
