@@ -114,11 +114,7 @@ void TLibavEncoder::Encode(const QImage &frame, TPacketList &out)
         || frame.height() != m_context->height)
         throw EExportError(QStringLiteral("A frame does not have the size or format of the video."));
     CheckAv(av_frame_make_writable(m_frame.get()), What("preparing a frame for"));
-    // The scaler reads whole vector registers past a row's end: it gets rows from a buffer
-    // padded for that, not the image's own, which may end right at an unmapped page.
-    const qsizetype rowBytes = qsizetype(frame.width()) * 3;
-    for (int y = 0; y < frame.height(); ++y)
-        std::memcpy(m_input->data[0] + qsizetype(y) * m_input->linesize[0], frame.constScanLine(y), size_t(rowBytes));
+    CopyRowsForScaler(frame, 3, *m_input);
     sws_scale(m_sws.get(), m_input->data, m_input->linesize, 0, frame.height(), m_frame->data, m_frame->linesize);
     m_frame->pts = m_nextPts++;
     m_frame->quality = m_frameQuality;

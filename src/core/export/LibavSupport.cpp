@@ -3,6 +3,7 @@
 #include "core/export/ExportError.h"
 
 #include <cstdio>
+#include <cstring>
 #include <mutex>
 
 extern "C" {
@@ -95,6 +96,13 @@ void SendAndDrain(AVCodecContext *context, const AVFrame *frame, AVPacket *packe
         break;
     }
     drain();
+}
+
+void CopyRowsForScaler(const QImage &frame, int bytesPerPixel, AVFrame &padded)
+{
+    const qsizetype rowBytes = qsizetype(frame.width()) * bytesPerPixel;
+    for (int y = 0; y < frame.height(); ++y)
+        std::memcpy(padded.data[0] + qsizetype(y) * padded.linesize[0], frame.constScanLine(y), size_t(rowBytes));
 }
 
 } // namespace velmora

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QImage>
 #include <QString>
 #include <functional>
 #include <memory>
@@ -37,6 +38,11 @@ struct TEncoderParts
     TPacketPtr Packet;
 };
 TEncoderParts AllocateEncoder(const QByteArray &encoderName, const QString &title);
+
+// Copies the rows of frame into padded, an allocated frame of its size. The scaler reads whole
+// vector registers past a row's end, so it gets rows from a buffer padded for that, not the
+// picture's own, which may end right at an unmapped page.
+void CopyRowsForScaler(const QImage &frame, int bytesPerPixel, AVFrame &padded);
 
 // Sends a frame (nullptr: the end) and hands every packet that comes out to out, taking
 // packets first when the encoder is full. what names the codec in errors.

@@ -156,8 +156,6 @@ void TMediaEncoder::Convert(const QImage &frame)
         }
         m_swsSource = source;
     }
-    // The scaler reads whole vector registers past a row's end: it gets rows from a buffer
-    // padded for that, not the picture's own, which may end right at an unmapped page.
     AVFrame *in = m_source.get();
     if (!in->buf[0] || in->format != m_swsSource || in->width != frame.width() || in->height != frame.height()) {
         av_frame_unref(in);
@@ -166,9 +164,7 @@ void TMediaEncoder::Convert(const QImage &frame)
         in->height = frame.height();
         CheckAv(av_frame_get_buffer(in, 0), What("allocating a frame for"));
     }
-    const qsizetype rowBytes = qsizetype(frame.width()) * (m_swsSource == AV_PIX_FMT_BGRA ? 4 : 3);
-    for (int y = 0; y < frame.height(); ++y)
-        std::memcpy(in->data[0] + qsizetype(y) * in->linesize[0], frame.constScanLine(y), size_t(rowBytes));
+    CopyRowsForScaler(frame, m_swsSource == AV_PIX_FMT_BGRA ? 4 : 3, *in);
     CheckAv(sws_scale_frame(m_sws.get(), m_frame.get(), in), What("converting a frame for"));
 }
 
