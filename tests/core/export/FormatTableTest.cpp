@@ -130,7 +130,10 @@ TEST_P(FormatTable, PlayersReadWhatTheRowPromises)
     TRecordingSource source(Film, RollHeight, Scroll);
     if (row.Alpha)
         source.Background = Qt::transparent;
-    TFormatChoice choice{row.Format, row.Codec, row.Profile};
+    TFormatChoice choice;
+    choice.Format = row.Format;
+    choice.Codec = row.Codec;
+    choice.Profile = row.Profile;
     choice.StartNumber = 7;
     if (row.Format->Timecode)
         choice.Timecode = QStringLiteral("01:00:00:00");
@@ -162,8 +165,9 @@ TEST_P(FormatTable, PlayersReadWhatTheRowPromises)
     const TProbe probe = Probe(probed);
     ASSERT_TRUE(probe.Ok);
     EXPECT_EQ(probe.Codec, QString::fromLatin1(expected.Codec));
-    if (expected.Profile)
+    if (expected.Profile) {
         EXPECT_EQ(probe.Profile, QString::fromLatin1(expected.Profile));
+    }
     EXPECT_EQ(probe.PixelFormat, QString::fromLatin1(row.Alpha ? expected.AlphaPixels : expected.Pixels));
     EXPECT_EQ(probe.Width, Film.width());
     EXPECT_EQ(probe.Height, Film.height());
@@ -178,8 +182,9 @@ TEST_P(FormatTable, PlayersReadWhatTheRowPromises)
             EXPECT_EQ(probe.ColorSpace, QStringLiteral("bt709"));
             EXPECT_EQ(probe.ColorRange, QStringLiteral("tv"));
         }
-        if (row.Format->Timecode)
+        if (row.Format->Timecode) {
             EXPECT_EQ(probe.Timecode, QStringLiteral("01:00:00:00"));
+        }
     }
 
     if (row.Alpha) {
