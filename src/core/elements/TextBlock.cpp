@@ -2,6 +2,7 @@
 
 #include "core/elements/Drawing.h"
 #include "core/elements/FontFaces.h"
+#include "core/elements/OutlineText.h"
 #include "core/typedfiler/CodePage.h"
 
 #include <QFont>
@@ -171,7 +172,10 @@ void TTextBlock::Draw(QPainter &graphics, const QRectF &rect, const QColor &colo
     graphics.save();
     graphics.setClipRect(rect, Qt::IntersectClip);
     graphics.setPen(color);
-    m_layout->draw(&graphics, QPointF(rect.left(), top));
+    if (DrawsAsOutlines(m_layout->font().pixelSize(), graphics.worldTransform()))
+        DrawLayoutOutlines(graphics, *m_layout, QPointF(rect.left(), top), color);
+    else
+        m_layout->draw(&graphics, QPointF(rect.left(), top));
     graphics.restore();
 }
 

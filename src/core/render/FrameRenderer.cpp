@@ -9,26 +9,6 @@
 
 namespace velmora {
 
-namespace {
-
-// Qt draws glyphs up to 64 pixels from cached coverage masks and larger ones as outlines.
-// Rendering a cached glyph leaves a sub-pixel offset on the font file's shared FreeType
-// face that the next outline of the same face inherits, so a large title came out shifted
-// by a fraction of a pixel whenever small text of its face had been drawn before: a frame
-// depended on the frames drawn earlier. Masks are rendered with their own offset each time,
-// so with text up to this size drawn from masks, a frame depends only on the roll and the
-// position. Larger text still takes the outline path.
-constexpr int CachedGlyphPixels = 1024;
-
-// Qt reads the setting once, at the first text drawn; this runs before main().
-[[maybe_unused]] const bool GlyphCacheSizeSet = [] {
-    if (qEnvironmentVariableIsEmpty("QT_MAX_CACHED_GLYPH_SIZE"))
-        qputenv("QT_MAX_CACHED_GLYPH_SIZE", QByteArray::number(CachedGlyphPixels));
-    return true;
-}();
-
-} // namespace
-
 const QImage &TFrameRenderer::RenderFrame(const TElementTree &tree, int position, bool showPlaceholders)
 {
     const TElementNode *projectNode = tree.ProjectNode();
