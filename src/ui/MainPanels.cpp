@@ -52,6 +52,9 @@ void TMain::SetGenerating(bool on)
     GeneratingPanel->setVisible(on);
     TrackBar->setVisible(!on);
     UpdateActions();
+    // The outlines the run left out come back once it ends.
+    if (!on && ShowPlaceholders())
+        SchedulePreviewUpdate();
 }
 
 } // namespace velmora

@@ -45,7 +45,9 @@ int TMain::FramePosition() const
 void TMain::RenderFrame()
 {
     ++m_renderCount;
-    m_renderer.RenderFrame(m_document.Tree(), FramePosition(), ShowPlaceholders());
+    // Outlines are an editing aid: a generated video holds the frames velmora-cli renders,
+    // so while generating the preview shows those frames too.
+    m_renderer.RenderFrame(m_document.Tree(), FramePosition(), ShowPlaceholders() && !m_generating);
     SetPositionRange(m_renderer.PositionRange());
     UpdateStatusBar();
     PreviewBox->update();

@@ -2,6 +2,7 @@
 #include "EditorFixture.h"
 
 #include "core/export/GenerationRun.h"
+#include "core/render/FrameRenderer.h"
 
 #include <QFile>
 #include <QLabel>
@@ -441,6 +442,27 @@ private Q_SLOTS:
         QVERIFY(frames.size() > 3);
         QVERIFY(IsPlain(frames[0]) && IsPlain(frames[1]));
         QVERIFY(!IsPlain(frames[2]));
+    }
+
+    // Outlines shown in the preview are an editing aid: the video holds the command line's frames.
+    void placeholdersStayOutOfTheVideo()
+    {
+        TSmallProject f(40);
+        TMain &w = f.Main();
+        w.Controls().ActShowPlaceholders->trigger();
+        QVERIFY(w.ShowPlaceholders());
+        const QString file = f.Path(QStringLiteral("outlines.avi"));
+        f.Generate(file, QStringLiteral("DIB "));
+        QVERIFY(f.Prompts.Errors.isEmpty());
+        const QList<QImage> frames = DecodeFrames(file);
+        QCOMPARE(frames.size(), f.ExpectedFrames());
+        TFrameRenderer renderer;
+        for (int i = 0; i < frames.size(); ++i) {
+            const QImage expected = renderer.RenderFrame(w.Document().Tree(), i * 40, false).convertToFormat(QImage::Format_RGB888);
+            QVERIFY2(frames[i] == expected, qPrintable(QStringLiteral("frame %1").arg(i)));
+        }
+        // Back in the editor, the preview shows the outlines again.
+        QTRY_VERIFY(w.FrameBitmap() != renderer.RenderFrame(w.Document().Tree(), w.FramePosition(), false));
     }
 
     void undoDuringTheRunTakesOutWhatItDraws()

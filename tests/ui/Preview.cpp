@@ -2,6 +2,10 @@
 #include "EditorFixture.h"
 
 #include "ui/PreviewPainter.h"
+#include "core/elements/TextBlock.h"
+#include "support/InkBounds.h"
+
+#include <QFontMetricsF>
 
 #include <QLabel>
 #include <QPainter>
@@ -30,6 +34,43 @@ class PreviewTest : public QObject
     Q_OBJECT
 
 private Q_SLOTS:
+    // The frame the preview shows and the preview itself carry text of any size.
+    void showsTextOfEverySize_data()
+    {
+        QTest::addColumn<int>("size");
+        QTest::newRow("small") << 24;
+        QTest::newRow("just past the glyph cache") << 65;
+        QTest::newRow("title") << 300;
+    }
+    void showsTextOfEverySize()
+    {
+        QFETCH(int, size);
+        TEditorFixture f;
+        TMain &w = f.Main();
+        ProjectOf(f).SetWidth(1920);
+        ProjectOf(f).SetHeight(1080);
+        TElementNode &node = f.AddText(f.Project(), QStringLiteral("HH"));
+        auto *text = dynamic_cast<TVmElementText *>(node.Element());
+        text->SetFontName("Arial");
+        text->SetFontSize(size);
+        text->SetColor(0xFFFFFFFF);
+        ProjectOf(f).SetBackColor(0xFF000000);
+        w.RenderFrame();
+        w.ShowFrameAt(1080);
+        const double capital = QFontMetricsF(TextBlockFont("Arial", size)).capHeight();
+        const QRect ink = InkBounds(w.FrameBitmap());
+        QVERIFY2(!ink.isEmpty(), "no ink in the frame");
+        QVERIFY2(qAbs(ink.height() - capital) <= 2.0 + 0.03 * capital, qPrintable(QString::number(ink.height())));
+        // On screen the frame is shrunk to fit; the capitals shrink with it.
+        const QImage box = w.Controls().PreviewBox->grab().toImage();
+        const TPreviewFit fit = FitPreview(box.rect(), w.FrameBitmap().size());
+        const QRect shownInk = InkBounds(box.copy(fit.Destination));
+        QVERIFY2(!shownInk.isEmpty(), "no ink in the preview");
+        const double zoom = double(shownInk.width()) / ink.width();
+        QVERIFY2(zoom > 0.05 && zoom <= 1.01, qPrintable(QString::number(zoom)));
+        QVERIFY(qAbs(shownInk.height() - ink.height() * zoom) <= 3.0);
+    }
+
     void burstOfEditsRendersOnce()
     {
         TEditorFixture f;
