@@ -25,8 +25,8 @@ TTimecodeLabel ParseTimecode(const QString &text, const TFrameRate &rate)
     const int frames = match.captured(5).toInt();
     const bool drop = match.captured(4) == QLatin1String(";");
     if (!match.hasMatch() || hours > 23 || minutes > 59 || seconds > 59 || frames >= base)
-        throw EVelmoraError(QStringLiteral("\"%1\" is not a timecode HH:MM:SS:FF (or HH:MM:SS;FF for drop-frame) at %2 "
-                                          "frames per second.")
+        throw EVelmoraError(QStringLiteral("\"%1\" is not a timecode HH:MM:SS:FF at %2 frames per second (drop-frame: "
+                                          "HH:MM:SS;FF).")
                                 .arg(text, rate.Text()));
     TTimecodeLabel label;
     label.DropFrame = drop;
