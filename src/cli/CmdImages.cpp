@@ -83,7 +83,6 @@ int RunStill(const QStringList &arguments)
                             std::numeric_limits<int>::max());
 
     TOutputTarget::RefuseInput(target, files.first());
-    TOutputTarget outputFile(target);
     TDocument document;
     document.OpenProject(files.first());
     const auto *project = queryInterface<IProject>(document.ProjectNode()->Element());
@@ -91,6 +90,13 @@ int RunStill(const QStringList &arguments)
     if (!tooLarge.isEmpty())
         throw EVelmoraError(tooLarge);
     TFrameRenderer renderer;
+    // Past the range the frame is only background: refused rather than written as if it showed the roll.
+    renderer.MeasureRoll(document.Tree());
+    if (at > renderer.PositionRange())
+        throw EUsageError(QStringLiteral("--position %1 is past the end of the roll: its positions run from 0 to %2")
+                              .arg(at)
+                              .arg(renderer.PositionRange()));
+    TOutputTarget outputFile(target);
     const QImage &frame = renderer.RenderFrame(document.Tree(), at, parser.isSet(placeholders));
     if (frame.isNull())
         throw EVelmoraError(QStringLiteral("The frame of %1 cannot be drawn: not enough memory").arg(files.first()));

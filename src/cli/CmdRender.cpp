@@ -13,6 +13,7 @@
 #include "core/elements/Interfaces.h"
 #include "core/export/ProjectFrameSource.h"
 #include "core/render/FrameRenderer.h"
+#include "core/render/Timecode.h"
 
 #include <QCommandLineParser>
 #include <atomic>
@@ -141,16 +142,21 @@ int RunRender(const QStringList &arguments)
     const QCommandLineOption alpha(QStringLiteral("alpha"),
                                    QStringLiteral("Leave the background out and keep the coverage as alpha (formats with alpha only)."));
     const QCommandLineOption rate(QStringLiteral("rate"),
-                                  QStringLiteral("The file's frame rate, N or N/D such as 24000/1001 (default: the project's)."),
-                                  QStringLiteral("N[/D]"));
+                                  QStringLiteral("The file's frame rate: N, N/D such as 24000/1001, or a decimal; 23.976, 29.97 "
+                                                 "and 59.94 are the NTSC rates (default: the project's)."),
+                                  QStringLiteral("RATE"));
     const QCommandLineOption timecode(QStringLiteral("timecode"),
-                                      QStringLiteral("Start timecode for QuickTime and MXF files."), QStringLiteral("HH:MM:SS:FF"));
+                                      QStringLiteral("Timecode of the first frame written, for QuickTime and MXF files; "
+                                                     "HH:MM:SS;FF is drop-frame, at 29.97 and 59.94 only (default for a "
+                                                     "--frames slice: its place in the roll from 00:00:00:00)."),
+                                      QStringLiteral("HH:MM:SS:FF"));
     const QCommandLineOption scale(QStringLiteral("scale"),
                                    QStringLiteral("Draw every frame K times as large, for a master above the film size (default 1)."),
                                    QStringLiteral("K"), QStringLiteral("1"));
     const QCommandLineOption startNumber(QStringLiteral("start-number"),
-                                         QStringLiteral("The number of a sequence's first file (default 0)."),
-                                         QStringLiteral("N"), QStringLiteral("0"));
+                                         QStringLiteral("The number of a sequence's first file (default: the frame's place in the "
+                                                        "roll, 0 without --frames)."),
+                                         QStringLiteral("N"));
     const QCommandLineOption quality(QStringLiteral("quality"), QStringLiteral("Codec quality, 0 to 10000 (default 5000)."),
                                      QStringLiteral("Q"), QStringLiteral("5000"));
     const QCommandLineOption keyframes(QStringLiteral("keyframes"), QStringLiteral("A key frame every N frames (default 18)."),
@@ -192,13 +198,11 @@ int RunRender(const QStringList &arguments)
     settings.Options.Quality = ParseInt(QStringLiteral("quality"), parser.value(quality), 0, 10000);
     settings.Options.KeyFrameEvery = ParseInt(QStringLiteral("keyframes"), parser.value(keyframes), 1, 100000);
     choice.Quality = settings.Options.Quality;
-    if (parser.isSet(keyframes))
-        choice.KeyFrameEvery = settings.Options.KeyFrameEvery;
-    choice.Timecode = parser.value(timecode);
-    choice.StartNumber = ParseInt(QStringLiteral("start-number"), parser.value(startNumber), 0, 999999999);
+    choice.KeyFrameEvery = settings.Options.KeyFrameEvery;
     settings.Alpha = parser.isSet(alpha);
     if (parser.isSet(rate) && !ParseFrameRate(parser.value(rate), settings.Rate))
-        throw EUsageError(QStringLiteral("--rate takes N or N/D frames per second, not \"%1\"").arg(parser.value(rate)));
+        throw EUsageError(QStringLiteral("--rate takes N, N/D or a decimal such as 29.97 frames per second, not \"%1\"")
+                              .arg(parser.value(rate)));
     if (chosenFormat.Kind == TSinkKind::Sequence)
         settings.FileName = SequencePattern(settings.FileName);
     if (parser.isSet(dataRate)) {
@@ -228,18 +232,39 @@ int RunRender(const QStringList &arguments)
     renderer.SetDrawBackground(!settings.Alpha);
     renderer.SetScale(ParseInt(QStringLiteral("scale"), parser.value(scale), 1, 16));
     TProjectFrameSource source(document.Tree(), renderer);
-    const std::unique_ptr<IFrameSink> sink = CreateFrameSink(choice, settings.Options);
-    settings.Sink = sink.get();
 
-    // The frame count for the progress bar, from a layout pass that draws nothing.
+    // The frame count for the progress bar and the slice, from a layout pass that draws nothing.
     renderer.MeasureRoll(document.Tree());
     if (const auto *project = queryInterface<IProject>(document.ProjectNode()->Element())) {
         RateInEffect(project->GetScrollRate(), QStringLiteral("scroll rate"));
         RateInEffect(project->GetFrameRate(), QStringLiteral("frame rate"));
     }
-    int total = FrameCountFor(renderer.PositionRange(), source.ScrollRate());
-    if (settings.LastFrame >= 0)
-        total = std::min(total, settings.LastFrame + 1);
+    const int frameCount = FrameCountFor(renderer.PositionRange(), source.ScrollRate());
+    const bool slice = parser.isSet(frames);
+    if (slice) {
+        // Refused here, before anything is written, rather than as an empty file.
+        const QString refusal = SliceRefusal(frameCount, settings.FirstFrame, settings.LastFrame);
+        if (!refusal.isEmpty())
+            throw EUsageError(refusal);
+        if (settings.LastFrame >= frameCount && !parser.isSet(quiet))
+            PrintError(QStringLiteral("warning: the roll ends at frame %1; frames %2 to %3 are left out")
+                           .arg(frameCount - 1)
+                           .arg(frameCount)
+                           .arg(settings.LastFrame));
+    }
+    // A slice is numbered and timed by its place in the roll, so slices rendered apart line up.
+    choice.StartNumber = parser.isSet(startNumber)
+        ? ParseInt(QStringLiteral("start-number"), parser.value(startNumber), 0, 999999999)
+        : settings.FirstFrame;
+    if (parser.isSet(timecode))
+        choice.Timecode = parser.value(timecode);
+    else if (slice && chosenFormat.Timecode)
+        choice.Timecode = FormatTimecode(settings.FirstFrame,
+                                         TimecodeBase(settings.Rate.Num > 0 ? settings.Rate : TFrameRate{source.FrameRate(), 1}));
+    const std::unique_ptr<IFrameSink> sink = CreateFrameSink(choice, settings.Options);
+    settings.Sink = sink.get();
+
+    int total = std::min(frameCount, settings.LastFrame >= 0 ? settings.LastFrame + 1 : frameCount);
     total = std::max(0, total - settings.FirstFrame);
 
     TProgressBar progress(total, !parser.isSet(quiet));

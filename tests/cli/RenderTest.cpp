@@ -49,10 +49,25 @@ protected:
         ASSERT_EQ(RunCli({QStringLiteral("import"), json.fileName(), QStringLiteral("-o"), m_project}).ExitCode, 0);
         const QJsonObject info = QJsonDocument::fromJson(RunCli({QStringLiteral("info"), m_project, QStringLiteral("--json")}).Out).object();
         m_frameCount = info[QStringLiteral("frame_count")].toInt();
+        m_positionRange = info[QStringLiteral("position_range")].toInt();
         ASSERT_EQ(m_frameCount, (info[QStringLiteral("position_range")].toInt() + Scroll - 1) / Scroll);
     }
 
     QString Path(const QString &name) const { return m_dir.filePath(name); }
+
+    // One entry of ffprobe's report on the first video stream (or its frames), one line a value.
+    static QStringList ProbeEntries(const QString &file, const QString &entries)
+    {
+        const QByteArray out = RunTool(QStringLiteral("ffprobe"), {QStringLiteral("-v"), QStringLiteral("error"),
+                                                                   QStringLiteral("-select_streams"), QStringLiteral("v:0"),
+                                                                   QStringLiteral("-show_entries"), entries, QStringLiteral("-of"),
+                                                                   QStringLiteral("csv=p=0"), file});
+        QStringList values;
+        // A frame with side data gets further, empty columns after its value.
+        for (const QString &line : QString::fromUtf8(out).split(QLatin1Char('\n'), Qt::SkipEmptyParts))
+            values << line.section(QLatin1Char(','), 0, 0);
+        return values;
+    }
 
     QString Render(const QString &codec, const QStringList &extra = {})
     {
@@ -115,6 +130,7 @@ protected:
     QTemporaryDir m_dir;
     QString m_project;
     int m_frameCount = 0;
+    int m_positionRange = 0;
 };
 
 struct TCodecRow
@@ -187,6 +203,83 @@ TEST_F(RenderTest, SliceHoldsThoseFramesOfTheWholeRun)
     ASSERT_EQ(part.size(), 3u);
     for (int k = 0; k < 3; ++k)
         EXPECT_EQ(part[k], whole[k + 2]);
+}
+
+// Slices rendered apart line up: their timecode and file numbers are those of their place in
+// the roll, unless the command line names the slice's own.
+TEST_F(RenderTest, SlicesAreTimedAndNumberedByTheirPlaceInTheRoll)
+{
+    const int first = m_frameCount - 3;
+    ASSERT_GE(first, 25) << "the roll should pass one second";
+    const QString place = QStringLiteral("00:00:01:%1").arg(first - 24, 2, 10, QLatin1Char('0'));  // at 24 frames a second
+    const struct { QStringList Extra; const char *Timecode; const char *Rate; } movies[] = {
+        {{QStringLiteral("--frames"), QStringLiteral("%1:").arg(first)}, nullptr, "24/1"},
+        {{QStringLiteral("--frames"), QStringLiteral("0:%1").arg(first)}, "00:00:00:00", "24/1"},
+        {{QStringLiteral("--frames"), QStringLiteral("%1:").arg(first), QStringLiteral("--timecode"), QStringLiteral("10:00:00:00")},
+         "10:00:00:00", "24/1"},
+        {{}, "", "24/1"},  // a whole roll keeps to the timecode asked for, none here
+        {{QStringLiteral("--rate"), QStringLiteral("23.976"), QStringLiteral("--timecode"), QStringLiteral("01:00:00:00")},
+         "01:00:00:00", "24000/1001"},
+        {{QStringLiteral("--rate"), QStringLiteral("29.97"), QStringLiteral("--timecode"), QStringLiteral("01:00:00;00")},
+         "01:00:00;00", "30000/1001"},
+        {{QStringLiteral("--rate"), QStringLiteral("59.94"), QStringLiteral("--timecode"), QStringLiteral("00:09:00;04")},
+         "00:09:00;04", "60000/1001"},
+    };
+    for (const auto &row : movies) {
+        SCOPED_TRACE(row.Extra.join(QLatin1Char(' ')).toStdString());
+        const QString out = Path(QStringLiteral("slice.mov"));
+        QFile::remove(out);
+        const TCliResult result = RunCli(QStringList{QStringLiteral("render"), m_project, QStringLiteral("-o"), out,
+                                                     QStringLiteral("--codec"), QStringLiteral("h264"), QStringLiteral("-q")}
+                                         + row.Extra);
+        ASSERT_EQ(result.ExitCode, 0) << result.Err.toStdString();
+        const QStringList timecode = ProbeEntries(out, QStringLiteral("stream_tags=timecode"));
+        const QString expected = row.Timecode ? QString::fromLatin1(row.Timecode) : place;
+        EXPECT_EQ(timecode.value(0), expected);
+        EXPECT_EQ(Probe(out)[QStringLiteral("r_frame_rate")].toString(), QString::fromLatin1(row.Rate));
+    }
+
+    const struct { QStringList Extra; int FirstNumber; int Count; } sequences[] = {
+        {{QStringLiteral("--frames"), QStringLiteral("%1:").arg(first)}, first, 3},
+        {{QStringLiteral("--frames"), QStringLiteral("2:4")}, 2, 3},
+        {{QStringLiteral("--frames"), QStringLiteral("2:4"), QStringLiteral("--start-number"), QStringLiteral("0")}, 0, 3},
+        {{QStringLiteral("--frames"), QStringLiteral("2:4"), QStringLiteral("--start-number"), QStringLiteral("1001")}, 1001, 3},
+        {{QStringLiteral("--frames"), QStringLiteral("%1:9999").arg(first)}, first, 3},  // cut at the roll's end
+    };
+    for (const auto &row : sequences) {
+        SCOPED_TRACE(row.Extra.join(QLatin1Char(' ')).toStdString());
+        QTemporaryDir dir;
+        const TCliResult result = RunCli(QStringList{QStringLiteral("render"), m_project, QStringLiteral("-o"),
+                                                     dir.filePath(QStringLiteral("c_%04d.png")), QStringLiteral("-q")}
+                                         + row.Extra);
+        ASSERT_EQ(result.ExitCode, 0) << result.Err.toStdString();
+        QStringList names;
+        for (int k = 0; k < row.Count; ++k)
+            names << QStringLiteral("c_%1.png").arg(row.FirstNumber + k, 4, 10, QLatin1Char('0'));
+        EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files, QDir::Name), names);
+    }
+}
+
+// A key frame every N frames, exactly, in every codec that has a choice: 18 unless told.
+TEST_F(RenderTest, KeyFramesComeAtTheIntervalAsked)
+{
+    const struct { const char *Name; QStringList Extra; int Every; } rows[] = {
+        {"k.mp4", {}, 18},
+        {"k5.mp4", {QStringLiteral("--keyframes"), QStringLiteral("5")}, 5},
+        {"k7.mkv", {QStringLiteral("--codec"), QStringLiteral("h265"), QStringLiteral("--keyframes"), QStringLiteral("7")}, 7},
+        {"k.mov", {QStringLiteral("--codec"), QStringLiteral("h265")}, 18},
+    };
+    for (const auto &row : rows) {
+        SCOPED_TRACE(row.Name);
+        const QString out = Path(QString::fromLatin1(row.Name));
+        const TCliResult result = RunCli(QStringList{QStringLiteral("render"), m_project, QStringLiteral("-o"), out, QStringLiteral("-q")}
+                                         + row.Extra);
+        ASSERT_EQ(result.ExitCode, 0) << result.Err.toStdString();
+        const QStringList flags = ProbeEntries(out, QStringLiteral("frame=key_frame"));
+        ASSERT_EQ(flags.size(), m_frameCount);
+        for (int k = 0; k < m_frameCount; ++k)
+            EXPECT_EQ(flags[k], k % row.Every == 0 ? QStringLiteral("1") : QStringLiteral("0")) << "frame " << k;
+    }
 }
 
 // Ctrl-C, SIGTERM and SIGHUP stop the run after the frame in hand; the frames written so far
@@ -292,7 +385,18 @@ TEST_F(RenderTest, OutputsAreWhatTheirNamesSay)
 
 TEST_F(RenderTest, RefusalsWriteNothingAndSayWhatWorks)
 {
-    const struct { QStringList Arguments; const char *Output; int Exit; const char *Words; } rows[] = {
+    const QByteArray pastTheEnd = QStringLiteral("past the end of the roll, which has frames 0 to %1.").arg(m_frameCount - 1).toUtf8();
+    const QByteArray lastPosition = QStringLiteral("positions run from 0 to %1").arg(m_positionRange).toUtf8();
+    const QString beyond = QString::number(m_frameCount);
+    const struct { QStringList Arguments; const char *Output; int Exit; QByteArray Words; } rows[] = {
+        {{QStringLiteral("render"), QStringLiteral("--frames"), QStringLiteral("9000:9100")}, "x.mov", 2, pastTheEnd},
+        {{QStringLiteral("render"), QStringLiteral("--frames"), beyond + QStringLiteral(":")}, "x.avi", 2, pastTheEnd},
+        {{QStringLiteral("render"), QStringLiteral("--frames"), beyond + QStringLiteral(":9999")}, "f_%04d.png", 2, pastTheEnd},
+        {{QStringLiteral("still"), QStringLiteral("-p"), QString::number(m_positionRange + 1)}, "x.png", 2, lastPosition},
+        {{QStringLiteral("render"), QStringLiteral("--rate"), QStringLiteral("25"), QStringLiteral("--timecode"),
+          QStringLiteral("01:00:00;00")}, "x.mov", 1, "needs 30000/1001 or 60000/1001"},
+        {{QStringLiteral("render"), QStringLiteral("--rate"), QStringLiteral("29.97"), QStringLiteral("--timecode"),
+          QStringLiteral("00:01:00;01")}, "x.mov", 1, "names no frame"},
         {{QStringLiteral("render")}, "x.xyz", 2, "Velmora writes avi, mov, mp4, m4v, mkv, mxf, png, tif, tiff, dpx, exr"},
         {{QStringLiteral("still"), QStringLiteral("-p"), QStringLiteral("0")}, "x.xyz", 2, "images can be written as"},
         {{QStringLiteral("render"), QStringLiteral("--alpha")}, "x.mp4", 1, "carries no alpha channel"},
@@ -302,10 +406,10 @@ TEST_F(RenderTest, RefusalsWriteNothingAndSayWhatWorks)
          "AVI files take whole frame rates only"},
         {{QStringLiteral("render"), QStringLiteral("--codec"), QStringLiteral("dnxhr")}, "x.mov", 1,
          "DNxHR cannot code 160 x 120 pixels: it needs at least 256 x 120"},
-        {{QStringLiteral("render"), QStringLiteral("--rate"), QStringLiteral("fast")}, "x.mov", 2, "--rate takes N or N/D"},
+        {{QStringLiteral("render"), QStringLiteral("--rate"), QStringLiteral("fast")}, "x.mov", 2, "--rate takes N, N/D or a decimal"},
     };
     for (const auto &row : rows) {
-        SCOPED_TRACE(row.Words);
+        SCOPED_TRACE(row.Words.toStdString());
         QTemporaryDir dir;
         const QString out = dir.filePath(QString::fromLatin1(row.Output));
         QStringList arguments = row.Arguments;

@@ -1,12 +1,51 @@
 #include "core/export/FrameSink.h"
 
+#include <QRegularExpression>
 #include <QStringList>
+#include <cmath>
 #include <numeric>
 
 namespace velmora {
 
+namespace {
+
+// "23.976", "29.97", "59.94": the NTSC rates N*1000/1001 as people write them; any other
+// decimal ("12.5") is the exact fraction it spells.
+bool ParseDecimalRate(const QString &text, TFrameRate &rate)
+{
+    static const QRegularExpression form(QStringLiteral("^(\\d{1,4})\\.(\\d{1,6})$"));
+    const QRegularExpressionMatch match = form.match(text);
+    if (!match.hasMatch())
+        return false;
+    const QString fraction = match.captured(2);
+    const int den = int(std::pow(10, fraction.size()));
+    const qint64 num = qint64(match.captured(1).toInt()) * den + fraction.toInt();
+    const double value = double(num) / den;
+    const qint64 ntsc = std::llround(value * 1.001);
+    // Written to two or three decimals, an NTSC rate is within 0.005 of N*1000/1001.
+    if (num % den != 0 && ntsc > 0 && std::abs(ntsc * 1000.0 / 1001.0 - value) < 0.005) {
+        const int common = std::gcd(int(ntsc * 1000), 1001);
+        rate = {int(ntsc * 1000 / common), 1001 / common};
+        return true;
+    }
+    const qint64 common = std::gcd(num, qint64(den));
+    if (num == 0)
+        return false;
+    rate = {int(num / common), int(den / common)};
+    return true;
+}
+
+} // namespace
+
 bool ParseFrameRate(const QString &text, TFrameRate &rate)
 {
+    if (text.contains(QLatin1Char('.'))) {
+        TFrameRate decimal;
+        if (!ParseDecimalRate(text.trimmed(), decimal) || decimal.Num / decimal.Den > 1000)
+            return false;
+        rate = decimal;
+        return true;
+    }
     const QStringList parts = text.trimmed().split(QLatin1Char('/'));
     if (parts.size() > 2)
         return false;

@@ -18,7 +18,8 @@ struct TFrameRate
     friend bool operator==(const TFrameRate &, const TFrameRate &) = default;
 };
 
-// Parses "N" or "N/D" with positive whole numbers; false when the text is neither.
+// Parses "N" or "N/D" with positive whole numbers, or a decimal ("25.0", "12.5"), where
+// "23.976", "29.97", "59.94" and the like are the NTSC rates N*1000/1001; false otherwise.
 bool ParseFrameRate(const QString &text, TFrameRate &rate);
 
 // What every sink is opened with; the format's own choices travel in the sink itself.

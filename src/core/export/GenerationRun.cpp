@@ -110,6 +110,16 @@ int FrameCountFor(int positionRange, int scrollRate)
     return int((qint64(positionRange) + scrollRate - 1) / scrollRate);
 }
 
+QString SliceRefusal(int frameCount, int first, int last)
+{
+    if (first < frameCount)
+        return {};
+    const QString asked = last < 0 ? QStringLiteral("Frame %1 and those after it are").arg(first)
+                                   : QStringLiteral("Frames %1 to %2 are").arg(first).arg(last);
+    return frameCount > 0 ? QStringLiteral("%1 past the end of the roll, which has frames 0 to %2.").arg(asked).arg(frameCount - 1)
+                          : QStringLiteral("%1 past the end of the roll, which has no frames.").arg(asked);
+}
+
 TGenerationResult RunGeneration(IFrameSource &source, const TGenerationSettings &settings)
 {
     TGenerationResult result;
@@ -119,6 +129,16 @@ TGenerationResult RunGeneration(IFrameSource &source, const TGenerationSettings 
     if (!result.Message.isEmpty()) {
         result.Outcome = TGenerationOutcome::Failed;
         return result;
+    }
+
+    if (settings.FirstFrame > 0) {
+        source.RenderFrame(0);  // the range of the roll as it is now
+        result.Message = SliceRefusal(FrameCountFor(source.PositionRange(), std::max(1, source.ScrollRate())),
+                                      settings.FirstFrame, settings.LastFrame);
+        if (!result.Message.isEmpty()) {
+            result.Outcome = TGenerationOutcome::Failed;
+            return result;
+        }
     }
 
     std::unique_ptr<IFrameSink> aviSink;
@@ -160,7 +180,6 @@ TGenerationResult RunGeneration(IFrameSource &source, const TGenerationSettings 
             // The range is at least the film height even before the source's first render.
             int range = std::max(source.PositionRange(), size.height() / std::max(1, source.Scale()));
             if (settings.FirstFrame > 0) {
-                source.RenderFrame(0);  // a fresh range to skip through
                 range = source.PositionRange();
                 for (; frame < settings.FirstFrame && position < range; ++frame)
                     position += std::max(1, source.ScrollRate());

@@ -53,8 +53,13 @@ struct TGenerationSettings
 // Frames a roll of this position range gives at this scroll rate.
 int FrameCountFor(int positionRange, int scrollRate);
 
+// Why frames first..last (last -1: to the end) cannot be taken from a roll of frameCount
+// frames, naming the frames it has; empty when the slice starts within the roll.
+QString SliceRefusal(int frameCount, int first, int last);
+
 // Renders the roll at positions 0, s, 2s, ... below the position range and writes every
-// frame into the sink (a new AVI file by default). The sink is always closed.
+// frame into the sink (a new AVI file by default). The sink is always closed. A slice that
+// starts past the roll's end fails before the sink is opened.
 TGenerationResult RunGeneration(IFrameSource &source, const TGenerationSettings &settings);
 
 } // namespace velmora

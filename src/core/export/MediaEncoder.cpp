@@ -89,10 +89,15 @@ TMediaEncoder::TMediaEncoder(const TFormatCodec &codec, const TCodecProfile &pro
         c->colorspace = AVCOL_SPC_RGB;
         c->color_range = AVCOL_RANGE_JPEG;
     }
-    if (codec.IntraOnly)
+    // Key frames exactly every N frames: the encoder's own scene cuts would move the next
+    // one, and players seeking or joining slices count on the interval.
+    const bool fixedKeyFrames = !codec.IntraOnly && settings.KeyFrameEvery > 0;
+    if (codec.IntraOnly) {
         c->gop_size = 1;
-    else if (settings.KeyFrameEvery > 0)
+    } else if (fixedKeyFrames) {
         c->gop_size = settings.KeyFrameEvery;
+        c->keyint_min = settings.KeyFrameEvery;
+    }
 
     if (!profile.Option.isEmpty())
         CheckAv(av_opt_set(c->priv_data, "profile", profile.Option.constData(), 0), What("choosing the profile of"));
@@ -100,8 +105,10 @@ TMediaEncoder::TMediaEncoder(const TFormatCodec &codec, const TCodecProfile &pro
         const double quality = std::clamp(settings.Quality, 0, 10000) / 10000.0;
         av_opt_set_double(c->priv_data, "crf", codec.WorstSetting + (codec.BestSetting - codec.WorstSetting) * quality, 0);
     }
-    if (codec.Encoder == "libx265")
-        av_opt_set(c->priv_data, "x265-params", "log-level=none", 0);  // it prints on its own otherwise
+    if (codec.Encoder == "libx264" && fixedKeyFrames)
+        av_opt_set_int(c->priv_data, "sc_threshold", 0, 0);
+    if (codec.Encoder == "libx265")  // it prints on its own otherwise
+        av_opt_set(c->priv_data, "x265-params", fixedKeyFrames ? "log-level=none:scenecut=0" : "log-level=none", 0);
     if (codec.Encoder == "exr")
         av_opt_set(c->priv_data, "format", "half", 0);
     if (codec.Encoder == "ffv1") {

@@ -1,10 +1,9 @@
 #include "core/export/MediaFrameSink.h"
 
 #include "core/export/ExportError.h"
+#include "core/render/Timecode.h"
 
 #include <QFile>
-#include <QRegularExpression>
-#include <cmath>
 #include <optional>
 #include <thread>
 
@@ -14,27 +13,6 @@ extern "C" {
 }
 
 namespace velmora {
-
-namespace {
-
-// Frames per second a timecode counts: the rate rounded up (29.97 counts 30).
-int TimecodeBase(const TFrameRate &rate)
-{
-    return int(std::ceil(rate.Value() - 1e-9));
-}
-
-void CheckTimecode(const QString &timecode, const TFrameRate &rate)
-{
-    static const QRegularExpression form(QStringLiteral("^(\\d\\d):(\\d\\d):(\\d\\d):(\\d\\d)$"));
-    const QRegularExpressionMatch match = form.match(timecode);
-    if (!match.hasMatch()
-        || match.captured(1).toInt() > 23 || match.captured(2).toInt() > 59 || match.captured(3).toInt() > 59
-        || match.captured(4).toInt() >= TimecodeBase(rate))
-        throw EExportError(QStringLiteral("\"%1\" is not a timecode HH:MM:SS:FF at %2 frames per second.")
-                               .arg(timecode, rate.Text()));
-}
-
-} // namespace
 
 void CheckFormatChoice(const TFormatChoice &choice, const TSinkSettings &settings)
 {
@@ -66,7 +44,11 @@ void CheckFormatChoice(const TFormatChoice &choice, const TSinkSettings &setting
     if (!choice.Timecode.isEmpty()) {
         if (!format.Timecode)
             throw EExportError(QStringLiteral("%1 files carry no timecode; QuickTime and MXF do.").arg(format.Title));
-        CheckTimecode(choice.Timecode, settings.Rate);
+        try {
+            ParseTimecode(choice.Timecode, settings.Rate);
+        } catch (const EVelmoraError &e) {
+            throw EExportError(e.message());
+        }
     }
 }
 

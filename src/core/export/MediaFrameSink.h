@@ -20,7 +20,7 @@ struct TFormatChoice
     const TCodecProfile *Profile = nullptr;
     int Quality = 5000;
     int KeyFrameEvery = 0;
-    QString Timecode;     // "HH:MM:SS:FF"; empty: none
+    QString Timecode;     // of the first frame, "HH:MM:SS:FF" or drop-frame "HH:MM:SS;FF"; empty: none
     int StartNumber = 0;  // first number of a sequence
 };
 

@@ -1,11 +1,55 @@
 #include "core/render/Timecode.h"
 
+#include "core/error.h"
 #include "core/export/GenerationRun.h"
 
+#include <QRegularExpression>
 #include <algorithm>
 #include <cmath>
 
 namespace velmora {
+
+int TimecodeBase(const TFrameRate &rate)
+{
+    return std::max(1, int(std::ceil(rate.Value() - 1e-9)));
+}
+
+TTimecodeLabel ParseTimecode(const QString &text, const TFrameRate &rate)
+{
+    static const QRegularExpression form(QStringLiteral("^(\\d\\d):(\\d\\d):(\\d\\d)([:;])(\\d\\d)$"));
+    const QRegularExpressionMatch match = form.match(text.trimmed());
+    const int base = TimecodeBase(rate);
+    const int hours = match.captured(1).toInt();
+    const int minutes = match.captured(2).toInt();
+    const int seconds = match.captured(3).toInt();
+    const int frames = match.captured(5).toInt();
+    const bool drop = match.captured(4) == QLatin1String(";");
+    if (!match.hasMatch() || hours > 23 || minutes > 59 || seconds > 59 || frames >= base)
+        throw EVelmoraError(QStringLiteral("\"%1\" is not a timecode HH:MM:SS:FF at %2 frames per second (drop-frame: "
+                                          "HH:MM:SS;FF).")
+                                .arg(text, rate.Text()));
+    TTimecodeLabel label;
+    label.DropFrame = drop;
+    label.Frames = ((qint64(hours) * 60 + minutes) * 60 + seconds) * base + frames;
+    if (!drop)
+        return label;
+    // Only the NTSC rates drift from their labels; at any other rate dropping labels would
+    // put the timecode off the clock instead of on it.
+    if (rate != TFrameRate{30000, 1001} && rate != TFrameRate{60000, 1001})
+        throw EVelmoraError(QStringLiteral("Drop-frame timecode (\"%1\") needs 30000/1001 or 60000/1001 frames per second, "
+                                          "not %2; write HH:MM:SS:FF for non-drop timecode.")
+                                .arg(text, rate.Text()));
+    // The first labels of every minute but each tenth are skipped, so they never name a frame.
+    const int dropped = base / 15;
+    if (seconds == 0 && minutes % 10 != 0 && frames < dropped)
+        throw EVelmoraError(QStringLiteral("\"%1\" names no frame: drop-frame timecode skips frames 00 to %2 at the start "
+                                          "of each minute except every tenth.")
+                                .arg(text)
+                                .arg(dropped - 1, 2, 10, QLatin1Char('0')));
+    const qint64 totalMinutes = qint64(hours) * 60 + minutes;
+    label.Frames -= dropped * (totalMinutes - totalMinutes / 10);
+    return label;
+}
 
 QString FormatTimecode(qint64 frames, int frameRate)
 {

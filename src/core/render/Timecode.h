@@ -8,6 +8,22 @@
 
 namespace velmora {
 
+struct TFrameRate;
+
+// A start timecode as typed: frames counted from 00:00:00:00 and whether its labels drop.
+struct TTimecodeLabel
+{
+    qint64 Frames = 0;
+    bool DropFrame = false;
+};
+
+// Frames per second a timecode counts: the rate rounded up (29.97 counts 30).
+int TimecodeBase(const TFrameRate &rate);
+
+// Reads "HH:MM:SS:FF", or "HH:MM:SS;FF" (drop-frame, at 30000/1001 and 60000/1001 only) at
+// rate; throws EVelmoraError saying what the text or the rate lacks.
+TTimecodeLabel ParseTimecode(const QString &text, const TFrameRate &rate);
+
 // frames as "HH:MM:SS:FF" at frameRate frames per second (a rate below 1 counts as 1);
 // hours go past 99 rather than wrap.
 QString FormatTimecode(qint64 frames, int frameRate);

@@ -4,6 +4,7 @@
 #include "core/export/ExportError.h"
 #include "core/export/GenerationRun.h"
 
+#include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
@@ -143,7 +144,7 @@ TEST(GenerationRun, SliceWritesTheSameFramesAsTheWholeRun)
     ASSERT_EQ(RunGeneration(whole, RawSettings(dir, "whole.avi")).FramesWritten, 10);
 
     const struct { int First; int Last; std::vector<int> Frames; } rows[] = {
-        {3, 5, {3, 4, 5}}, {8, -1, {8, 9}}, {8, 40, {8, 9}}, {0, 0, {0}}, {12, 14, {}}};
+        {3, 5, {3, 4, 5}}, {8, -1, {8, 9}}, {8, 40, {8, 9}}, {0, 0, {0}}};
     for (const auto &row : rows) {
         SCOPED_TRACE(testing::Message() << row.First << ":" << row.Last);
         TSyntheticSource source({24, 20}, 30, 5);
@@ -159,6 +160,26 @@ TEST(GenerationRun, SliceWritesTheSameFramesAsTheWholeRun)
         ASSERT_EQ(decoded.size(), row.Frames.size());
         for (size_t i = 0; i < decoded.size(); ++i)
             EXPECT_EQ(decoded[i], whole.Frames[size_t(row.Frames[i])]);
+    }
+}
+
+// A slice past the roll's end would be an empty file reported as written: it is refused
+// before the file is made, naming the frames there are.
+TEST(GenerationRun, SlicePastTheEndWritesNothing)
+{
+    QTemporaryDir dir;
+    const struct { int First; int Last; const char *Message; } rows[] = {
+        {12, 14, "Frames 12 to 14 are past the end of the roll, which has frames 0 to 9."},
+        {10, -1, "Frame 10 and those after it are past the end of the roll, which has frames 0 to 9."}};
+    for (const auto &row : rows) {
+        TSyntheticSource source({24, 20}, 30, 5);
+        TGenerationSettings settings = RawSettings(dir, "slice.avi");
+        settings.FirstFrame = row.First;
+        settings.LastFrame = row.Last;
+        const TGenerationResult result = RunGeneration(source, settings);
+        EXPECT_EQ(result.Outcome, TGenerationOutcome::Failed);
+        EXPECT_EQ(result.Message, QString::fromLatin1(row.Message));
+        EXPECT_TRUE(QDir(dir.path()).isEmpty());
     }
 }
 

@@ -2,6 +2,9 @@
 #include "core/render/FrameRenderer.h"
 #include "core/render/Timecode.h"
 
+#include "core/error.h"
+#include "core/export/FrameSink.h"
+
 #include "support/RollBuilder.h"
 
 #include <gtest/gtest.h>
@@ -33,6 +36,62 @@ TEST(Timecode, FramesAtTheFrameRate)
     // 576 + 1424 pixels at 4 a frame are 500 frames: 20 seconds at 25 frames a second.
     EXPECT_EQ(RunningTime(2000, 4, 25), QStringLiteral("00:00:20:00"));
     EXPECT_EQ(RunningTime(2001, 4, 25), QStringLiteral("00:00:20:01"));
+}
+
+// Rates as people type them: decimals near N*1000/1001 are the NTSC rates, others exact.
+TEST(Timecode, RatesAsTyped)
+{
+    const struct { const char *text; bool ok; TFrameRate rate; } rows[] = {
+        {"23.976", true, {24000, 1001}}, {"23.98", true, {24000, 1001}}, {"29.97", true, {30000, 1001}},
+        {"47.952", true, {48000, 1001}}, {"59.94", true, {60000, 1001}}, {"119.88", true, {120000, 1001}},
+        {"25.0", true, {25, 1}},         {"12.5", true, {25, 2}},         {"59.9", true, {599, 10}},
+        {"30000/1001", true, {30000, 1001}}, {"50", true, {50, 1}},
+        {"0.0", false, {}}, {"29,97", false, {}}, {".5", false, {}}, {"29.97/2", false, {}}, {"1500.5", false, {}},
+    };
+    for (const auto &row : rows) {
+        TFrameRate rate{0, 1};
+        EXPECT_EQ(ParseFrameRate(QString::fromLatin1(row.text), rate), row.ok) << row.text;
+        if (row.ok)
+            EXPECT_EQ(rate, row.rate) << row.text << " gave " << rate.Text().toStdString();
+    }
+}
+
+// Drop-frame labels skip two numbers a minute at 29.97 (four at 59.94) except each tenth
+// minute; the frame counts are those ffmpeg's timecode counter gives for the same labels.
+TEST(Timecode, StartTimecodesAsTyped)
+{
+    const TFrameRate ntsc{30000, 1001};
+    const TFrameRate ntsc60{60000, 1001};
+    const struct { const char *text; TFrameRate rate; qint64 frames; bool drop; const char *refusal; } rows[] = {
+        {"01:00:00:00", {25, 1}, 90000, false, nullptr},
+        {"00:00:01:23", {24000, 1001}, 47, false, nullptr},
+        {"01:00:00;00", ntsc, 107892, true, nullptr},
+        {"00:01:00;02", ntsc, 1800, true, nullptr},
+        {"00:10:00;00", ntsc, 17982, true, nullptr},
+        {"00:01:00;04", ntsc60, 3600, true, nullptr},
+        {"00:01:00;00", ntsc, 0, true, "names no frame"},
+        {"00:01:00;03", ntsc60, 0, true, "names no frame"},
+        {"01:00:00;00", {25, 1}, 0, true, "needs 30000/1001 or 60000/1001"},
+        {"01:00:00;00", {30, 1}, 0, true, "needs 30000/1001 or 60000/1001"},
+        {"01:00:00:25", {25, 1}, 0, false, "is not a timecode"},
+        {"24:00:00:00", {25, 1}, 0, false, "is not a timecode"},
+        {"1:00:00:00", {25, 1}, 0, false, "is not a timecode"},
+    };
+    for (const auto &row : rows) {
+        SCOPED_TRACE(row.text);
+        if (row.refusal) {
+            try {
+                ParseTimecode(QString::fromLatin1(row.text), row.rate);
+                ADD_FAILURE() << "accepted";
+            } catch (const EVelmoraError &e) {
+                EXPECT_TRUE(e.message().contains(QLatin1String(row.refusal))) << e.message().toStdString();
+            }
+            continue;
+        }
+        const TTimecodeLabel label = ParseTimecode(QString::fromLatin1(row.text), row.rate);
+        EXPECT_EQ(label.Frames, row.frames);
+        EXPECT_EQ(label.DropFrame, row.drop);
+    }
 }
 
 TEST(Timecode, SafeAreasAreCentred)
