@@ -52,8 +52,12 @@ QString MissingGlyphsWarning(const TMissingGlyphs &missing)
     QString characters = CodePointList(missing.Characters.first(std::min(Listed, missing.Characters.size())));
     if (missing.Characters.size() > Listed)
         characters += QStringLiteral(" and %1 more").arg(missing.Characters.size() - Listed);
+    // A paragraph of text would bury the characters; its start is enough to find it by.
+    constexpr qsizetype Shown = 40;
+    const qsizetype cut = Shown - (missing.Element.size() > Shown && missing.Element.at(Shown - 1).isHighSurrogate() ? 1 : 0);
+    const QString element = missing.Element.size() > Shown ? missing.Element.left(cut) + QStringLiteral("...") : missing.Element;
     return QStringLiteral("the text \"%1\" in the font \"%2\" has %3 that no installed font can draw; %4 as empty boxes")
-        .arg(missing.Element, missing.FontName,
+        .arg(element, missing.FontName,
             (missing.Characters.size() == 1 ? QStringLiteral("the character %1") : QStringLiteral("the characters %1"))
                 .arg(characters),
             missing.Characters.size() == 1 ? QStringLiteral("it draws") : QStringLiteral("they draw"));
