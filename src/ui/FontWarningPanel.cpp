@@ -1,6 +1,7 @@
 #include "ui/FontWarningPanel.h"
 
 #include "core/document/Document.h"
+#include "core/elements/FontCoverage.h"
 #include "core/render/FontWarnings.h"
 
 namespace velmora {
@@ -25,19 +26,37 @@ TFontWarningPanel::TFontWarningPanel(TDocument &document, QWidget *parent) : QLa
 void TFontWarningPanel::Update()
 {
     m_timer.stop();
-    const QStringList warnings = FontWarnings(m_document.Tree().Root());
+    const TElementNode &root = m_document.Tree().Root();
+    QStringList warnings = UnknownFontWarnings(root);
+    const std::vector<TMissingGlyphs> missing = FindMissingGlyphs(root);
+    for (const TMissingGlyphs &text : missing)
+        warnings.append(MissingGlyphsWarning(text));
     if (warnings.isEmpty()) {
         clear();
         setToolTip(QString());
         hide();
         return;
     }
-    QString first = warnings.first();
-    first[0] = first[0].toUpper();
-    const QString more = warnings.size() == 1 ? QString() : QStringLiteral(" (and %1 more)").arg(warnings.size() - 1);
-    // A long name must not widen the window; the tool tip holds every warning in full.
-    setText(fontMetrics().elidedText(first, Qt::ElideRight, 640) + more);
-    setToolTip(warnings.join(QLatin1Char('\n')));
+    // The status bar is shared with the frame and time panels: a short line, the whole story
+    // in the tool tip.
+    QString summary;
+    if (!missing.empty()) {
+        const TMissingGlyphs &first = missing.front();
+        summary = QStringLiteral("No font for %1 in \"%2\"")
+                      .arg(CodePointList(first.Characters.first(1)), fontMetrics().elidedText(first.Element, Qt::ElideRight, 120));
+    } else {
+        summary = warnings.first();
+        summary[0] = summary[0].toUpper();
+        summary = fontMetrics().elidedText(summary, Qt::ElideRight, 300);
+    }
+    const qsizetype more = warnings.size() - 1;
+    setText(more > 0 ? QStringLiteral("%1 (+%2 more)").arg(summary).arg(more) : summary);
+    QStringList lines;
+    for (QString warning : warnings) {
+        warning[0] = warning[0].toUpper();
+        lines.append(warning);
+    }
+    setToolTip(lines.join(QLatin1Char('\n')));
     show();
 }
 

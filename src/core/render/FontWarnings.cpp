@@ -79,12 +79,4 @@ QStringList UnknownFontWarnings(const TElementNode &root)
     return warnings;
 }
 
-QStringList FontWarnings(const TElementNode &root)
-{
-    QStringList warnings = UnknownFontWarnings(root);
-    for (const TMissingGlyphs &missing : FindMissingGlyphs(root))
-        warnings.append(MissingGlyphsWarning(missing));
-    return warnings;
-}
-
 } // namespace velmora

@@ -27,8 +27,4 @@ QString MissingGlyphsWarning(const TMissingGlyphs &missing);
 // One warning for each font name that matches no installed family (it draws in a substitute).
 QStringList UnknownFontWarnings(const TElementNode &root);
 
-// What will not draw as the project asks: font names that match no installed family, then
-// characters that no installed font has. Shared by info and the editor.
-QStringList FontWarnings(const TElementNode &root);
-
 } // namespace velmora
