@@ -12,7 +12,7 @@ VELMORA_PACKAGES=(
   libavformat-dev libavcodec-dev libavutil-dev libswscale-dev ffmpeg
   libzip-dev
   xvfb xauth x11-utils xdotool
-  fonts-liberation fonts-dejavu-core
+  fonts-liberation fonts-dejavu-core fonts-noto-core fonts-noto-cjk
   libgtest-dev libgmock-dev libbenchmark-dev
   clang-14 libclang-rt-14-dev
   python3 python3-markdown dpkg-dev file xdg-utils libfile-mimeinfo-perl shared-mime-info

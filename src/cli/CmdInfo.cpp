@@ -3,12 +3,12 @@
 #include "core/interchange/ProjectJson.h"
 
 #include "core/document/Document.h"
-#include "core/elements/FontFaces.h"
+#include "core/elements/FontCoverage.h"
 #include "core/elements/Interfaces.h"
 #include "core/export/GenerationRun.h"
+#include "core/render/FontWarnings.h"
 #include "core/render/FrameRenderer.h"
 #include "core/render/RunningTime.h"
-#include "core/typedfiler/CodePage.h"
 
 #include <QCommandLineParser>
 #include <QJsonArray>
@@ -57,19 +57,6 @@ void AppendNodeText(const QJsonObject &node, int depth, QString &out)
         AppendNodeText(child.toObject(), depth + 1, out);
 }
 
-// Font names of the tree's texts that match no installed family (they draw in the substitute).
-void CollectFontNames(const TElementNode &node, QStringList &names)
-{
-    if (const auto *font = queryInterface<IGDIPFont>(node.Element())) {
-        QByteArray name;
-        font->GetFontName(name);
-        if (const QString text = FromSystemCodePage(name); !names.contains(text))
-            names.append(text);
-    }
-    for (const auto &child : node.Children())
-        CollectFontNames(*child, names);
-}
-
 } // namespace
 
 int RunInfo(const QStringList &arguments)
@@ -99,12 +86,19 @@ int RunInfo(const QStringList &arguments)
     for (const auto &node : document.Tree().Root().Children())
         nodes.append(NodeToJson(*node, parser.isSet(json)));
 
-    QStringList warnings;
-    QStringList fonts;
-    CollectFontNames(document.Tree().Root(), fonts);
-    for (const QString &font : fonts)
-        if (!ResolveFontFace(font).Known)
-            warnings.append(QStringLiteral("the font \"%1\" matches no installed font; it draws in a substitute").arg(font));
+    QStringList warnings = UnknownFontWarnings(document.Tree().Root());
+    QJsonArray missingGlyphs;
+    for (const TMissingGlyphs &missing : FindMissingGlyphs(document.Tree().Root())) {
+        warnings.append(MissingGlyphsWarning(missing));
+        QJsonArray characters;
+        for (const char32_t character : missing.Characters)
+            characters.append(CodePointList({character}));
+        missingGlyphs.append(QJsonObject{
+            {QStringLiteral("element"), missing.Element},
+            {QStringLiteral("font"), missing.FontName},
+            {QStringLiteral("characters"), characters},
+        });
+    }
     if (const QString speed = ScrollSpeedWarning(project->GetHeight(), rate, scrollRate); !speed.isEmpty())
         warnings.append(speed);
 
@@ -116,6 +110,7 @@ int RunInfo(const QStringList &arguments)
             {QStringLiteral("frame_count"), frames},
             {QStringLiteral("running_time"), FormatTimecode(frames, rate)},
             {QStringLiteral("warnings"), QJsonArray::fromStringList(warnings)},
+            {QStringLiteral("missing_glyphs"), missingGlyphs},
             {QStringLiteral("nodes"), nodes},
         };
         PrintOut(QString::fromUtf8(QJsonDocument(info).toJson(QJsonDocument::Indented)));

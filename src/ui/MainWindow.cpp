@@ -8,6 +8,7 @@
 #include "ui/DialogPrompts.h"
 #include "ui/ElementTreeModel.h"
 #include "ui/ElementsTreeView.h"
+#include "ui/FontWarningPanel.h"
 #include "ui/PropertyPages.h"
 #include "ui/Transport.h"
 #include "ui/TreeEditor.h"
@@ -48,6 +49,8 @@ TMain::TMain(QWidget *parent) : QMainWindow(parent), m_dialogs(std::make_unique<
     CreateMenus();
     CreateToolBars();
     CreateStatusBar();
+    m_fontWarnings = new TFontWarningPanel(m_document, statusBar());
+    statusBar()->addPermanentWidget(m_fontWarnings);
     m_transport = new TTransport(*this);
     m_savedElementsWidth = ElementsDesignWidth;
     m_savedPagesWidth = PagesDesignWidth;

@@ -35,6 +35,7 @@ class TGenerationCommand;
 class TPreviewPaintBox;
 class TPropertyPages;
 class TTransport;
+class TFontWarningPanel;
 class TTreeEditor;
 struct TElementKind;
 
@@ -170,6 +171,7 @@ public:
 
     // Real-time playback of the preview: player, transport commands and time panel.
     TTransport &Transport() const { return *m_transport; }
+    TFontWarningPanel &FontWarnings() const { return *m_fontWarnings; }
 
     // Re-evaluates the enabled and checked state of every command now.
     void UpdateActions();
@@ -262,6 +264,7 @@ private:
     QTimer m_idleTimer;
     TGenerationCommand *m_generation = nullptr;  // a child of the window, made on first use
     TTransport *m_transport = nullptr;            // a child of the window
+    TFontWarningPanel *m_fontWarnings = nullptr;  // in the status bar
 };
 
 template <typename Handler>

@@ -34,6 +34,11 @@ for needed in libc6 libstdc++6 libqt6core6 libqt6gui6 libqt6widgets6 libqt6svg6 
               libswscale6 fonts-liberation fonts-dejavu-core; do
   grep -qxF "$needed" <<<"$depends_names" || problem "Depends lacks $needed"
 done
+# Fonts for names in other scripts come with the package unless the user declines recommends.
+recommends_names=$(dpkg-deb -f "$deb" Recommends | tr ',' '\n' | sed 's/^ *//; s/ .*//')
+for wanted in fonts-noto-core fonts-noto-cjk; do
+  grep -qxF "$wanted" <<<"$recommends_names" || problem "Recommends lacks $wanted"
+done
 [ "$(dpkg-deb -f "$deb" Package)" = velmora ] || problem "the package is not called velmora"
 grep -q '^ Description: ' <<<"$(dpkg-deb -I "$deb")" || problem "the package has no description"
 

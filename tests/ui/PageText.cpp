@@ -1,6 +1,10 @@
 // The text page: filling, every handler, the colour dialog, the multi-line editor, fonts.
 #include "PagesFixture.h"
 
+#include "ui/FontWarningPanel.h"
+
+#include <QLabel>
+
 using namespace velmora;
 using namespace velmora::test;
 
@@ -128,6 +132,21 @@ private Q_SLOTS:
         QTest::keyClicks(f.Pages().TextText, QStringLiteral("Music"));
         QCOMPARE(f.Model().data(f.Model().IndexOf(*f.TextNode), Qt::DisplayRole).toString(), QStringLiteral("Music"));
         QVERIFY(f.PreviewScheduled());
+    }
+
+    void statusBarNamesCharactersNoFontHas()
+    {
+        TPagesFixture f;
+        f.Select(*f.TextNode);
+        QLabel &warning = f.Main().FontWarnings();
+        f.Pages().TextText->setText(QStringLiteral("봉준호 \uF8FF"));
+        // Checked once typing pauses, and then without being asked.
+        QTRY_VERIFY(!warning.isHidden());
+        QCOMPARE(warning.text(), QStringLiteral("No font for U+F8FF in \"봉준호 \uF8FF\""));
+        QVERIFY(!warning.text().contains("U+BD09"));
+        QVERIFY(warning.toolTip().startsWith(QStringLiteral("The text \"봉준호 \uF8FF\" in the font \"Arial\" has the character U+F8FF")));
+        f.Pages().TextText->setText(QStringLiteral("봉준호"));
+        QTRY_VERIFY(warning.isHidden());
     }
 
     void colourDialogCancel_data()

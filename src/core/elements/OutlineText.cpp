@@ -123,6 +123,10 @@ QByteArray FaceKey(const QRawFont &font)
 TOutlineFace *OutlineFaceFor(const QRawFont &font)
 {
     thread_local std::map<QByteArray, std::unique_ptr<TOutlineFace>> faces;
+    // The empty boxes Qt draws where no font has a character come from a face without a
+    // file (and without a family name: asking a raw font of it for one crashes).
+    if (font.fontTable("head").isEmpty())
+        return nullptr;
     const QByteArray key = FaceKey(font);
     auto found = faces.find(key);
     if (found != faces.end())
