@@ -23,10 +23,10 @@ const QRegularExpression &NumberField()
 // What Qt writes for a frame: 8-bit RGB(A), or 16 bits a component.
 QImage ImageForQt(const QImage &frame, const TCodecProfile &profile)
 {
-    const bool alpha = frame.format() == QImage::Format_ARGB32;
+    const bool alpha = frame.hasAlphaChannel();
     if (profile.Bits > 8)
         return frame.convertToFormat(alpha ? QImage::Format_RGBA64 : QImage::Format_RGBX64);
-    return alpha ? frame : frame.convertToFormat(QImage::Format_RGB888);
+    return frame.convertToFormat(alpha ? QImage::Format_ARGB32 : QImage::Format_RGB888);
 }
 
 } // namespace
