@@ -1,6 +1,7 @@
 #include "core/export/SequenceFrameSink.h"
 
 #include "core/export/ExportError.h"
+#include "core/export/ImageHeaders.h"
 #include "core/export/OutputTarget.h"
 
 #include <QBuffer>
@@ -132,6 +133,14 @@ void TSequenceFrameSink::WriteImage(const TJob &job, std::unique_ptr<TMediaEncod
         encoder->Encode(job.Frame, [&data](AVPacket *packet) {
             data.append(reinterpret_cast<const char *>(packet->data), packet->size);
         });
+        TImageTags tags;
+        tags.Rate = m_settings.Rate;
+        if (!m_choice.Timecode.isEmpty())
+            tags.Timecode = TimecodeAfter(m_choice.Timecode, job.Index, m_settings.Rate);
+        if (m_choice.Codec->Encoder == "dpx")
+            data = WithDpxTags(data, tags);
+        else if (m_choice.Codec->Encoder == "exr")
+            data = WithExrTags(data, tags);
     }
     // Each image goes in place only when whole; a failed one leaves no half file behind.
     TOutputTarget target(name);
