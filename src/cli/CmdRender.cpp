@@ -144,7 +144,7 @@ int RunRender(const QStringList &arguments)
                                   QStringLiteral("The file's frame rate, N or N/D such as 24000/1001 (default: the project's)."),
                                   QStringLiteral("N[/D]"));
     const QCommandLineOption timecode(QStringLiteral("timecode"),
-                                      QStringLiteral("Start timecode for QuickTime and MXF files."), QStringLiteral("HH:MM:SS:FF"));
+                                      QStringLiteral("Start timecode for QuickTime and MXF files and DPX and OpenEXR sequences."), QStringLiteral("HH:MM:SS:FF"));
     const QCommandLineOption scale(QStringLiteral("scale"),
                                    QStringLiteral("Draw every frame K times as large, for a master above the film size (default 1)."),
                                    QStringLiteral("K"), QStringLiteral("1"));

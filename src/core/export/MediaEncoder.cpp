@@ -50,6 +50,24 @@ void FillFloatPlanes(const QImage &frame, AVFrame *target, bool alpha)
     }
 }
 
+// 16-bit RGB into 10-bit planes G, B, R, rounded to the nearest code so that white is 1023
+// and an 8-bit picture comes back whole when read at 8 bits (the scaler dithers and truncates).
+void FillTenBitPlanes(const QImage &frame, AVFrame *target)
+{
+    for (int y = 0; y < frame.height(); ++y) {
+        const auto *in = reinterpret_cast<const quint16 *>(frame.constScanLine(y));
+        auto *g = reinterpret_cast<quint16 *>(target->data[0] + y * target->linesize[0]);
+        auto *b = reinterpret_cast<quint16 *>(target->data[1] + y * target->linesize[1]);
+        auto *r = reinterpret_cast<quint16 *>(target->data[2] + y * target->linesize[2]);
+        auto tenBits = [](quint16 v) { return quint16((quint32(v) * 1023 + 32767) / 65535); };
+        for (int x = 0; x < frame.width(); ++x, in += 4) {
+            r[x] = tenBits(in[0]);
+            g[x] = tenBits(in[1]);
+            b[x] = tenBits(in[2]);
+        }
+    }
+}
+
 bool IsFloatPlanes(AVPixelFormat format)
 {
     return format == AV_PIX_FMT_GBRPF32LE || format == AV_PIX_FMT_GBRAPF32LE;
@@ -139,6 +157,10 @@ void TMediaEncoder::Convert(const QImage &given)
         : given;
     if (IsFloatPlanes(c->pix_fmt)) {
         FillFloatPlanes(frame, m_frame.get(), c->pix_fmt == AV_PIX_FMT_GBRAPF32LE);
+        return;
+    }
+    if (c->pix_fmt == AV_PIX_FMT_GBRP10LE && frame.depth() == 64) {
+        FillTenBitPlanes(frame, m_frame.get());
         return;
     }
     AVPixelFormat source = givenAlpha ? AV_PIX_FMT_BGRA : AV_PIX_FMT_BGR24;
