@@ -22,8 +22,7 @@ protected:
     void SetUp() override
     {
         ASSERT_TRUE(m_dir.isValid());
-        if (QStandardPaths::findExecutable(QStringLiteral("ffprobe")).isEmpty()
-            || QStandardPaths::findExecutable(QStringLiteral("ffmpeg")).isEmpty())
+        if (!HaveFfmpegTools())
             GTEST_SKIP() << "ffprobe and ffmpeg are needed";
         // White text for the top code value, a coloured title over a coloured ground for edges
         // whose levels fall between those 8 bits can hold.
