@@ -9,6 +9,21 @@ namespace velmora::cli {
 
 namespace {
 
+// The bits a channel frames are drawn at for the codec's profiles: 16 for files deeper than 8.
+QString Depth(const TFormatCodec &codec)
+{
+    QStringList deep;
+    for (const TCodecProfile &profile : codec.Profiles)
+        if (profile.DeepFrames())
+            deep << profile.Name;
+    if (deep.isEmpty())
+        return QStringLiteral("drawn at 8 bits");
+    if (deep.size() == int(codec.Profiles.size()))
+        return QStringLiteral("drawn at 16 bits");
+    return QStringLiteral("drawn at 16 bits for profile%1 %2, at 8 bits for the others")
+        .arg(deep.size() > 1 ? QStringLiteral("s") : QString(), deep.join(QStringLiteral(", ")));
+}
+
 QString Limits(const TFormatCodec &codec)
 {
     QStringList notes;
@@ -21,6 +36,7 @@ QString Limits(const TFormatCodec &codec)
         notes << QStringLiteral("lossless");
     if (codec.IntraOnly)
         notes << QStringLiteral("intra-only");
+    notes << Depth(codec);
     return notes.join(QStringLiteral("; "));
 }
 
@@ -46,6 +62,7 @@ int RunFormats(const QStringList &arguments)
     QStringList files;
     if (!ParseArguments(parser, arguments, QString(), files))
         return 0;
+    PrintOut(QStringLiteral("Frames are drawn at 16 bits a channel for files deeper than 8 bits, at 8 bits for the others.\n"));
     for (const TOutputFormat &format : OutputFormats()) {
         QStringList traits;
         traits << QStringLiteral(".") + format.Extensions.join(QStringLiteral(" ."));

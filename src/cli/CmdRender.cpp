@@ -146,9 +146,10 @@ int RunRender(const QStringList &arguments)
                                                  "and 59.94 are the NTSC rates (default: the project's)."),
                                   QStringLiteral("RATE"));
     const QCommandLineOption timecode(QStringLiteral("timecode"),
-                                      QStringLiteral("Timecode of the first frame written, for QuickTime and MXF files; "
-                                                     "HH:MM:SS;FF is drop-frame, at 29.97 and 59.94 only (default for a "
-                                                     "--frames slice: its place in the roll from 00:00:00:00)."),
+                                      QStringLiteral("Timecode of the first frame written, for QuickTime and MXF files "
+                                                     "and DPX and OpenEXR sequences; HH:MM:SS;FF is drop-frame, at 29.97 "
+                                                     "and 59.94 only (default for a --frames slice: its place in the roll "
+                                                     "from 00:00:00:00)."),
                                       QStringLiteral("HH:MM:SS:FF"));
     const QCommandLineOption scale(QStringLiteral("scale"),
                                    QStringLiteral("Draw every frame K times as large, for a master above the film size (default 1)."),

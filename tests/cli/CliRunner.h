@@ -34,6 +34,13 @@ inline TCliResult RunCli(const QStringList &arguments, int timeoutMs = 120000)
     return result;
 }
 
+// Whether ffprobe and ffmpeg are on PATH, for the tests that read back what was written.
+inline bool HaveFfmpegTools()
+{
+    return !QStandardPaths::findExecutable(QStringLiteral("ffprobe")).isEmpty()
+        && !QStandardPaths::findExecutable(QStringLiteral("ffmpeg")).isEmpty();
+}
+
 // Runs a tool from PATH (ffprobe, ffmpeg) and returns its standard output; empty on failure.
 inline QByteArray RunTool(const QString &tool, const QStringList &arguments)
 {

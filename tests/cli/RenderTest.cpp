@@ -24,8 +24,7 @@ protected:
     void SetUp() override
     {
         ASSERT_TRUE(m_dir.isValid());
-        if (QStandardPaths::findExecutable(QStringLiteral("ffprobe")).isEmpty()
-            || QStandardPaths::findExecutable(QStringLiteral("ffmpeg")).isEmpty())
+        if (!HaveFfmpegTools())
             GTEST_SKIP() << "ffprobe and ffmpeg are needed";
         QJsonArray children;
         for (int i = 0; i < 4; ++i)

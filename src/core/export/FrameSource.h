@@ -15,7 +15,11 @@ public:
     virtual int FrameRate() const = 0;
     virtual int ScrollRate() const = 0;          // re-read every frame
     virtual int PositionRange() const = 0;       // H + C as of the last render
-    virtual const QImage &RenderFrame(int position) = 0;  // film size, Format_ARGB32_Premultiplied
+    // Film size, Format_ARGB32_Premultiplied; Format_RGBA64_Premultiplied after SetDeepFrames(true).
+    virtual const QImage &RenderFrame(int position) = 0;
+    // Asks for frames at 16 bits a channel, for outputs deeper than 8 bits. A source that cannot
+    // draw them keeps handing out 8-bit frames; the run follows the format it gets.
+    virtual void SetDeepFrames(bool) {}
 };
 
 } // namespace velmora

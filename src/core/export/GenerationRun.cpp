@@ -124,13 +124,6 @@ TGenerationResult RunGeneration(IFrameSource &source, const TGenerationSettings 
 {
     TGenerationResult result;
     const QSize size = source.FilmSize();
-    // Refused before the file is touched, rather than failing at the first frame.
-    result.Message = ImageSizeProblem(size.width(), size.height(), QStringLiteral("A frame"));
-    if (!result.Message.isEmpty()) {
-        result.Outcome = TGenerationOutcome::Failed;
-        return result;
-    }
-
     if (settings.FirstFrame > 0) {
         source.RenderFrame(0);  // the range of the roll as it is now
         result.Message = SliceRefusal(FrameCountFor(source.PositionRange(), std::max(1, source.ScrollRate())),
@@ -147,6 +140,14 @@ TGenerationResult RunGeneration(IFrameSource &source, const TGenerationSettings 
         aviSink = std::make_unique<TAviFrameSink>(settings.Options, settings.Dialog);
         sink = aviSink.get();
     }
+    const bool deep = sink->TakesDeepFrames();
+    // Refused before the file is touched, rather than failing at the first frame.
+    result.Message = ImageSizeProblem(size.width(), size.height(), QStringLiteral("A frame"), deep ? 8 : 4);
+    if (!result.Message.isEmpty()) {
+        result.Outcome = TGenerationOutcome::Failed;
+        return result;
+    }
+    source.SetDeepFrames(deep);
     TSinkSettings sinkSettings;
     sinkSettings.FileName = settings.FileName;
     sinkSettings.Size = size;
@@ -173,8 +174,8 @@ TGenerationResult RunGeneration(IFrameSource &source, const TGenerationSettings 
         try {
             // Frames are composited over the previous one, so an opaque frame replaces every
             // pixel and a translucent one shows what was there; the first goes over black.
-            QImage canvas(size, QImage::Format_BGR888);
-            canvas.fill(Qt::black);
+            // The canvas takes the depth of the first frame.
+            QImage canvas;
             int position = 0;
             int frame = 0;
             // The range is at least the film height even before the source's first render.
@@ -193,10 +194,15 @@ TGenerationResult RunGeneration(IFrameSource &source, const TGenerationSettings 
                 const QImage &rendered = source.RenderFrame(position);
                 range = source.PositionRange();
                 bool pushed = false;
+                const bool deepFrame = rendered.depth() == 64;
                 if (settings.Alpha) {
                     // Each frame on its own, its coverage as straight alpha.
-                    pushed = encoding.Push(rendered.convertToFormat(QImage::Format_ARGB32));
+                    pushed = encoding.Push(rendered.convertToFormat(deepFrame ? QImage::Format_RGBA64 : QImage::Format_ARGB32));
                 } else {
+                    if (canvas.isNull()) {
+                        canvas = QImage(size, deepFrame ? QImage::Format_RGBX64 : QImage::Format_BGR888);
+                        canvas.fill(Qt::black);
+                    }
                     {
                         QPainter painter(&canvas);
                         painter.drawImage(0, 0, rendered);

@@ -3,51 +3,67 @@
 #include "core/export/ExportError.h"
 
 #include <algorithm>
-#include <array>
+#include <vector>
 #include <cmath>
 #include <cstring>
 
 extern "C" {
 #include <libavutil/opt.h>
+#include <libavutil/pixdesc.h>
 }
 
 namespace velmora {
 
 namespace {
 
-// Display values to the linear light an EXR file holds (the sRGB curve, 256 entries).
-const std::array<float, 256> &LinearFromDisplay()
+// 16-bit display values to the linear light an EXR file holds (the sRGB curve).
+const std::vector<float> &LinearFromDisplay()
 {
-    static const std::array<float, 256> table = [] {
-        std::array<float, 256> t{};
-        for (int i = 0; i < 256; ++i) {
-            const double v = i / 255.0;
-            t[size_t(i)] = float(v <= 0.04045 ? v / 12.92 : std::pow((v + 0.055) / 1.055, 2.4));
+    static const std::vector<float> table = [] {
+        std::vector<float> t(65536);
+        for (size_t i = 0; i < t.size(); ++i) {
+            const double v = double(i) / 65535.0;
+            t[i] = float(v <= 0.04045 ? v / 12.92 : std::pow((v + 0.055) / 1.055, 2.4));
         }
         return t;
     }();
     return table;
 }
 
-// RGB(A) bytes into float planes G, B, R (and A), as the EXR encoder takes them.
+// 16-bit RGB(A) into float planes G, B, R (and A), as the EXR encoder takes them.
 void FillFloatPlanes(const QImage &frame, AVFrame *target, bool alpha)
 {
-    const std::array<float, 256> &linear = LinearFromDisplay();
-    const bool bgra = frame.format() == QImage::Format_ARGB32;
+    const std::vector<float> &linear = LinearFromDisplay();
     for (int y = 0; y < frame.height(); ++y) {
-        const uchar *in = frame.constScanLine(y);
+        const auto *in = reinterpret_cast<const quint16 *>(frame.constScanLine(y));
         auto *g = reinterpret_cast<float *>(target->data[0] + y * target->linesize[0]);
         auto *b = reinterpret_cast<float *>(target->data[1] + y * target->linesize[1]);
         auto *r = reinterpret_cast<float *>(target->data[2] + y * target->linesize[2]);
         auto *a = alpha ? reinterpret_cast<float *>(target->data[3] + y * target->linesize[3]) : nullptr;
-        const int step = bgra ? 4 : 3;
-        for (int x = 0; x < frame.width(); ++x, in += step) {
-            // Both layouts keep blue, green, red in that byte order.
-            b[x] = linear[in[0]];
+        for (int x = 0; x < frame.width(); ++x, in += 4) {
+            r[x] = linear[in[0]];
             g[x] = linear[in[1]];
-            r[x] = linear[in[2]];
+            b[x] = linear[in[2]];
             if (a)
-                a[x] = bgra ? in[3] / 255.0f : 1.0f;  // alpha is a coverage, not a light level
+                a[x] = in[3] / 65535.0f;  // alpha is a coverage, not a light level
+        }
+    }
+}
+
+// 16-bit RGB into 10-bit planes G, B, R, rounded to the nearest code so that white is 1023
+// and an 8-bit picture comes back whole when read at 8 bits (the scaler dithers and truncates).
+void FillTenBitPlanes(const QImage &frame, AVFrame *target)
+{
+    for (int y = 0; y < frame.height(); ++y) {
+        const auto *in = reinterpret_cast<const quint16 *>(frame.constScanLine(y));
+        auto *g = reinterpret_cast<quint16 *>(target->data[0] + y * target->linesize[0]);
+        auto *b = reinterpret_cast<quint16 *>(target->data[1] + y * target->linesize[1]);
+        auto *r = reinterpret_cast<quint16 *>(target->data[2] + y * target->linesize[2]);
+        auto tenBits = [](quint16 v) { return quint16((quint32(v) * 1023 + 32767) / 65535); };
+        for (int x = 0; x < frame.width(); ++x, in += 4) {
+            r[x] = tenBits(in[0]);
+            g[x] = tenBits(in[1]);
+            b[x] = tenBits(in[2]);
         }
     }
 }
@@ -129,6 +145,7 @@ TMediaEncoder::TMediaEncoder(const TFormatCodec &codec, const TCodecProfile &pro
     if (!m_source)
         CheckAv(AVERROR(ENOMEM), What("setting up"));
     m_threads = std::max(settings.Threads, 1);
+    m_deep = profile.DeepFrames();
 }
 
 QString TMediaEncoder::What(const char *step) const
@@ -136,14 +153,27 @@ QString TMediaEncoder::What(const char *step) const
     return QStringLiteral("Error %1 the codec %2").arg(QLatin1String(step), m_codec.Title);
 }
 
-void TMediaEncoder::Convert(const QImage &frame)
+void TMediaEncoder::Convert(const QImage &given)
 {
     AVCodecContext *c = m_context.get();
+    const bool givenAlpha = given.format() == QImage::Format_ARGB32 || given.format() == QImage::Format_RGBA64;
+    // A deep file gets 16-bit input whatever it was handed, so 8-bit white lands on the
+    // file's white (1023 in 10 bits), not on the 8-bit value shifted up.
+    const QImage frame = m_deep && given.depth() != 64
+        ? given.convertToFormat(givenAlpha ? QImage::Format_RGBA64 : QImage::Format_RGBX64)
+        : given;
     if (IsFloatPlanes(c->pix_fmt)) {
         FillFloatPlanes(frame, m_frame.get(), c->pix_fmt == AV_PIX_FMT_GBRAPF32LE);
         return;
     }
-    const AVPixelFormat source = frame.format() == QImage::Format_ARGB32 ? AV_PIX_FMT_BGRA : AV_PIX_FMT_BGR24;
+    if (c->pix_fmt == AV_PIX_FMT_GBRP10LE && frame.depth() == 64) {
+        FillTenBitPlanes(frame, m_frame.get());
+        return;
+    }
+    AVPixelFormat source = givenAlpha ? AV_PIX_FMT_BGRA : AV_PIX_FMT_BGR24;
+    if (frame.depth() == 64)
+        source = AV_PIX_FMT_RGBA64;  // Qt's RGBX64 keeps its unused channel at full, which the scaler ignores
+
     if (!m_sws || source != m_swsSource) {
         // Set up by options so the conversion runs in slices on the encoder's threads.
         m_sws.reset(sws_alloc_context());
@@ -171,13 +201,15 @@ void TMediaEncoder::Convert(const QImage &frame)
         in->height = frame.height();
         CheckAv(av_frame_get_buffer(in, 0), What("allocating a frame for"));
     }
-    CopyRowsForScaler(frame, m_swsSource == AV_PIX_FMT_BGRA ? 4 : 3, *in);
+    CopyRowsForScaler(frame, av_get_padded_bits_per_pixel(av_pix_fmt_desc_get(m_swsSource)) / 8, *in);
     CheckAv(sws_scale_frame(m_sws.get(), m_frame.get(), in), What("converting a frame for"));
 }
 
 void TMediaEncoder::Encode(const QImage &frame, const PacketOut &out)
 {
-    if ((frame.format() != QImage::Format_BGR888 && frame.format() != QImage::Format_ARGB32)
+    const QImage::Format format = frame.format();
+    if ((format != QImage::Format_BGR888 && format != QImage::Format_ARGB32 && format != QImage::Format_RGBX64
+         && format != QImage::Format_RGBA64)
         || frame.width() != m_context->width || frame.height() != m_context->height)
         throw EExportError(QStringLiteral("A frame does not have the size or format of the video."));
     CheckAv(av_frame_make_writable(m_frame.get()), What("preparing a frame for"));

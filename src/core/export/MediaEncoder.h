@@ -31,7 +31,8 @@ public:
     TMediaEncoder(const TFormatCodec &codec, const TCodecProfile &profile, const TMediaEncoderSettings &settings);
 
     AVCodecContext *Context() const { return m_context.get(); }
-    // Encodes a Format_BGR888 or Format_ARGB32 frame of the opened size.
+    // Encodes a frame of the opened size: Format_BGR888 or Format_RGBX64 when opaque,
+    // Format_ARGB32 or Format_RGBA64 (straight alpha) with alpha.
     void Encode(const QImage &frame, const PacketOut &out);
     // Hands out what the encoder still holds.
     void Flush(const PacketOut &out);
@@ -47,6 +48,7 @@ private:
     TFramePtr m_source;  // each picture in the scaler's padded input layout
     TPacketPtr m_packet;
     int m_threads = 1;
+    bool m_deep = false;  // the file keeps more than 8 bits: the encoder gets 16-bit input
     TSwsPtr m_sws;
     AVPixelFormat m_swsSource = AV_PIX_FMT_NONE;
     qint64 m_nextPts = 0;

@@ -42,8 +42,13 @@ void CheckFormatChoice(const TFormatChoice &choice, const TSinkSettings &setting
                                      .arg(format.Title, settings.Rate.Text(), rates.join(QStringLiteral(", "))));
     }
     if (!choice.Timecode.isEmpty()) {
-        if (!format.Timecode)
-            throw EExportError(QStringLiteral("%1 files carry no timecode; QuickTime and MXF do.").arg(format.Title));
+        if (!format.Timecode) {
+            QStringList carriers;
+            for (const TOutputFormat &f : OutputFormats())
+                if (f.Timecode)
+                    carriers << f.Title;
+            throw EExportError(QStringLiteral("%1 files carry no timecode; these do: %2.").arg(format.Title, carriers.join(QStringLiteral(", "))));
+        }
         try {
             ParseTimecode(choice.Timecode, settings.Rate);
         } catch (const EVelmoraError &e) {

@@ -41,6 +41,7 @@ public:
     void Close() override;
     void CloseAfterFailure() override;
     int FramesWritten() const override { return m_framesWritten; }
+    bool TakesDeepFrames() const override { return m_choice.Profile->DeepFrames(); }
 
 private:
     void WritePacket(AVPacket *packet);

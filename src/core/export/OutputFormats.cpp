@@ -168,10 +168,10 @@ std::vector<TOutputFormat> BuildFormats()
                            {{"8", "8 bit", "", AV_PIX_FMT_RGB24, AV_PIX_FMT_RGBA, 8},
                             {"16", "16 bit", "", AV_PIX_FMT_RGB48LE, AV_PIX_FMT_RGBA64LE, 16}})}));
     list.push_back(Format("dpx", "DPX image sequence", TSinkKind::Sequence, "dpx", {"dpx"},
-                    {Image("dpx", "DPX", "dpx", {{"10", "10 bit", "", AV_PIX_FMT_GBRP10LE, None, 10}})}));
+                    {Image("dpx", "DPX", "dpx", {{"10", "10 bit", "", AV_PIX_FMT_GBRP10LE, None, 10}})}, true));
     list.push_back(Format("exr", "OpenEXR image sequence", TSinkKind::Sequence, "exr", {"exr"},
                     {Image("exr", "OpenEXR", "exr",
-                           {{"half", "half float", "", AV_PIX_FMT_GBRPF32LE, AV_PIX_FMT_GBRAPF32LE, 16}})}));
+                           {{"half", "half float", "", AV_PIX_FMT_GBRPF32LE, AV_PIX_FMT_GBRAPF32LE, 16}})}, true));
     return list;
 }
 

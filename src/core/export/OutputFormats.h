@@ -28,6 +28,9 @@ struct TCodecProfile
     int Bits = 8;                 // bits per component in the file
 
     bool CarriesAlpha() const { return AlphaPixels != AV_PIX_FMT_NONE; }
+    // Frames for a file deeper than 8 bits are drawn at 16 bits a channel, so edges and fades
+    // have the levels the file holds.
+    bool DeepFrames() const { return Bits > 8; }
 };
 
 // Film sizes a codec can code: multiples and least sizes.

@@ -56,4 +56,9 @@ const QImage &TProjectFrameSource::RenderFrame(int position)
     return m_renderer.RenderFrame(m_tree, position, m_showPlaceholders);
 }
 
+void TProjectFrameSource::SetDeepFrames(bool on)
+{
+    m_renderer.SetDeepFrames(on);
+}
+
 } // namespace velmora

@@ -23,6 +23,7 @@ public:
     int ScrollRate() const override;
     int PositionRange() const override;
     const QImage &RenderFrame(int position) override;
+    void SetDeepFrames(bool on) override;
 
 private:
     const TElementTree &m_tree;

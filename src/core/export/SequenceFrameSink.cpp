@@ -1,6 +1,7 @@
 #include "core/export/SequenceFrameSink.h"
 
 #include "core/export/ExportError.h"
+#include "core/export/ImageHeaders.h"
 #include "core/export/OutputTarget.h"
 
 #include <QBuffer>
@@ -23,10 +24,10 @@ const QRegularExpression &NumberField()
 // What Qt writes for a frame: 8-bit RGB(A), or 16 bits a component.
 QImage ImageForQt(const QImage &frame, const TCodecProfile &profile)
 {
-    const bool alpha = frame.format() == QImage::Format_ARGB32;
+    const bool alpha = frame.hasAlphaChannel();
     if (profile.Bits > 8)
         return frame.convertToFormat(alpha ? QImage::Format_RGBA64 : QImage::Format_RGBX64);
-    return alpha ? frame : frame.convertToFormat(QImage::Format_RGB888);
+    return frame.convertToFormat(alpha ? QImage::Format_ARGB32 : QImage::Format_RGB888);
 }
 
 } // namespace
@@ -132,6 +133,14 @@ void TSequenceFrameSink::WriteImage(const TJob &job, std::unique_ptr<TMediaEncod
         encoder->Encode(job.Frame, [&data](AVPacket *packet) {
             data.append(reinterpret_cast<const char *>(packet->data), packet->size);
         });
+        TImageTags tags;
+        tags.Rate = m_settings.Rate;
+        if (!m_choice.Timecode.isEmpty())
+            tags.Timecode = TimecodeAfter(m_choice.Timecode, job.Index, m_settings.Rate);
+        if (m_choice.Codec->Encoder == "dpx")
+            data = WithDpxTags(data, tags);
+        else if (m_choice.Codec->Encoder == "exr")
+            data = WithExrTags(data, tags);
     }
     // Each image goes in place only when whole; a failed one leaves no half file behind.
     TOutputTarget target(name);

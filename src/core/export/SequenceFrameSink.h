@@ -31,6 +31,7 @@ public:
     void Close() override;
     void CloseAfterFailure() override;
     int FramesWritten() const override { return m_framesWritten; }
+    bool TakesDeepFrames() const override { return m_choice.Profile->DeepFrames(); }
 
     // The pattern in use since Open.
     const QString &Pattern() const { return m_pattern; }

@@ -18,9 +18,10 @@ const QImage &TFrameRenderer::RenderFrame(const TElementTree &tree, int position
 
     const qint64 scaledWidth = qint64(width) * m_scale;
     const qint64 scaledHeight = qint64(height) * m_scale;
-    if (m_frame.width() != scaledWidth || m_frame.height() != scaledHeight)
-        m_frame = ImageSizeProblem(scaledWidth, scaledHeight, QString()).isEmpty()
-            ? QImage(int(scaledWidth), int(scaledHeight), QImage::Format_ARGB32_Premultiplied)
+    const QImage::Format format = FrameFormat();
+    if (m_frame.width() != scaledWidth || m_frame.height() != scaledHeight || m_frame.format() != format)
+        m_frame = ImageSizeProblem(scaledWidth, scaledHeight, QString(), m_deepFrames ? 8 : 4).isEmpty()
+            ? QImage(int(scaledWidth), int(scaledHeight), format)
             : QImage();  // beyond the memory one image may take: reported as a null frame
     m_filmHeight = height;
     m_rollHeight = 0;
@@ -48,6 +49,11 @@ const QImage &TFrameRenderer::RenderFrame(const TElementTree &tree, int position
     return m_frame;
 }
 
+QImage::Format TFrameRenderer::FrameFormat() const
+{
+    return m_deepFrames ? QImage::Format_RGBA64_Premultiplied : QImage::Format_ARGB32_Premultiplied;
+}
+
 void TFrameRenderer::MeasureRoll(const TElementTree &tree)
 {
     const TElementNode *projectNode = tree.ProjectNode();
@@ -69,9 +75,9 @@ void TFrameRenderer::MeasureRoll(const TElementTree &tree)
     m_rollHeight = ClampToInt32(qint64(bottom) - top);
 }
 
-QString ImageSizeProblem(qint64 width, qint64 height, const QString &what)
+QString ImageSizeProblem(qint64 width, qint64 height, const QString &what, int bytesPerPixel)
 {
-    const qint64 bytes = std::max<qint64>(width, 1) * std::max<qint64>(height, 1) * 4;
+    const qint64 bytes = std::max<qint64>(width, 1) * std::max<qint64>(height, 1) * bytesPerPixel;
     if (bytes <= MaxImageBytes)
         return QString();
     return QStringLiteral("%1 of %2 x %3 pixels would need %4 MB of memory; Velmora draws images of up to %5 MB.")

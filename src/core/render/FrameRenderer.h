@@ -46,6 +46,11 @@ public:
     // Without the background, a frame holds the elements alone over transparency.
     void SetDrawBackground(bool on) { m_drawBackground = on; }
     bool DrawBackground() const { return m_drawBackground; }
+    // Deep frames are drawn at 16 bits a channel (Format_RGBA64_Premultiplied) for outputs that
+    // keep more than 8 bits; otherwise frames are Format_ARGB32_Premultiplied.
+    void SetDeepFrames(bool on) { m_deepFrames = on; }
+    bool DeepFrames() const { return m_deepFrames; }
+    QImage::Format FrameFormat() const;
 
 private:
     QImage m_frame;
@@ -54,6 +59,7 @@ private:
     std::optional<std::pair<int, int>> m_focusedBand;
     bool m_skipInvisible = true;
     bool m_drawBackground = true;
+    bool m_deepFrames = false;
     int m_scale = 1;
 };
 
@@ -62,7 +68,7 @@ private:
 inline constexpr qint64 MaxImageBytes = qint64(1) << 30;
 
 // Why an image of width x height cannot be made (too large), or empty when it can.
-QString ImageSizeProblem(qint64 width, qint64 height, const QString &what);
+QString ImageSizeProblem(qint64 width, qint64 height, const QString &what, int bytesPerPixel = 4);
 
 // Positions of the frames of a generated video: k * scrollRate while below positionRange.
 // A scroll rate below 1 yields no frames.

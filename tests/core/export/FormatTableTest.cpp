@@ -198,7 +198,9 @@ TEST_P(FormatTable, PlayersReadWhatTheRowPromises)
     const std::vector<QImage> decoded = DecodeFrames(decodedFrom, Film, input);
     ASSERT_EQ(decoded.size(), size_t(Frames));
     for (size_t i = 0; i < decoded.size(); ++i) {
-        if (row.Codec->Lossless && row.Codec->Name != QLatin1String("exr"))
+        if (row.Codec->Name == QLatin1String("dpx"))
+            EXPECT_GT(Psnr(decoded[i], source.Frames[i]), 45) << i;  // full-range 10 bits, read back by ffmpeg's shift
+        else if (row.Codec->Lossless && row.Codec->Name != QLatin1String("exr"))
             EXPECT_EQ(decoded[i], source.Frames[i]) << i;
         else
             EXPECT_GT(Psnr(decoded[i], source.Frames[i]), 30) << i;
