@@ -282,18 +282,25 @@ TEST(CinepakDataRate, WholeRunStaysWithinTheRate)
     }
 }
 
-// A rate far below what the film size needs costs detail and, between key frames, motion; but
-// every key frame shows its own frame, so the picture never stops.
-TEST(CinepakDataRate, ARateTooLowStillShowsEveryKeyFrame)
+// A rate far below what the film size needs costs detail and smooth motion, never a whole
+// picture: every frame shown is one of the last few frames, not a mix of old and new blocks,
+// and every key frame shows its own frame.
+TEST(CinepakDataRate, ARateTooLowStillShowsWholeFrames)
 {
     const QSize film(192, 128);
     const TCreditScroll scroll(film, 5);
     const TRun run = Encode(Settings(film, 5000, 18, 100), 60, [&](int i) { return scroll.Frame(i); });
-    for (size_t i = 18; i < run.Shown.size(); i += 18) {
+    for (size_t i = 18; i < run.Shown.size(); ++i) {
         SCOPED_TRACE(i);
-        const double own = Psnr(run.Shown[i], run.Source[i]);
-        EXPECT_GE(own, 15.0);
-        EXPECT_GT(own, Psnr(run.Shown[i], run.Source[i - 2]) + 1);
+        double best = 0;
+        for (size_t j = i - 17; j <= i; ++j)
+            best = std::max(best, Psnr(run.Shown[i], run.Source[j]));
+        EXPECT_GE(best, 15.0);
+        if (i % 18 == 0) {
+            const double own = Psnr(run.Shown[i], run.Source[i]);
+            EXPECT_GE(own, 15.0);
+            EXPECT_GT(own, Psnr(run.Shown[i], run.Source[i - 2]) + 1);
+        }
     }
 }
 

@@ -22,7 +22,7 @@ constexpr int BlockRowsPerStrip = 32;  // 128 lines up to the middle quality; fe
 constexpr int MaxFrameBytes = 0xffffff; // the frame header's 24-bit length
 constexpr double MaxRateDoublings = 16;  // how far a data rate may lower the quality
 constexpr double MinRateQuality = -MaxRateDoublings * 1000;
-constexpr double SqueezeQuality = -MaxRateDoublings * 500;  // where blocks may freeze for the rate
+constexpr double SqueezeQuality = -MaxRateDoublings * 500;  // below it inter frames are kept whole
 constexpr int MaxRecodes = 2;  // further tries at a frame that overruns the data rate
 // Room for the picture to move above the least a frame can be, in the lowest rate held.
 constexpr double HeldRateHeadroom = 1.25;
@@ -53,9 +53,6 @@ TStripPlan TCinepakEncoder::PlanFor(double quality)
     plan.V1Size = size;
     plan.V4Size = size;
     plan.Iterations = 1 + int(std::clamp(quality, 0.0, 10000.0)) / 4000;
-    // Deep below the scale the rate is held by keeping ever worse blocks as they are shown.
-    if (quality < SqueezeQuality)
-        plan.MaxKeptError = int(std::min(DefaultMaxKeptError * std::pow(2.0, (SqueezeQuality - quality) / 500.0), 1e9));
     return plan;
 }
 
@@ -214,13 +211,18 @@ void TCinepakEncoder::Encode(const QImage &frame, TPacketList &out)
     const double room = m_allowed - m_spent + perFrame * (key ? std::max(1.5, every / 6.0) : 1.5);
     std::vector<TStripState> saved;
     for (int attempt = 0;; ++attempt) {
-        TStripPlan plan = PlanFor(quality);
+        // Deep below the scale an inter frame keeps the whole picture as shown: the roll then
+        // moves in coarser steps, never as a mix of old and new blocks.
+        const bool hold = !key && quality < SqueezeQuality;
+        TStripPlan plan = PlanFor(hold ? MinRateQuality : quality);
         plan.Key = key;
+        if (hold)
+            plan.MaxKeptError = std::numeric_limits<int>::max();
         if (perFrame > 0 && attempt == 0)
             saved = m_strips;
         packet.Data = EncodeFrame(frame, plan);
         const double size = double(packet.Data.size());
-        if (perFrame <= 0 || attempt == MaxRecodes || size <= room || quality <= MinRateQuality)
+        if (perFrame <= 0 || attempt == MaxRecodes || size <= room || quality <= MinRateQuality || hold)
             break;
         quality = std::max(MinRateQuality, quality - 1000 * (1 + std::log2(size / std::max(room, perFrame / 4))));
         m_strips = saved;
@@ -273,8 +275,8 @@ QString CinepakDataRateWarning(const TEncoderSettings &settings)
     const qint64 lowest = TCinepakEncoder::LowestHeldRate(settings);
     const double perFrame = double(settings.BytesPerSecond) / rate;
     const double needed = ComfortableBytesPerPixel * settings.Width * settings.Height;
-    // Near the lowest rate nearly every byte goes to flags and key frames: the picture trails and
-    // lags. Twice that leaves as much again for the moving credits.
+    // Near the lowest rate nearly every byte goes to flags and key frames, and the credits move
+    // in steps. Twice that leaves as much again for the moving credits.
     const qint64 clean = std::max(2 * lowest, qint64(std::ceil(needed * rate / 1024.0)) * 1024);
     const QString size = QStringLiteral("%1 x %2 at %3 frames per second").arg(settings.Width).arg(settings.Height).arg(rate);
     if (settings.BytesPerSecond < lowest)

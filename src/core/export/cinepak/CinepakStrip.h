@@ -28,7 +28,7 @@ struct TStripPlan
     int V4Size = 256;
     int Iterations = 2;   // training rounds
     // A block this far from what the decoder shows is coded, however little bits are worth;
-    // only a data rate squeezed to the least a frame can be lets it be kept.
+    // a frame held whole for the data rate lifts it.
     int MaxKeptError = DefaultMaxKeptError;
     bool Key = true;      // intra strip with whole codebooks; otherwise an inter strip against the state
 };
