@@ -220,12 +220,17 @@ int RunRender(const QStringList &arguments)
     TOutputTarget::RefuseInput(settings.FileName, files.first());
     TDocument document;
     document.OpenProject(files.first());
-    // A data rate far below what the film size needs makes Cinepak pictures coarse: say so.
+    // A data rate the film size cannot be held to, or one far below what it needs, makes Cinepak
+    // pictures coarse: say so before the first frame.
     if (chosenFormat.Kind == TSinkKind::Avi && settings.Options.Handler.compare(QStringLiteral("CVID"), Qt::CaseInsensitive) == 0
         && settings.Options.CodecName == QStringLiteral("cinepak") && (settings.Options.CompressFlags & AVICOMPRESSF_DATARATE) != 0)
         if (const auto *project = queryInterface<IProject>(document.ProjectNode()->Element())) {
-            const QString warning = CinepakDataRateWarning(settings.Options.BytesPerSecond, project->GetWidth(),
-                                                    project->GetHeight(), project->GetFrameRate());
+            TAVICompressorOptions sized = settings.Options;
+            const int k = ParseInt(QStringLiteral("scale"), parser.value(scale), 1, 16);
+            sized.Width = project->GetWidth() * k;
+            sized.Height = project->GetHeight() * k;
+            sized.Rate = settings.Rate.Num > 0 ? settings.Rate.Num / std::max(1, settings.Rate.Den) : project->GetFrameRate();
+            const QString warning = CinepakDataRateWarning(EncoderSettingsFor(sized));
             if (!warning.isEmpty() && !parser.isSet(quiet))
                 PrintError(QStringLiteral("warning: ") + warning);
         }
@@ -281,7 +286,10 @@ int RunRender(const QStringList &arguments)
     switch (result.Outcome) {
     case TGenerationOutcome::Completed:
         if (!parser.isSet(quiet))
-            PrintError(QStringLiteral("wrote %1 frames to %2").arg(result.FramesWritten).arg(settings.FileName));
+            PrintError(QStringLiteral("wrote %1 frames to %2").arg(result.FramesWritten).arg(settings.FileName)
+                       + (sink->VideoBytesPerSecond() > 0
+                              ? QStringLiteral(", video at %1 bytes per second").arg(sink->VideoBytesPerSecond())
+                              : QString()));
         return 0;
     case TGenerationOutcome::Cancelled:
         PrintError(QStringLiteral("interrupted; %2 holds the %1 frames written").arg(result.FramesWritten).arg(settings.FileName));

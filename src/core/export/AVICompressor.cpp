@@ -4,6 +4,7 @@
 #include "core/export/GroupedEncoder.h"
 #include "core/export/OutputFormats.h"
 
+#include <cmath>
 #include <mutex>
 #include <optional>
 #include <thread>
@@ -78,9 +79,26 @@ int TAVICompressor::UseCount()
     return useCount;
 }
 
+TEncoderSettings EncoderSettingsFor(const TAVICompressorOptions &options)
+{
+    TEncoderSettings settings;
+    settings.Width = options.Width;
+    settings.Height = options.Height;
+    settings.Rate = options.Rate;
+    settings.Quality = options.Quality;
+    settings.KeyFrameEvery = (options.CompressFlags & AVICOMPRESSF_KEYFRAMES) ? options.KeyFrameEvery : 0;
+    settings.BytesPerSecond = (options.CompressFlags & AVICOMPRESSF_DATARATE) ? options.BytesPerSecond : 0;
+    return settings;
+}
+
 int TAVICompressor::FramesWritten() const
 {
     return m_writer ? m_writer->FramesWritten() : m_framesWritten;
+}
+
+qint64 TAVICompressor::VideoBytesPerSecond() const
+{
+    return m_videoFrames > 0 ? qint64(std::llround(double(m_videoBytes) * m_rate / m_videoFrames)) : 0;
 }
 
 int TAVICompressor::Fail(int code, const QString &message)
@@ -99,13 +117,7 @@ std::unique_ptr<IVideoEncoder> TAVICompressor::MakeEncoder(const TCodecInfo &cod
                                                            const TAVICompressorOptions &options) const
 {
     const int threads = m_threads > 0 ? m_threads : int(std::max(1u, std::thread::hardware_concurrency()));
-    TEncoderSettings settings;
-    settings.Width = options.Width;
-    settings.Height = options.Height;
-    settings.Rate = options.Rate;
-    settings.Quality = options.Quality;
-    settings.KeyFrameEvery = (options.CompressFlags & AVICOMPRESSF_KEYFRAMES) ? options.KeyFrameEvery : 0;
-    settings.BytesPerSecond = (options.CompressFlags & AVICOMPRESSF_DATARATE) ? options.BytesPerSecond : 0;
+    TEncoderSettings settings = EncoderSettingsFor(options);
     settings.Threads = threads;
     // Groups that each start with a key frame can be encoded side by side.
     if (threads > 1 && settings.KeyFrameEvery > 0 && !CodecUsesSeveralCores(codec))
@@ -121,6 +133,8 @@ int TAVICompressor::Open(const QString &fileName, TAVICompressorOptions &options
     m_frameIndex = 0;
     m_framesWritten = 0;
     m_writeFailed = false;
+    m_videoBytes = 0;
+    m_videoFrames = 0;
 
     try {
         m_target = std::make_unique<TOutputTarget>(fileName);
@@ -155,6 +169,7 @@ int TAVICompressor::Open(const QString &fileName, TAVICompressorOptions &options
         return Fail(AVIOpenCodecError, sizeRefusal);  // the codec cannot take this size
     if (!IsCodecAvailable(*codec))
         return Fail(AVIOpenCodecError, QStringLiteral("The codec %1 is not available on this machine.").arg(codec->Title));
+    m_rate = options.Rate;
     try {
         m_encoder = MakeEncoder(*codec, options);
     } catch (const EExportError &e) {
@@ -180,7 +195,11 @@ int TAVICompressor::Open(const QString &fileName, TAVICompressorOptions &options
 void TAVICompressor::WritePackets(const TPacketList &packets)
 {
     for (const TEncodedPacket &packet : packets)
+    {
         m_writer->WriteFrame(packet.Data.constData(), packet.Data.size(), packet.KeyFrame);
+        m_videoBytes += packet.Data.size();
+        ++m_videoFrames;
+    }
 }
 
 void TAVICompressor::AddFrame(const QImage &bitmap)

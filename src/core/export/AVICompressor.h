@@ -46,6 +46,9 @@ struct TAVICompressorOptions
 // The options every run starts from; KeyFrameEvery is the default rate.
 TAVICompressorOptions DefaultCompressorOptions();
 
+// What the codec's encoder is opened with for these options (one thread).
+TEncoderSettings EncoderSettingsFor(const TAVICompressorOptions &options);
+
 // Writes equally sized 24-bit frames as the video stream of a new AVI file.
 class TAVICompressor
 {
@@ -79,6 +82,8 @@ public:
     // Frames in the file so far (after Close: in the finished file).
     int FramesWritten() const;
     const QString &LastError() const { return m_lastError; }
+    // Average bytes of coded video a second over the frames written so far; 0 before any.
+    qint64 VideoBytesPerSecond() const;
 
     // Encoding threads; 0 (the default) uses every core.
     void SetThreadCount(int threads) { m_threads = threads; }
@@ -100,6 +105,9 @@ private:
     std::unique_ptr<IVideoEncoder> m_encoder;
     int m_frameIndex = 0;
     int m_framesWritten = 0;
+    qint64 m_videoBytes = 0;  // frame payloads handed to the writer
+    int m_videoFrames = 0;
+    int m_rate = 0;
     bool m_writeFailed = false;
     QString m_lastError;
     QString m_fileName;

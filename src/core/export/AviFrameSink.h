@@ -20,6 +20,7 @@ public:
     void Close() override { m_writer.Close(); }
     void CloseAfterFailure() override { m_writer.CloseAfterFailure(); }
     int FramesWritten() const override { return m_writer.FramesWritten(); }
+    qint64 VideoBytesPerSecond() const override { return m_writer.VideoBytesPerSecond(); }
 
     // The options as the user left them in the choice.
     const TAVICompressorOptions &Options() const { return m_options; }

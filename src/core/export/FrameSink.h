@@ -56,6 +56,8 @@ public:
     virtual void CloseAfterFailure() = 0;
     // Frames in the output so far (after Close: in the finished output).
     virtual int FramesWritten() const = 0;
+    // Average bytes of coded video a second so far, for sinks that count them; -1 otherwise.
+    virtual qint64 VideoBytesPerSecond() const { return -1; }
 };
 
 } // namespace velmora

@@ -8,6 +8,7 @@
 #include <cstring>
 #include <cmath>
 #include <future>
+#include <limits>
 
 namespace velmora {
 
@@ -21,7 +22,10 @@ constexpr int BlockRowsPerStrip = 32;  // 128 lines up to the middle quality; fe
 constexpr int MaxFrameBytes = 0xffffff; // the frame header's 24-bit length
 constexpr double MaxRateDoublings = 16;  // how far a data rate may lower the quality
 constexpr double MinRateQuality = -MaxRateDoublings * 1000;
+constexpr double SqueezeQuality = -MaxRateDoublings * 500;  // below it inter frames are kept whole
 constexpr int MaxRecodes = 2;  // further tries at a frame that overruns the data rate
+// Room for the picture to move above the least a frame can be, in the lowest rate held.
+constexpr double HeldRateHeadroom = 1.25;
 
 void PutU16(QByteArray &out, int value)
 {
@@ -52,19 +56,49 @@ TStripPlan TCinepakEncoder::PlanFor(double quality)
     return plan;
 }
 
+std::vector<int> TCinepakEncoder::StripRowsFor(int quality, int codedHeight)
+{
+    // Above the middle of the scale strips get lower, so there are more codebook entries an area.
+    const double rowsPerStrip = BlockRowsPerStrip * std::pow(0.5, std::max(0, std::clamp(quality, 0, 10000) - 5000) / 2500.0);
+    const int blockRows = codedHeight / 4;
+    const int strips = std::clamp(int(std::lround(blockRows / rowsPerStrip)), 1, std::min(MaxStrips, blockRows));
+    std::vector<int> rows;
+    for (int i = 0; i < strips; ++i)
+        rows.push_back(blockRows / strips + (i < blockRows % strips ? 1 : 0));
+    return rows;
+}
+
+qint64 TCinepakEncoder::LowestHeldRate(const TEncoderSettings &settings)
+{
+    const int codedWidth = (settings.Width + 3) & ~3;
+    const int codedHeight = (settings.Height + 3) & ~3;
+    const int blocksWide = codedWidth / 4;
+    // The least a frame can be: every strip's header and flag words, and on key frames one V1
+    // entry and an index byte a block. Nothing else is fixed, so the rate control can get there.
+    qint64 interFrame = 10, keyFrame = 10;
+    for (const int rows : StripRowsFor(settings.Quality, codedHeight)) {
+        const qint64 blocks = qint64(blocksWide) * rows;
+        const qint64 flagBytes = (blocks + 31) / 32 * 4;
+        interFrame += 12 + 4 + flagBytes;
+        keyFrame += 12 + 4 + 6 + 4 + flagBytes + blocks;
+    }
+    const int every = settings.KeyFrameEvery > 0 ? settings.KeyFrameEvery : DefaultKeyFrameEvery;
+    const double perFrame = (double(keyFrame) + double(every - 1) * double(interFrame)) / every;
+    return qint64(std::ceil(perFrame * HeldRateHeadroom * std::max(settings.Rate, 1) / 1024.0)) * 1024;
+}
+
 TCinepakEncoder::TCinepakEncoder(const TEncoderSettings &settings)
     : m_settings(settings), m_codedWidth((settings.Width + 3) & ~3), m_codedHeight((settings.Height + 3) & ~3)
 {
     if (settings.Width <= 0 || settings.Height <= 0 || m_codedWidth > 0xffff || m_codedHeight > 0xffff)
         throw EExportError(QStringLiteral("Cinepak cannot hold frames of %1 x %2 pixels.")
                                .arg(settings.Width).arg(settings.Height));
-    const int quality = std::clamp(settings.Quality, 0, 10000);
-    // Above the middle of the scale strips get lower, so there are more codebook entries an area.
-    const double rowsPerStrip = BlockRowsPerStrip * std::pow(0.5, std::max(0, quality - 5000) / 2500.0);
-    const int blockRows = m_codedHeight / 4;
-    const int strips = std::clamp(int(std::lround(blockRows / rowsPerStrip)), 1, std::min(MaxStrips, blockRows));
-    for (int i = 0; i < strips; ++i)
-        m_stripRows.push_back(blockRows / strips + (i < blockRows % strips ? 1 : 0));
+    // A cap below what the film size allows at all is held at the lowest rate that can be.
+    if (m_settings.BytesPerSecond > 0)
+        m_settings.BytesPerSecond = int(std::min<qint64>(std::max<qint64>(m_settings.BytesPerSecond, LowestHeldRate(settings)),
+                                                         std::numeric_limits<int>::max()));
+    m_stripRows = StripRowsFor(settings.Quality, m_codedHeight);
+    const int strips = int(m_stripRows.size());
     m_strips.resize(size_t(strips));
     m_scratch.resize(size_t(std::clamp(settings.Threads, 1, strips)));
     m_patches.resize(size_t(m_codedWidth / 2) * size_t(m_codedHeight / 2));
@@ -177,13 +211,18 @@ void TCinepakEncoder::Encode(const QImage &frame, TPacketList &out)
     const double room = m_allowed - m_spent + perFrame * (key ? std::max(1.5, every / 6.0) : 1.5);
     std::vector<TStripState> saved;
     for (int attempt = 0;; ++attempt) {
-        TStripPlan plan = PlanFor(quality);
+        // Deep below the scale an inter frame keeps the whole picture as shown: the roll then
+        // moves in coarser steps, never as a mix of old and new blocks.
+        const bool hold = !key && quality < SqueezeQuality;
+        TStripPlan plan = PlanFor(hold ? MinRateQuality : quality);
         plan.Key = key;
+        if (hold)
+            plan.MaxKeptError = std::numeric_limits<int>::max();
         if (perFrame > 0 && attempt == 0)
             saved = m_strips;
         packet.Data = EncodeFrame(frame, plan);
         const double size = double(packet.Data.size());
-        if (perFrame <= 0 || attempt == MaxRecodes || size <= room || quality <= MinRateQuality)
+        if (perFrame <= 0 || attempt == MaxRecodes || size <= room || quality <= MinRateQuality || hold)
             break;
         quality = std::max(MinRateQuality, quality - 1000 * (1 + std::log2(size / std::max(room, perFrame / 4))));
         m_strips = saved;
@@ -225,26 +264,40 @@ QImage TCinepakEncoder::ShownFrame() const
     return image;
 }
 
-QString CinepakDataRateWarning(qint64 bytesPerSecond, int width, int height, int frameRate)
+QString CinepakDataRateWarning(const TEncoderSettings &settings)
 {
     // Credit frames at quality 5000 take about 0.03 bytes a pixel; below a third of that the rate
     // control has to give up detail everywhere.
     constexpr double ComfortableBytesPerPixel = 0.01;
-    if (bytesPerSecond <= 0 || width <= 0 || height <= 0)
+    if (settings.BytesPerSecond <= 0 || settings.Width <= 0 || settings.Height <= 0)
         return {};
-    const double perFrame = double(bytesPerSecond) / std::max(1, frameRate);
-    const double needed = ComfortableBytesPerPixel * width * height;
-    if (perFrame >= needed)
+    const int rate = std::max(1, settings.Rate);
+    const qint64 lowest = TCinepakEncoder::LowestHeldRate(settings);
+    const double perFrame = double(settings.BytesPerSecond) / rate;
+    const double needed = ComfortableBytesPerPixel * settings.Width * settings.Height;
+    // Near the lowest rate nearly every byte goes to flags and key frames, and the credits move
+    // in steps. Twice that leaves as much again for the moving credits.
+    const qint64 clean = std::max(2 * lowest, qint64(std::ceil(needed * rate / 1024.0)) * 1024);
+    const QString size = QStringLiteral("%1 x %2 at %3 frames per second").arg(settings.Width).arg(settings.Height).arg(rate);
+    if (settings.BytesPerSecond < lowest)
+        return QStringLiteral("the data rate of %1 bytes per second (%2 bytes a frame) cannot be held at %3: the lowest "
+                              "rate Cinepak can hold there is %4 bytes per second, so that is held instead, and the "
+                              "picture will be coarse (about %5 bytes per second or more keeps it clean; --data-rate 0 "
+                              "sets no cap)")
+            .arg(settings.BytesPerSecond)
+            .arg(qint64(perFrame))
+            .arg(size)
+            .arg(lowest)
+            .arg(clean);
+    if (settings.BytesPerSecond >= clean)
         return {};
-    const qint64 suggested = qint64(std::ceil(needed * std::max(1, frameRate) / 1024.0)) * 1024;
-    return QStringLiteral("the data rate of %1 bytes per second leaves %2 bytes a frame, too few for %3 x %4: "
-                          "the picture will be coarse (about %5 bytes per second or more keeps it clean; "
+    return QStringLiteral("the data rate of %1 bytes per second leaves %2 bytes a frame, too few for %3: "
+                          "the picture will be coarse (about %4 bytes per second or more keeps it clean; "
                           "--data-rate 0 sets no cap)")
-        .arg(bytesPerSecond)
+        .arg(settings.BytesPerSecond)
         .arg(qint64(perFrame))
-        .arg(width)
-        .arg(height)
-        .arg(suggested);
+        .arg(size)
+        .arg(clean);
 }
 
 } // namespace velmora

@@ -27,6 +27,11 @@ public:
     static double LambdaFor(double quality);
     // How strips are coded at a quality.
     static cinepak::TStripPlan PlanFor(double quality);
+    // The lowest data rate, in bytes per second, that frames of these settings can be held to
+    // over a run; a lower cap is held at this one.
+    static qint64 LowestHeldRate(const TEncoderSettings &settings);
+    // Block rows of each strip for a quality and a coded height.
+    static std::vector<int> StripRowsFor(int quality, int codedHeight);
 
 private:
     void Convert(const QImage &frame, int firstPatchRow, int endPatchRow);
@@ -47,8 +52,9 @@ private:
     double m_rateIntegral = 0;
 };
 
-// A warning when bytesPerSecond leaves each frame far fewer bytes than a credit frame of
-// width x height needs at the default quality (the picture then turns coarse); empty otherwise.
-QString CinepakDataRateWarning(qint64 bytesPerSecond, int width, int height, int frameRate);
+// A warning when the settings' data rate cannot be held at their film size (it is then held at
+// the lowest rate that can be), or leaves each frame far fewer bytes than a credit frame needs
+// at the default quality (the picture then turns coarse); empty otherwise.
+QString CinepakDataRateWarning(const TEncoderSettings &settings);
 
 } // namespace velmora

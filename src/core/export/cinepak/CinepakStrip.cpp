@@ -11,11 +11,6 @@ enum TBlockMode : uint8_t { ModeSkip, ModeV1, ModeV4 };
 
 constexpr int Unreachable = INT_MAX / 4;
 
-// A block this far from what the decoder shows (an error of about 24 luma steps a pixel) is
-// always coded, however little bits are worth: a data rate below what the film size needs then
-// costs detail, not a frozen picture.
-constexpr int MaxKeptError = 16 * 24 * 24;
-
 // Chunk ids as the decoder reads them: one id byte, then a 24-bit size that counts the header.
 constexpr uint8_t IntraStrip = 0x10, InterStrip = 0x11;
 constexpr uint8_t V4Full = 0x20, V4Update = 0x21, V1Full = 0x22, V1Update = 0x23;
@@ -237,7 +232,7 @@ QByteArray CodeStrip(const TStripPicture &picture, const TStripPlan &plan, TStri
             }
             s.SkipError[size_t(b)] = skip;
             // Coding costs at least nine bits more than keeping; a smaller error is not worth it.
-            if (skip <= std::min((v1Bits - skipBits) * lambda, double(MaxKeptError))) {
+            if (skip <= std::min((v1Bits - skipBits) * lambda, double(plan.MaxKeptError))) {
                 s.Mode[size_t(b)] = ModeSkip;
                 continue;
             }
@@ -295,7 +290,7 @@ QByteArray CodeStrip(const TStripPicture &picture, const TStripPlan &plan, TStri
             continue;
         const TBlockPatches block(picture, b);
         uint8_t *index = &s.Index[size_t(b) * 4];
-        const bool mayKeep = !key && s.SkipError[size_t(b)] <= MaxKeptError;
+        const bool mayKeep = !key && s.SkipError[size_t(b)] <= plan.MaxKeptError;
         double best = mayKeep ? s.SkipError[size_t(b)] + skipBits * lambda : 1e300;
         uint8_t mode = ModeSkip;
         int d1 = Unreachable;

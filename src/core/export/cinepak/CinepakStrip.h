@@ -15,6 +15,10 @@ struct TStripState
     std::vector<TPatch> Shown;  // row by row, two patches per block across
 };
 
+// An error of about 24 luma steps a pixel of a block: a data rate below what the film size needs
+// then costs detail, not a frozen picture.
+constexpr int DefaultMaxKeptError = 16 * 24 * 24;
+
 // How hard one strip is coded.
 struct TStripPlan
 {
@@ -23,6 +27,9 @@ struct TStripPlan
     int V1Size = 256;
     int V4Size = 256;
     int Iterations = 2;   // training rounds
+    // A block this far from what the decoder shows is coded, however little bits are worth;
+    // a frame held whole for the data rate lifts it.
+    int MaxKeptError = DefaultMaxKeptError;
     bool Key = true;      // intra strip with whole codebooks; otherwise an inter strip against the state
 };
 
