@@ -50,12 +50,13 @@ protected:
         ASSERT_EQ(RunCli({QStringLiteral("import"), json.fileName(), QStringLiteral("-o"), m_project}).ExitCode, 0);
     }
 
-    // Renders frames first..last (the roll's middle, where both lines are in view).
+    // Renders frames 12 and 13 (the roll's middle, where both lines are in view), numbered from 0.
     QString Render(const QString &name, const QStringList &extra = {})
     {
         const QString output = m_dir.filePath(name);
         const TCliResult result = RunCli(QStringList{QStringLiteral("render"), m_project, QStringLiteral("-o"), output,
-                                                     QStringLiteral("--frames"), QStringLiteral("12:13"), QStringLiteral("-q")}
+                                                     QStringLiteral("--frames"), QStringLiteral("12:13"), QStringLiteral("--start-number"),
+                                                     QStringLiteral("0"), QStringLiteral("-q")}
                                          + extra);
         EXPECT_EQ(result.ExitCode, 0) << result.Err.toStdString();
         return output;

@@ -2,6 +2,9 @@
 
 #include <QFontDatabase>
 #include <QFontInfo>
+#include <QHash>
+#include <QMutex>
+#include <QRawFont>
 
 namespace velmora {
 
@@ -80,10 +83,52 @@ TFontFace ResolveFontFace(const QString &fontName)
     return face;
 }
 
+namespace {
+
+// The family the font system draws for a name (aliases such as "Arial" resolved) and the
+// DejaVu face of its kind: serif, monospaced or sans serif (from the face's own PANOSE serif
+// style, else its name).
+std::pair<QString, QStringList> DrawnFamilyAndFallback(const QString &name)
+{
+    static QMutex mutex;
+    static QHash<QString, std::pair<QString, QStringList>> known;
+    const QMutexLocker lock(&mutex);
+    auto found = known.constFind(name);
+    if (found != known.constEnd())
+        return *found;
+    const QFont font(name);
+    const QString family = QFontInfo(font).family();
+    QStringList fallback{QStringLiteral("DejaVu Sans")};
+    if (QFontInfo(font).fixedPitch()) {
+        // DejaVu Sans Mono has no word joiner; the sans face has.
+        fallback.prepend(QStringLiteral("DejaVu Sans Mono"));
+    } else {
+        const QByteArray os2 = QRawFont::fromFont(font).fontTable("OS/2");
+        const int serifStyle = os2.size() > 33 ? uchar(os2[33]) : 0;
+        const bool serif = serifStyle >= 2 && serifStyle <= 10;
+        const bool sans = serifStyle >= 11 && serifStyle <= 15;
+        if (serif || (!sans && family.contains(QLatin1String("Serif"), Qt::CaseInsensitive)))
+            fallback = QStringList{QStringLiteral("DejaVu Serif")};
+    }
+    fallback.removeAll(family);
+    return *known.insert(name, {family, fallback});
+}
+
+} // namespace
+
 QFont FontForName(const QString &fontName, int pixelSize)
 {
     const TFontFace face = ResolveFontFace(fontName);
-    QFont font(face.Family);
+    // A family the font system does not have draws in DejaVu Sans, whatever fontconfig's
+    // default is, so that the same project lays out the same on every machine.
+    QFont font(face.Known ? face.Family : QStringLiteral("DejaVu Sans"));
+    // Characters the face lacks (thin and em spaces in Liberation, say) come first from the
+    // DejaVu face of its kind, as they did before the script fonts were installed: taken from
+    // a Noto face they would make every such line taller. Scripts DejaVu lacks still fall
+    // back to the Noto fonts that cover them. The list names the family drawn, since a list
+    // does not resolve aliases.
+    const auto [family, fallback] = DrawnFamilyAndFallback(font.family());
+    font.setFamilies(QStringList{family} + fallback);
     font.setPixelSize(pixelSize);
     font.setWeight(QFont::Weight(face.Weight));
     font.setStyle(face.Italic ? QFont::StyleItalic : QFont::StyleNormal);

@@ -205,9 +205,9 @@ QFont TextBlockFont(const QByteArray &fontName, qint32 fontSize)
     return FontForName(FromSystemCodePage(fontName), std::max(1, fontSize));
 }
 
-double FirstBaseline(const QFont &font)
+double FirstLineBaseline(const QFont &font, const QString &text)
 {
-    return MeasureLine(font, QStringLiteral("Hg"), true);
+    return MeasureLine(font, text.isEmpty() ? QStringLiteral("Hg") : text, true);
 }
 
 double LineAdvance(const QFont &font, const QString &text)

@@ -55,8 +55,8 @@ private:
 // The font a text block of this name and pixel size lays out with.
 QFont TextBlockFont(const QByteArray &fontName, qint32 fontSize);
 
-// Where the first line's baseline sits below the top of a text block in this font, as laid out above.
-double FirstBaseline(const QFont &font);
+// Where the baseline of this one line of text sits below its top, fallback fonts included.
+double FirstLineBaseline(const QFont &font, const QString &text);
 
 // The width of one line of text in this font, trailing spaces included.
 double LineAdvance(const QFont &font, const QString &text);

@@ -237,10 +237,13 @@ private:
         const QString name = Lines(Required(row, colName));
         const int space = TakeSpace(std::max(roleStyle.SpaceBefore, nameStyle.SpaceBefore));
         m_pendingSpace = std::max(roleStyle.SpaceAfter, nameStyle.SpaceAfter);
-        const int shift = RoundHalfEven(Metrics(nameStyle).Baseline - Metrics(roleStyle).Baseline);
         // The columns split the width in halves; the gutter is thin spaces on each side of the middle.
         const QString roleText = Pad(role, roleStyle, roleStyle.Gutter - roleStyle.Gutter / 2, false);
         const QString nameText = Pad(name, nameStyle, roleStyle.Gutter / 2, true);
+        // Measured on the first lines as drawn: a face without thin spaces takes them from a
+        // fallback font, whose ascent can raise the line's baseline.
+        const int shift = RoundHalfEven(FirstLineBaseline(Metrics(nameStyle).Font, nameText.section(CrLf, 0, 0))
+                                        - FirstLineBaseline(Metrics(roleStyle).Font, roleText.section(CrLf, 0, 0)));
         std::vector<std::unique_ptr<TElementNode>> cells;
         cells.push_back(Text(roleText, roleStyle, space + std::max(0, shift)));
         cells.push_back(Text(nameText, nameStyle, space + std::max(0, -shift)));
@@ -331,7 +334,6 @@ private:
     struct TStyleMetrics
     {
         QFont Font;
-        double Baseline = 0.0;
         double ThinSpace = 0.0; // width of one U+2009
     };
     const TStyleMetrics &Metrics(const TCreditStyle &style)
@@ -340,7 +342,7 @@ private:
         if (found == m_metrics.end()) {
             const QFont font = TextBlockFont(ToSystemCodePage(style.FontName), style.FontSize);
             const double thin = LineAdvance(font, QString(QChar(0x2009)).repeated(10)) / 10.0;
-            found = m_metrics.emplace(&style, TStyleMetrics{font, FirstBaseline(font), thin}).first;
+            found = m_metrics.emplace(&style, TStyleMetrics{font, thin}).first;
         }
         return found->second;
     }

@@ -28,7 +28,7 @@ TEST(ImageHeaders, TimecodesCountOnFromTheStart)
         {"00:09:59;29", 1, {30000, 1001}, 0x00100040},  // but not every tenth minute
         {"00:00:59;59", 1, {60000, 1001}, 0x00010044},  // four at 60000/1001
         {"00:00:00;00", 17982, {30000, 1001}, 0x00100040},  // ten minutes of drop-frame
-        {"00:00:59;24", 1, {25, 1}, 0x00010000},        // ';' means nothing at whole rates
+        {"00:00:59;24", 1, {25, 1}, std::nullopt},      // drop-frame exists at 29.97 and 59.94 only
         {"1:00:00:00", 0, {25, 1}, std::nullopt},
         {"", 0, {25, 1}, std::nullopt},
     };
