@@ -9,7 +9,6 @@
 #include "core/export/GenerationRun.h"
 #include "core/export/OutputTarget.h"
 #include "core/export/SequenceFrameSink.h"
-#include "core/export/cinepak/CinepakEncoder.h"
 #include "core/elements/Interfaces.h"
 #include "core/export/ProjectFrameSource.h"
 #include "core/render/FrameRenderer.h"
@@ -222,15 +221,11 @@ int RunRender(const QStringList &arguments)
     document.OpenProject(files.first());
     // A data rate the film size cannot be held to, or one far below what it needs, makes Cinepak
     // pictures coarse: say so before the first frame.
-    if (chosenFormat.Kind == TSinkKind::Avi && settings.Options.Handler.compare(QStringLiteral("CVID"), Qt::CaseInsensitive) == 0
-        && settings.Options.CodecName == QStringLiteral("cinepak") && (settings.Options.CompressFlags & AVICOMPRESSF_DATARATE) != 0)
+    if (chosenFormat.Kind == TSinkKind::Avi)
         if (const auto *project = queryInterface<IProject>(document.ProjectNode()->Element())) {
-            TAVICompressorOptions sized = settings.Options;
             const int k = ParseInt(QStringLiteral("scale"), parser.value(scale), 1, 16);
-            sized.Width = project->GetWidth() * k;
-            sized.Height = project->GetHeight() * k;
-            sized.Rate = settings.Rate.Num > 0 ? settings.Rate.Num / std::max(1, settings.Rate.Den) : project->GetFrameRate();
-            const QString warning = CinepakDataRateWarning(EncoderSettingsFor(sized));
+            const int rate = settings.Rate.Num > 0 ? settings.Rate.Num / std::max(1, settings.Rate.Den) : project->GetFrameRate();
+            const QString warning = CinepakWarningFor(settings.Options, project->GetWidth() * k, project->GetHeight() * k, rate);
             if (!warning.isEmpty() && !parser.isSet(quiet))
                 PrintError(QStringLiteral("warning: ") + warning);
         }

@@ -36,6 +36,8 @@ public:
     int FrameRate() const override { return m_project.FrameRate(); }
     int ScrollRate() const override { return m_project.ScrollRate(); }
     int PositionRange() const override { return m_main.Controls().TrackBar->maximum(); }
+    // Outputs deeper than 8 bits get frames drawn at 16 bits, as on the command line.
+    void SetDeepFrames(bool on) override { m_project.SetDeepFrames(on); }
 
     const QImage &RenderFrame(int position) override
     {
@@ -68,9 +70,10 @@ public:
     }
     ~TRunLookScope()
     {
-        if (!m_main.Renderer().DrawBackground() || m_main.Renderer().Scale() != 1) {
+        if (!m_main.Renderer().DrawBackground() || m_main.Renderer().Scale() != 1 || m_main.Renderer().DeepFrames()) {
             m_main.Renderer().SetDrawBackground(true);
             m_main.Renderer().SetScale(1);
+            m_main.Renderer().SetDeepFrames(false);
             m_main.RenderFrame();
         }
     }
@@ -172,10 +175,17 @@ void TGenerationCommand::Execute()
                 choice.Profile = FindProfile(*choice.Codec, QString());
             choice.Quality = m_codecChoice.Quality;
         }
-        const std::unique_ptr<IFrameSink> sink = CreateFrameSink(choice, options, [this](TAVICompressorOptions &chosen) {
+        const QSize frameSize = TProjectFrameSource(m_main.Document().Tree(), m_main.Renderer()).FilmSize() * std::max(1, delivery.Scale);
+        const int rate = delivery.Rate.Num > 0 ? delivery.Rate.Num / std::max(1, delivery.Rate.Den) : projectRate;
+        const std::unique_ptr<IFrameSink> sink = CreateFrameSink(choice, options, [&](TAVICompressorOptions &chosen) {
             if (!m_main.Prompts().ChooseCodecOptions(chosen))
                 return false;
             m_codecChoice = chosen;
+            // A data rate the film size cannot be held to is said before the first frame.
+            QString warning = CinepakWarningFor(chosen, frameSize.width(), frameSize.height(), rate);
+            warning.replace(QStringLiteral("--data-rate 0 sets no cap"), QStringLiteral("no data rate in the codec settings sets no cap"));
+            if (!warning.isEmpty())
+                m_main.Controls().GeneratingOutputInfo->setText(QDir::toNativeSeparators(fileName) + QLatin1Char('\n') + warning);
             return true;
         });
         settings.Sink = sink.get();

@@ -465,6 +465,49 @@ private Q_SLOTS:
         QTRY_VERIFY(w.FrameBitmap() != renderer.RenderFrame(w.Document().Tree(), w.FramePosition(), false));
     }
 
+    // A 16-bit sequence from the editor holds the levels the command line's does.
+    void deepOutputsGetDeepFrames()
+    {
+        TSmallProject f(40);
+        TMain &w = f.Main();
+        TDeliveryChoice choice;
+        choice.Format = QStringLiteral("png");
+        choice.Codec = QStringLiteral("png");
+        choice.Profile = QStringLiteral("16");
+        f.Prompts.Deliveries = {choice};
+        f.Prompts.Files = {f.Path(QStringLiteral("deep.png"))};
+        w.Controls().ActGenerateFrames->trigger();
+        QVERIFY2(f.Prompts.Errors.isEmpty(), qPrintable(f.Prompts.Errors.join(QLatin1Char('\n'))));
+        const QImage frame = QImage(f.Path(QStringLiteral("deep_000001.png"))).convertToFormat(QImage::Format_RGBA64);
+        QVERIFY(!frame.isNull());
+        // Antialiased text edges: 8-bit values times 257 would all be multiples of 257.
+        int between = 0;
+        for (int y = 0; y < frame.height(); ++y) {
+            const auto *line = reinterpret_cast<const QRgba64 *>(frame.constScanLine(y));
+            for (int x = 0; x < frame.width(); ++x)
+                between += line[x].green() % 257 != 0;
+        }
+        QVERIFY2(between > 0, "only 8-bit levels");
+        QCOMPARE(w.FrameBitmap().depth(), 32);  // the preview is back to 8 bits
+    }
+
+    // A Cinepak data rate too low for the film size is said while the run goes.
+    void aCoarseCinepakRateIsSaid()
+    {
+        TSmallProject f(400);
+        auto *project = queryInterface<IProject>(f.Project().Element());
+        project->SetWidth(1280);
+        project->SetHeight(720);
+        f.Main().RenderFrame();
+        QString shown;
+        f.OnProgress([&](int) { shown = f.Main().Controls().GeneratingOutputInfo->text(); });
+        const QString file = f.Path(QStringLiteral("starved.avi"));
+        f.Generate(file, QStringLiteral("CVID"));
+        QVERIFY(f.Prompts.Errors.isEmpty());
+        QVERIFY2(shown.contains(QStringLiteral("1280 x 720 at 10 frames per second")) && shown.contains(QStringLiteral("coarse")), qPrintable(shown));
+        QVERIFY(shown.startsWith(QDir::toNativeSeparators(file)));
+    }
+
     void undoDuringTheRunTakesOutWhatItDraws()
     {
         TSmallProject f(40, false);

@@ -3,6 +3,7 @@
 #include "core/export/ExportError.h"
 #include "core/export/GroupedEncoder.h"
 #include "core/export/OutputFormats.h"
+#include "core/export/cinepak/CinepakEncoder.h"
 
 #include <cmath>
 #include <mutex>
@@ -89,6 +90,17 @@ TEncoderSettings EncoderSettingsFor(const TAVICompressorOptions &options)
     settings.KeyFrameEvery = (options.CompressFlags & AVICOMPRESSF_KEYFRAMES) ? options.KeyFrameEvery : 0;
     settings.BytesPerSecond = (options.CompressFlags & AVICOMPRESSF_DATARATE) ? options.BytesPerSecond : 0;
     return settings;
+}
+
+QString CinepakWarningFor(TAVICompressorOptions options, int width, int height, int rate)
+{
+    if (options.Handler.compare(QStringLiteral("CVID"), Qt::CaseInsensitive) != 0 || (!options.CodecName.isEmpty() && options.CodecName != QStringLiteral("cinepak"))
+        || (options.CompressFlags & AVICOMPRESSF_DATARATE) == 0)
+        return QString();
+    options.Width = width;
+    options.Height = height;
+    options.Rate = rate;
+    return CinepakDataRateWarning(EncoderSettingsFor(options));
 }
 
 int TAVICompressor::FramesWritten() const

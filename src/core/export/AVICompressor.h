@@ -49,6 +49,11 @@ TAVICompressorOptions DefaultCompressorOptions();
 // What the codec's encoder is opened with for these options (one thread).
 TEncoderSettings EncoderSettingsFor(const TAVICompressorOptions &options);
 
+// What a run of our Cinepak encoder at this frame size and rate should say before its first
+// frame: a data rate the size cannot be held to, or one far below what it needs. Empty for
+// other codecs, runs without a data rate, and rates that are held with room to spare.
+QString CinepakWarningFor(TAVICompressorOptions options, int width, int height, int rate);
+
 // Writes equally sized 24-bit frames as the video stream of a new AVI file.
 class TAVICompressor
 {
