@@ -1,5 +1,12 @@
 #include "cli/CliSupport.h"
 
+#include "core/document/Document.h"
+#include "core/document/ElementTree.h"
+#include "core/elements/Interfaces.h"
+#include "core/render/ContentSizes.h"
+
+#include <QFileInfo>
+#include <QRegularExpression>
 #include <cstdio>
 
 namespace velmora::cli {
@@ -76,6 +83,36 @@ QString RequiredValue(const QCommandLineParser &parser, const QString &option)
     if (value.isEmpty())
         throw EUsageError(QStringLiteral("--%1 is required").arg(option));
     return value;
+}
+
+void ApplyFilm(IProject &project, const QString &text)
+{
+    static const QRegularExpression pattern(QStringLiteral("^(\\d{1,5})x(\\d{1,5})$"));
+    const QRegularExpressionMatch match = pattern.match(text.trimmed().toLower());
+    if (!match.hasMatch())
+        throw EUsageError(QStringLiteral("--film must be WIDTHxHEIGHT, for example 1920x1080, not \"%1\"").arg(text));
+    const int width = ParseInt(QStringLiteral("--film width"), match.captured(1), 2, 20000);
+    const int height = ParseInt(QStringLiteral("--film height"), match.captured(2), 2, 20000);
+    project.SetWidth(width);
+    project.SetHeight(height);
+    int index = 0;
+    for (std::size_t i = 1; i < ContentSizes.size(); ++i)
+        if (ContentSizes[i].Width == width && ContentSizes[i].Height == height) {
+            index = int(i);
+            break;
+        }
+    project.SetContentSize(index);
+}
+
+void StartSheetProject(TDocument &document, const QString &sheet, const QString &film)
+{
+    TElementNode *projectNode = document.ProjectNode();
+    auto *project = queryInterface<IProject>(projectNode->Element());
+    project->SetBackColor(0xFF000000u);
+    projectNode->Element()->SetCaption(-1, QFileInfo(sheet).completeBaseName());
+    ApplyFilm(*project, film.isEmpty() ? QStringLiteral("1920x1080") : film);
+    project->SetFrameRate(24);
+    projectNode->SetExpanded(true);
 }
 
 } // namespace velmora::cli

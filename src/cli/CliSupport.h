@@ -43,6 +43,11 @@ int RunRepair(const QStringList &arguments);
 
 class QCommandLineParser;
 
+namespace velmora {
+class IProject;
+class TDocument;
+}
+
 namespace velmora::cli {
 
 // Parses a subcommand's arguments; prints the help and returns false for --help.
@@ -51,5 +56,10 @@ bool ParseArguments(QCommandLineParser &parser, const QStringList &arguments, co
                     QStringList &positionals);
 // The value of a required option.
 QString RequiredValue(const QCommandLineParser &parser, const QString &option);
+
+// Sets the project's film size from "WIDTHxHEIGHT" (and the content size that matches it).
+void ApplyFilm(IProject &project, const QString &text);
+// A sheet's project: black, named after the sheet, film (default 1920x1080), 24 frames a second.
+void StartSheetProject(TDocument &document, const QString &sheet, const QString &film);
 
 } // namespace velmora::cli

@@ -1,6 +1,7 @@
 // velmora-cli import: builds a project file from a credit sheet or a JSON description.
 #include "cli/CliSupport.h"
 
+#include "core/credits/CreditSource.h"
 #include "core/document/Document.h"
 #include "core/document/ElementTree.h"
 #include "core/elements/Interfaces.h"
@@ -29,25 +30,6 @@ Style, Columns, Size, Image. See README.md for the format and the styles file.
 
 The JSON description is what "velmora-cli info --json" prints; README.md lists every
 field with its unit, range and default.)";
-
-void ApplyFilm(IProject &project, const QString &text)
-{
-    static const QRegularExpression pattern(QStringLiteral("^(\\d{1,5})x(\\d{1,5})$"));
-    const QRegularExpressionMatch match = pattern.match(text.trimmed().toLower());
-    if (!match.hasMatch())
-        throw EUsageError(QStringLiteral("--film must be WIDTHxHEIGHT, for example 1920x1080, not \"%1\"").arg(text));
-    const int width = ParseInt(QStringLiteral("--film width"), match.captured(1), 2, 20000);
-    const int height = ParseInt(QStringLiteral("--film height"), match.captured(2), 2, 20000);
-    project.SetWidth(width);
-    project.SetHeight(height);
-    int index = 0;
-    for (std::size_t i = 1; i < ContentSizes.size(); ++i)
-        if (ContentSizes[i].Width == width && ContentSizes[i].Height == height) {
-            index = int(i);
-            break;
-        }
-    project.SetContentSize(index);
-}
 
 void ImportJson(const QString &fileName, TDocument &document)
 {
@@ -106,7 +88,12 @@ int RunImport(const QStringList &arguments)
     const QCommandLineOption duration(QStringLiteral("duration"),
                                       QStringLiteral("Fit the roll to this running time: a whole scroll rate and a gap at the end."),
                                       QStringLiteral("HH:MM:SS[:FF]"));
-    for (const auto &option : {output, styles, film, fps, scroll, duration})
+    const QCommandLineOption link(QStringLiteral("link"),
+                                  QStringLiteral("Keep a sheet as one credit block, laid out when drawn and read again "
+                                                 "from the sheet by the editor, instead of copying it into elements."));
+    const QCommandLineOption worksheet(QStringLiteral("sheet"), QStringLiteral("The worksheet of a workbook to read (default: the first)."),
+                                       QStringLiteral("NAME"));
+    for (const auto &option : {output, styles, film, fps, scroll, duration, link, worksheet})
         parser.addOption(option);
     QStringList files;
     if (!ParseArguments(parser, arguments, QStringLiteral("SHEET.csv|.tsv|.xlsx|.ods|DESCRIPTION.json"), files))
@@ -114,8 +101,8 @@ int RunImport(const QStringList &arguments)
     const QString target = RequiredValue(parser, QStringLiteral("output"));
     const QString source = files.first();
     const bool sheet = IsSheetFile(source);
-    if (!sheet && (parser.isSet(styles) || parser.isSet(film)))
-        throw EUsageError(QStringLiteral("--styles and --film apply to sheets only"));
+    if (!sheet && (parser.isSet(styles) || parser.isSet(film) || parser.isSet(link) || parser.isSet(worksheet)))
+        throw EUsageError(QStringLiteral("--styles, --film, --link and --sheet apply to sheets only"));
 
     TOutputTarget::RefuseInput(target, source);
     if (parser.isSet(styles))
@@ -124,11 +111,14 @@ int RunImport(const QStringList &arguments)
     TDocument document;
     TElementNode *projectNode = document.ProjectNode();
     auto *project = queryInterface<IProject>(projectNode->Element());
-    if (sheet) {
-        project->SetBackColor(0xFF000000u);
-        projectNode->Element()->SetCaption(-1, QFileInfo(source).completeBaseName());
-        ApplyFilm(*project, parser.isSet(film) ? parser.value(film) : QStringLiteral("1920x1080"));
-        project->SetFrameRate(24);
+    if (sheet && parser.isSet(link)) {
+        StartSheetProject(document, source, parser.value(film));
+        const QString projectDir = QFileInfo(target).absolutePath();
+        InsertCreditBlock(document.Tree(), ReadCreditSource(source, parser.value(styles), parser.value(worksheet), projectDir));
+    } else if (sheet) {
+        if (parser.isSet(worksheet))
+            ReadCreditSource(source, QString(), parser.value(worksheet), QString());
+        StartSheetProject(document, source, parser.value(film));
         TCreditStyles creditStyles(project->GetHeight());
         const QString stylesFile = parser.isSet(styles) ? parser.value(styles) : StylesBesideSheet(source);
         if (!stylesFile.isEmpty())
@@ -136,7 +126,6 @@ int RunImport(const QStringList &arguments)
         TCreditBlock block = CreditsFromSheet(ReadSheet(source), creditStyles, QFileInfo(source).absoluteDir(),
                                               project->GetWidth());
         InsertCredits(document.Tree(), InsertionPointFor(document.Tree()), std::move(block));
-        projectNode->SetExpanded(true);
     } else {
         ImportJson(source, document);
     }

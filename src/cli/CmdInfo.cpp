@@ -1,5 +1,6 @@
 // velmora-cli info: what a project holds and how long its roll runs.
 #include "cli/CliSupport.h"
+#include "core/credits/ElementCreditBlock.h"
 #include "core/interchange/ProjectJson.h"
 
 #include "core/document/Document.h"
@@ -57,6 +58,24 @@ void AppendNodeText(const QJsonObject &node, int depth, QString &out)
         AppendNodeText(child.toObject(), depth + 1, out);
 }
 
+// Each credit block: its sheet, rows, the time its rows take to pass and what it left out.
+void CollectCreditBlocks(const TElementNode &node, int scrollRate, int frameRate, QJsonArray &out)
+{
+    if (const auto *block = dynamic_cast<const TVmElementCreditBlock *>(node.Element())) {
+        const qint64 frames = (qint64(block->Layout().Height()) + scrollRate - 1) / std::max(1, scrollRate);
+        out.append(QJsonObject{
+            {QStringLiteral("sheet"), block->Source().SheetPath},
+            {QStringLiteral("rows"), int(block->Rows().Rows.size())},
+            {QStringLiteral("height"), block->Layout().Height()},
+            {QStringLiteral("running_time"), FormatTimecode(frames, frameRate)},
+            {QStringLiteral("ignored_columns"), QJsonArray::fromStringList(block->Rows().IgnoredColumns)},
+            {QStringLiteral("problem"), block->Problem()},
+        });
+    }
+    for (std::size_t i = 0; i < node.ChildCount(); ++i)
+        CollectCreditBlocks(*node.Child(i), scrollRate, frameRate, out);
+}
+
 } // namespace
 
 int RunInfo(const QStringList &arguments)
@@ -82,6 +101,8 @@ int RunInfo(const QStringList &arguments)
     const int rate = RateInEffect(project->GetFrameRate(), QStringLiteral("frame rate"));
     const int frames = FrameCountFor(range, scrollRate);
 
+    QJsonArray blocks;
+    CollectCreditBlocks(document.Tree().Root(), scrollRate, rate, blocks);
     QJsonArray nodes;
     for (const auto &node : document.Tree().Root().Children())
         nodes.append(NodeToJson(*node, parser.isSet(json)));
@@ -112,6 +133,7 @@ int RunInfo(const QStringList &arguments)
             {QStringLiteral("warnings"), QJsonArray::fromStringList(warnings)},
             {QStringLiteral("missing_glyphs"), missingGlyphs},
             {QStringLiteral("nodes"), nodes},
+            {QStringLiteral("credit_blocks"), blocks},
         };
         PrintOut(QString::fromUtf8(QJsonDocument(info).toJson(QJsonDocument::Indented)));
         return 0;
@@ -127,6 +149,23 @@ int RunInfo(const QStringList &arguments)
     out += QStringLiteral("Running time: %1\n").arg(FormatTimecode(frames, rate));
     for (const QString &warning : warnings)
         out += QStringLiteral("Warning: %1\n").arg(warning);
+    for (const QJsonValue value : blocks) {
+        const QJsonObject block = value.toObject();
+        out += QStringLiteral("Credit block: %1, %2 rows, %3 pixels, passing in %4\n")
+                   .arg(block.value(QStringLiteral("sheet")).toString())
+                   .arg(block.value(QStringLiteral("rows")).toInt())
+                   .arg(block.value(QStringLiteral("height")).toInt())
+                   .arg(block.value(QStringLiteral("running_time")).toString());
+        const QJsonArray ignored = block.value(QStringLiteral("ignored_columns")).toArray();
+        if (!ignored.isEmpty()) {
+            QStringList names;
+            for (const QJsonValue name : ignored)
+                names.append(QStringLiteral("\"%1\"").arg(name.toString()));
+            out += QStringLiteral("  Columns ignored: %1\n").arg(names.join(QStringLiteral(", ")));
+        }
+        if (const QString problem = block.value(QStringLiteral("problem")).toString(); !problem.isEmpty())
+            out += QStringLiteral("  Problem: %1\n").arg(problem);
+    }
     out += QStringLiteral("Elements:\n");
     for (const QJsonValue node : nodes)
         AppendNodeText(node.toObject(), 1, out);

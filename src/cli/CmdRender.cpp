@@ -1,5 +1,6 @@
 // velmora-cli render: the roll as a video file or an image sequence, frame by frame.
 #include "cli/CliSupport.h"
+#include "cli/SheetRoll.h"
 #include "cli/ProgressBar.h"
 
 #include "core/document/Document.h"
@@ -172,8 +173,10 @@ int RunRender(const QStringList &arguments)
     const QCommandLineOption quiet({QStringLiteral("q"), QStringLiteral("quiet")}, QStringLiteral("No progress, no summary."));
     parser.addOptions({output, format, codec, profile, quality, keyframes, dataRate, alpha, rate, timecode, scale, startNumber,
                        frames, threads, quiet});
+    const TSheetRollOptions sheetOptions;
+    sheetOptions.AddTo(parser);
     QStringList files;
-    if (!ParseArguments(parser, arguments, QStringLiteral("PROJECT.vmz"), files))
+    if (!ParseArguments(parser, arguments, QStringLiteral("PROJECT.vmz|SHEET.csv|.tsv|.xlsx|.ods"), files))
         return 0;
 
     TGenerationSettings settings;
@@ -218,7 +221,7 @@ int RunRender(const QStringList &arguments)
 
     TOutputTarget::RefuseInput(settings.FileName, files.first());
     TDocument document;
-    document.OpenProject(files.first());
+    OpenRoll(document, files.first(), parser, sheetOptions);
     // A data rate the film size cannot be held to, or one far below what it needs, makes Cinepak
     // pictures coarse: say so before the first frame.
     if (chosenFormat.Kind == TSinkKind::Avi)

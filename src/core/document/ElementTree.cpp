@@ -10,6 +10,7 @@ void TElementNode::SetElement(std::unique_ptr<IElement> element)
     m_element = std::move(element);
     IElement *e = m_element.get();
     m_facets.Render = queryInterface<IElementRender>(e);
+    m_facets.FilmScaled = queryInterface<IElementFilmScaled>(e);
     m_facets.Project = queryInterface<IProject>(e) != nullptr;
     m_facets.ColumnSet = queryInterface<IElementColumnSet>(e) != nullptr;
     m_facets.Container = queryInterface<IElementContainer>(e) != nullptr;

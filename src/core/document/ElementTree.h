@@ -24,6 +24,7 @@ inline constexpr quint16 Selected = 0x0100;
 struct TNodeFacets
 {
     IElementRender *Render = nullptr;
+    IElementFilmScaled *FilmScaled = nullptr;
     bool Project = false;
     bool ColumnSet = false;
     bool Container = false;

@@ -1,3 +1,4 @@
+#include "core/credits/ElementCreditBlock.h"
 #include "core/elements/ElementColumns.h"
 
 #include "core/elements/ElementImage.h"
@@ -19,7 +20,7 @@ std::vector<const TElementKind *> TVmElementColumns::GetChildClasses() const
 
 std::vector<const TElementKind *> TVmElementColumn::GetChildClasses() const
 {
-    return {&TVmElementText::Kind, &TVmElementColumns::Kind, &TVmElementImage::Kind};
+    return {&TVmElementText::Kind, &TVmElementColumns::Kind, &TVmElementImage::Kind, &TVmElementCreditBlock::Kind};
 }
 
 } // namespace velmora

@@ -1,5 +1,6 @@
 #include "core/elements/ElementKinds.h"
 
+#include "core/credits/ElementCreditBlock.h"
 #include "core/elements/ElementColumns.h"
 #include "core/elements/ElementError.h"
 #include "core/elements/ElementImage.h"
@@ -11,7 +12,7 @@ namespace velmora {
 const std::vector<const TElementKind *> &RegisteredElementKinds()
 {
     static const std::vector<const TElementKind *> kinds{&TVmElementProject::Kind, &TVmElementText::Kind,
-        &TVmElementColumn::Kind, &TVmElementColumns::Kind, &TVmElementImage::Kind};
+        &TVmElementColumn::Kind, &TVmElementColumns::Kind, &TVmElementImage::Kind, &TVmElementCreditBlock::Kind};
     return kinds;
 }
 
@@ -39,9 +40,10 @@ bool CanDropKindOn(const TElementKind &dragged, const TElementKind &target, TDro
     const bool toColumn = &target == &TVmElementColumn::Kind;
     const bool toColumns = &target == &TVmElementColumns::Kind;
     const bool toText = &target == &TVmElementText::Kind;
-    const bool toImage = &target == &TVmElementImage::Kind;
+    const bool toImage = &target == &TVmElementImage::Kind || &target == &TVmElementCreditBlock::Kind;
 
-    if (&dragged == &TVmElementText::Kind || &dragged == &TVmElementImage::Kind)
+    // A credit block goes wherever a picture may.
+    if (&dragged == &TVmElementText::Kind || &dragged == &TVmElementImage::Kind || &dragged == &TVmElementCreditBlock::Kind)
         return ((toProject || toColumn) && onto) || ((toText || toImage || toColumns) && beside);
     if (&dragged == &TVmElementColumns::Kind)
         return ((toProject || toColumn) && onto) || (toText && beside);

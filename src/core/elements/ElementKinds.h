@@ -16,7 +16,7 @@ struct TElementKind
     std::unique_ptr<IElement> (*Create)();
 };
 
-// The five kinds in registration order: project, text, column, columns, image.
+// The kinds in registration order: project, text, column, columns, image, credit block.
 const std::vector<const TElementKind *> &RegisteredElementKinds();
 
 // The kind registered under name, or null.

@@ -1,3 +1,4 @@
+#include "core/credits/ElementCreditBlock.h"
 #include "core/elements/ElementProject.h"
 
 #include "core/elements/ElementKinds.h"
@@ -35,7 +36,7 @@ int TVmElementProject::GetImageIndex(int column, TTreeImageKind) const
 
 std::vector<const TElementKind *> TVmElementProject::GetChildClasses() const
 {
-    return {&TVmElementText::Kind, &TVmElementColumns::Kind, &TVmElementImage::Kind};
+    return {&TVmElementText::Kind, &TVmElementColumns::Kind, &TVmElementImage::Kind, &TVmElementCreditBlock::Kind};
 }
 
 bool TVmElementProject::SetCaption(int, const QString &caption)

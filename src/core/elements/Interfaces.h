@@ -49,6 +49,16 @@ public:
     virtual void Render(QPainter &graphics, TLayoutRect &rect, quint8 flags) = 0;
 };
 
+// An element whose sizes follow the film's height; told it before each layout.
+class IElementFilmScaled
+{
+public:
+    static constexpr TGuid Guid = TGuid::Parse("{6A0F3C52-9D1E-4B7A-8E25-3C41B7D09A6E}");
+    virtual ~IElementFilmScaled() = default;
+
+    virtual void SetFilmHeight(qint32 height) = 0;
+};
+
 // Children are stacked from top to bottom.
 class IElementContainer
 {

@@ -1,5 +1,6 @@
 #include "core/interchange/CreditSheet.h"
 
+#include "core/credits/CreditRows.h"
 #include "core/document/ElementTree.h"
 #include "core/elements/Drawing.h"
 #include "core/elements/ElementColumns.h"
@@ -18,25 +19,14 @@ namespace velmora {
 
 namespace {
 
-enum TColumnName { colKind, colRole, colName, colText, colStyle, colColumns, colSize, colImage, colCount };
-constexpr std::array<const char *, colCount> ColumnNames = {"Kind", "Role", "Name", "Text", "Style", "Columns", "Size", "Image"};
-
-enum class TRowKind { Heading, Pair, Names, Text, Image, Gap };
-constexpr std::array<const char *, 6> KindNames = {"heading", "pair", "names", "text", "image", "gap"};
-
 constexpr int MaxColumns = 12;
 constexpr int MaxSize = 20000;
 
 const QString CrLf = QStringLiteral("\r\n");
 
-// One sheet row by column name.
-struct TRow
-{
-    int Number = 0;
-    TRowKind Kind = TRowKind::Text;
-    std::array<QString, colCount> Cells;
-    const QString &operator[](TColumnName column) const { return Cells[column]; }
-};
+using TRow = TCreditRow;
+using TColumnName = TCreditColumn;
+using TRowKind = TCreditRowKind;
 
 class TBuilder
 {
@@ -48,7 +38,8 @@ public:
 
     TCreditBlock Build()
     {
-        const std::vector<TRow> rows = ReadRows();
+        m_rows = ReadCreditRows(m_sheet);
+        const std::vector<TRow> &rows = m_rows.Rows;
         TCreditBlock block;
         block.Rows = int(rows.size());
         for (std::size_t first = 0; first < rows.size();) {
@@ -69,53 +60,6 @@ private:
         throw EVelmoraError(QStringLiteral("%1:%2: %3").arg(m_sheet.Name).arg(row).arg(what));
     }
 
-    std::vector<TRow> ReadRows() const
-    {
-        if (m_sheet.Rows.empty())
-            throw EVelmoraError(QStringLiteral("%1: the sheet is empty; it needs a header row with a Kind column").arg(m_sheet.Name));
-        const TSheetRow &header = m_sheet.Rows.front();
-        std::array<int, colCount> index;
-        index.fill(-1);
-        for (int i = 0; i < header.Cells.size(); ++i) {
-            const QString title = header.Cells[i].trimmed();
-            if (title.isEmpty())
-                continue;
-            int found = -1;
-            for (int c = 0; c < colCount; ++c)
-                if (title.compare(QLatin1String(ColumnNames[c]), Qt::CaseInsensitive) == 0)
-                    found = c;
-            if (found < 0)
-                Fail(header.Number, QStringLiteral("unknown column \"%1\" (the columns are Kind, Role, Name, Text, "
-                                                   "Style, Columns, Size and Image)").arg(title));
-            if (index[found] >= 0)
-                Fail(header.Number, QStringLiteral("the column \"%1\" appears twice").arg(title));
-            index[found] = i;
-        }
-        if (index[colKind] < 0)
-            Fail(header.Number, QStringLiteral("the header row has no Kind column"));
-
-        std::vector<TRow> rows;
-        rows.reserve(m_sheet.Rows.size());
-        for (std::size_t r = 1; r < m_sheet.Rows.size(); ++r) {
-            const TSheetRow &source = m_sheet.Rows[r];
-            TRow row;
-            row.Number = source.Number;
-            for (int c = 0; c < colCount; ++c)
-                if (index[c] >= 0 && index[c] < source.Cells.size())
-                    row.Cells[c] = source.Cells[index[c]];
-            for (int i = 0; i < source.Cells.size(); ++i)
-                if (!source.Cells[i].trimmed().isEmpty() && std::find(index.begin(), index.end(), i) == index.end())
-                    Fail(row.Number, QStringLiteral("a value in column %1, which has no name in the header").arg(i + 1));
-            const QString kind = row[colKind].trimmed().toLower();
-            const auto known = std::find_if(KindNames.begin(), KindNames.end(), [&](const char *name) { return kind == QLatin1String(name); });
-            if (known == KindNames.end())
-                Fail(row.Number, kind.isEmpty() ? QStringLiteral("no Kind") : QStringLiteral("unknown Kind \"%1\"").arg(row[colKind].trimmed()));
-            row.Kind = TRowKind(known - KindNames.begin());
-            rows.push_back(std::move(row));
-        }
-        return rows;
-    }
-
     const TCreditStyle &StyleOf(const TRow &row, const char *builtIn) const
     {
         const QString name = row[colStyle].trimmed();
@@ -127,26 +71,10 @@ private:
 
     int Number(const TRow &row, TColumnName column, int fallback, int minimum, int maximum) const
     {
-        const QString text = row[column].trimmed();
-        if (text.isEmpty())
-            return fallback;
-        bool ok = false;
-        const double value = text.toDouble(&ok);
-        if (!ok || value != double(qint64(value)) || value < minimum || value > maximum)
-            Fail(row.Number, QStringLiteral("column %1: \"%2\" is not a whole number from %3 to %4")
-                                 .arg(QLatin1String(ColumnNames[column]), text)
-                                 .arg(minimum)
-                                 .arg(maximum));
-        return int(value);
+        return WholeNumberCell(m_rows, row, column, fallback, minimum, maximum);
     }
 
-    const QString &Required(const TRow &row, TColumnName column) const
-    {
-        if (row[column].trimmed().isEmpty())
-            Fail(row.Number, QStringLiteral("a %1 row needs a %2").arg(QLatin1String(KindNames[int(row.Kind)]),
-                                                                        QLatin1String(ColumnNames[column])));
-        return row[column];
-    }
+    const QString &Required(const TRow &row, TColumnName column) const { return RequiredCell(m_rows, row, column); }
 
     // The top offset of the next element: the space the one before asked for below it, and its own.
     int TakeSpace(int spaceBefore)
@@ -233,7 +161,8 @@ private:
         // The row's Style picks the name's look; roles always take Role.
         const TCreditStyle &roleStyle = *m_styles.Find(QStringLiteral("Role"));
         const TCreditStyle &nameStyle = StyleOf(row, "Name");
-        const QString role = Lines(Required(row, colRole));
+        // A continued role is not repeated beside its further names.
+        const QString role = row.Continued ? QString() : Lines(Required(row, colRole));
         const QString name = Lines(Required(row, colName));
         const int space = TakeSpace(std::max(roleStyle.SpaceBefore, nameStyle.SpaceBefore));
         m_pendingSpace = std::max(roleStyle.SpaceAfter, nameStyle.SpaceAfter);
@@ -348,6 +277,7 @@ private:
     }
 
     const TSheet &m_sheet;
+    TCreditRows m_rows;
     const TCreditStyles &m_styles;
     std::map<const TCreditStyle *, TStyleMetrics> m_metrics;
     QDir m_imageDir;

@@ -55,6 +55,19 @@ TCreditStyles::TCreditStyles(int filmHeight)
     m_styles[QStringLiteral("text")] = {sans, px(30), 0xFFFFFFFFu, eaCenter, px(48), 0, 0};
 }
 
+TCreditStyle ScaledCreditStyle(const TCreditStyle &style, double k)
+{
+    TCreditStyle scaled = style;
+    const auto px = [k](int pixels) { return RoundHalfEven(pixels * k); };
+    scaled.FontSize = std::max(1, px(style.FontSize));
+    scaled.SpaceBefore = px(style.SpaceBefore);
+    scaled.SpaceAfter = px(style.SpaceAfter);
+    scaled.Gutter = px(style.Gutter);
+    scaled.Tracking = px(style.Tracking);
+    scaled.ParagraphSpace = px(style.ParagraphSpace);
+    return scaled;
+}
+
 const TCreditStyle *TCreditStyles::Find(const QString &name) const
 {
     const auto found = m_styles.find(name.trimmed().toLower());
@@ -119,6 +132,28 @@ void TCreditStyles::Load(const QJsonObject &json, const QString &fileName)
                 style.SpaceAfter = number(-MaxSpace, MaxSpace);
             } else if (key == QLatin1String("Gutter")) {
                 style.Gutter = number(0, MaxSpace);
+            } else if (key == QLatin1String("Leading")) {
+                if (!value.isDouble() || value.toDouble() < 0.5 || value.toDouble() > 4.0)
+                    throw EVelmoraError(QStringLiteral("%1: field \"Leading\" must be a number from 0.5 to 4").arg(where));
+                style.Leading = value.toDouble();
+            } else if (key == QLatin1String("Tracking")) {
+                style.Tracking = number(-100, 1000);
+            } else if (key == QLatin1String("Caps")) {
+                const QString caps = value.toString().toLower();
+                if (caps == QLatin1String("as typed") || caps == QLatin1String("none"))
+                    style.Caps = TCreditCaps::AsTyped;
+                else if (caps == QLatin1String("all") || caps == QLatin1String("all caps"))
+                    style.Caps = TCreditCaps::AllCaps;
+                else if (caps == QLatin1String("small") || caps == QLatin1String("small caps"))
+                    style.Caps = TCreditCaps::SmallCaps;
+                else
+                    throw EVelmoraError(QStringLiteral("%1: field \"Caps\" must be \"as typed\", \"all caps\" or \"small caps\"").arg(where));
+            } else if (key == QLatin1String("Spine")) {
+                style.Spine = number(0, 100);
+            } else if (key == QLatin1String("Measure")) {
+                style.Measure = number(10, 100);
+            } else if (key == QLatin1String("ParagraphSpace")) {
+                style.ParagraphSpace = number(0, MaxSpace);
             } else {
                 throw EVelmoraError(QStringLiteral("%1: unknown field \"%2\"").arg(where, key));
             }

@@ -9,6 +9,8 @@
 
 namespace velmora {
 
+enum class TCreditCaps { AsTyped, AllCaps, SmallCaps };
+
 // How the rows of one style look: the text element's font, colour and alignment, the space
 // around the element, and for pairs the room between role and name.
 struct TCreditStyle
@@ -20,7 +22,17 @@ struct TCreditStyle
     int SpaceBefore = 0; // pixels above the element
     int SpaceAfter = 0;  // pixels below it, added to the next element's top offset
     int Gutter = 0;      // pairs: pixels between the role's end and the name's start
+    // Credit blocks lay out with these too; imported elements do not.
+    double Leading = 1.0;       // line spacing as a share of the font's line height
+    int Tracking = 0;           // pixels added between letters
+    TCreditCaps Caps = TCreditCaps::AsTyped;
+    int Spine = 50;             // where pairs face each other and name columns centre, percent of the width
+    int Measure = 90;           // the width text wraps in, percent of the width (90: title safe)
+    int ParagraphSpace = 12;    // pixels between consecutive text rows
 };
+
+// The style with every size multiplied by k (sizes are given for a 1080-line film).
+TCreditStyle ScaledCreditStyle(const TCreditStyle &style, double k);
 
 // Named styles, case-insensitive; the built-in ones are always present.
 class TCreditStyles

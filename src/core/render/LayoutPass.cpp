@@ -24,6 +24,12 @@ qint32 TLayoutPass::RenderNode(const TElementNode &node, QPainter &graphics, TLa
     if (MeasureOnly)
         flags |= DrawFlags::MeasureOnly;
 
+    if (facets.Project)
+        if (const auto *project = queryInterface<IProject>(node.Element()))
+            FilmHeight = std::max(1, project->GetHeight());
+    if (facets.FilmScaled != nullptr)
+        facets.FilmScaled->SetFilmHeight(FilmHeight);
+
     qint32 result = top;
     if (facets.Render != nullptr && (DrawBackground || !facets.Project)) {
         facets.Render->Render(graphics, rect, flags);

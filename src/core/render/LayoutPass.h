@@ -23,6 +23,8 @@ struct TLayoutPass
     // Off for frames with alpha: the project's colour and picture stay out, the elements alone remain.
     bool DrawBackground = true;
 
+    // Filled by the walk from the project: the film height elements scale their sizes by.
+    mutable qint32 FilmHeight = 1080;
     // Filled by the walk: where the focused node and its subtree lay (top, bottom), unless it is the project.
     mutable std::optional<std::pair<qint32, qint32>> FocusedBand;
 

@@ -1,4 +1,5 @@
-// Kind registry, interface facets, captions, icons, child kinds and drop rules of the five kinds.
+// Kind registry, interface facets, captions, icons, child kinds and drop rules of the kinds.
+#include "core/credits/ElementCreditBlock.h"
 #include "core/elements/ElementColumns.h"
 #include "core/elements/ElementError.h"
 #include "core/elements/ElementImage.h"
@@ -15,8 +16,8 @@ using namespace velmora;
 
 namespace {
 
-const std::array<const char *, 5> KindNames{
-    "TVmElementProject", "TVmElementText", "TVmElementColumn", "TVmElementColumns", "TVmElementImage"};
+const std::array<const char *, 6> KindNames{"TVmElementProject", "TVmElementText", "TVmElementColumn",
+    "TVmElementColumns", "TVmElementImage", "TVmElementCreditBlock"};
 
 TEST(ElementKinds, RegisteredInOrderAndCreatedByName)
 {
@@ -55,6 +56,7 @@ TEST(ElementKinds, FacetsPerKind)
         {"TVmElementColumn", {1, 0, 1, 0, 0, 0, 0, 0, 0, 0, 0, 0}},
         {"TVmElementColumns", {1, 0, 0, 1, 0, 0, 0, 0, 0, 0, 0, 0}},
         {"TVmElementImage", {1, 1, 0, 0, 0, 0, 0, 0, 1, 1, 1, 1}},
+        {"TVmElementCreditBlock", {1, 1, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0}},
     };
     for (const Row &row : rows) {
         SCOPED_TRACE(row.name);
@@ -120,7 +122,8 @@ TEST(ElementKinds, CaptionsAndIcons)
 
 TEST(ElementKinds, ChildClasses)
 {
-    const std::vector<const TElementKind *> content{&TVmElementText::Kind, &TVmElementColumns::Kind, &TVmElementImage::Kind};
+    const std::vector<const TElementKind *> content{&TVmElementText::Kind, &TVmElementColumns::Kind, &TVmElementImage::Kind,
+                                                    &TVmElementCreditBlock::Kind};
     EXPECT_EQ(TVmElementProject().GetChildClasses(), content);
     EXPECT_EQ(TVmElementColumn().GetChildClasses(), content);
     EXPECT_EQ(TVmElementColumns().GetChildClasses(), std::vector<const TElementKind *>{&TVmElementColumn::Kind});
@@ -171,13 +174,15 @@ TEST(ElementKinds, TextCaptionIsFirstLine)
 // Every dragged kind against every target kind and the modes above, onto and below.
 TEST(ElementKinds, DropTable)
 {
-    // Targets in registration order: project, text, column, columns, image; modes "above onto below".
-    const std::pair<const char *, std::array<const char *, 5>> rows[] = {
-        {"TVmElementProject", {"---", "---", "---", "---", "---"}},
-        {"TVmElementText", {"-o-", "a-b", "-o-", "a-b", "a-b"}},
-        {"TVmElementImage", {"-o-", "a-b", "-o-", "a-b", "a-b"}},
-        {"TVmElementColumns", {"-o-", "a-b", "-o-", "---", "---"}},
-        {"TVmElementColumn", {"---", "---", "a-b", "aob", "---"}},
+    // Targets in registration order: project, text, column, columns, image, credit block;
+    // modes "above onto below".
+    const std::pair<const char *, std::array<const char *, 6>> rows[] = {
+        {"TVmElementProject", {"---", "---", "---", "---", "---", "---"}},
+        {"TVmElementText", {"-o-", "a-b", "-o-", "a-b", "a-b", "a-b"}},
+        {"TVmElementImage", {"-o-", "a-b", "-o-", "a-b", "a-b", "a-b"}},
+        {"TVmElementCreditBlock", {"-o-", "a-b", "-o-", "a-b", "a-b", "a-b"}},
+        {"TVmElementColumns", {"-o-", "a-b", "-o-", "---", "---", "---"}},
+        {"TVmElementColumn", {"---", "---", "a-b", "aob", "---", "---"}},
     };
     for (const auto &[dragged, allowed] : rows) {
         const auto source = CreateElement(dragged);

@@ -149,11 +149,11 @@ TEST(CreditSheet, BadRowsNameTheSheetRowAndColumn)
         {{{"Kind", "Name"}, {"pair", "A"}, {"paier", "B"}}, "credits.csv:3: unknown Kind \"paier\""},
         {{{"Kind", "Name", "Style"}, {"names", "A", "Huge"}}, "credits.csv:2: unknown Style \"Huge\""},
         {{{"Role", "Name"}, {"Director", "A"}}, "credits.csv:1: the header row has no Kind column"},
-        {{{"Kind", "Name", "Notes"}, {"names", "A", "x"}}, "credits.csv:1: unknown column \"Notes\""},
         {{{"Kind", "Size"}, {"gap", "ten"}}, "credits.csv:2: column Size: \"ten\" is not a whole number from 0 to 20000"},
         {{{"Kind", "Size"}, {"gap", "-4"}}, "credits.csv:2: column Size: \"-4\" is not a whole number from 0 to 20000"},
         {{{"Kind", "Image"}, {"image", "missing.png"}}, "credits.csv:2: column Image: the file \""},
         {{{"Kind", "Role", "Name"}, {"pair", "", "A"}}, "credits.csv:2: a pair row needs a Role"},
+        {{{"Kind", "Image"}, {"image", ""}}, "credits.csv:2: an image row needs an Image"},
         {{{"Kind", "Name"}, {"names", "A", "stray"}}, "credits.csv:2: a value in column 3, which has no name in the header"},
     };
     for (const auto &c : cases) {

@@ -1,0 +1,46 @@
+#include "cli/SheetRoll.h"
+
+#include "cli/CliSupport.h"
+#include "core/credits/CreditSource.h"
+#include "core/document/Document.h"
+#include "core/document/ElementTree.h"
+#include "core/elements/Interfaces.h"
+#include "core/interchange/SheetReader.h"
+#include "core/render/RunningTime.h"
+
+#include <QCommandLineParser>
+
+namespace velmora::cli {
+
+void TSheetRollOptions::AddTo(QCommandLineParser &parser) const
+{
+    parser.addOptions({Styles, Worksheet, Film, Fps, Duration});
+}
+
+void OpenRoll(TDocument &document, const QString &fileName, const QCommandLineParser &parser,
+              const TSheetRollOptions &options)
+{
+    if (!IsSheetFile(fileName)) {
+        for (const QCommandLineOption *option : {&options.Styles, &options.Worksheet, &options.Film, &options.Fps, &options.Duration})
+            if (parser.isSet(*option))
+                throw EUsageError(QStringLiteral("--%1 applies to credit sheets only").arg(option->names().first()));
+        document.OpenProject(fileName);
+        return;
+    }
+    StartSheetProject(document, fileName, parser.value(options.Film));
+    InsertCreditBlock(document.Tree(), ReadCreditSource(fileName, parser.value(options.Styles), parser.value(options.Worksheet), QString()));
+    auto *project = queryInterface<IProject>(document.ProjectNode()->Element());
+    if (parser.isSet(options.Fps))
+        project->SetFrameRate(ParseInt(QStringLiteral("--fps"), parser.value(options.Fps), 1, 100));
+    if (parser.isSet(options.Duration)) {
+        const qint64 frames = ParseTimecode(parser.value(options.Duration), project->GetFrameRate());
+        const auto fit = FitRollToRunningTime(document.Tree(), frames);
+        if (!fit)
+            throw EVelmoraError(QStringLiteral("the running time %1 cannot be met: at 1 pixel per frame the roll runs "
+                                               "shorter, or it would need more than 1000 pixels per frame")
+                                    .arg(FormatTimecode(frames, project->GetFrameRate())));
+        PrintError(DescribeFit(*fit, project->GetFrameRate()));
+    }
+}
+
+} // namespace velmora::cli

@@ -1,0 +1,351 @@
+#include "core/credits/CreditLayout.h"
+
+#include "core/elements/Drawing.h"
+#include "core/elements/OutlineText.h"
+#include "core/elements/TextBlock.h"
+#include "core/typedfiler/CodePage.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QPainter>
+#include <QTextLayout>
+#include <algorithm>
+#include <cmath>
+#include <map>
+
+namespace velmora {
+
+namespace {
+
+constexpr int MaxColumns = 12;
+constexpr int MaxSize = 20000;
+
+Qt::Alignment ToQt(TElementHAlignment alignment)
+{
+    return alignment == eaCenter ? Qt::AlignHCenter : alignment == eaRight ? Qt::AlignRight : Qt::AlignLeft;
+}
+
+// Sheet cells keep their line ends; the layout wants a line separator for each.
+QString CellText(const QString &cell)
+{
+    QString text = cell.trimmed();
+    text.replace(QStringLiteral("\r\n"), QString(QChar::LineSeparator));
+    text.replace(QLatin1Char('\r'), QChar::LineSeparator);
+    text.replace(QLatin1Char('\n'), QChar::LineSeparator);
+    return text;
+}
+
+QStringList SplitLines(const QString &cell)
+{
+    QString text = cell;
+    text.replace(QStringLiteral("\r\n"), QStringLiteral("\n")).replace(QLatin1Char('\r'), QLatin1Char('\n'));
+    return text.split(QLatin1Char('\n'));
+}
+
+// Text wrapped within width and aligned there, lines spaced by the style's leading.
+struct TLaidText
+{
+    std::shared_ptr<QTextLayout> Layout;
+    double Height = 0.0;
+    double Ascent = 0.0;  // first line's baseline below the top, fallback fonts included
+};
+
+class TBuilder
+{
+public:
+    TBuilder(const TCreditRows &rows, const TCreditStyles &styles, int width, int filmHeight, const QString &imageDir)
+        : m_rows(rows), m_styles(styles), m_width(std::max(1, width)), m_scale(std::max(1, filmHeight) / 1080.0),
+          m_imageDir(imageDir)
+    {
+    }
+
+    std::vector<TCreditLayout::TPiece> Build(qint32 &height)
+    {
+        const std::vector<TCreditRow> &rows = m_rows.Rows;
+        for (std::size_t first = 0; first < rows.size();) {
+            std::size_t end = first + 1;
+            // Names and text rows of one style run together into one list or one set of paragraphs.
+            if (rows[first].Kind == TCreditRowKind::Names || rows[first].Kind == TCreditRowKind::Text)
+                while (end < rows.size() && rows[end].Kind == rows[first].Kind
+                       && rows[end][colStyle].trimmed().compare(rows[first][colStyle].trimmed(), Qt::CaseInsensitive) == 0)
+                    ++end;
+            AddRows(first, end);
+            first = end;
+        }
+        height = ClampToInt32(std::llround(m_y + m_pendingSpace));
+        return std::move(m_pieces);
+    }
+
+private:
+    const TCreditStyle &StyleOf(const TCreditRow &row, const char *builtIn)
+    {
+        const QString name = row[colStyle].trimmed();
+        const TCreditStyle *style = m_styles.Find(name.isEmpty() ? QLatin1String(builtIn) : name);
+        if (style == nullptr)
+            FailCreditRow(m_rows.SheetName, row.Number, QStringLiteral("unknown Style \"%1\"").arg(name));
+        auto found = m_scaled.find(style);
+        if (found == m_scaled.end())
+            found = m_scaled.emplace(style, ScaledCreditStyle(*style, m_scale)).first;
+        return found->second;
+    }
+
+    int Number(const TCreditRow &row, TCreditColumn column, int fallback, int minimum, int maximum) const
+    {
+        return WholeNumberCell(m_rows, row, column, fallback, minimum, maximum);
+    }
+
+    TLaidText Lay(const QString &cell, const TCreditStyle &style, double width, Qt::Alignment align) const
+    {
+        TLaidText laid;
+        QFont font = TextBlockFont(ToSystemCodePage(style.FontName), style.FontSize);
+        if (style.Tracking != 0)
+            font.setLetterSpacing(QFont::AbsoluteSpacing, style.Tracking);
+        if (style.Caps == TCreditCaps::AllCaps)
+            font.setCapitalization(QFont::AllUppercase);
+        else if (style.Caps == TCreditCaps::SmallCaps)
+            font.setCapitalization(QFont::SmallCaps);
+        laid.Layout = std::make_shared<QTextLayout>(CellText(cell), font);
+        QTextOption option(align);
+        option.setWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
+        laid.Layout->setTextOption(option);
+        laid.Layout->setCacheEnabled(true);
+        const double lineWidth = std::max(1.0, width);
+        double y = 0.0;
+        laid.Layout->beginLayout();
+        for (QTextLine line = laid.Layout->createLine(); line.isValid(); line = laid.Layout->createLine()) {
+            line.setLeadingIncluded(true);
+            line.setLineWidth(lineWidth);
+            line.setPosition(QPointF(0.0, y));
+            if (line.lineNumber() == 0)
+                laid.Ascent = line.ascent();
+            // The last line keeps its own height so that leading adds space between lines only.
+            y += line.height() * style.Leading;
+            laid.Height = y - line.height() * (style.Leading - 1.0);
+        }
+        laid.Layout->endLayout();
+        return laid;
+    }
+
+    double Top(int spaceBefore)
+    {
+        const double top = m_y + m_pendingSpace + spaceBefore;
+        m_pendingSpace = 0;
+        return top;
+    }
+
+    // The measure's edges for a style: the centred share of the width it allows.
+    std::pair<double, double> MeasureOf(const TCreditStyle &style) const
+    {
+        const double measure = m_width * style.Measure / 100.0;
+        const double left = (m_width - measure) / 2.0;
+        return {left, left + measure};
+    }
+
+    void Push(TCreditLayout::TPiece piece, double top, double bottom)
+    {
+        piece.Top = ClampToInt32(std::llround(std::floor(top)));
+        piece.Bottom = ClampToInt32(std::llround(std::ceil(bottom)));
+        m_pieces.push_back(std::move(piece));
+        m_y = bottom;
+    }
+
+    static TCreditLayout::TLine Line(const TLaidText &laid, double x, double y, quint32 color)
+    {
+        return {laid.Layout, QPointF(x, y), ColorFromArgb(color), y + laid.Ascent};
+    }
+
+    void AddRows(std::size_t first, std::size_t end)
+    {
+        const std::vector<TCreditRow> &rows = m_rows.Rows;
+        const TCreditRow &head = rows[first];
+        switch (head.Kind) {
+        case TCreditRowKind::Heading:
+        case TCreditRowKind::Text:
+            Paragraphs(first, end, head.Kind == TCreditRowKind::Heading ? "Heading" : "Text");
+            break;
+        case TCreditRowKind::Pair:
+            Pair(head);
+            break;
+        case TCreditRowKind::Names:
+            Names(first, end);
+            break;
+        case TCreditRowKind::Image:
+            Image(head);
+            break;
+        case TCreditRowKind::Gap: {
+            const int size = Number(head, colSize, -1, 0, MaxSize);
+            if (size < 0)
+                FailCreditRow(m_rows.SheetName, head.Number, QStringLiteral("a gap row needs a Size"));
+            const double top = Top(0);
+            TCreditLayout::TPiece piece;
+            piece.Row = head.Number;
+            Push(std::move(piece), top, top + size * m_scale);
+            break;
+        }
+        }
+    }
+
+    void Paragraphs(std::size_t first, std::size_t end, const char *builtIn)
+    {
+        for (std::size_t r = first; r < end; ++r) {
+            const TCreditRow &row = m_rows.Rows[r];
+            const TCreditStyle &style = StyleOf(row, builtIn);
+            const auto [left, right] = MeasureOf(style);
+            const TLaidText laid = Lay(RequiredCell(m_rows, row, colText), style, right - left, ToQt(style.HAlign));
+            const double top = r == first ? Top(style.SpaceBefore) : Top(style.ParagraphSpace);
+            TCreditLayout::TPiece piece;
+            piece.Row = row.Number;
+            piece.Lines.push_back(Line(laid, left, top, style.Color));
+            Push(std::move(piece), top, top + laid.Height);
+            m_pendingSpace = style.SpaceAfter;
+        }
+    }
+
+    // Role and name facing across the spine, their first lines on one baseline.
+    void Pair(const TCreditRow &row)
+    {
+        const TCreditStyle &roleStyle = StyleOf(TCreditRow{}, "Role");
+        const TCreditStyle &nameStyle = StyleOf(row, "Name");
+        const auto [left, right] = MeasureOf(roleStyle);
+        const double spine = m_width * roleStyle.Spine / 100.0;
+        const double half = roleStyle.Gutter / 2.0;
+        const TLaidText name = Lay(RequiredCell(m_rows, row, colName), nameStyle, right - spine - half, Qt::AlignLeft);
+        // Further names of one role sit right below the one before, without the role again.
+        const double top = row.Continued ? Top(0) : Top(std::max(roleStyle.SpaceBefore, nameStyle.SpaceBefore));
+        TCreditLayout::TPiece piece;
+        piece.Row = row.Number;
+        double bottom = top;
+        if (row.Continued) {
+            piece.Lines.push_back(Line(name, spine + half, top, nameStyle.Color));
+            bottom = top + name.Height;
+        } else {
+            const TLaidText role = Lay(RequiredCell(m_rows, row, colRole), roleStyle, spine - half - left, Qt::AlignRight);
+            const double baseline = top + std::max(role.Ascent, name.Ascent);
+            piece.Lines.push_back(Line(role, left, baseline - role.Ascent, roleStyle.Color));
+            piece.Lines.push_back(Line(name, spine + half, baseline - name.Ascent, nameStyle.Color));
+            bottom = std::max(baseline - role.Ascent + role.Height, baseline - name.Ascent + name.Height);
+        }
+        Push(std::move(piece), top, bottom);
+        m_pendingSpace = std::max(roleStyle.SpaceAfter, nameStyle.SpaceAfter);
+    }
+
+    // Every name of the rows flowing down Columns columns centred on the spine; one piece per
+    // line across the columns, so that a long list costs a frame only what it shows.
+    void Names(std::size_t first, std::size_t end)
+    {
+        const TCreditRow &head = m_rows.Rows[first];
+        const TCreditStyle &style = StyleOf(head, "Names");
+        const int columns = Number(head, colColumns, 1, 1, MaxColumns);
+        QStringList names;
+        std::vector<int> rowOf;
+        for (std::size_t r = first; r < end; ++r) {
+            Number(m_rows.Rows[r], colColumns, 1, 1, MaxColumns);
+            for (const QString &line : SplitLines(RequiredCell(m_rows, m_rows.Rows[r], colName)))
+                if (!line.trimmed().isEmpty()) {
+                    names.append(line.trimmed());
+                    rowOf.push_back(m_rows.Rows[r].Number);
+                }
+        }
+        const auto [left, right] = MeasureOf(style);
+        const double total = right - left;
+        const double columnWidth = total / columns;
+        const double spine = m_width * style.Spine / 100.0;
+        const double start = std::clamp(spine - total / 2.0, left, right - total);
+        const qsizetype perColumn = (names.size() + columns - 1) / columns;
+        double top = Top(style.SpaceBefore);
+        for (qsizetype line = 0; line < perColumn; ++line) {
+            TCreditLayout::TPiece piece;
+            piece.Row = rowOf[std::size_t(line)];
+            double height = 0.0;
+            for (int c = 0; c < columns; ++c) {
+                const qsizetype at = c * perColumn + line;
+                if (at >= names.size())
+                    break;
+                const TLaidText laid = Lay(names[at], style, columnWidth, ToQt(style.HAlign));
+                piece.Lines.push_back(Line(laid, start + c * columnWidth, top, style.Color));
+                height = std::max(height, laid.Height);
+            }
+            Push(std::move(piece), top, top + height);
+            top = m_y + (line + 1 < perColumn ? height * (style.Leading - 1.0) : 0.0);
+        }
+        m_pendingSpace = style.SpaceAfter;
+    }
+
+    void Image(const TCreditRow &row)
+    {
+        const TCreditStyle &style = StyleOf(row, "Text");
+        const QString path = QDir(m_imageDir).absoluteFilePath(RequiredCell(m_rows, row, colImage).trimmed());
+        const int size = Number(row, colSize, 0, 0, MaxSize);
+        TCreditLayout::TPiece piece;
+        piece.Row = row.Number;
+        // A picture that is not there keeps its room, so the roll's timing does not change.
+        piece.Image = LoadImageFile(path);
+        double height = size * m_scale;
+        double width = 0.0;
+        if (!piece.Image.isNull() && piece.Image.height() > 0) {
+            if (size == 0)
+                height = piece.Image.height() * m_scale;
+            width = std::min<double>(m_width, piece.Image.width() * height / piece.Image.height());
+        }
+        const double top = Top(style.SpaceBefore);
+        piece.ImageRect = QRectF((m_width - width) / 2.0, top, width, height);
+        Push(std::move(piece), top, top + height);
+        m_pendingSpace = style.SpaceAfter;
+    }
+
+    const TCreditRows &m_rows;
+    const TCreditStyles &m_styles;
+    std::map<const TCreditStyle *, TCreditStyle> m_scaled;
+    double m_width;
+    double m_scale;
+    QString m_imageDir;
+    double m_y = 0.0;
+    double m_pendingSpace = 0.0;
+    std::vector<TCreditLayout::TPiece> m_pieces;
+};
+
+} // namespace
+
+TCreditLayout::TCreditLayout() = default;
+TCreditLayout::~TCreditLayout() = default;
+TCreditLayout::TCreditLayout(TCreditLayout &&) noexcept = default;
+TCreditLayout &TCreditLayout::operator=(TCreditLayout &&) noexcept = default;
+
+TCreditLayout TCreditLayout::Build(const TCreditRows &rows, const TCreditStyles &styles, int width, int filmHeight,
+                                   const QString &imageDir)
+{
+    TCreditLayout layout;
+    layout.m_pieces = TBuilder(rows, styles, width, filmHeight, imageDir).Build(layout.m_height);
+    for (const TPiece &piece : layout.m_pieces)
+        layout.m_tallest = std::max(layout.m_tallest, piece.Bottom - piece.Top);
+    return layout;
+}
+
+void TCreditLayout::Draw(QPainter &painter, double left, double top, const QRectF &visible) const
+{
+    auto begin = m_pieces.begin();
+    auto end = m_pieces.end();
+    if (!visible.isEmpty()) {
+        // Pieces are ordered by their tops; none is taller than the tallest.
+        const double from = visible.top() - top - m_tallest - 1.0;
+        const double to = visible.bottom() - top + 1.0;
+        begin = std::lower_bound(m_pieces.begin(), m_pieces.end(), from, [](const TPiece &p, double y) { return p.Top < y; });
+        end = std::upper_bound(begin, m_pieces.end(), to, [](double y, const TPiece &p) { return y < p.Top; });
+    }
+    for (auto piece = begin; piece != end; ++piece) {
+        for (const TLine &line : piece->Lines) {
+            const QPointF origin(left + line.Origin.x(), top + line.Origin.y());
+            painter.setPen(line.Color);
+            if (DrawsAsOutlines(line.Layout->font().pixelSize(), painter.worldTransform()))
+                DrawLayoutOutlines(painter, *line.Layout, origin, line.Color);
+            else
+                line.Layout->draw(&painter, origin);
+        }
+        if (!piece->Image.isNull() && !piece->ImageRect.isEmpty()) {
+            painter.setRenderHint(QPainter::SmoothPixmapTransform, true);
+            painter.drawImage(piece->ImageRect.translated(left, top), piece->Image);
+        }
+    }
+}
+
+} // namespace velmora

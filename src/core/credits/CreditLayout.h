@@ -1,0 +1,63 @@
+#pragma once
+
+#include "core/credits/CreditRows.h"
+#include "core/interchange/CreditStyles.h"
+
+#include <QColor>
+#include <QImage>
+#include <QPointF>
+#include <QRectF>
+#include <memory>
+#include <vector>
+
+class QPainter;
+class QTextLayout;
+
+namespace velmora {
+
+// Credit rows placed for one band width and film height. Sizes in the styles are given for a
+// 1080-line film and scale with the film, so the same styles look alike at every size.
+// Layout is done once; drawing a frame looks up the rows it shows and leaves the others.
+class TCreditLayout
+{
+public:
+    TCreditLayout();
+    ~TCreditLayout();
+    TCreditLayout(TCreditLayout &&) noexcept;
+    TCreditLayout &operator=(TCreditLayout &&) noexcept;
+
+    // Throws EVelmoraError ("SHEET:ROW: what") for an unknown style or a bad number.
+    static TCreditLayout Build(const TCreditRows &rows, const TCreditStyles &styles, int width, int filmHeight,
+                               const QString &imageDir);
+
+    qint32 Height() const { return m_height; }
+    // Draws the rows that meet visible (in the painter's coordinates) with the block's top at top
+    // and its left edge at left; every row when visible is empty.
+    void Draw(QPainter &painter, double left, double top, const QRectF &visible) const;
+
+    // What tests and info measure: one drawn line of a row.
+    struct TLine
+    {
+        std::shared_ptr<QTextLayout> Layout;
+        QPointF Origin;  // of the layout, relative to the block's top left
+        QColor Color;
+        double Baseline = 0.0;  // of its first line, relative to the block's top
+    };
+    struct TPiece
+    {
+        qint32 Top = 0;
+        qint32 Bottom = 0;
+        int Row = 0;  // the sheet row it comes from
+        std::vector<TLine> Lines;
+        QImage Image;
+        QRectF ImageRect;
+    };
+    const std::vector<TPiece> &Pieces() const { return m_pieces; }
+
+private:
+    std::vector<TPiece> m_pieces;  // ordered by Top
+    qint32 m_height = 0;
+    qint32 m_tallest = 0;
+};
+
+} // namespace velmora

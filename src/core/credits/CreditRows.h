@@ -1,0 +1,55 @@
+#pragma once
+
+#include "core/interchange/SheetReader.h"
+
+#include <QString>
+#include <QStringList>
+#include <array>
+#include <vector>
+
+namespace velmora {
+
+enum TCreditColumn { colKind, colRole, colName, colText, colStyle, colColumns, colSize, colImage, colTime, colCount };
+enum class TCreditRowKind { Heading, Pair, Names, Text, Image, Gap };
+
+// The name a column or a kind has in a sheet's header and Kind cells.
+const char *CreditColumnName(TCreditColumn column);
+const char *CreditKindName(TCreditRowKind kind);
+
+// One sheet row by column name. A pair row with an empty Role carries the role it continues
+// (Continued is then set), so that every reader of rows sees a whole pair.
+struct TCreditRow
+{
+    int Number = 0;
+    TCreditRowKind Kind = TCreditRowKind::Text;
+    bool Continued = false;
+    std::array<QString, colCount> Cells;
+    const QString &operator[](TCreditColumn column) const { return Cells[column]; }
+};
+
+// The rows of a sheet and the header's columns Velmora does not use (Notes, Department ...),
+// named once so that a misspelt column does not go unnoticed.
+struct TCreditRows
+{
+    QString SheetName;
+    std::vector<TCreditRow> Rows;
+    QStringList IgnoredColumns;
+};
+
+// Reads the header and every row. Throws EVelmoraError as "SHEET:ROW: what".
+TCreditRows ReadCreditRows(const TSheet &sheet);
+
+// "a" or "an" before a word, by its first letter ("an image", "a pair").
+QString WithArticle(const QString &word);
+
+// Throws "SHEET:ROW: a KIND row needs a COLUMN" when the cell is empty; returns the cell.
+const QString &RequiredCell(const TCreditRows &rows, const TCreditRow &row, TCreditColumn column);
+
+// The cell as a whole number from minimum to maximum, fallback when empty; throws
+// "SHEET:ROW: column C: "x" is not a whole number from A to B" otherwise.
+int WholeNumberCell(const TCreditRows &rows, const TCreditRow &row, TCreditColumn column, int fallback, int minimum, int maximum);
+
+// Throws EVelmoraError as "SHEET:ROW: what".
+[[noreturn]] void FailCreditRow(const QString &sheetName, int row, const QString &what);
+
+} // namespace velmora

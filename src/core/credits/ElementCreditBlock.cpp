@@ -1,0 +1,147 @@
+#include "core/credits/ElementCreditBlock.h"
+
+#include "core/elements/Drawing.h"
+#include "core/elements/ElementKinds.h"
+#include "core/error.h"
+#include "core/typedfiler/TypedFiler.h"
+
+#include <QFileInfo>
+#include <QJsonDocument>
+#include <QPainter>
+
+namespace velmora {
+
+namespace {
+
+constexpr quint32 CreditBlockRecordVersion = 1;
+
+} // namespace
+
+constinit const TElementKind TVmElementCreditBlock::Kind{
+    "TVmElementCreditBlock", []() -> std::unique_ptr<IElement> { return std::make_unique<TVmElementCreditBlock>(); }};
+
+TVmElementCreditBlock::TVmElementCreditBlock(TCreditSource source) : m_source(std::move(source))
+{
+    Parse();
+    if (!m_problem.isEmpty())
+        throw EVelmoraError(m_problem);
+}
+
+void TVmElementCreditBlock::Parse()
+{
+    m_problem.clear();
+    m_rows = TCreditRows{};
+    m_styles = TCreditStyles(1080);
+    m_laidWidth = -1;
+    try {
+        if (!m_source.StylesJson.isEmpty()) {
+            QJsonParseError error;
+            const QJsonDocument json = QJsonDocument::fromJson(m_source.StylesJson.toUtf8(), &error);
+            if (!json.isObject())
+                throw EVelmoraError(QStringLiteral("%1: %2").arg(m_source.StylesPath,
+                    json.isNull() ? error.errorString() : QStringLiteral("the styles must be a JSON object")));
+            m_styles.Load(json.object(), m_source.StylesPath.isEmpty() ? QStringLiteral("styles") : m_source.StylesPath);
+        }
+        m_rows = ReadCreditRows(m_source.Sheet);
+        // A layout now finds bad styles and numbers before the block is ever drawn.
+        TCreditLayout::Build(m_rows, m_styles, 1920, 1080, QString());
+    } catch (const EVelmoraError &error) {
+        m_problem = error.message();
+        m_rows = TCreditRows{};
+    }
+}
+
+void TVmElementCreditBlock::GetCaption(int column, QString &caption) const
+{
+    if (column != -1)
+        return;
+    caption = QFileInfo(m_source.SheetPath).fileName();
+    if (!m_source.Worksheet.isEmpty())
+        caption += QStringLiteral(" (%1)").arg(m_source.Worksheet);
+}
+
+int TVmElementCreditBlock::GetImageIndex(int column, TTreeImageKind) const
+{
+    // The text icon: a block is text to the person reading the tree.
+    return column == -1 ? 1 : -1;
+}
+
+void TVmElementCreditBlock::Render(QPainter &graphics, TLayoutRect &rect, quint8 flags)
+{
+    if (m_laidWidth != rect.Width || m_laidFilmHeight != m_filmHeight) {
+        const QString imageDir = QFileInfo(m_source.SheetPath).absolutePath();
+        try {
+            m_layout = TCreditLayout::Build(m_rows, m_styles, rect.Width, m_filmHeight, imageDir);
+        } catch (const EVelmoraError &error) {
+            // Rows that laid out at one size lay out at every size; this is for safety only.
+            m_problem = error.message();
+            m_layout = TCreditLayout();
+        }
+        m_laidWidth = rect.Width;
+        m_laidFilmHeight = m_filmHeight;
+    }
+    rect.Height = m_layout.Height();
+    if (!(flags & DrawFlags::MeasureOnly)) {
+        QRectF visible;
+        if ((flags & DrawFlags::SkipInvisible) && graphics.device() != nullptr)
+            visible = graphics.worldTransform().inverted().mapRect(
+                QRectF(0, 0, graphics.device()->width(), graphics.device()->height()));
+        m_layout.Draw(graphics, rect.X, rect.Y, visible);
+        DrawPlaceholder(graphics, rect, flags);
+    }
+    rect.Y = SaturatingAdd(rect.Y, rect.Height);
+}
+
+void TVmElementCreditBlock::SaveToStream(QIODevice &stream) const
+{
+    TTypedFiler filer(&stream);
+    filer.WriteVersion(CreditBlockRecordVersion);
+    filer.WriteWideString(m_source.SheetPath);
+    filer.WriteWideString(m_source.Worksheet);
+    filer.WriteWideString(m_source.StylesJson);
+    filer.WriteWideString(m_source.StylesPath);
+    filer.WriteWideString(m_source.Sheet.Name);
+    filer.WriteInteger(qint32(m_source.Sheet.Rows.size()));
+    for (const TSheetRow &row : m_source.Sheet.Rows) {
+        filer.WriteInteger(row.Number);
+        filer.WriteInteger(qint32(row.Cells.size()));
+        for (const QString &cell : row.Cells)
+            filer.WriteWideString(cell);
+    }
+}
+
+void TVmElementCreditBlock::LoadFromStream(QIODevice &stream)
+{
+    TTypedFiler filer(&stream);
+    const quint32 version = filer.ReadVersion();
+    // A newer record keeps the defaults: an empty block, said so.
+    if (version < 1 || version > CreditBlockRecordVersion) {
+        m_problem = QStringLiteral("a credit block written by a newer Velmora");
+        return;
+    }
+    TCreditSource source;
+    source.SheetPath = filer.ReadWideString();
+    source.Worksheet = filer.ReadWideString();
+    source.StylesJson = filer.ReadWideString();
+    source.StylesPath = filer.ReadWideString();
+    source.Sheet.Name = filer.ReadWideString();
+    // Counts are not trusted for allocation: each row and cell is read as it comes, and a
+    // record that ends early fails in the filer.
+    const qint32 rows = filer.ReadInteger();
+    if (rows < 0)
+        throw EVelmoraError(QStringLiteral("a credit block's row count is negative"));
+    for (qint32 r = 0; r < rows; ++r) {
+        TSheetRow row;
+        row.Number = filer.ReadInteger();
+        const qint32 cells = filer.ReadInteger();
+        if (cells < 0)
+            throw EVelmoraError(QStringLiteral("a credit block's cell count is negative"));
+        for (qint32 c = 0; c < cells; ++c)
+            row.Cells.append(filer.ReadWideString());
+        source.Sheet.Rows.push_back(std::move(row));
+    }
+    m_source = std::move(source);
+    Parse();
+}
+
+} // namespace velmora

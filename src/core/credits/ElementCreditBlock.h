@@ -1,0 +1,67 @@
+#pragma once
+
+#include "core/credits/CreditLayout.h"
+#include "core/elements/ElementBase.h"
+
+#include <QString>
+
+namespace velmora {
+
+// Where a credit block's content comes from, and that content as last read without errors.
+struct TCreditSource
+{
+    QString SheetPath;   // relative to the project file when it can be
+    QString Worksheet;   // empty: the first
+    QString StylesJson;  // an embedded copy of the styles, empty for the built-in ones
+    QString StylesPath;  // the styles file the copy came from, if any
+    TSheet Sheet;        // the last good rows, header first
+};
+
+// A credit sheet as one element: its rows are laid out when the roll is drawn, at the film's
+// size, and are not elements of their own.
+class TVmElementCreditBlock final : public TVmElement, public IElementRender, public IElementFilmScaled
+{
+public:
+    static const TElementKind Kind;
+
+    TVmElementCreditBlock() = default;
+    // Throws EVelmoraError when the rows or the styles do not read.
+    explicit TVmElementCreditBlock(TCreditSource source);
+
+    // IElement: captioned with the sheet's file name.
+    const TElementKind &GetClass() const override { return Kind; }
+    void GetCaption(int column, QString &caption) const override;
+    int GetImageIndex(int column, TTreeImageKind kind) const override;
+    std::vector<const TElementKind *> GetChildClasses() const override { return {}; }
+    bool CanEditCaption(int) const override { return false; }
+    bool SetCaption(int, const QString &) override { return false; }
+    void SaveToStream(QIODevice &stream) const override;
+    void LoadFromStream(QIODevice &stream) override;
+
+    // IElementRender: lays the rows out for the band's width (once per width and film size)
+    // and draws the ones on screen.
+    void Render(QPainter &graphics, TLayoutRect &rect, quint8 flags) override;
+    // IElementFilmScaled
+    void SetFilmHeight(qint32 height) override { m_filmHeight = height; }
+
+    const TCreditSource &Source() const { return m_source; }
+    const TCreditRows &Rows() const { return m_rows; }
+    // The layout of the last Render; empty before the first.
+    const TCreditLayout &Layout() const { return m_layout; }
+    // Why a stored block could not be read back (its rows are then empty).
+    const QString &Problem() const { return m_problem; }
+
+private:
+    void Parse();
+
+    TCreditSource m_source;
+    TCreditRows m_rows;
+    TCreditStyles m_styles{1080};
+    QString m_problem;
+    TCreditLayout m_layout;
+    qint32 m_filmHeight = 1080;
+    qint32 m_laidWidth = -1;
+    qint32 m_laidFilmHeight = -1;
+};
+
+} // namespace velmora

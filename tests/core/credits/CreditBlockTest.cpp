@@ -1,0 +1,213 @@
+// Credit blocks: rows read from producer sheets, layout at the film's size, the stored record.
+#include "core/credits/CreditSource.h"
+#include "core/document/ElementTree.h"
+#include "core/elements/ElementProject.h"
+#include "core/error.h"
+#include "core/render/FrameRenderer.h"
+
+#include "support/InkBounds.h"
+
+#include <QBuffer>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <gtest/gtest.h>
+
+using namespace velmora;
+
+namespace {
+
+TSheet SheetOf(const std::vector<QStringList> &table)
+{
+    TSheet sheet;
+    sheet.Name = QStringLiteral("credits.csv");
+    int number = 1;
+    for (const QStringList &cells : table)
+        sheet.Rows.push_back({number++, cells});
+    return sheet;
+}
+
+// One styles file for every film size: the role smaller than the name, the spine left of centre.
+const char *const Styles = R"({"Role": {"FontSize": 30, "Color": "#FFFFFF", "Spine": 40, "Gutter": 40, "SpaceBefore": 0},
+                               "Name": {"FontSize": 44, "Color": "#FFFFFF", "SpaceBefore": 0},
+                               "Text": {"FontSize": 40, "Color": "#FFFFFF", "SpaceBefore": 0}})";
+
+TElementTree RollOf(const std::vector<QStringList> &table, int width, int height, const QString &styles = Styles)
+{
+    TElementTree tree;
+    auto project = std::make_unique<TVmElementProject>();
+    project->SetWidth(width);
+    project->SetHeight(height);
+    project->SetBackColor(0xFF000000u);
+    TElementNode &projectNode = tree.InsertChild(tree.Root(), 0, std::make_unique<TElementNode>(std::move(project)));
+    TCreditSource source;
+    source.SheetPath = QStringLiteral("credits.csv");
+    source.StylesJson = styles;
+    source.Sheet = SheetOf(table);
+    tree.InsertChild(projectNode, 0, CreditBlockNode(std::move(source)));
+    return tree;
+}
+
+// The frame with the roll's top a quarter of the way down.
+QImage FrameOf(const TElementTree &tree, int height)
+{
+    TFrameRenderer renderer;
+    return renderer.RenderFrame(tree, height - height / 4, false).copy();
+}
+
+QImage Band(const QImage &frame, int left, int right)
+{
+    return frame.copy(left, 0, right - left, frame.height());
+}
+
+// Capitals sit on the baseline: the bottom of their ink is where the baseline lies.
+TEST(CreditBlock, PairsShareBaselineAndSpineAtEveryFilmSize)
+{
+    const std::vector<QStringList> table = {{"Kind", "Role", "Name"}, {"pair", "DIRECTOR OF PHOTOGRAPHY", "ADA HALLORAN"}};
+    int roleHeightAt1080 = 0;
+    for (const auto &[width, height] : {std::pair(1280, 720), std::pair(1920, 1080), std::pair(3840, 2160)}) {
+        SCOPED_TRACE(height);
+        const QImage frame = FrameOf(RollOf(table, width, height), height);
+        const double k = height / 1080.0;
+        const int spine = width * 40 / 100;
+        const QRect role = test::InkBounds(Band(frame, 0, spine));
+        const QRect name = test::InkBounds(Band(frame, spine, width)).translated(spine, 0);
+        ASSERT_FALSE(role.isEmpty());
+        ASSERT_FALSE(name.isEmpty());
+        EXPECT_NEAR(role.bottom(), name.bottom(), 1);
+        // The gutter is split on both sides of the spine, scaled with the film.
+        EXPECT_NEAR(role.right(), spine - 20 * k, 3 * k + 1);
+        EXPECT_NEAR(name.left(), spine + 20 * k, 5 * k + 1);
+        if (height == 1080)
+            roleHeightAt1080 = role.height();
+        else
+            EXPECT_NEAR(role.height(), roleHeightAt1080 * k, 0.06 * roleHeightAt1080 * k + 1);
+    }
+}
+
+TEST(CreditBlock, NoInkOutsideTheMeasure)
+{
+    const QString longText = QStringLiteral("WITH THANKS TO THE PEOPLE OF THE VALLEY WHO OPENED THEIR HOMES AND BARNS TO US "
+                                            "THROUGH A WINTER THAT DID NOT END");
+    const std::vector<QStringList> table = {{"Kind", "Role", "Name", "Text"},
+                                            {"text", "", "", longText},
+                                            {"pair", longText, longText, ""}};
+    for (const int measure : {90, 60}) {
+        SCOPED_TRACE(measure);
+        const QString styles = QStringLiteral(R"({"Role": {"Measure": %1}, "Text": {"Measure": %1}})").arg(measure);
+        const QImage frame = FrameOf(RollOf(table, 1920, 1080, styles), 1080);
+        const QRect ink = test::InkBounds(frame, 40);
+        const double margin = 1920 * (100 - measure) / 200.0;
+        ASSERT_FALSE(ink.isEmpty());
+        EXPECT_GE(ink.left(), margin - 1);
+        EXPECT_LE(ink.right(), 1920 - margin + 1);
+        // It did wrap, rather than being cut: the text reaches close to both edges.
+        EXPECT_LE(ink.left(), margin + 0.1 * 1920);
+    }
+}
+
+TEST(CreditBlock, ProducerSheetsReadTheirCreditColumnsOnly)
+{
+    const TCreditRows rows = ReadCreditRows(SheetOf({{"Department", "Kind", "Role", "Name", "Notes", "notes"},
+                                                     {"Camera", "pair", "Gaffer", "Ada", "confirmed", ""},
+                                                     {"Camera", "pair", "", "Bram", "", ""},
+                                                     {"Camera", "pair", "", "Cleo", "", ""},
+                                                     {"", "heading", "", "", "", ""},
+                                                     {"", "pair", "Grip", "Dario", "", ""}}));
+    EXPECT_EQ(rows.IgnoredColumns, QStringList({"Department", "Notes", "notes"}));
+    ASSERT_EQ(rows.Rows.size(), 5u);
+    const struct
+    {
+        const char *Role;
+        bool Continued;
+    } expected[] = {{"Gaffer", false}, {"Gaffer", true}, {"Gaffer", true}, {"", false}, {"Grip", false}};
+    for (std::size_t i = 0; i < rows.Rows.size(); ++i) {
+        EXPECT_EQ(rows.Rows[i][colRole], QString::fromLatin1(expected[i].Role)) << i;
+        EXPECT_EQ(rows.Rows[i].Continued, expected[i].Continued) << i;
+    }
+    // A continuation with nothing to continue is still an error, located.
+    TCreditSource orphan;
+    orphan.Sheet = SheetOf({{"Kind", "Role", "Name", "Size"}, {"gap", "", "", "10"}, {"pair", "", "Ada", ""}});
+    try {
+        TVmElementCreditBlock block(orphan);
+        FAIL() << "no error";
+    } catch (const EVelmoraError &error) {
+        EXPECT_EQ(error.message(), QStringLiteral("credits.csv:3: a pair row needs a Role"));
+    }
+}
+
+// Continued names stand under the first, with no role beside them.
+TEST(CreditBlock, ContinuedPairsDrawNoRole)
+{
+    const std::vector<QStringList> table = {{"Kind", "Role", "Name"}, {"pair", "GAFFER", "ADA"}, {"pair", "", "BRAM"}};
+    const QImage frame = FrameOf(RollOf(table, 1920, 1080), 1080);
+    const int spine = 1920 * 40 / 100;
+    const QRect role = test::InkBounds(Band(frame, 0, spine));
+    const QRect names = test::InkBounds(Band(frame, spine, 1920));
+    // One role line, two name lines.
+    EXPECT_LT(role.height(), names.height() / 2 + 2);
+}
+
+TEST(CreditBlock, RecordRoundTripsAndRendersWithoutTheSheet)
+{
+    TCreditSource source;
+    source.SheetPath = QStringLiteral("sheets/credits.csv");
+    source.StylesJson = Styles;
+    source.StylesPath = QStringLiteral("styles.json");
+    source.Sheet = SheetOf({{"Kind", "Role", "Name", "Notes"}, {"pair", "Gaffer", "Ada", "x"}, {"pair", "", "Bram\nCleo", ""}});
+    const TVmElementCreditBlock block(source);
+    QBuffer bytes;
+    bytes.open(QIODevice::ReadWrite);
+    block.SaveToStream(bytes);
+    bytes.seek(0);
+    TVmElementCreditBlock loaded;
+    loaded.LoadFromStream(bytes);
+    EXPECT_TRUE(loaded.Problem().isEmpty()) << loaded.Problem().toStdString();
+    EXPECT_EQ(loaded.Source().SheetPath, source.SheetPath);
+    EXPECT_EQ(loaded.Source().StylesJson, source.StylesJson);
+    EXPECT_EQ(loaded.Source().StylesPath, source.StylesPath);
+    ASSERT_EQ(loaded.Source().Sheet.Rows.size(), source.Sheet.Rows.size());
+    for (std::size_t i = 0; i < source.Sheet.Rows.size(); ++i)
+        EXPECT_EQ(loaded.Source().Sheet.Rows[i].Cells, source.Sheet.Rows[i].Cells);
+    QString caption;
+    loaded.GetCaption(-1, caption);
+    EXPECT_EQ(caption, QStringLiteral("credits.csv"));
+
+    // A record cut short is refused by the reader rather than read as fewer rows.
+    const QByteArray whole = bytes.data();
+    QBuffer cut;
+    cut.setData(whole.left(whole.size() - 3));
+    cut.open(QIODevice::ReadOnly);
+    TVmElementCreditBlock partial;
+    EXPECT_THROW(partial.LoadFromStream(cut), EVelmoraError);
+}
+
+TEST(CreditBlock, BadStylesAndRowsAreRefusedWithTheirPlace)
+{
+    const struct
+    {
+        std::vector<QStringList> Table;
+        QString Styles;
+        const char *Expected;
+    } cases[] = {
+        {{{"Kind", "Name", "Style"}, {"names", "A", "Huge"}}, "", "credits.csv:2: unknown Style \"Huge\""},
+        {{{"Kind", "Size"}, {"gap", "ten"}}, "", "credits.csv:2: column Size: \"ten\" is not a whole number from 0 to 20000"},
+        {{{"Kind", "Image"}, {"image", ""}}, "", "credits.csv:2: an image row needs an Image"},
+        {{{"Kind", "Text"}, {"text", "A"}}, R"({"Text": {"Caps": "shouting"}})",
+         "s.json: style \"Text\": field \"Caps\" must be \"as typed\", \"all caps\" or \"small caps\""},
+        {{{"Kind", "Text"}, {"text", "A"}}, R"({"Text": {"Leading": 9}})", "s.json: style \"Text\": field \"Leading\" must be a number from 0.5 to 4"},
+    };
+    for (const auto &c : cases) {
+        TCreditSource source;
+        source.Sheet = SheetOf(c.Table);
+        source.StylesJson = c.Styles;
+        source.StylesPath = QStringLiteral("s.json");
+        try {
+            TVmElementCreditBlock block(source);
+            ADD_FAILURE() << "no error for " << c.Expected;
+        } catch (const EVelmoraError &error) {
+            EXPECT_EQ(error.message(), QString::fromUtf8(c.Expected));
+        }
+    }
+}
+
+} // namespace
