@@ -93,7 +93,10 @@ int RunImport(const QStringList &arguments)
                                                  "from the sheet by the editor, instead of copying it into elements."));
     const QCommandLineOption worksheet(QStringLiteral("sheet"), QStringLiteral("The worksheet of a workbook to read (default: the first)."),
                                        QStringLiteral("NAME"));
-    for (const auto &option : {output, styles, film, fps, scroll, duration, link, worksheet})
+    const QCommandLineOption endGap(QStringLiteral("end-gap"),
+                                    QStringLiteral("With --link and --duration: black at the end may take what the space "
+                                                   "between blocks cannot."));
+    for (const auto &option : {output, styles, film, fps, scroll, duration, link, worksheet, endGap})
         parser.addOption(option);
     QStringList files;
     if (!ParseArguments(parser, arguments, QStringLiteral("SHEET.csv|.tsv|.xlsx|.ods|DESCRIPTION.json"), files))
@@ -135,6 +138,14 @@ int RunImport(const QStringList &arguments)
         project->SetScrollRate(ParseInt(QStringLiteral("--scroll"), parser.value(scroll), 1, 1000));
     if (parser.isSet(duration)) {
         const qint64 frames = ParseTimecode(parser.value(duration), project->GetFrameRate());
+        if (parser.isSet(link)) {
+            const TElasticFit elastic = FitRollWithoutBlack(document.Tree(), frames, parser.isSet(endGap));
+            if (!elastic.Fit)
+                throw EVelmoraError(elastic.Problem);
+            PrintOut(DescribeFit(*elastic.Fit, project->GetFrameRate()) + QLatin1Char('\n'));
+            WriteProject(document, target);
+            return 0;
+        }
         const auto fit = FitRollToRunningTime(document.Tree(), frames);
         if (!fit)
             throw EVelmoraError(QStringLiteral("the running time %1 cannot be met: at 1 pixel per frame the roll runs "

@@ -14,14 +14,27 @@ namespace velmora::cli {
 
 void TSheetRollOptions::AddTo(QCommandLineParser &parser) const
 {
-    parser.addOptions({Styles, Worksheet, Film, Fps, Duration});
+    parser.addOptions({Styles, Worksheet, Film, Fps, Duration, EndGap});
+}
+
+void FitToDuration(TDocument &document, const QCommandLineParser &parser, const TSheetRollOptions &options)
+{
+    if (!parser.isSet(options.Duration))
+        return;
+    const int rate = queryInterface<IProject>(document.ProjectNode()->Element())->GetFrameRate();
+    const qint64 frames = ParseTimecode(parser.value(options.Duration), rate);
+    const TElasticFit fit = FitRollWithoutBlack(document.Tree(), frames, parser.isSet(options.EndGap));
+    if (!fit.Fit)
+        throw EVelmoraError(fit.Problem);
+    PrintError(DescribeFit(*fit.Fit, rate));
 }
 
 void OpenRoll(TDocument &document, const QString &fileName, const QCommandLineParser &parser,
               const TSheetRollOptions &options)
 {
     if (!IsSheetFile(fileName)) {
-        for (const QCommandLineOption *option : {&options.Styles, &options.Worksheet, &options.Film, &options.Fps, &options.Duration})
+        for (const QCommandLineOption *option :
+             {&options.Styles, &options.Worksheet, &options.Film, &options.Fps, &options.Duration, &options.EndGap})
             if (parser.isSet(*option))
                 throw EUsageError(QStringLiteral("--%1 applies to credit sheets only").arg(option->names().first()));
         document.OpenProject(fileName);
@@ -32,15 +45,7 @@ void OpenRoll(TDocument &document, const QString &fileName, const QCommandLinePa
     auto *project = queryInterface<IProject>(document.ProjectNode()->Element());
     if (parser.isSet(options.Fps))
         project->SetFrameRate(ParseInt(QStringLiteral("--fps"), parser.value(options.Fps), 1, 100));
-    if (parser.isSet(options.Duration)) {
-        const qint64 frames = ParseTimecode(parser.value(options.Duration), project->GetFrameRate());
-        const auto fit = FitRollToRunningTime(document.Tree(), frames);
-        if (!fit)
-            throw EVelmoraError(QStringLiteral("the running time %1 cannot be met: at 1 pixel per frame the roll runs "
-                                               "shorter, or it would need more than 1000 pixels per frame")
-                                    .arg(FormatTimecode(frames, project->GetFrameRate())));
-        PrintError(DescribeFit(*fit, project->GetFrameRate()));
-    }
+    FitToDuration(document, parser, options);
 }
 
 } // namespace velmora::cli

@@ -23,11 +23,18 @@ struct TSheetRollOptions
     QCommandLineOption Fps{QStringLiteral("fps"), QStringLiteral("Frames per second for a sheet, 1 to 100 (default 24)."),
                            QStringLiteral("N")};
     QCommandLineOption Duration{QStringLiteral("duration"),
-                                QStringLiteral("Fit a sheet's roll to this running time (a whole scroll rate and a gap at the end)."),
+                                QStringLiteral("Fit a sheet's roll to this running time: a whole scroll rate, the rest spread "
+                                               "over the space between blocks."),
                                 QStringLiteral("HH:MM:SS[:FF]")};
+    QCommandLineOption EndGap{QStringLiteral("end-gap"),
+                              QStringLiteral("With --duration: black at the end may take what the spaces between blocks cannot.")};
 
     void AddTo(QCommandLineParser &parser) const;
 };
+
+// Fits the roll to --duration (if given) without black at the end unless --end-gap allows it;
+// prints what was chosen. Throws EVelmoraError when the time cannot be met.
+void FitToDuration(TDocument &document, const QCommandLineParser &parser, const TSheetRollOptions &options);
 
 // Opens a project file, or builds a project around one credit block from a sheet
 // (CSV, TSV, XLSX, ODS) with the sheet options; those are refused for a project.

@@ -59,6 +59,10 @@ public:
     {
     }
 
+    // Growth of each elastic space, in the order Top() meets them; empty: none.
+    void SetGrowth(std::vector<qint64> growth) { m_growth = std::move(growth); }
+    const std::vector<qint64> &Capacities() const { return m_capacities; }
+
     std::vector<TCreditLayout::TPiece> Build(qint32 &height)
     {
         const std::vector<TCreditRow> &rows = m_rows.Rows;
@@ -70,6 +74,7 @@ public:
                        && rows[end][colStyle].trimmed().compare(rows[first][colStyle].trimmed(), Qt::CaseInsensitive) == 0)
                     ++end;
             AddRows(first, end);
+            m_afterPair = rows[first].Kind == TCreditRowKind::Pair;
             first = end;
         }
         height = ClampToInt32(std::llround(m_y + m_pendingSpace));
@@ -133,6 +138,15 @@ private:
         return top;
     }
 
+    // The top of a block that starts after an elastic space of base pixels that may grow to maximum.
+    double ElasticTop(double base, double maximum)
+    {
+        const std::size_t index = m_capacities.size();
+        m_capacities.push_back(std::max<qint64>(0, std::llround(maximum - base)));
+        const double growth = index < m_growth.size() ? double(m_growth[index]) : 0.0;
+        return Top(0) + base + growth;
+    }
+
     // The measure's edges for a style: the centred share of the width it allows.
     std::pair<double, double> MeasureOf(const TCreditStyle &style) const
     {
@@ -176,10 +190,11 @@ private:
             const int size = Number(head, colSize, -1, 0, MaxSize);
             if (size < 0)
                 FailCreditRow(m_rows.SheetName, head.Number, QStringLiteral("a gap row needs a Size"));
-            const double top = Top(0);
+            // A gap may grow to twice its size.
+            const double top = ElasticTop(size * m_scale, 2.0 * size * m_scale);
             TCreditLayout::TPiece piece;
             piece.Row = head.Number;
-            Push(std::move(piece), top, top + size * m_scale);
+            Push(std::move(piece), Top(0), top);
             break;
         }
         }
@@ -192,7 +207,7 @@ private:
             const TCreditStyle &style = StyleOf(row, builtIn);
             const auto [left, right] = MeasureOf(style);
             const TLaidText laid = Lay(RequiredCell(m_rows, row, colText), style, right - left, ToQt(style.HAlign));
-            const double top = r == first ? Top(style.SpaceBefore) : Top(style.ParagraphSpace);
+            const double top = r == first ? ElasticTop(style.SpaceBefore, style.MaxSpace) : Top(style.ParagraphSpace);
             TCreditLayout::TPiece piece;
             piece.Row = row.Number;
             piece.Lines.push_back(Line(laid, left, top, style.Color));
@@ -211,7 +226,11 @@ private:
         const double half = roleStyle.Gutter / 2.0;
         const TLaidText name = Lay(RequiredCell(m_rows, row, colName), nameStyle, right - spine - half, Qt::AlignLeft);
         // Further names of one role sit right below the one before, without the role again.
-        const double top = row.Continued ? Top(0) : Top(std::max(roleStyle.SpaceBefore, nameStyle.SpaceBefore));
+        const int space = std::max(roleStyle.SpaceBefore, nameStyle.SpaceBefore);
+        // The first pair of a run starts a block; the pairs after it keep their spacing.
+        const double top = row.Continued ? Top(0)
+            : m_afterPair                ? Top(space)
+                                         : ElasticTop(space, std::max(roleStyle.MaxSpace, nameStyle.MaxSpace));
         TCreditLayout::TPiece piece;
         piece.Row = row.Number;
         double bottom = top;
@@ -252,7 +271,7 @@ private:
         const double spine = m_width * style.Spine / 100.0;
         const double start = std::clamp(spine - total / 2.0, left, right - total);
         const qsizetype perColumn = (names.size() + columns - 1) / columns;
-        double top = Top(style.SpaceBefore);
+        double top = ElasticTop(style.SpaceBefore, style.MaxSpace);
         for (qsizetype line = 0; line < perColumn; ++line) {
             TCreditLayout::TPiece piece;
             piece.Row = rowOf[std::size_t(line)];
@@ -287,7 +306,7 @@ private:
                 height = piece.Image.height() * m_scale;
             width = std::min<double>(m_width, piece.Image.width() * height / piece.Image.height());
         }
-        const double top = Top(style.SpaceBefore);
+        const double top = ElasticTop(style.SpaceBefore, style.MaxSpace);
         piece.ImageRect = QRectF((m_width - width) / 2.0, top, width, height);
         Push(std::move(piece), top, top + height);
         m_pendingSpace = style.SpaceAfter;
@@ -301,6 +320,9 @@ private:
     QString m_imageDir;
     double m_y = 0.0;
     double m_pendingSpace = 0.0;
+    bool m_afterPair = false;
+    std::vector<qint64> m_growth;
+    std::vector<qint64> m_capacities;
     std::vector<TCreditLayout::TPiece> m_pieces;
 };
 
@@ -311,11 +333,45 @@ TCreditLayout::~TCreditLayout() = default;
 TCreditLayout::TCreditLayout(TCreditLayout &&) noexcept = default;
 TCreditLayout &TCreditLayout::operator=(TCreditLayout &&) noexcept = default;
 
+std::vector<qint64> SpreadStretch(qint64 stretch, const std::vector<qint64> &capacities)
+{
+    std::vector<qint64> growth(capacities.size(), 0);
+    qint64 total = 0;
+    for (const qint64 capacity : capacities)
+        total += capacity;
+    if (stretch <= 0 || total <= 0)
+        return growth;
+    stretch = std::min(stretch, total);
+    qint64 given = 0;
+    for (std::size_t i = 0; i < capacities.size(); ++i) {
+        growth[i] = qint64((__int128(stretch) * capacities[i]) / total);
+        given += growth[i];
+    }
+    // The pixels rounding left over go one each to the spaces with room, first to last.
+    for (std::size_t i = 0; given < stretch; i = (i + 1) % capacities.size())
+        if (growth[i] < capacities[i]) {
+            ++growth[i];
+            ++given;
+        }
+    return growth;
+}
+
 TCreditLayout TCreditLayout::Build(const TCreditRows &rows, const TCreditStyles &styles, int width, int filmHeight,
-                                   const QString &imageDir)
+                                   const QString &imageDir, qint32 stretch)
 {
     TCreditLayout layout;
-    layout.m_pieces = TBuilder(rows, styles, width, filmHeight, imageDir).Build(layout.m_height);
+    TBuilder builder(rows, styles, width, filmHeight, imageDir);
+    layout.m_pieces = builder.Build(layout.m_height);
+    const std::vector<qint64> capacities = builder.Capacities();
+    for (const qint64 capacity : capacities)
+        layout.m_capacity += capacity;
+    layout.m_elasticSpaces = int(capacities.size());
+    if (stretch > 0) {
+        // Laid out again with the growth known: every piece after a grown space moves down.
+        TBuilder stretched(rows, styles, width, filmHeight, imageDir);
+        stretched.SetGrowth(SpreadStretch(stretch, capacities));
+        layout.m_pieces = stretched.Build(layout.m_height);
+    }
     for (const TPiece &piece : layout.m_pieces)
         layout.m_tallest = std::max(layout.m_tallest, piece.Bottom - piece.Top);
     return layout;

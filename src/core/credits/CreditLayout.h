@@ -27,10 +27,17 @@ public:
     TCreditLayout &operator=(TCreditLayout &&) noexcept;
 
     // Throws EVelmoraError ("SHEET:ROW: what") for an unknown style or a bad number.
+    // stretch pixels are spread over the elastic spaces (gap rows, the space before each
+    // heading, list, paragraph, image and run of pairs), each within its style's MaxSpace;
+    // what they cannot take is left out.
     static TCreditLayout Build(const TCreditRows &rows, const TCreditStyles &styles, int width, int filmHeight,
-                               const QString &imageDir);
+                               const QString &imageDir, qint32 stretch = 0);
 
     qint32 Height() const { return m_height; }
+    // How many pixels the elastic spaces can grow by together.
+    qint64 ElasticCapacity() const { return m_capacity; }
+    // How many elastic spaces there are.
+    int ElasticSpaces() const { return m_elasticSpaces; }
     // Draws the rows that meet visible (in the painter's coordinates) with the block's top at top
     // and its left edge at left; every row when visible is empty.
     void Draw(QPainter &painter, double left, double top, const QRectF &visible) const;
@@ -58,6 +65,12 @@ private:
     std::vector<TPiece> m_pieces;  // ordered by Top
     qint32 m_height = 0;
     qint32 m_tallest = 0;
+    qint64 m_capacity = 0;
+    int m_elasticSpaces = 0;
 };
+
+// Spreads stretch over spaces of the given capacities in proportion to them, in whole pixels,
+// none above its capacity; the total is min(stretch, sum of capacities).
+std::vector<qint64> SpreadStretch(qint64 stretch, const std::vector<qint64> &capacities);
 
 } // namespace velmora

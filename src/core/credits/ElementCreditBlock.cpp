@@ -71,7 +71,7 @@ void TVmElementCreditBlock::Render(QPainter &graphics, TLayoutRect &rect, quint8
     if (m_laidWidth != rect.Width || m_laidFilmHeight != m_filmHeight) {
         const QString imageDir = QFileInfo(m_source.SheetPath).absolutePath();
         try {
-            m_layout = TCreditLayout::Build(m_rows, m_styles, rect.Width, m_filmHeight, imageDir);
+            m_layout = TCreditLayout::Build(m_rows, m_styles, rect.Width, m_filmHeight, imageDir, m_stretch);
         } catch (const EVelmoraError &error) {
             // Rows that laid out at one size lay out at every size; this is for safety only.
             m_problem = error.message();
@@ -100,6 +100,7 @@ void TVmElementCreditBlock::SaveToStream(QIODevice &stream) const
     filer.WriteWideString(m_source.Worksheet);
     filer.WriteWideString(m_source.StylesJson);
     filer.WriteWideString(m_source.StylesPath);
+    filer.WriteInteger(m_stretch);
     filer.WriteWideString(m_source.Sheet.Name);
     filer.WriteInteger(qint32(m_source.Sheet.Rows.size()));
     for (const TSheetRow &row : m_source.Sheet.Rows) {
@@ -124,6 +125,7 @@ void TVmElementCreditBlock::LoadFromStream(QIODevice &stream)
     source.Worksheet = filer.ReadWideString();
     source.StylesJson = filer.ReadWideString();
     source.StylesPath = filer.ReadWideString();
+    const qint32 stretch = filer.ReadInteger();
     source.Sheet.Name = filer.ReadWideString();
     // Counts are not trusted for allocation: each row and cell is read as it comes, and a
     // record that ends early fails in the filer.
@@ -141,6 +143,7 @@ void TVmElementCreditBlock::LoadFromStream(QIODevice &stream)
         source.Sheet.Rows.push_back(std::move(row));
     }
     m_source = std::move(source);
+    m_stretch = std::max(0, stretch);
     Parse();
 }
 

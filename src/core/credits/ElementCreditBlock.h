@@ -4,6 +4,7 @@
 #include "core/elements/ElementBase.h"
 
 #include <QString>
+#include <algorithm>
 
 namespace velmora {
 
@@ -44,6 +45,14 @@ public:
     // IElementFilmScaled
     void SetFilmHeight(qint32 height) override { m_filmHeight = height; }
 
+    // Pixels a fit to a running time spread over the block's elastic spaces.
+    qint32 Stretch() const { return m_stretch; }
+    void SetStretch(qint32 pixels)
+    {
+        m_stretch = std::max(0, pixels);
+        m_laidWidth = -1;
+    }
+
     const TCreditSource &Source() const { return m_source; }
     const TCreditRows &Rows() const { return m_rows; }
     // The layout of the last Render; empty before the first.
@@ -60,6 +69,7 @@ private:
     QString m_problem;
     TCreditLayout m_layout;
     qint32 m_filmHeight = 1080;
+    qint32 m_stretch = 0;
     qint32 m_laidWidth = -1;
     qint32 m_laidFilmHeight = -1;
 };

@@ -65,6 +65,7 @@ TCreditStyle ScaledCreditStyle(const TCreditStyle &style, double k)
     scaled.Gutter = px(style.Gutter);
     scaled.Tracking = px(style.Tracking);
     scaled.ParagraphSpace = px(style.ParagraphSpace);
+    scaled.MaxSpace = style.MaxSpace < 0 ? 2 * scaled.SpaceBefore : std::max(scaled.SpaceBefore, px(style.MaxSpace));
     return scaled;
 }
 
@@ -152,6 +153,8 @@ void TCreditStyles::Load(const QJsonObject &json, const QString &fileName)
                 style.Spine = number(0, 100);
             } else if (key == QLatin1String("Measure")) {
                 style.Measure = number(10, 100);
+            } else if (key == QLatin1String("MaxSpace")) {
+                style.MaxSpace = number(0, MaxSpace);
             } else if (key == QLatin1String("ParagraphSpace")) {
                 style.ParagraphSpace = number(0, MaxSpace);
             } else {

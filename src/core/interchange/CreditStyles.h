@@ -29,6 +29,9 @@ struct TCreditStyle
     int Spine = 50;             // where pairs face each other and name columns centre, percent of the width
     int Measure = 90;           // the width text wraps in, percent of the width (90: title safe)
     int ParagraphSpace = 12;    // pixels between consecutive text rows
+    // Fitting to a running time may grow the space before a block of this style up to this
+    // many pixels; below zero: twice its SpaceBefore.
+    int MaxSpace = -1;
 };
 
 // The style with every size multiplied by k (sizes are given for a 1080-line film).

@@ -1,5 +1,6 @@
 #include "core/render/RunningTime.h"
 
+#include "core/credits/ElementCreditBlock.h"
 #include "core/document/ElementTree.h"
 #include "core/elements/ElementImage.h"
 #include "core/error.h"
@@ -57,26 +58,51 @@ bool IsFitGap(const TElementNode &node)
     return image != nullptr && image->GetImage() == nullptr && caption == FitGapCaption;
 }
 
+TElementNode *LastFitGap(const TElementNode &projectNode)
+{
+    if (projectNode.ChildCount() == 0 || !IsFitGap(*projectNode.Child(projectNode.ChildCount() - 1)))
+        return nullptr;
+    return projectNode.Child(projectNode.ChildCount() - 1);
+}
+
+void CollectBlocks(const TElementNode &node, std::vector<TVmElementCreditBlock *> &blocks)
+{
+    if (auto *block = dynamic_cast<TVmElementCreditBlock *>(node.Element()))
+        blocks.push_back(block);
+    for (std::size_t i = 0; i < node.ChildCount(); ++i)
+        CollectBlocks(*node.Child(i), blocks);
+}
+
+std::vector<TVmElementCreditBlock *> CreditBlocksOf(const TElementTree &tree)
+{
+    std::vector<TVmElementCreditBlock *> blocks;
+    CollectBlocks(tree.Root(), blocks);
+    return blocks;
+}
+
+// The position range of the roll as it is without an earlier fit: no end gap, no stretch.
+qint64 RangeWithoutFit(const TFrameRenderer &measured, const TElementTree &tree)
+{
+    qint64 range = measured.PositionRange();
+    if (const TElementNode *gap = LastFitGap(*tree.ProjectNode()))
+        range -= std::max(0, dynamic_cast<const TVmElementImage *>(gap->Element())->GetFixedHeight());
+    for (const TVmElementCreditBlock *block : CreditBlocksOf(tree))
+        range -= std::min<qint64>(block->Stretch(), block->Layout().ElasticCapacity());
+    return range;
+}
+
 } // namespace
 
-std::optional<TRunningTimePlan> PlanRollRunningTime(TElementTree &tree, qint64 targetFrames)
+std::optional<TRunningTimePlan> PlanRollRunningTime(const TElementTree &tree, qint64 targetFrames)
 {
-    TElementNode *projectNode = tree.ProjectNode();
+    const TElementNode *projectNode = tree.ProjectNode();
     if (projectNode == nullptr || queryInterface<IProject>(projectNode->Element()) == nullptr)
         return std::nullopt;
-    // Measure without the gap an earlier fit added, so fitting twice gives the same roll; the
-    // gap goes back at once, so the tree is as it was.
-    TElementNode *oldGap = nullptr;
-    std::unique_ptr<TElementNode> takenGap;
-    if (projectNode->ChildCount() > 0 && IsFitGap(*projectNode->Child(projectNode->ChildCount() - 1)))
-        takenGap = tree.TakeNode(*projectNode->Child(projectNode->ChildCount() - 1));
     TFrameRenderer renderer;
-    renderer.RenderFrame(tree, 0, false);
-    if (takenGap) {
-        oldGap = takenGap.get();
-        tree.InsertChild(*projectNode, projectNode->ChildCount(), std::move(takenGap));
-    }
-    const std::optional<TRunningTimeFit> fit = FitRunningTime(renderer.PositionRange(), targetFrames);
+    renderer.MeasureRoll(tree);
+    // Measured without the gap an earlier fit added, so fitting twice gives the same roll.
+    TElementNode *oldGap = LastFitGap(*projectNode);
+    const std::optional<TRunningTimeFit> fit = FitRunningTime(RangeWithoutFit(renderer, tree), targetFrames);
     if (!fit)
         return std::nullopt;
     return TRunningTimePlan{*fit, oldGap};
@@ -99,16 +125,82 @@ std::optional<TRunningTimeFit> FitRollToRunningTime(TElementTree &tree, qint64 t
     TElementNode *projectNode = tree.ProjectNode();
     if (plan->OldGap != nullptr)
         tree.TakeNode(*plan->OldGap);
+    for (TVmElementCreditBlock *block : CreditBlocksOf(tree))
+        block->SetStretch(0);
     queryInterface<IProject>(projectNode->Element())->SetScrollRate(plan->Fit.ScrollRate);
     if (plan->Fit.Gap > 0)
         tree.InsertChild(*projectNode, projectNode->ChildCount(), MakeRunningTimeGap(plan->Fit.Gap));
     return plan->Fit;
 }
 
+TElasticFit FitRollWithoutBlack(TElementTree &tree, qint64 targetFrames, bool allowEndGap)
+{
+    TElasticFit result;
+    const TElementNode *projectNode = tree.ProjectNode();
+    const IProject *project = projectNode ? queryInterface<IProject>(projectNode->Element()) : nullptr;
+    if (project == nullptr)
+        return result;
+    const int frameRate = std::max(1, project->GetFrameRate());
+    TFrameRenderer renderer;
+    renderer.MeasureRoll(tree);
+    const qint64 base = RangeWithoutFit(renderer, tree);
+    const std::optional<TRunningTimeFit> fit = FitRunningTime(base, targetFrames);
+    if (!fit) {
+        result.Problem = QStringLiteral("the running time %1 cannot be met: at 1 pixel per frame the roll runs shorter, "
+                                        "or it would need more than 1000 pixels per frame")
+                             .arg(FormatTimecode(targetFrames, frameRate));
+        return result;
+    }
+    const std::vector<TVmElementCreditBlock *> blocks = CreditBlocksOf(tree);
+    std::vector<qint64> capacities;
+    qint64 capacity = 0;
+    int spaces = 0;
+    for (const TVmElementCreditBlock *block : blocks) {
+        capacities.push_back(block->Layout().ElasticCapacity());
+        capacity += capacities.back();
+        spaces += block->Layout().ElasticSpaces();
+    }
+    if (fit->Gap > capacity && !allowEndGap) {
+        // The nearest counts either side: this rate with every space at its widest, and the
+        // next slower rate with none grown.
+        const qint64 rate = fit->ScrollRate;
+        const qint64 shorter = (base + capacity + rate - 1) / rate;
+        QString nearest = FormatTimecode(shorter, frameRate);
+        if (rate > 1)
+            nearest += QStringLiteral(" or ") + FormatTimecode((base + rate - 2) / (rate - 1), frameRate);
+        result.Problem = QStringLiteral("the running time %1 cannot be met without black at the end: the roll's %2 elastic "
+                                        "spaces can grow by %3 pixels, and %4 are needed; the nearest running times "
+                                        "that work are %5 (or allow a gap at the end)")
+                             .arg(FormatTimecode(targetFrames, frameRate))
+                             .arg(spaces)
+                             .arg(capacity)
+                             .arg(fit->Gap)
+                             .arg(nearest);
+        return result;
+    }
+    TElementNode &node = *tree.ProjectNode();
+    if (TElementNode *oldGap = LastFitGap(node))
+        tree.TakeNode(*oldGap);
+    queryInterface<IProject>(node.Element())->SetScrollRate(fit->ScrollRate);
+    // The blocks take what they can; a gap at the end, when allowed, only the rest.
+    const qint64 absorbed = std::min<qint64>(fit->Gap, capacity);
+    const std::vector<qint64> growth = SpreadStretch(absorbed, capacities);
+    for (std::size_t i = 0; i < blocks.size(); ++i)
+        blocks[i]->SetStretch(qint32(growth[i]));
+    const qint64 rest = fit->Gap - absorbed;
+    if (rest > 0)
+        tree.InsertChild(node, node.ChildCount(), MakeRunningTimeGap(int(rest)));
+    result.Fit = TRunningTimeFit{fit->ScrollRate, int(rest), fit->Frames, int(absorbed), spaces};
+    return result;
+}
+
 QString DescribeFit(const TRunningTimeFit &fit, int frameRate)
 {
     const QString gap = fit.Gap > 0 ? QStringLiteral("with a %1-pixel gap at the end").arg(fit.Gap)
-                                    : QStringLiteral("without a gap at the end");
+        : fit.Stretch > 0 ? QStringLiteral("%1 pixels spread over %2 elastic spaces, no black at the end")
+                                .arg(fit.Stretch)
+                                .arg(fit.ElasticSpaces)
+                          : QStringLiteral("without a gap at the end");
     return QStringLiteral("Running time %1 (%2 frames): scrolling %3 pixels per frame, %4")
         .arg(FormatTimecode(fit.Frames, frameRate))
         .arg(fit.Frames)

@@ -18,6 +18,8 @@ struct TRunningTimeFit
     int ScrollRate = 1;
     int Gap = 0; // pixels of empty space added after the last element
     qint64 Frames = 0;
+    int Stretch = 0;       // pixels spread over credit blocks' elastic spaces instead of a gap
+    int ElasticSpaces = 0; // how many spaces took them
 };
 
 // The whole-pixel rate whose frame count comes closest to targetFrames without
@@ -39,7 +41,7 @@ struct TRunningTimePlan
 
 // Works out the fit of the tree's roll to targetFrames; the tree is left as it was. Empty when the
 // target cannot be met.
-std::optional<TRunningTimePlan> PlanRollRunningTime(TElementTree &tree, qint64 targetFrames);
+std::optional<TRunningTimePlan> PlanRollRunningTime(const TElementTree &tree, qint64 targetFrames);
 
 // The empty element that pads the end of a fitted roll by height pixels.
 std::unique_ptr<TElementNode> MakeRunningTimeGap(int height);
@@ -48,6 +50,18 @@ std::unique_ptr<TElementNode> MakeRunningTimeGap(int height);
 // of the roll (replacing the gap an earlier fit left there). Changes nothing and returns empty
 // when the target cannot be met.
 std::optional<TRunningTimeFit> FitRollToRunningTime(TElementTree &tree, qint64 targetFrames);
+
+// A fit that spreads the rest over the credit blocks' elastic spaces, or why there is none.
+struct TElasticFit
+{
+    std::optional<TRunningTimeFit> Fit;
+    QString Problem; // with the nearest running times that work, as HH:MM:SS:FF
+};
+
+// Fits the roll to targetFrames at a whole-pixel rate, the rest spread over the elastic spaces
+// of its credit blocks so that the last credit leaves on the target frame with no black after
+// it. A gap at the end is used only when allowEndGap, and only for what the spaces cannot take.
+TElasticFit FitRollWithoutBlack(TElementTree &tree, qint64 targetFrames, bool allowEndGap);
 
 // What a fit chose, in a sentence for the user.
 QString DescribeFit(const TRunningTimeFit &fit, int frameRate);

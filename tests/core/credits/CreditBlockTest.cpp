@@ -31,9 +31,10 @@ const char *const Styles = R"({"Role": {"FontSize": 30, "Color": "#FFFFFF", "Spi
                                "Name": {"FontSize": 44, "Color": "#FFFFFF", "SpaceBefore": 0},
                                "Text": {"FontSize": 40, "Color": "#FFFFFF", "SpaceBefore": 0}})";
 
-TElementTree RollOf(const std::vector<QStringList> &table, int width, int height, const QString &styles = Styles)
+std::unique_ptr<TElementTree> RollOf(const std::vector<QStringList> &table, int width, int height, const QString &styles = Styles)
 {
-    TElementTree tree;
+    auto owned = std::make_unique<TElementTree>();
+    TElementTree &tree = *owned;
     auto project = std::make_unique<TVmElementProject>();
     project->SetWidth(width);
     project->SetHeight(height);
@@ -44,7 +45,7 @@ TElementTree RollOf(const std::vector<QStringList> &table, int width, int height
     source.StylesJson = styles;
     source.Sheet = SheetOf(table);
     tree.InsertChild(projectNode, 0, CreditBlockNode(std::move(source)));
-    return tree;
+    return owned;
 }
 
 // The frame with the roll's top a quarter of the way down.
@@ -64,9 +65,9 @@ TEST(CreditBlock, PairsShareBaselineAndSpineAtEveryFilmSize)
 {
     const std::vector<QStringList> table = {{"Kind", "Role", "Name"}, {"pair", "DIRECTOR OF PHOTOGRAPHY", "ADA HALLORAN"}};
     int roleHeightAt1080 = 0;
-    for (const auto &[width, height] : {std::pair(1280, 720), std::pair(1920, 1080), std::pair(3840, 2160)}) {
+    for (const auto &[width, height] : {std::pair(1920, 1080), std::pair(1280, 720), std::pair(3840, 2160)}) {
         SCOPED_TRACE(height);
-        const QImage frame = FrameOf(RollOf(table, width, height), height);
+        const QImage frame = FrameOf(*RollOf(table, width, height), height);
         const double k = height / 1080.0;
         const int spine = width * 40 / 100;
         const QRect role = test::InkBounds(Band(frame, 0, spine));
@@ -94,7 +95,7 @@ TEST(CreditBlock, NoInkOutsideTheMeasure)
     for (const int measure : {90, 60}) {
         SCOPED_TRACE(measure);
         const QString styles = QStringLiteral(R"({"Role": {"Measure": %1}, "Text": {"Measure": %1}})").arg(measure);
-        const QImage frame = FrameOf(RollOf(table, 1920, 1080, styles), 1080);
+        const QImage frame = FrameOf(*RollOf(table, 1920, 1080, styles), 1080);
         const QRect ink = test::InkBounds(frame, 40);
         const double margin = 1920 * (100 - measure) / 200.0;
         ASSERT_FALSE(ink.isEmpty());
@@ -139,7 +140,7 @@ TEST(CreditBlock, ProducerSheetsReadTheirCreditColumnsOnly)
 TEST(CreditBlock, ContinuedPairsDrawNoRole)
 {
     const std::vector<QStringList> table = {{"Kind", "Role", "Name"}, {"pair", "GAFFER", "ADA"}, {"pair", "", "BRAM"}};
-    const QImage frame = FrameOf(RollOf(table, 1920, 1080), 1080);
+    const QImage frame = FrameOf(*RollOf(table, 1920, 1080), 1080);
     const int spine = 1920 * 40 / 100;
     const QRect role = test::InkBounds(Band(frame, 0, spine));
     const QRect names = test::InkBounds(Band(frame, spine, 1920));
