@@ -119,14 +119,12 @@ int RunImport(const QStringList &arguments)
         const QString projectDir = QFileInfo(target).absolutePath();
         InsertCreditBlock(document.Tree(), ReadCreditSource(source, parser.value(styles), parser.value(worksheet), projectDir));
     } else if (sheet) {
-        if (parser.isSet(worksheet))
-            ReadCreditSource(source, QString(), parser.value(worksheet), QString());
         StartSheetProject(document, source, parser.value(film));
         TCreditStyles creditStyles(project->GetHeight());
         const QString stylesFile = parser.isSet(styles) ? parser.value(styles) : StylesBesideSheet(source);
         if (!stylesFile.isEmpty())
             creditStyles.LoadFile(stylesFile);
-        TCreditBlock block = CreditsFromSheet(ReadSheet(source), creditStyles, QFileInfo(source).absoluteDir(),
+        TCreditBlock block = CreditsFromSheet(ReadSheet(source, parser.value(worksheet)), creditStyles, QFileInfo(source).absoluteDir(),
                                               project->GetWidth());
         InsertCredits(document.Tree(), InsertionPointFor(document.Tree()), std::move(block));
     } else {

@@ -1,9 +1,11 @@
 #include "ui/CreditCommands.h"
 
+#include "ui/CreditLink.h"
 #include "ui/ElementTreeModel.h"
 #include "ui/ElementsTreeView.h"
 #include "ui/MainWindow.h"
 
+#include "core/credits/CreditSource.h"
 #include "core/document/Document.h"
 #include "core/edit/EditCommands.h"
 #include "core/elements/Interfaces.h"
@@ -20,6 +22,7 @@
 #include <QUndoStack>
 #include <QMenu>
 #include <QMessageBox>
+#include <QPushButton>
 #include <QSlider>
 
 namespace velmora {
@@ -47,6 +50,22 @@ public:
     {
         QMessageBox::information(m_parent, QStringLiteral("Velmora"), message);
     }
+    std::optional<TImportMode> ChooseImportMode() override
+    {
+        QMessageBox box(QMessageBox::Question, QStringLiteral("Import Credits"),
+                        QStringLiteral("Link the sheet, so that the roll follows it whenever it is saved, or copy its "
+                                       "rows into elements for hand work?"),
+                        QMessageBox::Cancel, m_parent);
+        QPushButton *link = box.addButton(QStringLiteral("Link"), QMessageBox::AcceptRole);
+        QPushButton *copy = box.addButton(QStringLiteral("Copy as elements"), QMessageBox::AcceptRole);
+        box.setDefaultButton(link);
+        box.exec();
+        if (box.clickedButton() == link)
+            return TImportMode::Link;
+        if (box.clickedButton() == copy)
+            return TImportMode::Copy;
+        return std::nullopt;
+    }
 
 private:
     QWidget *m_parent;
@@ -60,25 +79,15 @@ IProject *ProjectOf(TDocument &document)
 
 // The roll offset at which node's top-level element starts: the roll's height without it and
 // what follows it (stacked elements never end below the last one's bottom).
-int TopOfTopLevel(TElementTree &tree, TElementNode &node)
+int TopOfTopLevel(const TElementTree &tree, const TElementNode &node)
 {
-    TElementNode *project = tree.ProjectNode();
-    TElementNode *top = &node;
+    const TElementNode *project = tree.ProjectNode();
+    const TElementNode *top = &node;
     while (top->Parent() != nullptr && top->Parent() != project)
         top = top->Parent();
     if (top->Parent() != project)
         return 0;
-    const std::size_t index = std::size_t(top->Index());
-    std::vector<std::unique_ptr<TElementNode>> rest;
-    TElementNode *focused = tree.FocusedNode();
-    while (project->ChildCount() > index)
-        rest.push_back(tree.TakeNode(*project->Child(index)));
-    TFrameRenderer renderer;
-    renderer.RenderFrame(tree, 0, false);
-    for (auto &child : rest)
-        tree.InsertChild(*project, project->ChildCount(), std::move(child));
-    tree.SetFocusedNode(focused);
-    return renderer.RollHeight();
+    return RollOffsetOf(tree, *top);
 }
 
 } // namespace
@@ -94,6 +103,18 @@ TCreditCommands::TCreditCommands(TMain &main)
     ActFitRunningTime->setObjectName(QStringLiteral("ActFitRunningTime"));
     ActFitRunningTime->setStatusTip(QStringLiteral("Choose the scroll rate and end gap for an exact running time"));
     connect(ActFitRunningTime, &QAction::triggered, this, &TCreditCommands::ActFitRunningTimeExecute);
+    ActUnlinkCredits = new QAction(QStringLiteral("&Unlink Credits"), this);
+    ActUnlinkCredits->setObjectName(QStringLiteral("ActUnlinkCredits"));
+    ActUnlinkCredits->setStatusTip(QStringLiteral("Turn the focused credit block into ordinary elements for hand work"));
+    connect(ActUnlinkCredits, &QAction::triggered, this,
+            [this] { m_main.RunHandler([&] { UnlinkFocusedCredits(); }); });
+    m_link = new TCreditLink(main.Document(), this);
+    connect(m_link, &TCreditLink::Reloaded, this, [this](int changed, const QStringList &problems) {
+        m_main.SchedulePreviewUpdate();
+        m_main.statusBar()->showMessage(problems.isEmpty()
+                                            ? QStringLiteral("Credits reloaded (%1 blocks)").arg(changed)
+                                            : QStringLiteral("The sheet keeps its last good content: %1").arg(problems.join(QStringLiteral("; "))));
+    });
     SpeedWarningPanel = new QLabel(main.statusBar());
     SpeedWarningPanel->setObjectName(QStringLiteral("SpeedWarning"));
     SpeedWarningPanel->setStyleSheet(QStringLiteral("color: #b00000"));
@@ -105,7 +126,7 @@ TCreditCommands::~TCreditCommands() = default;
 
 void TCreditCommands::AddTo(QMenu &menu, QAction *before)
 {
-    menu.insertActions(before, {ActImportCredits, ActFitRunningTime});
+    menu.insertActions(before, {ActImportCredits, ActUnlinkCredits, ActFitRunningTime});
     menu.insertSeparator(before);
 }
 
@@ -119,7 +140,12 @@ void TCreditCommands::ActImportCreditsExecute()
     if (m_main.Generating())
         return;
     const QString fileName = m_prompts->ChooseSheetFile();
-    if (!fileName.isEmpty())
+    if (fileName.isEmpty())
+        return;
+    const std::optional<ICreditPrompts::TImportMode> mode = m_prompts->ChooseImportMode();
+    if (mode == ICreditPrompts::TImportMode::Link)
+        m_main.RunHandler([&] { LinkCredits(fileName); });
+    else if (mode == ICreditPrompts::TImportMode::Copy)
         m_main.RunHandler([&] { ImportCredits(fileName); });
 }
 
@@ -150,7 +176,30 @@ void TCreditCommands::ImportCredits(const QString &fileName)
     if (const QString stylesFile = StylesBesideSheet(fileName); !stylesFile.isEmpty())
         styles.LoadFile(stylesFile);
     TCreditBlock block = CreditsFromSheet(ReadSheet(fileName), styles, QFileInfo(fileName).absoluteDir(), project->GetWidth());
-    if (block.Nodes.empty())
+    InsertAtFocus(std::move(block.Nodes));
+}
+
+void TCreditCommands::LinkCredits(const QString &fileName)
+{
+    TDocument &document = m_main.Document();
+    const QString projectDir =
+        document.ProjectFileName().isEmpty() ? QString() : QFileInfo(document.ProjectFileName()).absolutePath();
+    std::vector<std::unique_ptr<TElementNode>> nodes;
+    nodes.push_back(CreditBlockNode(ReadCreditSource(fileName, QString(), QString(), projectDir)));
+    InsertAtFocus(std::move(nodes));
+}
+
+void TCreditCommands::UnlinkFocusedCredits()
+{
+    if (TElementNode *focused = m_main.Document().Tree().FocusedNode())
+        UnlinkCredits(m_main.Document(), *focused);
+}
+
+void TCreditCommands::InsertAtFocus(std::vector<std::unique_ptr<TElementNode>> nodes)
+{
+    TDocument &document = m_main.Document();
+    IProject *project = ProjectOf(document);
+    if (nodes.empty() || project == nullptr)
         return;
     TElementTree &tree = document.Tree();
     const TInsertionPoint point = InsertionPointFor(tree);
@@ -163,7 +212,7 @@ void TCreditCommands::ImportCredits(const QString &fileName)
         target = point.Parent->Child(point.Index);
         attach = TAttachMode::InsertBefore;
     }
-    auto *insert = new TInsertNodes(document, std::move(block.Nodes), *target, attach, QStringLiteral("Import Credits"));
+    auto *insert = new TInsertNodes(document, std::move(nodes), *target, attach, QStringLiteral("Import Credits"));
     document.Push(insert);
     if (insert->Nodes().empty())
         return;

@@ -3,6 +3,8 @@
 #include <QObject>
 #include <QString>
 #include <memory>
+#include <optional>
+#include <vector>
 
 class QAction;
 class QLabel;
@@ -10,6 +12,8 @@ class QMenu;
 
 namespace velmora {
 
+class TCreditLink;
+class TElementNode;
 class TMain;
 
 // The questions the credit commands ask, so tests can answer them.
@@ -23,6 +27,10 @@ public:
     virtual QString AskRunningTime(const QString &proposed) = 0;
     // What a command did.
     virtual void ShowMessage(const QString &message) = 0;
+    // Whether an import links the sheet (one block that follows the file) or copies its rows
+    // into elements; empty: cancelled. Prompts that do not ask copy, as imports always did.
+    enum class TImportMode { Link, Copy };
+    virtual std::optional<TImportMode> ChooseImportMode() { return TImportMode::Copy; }
 };
 
 // File > Import Credits... and File > Fit to Running Time..., and the scroll speed warning
@@ -36,6 +44,7 @@ public:
 
     QAction *ActImportCredits = nullptr;
     QAction *ActFitRunningTime = nullptr;
+    QAction *ActUnlinkCredits = nullptr;
 
     // Adds the commands to menu before the action before (or at its end).
     void AddTo(QMenu &menu, QAction *before);
@@ -45,6 +54,12 @@ public:
     // Imports fileName at the focused point, focuses the first new element and moves the preview
     // to the start of the block. A bad sheet changes nothing; its error reaches the error box.
     void ImportCredits(const QString &fileName);
+    // Inserts fileName as one linked credit block at the focused point, in one step.
+    void LinkCredits(const QString &fileName);
+    // Turns the focused credit block into ordinary elements, in one step.
+    void UnlinkFocusedCredits();
+    // Follows the linked sheets of the document.
+    TCreditLink &Link() { return *m_link; }
     // Fits the roll to the running time text; says what was chosen or why nothing was done.
     void FitRunningTime(const QString &runningTime);
 
@@ -57,10 +72,13 @@ public:
 private:
     void ActImportCreditsExecute();
     void ActFitRunningTimeExecute();
+    // Puts nodes in at the focused point as one step, focuses the first and shows it at the top.
+    void InsertAtFocus(std::vector<std::unique_ptr<TElementNode>> nodes);
 
     TMain &m_main;
     std::unique_ptr<ICreditPrompts> m_dialogs;
     ICreditPrompts *m_prompts = nullptr;
+    TCreditLink *m_link = nullptr;
 };
 
 } // namespace velmora

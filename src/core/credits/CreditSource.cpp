@@ -7,17 +7,16 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QJsonDocument>
+#include <QJsonObject>
 
 namespace velmora {
 
 TCreditSource ReadCreditSource(const QString &sheetPath, const QString &stylesPath, const QString &worksheet,
                                const QString &projectDir)
 {
-    if (!worksheet.isEmpty())
-        throw EVelmoraError(QStringLiteral("%1: choosing a worksheet is not supported yet; the first one is read")
-                                .arg(sheetPath));
     TCreditSource source;
-    source.Sheet = ReadSheet(sheetPath);
+    source.Sheet = ReadSheet(sheetPath, worksheet);
     source.Worksheet = worksheet;
     const QString absolute = QFileInfo(sheetPath).absoluteFilePath();
     source.SheetPath = absolute;
@@ -35,6 +34,40 @@ TCreditSource ReadCreditSource(const QString &sheetPath, const QString &stylesPa
         source.StylesPath = styles;
     }
     return source;
+}
+
+namespace {
+
+QString Resolved(const QString &path, const QString &projectDir)
+{
+    return QDir::isAbsolutePath(path) || projectDir.isEmpty() ? path : QDir(projectDir).filePath(path);
+}
+
+} // namespace
+
+std::unique_ptr<TVmElementCreditBlock> ReloadedCreditBlock(const TVmElementCreditBlock &block, const QString &projectDir)
+{
+    const TCreditSource &old = block.Source();
+    TCreditSource source = ReadCreditSource(Resolved(old.SheetPath, projectDir),
+                                            old.StylesPath.isEmpty() ? QString() : Resolved(old.StylesPath, projectDir),
+                                            old.Worksheet, QString());
+    // The paths stay as the project holds them.
+    source.SheetPath = old.SheetPath;
+    if (!old.StylesPath.isEmpty())
+        source.StylesPath = old.StylesPath;
+    auto reloaded = std::make_unique<TVmElementCreditBlock>(std::move(source));
+    reloaded->SetStretch(block.Stretch());
+    return reloaded;
+}
+
+TCreditBlock UnlinkedCreditElements(const TVmElementCreditBlock &block, int filmWidth, int filmHeight,
+                                    const QString &projectDir)
+{
+    TCreditStyles styles(filmHeight);
+    if (!block.Source().StylesJson.isEmpty())
+        styles.Load(QJsonDocument::fromJson(block.Source().StylesJson.toUtf8()).object(), block.Source().StylesPath);
+    const QDir imageDir = QFileInfo(Resolved(block.Source().SheetPath, projectDir)).absoluteDir();
+    return CreditsFromSheet(block.Source().Sheet, styles, imageDir, filmWidth);
 }
 
 std::unique_ptr<TElementNode> CreditBlockNode(TCreditSource source)

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/credits/ElementCreditBlock.h"
+#include "core/interchange/CreditSheet.h"
 
 #include <memory>
 
@@ -14,6 +15,16 @@ class TElementTree;
 // and the sheet lies below it. Throws EVelmoraError naming the file, row and column.
 TCreditSource ReadCreditSource(const QString &sheetPath, const QString &stylesPath, const QString &worksheet,
                                const QString &projectDir);
+
+// The block read again from its sheet and styles file (a relative sheet path is taken from
+// projectDir), keeping its worksheet and its fit. Throws EVelmoraError naming the file, row
+// and column; the block itself is left as it was.
+std::unique_ptr<TVmElementCreditBlock> ReloadedCreditBlock(const TVmElementCreditBlock &block, const QString &projectDir);
+
+// The block as ordinary elements (what a copying import makes), for hand work: laid out for a
+// film of filmWidth x filmHeight.
+TCreditBlock UnlinkedCreditElements(const TVmElementCreditBlock &block, int filmWidth, int filmHeight,
+                                    const QString &projectDir);
 
 // The tree node of a credit block: the one way the command line and the editor make one.
 std::unique_ptr<TElementNode> CreditBlockNode(TCreditSource source);

@@ -127,12 +127,20 @@ bool IsSheetFile(const QString &fileName)
 
 TSheet ReadSheet(const QString &fileName)
 {
+    return ReadSheet(fileName, QString());
+}
+
+TSheet ReadSheet(const QString &fileName, const QString &worksheet)
+{
     const QString name = QFileInfo(fileName).fileName();
     const QString suffix = QFileInfo(fileName).suffix().toLower();
     if (suffix == QLatin1String("xlsx"))
-        return ReadXlsx(fileName, name);
+        return ReadXlsx(fileName, name, worksheet);
     if (suffix == QLatin1String("ods"))
-        return ReadOds(fileName, name);
+        return ReadOds(fileName, name, worksheet);
+    if (!worksheet.isEmpty() && worksheet != QFileInfo(fileName).completeBaseName())
+        throw EVelmoraError(QStringLiteral("%1: no worksheet \"%2\" (the file has one table, \"%3\")")
+                                .arg(name, worksheet, QFileInfo(fileName).completeBaseName()));
     if (!IsSheetFile(fileName))
         throw EVelmoraError(QStringLiteral("%1: not a sheet (csv, tsv, xlsx or ods)").arg(name));
     QFile file(fileName);

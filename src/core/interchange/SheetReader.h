@@ -24,14 +24,17 @@ struct TSheet
 // Reads CSV (comma or semicolon), TSV, XLSX or ODS, chosen by the file's extension.
 // Throws EVelmoraError as "NAME:ROW: what" or "NAME: what".
 TSheet ReadSheet(const QString &fileName);
+// The same with a workbook's worksheet chosen by name (empty: the first). Delimited text has one
+// table, named after the file. Throws "NAME: no worksheet "W" (the workbook has A, B)".
+TSheet ReadSheet(const QString &fileName, const QString &worksheet);
 
 // Delimited text: UTF-8 with or without a byte order mark, RFC 4180 quoting. A delimiter of 0
 // picks comma or semicolon from the header line.
 TSheet ParseDelimited(const QByteArray &bytes, const QString &name, char delimiter);
 
 // The first worksheet of an Office Open XML workbook / an OpenDocument spreadsheet.
-TSheet ReadXlsx(const QString &fileName, const QString &name);
-TSheet ReadOds(const QString &fileName, const QString &name);
+TSheet ReadXlsx(const QString &fileName, const QString &name, const QString &worksheet = QString());
+TSheet ReadOds(const QString &fileName, const QString &name, const QString &worksheet = QString());
 
 // Whether the extension is one ReadSheet knows.
 bool IsSheetFile(const QString &fileName);

@@ -97,21 +97,36 @@ std::vector<QString> ReadSharedStrings(const TZipArchive &zip, const QString &na
     return strings;
 }
 
-// The member of the workbook's first sheet, through the workbook's relationships.
-QString FirstWorksheet(const TZipArchive &zip, const QString &name)
+[[noreturn]] void FailNoWorksheet(const QString &name, const QString &worksheet, const QStringList &names)
+{
+    throw EVelmoraError(QStringLiteral("%1: no worksheet \"%2\" (the workbook has %3)")
+                            .arg(name, worksheet, names.isEmpty() ? QStringLiteral("none") : QLatin1Char('"') + names.join(QStringLiteral("\", \"")) + QLatin1Char('"')));
+}
+
+// The member of the workbook's first sheet (or the one named worksheet), through the
+// workbook's relationships.
+QString FirstWorksheet(const TZipArchive &zip, const QString &name, const QString &worksheet)
 {
     QString relationId;
     {
         const QString member = QStringLiteral("xl/workbook.xml");
         QXmlStreamReader xml(zip.Read(member));
+        QStringList names;
         while (!xml.atEnd() && relationId.isEmpty()) {
-            if (xml.readNext() == QXmlStreamReader::StartElement && xml.name() == QLatin1String("sheet"))
+            if (xml.readNext() == QXmlStreamReader::StartElement && xml.name() == QLatin1String("sheet")) {
+                const QString sheetName = xml.attributes().value(QLatin1String("name")).toString();
+                names.append(sheetName);
+                if (!worksheet.isEmpty() && sheetName != worksheet)
+                    continue;
                 for (const QXmlStreamAttribute &attribute : xml.attributes())
                     if (attribute.name() == QLatin1String("id"))
                         relationId = attribute.value().toString();
+            }
         }
         if (xml.hasError())
             FailXml(name, member, xml);
+        if (!worksheet.isEmpty() && relationId.isEmpty())
+            FailNoWorksheet(name, worksheet, names);
     }
     const QString member = QStringLiteral("xl/_rels/workbook.xml.rels");
     if (!relationId.isEmpty() && zip.Contains(member)) {
@@ -129,11 +144,11 @@ QString FirstWorksheet(const TZipArchive &zip, const QString &name)
 
 } // namespace
 
-TSheet ReadXlsx(const QString &fileName, const QString &name)
+TSheet ReadXlsx(const QString &fileName, const QString &name, const QString &worksheet)
 {
     const TZipArchive zip(fileName);
     const std::vector<QString> shared = ReadSharedStrings(zip, name);
-    const QString member = FirstWorksheet(zip, name);
+    const QString member = FirstWorksheet(zip, name, worksheet);
     QXmlStreamReader xml(zip.Read(member));
     TSheet sheet{name, {}};
     TSheetRow row;
@@ -233,19 +248,27 @@ int Repeat(const QXmlStreamReader &xml, const char *attribute)
 
 } // namespace
 
-TSheet ReadOds(const QString &fileName, const QString &name)
+TSheet ReadOds(const QString &fileName, const QString &name, const QString &worksheet)
 {
     const TZipArchive zip(fileName);
     const QString member = QStringLiteral("content.xml");
     QXmlStreamReader xml(zip.Read(member));
     TSheet sheet{name, {}};
+    // tables counts 1 inside the table read, 2 once past it.
     int tables = 0;
     int rowNumber = 0;
+    QStringList names;
     while (!xml.atEnd() && tables < 2) {
         const auto token = xml.readNext();
         if (token != QXmlStreamReader::StartElement)
             continue;
         if (xml.name() == QLatin1String("table")) {
+            const QString tableName = xml.attributes().value(QLatin1String("table:name")).toString();
+            names.append(tableName);
+            if (tables == 0 && !worksheet.isEmpty() && tableName != worksheet) {
+                xml.skipCurrentElement();
+                continue;
+            }
             ++tables;
             continue;
         }
@@ -284,6 +307,8 @@ TSheet ReadOds(const QString &fileName, const QString &name)
     }
     if (xml.hasError())
         FailXml(name, member, xml);
+    if (tables == 0 && !worksheet.isEmpty())
+        FailNoWorksheet(name, worksheet, names);
     if (tables == 0)
         throw EVelmoraError(QStringLiteral("%1: the document holds no table").arg(name));
     return sheet;

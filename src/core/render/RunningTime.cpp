@@ -5,6 +5,9 @@
 #include "core/elements/ElementImage.h"
 #include "core/error.h"
 #include "core/render/FrameRenderer.h"
+#include "core/render/LayoutPass.h"
+
+#include <QPainter>
 
 #include <QRegularExpression>
 
@@ -144,13 +147,6 @@ TElasticFit FitRollWithoutBlack(TElementTree &tree, qint64 targetFrames, bool al
     TFrameRenderer renderer;
     renderer.MeasureRoll(tree);
     const qint64 base = RangeWithoutFit(renderer, tree);
-    const std::optional<TRunningTimeFit> fit = FitRunningTime(base, targetFrames);
-    if (!fit) {
-        result.Problem = QStringLiteral("the running time %1 cannot be met: at 1 pixel per frame the roll runs shorter, "
-                                        "or it would need more than 1000 pixels per frame")
-                             .arg(FormatTimecode(targetFrames, frameRate));
-        return result;
-    }
     const std::vector<TVmElementCreditBlock *> blocks = CreditBlocksOf(tree);
     std::vector<qint64> capacities;
     qint64 capacity = 0;
@@ -159,6 +155,16 @@ TElasticFit FitRollWithoutBlack(TElementTree &tree, qint64 targetFrames, bool al
         capacities.push_back(block->Layout().ElasticCapacity());
         capacity += capacities.back();
         spaces += block->Layout().ElasticSpaces();
+    }
+    std::optional<TRunningTimeFit> fit = FitRunningTime(base, targetFrames);
+    // Longer than the roll at 1 pixel a frame: the spaces (or the gap, when allowed) may still make it up.
+    if (!fit && base > 0 && targetFrames > base && (allowEndGap || targetFrames - base <= capacity))
+        fit = TRunningTimeFit{1, int(std::min<qint64>(targetFrames - base, INT32_MAX)), targetFrames};
+    if (!fit) {
+        result.Problem = QStringLiteral("the running time %1 cannot be met: at 1 pixel per frame the roll runs shorter, "
+                                        "or it would need more than 1000 pixels per frame")
+                             .arg(FormatTimecode(targetFrames, frameRate));
+        return result;
     }
     if (fit->Gap > capacity && !allowEndGap) {
         // The nearest counts either side: this rate with every space at its widest, and the
@@ -192,6 +198,23 @@ TElasticFit FitRollWithoutBlack(TElementTree &tree, qint64 targetFrames, bool al
         tree.InsertChild(node, node.ChildCount(), MakeRunningTimeGap(int(rest)));
     result.Fit = TRunningTimeFit{fit->ScrollRate, int(rest), fit->Frames, int(absorbed), spaces};
     return result;
+}
+
+int RollOffsetOf(const TElementTree &tree, const TElementNode &node)
+{
+    const TElementNode *projectNode = tree.ProjectNode();
+    const IProject *project = projectNode ? queryInterface<IProject>(projectNode->Element()) : nullptr;
+    if (project == nullptr || &node == projectNode)
+        return 0;
+    QImage pixel(1, 1, QImage::Format_ARGB32_Premultiplied);
+    QPainter painter(&pixel);
+    TLayoutPass pass;
+    pass.MeasureOnly = true;
+    pass.FocusedNode = &node;
+    // From the top a frame at position 0 uses, as the roll's height is measured.
+    const qint32 top = std::max(1, project->GetHeight());
+    pass.RenderNode(*projectNode, painter, TLayoutRect{0, 0, std::max(1, project->GetWidth()), top}, top);
+    return pass.FocusedBand ? ClampToInt32(qint64(pass.FocusedBand->first) - top) : 0;
 }
 
 QString DescribeFit(const TRunningTimeFit &fit, int frameRate)

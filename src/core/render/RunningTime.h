@@ -63,6 +63,10 @@ struct TElasticFit
 // it. A gap at the end is used only when allowEndGap, and only for what the spaces cannot take.
 TElasticFit FitRollWithoutBlack(TElementTree &tree, qint64 targetFrames, bool allowEndGap);
 
+// Where node starts in the roll (pixels below the roll's top), measured on the tree as it is:
+// nothing is taken out or put back. 0 for a node outside the project.
+int RollOffsetOf(const TElementTree &tree, const TElementNode &node);
+
 // What a fit chose, in a sentence for the user.
 QString DescribeFit(const TRunningTimeFit &fit, int frameRate);
 

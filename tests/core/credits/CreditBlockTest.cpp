@@ -6,10 +6,12 @@
 #include "core/render/FrameRenderer.h"
 
 #include "support/InkBounds.h"
+#include "support/SheetFiles.h"
 
 #include <QBuffer>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QTemporaryDir>
 #include <gtest/gtest.h>
 
 using namespace velmora;
@@ -146,6 +148,24 @@ TEST(CreditBlock, ContinuedPairsDrawNoRole)
     const QRect names = test::InkBounds(Band(frame, spine, 1920));
     // One role line, two name lines.
     EXPECT_LT(role.height(), names.height() / 2 + 2);
+}
+
+TEST(CreditBlock, WorksheetsAreChosenByName)
+{
+    QTemporaryDir dir;
+    for (const QString suffix : {"xlsx", "ods"}) {
+        SCOPED_TRACE(suffix.toStdString());
+        const QString path = dir.filePath("credits." + suffix);
+        test::WriteSheet(path, {{"Kind", "Text"}, {"text", "Hello"}});
+        EXPECT_EQ(ReadSheet(path, "Notes").Rows.at(0).Cells, QStringList({"not this"}));
+        EXPECT_EQ(ReadSheet(path, "Credits").Rows.at(1).Cells, ReadSheet(path).Rows.at(1).Cells);
+        try {
+            ReadSheet(path, "Cast");
+            ADD_FAILURE() << "no error";
+        } catch (const EVelmoraError &error) {
+            EXPECT_EQ(error.message(), "credits." + suffix + ": no worksheet \"Cast\" (the workbook has \"Credits\", \"Notes\")");
+        }
+    }
 }
 
 TEST(CreditBlock, RecordRoundTripsAndRendersWithoutTheSheet)

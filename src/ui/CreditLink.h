@@ -1,0 +1,47 @@
+#pragma once
+
+#include <QFileSystemWatcher>
+#include <QObject>
+#include <QStringList>
+#include <QTimer>
+
+namespace velmora {
+
+class TDocument;
+class TElementNode;
+
+// Keeps the document's credit blocks following their sheets and styles files: a save from any
+// program (spreadsheet programs save by writing a new file and renaming it over the old one, so
+// the folders are watched too) reloads the block as one undo step. A sheet with errors keeps
+// the block's last good content, and the errors are reported.
+class TCreditLink : public QObject
+{
+    Q_OBJECT
+public:
+    explicit TCreditLink(TDocument &document, QObject *parent = nullptr);
+
+    // Reloads every block whose files differ from what it holds; returns how many changed.
+    int ReloadChanged();
+    // The errors of the last reload, "SHEET:ROW: what" each; empty when all read.
+    const QStringList &Problems() const { return m_problems; }
+
+Q_SIGNALS:
+    // After each reload attempt that found a change or an error.
+    void Reloaded(int changed, const QStringList &problems);
+
+private:
+    void Rewatch();
+    QString ProjectDir() const;
+
+    TDocument &m_document;
+    QFileSystemWatcher m_watcher;
+    // Saves come in bursts (temporary file, rename, attributes): one reload after they settle.
+    QTimer m_settle;
+    QStringList m_problems;
+};
+
+// Replaces the block of node with its elements for hand work, as one undo step; false when node
+// is not a credit block.
+bool UnlinkCredits(TDocument &document, TElementNode &node);
+
+} // namespace velmora
