@@ -5,7 +5,7 @@
 
 #include "support/SampleRolls.h"
 
-#include <QGuiApplication>
+#include "OffscreenBenchMain.h"
 #include <benchmark/benchmark.h>
 
 using namespace velmora;
@@ -47,12 +47,5 @@ BENCHMARK(BM_FrameDrawingAll)->Arg(20)->Arg(200)->Arg(2000)->Unit(benchmark::kMi
 
 int main(int argc, char **argv)
 {
-    // Fonts and image codecs need a GUI application; no window is shown.
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    QGuiApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return RunOffscreenBenchmarks(argc, argv);
 }

@@ -99,9 +99,12 @@ private:
         return WholeNumberCell(m_rows, row, column, fallback, minimum, maximum);
     }
 
-    TLaidText Lay(const QString &cell, const TCreditStyle &style, double width, Qt::Alignment align) const
+    // Finding a font is slow: each style's is found once per layout.
+    const QFont &FontOf(const TCreditStyle &style)
     {
-        TLaidText laid;
+        auto found = m_fonts.find(&style);
+        if (found != m_fonts.end())
+            return found->second;
         QFont font = TextBlockFont(ToSystemCodePage(style.FontName), style.FontSize);
         if (style.Tracking != 0)
             font.setLetterSpacing(QFont::AbsoluteSpacing, style.Tracking);
@@ -109,7 +112,13 @@ private:
             font.setCapitalization(QFont::AllUppercase);
         else if (style.Caps == TCreditCaps::SmallCaps)
             font.setCapitalization(QFont::SmallCaps);
-        laid.Layout = std::make_shared<QTextLayout>(CellText(cell), font);
+        return m_fonts.emplace(&style, font).first->second;
+    }
+
+    TLaidText Lay(const QString &cell, const TCreditStyle &style, double width, Qt::Alignment align)
+    {
+        TLaidText laid;
+        laid.Layout = std::make_shared<QTextLayout>(CellText(cell), FontOf(style));
         QTextOption option(align);
         option.setWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
         laid.Layout->setTextOption(option);
@@ -315,6 +324,7 @@ private:
     const TCreditRows &m_rows;
     const TCreditStyles &m_styles;
     std::map<const TCreditStyle *, TCreditStyle> m_scaled;
+    std::map<const TCreditStyle *, QFont> m_fonts;
     double m_width;
     double m_scale;
     QString m_imageDir;
