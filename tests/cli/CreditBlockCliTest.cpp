@@ -73,4 +73,23 @@ TEST(CreditBlockCli, LinkedImportHoldsOneBlockThatInfoDescribes)
     EXPECT_EQ(still.ExitCode, 0) << still.Err.toStdString();
 }
 
+// Pictures beside a linked sheet are found from the project's folder, wherever the command runs.
+TEST(CreditBlockCli, LinkedPicturesFollowTheProject)
+{
+    QTemporaryDir dir;
+    QImage logo(200, 100, QImage::Format_ARGB32);
+    logo.fill(Qt::white);
+    ASSERT_TRUE(logo.save(dir.filePath("logo.png")));
+    const QString sheet = dir.filePath("credits.csv");
+    velmora::test::WriteSheet(sheet, {{"Kind", "Image", "Size"}, {"image", "logo.png", "100"}});
+    const QString project = dir.filePath("roll.vmz");
+    ASSERT_EQ(RunCli({"import", "--link", sheet, "--film", "640x360", "-o", project}).ExitCode, 0);
+    const QString frame = dir.filePath("f.png");
+    // The roll's top a quarter down the frame: the picture is there.
+    const TCliResult still = RunCli({"still", project, "-p", "270", "-o", frame});
+    ASSERT_EQ(still.ExitCode, 0) << still.Err.toStdString();
+    const QImage image(frame);
+    EXPECT_EQ(image.pixelColor(320, 90 + 25).lightness(), 255);
+}
+
 } // namespace

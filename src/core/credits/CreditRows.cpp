@@ -8,7 +8,7 @@ namespace velmora {
 
 namespace {
 
-constexpr std::array<const char *, colCount> ColumnNames = {"Kind", "Role", "Name", "Text", "Style", "Columns", "Size", "Image", "Time"};
+constexpr std::array<const char *, colCount> ColumnNames = {"Kind", "Role", "Name", "Text", "Style", "Columns", "Size", "Image"};
 constexpr std::array<const char *, 6> KindNames = {"heading", "pair", "names", "text", "image", "gap"};
 
 } // namespace

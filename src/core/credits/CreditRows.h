@@ -9,7 +9,7 @@
 
 namespace velmora {
 
-enum TCreditColumn { colKind, colRole, colName, colText, colStyle, colColumns, colSize, colImage, colTime, colCount };
+enum TCreditColumn { colKind, colRole, colName, colText, colStyle, colColumns, colSize, colImage, colCount };
 enum class TCreditRowKind { Heading, Pair, Names, Text, Image, Gap };
 
 // The name a column or a kind has in a sheet's header and Kind cells.

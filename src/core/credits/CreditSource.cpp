@@ -20,6 +20,7 @@ TCreditSource ReadCreditSource(const QString &sheetPath, const QString &stylesPa
     source.Worksheet = worksheet;
     const QString absolute = QFileInfo(sheetPath).absoluteFilePath();
     source.SheetPath = absolute;
+    source.BaseDir = projectDir;
     if (!projectDir.isEmpty()) {
         const QString relative = QDir(projectDir).relativeFilePath(absolute);
         if (!relative.startsWith(QLatin1String("../")) && !QDir::isAbsolutePath(relative))
@@ -53,6 +54,7 @@ std::unique_ptr<TVmElementCreditBlock> ReloadedCreditBlock(const TVmElementCredi
                                             old.Worksheet, QString());
     // The paths stay as the project holds them.
     source.SheetPath = old.SheetPath;
+    source.BaseDir = projectDir.isEmpty() ? old.BaseDir : projectDir;
     if (!old.StylesPath.isEmpty())
         source.StylesPath = old.StylesPath;
     auto reloaded = std::make_unique<TVmElementCreditBlock>(std::move(source));
@@ -66,8 +68,25 @@ TCreditBlock UnlinkedCreditElements(const TVmElementCreditBlock &block, int film
     TCreditStyles styles(filmHeight);
     if (!block.Source().StylesJson.isEmpty())
         styles.Load(QJsonDocument::fromJson(block.Source().StylesJson.toUtf8()).object(), block.Source().StylesPath);
-    const QDir imageDir = QFileInfo(Resolved(block.Source().SheetPath, projectDir)).absoluteDir();
+    const QDir imageDir = QFileInfo(projectDir.isEmpty() ? block.SheetFilePath() : Resolved(block.Source().SheetPath, projectDir)).absoluteDir();
     return CreditsFromSheet(block.Source().Sheet, styles, imageDir, filmWidth);
+}
+
+namespace {
+
+void Anchor(const TElementNode &node, const QString &projectDir)
+{
+    if (auto *block = dynamic_cast<TVmElementCreditBlock *>(node.Element()))
+        block->SetBaseDir(projectDir);
+    for (std::size_t i = 0; i < node.ChildCount(); ++i)
+        Anchor(*node.Child(i), projectDir);
+}
+
+} // namespace
+
+void AnchorCreditBlocks(const TElementTree &tree, const QString &projectDir)
+{
+    Anchor(tree.Root(), projectDir);
 }
 
 std::unique_ptr<TElementNode> CreditBlockNode(TCreditSource source)

@@ -26,6 +26,9 @@ std::unique_ptr<TVmElementCreditBlock> ReloadedCreditBlock(const TVmElementCredi
 TCreditBlock UnlinkedCreditElements(const TVmElementCreditBlock &block, int filmWidth, int filmHeight,
                                     const QString &projectDir);
 
+// Tells every credit block of the tree the folder its relative sheet path starts from.
+void AnchorCreditBlocks(const TElementTree &tree, const QString &projectDir);
+
 // The tree node of a credit block: the one way the command line and the editor make one.
 std::unique_ptr<TElementNode> CreditBlockNode(TCreditSource source);
 

@@ -5,6 +5,7 @@
 #include "core/error.h"
 #include "core/typedfiler/TypedFiler.h"
 
+#include <QDir>
 #include <QFileInfo>
 #include <QJsonDocument>
 #include <QPainter>
@@ -66,10 +67,17 @@ int TVmElementCreditBlock::GetImageIndex(int column, TTreeImageKind) const
     return column == -1 ? 1 : -1;
 }
 
+QString TVmElementCreditBlock::SheetFilePath() const
+{
+    if (QDir::isAbsolutePath(m_source.SheetPath) || m_source.BaseDir.isEmpty())
+        return m_source.SheetPath;
+    return QDir(m_source.BaseDir).filePath(m_source.SheetPath);
+}
+
 void TVmElementCreditBlock::Render(QPainter &graphics, TLayoutRect &rect, quint8 flags)
 {
     if (m_laidWidth != rect.Width || m_laidFilmHeight != m_filmHeight) {
-        const QString imageDir = QFileInfo(m_source.SheetPath).absolutePath();
+        const QString imageDir = QFileInfo(SheetFilePath()).absolutePath();
         try {
             m_layout = TCreditLayout::Build(m_rows, m_styles, rect.Width, m_filmHeight, imageDir, m_stretch);
         } catch (const EVelmoraError &error) {

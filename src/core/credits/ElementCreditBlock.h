@@ -16,6 +16,7 @@ struct TCreditSource
     QString StylesJson;  // an embedded copy of the styles, empty for the built-in ones
     QString StylesPath;  // the styles file the copy came from, if any
     TSheet Sheet;        // the last good rows, header first
+    QString BaseDir;     // what a relative SheetPath is relative to (the project's folder); not stored
 };
 
 // A credit sheet as one element: its rows are laid out when the roll is drawn, at the film's
@@ -44,6 +45,15 @@ public:
     void Render(QPainter &graphics, TLayoutRect &rect, quint8 flags) override;
     // IElementFilmScaled
     void SetFilmHeight(qint32 height) override { m_filmHeight = height; }
+
+    // The folder a relative sheet path (and the pictures beside the sheet) are found from.
+    void SetBaseDir(const QString &dir)
+    {
+        m_source.BaseDir = dir;
+        m_laidWidth = -1;
+    }
+    // The sheet's path as the file system knows it.
+    QString SheetFilePath() const;
 
     // Pixels a fit to a running time spread over the block's elastic spaces.
     qint32 Stretch() const { return m_stretch; }

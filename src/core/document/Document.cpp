@@ -1,10 +1,12 @@
 #include "core/document/Document.h"
 
+#include "core/credits/CreditSource.h"
 #include "core/document/TreeSection.h"
 #include "core/elements/ElementProject.h"
 #include "core/typedfiler/TypedFiler.h"
 
 #include <QFile>
+#include <QFileInfo>
 #include <QSaveFile>
 #include <QScopedValueRollback>
 #include <QUndoStack>
@@ -207,6 +209,8 @@ void TDocument::OpenProject(const QString &fileName)
         throw EDocumentError(QString::fromLatin1(DocumentMessages::NotLoaded).arg(fileName, QStringLiteral("\r\n"), reason));
     }
     m_fileName = fileName;
+    // Linked sheets are kept relative to the project: tell their blocks where that is.
+    AnchorCreditBlocks(Tree(), QFileInfo(fileName).absolutePath());
     SetSaved();
 }
 
