@@ -26,7 +26,8 @@ const char *const ImportHelp = R"(Builds a project file from a credit sheet (CSV
 
 Sheets: a header row, then one row per line of the roll. Columns (any order, names
 case-insensitive): Kind (heading, pair, names, text, image, gap), Role, Name, Text,
-Style, Columns, Size, Image. See README.md for the format and the styles file.
+Style, Columns, Size, Image; other columns are ignored. With --link the sheet stays one
+credit block, laid out when drawn. See README.md for the format and the styles file.
 
 The JSON description is what "velmora-cli info --json" prints; README.md lists every
 field with its unit, range and default.)";
