@@ -12,6 +12,10 @@
 
 namespace velmora {
 
+namespace {
+QString KeptPath(const QString &absolute, const QString &projectDir);
+} // namespace
+
 TCreditSource ReadCreditSource(const QString &sheetPath, const QString &stylesPath, const QString &worksheet,
                                const QString &projectDir)
 {
@@ -19,13 +23,8 @@ TCreditSource ReadCreditSource(const QString &sheetPath, const QString &stylesPa
     source.Sheet = ReadSheet(sheetPath, worksheet);
     source.Worksheet = worksheet;
     const QString absolute = QFileInfo(sheetPath).absoluteFilePath();
-    source.SheetPath = absolute;
     source.BaseDir = projectDir;
-    if (!projectDir.isEmpty()) {
-        const QString relative = QDir(projectDir).relativeFilePath(absolute);
-        if (!relative.startsWith(QLatin1String("../")) && !QDir::isAbsolutePath(relative))
-            source.SheetPath = relative;
-    }
+    source.SheetPath = KeptPath(absolute, projectDir);
     const QString styles = stylesPath.isEmpty() ? StylesBesideSheet(sheetPath) : stylesPath;
     if (!styles.isEmpty()) {
         QFile file(styles);
@@ -74,19 +73,31 @@ TCreditBlock UnlinkedCreditElements(const TVmElementCreditBlock &block, int film
 
 namespace {
 
-void Anchor(const TElementNode &node, const QString &projectDir)
+// The path as the project in projectDir keeps it: relative when in or below the folder.
+QString KeptPath(const QString &absolute, const QString &projectDir)
 {
-    if (auto *block = dynamic_cast<TVmElementCreditBlock *>(node.Element()))
+    if (projectDir.isEmpty())
+        return absolute;
+    const QString relative = QDir(projectDir).relativeFilePath(absolute);
+    return relative.startsWith(QLatin1String("../")) || QDir::isAbsolutePath(relative) ? absolute : relative;
+}
+
+void Anchor(const TElementNode &node, const QString &projectDir, bool rebase)
+{
+    if (auto *block = dynamic_cast<TVmElementCreditBlock *>(node.Element())) {
+        if (rebase && !block->Source().SheetPath.isEmpty())
+            block->SetSheetPath(KeptPath(QFileInfo(block->SheetFilePath()).absoluteFilePath(), projectDir));
         block->SetBaseDir(projectDir);
+    }
     for (std::size_t i = 0; i < node.ChildCount(); ++i)
-        Anchor(*node.Child(i), projectDir);
+        Anchor(*node.Child(i), projectDir, rebase);
 }
 
 } // namespace
 
-void AnchorCreditBlocks(const TElementTree &tree, const QString &projectDir)
+void AnchorCreditBlocks(const TElementTree &tree, const QString &projectDir, bool rebase)
 {
-    Anchor(tree.Root(), projectDir);
+    Anchor(tree.Root(), projectDir, rebase);
 }
 
 std::unique_ptr<TElementNode> CreditBlockNode(TCreditSource source)

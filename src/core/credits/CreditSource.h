@@ -26,8 +26,10 @@ std::unique_ptr<TVmElementCreditBlock> ReloadedCreditBlock(const TVmElementCredi
 TCreditBlock UnlinkedCreditElements(const TVmElementCreditBlock &block, int filmWidth, int filmHeight,
                                     const QString &projectDir);
 
-// Tells every credit block of the tree the folder its relative sheet path starts from.
-void AnchorCreditBlocks(const TElementTree &tree, const QString &projectDir);
+// Tells every credit block of the tree the folder its relative sheet path starts from. With
+// rebase (a project saved to another folder), each sheet path is made relative to that folder
+// where it can be, absolute otherwise, so that the same sheets are found.
+void AnchorCreditBlocks(const TElementTree &tree, const QString &projectDir, bool rebase = false);
 
 // The tree node of a credit block: the one way the command line and the editor make one.
 std::unique_ptr<TElementNode> CreditBlockNode(TCreditSource source);

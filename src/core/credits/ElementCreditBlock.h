@@ -52,6 +52,8 @@ public:
         m_source.BaseDir = dir;
         m_laidWidth = -1;
     }
+    // The sheet's path as the project keeps it (its content stays).
+    void SetSheetPath(const QString &path) { m_source.SheetPath = path; }
     // The sheet's path as the file system knows it.
     QString SheetFilePath() const;
 

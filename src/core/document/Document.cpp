@@ -231,6 +231,8 @@ void TDocument::SaveProjectAs(const QString &fileName)
 {
     // The new name holds even when writing fails, so Save tries the same file again.
     m_fileName = fileName;
+    // Linked sheets stay found from the new folder.
+    AnchorCreditBlocks(Tree(), QFileInfo(fileName).absolutePath(), true);
     try {
         WriteProjectFile(fileName);
     } catch (...) {

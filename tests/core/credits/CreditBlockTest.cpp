@@ -1,5 +1,6 @@
 // Credit blocks: rows read from producer sheets, layout at the film's size, the stored record.
 #include "core/credits/CreditSource.h"
+#include "core/document/Document.h"
 #include "core/document/ElementTree.h"
 #include "core/elements/ElementProject.h"
 #include "core/error.h"
@@ -9,6 +10,7 @@
 #include "support/SheetFiles.h"
 
 #include <QBuffer>
+#include <QDir>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QTemporaryDir>
@@ -200,6 +202,36 @@ TEST(CreditBlock, RecordRoundTripsAndRendersWithoutTheSheet)
     cut.open(QIODevice::ReadOnly);
     TVmElementCreditBlock partial;
     EXPECT_THROW(partial.LoadFromStream(cut), EVelmoraError);
+}
+
+// Saved elsewhere, a project still finds its sheet: relative below its folder, absolute otherwise.
+TEST(CreditBlock, SheetPathFollowsTheProjectFile)
+{
+    QTemporaryDir dir;
+    ASSERT_TRUE(QDir(dir.path()).mkpath("work/sheets"));
+    ASSERT_TRUE(QDir(dir.path()).mkpath("elsewhere"));
+    const QString sheet = dir.filePath("work/sheets/c.csv");
+    test::WriteSheet(sheet, {{"Kind", "Text"}, {"text", "Hello"}});
+    TDocument document;
+    InsertCreditBlock(document.Tree(), ReadCreditSource(sheet, QString(), QString(), QString()));
+    const auto &block = *dynamic_cast<const TVmElementCreditBlock *>(document.ProjectNode()->Child(0)->Element());
+    const struct
+    {
+        const char *Project;
+        QString Kept;
+    } cases[] = {
+        {"work/p.vmz", "sheets/c.csv"},
+        {"elsewhere/p.vmz", QFileInfo(sheet).absoluteFilePath()},
+        {"work/sheets/p.vmz", "c.csv"},
+    };
+    for (const auto &c : cases) {
+        document.SaveProjectAs(dir.filePath(c.Project));
+        EXPECT_EQ(block.Source().SheetPath, c.Kept) << c.Project;
+        TDocument reopened;
+        reopened.OpenProject(dir.filePath(c.Project));
+        const auto &loaded = *dynamic_cast<const TVmElementCreditBlock *>(reopened.ProjectNode()->Child(0)->Element());
+        EXPECT_EQ(QFileInfo(loaded.SheetFilePath()).canonicalFilePath(), QFileInfo(sheet).canonicalFilePath()) << c.Project;
+    }
 }
 
 TEST(CreditBlock, BadStylesAndRowsAreRefusedWithTheirPlace)
