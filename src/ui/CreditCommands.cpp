@@ -6,6 +6,7 @@
 #include "ui/MainWindow.h"
 
 #include "core/credits/CreditSource.h"
+#include "core/credits/ElementCreditBlock.h"
 #include "core/document/Document.h"
 #include "core/edit/EditCommands.h"
 #include "core/elements/Interfaces.h"
@@ -15,6 +16,7 @@
 #include "core/render/RunningTime.h"
 
 #include <QAction>
+#include <functional>
 #include <QFileDialog>
 #include <QInputDialog>
 #include <QLabel>
@@ -109,7 +111,10 @@ TCreditCommands::TCreditCommands(TMain &main)
     connect(ActUnlinkCredits, &QAction::triggered, this,
             [this] { m_main.RunHandler([&] { UnlinkFocusedCredits(); }); });
     m_link = new TCreditLink(main.Document(), this);
+    connect(m_link, &TCreditLink::AboutToReload, this, &TCreditCommands::RememberPreviewCredit);
     connect(m_link, &TCreditLink::Reloaded, this, [this](int changed, const QStringList &problems) {
+        if (changed > 0)
+            RestorePreviewCredit();
         m_main.SchedulePreviewUpdate();
         m_main.statusBar()->showMessage(problems.isEmpty()
                                             ? QStringLiteral("Credits reloaded (%1 blocks)").arg(changed)
@@ -259,6 +264,80 @@ void TCreditCommands::FitRunningTime(const QString &runningTime)
     }
     stack.endMacro();
     m_prompts->ShowMessage(DescribeFit(*fit, rate) + QLatin1Char('.'));
+}
+
+namespace {
+
+// The block on node, laid out as the last frame drew it.
+const TVmElementCreditBlock *BlockOf(const TElementNode *node)
+{
+    return node ? dynamic_cast<const TVmElementCreditBlock *>(node->Element()) : nullptr;
+}
+
+// What a sheet row says, to find it again after rows above it came or went.
+QString RowContent(const TVmElementCreditBlock &block, int number)
+{
+    for (const TCreditRow &row : block.Rows().Rows)
+        if (row.Number == number)
+            return QStringList(row.Cells.begin(), row.Cells.end()).join(QChar(0x1F));
+    return QString();
+}
+
+// The number of the first row that says content, or fallback when none does.
+int RowWithContent(const TVmElementCreditBlock &block, const QString &content, int fallback)
+{
+    for (const TCreditRow &row : block.Rows().Rows)
+        if (QStringList(row.Cells.begin(), row.Cells.end()).join(QChar(0x1F)) == content)
+            return row.Number;
+    return fallback;
+}
+
+} // namespace
+
+void TCreditCommands::RememberPreviewCredit()
+{
+    m_anchor = {};
+    const IProject *project = ProjectOf(m_main.Document());
+    if (project == nullptr)
+        return;
+    // The roll offset at the frame's top.
+    const int top = m_main.Controls().TrackBar->value() - project->GetHeight();
+    std::vector<TElementNode *> blocks;
+    const std::function<void(TElementNode &)> collect = [&](TElementNode &node) {
+        if (BlockOf(&node) != nullptr)
+            blocks.push_back(&node);
+        for (std::size_t i = 0; i < node.ChildCount(); ++i)
+            collect(*node.Child(i));
+    };
+    collect(m_main.Document().Tree().Root());
+    for (TElementNode *node : blocks) {
+        const int start = RollOffsetOf(m_main.Document().Tree(), *node);
+        for (const auto &piece : BlockOf(node)->Layout().Pieces())
+            if (start + piece.Bottom > top) {
+                if (start + piece.Top > top + project->GetHeight())
+                    break;
+                m_anchor = {node, piece.Row, RowContent(*BlockOf(node), piece.Row), top - (start + piece.Top)};
+                return;
+            }
+    }
+}
+
+void TCreditCommands::RestorePreviewCredit()
+{
+    const IProject *project = ProjectOf(m_main.Document());
+    if (project == nullptr || m_anchor.Block == nullptr || m_anchor.Block->Parent() == nullptr)
+        return;
+    m_main.RenderFrame();  // lays the new rows out
+    const int start = RollOffsetOf(m_main.Document().Tree(), *m_anchor.Block);
+    if (const TVmElementCreditBlock *block = BlockOf(m_anchor.Block)) {
+        const int row = RowWithContent(*block, m_anchor.Content, m_anchor.Row);
+        for (const auto &piece : block->Layout().Pieces())
+            if (piece.Row >= row) {
+                m_main.Controls().TrackBar->setValue(project->GetHeight() + start + piece.Top + m_anchor.Offset);
+                break;
+            }
+    }
+    m_anchor = {};
 }
 
 void TCreditCommands::UpdateSpeedWarning()

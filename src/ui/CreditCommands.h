@@ -79,6 +79,18 @@ private:
     std::unique_ptr<ICreditPrompts> m_dialogs;
     ICreditPrompts *m_prompts = nullptr;
     TCreditLink *m_link = nullptr;
+    // The credit at the top of the preview before a reload: its block, sheet row and how far
+    // into it the frame's top was, so that it stays in place.
+    struct TPreviewAnchor
+    {
+        TElementNode *Block = nullptr;
+        int Row = 0;
+        QString Content;  // the row's cells: rows inserted above renumber it
+        int Offset = 0;
+    };
+    TPreviewAnchor m_anchor;
+    void RememberPreviewCredit();
+    void RestorePreviewCredit();
 };
 
 } // namespace velmora

@@ -101,6 +101,7 @@ int TCreditLink::ReloadChanged()
         }
     }
     if (!changes.empty()) {
+        Q_EMIT AboutToReload();
         QUndoStack &stack = m_document.UndoStack();
         stack.beginMacro(QStringLiteral("Reload Credits"));
         for (auto &[node, block] : changes)

@@ -26,6 +26,8 @@ public:
     const QStringList &Problems() const { return m_problems; }
 
 Q_SIGNALS:
+    // Before the reloaded blocks replace the old ones (the old ones are still in the tree).
+    void AboutToReload();
     // After each reload attempt that found a change or an error.
     void Reloaded(int changed, const QStringList &problems);
 

@@ -9,6 +9,7 @@
 
 #include <QFile>
 #include <QSignalSpy>
+#include <QSlider>
 #include <QTemporaryDir>
 #include <QUndoStack>
 
@@ -78,6 +79,33 @@ private Q_SLOTS:
         QCOMPARE(f.Main().CreditCommands().Link().ReloadChanged(), 0);
         QCOMPARE(Names(*f.Project().Child(0)), QStringList({"Ada", "Bram"}));
         QCOMPARE(f.Main().CreditCommands().Link().Problems(), QStringList({"c.csv:3: unknown Kind \"paier\""}));
+    }
+
+    // Rows added above the credit on screen move the roll, not the preview's credit.
+    void reloadKeepsTheCreditOnScreen()
+    {
+        TEditorFixture f;
+        QTemporaryDir dir;
+        QByteArray rows = "Kind,Role,Name\n";
+        for (int i = 0; i < 40; ++i)
+            rows += "pair,Role " + QByteArray::number(i) + ",Name " + QByteArray::number(i) + "\n";
+        const QString sheet = LinkSheet(f, dir, rows);
+        TElementNode &node = *f.Project().Child(0);
+        const auto &pieces = [&]() -> const auto & {
+            f.Main().RenderFrame();
+            return static_cast<const TVmElementCreditBlock *>(node.Element())->Layout().Pieces();
+        };
+        const int height = queryInterface<IProject>(f.Project().Element())->GetHeight();
+        // Row 31 ("Name 29") 5 pixels above the frame's top.
+        const auto &before = pieces();
+        QCOMPARE(before[29].Row, 31);
+        QSlider *track = f.Main().Controls().TrackBar;
+        track->setValue(height + before[29].Top + 5);
+        SaveByRename(sheet, rows.replace("Kind,Role,Name\n", "Kind,Role,Name\npair,New,First\npair,New,Second\n"));
+        QCOMPARE(f.Main().CreditCommands().Link().ReloadChanged(), 1);
+        const auto &after = pieces();
+        QCOMPARE(after[31].Row, 33);
+        QCOMPARE(track->value(), height + after[31].Top + 5);
     }
 
     void unlinkGivesElementsAsOneStep()
