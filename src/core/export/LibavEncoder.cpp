@@ -52,6 +52,8 @@ TLibavEncoder::TLibavEncoder(const TCodecInfo &codec, const TEncoderSettings &se
         c->gop_size = settings.KeyFrameEvery;
         c->keyint_min = settings.KeyFrameEvery;
     }
+    if (codec.Bt709)
+        TagBt709(*c, true);
     ApplyQuality(settings);
     if (codec.HasDataRate && settings.BytesPerSecond > 0) {
         const qint64 bitsPerSecond = qint64(settings.BytesPerSecond) * 8;
@@ -68,6 +70,10 @@ TLibavEncoder::TLibavEncoder(const TCodecInfo &codec, const TEncoderSettings &se
     CheckAv(avcodec_open2(c, encoder, nullptr), What("opening"));
 
     m_frame->format = c->pix_fmt;
+    m_frame->color_primaries = c->color_primaries;
+    m_frame->color_trc = c->color_trc;
+    m_frame->colorspace = c->colorspace;
+    m_frame->color_range = c->color_range;
     m_frame->width = c->width;
     m_frame->height = c->height;
     CheckAv(av_frame_get_buffer(m_frame.get(), 0), What("allocating a frame for"));
@@ -79,6 +85,8 @@ TLibavEncoder::TLibavEncoder(const TCodecInfo &codec, const TEncoderSettings &se
                                SWS_BICUBIC | SWS_ACCURATE_RND | SWS_FULL_CHR_H_INT, nullptr, nullptr, nullptr));
     if (!m_sws)
         throw EExportError(QStringLiteral("The frames cannot be converted for the codec %1.").arg(codec.Title));
+    if (codec.Bt709)
+        ConvertWithBt709(m_sws.get());
 }
 
 QString TLibavEncoder::What(const char *step) const

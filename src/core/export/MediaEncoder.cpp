@@ -96,15 +96,7 @@ TMediaEncoder::TMediaEncoder(const TFormatCodec &codec, const TCodecProfile &pro
     c->thread_type = FF_THREAD_FRAME | FF_THREAD_SLICE;
     if (settings.GlobalHeader)
         c->flags |= AV_CODEC_FLAG_GLOBAL_HEADER;
-    c->color_primaries = AVCOL_PRI_BT709;
-    c->color_trc = AVCOL_TRC_BT709;
-    if (codec.Yuv) {
-        c->colorspace = AVCOL_SPC_BT709;
-        c->color_range = AVCOL_RANGE_MPEG;
-    } else {
-        c->colorspace = AVCOL_SPC_RGB;
-        c->color_range = AVCOL_RANGE_JPEG;
-    }
+    TagBt709(*c, codec.Yuv);
     // Key frames exactly every N frames: the encoder's own scene cuts would move the next
     // one, and players seeking or joining slices count on the interval.
     const bool fixedKeyFrames = !codec.IntraOnly && settings.KeyFrameEvery > 0;
@@ -185,12 +177,8 @@ void TMediaEncoder::Convert(const QImage &given)
             && av_opt_set_int(sws, "threads", m_threads, 0) >= 0 && sws_init_context(sws, nullptr, nullptr) >= 0;
         if (!made)
             throw EExportError(QStringLiteral("The frames cannot be converted for the codec %1.").arg(m_codec.Title));
-        if (m_codec.Yuv) {
-            // Without this swscale uses the BT.601 matrix, and players decode with BT.709.
-            const int *rgb = sws_getCoefficients(SWS_CS_DEFAULT);
-            const int *bt709 = sws_getCoefficients(SWS_CS_ITU709);
-            sws_setColorspaceDetails(m_sws.get(), rgb, 1, bt709, 0, 0, 1 << 16, 1 << 16);
-        }
+        if (m_codec.Yuv)
+            ConvertWithBt709(m_sws.get());
         m_swsSource = source;
     }
     AVFrame *in = m_source.get();
