@@ -120,6 +120,16 @@ void ParseFrames(const QString &text, int &first, int &last)
                                         : ParseInt(QStringLiteral("frames"), parts[1], first, std::numeric_limits<int>::max());
 }
 
+// "K/N": the K-th (1 to N) of N slices.
+std::pair<int, int> ParseChunk(const QString &text)
+{
+    const QStringList parts = text.split(QLatin1Char('/'));
+    if (parts.size() != 2)
+        throw EUsageError(QStringLiteral("--chunk takes K/N (the K-th of N equal slices), not \"%1\"").arg(text));
+    const int count = ParseInt(QStringLiteral("chunk"), parts[1], 1, 1000000);
+    return {ParseInt(QStringLiteral("chunk"), parts[0], 1, count), count};
+}
+
 } // namespace
 
 int RunRender(const QStringList &arguments)
@@ -167,11 +177,15 @@ int RunRender(const QStringList &arguments)
     const QCommandLineOption frames(QStringLiteral("frames"),
                                     QStringLiteral("Only frames FIRST to LAST of the run (LAST may be left out)."),
                                     QStringLiteral("FIRST:LAST"));
+    const QCommandLineOption chunk(QStringLiteral("chunk"),
+                                   QStringLiteral("Only the K-th of N equal slices of the run, numbered and timed by its "
+                                                  "place in the roll; velmora-cli join puts the slices together."),
+                                   QStringLiteral("K/N"));
     const QCommandLineOption threads(QStringLiteral("threads"), QStringLiteral("Encoding threads (default: every core)."),
                                      QStringLiteral("N"), QStringLiteral("0"));
     const QCommandLineOption quiet({QStringLiteral("q"), QStringLiteral("quiet")}, QStringLiteral("No progress, no summary."));
     parser.addOptions({output, format, codec, profile, quality, keyframes, dataRate, alpha, rate, timecode, scale, startNumber,
-                       frames, threads, quiet});
+                       frames, chunk, threads, quiet});
     QStringList files;
     if (!ParseArguments(parser, arguments, QStringLiteral("PROJECT.vmz"), files))
         return 0;
@@ -212,8 +226,11 @@ int RunRender(const QStringList &arguments)
             settings.Options.CompressFlags &= ~AVICOMPRESSF_DATARATE;
     }
     settings.Options.ShowOptionsDialog = false;
+    if (parser.isSet(frames) && parser.isSet(chunk))
+        throw EUsageError(QStringLiteral("--frames and --chunk both choose the frames; give one of them"));
     if (parser.isSet(frames))
         ParseFrames(parser.value(frames), settings.FirstFrame, settings.LastFrame);
+    const std::pair<int, int> chunkPart = parser.isSet(chunk) ? ParseChunk(parser.value(chunk)) : std::pair{1, 1};
     settings.Threads = ParseInt(QStringLiteral("threads"), parser.value(threads), 0, 256);
 
     TOutputTarget::RefuseInput(settings.FileName, files.first());
@@ -241,7 +258,15 @@ int RunRender(const QStringList &arguments)
         RateInEffect(project->GetFrameRate(), QStringLiteral("frame rate"));
     }
     const int frameCount = FrameCountFor(renderer.PositionRange(), source.ScrollRate());
-    const bool slice = parser.isSet(frames);
+    if (parser.isSet(chunk)) {
+        const auto [k, n] = chunkPart;
+        if (n > frameCount)
+            throw EUsageError(QStringLiteral("The roll has %1 frames, too few for %2 slices; give at most %1.").arg(frameCount).arg(n));
+        // Slice boundaries from the whole count, so the N slices cover every frame once.
+        settings.FirstFrame = int(qint64(k - 1) * frameCount / n);
+        settings.LastFrame = int(qint64(k) * frameCount / n) - 1;
+    }
+    const bool slice = parser.isSet(frames) || parser.isSet(chunk);
     if (slice) {
         // Refused here, before anything is written, rather than as an empty file.
         const QString refusal = SliceRefusal(frameCount, settings.FirstFrame, settings.LastFrame);
