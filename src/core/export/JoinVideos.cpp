@@ -1,5 +1,7 @@
 #include "core/export/JoinVideos.h"
 
+#include "core/export/AviFileWriter.h"
+#include "core/export/AviRepair.h"
 #include "core/export/ExportError.h"
 #include "core/export/LibavSupport.h"
 #include "core/export/OutputTarget.h"
@@ -52,20 +54,54 @@ void CheckMatches(const AVCodecParameters &first, const AVCodecParameters &other
                                           "or pixels differ.").arg(part));
 }
 
-} // namespace
-
-int JoinVideos(const QStringList &parts, const QString &output)
+bool IsAvi(const QString &file)
 {
-    if (parts.isEmpty())
-        throw EExportError(QStringLiteral("There are no parts to join."));
-    for (const QString &file : parts + QStringList{output})
-        if (QFileInfo(file).suffix().compare(QLatin1String("avi"), Qt::CaseInsensitive) == 0)
-            throw EExportError(QStringLiteral("AVI parts cannot be joined yet (\"%1\"); render the slices as MOV, MP4, "
-                                              "MKV or MXF, or render the roll in one run.").arg(file));
-    for (const QString &part : parts)
-        TOutputTarget::RefuseInput(output, part);
-    QuietLibavLog();
+    return QFileInfo(file).suffix().compare(QLatin1String("avi"), Qt::CaseInsensitive) == 0;
+}
 
+bool SameStream(const avi::TStreamSetup &a, const avi::TStreamSetup &b)
+{
+    return a.Width == b.Width && a.Height == b.Height && a.Rate == b.Rate && a.Handler == b.Handler
+        && a.Compression == b.Compression && a.BitCount == b.BitCount && a.ExtraData == b.ExtraData;
+}
+
+// AVI parts go through our own writer, so the joined file has the headers and indexes every
+// AVI file of ours has; libavformat only reads the frame chunks and their key flags.
+int JoinAvi(const QStringList &parts, const QString &output)
+{
+    const avi::TStreamSetup setup = ReadAviStreamSetup(parts.front());
+    for (const QString &part : parts)
+        if (!SameStream(setup, ReadAviStreamSetup(part)))
+            throw EExportError(QStringLiteral("\"%1\" is not a slice of the same video as the first part: its codec, "
+                                              "size or rate differ.").arg(part));
+    TOutputTarget target(output);
+    TAviFileWriter writer;
+    writer.Create(target.WritePath(), output);
+    writer.WriteHeaders(setup);
+    TPacketPtr packet(av_packet_alloc());
+    if (!packet)
+        CheckAv(AVERROR(ENOMEM), QStringLiteral("Could not join into \"%1\"").arg(output));
+    for (const QString &part : parts) {
+        int video = -1;
+        const TInputPtr input = OpenPart(part, video);
+        while (true) {
+            const int read = av_read_frame(input.get(), packet.get());
+            if (read == AVERROR_EOF)
+                break;
+            CheckAv(read, QStringLiteral("Could not read \"%1\"").arg(part));
+            if (packet->stream_index == video)
+                writer.WriteFrame(reinterpret_cast<const char *>(packet->data), packet->size,
+                                  (packet->flags & AV_PKT_FLAG_KEY) != 0);
+            av_packet_unref(packet.get());
+        }
+    }
+    writer.Finish();
+    target.Commit();
+    return writer.FramesWritten();
+}
+
+int JoinMuxed(const QStringList &parts, const QString &output)
+{
     int firstVideo = -1;
     TInputPtr first = OpenPart(parts.front(), firstVideo);
     const AVStream *firstStream = first->streams[firstVideo];
@@ -143,6 +179,23 @@ int JoinVideos(const QStringList &parts, const QString &output)
     out.reset();
     target.Commit();
     return frames;
+}
+
+} // namespace
+
+int JoinVideos(const QStringList &parts, const QString &output)
+{
+    if (parts.isEmpty())
+        throw EExportError(QStringLiteral("There are no parts to join."));
+    const bool avi = IsAvi(output);
+    for (const QString &part : parts) {
+        TOutputTarget::RefuseInput(output, part);
+        if (IsAvi(part) != avi)
+            throw EExportError(QStringLiteral("\"%1\" and \"%2\" are of different formats; slices join into a file "
+                                              "of their own format.").arg(part, output));
+    }
+    QuietLibavLog();
+    return avi ? JoinAvi(parts, output) : JoinMuxed(parts, output);
 }
 
 } // namespace velmora
