@@ -5,6 +5,8 @@
 #include "core/document/Document.h"
 #include "core/elements/Interfaces.h"
 #include "core/export/CodecCatalog.h"
+#include "core/export/Delivery.h"
+#include "core/export/ExportError.h"
 #include "core/export/FrameSinks.h"
 #include "core/export/GenerationRun.h"
 #include "core/export/OutputTarget.h"
@@ -57,22 +59,6 @@ private:
     void (*m_previous[std::size(Signals)])(int) = {};
 };
 
-QString CodecNames(const TOutputFormat &format)
-{
-    QStringList names;
-    for (const TFormatCodec &codec : format.Codecs)
-        names << codec.Name;
-    return names.join(QStringLiteral(", "));
-}
-
-QString ProfileNames(const TFormatCodec &codec)
-{
-    QStringList names;
-    for (const TCodecProfile &profile : codec.Profiles)
-        names << profile.Name;
-    return names.join(QStringLiteral(", "));
-}
-
 // The format from --format, else from the output's extension; refused before anything is written.
 const TOutputFormat &ChooseFormat(const QString &formatName, const QString &output)
 {
@@ -90,23 +76,6 @@ const TOutputFormat &ChooseFormat(const QString &formatName, const QString &outp
     throw EUsageError(QStringLiteral("cannot tell the format of \"%1\" from its extension; Velmora writes %2 "
                                      "(or name one with --format)")
                           .arg(output, WritableExtensions()));
-}
-
-// The codec and profile for a format: the ones named, or the format's first.
-TFormatChoice ChooseCodec(const TOutputFormat &format, const QString &codecName, const QString &profileName)
-{
-    TFormatChoice choice;
-    choice.Format = &format;
-    choice.Codec = FindCodec(format, codecName);
-    if (!choice.Codec)
-        throw EUsageError(QStringLiteral("%1 files take the codecs %2, not \"%3\"")
-                              .arg(format.Title, CodecNames(format), codecName));
-    choice.Profile = FindProfile(*choice.Codec, profileName);
-    if (!choice.Profile)
-        throw EUsageError(choice.Codec->Profiles.size() > 1
-                              ? QStringLiteral("%1 has the profiles %2, not \"%3\"").arg(choice.Codec->Title, ProfileNames(*choice.Codec), profileName)
-                              : QStringLiteral("%1 has no profiles to choose").arg(choice.Codec->Title));
-    return choice;
 }
 
 // "FIRST:LAST" or "FIRST:" (to the end).
@@ -193,26 +162,20 @@ int RunRender(const QStringList &arguments)
     TGenerationSettings settings;
     settings.FileName = RequiredValue(parser, QStringLiteral("output"));
     const TOutputFormat &chosenFormat = ChooseFormat(parser.value(format), settings.FileName);
-    TFormatChoice choice;
-    if (chosenFormat.Kind == TSinkKind::Avi) {
-        // AVI keeps its codec names and handler codes.
-        const QString name = parser.isSet(codec) ? parser.value(codec) : QStringLiteral("cinepak");
-        const QByteArray handler = HandlerForCodecName(name);
-        if (handler.isEmpty())
-            throw EUsageError(QStringLiteral("%1 files take the codecs %2, not \"%3\"")
-                                  .arg(chosenFormat.Title, CodecNames(chosenFormat), name));
-        settings.Options.Handler = QString::fromLatin1(handler);
-        settings.Options.CodecName = name;
-        choice.Format = &chosenFormat;
-        if (parser.isSet(profile))
-            throw EUsageError(QStringLiteral("AVI codecs have no profiles to choose"));
-    } else {
-        choice = ChooseCodec(chosenFormat, parser.value(codec), parser.value(profile));
-    }
     settings.Options.Quality = ParseInt(QStringLiteral("quality"), parser.value(quality), 0, 10000);
     settings.Options.KeyFrameEvery = ParseInt(QStringLiteral("keyframes"), parser.value(keyframes), 1, 100000);
-    choice.Quality = settings.Options.Quality;
-    choice.KeyFrameEvery = settings.Options.KeyFrameEvery;
+    TFormatChoice choice;
+    try {
+        // AVI keeps Cinepak as its first codec, as the codec dialog does.
+        const QString codecName = chosenFormat.Kind == TSinkKind::Avi && !parser.isSet(codec) ? QStringLiteral("cinepak")
+                                                                                              : parser.value(codec);
+        const TResolvedDelivery resolved = ResolveDelivery(chosenFormat, codecName, parser.value(profile), settings.Options,
+                                                           TUnknownName::Refuse);
+        choice = resolved.Choice;
+        settings.Options = resolved.Options;
+    } catch (const EExportError &e) {
+        throw EUsageError(e.message());
+    }
     settings.Alpha = parser.isSet(alpha);
     if (parser.isSet(rate) && !ParseFrameRate(parser.value(rate), settings.Rate))
         throw EUsageError(QStringLiteral("--rate takes N, N/D or a decimal such as 29.97 frames per second, not \"%1\"")

@@ -1,6 +1,7 @@
 // What delivery files must get right besides their layout: colours through YUV, refusals
 // before any file exists, and frames without the background.
 #include "ExportTestSupport.h"
+#include "core/export/Delivery.h"
 #include "core/export/ExportError.h"
 #include "core/export/FrameSinks.h"
 #include "core/export/GenerationRun.h"
@@ -267,5 +268,50 @@ TEST(Delivery, FailedRunKeepsThePreviousFileAndLeavesNoTemporaryOne)
         ASSERT_EQ(done.Outcome, TGenerationOutcome::Completed) << done.Message.toStdString();
         EXPECT_EQ(Probe(name).Packets, done.FramesWritten);
         EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files), QStringList{QFileInfo(name).fileName()});
+    }
+}
+
+// The command line and the editor resolve names in one place: typed names are refused with
+// the names that exist, remembered ones fall back to the format's first, and quality and key
+// frames reach the choice whatever the format.
+TEST(Delivery, ResolverRefusesOrFallsBackAndCarriesTheSettings)
+{
+    TAVICompressorOptions options = DefaultCompressorOptions();
+    options.Quality = 7000;
+    options.KeyFrameEvery = 12;
+    const struct {
+        const char *Format; const char *Codec; const char *Profile; TUnknownName Unknown;
+        const char *WantCodec; const char *WantProfile; const char *Handler; const char *Error;
+    } rows[] = {
+        {"mov", "prores", "4444", TUnknownName::Refuse, "prores", "4444", "", ""},
+        {"mov", "", "", TUnknownName::Refuse, "prores", "hq", "", ""},
+        {"mp4", "prores", "", TUnknownName::Refuse, "", "", "", "MP4 files take the codecs h264, h265, not \"prores\""},
+        {"mov", "prores", "ultra", TUnknownName::Refuse, "", "", "", "ProRes has the profiles hq, proxy, lt, standard, 4444, not \"ultra\""},
+        {"mp4", "h264", "main", TUnknownName::Refuse, "", "", "", "H.264 has no profiles to choose"},
+        {"mp4", "prores", "ultra", TUnknownName::UseFirst, "h264", "high", "", ""},
+        {"avi", "mjpeg", "", TUnknownName::Refuse, "", "", "MJPG", ""},
+        {"avi", "", "", TUnknownName::Refuse, "", "", "", ""},
+        {"avi", "mjpeg", "hq", TUnknownName::Refuse, "", "", "", "AVI codecs have no profiles to choose"},
+        {"avi", "vp9", "", TUnknownName::Refuse, "", "", "", "AVI files take the codecs cinepak, mjpeg"},
+    };
+    for (const auto &row : rows) {
+        SCOPED_TRACE(testing::Message() << row.Format << " " << row.Codec << " " << row.Profile);
+        const TOutputFormat &format = *FindFormat(QString::fromLatin1(row.Format));
+        try {
+            const TResolvedDelivery resolved = ResolveDelivery(format, QString::fromLatin1(row.Codec),
+                                                               QString::fromLatin1(row.Profile), options, row.Unknown);
+            EXPECT_STREQ(row.Error, "");
+            EXPECT_EQ(resolved.Choice.Format, &format);
+            EXPECT_EQ(resolved.Choice.Quality, 7000);
+            EXPECT_EQ(resolved.Choice.KeyFrameEvery, 12);
+            if (format.Kind == TSinkKind::Avi) {
+                EXPECT_EQ(resolved.Options.Handler, *row.Handler ? QString::fromLatin1(row.Handler) : options.Handler);
+            } else {
+                EXPECT_EQ(resolved.Choice.Codec->Name, QString::fromLatin1(row.WantCodec));
+                EXPECT_EQ(resolved.Choice.Profile->Name, QString::fromLatin1(row.WantProfile));
+            }
+        } catch (const EExportError &e) {
+            EXPECT_TRUE(*row.Error && e.message().contains(QString::fromLatin1(row.Error))) << e.message().toStdString();
+        }
     }
 }
