@@ -37,6 +37,7 @@ int RunStrip(const QStringList &arguments);
 int RunRender(const QStringList &arguments);
 int RunFormats(const QStringList &arguments);
 int RunRepair(const QStringList &arguments);
+int RunJoin(const QStringList &arguments);
 
 } // namespace cli
 } // namespace velmora
