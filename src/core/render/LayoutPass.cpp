@@ -24,6 +24,9 @@ qint32 TLayoutPass::RenderNode(const TElementNode &node, QPainter &graphics, TLa
     if (MeasureOnly)
         flags |= DrawFlags::MeasureOnly;
 
+    const std::size_t placed = Placements != nullptr ? Placements->size() : 0;
+    if (Placements != nullptr)
+        Placements->push_back({&node, rect.X, rect.Width, top, top});
     qint32 result = top;
     if (facets.Render != nullptr && (DrawBackground || !facets.Project)) {
         facets.Render->Render(graphics, rect, flags);
@@ -51,6 +54,8 @@ qint32 TLayoutPass::RenderNode(const TElementNode &node, QPainter &graphics, TLa
             result = std::max(result, bottom);
         }
     }
+    if (Placements != nullptr)
+        (*Placements)[placed].Bottom = result;
     if (&node == FocusedNode && !facets.Project)
         FocusedBand = std::pair(top, result);
     return result;
