@@ -7,6 +7,7 @@
 
 #include <QFont>
 #include <QTextBoundaryFinder>
+#include <QPaintEngine>
 #include <QPainter>
 #include <QTextLayout>
 #include <algorithm>
@@ -172,7 +173,9 @@ void TTextBlock::Draw(QPainter &graphics, const QRectF &rect, const QColor &colo
     graphics.save();
     graphics.setClipRect(rect, Qt::IntersectClip);
     graphics.setPen(color);
-    if (DrawsAsOutlines(m_layout->font().pixelSize(), graphics.worldTransform()))
+    // Vector devices (a PDF proof) keep text as text so that it stays searchable.
+    const bool raster = graphics.paintEngine() != nullptr && graphics.paintEngine()->type() == QPaintEngine::Raster;
+    if (raster && DrawsAsOutlines(m_layout->font().pixelSize(), graphics.worldTransform()))
         DrawLayoutOutlines(graphics, *m_layout, QPointF(rect.left(), top), color);
     else
         m_layout->draw(&graphics, QPointF(rect.left(), top));

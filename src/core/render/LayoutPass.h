@@ -20,6 +20,7 @@ struct TPlacedNode
     qint32 Width = 0;
     qint32 Top = 0;
     qint32 Bottom = 0;
+    qint32 ContentTop = 0; // below the element's own top offset: where what it draws begins
 };
 
 // One walk over the tree that places and draws every element.

@@ -92,7 +92,7 @@ private:
             problem.Path = NodePath(*node);
             problem.Element = NodeCaption(*node);
             if (const TPlacedNode *placed = m_map.Find(node))
-                problem.Frame = m_map.FrameEntering(placed->Top);
+                problem.Frame = m_map.FrameEntering(placed->ContentTop);
         }
         m_problems.push_back(std::move(problem));
     }

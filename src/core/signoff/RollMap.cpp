@@ -49,6 +49,15 @@ TRollMap MapRoll(const TElementTree &tree)
     map.RollHeight = std::max(0, bottom);
     for (std::size_t i = 0; i < map.Placements.size(); ++i)
         map.IndexOf.emplace(map.Placements[i].Node, i);
+    // A column set or column begins where the first of its children's contents does.
+    for (auto placed = map.Placements.rbegin(); placed != map.Placements.rend(); ++placed)
+        if (placed->Node->ChildCount() > 0 && placed->Node->Facets().Render == nullptr) {
+            qint32 first = placed->Bottom;
+            for (const auto &child : placed->Node->Children())
+                if (const TPlacedNode *inner = map.Find(child.get()))
+                    first = std::min(first, inner->ContentTop);
+            placed->ContentTop = first;
+        }
     return map;
 }
 

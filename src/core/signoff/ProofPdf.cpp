@@ -1,0 +1,184 @@
+#include "core/signoff/ProofPdf.h"
+
+#include "core/document/ElementTree.h"
+#include "core/elements/Interfaces.h"
+#include "core/error.h"
+#include "core/render/Timecode.h"
+#include "core/signoff/RollMap.h"
+
+#include <QPageSize>
+#include <QPainter>
+#include <QPdfWriter>
+#include <QSaveFile>
+#include <algorithm>
+#include <cmath>
+
+namespace velmora {
+
+namespace {
+
+// Page geometry in points (the writer runs at 72 dots per inch).
+constexpr double MarginLeft = 84.0;  // the timecode column
+constexpr double MarginRight = 24.0;
+constexpr double MarginTop = 40.0;   // project name and date
+constexpr double MarginBottom = 32.0; // page number
+constexpr double LabelPoints = 6.5;
+
+QPageSize PageSizeFor(const TProofOptions &options, const TRollMap &map)
+{
+    switch (options.Page) {
+    case TProofPage::A4: return QPageSize(QPageSize::A4);
+    case TProofPage::Letter: return QPageSize(QPageSize::Letter);
+    case TProofPage::Film: break;
+    }
+    // One screen of the film, as wide as an A4 page is tall, with the margins around it.
+    const double width = 842.0 - MarginLeft - MarginRight;
+    const double height = width * map.FilmHeight / map.FilmWidth;
+    return QPageSize(QSizeF(width + MarginLeft + MarginRight, height + MarginTop + MarginBottom), QPageSize::Point,
+                     QStringLiteral("Film"), QPageSize::ExactMatch);
+}
+
+// Top-level elements of the roll, in order: where pages may break.
+std::vector<const TPlacedNode *> TopLevel(const TRollMap &map, const TElementNode &projectNode)
+{
+    std::vector<const TPlacedNode *> elements;
+    for (const auto &child : projectNode.Children())
+        if (const TPlacedNode *placed = map.Find(child.get()))
+            elements.push_back(placed);
+    return elements;
+}
+
+std::vector<TProofPageBand> PageBands(const std::vector<const TPlacedNode *> &elements, qint32 rollHeight, qint32 capacity)
+{
+    std::vector<TProofPageBand> bands;
+    qint32 top = 0;
+    std::size_t next = 0;
+    while (top < rollHeight) {
+        const qint32 limit = top + capacity;
+        if (limit >= rollHeight) {
+            bands.push_back({top, rollHeight});
+            break;
+        }
+        qint32 bottom = limit;
+        // Break before the first element that would not fit whole, unless it alone fills the page.
+        while (next < elements.size() && elements[next]->Bottom <= limit)
+            ++next;
+        if (next < elements.size() && elements[next]->Top > top && elements[next]->Top <= limit)
+            bottom = elements[next]->Top;
+        bands.push_back({top, bottom});
+        top = bottom;
+    }
+    if (bands.empty())
+        bands.push_back({0, 0});
+    return bands;
+}
+
+} // namespace
+
+std::vector<TProofPageBand> WriteProofPdf(const TElementTree &tree, const QString &fileName, const TProofOptions &options)
+{
+    const TElementNode *projectNode = tree.ProjectNode();
+    const auto *project = projectNode ? queryInterface<IProject>(projectNode->Element()) : nullptr;
+    if (project == nullptr)
+        throw EVelmoraError(QStringLiteral("%1: there is no project to proof").arg(fileName));
+    const TRollMap map = MapRoll(tree);
+    const std::vector<const TPlacedNode *> elements = TopLevel(map, *projectNode);
+
+    QSaveFile file(fileName);
+    if (!file.open(QIODevice::WriteOnly))
+        throw EVelmoraError(QStringLiteral("cannot create %1: %2").arg(fileName, file.errorString()));
+    QPdfWriter writer(&file);
+    writer.setResolution(72);
+    writer.setPageSize(PageSizeFor(options, map));
+    writer.setPageMargins(QMarginsF(0, 0, 0, 0));
+    writer.setTitle(options.Title);
+    writer.setCreator(QStringLiteral("Velmora"));
+
+    const QSizeF page = writer.pageLayout().fullRectPoints().size();
+    const double rollWidth = page.width() - MarginLeft - MarginRight;
+    const double rollSpace = page.height() - MarginTop - MarginBottom;
+    // The film fills the width unless one screen would then not fit the page's height.
+    const double scale = std::min(rollWidth / map.FilmWidth, rollSpace / map.FilmHeight);
+    const int screensPerPage = std::max(1, int(std::floor(rollSpace / (map.FilmHeight * scale) + 1e-9)));
+    const std::vector<TProofPageBand> bands = PageBands(elements, map.RollHeight, screensPerPage * map.FilmHeight);
+
+    QPainter painter;
+    if (!painter.begin(&writer))
+        throw EVelmoraError(QStringLiteral("cannot create %1: the PDF cannot be drawn").arg(fileName));
+    painter.setRenderHint(QPainter::TextAntialiasing, true);
+    QFont labelFont(QStringLiteral("DejaVu Sans"));
+    labelFont.setPointSizeF(LabelPoints);
+    QFont headFont(QStringLiteral("DejaVu Sans"));
+    headFont.setPointSizeF(8.5);
+    const QColor background = QColor::fromRgba(project->GetBackColor());
+    const QRect frame(0, 0, map.FilmWidth, map.FilmHeight);
+
+    for (std::size_t p = 0; p < bands.size(); ++p) {
+        if (p > 0)
+            writer.newPage();
+        const TProofPageBand &band = bands[p];
+        painter.setFont(headFont);
+        painter.setPen(Qt::black);
+        const QRectF head(MarginLeft, 12.0, rollWidth, MarginTop - 18.0);
+        painter.drawText(head, Qt::AlignLeft | Qt::AlignVCenter, options.Title);
+        painter.drawText(head, Qt::AlignRight | Qt::AlignVCenter,
+                         QStringLiteral("%1 x %2, %3 fps, %4 px/frame    %5")
+                             .arg(map.FilmWidth)
+                             .arg(map.FilmHeight)
+                             .arg(map.FrameRate)
+                             .arg(map.ScrollRate)
+                             .arg(options.Date));
+        painter.drawText(QRectF(0, page.height() - MarginBottom + 6.0, page.width(), MarginBottom - 14.0), Qt::AlignCenter,
+                         QStringLiteral("Page %1 of %2").arg(p + 1).arg(bands.size()));
+
+        const double bandHeight = (band.Bottom - band.Top) * scale;
+        painter.fillRect(QRectF(MarginLeft, MarginTop, map.FilmWidth * scale, bandHeight), background);
+        painter.save();
+        painter.translate(MarginLeft, MarginTop);
+        painter.scale(scale, scale);
+        painter.setClipRect(QRectF(0, 0, map.FilmWidth, band.Bottom - band.Top));
+        painter.translate(0, -band.Top);
+        TLayoutPass pass;
+        pass.SkipInvisible = false;
+        for (const TPlacedNode *element : elements)
+            if (element->Bottom > band.Top && element->Top < band.Bottom)
+                pass.RenderNode(*element->Node, painter, TLayoutRect{0, element->Top, map.FilmWidth, map.FilmHeight},
+                                element->Top);
+        painter.restore();
+
+        if (options.SafeAreas) {
+            painter.save();
+            for (const auto &[percent, colour] : {std::pair(90, QColor(0, 160, 255)), std::pair(93, QColor(255, 120, 0))}) {
+                const QRect safe = SafeArea(frame, percent);
+                painter.setPen(QPen(colour, 0.5, Qt::DashLine));
+                for (const double x : {double(safe.left()), double(safe.right() + 1)})
+                    painter.drawLine(QPointF(MarginLeft + x * scale, MarginTop),
+                                     QPointF(MarginLeft + x * scale, MarginTop + bandHeight));
+            }
+            painter.restore();
+        }
+
+        // Where each element enters the screen, as the editor and the video count frames.
+        painter.setFont(labelFont);
+        painter.setPen(QColor(60, 60, 60));
+        double lastLabel = -1e9;
+        for (const TPlacedNode *element : elements) {
+            if (element->ContentTop < band.Top || element->ContentTop >= band.Bottom || element->Bottom <= element->Top)
+                continue;
+            const double y = MarginTop + (element->ContentTop - band.Top) * scale;
+            if (y - lastLabel < LabelPoints * 2.6)
+                continue;
+            lastLabel = y;
+            const qint64 frameNumber = map.FrameEntering(element->ContentTop);
+            painter.drawText(QRectF(4.0, y, MarginLeft - 10.0, LabelPoints * 2.6), Qt::AlignRight | Qt::AlignTop,
+                             QStringLiteral("%1\nframe %2").arg(FormatTimecode(frameNumber, map.FrameRate)).arg(frameNumber));
+        }
+    }
+    if (!painter.end())
+        throw EVelmoraError(QStringLiteral("cannot create %1: the PDF cannot be drawn").arg(fileName));
+    if (!file.commit())
+        throw EVelmoraError(QStringLiteral("cannot create %1: %2").arg(fileName, file.errorString()));
+    return bands;
+}
+
+} // namespace velmora
