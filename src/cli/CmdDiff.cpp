@@ -2,8 +2,12 @@
 #include "cli/CliSupport.h"
 
 #include "core/document/Document.h"
+#include "core/export/OutputTarget.h"
 #include "core/signoff/CreditDiff.h"
+#include "core/signoff/ProofPdf.h"
 
+#include <QDate>
+#include <QFileInfo>
 #include <QCommandLineParser>
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -26,11 +30,10 @@ QJsonObject EntryJson(const TCreditEntry &entry)
     return object;
 }
 
-std::vector<TCreditEntry> EntriesOf(const QString &file)
+std::vector<TCreditEntry> EntriesOf(const QString &file, TDocument &document)
 {
     // Any failure to read a side is an error (2), not a difference (1).
     try {
-        TDocument document;
         OpenRoll(file, document);
         return CreditEntries(document.Tree());
     } catch (const EUsageError &) {
@@ -50,13 +53,33 @@ int RunDiff(const QStringList &arguments)
         "changed (which name, which role) and moved to another section, each with its place in both.\n"
         "Exit code 0 when the credits are the same, 1 when they differ, 2 on error."));
     const QCommandLineOption json(QStringLiteral("json"), QStringLiteral("Print the changes as JSON."));
-    parser.addOption(json);
+    const QCommandLineOption pdf(QStringLiteral("pdf"),
+                                 QStringLiteral("Also write the new version's proof with the changes marked."),
+                                 QStringLiteral("OUT.pdf"));
+    parser.addOptions({json, pdf});
     QStringList files;
     if (!ParseArguments(parser, arguments, QStringLiteral("OLD NEW"), files, 2))
         return 0;
-    const std::vector<TCreditEntry> oldEntries = EntriesOf(files[0]);
-    const std::vector<TCreditEntry> newEntries = EntriesOf(files[1]);
+    if (parser.isSet(pdf)) {
+        TOutputTarget::RefuseInput(parser.value(pdf), files[0]);
+        TOutputTarget::RefuseInput(parser.value(pdf), files[1]);
+    }
+    TDocument oldDocument;
+    TDocument newDocument;
+    const std::vector<TCreditEntry> oldEntries = EntriesOf(files[0], oldDocument);
+    const std::vector<TCreditEntry> newEntries = EntriesOf(files[1], newDocument);
     const std::vector<TCreditChange> changes = DiffCredits(oldEntries, newEntries);
+    if (parser.isSet(pdf)) {
+        TProofOptions options;
+        options.Title = QStringLiteral("%1 (changes since %2)").arg(QFileInfo(files[1]).fileName(), QFileInfo(files[0]).fileName());
+        options.Date = QDate::currentDate().toString(Qt::ISODate);
+        options.Marks = ProofMarksFor(changes, newEntries);
+        try {
+            WriteProofPdf(newDocument.Tree(), parser.value(pdf), options);
+        } catch (const EVelmoraError &e) {
+            throw EUsageError(e.message());
+        }
+    }
     if (parser.isSet(json)) {
         QJsonArray list;
         for (const TCreditChange &change : changes) {

@@ -35,7 +35,7 @@ const char *const UsageText =
     "                                            preflight checks before delivery\n"
     "  proof PROJECT.vmz|SHEET -o PROOF.pdf [--page a4|letter|film] [--safe-areas]\n"
     "                                            the roll as a searchable PDF for reading\n"
-    "  diff OLD NEW [--json]                     the credits added, removed, changed and moved\n"
+    "  diff OLD NEW [--json] [--pdf OUT.pdf]      the credits added, removed, changed and moved\n"
     "\n"
     "Options:\n"
     "  -h, --help       show this help (or a command's help: velmora-cli COMMAND --help)\n"

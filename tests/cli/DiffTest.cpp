@@ -7,6 +7,7 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <functional>
 
@@ -123,6 +124,30 @@ TEST(DiffCli, UnreadableSideIsAnErrorNotADifference)
     const TCliResult missing = RunCli({"diff", dir.filePath("old.csv"), dir.filePath("absent.csv")});
     EXPECT_EQ(missing.ExitCode, 2);
     EXPECT_EQ(RunCli({"diff", dir.filePath("old.csv")}).ExitCode, 2);
+}
+
+} // namespace
+
+namespace {
+
+TEST(DiffCli, PdfMarksChangesOnTheNewVersionsProof)
+{
+    if (QStandardPaths::findExecutable(QStringLiteral("pdftotext")).isEmpty())
+        GTEST_SKIP() << "pdftotext (poppler-utils) is not installed";
+    QTemporaryDir dir;
+    std::vector<TRow> rows = BaseRoll();
+    WriteRows(dir.filePath("old.csv"), rows);
+    rows[IndexOfName(rows, "Person101 Family")].Name = "Persson101 Family";
+    rows.erase(rows.begin() + IndexOfName(rows, "Person303 Family"));
+    WriteRows(dir.filePath("new.csv"), rows);
+    const QString pdf = dir.filePath("changes.pdf");
+    ASSERT_EQ(RunCli({"diff", dir.filePath("old.csv"), dir.filePath("new.csv"), "--pdf", pdf}).ExitCode, 1);
+    const QString text = QString::fromUtf8(RunTool("pdftotext", {"-layout", pdf, "-"}));
+    // The new name stands in the roll with the old one beside it; the removed name is in the margin.
+    const QRegularExpression changed(QStringLiteral("Persson101 Family\\s+was \"Person101 Family\""));
+    EXPECT_TRUE(text.contains(changed)) << text.toStdString();
+    EXPECT_EQ(text.count(QStringLiteral("Person303 Family (Role")), 1);
+    EXPECT_TRUE(text.contains(QStringLiteral("Person304 Family")));
 }
 
 } // namespace

@@ -1,6 +1,7 @@
 #include "core/signoff/CreditDiff.h"
 
 #include "core/document/ElementTree.h"
+#include "core/signoff/ProofPdf.h"
 #include "core/signoff/RollMap.h"
 
 #include <algorithm>
@@ -78,9 +79,11 @@ std::vector<TCreditEntry> CreditEntries(const TElementTree &tree)
     const TRollMap map = MapRoll(tree);
     int number = 0;
     for (const TCredit &credit : ExtractCredits(*projectNode)) {
-        TCreditPlace place{credit.SectionTitle, ++number, NodePath(*credit.Node), 0};
-        if (const TPlacedNode *placed = map.Find(credit.Node))
+        TCreditPlace place{credit.SectionTitle, ++number, NodePath(*credit.Node), 0, credit.Node, 0};
+        if (const TPlacedNode *placed = map.Find(credit.Node)) {
             place.Frame = map.FrameEntering(placed->ContentTop);
+            place.RollY = placed->ContentTop;
+        }
         if (credit.Kind == TCreditKind::Role || credit.Kind == TCreditKind::Names) {
             for (const QString &name : credit.Names)
                 entries.push_back({credit.Kind, credit.Role, name, place});
@@ -174,6 +177,32 @@ std::vector<TCreditChange> DiffCredits(const std::vector<TCreditEntry> &oldEntri
     std::stable_sort(changes.begin(), changes.end(),
                      [](const TCreditChange &a, const TCreditChange &b) { return Order(a) < Order(b); });
     return changes;
+}
+
+std::vector<TProofMark> ProofMarksFor(const std::vector<TCreditChange> &changes, const std::vector<TCreditEntry> &newEntries)
+{
+    std::vector<TProofMark> marks;
+    for (const TCreditChange &change : changes) {
+        if (change.New) {
+            QString note;
+            switch (change.Kind) {
+            case TChangeKind::NameChanged: note = QStringLiteral("was \"%1\"").arg(change.Old->Value); break;
+            case TChangeKind::RoleChanged: note = QStringLiteral("role was %1").arg(change.Old->Role); break;
+            case TChangeKind::TextChanged: note = QStringLiteral("was \"%1\"").arg(change.Old->Value); break;
+            case TChangeKind::Moved: note = QStringLiteral("moved from %1").arg(change.Old->Place.Section); break;
+            default: note = QStringLiteral("added \"%1\"").arg(change.New->Value); break;
+            }
+            marks.push_back({change.New->Place.Node, change.New->Place.RollY, note});
+            continue;
+        }
+        const auto next = std::find_if(newEntries.begin(), newEntries.end(), [&](const TCreditEntry &e) {
+            return e.Place.Number >= change.Old->Place.Number;
+        });
+        const qint32 y = next != newEntries.end() ? next->Place.RollY : newEntries.empty() ? 0 : newEntries.back().Place.RollY;
+        marks.push_back({nullptr, y, change.Old->Role.isEmpty() ? change.Old->Value
+                                                                : QStringLiteral("%1 (%2)").arg(change.Old->Value, change.Old->Role)});
+    }
+    return marks;
 }
 
 const char *ChangeKindName(TChangeKind kind)

@@ -17,6 +17,8 @@ struct TCreditPlace
     int Number = 0;  // 1-based order among the roll's credits
     QString Path;    // element path
     qint64 Frame = 0; // where it enters the screen
+    const TElementNode *Node = nullptr; // valid while the tree read lives
+    qint32 RollY = 0;                   // where its element's content begins in the roll
 };
 
 // One credit of a version, split so that each name stands alone.
@@ -45,6 +47,11 @@ std::vector<TCreditEntry> CreditEntries(const TElementTree &tree);
 // in one section a changed role, a credit under another heading a move. Changes are in the new
 // roll's order, removals where they stood in the old.
 std::vector<TCreditChange> DiffCredits(const std::vector<TCreditEntry> &oldEntries, const std::vector<TCreditEntry> &newEntries);
+
+// The marks a proof of the new version shows for changes: each changed credit's element with a
+// note, and each removal near where it stood (before the credit now holding its old rank).
+std::vector<struct TProofMark> ProofMarksFor(const std::vector<TCreditChange> &changes,
+                                             const std::vector<TCreditEntry> &newEntries);
 
 const char *ChangeKindName(TChangeKind kind);
 

@@ -20,11 +20,12 @@ namespace {
 // Page geometry in points (the writer runs at 72 dots per inch).
 constexpr double MarginLeft = 84.0;  // the timecode column
 constexpr double MarginRight = 24.0;
+constexpr double MarginNotes = 130.0; // the right margin when changes are marked
 constexpr double MarginTop = 40.0;   // project name and date
 constexpr double MarginBottom = 32.0; // page number
 constexpr double LabelPoints = 6.5;
 
-QPageSize PageSizeFor(const TProofOptions &options, const TRollMap &map)
+QPageSize PageSizeFor(const TProofOptions &options, const TRollMap &map, double marginRight)
 {
     switch (options.Page) {
     case TProofPage::A4: return QPageSize(QPageSize::A4);
@@ -32,9 +33,9 @@ QPageSize PageSizeFor(const TProofOptions &options, const TRollMap &map)
     case TProofPage::Film: break;
     }
     // One screen of the film, as wide as an A4 page is tall, with the margins around it.
-    const double width = 842.0 - MarginLeft - MarginRight;
+    const double width = 842.0 - MarginLeft - marginRight;
     const double height = width * map.FilmHeight / map.FilmWidth;
-    return QPageSize(QSizeF(width + MarginLeft + MarginRight, height + MarginTop + MarginBottom), QPageSize::Point,
+    return QPageSize(QSizeF(width + MarginLeft + marginRight, height + MarginTop + MarginBottom), QPageSize::Point,
                      QStringLiteral("Film"), QPageSize::ExactMatch);
 }
 
@@ -73,6 +74,39 @@ std::vector<TProofPageBand> PageBands(const std::vector<const TPlacedNode *> &el
     return bands;
 }
 
+// Changes: a green frame around each marked element with its note beside the roll; removals
+// struck through in red where they stood.
+void DrawMarks(QPainter &painter, const std::vector<TProofMark> &marks, const TRollMap &map, const TProofPageBand &band,
+               QPointF origin, double scale, double notesLeft, const QFont &font)
+{
+    painter.save();
+    QFont struck = font;
+    struck.setStrikeOut(true);
+    double lastNote = -1e9;
+    for (const TProofMark &mark : marks) {
+        const TPlacedNode *placed = mark.Node ? map.Find(mark.Node) : nullptr;
+        const qint32 y = placed ? placed->ContentTop : mark.RollY;
+        if (y < band.Top || y >= band.Bottom || (mark.Node != nullptr && placed == nullptr))
+            continue;
+        const QColor colour = placed ? QColor(0, 150, 60) : QColor(200, 0, 0);
+        double top = origin.y() + (y - band.Top) * scale;
+        if (placed) {
+            painter.setPen(QPen(colour, 0.8));
+            painter.setBrush(Qt::NoBrush);
+            const double bottom = origin.y() + (std::min(placed->Bottom, band.Bottom) - band.Top) * scale;
+            painter.drawRect(QRectF(origin.x() + placed->X * scale, top, placed->Width * scale, std::max(1.0, bottom - top)));
+        }
+        // Notes close together stack downwards rather than overprint.
+        top = std::max(top, lastNote + LabelPoints * 1.5);
+        lastNote = top;
+        painter.setPen(colour);
+        painter.setFont(placed ? font : struck);
+        painter.drawText(QRectF(notesLeft, top, MarginNotes - 10.0, LabelPoints * 1.5), Qt::AlignLeft | Qt::AlignTop,
+                         painter.fontMetrics().elidedText(mark.Text, Qt::ElideRight, int(MarginNotes - 10.0)));
+    }
+    painter.restore();
+}
+
 } // namespace
 
 std::vector<TProofPageBand> WriteProofPdf(const TElementTree &tree, const QString &fileName, const TProofOptions &options)
@@ -89,13 +123,14 @@ std::vector<TProofPageBand> WriteProofPdf(const TElementTree &tree, const QStrin
         throw EVelmoraError(QStringLiteral("cannot create %1: %2").arg(fileName, file.errorString()));
     QPdfWriter writer(&file);
     writer.setResolution(72);
-    writer.setPageSize(PageSizeFor(options, map));
+    const double marginRight = options.Marks.empty() ? MarginRight : MarginNotes;
+    writer.setPageSize(PageSizeFor(options, map, marginRight));
     writer.setPageMargins(QMarginsF(0, 0, 0, 0));
     writer.setTitle(options.Title);
     writer.setCreator(QStringLiteral("Velmora"));
 
     const QSizeF page = writer.pageLayout().fullRectPoints().size();
-    const double rollWidth = page.width() - MarginLeft - MarginRight;
+    const double rollWidth = page.width() - MarginLeft - marginRight;
     const double rollSpace = page.height() - MarginTop - MarginBottom;
     // The film fills the width unless one screen would then not fit the page's height.
     const double scale = std::min(rollWidth / map.FilmWidth, rollSpace / map.FilmHeight);
@@ -157,6 +192,9 @@ std::vector<TProofPageBand> WriteProofPdf(const TElementTree &tree, const QStrin
             }
             painter.restore();
         }
+
+        DrawMarks(painter, options.Marks, map, band, QPointF(MarginLeft, MarginTop), scale,
+                  MarginLeft + map.FilmWidth * scale + 6.0, labelFont);
 
         // Where each element enters the screen, as the editor and the video count frames.
         painter.setFont(labelFont);

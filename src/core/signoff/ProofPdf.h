@@ -7,7 +7,18 @@ namespace velmora {
 
 class TElementTree;
 
+class TElementNode;
+
 enum class TProofPage { A4, Letter, Film };
+
+// A change to show on a proof: an element of the roll marked in green with a note, or a credit
+// that is gone, struck through in red in the margin where it stood.
+struct TProofMark
+{
+    const TElementNode *Node = nullptr; // marked element; null for a removal
+    qint32 RollY = 0;                   // where a removal stood, in roll pixels
+    QString Text;
+};
 
 struct TProofOptions
 {
@@ -15,6 +26,7 @@ struct TProofOptions
     bool SafeAreas = false; // title-safe and action-safe lines over the roll
     QString Title;          // the project's name in each page's head
     QString Date;           // printed beside it
+    std::vector<TProofMark> Marks; // changes to show, with a margin on the right for their notes
 };
 
 // The stretch of the roll (roll pixels, top to bottom) that each page of a proof holds.
