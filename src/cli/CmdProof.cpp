@@ -44,7 +44,7 @@ int RunProof(const QStringList &arguments)
     TOutputTarget::RefuseInput(target, files.first());
     TDocument document;
     OpenRoll(files.first(), document);
-    options.Title = NodeCaption(*document.ProjectNode());
+    options.Title = ShownCaption(*document.ProjectNode());
     if (options.Title.isEmpty())
         options.Title = QFileInfo(files.first()).completeBaseName();
     options.Date = QDate::currentDate().toString(Qt::ISODate);

@@ -90,7 +90,7 @@ private:
         TProblem problem{id, severity, message, node, {}, {}, -1};
         if (node != nullptr) {
             problem.Path = NodePath(*node);
-            problem.Element = NodeCaption(*node);
+            problem.Element = ShownCaption(*node);
             if (const TPlacedNode *placed = m_map.Find(node))
                 problem.Frame = m_map.FrameEntering(placed->ContentTop);
         }
@@ -122,7 +122,7 @@ private:
             const QString side = ink->first < safe.left() ? QStringLiteral("left") : QStringLiteral("right");
             Add(text ? TitleSafe : ActionSafe, text ? TSeverity::Error : TSeverity::Warning,
                 QStringLiteral("\"%1\" reaches %2 pixels past the %3 edge of %4 (%5 %)%6")
-                    .arg(NodeCaption(*placed.Node))
+                    .arg(ShownCaption(*placed.Node))
                     .arg(over)
                     .arg(side, text ? TitleSafe : ActionSafe)
                     .arg(text ? 90 : 93)
@@ -148,7 +148,7 @@ private:
                 return;
             Add(SmallText, TSeverity::Error,
                 QStringLiteral("\"%1\" has capitals %2 pixels high at %3 px; at least %4 pixels are readable on a %5-line film")
-                    .arg(NodeCaption(node))
+                    .arg(ShownCaption(node))
                     .arg(QString::number(found->second, 'f', 1))
                     .arg(key.second)
                     .arg(QString::number(minimum, 'f', 1))

@@ -69,7 +69,7 @@ QString NodePath(const TElementNode &node)
     return path.isEmpty() ? QStringLiteral("/") : path;
 }
 
-QString NodeCaption(const TElementNode &node)
+QString ShownCaption(const TElementNode &node)
 {
     QString caption;
     if (node.Element() != nullptr)

@@ -39,7 +39,7 @@ TRollMap MapRoll(const TElementTree &tree);
 QString NodePath(const TElementNode &node);
 
 // The node's caption as the tree shows it, without the spacing that pads columns.
-QString NodeCaption(const TElementNode &node);
+QString ShownCaption(const TElementNode &node);
 
 // The leftmost and rightmost columns (film pixels) where the node, drawn alone by the frame
 // renderer, leaves ink; nothing when it draws nothing or is too large to draw.

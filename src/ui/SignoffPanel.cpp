@@ -1,0 +1,132 @@
+#include "ui/SignoffPanel.h"
+
+#include "core/elements/Interfaces.h"
+#include "core/signoff/Preflight.h"
+#include "core/signoff/ProofPdf.h"
+#include "core/signoff/RollMap.h"
+#include "ui/ElementTreeModel.h"
+#include "ui/ElementsTreeView.h"
+#include "ui/MainWindow.h"
+
+#include <QAction>
+#include <QDate>
+#include <QDockWidget>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QListWidget>
+#include <QMenu>
+#include <QMenuBar>
+#include <QSlider>
+
+namespace velmora {
+
+namespace {
+
+constexpr int NodeRole = Qt::UserRole;
+
+QMenu *MenuTitled(QMenuBar &bar, const QString &title)
+{
+    for (QAction *action : bar.actions())
+        if (action->menu() != nullptr && action->text().remove(QLatin1Char('&')) == title)
+            return action->menu();
+    return nullptr;
+}
+
+} // namespace
+
+TSignoffPanel::TSignoffPanel(TMain &main) : QObject(&main), m_main(main)
+{
+    Problems = new QListWidget;
+    Problems->setObjectName(QStringLiteral("ProblemsList"));
+    Problems->setWordWrap(true);
+    Dock = new QDockWidget(QStringLiteral("Problems"), &main);
+    Dock->setObjectName(QStringLiteral("ProblemsPanel"));
+    Dock->setWidget(Problems);
+    main.addDockWidget(Qt::BottomDockWidgetArea, Dock);
+    // Shown from View > Problems, so the window's layout stays as it was until asked for.
+    Dock->hide();
+    connect(Problems, &QListWidget::itemClicked, this, [this](QListWidgetItem *item) { ShowProblem(Problems->row(item)); });
+    connect(Problems, &QListWidget::itemActivated, this, [this](QListWidgetItem *item) { ShowProblem(Problems->row(item)); });
+
+    ActExportProof = new QAction(QStringLiteral("Export &Proof PDF..."), this);
+    ActExportProof->setObjectName(QStringLiteral("ActExportProof"));
+    connect(ActExportProof, &QAction::triggered, this, [this] {
+        QString proposed = m_main.Document().ProjectFileName();
+        proposed = proposed.isEmpty() ? QStringLiteral("proof.pdf")
+                                      : QFileInfo(proposed).dir().filePath(QFileInfo(proposed).completeBaseName() + QStringLiteral("-proof.pdf"));
+        const QString fileName = ChooseProofFile(proposed);
+        if (!fileName.isEmpty())
+            m_main.RunHandler([&] { ExportProof(fileName); });
+    });
+    ChooseProofFile = [this](const QString &proposed) {
+        return QFileDialog::getSaveFileName(&m_main, QStringLiteral("Export Proof PDF"), proposed, QStringLiteral("PDF (*.pdf)"));
+    };
+    if (QMenu *file = MenuTitled(*main.menuBar(), QStringLiteral("File")))
+        file->insertAction(main.Controls().ActExit, ActExportProof);
+    if (QMenu *view = MenuTitled(*main.menuBar(), QStringLiteral("View")))
+        view->addAction(Dock->toggleViewAction());
+
+    // Laying every element out again waits for a pause in the edits.
+    m_timer.setSingleShot(true);
+    m_timer.setInterval(500);
+    connect(&m_timer, &QTimer::timeout, this, &TSignoffPanel::Update);
+    TDocument &document = main.Document();
+    const auto schedule = [this] { m_timer.start(); };
+    connect(&document, &TDocument::ElementChanged, this, schedule);
+    connect(&document, &TDocument::ElementReplaced, this, schedule);
+    connect(&document, &TDocument::NodeInserted, this, schedule);
+    connect(&document, &TDocument::NodeRemoved, this, schedule);
+    connect(&document, &TDocument::TreeReset, this, schedule);
+    m_timer.start();
+}
+
+void TSignoffPanel::Update()
+{
+    m_timer.stop();
+    Problems->clear();
+    for (const TProblem &problem : RunPreflight(m_main.Document().Tree(), TPreflightOptions{})) {
+        auto *item = new QListWidgetItem(QStringLiteral("%1 [%2]%3: %4")
+                                             .arg(QLatin1String(SeverityName(problem.Severity)), problem.Id,
+                                                  problem.Frame >= 0 ? QStringLiteral(" frame %1").arg(problem.Frame) : QString(),
+                                                  problem.Message));
+        item->setData(NodeRole, QVariant::fromValue(static_cast<const void *>(problem.Node)));
+        if (problem.Severity == TSeverity::Error)
+            item->setForeground(QColor(176, 0, 0));
+        Problems->addItem(item);
+    }
+    Dock->setWindowTitle(QStringLiteral("Problems (%1)").arg(Problems->count()));
+}
+
+void TSignoffPanel::ShowProblem(int row)
+{
+    QListWidgetItem *item = Problems->item(row);
+    const auto *node = item ? static_cast<const TElementNode *>(item->data(NodeRole).value<const void *>()) : nullptr;
+    if (node == nullptr)
+        return;
+    // The list may be older than the tree: only a node still in the roll is shown.
+    const TRollMap map = MapRoll(m_main.Document().Tree());
+    const TPlacedNode *placed = map.Find(node);
+    if (placed == nullptr)
+        return;
+    const TMainControls &controls = m_main.Controls();
+    const QModelIndex index = controls.TreeModel->IndexOf(*node);
+    controls.ElementsTree->expand(index.parent());
+    controls.ElementsTree->selectionModel()->setCurrentIndex(index, QItemSelectionModel::ClearAndSelect);
+    controls.ElementsTree->scrollTo(index);
+    // The element's start a quarter of the way down the preview.
+    m_main.RenderFrame();
+    controls.TrackBar->setValue(std::clamp(placed->ContentTop + map.FilmHeight * 3 / 4, 0, controls.TrackBar->maximum()));
+    m_main.SchedulePreviewUpdate();
+}
+
+void TSignoffPanel::ExportProof(const QString &fileName)
+{
+    TProofOptions options;
+    options.Title = QFileInfo(m_main.Document().ProjectFileName()).completeBaseName();
+    if (options.Title.isEmpty())
+        options.Title = QStringLiteral("Untitled");
+    options.Date = QDate::currentDate().toString(Qt::ISODate);
+    WriteProofPdf(m_main.Document().Tree(), fileName, options);
+}
+
+} // namespace velmora
