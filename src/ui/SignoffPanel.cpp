@@ -4,6 +4,7 @@
 #include "core/signoff/Preflight.h"
 #include "core/signoff/ProofPdf.h"
 #include "core/signoff/RollMap.h"
+#include "ui/DocumentChanges.h"
 #include "ui/ElementTreeModel.h"
 #include "ui/ElementsTreeView.h"
 #include "ui/MainWindow.h"
@@ -70,13 +71,7 @@ TSignoffPanel::TSignoffPanel(TMain &main) : QObject(&main), m_main(main)
     m_timer.setSingleShot(true);
     m_timer.setInterval(500);
     connect(&m_timer, &QTimer::timeout, this, &TSignoffPanel::Update);
-    TDocument &document = main.Document();
-    const auto schedule = [this] { m_timer.start(); };
-    connect(&document, &TDocument::ElementChanged, this, schedule);
-    connect(&document, &TDocument::ElementReplaced, this, schedule);
-    connect(&document, &TDocument::NodeInserted, this, schedule);
-    connect(&document, &TDocument::NodeRemoved, this, schedule);
-    connect(&document, &TDocument::TreeReset, this, schedule);
+    OnDocumentChanges(main.Document(), this, [this] { m_timer.start(); });
     m_timer.start();
 }
 
