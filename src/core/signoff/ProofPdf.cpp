@@ -7,6 +7,7 @@
 #include "core/signoff/RollMap.h"
 
 #include <QPageSize>
+#include <QPainterPath>
 #include <QPainter>
 #include <QPdfWriter>
 #include <QSaveFile>
@@ -196,9 +197,11 @@ std::vector<TProofPageBand> WriteProofPdf(const TElementTree &tree, const QStrin
         DrawMarks(painter, options.Marks, map, band, QPointF(MarginLeft, MarginTop), scale,
                   MarginLeft + map.FilmWidth * scale + 6.0, labelFont);
 
-        // Where each element enters the screen, as the editor and the video count frames.
-        painter.setFont(labelFont);
-        painter.setPen(QColor(60, 60, 60));
+        // Where each element enters the screen, as the editor and the video count frames. The
+        // labels are drawn as outlines: as text, a column of them beside the roll leads PDF
+        // readers to take the roll's lines out of order when they extract its text.
+        QFont outlineFont(QStringLiteral("DejaVu Sans"));
+        outlineFont.setPixelSize(7); // page units are points
         double lastLabel = -1e9;
         for (const TPlacedNode *element : elements) {
             if (element->ContentTop < band.Top || element->ContentTop >= band.Bottom || element->Bottom <= element->Top)
@@ -208,8 +211,14 @@ std::vector<TProofPageBand> WriteProofPdf(const TElementTree &tree, const QStrin
                 continue;
             lastLabel = y;
             const qint64 frameNumber = map.FrameEntering(element->ContentTop);
-            painter.drawText(QRectF(4.0, y, MarginLeft - 10.0, LabelPoints * 2.6), Qt::AlignRight | Qt::AlignTop,
-                             QStringLiteral("%1\nframe %2").arg(FormatTimecode(frameNumber, map.FrameRate)).arg(frameNumber));
+            const QStringList lines = {FormatTimecode(frameNumber, map.FrameRate), QStringLiteral("frame %1").arg(frameNumber)};
+            for (int line = 0; line < 2; ++line) {
+                QPainterPath outline;
+                outline.addText(QPointF(0.0, 0.0), outlineFont, lines[line]);
+                // Right-aligned against the roll, the first line's top level with the element's start.
+                outline.translate(MarginLeft - 6.0 - outline.boundingRect().right(), y + line * LabelPoints * 1.3 - outline.boundingRect().top());
+                painter.fillPath(outline, QColor(60, 60, 60));
+            }
         }
     }
     if (!painter.end())
