@@ -166,7 +166,8 @@ QString NameKey(const QString &name)
     for (const QChar c : decomposed)
         if (c.isLetterOrNumber())
             key.append(c);
-    return key.toCaseFolded();
+    // Qt folds case one character at a time, which leaves ß apart from the SS it capitalises to.
+    return key.toCaseFolded().replace(QChar(0x00DF), QLatin1String("ss"));
 }
 
 const char *CreditKindName(TCreditKind kind)
