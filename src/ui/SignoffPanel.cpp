@@ -1,6 +1,8 @@
 #include "ui/SignoffPanel.h"
 
 #include "core/elements/Interfaces.h"
+#include "core/interchange/CreditSheet.h"
+#include "core/signoff/CreditDiff.h"
 #include "core/signoff/Preflight.h"
 #include "core/signoff/ProofPdf.h"
 #include "core/signoff/RollMap.h"
@@ -18,6 +20,7 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QSlider>
+#include <QTabWidget>
 
 namespace velmora {
 
@@ -40,14 +43,22 @@ TSignoffPanel::TSignoffPanel(TMain &main) : QObject(&main), m_main(main)
     Problems = new QListWidget;
     Problems->setObjectName(QStringLiteral("ProblemsList"));
     Problems->setWordWrap(true);
+    Changes = new QListWidget;
+    Changes->setObjectName(QStringLiteral("ChangesList"));
+    Changes->setWordWrap(true);
+    Tabs = new QTabWidget;
+    Tabs->addTab(Problems, QStringLiteral("Problems"));
+    Tabs->addTab(Changes, QStringLiteral("Changes"));
     Dock = new QDockWidget(QStringLiteral("Problems"), &main);
     Dock->setObjectName(QStringLiteral("ProblemsPanel"));
-    Dock->setWidget(Problems);
+    Dock->setWidget(Tabs);
     main.addDockWidget(Qt::BottomDockWidgetArea, Dock);
     // Shown from View > Problems, so the window's layout stays as it was until asked for.
     Dock->hide();
-    connect(Problems, &QListWidget::itemClicked, this, [this](QListWidgetItem *item) { ShowProblem(Problems->row(item)); });
-    connect(Problems, &QListWidget::itemActivated, this, [this](QListWidgetItem *item) { ShowProblem(Problems->row(item)); });
+    for (QListWidget *list : {Problems, Changes}) {
+        connect(list, &QListWidget::itemClicked, this, &TSignoffPanel::ShowItem);
+        connect(list, &QListWidget::itemActivated, this, &TSignoffPanel::ShowItem);
+    }
 
     ActExportProof = new QAction(QStringLiteral("Export &Proof PDF..."), this);
     ActExportProof->setObjectName(QStringLiteral("ActExportProof"));
@@ -62,8 +73,19 @@ TSignoffPanel::TSignoffPanel(TMain &main) : QObject(&main), m_main(main)
     ChooseProofFile = [this](const QString &proposed) {
         return QFileDialog::getSaveFileName(&m_main, QStringLiteral("Export Proof PDF"), proposed, QStringLiteral("PDF (*.pdf)"));
     };
+    ActCompare = new QAction(QStringLiteral("Co&mpare With..."), this);
+    ActCompare->setObjectName(QStringLiteral("ActCompare"));
+    connect(ActCompare, &QAction::triggered, this, [this] {
+        const QString fileName = ChooseCompareFile();
+        if (!fileName.isEmpty())
+            m_main.RunHandler([&] { CompareWith(fileName); });
+    });
+    ChooseCompareFile = [this] {
+        return QFileDialog::getOpenFileName(&m_main, QStringLiteral("Compare With"), QString(),
+                                            QStringLiteral("Projects and sheets (*.vmz *.csv *.tsv *.xlsx *.ods)"));
+    };
     if (QMenu *file = MenuTitled(*main.menuBar(), QStringLiteral("File")))
-        file->insertAction(main.Controls().ActExit, ActExportProof);
+        file->insertActions(main.Controls().ActExit, {ActExportProof, ActCompare});
     if (QMenu *view = MenuTitled(*main.menuBar(), QStringLiteral("View")))
         view->addAction(Dock->toggleViewAction());
 
@@ -89,12 +111,11 @@ void TSignoffPanel::Update()
             item->setForeground(QColor(176, 0, 0));
         Problems->addItem(item);
     }
-    Dock->setWindowTitle(QStringLiteral("Problems (%1)").arg(Problems->count()));
+    Tabs->setTabText(0, QStringLiteral("Problems (%1)").arg(Problems->count()));
 }
 
-void TSignoffPanel::ShowProblem(int row)
+void TSignoffPanel::ShowItem(QListWidgetItem *item)
 {
-    QListWidgetItem *item = Problems->item(row);
     const auto *node = item ? static_cast<const TElementNode *>(item->data(NodeRole).value<const void *>()) : nullptr;
     if (node == nullptr)
         return;
@@ -112,6 +133,39 @@ void TSignoffPanel::ShowProblem(int row)
     m_main.RenderFrame();
     controls.TrackBar->setValue(std::clamp(placed->ContentTop + map.FilmHeight * 3 / 4, 0, controls.TrackBar->maximum()));
     m_main.SchedulePreviewUpdate();
+}
+
+void TSignoffPanel::CompareWith(const QString &fileName)
+{
+    TDocument other;
+    if (IsSheetFile(fileName)) {
+        // A sheet is read as Import Credits would read it into a project like the open one.
+        const auto *project = queryInterface<IProject>(m_main.Document().ProjectNode()->Element());
+        auto *otherProject = queryInterface<IProject>(other.ProjectNode()->Element());
+        otherProject->SetWidth(project->GetWidth());
+        otherProject->SetHeight(project->GetHeight());
+        TCreditStyles styles(project->GetHeight());
+        if (const QString stylesFile = StylesBesideSheet(fileName); !stylesFile.isEmpty())
+            styles.LoadFile(stylesFile);
+        InsertCredits(other.Tree(), {other.ProjectNode(), 0},
+                      CreditsFromSheet(ReadSheet(fileName), styles, QFileInfo(fileName).absoluteDir(), project->GetWidth()));
+    } else {
+        other.OpenProject(fileName);
+    }
+    const std::vector<TCreditEntry> current = CreditEntries(m_main.Document().Tree());
+    const std::vector<TCreditChange> changes = DiffCredits(CreditEntries(other.Tree()), current);
+    Changes->clear();
+    for (const TCreditChange &change : changes) {
+        auto *item = new QListWidgetItem(DescribeChange(change));
+        if (change.New)
+            item->setData(NodeRole, QVariant::fromValue(static_cast<const void *>(change.New->Place.Node)));
+        Changes->addItem(item);
+    }
+    if (changes.empty())
+        Changes->addItem(QStringLiteral("The credits are the same as in %1.").arg(QFileInfo(fileName).fileName()));
+    Tabs->setTabText(1, QStringLiteral("Changes (%1)").arg(changes.size()));
+    Tabs->setCurrentWidget(Changes);
+    Dock->show();
 }
 
 void TSignoffPanel::ExportProof(const QString &fileName)

@@ -19,6 +19,7 @@ class SignoffPanelTest : public QObject
 private Q_SLOTS:
     void ClickingAProblemSelectsItsElementAndShowsIt();
     void ExportsTheProofChosen();
+    void ComparesWithAnotherVersion();
 };
 
 void SignoffPanelTest::ClickingAProblemSelectsItsElementAndShowsIt()
@@ -71,6 +72,30 @@ void SignoffPanelTest::ExportsTheProofChosen()
     QVERIFY(pdf.open(QIODevice::ReadOnly));
     QVERIFY(pdf.read(5) == "%PDF-");
     QVERIFY(editor.Prompts.Errors.isEmpty());
+}
+
+void SignoffPanelTest::ComparesWithAnotherVersion()
+{
+    TEditorFixture editor;
+    editor.AddText(editor.Project(), QStringLiteral("CAST"));
+    TElementNode &renamed = editor.AddText(editor.Project(), QStringLiteral("Ugo Eskildsen\r\nRhea Umberfield"));
+    QTemporaryDir dir;
+    const QString older = dir.filePath(QStringLiteral("older.vmz"));
+    {
+        QFile file(older);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        editor.Main().Document().SaveProjectFile(file);
+    }
+    queryInterface<IElementText>(renamed.Element())->SetText(QStringLiteral("Hugo Eskildsen\r\nRhea Umberfield"));
+    TSignoffPanel &panel = editor.Main().Signoff();
+    panel.ChooseCompareFile = [&] { return older; };
+    panel.ActCompare->trigger();
+    QVERIFY(editor.Prompts.Errors.isEmpty());
+    QCOMPARE(panel.Changes->count(), 1);
+    QVERIFY(panel.Changes->item(0)->text().contains(QStringLiteral("\"Ugo Eskildsen\" -> \"Hugo Eskildsen\"")));
+    QVERIFY(panel.Dock->isVisible());
+    panel.ShowItem(panel.Changes->item(0));
+    QCOMPARE(editor.Editor().FocusedNode(), &renamed);
 }
 
 QTEST_MAIN(SignoffPanelTest)
