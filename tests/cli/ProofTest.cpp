@@ -16,7 +16,7 @@ bool HavePopplerTools()
         && !QStandardPaths::findExecutable(QStringLiteral("pdfinfo")).isEmpty();
 }
 
-// A sheet long enough for several pages: sections of role/name pairs, a names list and a picture.
+// A sheet long enough for several pages: sections of role/name pairs, names and a picture.
 QStringList WriteRoll(const QString &dir)
 {
     QImage logo(300, 120, QImage::Format_RGB32);
@@ -30,6 +30,12 @@ QStringList WriteRoll(const QString &dir)
         const QString name = QStringLiteral("Person%1 Surname%2").arg(i).arg(char('A' + i % 26));
         names.append(name);
         csv += i % 7 == 6 ? QStringLiteral("names,,%1,,,,,\n").arg(name) : QStringLiteral("pair,Role %1,%2,,,,,\n").arg(i).arg(name);
+    }
+    // One list of names taller than a page: it breaks between its lines, each line on one page.
+    csv += QStringLiteral("heading,,,THANKS,,,,\n");
+    for (int i = 0; i < 150; ++i) {
+        names.append(QStringLiteral("Thanked Person%1").arg(i));
+        csv += QStringLiteral("names,,%1,,,,,\n").arg(names.last());
     }
     QFile file(QDir(dir).filePath(QStringLiteral("roll.csv")));
     file.open(QIODevice::WriteOnly);

@@ -2,6 +2,7 @@
 
 #include "core/document/ElementTree.h"
 #include "core/elements/Interfaces.h"
+#include "core/elements/TextBlock.h"
 #include "core/error.h"
 #include "core/render/Timecode.h"
 #include "core/signoff/RollMap.h"
@@ -13,6 +14,7 @@
 #include <QSaveFile>
 #include <algorithm>
 #include <cmath>
+#include <optional>
 
 namespace velmora {
 
@@ -50,7 +52,49 @@ std::vector<const TPlacedNode *> TopLevel(const TRollMap &map, const TElementNod
     return elements;
 }
 
-std::vector<TProofPageBand> PageBands(const std::vector<const TPlacedNode *> &elements, qint32 rollHeight, qint32 capacity)
+// Where the lines of the texts in node's subtree lie in the roll, as the renderer lays them out.
+void CollectTextLines(const TRollMap &map, const TElementNode &node, std::vector<std::pair<double, double>> &lines)
+{
+    const auto *text = queryInterface<IElementText>(node.Element());
+    const auto *font = queryInterface<IGDIPFont>(node.Element());
+    const TPlacedNode *placed = map.Find(&node);
+    if (text != nullptr && font != nullptr && placed != nullptr) {
+        QString value;
+        text->GetText(value);
+        QByteArray fontName;
+        font->GetFontName(fontName);
+        const auto *hAlign = queryInterface<IElementHorizontalAlign>(node.Element());
+        const auto *vAlign = queryInterface<IElementVerticalAlign>(node.Element());
+        TTextBlock block;
+        block.Measure(value, fontName, font->GetFontSize(), placed->Width, hAlign ? hAlign->GetHorizontalAlign() : eaLeft,
+                      vAlign ? vAlign->GetVerticalAlign() : eaTop);
+        for (const auto &[top, bottom] : block.LineBands(placed->Bottom - placed->ContentTop))
+            lines.emplace_back(placed->ContentTop + top, placed->ContentTop + bottom);
+    }
+    for (const auto &child : node.Children())
+        CollectTextLines(map, *child, lines);
+}
+
+// The lowest y in (top, limit] inside element that cuts none of its lines of text, if any.
+std::optional<qint32> BreakBetweenLines(const TRollMap &map, const TPlacedNode &element, qint32 top, qint32 limit)
+{
+    std::vector<std::pair<double, double>> lines;
+    CollectTextLines(map, *element.Node, lines);
+    std::vector<qint32> candidates;
+    for (const auto &line : lines)
+        candidates.push_back(qint32(std::floor(line.first)));
+    std::sort(candidates.rbegin(), candidates.rend());
+    for (const qint32 y : candidates) {
+        if (y <= top || y > limit)
+            continue;
+        if (std::none_of(lines.begin(), lines.end(), [y](const auto &line) { return line.first < y - 1e-3 && line.second > y + 1e-3; }))
+            return y;
+    }
+    return std::nullopt;
+}
+
+std::vector<TProofPageBand> PageBands(const TRollMap &map, const std::vector<const TPlacedNode *> &elements,
+                                      qint32 rollHeight, qint32 capacity)
 {
     std::vector<TProofPageBand> bands;
     qint32 top = 0;
@@ -65,8 +109,14 @@ std::vector<TProofPageBand> PageBands(const std::vector<const TPlacedNode *> &el
         // Break before the first element that would not fit whole, unless it alone fills the page.
         while (next < elements.size() && elements[next]->Bottom <= limit)
             ++next;
-        if (next < elements.size() && elements[next]->Top > top && elements[next]->Top <= limit)
-            bottom = elements[next]->Top;
+        if (next < elements.size()) {
+            const TPlacedNode &element = *elements[next];
+            // An element taller than a page breaks between its lines; others go whole to the next page.
+            if (element.Bottom - element.Top > capacity || element.Top <= top)
+                bottom = BreakBetweenLines(map, element, top, limit).value_or(element.Top > top ? element.Top : limit);
+            else if (element.Top <= limit)
+                bottom = element.Top;
+        }
         bands.push_back({top, bottom});
         top = bottom;
     }
@@ -136,7 +186,7 @@ std::vector<TProofPageBand> WriteProofPdf(const TElementTree &tree, const QStrin
     // The film fills the width unless one screen would then not fit the page's height.
     const double scale = std::min(rollWidth / map.FilmWidth, rollSpace / map.FilmHeight);
     const int screensPerPage = std::max(1, int(std::floor(rollSpace / (map.FilmHeight * scale) + 1e-9)));
-    const std::vector<TProofPageBand> bands = PageBands(elements, map.RollHeight, screensPerPage * map.FilmHeight);
+    const std::vector<TProofPageBand> bands = PageBands(map, elements, map.RollHeight, screensPerPage * map.FilmHeight);
 
     QPainter painter;
     if (!painter.begin(&writer))
