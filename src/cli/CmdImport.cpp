@@ -88,6 +88,31 @@ void WriteProject(TDocument &document, const QString &target)
 
 } // namespace
 
+void BuildFromSheet(TDocument &document, const QString &source, const QString &stylesFile, const QString &film)
+{
+    TElementNode *projectNode = document.ProjectNode();
+    auto *project = queryInterface<IProject>(projectNode->Element());
+    project->SetBackColor(0xFF000000u);
+    projectNode->Element()->SetCaption(-1, QFileInfo(source).completeBaseName());
+    ApplyFilm(*project, film);
+    project->SetFrameRate(24);
+    TCreditStyles creditStyles(project->GetHeight());
+    if (!stylesFile.isEmpty())
+        creditStyles.LoadFile(stylesFile);
+    TCreditBlock block = CreditsFromSheet(ReadSheet(source), creditStyles, QFileInfo(source).absoluteDir(),
+                                          project->GetWidth());
+    InsertCredits(document.Tree(), InsertionPointFor(document.Tree()), std::move(block));
+    projectNode->SetExpanded(true);
+}
+
+void OpenRoll(const QString &file, TDocument &document)
+{
+    if (IsSheetFile(file))
+        BuildFromSheet(document, file, StylesBesideSheet(file), QStringLiteral("1920x1080"));
+    else
+        document.OpenProject(file);
+}
+
 int RunImport(const QStringList &arguments)
 {
     QCommandLineParser parser;
@@ -125,18 +150,8 @@ int RunImport(const QStringList &arguments)
     TElementNode *projectNode = document.ProjectNode();
     auto *project = queryInterface<IProject>(projectNode->Element());
     if (sheet) {
-        project->SetBackColor(0xFF000000u);
-        projectNode->Element()->SetCaption(-1, QFileInfo(source).completeBaseName());
-        ApplyFilm(*project, parser.isSet(film) ? parser.value(film) : QStringLiteral("1920x1080"));
-        project->SetFrameRate(24);
-        TCreditStyles creditStyles(project->GetHeight());
-        const QString stylesFile = parser.isSet(styles) ? parser.value(styles) : StylesBesideSheet(source);
-        if (!stylesFile.isEmpty())
-            creditStyles.LoadFile(stylesFile);
-        TCreditBlock block = CreditsFromSheet(ReadSheet(source), creditStyles, QFileInfo(source).absoluteDir(),
-                                              project->GetWidth());
-        InsertCredits(document.Tree(), InsertionPointFor(document.Tree()), std::move(block));
-        projectNode->SetExpanded(true);
+        BuildFromSheet(document, source, parser.isSet(styles) ? parser.value(styles) : StylesBesideSheet(source),
+                       parser.isSet(film) ? parser.value(film) : QStringLiteral("1920x1080"));
     } else {
         ImportJson(source, document);
     }
