@@ -16,7 +16,9 @@ VELMORA_PACKAGES=(
   libgtest-dev libgmock-dev libbenchmark-dev
   clang-14 libclang-rt-14-dev
   python3 python3-markdown dpkg-dev file xdg-utils libfile-mimeinfo-perl shared-mime-info
-  desktop-file-utils
+  desktop-file-utils poppler-utils
+  gstreamer1.0-tools gstreamer1.0-plugins-base gstreamer1.0-plugins-good gstreamer1.0-plugins-bad gstreamer1.0-libav
+  parallel
 )
 
 velmora_install_packages() {

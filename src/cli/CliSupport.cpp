@@ -52,7 +52,7 @@ int ParseInt(const QString &option, const QString &text, int minimum, int maximu
 namespace velmora::cli {
 
 bool ParseArguments(QCommandLineParser &parser, const QStringList &arguments, const QString &positionalName,
-                    QStringList &positionals)
+                    QStringList &positionals, int count)
 {
     const QCommandLineOption help({QStringLiteral("h"), QStringLiteral("help")}, QStringLiteral("Show this help."));
     parser.addOption(help);
@@ -72,7 +72,9 @@ bool ParseArguments(QCommandLineParser &parser, const QStringList &arguments, co
             throw EUsageError(QStringLiteral("%1 takes no file (see velmora-cli %1 --help)").arg(arguments.first()));
         return true;
     }
-    if (positionals.size() != 1)
+    if (count == 2 && positionals.size() != 2)
+        throw EUsageError(QStringLiteral("%1 takes two files, %2 (see velmora-cli %1 --help)").arg(arguments.first(), positionalName));
+    if (count == 1 && positionals.size() != 1)
         throw EUsageError(QStringLiteral("%1 takes one %2 (see velmora-cli %1 --help)").arg(arguments.first(), positionalName));
     return true;
 }

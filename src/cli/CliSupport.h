@@ -37,6 +37,10 @@ int RunStrip(const QStringList &arguments);
 int RunRender(const QStringList &arguments);
 int RunFormats(const QStringList &arguments);
 int RunRepair(const QStringList &arguments);
+int RunJoin(const QStringList &arguments);
+int RunCheck(const QStringList &arguments);
+int RunProof(const QStringList &arguments);
+int RunDiff(const QStringList &arguments);
 
 } // namespace cli
 } // namespace velmora
@@ -50,10 +54,17 @@ class TDocument;
 
 namespace velmora::cli {
 
+// Builds a sheet's project in document the way import does: film (WxH), styles from a file if named.
+void BuildFromSheet(TDocument &document, const QString &source, const QString &stylesFile, const QString &film,
+                    const QString &worksheet = QString());
+// Opens a project file, or builds a sheet's project in memory (styles beside it, HD film).
+void OpenRoll(const QString &file, TDocument &document);
+
 // Parses a subcommand's arguments; prints the help and returns false for --help.
-// positionals are the arguments after the command name: one, or none when positionalName is empty.
+// positionals are the arguments after the command name: count of them (one or two), or none
+// when positionalName is empty.
 bool ParseArguments(QCommandLineParser &parser, const QStringList &arguments, const QString &positionalName,
-                    QStringList &positionals);
+                    QStringList &positionals, int count = 1);
 // The value of a required option.
 QString RequiredValue(const QCommandLineParser &parser, const QString &option);
 

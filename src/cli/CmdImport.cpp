@@ -71,6 +71,27 @@ void WriteProject(TDocument &document, const QString &target)
 
 } // namespace
 
+void BuildFromSheet(TDocument &document, const QString &source, const QString &stylesFile, const QString &film,
+                    const QString &worksheet)
+{
+    StartSheetProject(document, source, film);
+    const auto *project = queryInterface<IProject>(document.ProjectNode()->Element());
+    TCreditStyles creditStyles(project->GetHeight());
+    if (!stylesFile.isEmpty())
+        creditStyles.LoadFile(stylesFile);
+    TCreditBlock block = CreditsFromSheet(ReadSheet(source, worksheet), creditStyles, QFileInfo(source).absoluteDir(),
+                                          project->GetWidth());
+    InsertCredits(document.Tree(), InsertionPointFor(document.Tree()), std::move(block));
+}
+
+void OpenRoll(const QString &file, TDocument &document)
+{
+    if (IsSheetFile(file))
+        BuildFromSheet(document, file, StylesBesideSheet(file), QStringLiteral("1920x1080"));
+    else
+        document.OpenProject(file);
+}
+
 int RunImport(const QStringList &arguments)
 {
     QCommandLineParser parser;
@@ -120,14 +141,8 @@ int RunImport(const QStringList &arguments)
         const QString projectDir = QFileInfo(target).absolutePath();
         InsertCreditBlock(document.Tree(), ReadCreditSource(source, parser.value(styles), parser.value(worksheet), projectDir));
     } else if (sheet) {
-        StartSheetProject(document, source, parser.value(film));
-        TCreditStyles creditStyles(project->GetHeight());
-        const QString stylesFile = parser.isSet(styles) ? parser.value(styles) : StylesBesideSheet(source);
-        if (!stylesFile.isEmpty())
-            creditStyles.LoadFile(stylesFile);
-        TCreditBlock block = CreditsFromSheet(ReadSheet(source, parser.value(worksheet)), creditStyles, QFileInfo(source).absoluteDir(),
-                                              project->GetWidth());
-        InsertCredits(document.Tree(), InsertionPointFor(document.Tree()), std::move(block));
+        BuildFromSheet(document, source, parser.isSet(styles) ? parser.value(styles) : StylesBesideSheet(source),
+                       parser.value(film), parser.value(worksheet));
     } else {
         ImportJson(source, document);
     }

@@ -6,6 +6,8 @@
 #include "core/document/Document.h"
 #include "core/elements/Interfaces.h"
 #include "core/export/CodecCatalog.h"
+#include "core/export/Delivery.h"
+#include "core/export/ExportError.h"
 #include "core/export/FrameSinks.h"
 #include "core/export/GenerationRun.h"
 #include "core/export/OutputTarget.h"
@@ -58,22 +60,6 @@ private:
     void (*m_previous[std::size(Signals)])(int) = {};
 };
 
-QString CodecNames(const TOutputFormat &format)
-{
-    QStringList names;
-    for (const TFormatCodec &codec : format.Codecs)
-        names << codec.Name;
-    return names.join(QStringLiteral(", "));
-}
-
-QString ProfileNames(const TFormatCodec &codec)
-{
-    QStringList names;
-    for (const TCodecProfile &profile : codec.Profiles)
-        names << profile.Name;
-    return names.join(QStringLiteral(", "));
-}
-
 // The format from --format, else from the output's extension; refused before anything is written.
 const TOutputFormat &ChooseFormat(const QString &formatName, const QString &output)
 {
@@ -93,23 +79,6 @@ const TOutputFormat &ChooseFormat(const QString &formatName, const QString &outp
                           .arg(output, WritableExtensions()));
 }
 
-// The codec and profile for a format: the ones named, or the format's first.
-TFormatChoice ChooseCodec(const TOutputFormat &format, const QString &codecName, const QString &profileName)
-{
-    TFormatChoice choice;
-    choice.Format = &format;
-    choice.Codec = FindCodec(format, codecName);
-    if (!choice.Codec)
-        throw EUsageError(QStringLiteral("%1 files take the codecs %2, not \"%3\"")
-                              .arg(format.Title, CodecNames(format), codecName));
-    choice.Profile = FindProfile(*choice.Codec, profileName);
-    if (!choice.Profile)
-        throw EUsageError(choice.Codec->Profiles.size() > 1
-                              ? QStringLiteral("%1 has the profiles %2, not \"%3\"").arg(choice.Codec->Title, ProfileNames(*choice.Codec), profileName)
-                              : QStringLiteral("%1 has no profiles to choose").arg(choice.Codec->Title));
-    return choice;
-}
-
 // "FIRST:LAST" or "FIRST:" (to the end).
 void ParseFrames(const QString &text, int &first, int &last)
 {
@@ -119,6 +88,16 @@ void ParseFrames(const QString &text, int &first, int &last)
     first = ParseInt(QStringLiteral("frames"), parts[0], 0, std::numeric_limits<int>::max());
     last = parts[1].trimmed().isEmpty() ? -1
                                         : ParseInt(QStringLiteral("frames"), parts[1], first, std::numeric_limits<int>::max());
+}
+
+// "K/N": the K-th (1 to N) of N slices.
+std::pair<int, int> ParseChunk(const QString &text)
+{
+    const QStringList parts = text.split(QLatin1Char('/'));
+    if (parts.size() != 2)
+        throw EUsageError(QStringLiteral("--chunk takes K/N (the K-th of N equal slices), not \"%1\"").arg(text));
+    const int count = ParseInt(QStringLiteral("chunk"), parts[1], 1, 1000000);
+    return {ParseInt(QStringLiteral("chunk"), parts[0], 1, count), count};
 }
 
 } // namespace
@@ -168,11 +147,15 @@ int RunRender(const QStringList &arguments)
     const QCommandLineOption frames(QStringLiteral("frames"),
                                     QStringLiteral("Only frames FIRST to LAST of the run (LAST may be left out)."),
                                     QStringLiteral("FIRST:LAST"));
+    const QCommandLineOption chunk(QStringLiteral("chunk"),
+                                   QStringLiteral("Only the K-th of N equal slices of the run, numbered and timed by its "
+                                                  "place in the roll; velmora-cli join puts the slices together."),
+                                   QStringLiteral("K/N"));
     const QCommandLineOption threads(QStringLiteral("threads"), QStringLiteral("Encoding threads (default: every core)."),
                                      QStringLiteral("N"), QStringLiteral("0"));
     const QCommandLineOption quiet({QStringLiteral("q"), QStringLiteral("quiet")}, QStringLiteral("No progress, no summary."));
     parser.addOptions({output, format, codec, profile, quality, keyframes, dataRate, alpha, rate, timecode, scale, startNumber,
-                       frames, threads, quiet});
+                       frames, chunk, threads, quiet});
     const TSheetRollOptions sheetOptions;
     sheetOptions.AddTo(parser);
     QStringList files;
@@ -182,26 +165,20 @@ int RunRender(const QStringList &arguments)
     TGenerationSettings settings;
     settings.FileName = RequiredValue(parser, QStringLiteral("output"));
     const TOutputFormat &chosenFormat = ChooseFormat(parser.value(format), settings.FileName);
-    TFormatChoice choice;
-    if (chosenFormat.Kind == TSinkKind::Avi) {
-        // AVI keeps its codec names and handler codes.
-        const QString name = parser.isSet(codec) ? parser.value(codec) : QStringLiteral("cinepak");
-        const QByteArray handler = HandlerForCodecName(name);
-        if (handler.isEmpty())
-            throw EUsageError(QStringLiteral("%1 files take the codecs %2, not \"%3\"")
-                                  .arg(chosenFormat.Title, CodecNames(chosenFormat), name));
-        settings.Options.Handler = QString::fromLatin1(handler);
-        settings.Options.CodecName = name;
-        choice.Format = &chosenFormat;
-        if (parser.isSet(profile))
-            throw EUsageError(QStringLiteral("AVI codecs have no profiles to choose"));
-    } else {
-        choice = ChooseCodec(chosenFormat, parser.value(codec), parser.value(profile));
-    }
     settings.Options.Quality = ParseInt(QStringLiteral("quality"), parser.value(quality), 0, 10000);
     settings.Options.KeyFrameEvery = ParseInt(QStringLiteral("keyframes"), parser.value(keyframes), 1, 100000);
-    choice.Quality = settings.Options.Quality;
-    choice.KeyFrameEvery = settings.Options.KeyFrameEvery;
+    TFormatChoice choice;
+    try {
+        // AVI keeps Cinepak as its first codec, as the codec dialog does.
+        const QString codecName = chosenFormat.Kind == TSinkKind::Avi && !parser.isSet(codec) ? QStringLiteral("cinepak")
+                                                                                              : parser.value(codec);
+        const TResolvedDelivery resolved = ResolveDelivery(chosenFormat, codecName, parser.value(profile), settings.Options,
+                                                           TUnknownName::Refuse);
+        choice = resolved.Choice;
+        settings.Options = resolved.Options;
+    } catch (const EExportError &e) {
+        throw EUsageError(e.message());
+    }
     settings.Alpha = parser.isSet(alpha);
     if (parser.isSet(rate) && !ParseFrameRate(parser.value(rate), settings.Rate))
         throw EUsageError(QStringLiteral("--rate takes N, N/D or a decimal such as 29.97 frames per second, not \"%1\"")
@@ -215,8 +192,11 @@ int RunRender(const QStringList &arguments)
             settings.Options.CompressFlags &= ~AVICOMPRESSF_DATARATE;
     }
     settings.Options.ShowOptionsDialog = false;
+    if (parser.isSet(frames) && parser.isSet(chunk))
+        throw EUsageError(QStringLiteral("--frames and --chunk both choose the frames; give one of them"));
     if (parser.isSet(frames))
         ParseFrames(parser.value(frames), settings.FirstFrame, settings.LastFrame);
+    const std::pair<int, int> chunkPart = parser.isSet(chunk) ? ParseChunk(parser.value(chunk)) : std::pair{1, 1};
     settings.Threads = ParseInt(QStringLiteral("threads"), parser.value(threads), 0, 256);
 
     TOutputTarget::RefuseInput(settings.FileName, files.first());
@@ -244,7 +224,15 @@ int RunRender(const QStringList &arguments)
         RateInEffect(project->GetFrameRate(), QStringLiteral("frame rate"));
     }
     const int frameCount = FrameCountFor(renderer.PositionRange(), source.ScrollRate());
-    const bool slice = parser.isSet(frames);
+    if (parser.isSet(chunk)) {
+        const auto [k, n] = chunkPart;
+        if (n > frameCount)
+            throw EUsageError(QStringLiteral("The roll has %1 frames, too few for %2 slices; give at most %1.").arg(frameCount).arg(n));
+        // Slice boundaries from the whole count, so the N slices cover every frame once.
+        settings.FirstFrame = int(qint64(k - 1) * frameCount / n);
+        settings.LastFrame = int(qint64(k) * frameCount / n) - 1;
+    }
+    const bool slice = parser.isSet(frames) || parser.isSet(chunk);
     if (slice) {
         // Refused here, before anything is written, rather than as an empty file.
         const QString refusal = SliceRefusal(frameCount, settings.FirstFrame, settings.LastFrame);

@@ -27,10 +27,17 @@ const char *const UsageText =
     "  render PROJECT.vmz -o OUT.avi|.mov|.mp4|.mkv|.mxf|NAME_%06d.png|.tif|.dpx|.exr\n"
     "         [--format F] [--codec C] [--profile P] [--quality Q] [--keyframes N]\n"
     "         [--data-rate BYTES] [--alpha] [--rate N[/D]] [--timecode HH:MM:SS:FF]\n"
-    "         [--scale K] [--start-number N] [--frames FIRST:LAST] [--threads N] [--quiet]\n"
+    "         [--scale K] [--start-number N] [--frames FIRST:LAST | --chunk K/N]\n"
+    "         [--threads N] [--quiet]\n"
     "                                            the roll as a video or an image sequence\n"
     "  formats                                   the formats render writes, their codecs and profiles\n"
+    "  join PART1.mov PART2.mov ... -o ROLL.mov  slices rendered with --chunk, as one video\n"
     "  repair FILE.avi                           rebuild the index of a video cut short\n"
+    "  check PROJECT.vmz|SHEET [--target HH:MM:SS:FF] [--ignore ID] [--json]\n"
+    "                                            preflight checks before delivery\n"
+    "  proof PROJECT.vmz|SHEET -o PROOF.pdf [--page a4|letter|film] [--safe-areas]\n"
+    "                                            the roll as a searchable PDF for reading\n"
+    "  diff OLD NEW [--json] [--pdf OUT.pdf]      the credits added, removed, changed and moved\n"
     "\n"
     "Options:\n"
     "  -h, --help       show this help (or a command's help: velmora-cli COMMAND --help)\n"
@@ -78,6 +85,8 @@ int main(int argc, char **argv)
         {QStringLiteral("still"), RunStill}, {QStringLiteral("strip"), RunStrip},
         {QStringLiteral("render"), RunRender}, {QStringLiteral("formats"), RunFormats},
         {QStringLiteral("repair"), RunRepair},
+        {QStringLiteral("join"), RunJoin},
+        {QStringLiteral("check"), RunCheck}, {QStringLiteral("proof"), RunProof}, {QStringLiteral("diff"), RunDiff},
     };
     const auto command = commands.find(arguments.first());
     if (command == commands.end()) {

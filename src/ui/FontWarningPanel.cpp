@@ -3,6 +3,7 @@
 #include "core/document/Document.h"
 #include "core/elements/FontCoverage.h"
 #include "core/render/FontWarnings.h"
+#include "ui/DocumentChanges.h"
 
 namespace velmora {
 
@@ -15,12 +16,7 @@ TFontWarningPanel::TFontWarningPanel(TDocument &document, QWidget *parent) : QLa
     m_timer.setSingleShot(true);
     m_timer.setInterval(300);
     connect(&m_timer, &QTimer::timeout, this, &TFontWarningPanel::Update);
-    const auto schedule = [this] { m_timer.start(); };
-    connect(&document, &TDocument::ElementChanged, this, schedule);
-    connect(&document, &TDocument::ElementReplaced, this, schedule);
-    connect(&document, &TDocument::NodeInserted, this, schedule);
-    connect(&document, &TDocument::NodeRemoved, this, schedule);
-    connect(&document, &TDocument::TreeReset, this, schedule);
+    OnDocumentChanges(document, this, [this] { m_timer.start(); });
 }
 
 void TFontWarningPanel::Update()

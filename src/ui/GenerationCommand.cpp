@@ -1,5 +1,6 @@
 #include "ui/GenerationCommand.h"
 
+#include "core/export/Delivery.h"
 #include "core/export/ExportError.h"
 #include "core/export/FrameSinks.h"
 #include "core/export/GenerationRun.h"
@@ -162,19 +163,13 @@ void TGenerationCommand::Execute()
 
         TGenerationSettings settings;
         settings.FileName = format->Kind == TSinkKind::Sequence ? SequencePattern(fileName) : fileName;
-        TAVICompressorOptions options = m_codecChoice;
+        // For AVI the codec dialog chooses; names remembered from an earlier version fall back.
+        const TResolvedDelivery resolved =
+            ResolveDelivery(*format, format->Kind == TSinkKind::Avi ? QString() : delivery.Codec, delivery.Profile,
+                            m_codecChoice, TUnknownName::UseFirst);
+        TAVICompressorOptions options = resolved.Options;
         options.ShowOptionsDialog = true;
-        TFormatChoice choice;
-        choice.Format = format;
-        if (format->Kind != TSinkKind::Avi) {
-            choice.Codec = FindCodec(*format, delivery.Codec);
-            if (choice.Codec == nullptr)
-                choice.Codec = FindCodec(*format, QString());
-            choice.Profile = FindProfile(*choice.Codec, delivery.Profile);
-            if (choice.Profile == nullptr)
-                choice.Profile = FindProfile(*choice.Codec, QString());
-            choice.Quality = m_codecChoice.Quality;
-        }
+        const TFormatChoice &choice = resolved.Choice;
         const QSize frameSize = TProjectFrameSource(m_main.Document().Tree(), m_main.Renderer()).FilmSize() * std::max(1, delivery.Scale);
         const int rate = delivery.Rate.Num > 0 ? delivery.Rate.Num / std::max(1, delivery.Rate.Den) : projectRate;
         const std::unique_ptr<IFrameSink> sink = CreateFrameSink(choice, options, [&](TAVICompressorOptions &chosen) {

@@ -9,6 +9,7 @@
 #include "ui/ElementTreeModel.h"
 #include "ui/ElementsTreeView.h"
 #include "ui/FontWarningPanel.h"
+#include "ui/SignoffPanel.h"
 #include "ui/PropertyPages.h"
 #include "ui/Transport.h"
 #include "ui/TreeEditor.h"
@@ -52,6 +53,7 @@ TMain::TMain(QWidget *parent) : QMainWindow(parent), m_dialogs(std::make_unique<
     m_fontWarnings = new TFontWarningPanel(m_document, statusBar());
     statusBar()->addPermanentWidget(m_fontWarnings);
     m_transport = new TTransport(*this);
+    m_signoff = new TSignoffPanel(*this);
     m_savedElementsWidth = ElementsDesignWidth;
     m_savedPagesWidth = PagesDesignWidth;
 

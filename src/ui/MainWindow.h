@@ -36,6 +36,7 @@ class TPreviewPaintBox;
 class TPropertyPages;
 class TTransport;
 class TFontWarningPanel;
+class TSignoffPanel;
 class TTreeEditor;
 struct TElementKind;
 
@@ -172,6 +173,7 @@ public:
     // Real-time playback of the preview: player, transport commands and time panel.
     TTransport &Transport() const { return *m_transport; }
     TFontWarningPanel &FontWarnings() const { return *m_fontWarnings; }
+    TSignoffPanel &Signoff() const { return *m_signoff; }
 
     // Re-evaluates the enabled and checked state of every command now.
     void UpdateActions();
@@ -265,6 +267,7 @@ private:
     TGenerationCommand *m_generation = nullptr;  // a child of the window, made on first use
     TTransport *m_transport = nullptr;            // a child of the window
     TFontWarningPanel *m_fontWarnings = nullptr;  // in the status bar
+    TSignoffPanel *m_signoff = nullptr;           // Problems panel and proof export
 };
 
 template <typename Handler>

@@ -7,6 +7,7 @@
 
 #include <QFont>
 #include <QTextBoundaryFinder>
+#include <QPaintEngine>
 #include <QPainter>
 #include <QTextLayout>
 #include <algorithm>
@@ -164,19 +165,48 @@ void TTextBlock::Draw(QPainter &graphics, const QRectF &rect, const QColor &colo
 {
     if (!m_layout || rect.width() <= 0.0 || rect.height() <= 0.0)
         return;
-    double top = rect.top();
-    if (m_style.VAlign == eaMiddle)
-        top += (rect.height() - m_height) / 2.0;
-    else if (m_style.VAlign == eaBottom)
-        top += rect.height() - m_height;
+    const double top = rect.top() + AlignmentShift(rect.height());
     graphics.save();
     graphics.setClipRect(rect, Qt::IntersectClip);
     graphics.setPen(color);
-    if (DrawsAsOutlines(m_layout->font().pixelSize(), graphics.worldTransform()))
+    // Vector devices (a PDF proof) keep text as text so that it stays searchable.
+    const bool raster = graphics.paintEngine() != nullptr && graphics.paintEngine()->type() == QPaintEngine::Raster;
+    if (!raster) {
+        const QRectF clip = graphics.clipBoundingRect();
+        constexpr double Slack = 1e-3;
+        for (int i = 0; i < m_layout->lineCount(); ++i) {
+            const QTextLine line = m_layout->lineAt(i);
+            const double lineTop = top + line.y();
+            if (lineTop >= clip.top() - Slack && lineTop < clip.bottom() - Slack)
+                line.draw(&graphics, QPointF(rect.left(), top));
+        }
+    } else if (DrawsAsOutlines(m_layout->font().pixelSize(), graphics.worldTransform()))
         DrawLayoutOutlines(graphics, *m_layout, QPointF(rect.left(), top), color);
     else
         m_layout->draw(&graphics, QPointF(rect.left(), top));
     graphics.restore();
+}
+
+double TTextBlock::AlignmentShift(double rectHeight) const
+{
+    if (m_style.VAlign == eaMiddle)
+        return (rectHeight - m_height) / 2.0;
+    if (m_style.VAlign == eaBottom)
+        return rectHeight - m_height;
+    return 0.0;
+}
+
+std::vector<std::pair<double, double>> TTextBlock::LineBands(double rectHeight) const
+{
+    std::vector<std::pair<double, double>> bands;
+    if (!m_layout)
+        return bands;
+    const double shift = AlignmentShift(rectHeight);
+    for (int i = 0; i < m_layout->lineCount(); ++i) {
+        const QTextLine line = m_layout->lineAt(i);
+        bands.emplace_back(shift + line.y(), shift + line.y() + line.height());
+    }
+    return bands;
 }
 
 namespace {

@@ -9,6 +9,8 @@
 #include <QString>
 #include <QStringList>
 #include <memory>
+#include <utility>
+#include <vector>
 
 class QPainter;
 class QTextLayout;
@@ -40,10 +42,18 @@ public:
         TElementHAlignment hAlign, TElementVAlignment vAlign);
 
     // Draws the text last measured into rect, clipped to it and placed by the line alignment.
+    // On a vector device (a PDF) only the lines whose tops lie within the painter's clip are
+    // drawn, so that a block split over pages puts each line's text on one page only.
     void Draw(QPainter &graphics, const QRectF &rect, const QColor &color) const;
+
+    // The top and bottom of each line of the text last measured, below the top of a rect of
+    // rectHeight as Draw places them.
+    std::vector<std::pair<double, double>> LineBands(double rectHeight) const;
 
 private:
     void Layout();
+    // How far the line alignment moves the block down in a rect of rectHeight.
+    double AlignmentShift(double rectHeight) const;
 
     TTextStyle m_style;
     bool m_measured = false;

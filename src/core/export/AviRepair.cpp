@@ -164,11 +164,9 @@ private:
     std::unique_ptr<AVCodecContext, TContextFree> m_context;
 };
 
-} // namespace
-
-TAviRepairResult RepairAvi(const QString &fileName)
+// Reads the RIFF header and the header list, leaving in at the first chunk after them.
+avi::TStreamSetup ReadSetup(TReader &in, const QString &fileName)
 {
-    TReader in(fileName, fileName);
     QByteArray bytes;
     if (!in.Read(12, bytes) || U32(bytes, 0) != FourCC("RIFF") || U32(bytes, 8) != FourCC("AVI "))
         throw EExportError(QStringLiteral("\"%1\" is not an AVI video file.").arg(fileName));
@@ -184,6 +182,23 @@ TAviRepairResult RepairAvi(const QString &fileName)
     avi::TStreamSetup setup = SetupFromHeaders(hdrl, fileName);
     if (U32(head, 4) & 1)
         in.Skip(1);
+    return setup;
+}
+
+} // namespace
+
+avi::TStreamSetup ReadAviStreamSetup(const QString &fileName)
+{
+    TReader in(fileName, fileName);
+    avi::TStreamSetup setup = ReadSetup(in, fileName);
+    setup.Compressed = setup.Compression != 0;
+    return setup;
+}
+
+TAviRepairResult RepairAvi(const QString &fileName)
+{
+    TReader in(fileName, fileName);
+    avi::TStreamSetup setup = ReadSetup(in, fileName);
 
     TOutputTarget target(fileName);
     TAviFileWriter writer;

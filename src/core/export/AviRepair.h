@@ -1,5 +1,7 @@
 #pragma once
 
+#include "core/export/AviLayout.h"
+
 #include <QString>
 
 namespace velmora {
@@ -16,5 +18,9 @@ struct TAviRepairResult
 // dropped, and the file is replaced only once the rebuilt one is complete. Throws
 // EExportError when the file is not such a video or cannot be read or written.
 TAviRepairResult RepairAvi(const QString &fileName);
+
+// The video stream of an AVI file as its headers describe it, for writing more of the same
+// (frames in "00dc" chunks when compressed). Throws EExportError like RepairAvi.
+avi::TStreamSetup ReadAviStreamSetup(const QString &fileName);
 
 } // namespace velmora

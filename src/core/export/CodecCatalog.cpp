@@ -26,7 +26,7 @@ std::vector<TCodecInfo> BuildCatalog()
     add({"mpeg4", "FMP4", "MPEG-4 Part 2", "widely playable, small", false, true, true, true,
          "mpeg4", "FMP4", {AV_PIX_FMT_YUV420P}, TQualityKnob::QScale, 2, 31});
     add({"h264", "H264", "H.264 (x264)", "widely playable, smallest", false, true, true, true,
-         "libx264", "H264", {AV_PIX_FMT_YUV420P}, TQualityKnob::ConstantRateFactor, 10, 40});
+         "libx264", "H264", {AV_PIX_FMT_YUV420P}, TQualityKnob::ConstantRateFactor, 10, 40, true});
     add({"raw", "DIB ", "Uncompressed", "lossless, fast, very large", true, false, false, false,
          "", "", {}, TQualityKnob::None, 0, 0});
     // libavcodec's Cinepak encoder, for comparison; the codec choice offers one encoder a handler.

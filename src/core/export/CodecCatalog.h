@@ -32,6 +32,10 @@ struct TCodecInfo
     TQualityKnob Knob = TQualityKnob::None;
     double BestSetting = 0;         // knob value at quality 10000
     double WorstSetting = 0;        // knob value at quality 0
+    // Limited-range BT.709, tagged in the bitstream, as the same codec in the other containers.
+    // The rest keep what their decoders assume: JFIF's full-range BT.601 for Motion JPEG, and
+    // untagged BT.601 for MPEG-4 Part 2, whose encoder writes no colour description.
+    bool Bt709 = false;
 
     bool Uncompressed() const { return Encoder.isEmpty(); }
 };

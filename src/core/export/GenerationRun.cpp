@@ -103,13 +103,6 @@ private:
 
 } // namespace
 
-int FrameCountFor(int positionRange, int scrollRate)
-{
-    if (positionRange <= 0 || scrollRate <= 0)
-        return 0;
-    return int((qint64(positionRange) + scrollRate - 1) / scrollRate);
-}
-
 QString SliceRefusal(int frameCount, int first, int last)
 {
     if (first < frameCount)

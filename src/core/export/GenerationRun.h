@@ -3,6 +3,7 @@
 #include "core/export/AVICompressor.h"
 #include "core/export/FrameSink.h"
 #include "core/export/FrameSource.h"
+#include "core/render/Timecode.h"
 
 #include <QString>
 #include <atomic>
@@ -49,9 +50,6 @@ struct TGenerationSettings
     std::function<void(const TGenerationProgress &)> Progress;
     const std::atomic<bool> *Cancel = nullptr;  // checked between frames
 };
-
-// Frames a roll of this position range gives at this scroll rate.
-int FrameCountFor(int positionRange, int scrollRate);
 
 // Why frames first..last (last -1: to the end) cannot be taken from a roll of frameCount
 // frames, naming the frames it has; empty when the slice starts within the roll.

@@ -35,9 +35,6 @@ TLibavEncoder::TLibavEncoder(const TCodecInfo &codec, const TEncoderSettings &se
     m_context = std::move(parts.Context);
     m_frame = std::move(parts.Frame);
     m_packet = std::move(parts.Packet);
-    m_input.reset(av_frame_alloc());
-    if (!m_input)
-        CheckAv(AVERROR(ENOMEM), What("setting up"));
 
     AVCodecContext *c = m_context.get();
     c->width = settings.Width;
@@ -52,6 +49,8 @@ TLibavEncoder::TLibavEncoder(const TCodecInfo &codec, const TEncoderSettings &se
         c->gop_size = settings.KeyFrameEvery;
         c->keyint_min = settings.KeyFrameEvery;
     }
+    if (codec.Bt709)
+        TagBt709(*c, true);
     ApplyQuality(settings);
     if (codec.HasDataRate && settings.BytesPerSecond > 0) {
         const qint64 bitsPerSecond = qint64(settings.BytesPerSecond) * 8;
@@ -68,17 +67,17 @@ TLibavEncoder::TLibavEncoder(const TCodecInfo &codec, const TEncoderSettings &se
     CheckAv(avcodec_open2(c, encoder, nullptr), What("opening"));
 
     m_frame->format = c->pix_fmt;
+    m_frame->color_primaries = c->color_primaries;
+    m_frame->color_trc = c->color_trc;
+    m_frame->colorspace = c->colorspace;
+    m_frame->color_range = c->color_range;
     m_frame->width = c->width;
     m_frame->height = c->height;
     CheckAv(av_frame_get_buffer(m_frame.get(), 0), What("allocating a frame for"));
-    m_input->format = AV_PIX_FMT_BGR24;
-    m_input->width = c->width;
-    m_input->height = c->height;
-    CheckAv(av_frame_get_buffer(m_input.get(), 0), What("allocating a frame for"));
-    m_sws.reset(sws_getContext(c->width, c->height, AV_PIX_FMT_BGR24, c->width, c->height, c->pix_fmt,
-                               SWS_BICUBIC | SWS_ACCURATE_RND | SWS_FULL_CHR_H_INT, nullptr, nullptr, nullptr));
-    if (!m_sws)
-        throw EExportError(QStringLiteral("The frames cannot be converted for the codec %1.").arg(codec.Title));
+    // One thread: the grouped encoder runs one of these per core already.
+    m_converter = std::make_unique<TFrameConverter>(TFrameConverter::TSetup{
+        QSize(c->width, c->height), c->pix_fmt, SWS_BICUBIC | SWS_ACCURATE_RND | SWS_FULL_CHR_H_INT, 1, codec.Bt709,
+        codec.Title});
 }
 
 QString TLibavEncoder::What(const char *step) const
@@ -114,8 +113,7 @@ void TLibavEncoder::Encode(const QImage &frame, TPacketList &out)
         || frame.height() != m_context->height)
         throw EExportError(QStringLiteral("A frame does not have the size or format of the video."));
     CheckAv(av_frame_make_writable(m_frame.get()), What("preparing a frame for"));
-    CopyRowsForScaler(frame, 3, *m_input);
-    sws_scale(m_sws.get(), m_input->data, m_input->linesize, 0, frame.height(), m_frame->data, m_frame->linesize);
+    m_converter->Convert(frame, AV_PIX_FMT_BGR24, *m_frame);
     m_frame->pts = m_nextPts++;
     m_frame->quality = m_frameQuality;
     Send(m_frame.get(), out);

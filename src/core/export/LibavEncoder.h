@@ -1,6 +1,9 @@
 #pragma once
 
+#include "core/export/FrameConverter.h"
 #include "core/export/LibavSupport.h"
+
+#include <memory>
 #include "core/export/VideoEncoder.h"
 
 namespace velmora {
@@ -24,9 +27,8 @@ private:
     const TCodecInfo &m_codec;
     TCodecContextPtr m_context;
     TFramePtr m_frame;
-    TFramePtr m_input;  // the frame in the scaler's padded input layout
     TPacketPtr m_packet;
-    TSwsPtr m_sws;
+    std::unique_ptr<TFrameConverter> m_converter;
     int m_frameQuality = 0;
     qint64 m_nextPts = 0;
     bool m_flushed = false;

@@ -34,6 +34,20 @@ void QuietLibavLog()
     lastLogLine.clear();
 }
 
+void TagBt709(AVCodecContext &context, bool yuv)
+{
+    context.color_primaries = AVCOL_PRI_BT709;
+    context.color_trc = AVCOL_TRC_BT709;
+    context.colorspace = yuv ? AVCOL_SPC_BT709 : AVCOL_SPC_RGB;
+    context.color_range = yuv ? AVCOL_RANGE_MPEG : AVCOL_RANGE_JPEG;
+}
+
+void ConvertWithBt709(SwsContext *sws)
+{
+    sws_setColorspaceDetails(sws, sws_getCoefficients(SWS_CS_DEFAULT), 1, sws_getCoefficients(SWS_CS_ITU709), 0, 0,
+                             1 << 16, 1 << 16);
+}
+
 QString AvErrorText(int code)
 {
     char text[AV_ERROR_MAX_STRING_SIZE] = {};

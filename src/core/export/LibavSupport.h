@@ -49,6 +49,14 @@ void CopyRowsForScaler(const QImage &frame, int bytesPerPixel, AVFrame &padded);
 void SendAndDrain(AVCodecContext *context, const AVFrame *frame, AVPacket *packet,
                   const std::function<void(AVPacket *)> &out, const QString &what);
 
+// Tags context as BT.709: limited-range luma and chroma for yuv, full-range RGB otherwise.
+// The bitstream's own tags (H.264's VUI) and the container's then say the same.
+void TagBt709(AVCodecContext &context, bool yuv);
+
+// Makes a scaler from full-range RGB convert with the BT.709 matrix into limited range;
+// swscale takes BT.601 unless told, and players decode by the BT.709 tags.
+void ConvertWithBt709(SwsContext *sws);
+
 // FFmpeg's own text for an error code.
 QString AvErrorText(int code);
 

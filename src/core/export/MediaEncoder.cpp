@@ -96,15 +96,7 @@ TMediaEncoder::TMediaEncoder(const TFormatCodec &codec, const TCodecProfile &pro
     c->thread_type = FF_THREAD_FRAME | FF_THREAD_SLICE;
     if (settings.GlobalHeader)
         c->flags |= AV_CODEC_FLAG_GLOBAL_HEADER;
-    c->color_primaries = AVCOL_PRI_BT709;
-    c->color_trc = AVCOL_TRC_BT709;
-    if (codec.Yuv) {
-        c->colorspace = AVCOL_SPC_BT709;
-        c->color_range = AVCOL_RANGE_MPEG;
-    } else {
-        c->colorspace = AVCOL_SPC_RGB;
-        c->color_range = AVCOL_RANGE_JPEG;
-    }
+    TagBt709(*c, codec.Yuv);
     // Key frames exactly every N frames: the encoder's own scene cuts would move the next
     // one, and players seeking or joining slices count on the interval.
     const bool fixedKeyFrames = !codec.IntraOnly && settings.KeyFrameEvery > 0;
@@ -141,10 +133,9 @@ TMediaEncoder::TMediaEncoder(const TFormatCodec &codec, const TCodecProfile &pro
     m_frame->colorspace = c->colorspace;
     m_frame->color_range = c->color_range;
     CheckAv(av_frame_get_buffer(m_frame.get(), 0), What("allocating a frame for"));
-    m_source.reset(av_frame_alloc());
-    if (!m_source)
-        CheckAv(AVERROR(ENOMEM), What("setting up"));
-    m_threads = std::max(settings.Threads, 1);
+    m_converter = std::make_unique<TFrameConverter>(TFrameConverter::TSetup{
+        settings.Size, c->pix_fmt, SWS_BICUBIC | SWS_ACCURATE_RND | SWS_FULL_CHR_H_INT | SWS_FULL_CHR_H_INP,
+        std::max(settings.Threads, 1), codec.Yuv, codec.Title});
     m_deep = profile.DeepFrames();
 }
 
@@ -174,35 +165,7 @@ void TMediaEncoder::Convert(const QImage &given)
     if (frame.depth() == 64)
         source = AV_PIX_FMT_RGBA64;  // Qt's RGBX64 keeps its unused channel at full, which the scaler ignores
 
-    if (!m_sws || source != m_swsSource) {
-        // Set up by options so the conversion runs in slices on the encoder's threads.
-        m_sws.reset(sws_alloc_context());
-        SwsContext *sws = m_sws.get();
-        const bool made = sws && av_opt_set_int(sws, "srcw", c->width, 0) >= 0 && av_opt_set_int(sws, "srch", c->height, 0) >= 0
-            && av_opt_set_int(sws, "src_format", source, 0) >= 0 && av_opt_set_int(sws, "dstw", c->width, 0) >= 0
-            && av_opt_set_int(sws, "dsth", c->height, 0) >= 0 && av_opt_set_int(sws, "dst_format", c->pix_fmt, 0) >= 0
-            && av_opt_set_int(sws, "sws_flags", SWS_BICUBIC | SWS_ACCURATE_RND | SWS_FULL_CHR_H_INT | SWS_FULL_CHR_H_INP, 0) >= 0
-            && av_opt_set_int(sws, "threads", m_threads, 0) >= 0 && sws_init_context(sws, nullptr, nullptr) >= 0;
-        if (!made)
-            throw EExportError(QStringLiteral("The frames cannot be converted for the codec %1.").arg(m_codec.Title));
-        if (m_codec.Yuv) {
-            // Without this swscale uses the BT.601 matrix, and players decode with BT.709.
-            const int *rgb = sws_getCoefficients(SWS_CS_DEFAULT);
-            const int *bt709 = sws_getCoefficients(SWS_CS_ITU709);
-            sws_setColorspaceDetails(m_sws.get(), rgb, 1, bt709, 0, 0, 1 << 16, 1 << 16);
-        }
-        m_swsSource = source;
-    }
-    AVFrame *in = m_source.get();
-    if (!in->buf[0] || in->format != m_swsSource || in->width != frame.width() || in->height != frame.height()) {
-        av_frame_unref(in);
-        in->format = m_swsSource;
-        in->width = frame.width();
-        in->height = frame.height();
-        CheckAv(av_frame_get_buffer(in, 0), What("allocating a frame for"));
-    }
-    CopyRowsForScaler(frame, av_get_padded_bits_per_pixel(av_pix_fmt_desc_get(m_swsSource)) / 8, *in);
-    CheckAv(sws_scale_frame(m_sws.get(), m_frame.get(), in), What("converting a frame for"));
+    m_converter->Convert(frame, source, *m_frame);
 }
 
 void TMediaEncoder::Encode(const QImage &frame, const PacketOut &out)

@@ -1,10 +1,12 @@
 #pragma once
 
+#include "core/export/FrameConverter.h"
 #include "core/export/FrameSink.h"
 #include "core/export/LibavSupport.h"
 #include "core/export/OutputFormats.h"
 
 #include <functional>
+#include <memory>
 
 namespace velmora {
 
@@ -45,12 +47,9 @@ private:
     const TFormatCodec &m_codec;
     TCodecContextPtr m_context;
     TFramePtr m_frame;
-    TFramePtr m_source;  // each picture in the scaler's padded input layout
     TPacketPtr m_packet;
-    int m_threads = 1;
     bool m_deep = false;  // the file keeps more than 8 bits: the encoder gets 16-bit input
-    TSwsPtr m_sws;
-    AVPixelFormat m_swsSource = AV_PIX_FMT_NONE;
+    std::unique_ptr<TFrameConverter> m_converter;
     qint64 m_nextPts = 0;
     bool m_flushed = false;
 };

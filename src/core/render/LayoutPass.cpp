@@ -30,11 +30,16 @@ qint32 TLayoutPass::RenderNode(const TElementNode &node, QPainter &graphics, TLa
     if (facets.FilmScaled != nullptr)
         facets.FilmScaled->SetFilmHeight(FilmHeight);
 
+    const std::size_t placed = Placements != nullptr ? Placements->size() : 0;
+    if (Placements != nullptr)
+        Placements->push_back({&node, rect.X, rect.Width, top, top, top});
     qint32 result = top;
     if (facets.Render != nullptr && (DrawBackground || !facets.Project)) {
         facets.Render->Render(graphics, rect, flags);
         // An element drawn above its own top does not pull what follows upward.
         result = std::max(top, rect.Y);
+        if (Placements != nullptr && !facets.Project)
+            (*Placements)[placed].ContentTop = ClampToInt32(qint64(rect.Y) - rect.Height);
     }
     const qint32 x0 = rect.X;
     const qint32 w0 = rect.Width;
@@ -57,6 +62,8 @@ qint32 TLayoutPass::RenderNode(const TElementNode &node, QPainter &graphics, TLa
             result = std::max(result, bottom);
         }
     }
+    if (Placements != nullptr)
+        (*Placements)[placed].Bottom = result;
     if (&node == FocusedNode && !facets.Project)
         FocusedBand = std::pair(top, result);
     return result;

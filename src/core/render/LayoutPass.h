@@ -4,12 +4,24 @@
 
 #include <optional>
 #include <utility>
+#include <vector>
 
 class QPainter;
 
 namespace velmora {
 
 class TElementNode;
+
+// Where the walk placed one node: its band (top to the lowest y it reached) and its column.
+struct TPlacedNode
+{
+    const TElementNode *Node = nullptr;
+    qint32 X = 0;
+    qint32 Width = 0;
+    qint32 Top = 0;
+    qint32 Bottom = 0;
+    qint32 ContentTop = 0; // below the element's own top offset: where what it draws begins
+};
 
 // One walk over the tree that places and draws every element.
 struct TLayoutPass
@@ -27,6 +39,8 @@ struct TLayoutPass
     mutable qint32 FilmHeight = 1080;
     // Filled by the walk: where the focused node and its subtree lay (top, bottom), unless it is the project.
     mutable std::optional<std::pair<qint32, qint32>> FocusedBand;
+    // When set, the walk appends every node it places, parents before their children.
+    std::vector<TPlacedNode> *Placements = nullptr;
 
     // Draws node and its subtree in band rect starting at top; returns the lowest y reached (never above top).
     qint32 RenderNode(const TElementNode &node, QPainter &graphics, TLayoutRect rect, qint32 top) const;

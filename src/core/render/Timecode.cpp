@@ -1,7 +1,7 @@
 #include "core/render/Timecode.h"
 
 #include "core/error.h"
-#include "core/export/GenerationRun.h"
+#include "core/render/FrameRate.h"
 
 #include <QRegularExpression>
 #include <algorithm>
@@ -61,6 +61,13 @@ QString FormatTimecode(qint64 frames, int frameRate)
         .arg(seconds / 60 % 60, 2, 10, QLatin1Char('0'))
         .arg(seconds % 60, 2, 10, QLatin1Char('0'))
         .arg(frames % rate, 2, 10, QLatin1Char('0'));
+}
+
+int FrameCountFor(int positionRange, int scrollRate)
+{
+    if (positionRange <= 0 || scrollRate <= 0)
+        return 0;
+    return int((qint64(positionRange) + scrollRate - 1) / scrollRate);
 }
 
 QString RunningTime(int positionRange, int scrollRate, int frameRate)

@@ -28,6 +28,10 @@ TTimecodeLabel ParseTimecode(const QString &text, const TFrameRate &rate);
 // hours go past 99 rather than wrap.
 QString FormatTimecode(qint64 frames, int frameRate);
 
+// Frames a roll of this position range gives at this scroll rate: the last frame may show
+// less than a full step.
+int FrameCountFor(int positionRange, int scrollRate);
+
 // The running time of a roll: the frames its video holds, as a timecode.
 QString RunningTime(int positionRange, int scrollRate, int frameRate);
 

@@ -84,11 +84,8 @@ TProbe Probe(const QString &file)
 
 namespace {
 
-std::vector<QImage> DecodeRaw(const QString &file, QSize size, const QStringList &inputOptions,
-                              const QStringList &outputOptions, QImage::Format format, int bytesPerPixel)
+std::vector<QImage> SplitFrames(const QByteArray &raw, QSize size, QImage::Format format, int bytesPerPixel)
 {
-    const QByteArray raw = RunTool(FfmpegPath(), QStringList{"-v", "error"} + inputOptions + QStringList{"-i", file}
-                                                     + outputOptions + QStringList{"-f", "rawvideo", "-"});
     const qint64 row = qint64(bytesPerPixel) * size.width();
     const qint64 frameBytes = row * size.height();
     std::vector<QImage> frames;
@@ -101,7 +98,29 @@ std::vector<QImage> DecodeRaw(const QString &file, QSize size, const QStringList
     return frames;
 }
 
+std::vector<QImage> DecodeRaw(const QString &file, QSize size, const QStringList &inputOptions,
+                              const QStringList &outputOptions, QImage::Format format, int bytesPerPixel)
+{
+    const QByteArray raw = RunTool(FfmpegPath(), QStringList{"-v", "error"} + inputOptions + QStringList{"-i", file}
+                                                     + outputOptions + QStringList{"-f", "rawvideo", "-"});
+    return SplitFrames(raw, size, format, bytesPerPixel);
+}
+
 } // namespace
+
+QString GstLaunchPath()
+{
+    return QStandardPaths::findExecutable(QStringLiteral("gst-launch-1.0"));
+}
+
+std::vector<QImage> DecodeFramesWithGStreamer(const QString &file, QSize size)
+{
+    // Rows of 24-bit BGR are packed when the width times 3 is a multiple of 4.
+    const QByteArray raw = RunTool(GstLaunchPath(),
+        {"-q", "filesrc", "location=" + file, "!", "decodebin", "!", "videoconvert", "!", "video/x-raw,format=BGR", "!",
+         "fdsink", "fd=1"});
+    return SplitFrames(raw, size, QImage::Format_BGR888, 3);
+}
 
 std::vector<QImage> DecodeFrames(const QString &file, QSize size, const QStringList &inputOptions)
 {

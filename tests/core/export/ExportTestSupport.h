@@ -36,6 +36,11 @@ TProbe Probe(const QString &file);
 // Decodes every frame with ffmpeg into top-down Format_BGR888 images; inputOptions go
 // before the input (for example -start_number for an image sequence).
 std::vector<QImage> DecodeFrames(const QString &file, QSize size, const QStringList &inputOptions = {});
+// gst-launch-1.0 from PATH; empty when missing.
+QString GstLaunchPath();
+// Decodes every frame with GStreamer (decodebin ! videoconvert) into Format_BGR888 images;
+// the width times 3 must be a multiple of 4.
+std::vector<QImage> DecodeFramesWithGStreamer(const QString &file, QSize size);
 // Decodes the alpha plane of every frame into Format_Grayscale8 images.
 std::vector<QImage> DecodeAlpha(const QString &file, QSize size, const QStringList &inputOptions = {});
 

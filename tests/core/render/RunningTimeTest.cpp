@@ -1,6 +1,6 @@
 // Fitting a roll to a running time, timecodes and the scroll speed rule.
 #include "core/error.h"
-#include "core/export/GenerationRun.h"
+#include "core/render/Timecode.h"
 #include "core/render/FrameRenderer.h"
 #include "core/render/RunningTime.h"
 

@@ -1,4 +1,4 @@
-#include "core/export/FrameSink.h"
+#include "core/render/FrameRate.h"
 
 #include <QRegularExpression>
 #include <QStringList>

@@ -1,0 +1,111 @@
+// velmora-cli check: the preflight checks a roll must pass before it is delivered.
+#include "cli/CliSupport.h"
+
+#include "core/document/Document.h"
+#include "core/elements/Interfaces.h"
+#include "core/render/RunningTime.h"
+#include "core/signoff/Preflight.h"
+
+#include <QCommandLineParser>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+
+namespace velmora::cli {
+
+namespace {
+
+const char *const CheckHelp = R"(Checks a roll before delivery and lists what to mend.
+
+Errors (exit code 1): title-safe (text outside 90 % of the width), small-text (capitals
+under 20 lines at 1080, scaled to the film), reading-time (a line on screen under 5 s),
+missing-glyphs (characters no installed font can draw), duplicate-credit (a name twice
+for one role or list within a section), running-time (against --target).
+Warnings: action-safe (a picture outside 93 %), missing-font (drawn in a substitute),
+similar-names (Zoe Smith / Zoë Smith), spacing (double or trailing spaces).
+Note: film-size (not a common delivery size).)";
+
+QJsonObject ProblemJson(const TProblem &problem)
+{
+    QJsonObject object{{QStringLiteral("id"), problem.Id},
+                       {QStringLiteral("severity"), QLatin1String(SeverityName(problem.Severity))},
+                       {QStringLiteral("message"), problem.Message}};
+    if (problem.Node != nullptr) {
+        object.insert(QStringLiteral("path"), problem.Path);
+        object.insert(QStringLiteral("element"), problem.Element);
+    }
+    if (problem.Frame >= 0)
+        object.insert(QStringLiteral("frame"), problem.Frame);
+    return object;
+}
+
+QString ProblemLine(const TProblem &problem)
+{
+    QString place;
+    if (problem.Node != nullptr)
+        place += QStringLiteral(" %1").arg(problem.Path);
+    if (problem.Frame >= 0)
+        place += QStringLiteral(" frame %1").arg(problem.Frame);
+    return QStringLiteral("%1 [%2]%3: %4\n").arg(QLatin1String(SeverityName(problem.Severity)), problem.Id, place, problem.Message);
+}
+
+} // namespace
+
+int RunCheck(const QStringList &arguments)
+{
+    QCommandLineParser parser;
+    parser.setApplicationDescription(QString::fromUtf8(CheckHelp));
+    const QCommandLineOption target(QStringLiteral("target"), QStringLiteral("The running time the roll must have."),
+                                    QStringLiteral("HH:MM:SS[:FF]"));
+    const QCommandLineOption ignore(QStringLiteral("ignore"),
+                                    QStringLiteral("Leave out a check by its id (repeat, or separate with commas)."),
+                                    QStringLiteral("ID"));
+    const QCommandLineOption json(QStringLiteral("json"), QStringLiteral("Print the problems as JSON."));
+    parser.addOptions({target, ignore, json});
+    QStringList files;
+    if (!ParseArguments(parser, arguments, QStringLiteral("PROJECT.vmz|SHEET"), files))
+        return 0;
+    TPreflightOptions options;
+    for (const QString &value : parser.values(ignore))
+        for (const QString &id : value.split(QLatin1Char(','), Qt::SkipEmptyParts)) {
+            if (!PreflightCheckIds().contains(id.trimmed()))
+                throw EUsageError(QStringLiteral("--ignore: there is no check \"%1\"; the checks are %2")
+                                      .arg(id.trimmed(), PreflightCheckIds().join(QStringLiteral(", "))));
+            options.Ignore.append(id.trimmed());
+        }
+
+    TDocument document;
+    OpenRoll(files.first(), document);
+    if (parser.isSet(target)) {
+        const auto *project = queryInterface<IProject>(document.ProjectNode()->Element());
+        try {
+            options.TargetFrames = ParseTimecode(parser.value(target), std::max(1, project->GetFrameRate()));
+        } catch (const EVelmoraError &e) {
+            throw EUsageError(QStringLiteral("--target: ") + e.message());
+        }
+    }
+    const std::vector<TProblem> problems = RunPreflight(document.Tree(), options);
+    int counts[3] = {0, 0, 0};
+    for (const TProblem &problem : problems)
+        ++counts[int(problem.Severity)];
+    if (parser.isSet(json)) {
+        QJsonArray list;
+        for (const TProblem &problem : problems)
+            list.append(ProblemJson(problem));
+        const QJsonObject report{{QStringLiteral("file"), files.first()},
+                                 {QStringLiteral("errors"), counts[0]},
+                                 {QStringLiteral("warnings"), counts[1]},
+                                 {QStringLiteral("notes"), counts[2]},
+                                 {QStringLiteral("problems"), list}};
+        PrintOut(QString::fromUtf8(QJsonDocument(report).toJson(QJsonDocument::Indented)));
+    } else {
+        QString text;
+        for (const TProblem &problem : problems)
+            text += ProblemLine(problem);
+        text += QStringLiteral("%1: %2 errors, %3 warnings, %4 notes\n").arg(files.first()).arg(counts[0]).arg(counts[1]).arg(counts[2]);
+        PrintOut(text);
+    }
+    return counts[0] > 0 ? ExitFailure : 0;
+}
+
+} // namespace velmora::cli

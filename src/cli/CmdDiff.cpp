@@ -1,0 +1,109 @@
+// velmora-cli diff: what changed in the credits between two versions of a roll.
+#include "cli/CliSupport.h"
+
+#include "core/document/Document.h"
+#include "core/export/OutputTarget.h"
+#include "core/signoff/CreditDiff.h"
+#include "core/signoff/ProofPdf.h"
+
+#include <QDate>
+#include <QFileInfo>
+#include <QCommandLineParser>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+
+namespace velmora::cli {
+
+namespace {
+
+QJsonObject EntryJson(const TCreditEntry &entry)
+{
+    QJsonObject object{{QStringLiteral("kind"), QLatin1String(CreditKindName(entry.Kind))},
+                       {QStringLiteral("value"), entry.Value},
+                       {QStringLiteral("section"), entry.Place.Section},
+                       {QStringLiteral("credit"), entry.Place.Number},
+                       {QStringLiteral("path"), entry.Place.Path},
+                       {QStringLiteral("frame"), entry.Place.Frame}};
+    if (entry.Kind == TCreditKind::Role)
+        object.insert(QStringLiteral("role"), entry.Role);
+    return object;
+}
+
+std::vector<TCreditEntry> EntriesOf(const QString &file, TDocument &document)
+{
+    // Any failure to read a side is an error (2), not a difference (1).
+    try {
+        OpenRoll(file, document);
+        return CreditEntries(document.Tree());
+    } catch (const EUsageError &) {
+        throw;
+    } catch (const EVelmoraError &e) {
+        throw EUsageError(e.message());
+    }
+}
+
+} // namespace
+
+int RunDiff(const QStringList &arguments)
+{
+    QCommandLineParser parser;
+    parser.setApplicationDescription(QStringLiteral(
+        "Compares the credits of two versions of a roll (projects or sheets): credits added, removed,\n"
+        "changed (which name, which role) and moved to another section, each with its place in both.\n"
+        "Exit code 0 when the credits are the same, 1 when they differ, 2 on error."));
+    const QCommandLineOption json(QStringLiteral("json"), QStringLiteral("Print the changes as JSON."));
+    const QCommandLineOption pdf(QStringLiteral("pdf"),
+                                 QStringLiteral("Also write the new version's proof with the changes marked."),
+                                 QStringLiteral("OUT.pdf"));
+    parser.addOptions({json, pdf});
+    QStringList files;
+    if (!ParseArguments(parser, arguments, QStringLiteral("OLD NEW"), files, 2))
+        return 0;
+    if (parser.isSet(pdf)) {
+        TOutputTarget::RefuseInput(parser.value(pdf), files[0]);
+        TOutputTarget::RefuseInput(parser.value(pdf), files[1]);
+    }
+    TDocument oldDocument;
+    TDocument newDocument;
+    const std::vector<TCreditEntry> oldEntries = EntriesOf(files[0], oldDocument);
+    const std::vector<TCreditEntry> newEntries = EntriesOf(files[1], newDocument);
+    const std::vector<TCreditChange> changes = DiffCredits(oldEntries, newEntries);
+    if (parser.isSet(pdf)) {
+        TProofOptions options;
+        options.Title = QStringLiteral("%1 (changes since %2)").arg(QFileInfo(files[1]).fileName(), QFileInfo(files[0]).fileName());
+        options.Date = QDate::currentDate().toString(Qt::ISODate);
+        options.Marks = ProofMarksFor(changes, newEntries);
+        try {
+            WriteProofPdf(newDocument.Tree(), parser.value(pdf), options);
+        } catch (const EVelmoraError &e) {
+            throw EUsageError(e.message());
+        }
+    }
+    if (parser.isSet(json)) {
+        QJsonArray list;
+        for (const TCreditChange &change : changes) {
+            QJsonObject object{{QStringLiteral("change"), QLatin1String(ChangeKindName(change.Kind))}};
+            if (change.Old)
+                object.insert(QStringLiteral("old"), EntryJson(*change.Old));
+            if (change.New)
+                object.insert(QStringLiteral("new"), EntryJson(*change.New));
+            list.append(object);
+        }
+        const QJsonObject report{{QStringLiteral("old"), files[0]},
+                                 {QStringLiteral("new"), files[1]},
+                                 {QStringLiteral("same"), changes.empty()},
+                                 {QStringLiteral("changes"), list}};
+        PrintOut(QString::fromUtf8(QJsonDocument(report).toJson(QJsonDocument::Indented)));
+    } else {
+        QString text;
+        for (const TCreditChange &change : changes)
+            text += DescribeChange(change) + QLatin1Char('\n');
+        text += changes.empty() ? QStringLiteral("The credits are the same.\n")
+                                : QStringLiteral("%1 changes\n").arg(changes.size());
+        PrintOut(text);
+    }
+    return changes.empty() ? 0 : ExitFailure;
+}
+
+} // namespace velmora::cli

@@ -1,0 +1,55 @@
+// velmora-cli proof: the roll as a PDF to read, search and sign.
+#include "cli/CliSupport.h"
+
+#include "core/document/Document.h"
+#include "core/export/OutputTarget.h"
+#include "core/signoff/ProofPdf.h"
+#include "core/signoff/RollMap.h"
+
+#include <QCommandLineParser>
+#include <QDate>
+#include <QFileInfo>
+
+namespace velmora::cli {
+
+int RunProof(const QStringList &arguments)
+{
+    QCommandLineParser parser;
+    parser.setApplicationDescription(QStringLiteral(
+        "Writes the roll as a PDF drawn by the frame renderer: text stays searchable, pictures are embedded,\n"
+        "pages break between elements, and the margin gives the timecode and frame where each element enters."));
+    const QCommandLineOption output({QStringLiteral("o"), QStringLiteral("output")}, QStringLiteral("The PDF to write."),
+                                    QStringLiteral("PROOF.pdf"));
+    const QCommandLineOption page(QStringLiteral("page"), QStringLiteral("Page size: a4 (default), letter or film."),
+                                  QStringLiteral("SIZE"));
+    const QCommandLineOption safeAreas(QStringLiteral("safe-areas"),
+                                       QStringLiteral("Draw the title-safe (90 %) and action-safe (93 %) lines."));
+    parser.addOptions({output, page, safeAreas});
+    QStringList files;
+    if (!ParseArguments(parser, arguments, QStringLiteral("PROJECT.vmz|SHEET"), files))
+        return 0;
+    const QString target = RequiredValue(parser, QStringLiteral("output"));
+    TProofOptions options;
+    const QString size = parser.isSet(page) ? parser.value(page).toLower() : QStringLiteral("a4");
+    if (size == QLatin1String("a4"))
+        options.Page = TProofPage::A4;
+    else if (size == QLatin1String("letter"))
+        options.Page = TProofPage::Letter;
+    else if (size == QLatin1String("film"))
+        options.Page = TProofPage::Film;
+    else
+        throw EUsageError(QStringLiteral("--page must be a4, letter or film, not \"%1\"").arg(parser.value(page)));
+    options.SafeAreas = parser.isSet(safeAreas);
+
+    TOutputTarget::RefuseInput(target, files.first());
+    TDocument document;
+    OpenRoll(files.first(), document);
+    options.Title = ShownCaption(*document.ProjectNode());
+    if (options.Title.isEmpty())
+        options.Title = QFileInfo(files.first()).completeBaseName();
+    options.Date = QDate::currentDate().toString(Qt::ISODate);
+    WriteProofPdf(document.Tree(), target, options);
+    return 0;
+}
+
+} // namespace velmora::cli

@@ -1,0 +1,42 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+#include <vector>
+
+namespace velmora {
+
+class TElementNode;
+
+// What a piece of the roll credits, as a reader of the roll sees it.
+enum class TCreditKind { Heading, Role, Names, Text };
+
+// One credit: a heading, a role with its names, a list of names or a paragraph of text.
+struct TCredit
+{
+    TCreditKind Kind = TCreditKind::Text;
+    QString Role;       // Role credits only
+    QStringList Names;  // Role and Names credits
+    QString Text;       // Heading and Text credits
+    const TElementNode *Node = nullptr;
+    int Section = 0;      // counts the headings above it
+    QString SectionTitle; // the heading above it, empty before the first heading
+};
+
+// The credits of the roll under projectNode in roll order. A column set of two single texts is a
+// role beside its names, other column sets are lists of names; a text on its own is a heading
+// when it is one bold or capital line, a list of names when every line is short, else text.
+std::vector<TCredit> ExtractCredits(const TElementNode &projectNode);
+
+// A line as a reader sees it: the spacing that pads columns (thin spaces, word joiners) removed.
+QString VisibleLine(const QString &line);
+
+// The visible lines of a text element's text, empty ones left out.
+QStringList VisibleLines(const QString &text);
+
+// The form two names share when they differ only in accents, case, spacing or punctuation.
+QString NameKey(const QString &name);
+
+const char *CreditKindName(TCreditKind kind);
+
+} // namespace velmora

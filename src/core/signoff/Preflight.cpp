@@ -1,0 +1,354 @@
+#include "core/signoff/Preflight.h"
+
+#include "core/document/ElementTree.h"
+#include "core/elements/FontFaces.h"
+#include "core/elements/Interfaces.h"
+#include "core/elements/TextBlock.h"
+#include "core/render/FontWarnings.h"
+#include "core/render/Timecode.h"
+#include "core/signoff/Credits.h"
+#include "core/signoff/RollMap.h"
+#include "core/typedfiler/CodePage.h"
+
+#include <QFontMetricsF>
+#include <QRect>
+#include <QRegularExpression>
+#include <map>
+
+namespace velmora {
+
+namespace {
+
+const QString TitleSafe = QStringLiteral("title-safe");
+const QString ActionSafe = QStringLiteral("action-safe");
+const QString SmallText = QStringLiteral("small-text");
+const QString ReadingTime = QStringLiteral("reading-time");
+const QString MissingGlyphs = QStringLiteral("missing-glyphs");
+const QString MissingFont = QStringLiteral("missing-font");
+const QString SimilarNames = QStringLiteral("similar-names");
+const QString Spacing = QStringLiteral("spacing");
+const QString DuplicateCredit = QStringLiteral("duplicate-credit");
+const QString RunningTimeId = QStringLiteral("running-time");
+const QString FilmSize = QStringLiteral("film-size");
+
+// Sizes finishing houses and cinemas take.
+struct TDeliverySize
+{
+    const char *Name;
+    int Width;
+    int Height;
+};
+constexpr TDeliverySize DeliverySizes[] = {
+    {"HD", 1920, 1080},          {"UHD", 3840, 2160},          {"DCI 2K Flat", 1998, 1080},
+    {"DCI 2K Scope", 2048, 858}, {"DCI 4K Flat", 3996, 2160}, {"DCI 4K Scope", 4096, 1716},
+    {"DCI 2K Full", 2048, 1080}, {"DCI 4K Full", 4096, 2160},
+};
+
+template <typename Visit>
+void ForEachText(const TElementNode &node, const Visit &visit)
+{
+    const auto *font = queryInterface<IGDIPFont>(node.Element());
+    const auto *text = queryInterface<IElementText>(node.Element());
+    if (font != nullptr && text != nullptr) {
+        QString value;
+        text->GetText(value);
+        visit(node, *font, value);
+    }
+    for (const auto &child : node.Children())
+        ForEachText(*child, visit);
+}
+
+class TChecker
+{
+public:
+    TChecker(const TElementTree &tree, const TPreflightOptions &options)
+        : m_project(*tree.ProjectNode()), m_options(options), m_map(MapRoll(tree))
+    {
+    }
+
+    std::vector<TProblem> Run()
+    {
+        const std::vector<std::pair<QString, void (TChecker::*)()>> checks = {
+            {TitleSafe, &TChecker::CheckSafeAreas},     {SmallText, &TChecker::CheckTextSize},
+            {ReadingTime, &TChecker::CheckReadingTime}, {MissingGlyphs, &TChecker::CheckGlyphs},
+            {MissingFont, &TChecker::CheckFonts},       {SimilarNames, &TChecker::CheckSimilarNames},
+            {Spacing, &TChecker::CheckSpacing},         {DuplicateCredit, &TChecker::CheckDuplicates},
+            {RunningTimeId, &TChecker::CheckRunningTime}, {FilmSize, &TChecker::CheckFilmSize},
+        };
+        for (const auto &[id, check] : checks)
+            (this->*check)();
+        std::vector<TProblem> kept;
+        for (TProblem &problem : m_problems)
+            if (!m_options.Ignore.contains(problem.Id))
+                kept.push_back(std::move(problem));
+        return kept;
+    }
+
+private:
+    void Add(const QString &id, TSeverity severity, const QString &message, const TElementNode *node = nullptr)
+    {
+        TProblem problem{id, severity, message, node, {}, {}, -1};
+        if (node != nullptr) {
+            problem.Path = NodePath(*node);
+            problem.Element = ShownCaption(*node);
+            if (const TPlacedNode *placed = m_map.Find(node))
+                problem.Frame = m_map.FrameEntering(placed->ContentTop);
+        }
+        m_problems.push_back(std::move(problem));
+    }
+
+    bool Wanted(const QString &id) const { return !m_options.Ignore.contains(id); }
+
+    // Text must stay inside title-safe; pictures inside action-safe. A scrolling roll passes every
+    // line through the whole height of the frame, so only the sides can be crossed for good.
+    void CheckSafeAreas()
+    {
+        if (!Wanted(TitleSafe) && !Wanted(ActionSafe))
+            return;
+        const QRect frame(0, 0, m_map.FilmWidth, m_map.FilmHeight);
+        const QRect title = SafeArea(frame, 90);
+        const QRect action = SafeArea(frame, 93);
+        for (const TPlacedNode &placed : m_map.Placements) {
+            const TNodeFacets &facets = placed.Node->Facets();
+            if (facets.Render == nullptr || facets.Project || facets.Container || facets.ColumnSet)
+                continue;
+            const bool text = queryInterface<IElementText>(placed.Node->Element()) != nullptr;
+            const QRect &safe = text ? title : action;
+            const auto ink = InkColumns(placed, m_map.FilmWidth, m_map.FilmHeight);
+            if (!ink || (ink->first >= safe.left() && ink->second <= safe.right()))
+                continue;
+            const int over = std::max(safe.left() - ink->first, ink->second - safe.right());
+            const bool pastAction = ink->first < action.left() || ink->second > action.right();
+            const QString side = ink->first < safe.left() ? QStringLiteral("left") : QStringLiteral("right");
+            Add(text ? TitleSafe : ActionSafe, text ? TSeverity::Error : TSeverity::Warning,
+                QStringLiteral("\"%1\" reaches %2 pixels past the %3 edge of %4 (%5 %)%6")
+                    .arg(ShownCaption(*placed.Node))
+                    .arg(over)
+                    .arg(side, text ? TitleSafe : ActionSafe)
+                    .arg(text ? 90 : 93)
+                    .arg(text && pastAction ? QStringLiteral(", and past action-safe (93 %) too") : QString()),
+                placed.Node);
+        }
+    }
+
+    void CheckTextSize()
+    {
+        const double minimum = m_options.MinimumCapLinesAt1080 * m_map.FilmHeight / 1080.0;
+        std::map<std::pair<QByteArray, int>, double> capHeights;
+        ForEachText(m_project, [&](const TElementNode &node, const IGDIPFont &font, const QString &text) {
+            if (VisibleLines(text).isEmpty())
+                return;
+            QByteArray name;
+            font.GetFontName(name);
+            const auto key = std::pair(name, int(font.GetFontSize()));
+            auto found = capHeights.find(key);
+            if (found == capHeights.end())
+                found = capHeights.emplace(key, QFontMetricsF(TextBlockFont(name, key.second)).capHeight()).first;
+            if (found->second >= minimum)
+                return;
+            Add(SmallText, TSeverity::Error,
+                QStringLiteral("\"%1\" has capitals %2 pixels high at %3 px; at least %4 pixels are readable on a %5-line film")
+                    .arg(ShownCaption(node))
+                    .arg(QString::number(found->second, 'f', 1))
+                    .arg(key.second)
+                    .arg(QString::number(minimum, 'f', 1))
+                    .arg(m_map.FilmHeight),
+                &node);
+        });
+    }
+
+    void CheckReadingTime()
+    {
+        const double seconds = double(m_map.FilmHeight) / (double(m_map.ScrollRate) * m_map.FrameRate);
+        if (seconds >= m_options.MinimumSecondsOnScreen || m_map.RollHeight <= 0)
+            return;
+        const int comfortable = std::max(1, int(m_map.FilmHeight / (m_options.MinimumSecondsOnScreen * m_map.FrameRate)));
+        Add(ReadingTime, TSeverity::Error,
+            QStringLiteral("each line is on screen for %1 s at %2 pixels per frame and %3 frames per second; "
+                           "reading needs %4 s (%5 pixels per frame or less)")
+                .arg(QString::number(seconds, 'f', 2))
+                .arg(m_map.ScrollRate)
+                .arg(m_map.FrameRate)
+                .arg(m_options.MinimumSecondsOnScreen)
+                .arg(comfortable));
+    }
+
+    void CheckGlyphs()
+    {
+        for (const TMissingGlyphs &missing : FindMissingGlyphs(m_project))
+            Add(MissingGlyphs, TSeverity::Error, MissingGlyphsWarning(missing), missing.Node);
+    }
+
+    void CheckFonts()
+    {
+        std::map<QString, std::pair<const TElementNode *, int>> uses;
+        QStringList order;
+        ForEachText(m_project, [&](const TElementNode &node, const IGDIPFont &font, const QString &) {
+            QByteArray name;
+            font.GetFontName(name);
+            const QString family = FromSystemCodePage(name);
+            auto [found, added] = uses.try_emplace(family, &node, 0);
+            ++found->second.second;
+            if (added)
+                order.append(family);
+        });
+        for (const QString &family : order)
+            if (!ResolveFontFace(family).Known) {
+                const auto &[first, count] = uses[family];
+                Add(MissingFont, TSeverity::Warning,
+                    QStringLiteral("the font \"%1\" is not installed; %2 drawn in a substitute")
+                        .arg(family, count == 1 ? QStringLiteral("1 text is") : QStringLiteral("%1 texts are").arg(count)),
+                    first);
+            }
+    }
+
+    struct TNamed
+    {
+        QString Name;
+        const TCredit *Credit;
+    };
+
+    std::vector<TNamed> Names()
+    {
+        std::vector<TNamed> names;
+        for (const TCredit &credit : Credits())
+            for (const QString &name : credit.Names)
+                names.push_back({name, &credit});
+        return names;
+    }
+
+    void CheckSimilarNames()
+    {
+        // Spellings grouped by the form they share, each spelling with its first place.
+        std::map<QString, std::vector<TNamed>> spellings;
+        QStringList order;
+        for (const TNamed &named : Names()) {
+            const QString key = NameKey(named.Name);
+            if (key.isEmpty())
+                continue;
+            auto &list = spellings[key];
+            if (list.empty())
+                order.append(key);
+            if (std::none_of(list.begin(), list.end(), [&](const TNamed &seen) { return seen.Name == named.Name; }))
+                list.push_back(named);
+        }
+        for (const QString &key : order) {
+            const auto &list = spellings[key];
+            for (std::size_t i = 1; i < list.size(); ++i)
+                Add(SimilarNames, TSeverity::Warning,
+                    QStringLiteral("\"%1\" differs from \"%2\" only in accents, case, spacing or punctuation")
+                        .arg(list[i].Name, list[0].Name),
+                    list[i].Credit->Node);
+        }
+    }
+
+    void CheckSpacing()
+    {
+        ForEachText(m_project, [&](const TElementNode &node, const IGDIPFont &, const QString &text) {
+            for (const QString &raw : text.split(QRegularExpression(QStringLiteral("\r\n|\r|\n")))) {
+                const QString line = VisibleLine(raw);
+                const bool twice = line.trimmed().contains(QLatin1String("  "));
+                const bool trailing = !line.trimmed().isEmpty() && line.endsWith(QLatin1Char(' '));
+                if (!twice && !trailing)
+                    continue;
+                Add(Spacing, TSeverity::Warning,
+                    QStringLiteral("\"%1\" has %2").arg(line.trimmed(),
+                        twice && trailing ? QStringLiteral("a double space and a trailing space")
+                                          : twice ? QStringLiteral("a double space") : QStringLiteral("a trailing space")),
+                    &node);
+            }
+        });
+    }
+
+    void CheckDuplicates()
+    {
+        // A role with the same name twice in one section, or one name listed twice there.
+        std::map<std::tuple<int, QString, QString>, const TCredit *> seen;
+        for (const TNamed &named : Names()) {
+            const TCredit &credit = *named.Credit;
+            const auto key = std::tuple(credit.Section, credit.Role, named.Name);
+            const auto [found, added] = seen.emplace(key, &credit);
+            if (added)
+                continue;
+            const QString where = credit.SectionTitle.isEmpty() ? QStringLiteral("before the first heading")
+                                                                : QStringLiteral("under \"%1\"").arg(credit.SectionTitle);
+            Add(DuplicateCredit, TSeverity::Error,
+                credit.Role.isEmpty() ? QStringLiteral("\"%1\" is listed twice %2").arg(named.Name, where)
+                                      : QStringLiteral("\"%1\" is credited as %2 twice %3").arg(named.Name, credit.Role, where),
+                credit.Node);
+        }
+    }
+
+    void CheckRunningTime()
+    {
+        if (!m_options.TargetFrames)
+            return;
+        const qint64 frames = m_map.FrameCount();
+        const qint64 target = *m_options.TargetFrames;
+        if (frames == target)
+            return;
+        Add(RunningTimeId, TSeverity::Error,
+            QStringLiteral("the roll runs %1 (%2 frames), %3 frames %4 than the target %5")
+                .arg(FormatTimecode(frames, m_map.FrameRate))
+                .arg(frames)
+                .arg(std::abs(frames - target))
+                .arg(frames > target ? QStringLiteral("longer") : QStringLiteral("shorter"))
+                .arg(FormatTimecode(target, m_map.FrameRate)));
+    }
+
+    void CheckFilmSize()
+    {
+        for (const TDeliverySize &size : DeliverySizes)
+            if (size.Width == m_map.FilmWidth && size.Height == m_map.FilmHeight)
+                return;
+        QStringList known;
+        for (const TDeliverySize &size : DeliverySizes)
+            known.append(QStringLiteral("%1 %2 x %3").arg(QLatin1String(size.Name)).arg(size.Width).arg(size.Height));
+        Add(FilmSize, TSeverity::Note,
+            QStringLiteral("the film is %1 x %2, which is none of the common delivery sizes (%3)")
+                .arg(m_map.FilmWidth)
+                .arg(m_map.FilmHeight)
+                .arg(known.join(QStringLiteral(", "))));
+    }
+
+    const std::vector<TCredit> &Credits()
+    {
+        if (!m_credits)
+            m_credits = ExtractCredits(m_project);
+        return *m_credits;
+    }
+
+    const TElementNode &m_project;
+    const TPreflightOptions &m_options;
+    TRollMap m_map;
+    std::optional<std::vector<TCredit>> m_credits;
+    std::vector<TProblem> m_problems;
+};
+
+} // namespace
+
+const QStringList &PreflightCheckIds()
+{
+    static const QStringList ids = {TitleSafe,    ActionSafe, SmallText,       ReadingTime,   MissingGlyphs, MissingFont,
+                                    SimilarNames, Spacing,    DuplicateCredit, RunningTimeId, FilmSize};
+    return ids;
+}
+
+std::vector<TProblem> RunPreflight(const TElementTree &tree, const TPreflightOptions &options)
+{
+    if (tree.ProjectNode() == nullptr)
+        return {};
+    return TChecker(tree, options).Run();
+}
+
+const char *SeverityName(TSeverity severity)
+{
+    switch (severity) {
+    case TSeverity::Error: return "error";
+    case TSeverity::Warning: return "warning";
+    case TSeverity::Note: return "note";
+    }
+    return "error";
+}
+
+} // namespace velmora

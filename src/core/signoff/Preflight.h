@@ -1,0 +1,43 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+#include <optional>
+#include <vector>
+
+namespace velmora {
+
+class TElementNode;
+class TElementTree;
+
+enum class TSeverity { Error, Warning, Note };
+
+// One thing to mend (or to know) before a roll is delivered.
+struct TProblem
+{
+    QString Id; // the check that found it, as --ignore names it
+    TSeverity Severity = TSeverity::Error;
+    QString Message;
+    const TElementNode *Node = nullptr; // the element concerned, if one is
+    QString Path;                       // NodePath of Node
+    QString Element;                    // its caption
+    qint64 Frame = -1;                  // the frame where it enters the screen, if it has one
+};
+
+struct TPreflightOptions
+{
+    std::optional<qint64> TargetFrames; // the running time the roll must have
+    QStringList Ignore;                 // ids of checks not to run
+    double MinimumCapLinesAt1080 = 20.0;
+    double MinimumSecondsOnScreen = 5.0;
+};
+
+// Every check, by id, in the order they run.
+const QStringList &PreflightCheckIds();
+
+// Runs the checks on the tree's roll, problems in check order, each check's in roll order.
+std::vector<TProblem> RunPreflight(const TElementTree &tree, const TPreflightOptions &options);
+
+const char *SeverityName(TSeverity severity);
+
+} // namespace velmora

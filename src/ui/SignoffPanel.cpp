@@ -1,0 +1,181 @@
+#include "ui/SignoffPanel.h"
+
+#include "core/elements/Interfaces.h"
+#include "core/interchange/CreditSheet.h"
+#include "core/signoff/CreditDiff.h"
+#include "core/signoff/Preflight.h"
+#include "core/signoff/ProofPdf.h"
+#include "core/signoff/RollMap.h"
+#include "ui/DocumentChanges.h"
+#include "ui/ElementTreeModel.h"
+#include "ui/ElementsTreeView.h"
+#include "ui/MainWindow.h"
+
+#include <QAction>
+#include <QDate>
+#include <QDockWidget>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QListWidget>
+#include <QMenu>
+#include <QMenuBar>
+#include <QSlider>
+#include <QTabWidget>
+
+namespace velmora {
+
+namespace {
+
+constexpr int NodeRole = Qt::UserRole;
+
+QMenu *MenuTitled(QMenuBar &bar, const QString &title)
+{
+    for (QAction *action : bar.actions())
+        if (action->menu() != nullptr && action->text().remove(QLatin1Char('&')) == title)
+            return action->menu();
+    return nullptr;
+}
+
+} // namespace
+
+TSignoffPanel::TSignoffPanel(TMain &main) : QObject(&main), m_main(main)
+{
+    Problems = new QListWidget;
+    Problems->setObjectName(QStringLiteral("ProblemsList"));
+    Problems->setWordWrap(true);
+    Changes = new QListWidget;
+    Changes->setObjectName(QStringLiteral("ChangesList"));
+    Changes->setWordWrap(true);
+    Tabs = new QTabWidget;
+    Tabs->addTab(Problems, QStringLiteral("Problems"));
+    Tabs->addTab(Changes, QStringLiteral("Changes"));
+    Dock = new QDockWidget(QStringLiteral("Problems"), &main);
+    Dock->setObjectName(QStringLiteral("ProblemsPanel"));
+    Dock->setWidget(Tabs);
+    main.addDockWidget(Qt::BottomDockWidgetArea, Dock);
+    // Shown from View > Problems, so the window's layout stays as it was until asked for.
+    Dock->hide();
+    for (QListWidget *list : {Problems, Changes}) {
+        connect(list, &QListWidget::itemClicked, this, &TSignoffPanel::ShowItem);
+        connect(list, &QListWidget::itemActivated, this, &TSignoffPanel::ShowItem);
+    }
+
+    ActExportProof = new QAction(QStringLiteral("Export &Proof PDF..."), this);
+    ActExportProof->setObjectName(QStringLiteral("ActExportProof"));
+    connect(ActExportProof, &QAction::triggered, this, [this] {
+        QString proposed = m_main.Document().ProjectFileName();
+        proposed = proposed.isEmpty() ? QStringLiteral("proof.pdf")
+                                      : QFileInfo(proposed).dir().filePath(QFileInfo(proposed).completeBaseName() + QStringLiteral("-proof.pdf"));
+        const QString fileName = ChooseProofFile(proposed);
+        if (!fileName.isEmpty())
+            m_main.RunHandler([&] { ExportProof(fileName); });
+    });
+    ChooseProofFile = [this](const QString &proposed) {
+        return QFileDialog::getSaveFileName(&m_main, QStringLiteral("Export Proof PDF"), proposed, QStringLiteral("PDF (*.pdf)"));
+    };
+    ActCompare = new QAction(QStringLiteral("Co&mpare With..."), this);
+    ActCompare->setObjectName(QStringLiteral("ActCompare"));
+    connect(ActCompare, &QAction::triggered, this, [this] {
+        const QString fileName = ChooseCompareFile();
+        if (!fileName.isEmpty())
+            m_main.RunHandler([&] { CompareWith(fileName); });
+    });
+    ChooseCompareFile = [this] {
+        return QFileDialog::getOpenFileName(&m_main, QStringLiteral("Compare With"), QString(),
+                                            QStringLiteral("Projects and sheets (*.vmz *.csv *.tsv *.xlsx *.ods)"));
+    };
+    if (QMenu *file = MenuTitled(*main.menuBar(), QStringLiteral("File")))
+        file->insertActions(main.Controls().ActExit, {ActExportProof, ActCompare});
+    if (QMenu *view = MenuTitled(*main.menuBar(), QStringLiteral("View")))
+        view->addAction(Dock->toggleViewAction());
+
+    // Laying every element out again waits for a pause in the edits.
+    m_timer.setSingleShot(true);
+    m_timer.setInterval(500);
+    connect(&m_timer, &QTimer::timeout, this, &TSignoffPanel::Update);
+    OnDocumentChanges(main.Document(), this, [this] { m_timer.start(); });
+    m_timer.start();
+}
+
+void TSignoffPanel::Update()
+{
+    m_timer.stop();
+    Problems->clear();
+    for (const TProblem &problem : RunPreflight(m_main.Document().Tree(), TPreflightOptions{})) {
+        auto *item = new QListWidgetItem(QStringLiteral("%1 [%2]%3: %4")
+                                             .arg(QLatin1String(SeverityName(problem.Severity)), problem.Id,
+                                                  problem.Frame >= 0 ? QStringLiteral(" frame %1").arg(problem.Frame) : QString(),
+                                                  problem.Message));
+        item->setData(NodeRole, QVariant::fromValue(static_cast<const void *>(problem.Node)));
+        if (problem.Severity == TSeverity::Error)
+            item->setForeground(QColor(176, 0, 0));
+        Problems->addItem(item);
+    }
+    Tabs->setTabText(0, QStringLiteral("Problems (%1)").arg(Problems->count()));
+}
+
+void TSignoffPanel::ShowItem(QListWidgetItem *item)
+{
+    const auto *node = item ? static_cast<const TElementNode *>(item->data(NodeRole).value<const void *>()) : nullptr;
+    if (node == nullptr)
+        return;
+    // The list may be older than the tree: only a node still in the roll is shown.
+    const TRollMap map = MapRoll(m_main.Document().Tree());
+    const TPlacedNode *placed = map.Find(node);
+    if (placed == nullptr)
+        return;
+    const TMainControls &controls = m_main.Controls();
+    const QModelIndex index = controls.TreeModel->IndexOf(*node);
+    controls.ElementsTree->expand(index.parent());
+    controls.ElementsTree->selectionModel()->setCurrentIndex(index, QItemSelectionModel::ClearAndSelect);
+    controls.ElementsTree->scrollTo(index);
+    // The element's start a quarter of the way down the preview.
+    m_main.RenderFrame();
+    controls.TrackBar->setValue(std::clamp(placed->ContentTop + map.FilmHeight * 3 / 4, 0, controls.TrackBar->maximum()));
+    m_main.SchedulePreviewUpdate();
+}
+
+void TSignoffPanel::CompareWith(const QString &fileName)
+{
+    TDocument other;
+    if (IsSheetFile(fileName)) {
+        // A sheet is read as Import Credits would read it into a project like the open one.
+        const auto *project = queryInterface<IProject>(m_main.Document().ProjectNode()->Element());
+        auto *otherProject = queryInterface<IProject>(other.ProjectNode()->Element());
+        otherProject->SetWidth(project->GetWidth());
+        otherProject->SetHeight(project->GetHeight());
+        TCreditStyles styles(project->GetHeight());
+        if (const QString stylesFile = StylesBesideSheet(fileName); !stylesFile.isEmpty())
+            styles.LoadFile(stylesFile);
+        InsertCredits(other.Tree(), {other.ProjectNode(), 0},
+                      CreditsFromSheet(ReadSheet(fileName), styles, QFileInfo(fileName).absoluteDir(), project->GetWidth()));
+    } else {
+        other.OpenProject(fileName);
+    }
+    const std::vector<TCreditEntry> current = CreditEntries(m_main.Document().Tree());
+    const std::vector<TCreditChange> changes = DiffCredits(CreditEntries(other.Tree()), current);
+    Changes->clear();
+    for (const TCreditChange &change : changes) {
+        auto *item = new QListWidgetItem(DescribeChange(change));
+        if (change.New)
+            item->setData(NodeRole, QVariant::fromValue(static_cast<const void *>(change.New->Place.Node)));
+        Changes->addItem(item);
+    }
+    if (changes.empty())
+        Changes->addItem(QStringLiteral("The credits are the same as in %1.").arg(QFileInfo(fileName).fileName()));
+    Tabs->setTabText(1, QStringLiteral("Changes (%1)").arg(changes.size()));
+    Tabs->setCurrentWidget(Changes);
+    Dock->show();
+}
+
+void TSignoffPanel::ExportProof(const QString &fileName)
+{
+    TProofOptions options;
+    options.Title = QFileInfo(m_main.Document().ProjectFileName()).completeBaseName();
+    if (options.Title.isEmpty())
+        options.Title = QStringLiteral("Untitled");
+    options.Date = QDate::currentDate().toString(Qt::ISODate);
+    WriteProofPdf(m_main.Document().Tree(), fileName, options);
+}
+
+} // namespace velmora

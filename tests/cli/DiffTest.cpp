@@ -1,0 +1,153 @@
+// velmora-cli diff on two versions of a 500-row sheet: each planted edit is listed exactly once,
+// as the right kind of change, and nothing else is.
+#include "cli/CliRunner.h"
+
+#include <QDir>
+#include <QFile>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QRegularExpression>
+#include <QTemporaryDir>
+#include <functional>
+
+namespace {
+
+struct TRow
+{
+    QString Kind, Role, Name, Text;
+};
+
+// 500 rows: a heading every 50, pairs in between, a names row now and then.
+std::vector<TRow> BaseRoll()
+{
+    std::vector<TRow> rows;
+    for (int i = 0; i < 500; ++i) {
+        if (i % 50 == 0)
+            rows.push_back({"heading", "", "", QStringLiteral("SECTION %1").arg(i / 50)});
+        else if (i % 9 == 0)
+            rows.push_back({"names", "", QStringLiteral("Listed Person%1").arg(i), ""});
+        else
+            rows.push_back({"pair", QStringLiteral("Role %1").arg(i % 13), QStringLiteral("Person%1 Family").arg(i), ""});
+    }
+    return rows;
+}
+
+void WriteRows(const QString &path, const std::vector<TRow> &rows)
+{
+    QString csv = QStringLiteral("Kind,Role,Name,Text\n");
+    for (const TRow &row : rows)
+        csv += QStringList{row.Kind, row.Role, row.Name, row.Text}.join(',') + '\n';
+    QFile file(path);
+    file.open(QIODevice::WriteOnly);
+    file.write(csv.toUtf8());
+}
+
+std::size_t IndexOfName(const std::vector<TRow> &rows, const QString &name)
+{
+    for (std::size_t i = 0; i < rows.size(); ++i)
+        if (rows[i].Name == name)
+            return i;
+    return rows.size();
+}
+
+struct TEdit
+{
+    const char *Name;
+    std::function<void(std::vector<TRow> &)> Apply;
+    QStringList Expected; // "change:value" of every change listed
+};
+
+class DiffTest : public ::testing::TestWithParam<TEdit>
+{
+};
+
+TEST_P(DiffTest, ListsExactlyThePlantedChanges)
+{
+    QTemporaryDir dir;
+    std::vector<TRow> rows = BaseRoll();
+    WriteRows(dir.filePath("old.csv"), rows);
+    GetParam().Apply(rows);
+    WriteRows(dir.filePath("new.csv"), rows);
+    const TCliResult result = RunCli({"diff", dir.filePath("old.csv"), dir.filePath("new.csv"), "--json"});
+    ASSERT_EQ(result.ExitCode, GetParam().Expected.isEmpty() ? 0 : 1) << result.Err.constData();
+    QStringList listed;
+    for (const QJsonValue &value : QJsonDocument::fromJson(result.Out).object().value("changes").toArray()) {
+        const QJsonObject change = value.toObject();
+        const QJsonObject side = change.contains("new") ? change.value("new").toObject() : change.value("old").toObject();
+        listed << change.value("change").toString() + ':' + side.value("value").toString();
+        // Each side of a change says where it stands.
+        for (const char *key : {"old", "new"})
+            if (change.contains(key))
+                EXPECT_GT(change.value(key).toObject().value("credit").toInt(), 0);
+    }
+    EXPECT_EQ(listed, GetParam().Expected) << result.Out.constData();
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Edits, DiffTest,
+    ::testing::Values(
+        TEdit{"Same", [](std::vector<TRow> &) {}, {}},
+        TEdit{"NameRespelt", [](std::vector<TRow> &r) { r[IndexOfName(r, "Person101 Family")].Name = "Persson101 Family"; },
+              {"name-changed:Persson101 Family"}},
+        TEdit{"RoleChanged", [](std::vector<TRow> &r) { r[IndexOfName(r, "Person202 Family")].Role = "Gaffer"; },
+              {"role-changed:Person202 Family"}},
+        TEdit{"Removed", [](std::vector<TRow> &r) { r.erase(r.begin() + IndexOfName(r, "Person303 Family")); },
+              {"removed:Person303 Family"}},
+        TEdit{"Added", [](std::vector<TRow> &r) { r.insert(r.begin() + 404, TRow{"pair", "Runner", "Newcomer Person", ""}); },
+              {"added:Newcomer Person"}},
+        TEdit{"MovedToAnotherSection",
+              [](std::vector<TRow> &r) {
+                  const std::size_t from = IndexOfName(r, "Person12 Family");
+                  const TRow row = r[from];
+                  r.erase(r.begin() + from);
+                  r.insert(r.begin() + 455, row);
+              },
+              {"moved:Person12 Family"}},
+        TEdit{"ListedNameRespelt", [](std::vector<TRow> &r) { r[IndexOfName(r, "Listed Person27")].Name = "Listed Persoon27"; },
+              {"name-changed:Listed Persoon27"}},
+        TEdit{"HeadingRenamedKeepsItsCredits", [](std::vector<TRow> &r) { r[150].Text = "SECTION THREE"; },
+              {"text-changed:SECTION THREE"}},
+        TEdit{"SeveralAtOnce",
+              [](std::vector<TRow> &r) {
+                  r[IndexOfName(r, "Person61 Family")].Name = "Person61 Familie";
+                  r.erase(r.begin() + IndexOfName(r, "Person490 Family"));
+                  r.insert(r.begin() + 250, TRow{"pair", "Driver", "Late Addition", ""});
+              },
+              {"name-changed:Person61 Familie", "added:Late Addition", "removed:Person490 Family"}}),
+    [](const ::testing::TestParamInfo<TEdit> &info) { return std::string(info.param.Name); });
+
+TEST(DiffCli, UnreadableSideIsAnErrorNotADifference)
+{
+    QTemporaryDir dir;
+    WriteRows(dir.filePath("old.csv"), BaseRoll());
+    const TCliResult missing = RunCli({"diff", dir.filePath("old.csv"), dir.filePath("absent.csv")});
+    EXPECT_EQ(missing.ExitCode, 2);
+    EXPECT_EQ(RunCli({"diff", dir.filePath("old.csv")}).ExitCode, 2);
+}
+
+} // namespace
+
+namespace {
+
+TEST(DiffCli, PdfMarksChangesOnTheNewVersionsProof)
+{
+    if (QStandardPaths::findExecutable(QStringLiteral("pdftotext")).isEmpty())
+        GTEST_SKIP() << "pdftotext (poppler-utils) is not installed";
+    QTemporaryDir dir;
+    std::vector<TRow> rows = BaseRoll();
+    WriteRows(dir.filePath("old.csv"), rows);
+    rows[IndexOfName(rows, "Person101 Family")].Name = "Persson101 Family";
+    rows.erase(rows.begin() + IndexOfName(rows, "Person303 Family"));
+    WriteRows(dir.filePath("new.csv"), rows);
+    const QString pdf = dir.filePath("changes.pdf");
+    ASSERT_EQ(RunCli({"diff", dir.filePath("old.csv"), dir.filePath("new.csv"), "--pdf", pdf}).ExitCode, 1);
+    const QString text = QString::fromUtf8(RunTool("pdftotext", {"-layout", pdf, "-"}));
+    // The new name stands in the roll with the old one beside it; the removed name is in the margin.
+    const QRegularExpression changed(QStringLiteral("Persson101 Family\\s+was \"Person101 Family\""));
+    EXPECT_TRUE(text.contains(changed)) << text.toStdString();
+    EXPECT_EQ(text.count(QStringLiteral("Person303 Family (Role")), 1);
+    EXPECT_TRUE(text.contains(QStringLiteral("Person304 Family")));
+}
+
+} // namespace

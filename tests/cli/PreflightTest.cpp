@@ -1,0 +1,112 @@
+// velmora-cli check on sheets and projects with one planted fault each: every fault raises
+// exactly the check it should, and a clean roll raises nothing.
+#include "cli/CliRunner.h"
+
+#include <QDir>
+#include <QFile>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QSet>
+#include <QTemporaryDir>
+
+namespace {
+
+const char *const Styles = R"({"Role": {"FontSize": 32}, "Left": {"FontSize": 40, "HAlign": "left"},
+  "Tiny": {"FontSize": 12}, "Nowhere": {"FontName": "Velmora No Such Face", "FontSize": 40}})";
+
+const char *const CleanRows = "Kind,Role,Name,Text,Style,Columns,Size,Image\n"
+                              "heading,,,CAMERA,,,,\n"
+                              "pair,Camera Operator,Ugo Eskildsen,,,,,\n"
+                              "pair,Camera Trainee,Rhea Umberfield,,,,,\n"
+                              "heading,,,SOUND,,,,\n"
+                              "pair,Sound Mixer,Zoe Smith,,,,,\n"
+                              "names,,\"Ada Valdivia\nMilo Nakashima\",,,,,\n";
+
+struct TFault
+{
+    const char *Name;
+    const char *ExtraRows; // appended to the clean sheet
+    QStringList ImportOptions; // when set, the sheet is imported to a project and that is checked
+    QStringList CheckOptions;
+    QSet<QString> Expected;    // check ids raised
+    int ExitCode;
+};
+
+class PreflightTest : public ::testing::TestWithParam<TFault>
+{
+};
+
+QJsonObject CheckJson(const TCliResult &result)
+{
+    return QJsonDocument::fromJson(result.Out).object();
+}
+
+TEST_P(PreflightTest, RaisesExactlyThePlantedProblem)
+{
+    const TFault &fault = GetParam();
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    const QString sheet = dir.filePath(QStringLiteral("roll.csv"));
+    QFile file(sheet);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write(CleanRows);
+    file.write(fault.ExtraRows);
+    file.close();
+    QFile styles(dir.filePath(QStringLiteral("roll-styles.json")));
+    ASSERT_TRUE(styles.open(QIODevice::WriteOnly));
+    styles.write(Styles);
+    styles.close();
+
+    QString checked = sheet;
+    if (!fault.ImportOptions.isEmpty()) {
+        checked = dir.filePath(QStringLiteral("roll.vmz"));
+        const TCliResult imported = RunCli(QStringList{"import", sheet, "-o", checked} + fault.ImportOptions);
+        ASSERT_EQ(imported.ExitCode, 0) << imported.Err.constData();
+    }
+    const TCliResult result = RunCli(QStringList{"check", checked, "--json"} + fault.CheckOptions);
+    ASSERT_EQ(result.ExitCode, fault.ExitCode) << result.Out.constData() << result.Err.constData();
+    const QJsonArray problems = CheckJson(result).value("problems").toArray();
+    QSet<QString> raised;
+    for (const QJsonValue &problem : problems)
+        raised.insert(problem.toObject().value("id").toString());
+    EXPECT_EQ(raised, fault.Expected) << result.Out.constData();
+    // Problems about an element say which one and when it comes on screen.
+    for (const QJsonValue &value : problems) {
+        const QJsonObject problem = value.toObject();
+        if (problem.contains("path")) {
+            EXPECT_TRUE(problem.value("path").toString().startsWith('/'));
+            EXPECT_GE(problem.value("frame").toInteger(-1), 0);
+        }
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Faults, PreflightTest,
+    ::testing::Values(
+        TFault{"Clean", "", {}, {}, {}, 0},
+        TFault{"OutsideTitleSafe", "text,,,Left Edge Name,Left,,,\n", {}, {}, {"title-safe"}, 1},
+        TFault{"TwelvePixelCredit", "text,,,Small Print,Tiny,,,\n", {}, {}, {"small-text"}, 1},
+        TFault{"PrivateUseCharacter", "pair,Caterer,Ann \xee\x80\x80 Lee,,,,,\n", {}, {}, {"missing-glyphs"}, 1},
+        TFault{"AccentedTwin", "heading,,,MUSIC,,,,\npair,Composer,Zo\xc3\xab Smith,,,,,\n", {}, {}, {"similar-names"}, 0},
+        TFault{"CaseAndPunctuationTwin", "pair,Composer,RHEA UMBERFIELD,,,,,\n", {}, {}, {"similar-names"}, 0},
+        TFault{"DuplicateInSection", "pair,Sound Mixer,Zoe Smith,,,,,\n", {}, {}, {"duplicate-credit"}, 1},
+        TFault{"DoubleSpace", "pair,Boom Operator,Ivo  Montague,,,,,\n", {}, {}, {"spacing"}, 0},
+        TFault{"FontNotInstalled", "text,,,Printed Elsewhere,Nowhere,,,\n", {}, {}, {"missing-font"}, 0},
+        TFault{"TooFastToRead", "", {"--scroll", "20"}, {}, {"reading-time"}, 1},
+        TFault{"OddFilmSize", "", {"--film", "1000x700"}, {}, {"film-size"}, 0},
+        TFault{"RunningTimeMissesTarget", "", {}, {"--target", "00:10:00:00"}, {"running-time"}, 1},
+        TFault{"IgnoredCheck", "text,,,Small Print,Tiny,,,\n", {}, {"--ignore", "small-text"}, {}, 0}),
+    [](const ::testing::TestParamInfo<TFault> &info) { return std::string(info.param.Name); });
+
+TEST(PreflightCli, RefusesAnUnknownCheckAndAMissingFile)
+{
+    QTemporaryDir dir;
+    const TCliResult unknown = RunCli({"check", dir.filePath("absent.csv"), "--ignore", "speling"});
+    EXPECT_EQ(unknown.ExitCode, 2);
+    EXPECT_TRUE(unknown.Err.contains("speling")) << unknown.Err.constData();
+    const TCliResult missing = RunCli({"check", dir.filePath("absent.vmz")});
+    EXPECT_EQ(missing.ExitCode, 1);
+}
+
+} // namespace
