@@ -147,6 +147,7 @@ void TMain::CreateActions()
     ActShowPlaceholders = make(QStringLiteral("Placeholders"), TreeImageIndex::Placeholders, "ActShowPlaceholders");
     ActShowPlaceholders->setCheckable(true);
     connect(ActShowPlaceholders, &QAction::triggered, this, [this] { SchedulePreviewUpdate(); });
+    CreateZoomActions();
     ActShowSafeAreas = make(QStringLiteral("Safe Areas"), -1, "ActShowSafeAreas");
     ActShowSafeAreas->setCheckable(true);
     ActShowSafeAreas->setToolTip(QStringLiteral("Action-safe (93%) and title-safe (90%) frames over the preview"));
@@ -214,6 +215,8 @@ void TMain::CreateMenus()
 
     QMenu *view = menuBar()->addMenu(QStringLiteral("&View"));
     view->addActions({ActShowPlaceholders, ActShowSafeAreas});
+    view->addSeparator();
+    view->addActions({ActZoomFit, ActZoom50, ActZoom100, ActZoom200});
     view->addSeparator();
     view->addActions({ActShowElements, ActShowProperties});
 

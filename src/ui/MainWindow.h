@@ -38,6 +38,7 @@ class TTransport;
 class TFontWarningPanel;
 class TTreeEditor;
 struct TElementKind;
+struct TPreviewFit;
 
 // The five edit commands that the focused control serves.
 enum class TEditCommand { Cut, Copy, Paste, SelectAll, Delete };
@@ -85,6 +86,10 @@ struct TMainControls
     QAction *ActProjectClearImage = nullptr;
     QAction *ActShowPlaceholders = nullptr;
     QAction *ActShowSafeAreas = nullptr;
+    QAction *ActZoomFit = nullptr;
+    QAction *ActZoom50 = nullptr;
+    QAction *ActZoom100 = nullptr;
+    QAction *ActZoom200 = nullptr;
     QAction *ActShowElements = nullptr;
     QAction *ActShowProperties = nullptr;
     QAction *ActGenerateFrames = nullptr;
@@ -143,7 +148,12 @@ public:
     // The slider holds the position and its range; the renderer the roll height of the last frame.
     int FramePosition() const;
     int RollHeight() const { return m_renderer.RollHeight(); }
-    int ZoomPercent() const { return m_zoomPercent; }
+    // The zoom the preview shows the frame at now, and the choice behind it (PreviewZoomFit or a percentage).
+    int ZoomPercent() const;
+    int ZoomChoice() const { return m_zoomChoice; }
+    void SetZoomChoice(int choice);
+    // One step up (steps > 0) or down the zoom choices, as Ctrl+wheel does.
+    void StepZoom(int steps);
     // Renders done so far, for tests that count them.
     int RenderCount() const { return m_renderCount; }
     bool ShowPlaceholders() const;
@@ -200,6 +210,7 @@ private:
     QWidget *CreateDisplay();
     QWidget *CreateGeneratingPanel();
     void CreateStatusBar();
+    void resizeEvent(QResizeEvent *event) override;
     void CreateActions();
     void CreateMenus();
     void CreateToolBars();
@@ -233,6 +244,13 @@ private:
     void PreviewBoxPaint();
     void PaintSafeAreas(QPainter &canvas, const QRect &frame);
     void PreviewBoxMouseWheel(QWheelEvent *event);
+    void CreateZoomActions();
+    // Where the frame lies in the preview box at the current zoom.
+    TPreviewFit CurrentFit() const;
+    // Shows the speed warning as an icon (its text in the tooltip) when the status bar has no room for it.
+    void CompactSpeedWarning();
+    // After New and Open: the roll from its start, with the new project's range, time and zoom.
+    void ShowNewProject();
     void TrackBarChange(int position);
 
     // Side panels.
@@ -253,7 +271,7 @@ private:
     bool m_generating = false;
     bool m_cancelRequested = false;
     TFrameRenderer m_renderer;
-    int m_zoomPercent = 0;
+    int m_zoomChoice = 0;
     // Set when the focused node changes: the next frame scrolls to show it.
     bool m_showFocused = false;
     QLabel *m_runningTime = nullptr;
