@@ -81,6 +81,8 @@ struct TMainControls
     QAction *ActNewImage = nullptr;
     QAction *ActNewColumns = nullptr;
     QAction *ActNewColumn = nullptr;
+    QAction *ActNewCreditPair = nullptr;
+    QAction *ActNewSpacer = nullptr;
     QAction *ActLoadImage = nullptr;
     QAction *ActProjectLoadImage = nullptr;
     QAction *ActProjectClearImage = nullptr;

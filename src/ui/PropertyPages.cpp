@@ -233,4 +233,22 @@ void TPropertyPages::ElementChanged(IElement *element)
     m_main.RunHandler([&] { m_main.ShowElementProperties(element); });
 }
 
+std::vector<IElement *> TPropertyPages::EditedElements(IElement &element, bool shared) const
+{
+    std::vector<IElement *> elements{&element};
+    const TElementNode *own = CurrentNode();
+    if (!shared || own == nullptr || !own->IsSelected())
+        return elements;
+    ForEachNode(Document().Tree().Root(), [&](TElementNode &node) {
+        if (&node != own && node.IsSelected() && node.Element() != nullptr && &node.Element()->GetClass() == &element.GetClass())
+            elements.push_back(node.Element());
+    });
+    return elements;
+}
+
+bool TPropertyPages::SharedField(const void *field)
+{
+    return field != &Fields::Text && field != &Fields::ImageSize && field != &Fields::SpecificDims;
+}
+
 } // namespace velmora

@@ -1,6 +1,8 @@
 // The main window: layout, commands and their enabling, title, closing, side panels, generating.
 #include "EditorFixture.h"
 
+#include <QClipboard>
+
 #include "ui/AboutBox.h"
 
 #include <QComboBox>
@@ -106,16 +108,17 @@ private Q_SLOTS:
         TElementNode &column = f.Add(columns, w.Controls().ActNewColumn);
         TElementNode &text = f.AddText(column, QStringLiteral("A"));
         TElementNode &image = f.AddImage(column, QStringLiteral("I"));
+        // Inside what takes the element, otherwise after the focused one.
         f.Focus(f.Project());
         QCOMPARE(enabled(), (QList<bool>{true, true, true, false}));
         f.Focus(columns);
-        QCOMPARE(enabled(), (QList<bool>{false, false, false, true}));
+        QCOMPARE(enabled(), (QList<bool>{true, true, true, true}));
         f.Focus(column);
-        QCOMPARE(enabled(), (QList<bool>{true, true, true, false}));
+        QCOMPARE(enabled(), (QList<bool>{true, true, true, true}));
         f.Focus(text);
-        QCOMPARE(enabled(), (QList<bool>{false, false, false, false}));
+        QCOMPARE(enabled(), (QList<bool>{true, true, true, false}));
         f.Focus(image);
-        QCOMPARE(enabled(), (QList<bool>{false, false, false, false}));
+        QCOMPARE(enabled(), (QList<bool>{true, true, true, false}));
         // Load Image follows the element the pages show.
         QVERIFY(w.Controls().ActLoadImage->isEnabled());
         f.Focus(text);
@@ -132,9 +135,20 @@ private Q_SLOTS:
         field->show();
 
         f.Focus(f.Project());
+        QGuiApplication::clipboard()->clear();
         w.UpdateActions();
         QVERIFY(w.Controls().EditCut1->isEnabled() && w.Controls().EditCopy1->isEnabled() && w.Controls().EditDelete1->isEnabled());
-        QVERIFY(w.Controls().EditPaste1->isEnabled() && w.Controls().EditSelectAll1->isEnabled());
+        QVERIFY(w.Controls().EditSelectAll1->isEnabled());
+        QVERIFY(!w.Controls().EditPaste1->isEnabled()); // nothing to paste
+        w.Controls().EditCopy1->trigger();
+        w.UpdateActions();
+        QVERIFY(!w.Controls().EditPaste1->isEnabled()); // a project goes nowhere
+        f.Focus(f.AddText(f.Project(), QStringLiteral("T")));
+        w.UpdateActions();
+        w.Controls().EditCopy1->trigger();
+        f.Focus(f.Project());
+        w.UpdateActions();
+        QVERIFY(w.Controls().EditPaste1->isEnabled());
 
         field->setFocus();
         field->deselect();
