@@ -30,6 +30,8 @@ public:
     // The multi-line editor loaded with text; edited gets the whole text after every change.
     // True when it was closed with OK.
     virtual bool EditMultilineText(const QString &text, const std::function<void(const QString &)> &edited) = 0;
+    // The starting point of a new project, a row of names; nothing when cancelled.
+    virtual std::optional<int> ChooseProjectTemplate(const QStringList &names) = 0;
 };
 
 } // namespace velmora
