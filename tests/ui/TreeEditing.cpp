@@ -334,6 +334,23 @@ private Q_SLOTS:
         QCOMPARE(f.Editor().SelectedNodes(), std::vector<TElementNode *>{&f.Project()});
     }
 
+    // A caption the panel cuts off shows whole as a tooltip; one that fits shows none.
+    void truncatedCaptionsShowATooltip()
+    {
+        TEditorFixture f;
+        const QString long_ = QStringLiteral("Director of Photography and Second Unit Camera Operator");
+        TElementNode &cut = f.AddText(f.Project(), long_);
+        TElementNode &whole = f.AddText(f.Project(), QStringLiteral("Cast"));
+        f.View().setFixedWidth(180);
+        QCoreApplication::processEvents();
+        const auto at = [&](TElementNode &node) { return f.View().visualRect(f.Model().IndexOf(node)).center(); };
+        QCOMPARE(TruncatedCaptionAt(f.View(), at(cut)), long_);
+        QCOMPARE(TruncatedCaptionAt(f.View(), at(whole)), QString());
+        f.View().setFixedWidth(900);
+        QCoreApplication::processEvents();
+        QCOMPARE(TruncatedCaptionAt(f.View(), at(cut)), QString());
+    }
+
     void captionsAreEditedWhereTheElementAllows()
     {
         TSampleRoll f;
