@@ -9,6 +9,7 @@
 #include "core/elements/ElementImage.h"
 #include "core/elements/ElementText.h"
 #include "ui/ElementsTreeView.h"
+#include "ui/FindReplace.h"
 #include "ui/TreeEditor.h"
 
 #include <QAbstractSpinBox>
@@ -228,6 +229,7 @@ void TMain::CreateMenus()
     edit->addAction(EditSelectAll1);
     edit->addSeparator();
     edit->addAction(EditDelete1);
+    m_findReplace->AddTo(*edit);
 
     QMenu *view = menuBar()->addMenu(QStringLiteral("&View"));
     view->addActions({ActShowPlaceholders, ActShowSafeAreas});

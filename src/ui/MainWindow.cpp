@@ -8,6 +8,7 @@
 #include "ui/DialogPrompts.h"
 #include "ui/ElementTreeModel.h"
 #include "ui/ElementsTreeView.h"
+#include "ui/FindReplace.h"
 #include "ui/FontWarningPanel.h"
 #include "ui/PreviewPainter.h"
 #include "ui/PropertyPages.h"
@@ -46,6 +47,7 @@ TMain::TMain(QWidget *parent) : QMainWindow(parent), m_dialogs(std::make_unique<
 
     CreateActions();
     m_creditCommands = new TCreditCommands(*this);
+    m_findReplace = new TFindReplace(*this);
     CreateLayout();
     CreateMenus();
     CreateToolBars();

@@ -36,6 +36,7 @@ class TPreviewPaintBox;
 class TPropertyPages;
 class TTransport;
 class TFontWarningPanel;
+class TFindReplace;
 class TTreeEditor;
 struct TElementKind;
 struct TPreviewFit;
@@ -194,6 +195,7 @@ public:
     const TMainControls &Controls() const { return *this; }
     TTreeEditor &TreeEditor() const { return *m_treeEditor; }
     TCreditCommands &CreditCommands() const { return *m_creditCommands; }
+    TFindReplace &FindReplace() const { return *m_findReplace; }
     QLabel *RunningTimePanel() const { return m_runningTime; }
     // Widths the side panels get back when shown again.
     int SavedPagesWidth() const { return m_savedPagesWidth; }
@@ -268,6 +270,7 @@ private:
     IEditorPrompts *m_prompts = nullptr;
     std::unique_ptr<TTreeEditor> m_treeEditor;
     TCreditCommands *m_creditCommands = nullptr; // owned as a child object
+    TFindReplace *m_findReplace = nullptr;        // a child dialog of the window
     std::unique_ptr<TPropertyPages> m_propertyPages;
     IElement *m_currentElement = nullptr;
     bool m_generating = false;

@@ -51,11 +51,17 @@ private Q_SLOTS:
     {
         TEditorFixture f;
         const QComboBox *sizes = f.Main().Controls().ProjectContentSize;
-        QCOMPARE(sizes->count(), 17);
+        QCOMPARE(sizes->count(), 22);
         QCOMPARE(sizes->itemText(0), QStringLiteral("Custom"));
         QCOMPARE(sizes->itemText(5), QStringLiteral("DVD PAL (720 x 576)"));
         QCOMPARE(sizes->itemText(11), QStringLiteral("Screen (640 x 480)"));
         QCOMPARE(sizes->itemText(16), QStringLiteral("Wide Screen (1400 x 768)"));
+        // The modern sizes follow the old rows, which keep their places.
+        QCOMPARE(sizes->itemText(17), QStringLiteral("HD 1080p (1920 x 1080)"));
+        QCOMPARE(sizes->itemText(18), QStringLiteral("DCI Scope (2048 x 858)"));
+        QCOMPARE(sizes->itemText(19), QStringLiteral("DCI Flat (1998 x 1080)"));
+        QCOMPARE(sizes->itemText(20), QStringLiteral("UHD (3840 x 2160)"));
+        QCOMPARE(sizes->itemText(21), QStringLiteral("DCI 4K (4096 x 2160)"));
         // Filling the list wrote nothing to the project.
         QVERIFY(!f.Main().Document().Modified());
     }
