@@ -110,6 +110,11 @@ void TDialogPrompts::ShowError(const QString &message)
     QMessageBox::critical(m_parent, QStringLiteral("Velmora"), message);
 }
 
+void TDialogPrompts::ShowInformation(const QString &message)
+{
+    QMessageBox::information(m_parent, QStringLiteral("Velmora"), message);
+}
+
 QString TDialogPrompts::ChooseImageFile()
 {
     return RunFileDialog(m_parent, QStringLiteral("Select image to open"), ImageFilter, QString(),

@@ -20,6 +20,7 @@ public:
     QString ChooseOpenFile() override;
     QString ChooseSaveFile() override;
     void ShowError(const QString &message) override;
+    void ShowInformation(const QString &message) override;
     QString ChooseImageFile() override;
     bool ChooseDelivery(TDeliveryChoice &choice, int projectRate) override;
     QString ChooseOutputFile(const QString &proposed) override;

@@ -16,6 +16,8 @@ class IEditorPrompts : public IDocumentPrompts
 public:
     // The standard error box.
     virtual void ShowError(const QString &message) = 0;
+    // A message box saying how something went.
+    virtual void ShowInformation(const QString &message) = 0;
     // An image to load into an element or as the background; empty: cancelled.
     virtual QString ChooseImageFile() = 0;
     // The format, codec, alpha and rate of the next Generate, changed in place; false: cancelled.

@@ -50,6 +50,7 @@ public:
 
     QStringList Questions;
     QStringList Errors;
+    QStringList Informations;
     // The names each output dialog proposed.
     QStringList OutputProposals;
     // The options each codec choice was offered.
@@ -70,6 +71,7 @@ public:
     QString ChooseOpenFile() override { return Next(Files, QString()); }
     QString ChooseSaveFile() override { return Next(Files, QString()); }
     void ShowError(const QString &message) override { Errors << message; }
+    void ShowInformation(const QString &message) override { Informations << message; }
     QString ChooseImageFile() override { return Next(Files, QString()); }
     bool ChooseDelivery(TDeliveryChoice &choice, int) override
     {
