@@ -215,10 +215,12 @@ bool TPropertyPages::ChooseColor(const QWidget *page, const TField<Facet, TArgb>
     };
     const bool kept = m_main.Prompts().ChooseColor(live.Original(), show).has_value();
     const QScopedValueRollback editing(m_editing, true);
+    const TArgb shown = field.Get(*queryInterface<Facet>(element));
+    live.Cancel();
     if (kept) {
-        live.Commit();
+        // The colour goes to the whole selection of this kind as one step, as typed edits do.
+        Change(page, field, shown);
     } else {
-        live.Cancel();
         swatch->SetColor(live.Original());
     }
     return kept;

@@ -152,6 +152,15 @@ private Q_SLOTS:
         f.Window->Controls().ActRedo->trigger();
         QCOMPARE(sizes(), (QList<int>{36, 36, 36}));
 
+        // A colour chosen in the dialog goes to all of them too, as one step.
+        f.Prompts.ColorReplies.push_back({{0xFF00FF00}, true});
+        QTest::mouseClick(f.Pages().TextColor, Qt::LeftButton);
+        for (TElementNode *node : {f.TextNode, f.A, f.C})
+            QCOMPARE(queryInterface<IGDIPFont>(node->Element())->GetColor(), 0xFF00FF00u);
+        QCOMPARE(f.Window->Document().UndoStack().undoText(), QStringLiteral("Change Color"));
+        f.Window->Controls().ActUndo->trigger();
+        QVERIFY(queryInterface<IGDIPFont>(f.C->Element())->GetColor() != 0xFF00FF00u);
+
         f.Pages().TextText->setText(QStringLiteral("Only A"));
         QCOMPARE(NodeCaption(*f.A), QStringLiteral("Only A"));
         QCOMPARE(NodeCaption(*f.C), QStringLiteral("C"));
