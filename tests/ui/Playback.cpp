@@ -205,6 +205,20 @@ private Q_SLOTS:
         QCOMPARE(f.Position(), 100 + 2 * speed * 2);
     }
 
+    // Space and J/K/L play only with the preview focused, where its focus frame shows it;
+    // the slider keeps the arrows, Home and End.
+    void playKeysBelongToThePreview()
+    {
+        TPlaybackFixture f(25, 2);
+        TMain &w = f.Main();
+        for (int key : {int(Qt::Key_Space), int(Qt::Key_L), int(Qt::Key_J)}) {
+            f.Press(w.Controls().TrackBar, key);
+            QVERIFY(!f.Player().IsPlaying());
+        }
+        f.Press(w.Controls().PreviewBox, Qt::Key_Space);
+        QVERIFY(f.Player().IsPlaying());
+    }
+
     void heldKeysRepeatOnlyForSteps()
     {
         TPlaybackFixture f(25, 2);
