@@ -83,7 +83,7 @@ QString NormaliseLineBreaks(const QString &text)
 
 TMultilineEditor::TMultilineEditor(QWidget *parent) : QDialog(parent)
 {
-    setWindowTitle(QStringLiteral("MultilineEditor"));
+    setWindowTitle(QStringLiteral("Edit Text"));
     resize(750, 520);
     setSizeGripEnabled(true);
 

@@ -62,4 +62,16 @@ void TPreviewPaintBox::resizeEvent(QResizeEvent *event)
     Q_EMIT OnResize();
 }
 
+void TPreviewPaintBox::focusInEvent(QFocusEvent *event)
+{
+    QWidget::focusInEvent(event);
+    update();
+}
+
+void TPreviewPaintBox::focusOutEvent(QFocusEvent *event)
+{
+    QWidget::focusOutEvent(event);
+    update();
+}
+
 } // namespace velmora

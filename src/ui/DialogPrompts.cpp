@@ -4,6 +4,7 @@
 #include "controls/ColorSelectorDialogForm.h"
 #include "controls/MultilineEditorForm.h"
 #include "ui/PageDialogs.h"
+#include "ui/TemplateChooser.h"
 
 #include <QFileDialog>
 #include <QFileInfo>
@@ -109,6 +110,11 @@ void TDialogPrompts::ShowError(const QString &message)
     QMessageBox::critical(m_parent, QStringLiteral("Velmora"), message);
 }
 
+void TDialogPrompts::ShowInformation(const QString &message)
+{
+    QMessageBox::information(m_parent, QStringLiteral("Velmora"), message);
+}
+
 QString TDialogPrompts::ChooseImageFile()
 {
     return RunFileDialog(m_parent, QStringLiteral("Select image to open"), ImageFilter, QString(),
@@ -157,6 +163,14 @@ std::optional<quint32> TDialogPrompts::ChooseColor(quint32 initial, const std::f
 bool TDialogPrompts::EditMultilineText(const QString &text, const std::function<void(const QString &)> &edited)
 {
     return MakeMultilineEditor(m_parent, text, edited)->exec() == QDialog::Accepted;
+}
+
+std::optional<int> TDialogPrompts::ChooseProjectTemplate(const QStringList &names)
+{
+    TTemplateChooser chooser(m_parent, names);
+    if (chooser.exec() != QDialog::Accepted || chooser.Chosen() < 0)
+        return std::nullopt;
+    return chooser.Chosen();
 }
 
 } // namespace velmora

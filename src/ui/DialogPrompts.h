@@ -20,11 +20,13 @@ public:
     QString ChooseOpenFile() override;
     QString ChooseSaveFile() override;
     void ShowError(const QString &message) override;
+    void ShowInformation(const QString &message) override;
     QString ChooseImageFile() override;
     bool ChooseDelivery(TDeliveryChoice &choice, int projectRate) override;
     QString ChooseOutputFile(const QString &proposed) override;
     bool ChooseCodecOptions(TAVICompressorOptions &options) override;
     std::optional<quint32> ChooseColor(quint32 initial, const std::function<void(quint32)> &live) override;
+    std::optional<int> ChooseProjectTemplate(const QStringList &names) override;
     bool EditMultilineText(const QString &text, const std::function<void(const QString &)> &edited) override;
 
     // Folder the project dialogs start in.

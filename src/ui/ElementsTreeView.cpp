@@ -6,6 +6,9 @@
 #include "ui/TreeImages.h"
 
 #include <QDrag>
+#include <QHelpEvent>
+#include <QStyleOptionViewItem>
+#include <QToolTip>
 #include <QDragMoveEvent>
 #include <QMimeData>
 #include <QPainter>
@@ -167,6 +170,36 @@ void TElementsTreeView::ClearDropMark()
     m_dropMarkMode = dmNowhere;
     m_dropMark = QRect();
     viewport()->update();
+}
+
+QString TruncatedCaptionAt(const TElementsTreeView &view, const QPoint &point)
+{
+    const QModelIndex index = view.indexAt(point);
+    if (!index.isValid())
+        return {};
+    QStyleOptionViewItem option;
+    option.initFrom(&view);
+    option.font = view.font();
+    option.decorationSize = view.iconSize();
+    const int needed = view.itemDelegate()->sizeHint(option, index).width();
+    const QRect rect = view.visualRect(index);
+    if (rect.x() + needed <= view.viewport()->width())
+        return {};
+    return index.data(Qt::DisplayRole).toString();
+}
+
+bool TElementsTreeView::viewportEvent(QEvent *event)
+{
+    if (event->type() == QEvent::ToolTip) {
+        const auto *help = static_cast<QHelpEvent *>(event);
+        const QString caption = TruncatedCaptionAt(*this, help->pos());
+        if (caption.isEmpty())
+            QToolTip::hideText();
+        else
+            QToolTip::showText(help->globalPos(), caption, viewport());
+        return true;
+    }
+    return QTreeView::viewportEvent(event);
 }
 
 } // namespace velmora

@@ -34,6 +34,8 @@ protected:
     void dragLeaveEvent(QDragLeaveEvent *event) override;
     void dropEvent(QDropEvent *event) override;
     void paintEvent(QPaintEvent *event) override;
+    // A caption cut off at the panel's edge shows whole in a tooltip.
+    bool viewportEvent(QEvent *event) override;
 
 private:
     bool AcceptDrag(QDragMoveEvent *event);
@@ -46,5 +48,8 @@ private:
     QRect m_dropMark;
     TDropMode m_dropMarkMode = dmNowhere;
 };
+
+// The whole caption of the node at a viewport point when the panel cuts it off, else empty.
+QString TruncatedCaptionAt(const TElementsTreeView &view, const QPoint &point);
 
 } // namespace velmora

@@ -12,12 +12,15 @@
 
 #include <QCoreApplication>
 #include <QDir>
+#include <QElapsedTimer>
+#include <QLocale>
 #include <QFileInfo>
 #include <QLabel>
 #include <QProgressBar>
 #include <QRegularExpression>
 #include <QPushButton>
 #include <QSlider>
+#include <cmath>
 
 namespace velmora {
 
@@ -108,7 +111,44 @@ QString FailureMessage(const QString &fileName, const TGenerationResult &result)
     return message;
 }
 
+QString Duration(double seconds)
+{
+    const qint64 whole = std::max<qint64>(0, std::llround(seconds));
+    return QStringLiteral("%1:%2").arg(whole / 60).arg(whole % 60, 2, 10, QLatin1Char('0'));
+}
+
 } // namespace
+
+QString GenerationProgressText(int framesWritten, double elapsedSeconds, int position, int range)
+{
+    QString text = QStringLiteral("%p%");
+    if (framesWritten <= 0 || elapsedSeconds <= 0.0)
+        return text;
+    text += QStringLiteral("  %1 fps").arg(framesWritten / elapsedSeconds, 0, 'f', 1);
+    // The frames still to come are in proportion to the roll still to pass.
+    if (position > 0 && range > position)
+        text += QStringLiteral("  about %1 left").arg(Duration(elapsedSeconds * (range - position) / position));
+    return text;
+}
+
+QString GenerationEndMessage(const QString &fileName, const TGenerationResult &result, qint64 bytes, double seconds)
+{
+    const QString file = QDir::toNativeSeparators(fileName);
+    switch (result.Outcome) {
+    case TGenerationOutcome::Completed: {
+        QString message = QStringLiteral("Wrote %1 frames to \"%2\"").arg(result.FramesWritten).arg(file);
+        if (bytes >= 0)
+            message += QStringLiteral(" (%1)").arg(QLocale::system().formattedDataSize(bytes));
+        return message + QStringLiteral(" in %1.").arg(Duration(seconds));
+    }
+    case TGenerationOutcome::Cancelled:
+        return QStringLiteral("Generation cancelled: \"%1\" keeps the %2 frames written.").arg(file).arg(result.FramesWritten);
+    case TGenerationOutcome::OptionsCancelled:
+    case TGenerationOutcome::Failed:
+        break;
+    }
+    return {};
+}
 
 TGenerationCommand::TGenerationCommand(TMain &main) : QObject(&main), m_main(main)
 {
@@ -153,6 +193,8 @@ void TGenerationCommand::Execute()
         TOutputTarget::RefuseInput(fileName, project);
 
     TGenerationResult result;
+    QElapsedTimer clock;
+    clock.start();
     {
         const TGeneratingScope generating(m_main);
         m_main.Controls().GeneratingOutputInfo->setText(QDir::toNativeSeparators(fileName));
@@ -188,18 +230,24 @@ void TGenerationCommand::Execute()
         settings.Rate = delivery.Rate;
         // Alpha frames leave the background out, in the preview as in the file, for this run only.
         const TRunLookScope look(m_main, !delivery.Alpha, std::max(1, delivery.Scale));
-        settings.Progress = [progress](const TGenerationProgress &step) {
+        settings.Progress = [progress, &clock](const TGenerationProgress &step) {
             // The range follows edits made during the run.
             progress->setRange(0, step.Range);
             progress->setValue(step.Position);
+            progress->setFormat(GenerationProgressText(step.FrameIndex + 1, clock.elapsed() / 1000.0, step.Position, step.Range));
         };
         settings.Cancel = &m_cancel;
         TWindowFrameSource source(m_main, m_cancel);
         result = RunGeneration(source, settings);
     }
+    progress->setFormat(QStringLiteral("%p%"));
     // Reported once the window is back in its editing state.
     if (result.Outcome == TGenerationOutcome::Failed)
         throw EExportError(FailureMessage(fileName, result));
+    const bool oneFile = format->Kind != TSinkKind::Sequence;
+    const QString message = GenerationEndMessage(fileName, result, oneFile ? QFileInfo(fileName).size() : -1, clock.elapsed() / 1000.0);
+    if (!message.isEmpty())
+        m_main.Prompts().ShowInformation(message);
 }
 
 } // namespace velmora

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "core/export/GenerationRun.h"
+
 #include "core/export/AVICompressor.h"
 #include "core/export/OutputFormats.h"
 
@@ -10,6 +12,13 @@
 namespace velmora {
 
 class TMain;
+
+// The progress bar's text during a run: percent, frames per second and the time left, from
+// frames written in elapsedSeconds and the position reached of range.
+QString GenerationProgressText(int framesWritten, double elapsedSeconds, int position, int range);
+// What the window says when a run ends: file, frames, size (bytes < 0: not one file) and time;
+// or, cancelled, the frames the file keeps. Empty for outcomes that say nothing.
+QString GenerationEndMessage(const QString &fileName, const TGenerationResult &result, qint64 bytes, double seconds);
 
 // The Generate command of the main window: the output and codec choice, then a run that
 // renders every frame through the window's own preview, so the video holds what the user watches.

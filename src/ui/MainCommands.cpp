@@ -4,10 +4,12 @@
 #include "ui/CreditCommands.h"
 
 #include "controls/PreviewPaintBox.h"
+#include "core/edit/EditCommands.h"
 #include "core/elements/ElementColumns.h"
 #include "core/elements/ElementImage.h"
 #include "core/elements/ElementText.h"
 #include "ui/ElementsTreeView.h"
+#include "ui/FindReplace.h"
 #include "ui/TreeEditor.h"
 
 #include <QAbstractSpinBox>
@@ -26,6 +28,9 @@
 namespace velmora {
 
 namespace {
+
+// A gap of about two lines of credits at PAL size; the Fixed Height field sets it exactly.
+constexpr int DefaultSpacerHeight = 48;
 
 // The line edit of a focused text field, also inside spin edits and editable combos.
 QLineEdit *FocusedLineEdit(QWidget *focus)
@@ -138,6 +143,18 @@ void TMain::CreateActions()
     ActNewImage = element(QStringLiteral("New Image"), TreeImageIndex::Image, "ActNewImage", TVmElementImage::Kind);
     ActNewColumns = element(QStringLiteral("New Columns"), TreeImageIndex::Columns, "ActNewColumns", TVmElementColumns::Kind);
     ActNewColumn = element(QStringLiteral("New Column"), TreeImageIndex::Column, "ActNewColumn", TVmElementColumn::Kind);
+    // A credit in one step instead of columns, two columns and two texts built by hand.
+    ActNewCreditPair = make(QStringLiteral("New Credit Pair"), TreeImageIndex::Columns, "ActNewCreditPair");
+    ActNewCreditPair->setToolTip(QStringLiteral("A role and a name side by side"));
+    ActNewCreditPair->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_P));
+    connect(ActNewCreditPair, &QAction::triggered, this, [this] {
+        RunHandler([this] { m_treeEditor->AddSubtree(MakeCreditPair(QStringLiteral("Role"), QStringLiteral("Name")), QStringLiteral("Add Credit Pair")); });
+    });
+    ActNewSpacer = make(QStringLiteral("New Spacer"), TreeImageIndex::Image, "ActNewSpacer");
+    ActNewSpacer->setToolTip(QStringLiteral("Empty space between credits; its Fixed Height is the gap"));
+    connect(ActNewSpacer, &QAction::triggered, this, [this] {
+        RunHandler([this] { m_treeEditor->AddSubtree(MakeSpacer(DefaultSpacerHeight), QStringLiteral("Add Spacer")); });
+    });
 
     // Executed by the property pages.
     ActLoadImage = make(QStringLiteral("Load Image"), -1, "ActLoadImage");
@@ -147,6 +164,7 @@ void TMain::CreateActions()
     ActShowPlaceholders = make(QStringLiteral("Placeholders"), TreeImageIndex::Placeholders, "ActShowPlaceholders");
     ActShowPlaceholders->setCheckable(true);
     connect(ActShowPlaceholders, &QAction::triggered, this, [this] { SchedulePreviewUpdate(); });
+    CreateZoomActions();
     ActShowSafeAreas = make(QStringLiteral("Safe Areas"), -1, "ActShowSafeAreas");
     ActShowSafeAreas->setCheckable(true);
     ActShowSafeAreas->setToolTip(QStringLiteral("Action-safe (93%) and title-safe (90%) frames over the preview"));
@@ -211,20 +229,25 @@ void TMain::CreateMenus()
     edit->addAction(EditSelectAll1);
     edit->addSeparator();
     edit->addAction(EditDelete1);
+    m_findReplace->AddTo(*edit);
 
     QMenu *view = menuBar()->addMenu(QStringLiteral("&View"));
     view->addActions({ActShowPlaceholders, ActShowSafeAreas});
+    view->addSeparator();
+    view->addActions({ActZoomFit, ActZoom50, ActZoom100, ActZoom200});
     view->addSeparator();
     view->addActions({ActShowElements, ActShowProperties});
 
     QMenu *elements = menuBar()->addMenu(QStringLiteral("Ele&ments"));
     elements->addActions({ActNewText, ActNewImage, ActNewColumns, ActNewColumn});
+    elements->addSeparator();
+    elements->addActions({ActNewCreditPair, ActNewSpacer});
 
     QMenu *help = menuBar()->addMenu(QStringLiteral("&Help"));
     help->addAction(ActAbout);
 
     ElementsTreePopup = new QMenu(this);
-    ElementsTreePopup->addActions({ActNewText, ActNewColumns, ActNewColumn, ActNewImage});
+    ElementsTreePopup->addActions({ActNewText, ActNewColumns, ActNewColumn, ActNewImage, ActNewCreditPair, ActNewSpacer});
     ElementsTreePopup->addSeparator();
     ElementsTreePopup->addActions({EditCut1, EditCopy1, EditPaste1});
     ElementsTreePopup->addSeparator();
@@ -294,6 +317,8 @@ void TMain::UpdateActions()
     ActNewImage->setEnabled(m_treeEditor->AcceptsChild(TVmElementImage::Kind));
     ActNewColumns->setEnabled(m_treeEditor->AcceptsChild(TVmElementColumns::Kind));
     ActNewColumn->setEnabled(m_treeEditor->AcceptsChild(TVmElementColumn::Kind));
+    ActNewCreditPair->setEnabled(m_treeEditor->AcceptsChild(TVmElementColumns::Kind));
+    ActNewSpacer->setEnabled(m_treeEditor->AcceptsChild(TVmElementImage::Kind));
 
     ActLoadImage->setEnabled(queryInterface<IElementImage>(m_currentElement) != nullptr);
     ActProjectLoadImage->setEnabled(true);
@@ -320,7 +345,7 @@ bool TMain::EditEnabled(TEditCommand command) const
         case TEditCommand::Delete:
             return m_treeEditor->CanCopy();
         case TEditCommand::Paste:
-            return true;
+            return m_treeEditor->CanPaste();
         case TEditCommand::SelectAll:
             return m_treeEditor->CanSelectAll();
         }

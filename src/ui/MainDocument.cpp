@@ -2,6 +2,7 @@
 #include "ui/MainWindow.h"
 
 #include "ui/AboutBox.h"
+#include "core/render/ProjectTemplates.h"
 #include "ui/Prompts.h"
 
 #include <QAction>
@@ -13,7 +14,13 @@ namespace velmora {
 
 void TMain::ActNewExecute()
 {
-    m_document.ActNewExecute(*m_prompts);
+    const std::optional<int> choice = m_prompts->ChooseProjectTemplate(ProjectTemplateNames());
+    if (!choice || *choice < 0 || std::size_t(*choice) >= ProjectTemplates.size())
+        return;
+    if (!m_document.SettleChanges(*m_prompts, QString::fromLatin1(DocumentMessages::ConfirmNew)))
+        return;
+    const TProjectTemplate &chosen = ProjectTemplates[std::size_t(*choice)];
+    m_document.NewProject([&chosen](IProject &project) { ApplyProjectTemplate(project, chosen); });
 }
 
 void TMain::ActLoadExecute()

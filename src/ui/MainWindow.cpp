@@ -8,8 +8,10 @@
 #include "ui/DialogPrompts.h"
 #include "ui/ElementTreeModel.h"
 #include "ui/ElementsTreeView.h"
+#include "ui/FindReplace.h"
 #include "ui/FontWarningPanel.h"
 #include "ui/SignoffPanel.h"
+#include "ui/PreviewPainter.h"
 #include "ui/PropertyPages.h"
 #include "ui/Transport.h"
 #include "ui/TreeEditor.h"
@@ -46,6 +48,7 @@ TMain::TMain(QWidget *parent) : QMainWindow(parent), m_dialogs(std::make_unique<
 
     CreateActions();
     m_creditCommands = new TCreditCommands(*this);
+    m_findReplace = new TFindReplace(*this);
     CreateLayout();
     CreateMenus();
     CreateToolBars();
@@ -226,13 +229,15 @@ QWidget *TMain::CreateGeneratingPanel()
 void TMain::CreateStatusBar()
 {
     const std::array<int, 3> widths{150, 125, 50};
-    const std::array<const char *, 3> texts{"Dimensions", "Frames: ", "Zoom"};
+    const std::array<const char *, 3> texts{"Dimensions", "Scroll: ", "Zoom"};
     for (std::size_t i = 0; i < StatusPanels.size(); ++i) {
         StatusPanels[i] = new QLabel(QString::fromLatin1(texts[i]), statusBar());
         // The panels grow for texts longer than their width.
         StatusPanels[i]->setMinimumWidth(widths[i]);
         statusBar()->addWidget(StatusPanels[i]);
     }
+    StatusPanels[1]->setObjectName(QStringLiteral("ScrollPosition"));
+    StatusPanels[1]->setToolTip(QStringLiteral("Scroll position of the roll in pixels (the slider), and its last position"));
     m_runningTime = new QLabel(QStringLiteral("Running Time: "), statusBar());
     m_runningTime->setObjectName(QStringLiteral("RunningTime"));
     m_runningTime->setToolTip(QStringLiteral("Length of the video, HH:MM:SS:FF at the project's frame rate"));
@@ -251,7 +256,7 @@ void TMain::FillContentSizes()
 
 void TMain::FormCreate()
 {
-    m_zoomPercent = 0;
+    m_zoomChoice = PreviewZoomFit;
     m_rangeGuard = false;
 
     // Qt takes "[*]" in a title for its own modified marker and hides it; doubled, it shows as written.
@@ -285,6 +290,7 @@ void TMain::RebuildTreeView()
     m_currentElement = nullptr;
     Pages->setCurrentWidget(PageNone);
     m_treeEditor->ApplyTreeState();
+    ShowNewProject();
     ArmIdleUpdate();
 }
 

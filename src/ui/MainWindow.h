@@ -37,8 +37,10 @@ class TPropertyPages;
 class TTransport;
 class TFontWarningPanel;
 class TSignoffPanel;
+class TFindReplace;
 class TTreeEditor;
 struct TElementKind;
+struct TPreviewFit;
 
 // The five edit commands that the focused control serves.
 enum class TEditCommand { Cut, Copy, Paste, SelectAll, Delete };
@@ -81,11 +83,17 @@ struct TMainControls
     QAction *ActNewImage = nullptr;
     QAction *ActNewColumns = nullptr;
     QAction *ActNewColumn = nullptr;
+    QAction *ActNewCreditPair = nullptr;
+    QAction *ActNewSpacer = nullptr;
     QAction *ActLoadImage = nullptr;
     QAction *ActProjectLoadImage = nullptr;
     QAction *ActProjectClearImage = nullptr;
     QAction *ActShowPlaceholders = nullptr;
     QAction *ActShowSafeAreas = nullptr;
+    QAction *ActZoomFit = nullptr;
+    QAction *ActZoom50 = nullptr;
+    QAction *ActZoom100 = nullptr;
+    QAction *ActZoom200 = nullptr;
     QAction *ActShowElements = nullptr;
     QAction *ActShowProperties = nullptr;
     QAction *ActGenerateFrames = nullptr;
@@ -144,7 +152,12 @@ public:
     // The slider holds the position and its range; the renderer the roll height of the last frame.
     int FramePosition() const;
     int RollHeight() const { return m_renderer.RollHeight(); }
-    int ZoomPercent() const { return m_zoomPercent; }
+    // The zoom the preview shows the frame at now, and the choice behind it (PreviewZoomFit or a percentage).
+    int ZoomPercent() const;
+    int ZoomChoice() const { return m_zoomChoice; }
+    void SetZoomChoice(int choice);
+    // One step up (steps > 0) or down the zoom choices, as Ctrl+wheel does.
+    void StepZoom(int steps);
     // Renders done so far, for tests that count them.
     int RenderCount() const { return m_renderCount; }
     bool ShowPlaceholders() const;
@@ -184,6 +197,7 @@ public:
     const TMainControls &Controls() const { return *this; }
     TTreeEditor &TreeEditor() const { return *m_treeEditor; }
     TCreditCommands &CreditCommands() const { return *m_creditCommands; }
+    TFindReplace &FindReplace() const { return *m_findReplace; }
     QLabel *RunningTimePanel() const { return m_runningTime; }
     // Widths the side panels get back when shown again.
     int SavedPagesWidth() const { return m_savedPagesWidth; }
@@ -202,6 +216,7 @@ private:
     QWidget *CreateDisplay();
     QWidget *CreateGeneratingPanel();
     void CreateStatusBar();
+    void resizeEvent(QResizeEvent *event) override;
     void CreateActions();
     void CreateMenus();
     void CreateToolBars();
@@ -235,6 +250,13 @@ private:
     void PreviewBoxPaint();
     void PaintSafeAreas(QPainter &canvas, const QRect &frame);
     void PreviewBoxMouseWheel(QWheelEvent *event);
+    void CreateZoomActions();
+    // Where the frame lies in the preview box at the current zoom.
+    TPreviewFit CurrentFit() const;
+    // Shows the speed warning as an icon (its text in the tooltip) when the status bar has no room for it.
+    void CompactSpeedWarning();
+    // After New and Open: the roll from its start, with the new project's range, time and zoom.
+    void ShowNewProject();
     void TrackBarChange(int position);
 
     // Side panels.
@@ -250,12 +272,13 @@ private:
     IEditorPrompts *m_prompts = nullptr;
     std::unique_ptr<TTreeEditor> m_treeEditor;
     TCreditCommands *m_creditCommands = nullptr; // owned as a child object
+    TFindReplace *m_findReplace = nullptr;        // a child dialog of the window
     std::unique_ptr<TPropertyPages> m_propertyPages;
     IElement *m_currentElement = nullptr;
     bool m_generating = false;
     bool m_cancelRequested = false;
     TFrameRenderer m_renderer;
-    int m_zoomPercent = 0;
+    int m_zoomChoice = 0;
     // Set when the focused node changes: the next frame scrolls to show it.
     bool m_showFocused = false;
     QLabel *m_runningTime = nullptr;

@@ -4,21 +4,36 @@
 
 #include <QBrush>
 #include <QPainter>
+#include <QPalette>
+#include <QRegion>
 #include <cmath>
 
 namespace velmora {
 
-TPreviewFit FitPreview(const QRect &bounds, const QSize &source)
+TPreviewFit FitPreview(const QRect &bounds, const QSize &source, int zoomPercent)
 {
-    double scale = 1.0;
-    TLayoutRect fitted;
-    FitRect(TLayoutRect{0, 0, source.width(), source.height()}, TLayoutRect{0, 0, bounds.width(), bounds.height()},
-        scale, fitted, FitFlags::ShrinkOnly);
     TPreviewFit fit;
-    fit.Destination = QRect(fitted.X, fitted.Y, fitted.Width, fitted.Height);
-    // Halves go to the even neighbour, as the default rounding mode does.
-    fit.ZoomPercent = static_cast<int>(std::nearbyint(scale * 100.0));
+    QSize shown;
+    if (zoomPercent == PreviewZoomFit) {
+        double scale = 1.0;
+        TLayoutRect fitted;
+        FitRect(TLayoutRect{0, 0, source.width(), source.height()}, TLayoutRect{0, 0, bounds.width(), bounds.height()},
+            scale, fitted, FitFlags::ShrinkOnly);
+        shown = QSize(fitted.Width, fitted.Height);
+        // Halves go to the even neighbour, as the default rounding mode does.
+        fit.ZoomPercent = static_cast<int>(std::nearbyint(scale * 100.0));
+    } else {
+        shown = QSize(source.width() * zoomPercent / 100, source.height() * zoomPercent / 100);
+        fit.ZoomPercent = zoomPercent;
+    }
+    fit.Destination = QRect(bounds.x() + (bounds.width() - shown.width()) / 2,
+        bounds.y() + (bounds.height() - shown.height()) / 2, shown.width(), shown.height());
     return fit;
+}
+
+QColor PreviewSurroundColor()
+{
+    return QColor(0x80, 0x80, 0x80);
 }
 
 QBrush PreviewHatchBrush()
@@ -33,14 +48,24 @@ QBrush PreviewHatchBrush()
     return QBrush(tile);
 }
 
-TPreviewFit PaintPreview(QPainter &painter, const QRect &bounds, const QSize &source, const QImage &frame)
+void PaintPreview(QPainter &painter, const QRect &bounds, const TPreviewFit &fit, const QImage &frame, bool focused)
 {
-    const TPreviewFit fit = FitPreview(bounds, source);
-    // The hatch also lies under the frame, so a translucent background shows it instead of stale pixels.
-    painter.fillRect(bounds, PreviewHatchBrush());
+    painter.save();
+    painter.setClipRegion(QRegion(bounds).subtracted(QRegion(fit.Destination)));
+    painter.fillRect(bounds, PreviewSurroundColor());
+    painter.restore();
+    // The hatch lies under the frame, so a translucent background shows it instead of stale pixels.
+    painter.fillRect(fit.Destination, PreviewHatchBrush());
     painter.setRenderHint(QPainter::SmoothPixmapTransform, true);
     painter.drawImage(fit.Destination, frame);
-    return fit;
+    if (focused) {
+        painter.save();
+        painter.setRenderHint(QPainter::Antialiasing, false);
+        painter.setBrush(Qt::NoBrush);
+        painter.setPen(QPen(QPalette().color(QPalette::Highlight), 2));
+        painter.drawRect(bounds.adjusted(1, 1, -1, -1));
+        painter.restore();
+    }
 }
 
 } // namespace velmora

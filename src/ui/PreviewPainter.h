@@ -15,13 +15,22 @@ struct TPreviewFit
     int ZoomPercent = 0;
 };
 
-// Fits a frame of size source into bounds without enlarging it, anchored at the top-left.
-TPreviewFit FitPreview(const QRect &bounds, const QSize &source);
+// The zoom choices of the preview; Fit shrinks the frame to the box but never enlarges it.
+inline constexpr int PreviewZoomFit = 0;
 
-// The large checkerboard that covers the preview area the frame leaves free.
+// Places a frame of size source in bounds at zoomPercent (PreviewZoomFit: shrunk to fit),
+// centred; a frame larger than bounds overhangs it evenly on both sides.
+TPreviewFit FitPreview(const QRect &bounds, const QSize &source, int zoomPercent = PreviewZoomFit);
+
+// The neutral grey around the frame: it neither competes with the roll's colours nor looks
+// like part of the picture.
+QColor PreviewSurroundColor();
+
+// The checkerboard under the frame, shown through a translucent background.
 QBrush PreviewHatchBrush();
 
-// Draws frame fitted into bounds and the checkerboard to its right and below.
-TPreviewFit PaintPreview(QPainter &painter, const QRect &bounds, const QSize &source, const QImage &frame);
+// Draws frame at fit.Destination on the checkerboard, the rest of bounds in the surround grey,
+// and a focus frame around the box edge when focused.
+void PaintPreview(QPainter &painter, const QRect &bounds, const TPreviewFit &fit, const QImage &frame, bool focused);
 
 } // namespace velmora

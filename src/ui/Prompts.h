@@ -16,6 +16,8 @@ class IEditorPrompts : public IDocumentPrompts
 public:
     // The standard error box.
     virtual void ShowError(const QString &message) = 0;
+    // A message box saying how something went.
+    virtual void ShowInformation(const QString &message) = 0;
     // An image to load into an element or as the background; empty: cancelled.
     virtual QString ChooseImageFile() = 0;
     // The format, codec, alpha and rate of the next Generate, changed in place; false: cancelled.
@@ -30,6 +32,8 @@ public:
     // The multi-line editor loaded with text; edited gets the whole text after every change.
     // True when it was closed with OK.
     virtual bool EditMultilineText(const QString &text, const std::function<void(const QString &)> &edited) = 0;
+    // The starting point of a new project, a row of names; nothing when cancelled.
+    virtual std::optional<int> ChooseProjectTemplate(const QStringList &names) = 0;
 };
 
 } // namespace velmora

@@ -215,10 +215,12 @@ bool TPropertyPages::ChooseColor(const QWidget *page, const TField<Facet, TArgb>
     };
     const bool kept = m_main.Prompts().ChooseColor(live.Original(), show).has_value();
     const QScopedValueRollback editing(m_editing, true);
+    const TArgb shown = field.Get(*queryInterface<Facet>(element));
+    live.Cancel();
     if (kept) {
-        live.Commit();
+        // The colour goes to the whole selection of this kind as one step, as typed edits do.
+        Change(page, field, shown);
     } else {
-        live.Cancel();
         swatch->SetColor(live.Original());
     }
     return kept;
@@ -231,6 +233,24 @@ void TPropertyPages::ElementChanged(IElement *element)
     if (m_editing || Filling() || element == nullptr || element != CurrentElement())
         return;
     m_main.RunHandler([&] { m_main.ShowElementProperties(element); });
+}
+
+std::vector<IElement *> TPropertyPages::EditedElements(IElement &element, bool shared) const
+{
+    std::vector<IElement *> elements{&element};
+    const TElementNode *own = CurrentNode();
+    if (!shared || own == nullptr || !own->IsSelected())
+        return elements;
+    ForEachNode(Document().Tree().Root(), [&](TElementNode &node) {
+        if (&node != own && node.IsSelected() && node.Element() != nullptr && &node.Element()->GetClass() == &element.GetClass())
+            elements.push_back(node.Element());
+    });
+    return elements;
+}
+
+bool TPropertyPages::SharedField(const void *field)
+{
+    return field != &Fields::Text && field != &Fields::ImageSize && field != &Fields::SpecificDims;
 }
 
 } // namespace velmora

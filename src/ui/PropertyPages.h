@@ -155,15 +155,22 @@ private:
     TElementNode *CurrentNode() const;
     TDocument &Document() const;
     bool Filling() const;
-    // Sets field of the element control edits as one undoable step.
+    // Sets field of the element control edits, and of every other selected element of its
+    // kind, as one undoable step.
     template <typename Facet, typename Value>
     void Change(const QWidget *control, const TField<Facet, Value> &field, const Value &value)
     {
         if (IElement *element = ElementFor(control)) {
             const QScopedValueRollback editing(m_editing, true);
-            ChangeValue(Document(), element, field, value);
+            ChangeValues(Document(), EditedElements(*element, SharedField(&field)), field, value);
         }
     }
+    // The elements an edit of element reaches: element, and when shared the other selected
+    // elements of its kind (in tree order).
+    std::vector<IElement *> EditedElements(IElement &element, bool shared) const;
+    // Whether a field is a look that several elements may share. A text's words and a picture's
+    // size belong to the one element.
+    static bool SharedField(const void *field);
     // A colour tried live in the colour dialog, kept as one step on OK. True when kept.
     template <typename Facet>
     bool ChooseColor(const QWidget *page, const TField<Facet, TArgb> &field, TGDIPColorDisplay *swatch);

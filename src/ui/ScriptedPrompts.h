@@ -3,8 +3,11 @@
 #include "controls/ColorSelectorDialogForm.h"
 #include "controls/MultilineEditorForm.h"
 #include "ui/PageDialogs.h"
+#include "core/render/ProjectTemplates.h"
 #include "ui/Prompts.h"
+#include "ui/TemplateChooser.h"
 
+#include <QListWidget>
 #include <QPlainTextEdit>
 #include <QStringList>
 #include <deque>
@@ -42,9 +45,12 @@ public:
         bool Accept = true;
     };
     std::deque<TTextReply> TextReplies;
+    // New Project's choices in order (nothing: cancel); an empty queue takes the classic project.
+    std::deque<std::optional<int>> Templates;
 
     QStringList Questions;
     QStringList Errors;
+    QStringList Informations;
     // The names each output dialog proposed.
     QStringList OutputProposals;
     // The options each codec choice was offered.
@@ -65,6 +71,7 @@ public:
     QString ChooseOpenFile() override { return Next(Files, QString()); }
     QString ChooseSaveFile() override { return Next(Files, QString()); }
     void ShowError(const QString &message) override { Errors << message; }
+    void ShowInformation(const QString &message) override { Informations << message; }
     QString ChooseImageFile() override { return Next(Files, QString()); }
     bool ChooseDelivery(TDeliveryChoice &choice, int) override
     {
@@ -112,6 +119,17 @@ public:
         for (const QString &edit : reply.Edits)
             editor->Editor()->setPlainText(edit);
         return reply.Accept;
+    }
+
+    // Drives the real chooser without showing it.
+    std::optional<int> ChooseProjectTemplate(const QStringList &names) override
+    {
+        const std::optional<int> reply = Next(Templates, std::optional<int>(int(ClassicTemplate)));
+        TTemplateChooser chooser(nullptr, names);
+        if (!reply)
+            return std::nullopt;
+        chooser.List()->setCurrentRow(*reply);
+        return chooser.Chosen();
     }
 
 private:

@@ -7,7 +7,7 @@ namespace velmora {
 
 QString PlaybackTimeText(int frame, int frameCount, int fps, bool playing, int skipped)
 {
-    QString text = QStringLiteral("Frame %1 of %2  %3").arg(frame + 1).arg(frameCount).arg(FormatTimecode(frame, fps));
+    QString text = QStringLiteral("Video frame %1 of %2  %3").arg(frame + 1).arg(frameCount).arg(FormatTimecode(frame, fps));
     if (playing)
         text += QStringLiteral("  Skipped: %1").arg(skipped);
     return text;

@@ -10,7 +10,7 @@ class TPlayer;
 // and the running time, with the frames skipped while playing.
 QString PlaybackTimeText(int frame, int frameCount, int fps, bool playing, int skipped);
 
-// The status bar panel beside "Frame: %d of %d" that shows the player's position as time.
+// The status bar panel beside the scroll position that shows the player's position as time.
 class TTimePanel : public QLabel
 {
     Q_OBJECT

@@ -144,7 +144,7 @@ void TTransport::CreateMenuAndButtons()
         bar->widgetForAction(action)->setMinimumHeight(44);
 
     TimePanel = new TTimePanel(m_main.statusBar());
-    // Beside the "Frame: %d of %d" panel.
+    // Beside the scroll position panel.
     m_main.statusBar()->insertWidget(2, TimePanel);
 }
 
@@ -209,6 +209,10 @@ bool TTransport::eventFilter(QObject *watched, QEvent *event)
         if (QAction *action = TransportKey(key)) {
             // A held arrow keeps stepping; a held Space, J or L must not flicker or race to 4x.
             const bool repeats = action == ActStepBack || action == ActStepForward;
+            // Space and J/K/L belong to the preview alone: the box shows when it has the keys.
+            const bool previewOnly = action == ActPlay || action == ActPlayBackward || action == ActPause || action == ActPlayForward;
+            if (previewOnly && watched != m_main.Controls().PreviewBox)
+                return QObject::eventFilter(watched, event);
             if (action->isEnabled() && (repeats || !key.isAutoRepeat()))
                 action->trigger();
             return true;

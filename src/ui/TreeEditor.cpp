@@ -62,13 +62,27 @@ std::vector<TElementNode *> TTreeEditor::SelectedNodes() const
 
 bool TTreeEditor::AcceptsChild(const TElementKind &kind) const
 {
-    return velmora::AcceptsChild(FocusedNode(), kind);
+    return CanAddElement(FocusedNode(), kind);
 }
 
 TElementNode *TTreeEditor::AddElement(const TElementKind &kind)
 {
     TElementNode *previous = FocusedNode();
     TElementNode *added = velmora::AddElement(Document(), previous, kind);
+    FocusAdded(previous, added);
+    return added;
+}
+
+TElementNode *TTreeEditor::AddSubtree(std::unique_ptr<TElementNode> subtree, const QString &text)
+{
+    TElementNode *previous = FocusedNode();
+    TElementNode *added = velmora::AddSubtree(Document(), previous, std::move(subtree), text);
+    FocusAdded(previous, added);
+    return added;
+}
+
+void TTreeEditor::FocusAdded(TElementNode *previous, TElementNode *added)
+{
     if (added != nullptr) {
         const QModelIndex index = m_model.IndexOf(*added);
         for (QModelIndex parent = index.parent(); parent.isValid(); parent = parent.parent())
@@ -81,7 +95,6 @@ TElementNode *TTreeEditor::AddElement(const TElementKind &kind)
         m_view.selectionModel()->setCurrentIndex(m_model.IndexOf(*added), QItemSelectionModel::NoUpdate);
     if (TElementNode *focused = FocusedNode())
         Select(*focused, true);
-    return added;
 }
 
 void TTreeEditor::DeleteSelection()
@@ -173,6 +186,27 @@ void TTreeEditor::CutToClipboard()
     m_cutNodes = SelectedNodes();
 }
 
+bool TTreeEditor::CanPaste() const
+{
+    TElementNode *target = FocusedNode();
+    const QMimeData *data = QGuiApplication::clipboard()->mimeData();
+    if (target == nullptr || data == nullptr)
+        return false;
+    const bool ours = !m_clipboardToken.isEmpty() && data->data(ClipboardOwnerFormat) == m_clipboardToken;
+    if (ours && !m_cutNodes.empty())
+        return InsertionAttach(target, [&](const TElementNode &container) { return CanPlaceOnto(m_cutNodes.front(), &container); }).has_value();
+    if (!data->hasFormat(VirtualTreeDataFormat))
+        return false;
+    try {
+        const auto copies = CopiesOf(data->data(VirtualTreeDataFormat));
+        return !copies.empty()
+            && InsertionAttach(target, [&](const TElementNode &container) { return CanPlaceOnto(copies.front().get(), &container); }).has_value();
+    } catch (const std::exception &) {
+        // Damaged data: Paste stays available so that it can say what is wrong.
+        return true;
+    }
+}
+
 void TTreeEditor::PasteFromClipboard()
 {
     TElementNode *target = FocusedNode();
@@ -180,12 +214,12 @@ void TTreeEditor::PasteFromClipboard()
     const bool ours = data != nullptr && !m_clipboardToken.isEmpty() && data->data(ClipboardOwnerFormat) == m_clipboardToken;
     if (ours && !m_cutNodes.empty()) {
         // A paste that moves the cut nodes ends the cut; a refused one leaves it for the next paste.
-        if (target != nullptr && MoveNodes(Document(), m_cutNodes, *target, TAttachMode::AddChildLast, false) > 0)
+        if (PasteMoves(Document(), m_cutNodes, target) > 0)
             m_cutNodes.clear();
         return;
     }
     if (data != nullptr && data->hasFormat(VirtualTreeDataFormat))
-        CopyNodes(data->data(VirtualTreeDataFormat), target, TAttachMode::AddChildLast, QStringLiteral("Paste Elements"));
+        PasteCopies(Document(), CopiesOf(data->data(VirtualTreeDataFormat)), target, QStringLiteral("Paste Elements"));
 }
 
 void TTreeEditor::SelectAll()
@@ -237,13 +271,18 @@ void TTreeEditor::Forget(TElementNode *removed)
     std::erase_if(m_dragNodes, inside);
 }
 
-bool TTreeEditor::CopyNodes(const QByteArray &payload, TElementNode *target, TAttachMode attach, const QString &text)
+std::vector<std::unique_ptr<TElementNode>> TTreeEditor::CopiesOf(const QByteArray &payload)
 {
     std::vector<std::unique_ptr<TElementNode>> copies = DecodeNodeChunks(payload);
     // Copies arrive unselected, their descendants too.
     for (auto &copy : copies)
         ForEachNode(*copy, [](TElementNode &node) { node.SetSelected(false); });
-    return !InsertCopies(Document(), std::move(copies), target, attach, text).empty();
+    return copies;
+}
+
+bool TTreeEditor::CopyNodes(const QByteArray &payload, TElementNode *target, TAttachMode attach, const QString &text)
+{
+    return !InsertCopies(Document(), CopiesOf(payload), target, attach, text).empty();
 }
 
 void TTreeEditor::Select(TElementNode &node, bool on)

@@ -31,10 +31,13 @@ public:
     // Selected nodes in tree order, leaving out those with a selected ancestor.
     std::vector<TElementNode *> SelectedNodes() const;
 
-    // Whether the focused node's element takes a child of kind.
+    // Whether an element of kind can be added at the focused node (inside it or after it).
     bool AcceptsChild(const TElementKind &kind) const;
-    // Adds an element of kind under the focused node, focuses and selects it; the new node or null.
+    // Adds an element of kind at the focused node (CanAddElement's place), focuses and selects
+    // it; the new node or null.
     TElementNode *AddElement(const TElementKind &kind);
+    // Adds a prepared subtree the same way, as one step named text.
+    TElementNode *AddSubtree(std::unique_ptr<TElementNode> subtree, const QString &text);
 
     // Deletes the selected nodes after the confirmation; the project node stays.
     void DeleteSelection();
@@ -54,9 +57,12 @@ public:
 
     bool CanCopy() const { return !SelectedNodes().empty(); }
     bool CanSelectAll() const;
+    // Whether the clipboard holds elements that may go at the focused node.
+    bool CanPaste() const;
     void CopyToClipboard();
     void CutToClipboard();
-    // Pastes under the focused node: cut nodes are moved, anything else copied.
+    // Pastes at the focused node, inside it or after it as Add places an element: cut nodes are
+    // moved, anything else copied.
     void PasteFromClipboard();
     void SelectAll();
 
@@ -75,7 +81,10 @@ private:
     void Forget(TElementNode *removed);
     // Copies the nodes of a clipboard payload to target; false when none was placed.
     bool CopyNodes(const QByteArray &payload, TElementNode *target, TAttachMode attach, const QString &text);
+    static std::vector<std::unique_ptr<TElementNode>> CopiesOf(const QByteArray &payload);
     void Select(TElementNode &node, bool on);
+    // Moves the focus and the selection from previous to added, showing added.
+    void FocusAdded(TElementNode *previous, TElementNode *added);
 
     TElementTreeModel &m_model;
     TElementsTreeView &m_view;

@@ -174,7 +174,7 @@ TEST_F(CliTest, ImportRefusesBadDescriptionsNamingTheNode)
         {"huge font", Project({TextNode(QStringLiteral("x"), 2000)}), "field \"FontSize\" must be from 1 to 1024, not 2000"},
         {"image offset", Project({QJsonObject{{"kind", "TVmElementImage"}, {"TopOffset", 5000}}}), "field \"TopOffset\" must be from -1000 to 1000"},
         {"alignment name", Project({QJsonObject{{"kind", "TVmElementText"}, {"HAlign", "middle"}}}), "field \"HAlign\" must be one of 0 (\"eaLeft\"), 1 (\"eaCenter\"), 2 (\"eaRight\")"},
-        {"size index", QJsonObject{{"kind", "TVmElementProject"}, {"ContentSize", 17}}, "field \"ContentSize\" must be one of 0 (\"Custom\")"},
+        {"size index", QJsonObject{{"kind", "TVmElementProject"}, {"ContentSize", 22}}, "field \"ContentSize\" must be one of 0 (\"Custom\")"},
         {"broken picture", Project({QJsonObject{{"kind", "TVmElementImage"}, {"ImageData", "bm90IGEgcG5n"}}}), "field \"ImageData\" must hold a PNG picture in base64"},
     };
     for (const TBadDescription &row : rows) {

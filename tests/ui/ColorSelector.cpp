@@ -64,6 +64,9 @@ private Q_SLOTS:
     void zeroValueLeavesOnlyMarkers();
     void dialogReportsFinalColourOnClose_data();
     void dialogReportsFinalColourOnClose();
+    void hexValues_data();
+    void hexValues();
+    void dialogTakesATypedHexValue();
     void dialogCommitsFieldBeingTyped();
 };
 
@@ -284,7 +287,7 @@ void ColorSelectorTest::dialogReportsFinalColourOnClose()
 {
     QFETCH(bool, accept);
     TColorSelectorDialog dialog;
-    QCOMPARE(dialog.windowTitle(), QStringLiteral("Selector Color"));
+    QCOMPARE(dialog.windowTitle(), QStringLiteral("Choose Color"));
     QList<quint32> reported;
     dialog.SetColorChangeHandler([&](QObject *sender, quint32 color) {
         QCOMPARE(sender, dialog.Frame());
@@ -326,6 +329,54 @@ void ColorSelectorTest::dialogCommitsFieldBeingTyped()
     QVERIFY(!reported.isEmpty());
     QCOMPARE(reported.last(), quint32(0xFFC80000));
     QCOMPARE(parts.value->value(), 200);
+}
+
+void ColorSelectorTest::hexValues_data()
+{
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<qint64>("expected"); // -1: not a colour
+    QTest::newRow("RRGGBB keeps the opacity") << "#1a2B3c" << qint64(0x801A2B3C);
+    QTest::newRow("without #") << "ff8000" << qint64(0x80FF8000);
+    QTest::newRow("AARRGGBB") << "#FF102030" << qint64(0xFF102030);
+    QTest::newRow("spaces around") << "  #000000 " << qint64(0x80000000);
+    QTest::newRow("short form") << "#fff" << qint64(-1);
+    QTest::newRow("not hex") << "#12345g" << qint64(-1);
+    QTest::newRow("seven digits") << "#1234567" << qint64(-1);
+    QTest::newRow("empty") << "" << qint64(-1);
+}
+
+void ColorSelectorTest::hexValues()
+{
+    QFETCH(QString, typed);
+    QFETCH(qint64, expected);
+    const auto color = ParseHexColor(typed, 0x80FFFFFF);
+    QCOMPARE(color.has_value(), expected >= 0);
+    if (color)
+        QCOMPARE(qint64(*color), expected);
+}
+
+void ColorSelectorTest::dialogTakesATypedHexValue()
+{
+    TColorSelectorDialog dialog;
+    QList<quint32> reported;
+    dialog.SetColorChangeHandler([&](QObject *, quint32 color) { reported.append(color); });
+    dialog.SetColor(0xFF000000);
+    QCOMPARE(dialog.HexEdit()->text(), QStringLiteral("#000000"));
+    dialog.show();
+    QVERIFY(QTest::qWaitForWindowActive(&dialog));
+    dialog.HexEdit()->setFocus();
+    dialog.HexEdit()->selectAll();
+    QTest::keyClicks(dialog.HexEdit(), "#3366cc");
+    // Enter takes the value and closes with OK.
+    QTest::keyClick(dialog.HexEdit(), Qt::Key_Return);
+    QCOMPARE(dialog.result(), int(QDialog::Accepted));
+    QVERIFY(!reported.isEmpty());
+    QCOMPARE(reported.last(), quint32(0xFF3366CC));
+    // Something unreadable puts back the colour shown.
+    dialog.HexEdit()->setText(QStringLiteral("blue"));
+    QMetaObject::invokeMethod(dialog.HexEdit(), "editingFinished");
+    QCOMPARE(dialog.HexEdit()->text(), QStringLiteral("#3366CC"));
+    QCOMPARE(dialog.Frame()->GetColor(), 0xFF3366CCu);
 }
 
 QTEST_MAIN(ColorSelectorTest)

@@ -154,7 +154,7 @@ private Q_SLOTS:
         project->SetScrollRate(40); // 576 pixels at 25 fps cross in 0.6 s
         f.Main().UpdateStatusBar();
         QVERIFY(!warning->isHidden());
-        QVERIFY(warning->text().startsWith("Scrolling too fast to read"));
+        QVERIFY(warning->toolTip().startsWith("Scrolling too fast to read"));
     }
 };
 

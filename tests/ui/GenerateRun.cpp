@@ -1,5 +1,8 @@
 // The Generate command end to end: real window, real rendering, real FFmpeg, ffprobe on the file.
 #include "EditorFixture.h"
+#include "ui/GenerationCommand.h"
+
+#include <QLocale>
 
 #include "core/export/GenerationRun.h"
 #include "core/render/FrameRenderer.h"
@@ -211,6 +214,40 @@ private Q_SLOTS:
         QCOMPARE(w.Controls().GenerationProgressBar->value(), last);
         QCOMPARE(w.Controls().GenerationProgressBar->maximum(), FilmHeight + w.RollHeight());
         QCOMPARE(w.Controls().GeneratingOutputInfo->text(), QDir::toNativeSeparators(file));
+        // The end is said: file, frames and size.
+        QCOMPARE(f.Prompts.Informations.size(), 1);
+        const QString said = f.Prompts.Informations.front();
+        QVERIFY2(said.startsWith(QStringLiteral("Wrote %1 frames to \"%2\" (").arg(expected).arg(QDir::toNativeSeparators(file))), qPrintable(said));
+        QVERIFY(said.contains(QLocale::system().formattedDataSize(QFileInfo(file).size())));
+    }
+
+    void progressAndEndTexts_data()
+    {
+        QTest::addColumn<int>("frames");
+        QTest::addColumn<double>("seconds");
+        QTest::addColumn<int>("position");
+        QTest::addColumn<int>("range");
+        QTest::addColumn<QString>("text");
+        QTest::newRow("before the first frame") << 0 << 0.0 << 0 << 1000 << "%p%";
+        QTest::newRow("a quarter in 30 s") << 50 << 30.0 << 250 << 1000 << "%p%  1.7 fps  about 1:30 left";
+        QTest::newRow("fast") << 600 << 10.0 << 900 << 1000 << "%p%  60.0 fps  about 0:01 left";
+        QTest::newRow("at the end") << 100 << 4.0 << 1000 << 1000 << "%p%  25.0 fps";
+    }
+    void progressAndEndTexts()
+    {
+        QFETCH(int, frames);
+        QFETCH(double, seconds);
+        QFETCH(int, position);
+        QFETCH(int, range);
+        QFETCH(QString, text);
+        QCOMPARE(GenerationProgressText(frames, seconds, position, range), text);
+        const TGenerationResult cancelled{TGenerationOutcome::Cancelled, frames, QString()};
+        QCOMPARE(GenerationEndMessage(QStringLiteral("/tmp/a.avi"), cancelled, 10, seconds),
+            QStringLiteral("Generation cancelled: \"%1\" keeps the %2 frames written.").arg(QDir::toNativeSeparators("/tmp/a.avi")).arg(frames));
+        const TGenerationResult done{TGenerationOutcome::Completed, frames, QString()};
+        QVERIFY(GenerationEndMessage(QStringLiteral("/tmp/%06d.png"), done, -1, 75.0).endsWith(QStringLiteral("\" in 1:15.")));
+        const TGenerationResult options{TGenerationOutcome::OptionsCancelled, 0, QString()};
+        QVERIFY(GenerationEndMessage(QStringLiteral("/tmp/a.avi"), options, -1, 1.0).isEmpty());
     }
 
     void windowIsLockedWhileGenerating()
@@ -276,6 +313,8 @@ private Q_SLOTS:
         QCOMPARE(Probe(file).Frames, frames);
         QCOMPARE(w.FramePosition(), (frames - 1) * 10);
         VerifyEditingState(w);
+        const TGenerationResult kept{TGenerationOutcome::Cancelled, frames, QString()};
+        QCOMPARE(f.Prompts.Informations, QStringList{velmora::GenerationEndMessage(file, kept, 0, 0.0)});
     }
 
     void cancellingTheCodecChoiceWritesNothing()

@@ -1,6 +1,8 @@
 // The main window: layout, commands and their enabling, title, closing, side panels, generating.
 #include "EditorFixture.h"
 
+#include <QClipboard>
+
 #include "ui/AboutBox.h"
 
 #include <QComboBox>
@@ -49,11 +51,17 @@ private Q_SLOTS:
     {
         TEditorFixture f;
         const QComboBox *sizes = f.Main().Controls().ProjectContentSize;
-        QCOMPARE(sizes->count(), 17);
+        QCOMPARE(sizes->count(), 22);
         QCOMPARE(sizes->itemText(0), QStringLiteral("Custom"));
         QCOMPARE(sizes->itemText(5), QStringLiteral("DVD PAL (720 x 576)"));
         QCOMPARE(sizes->itemText(11), QStringLiteral("Screen (640 x 480)"));
         QCOMPARE(sizes->itemText(16), QStringLiteral("Wide Screen (1400 x 768)"));
+        // The modern sizes follow the old rows, which keep their places.
+        QCOMPARE(sizes->itemText(17), QStringLiteral("HD 1080p (1920 x 1080)"));
+        QCOMPARE(sizes->itemText(18), QStringLiteral("DCI Scope (2048 x 858)"));
+        QCOMPARE(sizes->itemText(19), QStringLiteral("DCI Flat (1998 x 1080)"));
+        QCOMPARE(sizes->itemText(20), QStringLiteral("UHD (3840 x 2160)"));
+        QCOMPARE(sizes->itemText(21), QStringLiteral("DCI 4K (4096 x 2160)"));
         // Filling the list wrote nothing to the project.
         QVERIFY(!f.Main().Document().Modified());
     }
@@ -106,16 +114,17 @@ private Q_SLOTS:
         TElementNode &column = f.Add(columns, w.Controls().ActNewColumn);
         TElementNode &text = f.AddText(column, QStringLiteral("A"));
         TElementNode &image = f.AddImage(column, QStringLiteral("I"));
+        // Inside what takes the element, otherwise after the focused one.
         f.Focus(f.Project());
         QCOMPARE(enabled(), (QList<bool>{true, true, true, false}));
         f.Focus(columns);
-        QCOMPARE(enabled(), (QList<bool>{false, false, false, true}));
+        QCOMPARE(enabled(), (QList<bool>{true, true, true, true}));
         f.Focus(column);
-        QCOMPARE(enabled(), (QList<bool>{true, true, true, false}));
+        QCOMPARE(enabled(), (QList<bool>{true, true, true, true}));
         f.Focus(text);
-        QCOMPARE(enabled(), (QList<bool>{false, false, false, false}));
+        QCOMPARE(enabled(), (QList<bool>{true, true, true, false}));
         f.Focus(image);
-        QCOMPARE(enabled(), (QList<bool>{false, false, false, false}));
+        QCOMPARE(enabled(), (QList<bool>{true, true, true, false}));
         // Load Image follows the element the pages show.
         QVERIFY(w.Controls().ActLoadImage->isEnabled());
         f.Focus(text);
@@ -132,9 +141,20 @@ private Q_SLOTS:
         field->show();
 
         f.Focus(f.Project());
+        QGuiApplication::clipboard()->clear();
         w.UpdateActions();
         QVERIFY(w.Controls().EditCut1->isEnabled() && w.Controls().EditCopy1->isEnabled() && w.Controls().EditDelete1->isEnabled());
-        QVERIFY(w.Controls().EditPaste1->isEnabled() && w.Controls().EditSelectAll1->isEnabled());
+        QVERIFY(w.Controls().EditSelectAll1->isEnabled());
+        QVERIFY(!w.Controls().EditPaste1->isEnabled()); // nothing to paste
+        w.Controls().EditCopy1->trigger();
+        w.UpdateActions();
+        QVERIFY(!w.Controls().EditPaste1->isEnabled()); // a project goes nowhere
+        f.Focus(f.AddText(f.Project(), QStringLiteral("T")));
+        w.UpdateActions();
+        w.Controls().EditCopy1->trigger();
+        f.Focus(f.Project());
+        w.UpdateActions();
+        QVERIFY(w.Controls().EditPaste1->isEnabled());
 
         field->setFocus();
         field->deselect();

@@ -38,7 +38,7 @@ void MultilineEditorTest::loadNormalisesAndReportsOnce()
     QFETCH(QString, text);
     QFETCH(QString, stored);
     TMultilineEditor editor;
-    QCOMPARE(editor.windowTitle(), QStringLiteral("MultilineEditor"));
+    QCOMPARE(editor.windowTitle(), QStringLiteral("Edit Text"));
     QSignalSpy spy(&editor, &TMultilineEditor::OnTextChange);
     editor.LoadText(text);
     QCOMPARE(spy.count(), 1);

@@ -66,8 +66,11 @@ private Q_SLOTS:
         QTest::addColumn<int>("height");
         QTest::newRow("custom") << 0 << 0 << true << 500 << 400;
         QTest::newRow("standard shows its row's size") << 7 << 7 << false << 1280 << 720;
-        QTest::newRow("last row") << 16 << 16 << false << 1400 << 768;
-        QTest::newRow("beyond the list") << 17 << 0 << true << 500 << 400;
+        QTest::newRow("last row of the first list") << 16 << 16 << false << 1400 << 768;
+        QTest::newRow("HD 1080p") << 17 << 17 << false << 1920 << 1080;
+        QTest::newRow("DCI Scope") << 18 << 18 << false << 2048 << 858;
+        QTest::newRow("DCI 4K, last row") << 21 << 21 << false << 4096 << 2160;
+        QTest::newRow("beyond the list") << 22 << 0 << true << 500 << 400;
         QTest::newRow("negative") << -1 << 0 << true << 500 << 400;
     }
     void filmSizeEnablingAndValues()

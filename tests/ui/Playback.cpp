@@ -119,7 +119,7 @@ private Q_SLOTS:
         QCOMPARE(f.Main().Controls().TrackBar->value(), frame * 3);
         QCOMPARE(f.Player().SkippedFrames(), skipped);
         const QString text = f.Transport().TimePanel->text();
-        QVERIFY2(text.startsWith(QStringLiteral("Frame %1 of %2  %3").arg(frame + 1).arg(f.Player().FrameCount()).arg(time)),
+        QVERIFY2(text.startsWith(QStringLiteral("Video frame %1 of %2  %3").arg(frame + 1).arg(f.Player().FrameCount()).arg(time)),
             qPrintable(text));
         QVERIFY2(text.endsWith(QStringLiteral("Skipped: %1").arg(skipped)), qPrintable(text));
     }
@@ -203,6 +203,20 @@ private Q_SLOTS:
         f.TickAt(Second / 25);
         f.TickAt(2 * Second / 25);
         QCOMPARE(f.Position(), 100 + 2 * speed * 2);
+    }
+
+    // Space and J/K/L play only with the preview focused, where its focus frame shows it;
+    // the slider keeps the arrows, Home and End.
+    void playKeysBelongToThePreview()
+    {
+        TPlaybackFixture f(25, 2);
+        TMain &w = f.Main();
+        for (int key : {int(Qt::Key_Space), int(Qt::Key_L), int(Qt::Key_J)}) {
+            f.Press(w.Controls().TrackBar, key);
+            QVERIFY(!f.Player().IsPlaying());
+        }
+        f.Press(w.Controls().PreviewBox, Qt::Key_Space);
+        QVERIFY(f.Player().IsPlaying());
     }
 
     void heldKeysRepeatOnlyForSteps()

@@ -10,6 +10,8 @@
 #include <QLabel>
 #include <QPainter>
 #include <QSlider>
+#include <QStatusBar>
+#include <QTemporaryDir>
 #include <QWheelEvent>
 
 using namespace velmora;
@@ -20,11 +22,6 @@ namespace {
 IProject &ProjectOf(TEditorFixture &f)
 {
     return *queryInterface<IProject>(f.Project().Element());
-}
-
-bool IsHatch(QRgb pixel)
-{
-    return pixel == 0xFFCCCCCC || pixel == 0xFFFFFFFF;
 }
 
 } // namespace
@@ -94,45 +91,80 @@ private Q_SLOTS:
     void fitsTheFrameIntoThePreview_data()
     {
         QTest::addColumn<QSize>("film");
+        QTest::addColumn<int>("choice");
         QTest::addColumn<QRect>("destination");
         QTest::addColumn<int>("zoom");
-        QTest::newRow("DVD PAL") << QSize(720, 576) << QRect(0, 0, 657, 526) << 91;
-        QTest::newRow("VCD NTSC") << QSize(352, 240) << QRect(0, 0, 352, 240) << 100;
+        QTest::newRow("DVD PAL fitted") << QSize(720, 576) << PreviewZoomFit << QRect(0, 14, 657, 526) << 91;
+        QTest::newRow("VCD NTSC never enlarged") << QSize(352, 240) << PreviewZoomFit << QRect(152, 157, 352, 240) << 100;
+        QTest::newRow("VCD NTSC at 200%") << QSize(352, 240) << 200 << QRect(-23, 37, 704, 480) << 200;
+        QTest::newRow("DVD PAL at 50%") << QSize(720, 576) << 50 << QRect(148, 133, 360, 288) << 50;
     }
     void fitsTheFrameIntoThePreview()
     {
         QFETCH(QSize, film);
+        QFETCH(int, choice);
         QFETCH(QRect, destination);
         QFETCH(int, zoom);
         const QRect bounds(0, 0, 657, 555);
-        const TPreviewFit fit = FitPreview(bounds, film);
+        const TPreviewFit fit = FitPreview(bounds, film, choice);
         QCOMPARE(fit.Destination, destination);
         QCOMPARE(fit.ZoomPercent, zoom);
 
-        // The same through the window's own preview surface.
+        // The same through the window's own preview surface: the frame centred on neutral grey.
         TEditorFixture f;
         TMain &w = f.Main();
         ProjectOf(f).SetWidth(film.width());
         ProjectOf(f).SetHeight(film.height());
         ProjectOf(f).SetBackColor(0xFF102030);
         w.Controls().PreviewBox->setFixedSize(bounds.size());
+        w.SetZoomChoice(choice);
         w.RenderFrame();
         const QImage shown = w.Controls().PreviewBox->grab().toImage().convertToFormat(QImage::Format_ARGB32);
         QCOMPARE(w.ZoomPercent(), zoom);
-        QCOMPARE(shown.pixel(destination.right(), destination.bottom()), 0xFF102030u);
-        QCOMPARE(shown.pixel(0, 0), 0xFF102030u);
-        // Hatch to the right (when the frame is narrower) and below.
-        for (int y : {0, destination.bottom(), bounds.height() - 1}) {
-            const QRgb right = shown.pixel(std::min(destination.width(), bounds.width() - 1), y);
-            QCOMPARE(IsHatch(right), destination.width() < bounds.width() || y > destination.bottom());
-        }
-        QSet<QRgb> below;
-        for (int x = 0; x < 16; ++x)
-            below << shown.pixel(x, destination.height() + 2);
-        QCOMPARE(below, (QSet<QRgb>{0xFFCCCCCC, 0xFFFFFFFF}));
+        const QRect inside = destination.intersected(bounds);
+        for (QPoint corner : {inside.topLeft(), inside.bottomRight()})
+            QCOMPARE(shown.pixel(corner), 0xFF102030u);
+        const QRgb grey = PreviewSurroundColor().rgb();
+        for (QPoint outside : {inside.topLeft() - QPoint(1, 1), inside.bottomRight() + QPoint(1, 1)})
+            if (bounds.adjusted(2, 2, -2, -2).contains(outside)) // clear of the focus frame
+                QCOMPARE(shown.pixel(outside), grey);
         w.UpdateStatusBar();
         QCOMPARE(w.Controls().StatusPanels[0]->text(), QStringLiteral("Dimensions: %1 x %2").arg(film.width()).arg(film.height()));
-        QCOMPARE(w.Controls().StatusPanels[2]->text(), QStringLiteral("Zoom: %1% ").arg(zoom));
+        QVERIFY2(w.Controls().StatusPanels[2]->text().startsWith(QStringLiteral("Zoom: %1%").arg(zoom)),
+            qPrintable(w.Controls().StatusPanels[2]->text()));
+    }
+
+    // Ctrl+wheel and Ctrl+0/1 choose the zoom; the status bar and the frame follow.
+    void zoomKeysAndWheel()
+    {
+        TEditorFixture f;
+        TMain &w = f.Main();
+        w.Controls().PreviewBox->setFixedSize(400, 300); // PAL fits at 52 %
+        w.Controls().PreviewBox->setFocus();
+        QTest::keyClick(&w, Qt::Key_1, Qt::ControlModifier);
+        QCOMPARE(w.ZoomPercent(), 100);
+        const QPointF at(10, 10);
+        const auto wheel = [&](int delta) {
+            QWheelEvent event(at, w.Controls().PreviewBox->mapToGlobal(at), QPoint(), QPoint(0, delta), Qt::NoButton,
+                Qt::ControlModifier, Qt::NoScrollPhase, false);
+            QApplication::sendEvent(w.Controls().PreviewBox, &event);
+        };
+        const int position = w.FramePosition();
+        wheel(120);
+        QCOMPARE(w.ZoomPercent(), 200);
+        wheel(120);
+        QCOMPARE(w.ZoomPercent(), 200); // the largest step
+        wheel(-120);
+        wheel(-120);
+        QCOMPARE(w.ZoomPercent(), 50);
+        QCOMPARE(w.FramePosition(), position); // zooming does not scroll
+        QTest::keyClick(&w, Qt::Key_0, Qt::ControlModifier);
+        QCOMPARE(w.ZoomChoice(), PreviewZoomFit);
+        QCOMPARE(w.ZoomPercent(), 52);
+        QVERIFY(w.Controls().ActZoomFit->isChecked());
+        // Resizing changes the fitted zoom and the status bar says so at once.
+        w.Controls().PreviewBox->setFixedSize(800, 640);
+        QCOMPARE(w.Controls().StatusPanels[2]->text(), QStringLiteral("Zoom: 100% (Fit)"));
     }
 
     void sliderFollowsTheRollHeight()
@@ -147,7 +179,7 @@ private Q_SLOTS:
         const int height = ProjectOf(f).GetHeight();
         QVERIFY(w.RollHeight() > 0);
         QCOMPARE(w.Controls().TrackBar->maximum(), height + w.RollHeight());
-        QCOMPARE(w.Controls().StatusPanels[1]->text(), QStringLiteral("Frame: 0 of %1 ").arg(w.Controls().TrackBar->maximum()));
+        QCOMPARE(w.Controls().StatusPanels[1]->text(), QStringLiteral("Scroll: 0 of %1 px").arg(w.Controls().TrackBar->maximum()));
 
         w.Controls().TrackBar->setValue(10);
         QCOMPARE(w.FramePosition(), 10);
@@ -165,6 +197,68 @@ private Q_SLOTS:
         QCOMPARE(w.Controls().TrackBar->maximum(), 100);
         QCOMPARE(w.FramePosition(), 100);
         QCOMPARE(w.RenderCount(), rendersBefore + 1);
+    }
+
+    // New and Open show the new project at once: range, position, counters and running time.
+    void newAndOpenShowTheNewProject()
+    {
+        QTemporaryDir dir;
+        const QString longFile = dir.filePath(QStringLiteral("long.vmz"));
+        TEditorFixture f;
+        TMain &w = f.Main();
+        for (int i = 0; i < 40; ++i)
+            f.AddText(f.Project(), QStringLiteral("Name %1").arg(i));
+        w.RenderFrame();
+        const int longRange = w.Controls().TrackBar->maximum();
+        const QString longTime = w.RunningTimePanel()->text();
+        w.Document().SaveProjectAs(longFile);
+        w.Controls().TrackBar->setValue(longRange - 3);
+
+        w.Controls().ActNew->trigger();
+        QCOMPARE(w.Controls().TrackBar->maximum(), 576);
+        QCOMPARE(w.FramePosition(), 0);
+        QCOMPARE(w.Controls().StatusPanels[1]->text(), QStringLiteral("Scroll: 0 of 576 px"));
+        QCOMPARE(w.RunningTimePanel()->text(), QStringLiteral("Running Time: 00:00:05:19"));
+
+        ProjectOf(f).SetWidth(1920); // a size that shows in the zoom
+        ProjectOf(f).SetHeight(1080);
+        w.SetZoomChoice(PreviewZoomFit);
+        const int smallZoom = w.ZoomPercent();
+        w.OpenProjectFile(longFile);
+        QCOMPARE(w.Controls().TrackBar->maximum(), longRange);
+        QCOMPARE(w.FramePosition(), 0);
+        QCOMPARE(w.RunningTimePanel()->text(), longTime);
+        QVERIFY(w.ZoomPercent() > smallZoom);
+        QVERIFY(w.Controls().StatusPanels[2]->text().startsWith(QStringLiteral("Zoom: %1%").arg(w.ZoomPercent())));
+    }
+
+    // At the default size every panel of the status bar is whole; a speed warning that does
+    // not fit becomes an icon carrying its text as the tooltip, and comes back when there is room.
+    void statusBarFitsTheDefaultWindow()
+    {
+        TEditorFixture f;
+        TMain &w = f.Main();
+        ProjectOf(f).SetScrollRate(20);
+        w.Document().NotifyElementChanged(f.Project().Element(), false);
+        QLabel *warning = w.findChild<QLabel *>(QStringLiteral("SpeedWarning"));
+        QVERIFY(warning != nullptr);
+        const auto panelsWhole = [&] {
+            QCoreApplication::processEvents();
+            QStatusBar *bar = w.statusBar();
+            for (QWidget *panel : bar->findChildren<QWidget *>(QString(), Qt::FindDirectChildrenOnly))
+                if (panel->isVisible() && (panel->geometry().right() >= bar->width() || panel->width() < panel->sizeHint().width()))
+                    return false;
+            return true;
+        };
+        w.resize(1062, 807);
+        QTRY_VERIFY(panelsWhole());
+        QVERIFY(warning->isVisible());
+        QVERIFY(!warning->pixmap().isNull());
+        QVERIFY(warning->toolTip().startsWith(QStringLiteral("Scrolling too fast")));
+
+        w.resize(2200, 807);
+        QTRY_VERIFY(warning->text().startsWith(QStringLiteral("Scrolling too fast")));
+        QVERIFY(panelsWhole());
     }
 
     void selectingScrollsToTheElementUnlessItIsInView()

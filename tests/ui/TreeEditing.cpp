@@ -256,13 +256,25 @@ private Q_SLOTS:
         f.Select({"A", "I"});
         f.Main().UpdateActions();
         f.Main().Controls().EditCopy1->trigger();
-        // Onto a text nothing fits.
+        // A text holds nothing: the copies follow it.
         f.Focus(*f.D);
         f.ClearModified();
         f.Main().UpdateActions();
         f.Main().Controls().EditPaste1->trigger();
+        QCOMPARE(Structure(f.Project()), QStringLiteral("Velmora Project(A,B,I,Columns(Column(C,D,A,I)))"));
+        QVERIFY(f.Main().Document().Modified());
+        f.Main().Controls().ActUndo->trigger();
         QCOMPARE(Structure(f.Project()), Sample);
-        QVERIFY(!f.Main().Document().Modified());
+        // A column copied onto the project fits neither inside it nor beside it.
+        f.Focus(*f.Column);
+        f.Main().UpdateActions();
+        f.Main().Controls().EditCopy1->trigger();
+        f.Focus(f.Project());
+        f.Main().UpdateActions();
+        QVERIFY(!f.Main().Controls().EditPaste1->isEnabled());
+        f.Select({"A", "I"});
+        f.Main().UpdateActions();
+        f.Main().Controls().EditCopy1->trigger();
         // Deleting the originals keeps the clipboard whole.
         f.Select({"A", "I"});
         f.Prompts.Answers = {true};
@@ -283,20 +295,20 @@ private Q_SLOTS:
         f.Main().UpdateActions();
         f.Main().Controls().EditCut1->trigger();
         QCOMPARE(Structure(f.Project()), Sample); // nothing goes before the paste
+        // Onto a text they follow it, in their order.
         f.Focus(*f.C);
         f.Main().UpdateActions();
         f.Main().Controls().EditPaste1->trigger();
-        QCOMPARE(Structure(f.Project()), Sample);
-        f.Focus(*f.Column);
-        f.Main().UpdateActions();
-        f.Main().Controls().EditPaste1->trigger();
-        QCOMPARE(Structure(f.Project()), QStringLiteral("Velmora Project(I,Columns(Column(C,D,A,B)))"));
+        QCOMPARE(Structure(f.Project()), QStringLiteral("Velmora Project(I,Columns(Column(C,A,B,D)))"));
         QCOMPARE(f.A->Parent(), f.Column); // the same nodes, moved
         // The cut ended: pasting again makes copies.
         f.Focus(f.Project());
         f.Main().UpdateActions();
         f.Main().Controls().EditPaste1->trigger();
-        QCOMPARE(Structure(f.Project()), QStringLiteral("Velmora Project(I,Columns(Column(C,D,A,B)),A,B)"));
+        QCOMPARE(Structure(f.Project()), QStringLiteral("Velmora Project(I,Columns(Column(C,A,B,D)),A,B)"));
+        f.Main().Controls().ActUndo->trigger();
+        f.Main().Controls().ActUndo->trigger();
+        QCOMPARE(Structure(f.Project()), Sample);
     }
 
     void damagedClipboardReachesTheErrorBox()
@@ -320,6 +332,23 @@ private Q_SLOTS:
         f.Main().Controls().EditSelectAll1->trigger();
         QCOMPARE(f.View().selectionModel()->selectedIndexes().size(), 8);
         QCOMPARE(f.Editor().SelectedNodes(), std::vector<TElementNode *>{&f.Project()});
+    }
+
+    // A caption the panel cuts off shows whole as a tooltip; one that fits shows none.
+    void truncatedCaptionsShowATooltip()
+    {
+        TEditorFixture f;
+        const QString long_ = QStringLiteral("Director of Photography and Second Unit Camera Operator");
+        TElementNode &cut = f.AddText(f.Project(), long_);
+        TElementNode &whole = f.AddText(f.Project(), QStringLiteral("Cast"));
+        f.View().setFixedWidth(180);
+        QCoreApplication::processEvents();
+        const auto at = [&](TElementNode &node) { return f.View().visualRect(f.Model().IndexOf(node)).center(); };
+        QCOMPARE(TruncatedCaptionAt(f.View(), at(cut)), long_);
+        QCOMPARE(TruncatedCaptionAt(f.View(), at(whole)), QString());
+        f.View().setFixedWidth(900);
+        QCoreApplication::processEvents();
+        QCOMPARE(TruncatedCaptionAt(f.View(), at(cut)), QString());
     }
 
     void captionsAreEditedWhereTheElementAllows()

@@ -76,11 +76,14 @@ void TDocument::ResetToNewProject()
     m_tree.AddChild(m_tree.Root(), std::make_unique<TVmElementProject>());
 }
 
-void TDocument::NewProject()
+void TDocument::NewProject(const std::function<void(IProject &)> &prepare)
 {
     Q_EMIT TreeAboutToBeReset();
     m_fileName.clear();
     ResetToNewProject();
+    if (prepare)
+        if (auto *project = queryInterface<IProject>(ProjectNode()->Element()))
+            prepare(*project);
     Q_EMIT TreeReset();
     UpdateTitle();
     Q_EMIT ModifiedChanged();

@@ -80,8 +80,9 @@ public:
     const QString &Title() const { return m_title; }
     std::function<void(const QString &)> OnTitleChanged;
 
-    // Resets to an unnamed, unmodified project holding one project node, without asking.
-    void NewProject();
+    // Resets to an unnamed, unmodified project holding one project node, without asking;
+    // prepare sets up the fresh project element before the views see it.
+    void NewProject(const std::function<void(IProject &)> &prepare = {});
     // Reads a whole project file from the stream's start. On failure the document is unchanged.
     void LoadProjectFile(QIODevice &stream);
     // Writes the signature and the tree section of the project node.

@@ -1,9 +1,12 @@
 #include "core/edit/EditCommands.h"
 
+#include "core/elements/ElementColumns.h"
 #include "core/elements/ElementImage.h"
 #include "core/elements/ElementKinds.h"
+#include "core/elements/ElementText.h"
 
 #include <QBuffer>
+#include <array>
 
 namespace velmora {
 
@@ -125,16 +128,109 @@ std::unique_ptr<IElement> CloneElement(const IElement &element)
     return copy;
 }
 
+namespace {
+std::function<bool(const TElementNode &)> TakesKind(const TElementKind &kind)
+{
+    return [&kind](const TElementNode &container) { return AcceptsChild(&container, kind); };
+}
+
+std::function<bool(const TElementNode &)> TakesNode(const TElementNode &node)
+{
+    return [&node](const TElementNode &container) { return CanPlaceOnto(&node, &container); };
+}
+} // namespace
+
+bool CanAddElement(const TElementNode *node, const TElementKind &kind)
+{
+    return InsertionAttach(node, TakesKind(kind)).has_value();
+}
+
 TElementNode *AddElement(TDocument &document, TElementNode *node, const TElementKind &kind)
 {
-    if (!AcceptsChild(node, kind))
+    if (!CanAddElement(node, kind))
+        return nullptr;
+    return AddSubtree(document, node, std::make_unique<TElementNode>(kind.Create()), QStringLiteral("Add Element"));
+}
+
+TElementNode *AddSubtree(TDocument &document, TElementNode *node, std::unique_ptr<TElementNode> subtree, const QString &text)
+{
+    const auto attach = InsertionAttach(node, TakesKind(subtree->Element()->GetClass()));
+    if (!attach)
         return nullptr;
     std::vector<std::unique_ptr<TElementNode>> nodes;
-    nodes.push_back(std::make_unique<TElementNode>(kind.Create()));
-    auto *command = new TInsertNodes(document, std::move(nodes), *node, TAttachMode::AddChildLast, QStringLiteral("Add Element"));
+    nodes.push_back(std::move(subtree));
+    auto *command = new TInsertNodes(document, std::move(nodes), *node, *attach, text);
     TElementNode *added = command->Nodes().front();
     document.Push(command);
     return added;
+}
+
+std::unique_ptr<TElementNode> MakeCreditPair(const QString &role, const QString &name)
+{
+    auto set = std::make_unique<TVmElementColumns>();
+    set->SetCaption(-1, QStringLiteral("%1 / %2").arg(role, name));
+    auto node = std::make_unique<TElementNode>(std::move(set));
+    // Columns have no gutter of their own: thin spaces at the inner ends keep role and name
+    // apart, as the sheet import sets its pairs, and a word joiner keeps the role's from being
+    // dropped at the line end.
+    const QString gutter(4, QChar(0x2009));
+    const std::array<std::pair<QString, TElementHAlignment>, 2> cells{
+        {{role + gutter + QChar(0x2060), eaRight}, {gutter + name, eaLeft}}};
+    for (const auto &[words, alignment] : cells) {
+        auto text = std::make_unique<TVmElementText>();
+        text->SetText(words);
+        text->SetHorizontalAlign(alignment);
+        auto column = std::make_unique<TElementNode>(std::make_unique<TVmElementColumn>());
+        column->AppendChild(std::make_unique<TElementNode>(std::move(text)));
+        node->AppendChild(std::move(column));
+    }
+    node->SetExpanded(true);
+    return node;
+}
+
+std::unique_ptr<TElementNode> MakeSpacer(int height)
+{
+    auto element = std::make_unique<TVmElementImage>();
+    element->SetCaption(-1, QStringLiteral("Spacer %1 px").arg(height));
+    element->SetUseFixedHeight(true);
+    element->SetFixedHeight(height);
+    return std::make_unique<TElementNode>(std::move(element));
+}
+
+std::vector<TElementNode *> PasteCopies(TDocument &document, std::vector<std::unique_ptr<TElementNode>> nodes,
+    TElementNode *focused, const QString &text)
+{
+    if (nodes.empty())
+        return {};
+    const auto attach = InsertionAttach(focused, TakesNode(*nodes.front()));
+    if (!attach)
+        return {};
+    TElementNode *container = InsertionParent(*focused, *attach);
+    std::erase_if(nodes, [container](const auto &node) { return !CanPlaceOnto(node.get(), container); });
+    auto *command = new TInsertNodes(document, std::move(nodes), *focused, *attach, text);
+    std::vector<TElementNode *> inserted = command->Nodes();
+    document.Push(command);
+    return inserted;
+}
+
+int PasteMoves(TDocument &document, std::vector<TElementNode *> nodes, TElementNode *focused)
+{
+    if (nodes.empty())
+        return 0;
+    const auto attach = InsertionAttach(focused, TakesNode(*nodes.front()));
+    if (!attach)
+        return 0;
+    TElementNode *container = InsertionParent(*focused, *attach);
+    // Checked against the node that will hold them; a node may not go inside itself.
+    std::erase_if(nodes, [&](const TElementNode *node) {
+        return node == nullptr || node->Contains(focused) || !CanPlaceOnto(node, container);
+    });
+    std::vector<TElementNode *> planned = PlanMove(std::move(nodes), *focused, *attach, true);
+    if (planned.empty())
+        return 0;
+    const int count = int(planned.size());
+    document.Push(new TMoveNodes(document, std::move(planned), *focused, *attach));
+    return count;
 }
 
 std::vector<TElementNode *> InsertCopies(TDocument &document, std::vector<std::unique_ptr<TElementNode>> nodes,

@@ -6,6 +6,7 @@
 
 #include <QStringList>
 #include <QUndoCommand>
+#include <algorithm>
 #include <memory>
 #include <vector>
 
@@ -68,6 +69,77 @@ bool ChangeValue(TDocument &document, IElement *element, const TField<Facet, Val
     if (old == value)
         return false;
     document.Push(new TChangeValue<Facet, Value>(document, *element, field, std::move(old), value));
+    return true;
+}
+
+// Sets one field of several elements of one kind to one value as one step; merges as
+// TChangeValue does, for the same elements.
+template <typename Facet, typename Value>
+class TChangeValues : public QUndoCommand
+{
+public:
+    TChangeValues(TDocument &document, std::vector<std::pair<IElement *, Value>> olds, const TField<Facet, Value> &field,
+        Value newValue)
+        : QUndoCommand(QString::fromLatin1(field.Name)), m_document(document), m_olds(std::move(olds)), m_field(field),
+          m_epoch(document.MergeEpoch()), m_new(std::move(newValue))
+    {
+    }
+
+    void redo() override
+    {
+        for (const auto &[element, old] : m_olds)
+            Apply(*element, m_new);
+    }
+    void undo() override
+    {
+        for (const auto &[element, old] : m_olds)
+            Apply(*element, old);
+    }
+    int id() const override { return m_field.MergeId; }
+    bool mergeWith(const QUndoCommand *other) override
+    {
+        const auto *next = dynamic_cast<const TChangeValues *>(other);
+        if (next == nullptr || next->m_epoch != m_epoch || &next->m_field != &m_field || next->m_olds.size() != m_olds.size())
+            return false;
+        for (std::size_t i = 0; i < m_olds.size(); ++i)
+            if (next->m_olds[i].first != m_olds[i].first)
+                return false;
+        m_new = next->m_new;
+        setObsolete(std::all_of(m_olds.begin(), m_olds.end(), [this](const auto &old) { return old.second == m_new; }));
+        return true;
+    }
+
+private:
+    void Apply(IElement &element, const Value &value)
+    {
+        if (auto *facet = queryInterface<Facet>(&element)) {
+            m_field.Set(*facet, value);
+            m_document.NotifyElementChanged(&element, m_field.Redraws);
+        }
+    }
+
+    TDocument &m_document;
+    std::vector<std::pair<IElement *, Value>> m_olds;
+    const TField<Facet, Value> &m_field;
+    quint64 m_epoch;
+    Value m_new;
+};
+
+// Sets field of every element with the facet to value as one step (one element: ChangeValue);
+// nothing happens when all of them hold it already. True when a step was taken (or merged).
+template <typename Facet, typename Value>
+bool ChangeValues(TDocument &document, const std::vector<IElement *> &elements, const TField<Facet, Value> &field,
+    const Value &value)
+{
+    std::vector<std::pair<IElement *, Value>> olds;
+    for (IElement *element : elements)
+        if (const Facet *facet = queryInterface<Facet>(element))
+            olds.emplace_back(element, field.Get(*facet));
+    if (olds.size() <= 1)
+        return olds.empty() ? false : ChangeValue(document, olds.front().first, field, value);
+    if (std::all_of(olds.begin(), olds.end(), [&value](const auto &old) { return old.second == value; }))
+        return false;
+    document.Push(new TChangeValues<Facet, Value>(document, std::move(olds), field, value));
     return true;
 }
 
@@ -203,8 +275,26 @@ private:
 // A copy of element through its record and caption, as the clipboard would make it.
 std::unique_ptr<IElement> CloneElement(const IElement &element);
 
-// Adds a new element of kind as node's last child; the new node, or null when node takes no such child.
+// Whether an element of kind can be added with node focused (InsertionAttach).
+bool CanAddElement(const TElementNode *node, const TElementKind &kind);
+// Adds a new element of kind as node's last child when node takes it, otherwise after node;
+// the new node, or null when it fits neither place.
 TElementNode *AddElement(TDocument &document, TElementNode *node, const TElementKind &kind);
+// Adds a prepared subtree (a credit pair, a spacer) at node as AddElement places a kind, as one
+// step named text; the new node, or null when it fits nowhere there.
+TElementNode *AddSubtree(TDocument &document, TElementNode *node, std::unique_ptr<TElementNode> subtree, const QString &text);
+// A role and a name side by side: columns of two columns, the role right-aligned against the
+// name left-aligned.
+std::unique_ptr<TElementNode> MakeCreditPair(const QString &role, const QString &name);
+// Empty space of height pixels: a picture-less image element of fixed height, the form every
+// project file already knows.
+std::unique_ptr<TElementNode> MakeSpacer(int height);
+// Pastes nodes at focused as AddElement places a kind (the first node's place decides); the
+// nodes that may not rest there are released. The inserted nodes in order.
+std::vector<TElementNode *> PasteCopies(TDocument &document, std::vector<std::unique_ptr<TElementNode>> nodes,
+    TElementNode *focused, const QString &text);
+// Moves nodes (cut earlier) to focused as PasteCopies places them; the number moved.
+int PasteMoves(TDocument &document, std::vector<TElementNode *> nodes, TElementNode *focused);
 // Inserts the nodes that may rest in target; the inserted nodes in order (the others are released).
 std::vector<TElementNode *> InsertCopies(TDocument &document, std::vector<std::unique_ptr<TElementNode>> nodes,
     TElementNode *target, TAttachMode attach, const QString &text);

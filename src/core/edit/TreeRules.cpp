@@ -96,6 +96,25 @@ bool CanPlaceOnto(const TElementNode *node, const TElementNode *target)
     return CanDropAt(node, target, dmOnto);
 }
 
+std::optional<TAttachMode> InsertionAttach(const TElementNode *focused, const std::function<bool(const TElementNode &)> &restsIn)
+{
+    if (focused == nullptr || focused->Element() == nullptr)
+        return std::nullopt;
+    if (restsIn(*focused))
+        return TAttachMode::AddChildLast;
+    // A text or a picture holds nothing: what is added beside it follows it, where the next
+    // credit of the roll goes.
+    const TElementNode *parent = focused->Parent();
+    if (parent != nullptr && parent->Element() != nullptr && restsIn(*parent))
+        return TAttachMode::InsertAfter;
+    return std::nullopt;
+}
+
+TElementNode *InsertionParent(TElementNode &focused, TAttachMode attach)
+{
+    return attach == TAttachMode::InsertAfter || attach == TAttachMode::InsertBefore ? focused.Parent() : &focused;
+}
+
 std::vector<TElementNode *> PlanMove(std::vector<TElementNode *> nodes, const TElementNode &target, TAttachMode attach,
     bool dragging)
 {

@@ -50,6 +50,13 @@ bool CanDropAt(const TElementNode *dragged, const TElementNode *target, TDropMod
 // the element must be droppable onto the target, whatever the drop mode was.
 bool CanPlaceOnto(const TElementNode *node, const TElementNode *target);
 
+// Where something added or pasted with focused selected goes: into focused as its last child
+// when it may rest there (restsIn), otherwise after focused when focused's parent takes it.
+// Nothing when neither does.
+std::optional<TAttachMode> InsertionAttach(const TElementNode *focused, const std::function<bool(const TElementNode &)> &restsIn);
+// The node that holds what InsertionAttach places at focused in attach.
+TElementNode *InsertionParent(TElementNode &focused, TAttachMode attach);
+
 // The nodes of a move in the order they are moved, so they keep their order at the target.
 // Nodes that contain the target are left out, and outside a drag those that may not rest in
 // the target (CanPlaceOnto).

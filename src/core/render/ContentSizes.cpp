@@ -2,7 +2,7 @@
 
 namespace velmora {
 
-const std::array<TContentSize, 17> ContentSizes{{
+const std::array<TContentSize, 22> ContentSizes{{
     {"Custom", 0, 0, 25},
     {"VCD PAL", 352, 288, 25},
     {"VCD NTSC", 352, 240, 30},
@@ -20,6 +20,11 @@ const std::array<TContentSize, 17> ContentSizes{{
     {"Screen", 1280, 1024, 25},
     {"Screen", 1600, 1200, 25},
     {"Wide Screen", 1400, 768, 25},
+    {"HD 1080p", 1920, 1080, 24},
+    {"DCI Scope", 2048, 858, 24},
+    {"DCI Flat", 1998, 1080, 24},
+    {"UHD", 3840, 2160, 24},
+    {"DCI 4K", 4096, 2160, 24},
 }};
 
 QStringList ContentSizeListItems()

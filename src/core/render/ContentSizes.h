@@ -15,8 +15,9 @@ struct TContentSize
     double FrameRate; // nominal rate of the standard; never applied to a project
 };
 
-// The film size table; the project's ContentSize indexes it. Row 0 is the free size.
-extern const std::array<TContentSize, 17> ContentSizes;
+// The film size table; the project's ContentSize indexes it. Row 0 is the free size. Rows
+// are only ever added at the end: stored indexes keep their meaning.
+extern const std::array<TContentSize, 22> ContentSizes;
 
 // The entries of the film size list, one per row: "Custom", then "Name (W x H)".
 QStringList ContentSizeListItems();

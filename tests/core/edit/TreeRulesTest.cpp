@@ -71,8 +71,13 @@ TEST_F(Named, AcceptsChildFollowsTheKinds)
     EXPECT_TRUE(AcceptsChild(Columns, TVmElementColumn::Kind));
     EXPECT_FALSE(AcceptsChild(A, TVmElementText::Kind));
     EXPECT_FALSE(AcceptsChild(nullptr, TVmElementText::Kind));
-    EXPECT_EQ(AddElement(document, A, TVmElementText::Kind), nullptr);
+    // A text holds nothing: a column fits neither in it nor beside it, a text goes after it.
+    EXPECT_EQ(AddElement(document, A, TVmElementColumn::Kind), nullptr);
     EXPECT_EQ(Stack().count(), 0);
+    const TElementNode *added = AddElement(document, A, TVmElementText::Kind);
+    ASSERT_NE(added, nullptr);
+    EXPECT_EQ(added->Parent(), A->Parent());
+    EXPECT_EQ(added->Index(), A->Index() + 1);
 }
 
 TEST_F(Named, MovesKeepTheOrderOfTheMovedNodes)

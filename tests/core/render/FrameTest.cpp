@@ -111,7 +111,7 @@ TEST(Frame, GoldenSmallRoll)
 TEST(ContentSizes, TableAndListTexts)
 {
     const QStringList items = ContentSizeListItems();
-    ASSERT_EQ(items.size(), 17);
+    ASSERT_EQ(items.size(), 22); // the modern sizes follow row 16
     EXPECT_EQ(items[0], QStringLiteral("Custom"));
     EXPECT_EQ(items[1], QStringLiteral("VCD PAL (352 x 288)"));
     EXPECT_EQ(items[5], QStringLiteral("DVD PAL (720 x 576)"));

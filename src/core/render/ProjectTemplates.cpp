@@ -1,0 +1,47 @@
+#include "core/render/ProjectTemplates.h"
+
+#include "core/render/ContentSizes.h"
+
+#include <cmath>
+
+namespace velmora {
+
+namespace {
+// The fresh project scrolls 4 pixels a frame over 576 lines: about six seconds on screen.
+constexpr double ClassicScrollRate = 4.0;
+constexpr double ClassicHeight = 576.0;
+constexpr TArgb Black = 0xFF000000;
+} // namespace
+
+const std::array<TProjectTemplate, 6> ProjectTemplates{{
+    {"HD 1080p, 24 fps (1920 x 1080)", 17, 24, Black},
+    {"UHD, 24 fps (3840 x 2160)", 20, 24, Black},
+    {"DCI Flat, 24 fps (1998 x 1080)", 19, 24, Black},
+    {"DCI Scope, 24 fps (2048 x 858)", 18, 24, Black},
+    {"PAL, 25 fps (720 x 576)", 5, 25, Black},
+    {"Classic (720 x 576, 25 fps)", -1, 25, 0xFF336699},
+}};
+
+QStringList ProjectTemplateNames()
+{
+    QStringList names;
+    for (const TProjectTemplate &entry : ProjectTemplates)
+        names << QString::fromLatin1(entry.Name);
+    return names;
+}
+
+void ApplyProjectTemplate(IProject &project, const TProjectTemplate &projectTemplate)
+{
+    if (projectTemplate.ContentSize < 0)
+        return;
+    const TContentSize &size = ContentSizes.at(std::size_t(projectTemplate.ContentSize));
+    project.SetContentSize(projectTemplate.ContentSize);
+    project.SetWidth(size.Width);
+    project.SetHeight(size.Height);
+    project.SetFrameRate(projectTemplate.FrameRate);
+    // A line stays on screen about as long as in the classic project, whatever the height.
+    project.SetScrollRate(std::max(1, int(std::lround(ClassicScrollRate * size.Height / ClassicHeight))));
+    project.SetBackColor(projectTemplate.BackColor);
+}
+
+} // namespace velmora

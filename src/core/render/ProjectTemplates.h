@@ -1,0 +1,29 @@
+#pragma once
+
+#include "core/elements/Interfaces.h"
+
+#include <QStringList>
+#include <array>
+
+namespace velmora {
+
+// A starting point for a new project: a film size row, its rate and a background.
+struct TProjectTemplate
+{
+    const char *Name;
+    qint32 ContentSize; // row of ContentSizes; -1: the fresh project exactly as it is
+    qint32 FrameRate;
+    TArgb BackColor;
+};
+
+// The choices of New Project; the last one is the classic fresh project.
+extern const std::array<TProjectTemplate, 6> ProjectTemplates;
+inline constexpr std::size_t ClassicTemplate = 5;
+
+QStringList ProjectTemplateNames();
+
+// Sets a fresh project's film size, rates and background from the template; the classic one
+// changes nothing.
+void ApplyProjectTemplate(IProject &project, const TProjectTemplate &projectTemplate);
+
+} // namespace velmora
