@@ -158,7 +158,7 @@ void TSequenceFrameSink::ClearEarlierSequence()
         return;
     if (!m_choice.Overwrite)
         throw EExportError(QStringLiteral("The folder \"%1\" already holds %2 frames named like \"%3\" (%4 ...); "
-                                          "remove them, choose another name, or allow replacing the earlier frames (--overwrite).")
+                                          "remove them, choose another name, or allow replacing the earlier frames (--overwrite on the command line).")
                                .arg(QDir::toNativeSeparators(folder.path()), QString::number(earlier.size()),
                                     QFileInfo(m_pattern).fileName(), earlier.first()));
     for (const QString &name : earlier)

@@ -76,6 +76,8 @@ void TCreditStyles::LoadFile(const QString &fileName)
 
 void TCreditStyles::Load(const QJsonObject &json, const QString &fileName)
 {
+    if (json.contains(QStringLiteral("styles")) && !json.value(QStringLiteral("styles")).isObject())
+        throw EVelmoraError(QStringLiteral("%1: \"styles\" must be an object of named styles").arg(fileName));
     const QJsonObject styles = json.contains(QStringLiteral("styles")) ? json.value(QStringLiteral("styles")).toObject() : json;
     for (auto it = styles.begin(); it != styles.end(); ++it) {
         const QString where = QStringLiteral("%1: style \"%2\"").arg(fileName, it.key());
