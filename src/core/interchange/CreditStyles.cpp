@@ -91,7 +91,8 @@ void TCreditStyles::Load(const QJsonObject &json, const QString &fileName)
             const QJsonValue value = field.value();
             const auto number = [&](int minimum, int maximum) {
                 const double v = value.toDouble(0.5);
-                if (!value.isDouble() || v != double(int(v)) || v < minimum || v > maximum)
+                // The range first: converting a number past int's range is undefined.
+                if (!value.isDouble() || !(v >= minimum && v <= maximum) || v != double(int(v)))
                     throw EVelmoraError(QStringLiteral("%1: field \"%2\" must be a whole number from %3 to %4")
                                             .arg(where, key)
                                             .arg(minimum)

@@ -1,10 +1,13 @@
 // Hostile and broken sheets: each is refused at once with its own message, or read whole,
 // and none crashes or grows without bound.
 #include "core/error.h"
+#include "core/interchange/CreditStyles.h"
 #include "core/interchange/SheetReader.h"
 
 #include "support/SheetFiles.h"
 
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
@@ -164,6 +167,30 @@ TEST(SheetLimits, CraftedSheetsAreRefusedOrReadWhole)
                         || message.startsWith(path + QString::fromLatin1(c.Message)))
                 << message.toStdString();
         }
+    }
+}
+
+} // namespace
+} // namespace velmora
+
+namespace velmora {
+namespace {
+
+// Found by fuzzing: a number past int's range in a styles file was converted before it was
+// checked (undefined behaviour); it is refused like any other number out of range.
+TEST(SheetLimits, StylesRefuseNumbersPastTheRange)
+{
+    for (const char *number : {"2.47778e+60", "-1e300", "1e10", "NaN"}) {
+        SCOPED_TRACE(number);
+        const QJsonDocument json = QJsonDocument::fromJson(QByteArray(R"({"styles": {"Heading": {"FontSize": )") + number + "}}}");
+        TCreditStyles styles(1080);
+        QString message;
+        try {
+            styles.Load(json.object(), QStringLiteral("styles.json"));
+        } catch (const EVelmoraError &error) {
+            message = error.message();
+        }
+        EXPECT_TRUE(message.contains("must be a whole number from 1 to 1024") || json.isNull()) << message.toStdString();
     }
 }
 
