@@ -1,6 +1,8 @@
 // libFuzzer target: the JSON a user writes by hand: a credit styles file and a project
 // description for import. Both must refuse what they cannot use with a message, never crash.
 #include "core/document/Document.h"
+#include "FuzzFiles.h"
+
 #include "core/error.h"
 #include "core/interchange/CreditStyles.h"
 #include "core/interchange/ProjectJson.h"
@@ -14,15 +16,9 @@
 #include <cstdlib>
 
 using namespace velmora;
+using fuzz::Put;
 
 namespace {
-
-void Put(const QString &path, const QByteArray &bytes)
-{
-    QFile file(path);
-    if (file.open(QIODevice::WriteOnly | QIODevice::Truncate))
-        file.write(bytes);
-}
 
 void WriteSeeds(const QString &dir)
 {
@@ -41,11 +37,7 @@ void WriteSeeds(const QString &dir)
 
 extern "C" int LLVMFuzzerInitialize(int *, char ***)
 {
-    const QByteArray seeds = qgetenv("VELMORA_FUZZ_WRITE_SEEDS");
-    if (!seeds.isEmpty()) {
-        WriteSeeds(QString::fromLocal8Bit(seeds));
-        std::exit(0);
-    }
+    fuzz::WriteSeedsIfAsked(WriteSeeds);
     return 0;
 }
 

@@ -1,6 +1,8 @@
 // libFuzzer target: repair on damaged AVI files. Seeds are whole and cut-off videos written
 // by Velmora's own AVI writer; whatever repair makes of the bytes must be an AVI it can
 // repair again, and the damaged file must stay as it was.
+#include "FuzzFiles.h"
+
 #include "core/error.h"
 #include "core/export/AviFileWriter.h"
 #include "core/export/AviRepair.h"
@@ -13,20 +15,10 @@
 #include <cstdlib>
 
 using namespace velmora;
+using fuzz::Contents;
+using fuzz::Folder;
 
 namespace {
-
-QTemporaryDir &Folder()
-{
-    static QTemporaryDir folder;
-    return folder;
-}
-
-QByteArray Contents(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
 
 void WriteSeeds(const QString &dir)
 {
@@ -64,11 +56,7 @@ void WriteSeeds(const QString &dir)
 
 extern "C" int LLVMFuzzerInitialize(int *, char ***)
 {
-    const QByteArray seeds = qgetenv("VELMORA_FUZZ_WRITE_SEEDS");
-    if (!seeds.isEmpty()) {
-        WriteSeeds(QString::fromLocal8Bit(seeds));
-        std::exit(0);
-    }
+    fuzz::WriteSeedsIfAsked(WriteSeeds);
     return 0;
 }
 

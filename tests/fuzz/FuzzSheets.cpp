@@ -3,6 +3,8 @@
 // put into a real zip, or the bytes of a whole XLSX or ODS file. Every form goes through
 // ReadSheet and the real zip reader from a file. A refusal is fine; a crash, a leak, a hang
 // or runaway memory is a fault.
+#include "FuzzFiles.h"
+
 #include "core/error.h"
 #include "core/interchange/SheetReader.h"
 
@@ -15,21 +17,10 @@
 #include <cstdlib>
 
 using namespace velmora;
+using fuzz::Folder;
+using fuzz::Put;
 
 namespace {
-
-QTemporaryDir &Folder()
-{
-    static QTemporaryDir folder;
-    return folder;
-}
-
-void Put(const QString &path, const QByteArray &bytes)
-{
-    QFile file(path);
-    if (file.open(QIODevice::WriteOnly | QIODevice::Truncate))
-        file.write(bytes);
-}
 
 const test::TTable SeedTable = {
     {"Kind", "Role", "Name", "Text", "Style", "Columns", "Size"},
@@ -75,11 +66,7 @@ void WriteSeeds(const QString &dir)
 
 extern "C" int LLVMFuzzerInitialize(int *, char ***)
 {
-    const QByteArray seeds = qgetenv("VELMORA_FUZZ_WRITE_SEEDS");
-    if (!seeds.isEmpty()) {
-        WriteSeeds(QString::fromLocal8Bit(seeds));
-        std::exit(0);
-    }
+    fuzz::WriteSeedsIfAsked(WriteSeeds);
     return 0;
 }
 
