@@ -31,14 +31,16 @@ quint32 U32(const QByteArray &bytes, qint64 at)
     return quint32(p[0]) | quint32(p[1]) << 8 | quint32(p[2]) << 16 | quint32(p[3]) << 24;
 }
 
-// The payload of the first chunk with this code in the header bytes, found by its code
-// rather than by walking the lists, so damaged list sizes do not hide it.
-QByteArray FindChunk(const QByteArray &head, quint32 id)
+// The payload of the first chunk with this code in the header bytes that is at least
+// minSize long (and starts with prefix), found by its code rather than by walking the lists,
+// so damaged list sizes do not hide it, and the same four letters in a name or in damage
+// do not stand in for it.
+QByteArray FindChunk(const QByteArray &head, quint32 id, qint64 minSize = 0, const QByteArray &prefix = {})
 {
     const QByteArray code(reinterpret_cast<const char *>(&id), 4);
     for (qsizetype at = head.indexOf(code); at >= 0; at = head.indexOf(code, at + 1)) {
         const qint64 size = U32(head, at + 4);
-        if (at + 8 + size <= head.size())
+        if (size >= minSize && at + 8 + size <= head.size() && head.mid(at + 8, prefix.size()) == prefix)
             return head.mid(at + 8, size);
     }
     return {};
@@ -47,8 +49,8 @@ QByteArray FindChunk(const QByteArray &head, quint32 id)
 // The stream setup as the headers describe it.
 avi::TStreamSetup SetupFromHeaders(const QByteArray &head, const QString &shownName)
 {
-    const QByteArray strh = FindChunk(head, FourCC("strh"));
-    const QByteArray strf = FindChunk(head, FourCC("strf"));
+    const QByteArray strh = FindChunk(head, FourCC("strh"), 56, "vids");
+    const QByteArray strf = FindChunk(head, FourCC("strf"), 40);
     if (strh.size() < 56 || strf.size() < 40 || U32(strh, 0) != FourCC("vids"))
         throw EExportError(QStringLiteral("\"%1\" has no video stream header to rebuild from.").arg(shownName));
     avi::TStreamSetup setup;
@@ -213,6 +215,26 @@ TAviRepairResult RepairAvi(const QString &fileName, const QString &outputName)
             kept += end - at;
             at = end;
             continue;
+        }
+        // A frame whose code was damaged but whose size still leads to the next chunk: kept.
+        if (!IsFrameId(id) && fits(at)) {
+            const qint64 length = U32(data, at + 4);
+            const qint64 end = at + 8 + length + (length & 1);
+            const quint32 following = end + 8 <= size ? U32(data, end) : 0;
+            if (length > 0 && (IsFrameId(following) || following == FourCC("idx1") || following == FourCC("LIST")
+                               || following == FourCC("RIFF") || following == FourCC("ix00"))) {
+                const QByteArray frame = QByteArray::fromRawData(data.constData() + at + 8, length);
+                if (!headersWritten) {
+                    setup.Compressed = setup.Compression != 0;
+                    writer.WriteHeaders(setup);
+                    headersWritten = true;
+                }
+                writer.WriteFrame(frame.constData(), frame.size(), judge.IsKey(frame));
+                ++cutFrames;
+                kept += std::min(size, end) - at;
+                at = std::min(size, end);
+                continue;
+            }
         }
         // Damage: the frames go on at the next frame chunk that fits in the file.
         qint64 next = -1;
