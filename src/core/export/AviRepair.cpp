@@ -182,6 +182,15 @@ TAviRepairResult RepairAvi(const QString &fileName, const QString &outputName)
     writer.Create(target.WritePath(), outputName);
     TKeyFrameJudge judge(setup.Handler);
     bool headersWritten = false;
+    // The first frame's code says whether the stream is compressed; a damaged one leaves it to the header.
+    const auto keep = [&](const QByteArray &frame, quint32 id) {
+        if (!headersWritten) {
+            setup.Compressed = IsFrameId(id) ? id == FourCC("00dc") : setup.Compression != 0;
+            writer.WriteHeaders(setup);
+            headersWritten = true;
+        }
+        writer.WriteFrame(frame.constData(), frame.size(), judge.IsKey(frame));
+    };
     qint64 kept = 0;  // bytes of the file that went into the repaired one, or were walked through
     int damagedSpans = 0;
     int cutFrames = 0;
@@ -191,13 +200,7 @@ TAviRepairResult RepairAvi(const QString &fileName, const QString &outputName)
         const quint32 id = U32(data, at);
         if (IsFrameId(id) && fits(at)) {
             const qint64 length = U32(data, at + 4);
-            if (!headersWritten) {
-                setup.Compressed = id == FourCC("00dc");
-                writer.WriteHeaders(setup);
-                headersWritten = true;
-            }
-            const QByteArray frame = QByteArray::fromRawData(data.constData() + at + 8, length);
-            writer.WriteFrame(frame.constData(), frame.size(), judge.IsKey(frame));
+            keep(QByteArray::fromRawData(data.constData() + at + 8, length), id);
             const qint64 end = std::min(size, at + 8 + length + (length & 1));  // the pad byte may be cut off
             kept += end - at;
             at = end;
@@ -224,12 +227,7 @@ TAviRepairResult RepairAvi(const QString &fileName, const QString &outputName)
             if (length > 0 && (IsFrameId(following) || following == FourCC("idx1") || following == FourCC("LIST")
                                || following == FourCC("RIFF") || following == FourCC("ix00"))) {
                 const QByteArray frame = QByteArray::fromRawData(data.constData() + at + 8, length);
-                if (!headersWritten) {
-                    setup.Compressed = setup.Compression != 0;
-                    writer.WriteHeaders(setup);
-                    headersWritten = true;
-                }
-                writer.WriteFrame(frame.constData(), frame.size(), judge.IsKey(frame));
+                keep(frame, id);
                 ++cutFrames;
                 kept += std::min(size, end) - at;
                 at = std::min(size, end);
@@ -252,12 +250,7 @@ TAviRepairResult RepairAvi(const QString &fileName, const QString &outputName)
             // A frame whose size runs past the end or into the next frame: what is there is
             // kept, as players show it (a cut-off picture is partly drawn, not lost).
             const QByteArray frame = QByteArray::fromRawData(data.constData() + at + 8, (next < 0 ? size : next) - at - 8);
-            if (!headersWritten) {
-                setup.Compressed = id == FourCC("00dc");
-                writer.WriteHeaders(setup);
-                headersWritten = true;
-            }
-            writer.WriteFrame(frame.constData(), frame.size(), judge.IsKey(frame));
+            keep(frame, id);
             ++cutFrames;
             kept += 8 + frame.size();
         } else {
