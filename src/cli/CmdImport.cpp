@@ -11,6 +11,7 @@
 #include "core/render/RunningTime.h"
 #include "core/export/OutputTarget.h"
 
+#include <QBuffer>
 #include <QCommandLineParser>
 #include <QFile>
 #include <QFileInfo>
@@ -53,6 +54,16 @@ void ImportJson(const QString &fileName, TDocument &document)
 void WriteProject(TDocument &document, const QString &target)
 {
     TOutputTarget outputFile(target);
+    if (outputFile.InPlace()) {
+        // A device or a pipe cannot seek back to fill in sizes: the file is made in memory first.
+        QBuffer buffer;
+        buffer.open(QIODevice::ReadWrite);
+        document.SaveProjectFile(buffer);
+        QFile device(target);
+        if (!device.open(QIODevice::WriteOnly | QIODevice::Unbuffered) || device.write(buffer.data()) != buffer.size())
+            throw EVelmoraError(QString::fromLatin1(DocumentMessages::CannotCreate).arg(target, device.errorString()));
+        return;
+    }
     QFile written(outputFile.WritePath());
     if (!written.open(QIODevice::WriteOnly | QIODevice::Truncate))
         throw EVelmoraError(QString::fromLatin1(DocumentMessages::CannotCreate).arg(target, written.errorString()));

@@ -154,8 +154,11 @@ int RunRender(const QStringList &arguments)
     const QCommandLineOption threads(QStringLiteral("threads"), QStringLiteral("Encoding threads (default: every core)."),
                                      QStringLiteral("N"), QStringLiteral("0"));
     const QCommandLineOption quiet({QStringLiteral("q"), QStringLiteral("quiet")}, QStringLiteral("No progress, no summary."));
+    const QCommandLineOption overwrite(QStringLiteral("overwrite"),
+                                       QStringLiteral("For a sequence: remove the frames of an earlier one of the same name, from "
+                                                      "the first number on, before writing (without it they are refused)."));
     parser.addOptions({output, format, codec, profile, quality, keyframes, dataRate, alpha, rate, timecode, scale, startNumber,
-                       frames, chunk, threads, quiet});
+                       frames, chunk, threads, quiet, overwrite});
     const TSheetRollOptions sheetOptions;
     sheetOptions.AddTo(parser);
     QStringList files;
@@ -253,6 +256,8 @@ int RunRender(const QStringList &arguments)
     else if (slice && chosenFormat.Timecode)
         choice.Timecode = FormatTimecode(settings.FirstFrame,
                                          TimecodeBase(settings.Rate.Num > 0 ? settings.Rate : TFrameRate{source.FrameRate(), 1}));
+    choice.Inputs = files;
+    choice.Overwrite = parser.isSet(overwrite);
     const std::unique_ptr<IFrameSink> sink = CreateFrameSink(choice, settings.Options);
     settings.Sink = sink.get();
 
@@ -269,6 +274,8 @@ int RunRender(const QStringList &arguments)
 
     const TGenerationResult result = RunGeneration(source, settings);
     progress.Finish();
+    if (const auto *sequence = dynamic_cast<const TSequenceFrameSink *>(sink.get()); sequence && !sequence->Notice().isEmpty())
+        PrintError(sequence->Notice());
     switch (result.Outcome) {
     case TGenerationOutcome::Completed:
         if (!parser.isSet(quiet))

@@ -90,6 +90,8 @@ TEST_F(SheetImport, BadSheetsWriteNothing)
         {{{"Name"}, {"A"}}, "velmora-cli: credits.csv:1: the header row has no Kind column"},
         {{{"Kind", "Size"}, {"gap", "1O"}}, "velmora-cli: credits.csv:2: column Size: \"1O\" is not a whole number"},
         {{{"Kind", "Image"}, {"image", "gone.png"}}, "velmora-cli: credits.csv:2: column Image: the file"},
+        {{{"Kind", "Image"}, {"image", "/dev/zero"}},
+         "velmora-cli: credits.csv:2: column Image: \"/dev/zero\" is not a regular file (a folder or a device)"},
     };
     for (const auto &[table, message] : cases) {
         const QString output = Path("out.vmz");
@@ -105,6 +107,19 @@ TEST_F(SheetImport, BadSheetsWriteNothing)
     const TCliResult result = RunCli({"import", Path("broken.csv"), "-o", Path("out.vmz")});
     EXPECT_EQ(result.Err.trimmed(), "velmora-cli: broken.csv:2: a quoted cell is never closed");
     EXPECT_FALSE(QFile::exists(Path("out.vmz")));
+
+    QFile styles(Path("styles.json"));
+    ASSERT_TRUE(styles.open(QIODevice::WriteOnly));
+    styles.write(R"({"styles": [1]})");
+    styles.close();
+    const TCliResult listed = RunCli({"import", Sheet({{"Kind", "Name"}, {"names", "A"}}), "--styles", Path("styles.json"), "-o", Path("out.vmz")});
+    EXPECT_TRUE(listed.Err.contains("\"styles\" must be an object")) << listed.Err.toStdString();
+    EXPECT_FALSE(QFile::exists(Path("out.vmz")));
+
+    // A project written into a device: made whole in memory, with no warning from Qt.
+    const TCliResult device = RunCli({"import", Sheet({{"Kind", "Name"}, {"names", "A"}}), "-o", "/dev/null"});
+    EXPECT_EQ(device.ExitCode, 0);
+    EXPECT_EQ(device.Err, QByteArray());
 }
 
 TEST_F(SheetImport, InfoReportsRunningTimeAndWarnings)

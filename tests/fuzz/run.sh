@@ -1,13 +1,13 @@
 #!/usr/bin/env bash
 # Builds the fuzz targets with clang and runs them from a freshly generated seed corpus,
 # sharing SECONDS (default 60) between them: the project file reader, then rendering and
-# encoding. Fails on any crash, leak, timeout or out-of-memory.
-# VELMORA_FUZZ_TARGETS picks targets by name (project, render); default both.
+# encoding, credit sheets, hand-written JSON, AVI repair. Fails on any crash, leak, timeout or out-of-memory.
+# VELMORA_FUZZ_TARGETS picks targets by name (project, render, sheets, descriptions, repair); default all.
 set -euo pipefail
 seconds=${1:-60}
 root=$(cd "$(dirname "$0")/../.." && pwd)
 build=${VELMORA_FUZZ_BUILD:-$root/build-fuzz}
-targets=${VELMORA_FUZZ_TARGETS:-project render}
+targets=${VELMORA_FUZZ_TARGETS:-project render sheets descriptions repair}
 if [ ! -f "$build/CMakeCache.txt" ]; then
   cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo \
     -DCMAKE_CXX_COMPILER=clang++-14 -DVELMORA_FUZZ=ON -DVELMORA_BUILD_TESTS=OFF
@@ -26,7 +26,7 @@ for name in $targets; do
   log=$build/fuzz-$name.log
   if ! QT_QPA_PLATFORM=offscreen LSAN_OPTIONS="suppressions=$root/tests/fuzz/lsan.supp" "$fuzzer" -max_total_time="$share" -rss_limit_mb=2048 -timeout=10 -max_len=65536 \
     -dict="$root/tests/fuzz/project.dict" -artifact_prefix="$build/artifacts/$name-" -print_final_stats=1 \
-    "$build/corpus-$name" "$build/seeds" >"$log" 2>&1; then
+    "$build/corpus-$name" "$build/seeds" "$root/tests/fuzz/regressions" >"$log" 2>&1; then
     tail -n 60 "$log"
     status=1
     continue

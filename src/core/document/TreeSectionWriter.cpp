@@ -42,7 +42,7 @@ void PatchChunkSize(QIODevice &stream, qint64 start)
     const qint64 end = stream.pos();
     const qint64 size = end - start - ChunkHeaderSize;
     if (size > std::numeric_limits<qint32>::max())
-        FailWrite();
+        throw ETreeSectionError(QString::fromLatin1(TypedFilerMessages::TooLarge));
     if (!stream.seek(start + 4))
         FailWrite();
     WriteLe(stream, static_cast<qint32>(size));

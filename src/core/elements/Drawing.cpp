@@ -176,6 +176,8 @@ QImage LoadImageFile(const QString &fileName)
     RaiseImageAllocationLimit();
     QImageReader reader(fileName);
     reader.setAutoTransform(false);
+    if (PictureTooLargeToDraw(reader.size(), reader.imageFormat()))
+        return QImage();
     QImage image;
     if (!reader.read(&image))
         return QImage();

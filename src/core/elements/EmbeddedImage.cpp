@@ -9,6 +9,8 @@
 #include <QImageReader>
 #include <QImageWriter>
 
+#include <algorithm>
+
 namespace velmora {
 
 namespace {
@@ -16,6 +18,29 @@ const QByteArray NoImage = QByteArrayLiteral("<none>");
 
 // The largest picture decoded: as large as the largest frame or strip drawn.
 constexpr qint64 MaxPictureBytes = qint64(1) << 30;
+
+} // namespace
+
+qint64 DrawnPictureBytes(QSize size, QImage::Format format)
+{
+    const qint64 pixels = qint64(size.width()) * size.height();
+    switch (format) {
+    case QImage::Format_RGB32:
+    case QImage::Format_ARGB32:
+    case QImage::Format_ARGB32_Premultiplied:
+    case QImage::Format_Invalid:
+        return pixels * 4;
+    default:
+        return pixels * 4 + pixels * std::max(1, QImage::toPixelFormat(format).bitsPerPixel() / 8);
+    }
+}
+
+bool PictureTooLargeToDraw(QSize size, QImage::Format format)
+{
+    return size.isValid() && DrawnPictureBytes(size, format) > MaxPictureBytes;
+}
+
+namespace {
 
 // Moves pixels into sRGB; formats the colour transform cannot work on are widened first.
 void ConvertToSrgb(QImage &image)
@@ -68,12 +93,25 @@ QSize StoredPictureSize(const QByteArray &storedBytes)
     return QImageReader(&buffer, "png").size();
 }
 
+namespace {
+
+bool TooLargeToDraw(const QByteArray &storedBytes)
+{
+    QBuffer buffer;
+    buffer.setData(storedBytes);
+    buffer.open(QIODevice::ReadOnly);
+    QImageReader reader(&buffer, "png");
+    return PictureTooLargeToDraw(reader.size(), reader.imageFormat());
+}
+
+} // namespace
+
 QString PictureProblem(const QByteArray &storedBytes, const QImage *decoded)
 {
     if (storedBytes.isEmpty() || (decoded && !decoded->isNull()))
         return QString();
     const QSize size = StoredPictureSize(storedBytes);
-    if (size.isValid() && qint64(size.width()) * size.height() * 4 > MaxPictureBytes)
+    if (TooLargeToDraw(storedBytes))
         return QStringLiteral("too large to display (%1 x %2 pixels)").arg(size.width()).arg(size.height());
     // Not decoded yet: a readable header is all there is to judge by.
     if (decoded == nullptr && size.isValid())
@@ -87,6 +125,8 @@ QImage DecodePng(const QByteArray &bytes, TColorHandling colors)
     if (bytes.isEmpty())
         return image;
     RaiseImageAllocationLimit();
+    if (TooLargeToDraw(bytes))
+        return image;
     QBuffer buffer;
     buffer.setData(bytes);
     buffer.open(QIODevice::ReadOnly);

@@ -36,6 +36,13 @@ void WriteEmbeddedImage(ITypedFiler &filer, const QImage *image, const QByteArra
 std::unique_ptr<QImage> ReadEmbeddedImage(ITypedFiler &filer, TColorHandling colors, QByteArray *storedBytes = nullptr,
                                           bool decode = true);
 
+// Memory a picture of this size takes once decoded and drawn: drawing and scaling work on
+// 32-bit pixels, so a picture decoded in another format (grey, palette, 16 bits) also needs
+// its 32-bit copy.
+qint64 DrawnPictureBytes(QSize size, QImage::Format format);
+// True when that passes the 1 GB a picture may take: such a picture is not decoded.
+bool PictureTooLargeToDraw(QSize size, QImage::Format format);
+
 // The size stored picture bytes claim, read from their header without decoding; invalid
 // when the header cannot be read.
 QSize StoredPictureSize(const QByteArray &storedBytes);

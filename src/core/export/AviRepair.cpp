@@ -5,7 +5,10 @@
 #include "core/export/ExportError.h"
 #include "core/export/OutputTarget.h"
 
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
+#include <algorithm>
 #include <memory>
 
 extern "C" {
@@ -28,75 +31,26 @@ quint32 U32(const QByteArray &bytes, qint64 at)
     return quint32(p[0]) | quint32(p[1]) << 8 | quint32(p[2]) << 16 | quint32(p[3]) << 24;
 }
 
-bool IsFourCC(quint32 code)
+// The payload of the first chunk with this code in the header bytes that is at least
+// minSize long (and starts with prefix), found by its code rather than by walking the lists,
+// so damaged list sizes do not hide it, and the same four letters in a name or in damage
+// do not stand in for it.
+QByteArray FindChunk(const QByteArray &head, quint32 id, qint64 minSize = 0, const QByteArray &prefix = {})
 {
-    for (int i = 0; i < 4; ++i) {
-        const quint8 c = quint8(code >> (8 * i));
-        if (c < 0x20 || c > 0x7e)
-            return false;
-    }
-    return true;
-}
-
-// Reads the file front to back; every read either delivers all it was asked for or says no.
-class TReader
-{
-public:
-    TReader(const QString &fileName, const QString &shownName) : m_file(fileName), m_shownName(shownName)
-    {
-        if (!m_file.open(QIODevice::ReadOnly))
-            throw EExportError(QStringLiteral("Could not open \"%1\": %2").arg(shownName, m_file.errorString()));
-        m_size = m_file.size();
-    }
-    qint64 Size() const { return m_size; }
-    qint64 Pos() const { return m_file.pos(); }
-    bool Read(qint64 count, QByteArray &out)
-    {
-        if (count < 0 || m_file.pos() + count > m_size)
-            return false;
-        out = m_file.read(count);
-        if (out.size() != count)
-            throw EExportError(QStringLiteral("Could not read \"%1\": %2").arg(m_shownName, m_file.errorString()));
-        return true;
-    }
-    bool Skip(qint64 count) { return count >= 0 && m_file.pos() + count <= m_size && m_file.seek(m_file.pos() + count); }
-
-private:
-    QFile m_file;
-    QString m_shownName;
-    qint64 m_size = 0;
-};
-
-// The sub-chunks of a list payload, by code (first of each).
-QByteArray SubChunk(const QByteArray &list, qint64 from, quint32 id, qint64 *listStart = nullptr)
-{
-    for (qint64 at = from; at + 8 <= list.size();) {
-        const quint32 code = U32(list, at);
-        const qint64 size = U32(list, at + 4);
-        if (code == id) {
-            if (listStart)
-                *listStart = at + 8;
-            return list.mid(at + 8, size);
-        }
-        at += 8 + size + (size & 1);
+    const QByteArray code(reinterpret_cast<const char *>(&id), 4);
+    for (qsizetype at = head.indexOf(code); at >= 0; at = head.indexOf(code, at + 1)) {
+        const qint64 size = U32(head, at + 4);
+        if (size >= minSize && at + 8 + size <= head.size() && head.mid(at + 8, prefix.size()) == prefix)
+            return head.mid(at + 8, size);
     }
     return {};
 }
 
 // The stream setup as the headers describe it.
-avi::TStreamSetup SetupFromHeaders(const QByteArray &hdrl, const QString &shownName)
+avi::TStreamSetup SetupFromHeaders(const QByteArray &head, const QString &shownName)
 {
-    qint64 strlAt = -1;
-    for (qint64 at = 4; at + 12 <= hdrl.size();) {
-        const qint64 size = U32(hdrl, at + 4);
-        if (U32(hdrl, at) == FourCC("LIST") && U32(hdrl, at + 8) == FourCC("strl")) {
-            strlAt = at + 12;
-            break;
-        }
-        at += 8 + size + (size & 1);
-    }
-    const QByteArray strh = strlAt < 0 ? QByteArray() : SubChunk(hdrl, strlAt, FourCC("strh"));
-    const QByteArray strf = strlAt < 0 ? QByteArray() : SubChunk(hdrl, strlAt, FourCC("strf"));
+    const QByteArray strh = FindChunk(head, FourCC("strh"), 56, "vids");
+    const QByteArray strf = FindChunk(head, FourCC("strf"), 40);
     if (strh.size() < 56 || strf.size() < 40 || U32(strh, 0) != FourCC("vids"))
         throw EExportError(QStringLiteral("\"%1\" has no video stream header to rebuild from.").arg(shownName));
     avi::TStreamSetup setup;
@@ -110,11 +64,11 @@ avi::TStreamSetup SetupFromHeaders(const QByteArray &hdrl, const QString &shownN
     const qint64 headerSize = U32(strf, 0);
     if (headerSize > 40 && headerSize <= strf.size())
         setup.ExtraData = strf.mid(40, headerSize - 40);
-    QByteArray name = SubChunk(hdrl, strlAt, FourCC("strn"));
+    QByteArray name = FindChunk(head, FourCC("strn"));
     if (name.endsWith('\0'))
         name.chop(1);
     setup.Name = name;
-    if (setup.Width <= 0 || setup.Height <= 0 || setup.Rate <= 0)
+    if (setup.Width <= 0 || setup.Height <= 0 || setup.Rate <= 0 || setup.Width > 65535 || setup.Height > 65535)
         throw EExportError(QStringLiteral("\"%1\" has a damaged video stream header.").arg(shownName));
     return setup;
 }
@@ -164,83 +118,162 @@ private:
     std::unique_ptr<AVCodecContext, TContextFree> m_context;
 };
 
-// Reads the RIFF header and the header list, leaving in at the first chunk after them.
-avi::TStreamSetup ReadSetup(TReader &in, const QString &fileName)
+bool IsFrameId(quint32 id)
 {
-    QByteArray bytes;
-    if (!in.Read(12, bytes) || U32(bytes, 0) != FourCC("RIFF") || U32(bytes, 8) != FourCC("AVI "))
-        throw EExportError(QStringLiteral("\"%1\" is not an AVI video file.").arg(fileName));
-    // The header list comes first and is written whole before any frame.
-    QByteArray head;
-    if (!in.Read(12, head) || U32(head, 0) != FourCC("LIST") || U32(head, 8) != FourCC("hdrl")
-        || U32(head, 4) > MaxHeaderListBytes)
-        throw EExportError(QStringLiteral("\"%1\" has no video stream header to rebuild from.").arg(fileName));
-    QByteArray hdrl;
-    if (!in.Read(U32(head, 4) - 4, hdrl))
-        throw EExportError(QStringLiteral("\"%1\" has no video stream header to rebuild from.").arg(fileName));
-    hdrl.prepend(head.mid(8, 4));
-    avi::TStreamSetup setup = SetupFromHeaders(hdrl, fileName);
-    if (U32(head, 4) & 1)
-        in.Skip(1);
-    return setup;
+    return id == FourCC("00dc") || id == FourCC("00db");
+}
+
+// What a MOV or MP4 file cut short lacks, said instead of "not an AVI".
+bool IsQuickTime(const QByteArray &start)
+{
+    const QByteArray box = start.mid(4, 4);
+    return box == "ftyp" || box == "mdat" || box == "wide" || box == "free" || box == "moov";
+}
+
+QString RepairedName(const QString &fileName)
+{
+    const QFileInfo info(fileName);
+    const QString base = info.suffix().compare(QLatin1String("avi"), Qt::CaseInsensitive) == 0
+        ? info.dir().filePath(info.completeBaseName())
+        : fileName;
+    QString name = base + QStringLiteral(".repaired.avi");
+    for (int n = 2; QFileInfo::exists(name) || QFileInfo(name).isSymLink(); ++n)
+        name = base + QStringLiteral(".repaired-%1.avi").arg(n);
+    return name;
 }
 
 } // namespace
 
+QString RepairedAviName(const QString &fileName)
+{
+    return RepairedName(fileName);
+}
+
 avi::TStreamSetup ReadAviStreamSetup(const QString &fileName)
 {
-    TReader in(fileName, fileName);
-    avi::TStreamSetup setup = ReadSetup(in, fileName);
+    QFile file(fileName);
+    if (!file.open(QIODevice::ReadOnly))
+        throw EExportError(QStringLiteral("Could not open \"%1\": %2").arg(fileName, file.errorString()));
+    const QByteArray head = file.read(MaxHeaderListBytes);
+    if (head.size() < 12 || U32(head, 0) != FourCC("RIFF") || U32(head, 8) != FourCC("AVI "))
+        throw EExportError(QStringLiteral("\"%1\" is not an AVI video file.").arg(fileName));
+    // The stream headers come before the first frame.
+    const qsizetype moviAt = head.indexOf(QByteArray("movi"), 12);
+    avi::TStreamSetup setup = SetupFromHeaders(moviAt > 0 ? head.left(moviAt) : head, fileName);
     setup.Compressed = setup.Compression != 0;
     return setup;
 }
 
-TAviRepairResult RepairAvi(const QString &fileName)
+TAviRepairResult RepairAvi(const QString &fileName, const QString &outputName)
 {
-    TReader in(fileName, fileName);
-    avi::TStreamSetup setup = ReadSetup(in, fileName);
+    QFile file(fileName);
+    if (!file.open(QIODevice::ReadOnly))
+        throw EExportError(QStringLiteral("Could not open \"%1\": %2").arg(fileName, file.errorString()));
+    const qint64 size = file.size();
+    const uchar *map = size > 0 ? file.map(0, size) : nullptr;
+    if (size > 0 && !map)
+        throw EExportError(QStringLiteral("Could not read \"%1\": %2").arg(fileName, file.errorString()));
+    // The sizes in RIFF and list headers are not trusted: a render cut short never wrote
+    // them, and damage may have changed them. Headers and frames are found by their codes.
+    const QByteArray start = QByteArray::fromRawData(reinterpret_cast<const char *>(map), std::min<qint64>(size, 12));
+    if (start.size() < 12 || U32(start, 0) != FourCC("RIFF") || U32(start, 8) != FourCC("AVI ")) {
+        if (IsQuickTime(start))
+            throw EExportError(QStringLiteral("\"%1\" is a QuickTime or MP4 file, not an AVI video. Such a file keeps its index "
+                                              "(the moov atom) at the end, so one cut short (killed, power lost) has no index, "
+                                              "and its frames cannot be recovered: render it again.")
+                                   .arg(fileName));
+        throw EExportError(QStringLiteral("\"%1\" is not an AVI video file.").arg(fileName));
+    }
+    const QByteArray head = QByteArray::fromRawData(reinterpret_cast<const char *>(map), std::min<qint64>(size, MaxHeaderListBytes));
+    const QByteArray movi("movi");
+    qsizetype moviAt = head.indexOf(movi, 12);
+    const avi::TStreamSetup found = SetupFromHeaders(moviAt > 0 ? head.left(moviAt) : head, fileName);
+    avi::TStreamSetup setup = found;
+    qint64 at = moviAt > 0 ? moviAt + 4 : 12;
 
-    TOutputTarget target(fileName);
+    TOutputTarget::RefuseInput(outputName, fileName);
+    TOutputTarget target(outputName);
     TAviFileWriter writer;
-    writer.Create(target.WritePath(), fileName);
+    writer.Create(target.WritePath(), outputName);
     TKeyFrameJudge judge(setup.Handler);
     bool headersWritten = false;
-    qint64 goodEnd = in.Pos();
-    QByteArray chunk;
-    for (;;) {
-        if (!in.Read(8, chunk))
-            break;
-        const quint32 id = U32(chunk, 0);
-        const qint64 size = U32(chunk, 4);
-        if (!IsFourCC(id))
-            break;
-        // Lists and further RIFF parts are only walked through; their sizes may never have been written.
-        if (id == FourCC("RIFF") || id == FourCC("LIST")) {
-            if (!in.Skip(4))
-                break;
-            goodEnd = in.Pos();
-            continue;
-        }
-        const bool frame = (id & 0xffff0000u) == (FourCC("00dc") & 0xffff0000u)
-            || (id & 0xffff0000u) == (FourCC("00db") & 0xffff0000u);
-        if (!frame) {
-            if (!in.Skip(size + (size & 1)))
-                break;
-            goodEnd = in.Pos();
-            continue;
-        }
-        QByteArray data;
-        if (!in.Read(size, data))
-            break;
+    // The first frame's code says whether the stream is compressed; a damaged one leaves it to the header.
+    const auto keep = [&](const QByteArray &frame, quint32 id) {
         if (!headersWritten) {
-            setup.Compressed = (id & 0xffff0000u) == (FourCC("00dc") & 0xffff0000u);
+            setup.Compressed = IsFrameId(id) ? id == FourCC("00dc") : setup.Compression != 0;
             writer.WriteHeaders(setup);
             headersWritten = true;
         }
-        writer.WriteFrame(data.constData(), data.size(), judge.IsKey(data));
-        if (size & 1)
-            in.Skip(1);
-        goodEnd = in.Pos();
+        writer.WriteFrame(frame.constData(), frame.size(), judge.IsKey(frame));
+    };
+    qint64 kept = 0;  // bytes of the file that went into the repaired one, or were walked through
+    int damagedSpans = 0;
+    int cutFrames = 0;
+    const QByteArray data = QByteArray::fromRawData(reinterpret_cast<const char *>(map), size);
+    const auto fits = [&](qint64 from) { return from + 8 <= size && from + 8 + qint64(U32(data, from + 4)) <= size; };
+    while (at + 8 <= size) {
+        const quint32 id = U32(data, at);
+        if (IsFrameId(id) && fits(at)) {
+            const qint64 length = U32(data, at + 4);
+            keep(QByteArray::fromRawData(data.constData() + at + 8, length), id);
+            const qint64 end = std::min(size, at + 8 + length + (length & 1));  // the pad byte may be cut off
+            kept += end - at;
+            at = end;
+            continue;
+        }
+        // Lists and further RIFF parts are only walked through; their sizes may never have been written.
+        if ((id == FourCC("RIFF") || id == FourCC("LIST")) && at + 12 <= size) {
+            at += 12;
+            kept += 12;
+            continue;
+        }
+        if ((id == FourCC("JUNK") || id == FourCC("idx1") || id == FourCC("ix00")) && fits(at)) {
+            const qint64 length = U32(data, at + 4);
+            const qint64 end = std::min(size, at + 8 + length + (length & 1));  // the pad byte may be cut off
+            kept += end - at;
+            at = end;
+            continue;
+        }
+        // A frame whose code was damaged but whose size still leads to the next chunk: kept.
+        if (!IsFrameId(id) && fits(at)) {
+            const qint64 length = U32(data, at + 4);
+            const qint64 end = at + 8 + length + (length & 1);
+            const quint32 following = end + 8 <= size ? U32(data, end) : 0;
+            if (length > 0 && (IsFrameId(following) || following == FourCC("idx1") || following == FourCC("LIST")
+                               || following == FourCC("RIFF") || following == FourCC("ix00"))) {
+                const QByteArray frame = QByteArray::fromRawData(data.constData() + at + 8, length);
+                keep(frame, id);
+                ++cutFrames;
+                kept += std::min(size, end) - at;
+                at = std::min(size, end);
+                continue;
+            }
+        }
+        // Damage: the frames go on at the next frame chunk that fits in the file.
+        qint64 next = -1;
+        for (qint64 from = at + 1; from + 8 <= size;) {
+            const qsizetype dc = data.indexOf("00d", from);
+            if (dc < 0)
+                break;
+            if (IsFrameId(U32(data, dc)) && fits(dc)) {
+                next = dc;
+                break;
+            }
+            from = dc + 1;
+        }
+        if (IsFrameId(id) && at + 8 < (next < 0 ? size : next)) {
+            // A frame whose size runs past the end or into the next frame: what is there is
+            // kept, as players show it (a cut-off picture is partly drawn, not lost).
+            const QByteArray frame = QByteArray::fromRawData(data.constData() + at + 8, (next < 0 ? size : next) - at - 8);
+            keep(frame, id);
+            ++cutFrames;
+            kept += 8 + frame.size();
+        } else {
+            ++damagedSpans;
+        }
+        if (next < 0)
+            break;
+        at = next;
     }
     if (!headersWritten) {
         setup.Compressed = setup.Compression != 0;
@@ -248,7 +281,13 @@ TAviRepairResult RepairAvi(const QString &fileName)
     }
     writer.Finish();
     target.Commit();
-    return {writer.FramesWritten(), in.Size() - goodEnd};
+    TAviRepairResult result;
+    result.FramesKept = writer.FramesWritten();
+    result.BytesDropped = std::max<qint64>(0, size - (moviAt > 0 ? moviAt + 4 : 12) - kept);
+    result.DamagedSpans = damagedSpans;
+    result.CutFrames = cutFrames;
+    result.OutputName = outputName;
+    return result;
 }
 
 } // namespace velmora

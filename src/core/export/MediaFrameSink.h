@@ -4,6 +4,7 @@
 #include "core/export/MediaEncoder.h"
 #include "core/export/OutputTarget.h"
 
+#include <QStringList>
 #include <atomic>
 #include <memory>
 
@@ -22,6 +23,8 @@ struct TFormatChoice
     int KeyFrameEvery = 0;
     QString Timecode;     // of the first frame, "HH:MM:SS:FF" or drop-frame "HH:MM:SS;FF"; empty: none
     int StartNumber = 0;  // first number of a sequence
+    QStringList Inputs;   // files the run reads: no frame of a sequence may be written over them
+    bool Overwrite = false;  // a sequence may replace the frames of an earlier one of the same pattern
 };
 
 // Checks a choice against the film before anything is written: alpha, size, rate and

@@ -73,9 +73,14 @@ TOutputTarget::TOutputTarget(const QString &fileName) : m_fileName(fileName), m_
         m_writePath = fileName;
         return;
     }
-    // A symbolic link keeps pointing at the new content: the rename goes to what it names.
-    if (exists && QFileInfo(fileName).isSymLink())
-        m_finalPath = QFileInfo(fileName).canonicalFilePath();
+    // A symbolic link keeps pointing at the new content: the rename goes to what it names,
+    // also when that does not exist yet (a dangling link is written through, not replaced).
+    if (const QFileInfo link(fileName); link.isSymLink()) {
+        m_finalPath = exists ? link.canonicalFilePath() : link.symLinkTarget();
+        if (!exists && !QFileInfo(m_finalPath).dir().exists())
+            throw EExportError(QStringLiteral("Could not write \"%1\": it is a symbolic link to \"%2\", whose folder does not exist.")
+                                   .arg(fileName, m_finalPath));
+    }
     m_replacesFile = exists;
     m_writePath = CreateTemporaryBeside(fileName, m_finalPath, exists ? &st : nullptr);
 }

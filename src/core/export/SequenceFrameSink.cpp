@@ -11,6 +11,12 @@
 #include <QImageWriter>
 #include <QRegularExpression>
 
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 namespace velmora {
 
 namespace {
@@ -19,6 +25,31 @@ const QRegularExpression &NumberField()
 {
     static const QRegularExpression field(QStringLiteral("%(0?)(\\d*)d"));
     return field;
+}
+
+// Wider fields only pad with zeros; a frame number never has more than 9 digits.
+constexpr int MaxFieldWidth = 9;
+
+// The names an earlier sequence of this pattern left: prefix, digits (padded as the field
+// pads them), suffix.
+QRegularExpression FramesOf(const QString &pattern)
+{
+    const QRegularExpressionMatch match = NumberField().match(pattern);
+    const QString name = QFileInfo(pattern).fileName();
+    const qsizetype start = match.capturedStart() - (pattern.size() - name.size());
+    return QRegularExpression(QStringLiteral("^%1 *(\\d+)%2$")
+                                  .arg(QRegularExpression::escape(name.left(start)),
+                                       QRegularExpression::escape(name.mid(start + match.capturedLength()))));
+}
+
+bool IdentityOf(const QString &path, dev_t &device, ino_t &inode)
+{
+    struct stat st {};
+    if (::stat(QFile::encodeName(path).constData(), &st) != 0)
+        return false;
+    device = st.st_dev;
+    inode = st.st_ino;
+    return true;
 }
 
 // What Qt writes for a frame: 8-bit RGB(A), or 16 bits a component.
@@ -34,8 +65,19 @@ QImage ImageForQt(const QImage &frame, const TCodecProfile &profile)
 
 QString SequencePattern(const QString &fileName)
 {
-    if (fileName.count(NumberField()) == 1)
+    const qsizetype fields = fileName.count(NumberField());
+    if (fields > 1)
+        throw EExportError(QStringLiteral("The sequence name \"%1\" has %2 number fields; give it one (such as %3) or none.")
+                               .arg(fileName, QString::number(fields), QStringLiteral("%04d")));
+    if (fields == 1) {
+        const QRegularExpressionMatch match = NumberField().match(fileName);
+        if (match.captured(2).size() > 2 || match.captured(2).toInt() > MaxFieldWidth)
+            throw EExportError(QStringLiteral("The number field \"%1\" in \"%2\" is too wide; frame numbers take at most %3 digits.")
+                                   .arg(match.captured(0), fileName, QString::number(MaxFieldWidth)));
+        if (match.capturedStart() < fileName.size() - QFileInfo(fileName).fileName().size())
+            throw EExportError(QStringLiteral("The number field of \"%1\" is in a folder's name; put it in the file name.").arg(fileName));
         return fileName;
+    }
     const QFileInfo info(fileName);
     const QString suffix = info.suffix();
     const QString base = suffix.isEmpty() ? fileName : fileName.left(fileName.size() - suffix.size() - 1);
@@ -77,6 +119,7 @@ bool TSequenceFrameSink::Open(const TSinkSettings &settings)
         check.Alpha = settings.Alpha;
         TMediaEncoder(*m_choice.Codec, *m_choice.Profile, check);
     }
+    ClearEarlierSequence();
     m_done.clear();
     m_failedIndex = -1;
     m_failure.clear();
@@ -90,6 +133,54 @@ bool TSequenceFrameSink::Open(const TSinkSettings &settings)
     return true;
 }
 
+void TSequenceFrameSink::ClearEarlierSequence()
+{
+    m_inputs.clear();
+    for (const QString &input : m_choice.Inputs)
+        if (TFileIdentity identity; IdentityOf(input, identity.Device, identity.Inode))
+            m_inputs.push_back(identity);
+    m_notice.clear();
+    // Frames of an earlier run would follow the new ones and be read as one sequence, and a
+    // run killed halfway would mix both: the earlier frames go before the first new one is
+    // written, and only when the user said so. Frames numbered below the first new one are
+    // other slices of the roll, rendered apart to be put together, and stay.
+    const QFileInfo first(SequenceFileName(m_pattern, m_choice.StartNumber));
+    QDir folder = first.dir();
+    const QRegularExpression frames = FramesOf(m_pattern);
+    QStringList earlier;
+    for (const QString &name : folder.entryList(QDir::Files | QDir::System | QDir::Hidden, QDir::Name))
+        if (const QRegularExpressionMatch match = frames.match(name);
+            match.hasMatch() && (match.captured(1).size() > MaxFieldWidth || match.captured(1).toInt() >= m_choice.StartNumber))
+            earlier << name;
+    for (const QString &name : earlier)
+        RefuseInput(folder.filePath(name));
+    if (earlier.isEmpty())
+        return;
+    if (!m_choice.Overwrite)
+        throw EExportError(QStringLiteral("The folder \"%1\" already holds %2 frames named like \"%3\" (%4 ...); "
+                                          "remove them, choose another name, or allow replacing the earlier frames (--overwrite on the command line).")
+                               .arg(QDir::toNativeSeparators(folder.path()), QString::number(earlier.size()),
+                                    QFileInfo(m_pattern).fileName(), earlier.first()));
+    for (const QString &name : earlier)
+        if (!folder.remove(name))
+            throw EExportError(QStringLiteral("Could not remove \"%1\" of the earlier sequence; nothing was written.")
+                                   .arg(QDir::toNativeSeparators(folder.filePath(name))));
+    m_notice = QStringLiteral("removed the %1 frames of the earlier sequence \"%2\" (%3 ...)")
+                   .arg(QString::number(earlier.size()), m_pattern, earlier.first());
+}
+
+void TSequenceFrameSink::RefuseInput(const QString &frameName) const
+{
+    TFileIdentity identity;
+    if (!IdentityOf(frameName, identity.Device, identity.Inode))
+        return;
+    for (const TFileIdentity &input : m_inputs)
+        if (input.Device == identity.Device && input.Inode == identity.Inode)
+            throw EExportError(QStringLiteral("Could not write \"%1\": it is the input file, or leads to it; "
+                                              "choose another name for the sequence.")
+                                   .arg(frameName));
+}
+
 void TSequenceFrameSink::Work()
 {
     std::unique_ptr<TMediaEncoder> encoder;  // one per thread: an encoder is not shared
@@ -101,14 +192,26 @@ void TSequenceFrameSink::Work()
             std::lock_guard lock(m_mutex);
             m_done.insert(job->Index);
         } catch (const EVelmoraError &e) {
-            std::lock_guard lock(m_mutex);
-            if (m_failedIndex < 0 || job->Index < m_failedIndex) {
-                m_failedIndex = job->Index;
-                m_failure = e.message();
-            }
-            m_stop.store(true);
+            Fail(job->Index, e.message());
+        } catch (const std::bad_alloc &) {
+            Fail(job->Index, QStringLiteral("Could not write the image \"%1\": out of memory.")
+                                 .arg(SequenceFileName(m_pattern, m_choice.StartNumber + job->Index)));
+        } catch (const std::exception &e) {
+            // An exception must not leave its thread: it would end the whole program.
+            Fail(job->Index, QStringLiteral("Could not write the image \"%1\": %2")
+                                 .arg(SequenceFileName(m_pattern, m_choice.StartNumber + job->Index), QString::fromLocal8Bit(e.what())));
         }
     }
+}
+
+void TSequenceFrameSink::Fail(int index, const QString &message)
+{
+    std::lock_guard lock(m_mutex);
+    if (m_failedIndex < 0 || index < m_failedIndex) {
+        m_failedIndex = index;
+        m_failure = message;
+    }
+    m_stop.store(true);
 }
 
 void TSequenceFrameSink::WriteImage(const TJob &job, std::unique_ptr<TMediaEncoder> &encoder)
@@ -142,15 +245,24 @@ void TSequenceFrameSink::WriteImage(const TJob &job, std::unique_ptr<TMediaEncod
         else if (m_choice.Codec->Encoder == "exr")
             data = WithExrTags(data, tags);
     }
+    // Checked at every frame: a link made during the run must not lead a frame onto the project.
+    RefuseInput(name);
     // Each image goes in place only when whole; a failed one leaves no half file behind.
     TOutputTarget target(name);
-    QFile file(target.WritePath());
-    const bool written = file.open(QIODevice::WriteOnly | QIODevice::Truncate) && file.write(data) == data.size()
-        && file.flush();
-    const QString why = file.errorString();
-    file.close();
-    if (!written || file.error() != QFileDevice::NoError)
-        throw EExportError(QStringLiteral("Could not write the image \"%1\": %2").arg(name, why));
+    // Written with the system's calls so a full disk is named as such, not as an unknown error.
+    const int fd = ::open(QFile::encodeName(target.WritePath()).constData(), O_WRONLY | O_TRUNC | O_CLOEXEC);
+    int error = fd < 0 ? errno : 0;
+    for (qsizetype at = 0; error == 0 && at < data.size();) {
+        const ssize_t count = ::write(fd, data.constData() + at, size_t(data.size() - at));
+        if (count < 0 && errno != EINTR)
+            error = errno;
+        else if (count > 0)
+            at += count;
+    }
+    if (fd >= 0 && ::close(fd) != 0 && error == 0)
+        error = errno;
+    if (error != 0)
+        throw EExportError(QStringLiteral("Could not write the image \"%1\": %2").arg(name, QString::fromLocal8Bit(std::strerror(error))));
     target.Commit();
 }
 

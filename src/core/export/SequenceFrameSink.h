@@ -5,6 +5,7 @@
 
 #include <QStringList>
 #include <mutex>
+#include <sys/types.h>
 #include <set>
 #include <thread>
 #include <vector>
@@ -12,7 +13,8 @@
 namespace velmora {
 
 // The pattern of a sequence's file names: the name itself when it holds one %d (or %0Nd),
-// otherwise name_%06d.ext.
+// otherwise name_%06d.ext. Throws EExportError for more than one field, a field wider than
+// 9 digits, or a field in a folder's name.
 QString SequencePattern(const QString &fileName);
 // The file name of one frame number under a pattern from SequencePattern.
 QString SequenceFileName(const QString &pattern, int number);
@@ -35,6 +37,8 @@ public:
 
     // The pattern in use since Open.
     const QString &Pattern() const { return m_pattern; }
+    // What Open did beyond creating files (frames of an earlier sequence removed); empty if nothing.
+    const QString &Notice() const { return m_notice; }
 
 private:
     struct TJob
@@ -43,6 +47,15 @@ private:
         QImage Frame;
     };
 
+    struct TFileIdentity
+    {
+        dev_t Device = 0;
+        ino_t Inode = 0;
+    };
+
+    void ClearEarlierSequence();
+    void RefuseInput(const QString &frameName) const;
+    void Fail(int index, const QString &message);
     void Work();
     void WriteImage(const TJob &job, std::unique_ptr<TMediaEncoder> &encoder);
     void Join();
@@ -51,6 +64,8 @@ private:
     TFormatChoice m_choice;
     TSinkSettings m_settings;
     QString m_pattern;
+    QString m_notice;
+    std::vector<TFileIdentity> m_inputs;
     TBoundedQueue<TJob> m_queue{4};
     std::vector<std::thread> m_workers;
     mutable std::mutex m_mutex;

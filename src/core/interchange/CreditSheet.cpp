@@ -226,8 +226,10 @@ private:
     {
         const TCreditStyle &style = StyleOf(row, "Text");
         const QString path = m_imageDir.absoluteFilePath(Required(row, colImage).trimmed());
-        if (!QFileInfo(path).isFile())
+        if (!QFileInfo::exists(path))
             Fail(row.Number, QStringLiteral("column Image: the file \"%1\" does not exist").arg(path));
+        if (!QFileInfo(path).isFile())
+            Fail(row.Number, QStringLiteral("column Image: \"%1\" is not a regular file (a folder or a device)").arg(path));
         auto element = std::make_unique<TVmElementImage>();
         element->LoadFromFile(path);
         const QImage *image = element->GetImage();

@@ -90,6 +90,8 @@ void TCreditStyles::LoadFile(const QString &fileName)
 
 void TCreditStyles::Load(const QJsonObject &json, const QString &fileName)
 {
+    if (json.contains(QStringLiteral("styles")) && !json.value(QStringLiteral("styles")).isObject())
+        throw EVelmoraError(QStringLiteral("%1: \"styles\" must be an object of named styles").arg(fileName));
     const QJsonObject styles = json.contains(QStringLiteral("styles")) ? json.value(QStringLiteral("styles")).toObject() : json;
     for (auto it = styles.begin(); it != styles.end(); ++it) {
         const QString where = QStringLiteral("%1: style \"%2\"").arg(fileName, it.key());
@@ -103,7 +105,8 @@ void TCreditStyles::Load(const QJsonObject &json, const QString &fileName)
             const QJsonValue value = field.value();
             const auto number = [&](int minimum, int maximum) {
                 const double v = value.toDouble(0.5);
-                if (!value.isDouble() || v != double(int(v)) || v < minimum || v > maximum)
+                // The range first: converting a number past int's range is undefined.
+                if (!value.isDouble() || !(v >= minimum && v <= maximum) || v != double(int(v)))
                     throw EVelmoraError(QStringLiteral("%1: field \"%2\" must be a whole number from %3 to %4")
                                             .arg(where, key)
                                             .arg(minimum)

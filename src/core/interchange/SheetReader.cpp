@@ -1,5 +1,7 @@
 #include "core/interchange/SheetReader.h"
 
+#include "core/interchange/SheetLimits.h"
+
 #include "core/error.h"
 
 #include <QFile>
@@ -9,14 +11,6 @@
 namespace velmora {
 
 namespace {
-
-bool RowIsEmpty(const QStringList &cells)
-{
-    for (const QString &cell : cells)
-        if (!cell.trimmed().isEmpty())
-            return false;
-    return true;
-}
 
 // The header line decides: semicolon-separated sheets (locales with a decimal comma) have more
 // semicolons than commas outside quotes.
@@ -54,6 +48,7 @@ TSheet ParseDelimited(const QByteArray &bytes, const QString &name, char delimit
     const QChar separator = QLatin1Char(delimiter);
 
     TSheet sheet{name, {}};
+    TSheetBudget budget(sheet);
     int line = 1;
     qsizetype i = 0;
     const qsizetype n = text.size();
@@ -98,7 +93,7 @@ TSheet ParseDelimited(const QByteArray &bytes, const QString &name, char delimit
                     cell += text[i++];
                 }
             }
-            row.Cells.append(cell);
+            budget.SetCell(row.Cells, row.Cells.size(), cell, line);
             cell.clear();
             if (i < n && text[i] == separator) {
                 ++i;
@@ -112,8 +107,7 @@ TSheet ParseDelimited(const QByteArray &bytes, const QString &name, char delimit
             ++line;
             endOfRecord = true;
         }
-        if (!RowIsEmpty(row.Cells))
-            sheet.Rows.push_back(std::move(row));
+        budget.AddRow(std::move(row));
     }
     return sheet;
 }
@@ -146,7 +140,13 @@ TSheet ReadSheet(const QString &fileName, const QString &worksheet)
     QFile file(fileName);
     if (!file.open(QIODevice::ReadOnly))
         throw EVelmoraError(QStringLiteral("%1: %2").arg(fileName, file.errorString()));
-    const QByteArray bytes = file.readAll();
+    if (file.size() > SheetLimits::MaxFileBytes)
+        throw EVelmoraError(QStringLiteral("%1: the file is larger than %2 MB; a credit list is far smaller")
+                                .arg(name, QString::number(SheetLimits::MaxFileBytes >> 20)));
+    const QByteArray bytes = file.read(SheetLimits::MaxFileBytes + 1);
+    if (bytes.size() > SheetLimits::MaxFileBytes)
+        throw EVelmoraError(QStringLiteral("%1: the file is larger than %2 MB; a credit list is far smaller")
+                                .arg(name, QString::number(SheetLimits::MaxFileBytes >> 20)));
     const char delimiter = suffix == QLatin1String("csv") ? 0 : '\t';
     return ParseDelimited(bytes, name, delimiter);
 }

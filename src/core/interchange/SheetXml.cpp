@@ -1,19 +1,17 @@
 // The first worksheet of XLSX and ODS files: plain cell values, read with QXmlStreamReader.
+#include "core/interchange/SheetLimits.h"
 #include "core/interchange/SheetReader.h"
 #include "core/interchange/ZipArchive.h"
 
 #include "core/error.h"
 
 #include <QXmlStreamReader>
+#include <limits>
 #include <map>
 
 namespace velmora {
 
 namespace {
-
-// Sheets are capped so that a repeated-row trick in a small file cannot exhaust memory.
-constexpr int MaxRows = 1000000;
-constexpr int MaxColumns = 1024;
 
 [[noreturn]] void FailXml(const QString &name, const QString &member, const QXmlStreamReader &xml)
 {
@@ -22,25 +20,33 @@ constexpr int MaxColumns = 1024;
                             .arg(xml.lineNumber()));
 }
 
-void AddRow(TSheet &sheet, TSheetRow row, const QString &name)
+// A part's XML, read up to its first element. Spreadsheet programs never write a DTD, and
+// one is the way to entities that expand a small file into gigabytes: it is refused.
+class TPartXml : public QXmlStreamReader
 {
-    if (row.Number > MaxRows)
-        throw EVelmoraError(QStringLiteral("%1: more than %2 rows").arg(name).arg(MaxRows));
-    for (const QString &cell : row.Cells)
-        if (!cell.trimmed().isEmpty()) {
-            sheet.Rows.push_back(std::move(row));
-            return;
-        }
-}
+public:
+    TPartXml(const TZipArchive &zip, const QString &member, const QString &name) : m_member(member), m_name(name)
+    {
+        m_bytes = zip.Read(member, SheetLimits::MaxFileBytes);
+        addData(m_bytes);
+        while (!atEnd() && readNext() != StartElement)
+            if (tokenType() == DTD)
+                throw EVelmoraError(QStringLiteral("%1: %2 declares a DTD, which spreadsheet programs do not write; "
+                                                   "save the sheet again from a spreadsheet program")
+                                        .arg(name, member));
+    }
+    // Throws the reader's error, if there is one.
+    void Check() const
+    {
+        if (hasError())
+            FailXml(m_name, m_member, *this);
+    }
 
-void SetCell(QStringList &cells, int column, const QString &value, const QString &name, int row)
-{
-    if (column >= MaxColumns)
-        throw EVelmoraError(QStringLiteral("%1:%2: more than %3 columns").arg(name).arg(row).arg(MaxColumns));
-    while (cells.size() <= column)
-        cells.append(QString());
-    cells[column] = value;
-}
+private:
+    QByteArray m_bytes;
+    QString m_member;
+    QString m_name;
+};
 
 // "BC12" -> column 54 (from 0); -1 when the reference has no letters.
 int ColumnOfReference(const QString &reference)
@@ -71,6 +77,8 @@ QString ReadStringItem(QXmlStreamReader &xml)
             }
             if (xml.name() == QLatin1String("t")) {
                 text += xml.readElementText();
+                if (text.size() > SheetLimits::MaxCellCharacters)
+                    return text;  // refused where it is used, with the row it is in
                 continue;
             }
             ++depth;
@@ -87,13 +95,12 @@ std::vector<QString> ReadSharedStrings(const TZipArchive &zip, const QString &na
     const QString member = QStringLiteral("xl/sharedStrings.xml");
     if (!zip.Contains(member))
         return strings;
-    QXmlStreamReader xml(zip.Read(member));
+    TPartXml xml(zip, member, name);
     while (!xml.atEnd()) {
         if (xml.readNext() == QXmlStreamReader::StartElement && xml.name() == QLatin1String("si"))
             strings.push_back(ReadStringItem(xml));
     }
-    if (xml.hasError())
-        FailXml(name, member, xml);
+    xml.Check();
     return strings;
 }
 
@@ -110,7 +117,7 @@ QString FirstWorksheet(const TZipArchive &zip, const QString &name, const QStrin
     QString relationId;
     {
         const QString member = QStringLiteral("xl/workbook.xml");
-        QXmlStreamReader xml(zip.Read(member));
+        TPartXml xml(zip, member, name);
         QStringList names;
         while (!xml.atEnd() && relationId.isEmpty()) {
             if (xml.readNext() == QXmlStreamReader::StartElement && xml.name() == QLatin1String("sheet")) {
@@ -123,14 +130,13 @@ QString FirstWorksheet(const TZipArchive &zip, const QString &name, const QStrin
                         relationId = attribute.value().toString();
             }
         }
-        if (xml.hasError())
-            FailXml(name, member, xml);
+        xml.Check();
         if (!worksheet.isEmpty() && relationId.isEmpty())
             FailNoWorksheet(name, worksheet, names);
     }
     const QString member = QStringLiteral("xl/_rels/workbook.xml.rels");
     if (!relationId.isEmpty() && zip.Contains(member)) {
-        QXmlStreamReader xml(zip.Read(member));
+        TPartXml xml(zip, member, name);
         while (!xml.atEnd()) {
             if (xml.readNext() == QXmlStreamReader::StartElement && xml.name() == QLatin1String("Relationship")
                 && xml.attributes().value(QLatin1String("Id")) == relationId) {
@@ -149,19 +155,20 @@ TSheet ReadXlsx(const QString &fileName, const QString &name, const QString &wor
     const TZipArchive zip(fileName);
     const std::vector<QString> shared = ReadSharedStrings(zip, name);
     const QString member = FirstWorksheet(zip, name, worksheet);
-    QXmlStreamReader xml(zip.Read(member));
+    TPartXml xml(zip, member, name);
     TSheet sheet{name, {}};
+    TSheetBudget budget(sheet);
     TSheetRow row;
     int nextRow = 1;
     while (!xml.atEnd()) {
         const auto token = xml.readNext();
         if (token == QXmlStreamReader::StartElement && xml.name() == QLatin1String("row")) {
             row = TSheetRow{xml.attributes().value(QLatin1String("r")).toInt(), {}};
-            if (row.Number <= 0)
+            if (row.Number <= 0 || row.Number == std::numeric_limits<int>::max())
                 row.Number = nextRow;
-            nextRow = row.Number + 1;
+            nextRow = std::min(row.Number, std::numeric_limits<int>::max() - 1) + 1;
         } else if (token == QXmlStreamReader::EndElement && xml.name() == QLatin1String("row")) {
-            AddRow(sheet, std::move(row), name);
+            budget.AddRow(std::move(row));
             row = TSheetRow{};
         } else if (token == QXmlStreamReader::StartElement && xml.name() == QLatin1String("c")) {
             const QXmlStreamAttributes attributes = xml.attributes();
@@ -195,11 +202,10 @@ TSheet ReadXlsx(const QString &fileName, const QString &name, const QString &wor
             } else if (type == QLatin1String("b")) {
                 value = value == QLatin1String("1") ? QStringLiteral("TRUE") : QStringLiteral("FALSE");
             }
-            SetCell(row.Cells, column, value, name, row.Number);
+            budget.SetCell(row.Cells, column, value, row.Number);
         }
     }
-    if (xml.hasError())
-        FailXml(name, member, xml);
+    xml.Check();
     return sheet;
 }
 
@@ -223,6 +229,8 @@ QString ReadOdsCellText(QXmlStreamReader &xml)
             } else if (element == QLatin1String("s")) {
                 const int count = std::clamp(xml.attributes().value(QLatin1String("text:c")).toInt(), 1, 1000);
                 text += QString(count, QLatin1Char(' '));
+                if (text.size() > SheetLimits::MaxCellCharacters)
+                    return text;  // refused by the caller, with the row it is in
             } else if (element == QLatin1String("tab")) {
                 text += QLatin1Char('\t');
             } else if (element == QLatin1String("line-break")) {
@@ -235,14 +243,16 @@ QString ReadOdsCellText(QXmlStreamReader &xml)
             --depth;
         } else if (token == QXmlStreamReader::Characters) {
             text += xml.text();
+            if (text.size() > SheetLimits::MaxCellCharacters)
+                return text;
         }
     }
     return text;
 }
 
-int Repeat(const QXmlStreamReader &xml, const char *attribute)
+qint64 Repeat(const QXmlStreamReader &xml, const char *attribute)
 {
-    const int count = xml.attributes().value(QLatin1String(attribute)).toInt();
+    const qint64 count = xml.attributes().value(QLatin1String(attribute)).toLongLong();
     return count > 0 ? count : 1;
 }
 
@@ -252,11 +262,12 @@ TSheet ReadOds(const QString &fileName, const QString &name, const QString &work
 {
     const TZipArchive zip(fileName);
     const QString member = QStringLiteral("content.xml");
-    QXmlStreamReader xml(zip.Read(member));
+    TPartXml xml(zip, member, name);
     TSheet sheet{name, {}};
     // tables counts 1 inside the table read, 2 once past it.
+    TSheetBudget budget(sheet);
     int tables = 0;
-    int rowNumber = 0;
+    qint64 rowNumber = 0;
     QStringList names;
     while (!xml.atEnd() && tables < 2) {
         const auto token = xml.readNext();
@@ -274,9 +285,10 @@ TSheet ReadOds(const QString &fileName, const QString &name, const QString &work
         }
         if (tables != 1 || xml.name() != QLatin1String("table-row"))
             continue;
-        const int rowRepeat = Repeat(xml, "table:number-rows-repeated");
-        TSheetRow row{rowNumber + 1, {}};
-        int column = 0;
+        const qint64 rowRepeat = Repeat(xml, "table:number-rows-repeated");
+        // Row numbers only name rows in messages; they stop growing past the row limit.
+        TSheetRow row{int(std::min<qint64>(rowNumber + 1, SheetLimits::MaxRows * qint64(1000))), {}};
+        qint64 column = 0;
         while (!xml.atEnd()) {
             const auto inner = xml.readNext();
             if (inner == QXmlStreamReader::EndElement && xml.name() == QLatin1String("table-row"))
@@ -287,26 +299,25 @@ TSheet ReadOds(const QString &fileName, const QString &name, const QString &work
                 xml.skipCurrentElement();
                 continue;
             }
-            const int cellRepeat = Repeat(xml, "table:number-columns-repeated");
+            const qint64 cellRepeat = Repeat(xml, "table:number-columns-repeated");
             const QString text = ReadOdsCellText(xml);
             // Trailing runs of empty cells are often repeated thousands of times: they add nothing.
             if (!text.isEmpty())
-                for (int i = 0; i < cellRepeat; ++i)
-                    SetCell(row.Cells, column + i, text, name, row.Number);
-            column += std::min(cellRepeat, MaxColumns);
+                for (qint64 i = 0; i < cellRepeat && column + i <= SheetLimits::MaxColumns; ++i)
+                    budget.SetCell(row.Cells, column + i, text, row.Number);
+            // Counting stops past the last column, so no run of repeats can overflow it.
+            column = std::min<qint64>(column + cellRepeat, SheetLimits::MaxColumns);
         }
-        // Repeated empty rows (to the sheet's end) are skipped; repeated content is copied.
-        const bool empty = row.Cells.isEmpty();
-        if (rowNumber + rowRepeat > MaxRows && !empty)
-            throw EVelmoraError(QStringLiteral("%1: more than %2 rows").arg(name).arg(MaxRows));
-        for (int i = 0; i < rowRepeat && !empty; ++i) {
-            TSheetRow copy{rowNumber + 1 + i, row.Cells};
-            AddRow(sheet, std::move(copy), name);
+        // Repeated empty rows (to the sheet's end) are skipped; repeated content is copied,
+        // once it is known to fit.
+        if (!row.Cells.isEmpty()) {
+            budget.CheckCopies(row, rowRepeat);
+            for (qint64 i = 0; i < rowRepeat; ++i)
+                budget.AddRow(TSheetRow{int(std::min<qint64>(rowNumber + 1 + i, SheetLimits::MaxRows * qint64(1000))), row.Cells});
         }
-        rowNumber = int(std::min<qint64>(qint64(rowNumber) + rowRepeat, MaxRows + 1));
+        rowNumber = std::min<qint64>(rowNumber + rowRepeat, SheetLimits::MaxRows * qint64(1000));
     }
-    if (xml.hasError())
-        FailXml(name, member, xml);
+    xml.Check();
     if (tables == 0 && !worksheet.isEmpty())
         FailNoWorksheet(name, worksheet, names);
     if (tables == 0)

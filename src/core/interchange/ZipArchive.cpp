@@ -57,7 +57,8 @@ QByteArray TZipArchive::Read(const QString &member, qint64 maxSize) const
     if (zip_stat_index(m_impl->Zip, zip_uint64_t(index), 0, &stat) != 0 || !(stat.valid & ZIP_STAT_SIZE))
         throw EVelmoraError(QStringLiteral("%1: cannot read \"%2\"").arg(m_fileName, member));
     if (stat.size > zip_uint64_t(maxSize))
-        throw EVelmoraError(QStringLiteral("%1: \"%2\" is too large").arg(m_fileName, member));
+        throw EVelmoraError(QStringLiteral("%1: \"%2\" unpacks to more than %3 MB; a credit list is far smaller")
+                                .arg(m_fileName, member, QString::number(maxSize >> 20)));
     std::unique_ptr<zip_file_t, TZipFileCloser> file(zip_fopen_index(m_impl->Zip, zip_uint64_t(index), 0));
     if (!file)
         throw EVelmoraError(QStringLiteral("%1: cannot read \"%2\" (%3)")

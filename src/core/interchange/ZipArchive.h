@@ -18,7 +18,7 @@ public:
 
     bool Contains(const QString &member) const;
     // The member's bytes; throws when it is missing, unreadable or larger than maxSize.
-    QByteArray Read(const QString &member, qint64 maxSize = qint64(512) << 20) const;
+    QByteArray Read(const QString &member, qint64 maxSize = qint64(64) << 20) const;
 
 private:
     struct TImpl;

@@ -18,6 +18,9 @@ inline constexpr const char EndOfStream[] = "End of Stream, cannot read Type";
 inline constexpr const char TypeMismatch[] = "Type %1 found and %2 expected in stream.";
 inline constexpr const char ReadError[] = "Stream read error";
 inline constexpr const char WriteError[] = "Stream write error";
+inline constexpr const char TooLarge[] =
+    "The project is too large for its file format: a text, a picture or the element tree would take more than the "
+    "2 to 4 GB a part can hold; make the credit list or its pictures smaller";
 inline constexpr const char NoEncryption[] = "TTypedFiler has not been compiled with encryption support";
 inline constexpr const char NoCompression[] = "TTypedFiler has not been compiled with compression support";
 inline constexpr const char PictureClassNotFound[] = "Class not found in TypedStream.ReadPicture : %1";

@@ -16,7 +16,7 @@ namespace {
 quint32 CardinalLength(qint64 byteCount)
 {
     if (byteCount > qint64(std::numeric_limits<quint32>::max()))
-        throw ETypedFilerError(QString::fromLatin1(TypedFilerMessages::WriteError));
+        throw ETypedFilerError(QString::fromLatin1(TypedFilerMessages::TooLarge));
     return static_cast<quint32>(byteCount);
 }
 

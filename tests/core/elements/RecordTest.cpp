@@ -301,7 +301,7 @@ TEST(Records, ColourProfilesAreConvertedOrDropped)
 }
 
 // A PNG whose header claims width x height pixels, with one row of pixel data behind it.
-QByteArray PngHeaderOnly(quint32 width, quint32 height)
+QByteArray PngHeaderOnly(quint32 width, quint32 height, char colorType = 6)
 {
     const auto crc = [](const QByteArray &bytes) {
         quint32 c = 0xFFFFFFFFu;
@@ -316,9 +316,10 @@ QByteArray PngHeaderOnly(quint32 width, quint32 height)
         const char bytes[] = {char(v >> 24), char(v >> 16), char(v >> 8), char(v)};
         return QByteArray(bytes, 4);
     };
-    const QByteArray ihdr = QByteArray("IHDR") + be(width) + be(height) + QByteArray("\x08\x06\x00\x00\x00", 5);
+    const QByteArray ihdr = QByteArray("IHDR") + be(width) + be(height) + QByteArray("\x08", 1) + QByteArray(1, colorType)
+        + QByteArray("\x00\x00\x00", 3);
     // A first row of pixel data, so that readers get past the header.
-    const QByteArray idat = QByteArray("IDAT") + qCompress(QByteArray(1 + 4 * qsizetype(width), '\0')).mid(4);
+    const QByteArray idat = QByteArray("IDAT") + qCompress(QByteArray(1 + (colorType == 6 ? 4 : 1) * qsizetype(width), '\0')).mid(4);
     const QByteArray iend("IEND");
     return QByteArray("\x89PNG\r\n\x1a\n", 8) + be(13) + ihdr + be(crc(ihdr)) + be(quint32(idat.size() - 4)) + idat
         + be(crc(idat)) + be(0) + iend + be(crc(iend));
@@ -332,6 +333,8 @@ TEST(Records, UndecodablePicturesKeepTheirBytes)
         {QByteArray("not a png at all"), "cannot be decoded"},
         {EncodePng(test::PatternImage(2, 2)).left(30), "cannot be decoded"},
         {PngHeaderOnly(20000, 20000), "too large to display (20000 x 20000 pixels)"},
+        // Grey takes a quarter of the memory, but drawing needs its 32-bit copy as well.
+        {PngHeaderOnly(16000, 16000, 0), "too large to display (16000 x 16000 pixels)"},
     };
     for (const auto &row : rows) {
         SCOPED_TRACE(row.Problem);

@@ -8,6 +8,7 @@
 #include <QFile>
 #include <QProcess>
 #include <QTemporaryDir>
+#include <cstring>
 #include <gtest/gtest.h>
 #include <sys/mount.h>
 
@@ -205,6 +206,7 @@ TEST(FileLimits, FullDiskKeepsTheSequenceUpToTheLastWholeFrame)
 
     EXPECT_EQ(result.Outcome, TGenerationOutcome::Failed);
     EXPECT_TRUE(result.Message.contains(dir.path())) << result.Message.toStdString();
+    EXPECT_TRUE(result.Message.contains(QString::fromLocal8Bit(std::strerror(ENOSPC)))) << result.Message.toStdString();
     ASSERT_GT(result.FramesWritten, 0);
     const QStringList files = QDir(dir.path()).entryList(QDir::Files, QDir::Name);
     ASSERT_EQ(files.size(), result.FramesWritten);
