@@ -176,7 +176,8 @@ QImage LoadImageFile(const QString &fileName)
     RaiseImageAllocationLimit();
     QImageReader reader(fileName);
     reader.setAutoTransform(false);
-    if (PictureTooLargeToDraw(reader.size(), reader.imageFormat()))
+    const QSize size = reader.size();
+    if (size.isValid() && PictureTooLargeToDraw(size, reader.imageFormat()))
         return QImage();
     QImage image;
     if (!reader.read(&image))

@@ -97,11 +97,16 @@ namespace {
 
 bool TooLargeToDraw(const QByteArray &storedBytes)
 {
+    // Bytes that are no PNG at all are left to the decoder to refuse: asking libpng for their
+    // header prints its complaint on stderr.
+    if (!storedBytes.startsWith(QByteArrayLiteral("\x89PNG\r\n\x1a\n")))
+        return false;
     QBuffer buffer;
     buffer.setData(storedBytes);
     buffer.open(QIODevice::ReadOnly);
     QImageReader reader(&buffer, "png");
-    return PictureTooLargeToDraw(reader.size(), reader.imageFormat());
+    const QSize size = reader.size();
+    return size.isValid() && PictureTooLargeToDraw(size, reader.imageFormat());
 }
 
 } // namespace

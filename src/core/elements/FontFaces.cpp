@@ -52,11 +52,8 @@ bool FamilyKnown(const QString &family)
     return QFontInfo(QFont(family)).family().compare(fallback, Qt::CaseInsensitive) != 0;
 }
 
-} // namespace
-
-TFontFace ResolveFontFace(const QString &fontName)
+TFontFace ResolveFontFaceUncached(const QString &name)
 {
-    const QString name = fontName.simplified();
     if (FamilyKnown(name))
         return {name, QFont::Normal, false, true};
     QStringList words = name.split(QLatin1Char(' '), Qt::SkipEmptyParts);
@@ -80,6 +77,26 @@ TFontFace ResolveFontFace(const QString &fontName)
         if (FamilyKnown(family))
             return {family, weight, italic, true};
     }
+    return face;
+}
+
+} // namespace
+
+// Asking the font system is slow (fontconfig matches every time); a roll names few fonts.
+TFontFace ResolveFontFace(const QString &fontName)
+{
+    static QMutex mutex;
+    static QHash<QString, TFontFace> known;
+    const QString name = fontName.simplified();
+    {
+        const QMutexLocker lock(&mutex);
+        const auto found = known.constFind(name);
+        if (found != known.constEnd())
+            return *found;
+    }
+    const TFontFace face = ResolveFontFaceUncached(name);
+    const QMutexLocker lock(&mutex);
+    known.insert(name, face);
     return face;
 }
 
