@@ -211,7 +211,10 @@ void TGenerationCommand::Execute()
                             m_codecChoice, TUnknownName::UseFirst);
         TAVICompressorOptions options = resolved.Options;
         options.ShowOptionsDialog = true;
-        const TFormatChoice &choice = resolved.Choice;
+        TFormatChoice choice = resolved.Choice;
+        // No frame of a sequence may land on the open project, by its name or through a link.
+        if (const QString project = m_main.Document().ProjectFileName(); !project.isEmpty())
+            choice.Inputs = {project};
         const QSize frameSize = TProjectFrameSource(m_main.Document().Tree(), m_main.Renderer()).FilmSize() * std::max(1, delivery.Scale);
         const int rate = delivery.Rate.Num > 0 ? delivery.Rate.Num / std::max(1, delivery.Rate.Den) : projectRate;
         const std::unique_ptr<IFrameSink> sink = CreateFrameSink(choice, options, [&](TAVICompressorOptions &chosen) {

@@ -447,6 +447,31 @@ private Q_SLOTS:
         VerifyEditingState(w);
     }
 
+    // A frame of a sequence whose name leads to the project through a link is refused.
+    void aSequenceNeverWritesOverTheProject()
+    {
+        TSmallProject f(40);
+        TMain &w = f.Main();
+        const QString project = f.Path(QStringLiteral("credits.vmz"));
+        f.Prompts.Files = {project};
+        w.Controls().ActSaveAs->trigger();
+        QFile file(project);
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        const QByteArray saved = file.readAll();
+        file.close();
+        QVERIFY(QFile::link(project, f.Path(QStringLiteral("s_000001.png"))));
+        TDeliveryChoice choice;
+        choice.Format = QStringLiteral("png");
+        f.Prompts.Deliveries = {choice};
+        f.Prompts.Files = {f.Path(QStringLiteral("s.png"))};
+        w.Controls().ActGenerateFrames->trigger();
+        QCOMPARE(f.Prompts.Errors.size(), 1);
+        QVERIFY2(f.Prompts.Errors[0].contains(QStringLiteral("input")), qPrintable(f.Prompts.Errors[0]));
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        QCOMPARE(file.readAll(), saved);
+        VerifyEditingState(w);
+    }
+
     void aFullDiskEndsTheRunWithAPlayableFile()
     {
         TSmallProject f(4);
