@@ -20,15 +20,26 @@ inline void WriteZip(const QString &path, const std::vector<std::pair<const char
     if (zip == nullptr)
         throw std::runtime_error("cannot create the zip");
     for (const auto &[name, bytes] : members) {
-        // libzip reads the buffer when the archive closes: keep a copy it frees itself.
-        void *copy = malloc(std::size_t(bytes.size()));
-        memcpy(copy, bytes.constData(), std::size_t(bytes.size()));
+        // libzip reads the buffer when the archive closes: keep a copy it frees itself (it
+        // keeps no buffer for an empty member, so none is made).
+        void *copy = bytes.isEmpty() ? nullptr : malloc(std::size_t(bytes.size()));
+        if (copy != nullptr)
+            memcpy(copy, bytes.constData(), std::size_t(bytes.size()));
         zip_source_t *source = zip_source_buffer(zip, copy, zip_uint64_t(bytes.size()), 1);
-        if (source == nullptr || zip_file_add(zip, name, source, ZIP_FL_ENC_UTF_8) < 0)
+        if (source == nullptr)
+            free(copy);
+        // A refused member (a name given twice) leaves its source and the archive to us.
+        if (source == nullptr || zip_file_add(zip, name, source, ZIP_FL_ENC_UTF_8) < 0) {
+            if (source != nullptr)
+                zip_source_free(source);
+            zip_discard(zip);
             throw std::runtime_error("cannot add a zip member");
+        }
     }
-    if (zip_close(zip) != 0)
+    if (zip_close(zip) != 0) {
+        zip_discard(zip);
         throw std::runtime_error("cannot write the zip");
+    }
 }
 
 inline QString XmlEscaped(const QString &text)
