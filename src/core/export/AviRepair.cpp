@@ -35,13 +35,17 @@ quint32 U32(const QByteArray &bytes, qint64 at)
 // minSize long (and starts with prefix), found by its code rather than by walking the lists,
 // so damaged list sizes do not hide it, and the same four letters in a name or in damage
 // do not stand in for it.
-QByteArray FindChunk(const QByteArray &head, quint32 id, qint64 minSize = 0, const QByteArray &prefix = {})
+QByteArray FindChunk(const QByteArray &head, quint32 id, qint64 minSize = 0, const QByteArray &prefix = {},
+                     qsizetype from = 0, qsizetype *end = nullptr)
 {
     const QByteArray code(reinterpret_cast<const char *>(&id), 4);
-    for (qsizetype at = head.indexOf(code); at >= 0; at = head.indexOf(code, at + 1)) {
+    for (qsizetype at = head.indexOf(code, from); at >= 0; at = head.indexOf(code, at + 1)) {
         const qint64 size = U32(head, at + 4);
-        if (size >= minSize && at + 8 + size <= head.size() && head.mid(at + 8, prefix.size()) == prefix)
+        if (size >= minSize && at + 8 + size <= head.size() && head.mid(at + 8, prefix.size()) == prefix) {
+            if (end)
+                *end = at + 8 + size;
             return head.mid(at + 8, size);
+        }
     }
     return {};
 }
@@ -49,8 +53,11 @@ QByteArray FindChunk(const QByteArray &head, quint32 id, qint64 minSize = 0, con
 // The stream setup as the headers describe it.
 avi::TStreamSetup SetupFromHeaders(const QByteArray &head, const QString &shownName)
 {
-    const QByteArray strh = FindChunk(head, FourCC("strh"), 56, "vids");
-    const QByteArray strf = FindChunk(head, FourCC("strf"), 40);
+    qsizetype strhEnd = 0;
+    const QByteArray strh = FindChunk(head, FourCC("strh"), 56, "vids", 0, &strhEnd);
+    // The format follows the stream header: its four letters inside the header's own bytes
+    // (damage copied into a handler code) are not it.
+    const QByteArray strf = FindChunk(head, FourCC("strf"), 40, {}, strhEnd);
     if (strh.size() < 56 || strf.size() < 40 || U32(strh, 0) != FourCC("vids"))
         throw EExportError(QStringLiteral("\"%1\" has no video stream header to rebuild from.").arg(shownName));
     avi::TStreamSetup setup;
