@@ -141,6 +141,14 @@ struct TSmallProject : TEditorFixture
     }
 
     QString Path(const QString &name) const { return Folder.filePath(name); }
+    // Saves the project as name in the folder through File > Save As; returns its path.
+    QString SaveAs(const QString &name)
+    {
+        const QString path = Path(name);
+        Prompts.Files = {path};
+        Main().Controls().ActSaveAs->trigger();
+        return path;
+    }
     // Frames a complete run writes, from the roll as it is now.
     int ExpectedFrames() { return FrameCountFor(FilmHeight + Main().RollHeight(), queryInterface<IProject>(Project().Element())->GetScrollRate()); }
     // Runs Generate with the output file and codec answered.
@@ -432,9 +440,7 @@ private Q_SLOTS:
     {
         TSmallProject f(40);
         TMain &w = f.Main();
-        const QString project = f.Path(QStringLiteral("credits.vmz"));
-        f.Prompts.Files = {project};
-        w.Controls().ActSaveAs->trigger();
+        const QString project = f.SaveAs(QStringLiteral("credits.vmz"));
         QFile file(project);
         QVERIFY(file.open(QIODevice::ReadOnly));
         const QByteArray saved = file.readAll();
@@ -452,9 +458,7 @@ private Q_SLOTS:
     {
         TSmallProject f(40);
         TMain &w = f.Main();
-        const QString project = f.Path(QStringLiteral("credits.vmz"));
-        f.Prompts.Files = {project};
-        w.Controls().ActSaveAs->trigger();
+        const QString project = f.SaveAs(QStringLiteral("credits.vmz"));
         QFile file(project);
         QVERIFY(file.open(QIODevice::ReadOnly));
         const QByteArray saved = file.readAll();
