@@ -134,26 +134,13 @@ std::optional<TTimecodeFields> TimecodeAfter(const QString &start, qint64 offset
     } catch (const EVelmoraError &) {
         return std::nullopt;
     }
-    const qint64 base = TimecodeBase(rate);
-    // Drop-frame skips frame numbers 0 and 1 (0 to 3 at 60) each minute but every tenth.
-    const bool drop = label.DropFrame;
-    const qint64 dropped = drop ? base / 15 : 0;
-    qint64 frame = label.Frames;
-    const qint64 perDay = base * 86400 - dropped * (1440 - 144);
-    frame = ((frame + offset) % perDay + perDay) % perDay;
-    if (drop) {
-        const qint64 perTenMinutes = base * 600 - dropped * 9;
-        const qint64 perMinute = base * 60 - dropped;
-        const qint64 tens = frame / perTenMinutes;
-        const qint64 rest = frame % perTenMinutes;
-        frame += dropped * 9 * tens + (rest > dropped ? dropped * ((rest - dropped) / perMinute) : 0);
-    }
+    const TTimecodeDigits digits = TimecodeDigits(label.Frames + offset, rate, label.DropFrame);
     TTimecodeFields fields;
-    fields.Frames = int(frame % base);
-    fields.Seconds = int(frame / base % 60);
-    fields.Minutes = int(frame / base / 60 % 60);
-    fields.Hours = int(frame / base / 3600 % 24);
-    fields.DropFrame = drop;
+    fields.Hours = digits.Hours;
+    fields.Minutes = digits.Minutes;
+    fields.Seconds = digits.Seconds;
+    fields.Frames = digits.Frames;
+    fields.DropFrame = label.DropFrame;
     return fields;
 }
 

@@ -51,6 +51,23 @@ TTimecodeLabel ParseTimecode(const QString &text, const TFrameRate &rate)
     return label;
 }
 
+TTimecodeDigits TimecodeDigits(qint64 frames, const TFrameRate &rate, bool dropFrame)
+{
+    const qint64 base = TimecodeBase(rate);
+    // Drop-frame skips frame numbers 0 and 1 (0 to 3 at 60) each minute but every tenth.
+    const qint64 dropped = dropFrame ? base / 15 : 0;
+    const qint64 perDay = base * 86400 - dropped * (1440 - 144);
+    qint64 frame = (frames % perDay + perDay) % perDay;
+    if (dropFrame) {
+        const qint64 perTenMinutes = base * 600 - dropped * 9;
+        const qint64 perMinute = base * 60 - dropped;
+        const qint64 tens = frame / perTenMinutes;
+        const qint64 rest = frame % perTenMinutes;
+        frame += dropped * 9 * tens + (rest > dropped ? dropped * ((rest - dropped) / perMinute) : 0);
+    }
+    return {int(frame / base / 3600 % 24), int(frame / base / 60 % 60), int(frame / base % 60), int(frame % base)};
+}
+
 QString FormatTimecode(qint64 frames, int frameRate)
 {
     const qint64 rate = std::max(1, frameRate);

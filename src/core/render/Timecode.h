@@ -24,6 +24,17 @@ int TimecodeBase(const TFrameRate &rate);
 // rate; throws EVelmoraError saying what the text or the rate lacks.
 TTimecodeLabel ParseTimecode(const QString &text, const TFrameRate &rate);
 
+// The label of the frame frames after 00:00:00:00 at rate, drop-frame or not, wrapping at
+// 24 hours: the reverse of ParseTimecode.
+struct TTimecodeDigits
+{
+    int Hours = 0;
+    int Minutes = 0;
+    int Seconds = 0;
+    int Frames = 0;
+};
+TTimecodeDigits TimecodeDigits(qint64 frames, const TFrameRate &rate, bool dropFrame);
+
 // frames as "HH:MM:SS:FF" at frameRate frames per second (a rate below 1 counts as 1);
 // hours go past 99 rather than wrap.
 QString FormatTimecode(qint64 frames, int frameRate);
