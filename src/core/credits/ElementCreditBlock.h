@@ -48,6 +48,8 @@ public:
     void SetFilmHeight(qint32 height) override { m_filmHeight = height; }
     // The project's style of a name stands in for the sheet's style of that name.
     void SetProjectStyles(const TProjectStyles &styles) override;
+    // The project's styles as the last layout was told them.
+    const TProjectStyles &ProjectStyles() const { return m_projectStyles; }
 
     // The folder a relative sheet path (and the pictures beside the sheet) are found from.
     void SetBaseDir(const QString &dir)

@@ -15,7 +15,8 @@ IProjectStyles *StylesFacet(TDocument &document)
     return project ? queryInterface<IProjectStyles>(project->Element()) : nullptr;
 }
 
-bool Push(TDocument &document, TProjectStyles after, std::vector<TChangeStyles::TTextChange> texts, const QString &text)
+bool Push(TDocument &document, TProjectStyles after, std::vector<TChangeStyles::TTextChange> texts, const QString &text,
+          const QString &edited = QString(), const QString &editedTo = QString(), quint64 session = 0)
 {
     IProjectStyles *facet = StylesFacet(document);
     if (facet == nullptr)
@@ -23,7 +24,9 @@ bool Push(TDocument &document, TProjectStyles after, std::vector<TChangeStyles::
     std::erase_if(texts, [](const TChangeStyles::TTextChange &change) { return change.Before == change.After; });
     if (after == facet->GetStyles() && texts.empty())
         return false;
-    document.Push(new TChangeStyles(document, facet->GetStyles(), std::move(after), std::move(texts), text));
+    auto *command = new TChangeStyles(document, facet->GetStyles(), std::move(after), std::move(texts), text);
+    command->SetEdited(edited, editedTo, session);
+    document.Push(command);
     return true;
 }
 
@@ -34,6 +37,27 @@ TChangeStyles::TChangeStyles(TDocument &document, TProjectStyles before, TProjec
     : QUndoCommand(text), m_document(document), m_before(std::move(before)), m_after(std::move(after)),
       m_texts(std::move(texts))
 {
+}
+
+bool TChangeStyles::mergeWith(const QUndoCommand *other)
+{
+    const auto *next = dynamic_cast<const TChangeStyles *>(other);
+    if (next == nullptr || m_session == 0 || next->m_session != m_session || !SameStyleName(next->m_edited, m_editedTo))
+        return false;
+    m_after = next->m_after;
+    m_editedTo = next->m_editedTo;
+    for (const TTextChange &change : next->m_texts) {
+        const auto mine = std::find_if(m_texts.begin(), m_texts.end(),
+                                       [&change](const TTextChange &own) { return own.Element == change.Element; });
+        if (mine == m_texts.end())
+            m_texts.push_back(change);
+        else
+            mine->After = change.After;
+    }
+    setObsolete(m_before == m_after && std::all_of(m_texts.begin(), m_texts.end(), [](const TTextChange &change) {
+                    return change.Before == change.After;
+                }));
+    return true;
 }
 
 void TChangeStyles::redo()
@@ -71,7 +95,7 @@ bool ApplyStyle(TDocument &document, const std::vector<TElementNode *> &nodes, c
     return Push(document, facet->GetStyles(), std::move(texts), QStringLiteral("Apply Style"));
 }
 
-bool ChangeStyle(TDocument &document, const QString &name, const TProjectStyle &edited)
+bool ChangeStyle(TDocument &document, const QString &name, const TProjectStyle &edited, quint64 session)
 {
     const IProjectStyles *facet = StylesFacet(document);
     if (facet == nullptr)
@@ -93,7 +117,8 @@ bool ChangeStyle(TDocument &document, const QString &name, const TProjectStyle &
         const TProjectStyle look = LookOf(*element);
         texts.push_back({element, look, Restyled(look, before, after)});
     }
-    return Push(document, std::move(styles), std::move(texts), QStringLiteral("Change Style"));
+    return Push(document, std::move(styles), std::move(texts), QStringLiteral("Change Style"), before.Name, after.Name,
+                session);
 }
 
 bool AddStyle(TDocument &document, const TProjectStyle &style)

@@ -1,7 +1,10 @@
 #include "core/styles/CreditStyleBridge.h"
 
 #include "core/elements/Drawing.h"
+#include "core/credits/ElementCreditBlock.h"
 #include "core/interchange/CreditStyles.h"
+
+#include <QFile>
 
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -71,6 +74,23 @@ TProjectStyles SheetProjectStyles(const TCreditStyles &styles, const QString &st
         result.push_back(BoundedStyle(project));
     }
     return result;
+}
+
+TProjectStyles LinkedSheetStyles(const TCreditSource &source, int filmHeight)
+{
+    // As the block reads them: sized for a 1080-line film.
+    TCreditStyles styles(1080);
+    if (!source.StylesJson.isEmpty())
+        styles.Load(QJsonDocument::fromJson(source.StylesJson.toUtf8()).object(), source.StylesPath);
+    return SheetProjectStyles(styles, source.StylesJson, std::max(1, filmHeight) / 1080.0);
+}
+
+TProjectStyles CopiedSheetStyles(const TCreditStyles &styles, const QString &stylesFile)
+{
+    QString json;
+    if (QFile file(stylesFile); !stylesFile.isEmpty() && file.open(QIODevice::ReadOnly))
+        json = QString::fromUtf8(file.readAll());
+    return SheetProjectStyles(styles, json, 1.0);
 }
 
 } // namespace velmora

@@ -1,7 +1,9 @@
 #include "core/styles/ProjectStyle.h"
 #include "core/styles/StyleRecords.h"
 
+#include "core/typedfiler/TypeTags.h"
 #include "core/typedfiler/TypedFiler.h"
+#include "core/typedfiler/TypedFilerError.h"
 
 #include <algorithm>
 #include <cmath>
@@ -9,10 +11,24 @@
 namespace velmora {
 
 namespace {
-// The styles section of a project record, after the fields every reader knows.
+// Each part opens with its name, so that other bytes after a record (which readers have
+// always let be) are never taken for one.
+constexpr char StylesSectionMark[] = "VmProjectStyles";
+constexpr char TextStyleSectionMark[] = "VmTextStyle";
 constexpr quint32 StylesSectionVersion = 1;
-// The style part of a text record.
 constexpr quint32 TextStyleSectionVersion = 1;
+
+// True when the filer stands at the part named mark (and has read its name).
+bool AtSection(ITypedFiler &filer, const char *mark)
+{
+    if (filer.PeekType() != static_cast<quint8>(TTypeTag::String))
+        return false;
+    try {
+        return filer.ReadString() == QByteArrayView(mark);
+    } catch (const ETypedFilerError &) {
+        return false;
+    }
+}
 
 TElementHAlignment BoundedAlignment(qint32 value)
 {
@@ -47,6 +63,7 @@ TProjectStyle BoundedStyle(TProjectStyle style)
 
 void WriteProjectStyles(ITypedFiler &filer, const TProjectStyles &styles)
 {
+    filer.WriteString(QByteArray(StylesSectionMark));
     filer.WriteVersion(StylesSectionVersion);
     filer.WriteInteger(qint32(styles.size()));
     for (const TProjectStyle &style : styles) {
@@ -63,7 +80,7 @@ void WriteProjectStyles(ITypedFiler &filer, const TProjectStyles &styles)
 TProjectStyles ReadProjectStyles(ITypedFiler &filer)
 {
     // A section of a later layout is left for the Velmora that wrote it.
-    if (filer.ReadVersion() != StylesSectionVersion)
+    if (!AtSection(filer, StylesSectionMark) || filer.ReadVersion() != StylesSectionVersion)
         return {};
     const qint32 count = filer.ReadInteger();
     TProjectStyles styles;
@@ -92,6 +109,7 @@ bool TextStyleWanted(const QString &styleName, double leading, qint32 tracking)
 
 void WriteTextStyle(ITypedFiler &filer, const QString &styleName, double leading, qint32 tracking)
 {
+    filer.WriteString(QByteArray(TextStyleSectionMark));
     filer.WriteVersion(TextStyleSectionVersion);
     filer.WriteWideString(styleName);
     filer.WriteFloat(leading);
@@ -100,7 +118,7 @@ void WriteTextStyle(ITypedFiler &filer, const QString &styleName, double leading
 
 void ReadTextStyle(ITypedFiler &filer, QString &styleName, double &leading, qint32 &tracking)
 {
-    if (filer.ReadVersion() != TextStyleSectionVersion)
+    if (!AtSection(filer, TextStyleSectionMark) || filer.ReadVersion() != TextStyleSectionVersion)
         return;
     TProjectStyle bounded;
     bounded.Name = filer.ReadWideString();

@@ -3,7 +3,8 @@
 // The parts of the project and text records that hold styles. Both come after every field an
 // older reader knows and are written only when there is something in them, so a project
 // without styles keeps its bytes and an older Velmora reads a styled one as it always did
-// (the element chunk's unread rest is skipped).
+// (the element chunk's unread rest is skipped). Bytes after a record that are not such a part
+// are let be, as they always were.
 #include "core/styles/ProjectStyle.h"
 
 namespace velmora {
@@ -11,7 +12,7 @@ namespace velmora {
 class ITypedFiler;
 
 void WriteProjectStyles(ITypedFiler &filer, const TProjectStyles &styles);
-// Throws the filer's error when the section ends early.
+// Throws the filer's error when a section that opens as one ends early.
 TProjectStyles ReadProjectStyles(ITypedFiler &filer);
 
 // Whether a text has a style part to write.

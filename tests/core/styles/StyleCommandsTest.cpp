@@ -93,6 +93,30 @@ TEST_F(StyleCommands, EditingAStyleRestylesEveryTextThatFollowsItAsOneStep)
     EXPECT_EQ(Look(texts[0]), edited);
 }
 
+TEST_F(StyleCommands, EditsOfOneSessionFoldIntoOneStep)
+{
+    ApplyStyle(document, {texts[0]}, QStringLiteral("Heading"));
+    const int steps = Steps();
+    TProjectStyle edited = Styles()[0];
+    for (const int size : {41, 42, 43}) {
+        edited.FontSize = size;
+        ChangeStyle(document, edited.Name, edited, 7);
+    }
+    // Renamed within the session, still the same edit.
+    edited.Name = QStringLiteral("Title");
+    ChangeStyle(document, QStringLiteral("Heading"), edited, 7);
+    EXPECT_EQ(Steps(), steps + 1);
+    EXPECT_EQ(Look(texts[0]).FontSize, 43);
+    edited.Color = 0xFF000000u;
+    ChangeStyle(document, QStringLiteral("Title"), edited, 8);
+    EXPECT_EQ(Steps(), steps + 2);
+    document.UndoStack().undo();
+    document.UndoStack().undo();
+    EXPECT_EQ(Look(texts[0]), Styles()[0]);
+    EXPECT_EQ(Look(texts[0]).FontSize, 40);
+    EXPECT_EQ(Look(texts[0]).Name, QStringLiteral("Heading"));
+}
+
 TEST_F(StyleCommands, RenamingAndRemovingKeepTheTextsLooks)
 {
     ApplyStyle(document, {texts[0]}, QStringLiteral("Heading"));

@@ -145,6 +145,18 @@ TEST_F(StyleFile, DamagedStyleSectionsFailOrAreBounded)
     // A section cut short is an error, not a half-read project.
     TVmElementProject cut;
     EXPECT_THROW(LoadRecord(cut, record.left(record.size() - 3)), ETypedFilerError);
+
+    // Other bytes after a record are let be, as readers always have.
+    TVmElementProject plain;
+    const QByteArray plainRecord = Record(plain);
+    for (const QByteArray &tail : {QByteArray("tail"), QByteArray::fromHex("06"), Record(plain)}) {
+        TVmElementProject tolerant;
+        EXPECT_NO_THROW(LoadRecord(tolerant, plainRecord + tail));
+        EXPECT_TRUE(tolerant.GetStyles().empty());
+        TVmElementText text;
+        EXPECT_NO_THROW(LoadRecord(text, Record(TVmElementText()) + tail));
+        EXPECT_EQ(text.GetStyleName(), QString());
+    }
 }
 
 } // namespace
