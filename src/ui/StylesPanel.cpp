@@ -257,8 +257,10 @@ void TStylesPanel::ShowStyle(const TProjectStyle *style)
                                                            LeadingEdit, TrackingEdit, DeleteButton, ApplyButton})
         field->setEnabled(style != nullptr);
     ActApplyStyle->setEnabled(style != nullptr);
+    // Without a chosen style the fields show nothing rather than the last style's values.
+    static const TProjectStyle blank{QString(), QString()};
     if (style == nullptr)
-        return;
+        style = &blank;
     // Only what differs is set, so that a field being typed in keeps its cursor.
     if (NameEdit->text() != style->Name)
         NameEdit->setText(style->Name);
@@ -267,7 +269,9 @@ void TStylesPanel::ShowStyle(const TProjectStyle *style)
     if (SizeEdit->value() != style->FontSize)
         SizeEdit->setValue(style->FontSize);
     TArgb shown = 0;
-    if (!ParseColor(ColorEdit->text(), shown) || shown != style->Color)
+    if (style == &blank)
+        ColorEdit->clear();
+    else if (!ParseColor(ColorEdit->text(), shown) || shown != style->Color)
         ColorEdit->setText(ColorText(style->Color));
     SetSwatch(*ColorButton, style->Color);
     AlignEdit->setCurrentIndex(style->HAlign);
