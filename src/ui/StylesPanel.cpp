@@ -175,7 +175,9 @@ TStylesPanel::TStylesPanel(TMain &main) : QObject(&main), m_main(main)
     // Typed fields become a step when they are done; picked ones at once.
     connect(NameEdit, &QLineEdit::editingFinished, this, &TStylesPanel::CommitStep);
     connect(ColorEdit, &QLineEdit::editingFinished, this, &TStylesPanel::CommitStep);
-    connect(FontEdit, &QComboBox::currentTextChanged, this, &TStylesPanel::CommitStep);
+    // A typed font name counts once it is complete, not at each letter.
+    connect(FontEdit, &QComboBox::textActivated, this, &TStylesPanel::CommitStep);
+    connect(FontEdit->lineEdit(), &QLineEdit::editingFinished, this, &TStylesPanel::CommitStep);
     connect(AlignEdit, &QComboBox::currentIndexChanged, this, &TStylesPanel::CommitStep);
     // Spinning shows each value at once; the steps of one spin fold into one.
     connect(SizeEdit, &QSpinBox::valueChanged, this, &TStylesPanel::Commit);

@@ -193,6 +193,13 @@ private Q_SLOTS:
         QCOMPARE(headingPixels(), 29);
         f.Panel().SizeEdit->setValue(40);
         QCOMPARE(headingPixels(), 40);
+        // A font typed letter by letter is one step, taken when the name is complete.
+        const int steps = f.Stack().index();
+        Type(f.Panel().FontEdit->lineEdit(), "DejaVu Serif");
+        QCOMPARE(f.Stack().index(), steps + 1);
+        QCOMPARE(headingPixels(), 40);
+        QCOMPARE(block->Layout().Pieces().front().Lines.front().Layout->font().family(), QString("DejaVu Serif"));
+        f.Stack().undo();
         f.Panel().AlignEdit->setCurrentIndex(eaLeft);
         QCOMPARE(FindProjectStyle(ProjectStylesOf(f.Main().Document().Tree()), "Heading")->HAlign, eaLeft);
         f.Stack().undo();
