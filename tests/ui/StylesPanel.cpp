@@ -3,6 +3,7 @@
 #include "EditorFixture.h"
 
 #include "core/credits/ElementCreditBlock.h"
+#include "core/edit/StyleCommands.h"
 #include "core/render/FrameRenderer.h"
 #include "core/styles/StyleLooks.h"
 #include "ui/CreditCommands.h"
@@ -39,20 +40,22 @@ struct TSheetPrompts : ICreditPrompts
 // A window with a sheet (a heading, a pair, a custom-styled text) imported by copy or link.
 struct TStyledRoll : TEditorFixture
 {
-    QTemporaryDir dir;
-    TSheetPrompts sheet;
+    QTemporaryDir dir;  // a linked sheet stays where it was read
 
-    explicit TStyledRoll(ICreditPrompts::TImportMode mode)
+    explicit TStyledRoll(ICreditPrompts::TImportMode mode) { Import(*this, mode, dir); }
+    // Imports the sheet, written into dir, into f's project at its focus.
+    static void Import(TEditorFixture &f, ICreditPrompts::TImportMode mode, const QTemporaryDir &dir)
     {
+        TSheetPrompts sheet;
         sheet.Mode = mode;
-        sheet.Sheet = Write("c.csv", "Kind,Role,Name,Text,Style\nheading,,,CAST,\npair,Lead,Ada Lund,,\ntext,,,Thanks,Small print\n");
-        Write("c-styles.json", R"({"Heading": {"FontSize": 54, "Color": "#FFCC00"},
-                                   "Small print": {"FontName": "DejaVu Sans", "FontSize": 18}})");
-        Main().CreditCommands().SetPrompts(&sheet);
-        Main().CreditCommands().ActImportCredits->trigger();
-        Main().CreditCommands().SetPrompts(nullptr);
+        sheet.Sheet = Write(dir, "c.csv", "Kind,Role,Name,Text,Style\nheading,,,CAST,\npair,Lead,Ada Lund,,\ntext,,,Thanks,Small print\n");
+        Write(dir, "c-styles.json", R"({"Heading": {"FontSize": 54, "Color": "#FFCC00"},
+                                        "Small print": {"FontName": "DejaVu Sans", "FontSize": 18}})");
+        f.Main().CreditCommands().SetPrompts(&sheet);
+        f.Main().CreditCommands().ActImportCredits->trigger();
+        f.Main().CreditCommands().SetPrompts(nullptr);
     }
-    QString Write(const char *name, const QByteArray &bytes)
+    static QString Write(const QTemporaryDir &dir, const char *name, const QByteArray &bytes)
     {
         QFile file(dir.filePath(QString::fromLatin1(name)));
         file.open(QIODevice::WriteOnly);
@@ -132,6 +135,23 @@ private Q_SLOTS:
         Type(f.Panel().ColorEdit, "orange");
         QCOMPARE(f.Panel().ColorEdit->text(), QString("#FFCC00"));
         QCOMPARE(f.Stack().index(), 1);
+    }
+
+    void aProjectsOwnStyleWinsOverTheSheetsOnImport()
+    {
+        TEditorFixture f;
+        TProjectStyle heading;
+        heading.Name = "heading";
+        heading.FontSize = 70;
+        heading.FontName = "DejaVu Serif";
+        QVERIFY(AddStyle(f.Main().Document(), heading));
+        QTemporaryDir dir;
+        TStyledRoll::Import(f, ICreditPrompts::TImportMode::Copy, dir);
+        QCOMPARE(LookOf(*f.Project().Child(0)->Element()).FontSize, 70);
+        QCOMPARE(LookOf(*f.Project().Child(0)->Element()).FontName, QString("DejaVu Serif"));
+        const TProjectStyles &styles = ProjectStylesOf(f.Main().Document().Tree());
+        QCOMPARE(FindProjectStyle(styles, "Heading")->FontSize, 70);
+        QCOMPARE(styles.size(), std::size_t(6));
     }
 
     void applyToSelectionRenameDeleteAndNewTexts()

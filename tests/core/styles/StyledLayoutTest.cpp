@@ -6,6 +6,7 @@
 #include "core/elements/TextBlock.h"
 #include "core/render/FrameRenderer.h"
 #include "core/styles/CreditStyleBridge.h"
+#include "core/styles/StyleLooks.h"
 
 #include <QTextLayout>
 #include <gtest/gtest.h>
@@ -66,6 +67,13 @@ TEST(StyledLayout, LinkedBlockUsesTheProjectsStyleOfTheSameNameAtEveryFilmSize)
         EXPECT_GT(roll.block->Layout().Height(), sheetBottom);
         // Left-aligned: the line starts near the band's left edge, not centred.
         EXPECT_LT(line.Origin.x() + line.Layout->lineAt(0).naturalTextRect().left(), height * 16 / 9 / 4);
+
+        // Unlinked, the rows become texts that look as the block did and follow the style.
+        const TCreditBlock unlinked = UnlinkedCreditElements(*roll.block, height * 16 / 9, height, QString());
+        const TProjectStyle look = LookOf(*unlinked.Nodes.front()->Element());
+        EXPECT_EQ(look.Name, QStringLiteral("Heading"));
+        EXPECT_EQ(look.FontSize, height / 10);
+        EXPECT_EQ(look.Color, 0xFFFF8000u);
 
         // Without project styles the sheet's come back.
         roll.project->SetStyles({});
