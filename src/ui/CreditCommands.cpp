@@ -14,6 +14,9 @@
 #include "core/interchange/CreditSheet.h"
 #include "core/render/FrameRenderer.h"
 #include "core/render/RunningTime.h"
+#include "core/edit/StyleCommands.h"
+#include "core/styles/CreditStyleBridge.h"
+#include "core/styles/StyleLooks.h"
 
 #include <QAction>
 #include <functional>
@@ -178,10 +181,13 @@ void TCreditCommands::ImportCredits(const QString &fileName)
         return;
     // Read and build everything before touching the tree: a bad sheet changes nothing.
     TCreditStyles styles(project->GetHeight());
-    if (const QString stylesFile = StylesBesideSheet(fileName); !stylesFile.isEmpty())
+    const QString stylesFile = StylesBesideSheet(fileName);
+    if (!stylesFile.isEmpty())
         styles.LoadFile(stylesFile);
+    // Where the project has a style of a sheet style's name, the rows take the project's.
+    OverlayProjectStyles(styles, ProjectStylesOf(document.Tree()), 1.0);
     TCreditBlock block = CreditsFromSheet(ReadSheet(fileName), styles, QFileInfo(fileName).absoluteDir(), project->GetWidth());
-    InsertAtFocus(std::move(block.Nodes));
+    InsertAtFocus(std::move(block.Nodes), CopiedSheetStyles(styles, stylesFile));
 }
 
 void TCreditCommands::LinkCredits(const QString &fileName)
@@ -189,9 +195,12 @@ void TCreditCommands::LinkCredits(const QString &fileName)
     TDocument &document = m_main.Document();
     const QString projectDir =
         document.ProjectFileName().isEmpty() ? QString() : QFileInfo(document.ProjectFileName()).absolutePath();
+    TCreditSource source = ReadCreditSource(fileName, QString(), QString(), projectDir);
+    const IProject *project = ProjectOf(document);
+    const TProjectStyles styles = LinkedSheetStyles(source, project ? project->GetHeight() : 1080);
     std::vector<std::unique_ptr<TElementNode>> nodes;
-    nodes.push_back(CreditBlockNode(ReadCreditSource(fileName, QString(), QString(), projectDir)));
-    InsertAtFocus(std::move(nodes));
+    nodes.push_back(CreditBlockNode(std::move(source)));
+    InsertAtFocus(std::move(nodes), styles);
 }
 
 void TCreditCommands::UnlinkFocusedCredits()
@@ -200,7 +209,7 @@ void TCreditCommands::UnlinkFocusedCredits()
         UnlinkCredits(m_main.Document(), *focused);
 }
 
-void TCreditCommands::InsertAtFocus(std::vector<std::unique_ptr<TElementNode>> nodes)
+void TCreditCommands::InsertAtFocus(std::vector<std::unique_ptr<TElementNode>> nodes, const TProjectStyles &styles)
 {
     TDocument &document = m_main.Document();
     IProject *project = ProjectOf(document);
@@ -218,7 +227,11 @@ void TCreditCommands::InsertAtFocus(std::vector<std::unique_ptr<TElementNode>> n
         attach = TAttachMode::InsertBefore;
     }
     auto *insert = new TInsertNodes(document, std::move(nodes), *target, attach, QStringLiteral("Import Credits"));
+    // The sheet's styles the project lacks join it in the same step.
+    document.UndoStack().beginMacro(QStringLiteral("Import Credits"));
+    AddMissingStyles(document, styles, QStringLiteral("Import Credits"));
     document.Push(insert);
+    document.UndoStack().endMacro();
     if (insert->Nodes().empty())
         return;
     TElementNode *first = insert->Nodes().front();

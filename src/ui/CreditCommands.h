@@ -1,5 +1,7 @@
 #pragma once
 
+#include "core/styles/ProjectStyle.h"
+
 #include <QObject>
 #include <QString>
 #include <memory>
@@ -72,8 +74,9 @@ public:
 private:
     void ActImportCreditsExecute();
     void ActFitRunningTimeExecute();
-    // Puts nodes in at the focused point as one step, focuses the first and shows it at the top.
-    void InsertAtFocus(std::vector<std::unique_ptr<TElementNode>> nodes);
+    // Puts nodes in at the focused point as one step, with the styles the project lacks,
+    // focuses the first and shows it at the top.
+    void InsertAtFocus(std::vector<std::unique_ptr<TElementNode>> nodes, const TProjectStyles &styles);
 
     TMain &m_main;
     std::unique_ptr<ICreditPrompts> m_dialogs;
