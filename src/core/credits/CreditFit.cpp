@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <limits>
+#include <tuple>
 
 namespace velmora {
 
@@ -42,7 +43,8 @@ struct TRatePlan
 {
     int Rate = 1;
     int Unmet = 0;
-    qint64 Cost = 0;  // pixels moved, in total
+    qint64 Shortfall = 0;  // pixels the unmet targets miss by
+    qint64 Cost = 0;       // pixels moved, in total
     std::vector<qint64> Deltas;
     std::vector<qint64> Starts;  // of each segment, once the ones above it moved
     qint64 Range = 0;
@@ -105,9 +107,12 @@ public:
         }
         TRatePlan best;
         best.Unmet = std::numeric_limits<int>::max();
+        best.Shortfall = best.Cost = std::numeric_limits<qint64>::max();
         for (int rate = 1; rate <= MaxScrollRate; ++rate) {
             TRatePlan plan = Evaluate(rate);
-            if (plan.Unmet < best.Unmet || (plan.Unmet == best.Unmet && plan.Cost < best.Cost))
+            // Every target met, then the least change; when none meets them all, the speed that
+            // comes closest names the problems.
+            if (std::tie(plan.Unmet, plan.Shortfall, plan.Cost) < std::tie(best.Unmet, best.Shortfall, best.Cost))
                 best = std::move(plan);
         }
         if (best.Unmet > 0) {
@@ -120,6 +125,7 @@ public:
 
 private:
     QString Time(qint64 frames) const { return FormatTimecode(frames, m_frameRate); }
+    static QString Speed(int rate) { return rate == 1 ? QStringLiteral("1 pixel per frame") : QStringLiteral("%1 pixels per frame").arg(rate); }
 
     bool IsLast(std::size_t index) const { return index + 1 == m_segments.size(); }
 
@@ -200,8 +206,10 @@ private:
                 const qint64 high = low + rate - 1;
                 delta = end < low ? low - end : end > high ? high - end : 0;
                 const qint64 clamped = std::clamp(delta, -segment.Shrink, GrowLimit(i));
-                if (clamped != delta)
+                if (clamped != delta) {
                     ++plan.Unmet;
+                    plan.Shortfall += clamped > delta ? clamped - delta : delta - clamped;
+                }
                 delta = clamped;
             }
             plan.Cost += delta < 0 ? -delta : delta;
@@ -234,18 +242,15 @@ private:
             if (i == 0) {
                 // What the credits above the first timed heading can take sets the whole roll's time.
                 const qint64 timed = m_target - segment.Target;
-                problems.append(QStringLiteral("the running time %1 cannot be met with these section times: at %2 pixels "
-                                               "per frame the credits before the first timed heading take from %3 to %4; "
+                problems.append(QStringLiteral("the running time %1 cannot be met with these section times: at %2 "
+                                               "the credits before the first timed heading take from %3 to %4; "
                                                "the nearest running time that works is %5")
-                                    .arg(Time(m_target))
-                                    .arg(plan.Rate)
-                                    .arg(Time(shortest), Time(longest), Time(nearest + timed)));
+                                    .arg(Time(m_target), Speed(plan.Rate), Time(shortest), Time(longest), Time(nearest + timed)));
                 continue;
             }
-            problems.append(QStringLiteral("%1: the section \"%2\" cannot take %3 at %4 pixels per frame: its %5 elastic "
+            problems.append(QStringLiteral("%1: the section \"%2\" cannot take %3 at %4: its %5 elastic "
                                            "spaces can grow by %6 and shrink by %7 pixels; the nearest time that works is %8")
-                                .arg(segment.Where, segment.Title, Time(segment.Target))
-                                .arg(plan.Rate)
+                                .arg(segment.Where, segment.Title, Time(segment.Target), Speed(plan.Rate))
                                 .arg(segment.Spaces)
                                 .arg(segment.Grow)
                                 .arg(segment.Shrink)

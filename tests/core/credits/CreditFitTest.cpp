@@ -301,7 +301,7 @@ TEST(CreditFit, UnmetSectionsAreNamedWithNearestTimes)
     const TElasticFit fit = FitRollWithoutBlack(*roll.Tree, 0, false);
     ASSERT_FALSE(fit.Fit);
     EXPECT_TRUE(fit.Problem.contains(QRegularExpression(
-        QStringLiteral("^c\\.csv:\\d+: the section \"SECTION \\d\" cannot take 00:0\\d:\\d\\d:00 at \\d+ pixels per frame: .*"
+        QStringLiteral("^c\\.csv:\\d+: the section \"SECTION \\d\" cannot take 00:0\\d:\\d\\d:00 at \\d+ pixels? per frame: .*"
                        "the nearest time that works is \\d\\d:\\d\\d:\\d\\d:\\d\\d"))))
         << fit.Problem.toStdString();
     EXPECT_EQ(FramesOf(*roll.Tree), frames);
