@@ -1,6 +1,7 @@
 #include "ui/CreditCommands.h"
 
 #include "ui/CreditLink.h"
+#include "ui/PageCreditBlock.h"
 #include "ui/ElementTreeModel.h"
 #include "ui/ElementsTreeView.h"
 #include "ui/MainWindow.h"
@@ -12,6 +13,7 @@
 #include "core/elements/Interfaces.h"
 #include "core/export/GenerationRun.h"
 #include "core/interchange/CreditSheet.h"
+#include "core/interchange/SheetReader.h"
 #include "core/render/FrameRenderer.h"
 #include "core/render/RunningTime.h"
 
@@ -51,6 +53,14 @@ public:
     void ShowMessage(const QString &message) override
     {
         QMessageBox::information(m_parent, QStringLiteral("Velmora"), message);
+    }
+    QString ChooseWorksheet(const QStringList &names) override
+    {
+        bool ok = false;
+        const QString name = QInputDialog::getItem(m_parent, QStringLiteral("Import Credits"),
+                                                   QStringLiteral("The workbook has several worksheets. Read:"), names, 0,
+                                                   false, &ok);
+        return ok ? name : QString();
     }
     std::optional<TImportMode> ChooseImportMode() override
     {
@@ -148,10 +158,21 @@ void TCreditCommands::ActImportCreditsExecute()
     if (fileName.isEmpty())
         return;
     const std::optional<ICreditPrompts::TImportMode> mode = m_prompts->ChooseImportMode();
-    if (mode == ICreditPrompts::TImportMode::Link)
-        m_main.RunHandler([&] { LinkCredits(fileName); });
-    else if (mode == ICreditPrompts::TImportMode::Copy)
-        m_main.RunHandler([&] { ImportCredits(fileName); });
+    if (!mode)
+        return;
+    m_main.RunHandler([&] {
+        // A workbook of several worksheets says which one holds the credits.
+        QString worksheet;
+        if (const QStringList names = WorksheetNames(fileName); names.size() > 1) {
+            worksheet = m_prompts->ChooseWorksheet(names);
+            if (worksheet.isEmpty())
+                return;
+        }
+        if (mode == ICreditPrompts::TImportMode::Link)
+            LinkCredits(fileName, worksheet);
+        else
+            ImportCredits(fileName, worksheet);
+    });
 }
 
 void TCreditCommands::ActFitRunningTimeExecute()
@@ -170,7 +191,7 @@ void TCreditCommands::ActFitRunningTimeExecute()
         m_main.RunHandler([&] { FitRunningTime(text); });
 }
 
-void TCreditCommands::ImportCredits(const QString &fileName)
+void TCreditCommands::ImportCredits(const QString &fileName, const QString &worksheet)
 {
     TDocument &document = m_main.Document();
     IProject *project = ProjectOf(document);
@@ -180,18 +201,66 @@ void TCreditCommands::ImportCredits(const QString &fileName)
     TCreditStyles styles(project->GetHeight());
     if (const QString stylesFile = StylesBesideSheet(fileName); !stylesFile.isEmpty())
         styles.LoadFile(stylesFile);
-    TCreditBlock block = CreditsFromSheet(ReadSheet(fileName), styles, QFileInfo(fileName).absoluteDir(), project->GetWidth());
+    TCreditBlock block = CreditsFromSheet(ReadSheet(fileName, worksheet), styles, QFileInfo(fileName).absoluteDir(), project->GetWidth());
     InsertAtFocus(std::move(block.Nodes));
 }
 
-void TCreditCommands::LinkCredits(const QString &fileName)
+namespace {
+
+QString ProjectDirOf(const TDocument &document)
 {
-    TDocument &document = m_main.Document();
-    const QString projectDir =
-        document.ProjectFileName().isEmpty() ? QString() : QFileInfo(document.ProjectFileName()).absolutePath();
+    return document.ProjectFileName().isEmpty() ? QString() : QFileInfo(document.ProjectFileName()).absolutePath();
+}
+
+} // namespace
+
+void TCreditCommands::LinkCredits(const QString &fileName, const QString &worksheet)
+{
     std::vector<std::unique_ptr<TElementNode>> nodes;
-    nodes.push_back(CreditBlockNode(ReadCreditSource(fileName, QString(), QString(), projectDir)));
+    nodes.push_back(CreditBlockNode(ReadCreditSource(fileName, QString(), worksheet, ProjectDirOf(m_main.Document()))));
     InsertAtFocus(std::move(nodes));
+}
+
+void TCreditCommands::ChooseWorksheet(TElementNode &node, const QString &worksheet)
+{
+    const auto *block = dynamic_cast<const TVmElementCreditBlock *>(node.Element());
+    if (block == nullptr || worksheet == block->Source().Worksheet)
+        return;
+    TDocument &document = m_main.Document();
+    document.Push(new TReplaceElement(document, node, ReloadedCreditBlock(*block, ProjectDirOf(document), worksheet),
+                                      QStringLiteral("Choose Worksheet")));
+    m_main.SchedulePreviewUpdate();
+}
+
+void TCreditCommands::ShowSheetRow(const TElementNode &node, int row)
+{
+    const auto *block = dynamic_cast<const TVmElementCreditBlock *>(node.Element());
+    const IProject *project = ProjectOf(m_main.Document());
+    if (block == nullptr || project == nullptr || node.Parent() == nullptr)
+        return;
+    const TMainControls &controls = m_main.Controls();
+    const QModelIndex index = controls.TreeModel->IndexOf(node);
+    controls.ElementsTree->expand(index.parent());
+    controls.ElementsTree->selectionModel()->setCurrentIndex(index, QItemSelectionModel::ClearAndSelect);
+    controls.ElementsTree->scrollTo(index);
+    m_main.RenderFrame();  // lays the block out at the film's size
+    // The last good rows may not hold the row: the nearest one above it stands in.
+    int top = 0;
+    for (const auto &piece : block->Layout().Pieces()) {
+        if (piece.Row > row)
+            break;
+        top = piece.Top;
+    }
+    const int start = RollOffsetOf(m_main.Document().Tree(), node);
+    controls.TrackBar->setValue(std::clamp(start + top + project->GetHeight() * 3 / 4, 0, controls.TrackBar->maximum()));
+    m_main.SchedulePreviewUpdate();
+}
+
+TCreditBlockPage &TCreditCommands::BlockPage()
+{
+    if (m_page == nullptr)
+        m_page = new TCreditBlockPage(m_main, *this);
+    return *m_page;
 }
 
 void TCreditCommands::UnlinkFocusedCredits()

@@ -5,8 +5,10 @@
 #include "core/document/ElementTree.h"
 #include "core/edit/EditCommands.h"
 #include "core/error.h"
+#include "core/interchange/SheetReader.h"
 
 #include <QFileInfo>
+#include <QRegularExpression>
 #include <QUndoStack>
 
 namespace velmora {
@@ -88,6 +90,7 @@ void TCreditLink::Rewatch()
 int TCreditLink::ReloadChanged()
 {
     m_problems.clear();
+    m_sheetProblems.clear();
     std::vector<std::pair<TElementNode *, std::unique_ptr<TVmElementCreditBlock>>> changes;
     for (TElementNode *node : BlockNodes(m_document)) {
         const auto &block = *static_cast<const TVmElementCreditBlock *>(node->Element());
@@ -98,6 +101,15 @@ int TCreditLink::ReloadChanged()
         } catch (const EVelmoraError &error) {
             // The block keeps what it last read well.
             m_problems.append(error.message());
+            QStringList header;
+            try {
+                const TSheet sheet = ReadSheet(block.SheetFilePath(), block.Source().Worksheet);
+                if (!sheet.Rows.empty())
+                    header = sheet.Rows.front().Cells;
+            } catch (const EVelmoraError &) {
+                // A sheet that does not read at all has no columns to name.
+            }
+            m_sheetProblems.push_back(SheetProblemOf(node, error.message(), header));
         }
     }
     if (!changes.empty()) {
@@ -113,6 +125,63 @@ int TCreditLink::ReloadChanged()
     if (!changes.empty() || !m_problems.isEmpty())
         Q_EMIT Reloaded(int(changes.size()), m_problems);
     return int(changes.size());
+}
+
+QString TSheetProblem::Text() const
+{
+    QString place = Sheet;
+    if (Row > 0)
+        place += QStringLiteral(":%1").arg(Row);
+    if (Row > 0 && !Column.isEmpty())
+        place += QLatin1Char(':') + Column;
+    return place.isEmpty() ? Message : place + QStringLiteral(": ") + Message;
+}
+
+namespace {
+
+// The spreadsheet's name for the column at index (0: A, 26: AA).
+QString ColumnLetter(int index)
+{
+    QString letters;
+    for (int n = index + 1; n > 0; n = (n - 1) / 26)
+        letters.prepend(QChar(u'A' + (n - 1) % 26));
+    return letters;
+}
+
+} // namespace
+
+TSheetProblem SheetProblemOf(TElementNode *block, const QString &message, const QStringList &header)
+{
+    TSheetProblem problem;
+    problem.Block = block;
+    problem.Message = message;
+    static const QRegularExpression located(QStringLiteral("^([^:]+):(\\d+): (.*)$"));
+    static const QRegularExpression named(QStringLiteral("^([^:]+): (.*)$"));
+    if (const QRegularExpressionMatch match = located.match(message); match.hasMatch()) {
+        problem.Sheet = match.captured(1);
+        problem.Row = match.captured(2).toInt();
+        problem.Message = match.captured(3);
+    } else if (const QRegularExpressionMatch file = named.match(message); file.hasMatch()) {
+        problem.Sheet = file.captured(1);
+        problem.Message = file.captured(2);
+    }
+    // The messages name the column they are about in a few set ways.
+    static const QRegularExpression numbered(QStringLiteral("^a value in column (\\d+),"));
+    static const QRegularExpression column(QStringLiteral(
+        "^column (\\w+):|needs an? (\\w+)$|^unknown (\\w+) |^no (Kind)$|^the column \"([^\"]+)\" appears twice"));
+    if (const QRegularExpressionMatch match = numbered.match(problem.Message); match.hasMatch()) {
+        problem.Column = ColumnLetter(match.captured(1).toInt() - 1);
+    } else if (const QRegularExpressionMatch match = column.match(problem.Message); match.hasMatch()) {
+        QString name;
+        for (int i = 1; i <= match.lastCapturedIndex() && name.isEmpty(); ++i)
+            name = match.captured(i);
+        for (int i = 0; i < header.size(); ++i)
+            if (header[i].trimmed().compare(name, Qt::CaseInsensitive) == 0) {
+                problem.Column = ColumnLetter(i);
+                break;
+            }
+    }
+    return problem;
 }
 
 bool UnlinkCredits(TDocument &document, TElementNode &node)
