@@ -7,6 +7,7 @@
 #include "core/error.h"
 #include "core/interchange/SheetReader.h"
 
+#include <QCryptographicHash>
 #include <QFileInfo>
 #include <QRegularExpression>
 #include <QUndoStack>
@@ -40,6 +41,19 @@ bool SameContent(const TCreditSource &a, const TCreditSource &b)
     return true;
 }
 
+// What a read gave, to tell a new save of the sheet from one already read.
+QByteArray ContentKey(const TCreditSource &source)
+{
+    QCryptographicHash hash(QCryptographicHash::Sha1);
+    hash.addData(source.StylesJson.toUtf8());
+    for (const TSheetRow &row : source.Sheet.Rows) {
+        hash.addData(QByteArray::number(row.Number) + '\x1e');
+        for (const QString &cell : row.Cells)
+            hash.addData(cell.toUtf8() + '\x1f');
+    }
+    return hash.result();
+}
+
 } // namespace
 
 TCreditLink::TCreditLink(TDocument &document, QObject *parent) : QObject(parent), m_document(document)
@@ -53,7 +67,9 @@ TCreditLink::TCreditLink(TDocument &document, QObject *parent) : QObject(parent)
     connect(&document, &TDocument::NodeInserted, this, &TCreditLink::Rewatch);
     connect(&document, &TDocument::NodeRemoved, this, &TCreditLink::Rewatch);
     connect(&document, &TDocument::ElementReplaced, this, &TCreditLink::Rewatch);
-    connect(&document, &TDocument::TreeReset, this, &TCreditLink::Rewatch);
+    // An opened project learns its file name (which relative sheet paths start from) only after
+    // its tree is in: the watch waits for that.
+    connect(&document, &TDocument::TreeReset, this, [this] { QTimer::singleShot(0, this, &TCreditLink::Rewatch); });
     Rewatch();
 }
 
@@ -67,8 +83,11 @@ void TCreditLink::Rewatch()
     QStringList files;
     QStringList folders;
     const QString projectDir = ProjectDir();
+    std::map<const TElementNode *, QByteArray> lastRead;
     for (TElementNode *node : BlockNodes(m_document)) {
         const auto &source = static_cast<const TVmElementCreditBlock *>(node->Element())->Source();
+        const auto last = m_lastRead.find(node);
+        lastRead[node] = last != m_lastRead.end() ? last->second : ContentKey(source);
         for (const QString &path : {source.SheetPath, source.StylesPath}) {
             if (path.isEmpty())
                 continue;
@@ -77,6 +96,7 @@ void TCreditLink::Rewatch()
             folders.append(file.absolutePath());
         }
     }
+    m_lastRead = std::move(lastRead);
     folders.removeDuplicates();
     if (!m_watcher.files().isEmpty())
         m_watcher.removePaths(m_watcher.files());
@@ -96,7 +116,13 @@ int TCreditLink::ReloadChanged()
         const auto &block = *static_cast<const TVmElementCreditBlock *>(node->Element());
         try {
             auto reloaded = ReloadedCreditBlock(block, ProjectDir());
-            if (!SameContent(reloaded->Source(), block.Source()))
+            // Only a new save counts: a reload undone stays undone until the sheet is saved again,
+            // whatever else happens in its folder.
+            QByteArray &last = m_lastRead[node];
+            const QByteArray key = ContentKey(reloaded->Source());
+            const bool saved = last.isEmpty() || key != last;
+            last = key;
+            if (saved && !SameContent(reloaded->Source(), block.Source()))
                 changes.emplace_back(node, std::move(reloaded));
         } catch (const EVelmoraError &error) {
             // The block keeps what it last read well.

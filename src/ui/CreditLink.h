@@ -4,6 +4,7 @@
 #include <QObject>
 #include <QStringList>
 #include <QTimer>
+#include <map>
 #include <vector>
 
 namespace velmora {
@@ -60,6 +61,8 @@ private:
     QTimer m_settle;
     QStringList m_problems;
     std::vector<TSheetProblem> m_sheetProblems;
+    // What each block's files held when last read (or what the block held when first watched).
+    std::map<const TElementNode *, QByteArray> m_lastRead;
 };
 
 // Replaces the block of node with its elements for hand work, as one undo step; false when node

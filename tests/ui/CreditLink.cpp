@@ -16,6 +16,7 @@
 #include <QListWidget>
 #include <QStackedWidget>
 
+#include <QDir>
 #include <QFile>
 #include <QSignalSpy>
 #include <QSlider>
@@ -102,6 +103,9 @@ private Q_SLOTS:
         QCOMPARE(Names(*f.Project().Child(0)), QStringList({"Ada", "Bram"}));
         QCOMPARE(f.Main().Document().UndoStack().count(), steps + 1);
         f.Main().Document().UndoStack().undo();
+        QCOMPARE(Names(*f.Project().Child(0)), QStringList({"Ada"}));
+        // Another change in the sheet's folder does not bring the undone rows back.
+        QCOMPARE(f.Main().CreditCommands().Link().ReloadChanged(), 0);
         QCOMPARE(Names(*f.Project().Child(0)), QStringList({"Ada"}));
         f.Main().Document().UndoStack().redo();
 
@@ -260,6 +264,26 @@ private Q_SLOTS:
         };
         for (const auto &c : cases)
             QCOMPARE(SheetProblemOf(nullptr, c.Message, header).Text(), QString(c.Text));
+    }
+
+    // A project opened from elsewhere watches its sheet, found next to the project file.
+    void openedProjectFollowsItsSheet()
+    {
+        QTemporaryDir dir;
+        QString sheet;
+        {
+            TEditorFixture f;
+            sheet = LinkSheet(f, dir, "Kind,Role,Name\npair,Gaffer,Ada\n");
+            f.Main().Document().SaveProjectAs(dir.filePath("p.vmz"));
+        }
+        TEditorFixture f;
+        QVERIFY(QDir::currentPath() != dir.path());
+        f.Main().Document().OpenProject(dir.filePath("p.vmz"));
+        QSignalSpy reloaded(&f.Main().CreditCommands().Link(), &TCreditLink::Reloaded);
+        QCoreApplication::processEvents();
+        SaveByRename(sheet, "Kind,Role,Name\npair,Gaffer,Ada\npair,,Bram\n");
+        QTRY_VERIFY_WITH_TIMEOUT(reloaded.count() > 0, 10000);
+        QCOMPARE(Names(*f.Project().Child(0)), QStringList({"Ada", "Bram"}));
     }
 
     void unlinkGivesElementsAsOneStep()
