@@ -6,6 +6,7 @@
 #include "ui/ElementsTreeView.h"
 #include "ui/MainWindow.h"
 
+#include "core/credits/CreditFit.h"
 #include "core/credits/CreditSource.h"
 #include "core/credits/ElementCreditBlock.h"
 #include "core/document/Document.h"
@@ -61,6 +62,13 @@ public:
                                                    QStringLiteral("The workbook has several worksheets. Read:"), names, 0,
                                                    false, &ok);
         return ok ? name : QString();
+    }
+    bool AllowEndGap(const QString &problem) override
+    {
+        return QMessageBox::question(m_parent, QStringLiteral("Fit to Running Time"),
+                                     QStringLiteral("The roll cannot be fitted without black: %1.\n\nFill the rest "
+                                                    "with black at the end?").arg(problem))
+            == QMessageBox::Yes;
     }
     std::optional<TImportMode> ChooseImportMode() override
     {
@@ -310,6 +318,39 @@ void TCreditCommands::FitRunningTime(const QString &runningTime)
         return;
     const int rate = std::max(1, project->GetFrameRate());
     const qint64 frames = ParseTimecode(runningTime, rate);
+    // Credit blocks take the rest in their elastic spaces, so no black is added at the end.
+    TElasticPlan elastic = PlanRollWithoutBlack(document.Tree(), frames, false);
+    // Black at the end only as the user's explicit choice.
+    if (elastic.CreditBlocks && !elastic.Fit && m_prompts->AllowEndGap(elastic.Problem))
+        elastic = PlanRollWithoutBlack(document.Tree(), frames, true);
+    if (elastic.CreditBlocks) {
+        if (!elastic.Fit) {
+            m_prompts->ShowMessage(QStringLiteral("The roll cannot be fitted: %1. Nothing was changed.").arg(elastic.Problem));
+            return;
+        }
+        QUndoStack &stack = document.UndoStack();
+        stack.beginMacro(QStringLiteral("Fit to Running Time"));
+        if (elastic.OldGap != nullptr)
+            document.Push(new TRemoveNodes(document, {elastic.OldGap}));
+        ChangeValue(document, document.ProjectNode()->Element(), Fields::ScrollRate, qint32(elastic.Fit->ScrollRate));
+        for (auto &[node, stretches] : elastic.Stretches) {
+            const auto &block = *static_cast<const TVmElementCreditBlock *>(node->Element());
+            while (!stretches.empty() && stretches.back() == 0)
+                stretches.pop_back();
+            if (stretches != block.Stretches())
+                document.Push(new TReplaceElement(document, *node, StretchedCreditBlock(block, std::move(stretches)),
+                                                  QStringLiteral("Fit to Running Time")));
+        }
+        if (elastic.Fit->Gap > 0) {
+            std::vector<std::unique_ptr<TElementNode>> gap;
+            gap.push_back(MakeRunningTimeGap(elastic.Fit->Gap));
+            document.Push(new TInsertNodes(document, std::move(gap), *document.ProjectNode(), TAttachMode::AddChildLast,
+                                           QStringLiteral("Fit to Running Time")));
+        }
+        stack.endMacro();
+        m_prompts->ShowMessage(DescribeFit(*elastic.Fit, rate) + QLatin1Char('.'));
+        return;
+    }
     const std::optional<TRunningTimePlan> plan = PlanRollRunningTime(document.Tree(), frames);
     const std::optional<TRunningTimeFit> fit = plan ? std::optional<TRunningTimeFit>(plan->Fit) : std::nullopt;
     if (!fit) {

@@ -28,6 +28,8 @@ public:
     virtual QString AskRunningTime(const QString &proposed) = 0;
     // What a command did.
     virtual void ShowMessage(const QString &message) = 0;
+    // Whether a fit that credit blocks cannot absorb (problem says why) may end in black.
+    virtual bool AllowEndGap(const QString &) { return false; }
     // Whether an import links the sheet (one block that follows the file) or copies its rows
     // into elements; empty: cancelled. Prompts that do not ask copy, as imports always did.
     enum class TImportMode { Link, Copy };

@@ -19,6 +19,7 @@ constexpr qint64 Unbounded = std::numeric_limits<qint32>::max();
 
 struct TPlacedBlock
 {
+    TElementNode *Node = nullptr;
     TVmElementCreditBlock *Block = nullptr;
     qint64 NaturalTop = 0;  // in the roll, with no stretch in any block above it
 };
@@ -50,12 +51,13 @@ struct TRatePlan
     qint64 Range = 0;
 };
 
-void CollectBlocks(const TElementNode &node, std::vector<const TElementNode *> &out)
+void CollectBlocks(const TElementNode &node, std::vector<TElementNode *> &out)
 {
-    if (dynamic_cast<TVmElementCreditBlock *>(node.Element()) != nullptr)
-        out.push_back(&node);
-    for (std::size_t i = 0; i < node.ChildCount(); ++i)
+    for (std::size_t i = 0; i < node.ChildCount(); ++i) {
+        if (dynamic_cast<TVmElementCreditBlock *>(node.Child(i)->Element()) != nullptr)
+            out.push_back(node.Child(i));
         CollectBlocks(*node.Child(i), out);
+    }
 }
 
 qint64 FloorDiv(qint64 a, qint64 b)
@@ -72,16 +74,16 @@ qint64 SegmentFrames(std::size_t index, qint64 start, qint64 end, qint64 rate)
 class TFitter
 {
 public:
-    TFitter(TElementTree &tree, qint64 targetFrames, bool allowEndGap)
+    TFitter(const TElementTree &tree, qint64 targetFrames, bool allowEndGap)
         : m_tree(tree), m_target(targetFrames), m_allowEndGap(allowEndGap)
     {
     }
 
-    TElasticFit Run()
+    TElasticPlan Run()
     {
-        TElasticFit result;
-        TElementNode *projectNode = m_tree.ProjectNode();
-        IProject *project = projectNode ? queryInterface<IProject>(projectNode->Element()) : nullptr;
+        TElasticPlan result;
+        const TElementNode *projectNode = m_tree.ProjectNode();
+        const IProject *project = projectNode ? queryInterface<IProject>(projectNode->Element()) : nullptr;
         if (project == nullptr)
             return result;
         m_frameRate = std::max(1, project->GetFrameRate());
@@ -89,8 +91,10 @@ public:
             Measure();
         } catch (const EVelmoraError &error) {
             result.Problem = error.message();
-            return result;
         }
+        result.CreditBlocks = !m_blocks.empty();
+        if (!result.Problem.isEmpty())
+            return result;
         const bool sections = m_segments.size() > 1;
         if (m_target <= 0 && !sections)
             return result;
@@ -119,7 +123,7 @@ public:
             result.Problem = Problems(best);
             return result;
         }
-        result.Fit = Apply(best, *projectNode, *project);
+        Plan(best, result);
         return result;
     }
 
@@ -142,16 +146,17 @@ private:
         qint64 range = renderer.PositionRange();
         if (const TElementNode *gap = RunningTimeGap(m_tree))
             range -= std::max(0, dynamic_cast<const TVmElementImage *>(gap->Element())->GetFixedHeight());
-        std::vector<const TElementNode *> nodes;
+        std::vector<TElementNode *> nodes;
         CollectBlocks(m_tree.Root(), nodes);
-        std::vector<std::pair<qint64, TVmElementCreditBlock *>> placed;
-        for (const TElementNode *node : nodes)
-            placed.emplace_back(RollOffsetOf(m_tree, *node), static_cast<TVmElementCreditBlock *>(node->Element()));
+        std::vector<std::pair<qint64, TElementNode *>> placed;
+        for (TElementNode *node : nodes)
+            placed.emplace_back(RollOffsetOf(m_tree, *node), node);
         std::stable_sort(placed.begin(), placed.end(), [](const auto &a, const auto &b) { return a.first < b.first; });
         // What earlier fits added above each block is taken off again.
         qint64 added = 0;
-        for (const auto &[top, block] : placed) {
-            m_blocks.push_back({block, top - added});
+        for (const auto &[top, node] : placed) {
+            auto *block = static_cast<TVmElementCreditBlock *>(node->Element());
+            m_blocks.push_back({node, block, top - added});
             added += qint64(block->Layout().Height()) - block->Layout().NaturalHeight();
         }
         range -= added;
@@ -289,11 +294,9 @@ private:
                  m_allowEndGap ? QString() : QStringLiteral(" (or allow a gap at the end)"));
     }
 
-    TRunningTimeFit Apply(const TRatePlan &plan, TElementNode &projectNode, IProject &project)
+    // What the chosen rate asks of each block, and the gap it leaves at the end.
+    void Plan(const TRatePlan &plan, TElasticPlan &result) const
     {
-        if (TElementNode *old = RunningTimeGap(m_tree))
-            m_tree.TakeNode(*old);
-        project.SetScrollRate(plan.Rate);
         std::vector<std::vector<qint32>> stretches(m_blocks.size());
         for (std::size_t b = 0; b < m_blocks.size(); ++b)
             stretches[b].assign(m_blocks[b].Block->Layout().Parts().size(), 0);
@@ -320,14 +323,13 @@ private:
             fit.Gap = int(delta > 0 ? delta - taken : 0);
         }
         for (std::size_t b = 0; b < m_blocks.size(); ++b)
-            m_blocks[b].Block->SetStretches(std::move(stretches[b]));
-        if (fit.Gap > 0)
-            m_tree.InsertChild(projectNode, projectNode.ChildCount(), MakeRunningTimeGap(fit.Gap));
+            result.Stretches.emplace_back(m_blocks[b].Node, std::move(stretches[b]));
         fit.Frames = (plan.Range + plan.Rate - 1) / plan.Rate;
-        return fit;
+        result.Fit = fit;
+        result.OldGap = RunningTimeGap(m_tree);
     }
 
-    TElementTree &m_tree;
+    const TElementTree &m_tree;
     qint64 m_target;
     bool m_allowEndGap;
     int m_frameRate = 25;
@@ -338,9 +340,32 @@ private:
 
 } // namespace
 
-TElasticFit FitRollWithoutBlack(TElementTree &tree, qint64 targetFrames, bool allowEndGap)
+TElasticPlan PlanRollWithoutBlack(const TElementTree &tree, qint64 targetFrames, bool allowEndGap)
 {
     return TFitter(tree, targetFrames, allowEndGap).Run();
+}
+
+std::unique_ptr<TVmElementCreditBlock> StretchedCreditBlock(const TVmElementCreditBlock &block, std::vector<qint32> stretches)
+{
+    auto copy = std::make_unique<TVmElementCreditBlock>(block.Source());
+    copy->SetStretches(std::move(stretches));
+    return copy;
+}
+
+TElasticFit FitRollWithoutBlack(TElementTree &tree, qint64 targetFrames, bool allowEndGap)
+{
+    TElasticPlan plan = PlanRollWithoutBlack(tree, targetFrames, allowEndGap);
+    if (!plan.Fit)
+        return {std::nullopt, plan.Problem};
+    TElementNode &projectNode = *tree.ProjectNode();
+    if (plan.OldGap != nullptr)
+        tree.TakeNode(*plan.OldGap);
+    queryInterface<IProject>(projectNode.Element())->SetScrollRate(plan.Fit->ScrollRate);
+    for (auto &[node, stretches] : plan.Stretches)
+        static_cast<TVmElementCreditBlock *>(node->Element())->SetStretches(std::move(stretches));
+    if (plan.Fit->Gap > 0)
+        tree.InsertChild(projectNode, projectNode.ChildCount(), MakeRunningTimeGap(plan.Fit->Gap));
+    return {plan.Fit, QString()};
 }
 
 } // namespace velmora

@@ -3,7 +3,9 @@
 #include "core/render/RunningTime.h"
 
 #include <QString>
+#include <memory>
 #include <optional>
+#include <vector>
 
 namespace velmora {
 
@@ -17,6 +19,26 @@ struct TElasticFit
     // with no Fit when there was nothing to fit.
     QString Problem;
 };
+
+class TElementNode;
+class TVmElementCreditBlock;
+
+// A fit worked out but not applied: the speed, what each block's spaces take, and the gap an
+// earlier fit left at the end (to be replaced).
+struct TElasticPlan
+{
+    std::optional<TRunningTimeFit> Fit;
+    QString Problem;  // as TElasticFit's
+    bool CreditBlocks = false;  // whether the roll has any (without, there is nothing elastic)
+    std::vector<std::pair<TElementNode *, std::vector<qint32>>> Stretches;  // each block's node, its part stretches
+    TElementNode *OldGap = nullptr;
+};
+
+// The fit FitRollWithoutBlack would make, leaving the tree as it is.
+TElasticPlan PlanRollWithoutBlack(const TElementTree &tree, qint64 targetFrames, bool allowEndGap);
+
+// A copy of block with other part stretches (for an undoable change of its fit).
+std::unique_ptr<TVmElementCreditBlock> StretchedCreditBlock(const TVmElementCreditBlock &block, std::vector<qint32> stretches);
 
 // Fits the roll at a whole-pixel rate so that it runs targetFrames (0: no whole-roll target),
 // and every heading with a Time starts its section that many frames before the next timed
