@@ -120,7 +120,9 @@ int RunImport(const QStringList &arguments)
     const QCommandLineOption scroll(QStringLiteral("scroll"),
                                     QStringLiteral("Pixels per frame, 1 to 1000 (sheets: default 4)."), QStringLiteral("N"));
     const QCommandLineOption duration(QStringLiteral("duration"),
-                                      QStringLiteral("Fit the roll to this running time: a whole scroll rate and a gap at the end."),
+                                      QStringLiteral("Fit the roll to this running time at a whole scroll rate: a gap at the end, or "
+                                                     "with --link the space between blocks (and a sheet's section "
+                                                     "times)."),
                                       QStringLiteral("HH:MM:SS[:FF]"));
     const QCommandLineOption link(QStringLiteral("link"),
                                   QStringLiteral("Keep a sheet as one credit block, laid out when drawn and read again "
