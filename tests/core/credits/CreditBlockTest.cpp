@@ -112,12 +112,13 @@ TEST(CreditBlock, NoInkOutsideTheMeasure)
 
 TEST(CreditBlock, ProducerSheetsReadTheirCreditColumnsOnly)
 {
-    const TCreditRows rows = ReadCreditRows(SheetOf({{"Department", "Kind", "Role", "Name", "Notes", "notes"},
-                                                     {"Camera", "pair", "Gaffer", "Ada", "confirmed", ""},
-                                                     {"Camera", "pair", "", "Bram", "", ""},
-                                                     {"Camera", "pair", "", "Cleo", "", ""},
-                                                     {"", "heading", "", "", "", ""},
-                                                     {"", "pair", "Grip", "Dario", "", ""}}));
+    // Time is Velmora's own (a heading's section time), not a producer's column.
+    const TCreditRows rows = ReadCreditRows(SheetOf({{"Department", "Kind", "Role", "Name", "Notes", "notes", "Time"},
+                                                     {"Camera", "pair", "Gaffer", "Ada", "confirmed", "", ""},
+                                                     {"Camera", "pair", "", "Bram", "", "", ""},
+                                                     {"Camera", "pair", "", "Cleo", "", "", ""},
+                                                     {"", "heading", "", "", "", "", "0:20"},
+                                                     {"", "pair", "Grip", "Dario", "", "", ""}}));
     EXPECT_EQ(rows.IgnoredColumns, QStringList({"Department", "Notes", "notes"}));
     ASSERT_EQ(rows.Rows.size(), 5u);
     const struct
