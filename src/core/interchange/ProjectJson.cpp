@@ -437,7 +437,7 @@ void FillNode(TElementTree &tree, TElementNode &node, const QJsonObject &json, c
 
 } // namespace
 
-QJsonObject NodeToJson(const TElementNode &node, bool withPictures)
+QJsonObject NodeFieldsToJson(const TElementNode &node, bool withPictures)
 {
     QJsonObject json;
     const IElement *element = node.Element();
@@ -446,6 +446,12 @@ QJsonObject NodeToJson(const TElementNode &node, bool withPictures)
         AddFields(*element, json, withPictures);
     json[QStringLiteral("expanded")] = node.IsExpanded();
     json[QStringLiteral("selected")] = node.IsSelected();
+    return json;
+}
+
+QJsonObject NodeToJson(const TElementNode &node, bool withPictures)
+{
+    QJsonObject json = NodeFieldsToJson(node, withPictures);
     QJsonArray children;
     for (const auto &child : node.Children())
         children.append(NodeToJson(*child, withPictures));

@@ -14,6 +14,9 @@ class TDocument;
 // pictures, the pictures' data is left out, so stored pictures need not be decoded.
 QJsonObject NodeToJson(const TElementNode &node, bool withPictures = true);
 
+// The same without the children: for walking a long roll one node at a time.
+QJsonObject NodeFieldsToJson(const TElementNode &node, bool withPictures = true);
+
 // Fills document (which must hold a fresh project) from a description: {"nodes": [PROJECT]}
 // or a single project node. Image files are read relative to baseDir. Throws EVelmoraError
 // naming the offending node. Names that lose characters on the way into the project file
