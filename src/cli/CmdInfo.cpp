@@ -12,6 +12,7 @@
 #include "core/render/RunningTime.h"
 
 #include <QCommandLineParser>
+#include <QFileInfo>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <algorithm>
@@ -113,6 +114,15 @@ int RunInfo(const QStringList &arguments)
     if (!ParseArguments(parser, arguments, QStringLiteral("PROJECT.vmz"), files))
         return 0;
 
+    // Reading a project holds its texts and pictures in memory; beyond this it would take
+    // gigabytes to describe. A roll with its pictures is a few MB, 20,000 rows about 11 MB.
+    constexpr qint64 MaxProjectMegabytes = 256;
+    if (const qint64 size = QFileInfo(files.first()).size(); size > MaxProjectMegabytes << 20)
+        throw EVelmoraError(QStringLiteral("%1 is %2 MB, more than info reads (%3 MB); a credit roll with its pictures "
+                                           "is far smaller, so the file is damaged or holds pictures far larger than a frame")
+                                .arg(files.first())
+                                .arg(size >> 20)
+                                .arg(MaxProjectMegabytes));
     TDocument document;
     document.OpenProject(files.first());
     const auto *project = queryInterface<IProject>(document.ProjectNode()->Element());
