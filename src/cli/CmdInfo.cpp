@@ -56,23 +56,26 @@ QString ValueText(const QJsonValue &value)
 // JSON; printed in pieces as it grows.
 void PrintNodeText(const TElementNode &node, int depth, QString &out)
 {
-    const QJsonObject fields = NodeFieldsToJson(node, false);
+    const TNodeFields fields = NodeFields(node, false);
+    const auto field = [&fields](QLatin1String name) {
+        const auto found = std::find_if(fields.begin(), fields.end(), [name](const auto &f) { return f.first == name; });
+        return found == fields.end() ? QJsonValue() : found->second;
+    };
     const QString indent(depth * 2, QLatin1Char(' '));
-    out += indent + fields.value(QStringLiteral("kind")).toString();
-    if (fields.value(QStringLiteral("expanded")).toBool())
+    out += indent + field(QLatin1String("kind")).toString();
+    if (field(QLatin1String("expanded")).toBool())
         out += QStringLiteral(" [expanded]");
-    if (fields.value(QStringLiteral("selected")).toBool())
+    if (field(QLatin1String("selected")).toBool())
         out += QStringLiteral(" [selected]");
     out += QLatin1Char('\n');
-    for (auto it = fields.begin(); it != fields.end(); ++it) {
-        const QString key = it.key();
+    for (const auto &[key, value] : fields) {
         if (key == QLatin1String("kind") || key == QLatin1String("expanded") || key == QLatin1String("selected"))
             continue;
         out += indent;
         out += QLatin1String("    ");
         out += key;
         out += QLatin1String(": ");
-        out += ValueText(it.value());
+        out += ValueText(value);
         out += QLatin1Char('\n');
     }
     constexpr qsizetype PrintAbove = 1 << 20;
