@@ -1,6 +1,7 @@
 #include "core/render/LayoutPass.h"
 
 #include "core/document/ElementTree.h"
+#include "core/render/RollIndex.h"
 
 #include <algorithm>
 
@@ -63,10 +64,26 @@ qint32 TLayoutPass::RenderNode(const TElementNode &node, QPainter &graphics, TLa
     }
     if (facets.Container) {
         qint32 bottom = top;
-        for (std::size_t i = 0; i < count; ++i) {
+        std::size_t first = 0;
+        std::size_t last = count;
+        std::optional<TRollIndex::TChildRange> near;
+        if (Index != nullptr && SkipInvisible && !MeasureOnly && Placements == nullptr) {
+            // A frame's worth of slack on each side covers whatever draws outside its band
+            // (glyphs overhanging their line, a focus frame).
+            near = Index->ChildrenNear(node, top, -FilmHeight, SaturatingAdd(FilmHeight, FilmHeight));
+        }
+        if (near) {
+            first = near->First;
+            last = near->Last;
+            bottom = near->BottomBeforeFirst;
+            result = std::max(result, bottom);
+        }
+        for (std::size_t i = first; i < last; ++i) {
             bottom = RenderNode(*node.Child(i), graphics, rect, bottom);
             result = std::max(result, bottom);
         }
+        if (near)
+            result = std::max(result, near->Bottom);
     }
     if (Placements != nullptr)
         (*Placements)[placed].Bottom = result;
