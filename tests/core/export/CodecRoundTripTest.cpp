@@ -62,7 +62,7 @@ TEST_P(CodecRoundTrip, PlayersReadWhatWasRendered)
     EXPECT_EQ(probe.FrameRate, QStringLiteral("25/1"));
     EXPECT_EQ(probe.Packets, FrameCountFor(164, 15));
     EXPECT_TRUE(probe.KeyFlags.startsWith(QLatin1Char('K'))) << probe.KeyFlags.toStdString();
-    const TCodecInfo *codec = FindCodecByHandler(settings.Options.Handler.toLatin1());
+    const TFormatCodec *codec = FindCodecByHandler(settings.Options.Handler.toLatin1());
     ASSERT_NE(codec, nullptr);
     if (codec->HasKeyFrames) { // no more than KeyFrameEvery - 1 frames between key frames
         EXPECT_FALSE(probe.KeyFlags.contains(QStringLiteral("____"))) << probe.KeyFlags.toStdString();
@@ -108,7 +108,7 @@ TEST(CodecCatalog, NamesMapToHandlersAndEveryCodecIsHere)
         EXPECT_EQ(HandlerForCodecName(QString::fromLatin1(row.Name)), QByteArray(row.Handler)) << row.Name;
     // The codec choice offers every handler code once, with its first encoder.
     std::set<QByteArray> handlers;
-    for (const TCodecInfo &codec : KnownCodecs())
+    for (const TFormatCodec &codec : KnownCodecs())
         handlers.insert(codec.Handler);
     EXPECT_EQ(AvailableCodecs().size(), handlers.size());
     EXPECT_EQ(AvailableCodecs().front().Name, QStringLiteral("cinepak"));
