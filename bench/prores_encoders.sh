@@ -78,7 +78,7 @@ for position in $positions; do
   for profile in $profiles; do
     fmt=yuv422p10le
     [ "$profile" = 4444 ] && fmt=yuv444p10le
-    yuv=$work/frame-$fmt.yuv
+    yuv=$work/frame-$position-$fmt.yuv
     [ -f "$yuv" ] || ffmpeg -v error -i "$work/still.png" -vf "$to709,format=$fmt" -f rawvideo -y "$yuv"
     for encoder in prores_ks prores_aw; do
       out=$work/$encoder-$profile.mov

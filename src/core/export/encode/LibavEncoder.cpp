@@ -94,7 +94,7 @@ bool IsRgb(AVPixelFormat format)
 TLibavEncoder::TLibavEncoder(const TFormatCodec &codec, const TCodecProfile &profile, const TEncoderSettings &settings)
     : m_codec(codec)
 {
-    TEncoderParts parts = AllocateEncoder(codec.Encoder, codec.Title);
+    TEncoderParts parts = AllocateEncoder(profile.Encoder.isEmpty() ? codec.Encoder : profile.Encoder, codec.Title);
     const AVCodec *encoder = parts.Codec;
     m_context = std::move(parts.Context);
     m_frame = std::move(parts.Frame);
@@ -133,7 +133,10 @@ TLibavEncoder::TLibavEncoder(const TFormatCodec &codec, const TCodecProfile &pro
         c->keyint_min = settings.KeyFrameEvery;
     }
     if (!profile.Option.isEmpty())
-        CheckAv(av_opt_set(c->priv_data, "profile", profile.Option.constData(), 0), What("choosing the profile of"));
+        // The encoder's own option where it has one (options of the context's children come
+        // first), the context's profile number otherwise.
+        CheckAv(av_opt_set(c, "profile", profile.Option.constData(), AV_OPT_SEARCH_CHILDREN),
+                What("choosing the profile of"));
     ApplyQuality(settings);
     if (codec.Encoder == "libx264" && fixedKeyFrames && !avi)
         av_opt_set_int(c->priv_data, "sc_threshold", 0, 0);

@@ -26,10 +26,12 @@ struct TCodecProfile
 {
     QString Name;                 // command line: "hq"
     QString Title;                // "422 HQ"
-    QByteArray Option;            // the encoder's "profile" value; empty: none is set
+    QByteArray Option;            // the encoder's "profile" value (its own option, or else the
+                                  // codec context's number); empty: none is set
     AVPixelFormat Pixels = AV_PIX_FMT_NONE;       // opaque frames
     AVPixelFormat AlphaPixels = AV_PIX_FMT_NONE;  // frames with alpha; NONE: no alpha here
     int Bits = 8;                 // bits per component in the file
+    QByteArray Encoder;           // the libavcodec encoder for this profile; empty: the codec's
 
     bool CarriesAlpha() const { return AlphaPixels != AV_PIX_FMT_NONE; }
     // Frames for a file deeper than 8 bits are drawn at 16 bits a channel, so edges and fades
