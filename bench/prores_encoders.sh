@@ -13,7 +13,7 @@
 #
 # The commands timed, for profile P (prores_aw takes the profile by number: proxy 0, lt 1,
 # standard 2, hq 3, 4444 4), pixel format yuv422p10le (yuv444p10le for 4444):
-#   ffmpeg -v error -f rawvideo -pix_fmt FMT -s 1920x1080 -r 25 -stream_loop FRAMES-1 -i frame.yuv \
+#   ffmpeg -nostdin -v error -f rawvideo -pix_fmt FMT -s 1920x1080 -r 25 -stream_loop FRAMES-1 -i frame.yuv \
 #          -frames:v FRAMES -threads 1 -c:v prores_ks -profile:v P -pix_fmt FMT -y ks.mov
 #   ffmpeg ... -threads 1 -c:v prores_aw -profile:v N -pix_fmt FMT -y aw.mov
 # Every encode runs RUNS times (default 3); the median CPU and wall times are printed. On a
@@ -54,7 +54,7 @@ time_encode() { # yuv fmt output encoder-args...
   : >"$work/times"
   for _ in $(seq "$runs"); do
     /usr/bin/time -f '%U %S %e' -a -o "$work/times" \
-      ffmpeg -v error -f rawvideo -pix_fmt "$fmt" -s "${width}x${height}" -r 25 -stream_loop $((frames - 1)) -i "$yuv" \
+      ffmpeg -nostdin -v error -f rawvideo -pix_fmt "$fmt" -s "${width}x${height}" -r 25 -stream_loop $((frames - 1)) -i "$yuv" \
       -frames:v "$frames" -threads 1 "$@" -pix_fmt "$fmt" $tags709 -y "$out"
   done
   local cpu wall

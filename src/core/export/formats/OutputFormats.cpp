@@ -14,9 +14,10 @@ namespace {
 constexpr AVPixelFormat None = AV_PIX_FMT_NONE;
 
 // FFmpeg has two ProRes encoders. At Proxy, LT and Standard prores_aw is several times faster
-// and also keeps closer to the picture; at HQ and 4444 prores_ks keeps more (about 2 dB at HQ,
-// far more at 4444) for four times the CPU time. bench/prores_encoders.sh measures them.
-// prores_aw takes its profile as the codec context's number.
+// and also keeps closer to the picture. At HQ it is four times faster, but neither is ahead on
+// every frame (by up to 2 dB either way), and at 4444 prores_ks keeps far more; those two stay
+// with prores_ks. bench/prores_encoders.sh measures them. prores_aw takes its profile as the
+// codec context's number.
 TFormatCodec ProRes()
 {
     TFormatCodec c;
@@ -35,7 +36,8 @@ TFormatCodec ProRes()
     return c;
 }
 
-// The faster encoder at every profile: HQ and 4444 in a quarter of the time, with less detail.
+// The faster encoder at every profile: HQ and 4444 in a quarter of the time, 4444 with far
+// less detail.
 TFormatCodec ProResFast()
 {
     TFormatCodec c = ProRes();
