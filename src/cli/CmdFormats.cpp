@@ -4,6 +4,7 @@
 #include "core/export/formats/OutputFormats.h"
 
 #include <QCommandLineParser>
+#include <algorithm>
 
 namespace velmora::cli {
 
@@ -63,6 +64,14 @@ int RunFormats(const QStringList &arguments)
     if (!ParseArguments(parser, arguments, QString(), files))
         return 0;
     PrintOut(QStringLiteral("Frames are drawn at 16 bits a channel for files deeper than 8 bits, at 8 bits for the others.\n"));
+    // Names and titles in columns as wide as the longest of them.
+    qsizetype nameWidth = 0;
+    qsizetype titleWidth = 0;
+    for (const TOutputFormat &format : OutputFormats())
+        for (const TFormatCodec &codec : format.Codecs) {
+            nameWidth = std::max(nameWidth, codec.Name.size());
+            titleWidth = std::max(titleWidth, codec.Title.size());
+        }
     for (const TOutputFormat &format : OutputFormats()) {
         QStringList traits;
         traits << QStringLiteral(".") + format.Extensions.join(QStringLiteral(" ."));
@@ -80,7 +89,7 @@ int RunFormats(const QStringList &arguments)
             traits << QStringLiteral("timecode");
         PrintOut(QStringLiteral("%1 %2  [%3]\n").arg(format.Name, -5).arg(format.Title, traits.join(QStringLiteral(", "))));
         for (const TFormatCodec &codec : format.Codecs) {
-            QString line = QStringLiteral("%1 %2").arg(codec.Name, -9).arg(codec.Title, -20);
+            QString line = QStringLiteral("%1 %2").arg(codec.Name, -int(nameWidth)).arg(codec.Title, -int(titleWidth));
             const QString profiles = Profiles(codec);
             if (!profiles.isEmpty())
                 line += QStringLiteral(" profiles: %1").arg(profiles);

@@ -5,7 +5,7 @@
 
 #include "core/document/Document.h"
 #include "core/elements/Interfaces.h"
-#include "core/export/formats/CodecCatalog.h"
+#include "core/export/formats/OutputFormats.h"
 #include "core/export/formats/Delivery.h"
 #include "core/export/ExportError.h"
 #include "core/export/sinks/FrameSinks.h"

@@ -41,7 +41,7 @@ TCodecOptionsDialog::TCodecOptionsDialog(const TAVICompressorOptions &options, Q
 
     CodecList = new QComboBox(this);
     CodecList->setObjectName(QStringLiteral("CodecList"));
-    for (const TCodecInfo &codec : m_codecs)
+    for (const TFormatCodec &codec : m_codecs)
         CodecList->addItem(QStringLiteral("%1 (%2)").arg(codec.Title, QString::fromLatin1(codec.Handler).trimmed()));
     CodecNote = new QLabel(this);
     CodecNote->setObjectName(QStringLiteral("CodecNote"));
@@ -100,12 +100,12 @@ TCodecOptionsDialog::TCodecOptionsDialog(const TAVICompressorOptions &options, Q
     // The codec of the options, else the first one this machine has.
     const QByteArray handler = NormalizedHandler(options.Handler.toLatin1());
     const auto chosen = std::find_if(m_codecs.begin(), m_codecs.end(),
-        [&handler](const TCodecInfo &codec) { return codec.Handler == handler; });
+        [&handler](const TFormatCodec &codec) { return codec.Handler == handler; });
     CodecList->setCurrentIndex(chosen != m_codecs.end() ? int(chosen - m_codecs.begin()) : 0);
     CodecChanged();
 }
 
-const TCodecInfo *TCodecOptionsDialog::SelectedCodec() const
+const TFormatCodec *TCodecOptionsDialog::SelectedCodec() const
 {
     const int index = CodecList->currentIndex();
     return index >= 0 && index < int(m_codecs.size()) ? &m_codecs[std::size_t(index)] : nullptr;
@@ -113,14 +113,14 @@ const TCodecInfo *TCodecOptionsDialog::SelectedCodec() const
 
 void TCodecOptionsDialog::CodecChanged()
 {
-    const TCodecInfo *codec = SelectedCodec();
+    const TFormatCodec *codec = SelectedCodec();
     CodecNote->setText(codec ? codec->Note : QStringLiteral("No codec is available on this machine."));
     UpdateEnabling();
 }
 
 void TCodecOptionsDialog::UpdateEnabling()
 {
-    const TCodecInfo *codec = SelectedCodec();
+    const TFormatCodec *codec = SelectedCodec();
     const bool quality = codec && codec->HasQuality;
     const bool keyFrames = codec && codec->HasKeyFrames;
     const bool dataRate = codec && codec->HasDataRate;
@@ -135,7 +135,7 @@ void TCodecOptionsDialog::UpdateEnabling()
 TAVICompressorOptions TCodecOptionsDialog::Options() const
 {
     TAVICompressorOptions options = m_options;
-    if (const TCodecInfo *codec = SelectedCodec())
+    if (const TFormatCodec *codec = SelectedCodec())
         options.Handler = QString::fromLatin1(codec->Handler);
     // A setting left alone keeps its exact value; the controls round it for display.
     if (Quality->value() != QualityPercent(m_options.Quality))

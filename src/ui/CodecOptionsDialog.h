@@ -1,7 +1,7 @@
 #pragma once
 
 #include "core/export/avi/AVICompressor.h"
-#include "core/export/formats/CodecCatalog.h"
+#include "core/export/formats/OutputFormats.h"
 #include "core/export/formats/OutputFormats.h"
 
 #include <QDialog>
@@ -26,7 +26,7 @@ public:
     // The options handed in, with the user's choices.
     TAVICompressorOptions Options() const;
     // The codec shown as chosen; null when this machine has none.
-    const TCodecInfo *SelectedCodec() const;
+    const TFormatCodec *SelectedCodec() const;
 
     QComboBox *CodecList = nullptr;
     QLabel *CodecNote = nullptr;
@@ -42,7 +42,7 @@ private:
     void UpdateEnabling();
 
     TAVICompressorOptions m_options;
-    std::vector<TCodecInfo> m_codecs;
+    std::vector<TFormatCodec> m_codecs;
 };
 
 // The first question of Generate: the format of the output (AVI goes on to the codec dialog

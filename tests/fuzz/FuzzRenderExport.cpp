@@ -4,7 +4,7 @@
 
 #include "core/document/Document.h"
 #include "core/elements/Interfaces.h"
-#include "core/export/formats/CodecCatalog.h"
+#include "core/export/formats/OutputFormats.h"
 #include "core/export/ExportError.h"
 #include "core/export/encode/VideoEncoder.h"
 #include "core/render/FrameRenderer.h"
@@ -37,7 +37,7 @@ void RenderAndEncode(TDocument &document, const QByteArray &handler)
     const int range = renderer.PositionRange();
     const int positions[] = {0, range / 2, std::max(0, range - 1)};
 
-    const TCodecInfo *codec = FindCodecByHandler(handler);
+    const TFormatCodec *codec = FindCodecByHandler(handler);
     if (codec == nullptr || !IsCodecAvailable(*codec))
         std::abort();
     TEncoderSettings settings;

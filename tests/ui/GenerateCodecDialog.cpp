@@ -15,7 +15,7 @@ namespace {
 // Selects the codec with this handler code; false when this machine lacks it.
 bool Select(TCodecOptionsDialog &dialog, const QByteArray &handler)
 {
-    const std::vector<TCodecInfo> codecs = AvailableCodecs();
+    const std::vector<TFormatCodec> codecs = AvailableCodecs();
     for (std::size_t i = 0; i < codecs.size(); ++i)
         if (codecs[i].Handler == handler) {
             dialog.CodecList->setCurrentIndex(int(i));
@@ -34,7 +34,7 @@ private Q_SLOTS:
     void listsTheCodecsOfThisMachine()
     {
         const TCodecOptionsDialog dialog(DefaultCompressorOptions());
-        const std::vector<TCodecInfo> codecs = AvailableCodecs();
+        const std::vector<TFormatCodec> codecs = AvailableCodecs();
         QCOMPARE(dialog.CodecList->count(), int(codecs.size()));
         QVERIFY(dialog.CodecList->findText(QStringLiteral("Cinepak (CVID)")) >= 0);
         QVERIFY(dialog.CodecList->findText(QStringLiteral("Uncompressed (DIB)")) >= 0);

@@ -64,7 +64,7 @@ TEncoderSettings Settings(QSize film, int quality = 5000, int keyFrames = 18, in
     TEncoderSettings settings;
     settings.Width = film.width();
     settings.Height = film.height();
-    settings.Rate = 25;
+    settings.Rate = {25, 1};
     settings.Quality = quality;
     settings.KeyFrameEvery = keyFrames;
     settings.BytesPerSecond = bytesPerSecond;
@@ -83,7 +83,7 @@ TRun Encode(const TEncoderSettings &settings, int frames, const std::function<QI
         avi::TStreamSetup setup;
         setup.Width = settings.Width;
         setup.Height = settings.Height;
-        setup.Rate = settings.Rate;
+        setup.Rate = settings.Rate.Num;
         setup.Handler = avi::FourCC("CVID");
         encoder.DescribeStream(setup);
         writer.WriteHeaders(setup);

@@ -1,5 +1,7 @@
 // Every codec through the generation run, read back by ffprobe and ffmpeg.
 #include "ExportTestSupport.h"
+#include "core/export/ExportError.h"
+#include "core/export/encode/LibavEncoder.h"
 #include "core/export/run/GenerationRun.h"
 
 #include <QTemporaryDir>
@@ -62,7 +64,7 @@ TEST_P(CodecRoundTrip, PlayersReadWhatWasRendered)
     EXPECT_EQ(probe.FrameRate, QStringLiteral("25/1"));
     EXPECT_EQ(probe.Packets, FrameCountFor(164, 15));
     EXPECT_TRUE(probe.KeyFlags.startsWith(QLatin1Char('K'))) << probe.KeyFlags.toStdString();
-    const TCodecInfo *codec = FindCodecByHandler(settings.Options.Handler.toLatin1());
+    const TFormatCodec *codec = FindCodecByHandler(settings.Options.Handler.toLatin1());
     ASSERT_NE(codec, nullptr);
     if (codec->HasKeyFrames) { // no more than KeyFrameEvery - 1 frames between key frames
         EXPECT_FALSE(probe.KeyFlags.contains(QStringLiteral("____"))) << probe.KeyFlags.toStdString();
@@ -98,7 +100,7 @@ INSTANTIATE_TEST_SUITE_P(Codecs, CodecRoundTrip,
                       TCodecRow{"mpeg4", "mpeg4", 21, 2},
                       TCodecRow{"h264", "h264", 21, 2}));
 
-TEST(CodecCatalog, NamesMapToHandlersAndEveryCodecIsHere)
+TEST(CodecTable, AviNamesMapToHandlersAndEveryCodecIsHere)
 {
     const struct { const char *Name; const char *Handler; } rows[] = {
         {"cinepak", "CVID"}, {"mjpeg", "MJPG"}, {"ffv1", "FFV1"}, {"huffyuv", "HFYU"}, {"utvideo", "ULRG"},
@@ -108,10 +110,28 @@ TEST(CodecCatalog, NamesMapToHandlersAndEveryCodecIsHere)
         EXPECT_EQ(HandlerForCodecName(QString::fromLatin1(row.Name)), QByteArray(row.Handler)) << row.Name;
     // The codec choice offers every handler code once, with its first encoder.
     std::set<QByteArray> handlers;
-    for (const TCodecInfo &codec : KnownCodecs())
+    for (const TFormatCodec &codec : KnownCodecs())
         handlers.insert(codec.Handler);
     EXPECT_EQ(AvailableCodecs().size(), handlers.size());
     EXPECT_EQ(AvailableCodecs().front().Name, QStringLiteral("cinepak"));
     EXPECT_TRUE(IsOwnEncoder(*FindCodecByHandler("CVID")));
     EXPECT_EQ(FindCodecByName(QStringLiteral("Cinepak-LibAV"))->Encoder, QByteArray("cinepak"));
+}
+
+// A row's encoder options must all be taken: one this libavcodec lacks would silently write a
+// different file than the row promises.
+TEST(CodecTable, AnEncoderOptionTheLibraryLacksIsRefused)
+{
+    TFormatCodec codec = *FindCodec(*FindFormat(QStringLiteral("mkv")), QStringLiteral("ffv1"));
+    TEncoderSettings settings;
+    settings.Width = 32;
+    settings.Height = 24;
+    EXPECT_NO_THROW(TLibavEncoder(codec, codec.Profiles.front(), settings));
+    codec.Options += ":no_such_option=1";
+    try {
+        TLibavEncoder(codec, codec.Profiles.front(), settings);
+        ADD_FAILURE() << "opened with an unknown option";
+    } catch (const EExportError &e) {
+        EXPECT_TRUE(e.message().contains(QStringLiteral("no_such_option"))) << e.message().toStdString();
+    }
 }

@@ -63,6 +63,11 @@ const std::map<QString, TExpected> &Expectations()
         {"prores/lt", {"prores", "LT", "yuv422p10le", nullptr}},
         {"prores/standard", {"prores", "Standard", "yuv422p10le", nullptr}},
         {"prores/4444", {"prores", "4444", "yuv444p10le", "yuva444p12le"}},
+        {"prores-fast/hq", {"prores", "HQ", "yuv422p10le", nullptr}},
+        {"prores-fast/proxy", {"prores", "Proxy", "yuv422p10le", nullptr}},
+        {"prores-fast/lt", {"prores", "LT", "yuv422p10le", nullptr}},
+        {"prores-fast/standard", {"prores", "Standard", "yuv422p10le", nullptr}},
+        {"prores-fast/4444", {"prores", "4444", "yuv444p10le", "yuva444p12le"}},
         {"dnxhr/hq", {"dnxhd", "DNXHR HQ", "yuv422p", nullptr}},
         {"dnxhr/lb", {"dnxhd", "DNXHR LB", "yuv422p", nullptr}},
         {"dnxhr/sq", {"dnxhd", "DNXHR SQ", "yuv422p", nullptr}},
@@ -213,5 +218,5 @@ INSTANTIATE_TEST_SUITE_P(Rows, FormatTable, testing::ValuesIn(AllCases()), [](co
         name += QLatin1Char('_') + info.param.Profile->Name;
     if (info.param.Alpha)
         name += QStringLiteral("_alpha");
-    return name.toStdString();
+    return name.replace(QLatin1Char('-'), QLatin1Char('_')).toStdString();
 });

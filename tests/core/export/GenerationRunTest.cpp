@@ -1,6 +1,6 @@
 // The generation run: positions, progress, cancelling, slices and failures.
 #include "ExportTestSupport.h"
-#include "core/export/formats/CodecCatalog.h"
+#include "core/export/formats/OutputFormats.h"
 #include "core/export/ExportError.h"
 #include "core/export/run/GenerationRun.h"
 
@@ -230,7 +230,7 @@ TEST(GenerationRun, StopDoesNotWaitForQueuedGroups)
     if (FfmpegPath().isEmpty())
         GTEST_SKIP() << "ffmpeg not found";
     // libavcodec's Cinepak: one core and slow, so it is spread in key-frame groups.
-    const TCodecInfo *slow = FindCodecByName(QStringLiteral("cinepak-libav"));
+    const TFormatCodec *slow = FindCodecByName(QStringLiteral("cinepak-libav"));
     ASSERT_NE(slow, nullptr);
     QTemporaryDir dir;
     TSyntheticSource source({320, 240}, 2000, 4);

@@ -47,7 +47,7 @@ QByteArray StoredStreamName(QString name)
     return name.toUtf8();
 }
 
-const TCodecInfo &UncompressedCodec()
+const TFormatCodec &UncompressedCodec()
 {
     return *FindCodecByHandler("DIB ");
 }
@@ -80,12 +80,21 @@ int TAVICompressor::UseCount()
     return useCount;
 }
 
+const TFormatCodec *AviCodecFor(const TAVICompressorOptions &options)
+{
+    const TFormatCodec *codec = FindCodecByHandler(options.Handler.toLatin1());
+    // Two encoders may share a handler code; the name picks one.
+    if (const TFormatCodec *named = FindCodecByName(options.CodecName); codec && named && named->Handler == codec->Handler)
+        return named;
+    return codec;
+}
+
 TEncoderSettings EncoderSettingsFor(const TAVICompressorOptions &options)
 {
     TEncoderSettings settings;
     settings.Width = options.Width;
     settings.Height = options.Height;
-    settings.Rate = options.Rate;
+    settings.Rate = {options.Rate, 1};
     settings.Quality = options.Quality;
     settings.KeyFrameEvery = (options.CompressFlags & AVICOMPRESSF_KEYFRAMES) ? options.KeyFrameEvery : 0;
     settings.BytesPerSecond = (options.CompressFlags & AVICOMPRESSF_DATARATE) ? options.BytesPerSecond : 0;
@@ -94,8 +103,8 @@ TEncoderSettings EncoderSettingsFor(const TAVICompressorOptions &options)
 
 QString CinepakWarningFor(TAVICompressorOptions options, int width, int height, int rate)
 {
-    if (options.Handler.compare(QStringLiteral("CVID"), Qt::CaseInsensitive) != 0 || (!options.CodecName.isEmpty() && options.CodecName != QStringLiteral("cinepak"))
-        || (options.CompressFlags & AVICOMPRESSF_DATARATE) == 0)
+    const TFormatCodec *codec = AviCodecFor(options);
+    if (!codec || !IsOwnEncoder(*codec) || (options.CompressFlags & AVICOMPRESSF_DATARATE) == 0)
         return QString();
     options.Width = width;
     options.Height = height;
@@ -125,7 +134,7 @@ int TAVICompressor::Fail(int code, const QString &message)
     return code;
 }
 
-std::unique_ptr<IVideoEncoder> TAVICompressor::MakeEncoder(const TCodecInfo &codec,
+std::unique_ptr<IVideoEncoder> TAVICompressor::MakeEncoder(const TFormatCodec &codec,
                                                            const TAVICompressorOptions &options) const
 {
     const int threads = m_threads > 0 ? m_threads : int(std::max(1u, std::thread::hardware_concurrency()));
@@ -170,13 +179,10 @@ int TAVICompressor::Open(const QString &fileName, TAVICompressorOptions &options
         || options.Rate <= 0)
         return Fail(AVIOpenBadFormat, QStringLiteral("A video of %1 x %2 pixels at %3 frames per second cannot be written.")
                                           .arg(options.Width).arg(options.Height).arg(options.Rate));
-    const TCodecInfo *codec = options.Compress ? FindCodecByHandler(options.Handler.toLatin1()) : &UncompressedCodec();
-    if (const TCodecInfo *named = FindCodecByName(options.CodecName); options.Compress && codec && named
-        && named->Handler == codec->Handler)
-        codec = named;
+    const TFormatCodec *codec = options.Compress ? AviCodecFor(options) : &UncompressedCodec();
     if (!codec)
         return Fail(AVIOpenUnknownCodec, QStringLiteral("There is no codec with the code \"%1\".").arg(options.Handler));
-    const QString sizeRefusal = SizeRefusal(codec->Title, AviSizeRule(*codec), QSize(options.Width, options.Height));
+    const QString sizeRefusal = SizeRefusal(*codec, QSize(options.Width, options.Height));
     if (!sizeRefusal.isEmpty())
         return Fail(AVIOpenCodecError, sizeRefusal);  // the codec cannot take this size
     if (!IsCodecAvailable(*codec))

@@ -46,6 +46,10 @@ struct TAVICompressorOptions
 // The options every run starts from; KeyFrameEvery is the default rate.
 TAVICompressorOptions DefaultCompressorOptions();
 
+// The codec options choose: the first with their handler code, or the one CodecName names
+// when it has that code; nullptr for an unknown handler code.
+const TFormatCodec *AviCodecFor(const TAVICompressorOptions &options);
+
 // What the codec's encoder is opened with for these options (one thread).
 TEncoderSettings EncoderSettingsFor(const TAVICompressorOptions &options);
 
@@ -101,7 +105,7 @@ public:
 private:
     int Fail(int code, const QString &message);
     void WritePackets(const TPacketList &packets);
-    std::unique_ptr<IVideoEncoder> MakeEncoder(const TCodecInfo &codec, const TAVICompressorOptions &options) const;
+    std::unique_ptr<IVideoEncoder> MakeEncoder(const TFormatCodec &codec, const TAVICompressorOptions &options) const;
 
     void FinishWriter();
 

@@ -1,7 +1,7 @@
 #include "core/export/avi/AviRepair.h"
 
 #include "core/export/avi/AviFileWriter.h"
-#include "core/export/formats/CodecCatalog.h"
+#include "core/export/formats/OutputFormats.h"
 #include "core/export/ExportError.h"
 #include "core/export/sinks/OutputTarget.h"
 
@@ -89,7 +89,7 @@ public:
         QByteArray code(4, ' ');
         for (int i = 0; i < 4; ++i)
             code[i] = char(handler >> (8 * i));
-        const TCodecInfo *codec = FindCodecByHandler(code);
+        const TFormatCodec *codec = FindCodecByHandler(code);
         const AVCodec *encoder = codec && !codec->Encoder.isEmpty() ? avcodec_find_encoder_by_name(codec->Encoder.constData()) : nullptr;
         if (encoder)
             m_parser.reset(av_parser_init(encoder->id));

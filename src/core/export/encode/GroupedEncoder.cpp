@@ -5,7 +5,7 @@
 
 namespace velmora {
 
-TGroupedEncoder::TGroupedEncoder(const TCodecInfo &codec, const TEncoderSettings &settings, int groupSize,
+TGroupedEncoder::TGroupedEncoder(const TFormatCodec &codec, const TEncoderSettings &settings, int groupSize,
                                  int threads)
     : m_codec(codec), m_settings(settings), m_groupSize(std::max(groupSize, 1)), m_threads(std::max(threads, 1))
 {

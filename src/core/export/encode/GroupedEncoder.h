@@ -15,7 +15,7 @@ class TGroupedEncoder final : public IVideoEncoder
 {
 public:
     // Opens the first instance at once, so settings errors show here. Throws EExportError.
-    TGroupedEncoder(const TCodecInfo &codec, const TEncoderSettings &settings, int groupSize, int threads);
+    TGroupedEncoder(const TFormatCodec &codec, const TEncoderSettings &settings, int groupSize, int threads);
     ~TGroupedEncoder() override;
 
     void Encode(const QImage &frame, TPacketList &out) override;
@@ -35,7 +35,7 @@ private:
     void Launch();
     void Collect(TPacketList &out, size_t keepRunning);
 
-    const TCodecInfo &m_codec;
+    const TFormatCodec &m_codec;
     TEncoderSettings m_settings;
     int m_groupSize;
     int m_threads;

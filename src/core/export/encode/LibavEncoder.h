@@ -2,18 +2,30 @@
 
 #include "core/export/encode/FrameConverter.h"
 #include "core/export/encode/LibavSupport.h"
-
-#include <memory>
 #include "core/export/encode/VideoEncoder.h"
+
+#include <functional>
+#include <memory>
 
 namespace velmora {
 
-// An encoder of this machine's libavcodec behind IVideoEncoder.
+// An encoder of this machine's libavcodec for any row of the format table: converts the
+// pixels (BT.709 limited range for YUV rows), tags the colours and drives libavcodec. The AVI
+// writer takes its packets through IVideoEncoder, the muxers as AVPackets.
 class TLibavEncoder final : public IVideoEncoder
 {
 public:
-    // Opens the encoder. Throws EExportError.
-    TLibavEncoder(const TCodecInfo &codec, const TEncoderSettings &settings);
+    using PacketOut = std::function<void(AVPacket *)>;
+
+    // Opens the encoder; throws EExportError with a message for the user.
+    TLibavEncoder(const TFormatCodec &codec, const TCodecProfile &profile, const TEncoderSettings &settings);
+
+    AVCodecContext *Context() const { return m_context.get(); }
+    // Encodes a frame of the opened size: Format_BGR888 or Format_RGBX64 when opaque,
+    // Format_ARGB32 or Format_RGBA64 (straight alpha) with alpha.
+    void Encode(const QImage &frame, const PacketOut &out);
+    // Hands out what the encoder still holds; once.
+    void Flush(const PacketOut &out);
 
     void Encode(const QImage &frame, TPacketList &out) override;
     void Flush(TPacketList &out) override;
@@ -21,14 +33,16 @@ public:
 
 private:
     void ApplyQuality(const TEncoderSettings &settings);
-    void Send(const AVFrame *frame, TPacketList &out);
+    void Convert(const QImage &frame);
+    void Send(const AVFrame *frame, const PacketOut &out);
     QString What(const char *step) const;
 
-    const TCodecInfo &m_codec;
+    const TFormatCodec &m_codec;
     TCodecContextPtr m_context;
     TFramePtr m_frame;
     TPacketPtr m_packet;
     std::unique_ptr<TFrameConverter> m_converter;
+    bool m_deep = false;  // the file keeps more than 8 bits: the encoder gets 16-bit input
     int m_frameQuality = 0;
     qint64 m_nextPts = 0;
     bool m_flushed = false;

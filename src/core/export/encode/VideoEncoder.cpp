@@ -55,13 +55,13 @@ void CopyToDib(const QImage &frame, QByteArray &dib)
     }
 }
 
-std::unique_ptr<IVideoEncoder> CreateEncoder(const TCodecInfo &codec, const TEncoderSettings &settings)
+std::unique_ptr<IVideoEncoder> CreateEncoder(const TFormatCodec &codec, const TEncoderSettings &settings)
 {
     if (codec.Uncompressed())
         return std::make_unique<TDibEncoder>(settings.Width, settings.Height);
     if (IsOwnEncoder(codec))
         return std::make_unique<TCinepakEncoder>(settings);
-    return std::make_unique<TLibavEncoder>(codec, settings);
+    return std::make_unique<TLibavEncoder>(codec, codec.Profiles.front(), settings);
 }
 
 } // namespace velmora

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "core/export/avi/AviLayout.h"
-#include "core/export/formats/CodecCatalog.h"
+#include "core/export/formats/OutputFormats.h"
 
 #include <QByteArray>
 #include <QImage>
@@ -23,11 +23,13 @@ struct TEncoderSettings
 {
     int Width = 0;
     int Height = 0;
-    int Rate = 18;
-    int Quality = 5000;       // 0..10000
-    int KeyFrameEvery = 0;    // 0: the codec's own choice
+    TFrameRate Rate{18, 1};
+    bool Alpha = false;       // frames come with straight alpha and the file keeps it
+    int Quality = 5000;       // 0..10000, for codecs with a quality knob
+    int KeyFrameEvery = 0;    // 0: the codec's own choice (intra-only codecs ignore it)
     int BytesPerSecond = 0;   // 0: no data rate target
     int Threads = 1;
+    bool GlobalHeader = false;  // the container wants the codec's headers apart (MP4, MOV, ...)
 };
 
 // Turns 24-bit frames into the packets of one video stream.
@@ -46,8 +48,8 @@ public:
     virtual void DescribeStream(avi::TStreamSetup &setup) const = 0;
 };
 
-// Creates and opens the encoder of a codec. Throws EExportError.
-std::unique_ptr<IVideoEncoder> CreateEncoder(const TCodecInfo &codec, const TEncoderSettings &settings);
+// Creates and opens the encoder of an AVI codec (its one profile). Throws EExportError.
+std::unique_ptr<IVideoEncoder> CreateEncoder(const TFormatCodec &codec, const TEncoderSettings &settings);
 
 // Copies a top-down 24-bit image into a bottom-up device-independent bitmap, rows padded
 // to 4 bytes with zeros.

@@ -1,7 +1,8 @@
 #pragma once
 
-#include "core/export/formats/CodecCatalog.h"
 #include "core/export/sinks/FrameSink.h"
+
+#include <QByteArray>
 
 #include <QSize>
 #include <QString>
@@ -14,6 +15,9 @@ extern "C" {
 
 namespace velmora {
 
+// How a codec's 0..10000 quality setting reaches its encoder.
+enum class TQualityKnob { None, QScale, ConstantRateFactor };
+
 // How a format's frames reach the disk.
 enum class TSinkKind { Avi, Media, Sequence };
 
@@ -22,10 +26,12 @@ struct TCodecProfile
 {
     QString Name;                 // command line: "hq"
     QString Title;                // "422 HQ"
-    QByteArray Option;            // the encoder's "profile" value; empty: none is set
+    QByteArray Option;            // the encoder's "profile" value (its own option, or else the
+                                  // codec context's number); empty: none is set
     AVPixelFormat Pixels = AV_PIX_FMT_NONE;       // opaque frames
     AVPixelFormat AlphaPixels = AV_PIX_FMT_NONE;  // frames with alpha; NONE: no alpha here
     int Bits = 8;                 // bits per component in the file
+    QByteArray Encoder;           // the libavcodec encoder for this profile; empty: the codec's
 
     bool CarriesAlpha() const { return AlphaPixels != AV_PIX_FMT_NONE; }
     // Frames for a file deeper than 8 bits are drawn at 16 bits a channel, so edges and fades
@@ -42,24 +48,43 @@ struct TSizeRule
     int MinHeight = 1;
 };
 
-// A codec as one format offers it.
+// A codec as one format offers it. AVI rows also carry their handler code (FourCC) and what
+// the codec dialog shows and offers for them.
 struct TFormatCodec
 {
     QString Name;          // command line: "prores"
     QString Title;         // "ProRes"
-    QByteArray Encoder;    // libavcodec encoder, or "qt" for images Qt writes itself
+    QByteArray Encoder;    // libavcodec encoder, OwnCinepakEncoder, or "qt" for images Qt writes
+                           // itself; empty for uncompressed AVI frames
     bool IntraOnly = false;   // every frame stands alone
     bool Lossless = false;
-    bool Yuv = false;         // stored as BT.709 luma and chroma, limited range
+    // Stored as BT.709 luma and chroma, limited range, tagged so in the bitstream and the
+    // container. Other YUV codecs keep what their decoders assume: JFIF's full-range BT.601
+    // for Motion JPEG, and untagged BT.601 for MPEG-4 Part 2, whose encoder writes no colour
+    // description.
+    bool Yuv = false;
     TQualityKnob Knob = TQualityKnob::None;
     double BestSetting = 0;   // knob value at quality 10000
     double WorstSetting = 0;  // knob value at quality 0
     TSizeRule Size;
     std::vector<TCodecProfile> Profiles;  // the first is the default
+    QByteArray Options;    // the encoder's own options, "key=value:key=value"
+
+    // AVI rows only.
+    QByteArray Handler;      // the stream's handler code, upper case, four characters: "CVID"
+    QByteArray Compression;  // four characters written as the frame format's compression
+    QString Note;            // a few words on its character, for the codec dialog
+    bool HasQuality = false;    // the codec dialog's settings that apply
+    bool HasKeyFrames = false;
+    bool HasDataRate = false;
 
     bool Uncompressed() const { return Encoder.isEmpty(); }
+    bool ForAvi() const { return !Handler.isEmpty(); }
     bool HasAlpha() const;
 };
+
+// TFormatCodec::Encoder of Velmora's own Cinepak encoder, which is not libavcodec's.
+inline constexpr char OwnCinepakEncoder[] = "velmora-cinepak";
 
 // One output format: the container (or image kind), its extensions and its codecs.
 struct TOutputFormat
@@ -105,9 +130,35 @@ QString WritableExtensions();
 
 // Why a film size cannot be coded, with the nearest sizes that can; empty when it can.
 QString SizeRefusal(const TFormatCodec &codec, QSize size);
-QString SizeRefusal(const QString &codecTitle, const TSizeRule &rule, QSize size);
 
-// The size rule of an AVI codec; the one table the command line and the editor both ask.
-TSizeRule AviSizeRule(const TCodecInfo &codec);
+// The AVI format's codecs, available here or not; the format table's first row.
+const std::vector<TFormatCodec> &KnownCodecs();
+
+// The AVI codecs this machine can encode, for the codec choice: the first encoder of each
+// handler code.
+std::vector<TFormatCodec> AvailableCodecs();
+
+// True for Velmora's own encoder.
+bool IsOwnEncoder(const TFormatCodec &codec);
+
+// True when the encoder is present in this machine's libavcodec (or is Velmora's own).
+bool IsCodecAvailable(const TFormatCodec &codec);
+
+// True when the encoder spreads its work over several cores by itself.
+bool CodecUsesSeveralCores(const TFormatCodec &codec);
+
+// A handler code in its stored form: upper case, padded with spaces to four characters.
+QByteArray NormalizedHandler(const QByteArray &handler);
+
+// The (first) AVI codec with this handler code, or nullptr.
+const TFormatCodec *FindCodecByHandler(const QByteArray &handler);
+const TFormatCodec *FindCodecByHandler(const QByteArray &handler, const std::vector<TFormatCodec> &list);
+
+// The AVI codec with this command-line name (any case), or nullptr.
+const TFormatCodec *FindCodecByName(const QString &name);
+
+// The handler code for an AVI codec name (cinepak, mjpeg, ffv1, huffyuv, utvideo, mpeg4,
+// h264, raw, cinepak-libav) or for a handler code itself; empty when the name is unknown.
+QByteArray HandlerForCodecName(const QString &name);
 
 } // namespace velmora

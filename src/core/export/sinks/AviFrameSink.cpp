@@ -16,12 +16,8 @@ bool TAviFrameSink::Open(const TSinkSettings &settings)
         throw EExportError(QStringLiteral("AVI files carry no alpha channel."));
     // Without a choice to make, refuse a size the codec cannot code before the file exists.
     if (!(m_options.ShowOptionsDialog && m_dialog)) {
-        const TCodecInfo *codec = FindCodecByHandler(m_options.Handler.toLatin1());
-        // Two encoders may share a handler code; the name picks one, as the compressor does.
-        if (const TCodecInfo *named = FindCodecByName(m_options.CodecName); codec && named && named->Handler == codec->Handler)
-            codec = named;
-        if (codec) {
-            const QString refusal = SizeRefusal(codec->Title, AviSizeRule(*codec), settings.Size);
+        if (const TFormatCodec *codec = AviCodecFor(m_options)) {
+            const QString refusal = SizeRefusal(*codec, settings.Size);
             if (!refusal.isEmpty())
                 throw EExportError(refusal);
         }

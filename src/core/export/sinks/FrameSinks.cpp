@@ -11,7 +11,7 @@ std::unique_ptr<IFrameSink> CreateFrameSink(const TFormatChoice &choice, TAVICom
     switch (choice.Format->Kind) {
     case TSinkKind::Avi:
         if (choice.Codec) {
-            options.Handler = QString::fromLatin1(HandlerForCodecName(choice.Codec->Name));
+            options.Handler = QString::fromLatin1(choice.Codec->Handler);
             options.CodecName = choice.Codec->Name;
         }
         return std::make_unique<TAviFrameSink>(options, std::move(dialog));

@@ -78,15 +78,16 @@ bool TMediaFrameSink::Open(const TSinkSettings &settings)
     if (!muxer)
         throw EExportError(QStringLiteral("%1 files cannot be written on this machine.").arg(m_choice.Format->Title));
     // The encoder opens before the file exists, so codec refusals leave nothing behind.
-    TMediaEncoderSettings encoding;
-    encoding.Size = settings.Size;
+    TEncoderSettings encoding;
+    encoding.Width = settings.Size.width();
+    encoding.Height = settings.Size.height();
     encoding.Rate = settings.Rate;
     encoding.Alpha = settings.Alpha;
     encoding.Quality = m_choice.Quality;
     encoding.KeyFrameEvery = m_choice.KeyFrameEvery;
     encoding.Threads = settings.Threads > 0 ? settings.Threads : int(std::max(1u, std::thread::hardware_concurrency()));
     encoding.GlobalHeader = (muxer->flags & AVFMT_GLOBALHEADER) != 0;
-    m_encoder = std::make_unique<TMediaEncoder>(*m_choice.Codec, *m_choice.Profile, encoding);
+    m_encoder = std::make_unique<TLibavEncoder>(*m_choice.Codec, *m_choice.Profile, encoding);
 
     // Written beside the target and put in place when finished, so a failed run keeps the
     // previous file of that name.

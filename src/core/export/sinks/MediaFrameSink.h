@@ -1,7 +1,7 @@
 #pragma once
 
 #include "core/export/sinks/FrameSink.h"
-#include "core/export/encode/MediaEncoder.h"
+#include "core/export/encode/LibavEncoder.h"
 #include "core/export/sinks/OutputTarget.h"
 
 #include <QStringList>
@@ -54,7 +54,7 @@ private:
     TFormatChoice m_choice;
     QString m_fileName;
     std::unique_ptr<TOutputTarget> m_target;
-    std::unique_ptr<TMediaEncoder> m_encoder;
+    std::unique_ptr<TLibavEncoder> m_encoder;
     AVFormatContext *m_format = nullptr;
     AVStream *m_stream = nullptr;
     bool m_failed = false;

@@ -21,6 +21,17 @@ namespace velmora {
 
 namespace {
 
+// Images are encoded one at a time, each on its own thread.
+TEncoderSettings ImageEncoderSettings(const TSinkSettings &sink)
+{
+    TEncoderSettings settings;
+    settings.Width = sink.Size.width();
+    settings.Height = sink.Size.height();
+    settings.Rate = sink.Rate;
+    settings.Alpha = sink.Alpha;
+    return settings;
+}
+
 const QRegularExpression &NumberField()
 {
     static const QRegularExpression field(QStringLiteral("%(0?)(\\d*)d"));
@@ -113,11 +124,7 @@ bool TSequenceFrameSink::Open(const TSinkSettings &settings)
         throw EExportError(QStringLiteral("The folder \"%1\" does not exist.").arg(QDir::toNativeSeparators(first.path())));
     if (m_choice.Codec->Encoder != "qt") {
         // Opened once here so codec refusals come before the first file.
-        TMediaEncoderSettings check;
-        check.Size = settings.Size;
-        check.Rate = settings.Rate;
-        check.Alpha = settings.Alpha;
-        TMediaEncoder(*m_choice.Codec, *m_choice.Profile, check);
+        TLibavEncoder(*m_choice.Codec, *m_choice.Profile, ImageEncoderSettings(settings));
     }
     ClearEarlierSequence();
     m_done.clear();
@@ -183,7 +190,7 @@ void TSequenceFrameSink::RefuseInput(const QString &frameName) const
 
 void TSequenceFrameSink::Work()
 {
-    std::unique_ptr<TMediaEncoder> encoder;  // one per thread: an encoder is not shared
+    std::unique_ptr<TLibavEncoder> encoder;  // one per thread: an encoder is not shared
     while (std::optional<TJob> job = m_queue.Pop()) {
         if (m_stop.load())
             continue;  // dropped: the run is ending
@@ -214,7 +221,7 @@ void TSequenceFrameSink::Fail(int index, const QString &message)
     m_stop.store(true);
 }
 
-void TSequenceFrameSink::WriteImage(const TJob &job, std::unique_ptr<TMediaEncoder> &encoder)
+void TSequenceFrameSink::WriteImage(const TJob &job, std::unique_ptr<TLibavEncoder> &encoder)
 {
     const QString name = SequenceFileName(m_pattern, m_choice.StartNumber + job.Index);
     // The image is made in memory first: Qt's writers do not notice a disk that fills up.
@@ -227,11 +234,7 @@ void TSequenceFrameSink::WriteImage(const TJob &job, std::unique_ptr<TMediaEncod
             throw EExportError(QStringLiteral("Could not write the image \"%1\": %2").arg(name, writer.errorString()));
     } else {
         if (!encoder) {
-            TMediaEncoderSettings settings;
-            settings.Size = m_settings.Size;
-            settings.Rate = m_settings.Rate;
-            settings.Alpha = m_settings.Alpha;
-            encoder = std::make_unique<TMediaEncoder>(*m_choice.Codec, *m_choice.Profile, settings);
+            encoder = std::make_unique<TLibavEncoder>(*m_choice.Codec, *m_choice.Profile, ImageEncoderSettings(m_settings));
         }
         encoder->Encode(job.Frame, [&data](AVPacket *packet) {
             data.append(reinterpret_cast<const char *>(packet->data), packet->size);

@@ -57,7 +57,7 @@ private:
     void RefuseInput(const QString &frameName) const;
     void Fail(int index, const QString &message);
     void Work();
-    void WriteImage(const TJob &job, std::unique_ptr<TMediaEncoder> &encoder);
+    void WriteImage(const TJob &job, std::unique_ptr<TLibavEncoder> &encoder);
     void Join();
     QString Failure() const;
 

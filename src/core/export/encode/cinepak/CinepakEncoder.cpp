@@ -27,6 +27,12 @@ constexpr int MaxRecodes = 2;  // further tries at a frame that overruns the dat
 // Room for the picture to move above the least a frame can be, in the lowest rate held.
 constexpr double HeldRateHeadroom = 1.25;
 
+// AVI rates are whole frames a second.
+int FramesPerSecond(const TEncoderSettings &settings)
+{
+    return std::max(1, int(std::lround(settings.Rate.Value())));
+}
+
 void PutU16(QByteArray &out, int value)
 {
     out.append(char(value >> 8));
@@ -84,7 +90,7 @@ qint64 TCinepakEncoder::LowestHeldRate(const TEncoderSettings &settings)
     }
     const int every = settings.KeyFrameEvery > 0 ? settings.KeyFrameEvery : DefaultKeyFrameEvery;
     const double perFrame = (double(keyFrame) + double(every - 1) * double(interFrame)) / every;
-    return qint64(std::ceil(perFrame * HeldRateHeadroom * std::max(settings.Rate, 1) / 1024.0)) * 1024;
+    return qint64(std::ceil(perFrame * HeldRateHeadroom * FramesPerSecond(settings) / 1024.0)) * 1024;
 }
 
 TCinepakEncoder::TCinepakEncoder(const TEncoderSettings &settings)
@@ -197,7 +203,7 @@ void TCinepakEncoder::Encode(const QImage &frame, TPacketList &out)
     const bool key = m_frameIndex % every == 0;
 
     double quality = std::clamp(m_settings.Quality, 0, 10000);
-    const double perFrame = m_settings.BytesPerSecond > 0 ? double(m_settings.BytesPerSecond) / std::max(m_settings.Rate, 1) : 0;
+    const double perFrame = m_settings.BytesPerSecond > 0 ? double(m_settings.BytesPerSecond) / FramesPerSecond(m_settings) : 0;
     if (perFrame > 0) {
         // Over budget the quality goes down: by the debt in frames, plus its slow sum, in steps
         // that double the weight of a bit.
@@ -271,7 +277,7 @@ QString CinepakDataRateWarning(const TEncoderSettings &settings)
     constexpr double ComfortableBytesPerPixel = 0.01;
     if (settings.BytesPerSecond <= 0 || settings.Width <= 0 || settings.Height <= 0)
         return {};
-    const int rate = std::max(1, settings.Rate);
+    const int rate = FramesPerSecond(settings);
     const qint64 lowest = TCinepakEncoder::LowestHeldRate(settings);
     const double perFrame = double(settings.BytesPerSecond) / rate;
     const double needed = ComfortableBytesPerPixel * settings.Width * settings.Height;
