@@ -13,6 +13,7 @@
 #include "core/export/GenerationRun.h"
 #include "core/interchange/CreditSheet.h"
 #include "core/render/FrameRenderer.h"
+#include "core/render/ProjectTemplates.h"
 #include "core/render/RunningTime.h"
 
 #include <QAction>
@@ -90,6 +91,21 @@ int TopOfTopLevel(const TElementTree &tree, const TElementNode &node)
     if (top->Parent() != project)
         return 0;
     return RollOffsetOf(tree, *top);
+}
+
+// The film a sheet goes onto when the project is still as the editor starts it (empty, nothing
+// done, never saved, the classic film): that of a sheet's own project, as the command line
+// builds it. A film the user chose keeps its size.
+std::optional<TTemplateSettings> SheetFilmFor(TDocument &document, const IProject &project)
+{
+    const TTemplateSettings classic{0, 720, 576, ProjectTemplates[ClassicTemplate].FrameRate, 0,
+                                    ProjectTemplates[ClassicTemplate].BackColor};
+    const TElementNode *node = document.ProjectNode();
+    if (!document.ProjectFileName().isEmpty() || document.UndoStack().count() > 0 || node->ChildCount() > 0
+        || project.GetWidth() != classic.Width || project.GetHeight() != classic.Height
+        || project.GetFrameRate() != classic.FrameRate || project.GetBackColor() != classic.BackColor)
+        return std::nullopt;
+    return TemplateSettings(ProjectTemplates[SheetTemplate]);
 }
 
 } // namespace
@@ -177,11 +193,13 @@ void TCreditCommands::ImportCredits(const QString &fileName)
     if (project == nullptr)
         return;
     // Read and build everything before touching the tree: a bad sheet changes nothing.
-    TCreditStyles styles(project->GetHeight());
+    const std::optional<TTemplateSettings> film = SheetFilmFor(document, *project);
+    TCreditStyles styles(film ? film->Height : project->GetHeight());
     if (const QString stylesFile = StylesBesideSheet(fileName); !stylesFile.isEmpty())
         styles.LoadFile(stylesFile);
-    TCreditBlock block = CreditsFromSheet(ReadSheet(fileName), styles, QFileInfo(fileName).absoluteDir(), project->GetWidth());
-    InsertAtFocus(std::move(block.Nodes));
+    TCreditBlock block = CreditsFromSheet(ReadSheet(fileName), styles, QFileInfo(fileName).absoluteDir(),
+                                          film ? film->Width : project->GetWidth());
+    InsertAtFocus(std::move(block.Nodes), film);
 }
 
 void TCreditCommands::LinkCredits(const QString &fileName)
@@ -191,7 +209,8 @@ void TCreditCommands::LinkCredits(const QString &fileName)
         document.ProjectFileName().isEmpty() ? QString() : QFileInfo(document.ProjectFileName()).absolutePath();
     std::vector<std::unique_ptr<TElementNode>> nodes;
     nodes.push_back(CreditBlockNode(ReadCreditSource(fileName, QString(), QString(), projectDir)));
-    InsertAtFocus(std::move(nodes));
+    IProject *project = ProjectOf(document);
+    InsertAtFocus(std::move(nodes), project ? SheetFilmFor(document, *project) : std::nullopt);
 }
 
 void TCreditCommands::UnlinkFocusedCredits()
@@ -200,7 +219,8 @@ void TCreditCommands::UnlinkFocusedCredits()
         UnlinkCredits(m_main.Document(), *focused);
 }
 
-void TCreditCommands::InsertAtFocus(std::vector<std::unique_ptr<TElementNode>> nodes)
+void TCreditCommands::InsertAtFocus(std::vector<std::unique_ptr<TElementNode>> nodes,
+                                    const std::optional<TTemplateSettings> &film)
 {
     TDocument &document = m_main.Document();
     IProject *project = ProjectOf(document);
@@ -218,7 +238,17 @@ void TCreditCommands::InsertAtFocus(std::vector<std::unique_ptr<TElementNode>> n
         attach = TAttachMode::InsertBefore;
     }
     auto *insert = new TInsertNodes(document, std::move(nodes), *target, attach, QStringLiteral("Import Credits"));
+    if (film) {
+        document.UndoStack().beginMacro(QStringLiteral("Import Credits"));
+        IElement *element = document.ProjectNode()->Element();
+        ChangeValue(document, element, Fields::FilmSize, TFilmSize{film->ContentSize, film->Width, film->Height});
+        ChangeValue(document, element, Fields::FrameRate, film->FrameRate);
+        ChangeValue(document, element, Fields::ScrollRate, film->ScrollRate);
+        ChangeValue(document, element, Fields::BackColor, film->BackColor);
+    }
     document.Push(insert);
+    if (film)
+        document.UndoStack().endMacro();
     if (insert->Nodes().empty())
         return;
     TElementNode *first = insert->Nodes().front();
@@ -263,7 +293,18 @@ void TCreditCommands::FitRunningTime(const QString &runningTime)
                                        QStringLiteral("Fit to Running Time")));
     }
     stack.endMacro();
-    m_prompts->ShowMessage(DescribeFit(*fit, rate) + QLatin1Char('.'));
+    QString message = DescribeFit(*fit, rate) + QLatin1Char('.');
+    if (fit->Gap > 0) {
+        // The screen is empty from the frame on which the last credit has left it.
+        TFrameRenderer renderer;
+        renderer.RenderFrame(document.Tree(), 0, false);
+        const qint64 emptyFrom = (qint64(renderer.PositionRange()) - fit->Gap + fit->ScrollRate - 1) / fit->ScrollRate;
+        message += QStringLiteral(" The gap leaves the screen empty from %1 to the end (%2).")
+                       .arg(FormatTimecode(emptyFrom, rate), FormatTimecode(fit->Frames - emptyFrom, rate));
+    }
+    if (const QString warning = SpeedWarning(); !warning.isEmpty())
+        message += QStringLiteral(" %1.").arg(warning);
+    m_prompts->ShowMessage(message);
 }
 
 namespace {

@@ -15,6 +15,7 @@ namespace velmora {
 class TCreditLink;
 class TElementNode;
 class TMain;
+struct TTemplateSettings;
 
 // The questions the credit commands ask, so tests can answer them.
 class ICreditPrompts
@@ -72,8 +73,9 @@ public:
 private:
     void ActImportCreditsExecute();
     void ActFitRunningTimeExecute();
-    // Puts nodes in at the focused point as one step, focuses the first and shows it at the top.
-    void InsertAtFocus(std::vector<std::unique_ptr<TElementNode>> nodes);
+    // Puts nodes in at the focused point as one step, focuses the first and shows it at the top;
+    // with a film, the project takes it in the same step.
+    void InsertAtFocus(std::vector<std::unique_ptr<TElementNode>> nodes, const std::optional<TTemplateSettings> &film);
 
     TMain &m_main;
     std::unique_ptr<ICreditPrompts> m_dialogs;
