@@ -1,5 +1,6 @@
 #include "ui/MainWindow.h"
 
+#include "ui/RollRuler.h"
 #include "ui/CreditCommands.h"
 
 #include "controls/PreviewPaintBox.h"
@@ -185,6 +186,8 @@ QWidget *TMain::CreateDisplay()
     TrackBar->setPageStep(10);
     layout->addWidget(TrackBar);
     connect(TrackBar, &QSlider::valueChanged, this, &TMain::TrackBarChange);
+    m_ruler = new TRollRuler(m_document, *TrackBar, pnlDisplay);
+    layout->addWidget(m_ruler);
 
     layout->addWidget(CreateGeneratingPanel());
 

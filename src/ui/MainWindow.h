@@ -39,6 +39,7 @@ class TFontWarningPanel;
 class TSignoffPanel;
 class TFindReplace;
 class TTreeEditor;
+class TRollRuler;
 struct TElementKind;
 struct TPreviewFit;
 
@@ -199,6 +200,8 @@ public:
     TCreditCommands &CreditCommands() const { return *m_creditCommands; }
     TFindReplace &FindReplace() const { return *m_findReplace; }
     QLabel *RunningTimePanel() const { return m_runningTime; }
+    // Timecodes and headings under the slider.
+    TRollRuler &Ruler() const { return *m_ruler; }
     // Widths the side panels get back when shown again.
     int SavedPagesWidth() const { return m_savedPagesWidth; }
     int SavedElementsWidth() const { return m_savedElementsWidth; }
@@ -291,6 +294,7 @@ private:
     TTransport *m_transport = nullptr;            // a child of the window
     TFontWarningPanel *m_fontWarnings = nullptr;  // in the status bar
     TSignoffPanel *m_signoff = nullptr;           // Problems panel and proof export
+    TRollRuler *m_ruler = nullptr;                // under the slider
 };
 
 template <typename Handler>
