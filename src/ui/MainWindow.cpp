@@ -1,5 +1,6 @@
 #include "ui/MainWindow.h"
 
+#include "ui/OutlinePanel.h"
 #include "ui/RollRuler.h"
 #include "ui/CreditCommands.h"
 
@@ -58,6 +59,7 @@ TMain::TMain(QWidget *parent) : QMainWindow(parent), m_dialogs(std::make_unique<
     statusBar()->addPermanentWidget(m_fontWarnings);
     m_transport = new TTransport(*this);
     m_signoff = new TSignoffPanel(*this);
+    m_outline = new TOutlinePanel(*this);
     m_savedElementsWidth = ElementsDesignWidth;
     m_savedPagesWidth = PagesDesignWidth;
 

@@ -40,6 +40,7 @@ class TSignoffPanel;
 class TFindReplace;
 class TTreeEditor;
 class TRollRuler;
+class TOutlinePanel;
 struct TElementKind;
 struct TPreviewFit;
 
@@ -202,6 +203,8 @@ public:
     QLabel *RunningTimePanel() const { return m_runningTime; }
     // Timecodes and headings under the slider.
     TRollRuler &Ruler() const { return *m_ruler; }
+    // View > Outline: the credits as text.
+    TOutlinePanel &Outline() const { return *m_outline; }
     // Widths the side panels get back when shown again.
     int SavedPagesWidth() const { return m_savedPagesWidth; }
     int SavedElementsWidth() const { return m_savedElementsWidth; }
@@ -295,6 +298,7 @@ private:
     TFontWarningPanel *m_fontWarnings = nullptr;  // in the status bar
     TSignoffPanel *m_signoff = nullptr;           // Problems panel and proof export
     TRollRuler *m_ruler = nullptr;                // under the slider
+    TOutlinePanel *m_outline = nullptr;           // a dock, hidden until asked for
 };
 
 template <typename Handler>
