@@ -2,6 +2,7 @@
 
 #include "ui/OutlinePanel.h"
 #include "ui/RollRuler.h"
+#include "ui/SpellingDialog.h"
 #include "ui/CreditCommands.h"
 
 #include "controls/PreviewPaintBox.h"
@@ -51,6 +52,7 @@ TMain::TMain(QWidget *parent) : QMainWindow(parent), m_dialogs(std::make_unique<
     CreateActions();
     m_creditCommands = new TCreditCommands(*this);
     m_findReplace = new TFindReplace(*this);
+    m_spelling = new TSpellingDialog(*this);
     CreateLayout();
     CreateMenus();
     CreateToolBars();

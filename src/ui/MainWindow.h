@@ -41,6 +41,7 @@ class TFindReplace;
 class TTreeEditor;
 class TRollRuler;
 class TOutlinePanel;
+class TSpellingDialog;
 struct TElementKind;
 struct TPreviewFit;
 
@@ -205,6 +206,7 @@ public:
     TRollRuler &Ruler() const { return *m_ruler; }
     // View > Outline: the credits as text.
     TOutlinePanel &Outline() const { return *m_outline; }
+    TSpellingDialog &Spelling() const { return *m_spelling; }
     // Widths the side panels get back when shown again.
     int SavedPagesWidth() const { return m_savedPagesWidth; }
     int SavedElementsWidth() const { return m_savedElementsWidth; }
@@ -299,6 +301,7 @@ private:
     TSignoffPanel *m_signoff = nullptr;           // Problems panel and proof export
     TRollRuler *m_ruler = nullptr;                // under the slider
     TOutlinePanel *m_outline = nullptr;           // a dock, hidden until asked for
+    TSpellingDialog *m_spelling = nullptr;        // a child dialog of the window
 };
 
 template <typename Handler>
