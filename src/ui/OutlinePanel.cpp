@@ -24,14 +24,6 @@ namespace velmora {
 
 namespace {
 
-QString TextOf(const TElementNode &node)
-{
-    QString text;
-    if (const auto *element = queryInterface<IElementText>(node.Element()))
-        element->GetText(text);
-    return text;
-}
-
 // The one text element of a column, or null.
 const TElementNode *OnlyText(const TElementNode &column)
 {

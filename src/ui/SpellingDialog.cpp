@@ -3,6 +3,7 @@
 #include "core/document/Document.h"
 #include "core/edit/EditCommands.h"
 #include "core/elements/Interfaces.h"
+#include "core/signoff/Credits.h"
 #include "ui/FindReplace.h"
 #include "ui/MainWindow.h"
 #include "ui/TreeEditor.h"
@@ -19,14 +20,6 @@
 namespace velmora {
 
 namespace {
-
-QString TextOf(const TElementNode &node)
-{
-    QString text;
-    if (const auto *element = queryInterface<IElementText>(node.Element()))
-        element->GetText(text);
-    return text;
-}
 
 void CollectTexts(TElementNode &node, std::vector<TElementNode *> &texts)
 {

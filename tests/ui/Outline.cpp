@@ -14,13 +14,6 @@ using namespace velmora::test;
 
 namespace {
 
-QString Text(const TElementNode &node)
-{
-    QString text;
-    queryInterface<IElementText>(node.Element())->GetText(text);
-    return text;
-}
-
 // A roll with a heading, a credit pair, a name on its own and a linked sheet.
 struct TOutlineFixture : TEditorFixture
 {
@@ -108,12 +101,12 @@ private Q_SLOTS:
         const int steps = f.Main().Document().UndoStack().count();
         QVERIFY(f.Panel().Model().setData(f.Panel().Model().index(1, 0), "Camera Operator"));
         // The column padding stays; the pair's caption follows its role.
-        QCOMPARE(Text(role), QString::fromUtf8("Camera Operator\u2009\u2009\u2060"));
+        QCOMPARE(TextOf(role), QString::fromUtf8("Camera Operator\u2009\u2009\u2060"));
         QCOMPARE(NodeCaption(pair), QString("Camera Operator / Ugo Eskildsen"));
         QTRY_COMPARE(f.Cell(1, 0), QString("Camera Operator"));
         QCOMPARE(f.Main().Document().UndoStack().count(), steps + 1);
         f.Main().Document().UndoStack().undo();
-        QCOMPARE(Text(role), QString::fromUtf8("Operator\u2009\u2009\u2060"));
+        QCOMPARE(TextOf(role), QString::fromUtf8("Operator\u2009\u2009\u2060"));
         QCOMPARE(NodeCaption(pair), QString("Operator / Ugo Eskildsen"));
         // Nothing typed, or the same words, changes nothing.
         QVERIFY(!f.Panel().Model().setData(f.Panel().Model().index(2, 1), "  "));

@@ -2,6 +2,7 @@
 // project's names kept beside its file.
 #include "EditorFixture.h"
 
+#include "core/signoff/Credits.h"
 #include "ui/SpellingDialog.h"
 
 #include <QBuffer>
@@ -17,13 +18,6 @@ using namespace velmora;
 using namespace velmora::test;
 
 namespace {
-
-QString Text(const TElementNode &node)
-{
-    QString text;
-    queryInterface<IElementText>(node.Element())->GetText(text);
-    return text;
-}
 
 QByteArray FileBytes(const QString &fileName)
 {
@@ -108,11 +102,11 @@ private Q_SLOTS:
         spelling.SuggestionList->setCurrentItem(the.first()); // a suggestion picked is the change
         QCOMPARE(spelling.ChangeTo->text(), QString("The"));
         spelling.ChangeButton->click();
-        QCOMPARE(Text(second), QString("The end"));
+        QCOMPARE(TextOf(second), QString("The end"));
         QCOMPARE(spelling.CurrentNode(), nullptr);
         QCOMPARE(spelling.Result->text(), QString("No unknown words in the texts."));
         f.Main().Document().UndoStack().undo();
-        QCOMPARE(Text(second), QString("Teh end"));
+        QCOMPARE(TextOf(second), QString("Teh end"));
 
         // Save As takes the names along; opening the project brings them back; New forgets them.
         const QString copy = dir.filePath("copy.vmz");
