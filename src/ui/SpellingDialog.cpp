@@ -60,6 +60,10 @@ TSpellingDialog::TSpellingDialog(TMain &main)
     AddNameButton = buttons->addButton(QStringLiteral("Add to Project Names"), QDialogButtonBox::ActionRole);
     AddNameButton->setToolTip(QStringLiteral("Accept the word in this project from now on; the names are kept beside the project file"));
     buttons->addButton(QDialogButtonBox::Close);
+    // Most unknown words in credits are names: Enter must not change one to a suggestion.
+    for (QAbstractButton *button : buttons->buttons())
+        if (auto *push = qobject_cast<QPushButton *>(button))
+            push->setAutoDefault(false);
     form->addRow(buttons);
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::hide);
     connect(ChangeButton, &QPushButton::clicked, this, [this] { m_main.RunHandler([this] { ChangeCurrent(); }); });
