@@ -10,11 +10,14 @@
 #include "core/document/Document.h"
 #include "core/edit/EditCommands.h"
 #include "core/elements/Interfaces.h"
-#include "core/export/GenerationRun.h"
+#include "core/export/run/GenerationRun.h"
 #include "core/interchange/CreditSheet.h"
 #include "core/render/FrameRenderer.h"
 #include "core/render/ProjectTemplates.h"
 #include "core/render/RunningTime.h"
+#include "core/edit/StyleCommands.h"
+#include "core/styles/CreditStyleBridge.h"
+#include "core/styles/StyleLooks.h"
 
 #include <QAction>
 #include <functional>
@@ -195,11 +198,14 @@ void TCreditCommands::ImportCredits(const QString &fileName)
     // Read and build everything before touching the tree: a bad sheet changes nothing.
     const std::optional<TTemplateSettings> film = SheetFilmFor(document, *project);
     TCreditStyles styles(film ? film->Height : project->GetHeight());
-    if (const QString stylesFile = StylesBesideSheet(fileName); !stylesFile.isEmpty())
+    const QString stylesFile = StylesBesideSheet(fileName);
+    if (!stylesFile.isEmpty())
         styles.LoadFile(stylesFile);
+    // Where the project has a style of a sheet style's name, the rows take the project's.
+    OverlayProjectStyles(styles, ProjectStylesOf(document.Tree()), 1.0);
     TCreditBlock block = CreditsFromSheet(ReadSheet(fileName), styles, QFileInfo(fileName).absoluteDir(),
                                           film ? film->Width : project->GetWidth());
-    InsertAtFocus(std::move(block.Nodes), film);
+    InsertAtFocus(std::move(block.Nodes), CopiedSheetStyles(styles, stylesFile), film);
 }
 
 void TCreditCommands::LinkCredits(const QString &fileName)
@@ -207,10 +213,13 @@ void TCreditCommands::LinkCredits(const QString &fileName)
     TDocument &document = m_main.Document();
     const QString projectDir =
         document.ProjectFileName().isEmpty() ? QString() : QFileInfo(document.ProjectFileName()).absolutePath();
+    TCreditSource source = ReadCreditSource(fileName, QString(), QString(), projectDir);
+    const IProject *project = ProjectOf(document);
+    const std::optional<TTemplateSettings> film = project ? SheetFilmFor(document, *project) : std::nullopt;
+    const TProjectStyles styles = LinkedSheetStyles(source, film ? film->Height : project ? project->GetHeight() : 1080);
     std::vector<std::unique_ptr<TElementNode>> nodes;
-    nodes.push_back(CreditBlockNode(ReadCreditSource(fileName, QString(), QString(), projectDir)));
-    IProject *project = ProjectOf(document);
-    InsertAtFocus(std::move(nodes), project ? SheetFilmFor(document, *project) : std::nullopt);
+    nodes.push_back(CreditBlockNode(std::move(source)));
+    InsertAtFocus(std::move(nodes), styles, film);
 }
 
 void TCreditCommands::UnlinkFocusedCredits()
@@ -219,7 +228,7 @@ void TCreditCommands::UnlinkFocusedCredits()
         UnlinkCredits(m_main.Document(), *focused);
 }
 
-void TCreditCommands::InsertAtFocus(std::vector<std::unique_ptr<TElementNode>> nodes,
+void TCreditCommands::InsertAtFocus(std::vector<std::unique_ptr<TElementNode>> nodes, const TProjectStyles &styles,
                                     const std::optional<TTemplateSettings> &film)
 {
     TDocument &document = m_main.Document();
@@ -238,17 +247,19 @@ void TCreditCommands::InsertAtFocus(std::vector<std::unique_ptr<TElementNode>> n
         attach = TAttachMode::InsertBefore;
     }
     auto *insert = new TInsertNodes(document, std::move(nodes), *target, attach, QStringLiteral("Import Credits"));
+    // The sheet's styles the project lacks, and for the starting project the sheet's film, join
+    // it in the same step.
+    document.UndoStack().beginMacro(QStringLiteral("Import Credits"));
     if (film) {
-        document.UndoStack().beginMacro(QStringLiteral("Import Credits"));
         IElement *element = document.ProjectNode()->Element();
         ChangeValue(document, element, Fields::FilmSize, TFilmSize{film->ContentSize, film->Width, film->Height});
         ChangeValue(document, element, Fields::FrameRate, film->FrameRate);
         ChangeValue(document, element, Fields::ScrollRate, film->ScrollRate);
         ChangeValue(document, element, Fields::BackColor, film->BackColor);
     }
+    AddMissingStyles(document, styles, QStringLiteral("Import Credits"));
     document.Push(insert);
-    if (film)
-        document.UndoStack().endMacro();
+    document.UndoStack().endMacro();
     if (insert->Nodes().empty())
         return;
     TElementNode *first = insert->Nodes().front();

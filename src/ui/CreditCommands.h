@@ -1,5 +1,8 @@
 #pragma once
 
+#include "core/render/ProjectTemplates.h"
+#include "core/styles/ProjectStyle.h"
+
 #include <QObject>
 #include <QString>
 #include <memory>
@@ -15,7 +18,6 @@ namespace velmora {
 class TCreditLink;
 class TElementNode;
 class TMain;
-struct TTemplateSettings;
 
 // The questions the credit commands ask, so tests can answer them.
 class ICreditPrompts
@@ -73,9 +75,11 @@ public:
 private:
     void ActImportCreditsExecute();
     void ActFitRunningTimeExecute();
-    // Puts nodes in at the focused point as one step, focuses the first and shows it at the top;
-    // with a film, the project takes it in the same step.
-    void InsertAtFocus(std::vector<std::unique_ptr<TElementNode>> nodes, const std::optional<TTemplateSettings> &film);
+    // Puts nodes in at the focused point as one step, with the styles the project lacks,
+    // focuses the first and shows it at the top; with a film, the project takes it in the
+    // same step.
+    void InsertAtFocus(std::vector<std::unique_ptr<TElementNode>> nodes, const TProjectStyles &styles,
+                       const std::optional<TTemplateSettings> &film = std::nullopt);
 
     TMain &m_main;
     std::unique_ptr<ICreditPrompts> m_dialogs;

@@ -1,7 +1,7 @@
 #include "ui/GenerateRange.h"
 
 #include "core/error.h"
-#include "core/export/GenerationRun.h"
+#include "core/export/run/GenerationRun.h"
 #include "core/render/Timecode.h"
 
 #include <QRegularExpression>

@@ -1,4 +1,5 @@
 #include "core/credits/CreditSource.h"
+#include "core/styles/CreditStyleBridge.h"
 
 #include "core/document/ElementTree.h"
 #include "core/error.h"
@@ -67,6 +68,8 @@ TCreditBlock UnlinkedCreditElements(const TVmElementCreditBlock &block, int film
     TCreditStyles styles(filmHeight);
     if (!block.Source().StylesJson.isEmpty())
         styles.Load(QJsonDocument::fromJson(block.Source().StylesJson.toUtf8()).object(), block.Source().StylesPath);
+    // The elements look as the block did, the project's styles included.
+    OverlayProjectStyles(styles, block.ProjectStyles(), 1.0);
     const QDir imageDir = QFileInfo(projectDir.isEmpty() ? block.SheetFilePath() : Resolved(block.Source().SheetPath, projectDir)).absoluteDir();
     return CreditsFromSheet(block.Source().Sheet, styles, imageDir, filmWidth);
 }

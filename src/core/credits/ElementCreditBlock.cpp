@@ -3,6 +3,7 @@
 #include "core/elements/Drawing.h"
 #include "core/elements/ElementKinds.h"
 #include "core/error.h"
+#include "core/styles/CreditStyleBridge.h"
 #include "core/typedfiler/TypedFiler.h"
 
 #include <QDir>
@@ -79,7 +80,9 @@ void TVmElementCreditBlock::Render(QPainter &graphics, TLayoutRect &rect, quint8
     if (m_laidWidth != rect.Width || m_laidFilmHeight != m_filmHeight) {
         const QString imageDir = QFileInfo(SheetFilePath()).absolutePath();
         try {
-            m_layout = TCreditLayout::Build(m_rows, m_styles, rect.Width, m_filmHeight, imageDir, m_stretch);
+            TCreditStyles styles = m_styles;
+            OverlayProjectStyles(styles, m_projectStyles, std::max(1, m_filmHeight) / 1080.0);
+            m_layout = TCreditLayout::Build(m_rows, styles, rect.Width, m_filmHeight, imageDir, m_stretch);
         } catch (const EVelmoraError &error) {
             // Rows that laid out at one size lay out at every size; this is for safety only.
             m_problem = error.message();
@@ -98,6 +101,14 @@ void TVmElementCreditBlock::Render(QPainter &graphics, TLayoutRect &rect, quint8
         DrawPlaceholder(graphics, rect, flags);
     }
     rect.Y = SaturatingAdd(rect.Y, rect.Height);
+}
+
+void TVmElementCreditBlock::SetProjectStyles(const TProjectStyles &styles)
+{
+    if (styles == m_projectStyles)
+        return;
+    m_projectStyles = styles;
+    m_laidWidth = -1;
 }
 
 void TVmElementCreditBlock::SaveToStream(QIODevice &stream) const

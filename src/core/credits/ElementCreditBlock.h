@@ -2,6 +2,7 @@
 
 #include "core/credits/CreditLayout.h"
 #include "core/elements/ElementBase.h"
+#include "core/styles/ProjectStyle.h"
 
 #include <QString>
 #include <algorithm>
@@ -45,6 +46,10 @@ public:
     void Render(QPainter &graphics, TLayoutRect &rect, quint8 flags) override;
     // IElementFilmScaled
     void SetFilmHeight(qint32 height) override { m_filmHeight = height; }
+    // The project's style of a name stands in for the sheet's style of that name.
+    void SetProjectStyles(const TProjectStyles &styles) override;
+    // The project's styles as the last layout was told them.
+    const TProjectStyles &ProjectStyles() const { return m_projectStyles; }
 
     // The folder a relative sheet path (and the pictures beside the sheet) are found from.
     void SetBaseDir(const QString &dir)
@@ -84,6 +89,7 @@ private:
     qint32 m_stretch = 0;
     qint32 m_laidWidth = -1;
     qint32 m_laidFilmHeight = -1;
+    TProjectStyles m_projectStyles;
 };
 
 } // namespace velmora

@@ -24,11 +24,17 @@ qint32 TLayoutPass::RenderNode(const TElementNode &node, QPainter &graphics, TLa
     if (MeasureOnly)
         flags |= DrawFlags::MeasureOnly;
 
-    if (facets.Project)
+    if (facets.Project) {
         if (const auto *project = queryInterface<IProject>(node.Element()))
             FilmHeight = std::max(1, project->GetHeight());
-    if (facets.FilmScaled != nullptr)
+        if (const auto *styles = queryInterface<IProjectStyles>(node.Element()))
+            ProjectStyles = &styles->GetStyles();
+    }
+    if (facets.FilmScaled != nullptr) {
         facets.FilmScaled->SetFilmHeight(FilmHeight);
+        static const TProjectStyles none;
+        facets.FilmScaled->SetProjectStyles(ProjectStyles ? *ProjectStyles : none);
+    }
 
     const std::size_t placed = Placements != nullptr ? Placements->size() : 0;
     if (Placements != nullptr)

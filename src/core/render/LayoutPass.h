@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/elements/ElementTypes.h"
+#include "core/styles/ProjectStyle.h"
 
 #include <optional>
 #include <utility>
@@ -37,6 +38,8 @@ struct TLayoutPass
 
     // Filled by the walk from the project: the film height elements scale their sizes by.
     mutable qint32 FilmHeight = 1080;
+    // Filled by the walk from the project: its named styles (null before the project is met).
+    mutable const TProjectStyles *ProjectStyles = nullptr;
     // Filled by the walk: where the focused node and its subtree lay (top, bottom), unless it is the project.
     mutable std::optional<std::pair<qint32, qint32>> FocusedBand;
     // When set, the walk appends every node it places, parents before their children.
