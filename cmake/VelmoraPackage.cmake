@@ -26,8 +26,8 @@ set(CPACK_DEBIAN_PACKAGE_DEPENDS "fonts-liberation, fonts-dejavu-core, qt6-image
 # The Noto faces give names in other scripts (Arabic, Hebrew, Devanagari, Thai, CJK, Korean ...)
 # a font to fall back to instead of empty boxes; the rest make a .vmz open in Velmora from the
 # file manager (their triggers refresh the MIME and desktop databases when the package comes
-# and goes).
-set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "fonts-noto-core, fonts-noto-cjk, shared-mime-info, desktop-file-utils, xdg-utils")
+# and goes). A dictionary lets the editor check spelling; without one it says so.
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "fonts-noto-core, fonts-noto-cjk, hunspell-en-us | hunspell-dictionary, shared-mime-info, desktop-file-utils, xdg-utils")
 set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
 
 include(CPack)

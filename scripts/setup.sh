@@ -11,6 +11,7 @@ VELMORA_PACKAGES=(
   qt6-base-dev qt6-base-dev-tools qt6-image-formats-plugins qt6-svg-dev qt6-qpa-plugins libgl-dev
   libavformat-dev libavcodec-dev libavutil-dev libswscale-dev ffmpeg
   libzip-dev
+  libhunspell-dev hunspell-en-us
   xvfb xauth x11-utils xdotool
   fonts-liberation fonts-dejavu-core fonts-noto-core fonts-noto-cjk
   libgtest-dev libgmock-dev libbenchmark-dev

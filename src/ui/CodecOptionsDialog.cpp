@@ -1,5 +1,8 @@
 #include "ui/CodecOptionsDialog.h"
 
+#include "core/error.h"
+#include "core/render/Timecode.h"
+
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDialogButtonBox>
@@ -7,6 +10,7 @@
 #include <QFormLayout>
 #include <QHBoxLayout>
 #include <QLabel>
+#include <QLineEdit>
 #include <QSlider>
 #include <QSpinBox>
 #include <QSignalBlocker>
@@ -187,6 +191,31 @@ TDeliveryDialog::TDeliveryDialog(const TDeliveryChoice &choice, int projectRate,
     form->addRow(QStringLiteral("Frame rate:"), RateList);
     form->addRow(QStringLiteral("Scale:"), Scale);
     form->addRow(QString(), Note);
+    // The part of the roll, shown once SetRange offers one.
+    InPoint = new QLineEdit(this);
+    InPoint->setObjectName(QStringLiteral("InPoint"));
+    InPoint->setPlaceholderText(QStringLiteral("first frame"));
+    OutPoint = new QLineEdit(this);
+    OutPoint->setObjectName(QStringLiteral("OutPoint"));
+    OutPoint->setPlaceholderText(QStringLiteral("last frame"));
+    StartTimecode = new QLineEdit(this);
+    StartTimecode->setObjectName(QStringLiteral("StartTimecode"));
+    StartTimecode->setPlaceholderText(QStringLiteral("place in the roll"));
+    StartTimecode->setToolTip(QStringLiteral("Timecode of the first frame written, for QuickTime and MXF files and DPX and "
+                                             "OpenEXR sequences; HH:MM:SS;FF is drop-frame, at 29.97 and 59.94 only"));
+    RangeNote = new QLabel(this);
+    RangeNote->setObjectName(QStringLiteral("RangeNote"));
+    RangeNote->setWordWrap(true);
+    for (QLineEdit *point : {InPoint, OutPoint})
+        point->setToolTip(QStringLiteral("A frame number or HH:MM:SS:FF at the file's rate; both included. Empty: from "
+                                         "the start, to the end"));
+    form->addRow(QStringLiteral("In:"), InPoint);
+    form->addRow(QStringLiteral("Out:"), OutPoint);
+    form->addRow(QStringLiteral("Start timecode:"), StartTimecode);
+    form->addRow(QString(), RangeNote);
+    for (QWidget *row : {static_cast<QWidget *>(InPoint), static_cast<QWidget *>(OutPoint),
+                         static_cast<QWidget *>(StartTimecode), static_cast<QWidget *>(RangeNote)})
+        form->setRowVisible(row, false);
     auto *buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
     connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
@@ -283,6 +312,53 @@ TDeliveryChoice TDeliveryDialog::Choice() const
         choice.Rate = {0, 1};
     choice.Scale = Scale->value();
     return choice;
+}
+
+TFrameRate TDeliveryDialog::FileRate() const
+{
+    const TDeliveryChoice choice = Choice();
+    return choice.Rate.Num > 0 ? choice.Rate : TFrameRate{std::max(1, m_projectRate), 1};
+}
+
+void TDeliveryDialog::SetRange(const TGenerateRange &range, int frameCount)
+{
+    m_frameCount = frameCount;
+    const int base = TimecodeBase(FileRate());
+    InPoint->setText(range.First > 0 ? FormatTimecode(range.First, base) : QString());
+    OutPoint->setText(range.Last >= 0 ? FormatTimecode(range.Last, base) : QString());
+    StartTimecode->setText(range.Timecode);
+    RangeNote->setText(QStringLiteral("The roll has %1 frames (%2).").arg(frameCount).arg(FormatTimecode(frameCount, base)));
+    auto *form = findChild<QFormLayout *>();
+    for (QWidget *row : {static_cast<QWidget *>(InPoint), static_cast<QWidget *>(OutPoint),
+                         static_cast<QWidget *>(StartTimecode), static_cast<QWidget *>(RangeNote)})
+        form->setRowVisible(row, true);
+}
+
+TGenerateRange TDeliveryDialog::Range() const
+{
+    TGenerateRange range;
+    const TFrameRate rate = FileRate();
+    range.First = ParseRollPoint(InPoint->text(), rate, QStringLiteral("In"), 0);
+    range.Last = ParseRollPoint(OutPoint->text(), rate, QStringLiteral("Out"), -1);
+    range.Timecode = StartTimecode->text().trimmed();
+    if (const QString refusal = GenerateRangeRefusal(range, std::max(0, m_frameCount), rate);
+        m_frameCount >= 0 && !refusal.isEmpty())
+        throw EVelmoraError(refusal);
+    return range;
+}
+
+void TDeliveryDialog::accept()
+{
+    if (m_frameCount >= 0) {
+        try {
+            Range();
+        } catch (const EVelmoraError &error) {
+            RangeNote->setText(error.message());
+            RangeNote->setStyleSheet(QStringLiteral("color: #b00000"));
+            return;
+        }
+    }
+    QDialog::accept();
 }
 
 } // namespace velmora

@@ -3,6 +3,7 @@
 #include "core/export/avi/AVICompressor.h"
 #include "core/export/formats/OutputFormats.h"
 #include "core/export/formats/OutputFormats.h"
+#include "ui/GenerateRange.h"
 
 #include <QDialog>
 #include <vector>
@@ -10,6 +11,7 @@
 class QCheckBox;
 class QComboBox;
 class QLabel;
+class QLineEdit;
 class QSlider;
 class QSpinBox;
 
@@ -55,6 +57,12 @@ public:
 
     // The choice as the controls show it.
     TDeliveryChoice Choice() const;
+    // Offers range of a roll of frameCount frames; without it the dialog asks no range.
+    void SetRange(const TGenerateRange &range, int frameCount);
+    // The range as typed; throws EVelmoraError saying what is wrong with it.
+    TGenerateRange Range() const;
+    // Closes only on a range the roll can give, and says why not in the note.
+    void accept() override;
 
     QComboBox *FormatList = nullptr;
     QComboBox *CodecList = nullptr;
@@ -63,8 +71,14 @@ public:
     QComboBox *RateList = nullptr;
     QSpinBox *Scale = nullptr;
     QLabel *Note = nullptr;
+    QLineEdit *InPoint = nullptr;
+    QLineEdit *OutPoint = nullptr;
+    QLineEdit *StartTimecode = nullptr;
+    QLabel *RangeNote = nullptr;
 
 private:
+    // The rate the file's frames and timecodes count at.
+    TFrameRate FileRate() const;
     const TOutputFormat *SelectedFormat() const;
     const TFormatCodec *SelectedCodec() const;
     const TCodecProfile *SelectedProfile() const;
@@ -73,6 +87,7 @@ private:
     void UpdateEnabling();
 
     int m_projectRate;
+    int m_frameCount = -1;
 };
 
 } // namespace velmora

@@ -16,6 +16,7 @@
 #include "core/interchange/CreditSheet.h"
 #include "core/interchange/SheetReader.h"
 #include "core/render/FrameRenderer.h"
+#include "core/render/ProjectTemplates.h"
 #include "core/render/RunningTime.h"
 #include "core/edit/StyleCommands.h"
 #include "core/styles/CreditStyleBridge.h"
@@ -111,6 +112,21 @@ int TopOfTopLevel(const TElementTree &tree, const TElementNode &node)
     if (top->Parent() != project)
         return 0;
     return RollOffsetOf(tree, *top);
+}
+
+// The film a sheet goes onto when the project is still as the editor starts it (empty, nothing
+// done, never saved, the classic film): that of a sheet's own project, as the command line
+// builds it. A film the user chose keeps its size.
+std::optional<TTemplateSettings> SheetFilmFor(TDocument &document, const IProject &project)
+{
+    const TTemplateSettings classic{0, 720, 576, ProjectTemplates[ClassicTemplate].FrameRate, 0,
+                                    ProjectTemplates[ClassicTemplate].BackColor};
+    const TElementNode *node = document.ProjectNode();
+    if (!document.ProjectFileName().isEmpty() || document.UndoStack().count() > 0 || node->ChildCount() > 0
+        || project.GetWidth() != classic.Width || project.GetHeight() != classic.Height
+        || project.GetFrameRate() != classic.FrameRate || project.GetBackColor() != classic.BackColor)
+        return std::nullopt;
+    return TemplateSettings(ProjectTemplates[SheetTemplate]);
 }
 
 } // namespace
@@ -209,14 +225,16 @@ void TCreditCommands::ImportCredits(const QString &fileName, const QString &work
     if (project == nullptr)
         return;
     // Read and build everything before touching the tree: a bad sheet changes nothing.
-    TCreditStyles styles(project->GetHeight());
+    const std::optional<TTemplateSettings> film = SheetFilmFor(document, *project);
+    TCreditStyles styles(film ? film->Height : project->GetHeight());
     const QString stylesFile = StylesBesideSheet(fileName);
     if (!stylesFile.isEmpty())
         styles.LoadFile(stylesFile);
     // Where the project has a style of a sheet style's name, the rows take the project's.
     OverlayProjectStyles(styles, ProjectStylesOf(document.Tree()), 1.0);
-    TCreditBlock block = CreditsFromSheet(ReadSheet(fileName, worksheet), styles, QFileInfo(fileName).absoluteDir(), project->GetWidth());
-    InsertAtFocus(std::move(block.Nodes), CopiedSheetStyles(styles, stylesFile));
+    TCreditBlock block = CreditsFromSheet(ReadSheet(fileName, worksheet), styles, QFileInfo(fileName).absoluteDir(),
+                                          film ? film->Width : project->GetWidth());
+    InsertAtFocus(std::move(block.Nodes), CopiedSheetStyles(styles, stylesFile), film);
 }
 
 namespace {
@@ -233,10 +251,11 @@ void TCreditCommands::LinkCredits(const QString &fileName, const QString &worksh
     TDocument &document = m_main.Document();
     TCreditSource source = ReadCreditSource(fileName, QString(), worksheet, ProjectDirOf(document));
     const IProject *project = ProjectOf(document);
-    const TProjectStyles styles = LinkedSheetStyles(source, project ? project->GetHeight() : 1080);
+    const std::optional<TTemplateSettings> film = project ? SheetFilmFor(document, *project) : std::nullopt;
+    const TProjectStyles styles = LinkedSheetStyles(source, film ? film->Height : project ? project->GetHeight() : 1080);
     std::vector<std::unique_ptr<TElementNode>> nodes;
     nodes.push_back(CreditBlockNode(std::move(source)));
-    InsertAtFocus(std::move(nodes), styles);
+    InsertAtFocus(std::move(nodes), styles, film);
 }
 
 void TCreditCommands::ChooseWorksheet(TElementNode &node, const QString &worksheet)
@@ -287,7 +306,8 @@ void TCreditCommands::UnlinkFocusedCredits()
         UnlinkCredits(m_main.Document(), *focused);
 }
 
-void TCreditCommands::InsertAtFocus(std::vector<std::unique_ptr<TElementNode>> nodes, const TProjectStyles &styles)
+void TCreditCommands::InsertAtFocus(std::vector<std::unique_ptr<TElementNode>> nodes, const TProjectStyles &styles,
+                                    const std::optional<TTemplateSettings> &film)
 {
     TDocument &document = m_main.Document();
     IProject *project = ProjectOf(document);
@@ -305,8 +325,16 @@ void TCreditCommands::InsertAtFocus(std::vector<std::unique_ptr<TElementNode>> n
         attach = TAttachMode::InsertBefore;
     }
     auto *insert = new TInsertNodes(document, std::move(nodes), *target, attach, QStringLiteral("Import Credits"));
-    // The sheet's styles the project lacks join it in the same step.
+    // The sheet's styles the project lacks, and for the starting project the sheet's film, join
+    // it in the same step.
     document.UndoStack().beginMacro(QStringLiteral("Import Credits"));
+    if (film) {
+        IElement *element = document.ProjectNode()->Element();
+        ChangeValue(document, element, Fields::FilmSize, TFilmSize{film->ContentSize, film->Width, film->Height});
+        ChangeValue(document, element, Fields::FrameRate, film->FrameRate);
+        ChangeValue(document, element, Fields::ScrollRate, film->ScrollRate);
+        ChangeValue(document, element, Fields::BackColor, film->BackColor);
+    }
     AddMissingStyles(document, styles, QStringLiteral("Import Credits"));
     document.Push(insert);
     document.UndoStack().endMacro();
@@ -322,6 +350,24 @@ void TCreditCommands::InsertAtFocus(std::vector<std::unique_ptr<TElementNode>> n
     m_main.RenderFrame();
     m_main.Controls().TrackBar->setValue(position);
     m_main.SchedulePreviewUpdate();
+}
+
+// What a fit did, with the time the screen stays empty when it added a gap and the speed
+// warning when the new rate scrolls too fast.
+QString TCreditCommands::FitMessage(const TRunningTimeFit &fit, int rate)
+{
+    QString message = DescribeFit(fit, rate) + QLatin1Char('.');
+    if (fit.Gap > 0) {
+        // The screen is empty from the frame on which the last credit has left it.
+        TFrameRenderer renderer;
+        renderer.RenderFrame(m_main.Document().Tree(), 0, false);
+        const qint64 emptyFrom = (qint64(renderer.PositionRange()) - fit.Gap + fit.ScrollRate - 1) / fit.ScrollRate;
+        message += QStringLiteral(" The gap leaves the screen empty from %1 to the end (%2).")
+                       .arg(FormatTimecode(emptyFrom, rate), FormatTimecode(fit.Frames - emptyFrom, rate));
+    }
+    if (const QString warning = SpeedWarning(); !warning.isEmpty())
+        message += QStringLiteral(" %1.").arg(warning);
+    return message;
 }
 
 void TCreditCommands::FitRunningTime(const QString &runningTime)
@@ -362,7 +408,7 @@ void TCreditCommands::FitRunningTime(const QString &runningTime)
                                            QStringLiteral("Fit to Running Time")));
         }
         stack.endMacro();
-        m_prompts->ShowMessage(DescribeFit(*elastic.Fit, rate) + QLatin1Char('.'));
+        m_prompts->ShowMessage(FitMessage(*elastic.Fit, rate));
         return;
     }
     const std::optional<TRunningTimePlan> plan = PlanRollRunningTime(document.Tree(), frames);
@@ -387,7 +433,7 @@ void TCreditCommands::FitRunningTime(const QString &runningTime)
                                        QStringLiteral("Fit to Running Time")));
     }
     stack.endMacro();
-    m_prompts->ShowMessage(DescribeFit(*fit, rate) + QLatin1Char('.'));
+    m_prompts->ShowMessage(FitMessage(*fit, rate));
 }
 
 namespace {

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "core/render/ProjectTemplates.h"
+#include "core/render/RunningTime.h"
 #include "core/styles/ProjectStyle.h"
 
 #include <QObject>
@@ -90,9 +92,12 @@ public:
 private:
     void ActImportCreditsExecute();
     void ActFitRunningTimeExecute();
+    QString FitMessage(const TRunningTimeFit &fit, int rate);
     // Puts nodes in at the focused point as one step, with the styles the project lacks,
-    // focuses the first and shows it at the top.
-    void InsertAtFocus(std::vector<std::unique_ptr<TElementNode>> nodes, const TProjectStyles &styles);
+    // focuses the first and shows it at the top; with a film, the project takes it in the
+    // same step.
+    void InsertAtFocus(std::vector<std::unique_ptr<TElementNode>> nodes, const TProjectStyles &styles,
+                       const std::optional<TTemplateSettings> &film = std::nullopt);
 
     TMain &m_main;
     std::unique_ptr<ICreditPrompts> m_dialogs;

@@ -63,9 +63,19 @@ TCreditLink::TCreditLink(TDocument &document, QObject *parent) : QObject(parent)
     connect(&m_watcher, &QFileSystemWatcher::fileChanged, &m_settle, qOverload<>(&QTimer::start));
     connect(&m_watcher, &QFileSystemWatcher::directoryChanged, &m_settle, qOverload<>(&QTimer::start));
     connect(&m_settle, &QTimer::timeout, this, [this] { ReloadChanged(); });
-    // The set of watched files follows the blocks in the tree.
-    connect(&document, &TDocument::NodeInserted, this, &TCreditLink::Rewatch);
-    connect(&document, &TDocument::NodeRemoved, this, &TCreditLink::Rewatch);
+    // The set of watched files follows the blocks in the tree. Inserting thousands of rows
+    // one node at a time must not walk the whole tree for each: only a block coming in, or
+    // going while some are watched, changes the set.
+    connect(&document, &TDocument::NodeInserted, this, [this](TElementNode *node) {
+        std::vector<TElementNode *> blocks;
+        CollectBlocks(*node, blocks);
+        if (!blocks.empty())
+            Rewatch();
+    });
+    connect(&document, &TDocument::NodeRemoved, this, [this] {
+        if (!m_watcher.files().isEmpty())
+            Rewatch();
+    });
     connect(&document, &TDocument::ElementReplaced, this, &TCreditLink::Rewatch);
     // An opened project learns its file name (which relative sheet paths start from) only after
     // its tree is in: the watch waits for that.

@@ -121,12 +121,14 @@ QString TDialogPrompts::ChooseImageFile()
         QFileDialog::AcceptOpen, QString());
 }
 
-bool TDialogPrompts::ChooseDelivery(TDeliveryChoice &choice, int projectRate)
+bool TDialogPrompts::ChooseDelivery(TDeliveryChoice &choice, TGenerateRange &range, int projectRate, int frameCount)
 {
     TDeliveryDialog dialog(choice, projectRate, m_parent);
+    dialog.SetRange(range, frameCount);
     if (dialog.exec() != QDialog::Accepted)
         return false;
     choice = dialog.Choice();
+    range = dialog.Range();
     return true;
 }
 

@@ -22,7 +22,7 @@ public:
     void ShowError(const QString &message) override;
     void ShowInformation(const QString &message) override;
     QString ChooseImageFile() override;
-    bool ChooseDelivery(TDeliveryChoice &choice, int projectRate) override;
+    bool ChooseDelivery(TDeliveryChoice &choice, TGenerateRange &range, int projectRate, int frameCount) override;
     QString ChooseOutputFile(const QString &proposed) override;
     bool ChooseCodecOptions(TAVICompressorOptions &options) override;
     std::optional<quint32> ChooseColor(quint32 initial, const std::function<void(quint32)> &live) override;

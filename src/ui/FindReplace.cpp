@@ -80,15 +80,14 @@ TFindOptions TFindReplace::Options() const
     return TFindOptions{MatchCase->isChecked(), WholeWord->isChecked()};
 }
 
-void TFindReplace::Select(TElementNode &node)
+void SelectInTree(TMain &main, TElementNode &node)
 {
-    // The tree's own selection change shows the element and brings the preview to it.
-    TElementTreeModel &model = *m_main.Controls().TreeModel;
+    TElementTreeModel &model = *main.Controls().TreeModel;
     const QModelIndex index = model.IndexOf(node);
     for (QModelIndex parent = index.parent(); parent.isValid(); parent = parent.parent())
-        m_main.Controls().ElementsTree->expand(parent);
-    m_main.Controls().ElementsTree->scrollTo(index);
-    m_main.Controls().ElementsTree->selectionModel()->setCurrentIndex(index, QItemSelectionModel::ClearAndSelect);
+        main.Controls().ElementsTree->expand(parent);
+    main.Controls().ElementsTree->scrollTo(index);
+    main.Controls().ElementsTree->selectionModel()->setCurrentIndex(index, QItemSelectionModel::ClearAndSelect);
 }
 
 bool TFindReplace::FindNext()
@@ -102,7 +101,7 @@ bool TFindReplace::FindNext()
     }
     const std::size_t count = FindTextNodes(document.Tree().Root(), what, Options()).size();
     Result->setText(count == 1 ? QStringLiteral("1 text matches.") : QStringLiteral("%1 texts match.").arg(count));
-    Select(*hit);
+    SelectInTree(m_main, *hit);
     return true;
 }
 

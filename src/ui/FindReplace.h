@@ -15,6 +15,10 @@ namespace velmora {
 
 class TMain;
 
+// Selects node in the element tree, opening its parents; the tree's own selection change shows
+// the element and brings the preview to it.
+void SelectInTree(TMain &main, TElementNode &node);
+
 // Find (Ctrl+F) and Replace (Ctrl+H) across every text of the roll. A hit is selected in the
 // tree, which brings the preview to it; replacing goes through the document's undo stack.
 class TFindReplace : public QDialog
@@ -46,7 +50,6 @@ public:
 private:
     void Open(bool replace);
     TFindOptions Options() const;
-    void Select(TElementNode &node);
 
     TMain &m_main;
 };

@@ -176,10 +176,16 @@ void TGenerationCommand::Execute()
     QProgressBar *progress = m_main.Controls().GenerationProgressBar;
     progress->setValue(0);
     TDeliveryChoice delivery = m_delivery;
-    const int projectRate = TProjectFrameSource(m_main.Document().Tree(), m_main.Renderer()).FrameRate();
-    if (!m_main.Prompts().ChooseDelivery(delivery, projectRate))
+    TGenerateRange range = m_range;
+    const TProjectFrameSource project(m_main.Document().Tree(), m_main.Renderer());
+    const int projectRate = project.FrameRate();
+    m_main.RenderFrame();  // the roll's range as it is now
+    const int scrollRate = std::max(1, project.ScrollRate());
+    const int frameCount = FrameCountFor(m_main.Controls().TrackBar->maximum(), scrollRate);
+    if (!m_main.Prompts().ChooseDelivery(delivery, range, projectRate, frameCount))
         return;
     m_delivery = delivery;
+    m_range = range;
     const TOutputFormat *format = FindFormat(delivery.Format);
     if (format == nullptr)
         format = &OutputFormats().front();
@@ -215,6 +221,11 @@ void TGenerationCommand::Execute()
         // No frame of a sequence may land on the open project, by its name or through a link.
         if (const QString project = m_main.Document().ProjectFileName(); !project.isEmpty())
             choice.Inputs = {project};
+        // A part is numbered and timed by its place in the roll, as on the command line.
+        settings.FirstFrame = range.First;
+        settings.LastFrame = range.Last;
+        choice.StartNumber = range.First;
+        choice.Timecode = RunTimecode(range, format->Timecode, delivery.Rate.Num > 0 ? delivery.Rate : TFrameRate{projectRate, 1});
         const QSize frameSize = TProjectFrameSource(m_main.Document().Tree(), m_main.Renderer()).FilmSize() * std::max(1, delivery.Scale);
         const int rate = delivery.Rate.Num > 0 ? delivery.Rate.Num / std::max(1, delivery.Rate.Den) : projectRate;
         const std::unique_ptr<IFrameSink> sink = CreateFrameSink(choice, options, [&](TAVICompressorOptions &chosen) {
@@ -233,11 +244,14 @@ void TGenerationCommand::Execute()
         settings.Rate = delivery.Rate;
         // Alpha frames leave the background out, in the preview as in the file, for this run only.
         const TRunLookScope look(m_main, !delivery.Alpha, std::max(1, delivery.Scale));
-        settings.Progress = [progress, &clock](const TGenerationProgress &step) {
-            // The range follows edits made during the run.
-            progress->setRange(0, step.Range);
+        const int firstPosition = range.First * scrollRate;
+        settings.Progress = [progress, &clock, firstPosition, range, scrollRate](const TGenerationProgress &step) {
+            // The range follows edits made during the run; a part counts from its first frame.
+            const int end = range.Last >= 0 ? std::min(step.Range, (range.Last + 1) * scrollRate) : step.Range;
+            progress->setRange(firstPosition, end);
             progress->setValue(step.Position);
-            progress->setFormat(GenerationProgressText(step.FrameIndex + 1, clock.elapsed() / 1000.0, step.Position, step.Range));
+            progress->setFormat(GenerationProgressText(step.FrameIndex - range.First + 1, clock.elapsed() / 1000.0,
+                                                       step.Position - firstPosition, end - firstPosition));
         };
         settings.Cancel = &m_cancel;
         TWindowFrameSource source(m_main, m_cancel);

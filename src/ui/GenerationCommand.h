@@ -4,6 +4,7 @@
 
 #include "core/export/avi/AVICompressor.h"
 #include "core/export/formats/OutputFormats.h"
+#include "ui/GenerateRange.h"
 
 #include <QObject>
 #include <QString>
@@ -37,6 +38,8 @@ public:
     QString ProposedOutputName() const;
     // The format, codec, alpha, rate and scale chosen last in this session.
     const TDeliveryChoice &Delivery() const { return m_delivery; }
+    // The part of the roll and start timecode chosen last in this session.
+    const TGenerateRange &Range() const { return m_range; }
     // The codec and settings chosen last in this session; the next run offers them.
     const TAVICompressorOptions &CodecChoice() const { return m_codecChoice; }
 
@@ -45,6 +48,7 @@ private:
     QString m_outputFileName;
     TAVICompressorOptions m_codecChoice = DefaultCompressorOptions();
     TDeliveryChoice m_delivery;
+    TGenerateRange m_range;
     std::atomic<bool> m_cancel{false};
 };
 

@@ -10,6 +10,7 @@
 #include "core/elements/ElementText.h"
 #include "ui/ElementsTreeView.h"
 #include "ui/FindReplace.h"
+#include "ui/SpellingDialog.h"
 #include "ui/TreeEditor.h"
 
 #include <QAbstractSpinBox>
@@ -230,6 +231,7 @@ void TMain::CreateMenus()
     edit->addSeparator();
     edit->addAction(EditDelete1);
     m_findReplace->AddTo(*edit);
+    m_spelling->AddTo(*edit);
 
     QMenu *view = menuBar()->addMenu(QStringLiteral("&View"));
     view->addActions({ActShowPlaceholders, ActShowSafeAreas});

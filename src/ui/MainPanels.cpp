@@ -1,6 +1,7 @@
 // Side panels and the generating state of the main window.
 #include "ui/MainWindow.h"
 
+#include "ui/RollRuler.h"
 #include "ui/Transport.h"
 
 #include <QAction>
@@ -51,6 +52,7 @@ void TMain::SetGenerating(bool on)
     ActShowElementsExecute();
     GeneratingPanel->setVisible(on);
     TrackBar->setVisible(!on);
+    m_ruler->setVisible(!on);
     UpdateActions();
     // The outlines the run left out come back once it ends.
     if (!on && ShowPlaceholders())

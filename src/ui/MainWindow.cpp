@@ -1,5 +1,8 @@
 #include "ui/MainWindow.h"
 
+#include "ui/OutlinePanel.h"
+#include "ui/RollRuler.h"
+#include "ui/SpellingDialog.h"
 #include "ui/CreditCommands.h"
 
 #include "controls/PreviewPaintBox.h"
@@ -50,6 +53,7 @@ TMain::TMain(QWidget *parent) : QMainWindow(parent), m_dialogs(std::make_unique<
     CreateActions();
     m_creditCommands = new TCreditCommands(*this);
     m_findReplace = new TFindReplace(*this);
+    m_spelling = new TSpellingDialog(*this);
     CreateLayout();
     CreateMenus();
     CreateToolBars();
@@ -58,6 +62,7 @@ TMain::TMain(QWidget *parent) : QMainWindow(parent), m_dialogs(std::make_unique<
     statusBar()->addPermanentWidget(m_fontWarnings);
     m_transport = new TTransport(*this);
     m_signoff = new TSignoffPanel(*this);
+    m_outline = new TOutlinePanel(*this);
     m_stylesPanel = new TStylesPanel(*this);
     m_savedElementsWidth = ElementsDesignWidth;
     m_savedPagesWidth = PagesDesignWidth;
@@ -187,6 +192,8 @@ QWidget *TMain::CreateDisplay()
     TrackBar->setPageStep(10);
     layout->addWidget(TrackBar);
     connect(TrackBar, &QSlider::valueChanged, this, &TMain::TrackBarChange);
+    m_ruler = new TRollRuler(m_document, *TrackBar, pnlDisplay);
+    layout->addWidget(m_ruler);
 
     layout->addWidget(CreateGeneratingPanel());
 

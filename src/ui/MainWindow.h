@@ -40,6 +40,9 @@ class TSignoffPanel;
 class TStylesPanel;
 class TFindReplace;
 class TTreeEditor;
+class TRollRuler;
+class TOutlinePanel;
+class TSpellingDialog;
 struct TElementKind;
 struct TPreviewFit;
 
@@ -201,6 +204,11 @@ public:
     TCreditCommands &CreditCommands() const { return *m_creditCommands; }
     TFindReplace &FindReplace() const { return *m_findReplace; }
     QLabel *RunningTimePanel() const { return m_runningTime; }
+    // Timecodes and headings under the slider.
+    TRollRuler &Ruler() const { return *m_ruler; }
+    // View > Outline: the credits as text.
+    TOutlinePanel &Outline() const { return *m_outline; }
+    TSpellingDialog &Spelling() const { return *m_spelling; }
     // Widths the side panels get back when shown again.
     int SavedPagesWidth() const { return m_savedPagesWidth; }
     int SavedElementsWidth() const { return m_savedElementsWidth; }
@@ -294,6 +302,9 @@ private:
     TFontWarningPanel *m_fontWarnings = nullptr;  // in the status bar
     TSignoffPanel *m_signoff = nullptr;           // Problems panel and proof export
     TStylesPanel *m_stylesPanel = nullptr;        // the project's styles
+    TRollRuler *m_ruler = nullptr;                // under the slider
+    TOutlinePanel *m_outline = nullptr;           // a dock, hidden until asked for
+    TSpellingDialog *m_spelling = nullptr;        // a child dialog of the window
 };
 
 template <typename Handler>

@@ -3,6 +3,7 @@
 #include "core/document/Document.h"
 #include "core/export/avi/AVICompressor.h"
 #include "core/export/formats/OutputFormats.h"
+#include "ui/GenerateRange.h"
 
 #include <QString>
 #include <functional>
@@ -20,8 +21,9 @@ public:
     virtual void ShowInformation(const QString &message) = 0;
     // An image to load into an element or as the background; empty: cancelled.
     virtual QString ChooseImageFile() = 0;
-    // The format, codec, alpha and rate of the next Generate, changed in place; false: cancelled.
-    virtual bool ChooseDelivery(TDeliveryChoice &choice, int projectRate) = 0;
+    // The format, codec, alpha and rate of the next Generate, and the part of the roll of
+    // frameCount frames it writes, changed in place; false: cancelled.
+    virtual bool ChooseDelivery(TDeliveryChoice &choice, TGenerateRange &range, int projectRate, int frameCount) = 0;
     // The video to write, proposed is the suggested name; empty: cancelled.
     virtual QString ChooseOutputFile(const QString &proposed) = 0;
     // The codec and its settings for the video, changed in place; false: cancelled.

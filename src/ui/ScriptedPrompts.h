@@ -2,11 +2,14 @@
 
 #include "controls/ColorSelectorDialogForm.h"
 #include "controls/MultilineEditorForm.h"
+#include "ui/CodecOptionsDialog.h"
 #include "ui/PageDialogs.h"
 #include "core/render/ProjectTemplates.h"
 #include "ui/Prompts.h"
 #include "ui/TemplateChooser.h"
 
+#include <QLabel>
+#include <QLineEdit>
 #include <QListWidget>
 #include <QPlainTextEdit>
 #include <QStringList>
@@ -30,6 +33,16 @@ public:
     std::deque<std::optional<TDeliveryChoice>> Deliveries;
     // The choice each delivery question offered.
     std::vector<TDeliveryChoice> DeliveryQuestions;
+    // In, out and start timecode typed into the Generate dialog in turn; none: the range offered.
+    struct TRangeReply
+    {
+        QString In;
+        QString Out;
+        QString Timecode;
+    };
+    std::deque<TRangeReply> RangeReplies;
+    // What the dialog's range note said after each typed range (the refusal, if any).
+    QStringList RangeNotes;
 
     // A colour dialog's session: the colours picked in turn, then OK or Cancel.
     struct TColorReply
@@ -73,13 +86,27 @@ public:
     void ShowError(const QString &message) override { Errors << message; }
     void ShowInformation(const QString &message) override { Informations << message; }
     QString ChooseImageFile() override { return Next(Files, QString()); }
-    bool ChooseDelivery(TDeliveryChoice &choice, int) override
+    bool ChooseDelivery(TDeliveryChoice &choice, TGenerateRange &range, int projectRate, int frameCount) override
     {
         DeliveryQuestions.push_back(choice);
         const std::optional<TDeliveryChoice> reply = Next(Deliveries, std::optional<TDeliveryChoice>(choice));
         if (!reply)
             return false;
         choice = *reply;
+        if (RangeReplies.empty())
+            return true;
+        // Typed into the real dialog, which refuses what the roll cannot give.
+        const TRangeReply typed = Next(RangeReplies, TRangeReply{});
+        TDeliveryDialog dialog(choice, projectRate);
+        dialog.SetRange(range, frameCount);
+        dialog.InPoint->setText(typed.In);
+        dialog.OutPoint->setText(typed.Out);
+        dialog.StartTimecode->setText(typed.Timecode);
+        dialog.accept();
+        RangeNotes << dialog.RangeNote->text();
+        if (dialog.result() != QDialog::Accepted)
+            return false;
+        range = dialog.Range();
         return true;
     }
     QString ChooseOutputFile(const QString &proposed) override

@@ -92,18 +92,26 @@ TSignoffPanel::TSignoffPanel(TMain &main) : QObject(&main), m_main(main)
     if (QMenu *view = MenuTitled(*main.menuBar(), QStringLiteral("View")))
         view->addAction(Dock->toggleViewAction());
 
-    // Laying every element out again waits for a pause in the edits.
+    // Laying every element out again waits for a pause in the edits, and for the panel to be
+    // shown: on a long roll the checks take long enough to stall typing.
     m_timer.setSingleShot(true);
     m_timer.setInterval(500);
     connect(&m_timer, &QTimer::timeout, this, &TSignoffPanel::Update);
-    OnDocumentChanges(main.Document(), this, [this] { m_timer.start(); });
+    OnDocumentChanges(main.Document(), this, [this] {
+        if (!Dock->isHidden())
+            m_timer.start();
+    });
+    connect(Dock, &QDockWidget::visibilityChanged, this, [this](bool visible) {
+        if (visible)
+            m_timer.start();
+    });
     // A sheet that fails to read changes nothing in the document, but the panel lists why.
     connect(&main.CreditCommands().Link(), &TCreditLink::Reloaded, this, [this](int, const QStringList &problems) {
-        Update();
         if (!problems.isEmpty())
             Dock->show();
+        if (!Dock->isHidden())
+            Update();
     });
-    m_timer.start();
 }
 
 void TSignoffPanel::Update()

@@ -36,7 +36,7 @@ for needed in libc6 libstdc++6 libqt6core6 libqt6gui6 libqt6widgets6 libqt6svg6 
 done
 # Fonts for names in other scripts come with the package unless the user declines recommends.
 recommends_names=$(dpkg-deb -f "$deb" Recommends | tr ',' '\n' | sed 's/^ *//; s/ .*//')
-for wanted in fonts-noto-core fonts-noto-cjk; do
+for wanted in fonts-noto-core fonts-noto-cjk hunspell-en-us; do
   grep -qxF "$wanted" <<<"$recommends_names" || problem "Recommends lacks $wanted"
 done
 [ "$(dpkg-deb -f "$deb" Package)" = velmora ] || problem "the package is not called velmora"

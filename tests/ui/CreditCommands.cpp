@@ -2,7 +2,9 @@
 #include "EditorFixture.h"
 
 #include "core/export/run/GenerationRun.h"
+#include "core/interchange/CreditStyles.h"
 #include "core/render/FrameRenderer.h"
+#include "core/render/Timecode.h"
 #include "ui/CreditCommands.h"
 
 #include <QFile>
@@ -91,6 +93,54 @@ private Q_SLOTS:
         QCOMPARE(f.Model().rowCount(f.Model().IndexOf(f.Project())), 3);
     }
 
+    void importIntoTheStartingProjectTakesTheSheetsFilm()
+    {
+        QTemporaryDir dir;
+        const QString sheet = WriteFile(dir, "c.csv", "Kind,Role,Name,Text\nheading,,,CAST\n");
+        // The project the editor starts with becomes the sheet's HD 24 fps project, in the import's
+        // one step; a film the user chose, or a project already worked on, keeps its size.
+        struct TCase
+        {
+            const char *Name;
+            int Template; // -1: as the editor starts
+            bool LinkIt;
+            int Width, Height, Rate;
+        };
+        const TCase cases[] = {
+            {"starting project, copied", -1, false, 1920, 1080, 24},
+            {"starting project, linked", -1, true, 1920, 1080, 24},
+            {"PAL chosen", 4, false, 720, 576, 25},
+            {"DCI Scope chosen", 3, true, 2048, 858, 24},
+        };
+        for (const TCase &c : cases) {
+            TEditorFixture f;
+            if (c.Template >= 0) {
+                f.Prompts.Templates.push_back(c.Template);
+                f.Main().Controls().ActNew->trigger();
+            }
+            if (c.LinkIt)
+                f.Main().CreditCommands().LinkCredits(sheet);
+            else
+                f.Main().CreditCommands().ImportCredits(sheet);
+            const auto *project = queryInterface<IProject>(f.Project().Element());
+            QVERIFY2(project->GetWidth() == c.Width && project->GetHeight() == c.Height, c.Name);
+            QCOMPARE(project->GetFrameRate(), c.Rate);
+            QCOMPARE(f.Project().ChildCount(), std::size_t(1));
+            QCOMPARE(f.Main().Document().UndoStack().count(), 1);
+            if (c.Template < 0) {
+                QCOMPARE(project->GetBackColor(), TArgb(0xFF000000));
+                // The heading is laid out for the HD film, as the command line makes it.
+                if (!c.LinkIt)
+                    QCOMPARE(queryInterface<IGDIPFont>(f.Project().Child(0)->Element())->GetFontSize(),
+                             TCreditStyles(1080).Find("Heading")->FontSize);
+                f.Main().Document().UndoStack().undo();
+                QCOMPARE(project->GetWidth(), 720);
+                QCOMPARE(project->GetFrameRate(), 25);
+                QCOMPARE(f.Project().ChildCount(), std::size_t(0));
+            }
+        }
+    }
+
     void badSheetChangesNothing()
     {
         TEditorFixture f;
@@ -118,6 +168,16 @@ private Q_SLOTS:
         QCOMPARE(FrameCount(f.Main()), 510);
         QCOMPARE(prompts.Messages.size(), 1);
         QVERIFY(prompts.Messages[0].startsWith("Running time 00:00:20:10 (510 frames): scrolling "));
+        // 20 short lines need a gap: the message says when the screen empties, and until when.
+        const auto *project0 = queryInterface<IProject>(f.Project().Element());
+        TFrameRenderer full;
+        full.RenderFrame(f.Main().Document().Tree(), 0, false);
+        const int gap = queryInterface<IElementMargins>(f.Project().Child(20)->Element())->GetFixedHeight();
+        const qint64 emptyFrom = (full.PositionRange() - gap + project0->GetScrollRate() - 1) / project0->GetScrollRate();
+        QVERIFY2(prompts.Messages[0].contains(QString(" The gap leaves the screen empty from %1 to the end (%2).")
+                                                 .arg(FormatTimecode(emptyFrom, 25), FormatTimecode(510 - emptyFrom, 25))),
+                 qPrintable(prompts.Messages[0]));
+        QVERIFY(!prompts.Messages[0].contains("too fast"));
         QVERIFY(f.Main().Document().Modified());
         // Fitting again replaces the gap; one Undo takes back one fit, another the first one.
         const auto *fitted = queryInterface<IProject>(f.Project().Element());
@@ -144,6 +204,11 @@ private Q_SLOTS:
         QCOMPARE(project->GetScrollRate(), rate);
         QCOMPARE(f.Project().ChildCount(), children);
         QVERIFY(prompts.Messages.last().contains("cannot be met"));
+
+        // A fit that has to scroll fast says so.
+        prompts.RunningTime = "00:00:01:00";
+        f.Main().CreditCommands().ActFitRunningTime->trigger();
+        QVERIFY2(prompts.Messages.last().contains(". Scrolling too fast to read: "), qPrintable(prompts.Messages.last()));
     }
 
     // With a linked block the rest goes into its elastic spaces, as one step; black at the end

@@ -176,6 +176,17 @@ void VerifyEditingState(TMain &w)
     QVERIFY(w.Controls().ActGenerateFrames->isEnabled() && w.Controls().ActNew->isEnabled());
 }
 
+// The start timecode a QuickTime file carries, as ffprobe reads it.
+QString MovTimecode(const QString &fileName)
+{
+    QProcess process;
+    process.start(Tool("ffprobe"), {QStringLiteral("-v"), QStringLiteral("error"), QStringLiteral("-show_entries"),
+                                       QStringLiteral("stream_tags=timecode"), QStringLiteral("-of"),
+                                       QStringLiteral("default=noprint_wrappers=1:nokey=1"), fileName});
+    process.waitForFinished(60000);
+    return QString::fromUtf8(process.readAllStandardOutput()).split(QLatin1Char('\n')).first().trimmed();
+}
+
 } // namespace
 
 class GenerateRunTest : public QObject
@@ -413,6 +424,53 @@ private Q_SLOTS:
         f.Prompts.Deliveries = {std::nullopt};
         w.Controls().ActGenerateFrames->trigger();
         QCOMPARE(f.Prompts.OutputProposals.size(), 2);
+    }
+
+    void writesThePartOfTheRollAskedForWithItsTimecode()
+    {
+        TSmallProject f(2);
+        TMain &w = f.Main();
+        queryInterface<IProject>(f.Project().Element())->SetFrameRate(25); // timecodes read back with two frame digits
+        const int frames = f.ExpectedFrames();
+        QVERIFY(frames > 60);
+        TDeliveryChoice choice;
+        choice.Format = QStringLiteral("mov");
+        // Typed into the real dialog: refused ranges keep it open and say why; nothing is written.
+        const struct
+        {
+            const char *In, *Out, *Timecode, *Refusal;
+        } refused[] = {
+            {"9999", "", "", "Frame 9999 and those after it are past the end of the roll, which has frames 0 to "},
+            {"20", "10", "", "The out point, frame 10, comes before the in point, frame 20."},
+            {"00:00:01:35", "", "", "In: not a frame number, and \"00:00:01:35\" is not a timecode"},
+            {"", "", "01:00:00;00", "Start timecode: Drop-frame timecode"},
+        };
+        for (const auto &r : refused) {
+            f.Prompts.Deliveries = {choice};
+            f.Prompts.RangeReplies = {{r.In, r.Out, r.Timecode}};
+            w.Controls().ActGenerateFrames->trigger();
+            QVERIFY2(f.Prompts.RangeNotes.last().startsWith(QString::fromUtf8(r.Refusal)), qPrintable(f.Prompts.RangeNotes.last()));
+            QVERIFY(f.Prompts.OutputProposals.isEmpty());
+        }
+        // Frames 10 to 1 s 05 (frame 30 at 25 fps), labelled from the start timecode asked for.
+        const QString file = f.Path(QStringLiteral("part.mov"));
+        f.Prompts.Deliveries = {choice};
+        f.Prompts.RangeReplies = {{"10", "00:00:01:05", "10:00:00:00"}};
+        f.Prompts.Files = {file};
+        w.Controls().ActGenerateFrames->trigger();
+        QVERIFY2(f.Prompts.Errors.isEmpty(), qPrintable(f.Prompts.Errors.join(QLatin1Char('\n'))));
+        QCOMPARE(Probe(file).Frames, 21);
+        QCOMPARE(MovTimecode(file), QStringLiteral("10:00:00:00"));
+        QVERIFY(f.Prompts.Informations.last().startsWith(QStringLiteral("Wrote 21 frames")));
+        // The next run offers the same range; without a timecode a part is labelled by its place.
+        QCOMPARE(f.Main().findChild<TGenerationCommand *>()->Range(), (TGenerateRange{10, 30, QStringLiteral("10:00:00:00")}));
+        f.Prompts.Deliveries = {choice};
+        f.Prompts.RangeReplies = {{"00:00:02:00", "", ""}};
+        f.Prompts.Files = {file};
+        w.Controls().ActGenerateFrames->trigger();
+        QCOMPARE(Probe(file).Frames, frames - 50);
+        QCOMPARE(MovTimecode(file), QStringLiteral("00:00:02:00"));
+        QCOMPARE(w.FramePosition(), (frames - 1) * 2);
     }
 
     void anUnwritableFileIsReported_data()

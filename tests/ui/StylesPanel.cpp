@@ -42,7 +42,14 @@ struct TStyledRoll : TEditorFixture
 {
     QTemporaryDir dir;  // a linked sheet stays where it was read
 
-    explicit TStyledRoll(ICreditPrompts::TImportMode mode) { Import(*this, mode, dir); }
+    explicit TStyledRoll(ICreditPrompts::TImportMode mode)
+    {
+        // A 576-line film chosen from the templates: the import keeps it (the starting project
+        // would take the sheet's HD film).
+        Prompts.Templates.push_back(4);
+        Main().Controls().ActNew->trigger();
+        Import(*this, mode, dir);
+    }
     // Imports the sheet, written into dir, into f's project at its focus.
     static void Import(TEditorFixture &f, ICreditPrompts::TImportMode mode, const QTemporaryDir &dir)
     {

@@ -30,18 +30,26 @@ QStringList ProjectTemplateNames()
     return names;
 }
 
+TTemplateSettings TemplateSettings(const TProjectTemplate &projectTemplate)
+{
+    const TContentSize &size = ContentSizes.at(std::size_t(projectTemplate.ContentSize));
+    // A line stays on screen about as long as in the classic project, whatever the height.
+    const int scrollRate = std::max(1, int(std::lround(ClassicScrollRate * size.Height / ClassicHeight)));
+    return {projectTemplate.ContentSize, size.Width, size.Height, projectTemplate.FrameRate, scrollRate,
+            projectTemplate.BackColor};
+}
+
 void ApplyProjectTemplate(IProject &project, const TProjectTemplate &projectTemplate)
 {
     if (projectTemplate.ContentSize < 0)
         return;
-    const TContentSize &size = ContentSizes.at(std::size_t(projectTemplate.ContentSize));
-    project.SetContentSize(projectTemplate.ContentSize);
-    project.SetWidth(size.Width);
-    project.SetHeight(size.Height);
-    project.SetFrameRate(projectTemplate.FrameRate);
-    // A line stays on screen about as long as in the classic project, whatever the height.
-    project.SetScrollRate(std::max(1, int(std::lround(ClassicScrollRate * size.Height / ClassicHeight))));
-    project.SetBackColor(projectTemplate.BackColor);
+    const TTemplateSettings settings = TemplateSettings(projectTemplate);
+    project.SetContentSize(settings.ContentSize);
+    project.SetWidth(settings.Width);
+    project.SetHeight(settings.Height);
+    project.SetFrameRate(settings.FrameRate);
+    project.SetScrollRate(settings.ScrollRate);
+    project.SetBackColor(settings.BackColor);
 }
 
 } // namespace velmora

@@ -20,7 +20,23 @@ struct TProjectTemplate
 extern const std::array<TProjectTemplate, 6> ProjectTemplates;
 inline constexpr std::size_t ClassicTemplate = 5;
 
+// The template a credit sheet's own project follows (HD 1080p, 24 fps, black), as the command
+// line builds it.
+inline constexpr std::size_t SheetTemplate = 0;
+
 QStringList ProjectTemplateNames();
+
+// What a template with a film size row sets, for callers that apply it as undoable steps.
+struct TTemplateSettings
+{
+    qint32 ContentSize;
+    qint32 Width;
+    qint32 Height;
+    qint32 FrameRate;
+    qint32 ScrollRate;
+    TArgb BackColor;
+};
+TTemplateSettings TemplateSettings(const TProjectTemplate &projectTemplate);
 
 // Sets a fresh project's film size, rates and background from the template; the classic one
 // changes nothing.

@@ -23,10 +23,7 @@ const TElementNode *SingleText(const TElementNode &column)
 
 QStringList LinesOf(const TElementNode &node)
 {
-    QString text;
-    if (const auto *element = queryInterface<IElementText>(node.Element()))
-        element->GetText(text);
-    return VisibleLines(text);
+    return VisibleLines(TextOf(node));
 }
 
 void CollectTexts(const TElementNode &node, QStringList &lines)
@@ -136,6 +133,14 @@ std::vector<TCredit> ExtractCredits(const TElementNode &projectNode)
     for (const auto &child : projectNode.Children())
         extractor.Walk(*child);
     return std::move(extractor.Credits);
+}
+
+QString TextOf(const TElementNode &node)
+{
+    QString text;
+    if (const auto *element = queryInterface<IElementText>(node.Element()))
+        element->GetText(text);
+    return text;
 }
 
 QString VisibleLine(const QString &line)

@@ -28,6 +28,9 @@ struct TCredit
 // when it is one bold or capital line, a list of names when every line is short, else text.
 std::vector<TCredit> ExtractCredits(const TElementNode &projectNode);
 
+// The text of a text element's node; empty for other elements.
+QString TextOf(const TElementNode &node);
+
 // A line as a reader sees it: the spacing that pads columns (thin spaces, word joiners) removed.
 QString VisibleLine(const QString &line);
 

@@ -1,0 +1,53 @@
+#pragma once
+
+#include "core/signoff/RollSections.h"
+
+#include <QTimer>
+#include <QWidget>
+#include <vector>
+
+class QSlider;
+
+namespace velmora {
+
+class TDocument;
+
+// The strip under the preview's slider: timecodes along the roll and a mark for each heading,
+// at the slider's own scale. A click moves the slider there, to a heading when one is near.
+class TRollRuler : public QWidget
+{
+    Q_OBJECT
+public:
+    TRollRuler(TDocument &document, QSlider &slider, QWidget *parent = nullptr);
+
+    // Measures the sections again once the document has been still for a moment.
+    void ScheduleSections();
+    // Measures them now (tests, and New/Open).
+    void UpdateSections();
+    const std::vector<TRollSection> &Sections() const { return m_sections; }
+    // Where position lies along the ruler, in the slider's scale.
+    int XOf(int position) const;
+    // The section whose mark is within reach of x, or null.
+    const TRollSection *SectionNear(int x) const;
+    // Seconds between labelled ticks for the slider's range at the project's rates.
+    int TickSeconds() const;
+
+    QSize sizeHint() const override;
+
+protected:
+    void paintEvent(QPaintEvent *event) override;
+    void mousePressEvent(QMouseEvent *event) override;
+    bool event(QEvent *event) override;
+
+private:
+    // Pixels of slider movement per second of video.
+    double PositionsPerSecond() const;
+    int PositionAt(int x) const;
+
+    TDocument &m_document;
+    QSlider &m_slider;
+    std::vector<TRollSection> m_sections;
+    QTimer m_sectionTimer;
+};
+
+} // namespace velmora
