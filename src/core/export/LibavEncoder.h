@@ -17,6 +17,7 @@ public:
 
     void Encode(const QImage &frame, TPacketList &out) override;
     void Flush(TPacketList &out) override;
+    bool TakesRgb32() const override { return true; }
     void DescribeStream(avi::TStreamSetup &setup) const override;
 
 private:

@@ -33,7 +33,7 @@ public:
     TMediaEncoder(const TFormatCodec &codec, const TCodecProfile &profile, const TMediaEncoderSettings &settings);
 
     AVCodecContext *Context() const { return m_context.get(); }
-    // Encodes a frame of the opened size: Format_BGR888 or Format_RGBX64 when opaque,
+    // Encodes a frame of the opened size: Format_BGR888, Format_RGB32 or Format_RGBX64 when opaque,
     // Format_ARGB32 or Format_RGBA64 (straight alpha) with alpha.
     void Encode(const QImage &frame, const PacketOut &out);
     // Hands out what the encoder still holds.

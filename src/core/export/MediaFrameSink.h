@@ -45,6 +45,7 @@ public:
     void CloseAfterFailure() override;
     int FramesWritten() const override { return m_framesWritten; }
     bool TakesDeepFrames() const override { return m_choice.Profile->DeepFrames(); }
+    bool TakesRgb32Frames() const override { return true; }
 
 private:
     void WritePacket(AVPacket *packet);
