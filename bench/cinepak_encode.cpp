@@ -6,9 +6,9 @@
 // CODEC is a velmora-cli codec name (cinepak, cinepak-libav, ...). Prints one line:
 //   codec=NAME frames=N seconds=S fps=F bytes_per_frame=B
 #include "core/document/Document.h"
-#include "core/export/AVICompressor.h"
+#include "core/export/avi/AVICompressor.h"
 #include "core/export/ExportError.h"
-#include "core/export/ProjectFrameSource.h"
+#include "core/export/run/ProjectFrameSource.h"
 #include "core/render/FrameRenderer.h"
 
 #include <QFile>

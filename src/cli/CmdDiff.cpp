@@ -2,7 +2,7 @@
 #include "cli/CliSupport.h"
 
 #include "core/document/Document.h"
-#include "core/export/OutputTarget.h"
+#include "core/export/sinks/OutputTarget.h"
 #include "core/signoff/CreditDiff.h"
 #include "core/signoff/ProofPdf.h"
 

@@ -1,7 +1,7 @@
 // velmora-cli formats: the output formats, their codecs, profiles and limits.
 #include "cli/CliSupport.h"
 
-#include "core/export/OutputFormats.h"
+#include "core/export/formats/OutputFormats.h"
 
 #include <QCommandLineParser>
 

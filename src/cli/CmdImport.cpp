@@ -9,7 +9,7 @@
 #include "core/interchange/ProjectJson.h"
 #include "core/render/ContentSizes.h"
 #include "core/render/RunningTime.h"
-#include "core/export/OutputTarget.h"
+#include "core/export/sinks/OutputTarget.h"
 
 #include <QBuffer>
 #include <QCommandLineParser>

@@ -6,7 +6,7 @@
 #include "core/document/Document.h"
 #include "core/elements/FontCoverage.h"
 #include "core/elements/Interfaces.h"
-#include "core/export/GenerationRun.h"
+#include "core/export/run/GenerationRun.h"
 #include "core/render/FontWarnings.h"
 #include "core/render/FrameRenderer.h"
 #include "core/render/RunningTime.h"

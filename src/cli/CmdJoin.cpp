@@ -1,7 +1,7 @@
 // velmora-cli join: slices rendered apart (render --chunk) put together as one video.
 #include "cli/CliSupport.h"
 
-#include "core/export/JoinVideos.h"
+#include "core/export/run/JoinVideos.h"
 
 #include <QCommandLineParser>
 

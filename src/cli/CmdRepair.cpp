@@ -1,7 +1,7 @@
 // velmora-cli repair: a video cut short (killed, power lost) made playable again.
 #include "cli/CliSupport.h"
 
-#include "core/export/AviRepair.h"
+#include "core/export/avi/AviRepair.h"
 
 #include <QCommandLineParser>
 

@@ -1,8 +1,8 @@
 #pragma once
 
-#include "core/export/AVICompressor.h"
-#include "core/export/CodecCatalog.h"
-#include "core/export/OutputFormats.h"
+#include "core/export/avi/AVICompressor.h"
+#include "core/export/formats/CodecCatalog.h"
+#include "core/export/formats/OutputFormats.h"
 
 #include <QDialog>
 #include <vector>

@@ -10,7 +10,7 @@
 #include "core/document/Document.h"
 #include "core/edit/EditCommands.h"
 #include "core/elements/Interfaces.h"
-#include "core/export/GenerationRun.h"
+#include "core/export/run/GenerationRun.h"
 #include "core/interchange/CreditSheet.h"
 #include "core/render/FrameRenderer.h"
 #include "core/render/RunningTime.h"

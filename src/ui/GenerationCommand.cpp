@@ -1,12 +1,12 @@
 #include "ui/GenerationCommand.h"
 
-#include "core/export/Delivery.h"
+#include "core/export/formats/Delivery.h"
 #include "core/export/ExportError.h"
-#include "core/export/FrameSinks.h"
-#include "core/export/GenerationRun.h"
-#include "core/export/OutputTarget.h"
-#include "core/export/SequenceFrameSink.h"
-#include "core/export/ProjectFrameSource.h"
+#include "core/export/sinks/FrameSinks.h"
+#include "core/export/run/GenerationRun.h"
+#include "core/export/sinks/OutputTarget.h"
+#include "core/export/sinks/SequenceFrameSink.h"
+#include "core/export/run/ProjectFrameSource.h"
 #include "ui/MainWindow.h"
 #include "ui/Prompts.h"
 

@@ -1,9 +1,9 @@
 #pragma once
 
-#include "core/export/GenerationRun.h"
+#include "core/export/run/GenerationRun.h"
 
-#include "core/export/AVICompressor.h"
-#include "core/export/OutputFormats.h"
+#include "core/export/avi/AVICompressor.h"
+#include "core/export/formats/OutputFormats.h"
 
 #include <QObject>
 #include <QString>

@@ -4,9 +4,9 @@
 
 #include "core/document/Document.h"
 #include "core/elements/Interfaces.h"
-#include "core/export/CodecCatalog.h"
+#include "core/export/formats/CodecCatalog.h"
 #include "core/export/ExportError.h"
-#include "core/export/VideoEncoder.h"
+#include "core/export/encode/VideoEncoder.h"
 #include "core/render/FrameRenderer.h"
 #include "support/DocumentBytes.h"
 

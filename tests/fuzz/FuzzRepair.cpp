@@ -4,8 +4,8 @@
 #include "FuzzFiles.h"
 
 #include "core/error.h"
-#include "core/export/AviFileWriter.h"
-#include "core/export/AviRepair.h"
+#include "core/export/avi/AviFileWriter.h"
+#include "core/export/avi/AviRepair.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,7 +1,7 @@
 // File > Import Credits... and Fit to Running Time... in the real window, and the speed warning.
 #include "EditorFixture.h"
 
-#include "core/export/GenerationRun.h"
+#include "core/export/run/GenerationRun.h"
 #include "core/render/FrameRenderer.h"
 #include "ui/CreditCommands.h"
 

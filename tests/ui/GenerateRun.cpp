@@ -4,7 +4,7 @@
 
 #include <QLocale>
 
-#include "core/export/GenerationRun.h"
+#include "core/export/run/GenerationRun.h"
 #include "core/render/FrameRenderer.h"
 
 #include <QFile>

@@ -4,7 +4,7 @@
 #include "core/credits/CreditSource.h"
 #include "core/document/ElementTree.h"
 #include "core/elements/ElementProject.h"
-#include "core/export/GenerationRun.h"
+#include "core/export/run/GenerationRun.h"
 #include "core/render/FrameRenderer.h"
 #include "core/render/RunningTime.h"
 

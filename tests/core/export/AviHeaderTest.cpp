@@ -1,6 +1,6 @@
 // Byte layout of the files TAVICompressor writes.
 #include "ExportTestSupport.h"
-#include "core/export/AVICompressor.h"
+#include "core/export/avi/AVICompressor.h"
 
 #include <QTemporaryDir>
 #include <gtest/gtest.h>

@@ -1,9 +1,9 @@
 // Velmora's Cinepak encoder against ffmpeg's decoder: exact agreement with what the encoder
 // believes the decoder shows, quality, key frames, skipping, data rate and long runs.
 #include "ExportTestSupport.h"
-#include "core/export/AviFileWriter.h"
-#include "core/export/GenerationRun.h"
-#include "core/export/cinepak/CinepakEncoder.h"
+#include "core/export/avi/AviFileWriter.h"
+#include "core/export/run/GenerationRun.h"
+#include "core/export/encode/cinepak/CinepakEncoder.h"
 
 #include <QFileInfo>
 #include <QPainter>

@@ -1,6 +1,6 @@
 // Every codec through the generation run, read back by ffprobe and ffmpeg.
 #include "ExportTestSupport.h"
-#include "core/export/GenerationRun.h"
+#include "core/export/run/GenerationRun.h"
 
 #include <QTemporaryDir>
 #include <gtest/gtest.h>

@@ -1,6 +1,6 @@
 // TAVICompressor's life cycle: options choice, failures, closing and the use counter.
 #include "ExportTestSupport.h"
-#include "core/export/AVICompressor.h"
+#include "core/export/avi/AVICompressor.h"
 #include "core/export/ExportError.h"
 
 #include <QDir>

@@ -1,10 +1,10 @@
 // What delivery files must get right besides their layout: colours through YUV, refusals
 // before any file exists, and frames without the background.
 #include "ExportTestSupport.h"
-#include "core/export/Delivery.h"
+#include "core/export/formats/Delivery.h"
 #include "core/export/ExportError.h"
-#include "core/export/FrameSinks.h"
-#include "core/export/GenerationRun.h"
+#include "core/export/sinks/FrameSinks.h"
+#include "core/export/run/GenerationRun.h"
 #include "core/render/FrameRenderer.h"
 #include "support/RollBuilder.h"
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "core/export/FrameSource.h"
+#include "core/export/run/FrameSource.h"
 
 #include <QByteArray>
 #include <QImage>

@@ -1,8 +1,8 @@
 // Files that outgrow one RIFF part, and disks that fill up during a run.
 #include "ExportTestSupport.h"
-#include "core/export/AVICompressor.h"
-#include "core/export/GenerationRun.h"
-#include "core/export/SequenceFrameSink.h"
+#include "core/export/avi/AVICompressor.h"
+#include "core/export/run/GenerationRun.h"
+#include "core/export/sinks/SequenceFrameSink.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,9 +1,9 @@
 // Every row of the output format table, written by a real run and read back by ffprobe and
 // ffmpeg: container, codec, profile, pixels, colour tags, rate, frame count, size, content.
 #include "ExportTestSupport.h"
-#include "core/export/FrameSinks.h"
-#include "core/export/GenerationRun.h"
-#include "core/export/SequenceFrameSink.h"
+#include "core/export/sinks/FrameSinks.h"
+#include "core/export/run/GenerationRun.h"
+#include "core/export/sinks/SequenceFrameSink.h"
 
 #include <QDir>
 #include <QTemporaryDir>

@@ -1,8 +1,8 @@
 // The generation run: positions, progress, cancelling, slices and failures.
 #include "ExportTestSupport.h"
-#include "core/export/CodecCatalog.h"
+#include "core/export/formats/CodecCatalog.h"
 #include "core/export/ExportError.h"
-#include "core/export/GenerationRun.h"
+#include "core/export/run/GenerationRun.h"
 
 #include <QDir>
 #include <QFile>

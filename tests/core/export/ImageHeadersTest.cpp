@@ -1,6 +1,6 @@
 // Timecodes counted on frame by frame, and the header patching refusing files it does not know.
 #include "core/export/ExportError.h"
-#include "core/export/ImageHeaders.h"
+#include "core/export/sinks/ImageHeaders.h"
 
 #include <QtEndian>
 #include <gtest/gtest.h>

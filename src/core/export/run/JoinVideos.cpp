@@ -1,0 +1,201 @@
+#include "core/export/run/JoinVideos.h"
+
+#include "core/export/avi/AviFileWriter.h"
+#include "core/export/avi/AviRepair.h"
+#include "core/export/ExportError.h"
+#include "core/export/encode/LibavSupport.h"
+#include "core/export/sinks/OutputTarget.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <algorithm>
+#include <memory>
+
+extern "C" {
+#include <libavformat/avformat.h>
+}
+
+namespace velmora {
+
+namespace {
+
+struct TInputCloser { void operator()(AVFormatContext *c) const { avformat_close_input(&c); } };
+using TInputPtr = std::unique_ptr<AVFormatContext, TInputCloser>;
+
+struct TOutputCloser
+{
+    void operator()(AVFormatContext *c) const
+    {
+        avio_closep(&c->pb);
+        avformat_free_context(c);
+    }
+};
+using TOutputPtr = std::unique_ptr<AVFormatContext, TOutputCloser>;
+
+TInputPtr OpenPart(const QString &part, int &videoStream)
+{
+    const QByteArray path = QFile::encodeName(part);
+    AVFormatContext *raw = nullptr;
+    CheckAv(avformat_open_input(&raw, path.constData(), nullptr, nullptr), QStringLiteral("Could not open \"%1\"").arg(part));
+    TInputPtr input(raw);
+    CheckAv(avformat_find_stream_info(raw, nullptr), QStringLiteral("Could not read \"%1\"").arg(part));
+    videoStream = av_find_best_stream(raw, AVMEDIA_TYPE_VIDEO, -1, -1, nullptr, 0);
+    if (videoStream < 0)
+        throw EExportError(QStringLiteral("\"%1\" holds no video.").arg(part));
+    return input;
+}
+
+// Slices of one roll share codec, size and pixels; anything else would play as a broken file.
+void CheckMatches(const AVCodecParameters &first, const AVCodecParameters &other, const QString &part)
+{
+    if (first.codec_id != other.codec_id || first.width != other.width || first.height != other.height
+        || first.format != other.format || first.profile != other.profile)
+        throw EExportError(QStringLiteral("\"%1\" is not a slice of the same video as the first part: its codec, size "
+                                          "or pixels differ.").arg(part));
+}
+
+bool IsAvi(const QString &file)
+{
+    return QFileInfo(file).suffix().compare(QLatin1String("avi"), Qt::CaseInsensitive) == 0;
+}
+
+bool SameStream(const avi::TStreamSetup &a, const avi::TStreamSetup &b)
+{
+    return a.Width == b.Width && a.Height == b.Height && a.Rate == b.Rate && a.Handler == b.Handler
+        && a.Compression == b.Compression && a.BitCount == b.BitCount && a.ExtraData == b.ExtraData;
+}
+
+// AVI parts go through our own writer, so the joined file has the headers and indexes every
+// AVI file of ours has; libavformat only reads the frame chunks and their key flags.
+int JoinAvi(const QStringList &parts, const QString &output)
+{
+    const avi::TStreamSetup setup = ReadAviStreamSetup(parts.front());
+    for (const QString &part : parts)
+        if (!SameStream(setup, ReadAviStreamSetup(part)))
+            throw EExportError(QStringLiteral("\"%1\" is not a slice of the same video as the first part: its codec, "
+                                              "size or rate differ.").arg(part));
+    TOutputTarget target(output);
+    TAviFileWriter writer;
+    writer.Create(target.WritePath(), output);
+    writer.WriteHeaders(setup);
+    TPacketPtr packet(av_packet_alloc());
+    if (!packet)
+        CheckAv(AVERROR(ENOMEM), QStringLiteral("Could not join into \"%1\"").arg(output));
+    for (const QString &part : parts) {
+        int video = -1;
+        const TInputPtr input = OpenPart(part, video);
+        while (true) {
+            const int read = av_read_frame(input.get(), packet.get());
+            if (read == AVERROR_EOF)
+                break;
+            CheckAv(read, QStringLiteral("Could not read \"%1\"").arg(part));
+            if (packet->stream_index == video)
+                writer.WriteFrame(reinterpret_cast<const char *>(packet->data), packet->size,
+                                  (packet->flags & AV_PKT_FLAG_KEY) != 0);
+            av_packet_unref(packet.get());
+        }
+    }
+    writer.Finish();
+    target.Commit();
+    return writer.FramesWritten();
+}
+
+int JoinMuxed(const QStringList &parts, const QString &output)
+{
+    int firstVideo = -1;
+    TInputPtr first = OpenPart(parts.front(), firstVideo);
+    const AVStream *firstStream = first->streams[firstVideo];
+
+    TOutputTarget target(output);
+    const QByteArray path = QFile::encodeName(target.WritePath());
+    const QByteArray name = QFile::encodeName(output);
+    const AVOutputFormat *muxer = av_guess_format(nullptr, name.constData(), nullptr);
+    if (!muxer)
+        throw EExportError(QStringLiteral("\"%1\": the extension names no video format Velmora writes.").arg(output));
+    AVFormatContext *raw = nullptr;
+    CheckAv(avformat_alloc_output_context2(&raw, muxer, nullptr, path.constData()),
+            QStringLiteral("Could not set up the file \"%1\"").arg(output));
+    TOutputPtr out(raw);
+    AVStream *stream = avformat_new_stream(raw, nullptr);
+    if (!stream)
+        CheckAv(AVERROR(ENOMEM), QStringLiteral("Could not set up the file \"%1\"").arg(output));
+    CheckAv(avcodec_parameters_copy(stream->codecpar, firstStream->codecpar),
+            QStringLiteral("Could not set up the file \"%1\"").arg(output));
+    stream->codecpar->codec_tag = 0;  // the muxer picks its own tag for the codec
+    stream->time_base = firstStream->time_base;
+    stream->avg_frame_rate = firstStream->avg_frame_rate;
+    stream->r_frame_rate = firstStream->r_frame_rate;
+    // The timecode of the first frame is the first part's.
+    for (const AVDictionary *from : {static_cast<const AVDictionary *>(first->metadata), static_cast<const AVDictionary *>(firstStream->metadata)})
+        if (const AVDictionaryEntry *timecode = av_dict_get(from, "timecode", nullptr, 0))
+            av_dict_set(&raw->metadata, "timecode", timecode->value, 0);
+    CheckAv(avio_open(&raw->pb, path.constData(), AVIO_FLAG_WRITE), QStringLiteral("Could not create the file \"%1\"").arg(output));
+    CheckAv(avformat_write_header(raw, nullptr), QStringLiteral("Could not write the file \"%1\"").arg(output));
+
+    TPacketPtr packet(av_packet_alloc());
+    if (!packet)
+        CheckAv(AVERROR(ENOMEM), QStringLiteral("Could not join into \"%1\"").arg(output));
+    const AVRational rate = firstStream->avg_frame_rate.num > 0 ? firstStream->avg_frame_rate : AVRational{25, 1};
+    const int64_t frameDuration = av_rescale_q(1, av_inv_q(rate), stream->time_base);
+    int64_t offset = 0;  // where the part starts, in the output's time base
+    int frames = 0;
+    for (int i = 0; i < parts.size(); ++i) {
+        int video = -1;
+        TInputPtr input = i == 0 ? std::move(first) : OpenPart(parts[i], video);
+        if (i == 0)
+            video = firstVideo;
+        const AVStream *in = input->streams[video];
+        CheckMatches(*stream->codecpar, *in->codecpar, parts[i]);
+        int64_t end = offset;
+        int64_t start = AV_NOPTS_VALUE;  // the part's own first time stamp, which may not be 0
+        while (true) {
+            const int read = av_read_frame(input.get(), packet.get());
+            if (read == AVERROR_EOF)
+                break;
+            CheckAv(read, QStringLiteral("Could not read \"%1\"").arg(parts[i]));
+            if (packet->stream_index != video) {
+                av_packet_unref(packet.get());
+                continue;
+            }
+            av_packet_rescale_ts(packet.get(), in->time_base, stream->time_base);
+            if (start == AV_NOPTS_VALUE)
+                start = packet->dts != AV_NOPTS_VALUE ? packet->dts : packet->pts;
+            if (packet->pts != AV_NOPTS_VALUE)
+                packet->pts += offset - start;
+            if (packet->dts != AV_NOPTS_VALUE)
+                packet->dts += offset - start;
+            const int64_t duration = packet->duration > 0 ? packet->duration : frameDuration;
+            if (packet->pts != AV_NOPTS_VALUE)
+                end = std::max(end, packet->pts + duration);
+            packet->stream_index = stream->index;
+            packet->pos = -1;
+            CheckAv(av_interleaved_write_frame(raw, packet.get()), QStringLiteral("Could not write to the file \"%1\"").arg(output));
+            ++frames;
+        }
+        offset = end;
+    }
+    CheckAv(av_write_trailer(raw), QStringLiteral("Could not finish the file \"%1\"").arg(output));
+    CheckAv(avio_closep(&raw->pb), QStringLiteral("Could not finish the file \"%1\"").arg(output));
+    out.reset();
+    target.Commit();
+    return frames;
+}
+
+} // namespace
+
+int JoinVideos(const QStringList &parts, const QString &output)
+{
+    if (parts.isEmpty())
+        throw EExportError(QStringLiteral("There are no parts to join."));
+    const bool avi = IsAvi(output);
+    for (const QString &part : parts) {
+        TOutputTarget::RefuseInput(output, part);
+        if (IsAvi(part) != avi)
+            throw EExportError(QStringLiteral("\"%1\" and \"%2\" are of different formats; slices join into a file "
+                                              "of their own format.").arg(part, output));
+    }
+    QuietLibavLog();
+    return avi ? JoinAvi(parts, output) : JoinMuxed(parts, output);
+}
+
+} // namespace velmora

@@ -1,0 +1,225 @@
+#include "core/export/sinks/MediaFrameSink.h"
+
+#include "core/export/ExportError.h"
+#include "core/render/Timecode.h"
+
+#include <QFile>
+#include <optional>
+#include <thread>
+
+extern "C" {
+#include <libavformat/avformat.h>
+#include <libavutil/opt.h>
+}
+
+namespace velmora {
+
+void CheckFormatChoice(const TFormatChoice &choice, const TSinkSettings &settings)
+{
+    const TOutputFormat &format = *choice.Format;
+    const TFormatCodec &codec = *choice.Codec;
+    if (settings.Alpha && !choice.Profile->CarriesAlpha()) {
+        QStringList carriers;
+        for (const TOutputFormat &f : OutputFormats())
+            for (const TFormatCodec &c : f.Codecs)
+                for (const TCodecProfile &p : c.Profiles)
+                    if (p.CarriesAlpha())
+                        carriers << QStringLiteral("%1 %2%3").arg(f.Name, c.Name, p.Name.isEmpty() ? QString() : QStringLiteral(" ") + p.Name);
+        throw EExportError(QStringLiteral("%1 %2 carries no alpha channel; these do: %3.")
+                               .arg(format.Title, QStringLiteral("%1 %2").arg(codec.Title, choice.Profile->Title).trimmed(),
+                                    carriers.join(QStringLiteral(", "))));
+    }
+    const QString size = SizeRefusal(codec, settings.Size);
+    if (!size.isEmpty())
+        throw EExportError(size);
+    if (!format.TakesRate(settings.Rate)) {
+        QStringList rates;
+        for (const TFrameRate &rate : format.Rates)
+            rates << rate.Text();
+        throw EExportError(format.Rates.empty()
+                               ? QStringLiteral("%1 files take whole frame rates only, not %2.").arg(format.Title, settings.Rate.Text())
+                               : QStringLiteral("%1 files cannot run at %2 frames per second; they take %3.")
+                                     .arg(format.Title, settings.Rate.Text(), rates.join(QStringLiteral(", "))));
+    }
+    if (!choice.Timecode.isEmpty()) {
+        if (!format.Timecode) {
+            QStringList carriers;
+            for (const TOutputFormat &f : OutputFormats())
+                if (f.Timecode)
+                    carriers << f.Title;
+            throw EExportError(QStringLiteral("%1 files carry no timecode; these do: %2.").arg(format.Title, carriers.join(QStringLiteral(", "))));
+        }
+        try {
+            ParseTimecode(choice.Timecode, settings.Rate);
+        } catch (const EVelmoraError &e) {
+            throw EExportError(e.message());
+        }
+    }
+}
+
+TMediaFrameSink::TMediaFrameSink(const TFormatChoice &choice) : m_choice(choice) {}
+
+TMediaFrameSink::~TMediaFrameSink()
+{
+    // Not closed by its run: nothing was asked to be kept.
+    CloseAfterFailure();
+}
+
+bool TMediaFrameSink::Open(const TSinkSettings &settings)
+{
+    CheckFormatChoice(m_choice, settings);
+    QuietLibavLog();
+    m_fileName = settings.FileName;
+    m_framesWritten = 0;
+    m_failed = false;
+    m_stop.store(false);
+
+    const AVOutputFormat *muxer = av_guess_format(m_choice.Format->Muxer.constData(), nullptr, nullptr);
+    if (!muxer)
+        throw EExportError(QStringLiteral("%1 files cannot be written on this machine.").arg(m_choice.Format->Title));
+    // The encoder opens before the file exists, so codec refusals leave nothing behind.
+    TMediaEncoderSettings encoding;
+    encoding.Size = settings.Size;
+    encoding.Rate = settings.Rate;
+    encoding.Alpha = settings.Alpha;
+    encoding.Quality = m_choice.Quality;
+    encoding.KeyFrameEvery = m_choice.KeyFrameEvery;
+    encoding.Threads = settings.Threads > 0 ? settings.Threads : int(std::max(1u, std::thread::hardware_concurrency()));
+    encoding.GlobalHeader = (muxer->flags & AVFMT_GLOBALHEADER) != 0;
+    m_encoder = std::make_unique<TMediaEncoder>(*m_choice.Codec, *m_choice.Profile, encoding);
+
+    // Written beside the target and put in place when finished, so a failed run keeps the
+    // previous file of that name.
+    m_target = std::make_unique<TOutputTarget>(m_fileName);
+    if (m_target->IsPipe()) {
+        m_target.reset();
+        throw EExportError(QStringLiteral("%1 files cannot be written into a pipe: \"%2\".").arg(m_choice.Format->Title, m_fileName));
+    }
+    const QByteArray path = QFile::encodeName(m_target->WritePath());
+    try {
+        CheckAv(avformat_alloc_output_context2(&m_format, muxer, nullptr, path.constData()),
+                QStringLiteral("Could not set up the file \"%1\"").arg(m_fileName));
+        m_stream = avformat_new_stream(m_format, nullptr);
+        if (!m_stream)
+            CheckAv(AVERROR(ENOMEM), QStringLiteral("Could not set up the file \"%1\"").arg(m_fileName));
+        AVCodecContext *c = m_encoder->Context();
+        CheckAv(avcodec_parameters_from_context(m_stream->codecpar, c),
+                QStringLiteral("Could not set up the file \"%1\"").arg(m_fileName));
+        m_stream->time_base = c->time_base;
+        m_stream->avg_frame_rate = c->framerate;
+        m_stream->r_frame_rate = c->framerate;
+        if (!m_choice.Timecode.isEmpty())
+            av_dict_set(&m_format->metadata, "timecode", m_choice.Timecode.toLatin1().constData(), 0);
+        CheckAv(avio_open(&m_format->pb, path.constData(), AVIO_FLAG_WRITE),
+                QStringLiteral("Could not create the file \"%1\"").arg(m_fileName));
+        AVDictionary *options = nullptr;
+        if (m_choice.Format->Name == QLatin1String("mp4"))
+            av_dict_set(&options, "movflags", "+faststart", 0);  // players start before the whole file is there
+        const int header = avformat_write_header(m_format, &options);
+        av_dict_free(&options);
+        CheckAv(header, QStringLiteral("Could not write the file \"%1\"").arg(m_fileName));
+    } catch (const EExportError &) {
+        Discard();
+        throw;
+    }
+    return true;
+}
+
+void TMediaFrameSink::Discard()
+{
+    if (m_format) {
+        avio_closep(&m_format->pb);
+        avformat_free_context(m_format);
+        m_format = nullptr;
+    }
+    m_target.reset();  // and its temporary file
+    m_encoder.reset();
+    m_stream = nullptr;
+}
+
+void TMediaFrameSink::WritePacket(AVPacket *packet)
+{
+    // libx265 here can hand out a decoding time with garbage in its high bits when it does not
+    // reorder; muxers then refuse the packet (Matroska) or store the garbage (MP4, MOV). A
+    // packet is never decoded after it is shown, and without reordering it is decoded then.
+    if (m_encoder->Context()->has_b_frames == 0 && (packet->dts == AV_NOPTS_VALUE || packet->dts > packet->pts))
+        packet->dts = packet->pts;
+    av_packet_rescale_ts(packet, m_encoder->Context()->time_base, m_stream->time_base);
+    packet->stream_index = m_stream->index;
+    CheckAv(av_interleaved_write_frame(m_format, packet), QStringLiteral("Could not write to the file \"%1\"").arg(m_fileName));
+    ++m_framesWritten;
+}
+
+void TMediaFrameSink::Write(const QImage &frame)
+{
+    if (!m_format || m_failed)
+        throw EExportError(QStringLiteral("The video file \"%1\" is not open for writing.").arg(m_fileName));
+    if (m_stop.load())
+        return;  // the run is ending: what is encoded stays, nothing new starts
+    try {
+        m_encoder->Encode(frame, [this](AVPacket *packet) { WritePacket(packet); });
+    } catch (const EExportError &) {
+        m_failed = true;
+        throw;
+    }
+}
+
+// Flushes the encoder and writes the trailer, which makes the file playable with what it
+// holds, also after a failure. Throws the first error.
+void TMediaFrameSink::Finish()
+{
+    std::optional<EExportError> failure;
+    try {
+        if (!m_failed)
+            m_encoder->Flush([this](AVPacket *packet) { WritePacket(packet); });
+    } catch (const EExportError &e) {
+        failure = e;
+    }
+    const int trailer = av_write_trailer(m_format);
+    if (trailer < 0 && !failure)
+        failure = EExportError(QStringLiteral("Could not finish the file \"%1\": %2").arg(m_fileName, AvErrorText(trailer)));
+    const int closed = avio_closep(&m_format->pb);
+    if (closed < 0 && !failure)
+        failure = EExportError(QStringLiteral("Could not finish the file \"%1\": %2").arg(m_fileName, AvErrorText(closed)));
+    avformat_free_context(m_format);
+    m_format = nullptr;
+    m_stream = nullptr;
+    m_encoder.reset();
+    if (failure)
+        throw EExportError(failure->message());
+}
+
+void TMediaFrameSink::Close()
+{
+    if (!m_format)
+        return;
+    try {
+        Finish();
+    } catch (const EExportError &) {
+        m_framesWritten = 0;
+        m_target.reset();  // the previous file stays
+        throw;
+    }
+    m_target->Commit();
+    m_target.reset();
+}
+
+void TMediaFrameSink::CloseAfterFailure()
+{
+    if (!m_format)
+        return;
+    bool kept = false;
+    try {
+        Finish();
+        kept = m_target->InPlace() || (!m_target->ReplacesFile() && m_framesWritten > 0);
+        if (kept)
+            m_target->KeepPartial();
+    } catch (const EExportError &) {
+        kept = false;  // the run has its message already; this decides only what stays on disk
+    }
+    if (!kept)
+        m_framesWritten = 0;
+    m_target.reset();
+}
+
+} // namespace velmora
