@@ -1,7 +1,6 @@
 #include "core/export/encode/FrameConverter.h"
 
 #include "core/export/ExportError.h"
-#include "core/export/FramePool.h"
 
 extern "C" {
 #include <libavutil/opt.h>
@@ -9,8 +8,6 @@ extern "C" {
 }
 
 namespace velmora {
-
-static_assert(TFramePool::RowSlack >= TFrameConverter::SpareRowBytes, "pool frames are read in place");
 
 void TFrameConverter::Rebuild(AVPixelFormat source)
 {

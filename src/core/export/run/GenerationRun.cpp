@@ -3,7 +3,7 @@
 #include "core/export/sinks/AviFrameSink.h"
 #include "core/export/run/BoundedQueue.h"
 #include "core/export/ExportError.h"
-#include "core/export/FramePool.h"
+#include "core/export/run/FramePool.h"
 #include "core/render/FrameRenderer.h"
 
 #include <QPainter>

@@ -9,13 +9,11 @@ namespace velmora {
 // Film-size frames that a generation run draws into and hands to its sink without a copy.
 // A frame's memory goes back to the pool when the last QImage sharing it is gone, so a run
 // allocates as many frames as are in flight at once, not one a frame, and the kernel does
-// not clear fresh pages for every frame. Every row ends in RowSlack spare bytes, which lets
-// the scaler read a frame in place (it reads whole vector registers past a row's end).
+// not clear fresh pages for every frame. Every row ends in spare bytes, which lets the
+// scaler read a frame in place (it reads whole vector registers past a row's end).
 class TFramePool
 {
 public:
-    static constexpr int RowSlack = 64;
-
     TFramePool(QSize size, QImage::Format format);
     ~TFramePool();
     TFramePool(const TFramePool &) = delete;

@@ -1,4 +1,6 @@
-#include "core/export/FramePool.h"
+#include "core/export/run/FramePool.h"
+
+#include "core/export/encode/FrameConverter.h"
 
 #include <algorithm>
 #include <cstdlib>
@@ -11,6 +13,8 @@ namespace velmora {
 namespace {
 
 constexpr size_t Alignment = 64;
+// Spare bytes at the end of every row, so that the scaler reads the frames in place.
+constexpr int RowSlack = TFrameConverter::SpareRowBytes;
 
 size_t RoundUp(size_t value, size_t step)
 {
