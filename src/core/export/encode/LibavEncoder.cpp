@@ -113,7 +113,7 @@ void TLibavEncoder::Encode(const QImage &frame, TPacketList &out)
     if ((frame.format() != QImage::Format_BGR888 && !rgb32) || frame.width() != m_context->width
         || frame.height() != m_context->height)
         throw EExportError(QStringLiteral("A frame does not have the size or format of the video."));
-    CheckAv(av_frame_make_writable(m_frame.get()), What("preparing a frame for"));
+    m_converter->RenewTarget(*m_frame);
     m_converter->Convert(frame, rgb32 ? AV_PIX_FMT_BGR0 : AV_PIX_FMT_BGR24, *m_frame);
     m_frame->pts = m_nextPts++;
     m_frame->quality = m_frameQuality;
