@@ -9,8 +9,9 @@
 #   bench/encoder_limit.sh prepare [PROJECT.vmz]   render the raw frames and split them in two
 #   bench/encoder_limit.sh ours CODEC              velmora-cli render of the frames
 #   bench/encoder_limit.sh limit CODEC             the two ffmpeg processes on the raw halves
-#   bench/encoder_limit.sh render-cost             velmora-cli render into raw AVI: drawing
-#                                                  and copying as they run inside generation
+#   bench/encoder_limit.sh render-cost             velmora-cli render into raw AVI: drawing,
+#                                                  copying and writing as they run inside
+#                                                  generation, with no encoder
 #
 # The modes ours and limit run one side as a whole process each, for a timer that pairs them,
 # e.g. `/usr/bin/time -v bench/encoder_limit.sh ours mjpeg`. The ratio to quote is the limit's
@@ -112,6 +113,6 @@ n=$count; ow,ou,os,lw,lu,ls=$ow,$ou,$os,$lw,$lu,$ls
 print('%-7s %10.1f %10.1f %9.1fs %9.1fs %8.2f' % ('$codec', n/ow, n/lw, ou+os, lu+ls, lw/ow))"
     done
     read -r rw ru rs < <(timed render-cost)
-    python3 -c "print('drawing and copying inside generation: %.1f ms of CPU a frame' % (1000*($ru+$rs)/$count))"
+    python3 -c "print('drawing, copying and writing raw frames inside generation: %.1f ms of CPU a frame' % (1000*($ru+$rs)/$count))"
     echo "ratio: the limit's wall time over ours; cpu: user+sys seconds of each side" ;;
 esac
