@@ -19,7 +19,8 @@ const QImage &TFrameRenderer::RenderFrame(const TElementTree &tree, int position
     const qint64 scaledWidth = qint64(width) * m_scale;
     const qint64 scaledHeight = qint64(height) * m_scale;
     const QImage::Format format = FrameFormat();
-    if (!m_nextFrame.isNull())
+    // A frame offered that does not fit is let go; the renderer's own is kept for reuse.
+    if (m_nextFrame.size() == QSize(int(scaledWidth), int(scaledHeight)) && m_nextFrame.format() == format)
         m_frame = std::move(m_nextFrame);
     m_nextFrame = QImage();
     if (m_frame.width() != scaledWidth || m_frame.height() != scaledHeight || m_frame.format() != format)
