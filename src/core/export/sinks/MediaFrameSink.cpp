@@ -140,9 +140,9 @@ void TMediaFrameSink::Discard()
 void TMediaFrameSink::WritePacket(AVPacket *packet)
 {
     // libx265 here can hand out a decoding time with garbage in its high bits when it does not
-    // reorder; muxers then refuse the packet (Matroska) or store the garbage (MP4, MOV). A
-    // packet is never decoded after it is shown, and without reordering it is decoded then.
-    if (m_encoder->Context()->has_b_frames == 0 && (packet->dts == AV_NOPTS_VALUE || packet->dts > packet->pts))
+    // reorder, above or far below the showing time; muxers then refuse the packet (Matroska,
+    // MOV) or store the garbage (MP4). Without reordering a packet is decoded when it is shown.
+    if (m_encoder->Context()->has_b_frames == 0)
         packet->dts = packet->pts;
     av_packet_rescale_ts(packet, m_encoder->Context()->time_base, m_stream->time_base);
     packet->stream_index = m_stream->index;
