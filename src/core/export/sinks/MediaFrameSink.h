@@ -6,6 +6,7 @@
 
 #include <QStringList>
 #include <atomic>
+#include <limits>
 #include <memory>
 
 struct AVFormatContext;
@@ -60,6 +61,7 @@ private:
     AVStream *m_stream = nullptr;
     bool m_failed = false;
     int m_framesWritten = 0;
+    qint64 m_lastDts = std::numeric_limits<qint64>::min();  // in the encoder's time base; none yet (AV_NOPTS_VALUE)
     std::atomic<bool> m_stop{false};
 };
 
