@@ -1,6 +1,7 @@
 // velmora-cli import: builds a project file from a credit sheet or a JSON description.
 #include "cli/CliSupport.h"
 
+#include "core/credits/CreditFit.h"
 #include "core/credits/CreditSource.h"
 #include "core/document/Document.h"
 #include "core/document/ElementTree.h"
@@ -119,7 +120,9 @@ int RunImport(const QStringList &arguments)
     const QCommandLineOption scroll(QStringLiteral("scroll"),
                                     QStringLiteral("Pixels per frame, 1 to 1000 (sheets: default 4)."), QStringLiteral("N"));
     const QCommandLineOption duration(QStringLiteral("duration"),
-                                      QStringLiteral("Fit the roll to this running time: a whole scroll rate and a gap at the end."),
+                                      QStringLiteral("Fit the roll to this running time at a whole scroll rate: a gap at the end, or "
+                                                     "with --link the space between blocks (and a sheet's section "
+                                                     "times)."),
                                       QStringLiteral("HH:MM:SS[:FF]"));
     const QCommandLineOption link(QStringLiteral("link"),
                                   QStringLiteral("Keep a sheet as one credit block, laid out when drawn and read again "
@@ -161,16 +164,16 @@ int RunImport(const QStringList &arguments)
         project->SetFrameRate(ParseInt(QStringLiteral("--fps"), parser.value(fps), 1, 100));
     if (parser.isSet(scroll))
         project->SetScrollRate(ParseInt(QStringLiteral("--scroll"), parser.value(scroll), 1, 1000));
-    if (parser.isSet(duration)) {
-        const qint64 frames = ParseTimecode(parser.value(duration), project->GetFrameRate());
-        if (parser.isSet(link)) {
-            const TElasticFit elastic = FitRollWithoutBlack(document.Tree(), frames, parser.isSet(endGap));
-            if (!elastic.Fit)
-                throw EVelmoraError(elastic.Problem);
+    if (sheet && parser.isSet(link)) {
+        // Section times are met even without a running time for the whole roll.
+        const qint64 frames = parser.isSet(duration) ? ParseTimecode(parser.value(duration), project->GetFrameRate()) : 0;
+        const TElasticFit elastic = FitRollWithoutBlack(document.Tree(), frames, parser.isSet(endGap));
+        if (!elastic.Fit && !elastic.Problem.isEmpty())
+            throw EVelmoraError(elastic.Problem);
+        if (elastic.Fit)
             PrintOut(DescribeFit(*elastic.Fit, project->GetFrameRate()) + QLatin1Char('\n'));
-            WriteProject(document, target);
-            return 0;
-        }
+    } else if (parser.isSet(duration)) {
+        const qint64 frames = ParseTimecode(parser.value(duration), project->GetFrameRate());
         const auto fit = FitRollToRunningTime(document.Tree(), frames);
         if (!fit)
             throw EVelmoraError(QStringLiteral("the running time %1 cannot be met: at 1 pixel per frame the roll runs "

@@ -12,17 +12,31 @@
 #include "core/render/RunningTime.h"
 
 #include <QCommandLineParser>
+#include <QFileInfo>
 #include <QJsonArray>
 #include <QJsonDocument>
+#include <algorithm>
 
 namespace velmora::cli {
 
 namespace {
 
+// A string as JSON writes it. Names and roles are nearly always plain printable text, which
+// needs no escaping; the rest goes through the JSON writer.
+QString StringText(const QString &text)
+{
+    const bool plain = std::all_of(text.begin(), text.end(), [](QChar c) {
+        return c.unicode() >= 0x20 && c.unicode() < 0x7f && c != QLatin1Char('"') && c != QLatin1Char('\\');
+    });
+    if (plain)
+        return QLatin1Char('"') + text + QLatin1Char('"');
+    return QString::fromUtf8(QJsonDocument(QJsonArray{text}).toJson(QJsonDocument::Compact)).mid(1).chopped(1);
+}
+
 QString ValueText(const QJsonValue &value)
 {
     if (value.isString())
-        return QString::fromUtf8(QJsonDocument(QJsonArray{value}).toJson(QJsonDocument::Compact)).mid(1).chopped(1);
+        return StringText(value.toString());
     if (value.isObject()) {
         const QJsonObject size = value.toObject();
         const QString note = size.value(QStringLiteral("note")).toString();
@@ -38,24 +52,39 @@ QString ValueText(const QJsonValue &value)
     return QString::number(value.toDouble(), 'g', 12);
 }
 
-void AppendNodeText(const QJsonObject &node, int depth, QString &out)
+// The tree as indented text, one node at a time, so that a long roll is never held whole as
+// JSON; printed in pieces as it grows.
+void PrintNodeText(const TElementNode &node, int depth, QString &out)
 {
+    const TNodeFields fields = NodeFields(node, false);
+    const auto field = [&fields](QLatin1String name) {
+        const auto found = std::find_if(fields.begin(), fields.end(), [name](const auto &f) { return f.first == name; });
+        return found == fields.end() ? QJsonValue() : found->second;
+    };
     const QString indent(depth * 2, QLatin1Char(' '));
-    out += indent + node.value(QStringLiteral("kind")).toString();
-    if (node.value(QStringLiteral("expanded")).toBool())
+    out += indent + field(QLatin1String("kind")).toString();
+    if (field(QLatin1String("expanded")).toBool())
         out += QStringLiteral(" [expanded]");
-    if (node.value(QStringLiteral("selected")).toBool())
+    if (field(QLatin1String("selected")).toBool())
         out += QStringLiteral(" [selected]");
     out += QLatin1Char('\n');
-    for (auto it = node.begin(); it != node.end(); ++it) {
-        const QString &key = it.key();
-        if (key == QLatin1String("kind") || key == QLatin1String("children") || key == QLatin1String("expanded")
-            || key == QLatin1String("selected"))
+    for (const auto &[key, value] : fields) {
+        if (key == QLatin1String("kind") || key == QLatin1String("expanded") || key == QLatin1String("selected"))
             continue;
-        out += QStringLiteral("%1    %2: %3\n").arg(indent, key, ValueText(it.value()));
+        out += indent;
+        out += QLatin1String("    ");
+        out += key;
+        out += QLatin1String(": ");
+        out += ValueText(value);
+        out += QLatin1Char('\n');
     }
-    for (const QJsonValue child : node.value(QStringLiteral("children")).toArray())
-        AppendNodeText(child.toObject(), depth + 1, out);
+    constexpr qsizetype PrintAbove = 1 << 20;
+    if (out.size() > PrintAbove) {
+        PrintOut(out);
+        out.clear();
+    }
+    for (const auto &child : node.Children())
+        PrintNodeText(*child, depth + 1, out);
 }
 
 // Each credit block: its sheet, rows, the time its rows take to pass and what it left out.
@@ -88,6 +117,15 @@ int RunInfo(const QStringList &arguments)
     if (!ParseArguments(parser, arguments, QStringLiteral("PROJECT.vmz"), files))
         return 0;
 
+    // Reading a project holds its texts and pictures in memory; beyond this it would take
+    // gigabytes to describe. A roll with its pictures is a few MB, 20,000 rows about 11 MB.
+    constexpr qint64 MaxProjectMegabytes = 256;
+    if (const qint64 size = QFileInfo(files.first()).size(); size > MaxProjectMegabytes << 20)
+        throw EVelmoraError(QStringLiteral("%1 is %2 MB, more than info reads (%3 MB); a credit roll with its pictures "
+                                           "is far smaller, so the file is damaged or holds pictures far larger than a frame")
+                                .arg(files.first())
+                                .arg(size >> 20)
+                                .arg(MaxProjectMegabytes));
     TDocument document;
     document.OpenProject(files.first());
     const auto *project = queryInterface<IProject>(document.ProjectNode()->Element());
@@ -103,9 +141,6 @@ int RunInfo(const QStringList &arguments)
 
     QJsonArray blocks;
     CollectCreditBlocks(document.Tree().Root(), scrollRate, rate, blocks);
-    QJsonArray nodes;
-    for (const auto &node : document.Tree().Root().Children())
-        nodes.append(NodeToJson(*node, parser.isSet(json)));
 
     QStringList warnings = UnknownFontWarnings(document.Tree().Root());
     QJsonArray missingGlyphs;
@@ -124,6 +159,9 @@ int RunInfo(const QStringList &arguments)
         warnings.append(speed);
 
     if (parser.isSet(json)) {
+        QJsonArray nodes;
+        for (const auto &node : document.Tree().Root().Children())
+            nodes.append(NodeToJson(*node, true));
         const QJsonObject info{
             {QStringLiteral("file"), files.first()},
             {QStringLiteral("roll_height"), rollHeight},
@@ -167,8 +205,8 @@ int RunInfo(const QStringList &arguments)
             out += QStringLiteral("  Problem: %1\n").arg(problem);
     }
     out += QStringLiteral("Elements:\n");
-    for (const QJsonValue node : nodes)
-        AppendNodeText(node.toObject(), 1, out);
+    for (const auto &node : document.Tree().Root().Children())
+        PrintNodeText(*node, 1, out);
     PrintOut(out);
     return 0;
 }

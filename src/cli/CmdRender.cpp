@@ -216,6 +216,8 @@ int RunRender(const QStringList &arguments)
                 PrintError(QStringLiteral("warning: ") + warning);
         }
     TFrameRenderer renderer;
+    // Nothing edits the project while it renders: later frames find their elements by position.
+    renderer.SetUnchangingTree(true);
     renderer.SetDrawBackground(!settings.Alpha);
     renderer.SetScale(ParseInt(QStringLiteral("scale"), parser.value(scale), 1, 16));
     TProjectFrameSource source(document.Tree(), renderer);

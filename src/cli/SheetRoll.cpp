@@ -1,6 +1,7 @@
 #include "cli/SheetRoll.h"
 
 #include "cli/CliSupport.h"
+#include "core/credits/CreditFit.h"
 #include "core/credits/CreditSource.h"
 #include "core/document/Document.h"
 #include "core/document/ElementTree.h"
@@ -19,13 +20,14 @@ void TSheetRollOptions::AddTo(QCommandLineParser &parser) const
 
 void FitToDuration(TDocument &document, const QCommandLineParser &parser, const TSheetRollOptions &options)
 {
-    if (!parser.isSet(options.Duration))
-        return;
     const int rate = queryInterface<IProject>(document.ProjectNode()->Element())->GetFrameRate();
-    const qint64 frames = ParseTimecode(parser.value(options.Duration), rate);
+    // Without a running time the sheet's section times, if any, are still met.
+    const qint64 frames = parser.isSet(options.Duration) ? ParseTimecode(parser.value(options.Duration), rate) : 0;
     const TElasticFit fit = FitRollWithoutBlack(document.Tree(), frames, parser.isSet(options.EndGap));
-    if (!fit.Fit)
+    if (!fit.Fit && !fit.Problem.isEmpty())
         throw EVelmoraError(fit.Problem);
+    if (!fit.Fit)
+        return;
     PrintError(DescribeFit(*fit.Fit, rate));
 }
 

@@ -32,8 +32,8 @@ struct TSheetRollOptions
     void AddTo(QCommandLineParser &parser) const;
 };
 
-// Fits the roll to --duration (if given) without black at the end unless --end-gap allows it;
-// prints what was chosen. Throws EVelmoraError when the time cannot be met.
+// Fits the roll to --duration (if given) and the sheet's section times (if any) without black
+// at the end unless --end-gap allows it; prints what was chosen. Throws EVelmoraError when the time cannot be met.
 void FitToDuration(TDocument &document, const QCommandLineParser &parser, const TSheetRollOptions &options);
 
 // Opens a project file, or builds a project around one credit block from a sheet

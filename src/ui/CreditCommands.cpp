@@ -1,10 +1,12 @@
 #include "ui/CreditCommands.h"
 
 #include "ui/CreditLink.h"
+#include "ui/PageCreditBlock.h"
 #include "ui/ElementTreeModel.h"
 #include "ui/ElementsTreeView.h"
 #include "ui/MainWindow.h"
 
+#include "core/credits/CreditFit.h"
 #include "core/credits/CreditSource.h"
 #include "core/credits/ElementCreditBlock.h"
 #include "core/document/Document.h"
@@ -12,8 +14,12 @@
 #include "core/elements/Interfaces.h"
 #include "core/export/run/GenerationRun.h"
 #include "core/interchange/CreditSheet.h"
+#include "core/interchange/SheetReader.h"
 #include "core/render/FrameRenderer.h"
 #include "core/render/RunningTime.h"
+#include "core/edit/StyleCommands.h"
+#include "core/styles/CreditStyleBridge.h"
+#include "core/styles/StyleLooks.h"
 
 #include <QAction>
 #include <functional>
@@ -51,6 +57,21 @@ public:
     void ShowMessage(const QString &message) override
     {
         QMessageBox::information(m_parent, QStringLiteral("Velmora"), message);
+    }
+    QString ChooseWorksheet(const QStringList &names) override
+    {
+        bool ok = false;
+        const QString name = QInputDialog::getItem(m_parent, QStringLiteral("Import Credits"),
+                                                   QStringLiteral("The workbook has several worksheets. Read:"), names, 0,
+                                                   false, &ok);
+        return ok ? name : QString();
+    }
+    bool AllowEndGap(const QString &problem) override
+    {
+        return QMessageBox::question(m_parent, QStringLiteral("Fit to Running Time"),
+                                     QStringLiteral("The roll cannot be fitted without black: %1.\n\nFill the rest "
+                                                    "with black at the end?").arg(problem))
+            == QMessageBox::Yes;
     }
     std::optional<TImportMode> ChooseImportMode() override
     {
@@ -148,10 +169,21 @@ void TCreditCommands::ActImportCreditsExecute()
     if (fileName.isEmpty())
         return;
     const std::optional<ICreditPrompts::TImportMode> mode = m_prompts->ChooseImportMode();
-    if (mode == ICreditPrompts::TImportMode::Link)
-        m_main.RunHandler([&] { LinkCredits(fileName); });
-    else if (mode == ICreditPrompts::TImportMode::Copy)
-        m_main.RunHandler([&] { ImportCredits(fileName); });
+    if (!mode)
+        return;
+    m_main.RunHandler([&] {
+        // A workbook of several worksheets says which one holds the credits.
+        QString worksheet;
+        if (const QStringList names = WorksheetNames(fileName); names.size() > 1) {
+            worksheet = m_prompts->ChooseWorksheet(names);
+            if (worksheet.isEmpty())
+                return;
+        }
+        if (mode == ICreditPrompts::TImportMode::Link)
+            LinkCredits(fileName, worksheet);
+        else
+            ImportCredits(fileName, worksheet);
+    });
 }
 
 void TCreditCommands::ActFitRunningTimeExecute()
@@ -170,7 +202,7 @@ void TCreditCommands::ActFitRunningTimeExecute()
         m_main.RunHandler([&] { FitRunningTime(text); });
 }
 
-void TCreditCommands::ImportCredits(const QString &fileName)
+void TCreditCommands::ImportCredits(const QString &fileName, const QString &worksheet)
 {
     TDocument &document = m_main.Document();
     IProject *project = ProjectOf(document);
@@ -178,20 +210,75 @@ void TCreditCommands::ImportCredits(const QString &fileName)
         return;
     // Read and build everything before touching the tree: a bad sheet changes nothing.
     TCreditStyles styles(project->GetHeight());
-    if (const QString stylesFile = StylesBesideSheet(fileName); !stylesFile.isEmpty())
+    const QString stylesFile = StylesBesideSheet(fileName);
+    if (!stylesFile.isEmpty())
         styles.LoadFile(stylesFile);
-    TCreditBlock block = CreditsFromSheet(ReadSheet(fileName), styles, QFileInfo(fileName).absoluteDir(), project->GetWidth());
-    InsertAtFocus(std::move(block.Nodes));
+    // Where the project has a style of a sheet style's name, the rows take the project's.
+    OverlayProjectStyles(styles, ProjectStylesOf(document.Tree()), 1.0);
+    TCreditBlock block = CreditsFromSheet(ReadSheet(fileName, worksheet), styles, QFileInfo(fileName).absoluteDir(), project->GetWidth());
+    InsertAtFocus(std::move(block.Nodes), CopiedSheetStyles(styles, stylesFile));
 }
 
-void TCreditCommands::LinkCredits(const QString &fileName)
+namespace {
+
+QString ProjectDirOf(const TDocument &document)
+{
+    return document.ProjectFileName().isEmpty() ? QString() : QFileInfo(document.ProjectFileName()).absolutePath();
+}
+
+} // namespace
+
+void TCreditCommands::LinkCredits(const QString &fileName, const QString &worksheet)
 {
     TDocument &document = m_main.Document();
-    const QString projectDir =
-        document.ProjectFileName().isEmpty() ? QString() : QFileInfo(document.ProjectFileName()).absolutePath();
+    TCreditSource source = ReadCreditSource(fileName, QString(), worksheet, ProjectDirOf(document));
+    const IProject *project = ProjectOf(document);
+    const TProjectStyles styles = LinkedSheetStyles(source, project ? project->GetHeight() : 1080);
     std::vector<std::unique_ptr<TElementNode>> nodes;
-    nodes.push_back(CreditBlockNode(ReadCreditSource(fileName, QString(), QString(), projectDir)));
-    InsertAtFocus(std::move(nodes));
+    nodes.push_back(CreditBlockNode(std::move(source)));
+    InsertAtFocus(std::move(nodes), styles);
+}
+
+void TCreditCommands::ChooseWorksheet(TElementNode &node, const QString &worksheet)
+{
+    const auto *block = dynamic_cast<const TVmElementCreditBlock *>(node.Element());
+    if (block == nullptr || worksheet == block->Source().Worksheet)
+        return;
+    TDocument &document = m_main.Document();
+    document.Push(new TReplaceElement(document, node, ReloadedCreditBlock(*block, ProjectDirOf(document), worksheet),
+                                      QStringLiteral("Choose Worksheet")));
+    m_main.SchedulePreviewUpdate();
+}
+
+void TCreditCommands::ShowSheetRow(const TElementNode &node, int row)
+{
+    const auto *block = dynamic_cast<const TVmElementCreditBlock *>(node.Element());
+    const IProject *project = ProjectOf(m_main.Document());
+    if (block == nullptr || project == nullptr || node.Parent() == nullptr)
+        return;
+    const TMainControls &controls = m_main.Controls();
+    const QModelIndex index = controls.TreeModel->IndexOf(node);
+    controls.ElementsTree->expand(index.parent());
+    controls.ElementsTree->selectionModel()->setCurrentIndex(index, QItemSelectionModel::ClearAndSelect);
+    controls.ElementsTree->scrollTo(index);
+    m_main.RenderFrame();  // lays the block out at the film's size
+    // The last good rows may not hold the row: the nearest one above it stands in.
+    int top = 0;
+    for (const auto &piece : block->Layout().Pieces()) {
+        if (piece.Row > row)
+            break;
+        top = piece.Top;
+    }
+    const int start = RollOffsetOf(m_main.Document().Tree(), node);
+    controls.TrackBar->setValue(std::clamp(start + top + project->GetHeight() * 3 / 4, 0, controls.TrackBar->maximum()));
+    m_main.SchedulePreviewUpdate();
+}
+
+TCreditBlockPage &TCreditCommands::BlockPage()
+{
+    if (m_page == nullptr)
+        m_page = new TCreditBlockPage(m_main, *this);
+    return *m_page;
 }
 
 void TCreditCommands::UnlinkFocusedCredits()
@@ -200,7 +287,7 @@ void TCreditCommands::UnlinkFocusedCredits()
         UnlinkCredits(m_main.Document(), *focused);
 }
 
-void TCreditCommands::InsertAtFocus(std::vector<std::unique_ptr<TElementNode>> nodes)
+void TCreditCommands::InsertAtFocus(std::vector<std::unique_ptr<TElementNode>> nodes, const TProjectStyles &styles)
 {
     TDocument &document = m_main.Document();
     IProject *project = ProjectOf(document);
@@ -218,7 +305,11 @@ void TCreditCommands::InsertAtFocus(std::vector<std::unique_ptr<TElementNode>> n
         attach = TAttachMode::InsertBefore;
     }
     auto *insert = new TInsertNodes(document, std::move(nodes), *target, attach, QStringLiteral("Import Credits"));
+    // The sheet's styles the project lacks join it in the same step.
+    document.UndoStack().beginMacro(QStringLiteral("Import Credits"));
+    AddMissingStyles(document, styles, QStringLiteral("Import Credits"));
     document.Push(insert);
+    document.UndoStack().endMacro();
     if (insert->Nodes().empty())
         return;
     TElementNode *first = insert->Nodes().front();
@@ -241,6 +332,39 @@ void TCreditCommands::FitRunningTime(const QString &runningTime)
         return;
     const int rate = std::max(1, project->GetFrameRate());
     const qint64 frames = ParseTimecode(runningTime, rate);
+    // Credit blocks take the rest in their elastic spaces, so no black is added at the end.
+    TElasticPlan elastic = PlanRollWithoutBlack(document.Tree(), frames, false);
+    // Black at the end only as the user's explicit choice.
+    if (elastic.CreditBlocks && !elastic.Fit && m_prompts->AllowEndGap(elastic.Problem))
+        elastic = PlanRollWithoutBlack(document.Tree(), frames, true);
+    if (elastic.CreditBlocks) {
+        if (!elastic.Fit) {
+            m_prompts->ShowMessage(QStringLiteral("The roll cannot be fitted: %1. Nothing was changed.").arg(elastic.Problem));
+            return;
+        }
+        QUndoStack &stack = document.UndoStack();
+        stack.beginMacro(QStringLiteral("Fit to Running Time"));
+        if (elastic.OldGap != nullptr)
+            document.Push(new TRemoveNodes(document, {elastic.OldGap}));
+        ChangeValue(document, document.ProjectNode()->Element(), Fields::ScrollRate, qint32(elastic.Fit->ScrollRate));
+        for (auto &[node, stretches] : elastic.Stretches) {
+            const auto &block = *static_cast<const TVmElementCreditBlock *>(node->Element());
+            while (!stretches.empty() && stretches.back() == 0)
+                stretches.pop_back();
+            if (stretches != block.Stretches())
+                document.Push(new TReplaceElement(document, *node, StretchedCreditBlock(block, std::move(stretches)),
+                                                  QStringLiteral("Fit to Running Time")));
+        }
+        if (elastic.Fit->Gap > 0) {
+            std::vector<std::unique_ptr<TElementNode>> gap;
+            gap.push_back(MakeRunningTimeGap(elastic.Fit->Gap));
+            document.Push(new TInsertNodes(document, std::move(gap), *document.ProjectNode(), TAttachMode::AddChildLast,
+                                           QStringLiteral("Fit to Running Time")));
+        }
+        stack.endMacro();
+        m_prompts->ShowMessage(DescribeFit(*elastic.Fit, rate) + QLatin1Char('.'));
+        return;
+    }
     const std::optional<TRunningTimePlan> plan = PlanRollRunningTime(document.Tree(), frames);
     const std::optional<TRunningTimeFit> fit = plan ? std::optional<TRunningTimeFit>(plan->Fit) : std::nullopt;
     if (!fit) {

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "core/styles/ProjectStyle.h"
+
 #include <QObject>
 #include <QString>
 #include <memory>
@@ -12,6 +14,7 @@ class QMenu;
 
 namespace velmora {
 
+class TCreditBlockPage;
 class TCreditLink;
 class TElementNode;
 class TMain;
@@ -27,10 +30,15 @@ public:
     virtual QString AskRunningTime(const QString &proposed) = 0;
     // What a command did.
     virtual void ShowMessage(const QString &message) = 0;
+    // Whether a fit that credit blocks cannot absorb (problem says why) may end in black.
+    virtual bool AllowEndGap(const QString &) { return false; }
     // Whether an import links the sheet (one block that follows the file) or copies its rows
     // into elements; empty: cancelled. Prompts that do not ask copy, as imports always did.
     enum class TImportMode { Link, Copy };
     virtual std::optional<TImportMode> ChooseImportMode() { return TImportMode::Copy; }
+    // Which worksheet of a workbook with several to read; empty: cancelled. Prompts that do not
+    // ask take the first, as the command line does.
+    virtual QString ChooseWorksheet(const QStringList &names) { return names.value(0); }
 };
 
 // File > Import Credits... and File > Fit to Running Time..., and the scroll speed warning
@@ -51,11 +59,21 @@ public:
     // Replaces the prompts (tests answer them); null restores the dialogs.
     void SetPrompts(ICreditPrompts *prompts);
 
-    // Imports fileName at the focused point, focuses the first new element and moves the preview
-    // to the start of the block. A bad sheet changes nothing; its error reaches the error box.
-    void ImportCredits(const QString &fileName);
-    // Inserts fileName as one linked credit block at the focused point, in one step.
-    void LinkCredits(const QString &fileName);
+    // Imports worksheet (empty: the first) of fileName at the focused point, focuses the first new
+    // element and moves the preview to the start of the block. A bad sheet changes nothing; its
+    // error reaches the error box.
+    void ImportCredits(const QString &fileName, const QString &worksheet = QString());
+    // Inserts worksheet (empty: the first) of fileName as one linked credit block at the focused
+    // point, in one step.
+    void LinkCredits(const QString &fileName, const QString &worksheet = QString());
+    // Reads the block of node from another worksheet of its workbook, in one step. A worksheet
+    // that does not read changes nothing; its error reaches the error box.
+    void ChooseWorksheet(TElementNode &node, const QString &worksheet);
+    // Selects the block of node and moves the preview to where its sheet row (or the nearest
+    // row above it) is drawn, a quarter of the way down.
+    void ShowSheetRow(const TElementNode &node, int row);
+    // The property page of a credit block: its sheet, worksheet and styles.
+    TCreditBlockPage &BlockPage();
     // Turns the focused credit block into ordinary elements, in one step.
     void UnlinkFocusedCredits();
     // Follows the linked sheets of the document.
@@ -72,13 +90,15 @@ public:
 private:
     void ActImportCreditsExecute();
     void ActFitRunningTimeExecute();
-    // Puts nodes in at the focused point as one step, focuses the first and shows it at the top.
-    void InsertAtFocus(std::vector<std::unique_ptr<TElementNode>> nodes);
+    // Puts nodes in at the focused point as one step, with the styles the project lacks,
+    // focuses the first and shows it at the top.
+    void InsertAtFocus(std::vector<std::unique_ptr<TElementNode>> nodes, const TProjectStyles &styles);
 
     TMain &m_main;
     std::unique_ptr<ICreditPrompts> m_dialogs;
     ICreditPrompts *m_prompts = nullptr;
     TCreditLink *m_link = nullptr;
+    TCreditBlockPage *m_page = nullptr;
     // The credit at the top of the preview before a reload: its block, sheet row and how far
     // into it the frame's top was, so that it stays in place.
     struct TPreviewAnchor

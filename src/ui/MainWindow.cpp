@@ -11,6 +11,7 @@
 #include "ui/FindReplace.h"
 #include "ui/FontWarningPanel.h"
 #include "ui/SignoffPanel.h"
+#include "ui/StylesPanel.h"
 #include "ui/PreviewPainter.h"
 #include "ui/PropertyPages.h"
 #include "ui/Transport.h"
@@ -57,6 +58,7 @@ TMain::TMain(QWidget *parent) : QMainWindow(parent), m_dialogs(std::make_unique<
     statusBar()->addPermanentWidget(m_fontWarnings);
     m_transport = new TTransport(*this);
     m_signoff = new TSignoffPanel(*this);
+    m_stylesPanel = new TStylesPanel(*this);
     m_savedElementsWidth = ElementsDesignWidth;
     m_savedPagesWidth = PagesDesignWidth;
 

@@ -37,6 +37,7 @@ class TPropertyPages;
 class TTransport;
 class TFontWarningPanel;
 class TSignoffPanel;
+class TStylesPanel;
 class TFindReplace;
 class TTreeEditor;
 struct TElementKind;
@@ -187,6 +188,7 @@ public:
     TTransport &Transport() const { return *m_transport; }
     TFontWarningPanel &FontWarnings() const { return *m_fontWarnings; }
     TSignoffPanel &Signoff() const { return *m_signoff; }
+    TStylesPanel &StylesPanel() const { return *m_stylesPanel; }
 
     // Re-evaluates the enabled and checked state of every command now.
     void UpdateActions();
@@ -291,6 +293,7 @@ private:
     TTransport *m_transport = nullptr;            // a child of the window
     TFontWarningPanel *m_fontWarnings = nullptr;  // in the status bar
     TSignoffPanel *m_signoff = nullptr;           // Problems panel and proof export
+    TStylesPanel *m_stylesPanel = nullptr;        // the project's styles
 };
 
 template <typename Handler>

@@ -5,12 +5,15 @@
 #include "controls/GDIPColorDisplay.h"
 #include "controls/GPWinControl.h"
 #include "controls/VelmoraSpinEdit.h"
+#include "core/credits/ElementCreditBlock.h"
 #include "core/elements/ElementImage.h"
 #include "core/elements/ElementProject.h"
 #include "core/elements/ElementText.h"
 #include "core/elements/Interfaces.h"
+#include "ui/CreditCommands.h"
 #include "ui/ElementTreeModel.h"
 #include "ui/MainWindow.h"
+#include "ui/PageCreditBlock.h"
 #include "ui/PageLayout.h"
 #include "ui/Prompts.h"
 #include "ui/TreeClipboard.h"
@@ -115,6 +118,8 @@ void TPropertyPages::Fill(IElement *element)
     } else if (&kind == &TVmElementImage::Kind) {
         m_main.Controls().Pages->setCurrentWidget(m_main.Controls().PageImage);
         FillImage(*element);
+    } else if (&kind == &TVmElementCreditBlock::Kind) {
+        m_main.CreditCommands().BlockPage().Fill(element);
     }
 }
 

@@ -6,6 +6,8 @@
 #include "core/signoff/Preflight.h"
 #include "core/signoff/ProofPdf.h"
 #include "core/signoff/RollMap.h"
+#include "ui/CreditCommands.h"
+#include "ui/CreditLink.h"
 #include "ui/DocumentChanges.h"
 #include "ui/ElementTreeModel.h"
 #include "ui/ElementsTreeView.h"
@@ -27,6 +29,7 @@ namespace velmora {
 namespace {
 
 constexpr int NodeRole = Qt::UserRole;
+constexpr int SheetRowRole = Qt::UserRole + 1;  // a sheet error's row in its linked block
 
 QMenu *MenuTitled(QMenuBar &bar, const QString &title)
 {
@@ -94,6 +97,12 @@ TSignoffPanel::TSignoffPanel(TMain &main) : QObject(&main), m_main(main)
     m_timer.setInterval(500);
     connect(&m_timer, &QTimer::timeout, this, &TSignoffPanel::Update);
     OnDocumentChanges(main.Document(), this, [this] { m_timer.start(); });
+    // A sheet that fails to read changes nothing in the document, but the panel lists why.
+    connect(&main.CreditCommands().Link(), &TCreditLink::Reloaded, this, [this](int, const QStringList &problems) {
+        Update();
+        if (!problems.isEmpty())
+            Dock->show();
+    });
     m_timer.start();
 }
 
@@ -101,6 +110,13 @@ void TSignoffPanel::Update()
 {
     m_timer.stop();
     Problems->clear();
+    for (const TSheetProblem &problem : m_main.CreditCommands().Link().SheetProblems()) {
+        auto *item = new QListWidgetItem(QStringLiteral("error [sheet]: %1").arg(problem.Text()));
+        item->setData(NodeRole, QVariant::fromValue(static_cast<const void *>(problem.Block)));
+        item->setData(SheetRowRole, problem.Row);
+        item->setForeground(QColor(176, 0, 0));
+        Problems->addItem(item);
+    }
     for (const TProblem &problem : RunPreflight(m_main.Document().Tree(), TPreflightOptions{})) {
         auto *item = new QListWidgetItem(QStringLiteral("%1 [%2]%3: %4")
                                              .arg(QLatin1String(SeverityName(problem.Severity)), problem.Id,
@@ -124,6 +140,10 @@ void TSignoffPanel::ShowItem(QListWidgetItem *item)
     const TPlacedNode *placed = map.Find(node);
     if (placed == nullptr)
         return;
+    if (const QVariant row = item->data(SheetRowRole); row.isValid()) {
+        m_main.CreditCommands().ShowSheetRow(*node, row.toInt());
+        return;
+    }
     const TMainControls &controls = m_main.Controls();
     const QModelIndex index = controls.TreeModel->IndexOf(*node);
     controls.ElementsTree->expand(index.parent());

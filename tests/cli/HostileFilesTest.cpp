@@ -168,6 +168,12 @@ TEST_F(HostileFilesTest, EachHasItsExitCodeMessageAndMemoryBound)
     // A FIFO where a picture should be: reading it would wait forever.
     ASSERT_EQ(::mkfifo(QFile::encodeName(Path("fifo.png")).constData(), 0600), 0);
     const QString fifoJson = WriteJson("fifo", Node("TVmElementProject", {}, {Node("TVmElementImage", {{"ImageFile", "fifo.png"}})}));
+    // A project file of 2 GB (sparse: it takes no disk) is refused by its size before any of it is read.
+    const QString huge = Path("huge-file.vmz");
+    {
+        QFile file(huge);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly) && file.write("VELMORA01") == 9 && file.resize(qint64(2) << 30));
+    }
     const QString foreignJson = WriteJson("foreign", Node("TVmElementProject", {{"Name", QStringLiteral("Фильм")}}));
 
     const struct
@@ -190,6 +196,7 @@ TEST_F(HostileFilesTest, EachHasItsExitCodeMessageAndMemoryBound)
         {"300 000 characters without a space, info", {"info", noSpaces}, 0, "Roll height:", 100},
         {"offsets and heights near 2^31, rates below 1, info", {"info", crafted}, 0, "warning: the project's scroll rate is 0; 1 is used instead", 100},
         {"offsets and heights near 2^31, render", {"render", crafted, "-o", Path("crafted.avi"), "--frames", "0:2", "--codec", "ffv1"}, 0, "wrote 3 frames", 100},
+        {"a 2 GB project, info", {"info", huge}, 1, "is 2048 MB, more than info reads (256 MB)", 100},
         {"a FIFO as picture, import", {"import", fifoJson, "-o", Path("fifo.vmz")}, 1, "cannot be read", 100},
         {"a name outside the code page, import", {"import", foreignJson, "-o", Path("foreign.vmz")}, 0, "warning: project (TVmElementProject): field \"Name\" has characters a project file cannot store", 100},
     };

@@ -29,6 +29,8 @@ struct TScriptedCreditPrompts : ICreditPrompts
         return RunningTime;
     }
     void ShowMessage(const QString &message) override { Messages << message; }
+    bool EndGap = false;
+    bool AllowEndGap(const QString &) override { return EndGap; }
 };
 
 QString WriteFile(const QTemporaryDir &dir, const QString &name, const QByteArray &bytes)
@@ -142,6 +144,50 @@ private Q_SLOTS:
         QCOMPARE(project->GetScrollRate(), rate);
         QCOMPARE(f.Project().ChildCount(), children);
         QVERIFY(prompts.Messages.last().contains("cannot be met"));
+    }
+
+    // With a linked block the rest goes into its elastic spaces, as one step; black at the end
+    // only when the user allows it.
+    void fitWithCreditsAddsNoBlack()
+    {
+        TEditorFixture f;
+        TScriptedCreditPrompts prompts;
+        f.Main().CreditCommands().SetPrompts(&prompts);
+        QTemporaryDir dir;
+        QByteArray rows = "Kind,Role,Name,Text,Size\n";
+        for (int section = 0; section < 5; ++section) {
+            rows += "heading,,,SECTION " + QByteArray::number(section) + ",\n";
+            for (int i = 0; i < 6; ++i)
+                rows += "pair,Role " + QByteArray::number(i) + ",A Name,,\n";
+            rows += "gap,,,,80\n";
+        }
+        f.Main().CreditCommands().LinkCredits(WriteFile(dir, "c.csv", rows));
+        const int natural = FrameCount(f.Main());
+        const auto *project = queryInterface<IProject>(f.Project().Element());
+        const int rate = project->GetScrollRate();
+        const int steps = f.Main().Document().UndoStack().count();
+        prompts.RunningTime = FormatTimecode(natural + 30, project->GetFrameRate());
+        f.Main().CreditCommands().ActFitRunningTime->trigger();
+        QCOMPARE(FrameCount(f.Main()), natural + 30);
+        QCOMPARE(f.Project().ChildCount(), std::size_t(1));  // no gap element
+        QVERIFY2(prompts.Messages.last().contains("no black at the end"), qPrintable(prompts.Messages.last()));
+        QCOMPARE(f.Main().Document().UndoStack().count(), steps + 1);
+        f.Main().Document().UndoStack().undo();
+        QCOMPARE(FrameCount(f.Main()), natural);
+        QCOMPARE(project->GetScrollRate(), rate);
+
+        // Far longer than the spaces can grow at 1 pixel a frame: refused, unless black is allowed.
+        prompts.RunningTime = FormatTimecode(natural * rate * 3, project->GetFrameRate());
+        f.Main().CreditCommands().ActFitRunningTime->trigger();
+        QVERIFY2(prompts.Messages.last().contains("Nothing was changed"), qPrintable(prompts.Messages.last()));
+        QCOMPARE(FrameCount(f.Main()), natural);
+        prompts.EndGap = true;
+        f.Main().CreditCommands().ActFitRunningTime->trigger();
+        QVERIFY2(prompts.Messages.last().contains("gap at the end"), qPrintable(prompts.Messages.last()));
+        QCOMPARE(FrameCount(f.Main()), natural * rate * 3);
+        QCOMPARE(f.Project().ChildCount(), std::size_t(2));
+        QVERIFY2(prompts.Messages.last().contains("gap at the end"), qPrintable(prompts.Messages.last()));
+        f.Main().CreditCommands().SetPrompts(nullptr);
     }
 
     void statusBarWarnsAboutFastScrolling()

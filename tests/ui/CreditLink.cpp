@@ -3,10 +3,20 @@
 #include "EditorFixture.h"
 
 #include "core/credits/ElementCreditBlock.h"
+#include "support/SheetFiles.h"
 #include "ui/CreditCommands.h"
 #include "ui/CreditLink.h"
+#include "ui/MainWindow.h"
+#include "ui/PageCreditBlock.h"
+#include "ui/SignoffPanel.h"
 #include "ui/TreeClipboard.h"
 
+#include <QAction>
+#include <QComboBox>
+#include <QListWidget>
+#include <QStackedWidget>
+
+#include <QDir>
 #include <QFile>
 #include <QSignalSpy>
 #include <QSlider>
@@ -47,6 +57,28 @@ QString LinkSheet(TEditorFixture &f, const QTemporaryDir &dir, const QByteArray 
     return sheet;
 }
 
+// Answers the import questions: link, and the worksheet named (recording the list offered).
+struct TWorkbookPrompts : ICreditPrompts
+{
+    QString Sheet;
+    QString Worksheet;
+    QStringList Offered;
+    QString ChooseSheetFile() override { return Sheet; }
+    QString AskRunningTime(const QString &) override { return {}; }
+    void ShowMessage(const QString &) override {}
+    std::optional<TImportMode> ChooseImportMode() override { return TImportMode::Link; }
+    QString ChooseWorksheet(const QStringList &names) override
+    {
+        Offered = names;
+        return Worksheet;
+    }
+};
+
+const TVmElementCreditBlock &BlockAt(TElementNode &node)
+{
+    return *static_cast<const TVmElementCreditBlock *>(node.Element());
+}
+
 } // namespace
 
 class CreditLinkTest : public QObject
@@ -71,6 +103,9 @@ private Q_SLOTS:
         QCOMPARE(Names(*f.Project().Child(0)), QStringList({"Ada", "Bram"}));
         QCOMPARE(f.Main().Document().UndoStack().count(), steps + 1);
         f.Main().Document().UndoStack().undo();
+        QCOMPARE(Names(*f.Project().Child(0)), QStringList({"Ada"}));
+        // Another change in the sheet's folder does not bring the undone rows back.
+        QCOMPARE(f.Main().CreditCommands().Link().ReloadChanged(), 0);
         QCOMPARE(Names(*f.Project().Child(0)), QStringList({"Ada"}));
         f.Main().Document().UndoStack().redo();
 
@@ -106,6 +141,149 @@ private Q_SLOTS:
         const auto &after = pieces();
         QCOMPARE(after[31].Row, 33);
         QCOMPARE(track->value(), height + after[31].Top + 5);
+    }
+
+    // A workbook of several worksheets asks which one; the block keeps it, and its page changes
+    // it as one step.
+    void worksheetIsChosenOnImportAndInTheBlockPage()
+    {
+        TEditorFixture f;
+        QTemporaryDir dir;
+        const QString book = dir.filePath("crew.xlsx");
+        test::WriteSheet(book, {{"Kind", "Role", "Name"}, {"pair", "Gaffer", "Ada"}});
+        TWorkbookPrompts prompts;
+        prompts.Sheet = book;
+        prompts.Worksheet = "Credits";
+        f.Main().CreditCommands().SetPrompts(&prompts);
+        f.Main().CreditCommands().ActImportCredits->trigger();
+        QCOMPARE(prompts.Offered, QStringList({"Credits", "Notes"}));
+        QCOMPARE(f.Project().ChildCount(), std::size_t(1));
+        TElementNode &node = *f.Project().Child(0);
+        QCOMPARE(BlockAt(node).Source().Worksheet, QString("Credits"));
+        QCOMPARE(Names(node), QStringList({"Ada"}));
+
+        // Its page lists the worksheets; choosing the other reads it (it has no Kind column, so
+        // the error box says so and the block stays).
+        f.Focus(node);
+        TCreditBlockPage &page = f.Main().CreditCommands().BlockPage();
+        QCOMPARE(f.Main().Controls().Pages->currentWidget(), &page);
+        QCOMPARE(page.Worksheet->count(), 2);
+        QCOMPARE(page.Worksheet->currentText(), QString("Credits"));
+        QVERIFY(page.Worksheet->isEnabled());
+        const int steps = f.Main().Document().UndoStack().count();
+        Q_EMIT page.Worksheet->activated(1);
+        QCOMPARE(f.Prompts.Errors.size(), 1);
+        QVERIFY(f.Prompts.Errors.front().contains("no Kind column"));
+        QCOMPARE(f.Main().Document().UndoStack().count(), steps);
+
+        prompts.Worksheet.clear();  // cancelled: nothing imported
+        f.Main().CreditCommands().ActImportCredits->trigger();
+        QCOMPARE(f.Project().ChildCount(), std::size_t(1));
+
+        // A workbook whose two worksheets both hold credits: there and back as one step each.
+        const QString two = dir.filePath("two.ods");
+        const auto table = [](const QString &name, const QString &role, const QString &person) {
+            return QString("<table:table table:name=\"%1\"><table:table-row><table:table-cell><text:p>Kind</text:p></table:table-cell>"
+                           "<table:table-cell><text:p>Role</text:p></table:table-cell><table:table-cell><text:p>Name</text:p></table:table-cell>"
+                           "</table:table-row><table:table-row><table:table-cell><text:p>pair</text:p></table:table-cell>"
+                           "<table:table-cell><text:p>%2</text:p></table:table-cell><table:table-cell><text:p>%3</text:p></table:table-cell>"
+                           "</table:table-row></table:table>").arg(name, role, person);
+        };
+        test::WriteZip(two, {{"mimetype", "application/vnd.oasis.opendocument.spreadsheet"},
+                             {"content.xml", ("<?xml version=\"1.0\"?><office:document-content xmlns:office=\"urn:oasis:names:tc:opendocument:xmlns:office:1.0\" "
+                                              "xmlns:table=\"urn:oasis:names:tc:opendocument:xmlns:table:1.0\" xmlns:text=\"urn:oasis:names:tc:opendocument:xmlns:text:1.0\">"
+                                              "<office:body><office:spreadsheet>" + table("Crew", "Gaffer", "Ada") + table("Cast", "Lead", "Bram")
+                                              + "</office:spreadsheet></office:body></office:document-content>").toUtf8()}});
+        f.Main().Document().UndoStack().undo();  // the workbook's block out again
+        QCOMPARE(f.Project().ChildCount(), std::size_t(0));
+        f.Main().CreditCommands().LinkCredits(two, "Crew");
+        TElementNode &linked = *f.Project().Child(0);
+        QCOMPARE(Names(linked), QStringList({"Ada"}));
+        f.Focus(linked);
+        QCOMPARE(page.Worksheet->count(), 2);
+        const int before = f.Main().Document().UndoStack().count();
+        Q_EMIT page.Worksheet->activated(1);
+        QVERIFY(f.Prompts.Errors.size() == 1);
+        QCOMPARE(Names(linked), QStringList({"Bram"}));
+        QCOMPARE(BlockAt(linked).Source().Worksheet, QString("Cast"));
+        QCOMPARE(page.Worksheet->currentText(), QString("Cast"));
+        QCOMPARE(f.Main().Document().UndoStack().count(), before + 1);
+        f.Main().Document().UndoStack().undo();
+        QCOMPARE(Names(linked), QStringList({"Ada"}));
+        f.Main().CreditCommands().SetPrompts(nullptr);
+    }
+
+    // Sheet errors are listed as SHEET:ROW:COLUMN; clicking one selects the block and brings its
+    // row into the preview, while the block keeps its last good rows.
+    void sheetErrorsAreListedAndShowTheirRow()
+    {
+        TEditorFixture f;
+        QTemporaryDir dir;
+        QByteArray rows = "Kind,Role,Name,Style\n";
+        for (int i = 0; i < 30; ++i)
+            rows += "pair,Role " + QByteArray::number(i) + ",Name " + QByteArray::number(i) + ",\n";
+        const QString sheet = LinkSheet(f, dir, rows);
+        TElementNode &node = *f.Project().Child(0);
+        f.Focus(f.Project());
+        QByteArray broken = rows;
+        broken.replace("Name 25,", "Name 25,Huge");
+        SaveByRename(sheet, broken);
+        QCOMPARE(f.Main().CreditCommands().Link().ReloadChanged(), 0);
+        QCOMPARE(Names(node).size(), 30);
+
+        TSignoffPanel &panel = f.Main().Signoff();
+        panel.Update();
+        QListWidgetItem *item = panel.Problems->item(0);
+        QVERIFY(item != nullptr);
+        QCOMPARE(item->text(), QString("error [sheet]: c.csv:27:D: unknown Style \"Huge\""));
+        panel.ShowItem(item);
+        QCOMPARE(f.Main().Document().Tree().FocusedNode(), &node);
+        f.Main().RenderFrame();
+        const auto &pieces = BlockAt(node).Layout().Pieces();
+        QCOMPARE(pieces[25].Row, 27);
+        const int film = queryInterface<IProject>(f.Project().Element())->GetHeight();
+        // The row a quarter of the way down the frame.
+        QCOMPARE(f.Main().Controls().TrackBar->value(), pieces[25].Top + film * 3 / 4);
+    }
+
+    void problemsNameTheirPlace()
+    {
+        const QStringList header{"Kind", "Role", "Name", "Notes", "Style", "Size"};
+        const struct
+        {
+            const char *Message;
+            const char *Text;
+        } cases[] = {
+            {"c.csv:4: unknown Style \"Huge\"", "c.csv:4:E: unknown Style \"Huge\""},
+            {"c.csv:5: column Size: \"ten\" is not a whole number from 0 to 20000", "c.csv:5:F: column Size: \"ten\" is not a whole number from 0 to 20000"},
+            {"c.csv:6: a pair row needs a Role", "c.csv:6:B: a pair row needs a Role"},
+            {"c.csv:7: a value in column 28, which has no name in the header", "c.csv:7:AB: a value in column 28, which has no name in the header"},
+            {"c.csv:8: no Kind", "c.csv:8:A: no Kind"},
+            {"c.csv:9: an image row needs an Image", "c.csv:9: an image row needs an Image"},  // no such column
+            {"c.csv: the sheet is empty; it needs a header row with a Kind column", "c.csv: the sheet is empty; it needs a header row with a Kind column"},
+        };
+        for (const auto &c : cases)
+            QCOMPARE(SheetProblemOf(nullptr, c.Message, header).Text(), QString(c.Text));
+    }
+
+    // A project opened from elsewhere watches its sheet, found next to the project file.
+    void openedProjectFollowsItsSheet()
+    {
+        QTemporaryDir dir;
+        QString sheet;
+        {
+            TEditorFixture f;
+            sheet = LinkSheet(f, dir, "Kind,Role,Name\npair,Gaffer,Ada\n");
+            f.Main().Document().SaveProjectAs(dir.filePath("p.vmz"));
+        }
+        TEditorFixture f;
+        QVERIFY(QDir::currentPath() != dir.path());
+        f.Main().Document().OpenProject(dir.filePath("p.vmz"));
+        QSignalSpy reloaded(&f.Main().CreditCommands().Link(), &TCreditLink::Reloaded);
+        QCoreApplication::processEvents();
+        SaveByRename(sheet, "Kind,Role,Name\npair,Gaffer,Ada\npair,,Bram\n");
+        QTRY_VERIFY_WITH_TIMEOUT(reloaded.count() > 0, 10000);
+        QCOMPARE(Names(*f.Project().Child(0)), QStringList({"Ada", "Bram"}));
     }
 
     void unlinkGivesElementsAsOneStep()

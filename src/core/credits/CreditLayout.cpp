@@ -11,6 +11,7 @@
 #include <QTextLayout>
 #include <algorithm>
 #include <cmath>
+#include <limits>
 #include <map>
 
 namespace velmora {
@@ -19,6 +20,16 @@ namespace {
 
 constexpr int MaxColumns = 12;
 constexpr int MaxSize = 20000;
+// Time cells were checked for their form when read; their frames are counted when the roll is fitted.
+constexpr int AnyFrameRate = std::numeric_limits<int>::max();
+
+// Pairs take the space of the larger style; either style's MinSpace lets it shrink.
+int PairMinSpace(const TCreditStyle &role, const TCreditStyle &name)
+{
+    if (role.MinSpace < 0 || name.MinSpace < 0)
+        return std::max(role.MinSpace, name.MinSpace);
+    return std::min(role.MinSpace, name.MinSpace);
+}
 
 Qt::Alignment ToQt(TElementHAlignment alignment)
 {
@@ -59,9 +70,19 @@ public:
     {
     }
 
-    // Growth of each elastic space, in the order Top() meets them; empty: none.
+    // An elastic space: the part it belongs to and how far it may grow and shrink.
+    struct TSpace
+    {
+        int Part = 0;
+        qint64 Grow = 0;
+        qint64 Shrink = 0;
+    };
+    // Growth (below zero: shrinking) of each elastic space, in the order ElasticTop() meets
+    // them; empty: none.
     void SetGrowth(std::vector<qint64> growth) { m_growth = std::move(growth); }
-    const std::vector<qint64> &Capacities() const { return m_capacities; }
+    const std::vector<TSpace> &Spaces() const { return m_spaces; }
+    // The heading that starts each part after the first: its row and its top.
+    const std::vector<std::pair<int, qint32>> &PartHeadings() const { return m_partHeadings; }
 
     std::vector<TCreditLayout::TPiece> Build(qint32 &height)
     {
@@ -147,11 +168,13 @@ private:
         return top;
     }
 
-    // The top of a block that starts after an elastic space of base pixels that may grow to maximum.
-    double ElasticTop(double base, double maximum)
+    // The top of a block that starts after an elastic space of base pixels, which fitting may
+    // take anywhere within its style's bounds.
+    double ElasticTop(double base, int minSpace, int maxSpace)
     {
-        const std::size_t index = m_capacities.size();
-        m_capacities.push_back(std::max<qint64>(0, std::llround(maximum - base)));
+        const std::size_t index = m_spaces.size();
+        const auto [low, high] = ElasticBounds(base, minSpace, maxSpace);
+        m_spaces.push_back({m_part, std::max<qint64>(0, std::llround(high - base)), std::max<qint64>(0, std::llround(base - low))});
         const double growth = index < m_growth.size() ? double(m_growth[index]) : 0.0;
         return Top(0) + base + growth;
     }
@@ -199,8 +222,10 @@ private:
             const int size = Number(head, colSize, -1, 0, MaxSize);
             if (size < 0)
                 FailCreditRow(m_rows.SheetName, head.Number, QStringLiteral("a gap row needs a Size"));
-            // A gap may grow to twice its size.
-            const double top = ElasticTop(size * m_scale, 2.0 * size * m_scale);
+            // A gap may grow to twice its size and not shrink, unless the Gap style says otherwise.
+            const TCreditStyle &gap = *m_styles.Find(QStringLiteral("gap"));
+            const auto scaled = [this](int pixels) { return pixels < 0 ? -1 : RoundHalfEven(pixels * m_scale); };
+            const double top = ElasticTop(size * m_scale, scaled(gap.MinSpace), scaled(gap.MaxSpace));
             TCreditLayout::TPiece piece;
             piece.Row = head.Number;
             Push(std::move(piece), Top(0), top);
@@ -216,7 +241,12 @@ private:
             const TCreditStyle &style = StyleOf(row, builtIn);
             const auto [left, right] = MeasureOf(style);
             const TLaidText laid = Lay(RequiredCell(m_rows, row, colText), style, right - left, ToQt(style.HAlign));
-            const double top = r == first ? ElasticTop(style.SpaceBefore, style.MaxSpace) : Top(style.ParagraphSpace);
+            const double top = r == first ? ElasticTop(style.SpaceBefore, style.MinSpace, style.MaxSpace) : Top(style.ParagraphSpace);
+            // A heading with a Time starts a section of its own; the space above it ends the one before.
+            if (row.Kind == TCreditRowKind::Heading && SectionTimeCell(m_rows, row, AnyFrameRate) > 0) {
+                ++m_part;
+                m_partHeadings.emplace_back(row.Number, ClampToInt32(std::llround(std::floor(top))));
+            }
             TCreditLayout::TPiece piece;
             piece.Row = row.Number;
             piece.Lines.push_back(Line(laid, left, top, style.Color));
@@ -239,7 +269,8 @@ private:
         // The first pair of a run starts a block; the pairs after it keep their spacing.
         const double top = row.Continued ? Top(0)
             : m_afterPair                ? Top(space)
-                                         : ElasticTop(space, std::max(roleStyle.MaxSpace, nameStyle.MaxSpace));
+                                         : ElasticTop(space, PairMinSpace(roleStyle, nameStyle),
+                                                      std::max(roleStyle.MaxSpace, nameStyle.MaxSpace));
         TCreditLayout::TPiece piece;
         piece.Row = row.Number;
         double bottom = top;
@@ -280,7 +311,7 @@ private:
         const double spine = m_width * style.Spine / 100.0;
         const double start = std::clamp(spine - total / 2.0, left, right - total);
         const qsizetype perColumn = (names.size() + columns - 1) / columns;
-        double top = ElasticTop(style.SpaceBefore, style.MaxSpace);
+        double top = ElasticTop(style.SpaceBefore, style.MinSpace, style.MaxSpace);
         for (qsizetype line = 0; line < perColumn; ++line) {
             TCreditLayout::TPiece piece;
             piece.Row = rowOf[std::size_t(line)];
@@ -315,7 +346,7 @@ private:
                 height = piece.Image.height() * m_scale;
             width = std::min<double>(m_width, piece.Image.width() * height / piece.Image.height());
         }
-        const double top = ElasticTop(style.SpaceBefore, style.MaxSpace);
+        const double top = ElasticTop(style.SpaceBefore, style.MinSpace, style.MaxSpace);
         piece.ImageRect = QRectF((m_width - width) / 2.0, top, width, height);
         Push(std::move(piece), top, top + height);
         m_pendingSpace = style.SpaceAfter;
@@ -332,7 +363,9 @@ private:
     double m_pendingSpace = 0.0;
     bool m_afterPair = false;
     std::vector<qint64> m_growth;
-    std::vector<qint64> m_capacities;
+    std::vector<TSpace> m_spaces;
+    int m_part = 0;
+    std::vector<std::pair<int, qint32>> m_partHeadings;
     std::vector<TCreditLayout::TPiece> m_pieces;
 };
 
@@ -366,20 +399,62 @@ std::vector<qint64> SpreadStretch(qint64 stretch, const std::vector<qint64> &cap
     return growth;
 }
 
+qint64 TCreditLayout::ElasticCapacity() const
+{
+    qint64 total = 0;
+    for (const TPart &part : m_parts)
+        total += part.Grow;
+    return total;
+}
+
+int TCreditLayout::ElasticSpaces() const
+{
+    int total = 0;
+    for (const TPart &part : m_parts)
+        total += part.Spaces;
+    return total;
+}
+
 TCreditLayout TCreditLayout::Build(const TCreditRows &rows, const TCreditStyles &styles, int width, int filmHeight,
-                                   const QString &imageDir, qint32 stretch)
+                                   const QString &imageDir, const std::vector<qint32> &stretches)
 {
     TCreditLayout layout;
     TBuilder builder(rows, styles, width, filmHeight, imageDir);
     layout.m_pieces = builder.Build(layout.m_height);
-    const std::vector<qint64> capacities = builder.Capacities();
-    for (const qint64 capacity : capacities)
-        layout.m_capacity += capacity;
-    layout.m_elasticSpaces = int(capacities.size());
-    if (stretch > 0) {
-        // Laid out again with the growth known: every piece after a grown space moves down.
+    layout.m_naturalHeight = layout.m_height;
+    layout.m_parts.resize(builder.PartHeadings().size() + 1);
+    for (std::size_t i = 0; i < builder.PartHeadings().size(); ++i) {
+        layout.m_parts[i + 1].Row = builder.PartHeadings()[i].first;
+        layout.m_parts[i + 1].Top = builder.PartHeadings()[i].second;
+    }
+    const std::vector<TBuilder::TSpace> &spaces = builder.Spaces();
+    for (const TBuilder::TSpace &space : spaces) {
+        TPart &part = layout.m_parts[std::size_t(space.Part)];
+        part.Grow += space.Grow;
+        part.Shrink += space.Shrink;
+        ++part.Spaces;
+    }
+    if (std::any_of(stretches.begin(), stretches.end(), [](qint32 s) { return s != 0; })) {
+        // Each part's stretch goes to its own spaces, in proportion to how far each can move.
+        std::vector<qint64> growth(spaces.size(), 0);
+        for (std::size_t p = 0; p < layout.m_parts.size() && p < stretches.size(); ++p) {
+            const qint64 stretch = stretches[p];
+            if (stretch == 0)
+                continue;
+            std::vector<qint64> capacities;
+            std::vector<std::size_t> indices;
+            for (std::size_t i = 0; i < spaces.size(); ++i)
+                if (spaces[i].Part == int(p)) {
+                    capacities.push_back(stretch > 0 ? spaces[i].Grow : spaces[i].Shrink);
+                    indices.push_back(i);
+                }
+            const std::vector<qint64> spread = SpreadStretch(stretch > 0 ? stretch : -stretch, capacities);
+            for (std::size_t k = 0; k < indices.size(); ++k)
+                growth[indices[k]] = stretch > 0 ? spread[k] : -spread[k];
+        }
+        // Laid out again with the growth known: every piece after a moved space moves too.
         TBuilder stretched(rows, styles, width, filmHeight, imageDir);
-        stretched.SetGrowth(SpreadStretch(stretch, capacities));
+        stretched.SetGrowth(std::move(growth));
         layout.m_pieces = stretched.Build(layout.m_height);
     }
     for (const TPiece &piece : layout.m_pieces)

@@ -26,18 +26,33 @@ public:
     TCreditLayout(TCreditLayout &&) noexcept;
     TCreditLayout &operator=(TCreditLayout &&) noexcept;
 
+    // The elastic spaces (gap rows, the space before each heading, list, paragraph, image and
+    // run of pairs) fall into parts: the first part runs to the first heading with a Time, and
+    // each such heading starts the next. What a part may grow or shrink by, and where its
+    // heading lies before any stretch.
+    struct TPart
+    {
+        qint64 Grow = 0;
+        qint64 Shrink = 0;
+        int Spaces = 0;
+        qint32 Top = 0;  // its heading's top below the block's top; 0 for the first part
+        int Row = 0;     // its heading's sheet row; 0 for the first part
+    };
+
     // Throws EVelmoraError ("SHEET:ROW: what") for an unknown style or a bad number.
-    // stretch pixels are spread over the elastic spaces (gap rows, the space before each
-    // heading, list, paragraph, image and run of pairs), each within its style's MaxSpace;
-    // what they cannot take is left out.
+    // stretches[i] pixels (fewer when below zero) are spread over the elastic spaces of part i,
+    // each within its style's MinSpace and MaxSpace; what they cannot take is left out.
     static TCreditLayout Build(const TCreditRows &rows, const TCreditStyles &styles, int width, int filmHeight,
-                               const QString &imageDir, qint32 stretch = 0);
+                               const QString &imageDir, const std::vector<qint32> &stretches = {});
 
     qint32 Height() const { return m_height; }
+    // The height with no stretch anywhere.
+    qint32 NaturalHeight() const { return m_naturalHeight; }
+    const std::vector<TPart> &Parts() const { return m_parts; }
     // How many pixels the elastic spaces can grow by together.
-    qint64 ElasticCapacity() const { return m_capacity; }
+    qint64 ElasticCapacity() const;
     // How many elastic spaces there are.
-    int ElasticSpaces() const { return m_elasticSpaces; }
+    int ElasticSpaces() const;
     // Draws the rows that meet visible (in the painter's coordinates) with the block's top at top
     // and its left edge at left; every row when visible is empty.
     void Draw(QPainter &painter, double left, double top, const QRectF &visible) const;
@@ -64,9 +79,9 @@ public:
 private:
     std::vector<TPiece> m_pieces;  // ordered by Top
     qint32 m_height = 0;
+    qint32 m_naturalHeight = 0;
     qint32 m_tallest = 0;
-    qint64 m_capacity = 0;
-    int m_elasticSpaces = 0;
+    std::vector<TPart> m_parts;
 };
 
 // Spreads stretch over spaces of the given capacities in proportion to them, in whole pixels,

@@ -3,12 +3,13 @@
 #include "core/error.h"
 
 #include <algorithm>
+#include <limits>
 
 namespace velmora {
 
 namespace {
 
-constexpr std::array<const char *, colCount> ColumnNames = {"Kind", "Role", "Name", "Text", "Style", "Columns", "Size", "Image"};
+constexpr std::array<const char *, colCount> ColumnNames = {"Kind", "Role", "Name", "Text", "Style", "Columns", "Size", "Image", "Time"};
 constexpr std::array<const char *, 6> KindNames = {"heading", "pair", "names", "text", "image", "gap"};
 
 } // namespace
@@ -57,6 +58,40 @@ int WholeNumberCell(const TCreditRows &rows, const TCreditRow &row, TCreditColum
                                                       .arg(minimum)
                                                       .arg(maximum));
     return int(value);
+}
+
+qint64 SectionTimeCell(const TCreditRows &rows, const TCreditRow &row, int frameRate)
+{
+    const QString text = row[colTime].trimmed();
+    if (text.isEmpty())
+        return 0;
+    const auto fail = [&](const QString &why) {
+        FailCreditRow(rows.SheetName, row.Number, QStringLiteral("column Time: \"%1\" %2").arg(text, why));
+    };
+    if (row.Kind != TCreditRowKind::Heading)
+        fail(QStringLiteral("is on %1 row; only a heading starts a timed section").arg(WithArticle(QLatin1String(KindNames[int(row.Kind)]))));
+    const QStringList fields = text.split(QLatin1Char(':'));
+    if (fields.size() > 4)
+        fail(QStringLiteral("is not SS, MM:SS, HH:MM:SS or HH:MM:SS:FF"));
+    std::array<qint64, 4> value{};  // hours, minutes, seconds, frames
+    // Fields fill from the seconds leftwards; a fourth one is the frames.
+    const int first = fields.size() == 4 ? 0 : 3 - int(fields.size());
+    for (int i = 0; i < fields.size(); ++i) {
+        bool ok = false;
+        const qint64 number = fields[i].size() <= 6 ? fields[i].toLongLong(&ok) : -1;
+        if (!ok || number < 0 || fields[i].contains(QLatin1Char('+')) || fields[i].contains(QLatin1Char(' ')))
+            fail(QStringLiteral("is not SS, MM:SS, HH:MM:SS or HH:MM:SS:FF"));
+        value[std::size_t(first + i)] = number;
+    }
+    // The leading field may run over (90 seconds, 75 minutes); the others may not.
+    if ((first < 1 && value[1] > 59) || (first < 2 && value[2] > 59))
+        fail(QStringLiteral("has more than 59 minutes or seconds"));
+    if (value[3] >= frameRate)
+        fail(QStringLiteral("has %1 frames, but a second holds %2").arg(value[3]).arg(frameRate));
+    const qint64 frames = ((value[0] * 60 + value[1]) * 60 + value[2]) * frameRate + value[3];
+    if (frames <= 0)
+        fail(QStringLiteral("is zero"));
+    return frames;
 }
 
 TCreditRows ReadCreditRows(const TSheet &sheet)
@@ -109,6 +144,8 @@ TCreditRows ReadCreditRows(const TSheet &sheet)
             FailCreditRow(sheet.Name, row.Number,
                           kind.isEmpty() ? QStringLiteral("no Kind") : QStringLiteral("unknown Kind \"%1\"").arg(row[colKind].trimmed()));
         row.Kind = TCreditRowKind(known - KindNames.begin());
+        // Its form now; its frames against the project's rate when the roll is fitted.
+        SectionTimeCell(result, row, std::numeric_limits<int>::max());
         // Another name for the role above: the sheet leaves the Role cell empty.
         if (row.Kind == TCreditRowKind::Pair && row[colRole].trimmed().isEmpty() && lastPair != nullptr) {
             row.Cells[colRole] = (*lastPair)[colRole];

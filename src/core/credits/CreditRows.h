@@ -9,7 +9,7 @@
 
 namespace velmora {
 
-enum TCreditColumn { colKind, colRole, colName, colText, colStyle, colColumns, colSize, colImage, colCount };
+enum TCreditColumn { colKind, colRole, colName, colText, colStyle, colColumns, colSize, colImage, colTime, colCount };
 enum class TCreditRowKind { Heading, Pair, Names, Text, Image, Gap };
 
 // The name a column or a kind has in a sheet's header and Kind cells.
@@ -48,6 +48,10 @@ const QString &RequiredCell(const TCreditRows &rows, const TCreditRow &row, TCre
 // The cell as a whole number from minimum to maximum, fallback when empty; throws
 // "SHEET:ROW: column C: "x" is not a whole number from A to B" otherwise.
 int WholeNumberCell(const TCreditRows &rows, const TCreditRow &row, TCreditColumn column, int fallback, int minimum, int maximum);
+
+// A heading row's Time (the time its section takes: SS, MM:SS, HH:MM:SS or HH:MM:SS:FF) in
+// frames at frameRate; 0 when the cell is empty. Throws "SHEET:ROW: column Time: ..." otherwise.
+qint64 SectionTimeCell(const TCreditRows &rows, const TCreditRow &row, int frameRate);
 
 // Throws EVelmoraError as "SHEET:ROW: what".
 [[noreturn]] void FailCreditRow(const QString &sheetName, int row, const QString &what);

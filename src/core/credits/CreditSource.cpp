@@ -1,4 +1,5 @@
 #include "core/credits/CreditSource.h"
+#include "core/styles/CreditStyleBridge.h"
 
 #include "core/document/ElementTree.h"
 #include "core/error.h"
@@ -47,18 +48,24 @@ QString Resolved(const QString &path, const QString &projectDir)
 
 std::unique_ptr<TVmElementCreditBlock> ReloadedCreditBlock(const TVmElementCreditBlock &block, const QString &projectDir)
 {
+    auto reloaded = ReloadedCreditBlock(block, projectDir, block.Source().Worksheet);
+    reloaded->SetStretches(block.Stretches());
+    return reloaded;
+}
+
+std::unique_ptr<TVmElementCreditBlock> ReloadedCreditBlock(const TVmElementCreditBlock &block, const QString &projectDir,
+                                                           const QString &worksheet)
+{
     const TCreditSource &old = block.Source();
     TCreditSource source = ReadCreditSource(Resolved(old.SheetPath, projectDir),
                                             old.StylesPath.isEmpty() ? QString() : Resolved(old.StylesPath, projectDir),
-                                            old.Worksheet, QString());
+                                            worksheet, QString());
     // The paths stay as the project holds them.
     source.SheetPath = old.SheetPath;
     source.BaseDir = projectDir.isEmpty() ? old.BaseDir : projectDir;
     if (!old.StylesPath.isEmpty())
         source.StylesPath = old.StylesPath;
-    auto reloaded = std::make_unique<TVmElementCreditBlock>(std::move(source));
-    reloaded->SetStretch(block.Stretch());
-    return reloaded;
+    return std::make_unique<TVmElementCreditBlock>(std::move(source));
 }
 
 TCreditBlock UnlinkedCreditElements(const TVmElementCreditBlock &block, int filmWidth, int filmHeight,
@@ -67,6 +74,8 @@ TCreditBlock UnlinkedCreditElements(const TVmElementCreditBlock &block, int film
     TCreditStyles styles(filmHeight);
     if (!block.Source().StylesJson.isEmpty())
         styles.Load(QJsonDocument::fromJson(block.Source().StylesJson.toUtf8()).object(), block.Source().StylesPath);
+    // The elements look as the block did, the project's styles included.
+    OverlayProjectStyles(styles, block.ProjectStyles(), 1.0);
     const QDir imageDir = QFileInfo(projectDir.isEmpty() ? block.SheetFilePath() : Resolved(block.Source().SheetPath, projectDir)).absoluteDir();
     return CreditsFromSheet(block.Source().Sheet, styles, imageDir, filmWidth);
 }

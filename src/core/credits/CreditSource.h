@@ -20,6 +20,9 @@ TCreditSource ReadCreditSource(const QString &sheetPath, const QString &stylesPa
 // projectDir), keeping its worksheet and its fit. Throws EVelmoraError naming the file, row
 // and column; the block itself is left as it was.
 std::unique_ptr<TVmElementCreditBlock> ReloadedCreditBlock(const TVmElementCreditBlock &block, const QString &projectDir);
+// The same from another worksheet of the workbook; a fit made for the old one is dropped.
+std::unique_ptr<TVmElementCreditBlock> ReloadedCreditBlock(const TVmElementCreditBlock &block, const QString &projectDir,
+                                                           const QString &worksheet);
 
 // The block as ordinary elements (what a copying import makes), for hand work: laid out for a
 // film of filmWidth x filmHeight.

@@ -3,6 +3,7 @@
 #include "core/elements/Drawing.h"
 #include "core/elements/ElementKinds.h"
 #include "core/error.h"
+#include "core/styles/CreditStyleBridge.h"
 #include "core/typedfiler/TypedFiler.h"
 
 #include <QDir>
@@ -14,7 +15,9 @@ namespace velmora {
 
 namespace {
 
-constexpr quint32 CreditBlockRecordVersion = 1;
+// Version 2 adds the stretch of each timed section; a block without sections is still written
+// as version 1, so that projects keep their bytes.
+constexpr quint32 CreditBlockRecordVersion = 2;
 
 } // namespace
 
@@ -79,7 +82,9 @@ void TVmElementCreditBlock::Render(QPainter &graphics, TLayoutRect &rect, quint8
     if (m_laidWidth != rect.Width || m_laidFilmHeight != m_filmHeight) {
         const QString imageDir = QFileInfo(SheetFilePath()).absolutePath();
         try {
-            m_layout = TCreditLayout::Build(m_rows, m_styles, rect.Width, m_filmHeight, imageDir, m_stretch);
+            TCreditStyles styles = m_styles;
+            OverlayProjectStyles(styles, m_projectStyles, std::max(1, m_filmHeight) / 1080.0);
+            m_layout = TCreditLayout::Build(m_rows, styles, rect.Width, m_filmHeight, imageDir, m_stretches);
         } catch (const EVelmoraError &error) {
             // Rows that laid out at one size lay out at every size; this is for safety only.
             m_problem = error.message();
@@ -100,15 +105,24 @@ void TVmElementCreditBlock::Render(QPainter &graphics, TLayoutRect &rect, quint8
     rect.Y = SaturatingAdd(rect.Y, rect.Height);
 }
 
+void TVmElementCreditBlock::SetProjectStyles(const TProjectStyles &styles)
+{
+    if (styles == m_projectStyles)
+        return;
+    m_projectStyles = styles;
+    m_laidWidth = -1;
+}
+
 void TVmElementCreditBlock::SaveToStream(QIODevice &stream) const
 {
     TTypedFiler filer(&stream);
-    filer.WriteVersion(CreditBlockRecordVersion);
+    const bool sections = m_stretches.size() > 1;
+    filer.WriteVersion(sections ? CreditBlockRecordVersion : 1);
     filer.WriteWideString(m_source.SheetPath);
     filer.WriteWideString(m_source.Worksheet);
     filer.WriteWideString(m_source.StylesJson);
     filer.WriteWideString(m_source.StylesPath);
-    filer.WriteInteger(m_stretch);
+    filer.WriteInteger(m_stretches.empty() ? 0 : m_stretches.front());
     filer.WriteWideString(m_source.Sheet.Name);
     filer.WriteInteger(qint32(m_source.Sheet.Rows.size()));
     for (const TSheetRow &row : m_source.Sheet.Rows) {
@@ -116,6 +130,11 @@ void TVmElementCreditBlock::SaveToStream(QIODevice &stream) const
         filer.WriteInteger(qint32(row.Cells.size()));
         for (const QString &cell : row.Cells)
             filer.WriteWideString(cell);
+    }
+    if (sections) {
+        filer.WriteInteger(qint32(m_stretches.size() - 1));
+        for (std::size_t i = 1; i < m_stretches.size(); ++i)
+            filer.WriteInteger(m_stretches[i]);
     }
 }
 
@@ -150,8 +169,16 @@ void TVmElementCreditBlock::LoadFromStream(QIODevice &stream)
             row.Cells.append(filer.ReadWideString());
         source.Sheet.Rows.push_back(std::move(row));
     }
+    std::vector<qint32> stretches{stretch};
+    if (version >= 2) {
+        const qint32 sections = filer.ReadInteger();
+        if (sections < 0)
+            throw EVelmoraError(QStringLiteral("a credit block's section count is negative"));
+        for (qint32 i = 0; i < sections; ++i)
+            stretches.push_back(filer.ReadInteger());
+    }
     m_source = std::move(source);
-    m_stretch = std::max(0, stretch);
+    SetStretches(std::move(stretches));
     Parse();
 }
 

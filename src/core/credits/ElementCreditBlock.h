@@ -2,6 +2,7 @@
 
 #include "core/credits/CreditLayout.h"
 #include "core/elements/ElementBase.h"
+#include "core/styles/ProjectStyle.h"
 
 #include <QString>
 #include <algorithm>
@@ -45,6 +46,10 @@ public:
     void Render(QPainter &graphics, TLayoutRect &rect, quint8 flags) override;
     // IElementFilmScaled
     void SetFilmHeight(qint32 height) override { m_filmHeight = height; }
+    // The project's style of a name stands in for the sheet's style of that name.
+    void SetProjectStyles(const TProjectStyles &styles) override;
+    // The project's styles as the last layout was told them.
+    const TProjectStyles &ProjectStyles() const { return m_projectStyles; }
 
     // The folder a relative sheet path (and the pictures beside the sheet) are found from.
     void SetBaseDir(const QString &dir)
@@ -57,11 +62,14 @@ public:
     // The sheet's path as the file system knows it.
     QString SheetFilePath() const;
 
-    // Pixels a fit to a running time spread over the block's elastic spaces.
-    qint32 Stretch() const { return m_stretch; }
-    void SetStretch(qint32 pixels)
+    // Pixels a fit to a running time spread over the elastic spaces of each part of the block
+    // (see TCreditLayout::TPart); below zero where they were narrowed.
+    const std::vector<qint32> &Stretches() const { return m_stretches; }
+    void SetStretches(std::vector<qint32> pixels)
     {
-        m_stretch = std::max(0, pixels);
+        while (!pixels.empty() && pixels.back() == 0)
+            pixels.pop_back();
+        m_stretches = std::move(pixels);
         m_laidWidth = -1;
     }
 
@@ -81,9 +89,10 @@ private:
     QString m_problem;
     TCreditLayout m_layout;
     qint32 m_filmHeight = 1080;
-    qint32 m_stretch = 0;
+    std::vector<qint32> m_stretches;
     qint32 m_laidWidth = -1;
     qint32 m_laidFilmHeight = -1;
+    TProjectStyles m_projectStyles;
 };
 
 } // namespace velmora

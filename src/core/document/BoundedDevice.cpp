@@ -28,7 +28,9 @@ qint64 TBoundedDevice::readData(char *data, qint64 maxSize)
     const qint64 wanted = std::min(maxSize, m_length - pos());
     if (wanted <= 0)
         return 0;
-    if (!m_parent.seek(m_start + pos()))
+    // Readers go forward through their window, so the parent is nearly always in place already;
+    // a seek on a file is a system call.
+    if (m_parent.pos() != m_start + pos() && !m_parent.seek(m_start + pos()))
         return -1;
     return m_parent.read(data, wanted);
 }

@@ -72,6 +72,7 @@ void TDocument::ResetToNewProject()
     // The steps refer to nodes of the tree that is going.
     m_undoStack->clear();
     m_modified = false;
+    m_currentStyle.clear();
     m_tree.Clear();
     m_tree.AddChild(m_tree.Root(), std::make_unique<TVmElementProject>());
 }

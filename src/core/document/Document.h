@@ -114,6 +114,10 @@ public:
     // Tells the views that a field of element changed; redraw is false when the frame stays the same.
     void NotifyElementChanged(IElement *element, bool redraw = true);
 
+    // The project style new texts take (empty: none); forgotten with the project.
+    const QString &CurrentStyle() const { return m_currentStyle; }
+    void SetCurrentStyle(const QString &name) { m_currentStyle = name; }
+
     // Before the project is left: nothing to ask when it is unchanged; otherwise asks question and
     // saves (Save As for a project never saved) when told to. True when the project may go.
     bool SettleChanges(IDocumentPrompts &prompts, const QString &question);
@@ -155,6 +159,7 @@ private:
     std::unique_ptr<QUndoStack> m_undoStack;
     quint64 m_mergeEpoch = 0;
     bool m_pushing = false;
+    QString m_currentStyle;
 };
 
 } // namespace velmora

@@ -166,7 +166,8 @@ void TNodeReader::ReadElement(TElementNode &node, qint64 size)
             throw;
         }
     }
-    if (!m_stream.seek(start + size))
+    // Seeking a file drops what it has read ahead: only when the element left bytes unread.
+    if (m_stream.pos() != start + size && !m_stream.seek(start + size))
         Fail(TreeSectionMessages::PastEnd);
 }
 

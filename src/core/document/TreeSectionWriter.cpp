@@ -1,6 +1,7 @@
 // Writing the tree section: chunk sizes are back-patched once a node's subtree is written.
 #include "core/document/TreeSection.h"
 #include "core/document/TreeSectionFormat.h"
+#include "core/document/WriteBackDevice.h"
 #include "core/elements/ElementKinds.h"
 #include "core/typedfiler/TypedFiler.h"
 
@@ -114,19 +115,22 @@ void WriteNodeChunks(QIODevice &stream, const std::vector<const TElementNode *> 
         WriteNodeChunk(stream, *node);
 }
 
-void SaveTreeSection(QIODevice &stream, const TElementTree &tree, const TElementNode *node)
+void SaveTreeSection(QIODevice &target, const TElementTree &tree, const TElementNode *node)
 {
+    TWriteBackDevice stream(target);
     for (const quint16 unit : HeaderUnits)
         WriteLe(stream, unit);
     if (node != nullptr) {
         WriteLe(stream, quint32(1));
         WriteNodeChunk(stream, *node);
-        return;
+    } else {
+        const TElementNode &root = tree.Root();
+        WriteLe(stream, static_cast<quint32>(root.ChildCount()));
+        for (const auto &child : root.Children())
+            WriteNodeChunk(stream, *child);
     }
-    const TElementNode &root = tree.Root();
-    WriteLe(stream, static_cast<quint32>(root.ChildCount()));
-    for (const auto &child : root.Children())
-        WriteNodeChunk(stream, *child);
+    if (!stream.Finish())
+        FailWrite();
 }
 
 } // namespace velmora

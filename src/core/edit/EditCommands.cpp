@@ -1,4 +1,5 @@
 #include "core/edit/EditCommands.h"
+#include "core/edit/StyleCommands.h"
 
 #include "core/elements/ElementColumns.h"
 #include "core/elements/ElementImage.h"
@@ -157,6 +158,7 @@ TElementNode *AddSubtree(TDocument &document, TElementNode *node, std::unique_pt
     const auto attach = InsertionAttach(node, TakesKind(subtree->Element()->GetClass()));
     if (!attach)
         return nullptr;
+    StyleNewTexts(document, *subtree);
     std::vector<std::unique_ptr<TElementNode>> nodes;
     nodes.push_back(std::move(subtree));
     auto *command = new TInsertNodes(document, std::move(nodes), *node, *attach, text);

@@ -278,7 +278,7 @@ std::unique_ptr<IElement> CloneElement(const IElement &element);
 // Whether an element of kind can be added with node focused (InsertionAttach).
 bool CanAddElement(const TElementNode *node, const TElementKind &kind);
 // Adds a new element of kind as node's last child when node takes it, otherwise after node;
-// the new node, or null when it fits neither place.
+// the new node, or null when it fits neither place. New texts take the current style.
 TElementNode *AddElement(TDocument &document, TElementNode *node, const TElementKind &kind);
 // Adds a prepared subtree (a credit pair, a spacer) at node as AddElement places a kind, as one
 // step named text; the new node, or null when it fits nowhere there.

@@ -2,6 +2,7 @@
 
 #include "core/elements/Drawing.h"
 #include "core/elements/ElementBase.h"
+#include "core/styles/ProjectStyle.h"
 
 #include <QByteArray>
 #include <QImage>
@@ -14,7 +15,8 @@ class TVmElementProject final : public TVmElement,
                                 public IElementRender,
                                 public IElementContainer,
                                 public IProject,
-                                public IProjectBackground
+                                public IProjectBackground,
+                                public IProjectStyles
 {
 public:
     static const TElementKind Kind;
@@ -59,6 +61,10 @@ public:
     qint32 GetWrapMode() const override { return m_wrapMode; }
     void SetWrapMode(qint32 value) override { m_wrapMode = value; }
 
+    // IProjectStyles
+    const TProjectStyles &GetStyles() const override { return m_styles; }
+    void SetStyles(const TProjectStyles &styles) override { m_styles = styles; }
+
     // Why the stored background shows as nothing ("too large to display"); empty when it shows.
     QString BackgroundProblem() const;
     // The background's size without decoding it (a background does not take part in the
@@ -79,6 +85,7 @@ private:
     qint32 m_wrapMode = 4;
     qint32 m_frameRate = 25;
     qint32 m_scrollRate = 4;
+    TProjectStyles m_styles;
 
     // Drawing caches, rebuilt when the background or the wrap mode changes.
     TScaledImageCache m_stretched;

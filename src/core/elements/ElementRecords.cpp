@@ -4,6 +4,7 @@
 #include "core/elements/ElementProject.h"
 #include "core/elements/ElementText.h"
 #include "core/elements/EmbeddedImage.h"
+#include "core/styles/StyleRecords.h"
 #include "core/typedfiler/CodePage.h"
 #include "core/typedfiler/TypedFiler.h"
 
@@ -49,6 +50,8 @@ void TVmElementProject::SaveToStream(QIODevice &stream) const
     filer.WriteInteger(m_wrapMode);
     filer.WriteInteger(m_frameRate);
     filer.WriteInteger(m_scrollRate);
+    if (!m_styles.empty())
+        WriteProjectStyles(filer, m_styles);
 }
 
 void TVmElementProject::LoadFromStream(QIODevice &stream)
@@ -74,6 +77,9 @@ void TVmElementProject::LoadFromStream(QIODevice &stream)
         return;
     m_frameRate = filer.ReadInteger();
     m_scrollRate = filer.ReadInteger();
+    // The record ends here unless the project has styles.
+    if (!stream.atEnd())
+        m_styles = ReadProjectStyles(filer);
 }
 
 void TVmElementText::SaveToStream(QIODevice &stream) const
@@ -89,6 +95,8 @@ void TVmElementText::SaveToStream(QIODevice &stream) const
     filer.WriteInteger(m_topOffset);
     filer.WriteBoolean(m_useFixedHeight);
     filer.WriteInteger(m_fixedHeight);
+    if (TextStyleWanted(m_styleName, m_leading, m_tracking))
+        WriteTextStyle(filer, m_styleName, m_leading, m_tracking);
 }
 
 void TVmElementText::LoadFromStream(QIODevice &stream)
@@ -110,6 +118,9 @@ void TVmElementText::LoadFromStream(QIODevice &stream)
     m_topOffset = filer.ReadInteger();
     m_useFixedHeight = filer.ReadBoolean();
     m_fixedHeight = filer.ReadInteger();
+    // The record ends here unless the text follows a style or is spaced out.
+    if (!stream.atEnd())
+        ReadTextStyle(filer, m_styleName, m_leading, m_tracking);
 }
 
 void TVmElementImage::SaveToStream(QIODevice &stream) const

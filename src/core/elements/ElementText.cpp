@@ -30,7 +30,7 @@ int TVmElementText::GetImageIndex(int column, TTreeImageKind) const
 
 void TVmElementText::Render(QPainter &graphics, TLayoutRect &rect, quint8 flags)
 {
-    const qint32 measured = m_block.Measure(m_text, m_fontName, m_fontSize, rect.Width, m_hAlign, m_vAlign);
+    const qint32 measured = m_block.Measure(m_text, m_fontName, m_fontSize, rect.Width, m_hAlign, m_vAlign, m_leading, m_tracking);
     if (m_useFixedHeight) {
         rect.Height = m_fixedHeight;
     } else {

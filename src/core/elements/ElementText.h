@@ -3,6 +3,7 @@
 #include "core/elements/ElementBase.h"
 #include "core/elements/ElementMargins.h"
 #include "core/elements/TextBlock.h"
+#include "core/styles/ProjectStyle.h"
 
 namespace velmora {
 
@@ -11,6 +12,7 @@ class TVmElementText final : public TVmElement,
                              public IElementRender,
                              public IElementText,
                              public IGDIPFont,
+                             public IElementStyled,
                              public TPlacedElement
 {
 public:
@@ -42,11 +44,22 @@ public:
     void SetFontName(const QByteArray &name) override { m_fontName = name; }
     void SetFontSize(qint32 value) override { m_fontSize = value; }
 
+    // IElementStyled
+    QString GetStyleName() const override { return m_styleName; }
+    void SetStyleName(const QString &name) override { m_styleName = name; }
+    double GetLeading() const override { return m_leading; }
+    void SetLeading(double value) override { m_leading = value; }
+    qint32 GetTracking() const override { return m_tracking; }
+    void SetTracking(qint32 value) override { m_tracking = value; }
+
 private:
     QString m_text = QStringLiteral("Text Element");
     QByteArray m_fontName = "Arial";
     qint32 m_fontSize = 14;
     TArgb m_color = 0xFFFFFFFF;
+    QString m_styleName;
+    double m_leading = 1.0;
+    qint32 m_tracking = 0;
     TTextBlock m_block;
 };
 

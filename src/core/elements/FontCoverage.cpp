@@ -6,9 +6,6 @@
 
 namespace velmora {
 
-namespace {
-
-// Characters that draw nothing by design, whatever glyph a font gives them.
 bool DrawsInk(char32_t character)
 {
     switch (QChar::category(character)) {
@@ -22,6 +19,8 @@ bool DrawsInk(char32_t character)
         return !QChar::isSpace(character);
     }
 }
+
+namespace {
 
 // Glyph 0 is the font's .notdef box: what the text engine is left with when the font and
 // all of its fallbacks lack a character. When even the fallback list holds nothing for a

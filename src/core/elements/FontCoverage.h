@@ -11,6 +11,10 @@ namespace velmora {
 // breaks and invisible format characters are never counted.
 QList<char32_t> MissingCharacters(const QString &text, const QFont &font);
 
+// Whether a character leaves ink: spaces, line breaks and invisible format characters do not,
+// whatever glyph a font gives them.
+bool DrawsInk(char32_t character);
+
 // "U+F8FF, U+10FFFD": code points as people look them up.
 QString CodePointList(const QList<char32_t> &characters);
 

@@ -14,6 +14,8 @@ class QPainter;
 namespace velmora {
 
 struct TElementKind;
+struct TProjectStyle;
+using TProjectStyles = std::vector<TProjectStyle>;
 
 // Every element: identity, tree caption and icon, allowed children, renaming and drop rules.
 class IElement
@@ -57,6 +59,8 @@ public:
     virtual ~IElementFilmScaled() = default;
 
     virtual void SetFilmHeight(qint32 height) = 0;
+    // The project's named styles, told with the film height, for elements that lay out by name.
+    virtual void SetProjectStyles(const TProjectStyles &) {}
 };
 
 // Children are stacked from top to bottom.

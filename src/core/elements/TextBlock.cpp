@@ -107,13 +107,14 @@ TTextBlock::TTextBlock() = default;
 TTextBlock::~TTextBlock() = default;
 
 qint32 TTextBlock::Measure(const QString &text, const QByteArray &fontName, qint32 fontSize, qint32 width,
-    TElementHAlignment hAlign, TElementVAlignment vAlign)
+    TElementHAlignment hAlign, TElementVAlignment vAlign, double leading, qint32 tracking)
 {
     // Compared field by field so that the every-frame check copies nothing.
     const bool same = m_measured && m_style.Width == width && m_style.FontSize == fontSize && m_style.HAlign == hAlign
-        && m_style.VAlign == vAlign && m_style.Text == text && m_style.FontName == fontName;
+        && m_style.VAlign == vAlign && m_style.Leading == leading && m_style.Tracking == tracking && m_style.Text == text
+        && m_style.FontName == fontName;
     if (!same) {
-        m_style = TTextStyle{text, fontName, fontSize, width, hAlign, vAlign};
+        m_style = TTextStyle{text, fontName, fontSize, width, hAlign, vAlign, leading, tracking};
         Layout();
         m_measured = true;
     }
@@ -130,7 +131,9 @@ void TTextBlock::Layout()
         return;
 
     // A face suffix in the name ("Liberation Sans Bold") picks the family's matching face.
-    const QFont font = TextBlockFont(m_style.FontName, m_style.FontSize);
+    QFont font = TextBlockFont(m_style.FontName, m_style.FontSize);
+    if (m_style.Tracking != 0)
+        font.setLetterSpacing(QFont::AbsoluteSpacing, m_style.Tracking);
 
     m_layout = std::make_unique<QTextLayout>(ToLayoutText(m_style.Text), font);
     QTextOption option(ToQtAlignment(m_style.HAlign));
@@ -142,6 +145,7 @@ void TTextBlock::Layout()
 
     TLongWordGuard guard(m_layout->text(), font, m_style.Width, wrap);
     double y = 0.0;
+    double lastHeight = 0.0;
     int start = 0;
     m_layout->beginLayout();
     for (;;) {
@@ -153,10 +157,14 @@ void TTextBlock::Layout()
         line.setLeadingIncluded(true);
         line.setLineWidth(wrap ? m_style.Width : 0.0);
         line.setPosition(QPointF(0.0, y));
-        y += line.height();
+        lastHeight = line.height();
+        y += lastHeight * m_style.Leading;
         start = line.textStart() + line.textLength();
     }
     m_layout->endLayout();
+    // Leading spaces lines apart; it adds nothing below the last one.
+    if (m_style.Leading != 1.0)
+        y -= lastHeight * (m_style.Leading - 1.0);
     m_height = y;
     m_roundedHeight = RoundHalfEven(y);
 }

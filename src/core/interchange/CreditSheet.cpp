@@ -66,6 +66,7 @@ private:
         const TCreditStyle *style = m_styles.Find(name.isEmpty() ? QLatin1String(builtIn) : name);
         if (style == nullptr)
             Fail(row.Number, QStringLiteral("unknown Style \"%1\"").arg(name));
+        m_names.emplace(style, name.isEmpty() ? QString::fromLatin1(builtIn) : name);
         return *style;
     }
 
@@ -91,10 +92,13 @@ private:
         return text.trimmed().replace(QLatin1Char('\n'), CrLf);
     }
 
-    static std::unique_ptr<TElementNode> Text(const QString &text, const TCreditStyle &style, int topOffset)
+    // The text follows the project style of its style's name, which the import brings along.
+    std::unique_ptr<TElementNode> Text(const QString &text, const TCreditStyle &style, int topOffset) const
     {
         auto element = std::make_unique<TVmElementText>();
         element->SetText(text);
+        if (const auto name = m_names.find(&style); name != m_names.end())
+            element->SetStyleName(name->second);
         element->SetFontName(ToSystemCodePage(style.FontName));
         element->SetFontSize(style.FontSize);
         element->SetColor(style.Color);
@@ -160,6 +164,7 @@ private:
     {
         // The row's Style picks the name's look; roles always take Role.
         const TCreditStyle &roleStyle = *m_styles.Find(QStringLiteral("Role"));
+        m_names.emplace(&roleStyle, QStringLiteral("Role"));
         const TCreditStyle &nameStyle = StyleOf(row, "Name");
         // A continued role is not repeated beside its further names.
         const QString role = row.Continued ? QString() : Lines(Required(row, colRole));
@@ -282,6 +287,7 @@ private:
     TCreditRows m_rows;
     const TCreditStyles &m_styles;
     std::map<const TCreditStyle *, TStyleMetrics> m_metrics;
+    mutable std::map<const TCreditStyle *, QString> m_names;  // as the sheet first names each
     QDir m_imageDir;
     int m_filmWidth;
     int m_pendingSpace = 0;

@@ -53,6 +53,16 @@ TCreditStyles::TCreditStyles(int filmHeight)
     m_styles[QStringLiteral("name")] = {sans, px(32), 0xFFFFFFFFu, eaLeft, px(12), 0, px(40)};
     m_styles[QStringLiteral("names")] = {sans, px(30), 0xFFFFFFFFu, eaCenter, px(16), 0, 0};
     m_styles[QStringLiteral("text")] = {sans, px(30), 0xFFFFFFFFu, eaCenter, px(48), 0, 0};
+    // Only its MinSpace and MaxSpace count: they bound what fitting does to gap rows.
+    m_styles[QStringLiteral("gap")] = m_styles[QStringLiteral("text")];
+    m_styles[QStringLiteral("gap")].SpaceBefore = 0;
+}
+
+std::pair<double, double> ElasticBounds(double base, int minSpace, int maxSpace)
+{
+    const double low = minSpace < 0 ? base : std::min<double>(base, minSpace);
+    const double high = maxSpace < 0 ? 2.0 * base : std::max<double>(base, maxSpace);
+    return {std::max(0.0, low), high};
 }
 
 TCreditStyle ScaledCreditStyle(const TCreditStyle &style, double k)
@@ -66,6 +76,7 @@ TCreditStyle ScaledCreditStyle(const TCreditStyle &style, double k)
     scaled.Tracking = px(style.Tracking);
     scaled.ParagraphSpace = px(style.ParagraphSpace);
     scaled.MaxSpace = style.MaxSpace < 0 ? 2 * scaled.SpaceBefore : std::max(scaled.SpaceBefore, px(style.MaxSpace));
+    scaled.MinSpace = style.MinSpace < 0 ? -1 : px(style.MinSpace);
     return scaled;
 }
 
@@ -158,6 +169,8 @@ void TCreditStyles::Load(const QJsonObject &json, const QString &fileName)
                 style.Measure = number(10, 100);
             } else if (key == QLatin1String("MaxSpace")) {
                 style.MaxSpace = number(0, MaxSpace);
+            } else if (key == QLatin1String("MinSpace")) {
+                style.MinSpace = number(0, MaxSpace);
             } else if (key == QLatin1String("ParagraphSpace")) {
                 style.ParagraphSpace = number(0, MaxSpace);
             } else {

@@ -29,10 +29,16 @@ struct TCreditStyle
     int Spine = 50;             // where pairs face each other and name columns centre, percent of the width
     int Measure = 90;           // the width text wraps in, percent of the width (90: title safe)
     int ParagraphSpace = 12;    // pixels between consecutive text rows
-    // Fitting to a running time may grow the space before a block of this style up to this
-    // many pixels; below zero: twice its SpaceBefore.
+    // Fitting to a running time may grow the space before a block of this style up to MaxSpace
+    // pixels (below zero: twice the space) and shrink it down to MinSpace (below zero: not at
+    // all). A gap row's space is its Size, bounded by the Gap style's.
     int MaxSpace = -1;
+    int MinSpace = -1;
 };
+
+// The range an elastic space of base pixels may take for a style's minSpace and maxSpace
+// (below zero: unset): never narrower than the base itself.
+std::pair<double, double> ElasticBounds(double base, int minSpace, int maxSpace);
 
 // The style with every size multiplied by k (sizes are given for a 1080-line film).
 TCreditStyle ScaledCreditStyle(const TCreditStyle &style, double k);
@@ -41,7 +47,7 @@ TCreditStyle ScaledCreditStyle(const TCreditStyle &style, double k);
 class TCreditStyles
 {
 public:
-    // Heading, Role, Name, Names and Text in proportion to the film height (designed at 1080).
+    // Heading, Role, Name, Names, Text and Gap in proportion to the film height (designed at 1080).
     explicit TCreditStyles(int filmHeight);
 
     // Reads {"Name": {field: value, ...}, ...} (optionally under "styles"). A style named like a

@@ -76,7 +76,26 @@ QJsonValue ImageSize(const QImage *image, const QString &problem)
     return image == nullptr ? QJsonValue(QJsonValue::Null) : SizeJson(image->size(), problem);
 }
 
-void AddFields(const IElement &element, QJsonObject &json, bool withPictures)
+// Collects fields as a JSON object would take them: a name set again keeps its last value.
+class TFieldCollector
+{
+public:
+    explicit TFieldCollector(TNodeFields &fields) : m_fields(fields) {}
+
+    QJsonValue &operator[](const QString &name)
+    {
+        for (auto &[key, value] : m_fields)
+            if (key == name)
+                return value;
+        return m_fields.emplace_back(name, QJsonValue()).second;
+    }
+
+private:
+    TNodeFields &m_fields;
+};
+
+template <typename TFields>
+void AddFields(const IElement &element, TFields &json, bool withPictures)
 {
     if (const auto *project = queryInterface<IProject>(&element)) {
         QString name;
@@ -437,15 +456,30 @@ void FillNode(TElementTree &tree, TElementNode &node, const QJsonObject &json, c
 
 } // namespace
 
-QJsonObject NodeToJson(const TElementNode &node, bool withPictures)
+template <typename TFields>
+void AddNodeFields(const TElementNode &node, TFields &json, bool withPictures)
 {
-    QJsonObject json;
     const IElement *element = node.Element();
     json[QStringLiteral("kind")] = element ? QString::fromLatin1(element->GetClass().Name) : QString();
     if (element)
         AddFields(*element, json, withPictures);
     json[QStringLiteral("expanded")] = node.IsExpanded();
     json[QStringLiteral("selected")] = node.IsSelected();
+}
+
+TNodeFields NodeFields(const TElementNode &node, bool withPictures)
+{
+    TNodeFields fields;
+    TFieldCollector collector(fields);
+    AddNodeFields(node, collector, withPictures);
+    std::sort(fields.begin(), fields.end(), [](const auto &a, const auto &b) { return a.first < b.first; });
+    return fields;
+}
+
+QJsonObject NodeToJson(const TElementNode &node, bool withPictures)
+{
+    QJsonObject json;
+    AddNodeFields(node, json, withPictures);
     QJsonArray children;
     for (const auto &child : node.Children())
         children.append(NodeToJson(*child, withPictures));

@@ -124,6 +124,17 @@ TSheet ReadSheet(const QString &fileName)
     return ReadSheet(fileName, QString());
 }
 
+QStringList WorksheetNames(const QString &fileName)
+{
+    const QString name = QFileInfo(fileName).fileName();
+    const QString suffix = QFileInfo(fileName).suffix().toLower();
+    if (suffix == QLatin1String("xlsx"))
+        return XlsxWorksheetNames(fileName, name);
+    if (suffix == QLatin1String("ods"))
+        return OdsWorksheetNames(fileName, name);
+    return {};
+}
+
 TSheet ReadSheet(const QString &fileName, const QString &worksheet)
 {
     const QString name = QFileInfo(fileName).fileName();

@@ -28,6 +28,10 @@ TSheet ReadSheet(const QString &fileName);
 // table, named after the file. Throws "NAME: no worksheet "W" (the workbook has A, B)".
 TSheet ReadSheet(const QString &fileName, const QString &worksheet);
 
+// The worksheets of an XLSX or ODS workbook, in the workbook's order; empty for delimited
+// text, which has one table. Throws EVelmoraError as ReadSheet does.
+QStringList WorksheetNames(const QString &fileName);
+
 // Delimited text: UTF-8 with or without a byte order mark, RFC 4180 quoting. A delimiter of 0
 // picks comma or semicolon from the header line.
 TSheet ParseDelimited(const QByteArray &bytes, const QString &name, char delimiter);
@@ -35,6 +39,9 @@ TSheet ParseDelimited(const QByteArray &bytes, const QString &name, char delimit
 // The first worksheet of an Office Open XML workbook / an OpenDocument spreadsheet.
 TSheet ReadXlsx(const QString &fileName, const QString &name, const QString &worksheet = QString());
 TSheet ReadOds(const QString &fileName, const QString &name, const QString &worksheet = QString());
+
+QStringList XlsxWorksheetNames(const QString &fileName, const QString &name);
+QStringList OdsWorksheetNames(const QString &fileName, const QString &name);
 
 // Whether the extension is one ReadSheet knows.
 bool IsSheetFile(const QString &fileName);

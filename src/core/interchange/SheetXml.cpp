@@ -150,6 +150,18 @@ QString FirstWorksheet(const TZipArchive &zip, const QString &name, const QStrin
 
 } // namespace
 
+QStringList XlsxWorksheetNames(const QString &fileName, const QString &name)
+{
+    const TZipArchive zip(fileName);
+    TPartXml xml(zip, QStringLiteral("xl/workbook.xml"), name);
+    QStringList names;
+    while (!xml.atEnd())
+        if (xml.readNext() == QXmlStreamReader::StartElement && xml.name() == QLatin1String("sheet"))
+            names.append(xml.attributes().value(QLatin1String("name")).toString());
+    xml.Check();
+    return names;
+}
+
 TSheet ReadXlsx(const QString &fileName, const QString &name, const QString &worksheet)
 {
     const TZipArchive zip(fileName);
@@ -257,6 +269,20 @@ qint64 Repeat(const QXmlStreamReader &xml, const char *attribute)
 }
 
 } // namespace
+
+QStringList OdsWorksheetNames(const QString &fileName, const QString &name)
+{
+    const TZipArchive zip(fileName);
+    TPartXml xml(zip, QStringLiteral("content.xml"), name);
+    QStringList names;
+    while (!xml.atEnd())
+        if (xml.readNext() == QXmlStreamReader::StartElement && xml.name() == QLatin1String("table")) {
+            names.append(xml.attributes().value(QLatin1String("table:name")).toString());
+            xml.skipCurrentElement();
+        }
+    xml.Check();
+    return names;
+}
 
 TSheet ReadOds(const QString &fileName, const QString &name, const QString &worksheet)
 {

@@ -7,11 +7,78 @@
 #include "core/elements/TextBlock.h"
 #include "core/typedfiler/CodePage.h"
 
+#include <QHash>
+#include <QRawFont>
 #include <algorithm>
+#include <map>
 
 namespace velmora {
 
 namespace {
+
+// Whether the faces a font names draw every visible character of a text themselves. Laying a
+// text out to look for boxes costs a shaping pass; a long roll has tens of thousands of
+// names in a few fonts, nearly all drawn by the named faces, so this look-up in the faces'
+// character maps settles most of them. A character no named face has still goes through the
+// layout, which knows the fallbacks.
+class TNamedFaceCoverage
+{
+public:
+    bool CoversAll(const QString &text, const QByteArray &fontName)
+    {
+        TFaces &faces = FacesFor(fontName);
+        for (qsizetype at = 0; at < text.size(); ++at) {
+            char32_t character = text.at(at).unicode();
+            if (text.at(at).isHighSurrogate() && at + 1 < text.size() && text.at(at + 1).isLowSurrogate())
+                character = QChar::surrogateToUcs4(text.at(at), text.at(at + 1)), ++at;
+            if (!faces.Covered(character))
+                return false;
+        }
+        return true;
+    }
+
+private:
+    struct TFaces
+    {
+        std::vector<QRawFont> Fonts;
+        QHash<char32_t, bool> Known;
+
+        bool Covered(char32_t character)
+        {
+            const auto known = Known.constFind(character);
+            if (known != Known.constEnd())
+                return *known;
+            // Spaces and invisible marks never count as missing, whatever the faces hold.
+            bool covered = !DrawsInk(character);
+            for (const QRawFont &font : Fonts)
+                covered = covered || font.supportsCharacter(character);
+            Known.insert(character, covered);
+            return covered;
+        }
+    };
+
+    TFaces &FacesFor(const QByteArray &fontName)
+    {
+        auto found = m_faces.find(fontName);
+        if (found != m_faces.end())
+            return found->second;
+        TFaces &faces = m_faces[fontName];
+        const QFont font = TextBlockFont(fontName, 32);
+        for (const QString &family : font.families()) {
+            QFont single(family);
+            single.setPixelSize(font.pixelSize());
+            single.setWeight(font.weight());
+            single.setStyle(font.style());
+            // A family the system lacks is skipped by the layout too, not replaced by a default.
+            const QRawFont raw = QRawFont::fromFont(single);
+            if (raw.isValid() && raw.familyName().compare(family, Qt::CaseInsensitive) == 0)
+                faces.Fonts.push_back(raw);
+        }
+        return faces;
+    }
+
+    std::map<QByteArray, TFaces> m_faces;
+};
 
 template <typename Visit>
 void ForEachTextElement(const TElementNode &node, const Visit &visit)
@@ -29,11 +96,14 @@ void ForEachTextElement(const TElementNode &node, const Visit &visit)
 std::vector<TMissingGlyphs> FindMissingGlyphs(const TElementNode &root)
 {
     std::vector<TMissingGlyphs> found;
-    ForEachTextElement(root, [&found](const TElementNode &node, const IGDIPFont &font, const IElementText &element) {
+    TNamedFaceCoverage coverage;
+    ForEachTextElement(root, [&found, &coverage](const TElementNode &node, const IGDIPFont &font, const IElementText &element) {
         QString text;
         element.GetText(text);
         QByteArray name;
         font.GetFontName(name);
+        if (coverage.CoversAll(text, name))
+            return;
         // Coverage does not depend on the size; a fixed one keeps equal texts comparable.
         const QList<char32_t> missing = MissingCharacters(text, TextBlockFont(name, 32));
         if (missing.isEmpty())

@@ -51,10 +51,34 @@ const QImage &TFrameRenderer::RenderFrame(const TElementTree &tree, int position
     pass.SkipInvisible = m_skipInvisible;
     pass.DrawBackground = m_drawBackground;
     const qint32 top = height - position;
+    const bool indexed = m_unchangingTree && m_skipInvisible && !m_index.Empty() && m_indexedTree == &tree
+        && m_indexedProject == projectNode && m_indexedFocus == tree.FocusedNode() && m_indexedWidth == width
+        && m_indexedHeight == height;
+    std::vector<TPlacedNode> placements;
+    if (indexed)
+        pass.Index = &m_index;
+    else if (m_unchangingTree && m_skipInvisible)
+        pass.Placements = &placements;
     const qint32 bottom = pass.RenderNode(*projectNode, painter, TLayoutRect{0, 0, width, height}, top);
     m_rollHeight = ClampToInt32(qint64(bottom) - top);
     m_focusedBand = pass.FocusedBand;
+    if (indexed && !m_focusedBand)
+        m_focusedBand = m_index.FocusedBand(top);  // the focused node may lie away from the frame
+    if (pass.Placements != nullptr) {
+        m_index.Build(*projectNode, placements, tree.FocusedNode());
+        m_indexedTree = &tree;
+        m_indexedProject = projectNode;
+        m_indexedFocus = tree.FocusedNode();
+        m_indexedWidth = width;
+        m_indexedHeight = height;
+    }
     return m_frame;
+}
+
+void TFrameRenderer::SetUnchangingTree(bool on)
+{
+    m_unchangingTree = on;
+    m_index.Clear();
 }
 
 QImage::Format TFrameRenderer::FrameFormat() const

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/elements/ElementTypes.h"
+#include "core/render/RollIndex.h"
 
 #include <QImage>
 #include <QString>
@@ -47,6 +48,11 @@ public:
     // Skipping elements outside the frame is on by default; frames are the same either way.
     void SetSkipInvisible(bool on) { m_skipInvisible = on; }
     bool SkipInvisible() const { return m_skipInvisible; }
+    // For a tree that does not change between frames (a generation run, a series of stills):
+    // the first frame notes where every element lies, and later frames walk only the
+    // elements near the frame. Off by default, as an editor changes its tree between frames.
+    void SetUnchangingTree(bool on);
+    bool UnchangingTree() const { return m_unchangingTree; }
     // Draws every frame k times as large: text at k times its size, images resampled from
     // their source, every position k times as far; positions and heights stay unscaled.
     void SetScale(int k) { m_scale = k < 1 ? 1 : k; }
@@ -71,6 +77,14 @@ private:
     bool m_drawBackground = true;
     bool m_deepFrames = false;
     int m_scale = 1;
+    bool m_unchangingTree = false;
+    // What the index was made from: another tree, film size or focus makes a new one.
+    TRollIndex m_index;
+    const TElementTree *m_indexedTree = nullptr;
+    const void *m_indexedProject = nullptr;
+    const void *m_indexedFocus = nullptr;
+    int m_indexedWidth = 0;
+    int m_indexedHeight = 0;
 };
 
 // Most bytes one image (a frame, a strip) may take: sizes beyond are refused before

@@ -1,6 +1,7 @@
 #include "core/render/LayoutPass.h"
 
 #include "core/document/ElementTree.h"
+#include "core/render/RollIndex.h"
 
 #include <algorithm>
 
@@ -24,11 +25,17 @@ qint32 TLayoutPass::RenderNode(const TElementNode &node, QPainter &graphics, TLa
     if (MeasureOnly)
         flags |= DrawFlags::MeasureOnly;
 
-    if (facets.Project)
+    if (facets.Project) {
         if (const auto *project = queryInterface<IProject>(node.Element()))
             FilmHeight = std::max(1, project->GetHeight());
-    if (facets.FilmScaled != nullptr)
+        if (const auto *styles = queryInterface<IProjectStyles>(node.Element()))
+            ProjectStyles = &styles->GetStyles();
+    }
+    if (facets.FilmScaled != nullptr) {
         facets.FilmScaled->SetFilmHeight(FilmHeight);
+        static const TProjectStyles none;
+        facets.FilmScaled->SetProjectStyles(ProjectStyles ? *ProjectStyles : none);
+    }
 
     const std::size_t placed = Placements != nullptr ? Placements->size() : 0;
     if (Placements != nullptr)
@@ -57,10 +64,26 @@ qint32 TLayoutPass::RenderNode(const TElementNode &node, QPainter &graphics, TLa
     }
     if (facets.Container) {
         qint32 bottom = top;
-        for (std::size_t i = 0; i < count; ++i) {
+        std::size_t first = 0;
+        std::size_t last = count;
+        std::optional<TRollIndex::TChildRange> near;
+        if (Index != nullptr && SkipInvisible && !MeasureOnly && Placements == nullptr) {
+            // A frame's worth of slack on each side covers whatever draws outside its band
+            // (glyphs overhanging their line, a focus frame).
+            near = Index->ChildrenNear(node, top, -FilmHeight, SaturatingAdd(FilmHeight, FilmHeight));
+        }
+        if (near) {
+            first = near->First;
+            last = near->Last;
+            bottom = near->BottomBeforeFirst;
+            result = std::max(result, bottom);
+        }
+        for (std::size_t i = first; i < last; ++i) {
             bottom = RenderNode(*node.Child(i), graphics, rect, bottom);
             result = std::max(result, bottom);
         }
+        if (near)
+            result = std::max(result, near->Bottom);
     }
     if (Placements != nullptr)
         (*Placements)[placed].Bottom = result;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/elements/ElementTypes.h"
+#include "core/styles/ProjectStyle.h"
 
 #include <optional>
 #include <utility>
@@ -11,6 +12,7 @@ class QPainter;
 namespace velmora {
 
 class TElementNode;
+class TRollIndex;
 
 // Where the walk placed one node: its band (top to the lowest y it reached) and its column.
 struct TPlacedNode
@@ -37,10 +39,15 @@ struct TLayoutPass
 
     // Filled by the walk from the project: the film height elements scale their sizes by.
     mutable qint32 FilmHeight = 1080;
+    // Filled by the walk from the project: its named styles (null before the project is met).
+    mutable const TProjectStyles *ProjectStyles = nullptr;
     // Filled by the walk: where the focused node and its subtree lay (top, bottom), unless it is the project.
     mutable std::optional<std::pair<qint32, qint32>> FocusedBand;
     // When set, the walk appends every node it places, parents before their children.
     std::vector<TPlacedNode> *Placements = nullptr;
+    // When set (and elements may skip painting), long containers walk only the children the
+    // index finds near the frame; the index must come from a full walk of this same tree.
+    const TRollIndex *Index = nullptr;
 
     // Draws node and its subtree in band rect starting at top; returns the lowest y reached (never above top).
     qint32 RenderNode(const TElementNode &node, QPainter &graphics, TLayoutRect rect, qint32 top) const;

@@ -90,7 +90,7 @@ qint64 RangeWithoutFit(const TFrameRenderer &measured, const TElementTree &tree)
     if (const TElementNode *gap = LastFitGap(*tree.ProjectNode()))
         range -= std::max(0, dynamic_cast<const TVmElementImage *>(gap->Element())->GetFixedHeight());
     for (const TVmElementCreditBlock *block : CreditBlocksOf(tree))
-        range -= std::min<qint64>(block->Stretch(), block->Layout().ElasticCapacity());
+        range -= qint64(block->Layout().Height()) - block->Layout().NaturalHeight();
     return range;
 }
 
@@ -111,6 +111,11 @@ std::optional<TRunningTimePlan> PlanRollRunningTime(const TElementTree &tree, qi
     return TRunningTimePlan{*fit, oldGap};
 }
 
+TElementNode *RunningTimeGap(const TElementTree &tree)
+{
+    return tree.ProjectNode() ? LastFitGap(*tree.ProjectNode()) : nullptr;
+}
+
 std::unique_ptr<TElementNode> MakeRunningTimeGap(int height)
 {
     auto gap = std::make_unique<TVmElementImage>();
@@ -129,75 +134,11 @@ std::optional<TRunningTimeFit> FitRollToRunningTime(TElementTree &tree, qint64 t
     if (plan->OldGap != nullptr)
         tree.TakeNode(*plan->OldGap);
     for (TVmElementCreditBlock *block : CreditBlocksOf(tree))
-        block->SetStretch(0);
+        block->SetStretches({});
     queryInterface<IProject>(projectNode->Element())->SetScrollRate(plan->Fit.ScrollRate);
     if (plan->Fit.Gap > 0)
         tree.InsertChild(*projectNode, projectNode->ChildCount(), MakeRunningTimeGap(plan->Fit.Gap));
     return plan->Fit;
-}
-
-TElasticFit FitRollWithoutBlack(TElementTree &tree, qint64 targetFrames, bool allowEndGap)
-{
-    TElasticFit result;
-    const TElementNode *projectNode = tree.ProjectNode();
-    const IProject *project = projectNode ? queryInterface<IProject>(projectNode->Element()) : nullptr;
-    if (project == nullptr)
-        return result;
-    const int frameRate = std::max(1, project->GetFrameRate());
-    TFrameRenderer renderer;
-    renderer.MeasureRoll(tree);
-    const qint64 base = RangeWithoutFit(renderer, tree);
-    const std::vector<TVmElementCreditBlock *> blocks = CreditBlocksOf(tree);
-    std::vector<qint64> capacities;
-    qint64 capacity = 0;
-    int spaces = 0;
-    for (const TVmElementCreditBlock *block : blocks) {
-        capacities.push_back(block->Layout().ElasticCapacity());
-        capacity += capacities.back();
-        spaces += block->Layout().ElasticSpaces();
-    }
-    std::optional<TRunningTimeFit> fit = FitRunningTime(base, targetFrames);
-    // Longer than the roll at 1 pixel a frame: the spaces (or the gap, when allowed) may still make it up.
-    if (!fit && base > 0 && targetFrames > base && (allowEndGap || targetFrames - base <= capacity))
-        fit = TRunningTimeFit{1, int(std::min<qint64>(targetFrames - base, INT32_MAX)), targetFrames};
-    if (!fit) {
-        result.Problem = QStringLiteral("the running time %1 cannot be met: at 1 pixel per frame the roll runs shorter, "
-                                        "or it would need more than 1000 pixels per frame")
-                             .arg(FormatTimecode(targetFrames, frameRate));
-        return result;
-    }
-    if (fit->Gap > capacity && !allowEndGap) {
-        // The nearest counts either side: this rate with every space at its widest, and the
-        // next slower rate with none grown.
-        const qint64 rate = fit->ScrollRate;
-        const qint64 shorter = (base + capacity + rate - 1) / rate;
-        QString nearest = FormatTimecode(shorter, frameRate);
-        if (rate > 1)
-            nearest += QStringLiteral(" or ") + FormatTimecode((base + rate - 2) / (rate - 1), frameRate);
-        result.Problem = QStringLiteral("the running time %1 cannot be met without black at the end: the roll's %2 elastic "
-                                        "spaces can grow by %3 pixels, and %4 are needed; the nearest running times "
-                                        "that work are %5 (or allow a gap at the end)")
-                             .arg(FormatTimecode(targetFrames, frameRate))
-                             .arg(spaces)
-                             .arg(capacity)
-                             .arg(fit->Gap)
-                             .arg(nearest);
-        return result;
-    }
-    TElementNode &node = *tree.ProjectNode();
-    if (TElementNode *oldGap = LastFitGap(node))
-        tree.TakeNode(*oldGap);
-    queryInterface<IProject>(node.Element())->SetScrollRate(fit->ScrollRate);
-    // The blocks take what they can; a gap at the end, when allowed, only the rest.
-    const qint64 absorbed = std::min<qint64>(fit->Gap, capacity);
-    const std::vector<qint64> growth = SpreadStretch(absorbed, capacities);
-    for (std::size_t i = 0; i < blocks.size(); ++i)
-        blocks[i]->SetStretch(qint32(growth[i]));
-    const qint64 rest = fit->Gap - absorbed;
-    if (rest > 0)
-        tree.InsertChild(node, node.ChildCount(), MakeRunningTimeGap(int(rest)));
-    result.Fit = TRunningTimeFit{fit->ScrollRate, int(rest), fit->Frames, int(absorbed), spaces};
-    return result;
 }
 
 int RollOffsetOf(const TElementTree &tree, const TElementNode &node)
@@ -219,16 +160,23 @@ int RollOffsetOf(const TElementTree &tree, const TElementNode &node)
 
 QString DescribeFit(const TRunningTimeFit &fit, int frameRate)
 {
-    const QString gap = fit.Gap > 0 ? QStringLiteral("with a %1-pixel gap at the end").arg(fit.Gap)
-        : fit.Stretch > 0 ? QStringLiteral("%1 pixels spread over %2 elastic spaces, no black at the end")
-                                .arg(fit.Stretch)
-                                .arg(fit.ElasticSpaces)
-                          : QStringLiteral("without a gap at the end");
-    return QStringLiteral("Running time %1 (%2 frames): scrolling %3 pixels per frame, %4")
+    QString spaces;
+    if (fit.Stretch > 0 && fit.Shrink > 0)
+        spaces = QStringLiteral("%1 pixels added to and %2 taken from %3 elastic spaces").arg(fit.Stretch).arg(fit.Shrink).arg(fit.ElasticSpaces);
+    else if (fit.Stretch > 0)
+        spaces = QStringLiteral("%1 pixels spread over %2 elastic spaces").arg(fit.Stretch).arg(fit.ElasticSpaces);
+    else if (fit.Shrink > 0)
+        spaces = QStringLiteral("%1 pixels taken from %2 elastic spaces").arg(fit.Shrink).arg(fit.ElasticSpaces);
+    const QString gap = fit.Gap > 0 ? (spaces.isEmpty() ? QString() : spaces + QStringLiteral(", "))
+                                          + QStringLiteral("with a %1-pixel gap at the end").arg(fit.Gap)
+        : !spaces.isEmpty() ? spaces + QStringLiteral(", no black at the end")
+                            : QStringLiteral("without a gap at the end");
+    const QString sections = fit.Sections > 0 ? QStringLiteral("; %1 section times met").arg(fit.Sections) : QString();
+    return QStringLiteral("Running time %1 (%2 frames): scrolling %3 pixels per frame, %4%5")
         .arg(FormatTimecode(fit.Frames, frameRate))
         .arg(fit.Frames)
         .arg(fit.ScrollRate)
-        .arg(gap);
+        .arg(gap, sections);
 }
 
 QString ScrollSpeedWarning(int filmHeight, int frameRate, int scrollRate)

@@ -19,7 +19,9 @@ struct TRunningTimeFit
     int Gap = 0; // pixels of empty space added after the last element
     qint64 Frames = 0;
     int Stretch = 0;       // pixels spread over credit blocks' elastic spaces instead of a gap
-    int ElasticSpaces = 0; // how many spaces took them
+    int Shrink = 0;        // pixels taken from them
+    int ElasticSpaces = 0; // how many spaces there are to take them
+    int Sections = 0;      // timed sections of credit blocks met
 };
 
 // The whole-pixel rate whose frame count comes closest to targetFrames without
@@ -43,6 +45,9 @@ struct TRunningTimePlan
 // target cannot be met.
 std::optional<TRunningTimePlan> PlanRollRunningTime(const TElementTree &tree, qint64 targetFrames);
 
+// The gap an earlier fit left at the end of the roll, or null.
+TElementNode *RunningTimeGap(const TElementTree &tree);
+
 // The empty element that pads the end of a fitted roll by height pixels.
 std::unique_ptr<TElementNode> MakeRunningTimeGap(int height);
 
@@ -50,18 +55,6 @@ std::unique_ptr<TElementNode> MakeRunningTimeGap(int height);
 // of the roll (replacing the gap an earlier fit left there). Changes nothing and returns empty
 // when the target cannot be met.
 std::optional<TRunningTimeFit> FitRollToRunningTime(TElementTree &tree, qint64 targetFrames);
-
-// A fit that spreads the rest over the credit blocks' elastic spaces, or why there is none.
-struct TElasticFit
-{
-    std::optional<TRunningTimeFit> Fit;
-    QString Problem; // with the nearest running times that work, as HH:MM:SS:FF
-};
-
-// Fits the roll to targetFrames at a whole-pixel rate, the rest spread over the elastic spaces
-// of its credit blocks so that the last credit leaves on the target frame with no black after
-// it. A gap at the end is used only when allowEndGap, and only for what the spaces cannot take.
-TElasticFit FitRollWithoutBlack(TElementTree &tree, qint64 targetFrames, bool allowEndGap);
 
 // Where node starts in the roll (pixels below the roll's top), measured on the tree as it is:
 // nothing is taken out or put back. 0 for a node outside the project.

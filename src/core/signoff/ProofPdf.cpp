@@ -1,4 +1,5 @@
 #include "core/signoff/ProofPdf.h"
+#include "core/styles/ProjectStyle.h"
 
 #include "core/document/ElementTree.h"
 #include "core/elements/Interfaces.h"
@@ -65,9 +66,11 @@ void CollectTextLines(const TRollMap &map, const TElementNode &node, std::vector
         font->GetFontName(fontName);
         const auto *hAlign = queryInterface<IElementHorizontalAlign>(node.Element());
         const auto *vAlign = queryInterface<IElementVerticalAlign>(node.Element());
+        const auto *styled = queryInterface<IElementStyled>(node.Element());
         TTextBlock block;
         block.Measure(value, fontName, font->GetFontSize(), placed->Width, hAlign ? hAlign->GetHorizontalAlign() : eaLeft,
-                      vAlign ? vAlign->GetVerticalAlign() : eaTop);
+                      vAlign ? vAlign->GetVerticalAlign() : eaTop, styled ? styled->GetLeading() : 1.0,
+                      styled ? styled->GetTracking() : 0);
         for (const auto &[top, bottom] : block.LineBands(placed->Bottom - placed->ContentTop))
             lines.emplace_back(placed->ContentTop + top, placed->ContentTop + bottom);
     }

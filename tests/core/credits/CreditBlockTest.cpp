@@ -112,12 +112,13 @@ TEST(CreditBlock, NoInkOutsideTheMeasure)
 
 TEST(CreditBlock, ProducerSheetsReadTheirCreditColumnsOnly)
 {
-    const TCreditRows rows = ReadCreditRows(SheetOf({{"Department", "Kind", "Role", "Name", "Notes", "notes"},
-                                                     {"Camera", "pair", "Gaffer", "Ada", "confirmed", ""},
-                                                     {"Camera", "pair", "", "Bram", "", ""},
-                                                     {"Camera", "pair", "", "Cleo", "", ""},
-                                                     {"", "heading", "", "", "", ""},
-                                                     {"", "pair", "Grip", "Dario", "", ""}}));
+    // Time is Velmora's own (a heading's section time), not a producer's column.
+    const TCreditRows rows = ReadCreditRows(SheetOf({{"Department", "Kind", "Role", "Name", "Notes", "notes", "Time"},
+                                                     {"Camera", "pair", "Gaffer", "Ada", "confirmed", "", ""},
+                                                     {"Camera", "pair", "", "Bram", "", "", ""},
+                                                     {"Camera", "pair", "", "Cleo", "", "", ""},
+                                                     {"", "heading", "", "", "", "", "0:20"},
+                                                     {"", "pair", "Grip", "Dario", "", "", ""}}));
     EXPECT_EQ(rows.IgnoredColumns, QStringList({"Department", "Notes", "notes"}));
     ASSERT_EQ(rows.Rows.size(), 5u);
     const struct
@@ -159,6 +160,7 @@ TEST(CreditBlock, WorksheetsAreChosenByName)
         SCOPED_TRACE(suffix.toStdString());
         const QString path = dir.filePath("credits." + suffix);
         test::WriteSheet(path, {{"Kind", "Text"}, {"text", "Hello"}});
+        EXPECT_EQ(WorksheetNames(path), QStringList({"Credits", "Notes"}));
         EXPECT_EQ(ReadSheet(path, "Notes").Rows.at(0).Cells, QStringList({"not this"}));
         EXPECT_EQ(ReadSheet(path, "Credits").Rows.at(1).Cells, ReadSheet(path).Rows.at(1).Cells);
         try {
@@ -248,6 +250,12 @@ TEST(CreditBlock, BadStylesAndRowsAreRefusedWithTheirPlace)
         {{{"Kind", "Text"}, {"text", "A"}}, R"({"Text": {"Caps": "shouting"}})",
          "s.json: style \"Text\": field \"Caps\" must be \"as typed\", \"all caps\" or \"small caps\""},
         {{{"Kind", "Text"}, {"text", "A"}}, R"({"Text": {"Leading": 9}})", "s.json: style \"Text\": field \"Leading\" must be a number from 0.5 to 4"},
+        {{{"Kind", "Text"}, {"text", "A"}}, R"({"Gap": {"MinSpace": -4}})", "s.json: style \"Gap\": field \"MinSpace\" must be a whole number from 0 to 20000"},
+        // Section times: only on headings, and in a form a person writes times in.
+        {{{"Kind", "Text", "Time"}, {"text", "A", "0:30"}}, "", "credits.csv:2: column Time: \"0:30\" is on a text row; only a heading starts a timed section"},
+        {{{"Kind", "Text", "Time"}, {"heading", "A", "half a minute"}}, "", "credits.csv:2: column Time: \"half a minute\" is not SS, MM:SS, HH:MM:SS or HH:MM:SS:FF"},
+        {{{"Kind", "Text", "Time"}, {"heading", "A", "1:75"}}, "", "credits.csv:2: column Time: \"1:75\" has more than 59 minutes or seconds"},
+        {{{"Kind", "Text", "Time"}, {"heading", "A", "00:00"}}, "", "credits.csv:2: column Time: \"00:00\" is zero"},
     };
     for (const auto &c : cases) {
         TCreditSource source;

@@ -1,6 +1,7 @@
 // The tree section: exact layout, older versions, tolerated oddities and clipboard chunks.
 #include "core/document/Document.h"
 #include "core/document/TreeSection.h"
+#include "core/document/WriteBackDevice.h"
 #include "core/elements/ElementColumns.h"
 #include "core/elements/ElementImage.h"
 #include "core/elements/ElementProject.h"
@@ -243,6 +244,42 @@ TEST(TreeSection, ClipboardChunksLoadUnderAParent)
     buffer.open(QIODevice::ReadOnly);
     EXPECT_THROW(LoadNodeChunks(buffer, target.Tree(), parent), ETreeSectionError);
     EXPECT_EQ(parent.ChildCount(), 2u);
+}
+
+} // namespace
+
+namespace {
+
+// Sizes patched after their bytes were handed on, in the middle of a hand-over or while still
+// held all come out as a direct write gives them, whatever the piece size.
+TEST(TreeSection, WriteBackGivesTheBytesOfADirectWrite)
+{
+    TDocument document;
+    TElementTree &tree = document.Tree();
+    for (int i = 0; i < 12; ++i) {
+        auto text = std::make_unique<TVmElementText>();
+        text->SetText(QStringLiteral("Name %1").arg(i));
+        TElementNode &node = tree.InsertChild(*document.ProjectNode(), tree.ProjectNode()->ChildCount(),
+                                              std::make_unique<TElementNode>(std::move(text)));
+        if (i % 4 == 0)
+            tree.AddChild(node, std::make_unique<TVmElementColumns>());
+    }
+    QBuffer direct;
+    direct.open(QIODevice::WriteOnly);
+    direct.write("lead");
+    WriteNodeChunk(direct, *document.ProjectNode());
+    for (const qint64 hold : {1, 7, 64, 1000, 1 << 20}) {
+        QBuffer buffer;
+        buffer.open(QIODevice::WriteOnly);
+        buffer.write("lead");
+        {
+            TWriteBackDevice stream(buffer, hold);
+            WriteNodeChunk(stream, *document.ProjectNode());
+            ASSERT_TRUE(stream.Finish());
+        }
+        EXPECT_EQ(buffer.data(), direct.data()) << "holding " << hold;
+        EXPECT_EQ(buffer.pos(), direct.pos()) << "holding " << hold;
+    }
 }
 
 } // namespace
