@@ -19,6 +19,10 @@ const QImage &TFrameRenderer::RenderFrame(const TElementTree &tree, int position
     const qint64 scaledWidth = qint64(width) * m_scale;
     const qint64 scaledHeight = qint64(height) * m_scale;
     const QImage::Format format = FrameFormat();
+    // A frame offered that does not fit is let go; the renderer's own is kept for reuse.
+    if (m_nextFrame.size() == QSize(int(scaledWidth), int(scaledHeight)) && m_nextFrame.format() == format)
+        m_frame = std::move(m_nextFrame);
+    m_nextFrame = QImage();
     if (m_frame.width() != scaledWidth || m_frame.height() != scaledHeight || m_frame.format() != format)
         m_frame = ImageSizeProblem(scaledWidth, scaledHeight, QString(), m_deepFrames ? 8 : 4).isEmpty()
             ? QImage(int(scaledWidth), int(scaledHeight), format)
@@ -26,10 +30,14 @@ const QImage &TFrameRenderer::RenderFrame(const TElementTree &tree, int position
     m_filmHeight = height;
     m_rollHeight = 0;
     m_focusedBand.reset();
+    m_frameOpaque = false;
     if (m_frame.isNull())
         return m_frame;
-    // Each frame starts from nothing, so a translucent background never shows the previous frame.
-    m_frame.fill(Qt::transparent);
+    // Each frame starts from nothing, so a translucent background never shows the previous
+    // frame; an opaque background covers every pixel by itself.
+    m_frameOpaque = project != nullptr && m_drawBackground && qAlpha(project->GetBackColor()) == 255;
+    if (!m_frameOpaque)
+        m_frame.fill(Qt::transparent);
     if (project == nullptr)
         return m_frame;
 

@@ -28,6 +28,14 @@ public:
     void MeasureRoll(const TElementTree &tree);
 
     const QImage &Frame() const { return m_frame; }
+    // The next render draws into frame when it has the size and format that render needs, so
+    // a caller can hand out frames of its own (a reused buffer) without a copy. The renderer
+    // lets go of frame at the render after that; while the caller keeps a copy, drawing
+    // into it would copy it first, so the caller should not keep one across a render.
+    void SetNextFrame(QImage frame) { m_nextFrame = std::move(frame); }
+    // True when every pixel of the last frame is opaque: the project's background was drawn
+    // in an opaque colour.
+    bool FrameOpaque() const { return m_frameOpaque; }
     // Content height of the roll from the last render.
     int RollHeight() const { return m_rollHeight; }
     // Highest position of the last render's range 0 .. film height + roll height.
@@ -60,6 +68,8 @@ public:
 
 private:
     QImage m_frame;
+    QImage m_nextFrame;
+    bool m_frameOpaque = false;
     int m_rollHeight = 0;
     int m_filmHeight = 0;
     std::optional<std::pair<int, int>> m_focusedBand;

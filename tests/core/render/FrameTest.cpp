@@ -126,3 +126,34 @@ TEST(ContentSizes, TableAndListTexts)
 }
 
 } // namespace
+
+// A frame handed in is drawn into in place of the renderer's own, whatever it held before:
+// an opaque background covers it, a translucent one starts from a cleared frame.
+TEST(Frame, GivenFrameIsDrawnLikeAFreshOne)
+{
+    for (const TArgb back : {0xFF203040u, 0x80336699u}) {
+        SCOPED_TRACE(back);
+        RollBuilder roll(80, 60);
+        roll.project->SetBackColor(back);
+        roll.Text(*roll.projectNode, QStringLiteral("Cast"));
+        roll.Block(*roll.projectNode, 0xFFFF0000, 40, 10);
+        TFrameRenderer fresh;
+        const QImage expected = fresh.RenderFrame(roll.tree, 50, false).copy();
+
+        // Rows with spare bytes at their end, as the generation run's buffers have.
+        std::vector<uchar> memory(size_t(80 * 4 + 64) * 60, 0xAB);
+        TFrameRenderer renderer;
+        renderer.SetNextFrame(QImage(memory.data(), 80, 60, 80 * 4 + 64, QImage::Format_ARGB32_Premultiplied));
+        const QImage &frame = renderer.RenderFrame(roll.tree, 50, false);
+        EXPECT_EQ(frame.constBits(), memory.data());
+        EXPECT_EQ(frame, expected);
+        EXPECT_EQ(renderer.FrameOpaque(), qAlpha(back) == 255);
+
+        // One of the wrong size is left alone.
+        std::vector<uchar> small(size_t(10 * 4) * 10, 0xAB);
+        renderer.SetNextFrame(QImage(small.data(), 10, 10, QImage::Format_ARGB32_Premultiplied));
+        EXPECT_EQ(renderer.RenderFrame(roll.tree, 50, false), expected);
+        EXPECT_EQ(small.front(), 0xAB);
+    }
+}
+

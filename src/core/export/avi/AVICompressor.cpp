@@ -224,7 +224,9 @@ void TAVICompressor::AddFrame(const QImage &bitmap)
 {
     if (!m_writer || m_writeFailed)
         throw EExportError(QStringLiteral("The video file \"%1\" is not open for writing.").arg(m_fileName));
-    const QImage frame = bitmap.format() == QImage::Format_BGR888 ? bitmap : bitmap.convertToFormat(QImage::Format_BGR888);
+    const bool taken = bitmap.format() == QImage::Format_BGR888
+        || (bitmap.format() == QImage::Format_RGB32 && m_encoder && m_encoder->TakesRgb32());
+    const QImage frame = taken ? bitmap : bitmap.convertToFormat(QImage::Format_BGR888);
     try {
         TPacketList packets;
         m_encoder->Encode(frame, packets);

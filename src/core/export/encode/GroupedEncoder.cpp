@@ -12,6 +12,7 @@ TGroupedEncoder::TGroupedEncoder(const TFormatCodec &codec, const TEncoderSettin
     m_settings.Threads = 1;
     m_firstEncoder = CreateEncoder(codec, m_settings);
     m_firstEncoder->DescribeStream(m_described);
+    m_takesRgb32 = m_firstEncoder->TakesRgb32();
 }
 
 TGroupedEncoder::~TGroupedEncoder()

@@ -21,6 +21,7 @@ public:
     void Encode(const QImage &frame, TPacketList &out) override;
     void Flush(TPacketList &out) override;
     void DescribeStream(avi::TStreamSetup &setup) const override;
+    bool TakesRgb32() const override { return m_takesRgb32; }
     // Running groups end after their current frame; groups not started are dropped.
     void RequestStop() override { m_stop.store(true); }
 
@@ -44,6 +45,7 @@ private:
     std::vector<QImage> m_group;
     std::deque<std::future<TGroupResult>> m_running;
     std::atomic<bool> m_stop{false};
+    bool m_takesRgb32 = false;
     bool m_gap = false;  // a group ended early: nothing after it may follow in the file
 };
 

@@ -226,7 +226,7 @@ void TLibavEncoder::Convert(const QImage &given)
         FillTenBitPlanes(frame, m_frame.get());
         return;
     }
-    AVPixelFormat source = givenAlpha ? AV_PIX_FMT_BGRA : AV_PIX_FMT_BGR24;
+    AVPixelFormat source = givenAlpha ? AV_PIX_FMT_BGRA : frame.format() == QImage::Format_RGB32 ? AV_PIX_FMT_BGR0 : AV_PIX_FMT_BGR24;
     if (frame.depth() == 64)
         source = AV_PIX_FMT_RGBA64;  // Qt's RGBX64 keeps its unused channel at full, which the scaler ignores
     m_converter->Convert(frame, source, *m_frame);
@@ -235,11 +235,11 @@ void TLibavEncoder::Convert(const QImage &given)
 void TLibavEncoder::Encode(const QImage &frame, const PacketOut &out)
 {
     const QImage::Format format = frame.format();
-    if ((format != QImage::Format_BGR888 && format != QImage::Format_ARGB32 && format != QImage::Format_RGBX64
-         && format != QImage::Format_RGBA64)
+    if ((format != QImage::Format_BGR888 && format != QImage::Format_RGB32 && format != QImage::Format_ARGB32
+         && format != QImage::Format_RGBX64 && format != QImage::Format_RGBA64)
         || frame.width() != m_context->width || frame.height() != m_context->height)
         throw EExportError(QStringLiteral("A frame does not have the size or format of the video."));
-    CheckAv(av_frame_make_writable(m_frame.get()), What("preparing a frame for"));
+    m_converter->RenewTarget(*m_frame);
     Convert(frame);
     m_frame->pts = m_nextPts++;
     m_frame->quality = m_frameQuality;

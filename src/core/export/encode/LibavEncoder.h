@@ -21,7 +21,7 @@ public:
     TLibavEncoder(const TFormatCodec &codec, const TCodecProfile &profile, const TEncoderSettings &settings);
 
     AVCodecContext *Context() const { return m_context.get(); }
-    // Encodes a frame of the opened size: Format_BGR888 or Format_RGBX64 when opaque,
+    // Encodes a frame of the opened size: Format_BGR888, Format_RGB32 or Format_RGBX64 when opaque,
     // Format_ARGB32 or Format_RGBA64 (straight alpha) with alpha.
     void Encode(const QImage &frame, const PacketOut &out);
     // Hands out what the encoder still holds; once.
@@ -29,6 +29,7 @@ public:
 
     void Encode(const QImage &frame, TPacketList &out) override;
     void Flush(TPacketList &out) override;
+    bool TakesRgb32() const override { return true; }
     void DescribeStream(avi::TStreamSetup &setup) const override;
 
 private:

@@ -37,8 +37,10 @@ class IVideoEncoder
 {
 public:
     virtual ~IVideoEncoder() = default;
-    // Takes one top-down Format_BGR888 frame of the opened size; appends finished packets.
+    // Takes one top-down Format_BGR888 frame of the opened size (or Format_RGB32 where
+    // TakesRgb32()); appends finished packets.
     virtual void Encode(const QImage &frame, TPacketList &out) = 0;
+    virtual bool TakesRgb32() const { return false; }
     // Appends the packets still held back by the encoder.
     virtual void Flush(TPacketList &out) = 0;
     // Called from any thread: frames not yet started may be dropped; Flush then returns the

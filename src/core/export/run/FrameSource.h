@@ -20,6 +20,11 @@ public:
     // Asks for frames at 16 bits a channel, for outputs deeper than 8 bits. A source that cannot
     // draw them keeps handing out 8-bit frames; the run follows the format it gets.
     virtual void SetDeepFrames(bool) {}
+    // Offers a frame for the next RenderFrame to draw into, when it has the size and format
+    // that render needs; a source that cannot use it draws into its own.
+    virtual void SetNextFrame(QImage) {}
+    // True when every pixel of the last frame rendered is opaque.
+    virtual bool FrameOpaque() const { return false; }
 };
 
 } // namespace velmora

@@ -3,6 +3,7 @@
 #include "core/export/sinks/AviFrameSink.h"
 #include "core/export/run/BoundedQueue.h"
 #include "core/export/ExportError.h"
+#include "core/export/run/FramePool.h"
 #include "core/render/FrameRenderer.h"
 
 #include <QPainter>
@@ -169,6 +170,9 @@ TGenerationResult RunGeneration(IFrameSource &source, const TGenerationSettings 
             // pixel and a translucent one shows what was there; the first goes over black.
             // The canvas takes the depth of the first frame.
             QImage canvas;
+            // Frames are drawn into buffers that go round between the renderer and the sink.
+            TFramePool pool(size, deep ? QImage::Format_RGBA64_Premultiplied : QImage::Format_ARGB32_Premultiplied);
+            const bool sinkTakesRgb32 = writer.TakesRgb32Frames();
             int position = 0;
             int frame = 0;
             // The range is at least the film height even before the source's first render.
@@ -184,13 +188,22 @@ TGenerationResult RunGeneration(IFrameSource &source, const TGenerationSettings 
                     writer.RequestStop();
                     break;
                 }
+                source.SetNextFrame(pool.Take());
                 const QImage &rendered = source.RenderFrame(position);
                 range = source.PositionRange();
                 bool pushed = false;
                 const bool deepFrame = rendered.depth() == 64;
+                // An opaque frame is its own composite over anything, so its pixels go to the sink
+                // as drawn; premultiplied and opaque, they read the same as the opaque formats.
+                const QImage::Format opaqueFormat = !source.FrameOpaque() ? QImage::Format_Invalid
+                    : rendered.format() == QImage::Format_RGBA64_Premultiplied ? QImage::Format_RGBX64
+                    : rendered.format() == QImage::Format_ARGB32_Premultiplied && sinkTakesRgb32 ? QImage::Format_RGB32
+                                                                                                 : QImage::Format_Invalid;
                 if (settings.Alpha) {
                     // Each frame on its own, its coverage as straight alpha.
                     pushed = encoding.Push(rendered.convertToFormat(deepFrame ? QImage::Format_RGBA64 : QImage::Format_ARGB32));
+                } else if (opaqueFormat != QImage::Format_Invalid) {
+                    pushed = encoding.Push(SharedView(rendered, opaqueFormat));
                 } else {
                     if (canvas.isNull()) {
                         canvas = QImage(size, deepFrame ? QImage::Format_RGBX64 : QImage::Format_BGR888);

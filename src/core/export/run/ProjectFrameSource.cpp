@@ -61,4 +61,14 @@ void TProjectFrameSource::SetDeepFrames(bool on)
     m_renderer.SetDeepFrames(on);
 }
 
+void TProjectFrameSource::SetNextFrame(QImage frame)
+{
+    m_renderer.SetNextFrame(std::move(frame));
+}
+
+bool TProjectFrameSource::FrameOpaque() const
+{
+    return m_renderer.FrameOpaque();
+}
+
 } // namespace velmora

@@ -24,6 +24,8 @@ public:
     int PositionRange() const override;
     const QImage &RenderFrame(int position) override;
     void SetDeepFrames(bool on) override;
+    void SetNextFrame(QImage frame) override;
+    bool FrameOpaque() const override;
 
 private:
     const TElementTree &m_tree;

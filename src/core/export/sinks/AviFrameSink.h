@@ -16,6 +16,8 @@ public:
 
     bool Open(const TSinkSettings &settings) override;
     void Write(const QImage &frame) override { m_writer.AddFrame(frame); }
+    // The compressor converts them for the codecs that need 24 bits.
+    bool TakesRgb32Frames() const override { return true; }
     void RequestStop() override { m_writer.RequestStop(); }
     void Close() override { m_writer.Close(); }
     void CloseAfterFailure() override { m_writer.CloseAfterFailure(); }

@@ -26,10 +26,12 @@ public:
     // Creates the output. False when the user cancelled a choice offered on the way (nothing
     // is left behind then). Throws EExportError with a message for the user.
     virtual bool Open(const TSinkSettings &settings) = 0;
-    // Takes one frame of the opened size: Format_BGR888 when opaque, Format_ARGB32 (straight
-    // alpha) with Alpha; from sinks that take deep frames also Format_RGBX64 and Format_RGBA64
-    // (straight alpha). Throws EExportError.
+    // Takes one frame of the opened size: Format_BGR888 when opaque (also Format_RGB32 for
+    // sinks that take it), Format_ARGB32 (straight alpha) with Alpha; from sinks that take deep
+    // frames also Format_RGBX64 and Format_RGBA64 (straight alpha). Throws EExportError.
     virtual void Write(const QImage &frame) = 0;
+    // True when opaque frames may come as Format_RGB32, as they are drawn, saving a conversion.
+    virtual bool TakesRgb32Frames() const { return false; }
     // True when the output keeps more than 8 bits a channel, so frames are best drawn at 16.
     virtual bool TakesDeepFrames() const { return false; }
     // Asks the sink, from any thread, to give up frames it has not started on; frames already

@@ -4,6 +4,7 @@
 #include "core/render/Timecode.h"
 
 #include <QFile>
+#include <algorithm>
 #include <optional>
 #include <thread>
 
@@ -72,6 +73,7 @@ bool TMediaFrameSink::Open(const TSinkSettings &settings)
     m_fileName = settings.FileName;
     m_framesWritten = 0;
     m_failed = false;
+    m_lastDts = AV_NOPTS_VALUE;
     m_stop.store(false);
 
     const AVOutputFormat *muxer = av_guess_format(m_choice.Format->Muxer.constData(), nullptr, nullptr);
@@ -140,11 +142,19 @@ void TMediaFrameSink::Discard()
 
 void TMediaFrameSink::WritePacket(AVPacket *packet)
 {
-    // libx265 here can hand out a decoding time with garbage in its high bits when it does not
-    // reorder; muxers then refuse the packet (Matroska) or store the garbage (MP4, MOV). A
-    // packet is never decoded after it is shown, and without reordering it is decoded then.
-    if (m_encoder->Context()->has_b_frames == 0 && (packet->dts == AV_NOPTS_VALUE || packet->dts > packet->pts))
-        packet->dts = packet->pts;
+    // libx265 here can hand out a decoding time with garbage in it, above or far below the
+    // showing time (it seems to leave it unset at times); muxers then refuse the packet
+    // (Matroska, MOV) or store the garbage (MP4). A real one is never after the showing time,
+    // always after the previous packet's, and reordering holds a frame back a few frames at
+    // most; one that is not gets the earliest time those rules leave.
+    const qint64 pts = packet->pts;
+    const qint64 dts = packet->dts;
+    constexpr qint64 MostFramesHeldBack = 64;
+    const bool plausible = dts != AV_NOPTS_VALUE && dts <= pts && (m_lastDts == AV_NOPTS_VALUE ? dts >= pts - MostFramesHeldBack
+                                                                                                : dts > m_lastDts);
+    if (!plausible && pts != AV_NOPTS_VALUE)
+        packet->dts = m_lastDts == AV_NOPTS_VALUE ? pts : std::min(pts, m_lastDts + 1);
+    m_lastDts = packet->dts;
     av_packet_rescale_ts(packet, m_encoder->Context()->time_base, m_stream->time_base);
     packet->stream_index = m_stream->index;
     CheckAv(av_interleaved_write_frame(m_format, packet), QStringLiteral("Could not write to the file \"%1\"").arg(m_fileName));

@@ -6,6 +6,7 @@
 
 #include <QStringList>
 #include <atomic>
+#include <limits>
 #include <memory>
 
 struct AVFormatContext;
@@ -45,6 +46,7 @@ public:
     void CloseAfterFailure() override;
     int FramesWritten() const override { return m_framesWritten; }
     bool TakesDeepFrames() const override { return m_choice.Profile->DeepFrames(); }
+    bool TakesRgb32Frames() const override { return true; }
 
 private:
     void WritePacket(AVPacket *packet);
@@ -59,6 +61,7 @@ private:
     AVStream *m_stream = nullptr;
     bool m_failed = false;
     int m_framesWritten = 0;
+    qint64 m_lastDts = std::numeric_limits<qint64>::min();  // in the encoder's time base; none yet (AV_NOPTS_VALUE)
     std::atomic<bool> m_stop{false};
 };
 
