@@ -102,8 +102,29 @@ int TRollRuler::PositionAt(int x) const
     return QStyle::sliderValueFromPosition(m_slider.minimum(), m_slider.maximum(), std::clamp(sliderX, 0, span), span);
 }
 
-const TRollSection *TRollRuler::SectionNear(int x) const
+std::vector<std::pair<const TRollSection *, QRect>> TRollRuler::TitleBoxes() const
 {
+    std::vector<std::pair<const TRollSection *, QRect>> boxes;
+    int freeFrom = -1;
+    for (const TRollSection &section : m_sections) {
+        const int x = XOf(section.Position);
+        if (x < freeFrom)
+            continue;
+        const QString title = fontMetrics().elidedText(section.Title, Qt::ElideRight, LabelSpacing);
+        const QRect box(x + 3, 1, fontMetrics().horizontalAdvance(title) + 2, fontMetrics().height() + 2);
+        boxes.emplace_back(&section, box);
+        freeFrom = box.right() + 4;
+    }
+    return boxes;
+}
+
+const TRollSection *TRollRuler::SectionAt(QPoint point) const
+{
+    // A click on a title means its heading, as much as one on its mark.
+    for (const auto &[section, box] : TitleBoxes())
+        if (box.contains(point))
+            return section;
+    const int x = point.x();
     const TRollSection *nearest = nullptr;
     int best = MarkReach + 1;
     for (const TRollSection &section : m_sections)
@@ -153,19 +174,14 @@ void TRollRuler::paintEvent(QPaintEvent *)
     }
     // The headings: a mark from top to bottom, their titles beside it where there is room.
     const QColor mark(0xC0, 0x60, 0x00);
-    int freeFrom = -1;
+    painter.setPen(QPen(mark, 2));
     for (const TRollSection &section : m_sections) {
         const int x = XOf(section.Position);
-        painter.setPen(QPen(mark, 2));
         painter.drawLine(x, 0, x, fontMetrics().height() + 2);
-        if (x < freeFrom)
-            continue;
-        const QString title = fontMetrics().elidedText(section.Title, Qt::ElideRight, LabelSpacing);
-        const QRect box(x + 3, 1, fontMetrics().horizontalAdvance(title) + 2, fontMetrics().height() + 2);
-        painter.setPen(mark);
-        painter.drawText(box, Qt::AlignLeft | Qt::AlignTop, title);
-        freeFrom = box.right() + 4;
     }
+    painter.setPen(mark);
+    for (const auto &[section, box] : TitleBoxes())
+        painter.drawText(box, Qt::AlignLeft | Qt::AlignTop, fontMetrics().elidedText(section->Title, Qt::ElideRight, LabelSpacing));
 }
 
 void TRollRuler::mousePressEvent(QMouseEvent *event)
@@ -173,7 +189,7 @@ void TRollRuler::mousePressEvent(QMouseEvent *event)
     if (event->button() != Qt::LeftButton)
         return QWidget::mousePressEvent(event);
     const int x = int(event->position().x());
-    const TRollSection *section = SectionNear(x);
+    const TRollSection *section = SectionAt(event->position().toPoint());
     m_slider.setValue(section ? section->Position : PositionAt(x));
     event->accept();
 }
@@ -185,7 +201,7 @@ bool TRollRuler::event(QEvent *event)
         const IProject *project = ProjectOf(m_document);
         const int rate = project ? std::max(1, project->GetFrameRate()) : 25;
         const int scroll = project ? std::max(1, project->GetScrollRate()) : 1;
-        const TRollSection *section = SectionNear(help->pos().x());
+        const TRollSection *section = SectionAt(help->pos());
         const int position = section ? section->Position : PositionAt(help->pos().x());
         const QString time = FormatTimecode(position / scroll, rate);
         QToolTip::showText(help->globalPos(), section ? QStringLiteral("%1 at %2").arg(section->Title, time) : time, this);

@@ -4,6 +4,7 @@
 
 #include <QTimer>
 #include <QWidget>
+#include <utility>
 #include <vector>
 
 class QSlider;
@@ -27,8 +28,9 @@ public:
     const std::vector<TRollSection> &Sections() const { return m_sections; }
     // Where position lies along the ruler, in the slider's scale.
     int XOf(int position) const;
-    // The section whose mark is within reach of x, or null.
-    const TRollSection *SectionNear(int x) const;
+    // The section whose title is drawn at point, or whose mark is within reach of its x; null
+    // when neither.
+    const TRollSection *SectionAt(QPoint point) const;
     // Seconds between labelled ticks for the slider's range at the project's rates.
     int TickSeconds() const;
 
@@ -43,6 +45,8 @@ private:
     // Pixels of slider movement per second of video.
     double PositionsPerSecond() const;
     int PositionAt(int x) const;
+    // Where each shown title is drawn: a title that would overlap the one before is left out.
+    std::vector<std::pair<const TRollSection *, QRect>> TitleBoxes() const;
 
     TDocument &m_document;
     QSlider &m_slider;

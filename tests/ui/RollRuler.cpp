@@ -38,6 +38,9 @@ private Q_SLOTS:
         QCOMPARE(f.Main().FramePosition(), cast.Position);
         QTest::mouseClick(&ruler, Qt::LeftButton, {}, QPoint(ruler.XOf(slider.maximum() / 2), ruler.height() / 2));
         QVERIFY(std::abs(slider.value() - slider.maximum() / 2) <= slider.maximum() / ruler.width() + 1);
+        // A click on the heading's title, well right of its mark, means the heading too.
+        QTest::mouseClick(&ruler, Qt::LeftButton, {}, QPoint(x + 3 + ruler.fontMetrics().horizontalAdvance("CA"), 4));
+        QCOMPARE(slider.value(), cast.Position);
         // Edits reach the ruler once they pause; a heading made ordinary leaves it.
         queryInterface<IElementText>(f.Project().Child(41)->Element())->SetText("Cast and crew");
         f.Main().Document().NotifyElementChanged(f.Project().Child(41)->Element());
