@@ -1,8 +1,8 @@
 // libFuzzer target: credit sheets. The first byte picks the form: CSV or TSV text, the XML of
 // an XLSX worksheet (with a shared string table after a form feed) or of an ODS content part
 // put into a real zip, or the bytes of a whole XLSX or ODS file. Every form goes through
-// ReadSheet and the real zip reader from a file. A refusal is fine; a crash, a leak, a hang
-// or runaway memory is a fault.
+// ReadSheet and the real zip reader from a file, and workbooks also through their list of
+// worksheets. A refusal is fine; a crash, a leak, a hang or runaway memory is a fault.
 #include "FuzzFiles.h"
 
 #include "core/error.h"
@@ -112,6 +112,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
     }
     try {
         ReadSheet(path);
+    } catch (const EVelmoraError &) {
+    }
+    // The editor lists a workbook's worksheets and reads the one chosen, here the last.
+    try {
+        if (const QStringList names = WorksheetNames(path); !names.isEmpty())
+            ReadSheet(path, names.back());
     } catch (const EVelmoraError &) {
     }
     return 0;
