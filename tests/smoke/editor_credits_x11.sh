@@ -10,6 +10,7 @@ set -euo pipefail
 app=$1
 cli=$2
 shot=${3:-$PWD/editor_credits_x11.png}
+here=$(cd "$(dirname "$0")" && pwd)
 tmp=$(mktemp -d)
 trap 'rm -rf "$tmp"' EXIT
 # sheet FILE FIRST-NAME-WORD [EXTRA-ROWS-ABOVE]: the sheet saved as a new file renamed over the old.
@@ -30,16 +31,8 @@ cat >"$tmp/probe.sh" <<PROBE
 #!/usr/bin/env bash
 set -u
 . "$tmp/sheet.sh"
-QT_QPA_PLATFORM=xcb VELMORA_NO_SPLASH=1 VELMORA_LAYOUT_FILE="$tmp/layout" "$app" "$tmp/p.vmz" & pid=\$!
-trap 'kill \$pid 2>/dev/null; wait \$pid 2>/dev/null' EXIT
-for i in \$(seq 1 150); do
-  [ -s "$tmp/layout" ] && break
-  kill -0 \$pid 2>/dev/null || { echo "editor exited early"; exit 1; }
-  sleep 0.1
-done
-[ -s "$tmp/layout" ] || { echo "no layout written"; exit 1; }
-read -r _ px py pw ph < <(grep '^preview ' "$tmp/layout")
-read -r _ sx sy sw sh < <(grep '^slider ' "$tmp/layout")
+. "$here/editor_start.sh"
+start_editor "$app" "$tmp/p.vmz" "$tmp/layout"
 grab() {  # grab NAME X Y W H
   ffmpeg -v error -y -f x11grab -draw_mouse 0 -video_size "\$4x\$5" -i "\$DISPLAY+\$2,\$3" -frames:v 1 -f rawvideo -pix_fmt rgb24 "$tmp/\$1.raw"
 }

@@ -4,21 +4,14 @@
 set -euo pipefail
 app=$1
 project=$2
+here=$(cd "$(dirname "$0")" && pwd)
 tmp=$(mktemp -d)
 trap 'rm -rf "$tmp"' EXIT
 cat >"$tmp/probe.sh" <<PROBE
 #!/usr/bin/env bash
 set -u
-QT_QPA_PLATFORM=xcb VELMORA_NO_SPLASH=1 VELMORA_LAYOUT_FILE="$tmp/layout" "$app" "$project" & pid=\$!
-trap 'kill \$pid 2>/dev/null; wait \$pid 2>/dev/null' EXIT
-for i in \$(seq 1 150); do
-  [ -s "$tmp/layout" ] && break
-  kill -0 \$pid 2>/dev/null || { echo "editor exited early"; exit 1; }
-  sleep 0.1
-done
-[ -s "$tmp/layout" ] || { echo "no layout written"; exit 1; }
-read -r _ px py pw ph < <(grep '^preview ' "$tmp/layout")
-read -r _ sx sy sw sh < <(grep '^slider ' "$tmp/layout")
+. "$here/editor_start.sh"
+start_editor "$app" "$project" "$tmp/layout"
 # grab NAME X Y W H: the screen area as raw pixels, as a real screenshot sees it.
 grab() {
   ffmpeg -v error -y -f x11grab -video_size "\$4x\$5" -i "\$DISPLAY+\$2,\$3" -frames:v 1 -f rawvideo -pix_fmt rgb24 "$tmp/\$1.raw"
