@@ -1,5 +1,6 @@
 #include "cli/CliSupport.h"
 
+#include "core/credits/CreditSource.h"
 #include "core/document/Document.h"
 #include "core/document/ElementTree.h"
 #include "core/elements/Interfaces.h"
@@ -50,6 +51,23 @@ int ParseInt(const QString &option, const QString &text, int minimum, int maximu
 #include <QCommandLineParser>
 
 namespace velmora::cli {
+
+QCommandLineOption StoredCreditsOption()
+{
+    return QCommandLineOption(QStringLiteral("stored-credits"),
+                              QStringLiteral("Use the credits a linked project stored, not its sheet as it is now "
+                                             "(for a locked version)."));
+}
+
+void OpenProjectFile(TDocument &document, const QString &file, bool storedCredits)
+{
+    document.OpenProject(file);
+    if (storedCredits)
+        return;
+    for (const TSheetRefresh &refresh : RefreshLinkedBlocks(document.Tree(), QFileInfo(file).absolutePath()))
+        if (refresh.State != TSheetRefresh::TState::Unchanged)
+            PrintError(refresh.Describe());
+}
 
 bool ParseArguments(QCommandLineParser &parser, const QStringList &arguments, const QString &positionalName,
                     QStringList &positionals, int count)

@@ -45,6 +45,7 @@ int RunDiff(const QStringList &arguments);
 } // namespace cli
 } // namespace velmora
 
+class QCommandLineOption;
 class QCommandLineParser;
 
 namespace velmora {
@@ -58,7 +59,13 @@ namespace velmora::cli {
 void BuildFromSheet(TDocument &document, const QString &source, const QString &stylesFile, const QString &film,
                     const QString &worksheet = QString());
 // Opens a project file, or builds a sheet's project in memory (styles beside it, HD film).
-void OpenRoll(const QString &file, TDocument &document);
+void OpenRoll(const QString &file, TDocument &document, bool storedCredits = false);
+
+// --stored-credits: render a linked project's credits as the project stored them.
+QCommandLineOption StoredCreditsOption();
+// Opens a project file. Unless storedCredits, each linked sheet that changed since the project
+// was saved is read again, and each one read or unreadable is told in one line on stderr.
+void OpenProjectFile(TDocument &document, const QString &file, bool storedCredits);
 
 // Parses a subcommand's arguments; prints the help and returns false for --help.
 // positionals are the arguments after the command name: count of them (one or two), or none

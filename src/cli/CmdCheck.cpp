@@ -61,7 +61,8 @@ int RunCheck(const QStringList &arguments)
                                     QStringLiteral("Leave out a check by its id (repeat, or separate with commas)."),
                                     QStringLiteral("ID"));
     const QCommandLineOption json(QStringLiteral("json"), QStringLiteral("Print the problems as JSON."));
-    parser.addOptions({target, ignore, json});
+    const QCommandLineOption stored = StoredCreditsOption();
+    parser.addOptions({target, ignore, json, stored});
     QStringList files;
     if (!ParseArguments(parser, arguments, QStringLiteral("PROJECT.vmz|SHEET"), files))
         return 0;
@@ -75,7 +76,7 @@ int RunCheck(const QStringList &arguments)
         }
 
     TDocument document;
-    OpenRoll(files.first(), document);
+    OpenRoll(files.first(), document, parser.isSet(stored));
     if (parser.isSet(target)) {
         const auto *project = queryInterface<IProject>(document.ProjectNode()->Element());
         try {

@@ -73,7 +73,8 @@ int RunStill(const QStringList &arguments)
                                       QStringLiteral("Pixels the roll has moved up (0 to film height + roll height)."),
                                       QStringLiteral("P"));
     const QCommandLineOption placeholders(QStringLiteral("placeholders"), QStringLiteral("Outline every element."));
-    parser.addOptions({output, position, placeholders});
+    const QCommandLineOption stored = StoredCreditsOption();
+    parser.addOptions({output, position, placeholders, stored});
     QStringList files;
     if (!ParseArguments(parser, arguments, QStringLiteral("PROJECT.vmz"), files))
         return 0;
@@ -84,7 +85,7 @@ int RunStill(const QStringList &arguments)
 
     TOutputTarget::RefuseInput(target, files.first());
     TDocument document;
-    document.OpenProject(files.first());
+    OpenProjectFile(document, files.first(), parser.isSet(stored));
     const auto *project = queryInterface<IProject>(document.ProjectNode()->Element());
     const QString tooLarge = ImageSizeProblem(project->GetWidth(), project->GetHeight(), QStringLiteral("A frame"));
     if (!tooLarge.isEmpty())
@@ -110,7 +111,8 @@ int RunStrip(const QStringList &arguments)
     parser.setApplicationDescription(
         QStringLiteral("Writes the whole roll as one tall image on the project's background colour."));
     const QCommandLineOption output = OutputOption(QStringLiteral("ROLL.png"));
-    parser.addOption(output);
+    const QCommandLineOption stored = StoredCreditsOption();
+    parser.addOptions({output, stored});
     QStringList files;
     if (!ParseArguments(parser, arguments, QStringLiteral("PROJECT.vmz"), files))
         return 0;
@@ -120,7 +122,7 @@ int RunStrip(const QStringList &arguments)
     TOutputTarget::RefuseInput(target, files.first());
     TOutputTarget outputFile(target);
     TDocument document;
-    document.OpenProject(files.first());
+    OpenProjectFile(document, files.first(), parser.isSet(stored));
     const TElementNode &projectNode = *document.ProjectNode();
     const auto *project = queryInterface<IProject>(projectNode.Element());
 
@@ -140,7 +142,7 @@ int RunStrip(const QStringList &arguments)
         // the frame, not the roll, so only the colour lies under them.
         QPainter painter(&strip);
         painter.setRenderHint(QPainter::TextAntialiasing, true);
-        TLayoutPass pass;
+        TLayoutPass pass(FilmOf(projectNode));
         const TLayoutRect band{0, 0, width, std::max(1, project->GetHeight())};
         qint32 top = 0;
         for (const auto &child : projectNode.Children())

@@ -96,12 +96,12 @@ void BuildFromSheet(TDocument &document, const QString &source, const QString &s
     InsertCredits(document.Tree(), InsertionPointFor(document.Tree()), std::move(block));
 }
 
-void OpenRoll(const QString &file, TDocument &document)
+void OpenRoll(const QString &file, TDocument &document, bool storedCredits)
 {
     if (IsSheetFile(file))
         BuildFromSheet(document, file, StylesBesideSheet(file), QStringLiteral("1920x1080"));
     else
-        document.OpenProject(file);
+        OpenProjectFile(document, file, storedCredits);
 }
 
 int RunImport(const QStringList &arguments)

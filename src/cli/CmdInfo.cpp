@@ -9,6 +9,7 @@
 #include "core/export/run/GenerationRun.h"
 #include "core/render/FontWarnings.h"
 #include "core/render/FrameRenderer.h"
+#include "core/render/LayoutPass.h"
 #include "core/render/RunningTime.h"
 
 #include <QCommandLineParser>
@@ -91,11 +92,12 @@ void PrintNodeText(const TElementNode &node, int depth, QString &out)
 void CollectCreditBlocks(const TElementNode &node, int scrollRate, int frameRate, QJsonArray &out)
 {
     if (const auto *block = dynamic_cast<const TVmElementCreditBlock *>(node.Element())) {
-        const qint64 frames = (qint64(block->Layout().Height()) + scrollRate - 1) / std::max(1, scrollRate);
+        const TCreditLayout &layout = block->LayoutFor(FilmOf(node));
+        const qint64 frames = (qint64(layout.Height()) + scrollRate - 1) / std::max(1, scrollRate);
         out.append(QJsonObject{
             {QStringLiteral("sheet"), block->Source().SheetPath},
             {QStringLiteral("rows"), int(block->Rows().Rows.size())},
-            {QStringLiteral("height"), block->Layout().Height()},
+            {QStringLiteral("height"), layout.Height()},
             {QStringLiteral("running_time"), FormatTimecode(frames, frameRate)},
             {QStringLiteral("ignored_columns"), QJsonArray::fromStringList(block->Rows().IgnoredColumns)},
             {QStringLiteral("problem"), block->Problem()},
@@ -112,7 +114,8 @@ int RunInfo(const QStringList &arguments)
     QCommandLineParser parser;
     parser.setApplicationDescription(QStringLiteral("Shows a project's element tree, its roll height and its frame count."));
     const QCommandLineOption json(QStringLiteral("json"), QStringLiteral("Print one JSON object."));
-    parser.addOption(json);
+    const QCommandLineOption stored = StoredCreditsOption();
+    parser.addOptions({json, stored});
     QStringList files;
     if (!ParseArguments(parser, arguments, QStringLiteral("PROJECT.vmz"), files))
         return 0;
@@ -127,7 +130,7 @@ int RunInfo(const QStringList &arguments)
                                 .arg(size >> 20)
                                 .arg(MaxProjectMegabytes));
     TDocument document;
-    document.OpenProject(files.first());
+    OpenProjectFile(document, files.first(), parser.isSet(stored));
     const auto *project = queryInterface<IProject>(document.ProjectNode()->Element());
 
     // The roll height comes from the layout pass a render runs, without drawing a frame.

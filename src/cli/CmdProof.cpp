@@ -24,7 +24,8 @@ int RunProof(const QStringList &arguments)
                                   QStringLiteral("SIZE"));
     const QCommandLineOption safeAreas(QStringLiteral("safe-areas"),
                                        QStringLiteral("Draw the title-safe (90 %) and action-safe (93 %) lines."));
-    parser.addOptions({output, page, safeAreas});
+    const QCommandLineOption stored = StoredCreditsOption();
+    parser.addOptions({output, page, safeAreas, stored});
     QStringList files;
     if (!ParseArguments(parser, arguments, QStringLiteral("PROJECT.vmz|SHEET"), files))
         return 0;
@@ -43,7 +44,7 @@ int RunProof(const QStringList &arguments)
 
     TOutputTarget::RefuseInput(target, files.first());
     TDocument document;
-    OpenRoll(files.first(), document);
+    OpenRoll(files.first(), document, parser.isSet(stored));
     options.Title = ShownCaption(*document.ProjectNode());
     if (options.Title.isEmpty())
         options.Title = QFileInfo(files.first()).completeBaseName();

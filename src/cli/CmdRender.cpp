@@ -125,11 +125,15 @@ int RunRender(const QStringList &arguments)
                                                  "and 59.94 are the NTSC rates (default: the project's)."),
                                   QStringLiteral("RATE"));
     const QCommandLineOption timecode(QStringLiteral("timecode"),
-                                      QStringLiteral("Timecode of the first frame written, for QuickTime and MXF files "
-                                                     "and DPX and OpenEXR sequences; HH:MM:SS;FF is drop-frame, at 29.97 "
-                                                     "and 59.94 only (default for a --frames slice: its place in the roll "
-                                                     "from 00:00:00:00)."),
+                                      QStringLiteral("Timecode of the roll's first frame, for QuickTime and MXF files "
+                                                     "and DPX and OpenEXR sequences (default 00:00:00:00); a slice "
+                                                     "(--frames, --chunk) starts at its place after it. HH:MM:SS;FF is "
+                                                     "drop-frame, at 29.97 and 59.94 only."),
                                       QStringLiteral("HH:MM:SS:FF"));
+    const QCommandLineOption sliceTimecode(QStringLiteral("slice-timecode"),
+                                           QStringLiteral("Timecode of a slice's own first frame, where it must start "
+                                                          "elsewhere than its place in the roll."),
+                                           QStringLiteral("HH:MM:SS:FF"));
     const QCommandLineOption scale(QStringLiteral("scale"),
                                    QStringLiteral("Draw every frame K times as large, for a master above the film size (default 1)."),
                                    QStringLiteral("K"), QStringLiteral("1"));
@@ -157,7 +161,7 @@ int RunRender(const QStringList &arguments)
     const QCommandLineOption overwrite(QStringLiteral("overwrite"),
                                        QStringLiteral("For a sequence: remove the frames of an earlier one of the same name, from "
                                                       "the first number on, before writing (without it they are refused)."));
-    parser.addOptions({output, format, codec, profile, quality, keyframes, dataRate, alpha, rate, timecode, scale, startNumber,
+    parser.addOptions({output, format, codec, profile, quality, keyframes, dataRate, alpha, rate, timecode, sliceTimecode, scale, startNumber,
                        frames, chunk, threads, quiet, overwrite});
     const TSheetRollOptions sheetOptions;
     sheetOptions.AddTo(parser);
@@ -253,11 +257,19 @@ int RunRender(const QStringList &arguments)
     choice.StartNumber = parser.isSet(startNumber)
         ? ParseInt(QStringLiteral("start-number"), parser.value(startNumber), 0, 999999999)
         : settings.FirstFrame;
-    if (parser.isSet(timecode))
+    const TFrameRate timecodeRate = settings.Rate.Num > 0 ? settings.Rate : TFrameRate{source.FrameRate(), 1};
+    if (parser.isSet(sliceTimecode)) {
+        if (!slice)
+            throw EUsageError(QStringLiteral("--slice-timecode is for a slice (--frames or --chunk); the roll's own start is --timecode"));
+        ParseTimecode(parser.value(sliceTimecode), timecodeRate);
+        choice.Timecode = parser.value(sliceTimecode);
+    } else if (parser.isSet(timecode) && settings.FirstFrame == 0) {
         choice.Timecode = parser.value(timecode);
-    else if (slice && chosenFormat.Timecode)
-        choice.Timecode = FormatTimecode(settings.FirstFrame,
-                                         TimecodeBase(settings.Rate.Num > 0 ? settings.Rate : TFrameRate{source.FrameRate(), 1}));
+    } else if (parser.isSet(timecode) || (slice && chosenFormat.Timecode)) {
+        // Every slice of a farm render carries its own place after the roll's start.
+        const QString start = parser.isSet(timecode) ? parser.value(timecode) : QStringLiteral("00:00:00:00");
+        choice.Timecode = TimecodeAfterStart(start, settings.FirstFrame, timecodeRate);
+    }
     choice.Inputs = files;
     choice.Overwrite = parser.isSet(overwrite);
     const std::unique_ptr<IFrameSink> sink = CreateFrameSink(choice, settings.Options);

@@ -15,7 +15,7 @@ namespace velmora::cli {
 
 void TSheetRollOptions::AddTo(QCommandLineParser &parser) const
 {
-    parser.addOptions({Styles, Worksheet, Film, Fps, Duration, EndGap});
+    parser.addOptions({Styles, Worksheet, Film, Fps, Duration, EndGap, StoredCredits});
 }
 
 void FitToDuration(TDocument &document, const QCommandLineParser &parser, const TSheetRollOptions &options)
@@ -39,9 +39,11 @@ void OpenRoll(TDocument &document, const QString &fileName, const QCommandLinePa
              {&options.Styles, &options.Worksheet, &options.Film, &options.Fps, &options.Duration, &options.EndGap})
             if (parser.isSet(*option))
                 throw EUsageError(QStringLiteral("--%1 applies to credit sheets only").arg(option->names().first()));
-        document.OpenProject(fileName);
+        OpenProjectFile(document, fileName, parser.isSet(options.StoredCredits));
         return;
     }
+    if (parser.isSet(options.StoredCredits))
+        throw EUsageError(QStringLiteral("--stored-credits applies to projects only: a sheet is always read as it is"));
     StartSheetProject(document, fileName, parser.value(options.Film));
     InsertCreditBlock(document.Tree(), ReadCreditSource(fileName, parser.value(options.Styles), parser.value(options.Worksheet), QString()));
     auto *project = queryInterface<IProject>(document.ProjectNode()->Element());

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "cli/CliSupport.h"
+
 #include <QCommandLineOption>
 #include <QString>
 
@@ -28,6 +30,9 @@ struct TSheetRollOptions
                                 QStringLiteral("HH:MM:SS[:FF]")};
     QCommandLineOption EndGap{QStringLiteral("end-gap"),
                               QStringLiteral("With --duration: black at the end may take what the spaces between blocks cannot.")};
+
+    // For a project, not a sheet: its linked sheets are not read again.
+    QCommandLineOption StoredCredits = StoredCreditsOption();
 
     void AddTo(QCommandLineParser &parser) const;
 };

@@ -16,6 +16,7 @@
 #include "core/interchange/CreditSheet.h"
 #include "core/interchange/SheetReader.h"
 #include "core/render/FrameRenderer.h"
+#include "core/render/LayoutPass.h"
 #include "core/render/ProjectTemplates.h"
 #include "core/render/RunningTime.h"
 #include "core/edit/StyleCommands.h"
@@ -283,7 +284,7 @@ void TCreditCommands::ShowSheetRow(const TElementNode &node, int row)
     m_main.RenderFrame();  // lays the block out at the film's size
     // The last good rows may not hold the row: the nearest one above it stands in.
     int top = 0;
-    for (const auto &piece : block->Layout().Pieces()) {
+    for (const auto &piece : block->LayoutFor(FilmOf(node)).Pieces()) {
         if (piece.Row > row)
             break;
         top = piece.Top;
@@ -482,7 +483,7 @@ void TCreditCommands::RememberPreviewCredit()
     collect(m_main.Document().Tree().Root());
     for (TElementNode *node : blocks) {
         const int start = RollOffsetOf(m_main.Document().Tree(), *node);
-        for (const auto &piece : BlockOf(node)->Layout().Pieces())
+        for (const auto &piece : BlockOf(node)->LayoutFor(FilmOf(*node)).Pieces())
             if (start + piece.Bottom > top) {
                 if (start + piece.Top > top + project->GetHeight())
                     break;
@@ -501,7 +502,7 @@ void TCreditCommands::RestorePreviewCredit()
     const int start = RollOffsetOf(m_main.Document().Tree(), *m_anchor.Block);
     if (const TVmElementCreditBlock *block = BlockOf(m_anchor.Block)) {
         const int row = RowWithContent(*block, m_anchor.Content, m_anchor.Row);
-        for (const auto &piece : block->Layout().Pieces())
+        for (const auto &piece : block->LayoutFor(FilmOf(*m_anchor.Block)).Pieces())
             if (piece.Row >= row) {
                 m_main.Controls().TrackBar->setValue(project->GetHeight() + start + piece.Top + m_anchor.Offset);
                 break;

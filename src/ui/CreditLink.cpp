@@ -1,5 +1,6 @@
 #include "ui/CreditLink.h"
 
+#include "core/render/LayoutPass.h"
 #include "core/credits/CreditSource.h"
 #include "core/document/Document.h"
 #include "core/document/ElementTree.h"
@@ -229,7 +230,10 @@ bool UnlinkCredits(TDocument &document, TElementNode &node)
         return false;
     const QString projectDir =
         document.ProjectFileName().isEmpty() ? QString() : QFileInfo(document.ProjectFileName()).absolutePath();
-    TCreditBlock elements = UnlinkedCreditElements(*block, project->GetWidth(), project->GetHeight(), projectDir);
+    static const TProjectStyles none;
+    const TFilm film = FilmOf(node);
+    TCreditBlock elements = UnlinkedCreditElements(*block, project->GetWidth(), project->GetHeight(), projectDir,
+                                                   film.Styles != nullptr ? *film.Styles : none);
     QUndoStack &stack = document.UndoStack();
     stack.beginMacro(QStringLiteral("Unlink Credits"));
     if (!elements.Nodes.empty())

@@ -93,3 +93,52 @@ TEST(CreditBlockCli, LinkedPicturesFollowTheProject)
 }
 
 } // namespace
+
+// A render farm re-rendering a linked project after a sheet fix delivers the fixed roll, says
+// so, and keeps the stored rows on purpose or when the sheet cannot be read.
+TEST(CreditBlockCli, LinkedProjectsDrawTheSheetAsItIsNow)
+{
+    QTemporaryDir dir;
+    const QString sheet = dir.filePath("credits.csv");
+    velmora::test::WriteSheet(sheet, ProducerSheet);
+    const QString project = dir.filePath("roll.vmz");
+    ASSERT_EQ(RunCli({"import", "--link", sheet, "-o", project}).ExitCode, 0);
+    const auto strip = [&](const QStringList &extra, QByteArray *err = nullptr) {
+        const QString out = dir.filePath("strip.png");
+        QFile::remove(out);
+        const TCliResult result = RunCli(QStringList{"strip", project, "-o", out} + extra);
+        EXPECT_EQ(result.ExitCode, 0) << result.Err.toStdString();
+        if (err != nullptr)
+            *err = result.Err;
+        return QImage(out);
+    };
+    QByteArray err;
+    const QImage stored = strip({}, &err);
+    EXPECT_TRUE(err.isEmpty()) << "an unchanged sheet is not worth a line: " << err.toStdString();
+
+    velmora::test::TTable fixed = ProducerSheet;
+    fixed[2][3] = "Ada Hallorann-Price";
+    velmora::test::WriteSheet(sheet, fixed);
+    const QImage fresh = strip({}, &err);
+    EXPECT_TRUE(err.contains("credits read from credits.csv, saved ")) << err.toStdString();
+    EXPECT_TRUE(err.contains(", 1 row changed since the project was saved")) << err.toStdString();
+    EXPECT_NE(fresh, stored);
+    EXPECT_EQ(strip({"--stored-credits"}), stored);
+    // Every command that draws or reads the roll takes the sheet as it is now.
+    const TCliResult info = RunCli({"info", project});
+    EXPECT_TRUE(info.Err.contains("1 row changed")) << info.Err.toStdString();
+
+    // A sheet broken or gone: the stored rows, with the reason.
+    velmora::test::WriteSheet(sheet, {{"Kind", "Name"}, {"pairs", "Someone"}});
+    EXPECT_EQ(strip({}, &err), stored);
+    EXPECT_TRUE(err.contains("warning: ") && err.contains("credits.csv:2") && err.contains("the credits stored in the project are used"))
+        << err.toStdString();
+    ASSERT_TRUE(QFile::remove(sheet));
+    EXPECT_EQ(strip({}, &err), stored);
+    EXPECT_TRUE(err.contains("the sheet is missing")) << err.toStdString();
+
+    // A sheet has no stored credits to fall back on.
+    velmora::test::WriteSheet(sheet, ProducerSheet);
+    const TCliResult refused = RunCli({"render", sheet, "--stored-credits", "-o", dir.filePath("x.mov")});
+    EXPECT_EQ(refused.ExitCode, 2);
+}

@@ -141,7 +141,7 @@ TEST_F(DepthTest, DeepFramesLookLikeEightBitOnes)
 
 TEST_F(DepthTest, DpxCarriesBt709RateAndTimecode)
 {
-    Render(QStringLiteral("d.dpx"), {QStringLiteral("--rate"), QStringLiteral("24000/1001"), QStringLiteral("--timecode"),
+    Render(QStringLiteral("d.dpx"), {QStringLiteral("--rate"), QStringLiteral("24000/1001"), QStringLiteral("--slice-timecode"),
                                      QStringLiteral("01:00:59:23")});
     const char *timecodes[] = {"01:00:59:23", "01:01:00:00"};
     for (int i = 0; i < 2; ++i) {
@@ -170,7 +170,7 @@ TEST_F(DepthTest, DpxCarriesBt709RateAndTimecode)
 TEST_F(DepthTest, ExrCarriesTimecodeAndRate)
 {
     Render(QStringLiteral("e.exr"), {QStringLiteral("--rate"), QStringLiteral("30000/1001"),
-                                                             QStringLiteral("--timecode"), QStringLiteral("10:00:00:29")});
+                                                             QStringLiteral("--slice-timecode"), QStringLiteral("10:00:00:29")});
     // ffmpeg's OpenEXR reader skips timeCode and keeps framesPerSecond to itself: both are read
     // from the header; that ffmpeg still decodes every frame shows the chunk table still holds.
     const quint32 timecodes[] = {0x10000029, 0x10000100};

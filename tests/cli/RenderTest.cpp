@@ -211,10 +211,17 @@ TEST_F(RenderTest, SlicesAreTimedAndNumberedByTheirPlaceInTheRoll)
     const int first = m_frameCount - 3;
     ASSERT_GE(first, 25) << "the roll should pass one second";
     const QString place = QStringLiteral("00:00:01:%1").arg(first - 24, 2, 10, QLatin1Char('0'));  // at 24 frames a second
+    const QByteArray inHouseHour = QStringLiteral("01:%1").arg(place.mid(3)).toLatin1();
     const struct { QStringList Extra; const char *Timecode; const char *Rate; } movies[] = {
         {{QStringLiteral("--frames"), QStringLiteral("%1:").arg(first)}, nullptr, "24/1"},
         {{QStringLiteral("--frames"), QStringLiteral("0:%1").arg(first)}, "00:00:00:00", "24/1"},
-        {{QStringLiteral("--frames"), QStringLiteral("%1:").arg(first), QStringLiteral("--timecode"), QStringLiteral("10:00:00:00")},
+        // The roll starts at the house's hour; the slice at its place after it.
+        {{QStringLiteral("--frames"), QStringLiteral("%1:").arg(first), QStringLiteral("--timecode"), QStringLiteral("01:00:00:00")},
+         inHouseHour.constData(), "24/1"},
+        {{QStringLiteral("--chunk"), QStringLiteral("1/1"), QStringLiteral("--timecode"), QStringLiteral("01:00:00:00")},
+         "01:00:00:00", "24/1"},
+        {{QStringLiteral("--frames"), QStringLiteral("%1:").arg(first), QStringLiteral("--timecode"), QStringLiteral("01:00:00:00"),
+          QStringLiteral("--slice-timecode"), QStringLiteral("10:00:00:00")},
          "10:00:00:00", "24/1"},
         {{}, "", "24/1"},  // a whole roll keeps to the timecode asked for, none here
         {{QStringLiteral("--rate"), QStringLiteral("23.976"), QStringLiteral("--timecode"), QStringLiteral("01:00:00:00")},

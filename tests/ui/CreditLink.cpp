@@ -2,6 +2,7 @@
 // undo step, a broken sheet keeps the last good rows, Unlink gives ordinary elements.
 #include "EditorFixture.h"
 
+#include "core/render/LayoutPass.h"
 #include "core/credits/ElementCreditBlock.h"
 #include "support/SheetFiles.h"
 #include "ui/CreditCommands.h"
@@ -128,7 +129,7 @@ private Q_SLOTS:
         TElementNode &node = *f.Project().Child(0);
         const auto &pieces = [&]() -> const auto & {
             f.Main().RenderFrame();
-            return static_cast<const TVmElementCreditBlock *>(node.Element())->Layout().Pieces();
+            return static_cast<const TVmElementCreditBlock *>(node.Element())->LayoutFor(FilmOf(node)).Pieces();
         };
         const int height = queryInterface<IProject>(f.Project().Element())->GetHeight();
         // Row 31 ("Name 29") 5 pixels above the frame's top.
@@ -239,7 +240,7 @@ private Q_SLOTS:
         panel.ShowItem(item);
         QCOMPARE(f.Main().Document().Tree().FocusedNode(), &node);
         f.Main().RenderFrame();
-        const auto &pieces = BlockAt(node).Layout().Pieces();
+        const auto &pieces = BlockAt(node).LayoutFor(FilmOf(node)).Pieces();
         QCOMPARE(pieces[25].Row, 27);
         const int film = queryInterface<IProject>(f.Project().Element())->GetHeight();
         // The row a quarter of the way down the frame.

@@ -2,6 +2,7 @@
 // restyle every text that follows a style as one step, Apply to Selection, and new texts.
 #include "EditorFixture.h"
 
+#include "core/render/LayoutPass.h"
 #include "core/credits/ElementCreditBlock.h"
 #include "core/edit/StyleCommands.h"
 #include "core/render/FrameRenderer.h"
@@ -215,7 +216,7 @@ private Q_SLOTS:
         const auto headingPixels = [&] {
             TFrameRenderer renderer;
             renderer.RenderFrame(f.Main().Document().Tree(), 0, false);
-            return block->Layout().Pieces().front().Lines.front().Layout->font().pixelSize();
+            return block->LayoutFor(FilmOf(f.Project())).Pieces().front().Lines.front().Layout->font().pixelSize();
         };
         QCOMPARE(headingPixels(), 29);
         f.Panel().SizeEdit->setValue(40);
@@ -225,7 +226,7 @@ private Q_SLOTS:
         Type(f.Panel().FontEdit->lineEdit(), "DejaVu Serif");
         QCOMPARE(f.Stack().index(), steps + 1);
         QCOMPARE(headingPixels(), 40);
-        QCOMPARE(block->Layout().Pieces().front().Lines.front().Layout->font().family(), QString("DejaVu Serif"));
+        QCOMPARE(block->LayoutFor(FilmOf(f.Project())).Pieces().front().Lines.front().Layout->font().family(), QString("DejaVu Serif"));
         f.Stack().undo();
         f.Panel().AlignEdit->setCurrentIndex(eaLeft);
         QCOMPARE(FindProjectStyle(ProjectStylesOf(f.Main().Document().Tree()), "Heading")->HAlign, eaLeft);

@@ -5,6 +5,7 @@
 #include "core/elements/ElementImage.h"
 #include "core/error.h"
 #include "core/render/FrameRenderer.h"
+#include "core/render/LayoutPass.h"
 
 #include <algorithm>
 #include <limits>
@@ -22,6 +23,9 @@ struct TPlacedBlock
     TElementNode *Node = nullptr;
     TVmElementCreditBlock *Block = nullptr;
     qint64 NaturalTop = 0;  // in the roll, with no stretch in any block above it
+    TFilm Film;
+
+    const TCreditLayout &Layout() const { return Block->LayoutFor(Film); }
 };
 
 // A stretch of the roll from one timed heading to the next (the first from the roll's top),
@@ -156,15 +160,15 @@ private:
         qint64 added = 0;
         for (const auto &[top, node] : placed) {
             auto *block = static_cast<TVmElementCreditBlock *>(node->Element());
-            m_blocks.push_back({node, block, top - added});
-            added += qint64(block->Layout().Height()) - block->Layout().NaturalHeight();
+            m_blocks.push_back({node, block, top - added, FilmOf(*node)});
+            added += qint64(m_blocks.back().Layout().Height()) - m_blocks.back().Layout().NaturalHeight();
         }
         range -= added;
         m_range = range;
 
         m_segments.emplace_back();
         for (std::size_t b = 0; b < m_blocks.size(); ++b) {
-            const TCreditLayout &layout = m_blocks[b].Block->Layout();
+            const TCreditLayout &layout = m_blocks[b].Layout();
             const TCreditRows &rows = m_blocks[b].Block->Rows();
             for (std::size_t p = 0; p < layout.Parts().size(); ++p) {
                 const TCreditLayout::TPart &part = layout.Parts()[p];
@@ -299,7 +303,7 @@ private:
     {
         std::vector<std::vector<qint32>> stretches(m_blocks.size());
         for (std::size_t b = 0; b < m_blocks.size(); ++b)
-            stretches[b].assign(m_blocks[b].Block->Layout().Parts().size(), 0);
+            stretches[b].assign(m_blocks[b].Layout().Parts().size(), 0);
         TRunningTimeFit fit;
         fit.ScrollRate = plan.Rate;
         for (std::size_t i = 0; i < m_segments.size(); ++i) {
@@ -310,7 +314,7 @@ private:
             const qint64 taken = delta > 0 ? std::min(delta, segment.Grow) : -delta;
             std::vector<qint64> capacities;
             for (const auto &[b, p] : segment.Parts) {
-                const TCreditLayout::TPart &part = m_blocks[b].Block->Layout().Parts()[p];
+                const TCreditLayout::TPart &part = m_blocks[b].Layout().Parts()[p];
                 capacities.push_back(delta > 0 ? part.Grow : part.Shrink);
             }
             const std::vector<qint64> spread = SpreadStretch(taken, capacities);

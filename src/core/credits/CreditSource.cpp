@@ -10,6 +10,7 @@
 #include <QFileInfo>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <map>
 
 namespace velmora {
 
@@ -69,13 +70,13 @@ std::unique_ptr<TVmElementCreditBlock> ReloadedCreditBlock(const TVmElementCredi
 }
 
 TCreditBlock UnlinkedCreditElements(const TVmElementCreditBlock &block, int filmWidth, int filmHeight,
-                                    const QString &projectDir)
+                                    const QString &projectDir, const TProjectStyles &projectStyles)
 {
     TCreditStyles styles(filmHeight);
     if (!block.Source().StylesJson.isEmpty())
         styles.Load(QJsonDocument::fromJson(block.Source().StylesJson.toUtf8()).object(), block.Source().StylesPath);
     // The elements look as the block did, the project's styles included.
-    OverlayProjectStyles(styles, block.ProjectStyles(), 1.0);
+    OverlayProjectStyles(styles, projectStyles, 1.0);
     const QDir imageDir = QFileInfo(projectDir.isEmpty() ? block.SheetFilePath() : Resolved(block.Source().SheetPath, projectDir)).absoluteDir();
     return CreditsFromSheet(block.Source().Sheet, styles, imageDir, filmWidth);
 }
@@ -107,6 +108,98 @@ void Anchor(const TElementNode &node, const QString &projectDir, bool rebase)
 void AnchorCreditBlocks(const TElementTree &tree, const QString &projectDir, bool rebase)
 {
     Anchor(tree.Root(), projectDir, rebase);
+}
+
+namespace {
+
+QString RowKey(const TSheetRow &row)
+{
+    QStringList cells = row.Cells;
+    while (!cells.isEmpty() && cells.back().isEmpty())
+        cells.removeLast();
+    return cells.join(QChar(0x1F));
+}
+
+// Rows that one side has and the other lacks, counted once for a changed row: a row inserted
+// near the top moves every row below it without changing them.
+int ChangedRows(const TSheet &before, const TSheet &after)
+{
+    std::map<QString, int> counts;
+    for (const TSheetRow &row : before.Rows)
+        ++counts[RowKey(row)];
+    int added = 0;
+    for (const TSheetRow &row : after.Rows) {
+        int &count = counts[RowKey(row)];
+        if (count > 0)
+            --count;
+        else
+            ++added;
+    }
+    int removed = 0;
+    for (const auto &[key, count] : counts)
+        removed += count;
+    return std::max(added, removed);
+}
+
+void CollectLinked(TElementNode &node, std::vector<TElementNode *> &out)
+{
+    if (const auto *block = dynamic_cast<const TVmElementCreditBlock *>(node.Element()))
+        if (!block->Source().SheetPath.isEmpty())
+            out.push_back(&node);
+    for (std::size_t i = 0; i < node.ChildCount(); ++i)
+        CollectLinked(*node.Child(i), out);
+}
+
+} // namespace
+
+QString TSheetRefresh::Describe() const
+{
+    switch (State) {
+    case TState::Unchanged:
+        return QStringLiteral("credits read from %1, unchanged since the project was saved").arg(Sheet);
+    case TState::Changed:
+        return QStringLiteral("credits read from %1, saved %2, %3 %4 changed since the project was saved")
+            .arg(Sheet, Saved.toString(QStringLiteral("yyyy-MM-dd hh:mm")))
+            .arg(ChangedRows)
+            .arg(ChangedRows == 1 ? QStringLiteral("row") : QStringLiteral("rows"));
+    case TState::Unreadable:
+        break;
+    }
+    return QStringLiteral("warning: %1; the credits stored in the project are used").arg(Problem);
+}
+
+std::vector<TSheetRefresh> RefreshLinkedBlocks(TElementTree &tree, const QString &projectDir)
+{
+    std::vector<TElementNode *> nodes;
+    CollectLinked(tree.Root(), nodes);
+    std::vector<TSheetRefresh> results;
+    for (TElementNode *node : nodes) {
+        const auto &block = *static_cast<const TVmElementCreditBlock *>(node->Element());
+        TSheetRefresh result;
+        const QString path = Resolved(block.Source().SheetPath, projectDir);
+        result.Sheet = QFileInfo(path).fileName();
+        if (!QFileInfo::exists(path)) {
+            result.State = TSheetRefresh::TState::Unreadable;
+            result.Problem = QStringLiteral("%1: the sheet is missing").arg(path);
+            results.push_back(result);
+            continue;
+        }
+        result.Saved = QFileInfo(path).lastModified();
+        try {
+            std::unique_ptr<TVmElementCreditBlock> fresh = ReloadedCreditBlock(block, projectDir);
+            result.ChangedRows = ChangedRows(block.Source().Sheet, fresh->Source().Sheet);
+            const bool stylesChanged = fresh->Source().StylesJson != block.Source().StylesJson;
+            if (result.ChangedRows > 0 || stylesChanged) {
+                result.State = TSheetRefresh::TState::Changed;
+                node->ReplaceElement(std::move(fresh));
+            }
+        } catch (const EVelmoraError &error) {
+            result.State = TSheetRefresh::TState::Unreadable;
+            result.Problem = error.message();
+        }
+        results.push_back(result);
+    }
+    return results;
 }
 
 std::unique_ptr<TElementNode> CreditBlockNode(TCreditSource source)

@@ -3,7 +3,9 @@
 #include "core/credits/ElementCreditBlock.h"
 #include "core/interchange/CreditSheet.h"
 
+#include <QDateTime>
 #include <memory>
+#include <vector>
 
 namespace velmora {
 
@@ -27,12 +29,32 @@ std::unique_ptr<TVmElementCreditBlock> ReloadedCreditBlock(const TVmElementCredi
 // The block as ordinary elements (what a copying import makes), for hand work: laid out for a
 // film of filmWidth x filmHeight.
 TCreditBlock UnlinkedCreditElements(const TVmElementCreditBlock &block, int filmWidth, int filmHeight,
-                                    const QString &projectDir);
+                                    const QString &projectDir, const TProjectStyles &projectStyles);
 
 // Tells every credit block of the tree the folder its relative sheet path starts from. With
 // rebase (a project saved to another folder), each sheet path is made relative to that folder
 // where it can be, absolute otherwise, so that the same sheets are found.
 void AnchorCreditBlocks(const TElementTree &tree, const QString &projectDir, bool rebase = false);
+
+// What reading a linked block's sheet again found.
+struct TSheetRefresh
+{
+    enum class TState { Unchanged, Changed, Unreadable };
+    TState State = TState::Unchanged;
+    QString Sheet;        // the sheet's file name as the user knows it
+    QDateTime Saved;      // when the sheet was last written
+    int ChangedRows = 0;  // rows added, removed or changed since the project stored them
+    QString Problem;      // why the sheet (or its styles) could not be read
+
+    // One line for the user: what was read, or why the stored rows are used.
+    QString Describe() const;
+};
+
+// Reads the sheet of every linked block under the tree again (a relative path from
+// projectDir). A block whose sheet or styles changed is replaced by one with the new rows, its
+// fit kept; a block whose sheet is missing or does not read keeps the rows the project stored.
+// Blocks without a sheet (copied credits) are left alone.
+std::vector<TSheetRefresh> RefreshLinkedBlocks(TElementTree &tree, const QString &projectDir);
 
 // The tree node of a credit block: the one way the command line and the editor make one.
 std::unique_ptr<TElementNode> CreditBlockNode(TCreditSource source);

@@ -79,38 +79,46 @@ QString TVmElementCreditBlock::SheetFilePath() const
 
 void TVmElementCreditBlock::Render(QPainter &graphics, TLayoutRect &rect, quint8 flags)
 {
-    if (m_laidWidth != rect.Width || m_laidFilmHeight != m_filmHeight) {
+    RenderForFilm(graphics, rect, flags, TFilm{});
+}
+
+const TCreditLayout &TVmElementCreditBlock::LayoutFor(const TFilm &film, qint32 width) const
+{
+    if (width < 1)
+        width = std::max(1, film.Width);
+    const qint32 filmHeight = std::max(1, film.Height);
+    static const TProjectStyles none;
+    const TProjectStyles &projectStyles = film.Styles != nullptr ? *film.Styles : none;
+    if (m_laidWidth != width || m_laidFilmHeight != filmHeight || m_laidProjectStyles != projectStyles) {
         const QString imageDir = QFileInfo(SheetFilePath()).absolutePath();
         try {
             TCreditStyles styles = m_styles;
-            OverlayProjectStyles(styles, m_projectStyles, std::max(1, m_filmHeight) / 1080.0);
-            m_layout = TCreditLayout::Build(m_rows, styles, rect.Width, m_filmHeight, imageDir, m_stretches);
-        } catch (const EVelmoraError &error) {
+            OverlayProjectStyles(styles, projectStyles, filmHeight / 1080.0);
+            m_layout = TCreditLayout::Build(m_rows, styles, width, filmHeight, imageDir, m_stretches);
+        } catch (const EVelmoraError &) {
             // Rows that laid out at one size lay out at every size; this is for safety only.
-            m_problem = error.message();
             m_layout = TCreditLayout();
         }
-        m_laidWidth = rect.Width;
-        m_laidFilmHeight = m_filmHeight;
+        m_laidWidth = width;
+        m_laidFilmHeight = filmHeight;
+        m_laidProjectStyles = projectStyles;
     }
-    rect.Height = m_layout.Height();
+    return m_layout;
+}
+
+void TVmElementCreditBlock::RenderForFilm(QPainter &graphics, TLayoutRect &rect, quint8 flags, const TFilm &film) const
+{
+    const TCreditLayout &layout = LayoutFor(film, rect.Width);
+    rect.Height = layout.Height();
     if (!(flags & DrawFlags::MeasureOnly)) {
         QRectF visible;
         if ((flags & DrawFlags::SkipInvisible) && graphics.device() != nullptr)
             visible = graphics.worldTransform().inverted().mapRect(
                 QRectF(0, 0, graphics.device()->width(), graphics.device()->height()));
-        m_layout.Draw(graphics, rect.X, rect.Y, visible);
+        layout.Draw(graphics, rect.X, rect.Y, visible);
         DrawPlaceholder(graphics, rect, flags);
     }
     rect.Y = SaturatingAdd(rect.Y, rect.Height);
-}
-
-void TVmElementCreditBlock::SetProjectStyles(const TProjectStyles &styles)
-{
-    if (styles == m_projectStyles)
-        return;
-    m_projectStyles = styles;
-    m_laidWidth = -1;
 }
 
 void TVmElementCreditBlock::SaveToStream(QIODevice &stream) const

@@ -41,15 +41,16 @@ public:
     void SaveToStream(QIODevice &stream) const override;
     void LoadFromStream(QIODevice &stream) override;
 
-    // IElementRender: lays the rows out for the band's width (once per width and film size)
-    // and draws the ones on screen.
+    // IElementRender: drawn by a layout walk through RenderForFilm; without a film, at 1920 x 1080.
     void Render(QPainter &graphics, TLayoutRect &rect, quint8 flags) override;
-    // IElementFilmScaled
-    void SetFilmHeight(qint32 height) override { m_filmHeight = height; }
-    // The project's style of a name stands in for the sheet's style of that name.
-    void SetProjectStyles(const TProjectStyles &styles) override;
-    // The project's styles as the last layout was told them.
-    const TProjectStyles &ProjectStyles() const { return m_projectStyles; }
+    // IElementFilmScaled: lays the rows out for the band's width and the film (kept while
+    // those stay the same) and draws the ones on screen.
+    void RenderForFilm(QPainter &graphics, TLayoutRect &rect, quint8 flags, const TFilm &film) const override;
+
+    // The rows laid out for a band of width (the film's width when below 1) on film, the
+    // project's styles standing in for the sheet's of the same name. Kept until asked for
+    // another width or film, so a roll drawn frame after frame lays out once.
+    const TCreditLayout &LayoutFor(const TFilm &film, qint32 width = -1) const;
 
     // The folder a relative sheet path (and the pictures beside the sheet) are found from.
     void SetBaseDir(const QString &dir)
@@ -75,8 +76,9 @@ public:
 
     const TCreditSource &Source() const { return m_source; }
     const TCreditRows &Rows() const { return m_rows; }
-    // The layout of the last Render; empty before the first.
-    const TCreditLayout &Layout() const { return m_layout; }
+    // The block's own styles (the built-in ones with its styles file over them), before the
+    // project's styles are laid over them.
+    const TCreditStyles &Styles() const { return m_styles; }
     // Why a stored block could not be read back (its rows are then empty).
     const QString &Problem() const { return m_problem; }
 
@@ -87,12 +89,12 @@ private:
     TCreditRows m_rows;
     TCreditStyles m_styles{1080};
     QString m_problem;
-    TCreditLayout m_layout;
-    qint32 m_filmHeight = 1080;
     std::vector<qint32> m_stretches;
-    qint32 m_laidWidth = -1;
-    qint32 m_laidFilmHeight = -1;
-    TProjectStyles m_projectStyles;
+    // The last layout and what it was made for; a cache, so drawing stays a const reading.
+    mutable TCreditLayout m_layout;
+    mutable qint32 m_laidWidth = -1;
+    mutable qint32 m_laidFilmHeight = -1;
+    mutable TProjectStyles m_laidProjectStyles;
 };
 
 } // namespace velmora

@@ -51,16 +51,26 @@ public:
     virtual void Render(QPainter &graphics, TLayoutRect &rect, quint8 flags) = 0;
 };
 
-// An element whose sizes follow the film's height; told it before each layout.
+// The film a layout walk lays the roll out for. It travels down the walk as an argument, so
+// what an element draws never depends on which walk reached it last. A scale (--scale) is the
+// painter's transform, not part of the film: positions stay in film pixels.
+struct TFilm
+{
+    qint32 Width = 1920;
+    qint32 Height = 1080;
+    // The project's named styles; null when there is no project or it has none.
+    const TProjectStyles *Styles = nullptr;
+};
+
+// An element whose sizes follow the film: the walk draws it through this, with the film.
 class IElementFilmScaled
 {
 public:
     static constexpr TGuid Guid = TGuid::Parse("{6A0F3C52-9D1E-4B7A-8E25-3C41B7D09A6E}");
     virtual ~IElementFilmScaled() = default;
 
-    virtual void SetFilmHeight(qint32 height) = 0;
-    // The project's named styles, told with the film height, for elements that lay out by name.
-    virtual void SetProjectStyles(const TProjectStyles &) {}
+    // As IElementRender::Render, at the film's size.
+    virtual void RenderForFilm(QPainter &graphics, TLayoutRect &rect, quint8 flags, const TFilm &film) const = 0;
 };
 
 // Children are stacked from top to bottom.

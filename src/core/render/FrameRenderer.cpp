@@ -45,7 +45,7 @@ const QImage &TFrameRenderer::RenderFrame(const TElementTree &tree, int position
     painter.setRenderHint(QPainter::TextAntialiasing, true);
     if (m_scale > 1)
         painter.scale(m_scale, m_scale);  // the layout stays in film pixels
-    TLayoutPass pass;
+    TLayoutPass pass(FilmOf(*projectNode));
     pass.FocusedNode = tree.FocusedNode();
     pass.ShowPlaceholders = showPlaceholders;
     pass.SkipInvisible = m_skipInvisible;
@@ -99,7 +99,7 @@ void TFrameRenderer::MeasureRoll(const TElementTree &tree)
     // Elements draw nothing in this pass; the painter only has to exist.
     QImage pixel(1, 1, QImage::Format_ARGB32_Premultiplied);
     QPainter painter(&pixel);
-    TLayoutPass pass;
+    TLayoutPass pass(FilmOf(*projectNode));
     pass.MeasureOnly = true;
     // From the top a render at position 0 uses, so saturated sums come out the same.
     const qint32 top = height;

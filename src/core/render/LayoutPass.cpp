@@ -7,6 +7,23 @@
 
 namespace velmora {
 
+TFilm FilmOf(const TElementNode &node)
+{
+    TFilm film;
+    const TElementNode *at = &node;
+    while (at != nullptr && !at->Facets().Project)
+        at = at->Parent();
+    if (at == nullptr)
+        return film;
+    if (const auto *project = queryInterface<IProject>(at->Element())) {
+        film.Width = std::max(1, project->GetWidth());
+        film.Height = std::max(1, project->GetHeight());
+    }
+    if (const auto *styles = queryInterface<IProjectStyles>(at->Element()))
+        film.Styles = &styles->GetStyles();
+    return film;
+}
+
 qint32 TLayoutPass::RenderNode(const TElementNode &node, QPainter &graphics, TLayoutRect rect, qint32 top) const
 {
     if (node.Element() == nullptr)
@@ -25,24 +42,15 @@ qint32 TLayoutPass::RenderNode(const TElementNode &node, QPainter &graphics, TLa
     if (MeasureOnly)
         flags |= DrawFlags::MeasureOnly;
 
-    if (facets.Project) {
-        if (const auto *project = queryInterface<IProject>(node.Element()))
-            FilmHeight = std::max(1, project->GetHeight());
-        if (const auto *styles = queryInterface<IProjectStyles>(node.Element()))
-            ProjectStyles = &styles->GetStyles();
-    }
-    if (facets.FilmScaled != nullptr) {
-        facets.FilmScaled->SetFilmHeight(FilmHeight);
-        static const TProjectStyles none;
-        facets.FilmScaled->SetProjectStyles(ProjectStyles ? *ProjectStyles : none);
-    }
-
     const std::size_t placed = Placements != nullptr ? Placements->size() : 0;
     if (Placements != nullptr)
         Placements->push_back({&node, rect.X, rect.Width, top, top, top});
     qint32 result = top;
     if (facets.Render != nullptr && (DrawBackground || !facets.Project)) {
-        facets.Render->Render(graphics, rect, flags);
+        if (facets.FilmScaled != nullptr)
+            facets.FilmScaled->RenderForFilm(graphics, rect, flags, Film);
+        else
+            facets.Render->Render(graphics, rect, flags);
         // An element drawn above its own top does not pull what follows upward.
         result = std::max(top, rect.Y);
         if (Placements != nullptr && !facets.Project)
@@ -70,7 +78,7 @@ qint32 TLayoutPass::RenderNode(const TElementNode &node, QPainter &graphics, TLa
         if (Index != nullptr && SkipInvisible && !MeasureOnly && Placements == nullptr) {
             // A frame's worth of slack on each side covers whatever draws outside its band
             // (glyphs overhanging their line, a focus frame).
-            near = Index->ChildrenNear(node, top, -FilmHeight, SaturatingAdd(FilmHeight, FilmHeight));
+            near = Index->ChildrenNear(node, top, -Film.Height, SaturatingAdd(Film.Height, Film.Height));
         }
         if (near) {
             first = near->First;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/elements/ElementTypes.h"
+#include "core/elements/Interfaces.h"
 #include "core/styles/ProjectStyle.h"
 
 #include <optional>
@@ -25,9 +26,17 @@ struct TPlacedNode
     qint32 ContentTop = 0; // below the element's own top offset: where what it draws begins
 };
 
-// One walk over the tree that places and draws every element.
+// The film of the project node is in (node may be the project itself): its size and styles;
+// a 1920 x 1080 film without styles when there is no project above it.
+TFilm FilmOf(const TElementNode &node);
+
+// One walk over the tree that places and draws every element, for one film. A walk may start
+// at any node: the film is given, not picked up from the project on the way.
 struct TLayoutPass
 {
+    explicit TLayoutPass(const TFilm &film) : Film(film) {}
+
+    const TFilm Film;
     const TElementNode *FocusedNode = nullptr;
     bool ShowPlaceholders = false;
     // Lets elements whose drawing misses the frame skip painting; heights are unaffected.
@@ -37,10 +46,6 @@ struct TLayoutPass
     // Off for frames with alpha: the project's colour and picture stay out, the elements alone remain.
     bool DrawBackground = true;
 
-    // Filled by the walk from the project: the film height elements scale their sizes by.
-    mutable qint32 FilmHeight = 1080;
-    // Filled by the walk from the project: its named styles (null before the project is met).
-    mutable const TProjectStyles *ProjectStyles = nullptr;
     // Filled by the walk: where the focused node and its subtree lay (top, bottom), unless it is the project.
     mutable std::optional<std::pair<qint32, qint32>> FocusedBand;
     // When set, the walk appends every node it places, parents before their children.

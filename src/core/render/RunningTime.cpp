@@ -89,8 +89,11 @@ qint64 RangeWithoutFit(const TFrameRenderer &measured, const TElementTree &tree)
     qint64 range = measured.PositionRange();
     if (const TElementNode *gap = LastFitGap(*tree.ProjectNode()))
         range -= std::max(0, dynamic_cast<const TVmElementImage *>(gap->Element())->GetFixedHeight());
-    for (const TVmElementCreditBlock *block : CreditBlocksOf(tree))
-        range -= qint64(block->Layout().Height()) - block->Layout().NaturalHeight();
+    const TFilm film = FilmOf(*tree.ProjectNode());
+    for (const TVmElementCreditBlock *block : CreditBlocksOf(tree)) {
+        const TCreditLayout &layout = block->LayoutFor(film);
+        range -= qint64(layout.Height()) - layout.NaturalHeight();
+    }
     return range;
 }
 
@@ -149,7 +152,7 @@ int RollOffsetOf(const TElementTree &tree, const TElementNode &node)
         return 0;
     QImage pixel(1, 1, QImage::Format_ARGB32_Premultiplied);
     QPainter painter(&pixel);
-    TLayoutPass pass;
+    TLayoutPass pass(FilmOf(*projectNode));
     pass.MeasureOnly = true;
     pass.FocusedNode = &node;
     // From the top a frame at position 0 uses, as the roll's height is measured.

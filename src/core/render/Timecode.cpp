@@ -51,6 +51,18 @@ TTimecodeLabel ParseTimecode(const QString &text, const TFrameRate &rate)
     return label;
 }
 
+QString TimecodeAfterStart(const QString &start, qint64 offset, const TFrameRate &rate)
+{
+    const TTimecodeLabel label = ParseTimecode(start, rate);
+    const TTimecodeDigits digits = TimecodeDigits(label.Frames + offset, rate, label.DropFrame);
+    return QStringLiteral("%1:%2:%3%4%5")
+        .arg(digits.Hours, 2, 10, QLatin1Char('0'))
+        .arg(digits.Minutes, 2, 10, QLatin1Char('0'))
+        .arg(digits.Seconds, 2, 10, QLatin1Char('0'))
+        .arg(label.DropFrame ? QLatin1Char(';') : QLatin1Char(':'))
+        .arg(digits.Frames, 2, 10, QLatin1Char('0'));
+}
+
 TTimecodeDigits TimecodeDigits(qint64 frames, const TFrameRate &rate, bool dropFrame)
 {
     const qint64 base = TimecodeBase(rate);

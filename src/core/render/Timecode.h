@@ -35,6 +35,10 @@ struct TTimecodeDigits
 };
 TTimecodeDigits TimecodeDigits(qint64 frames, const TFrameRate &rate, bool dropFrame);
 
+// The label of the frame offset frames after the one labelled start, drop-frame when start
+// is; throws EVelmoraError as ParseTimecode does.
+QString TimecodeAfterStart(const QString &start, qint64 offset, const TFrameRate &rate);
+
 // frames as "HH:MM:SS:FF" at frameRate frames per second (a rate below 1 counts as 1);
 // hours go past 99 rather than wrap.
 QString FormatTimecode(qint64 frames, int frameRate);

@@ -6,6 +6,7 @@
 #include "core/elements/TextBlock.h"
 #include "core/error.h"
 #include "core/render/Timecode.h"
+#include "core/render/LayoutPass.h"
 #include "core/signoff/RollMap.h"
 
 #include <QPageSize>
@@ -227,7 +228,7 @@ std::vector<TProofPageBand> WriteProofPdf(const TElementTree &tree, const QStrin
         painter.scale(scale, scale);
         painter.setClipRect(QRectF(0, 0, map.FilmWidth, band.Bottom - band.Top));
         painter.translate(0, -band.Top);
-        TLayoutPass pass;
+        TLayoutPass pass(FilmOf(*projectNode));
         pass.SkipInvisible = false;
         for (const TPlacedNode *element : elements)
             if (element->Bottom > band.Top && element->Top < band.Bottom)

@@ -42,7 +42,7 @@ TRollMap MapRoll(const TElementTree &tree)
     map.ScrollRate = std::max(1, project->GetScrollRate());
     QImage pixel(1, 1, QImage::Format_ARGB32_Premultiplied);
     QPainter painter(&pixel);
-    TLayoutPass pass;
+    TLayoutPass pass(FilmOf(*projectNode));
     pass.MeasureOnly = true;
     pass.Placements = &map.Placements;
     const qint32 bottom = pass.RenderNode(*projectNode, painter, TLayoutRect{0, 0, map.FilmWidth, map.FilmHeight}, 0);
@@ -90,7 +90,7 @@ std::optional<std::pair<int, int>> InkColumns(const TPlacedNode &placed, int fil
         QPainter painter(&image);
         painter.setRenderHint(QPainter::TextAntialiasing, true);
         painter.translate(0, -placed.Top);
-        TLayoutPass pass;
+        TLayoutPass pass(FilmOf(*placed.Node));
         pass.SkipInvisible = false;
         pass.RenderNode(*placed.Node, painter, TLayoutRect{placed.X, placed.Top, placed.Width, filmHeight}, placed.Top);
     }

@@ -2,6 +2,7 @@
 
 #include "core/credits/ElementCreditBlock.h"
 #include "core/document/ElementTree.h"
+#include "core/render/LayoutPass.h"
 #include "core/signoff/Credits.h"
 #include "core/signoff/RollMap.h"
 
@@ -27,7 +28,7 @@ std::vector<TRollSection> RollSections(const TElementTree &tree)
         const auto *block = dynamic_cast<const TVmElementCreditBlock *>(placed.Node->Element());
         if (block == nullptr)
             continue;
-        for (const auto &piece : block->Layout().Pieces()) {
+        for (const auto &piece : block->LayoutFor(FilmOf(*placed.Node), placed.Width).Pieces()) {
             const auto row = std::find_if(block->Rows().Rows.begin(), block->Rows().Rows.end(),
                                           [&](const TCreditRow &r) { return r.Number == piece.Row; });
             if (row != block->Rows().Rows.end() && row->Kind == TCreditRowKind::Heading)

@@ -1,5 +1,6 @@
 // Fitting rolls with credit blocks to a running time: whole-pixel speed, the rest spread over
 // the space between blocks, black at the end only when asked for.
+#include "core/render/LayoutPass.h"
 #include "core/credits/CreditLayout.h"
 #include "core/credits/CreditSource.h"
 #include "core/document/ElementTree.h"
@@ -54,7 +55,7 @@ std::pair<qint64, qint64> RangeAndCapacity(const TRoll &roll)
     TFrameRenderer renderer;
     renderer.MeasureRoll(*roll.Tree);
     const auto *block = dynamic_cast<const TVmElementCreditBlock *>(roll.Project->Child(0)->Element());
-    return {renderer.PositionRange(), block->Layout().ElasticCapacity()};
+    return {renderer.PositionRange(), block->LayoutFor(FilmOf(*roll.Project)).ElasticCapacity()};
 }
 
 int FramesOf(const TElementTree &tree)
@@ -154,7 +155,7 @@ std::vector<qint64> HeadingEntryFrames(const TRoll &roll)
     std::vector<qint64> frames;
     for (const TCreditRow &row : BlockOf(roll).Rows().Rows)
         if (row.Kind == TCreditRowKind::Heading)
-            for (const auto &piece : BlockOf(roll).Layout().Pieces())
+            for (const auto &piece : BlockOf(roll).LayoutFor(FilmOf(*roll.Project)).Pieces())
                 if (piece.Row == row.Number) {
                     frames.push_back((top + piece.Top) / rate + 1);
                     break;
@@ -203,11 +204,11 @@ TEST(CreditFit, SectionTimesAreMetWithoutLongBlack)
     TRoll natural = TimedRoll({"", "0:01", "0:01", "0:01"});
     const qint64 rollFrames = FramesOf(*natural.Tree);
     const int rate = queryInterface<IProject>(natural.Project->Element())->GetScrollRate();
-    const auto &parts = BlockOf(natural).Layout().Parts();
+    const auto &parts = BlockOf(natural).LayoutFor(FilmOf(*natural.Project)).Parts();
     ASSERT_EQ(parts.size(), 4u);
     std::vector<qint64> natFrames;
     for (std::size_t p = 1; p < parts.size(); ++p)
-        natFrames.push_back(((p + 1 < parts.size() ? parts[p + 1].Top : 1080 + BlockOf(natural).Layout().Height()) - parts[p].Top) / rate);
+        natFrames.push_back(((p + 1 < parts.size() ? parts[p + 1].Top : 1080 + BlockOf(natural).LayoutFor(FilmOf(*natural.Project)).Height()) - parts[p].Top) / rate);
     const struct
     {
         std::vector<qint64> Change;  // frames asked for beyond each section's natural length
@@ -284,7 +285,7 @@ TEST(CreditFit, ShrinksWithinMinSpace)
     // nothing changed.
     TRoll other = TimedRoll({"", "", "", ""});
     FramesOf(*other.Tree);
-    const qint64 widest = (natural * rate) + BlockOf(other).Layout().ElasticCapacity();
+    const qint64 widest = (natural * rate) + BlockOf(other).LayoutFor(FilmOf(*other.Project)).ElasticCapacity();
     const TElasticFit refused = FitRollWithoutBlack(*other.Tree, widest + 100, false);
     EXPECT_FALSE(refused.Fit);
     EXPECT_TRUE(refused.Problem.contains(QStringLiteral("the nearest running times that work are %1 (or allow").arg(FormatTimecode(widest, 25))))

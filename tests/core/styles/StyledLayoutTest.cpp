@@ -1,5 +1,6 @@
 // Styles at layout: a credit block takes the project's style of a name in place of the sheet's,
 // at the film's size, and a text's leading and tracking space it out.
+#include "core/render/LayoutPass.h"
 #include "core/credits/CreditSource.h"
 #include "core/document/ElementTree.h"
 #include "core/elements/ElementProject.h"
@@ -41,7 +42,7 @@ struct Roll
     {
         TFrameRenderer renderer;
         renderer.RenderFrame(tree, 0, false);
-        return block->Layout().Pieces().front().Lines.front();
+        return block->LayoutFor(FilmOf(*tree.ProjectNode())).Pieces().front().Lines.front();
     }
 };
 
@@ -51,7 +52,7 @@ TEST(StyledLayout, LinkedBlockUsesTheProjectsStyleOfTheSameNameAtEveryFilmSize)
         SCOPED_TRACE(height);
         Roll roll(height);
         EXPECT_EQ(roll.Heading().Layout->font().pixelSize(), std::max(1, qRound(36.0 * height / 1080)));
-        const double sheetBottom = roll.block->Layout().Height();
+        const double sheetBottom = roll.block->LayoutFor(FilmOf(*roll.tree.ProjectNode())).Height();
 
         TProjectStyle heading;
         heading.Name = QStringLiteral("heading");
@@ -64,12 +65,12 @@ TEST(StyledLayout, LinkedBlockUsesTheProjectsStyleOfTheSameNameAtEveryFilmSize)
         EXPECT_EQ(line.Layout->font().pixelSize(), height / 10);
         EXPECT_EQ(line.Layout->font().family(), QStringLiteral("DejaVu Serif"));
         EXPECT_EQ(line.Color, QColor(0xFF, 0x80, 0x00));
-        EXPECT_GT(roll.block->Layout().Height(), sheetBottom);
+        EXPECT_GT(roll.block->LayoutFor(FilmOf(*roll.tree.ProjectNode())).Height(), sheetBottom);
         // Left-aligned: the line starts near the band's left edge, not centred.
         EXPECT_LT(line.Origin.x() + line.Layout->lineAt(0).naturalTextRect().left(), height * 16 / 9 / 4);
 
         // Unlinked, the rows become texts that look as the block did and follow the style.
-        const TCreditBlock unlinked = UnlinkedCreditElements(*roll.block, height * 16 / 9, height, QString());
+        const TCreditBlock unlinked = UnlinkedCreditElements(*roll.block, height * 16 / 9, height, QString(), roll.project->GetStyles());
         const TProjectStyle look = LookOf(*unlinked.Nodes.front()->Element());
         EXPECT_EQ(look.Name, QStringLiteral("Heading"));
         EXPECT_EQ(look.FontSize, height / 10);
