@@ -1,5 +1,6 @@
 // velmora-cli proof: the roll as a PDF to read, search and sign.
 #include "cli/CliSupport.h"
+#include "cli/SheetRoll.h"
 
 #include "core/document/Document.h"
 #include "core/export/sinks/OutputTarget.h"
@@ -24,7 +25,8 @@ int RunProof(const QStringList &arguments)
                                   QStringLiteral("SIZE"));
     const QCommandLineOption safeAreas(QStringLiteral("safe-areas"),
                                        QStringLiteral("Draw the title-safe (90 %) and action-safe (93 %) lines."));
-    parser.addOptions({output, page, safeAreas});
+    const QCommandLineOption styles = TSheetRollOptions().Styles;
+    parser.addOptions({output, page, safeAreas, styles});
     QStringList files;
     if (!ParseArguments(parser, arguments, QStringLiteral("PROJECT.vmz|SHEET"), files))
         return 0;
@@ -43,7 +45,8 @@ int RunProof(const QStringList &arguments)
 
     TOutputTarget::RefuseInput(target, files.first());
     TDocument document;
-    OpenRoll(files.first(), document);
+    OpenRoll(files.first(), document, parser.value(styles));
+    PrintCreditWarnings(document);
     options.Title = ShownCaption(*document.ProjectNode());
     if (options.Title.isEmpty())
         options.Title = QFileInfo(files.first()).completeBaseName();

@@ -39,7 +39,8 @@ public:
         int Row = 0;     // its heading's sheet row; 0 for the first part
     };
 
-    // Throws EVelmoraError ("SHEET:ROW: what") for an unknown style or a bad number.
+    // Throws EVelmoraError ("SHEET:ROW: what") for a bad number. A row naming a style the
+    // styles lack is laid out in the built-in style of its kind and noted in Warnings().
     // stretches[i] pixels (fewer when below zero) are spread over the elastic spaces of part i,
     // each within its style's MinSpace and MaxSpace; what they cannot take is left out.
     static TCreditLayout Build(const TCreditRows &rows, const TCreditStyles &styles, int width, int filmHeight,
@@ -76,12 +77,22 @@ public:
     };
     const std::vector<TPiece> &Pieces() const { return m_pieces; }
 
+    // Something the layout had to make up for, on one sheet row.
+    struct TWarning
+    {
+        int Row = 0;
+        QString Message;  // without the sheet and row
+        QString Located(const QString &sheetName) const { return QStringLiteral("%1:%2: %3").arg(sheetName).arg(Row).arg(Message); }
+    };
+    const std::vector<TWarning> &Warnings() const { return m_warnings; }
+
 private:
     std::vector<TPiece> m_pieces;  // ordered by Top
     qint32 m_height = 0;
     qint32 m_naturalHeight = 0;
     qint32 m_tallest = 0;
     std::vector<TPart> m_parts;
+    std::vector<TWarning> m_warnings;
 };
 
 // Spreads stretch over spaces of the given capacities in proportion to them, in whole pixels,

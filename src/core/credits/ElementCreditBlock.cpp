@@ -34,6 +34,7 @@ TVmElementCreditBlock::TVmElementCreditBlock(TCreditSource source) : m_source(st
 void TVmElementCreditBlock::Parse()
 {
     m_problem.clear();
+    m_warnings.clear();
     m_rows = TCreditRows{};
     m_styles = TCreditStyles(1080);
     m_laidWidth = -1;
@@ -48,7 +49,9 @@ void TVmElementCreditBlock::Parse()
         }
         m_rows = ReadCreditRows(m_source.Sheet);
         // A layout now finds bad styles and numbers before the block is ever drawn.
-        TCreditLayout::Build(m_rows, m_styles, 1920, 1080, QString());
+        const TCreditLayout checked = TCreditLayout::Build(m_rows, m_styles, 1920, 1080, QString());
+        for (const TCreditLayout::TWarning &warning : checked.Warnings())
+            m_warnings.append(warning.Located(m_rows.SheetName));
     } catch (const EVelmoraError &error) {
         m_problem = error.message();
         m_rows = TCreditRows{};

@@ -75,6 +75,10 @@ public:
 
     const TCreditSource &Source() const { return m_source; }
     const TCreditRows &Rows() const { return m_rows; }
+    // The sheet's styles as read with its rows (the project's styles not laid over them).
+    const TCreditStyles &Styles() const { return m_styles; }
+    // What reading the rows had to make up for (unknown styles), each "SHEET:ROW: what".
+    const QStringList &Warnings() const { return m_warnings; }
     // The layout of the last Render; empty before the first.
     const TCreditLayout &Layout() const { return m_layout; }
     // Why a stored block could not be read back (its rows are then empty).
@@ -87,6 +91,7 @@ private:
     TCreditRows m_rows;
     TCreditStyles m_styles{1080};
     QString m_problem;
+    QStringList m_warnings;
     TCreditLayout m_layout;
     qint32 m_filmHeight = 1080;
     std::vector<qint32> m_stretches;

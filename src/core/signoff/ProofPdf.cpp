@@ -139,7 +139,9 @@ void DrawMarks(QPainter &painter, const std::vector<TProofMark> &marks, const TR
     double lastNote = -1e9;
     for (const TProofMark &mark : marks) {
         const TPlacedNode *placed = mark.Node ? map.Find(mark.Node) : nullptr;
-        const qint32 y = placed ? placed->ContentTop : mark.RollY;
+        // A row of a credit block is marked alone, not the whole block.
+        const bool row = placed && mark.RollBottom > mark.RollY;
+        const qint32 y = placed && !row ? placed->ContentTop : mark.RollY;
         if (y < band.Top || y >= band.Bottom || (mark.Node != nullptr && placed == nullptr))
             continue;
         const QColor colour = placed ? QColor(0, 150, 60) : QColor(200, 0, 0);
@@ -147,7 +149,7 @@ void DrawMarks(QPainter &painter, const std::vector<TProofMark> &marks, const TR
         if (placed) {
             painter.setPen(QPen(colour, 0.8));
             painter.setBrush(Qt::NoBrush);
-            const double bottom = origin.y() + (std::min(placed->Bottom, band.Bottom) - band.Top) * scale;
+            const double bottom = origin.y() + (std::min(row ? mark.RollBottom : placed->Bottom, band.Bottom) - band.Top) * scale;
             painter.drawRect(QRectF(origin.x() + placed->X * scale, top, placed->Width * scale, std::max(1.0, bottom - top)));
         }
         // Notes close together stack downwards rather than overprint.

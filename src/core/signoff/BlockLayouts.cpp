@@ -1,0 +1,65 @@
+#include "core/signoff/BlockLayouts.h"
+
+#include "core/credits/ElementCreditBlock.h"
+#include "core/document/ElementTree.h"
+#include "core/error.h"
+#include "core/signoff/RollMap.h"
+#include "core/styles/CreditStyleBridge.h"
+
+#include <QFileInfo>
+#include <algorithm>
+
+namespace velmora {
+
+qint32 TPlacedBlock::RollY(int row) const
+{
+    const auto found = RowBands.upper_bound(row);
+    return found == RowBands.begin() ? Top : Top + std::prev(found)->second.first;
+}
+
+qint32 TPlacedBlock::RollBottom(int row) const
+{
+    const auto found = RowBands.upper_bound(row);
+    return found == RowBands.begin() ? Top : Top + std::prev(found)->second.second;
+}
+
+const TCreditRow *TPlacedBlock::Row(int number) const
+{
+    const std::vector<TCreditRow> &rows = Block->Rows().Rows;
+    const auto found = std::lower_bound(rows.begin(), rows.end(), number,
+                                        [](const TCreditRow &row, int n) { return row.Number < n; });
+    return found != rows.end() && found->Number == number ? &*found : nullptr;
+}
+
+std::vector<TPlacedBlock> PlaceCreditBlocks(const TRollMap &map)
+{
+    std::vector<TPlacedBlock> blocks;
+    for (const TPlacedNode &placed : map.Placements) {
+        const auto *block = queryInterface<TVmElementCreditBlock>(placed.Node->Element());
+        if (block == nullptr)
+            continue;
+        TPlacedBlock laid{placed.Node, block, placed.X, placed.ContentTop, {}, {}};
+        TCreditStyles styles = block->Styles();
+        OverlayProjectStyles(styles, block->ProjectStyles(), map.FilmHeight / 1080.0);
+        try {
+            laid.Layout = TCreditLayout::Build(block->Rows(), styles, placed.Width, map.FilmHeight,
+                                               QFileInfo(block->SheetFilePath()).absolutePath(), block->Stretches());
+        } catch (const EVelmoraError &) {
+            // Rows that read lay out at every size; a block that does not is reported where it is read.
+        }
+        for (const TCreditLayout::TPiece &piece : laid.Layout.Pieces()) {
+            auto [band, added] = laid.RowBands.try_emplace(piece.Row, piece.Top, piece.Bottom);
+            band->second.second = std::max(band->second.second, piece.Bottom);
+        }
+        blocks.push_back(std::move(laid));
+    }
+    return blocks;
+}
+
+const TPlacedBlock *FindPlacedBlock(const std::vector<TPlacedBlock> &blocks, const TElementNode *node)
+{
+    const auto found = std::find_if(blocks.begin(), blocks.end(), [&](const TPlacedBlock &b) { return b.Node == node; });
+    return found == blocks.end() ? nullptr : &*found;
+}
+
+} // namespace velmora
