@@ -81,7 +81,7 @@ std::vector<TCreditEntry> CreditEntries(const TElementTree &tree)
     const std::vector<TPlacedBlock> blocks = PlaceCreditBlocks(map);
     int number = 0;
     for (const TCredit &credit : ExtractCredits(*projectNode)) {
-        TCreditPlace place{credit.SectionTitle, ++number, NodePath(*credit.Node), 0, credit.Node, 0, SheetPlace(credit, false), 0};
+        TCreditPlace place{credit.SectionTitle, ++number, NodePath(*credit.Node), 0, credit.Node, 0, SheetPlace(credit, false), 0, credit.Row};
         const TPlacedBlock *block = credit.Row > 0 ? FindPlacedBlock(blocks, credit.Node) : nullptr;
         if (block != nullptr) {
             place.RollY = block->RollY(credit.Row);

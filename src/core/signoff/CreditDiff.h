@@ -21,6 +21,7 @@ struct TCreditPlace
     qint32 RollY = 0;                   // where its element's content (or its sheet row) begins in the roll
     QString Row;                        // a credit block's sheet row: "v1.csv:12"
     qint32 RollBottom = 0;              // where that row ends in the roll
+    int SheetRow = 0;                   // that row's number; 0 for an element's credit
 };
 
 // One credit of a version, split so that each name stands alone.

@@ -148,6 +148,7 @@ private:
         const TCreditRows &rows = block.Block->Rows();
         const QString letter = CreditColumnLetter(rows, column);
         problem.Place = QStringLiteral("%1:%2").arg(rows.SheetName).arg(row) + (letter.isEmpty() ? QString() : QLatin1Char(':') + letter);
+        problem.Row = row;
         problem.Frame = m_map.FrameEntering(block.RollY(row));
         problem.Timecode = FormatTimecode(problem.Frame, m_map.FrameRate);
     }
