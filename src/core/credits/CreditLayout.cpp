@@ -483,19 +483,30 @@ void TCreditLayout::Draw(QPainter &painter, double left, double top, const QRect
         begin = std::lower_bound(m_pieces.begin(), m_pieces.end(), from, [](const TPiece &p, double y) { return p.Top < y; });
         end = std::upper_bound(begin, m_pieces.end(), to, [](double y, const TPiece &p) { return y < p.Top; });
     }
-    for (auto piece = begin; piece != end; ++piece) {
-        for (const TLine &line : piece->Lines) {
-            const QPointF origin(left + line.Origin.x(), top + line.Origin.y());
-            painter.setPen(line.Color);
-            if (DrawsAsOutlines(line.Layout->font().pixelSize(), painter.worldTransform()))
-                DrawLayoutOutlines(painter, *line.Layout, origin, line.Color);
-            else
-                line.Layout->draw(&painter, origin);
-        }
-        if (!piece->Image.isNull() && !piece->ImageRect.isEmpty()) {
-            painter.setRenderHint(QPainter::SmoothPixmapTransform, true);
-            painter.drawImage(piece->ImageRect.translated(left, top), piece->Image);
-        }
+    for (auto piece = begin; piece != end; ++piece)
+        DrawPiece(painter, left, top, *piece);
+}
+
+void TCreditLayout::DrawBand(QPainter &painter, double left, double top, qint32 from, qint32 to) const
+{
+    const auto begin = std::lower_bound(m_pieces.begin(), m_pieces.end(), from, [](const TPiece &p, qint32 y) { return p.Top < y; });
+    for (auto piece = begin; piece != m_pieces.end() && piece->Top < to; ++piece)
+        DrawPiece(painter, left, top, *piece);
+}
+
+void TCreditLayout::DrawPiece(QPainter &painter, double left, double top, const TPiece &piece)
+{
+    for (const TLine &line : piece.Lines) {
+        const QPointF origin(left + line.Origin.x(), top + line.Origin.y());
+        painter.setPen(line.Color);
+        if (DrawsAsOutlines(line.Layout->font().pixelSize(), painter.worldTransform()))
+            DrawLayoutOutlines(painter, *line.Layout, origin, line.Color);
+        else
+            line.Layout->draw(&painter, origin);
+    }
+    if (!piece.Image.isNull() && !piece.ImageRect.isEmpty()) {
+        painter.setRenderHint(QPainter::SmoothPixmapTransform, true);
+        painter.drawImage(piece.ImageRect.translated(left, top), piece.Image);
     }
 }
 

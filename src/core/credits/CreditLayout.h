@@ -57,6 +57,9 @@ public:
     // Draws the rows that meet visible (in the painter's coordinates) with the block's top at top
     // and its left edge at left; every row when visible is empty.
     void Draw(QPainter &painter, double left, double top, const QRectF &visible) const;
+    // Draws only the pieces whose tops lie in [from, to) below the block's top, so that pages
+    // cut between pieces hold each line once.
+    void DrawBand(QPainter &painter, double left, double top, qint32 from, qint32 to) const;
 
     // What tests and info measure: one drawn line of a row.
     struct TLine
@@ -87,6 +90,8 @@ public:
     const std::vector<TWarning> &Warnings() const { return m_warnings; }
 
 private:
+    static void DrawPiece(QPainter &painter, double left, double top, const TPiece &piece);
+
     std::vector<TPiece> m_pieces;  // ordered by Top
     qint32 m_height = 0;
     qint32 m_naturalHeight = 0;

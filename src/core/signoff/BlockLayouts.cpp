@@ -31,6 +31,20 @@ const TCreditRow *TPlacedBlock::Row(int number) const
     return found != rows.end() && found->Number == number ? &*found : nullptr;
 }
 
+const TCreditStyle &TPlacedBlock::StyleOf(const TCreditRow &row, TCreditColumn column) const
+{
+    const char *builtIn = "Text";
+    switch (row.Kind) {
+    case TCreditRowKind::Heading: builtIn = "Heading"; break;
+    case TCreditRowKind::Pair: builtIn = column == colRole ? "Role" : "Name"; break;
+    case TCreditRowKind::Names: builtIn = "Names"; break;
+    default: break;
+    }
+    const QString name = column == colRole ? QString() : row[colStyle].trimmed();
+    const TCreditStyle *style = name.isEmpty() ? nullptr : Styles.Find(name);
+    return style != nullptr ? *style : *Styles.Find(QLatin1String(builtIn));
+}
+
 std::vector<TPlacedBlock> PlaceCreditBlocks(const TRollMap &map)
 {
     std::vector<TPlacedBlock> blocks;
@@ -38,11 +52,10 @@ std::vector<TPlacedBlock> PlaceCreditBlocks(const TRollMap &map)
         const auto *block = queryInterface<TVmElementCreditBlock>(placed.Node->Element());
         if (block == nullptr)
             continue;
-        TPlacedBlock laid{placed.Node, block, placed.X, placed.ContentTop, {}, {}};
-        TCreditStyles styles = block->Styles();
-        OverlayProjectStyles(styles, block->ProjectStyles(), map.FilmHeight / 1080.0);
+        TPlacedBlock laid{placed.Node, block, placed.X, placed.ContentTop, {}, block->Styles(), {}};
+        OverlayProjectStyles(laid.Styles, block->ProjectStyles(), map.FilmHeight / 1080.0);
         try {
-            laid.Layout = TCreditLayout::Build(block->Rows(), styles, placed.Width, map.FilmHeight,
+            laid.Layout = TCreditLayout::Build(block->Rows(), laid.Styles, placed.Width, map.FilmHeight,
                                                QFileInfo(block->SheetFilePath()).absolutePath(), block->Stretches());
         } catch (const EVelmoraError &) {
             // Rows that read lay out at every size; a block that does not is reported where it is read.

@@ -21,6 +21,7 @@ struct TPlacedBlock
     qint32 X = 0;   // film x of the block's left edge
     qint32 Top = 0; // roll y of the block's top
     TCreditLayout Layout;
+    TCreditStyles Styles{1080}; // the sheet's styles with the project's laid over them
     // Sheet row -> top of its first piece and bottom of its last, below the block's top.
     std::map<int, std::pair<qint32, qint32>> RowBands;
 
@@ -30,6 +31,9 @@ struct TPlacedBlock
     qint32 RollBottom(int row) const;
     // The row's cells by its sheet number; null when the block has no such row.
     const TCreditRow *Row(int number) const;
+    // The style a cell of a row is drawn in: its Style, or its kind's built-in one when it names
+    // none or one the styles lack (a pair's role is always in Role).
+    const TCreditStyle &StyleOf(const TCreditRow &row, TCreditColumn column) const;
 };
 
 // Every credit block of the mapped roll, in roll order.

@@ -385,20 +385,23 @@ private:
                     first);
             }
         // A block's fonts come from its styles: each one is named once, at the first row using it.
-        std::map<QString, int> rowsUsing;
+        std::map<QString, int> cellsUsing;
         std::vector<std::tuple<QString, const TPlacedBlock *, int, TCreditColumn>> firsts;
-        ForEachBlockLine([&](const TPlacedBlock &block, const TCreditRow &row, TCreditColumn column,
-                             const TCreditLayout::TLine &line) {
-            const QString family = line.Layout->font().family();
-            if (rowsUsing[family]++ == 0)
-                firsts.emplace_back(family, &block, row.Number, column);
-        });
+        for (const TPlacedBlock &block : m_blocks)
+            for (const TCreditRow &row : block.Block->Rows().Rows)
+                for (const TCreditColumn column : {colRole, colName, colText}) {
+                    if (row[column].trimmed().isEmpty() || (column == colRole && row.Continued))
+                        continue;
+                    const QString family = block.StyleOf(row, column).FontName;
+                    if (cellsUsing[family]++ == 0)
+                        firsts.emplace_back(family, &block, row.Number, column);
+                }
         for (const auto &[family, block, row, column] : firsts)
             if (!ResolveFontFace(family).Known)
                 AddRow(MissingFont, TSeverity::Warning,
                        QStringLiteral("the font \"%1\" is not installed; %2 drawn in a substitute")
-                           .arg(family, rowsUsing[family] == 1 ? QStringLiteral("1 line is")
-                                                               : QStringLiteral("%1 lines are").arg(rowsUsing[family])),
+                           .arg(family, cellsUsing[family] == 1 ? QStringLiteral("1 cell is")
+                                                                : QStringLiteral("%1 cells are").arg(cellsUsing[family])),
                        *block, row, column);
     }
 
