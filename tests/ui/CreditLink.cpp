@@ -79,6 +79,19 @@ const TVmElementCreditBlock &BlockAt(TElementNode &node)
     return *static_cast<const TVmElementCreditBlock *>(node.Element());
 }
 
+// Clicking item selects the block and brings its 26th row (sheet row 27, below the header) a
+// quarter of the way down the frame.
+void ShowsSheetRow27(TEditorFixture &f, QListWidgetItem *item, TElementNode &node)
+{
+    f.Main().Signoff().ShowItem(item);
+    QCOMPARE(f.Main().Document().Tree().FocusedNode(), &node);
+    f.Main().RenderFrame();
+    const auto &pieces = BlockAt(node).Layout().Pieces();
+    QCOMPARE(pieces[25].Row, 27);
+    const int film = queryInterface<IProject>(f.Project().Element())->GetHeight();
+    QCOMPARE(f.Main().Controls().TrackBar->value(), pieces[25].Top + film * 3 / 4);
+}
+
 } // namespace
 
 class CreditLinkTest : public QObject
@@ -236,14 +249,7 @@ private Q_SLOTS:
         QListWidgetItem *item = panel.Problems->item(0);
         QVERIFY(item != nullptr);
         QCOMPARE(item->text(), QString("error [sheet]: c.csv:27:A: unknown Kind \"pear\""));
-        panel.ShowItem(item);
-        QCOMPARE(f.Main().Document().Tree().FocusedNode(), &node);
-        f.Main().RenderFrame();
-        const auto &pieces = BlockAt(node).Layout().Pieces();
-        QCOMPARE(pieces[25].Row, 27);
-        const int film = queryInterface<IProject>(f.Project().Element())->GetHeight();
-        // The row a quarter of the way down the frame.
-        QCOMPARE(f.Main().Controls().TrackBar->value(), pieces[25].Top + film * 3 / 4);
+        ShowsSheetRow27(f, item, node);
     }
 
     // A style the styles lack is no sheet error: the row is drawn in its kind's style and the
@@ -269,13 +275,7 @@ private Q_SLOTS:
         QVERIFY(found != nullptr);
         QVERIFY2(found->text().startsWith("warning [unknown-style] c.csv:27:D frame "), qPrintable(found->text()));
         QVERIFY2(found->text().endsWith("unknown Style \"Huge\"; the built-in Name style is used instead"), qPrintable(found->text()));
-        panel.ShowItem(found);
-        QCOMPARE(f.Main().Document().Tree().FocusedNode(), &node);
-        f.Main().RenderFrame();
-        const auto &pieces = BlockAt(node).Layout().Pieces();
-        QCOMPARE(pieces[25].Row, 27);
-        const int film = queryInterface<IProject>(f.Project().Element())->GetHeight();
-        QCOMPARE(f.Main().Controls().TrackBar->value(), pieces[25].Top + film * 3 / 4);
+        ShowsSheetRow27(f, found, node);
     }
 
     void problemsNameTheirPlace()
