@@ -58,8 +58,14 @@ namespace velmora::cli {
 // Builds a sheet's project in document the way import does: film (WxH), styles from a file if named.
 void BuildFromSheet(TDocument &document, const QString &source, const QString &stylesFile, const QString &film,
                     const QString &worksheet = QString());
-// Opens a project file, or builds a sheet's project in memory (styles beside it, HD film).
-void OpenRoll(const QString &file, TDocument &document, bool storedCredits = false);
+// Opens a project file, or builds a sheet's project in memory around one credit block, as a
+// linking import makes it (HD film; styles from stylesFile, else NAME-styles.json beside the
+// sheet, else the built-in ones). A project's blocks carry their own styles: stylesFile given
+// with a project is a usage error.
+void OpenRoll(const QString &file, TDocument &document, const QString &stylesFile = QString(), bool storedCredits = false);
+
+// Prints once on stderr what the credit blocks of the document had to make up for (unknown styles).
+void PrintCreditWarnings(const TDocument &document);
 
 // --stored-credits: render a linked project's credits as the project stored them.
 QCommandLineOption StoredCreditsOption();

@@ -1,5 +1,6 @@
 // velmora-cli check: the preflight checks a roll must pass before it is delivered.
 #include "cli/CliSupport.h"
+#include "cli/SheetRoll.h"
 
 #include "core/document/Document.h"
 #include "core/elements/Interfaces.h"
@@ -22,8 +23,12 @@ under 20 lines at 1080, scaled to the film), reading-time (a line on screen unde
 missing-glyphs (characters no installed font can draw), duplicate-credit (a name twice
 for one role or list within a section), running-time (against --target).
 Warnings: action-safe (a picture outside 93 %), missing-font (drawn in a substitute),
-similar-names (Zoe Smith / Zoë Smith), spacing (double or trailing spaces).
-Note: film-size (not a common delivery size).)";
+similar-names (Zoe Smith / Zoë Smith), spacing (double or trailing spaces),
+unknown-style (a sheet row names a style the styles lack; drawn in its kind's built-in style).
+Note: film-size (not a common delivery size).
+
+A credit sheet is checked as the credit block a linking import makes of it; problems on a
+block's rows name the sheet, row and column (feature.csv:569:C).)";
 
 QJsonObject ProblemJson(const TProblem &problem)
 {
@@ -34,18 +39,24 @@ QJsonObject ProblemJson(const TProblem &problem)
         object.insert(QStringLiteral("path"), problem.Path);
         object.insert(QStringLiteral("element"), problem.Element);
     }
-    if (problem.Frame >= 0)
+    if (!problem.Place.isEmpty())
+        object.insert(QStringLiteral("place"), problem.Place);
+    if (problem.Frame >= 0) {
         object.insert(QStringLiteral("frame"), problem.Frame);
+        object.insert(QStringLiteral("timecode"), problem.Timecode);
+    }
     return object;
 }
 
 QString ProblemLine(const TProblem &problem)
 {
     QString place;
-    if (problem.Node != nullptr)
+    if (!problem.Place.isEmpty())
+        place += QStringLiteral(" %1").arg(problem.Place);
+    else if (problem.Node != nullptr)
         place += QStringLiteral(" %1").arg(problem.Path);
     if (problem.Frame >= 0)
-        place += QStringLiteral(" frame %1").arg(problem.Frame);
+        place += QStringLiteral(" frame %1 (%2)").arg(problem.Frame).arg(problem.Timecode);
     return QStringLiteral("%1 [%2]%3: %4\n").arg(QLatin1String(SeverityName(problem.Severity)), problem.Id, place, problem.Message);
 }
 
@@ -61,8 +72,9 @@ int RunCheck(const QStringList &arguments)
                                     QStringLiteral("Leave out a check by its id (repeat, or separate with commas)."),
                                     QStringLiteral("ID"));
     const QCommandLineOption json(QStringLiteral("json"), QStringLiteral("Print the problems as JSON."));
+    const QCommandLineOption styles = TSheetRollOptions().Styles;
     const QCommandLineOption stored = StoredCreditsOption();
-    parser.addOptions({target, ignore, json, stored});
+    parser.addOptions({target, ignore, json, styles, stored});
     QStringList files;
     if (!ParseArguments(parser, arguments, QStringLiteral("PROJECT.vmz|SHEET"), files))
         return 0;
@@ -76,7 +88,7 @@ int RunCheck(const QStringList &arguments)
         }
 
     TDocument document;
-    OpenRoll(files.first(), document, parser.isSet(stored));
+    OpenRoll(files.first(), document, parser.value(styles), parser.isSet(stored));
     if (parser.isSet(target)) {
         const auto *project = queryInterface<IProject>(document.ProjectNode()->Element());
         try {

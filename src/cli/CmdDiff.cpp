@@ -4,6 +4,7 @@
 #include "core/document/Document.h"
 #include "core/export/sinks/OutputTarget.h"
 #include "core/signoff/CreditDiff.h"
+#include "core/interchange/SheetReader.h"
 #include "core/signoff/ProofPdf.h"
 
 #include <QDate>
@@ -27,14 +28,17 @@ QJsonObject EntryJson(const TCreditEntry &entry)
                        {QStringLiteral("frame"), entry.Place.Frame}};
     if (entry.Kind == TCreditKind::Role)
         object.insert(QStringLiteral("role"), entry.Role);
+    if (!entry.Place.Row.isEmpty())
+        object.insert(QStringLiteral("row"), entry.Place.Row);
     return object;
 }
 
-std::vector<TCreditEntry> EntriesOf(const QString &file, TDocument &document)
+std::vector<TCreditEntry> EntriesOf(const QString &file, const QString &styles, TDocument &document)
 {
     // Any failure to read a side is an error (2), not a difference (1).
     try {
-        OpenRoll(file, document);
+        OpenRoll(file, document, styles);
+        PrintCreditWarnings(document);
         return CreditEntries(document.Tree());
     } catch (const EUsageError &) {
         throw;
@@ -49,14 +53,19 @@ int RunDiff(const QStringList &arguments)
 {
     QCommandLineParser parser;
     parser.setApplicationDescription(QStringLiteral(
-        "Compares the credits of two versions of a roll (projects or sheets): credits added, removed,\n"
-        "changed (which name, which role) and moved to another section, each with its place in both.\n"
+        "Compares the credits of two versions of a roll (projects, linked projects or sheets, in any\n"
+        "pairing): credits added, removed, changed (which name, which role) and moved to another section,\n"
+        "each with its place in both (a sheet's row where it has one).\n"
         "Exit code 0 when the credits are the same, 1 when they differ, 2 on error."));
     const QCommandLineOption json(QStringLiteral("json"), QStringLiteral("Print the changes as JSON."));
+    const QCommandLineOption styles(QStringLiteral("styles"),
+                                    QStringLiteral("Styles for the sheets (JSON): once for both sides, or twice, old then new; "
+                                                   "default: NAME-styles.json beside each sheet, if any. Projects keep their own."),
+                                    QStringLiteral("styles.json"));
     const QCommandLineOption pdf(QStringLiteral("pdf"),
                                  QStringLiteral("Also write the new version's proof with the changes marked."),
                                  QStringLiteral("OUT.pdf"));
-    parser.addOptions({json, pdf});
+    parser.addOptions({json, pdf, styles});
     QStringList files;
     if (!ParseArguments(parser, arguments, QStringLiteral("OLD NEW"), files, 2))
         return 0;
@@ -64,10 +73,25 @@ int RunDiff(const QStringList &arguments)
         TOutputTarget::RefuseInput(parser.value(pdf), files[0]);
         TOutputTarget::RefuseInput(parser.value(pdf), files[1]);
     }
+    QStringList sideStyles = parser.values(styles);
+    if (sideStyles.size() > 2)
+        throw EUsageError(QStringLiteral("--styles is given once for both sides or twice, old then new"));
+    if (sideStyles.size() == 1)
+        sideStyles.append(sideStyles.first());
+    sideStyles.resize(2);
+    for (int side = 0; side < 2; ++side)
+        if (!IsSheetFile(files[side])) {
+            // One file for both sides styles the sheet side; a project keeps the styles it carries.
+            if (parser.values(styles).size() == 2 && !sideStyles[side].isEmpty())
+                throw EUsageError(QStringLiteral("--styles applies to credit sheets only; %1 carries its own styles").arg(files[side]));
+            sideStyles[side].clear();
+        }
+    if (parser.isSet(styles) && sideStyles[0].isEmpty() && sideStyles[1].isEmpty())
+        throw EUsageError(QStringLiteral("--styles applies to credit sheets only; both sides are projects"));
     TDocument oldDocument;
     TDocument newDocument;
-    const std::vector<TCreditEntry> oldEntries = EntriesOf(files[0], oldDocument);
-    const std::vector<TCreditEntry> newEntries = EntriesOf(files[1], newDocument);
+    const std::vector<TCreditEntry> oldEntries = EntriesOf(files[0], sideStyles[0], oldDocument);
+    const std::vector<TCreditEntry> newEntries = EntriesOf(files[1], sideStyles[1], newDocument);
     const std::vector<TCreditChange> changes = DiffCredits(oldEntries, newEntries);
     if (parser.isSet(pdf)) {
         TProofOptions options;

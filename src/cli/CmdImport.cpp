@@ -19,6 +19,7 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QRegularExpression>
+#include <functional>
 
 namespace velmora::cli {
 
@@ -96,12 +97,30 @@ void BuildFromSheet(TDocument &document, const QString &source, const QString &s
     InsertCredits(document.Tree(), InsertionPointFor(document.Tree()), std::move(block));
 }
 
-void OpenRoll(const QString &file, TDocument &document, bool storedCredits)
+void OpenRoll(const QString &file, TDocument &document, const QString &stylesFile, bool storedCredits)
 {
-    if (IsSheetFile(file))
-        BuildFromSheet(document, file, StylesBesideSheet(file), QStringLiteral("1920x1080"));
-    else
+    if (!IsSheetFile(file)) {
+        if (!stylesFile.isEmpty())
+            throw EUsageError(QStringLiteral("--styles applies to credit sheets only; %1 carries its own styles").arg(file));
         OpenProjectFile(document, file, storedCredits);
+        return;
+    }
+    // The sheet becomes what a linking import makes of it, so that a sheet and its project read alike.
+    StartSheetProject(document, file, QStringLiteral("1920x1080"));
+    InsertCreditBlock(document.Tree(), ReadCreditSource(file, stylesFile, QString(), QString()));
+}
+
+void PrintCreditWarnings(const TDocument &document)
+{
+    const std::function<void(const TElementNode &)> visit = [&](const TElementNode &node) {
+        if (const auto *block = queryInterface<TVmElementCreditBlock>(node.Element()))
+            for (const QString &warning : block->Warnings())
+                PrintError(QStringLiteral("warning: ") + warning);
+        for (const auto &child : node.Children())
+            visit(*child);
+    };
+    if (document.ProjectNode() != nullptr)
+        visit(*document.ProjectNode());
 }
 
 int RunImport(const QStringList &arguments)
@@ -154,6 +173,7 @@ int RunImport(const QStringList &arguments)
         StartSheetProject(document, source, parser.value(film));
         const QString projectDir = QFileInfo(target).absolutePath();
         InsertCreditBlock(document.Tree(), ReadCreditSource(source, parser.value(styles), parser.value(worksheet), projectDir));
+        PrintCreditWarnings(document);
     } else if (sheet) {
         BuildFromSheet(document, source, parser.isSet(styles) ? parser.value(styles) : StylesBesideSheet(source),
                        parser.value(film), parser.value(worksheet));

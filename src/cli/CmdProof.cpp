@@ -1,5 +1,6 @@
 // velmora-cli proof: the roll as a PDF to read, search and sign.
 #include "cli/CliSupport.h"
+#include "cli/SheetRoll.h"
 
 #include "core/document/Document.h"
 #include "core/export/sinks/OutputTarget.h"
@@ -24,8 +25,9 @@ int RunProof(const QStringList &arguments)
                                   QStringLiteral("SIZE"));
     const QCommandLineOption safeAreas(QStringLiteral("safe-areas"),
                                        QStringLiteral("Draw the title-safe (90 %) and action-safe (93 %) lines."));
+    const QCommandLineOption styles = TSheetRollOptions().Styles;
     const QCommandLineOption stored = StoredCreditsOption();
-    parser.addOptions({output, page, safeAreas, stored});
+    parser.addOptions({output, page, safeAreas, styles, stored});
     QStringList files;
     if (!ParseArguments(parser, arguments, QStringLiteral("PROJECT.vmz|SHEET"), files))
         return 0;
@@ -44,7 +46,8 @@ int RunProof(const QStringList &arguments)
 
     TOutputTarget::RefuseInput(target, files.first());
     TDocument document;
-    OpenRoll(files.first(), document, parser.isSet(stored));
+    OpenRoll(files.first(), document, parser.value(styles), parser.isSet(stored));
+    PrintCreditWarnings(document);
     options.Title = ShownCaption(*document.ProjectNode());
     if (options.Title.isEmpty())
         options.Title = QFileInfo(files.first()).completeBaseName();

@@ -40,12 +40,14 @@ void OpenRoll(TDocument &document, const QString &fileName, const QCommandLinePa
             if (parser.isSet(*option))
                 throw EUsageError(QStringLiteral("--%1 applies to credit sheets only").arg(option->names().first()));
         OpenProjectFile(document, fileName, parser.isSet(options.StoredCredits));
+        PrintCreditWarnings(document);
         return;
     }
     if (parser.isSet(options.StoredCredits))
         throw EUsageError(QStringLiteral("--stored-credits applies to projects only: a sheet is always read as it is"));
     StartSheetProject(document, fileName, parser.value(options.Film));
     InsertCreditBlock(document.Tree(), ReadCreditSource(fileName, parser.value(options.Styles), parser.value(options.Worksheet), QString()));
+    PrintCreditWarnings(document);
     auto *project = queryInterface<IProject>(document.ProjectNode()->Element());
     if (parser.isSet(options.Fps))
         project->SetFrameRate(ParseInt(QStringLiteral("--fps"), parser.value(options.Fps), 1, 100));

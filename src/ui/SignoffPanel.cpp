@@ -1,7 +1,8 @@
 #include "ui/SignoffPanel.h"
 
 #include "core/elements/Interfaces.h"
-#include "core/interchange/CreditSheet.h"
+#include "core/credits/CreditSource.h"
+#include "core/interchange/SheetReader.h"
 #include "core/signoff/CreditDiff.h"
 #include "core/signoff/Preflight.h"
 #include "core/signoff/ProofPdf.h"
@@ -126,11 +127,15 @@ void TSignoffPanel::Update()
         Problems->addItem(item);
     }
     for (const TProblem &problem : RunPreflight(m_main.Document().Tree(), TPreflightOptions{})) {
+        QString place = problem.Place.isEmpty() ? QString() : QStringLiteral(" ") + problem.Place;
+        if (problem.Frame >= 0)
+            place += QStringLiteral(" frame %1 (%2)").arg(problem.Frame).arg(problem.Timecode);
         auto *item = new QListWidgetItem(QStringLiteral("%1 [%2]%3: %4")
-                                             .arg(QLatin1String(SeverityName(problem.Severity)), problem.Id,
-                                                  problem.Frame >= 0 ? QStringLiteral(" frame %1").arg(problem.Frame) : QString(),
-                                                  problem.Message));
+                                             .arg(QLatin1String(SeverityName(problem.Severity)), problem.Id, place, problem.Message));
         item->setData(NodeRole, QVariant::fromValue(static_cast<const void *>(problem.Node)));
+        // A block's row is shown as the row, not as the whole block.
+        if (problem.Row > 0)
+            item->setData(SheetRowRole, problem.Row);
         if (problem.Severity == TSeverity::Error)
             item->setForeground(QColor(176, 0, 0));
         Problems->addItem(item);
@@ -167,16 +172,13 @@ void TSignoffPanel::CompareWith(const QString &fileName)
 {
     TDocument other;
     if (IsSheetFile(fileName)) {
-        // A sheet is read as Import Credits would read it into a project like the open one.
+        // A sheet is read as a linked block in a project like the open one: credits compare by
+        // their rows, however the open project took them in.
         const auto *project = queryInterface<IProject>(m_main.Document().ProjectNode()->Element());
         auto *otherProject = queryInterface<IProject>(other.ProjectNode()->Element());
         otherProject->SetWidth(project->GetWidth());
         otherProject->SetHeight(project->GetHeight());
-        TCreditStyles styles(project->GetHeight());
-        if (const QString stylesFile = StylesBesideSheet(fileName); !stylesFile.isEmpty())
-            styles.LoadFile(stylesFile);
-        InsertCredits(other.Tree(), {other.ProjectNode(), 0},
-                      CreditsFromSheet(ReadSheet(fileName), styles, QFileInfo(fileName).absoluteDir(), project->GetWidth()));
+        InsertCreditBlock(other.Tree(), ReadCreditSource(fileName, QString(), QString(), QString()));
     } else {
         other.OpenProject(fileName);
     }
@@ -185,8 +187,11 @@ void TSignoffPanel::CompareWith(const QString &fileName)
     Changes->clear();
     for (const TCreditChange &change : changes) {
         auto *item = new QListWidgetItem(DescribeChange(change));
-        if (change.New)
+        if (change.New) {
             item->setData(NodeRole, QVariant::fromValue(static_cast<const void *>(change.New->Place.Node)));
+            if (change.New->Place.SheetRow > 0)
+                item->setData(SheetRowRole, change.New->Place.SheetRow);
+        }
         Changes->addItem(item);
     }
     if (changes.empty())

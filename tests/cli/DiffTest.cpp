@@ -62,6 +62,8 @@ class DiffTest : public ::testing::TestWithParam<TEdit>
 {
 };
 
+// The two versions as sheets, as linked projects and one of each: credits compare by their
+// rows, however each side was taken in.
 TEST_P(DiffTest, ListsExactlyThePlantedChanges)
 {
     QTemporaryDir dir;
@@ -69,19 +71,29 @@ TEST_P(DiffTest, ListsExactlyThePlantedChanges)
     WriteRows(dir.filePath("old.csv"), rows);
     GetParam().Apply(rows);
     WriteRows(dir.filePath("new.csv"), rows);
-    const TCliResult result = RunCli({"diff", dir.filePath("old.csv"), dir.filePath("new.csv"), "--json"});
-    ASSERT_EQ(result.ExitCode, GetParam().Expected.isEmpty() ? 0 : 1) << result.Err.constData();
-    QStringList listed;
-    for (const QJsonValue &value : QJsonDocument::fromJson(result.Out).object().value("changes").toArray()) {
-        const QJsonObject change = value.toObject();
-        const QJsonObject side = change.contains("new") ? change.value("new").toObject() : change.value("old").toObject();
-        listed << change.value("change").toString() + ':' + side.value("value").toString();
-        // Each side of a change says where it stands.
-        for (const char *key : {"old", "new"})
-            if (change.contains(key))
-                EXPECT_GT(change.value(key).toObject().value("credit").toInt(), 0);
+    for (const char *side : {"old", "new"}) {
+        const TCliResult linked = RunCli({"import", "--link", dir.filePath(QStringLiteral("%1.csv").arg(side)), "-o",
+                                          dir.filePath(QStringLiteral("%1.vmz").arg(side))});
+        ASSERT_EQ(linked.ExitCode, 0) << linked.Err.constData();
     }
-    EXPECT_EQ(listed, GetParam().Expected) << result.Out.constData();
+    for (const auto &[oldFile, newFile] : {std::pair("old.csv", "new.csv"), std::pair("old.vmz", "new.vmz"), std::pair("old.vmz", "new.csv")}) {
+        const TCliResult result = RunCli({"diff", dir.filePath(oldFile), dir.filePath(newFile), "--json"});
+        ASSERT_EQ(result.ExitCode, GetParam().Expected.isEmpty() ? 0 : 1) << oldFile << ' ' << newFile << result.Err.constData();
+        QStringList listed;
+        for (const QJsonValue &value : QJsonDocument::fromJson(result.Out).object().value("changes").toArray()) {
+            const QJsonObject change = value.toObject();
+            const QJsonObject side = change.contains("new") ? change.value("new").toObject() : change.value("old").toObject();
+            listed << change.value("change").toString() + ':' + side.value("value").toString();
+            // Each side of a change says where it stands: its rank and its sheet row.
+            for (const char *key : {"old", "new"})
+                if (change.contains(key)) {
+                    EXPECT_GT(change.value(key).toObject().value("credit").toInt(), 0);
+                    EXPECT_TRUE(change.value(key).toObject().value("row").toString().startsWith(QStringLiteral("%1.csv:").arg(key)))
+                        << QJsonDocument(change).toJson().constData();
+                }
+        }
+        EXPECT_EQ(listed, GetParam().Expected) << oldFile << ' ' << newFile << result.Out.constData();
+    }
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -114,8 +126,50 @@ INSTANTIATE_TEST_SUITE_P(
                   r.erase(r.begin() + IndexOfName(r, "Person490 Family"));
                   r.insert(r.begin() + 250, TRow{"pair", "Driver", "Late Addition", ""});
               },
-              {"name-changed:Person61 Familie", "added:Late Addition", "removed:Person490 Family"}}),
+              {"name-changed:Person61 Familie", "added:Late Addition", "removed:Person490 Family"}},
+        TEdit{"FiveAtOnce",
+              [](std::vector<TRow> &r) {
+                  r[IndexOfName(r, "Person61 Family")].Name = "Person61 Familie";
+                  r[IndexOfName(r, "Person202 Family")].Role = "Gaffer";
+                  r[150].Text = "SECTION THREE";
+                  r.erase(r.begin() + IndexOfName(r, "Person490 Family"));
+                  r.insert(r.begin() + 250, TRow{"pair", "Driver", "Late Addition", ""});
+              },
+              {"name-changed:Person61 Familie", "text-changed:SECTION THREE", "role-changed:Person202 Family",
+               "added:Late Addition", "removed:Person490 Family"}}),
     [](const ::testing::TestParamInfo<TEdit> &info) { return std::string(info.param.Name); });
+
+// A sheet without styles of its own draws unknown styles in the built-in ones, with a warning;
+// --styles once styles both sheets, twice each its own.
+TEST(DiffCli, StylesTravelWithEachSide)
+{
+    QTemporaryDir dir;
+    const QByteArray rows = "Kind,Name,Style\nnames,Ada Valdivia,Title\n";
+    for (const char *name : {"v1.csv", "v2.csv"}) {
+        QFile sheet(dir.filePath(name));
+        ASSERT_TRUE(sheet.open(QIODevice::WriteOnly));
+        sheet.write(rows);
+    }
+    QFile styles(dir.filePath("house.json"));
+    ASSERT_TRUE(styles.open(QIODevice::WriteOnly));
+    styles.write(R"({"Title": {"FontSize": 60}})");
+    styles.close();
+    ASSERT_TRUE(QFile::copy(dir.filePath("house.json"), dir.filePath("v1-styles.json")));
+
+    const TCliResult bare = RunCli({"diff", dir.filePath("v1.csv"), dir.filePath("v2.csv")});
+    EXPECT_EQ(bare.ExitCode, 0) << bare.Err.constData();
+    EXPECT_TRUE(bare.Err.contains("v2.csv:2: unknown Style \"Title\"; the built-in Names style is used instead")) << bare.Err.constData();
+    EXPECT_FALSE(bare.Err.contains("v1.csv")) << bare.Err.constData();
+    const TCliResult both = RunCli({"diff", dir.filePath("v1.csv"), dir.filePath("v2.csv"), "--styles", dir.filePath("house.json")});
+    EXPECT_EQ(both.ExitCode, 0);
+    EXPECT_FALSE(both.Err.contains("unknown Style")) << both.Err.constData();
+    const TCliResult each = RunCli({"diff", dir.filePath("v1.csv"), dir.filePath("v2.csv"), "--styles", dir.filePath("house.json"),
+                                    "--styles", dir.filePath("house.json")});
+    EXPECT_EQ(each.ExitCode, 0);
+    EXPECT_FALSE(each.Err.contains("unknown Style")) << each.Err.constData();
+    EXPECT_EQ(RunCli({"diff", dir.filePath("v1.csv"), dir.filePath("v2.csv"), "--styles", "a.json", "--styles", "b.json",
+                      "--styles", "c.json"}).ExitCode, 2);
+}
 
 TEST(DiffCli, UnreadableSideIsAnErrorNotADifference)
 {

@@ -7,12 +7,13 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QRegularExpression>
 #include <QSet>
 #include <QTemporaryDir>
 
 namespace {
 
-const char *const Styles = R"({"Role": {"FontSize": 32}, "Left": {"FontSize": 40, "HAlign": "left"},
+const char *const Styles = R"({"Role": {"FontSize": 32}, "Left": {"FontSize": 40, "HAlign": "left", "Measure": 100},
   "Tiny": {"FontSize": 12}, "Nowhere": {"FontName": "Velmora No Such Face", "FontSize": 40}})";
 
 const char *const CleanRows = "Kind,Role,Name,Text,Style,Columns,Size,Image\n"
@@ -71,13 +72,26 @@ TEST_P(PreflightTest, RaisesExactlyThePlantedProblem)
     for (const QJsonValue &problem : problems)
         raised.insert(problem.toObject().value("id").toString());
     EXPECT_EQ(raised, fault.Expected) << result.Out.constData();
-    // Problems about an element say which one and when it comes on screen.
+    // Problems about an element say which one and when it comes on screen; those on a sheet's
+    // rows name the row and column.
     for (const QJsonValue &value : problems) {
         const QJsonObject problem = value.toObject();
         if (problem.contains("path")) {
             EXPECT_TRUE(problem.value("path").toString().startsWith('/'));
             EXPECT_GE(problem.value("frame").toInteger(-1), 0);
+            EXPECT_FALSE(problem.value("timecode").toString().isEmpty());
         }
+        if (problem.value("id") != "reading-time" && problem.value("id") != "running-time" && problem.value("id") != "film-size")
+            EXPECT_TRUE(problem.value("place").toString().contains(QRegularExpression("^roll\\.csv:\\d+:[A-Z]$")))
+                << QJsonDocument(problem).toJson().constData();
+    }
+    // The same sheet linked into a project raises the same problems at the same places.
+    if (fault.ImportOptions.isEmpty()) {
+        const QString linked = dir.filePath(QStringLiteral("linked.vmz"));
+        ASSERT_EQ(RunCli({"import", "--link", sheet, "-o", linked}).ExitCode, 0);
+        const TCliResult again = RunCli(QStringList{"check", linked, "--json"} + fault.CheckOptions);
+        EXPECT_EQ(again.ExitCode, fault.ExitCode);
+        EXPECT_EQ(CheckJson(again).value("problems"), CheckJson(result).value("problems")) << again.Out.constData();
     }
 }
 
@@ -93,6 +107,7 @@ INSTANTIATE_TEST_SUITE_P(
         TFault{"DuplicateInSection", "pair,Sound Mixer,Zoe Smith,,,,,\n", {}, {}, {"duplicate-credit"}, 1},
         TFault{"DoubleSpace", "pair,Boom Operator,Ivo  Montague,,,,,\n", {}, {}, {"spacing"}, 0},
         TFault{"FontNotInstalled", "text,,,Printed Elsewhere,Nowhere,,,\n", {}, {}, {"missing-font"}, 0},
+        TFault{"UnknownStyleIsAWarning", "names,,Noor Vale,,Huge,,,\n", {}, {}, {"unknown-style"}, 0},
         TFault{"TooFastToRead", "", {"--scroll", "20"}, {}, {"reading-time"}, 1},
         TFault{"OddFilmSize", "", {"--film", "1000x700"}, {}, {"film-size"}, 0},
         TFault{"RunningTimeMissesTarget", "", {}, {"--target", "00:10:00:00"}, {"running-time"}, 1},

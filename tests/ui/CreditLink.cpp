@@ -80,6 +80,19 @@ const TVmElementCreditBlock &BlockAt(TElementNode &node)
     return *static_cast<const TVmElementCreditBlock *>(node.Element());
 }
 
+// Clicking item selects the block and brings its 26th row (sheet row 27, below the header) a
+// quarter of the way down the frame.
+void ShowsSheetRow27(TEditorFixture &f, QListWidgetItem *item, TElementNode &node)
+{
+    f.Main().Signoff().ShowItem(item);
+    QCOMPARE(f.Main().Document().Tree().FocusedNode(), &node);
+    f.Main().RenderFrame();
+    const auto &pieces = BlockAt(node).LayoutFor(FilmOf(node)).Pieces();
+    QCOMPARE(pieces[25].Row, 27);
+    const int film = queryInterface<IProject>(f.Project().Element())->GetHeight();
+    QCOMPARE(f.Main().Controls().TrackBar->value(), pieces[25].Top + film * 3 / 4);
+}
+
 } // namespace
 
 class CreditLinkTest : public QObject
@@ -227,7 +240,7 @@ private Q_SLOTS:
         TElementNode &node = *f.Project().Child(0);
         f.Focus(f.Project());
         QByteArray broken = rows;
-        broken.replace("Name 25,", "Name 25,Huge");
+        broken.replace("pair,Role 25,", "pear,Role 25,");
         SaveByRename(sheet, broken);
         QCOMPARE(f.Main().CreditCommands().Link().ReloadChanged(), 0);
         QCOMPARE(Names(node).size(), 30);
@@ -236,15 +249,34 @@ private Q_SLOTS:
         panel.Update();
         QListWidgetItem *item = panel.Problems->item(0);
         QVERIFY(item != nullptr);
-        QCOMPARE(item->text(), QString("error [sheet]: c.csv:27:D: unknown Style \"Huge\""));
-        panel.ShowItem(item);
-        QCOMPARE(f.Main().Document().Tree().FocusedNode(), &node);
-        f.Main().RenderFrame();
-        const auto &pieces = BlockAt(node).LayoutFor(FilmOf(node)).Pieces();
-        QCOMPARE(pieces[25].Row, 27);
-        const int film = queryInterface<IProject>(f.Project().Element())->GetHeight();
-        // The row a quarter of the way down the frame.
-        QCOMPARE(f.Main().Controls().TrackBar->value(), pieces[25].Top + film * 3 / 4);
+        QCOMPARE(item->text(), QString("error [sheet]: c.csv:27:A: unknown Kind \"pear\""));
+        ShowsSheetRow27(f, item, node);
+    }
+
+    // A style the styles lack is no sheet error: the row is drawn in its kind's style and the
+    // check lists a warning on the row, which clicking brings into the preview.
+    void unknownStylesAreWarningsOnTheirRow()
+    {
+        TEditorFixture f;
+        QTemporaryDir dir;
+        QByteArray rows = "Kind,Role,Name,Style\n";
+        for (int i = 0; i < 30; ++i)
+            rows += "pair,Role " + QByteArray::number(i) + ",Name " + QByteArray::number(i) + (i == 25 ? ",Huge\n" : ",\n");
+        LinkSheet(f, dir, rows);
+        TElementNode &node = *f.Project().Child(0);
+        QVERIFY(BlockAt(node).Problem().isEmpty());
+        QCOMPARE(Names(node).size(), 30);
+
+        TSignoffPanel &panel = f.Main().Signoff();
+        panel.Update();
+        QListWidgetItem *found = nullptr;
+        for (int i = 0; i < panel.Problems->count(); ++i)
+            if (panel.Problems->item(i)->text().contains("[unknown-style]"))
+                found = panel.Problems->item(i);
+        QVERIFY(found != nullptr);
+        QVERIFY2(found->text().startsWith("warning [unknown-style] c.csv:27:D frame "), qPrintable(found->text()));
+        QVERIFY2(found->text().endsWith("unknown Style \"Huge\"; the built-in Name style is used instead"), qPrintable(found->text()));
+        ShowsSheetRow27(f, found, node);
     }
 
     void problemsNameTheirPlace()

@@ -83,6 +83,7 @@ public:
     const std::vector<TSpace> &Spaces() const { return m_spaces; }
     // The heading that starts each part after the first: its row and its top.
     const std::vector<std::pair<int, qint32>> &PartHeadings() const { return m_partHeadings; }
+    const std::vector<TCreditLayout::TWarning> &Warnings() const { return m_warnings; }
 
     std::vector<TCreditLayout::TPiece> Build(qint32 &height)
     {
@@ -107,8 +108,15 @@ private:
     {
         const QString name = row[colStyle].trimmed();
         const TCreditStyle *style = m_styles.Find(name.isEmpty() ? QLatin1String(builtIn) : name);
-        if (style == nullptr)
-            FailCreditRow(m_rows.SheetName, row.Number, QStringLiteral("unknown Style \"%1\"").arg(name));
+        if (style == nullptr) {
+            // A misspelt style must not stop a roll: the row keeps its place in its kind's look.
+            style = m_styles.Find(QLatin1String(builtIn));
+            const bool told = std::any_of(m_warnings.begin(), m_warnings.end(),
+                                          [&](const TCreditLayout::TWarning &w) { return w.Row == row.Number; });
+            if (!told)
+                m_warnings.push_back({row.Number, QStringLiteral("unknown Style \"%1\"; the built-in %2 style is used instead")
+                                                      .arg(name, QLatin1String(builtIn))});
+        }
         auto found = m_scaled.find(style);
         if (found == m_scaled.end())
             found = m_scaled.emplace(style, ScaledCreditStyle(*style, m_scale)).first;
@@ -367,6 +375,7 @@ private:
     int m_part = 0;
     std::vector<std::pair<int, qint32>> m_partHeadings;
     std::vector<TCreditLayout::TPiece> m_pieces;
+    std::vector<TCreditLayout::TWarning> m_warnings;
 };
 
 } // namespace
@@ -422,6 +431,7 @@ TCreditLayout TCreditLayout::Build(const TCreditRows &rows, const TCreditStyles 
     TBuilder builder(rows, styles, width, filmHeight, imageDir);
     layout.m_pieces = builder.Build(layout.m_height);
     layout.m_naturalHeight = layout.m_height;
+    layout.m_warnings = builder.Warnings();
     layout.m_parts.resize(builder.PartHeadings().size() + 1);
     for (std::size_t i = 0; i < builder.PartHeadings().size(); ++i) {
         layout.m_parts[i + 1].Row = builder.PartHeadings()[i].first;
@@ -473,19 +483,30 @@ void TCreditLayout::Draw(QPainter &painter, double left, double top, const QRect
         begin = std::lower_bound(m_pieces.begin(), m_pieces.end(), from, [](const TPiece &p, double y) { return p.Top < y; });
         end = std::upper_bound(begin, m_pieces.end(), to, [](double y, const TPiece &p) { return y < p.Top; });
     }
-    for (auto piece = begin; piece != end; ++piece) {
-        for (const TLine &line : piece->Lines) {
-            const QPointF origin(left + line.Origin.x(), top + line.Origin.y());
-            painter.setPen(line.Color);
-            if (DrawsAsOutlines(line.Layout->font().pixelSize(), painter.worldTransform()))
-                DrawLayoutOutlines(painter, *line.Layout, origin, line.Color);
-            else
-                line.Layout->draw(&painter, origin);
-        }
-        if (!piece->Image.isNull() && !piece->ImageRect.isEmpty()) {
-            painter.setRenderHint(QPainter::SmoothPixmapTransform, true);
-            painter.drawImage(piece->ImageRect.translated(left, top), piece->Image);
-        }
+    for (auto piece = begin; piece != end; ++piece)
+        DrawPiece(painter, left, top, *piece);
+}
+
+void TCreditLayout::DrawBand(QPainter &painter, double left, double top, qint32 from, qint32 to) const
+{
+    const auto begin = std::lower_bound(m_pieces.begin(), m_pieces.end(), from, [](const TPiece &p, qint32 y) { return p.Top < y; });
+    for (auto piece = begin; piece != m_pieces.end() && piece->Top < to; ++piece)
+        DrawPiece(painter, left, top, *piece);
+}
+
+void TCreditLayout::DrawPiece(QPainter &painter, double left, double top, const TPiece &piece)
+{
+    for (const TLine &line : piece.Lines) {
+        const QPointF origin(left + line.Origin.x(), top + line.Origin.y());
+        painter.setPen(line.Color);
+        if (DrawsAsOutlines(line.Layout->font().pixelSize(), painter.worldTransform()))
+            DrawLayoutOutlines(painter, *line.Layout, origin, line.Color);
+        else
+            line.Layout->draw(&painter, origin);
+    }
+    if (!piece.Image.isNull() && !piece.ImageRect.isEmpty()) {
+        painter.setRenderHint(QPainter::SmoothPixmapTransform, true);
+        painter.drawImage(piece.ImageRect.translated(left, top), piece.Image);
     }
 }
 

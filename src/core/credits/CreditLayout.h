@@ -39,7 +39,8 @@ public:
         int Row = 0;     // its heading's sheet row; 0 for the first part
     };
 
-    // Throws EVelmoraError ("SHEET:ROW: what") for an unknown style or a bad number.
+    // Throws EVelmoraError ("SHEET:ROW: what") for a bad number. A row naming a style the
+    // styles lack is laid out in the built-in style of its kind and noted in Warnings().
     // stretches[i] pixels (fewer when below zero) are spread over the elastic spaces of part i,
     // each within its style's MinSpace and MaxSpace; what they cannot take is left out.
     static TCreditLayout Build(const TCreditRows &rows, const TCreditStyles &styles, int width, int filmHeight,
@@ -56,6 +57,9 @@ public:
     // Draws the rows that meet visible (in the painter's coordinates) with the block's top at top
     // and its left edge at left; every row when visible is empty.
     void Draw(QPainter &painter, double left, double top, const QRectF &visible) const;
+    // Draws only the pieces whose tops lie in [from, to) below the block's top, so that pages
+    // cut between pieces hold each line once.
+    void DrawBand(QPainter &painter, double left, double top, qint32 from, qint32 to) const;
 
     // What tests and info measure: one drawn line of a row.
     struct TLine
@@ -76,12 +80,24 @@ public:
     };
     const std::vector<TPiece> &Pieces() const { return m_pieces; }
 
+    // Something the layout had to make up for, on one sheet row.
+    struct TWarning
+    {
+        int Row = 0;
+        QString Message;  // without the sheet and row
+        QString Located(const QString &sheetName) const { return QStringLiteral("%1:%2: %3").arg(sheetName).arg(Row).arg(Message); }
+    };
+    const std::vector<TWarning> &Warnings() const { return m_warnings; }
+
 private:
+    static void DrawPiece(QPainter &painter, double left, double top, const TPiece &piece);
+
     std::vector<TPiece> m_pieces;  // ordered by Top
     qint32 m_height = 0;
     qint32 m_naturalHeight = 0;
     qint32 m_tallest = 0;
     std::vector<TPart> m_parts;
+    std::vector<TWarning> m_warnings;
 };
 
 // Spreads stretch over spaces of the given capacities in proportion to them, in whole pixels,

@@ -29,6 +29,20 @@ void FailCreditRow(const QString &sheetName, int row, const QString &what)
     throw EVelmoraError(QStringLiteral("%1:%2: %3").arg(sheetName).arg(row).arg(what));
 }
 
+QString SheetColumnLetter(int index)
+{
+    QString letters;
+    for (int n = index + 1; n > 0; n = (n - 1) / 26)
+        letters.prepend(QChar(u'A' + (n - 1) % 26));
+    return letters;
+}
+
+QString CreditColumnLetter(const TCreditRows &rows, TCreditColumn column)
+{
+    const int index = rows.ColumnIndex[column];
+    return index < 0 ? QString() : SheetColumnLetter(index);
+}
+
 QString WithArticle(const QString &word)
 {
     const QChar first = word.isEmpty() ? QChar() : word.front().toLower();
@@ -125,6 +139,7 @@ TCreditRows ReadCreditRows(const TSheet &sheet)
     }
     if (index[colKind] < 0)
         FailCreditRow(sheet.Name, header.Number, QStringLiteral("the header row has no Kind column"));
+    result.ColumnIndex = index;
 
     result.Rows.reserve(sheet.Rows.size());
     const TCreditRow *lastPair = nullptr;

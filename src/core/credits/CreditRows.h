@@ -34,7 +34,14 @@ struct TCreditRows
     QString SheetName;
     std::vector<TCreditRow> Rows;
     QStringList IgnoredColumns;
+    std::array<int, colCount> ColumnIndex{-1, -1, -1, -1, -1, -1, -1, -1, -1}; // 0-based in the sheet, -1: absent
 };
+
+// A sheet column as spreadsheets letter it: 0 is A, 26 is AA.
+QString SheetColumnLetter(int index);
+
+// The letter of a column in the rows' sheet; empty when the sheet has no such column.
+QString CreditColumnLetter(const TCreditRows &rows, TCreditColumn column);
 
 // Reads the header and every row. Throws EVelmoraError as "SHEET:ROW: what".
 TCreditRows ReadCreditRows(const TSheet &sheet);

@@ -34,6 +34,7 @@ TVmElementCreditBlock::TVmElementCreditBlock(TCreditSource source) : m_source(st
 void TVmElementCreditBlock::Parse()
 {
     m_problem.clear();
+    m_warnings.clear();
     m_rows = TCreditRows{};
     m_styles = TCreditStyles(1080);
     m_laidWidth = -1;
@@ -48,7 +49,19 @@ void TVmElementCreditBlock::Parse()
         }
         m_rows = ReadCreditRows(m_source.Sheet);
         // A layout now finds bad styles and numbers before the block is ever drawn.
-        TCreditLayout::Build(m_rows, m_styles, 1920, 1080, QString());
+        const TCreditLayout checked = TCreditLayout::Build(m_rows, m_styles, 1920, 1080, QString());
+        // One line for each unknown style, not one for every row that names it.
+        std::vector<std::pair<const TCreditLayout::TWarning *, int>> told;
+        for (const TCreditLayout::TWarning &warning : checked.Warnings()) {
+            const auto same = std::find_if(told.begin(), told.end(), [&](const auto &t) { return t.first->Message == warning.Message; });
+            if (same != told.end())
+                ++same->second;
+            else
+                told.emplace_back(&warning, 0);
+        }
+        for (const auto &[warning, more] : told)
+            m_warnings.append(warning->Located(m_rows.SheetName)
+                              + (more > 0 ? QStringLiteral(" (and %1 more rows)").arg(more) : QString()));
     } catch (const EVelmoraError &error) {
         m_problem = error.message();
         m_rows = TCreditRows{};

@@ -79,6 +79,8 @@ public:
     // The block's own styles (the built-in ones with its styles file over them), before the
     // project's styles are laid over them.
     const TCreditStyles &Styles() const { return m_styles; }
+    // What reading the rows had to make up for (unknown styles), each "SHEET:ROW: what".
+    const QStringList &Warnings() const { return m_warnings; }
     // Why a stored block could not be read back (its rows are then empty).
     const QString &Problem() const { return m_problem; }
 
@@ -89,6 +91,7 @@ private:
     TCreditRows m_rows;
     TCreditStyles m_styles{1080};
     QString m_problem;
+    QStringList m_warnings;
     std::vector<qint32> m_stretches;
     // The last layout and what it was made for; a cache, so drawing stays a const reading.
     mutable TCreditLayout m_layout;

@@ -1,6 +1,7 @@
 #include "core/signoff/CreditDiff.h"
 
 #include "core/document/ElementTree.h"
+#include "core/signoff/BlockLayouts.h"
 #include "core/signoff/ProofPdf.h"
 #include "core/signoff/RollMap.h"
 
@@ -55,7 +56,7 @@ QString Where(const TCreditPlace &place)
     return QStringLiteral("%1, credit %2, %3, frame %4")
         .arg(place.Section.isEmpty() ? QStringLiteral("before the first heading") : QStringLiteral("under \"%1\"").arg(place.Section))
         .arg(place.Number)
-        .arg(place.Path)
+        .arg(place.Row.isEmpty() ? place.Path : place.Row)
         .arg(place.Frame);
 }
 
@@ -77,10 +78,16 @@ std::vector<TCreditEntry> CreditEntries(const TElementTree &tree)
     if (projectNode == nullptr)
         return entries;
     const TRollMap map = MapRoll(tree);
+    const std::vector<TPlacedBlock> blocks = PlaceCreditBlocks(map);
     int number = 0;
     for (const TCredit &credit : ExtractCredits(*projectNode)) {
-        TCreditPlace place{credit.SectionTitle, ++number, NodePath(*credit.Node), 0, credit.Node, 0};
-        if (const TPlacedNode *placed = map.Find(credit.Node)) {
+        TCreditPlace place{credit.SectionTitle, ++number, NodePath(*credit.Node), 0, credit.Node, 0, SheetPlace(credit, false), 0, credit.Row};
+        const TPlacedBlock *block = credit.Row > 0 ? FindPlacedBlock(blocks, credit.Node) : nullptr;
+        if (block != nullptr) {
+            place.RollY = block->RollY(credit.Row);
+            place.RollBottom = block->RollBottom(credit.Row);
+            place.Frame = map.FrameEntering(place.RollY);
+        } else if (const TPlacedNode *placed = map.Find(credit.Node)) {
             place.Frame = map.FrameEntering(placed->ContentTop);
             place.RollY = placed->ContentTop;
         }
@@ -192,7 +199,8 @@ std::vector<TProofMark> ProofMarksFor(const std::vector<TCreditChange> &changes,
             case TChangeKind::Moved: note = QStringLiteral("moved from %1").arg(change.Old->Place.Section); break;
             default: note = QStringLiteral("added \"%1\"").arg(change.New->Value); break;
             }
-            marks.push_back({change.New->Place.Node, change.New->Place.RollY, note});
+            const TCreditPlace &place = change.New->Place;
+            marks.push_back({place.Node, place.RollY, note, place.Row.isEmpty() ? 0 : place.RollBottom});
             continue;
         }
         const auto next = std::find_if(newEntries.begin(), newEntries.end(), [&](const TCreditEntry &e) {

@@ -18,7 +18,10 @@ struct TCreditPlace
     QString Path;    // element path
     qint64 Frame = 0; // where it enters the screen
     const TElementNode *Node = nullptr; // valid while the tree read lives
-    qint32 RollY = 0;                   // where its element's content begins in the roll
+    qint32 RollY = 0;                   // where its element's content (or its sheet row) begins in the roll
+    QString Row;                        // a credit block's sheet row: "v1.csv:12"
+    qint32 RollBottom = 0;              // where that row ends in the roll
+    int SheetRow = 0;                   // that row's number; 0 for an element's credit
 };
 
 // One credit of a version, split so that each name stands alone.

@@ -1,5 +1,6 @@
 #include "core/signoff/Credits.h"
 
+#include "core/credits/ElementCreditBlock.h"
 #include "core/document/ElementTree.h"
 #include "core/elements/Interfaces.h"
 #include "core/typedfiler/CodePage.h"
@@ -62,6 +63,10 @@ public:
             AddText(node);
             return;
         }
+        if (const auto *block = queryInterface<TVmElementCreditBlock>(node.Element())) {
+            AddRows(node, block->Rows());
+            return;
+        }
         for (const auto &child : node.Children())
             Walk(*child);
     }
@@ -96,14 +101,56 @@ private:
             Credits.push_back(std::move(credit));
     }
 
+    void OpenSection(const QString &title)
+    {
+        ++m_section;
+        m_title = title;
+    }
+
+    void AddRows(const TElementNode &node, const TCreditRows &rows)
+    {
+        for (const TCreditRow &row : rows.Rows) {
+            TCredit credit;
+            switch (row.Kind) {
+            case TCreditRowKind::Heading:
+                OpenSection(VisibleLines(row[colText]).join(QLatin1Char(' ')));
+                credit = Make(TCreditKind::Heading, node);
+                credit.Text = m_title;
+                break;
+            case TCreditRowKind::Pair:
+                credit = Make(TCreditKind::Role, node);
+                credit.Role = VisibleLines(row[colRole]).join(QLatin1Char(' '));
+                credit.Names = VisibleLines(row[colName]);
+                break;
+            case TCreditRowKind::Names:
+                credit = Make(TCreditKind::Names, node);
+                credit.Names = VisibleLines(row[colName]);
+                break;
+            case TCreditRowKind::Text:
+                credit = Make(TCreditKind::Text, node);
+                credit.Text = VisibleLines(row[colText]).join(QLatin1Char(' '));
+                break;
+            case TCreditRowKind::Image:
+            case TCreditRowKind::Gap:
+                continue;
+            }
+            if (credit.Text.isEmpty() && credit.Names.isEmpty())
+                continue;
+            const bool words = row.Kind == TCreditRowKind::Heading || row.Kind == TCreditRowKind::Text;
+            credit.Sheet = rows.SheetName;
+            credit.Row = row.Number;
+            credit.Column = CreditColumnLetter(rows, words ? colText : colName);
+            Credits.push_back(std::move(credit));
+        }
+    }
+
     void AddText(const TElementNode &node)
     {
         const QStringList lines = LinesOf(node);
         if (lines.isEmpty())
             return;
         if (IsHeadingLike(node, lines)) {
-            ++m_section;
-            m_title = lines.first();
+            OpenSection(lines.first());
             TCredit credit = Make(TCreditKind::Heading, node);
             credit.Text = m_title;
             Credits.push_back(std::move(credit));
@@ -133,6 +180,14 @@ std::vector<TCredit> ExtractCredits(const TElementNode &projectNode)
     for (const auto &child : projectNode.Children())
         extractor.Walk(*child);
     return std::move(extractor.Credits);
+}
+
+QString SheetPlace(const TCredit &credit, bool withColumn)
+{
+    if (credit.Row <= 0)
+        return {};
+    const QString place = QStringLiteral("%1:%2").arg(credit.Sheet).arg(credit.Row);
+    return withColumn && !credit.Column.isEmpty() ? place + QLatin1Char(':') + credit.Column : place;
 }
 
 QString TextOf(const TElementNode &node)

@@ -21,9 +21,19 @@ struct TCredit
     const TElementNode *Node = nullptr;
     int Section = 0;      // counts the headings above it
     QString SectionTitle; // the heading above it, empty before the first heading
+    // A row of a credit block (Node is then the block): the sheet by its name, the row as the
+    // spreadsheet numbers it (0 for other credits) and the letter of its names' or words' column.
+    QString Sheet;
+    int Row = 0;
+    QString Column;
 };
 
-// The credits of the roll under projectNode in roll order. A column set of two single texts is a
+// A credit's row in its sheet: "feature.csv:569", with the column "feature.csv:569:C"; empty
+// for a credit that is not a sheet row.
+QString SheetPlace(const TCredit &credit, bool withColumn = true);
+
+// The credits of the roll under projectNode in roll order. Each row of a credit block is one
+// credit by its Kind (a continued pair carries its role). A column set of two single texts is a
 // role beside its names, other column sets are lists of names; a text on its own is a heading
 // when it is one bold or capital line, a list of names when every line is short, else text.
 std::vector<TCredit> ExtractCredits(const TElementNode &projectNode);

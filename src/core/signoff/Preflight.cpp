@@ -1,11 +1,14 @@
 #include "core/signoff/Preflight.h"
 
+#include "core/credits/ElementCreditBlock.h"
 #include "core/document/ElementTree.h"
+#include "core/elements/FontCoverage.h"
 #include "core/elements/FontFaces.h"
 #include "core/elements/Interfaces.h"
 #include "core/elements/TextBlock.h"
 #include "core/render/FontWarnings.h"
 #include "core/render/Timecode.h"
+#include "core/signoff/BlockLayouts.h"
 #include "core/signoff/Credits.h"
 #include "core/signoff/RollMap.h"
 #include "core/typedfiler/CodePage.h"
@@ -13,7 +16,9 @@
 #include <QFontMetricsF>
 #include <QRect>
 #include <QRegularExpression>
+#include <QTextLayout>
 #include <map>
+#include <set>
 
 namespace velmora {
 
@@ -30,6 +35,7 @@ const QString Spacing = QStringLiteral("spacing");
 const QString DuplicateCredit = QStringLiteral("duplicate-credit");
 const QString RunningTimeId = QStringLiteral("running-time");
 const QString FilmSize = QStringLiteral("film-size");
+const QString UnknownStyle = QStringLiteral("unknown-style");
 
 // Sizes finishing houses and cinemas take.
 struct TDeliverySize
@@ -58,11 +64,44 @@ void ForEachText(const TElementNode &node, const Visit &visit)
         ForEachText(*child, visit);
 }
 
+bool IsBlock(const TElementNode &node)
+{
+    return queryInterface<TVmElementCreditBlock>(node.Element()) != nullptr;
+}
+
+// The sheet column a drawn line of a row comes from: a pair draws its role first.
+TCreditColumn ColumnOfLine(const TCreditRow &row, std::size_t line)
+{
+    switch (row.Kind) {
+    case TCreditRowKind::Pair: return line == 0 && !row.Continued ? colRole : colName;
+    case TCreditRowKind::Names: return colName;
+    case TCreditRowKind::Image: return colImage;
+    default: return colText;
+    }
+}
+
+QString LineText(const TCreditLayout::TLine &line)
+{
+    return line.Layout->text().replace(QChar::LineSeparator, QLatin1Char(' ')).trimmed();
+}
+
+// What a spacing check finds in one line: empty when nothing.
+QString SpacingFault(const QString &line)
+{
+    const bool twice = line.trimmed().contains(QLatin1String("  "));
+    const bool trailing = !line.trimmed().isEmpty() && line.endsWith(QLatin1Char(' '));
+    if (!twice && !trailing)
+        return {};
+    return twice && trailing ? QStringLiteral("a double space and a trailing space")
+        : twice              ? QStringLiteral("a double space")
+                             : QStringLiteral("a trailing space");
+}
+
 class TChecker
 {
 public:
     TChecker(const TElementTree &tree, const TPreflightOptions &options)
-        : m_project(*tree.ProjectNode()), m_options(options), m_map(MapRoll(tree))
+        : m_project(*tree.ProjectNode()), m_options(options), m_map(MapRoll(tree)), m_blocks(PlaceCreditBlocks(m_map))
     {
     }
 
@@ -74,6 +113,7 @@ public:
             {MissingFont, &TChecker::CheckFonts},       {SimilarNames, &TChecker::CheckSimilarNames},
             {Spacing, &TChecker::CheckSpacing},         {DuplicateCredit, &TChecker::CheckDuplicates},
             {RunningTimeId, &TChecker::CheckRunningTime}, {FilmSize, &TChecker::CheckFilmSize},
+            {UnknownStyle, &TChecker::CheckStyles},
         };
         for (const auto &[id, check] : checks)
             (this->*check)();
@@ -94,7 +134,49 @@ private:
             if (const TPlacedNode *placed = m_map.Find(node))
                 problem.Frame = m_map.FrameEntering(placed->ContentTop);
         }
+        if (problem.Frame >= 0)
+            problem.Timecode = FormatTimecode(problem.Frame, m_map.FrameRate);
         m_problems.push_back(std::move(problem));
+    }
+
+    // A problem on one row of a credit block, placed where the row enters the screen.
+    void AddRow(const QString &id, TSeverity severity, const QString &message, const TPlacedBlock &block, int row,
+                TCreditColumn column)
+    {
+        Add(id, severity, message, block.Node);
+        TProblem &problem = m_problems.back();
+        const TCreditRows &rows = block.Block->Rows();
+        const QString letter = CreditColumnLetter(rows, column);
+        problem.Place = QStringLiteral("%1:%2").arg(rows.SheetName).arg(row) + (letter.isEmpty() ? QString() : QLatin1Char(':') + letter);
+        problem.Row = row;
+        problem.Frame = m_map.FrameEntering(block.RollY(row));
+        problem.Timecode = FormatTimecode(problem.Frame, m_map.FrameRate);
+    }
+
+    // A problem with a credit: on its row when it is one of a block's, else on its element.
+    void AddCredit(const QString &id, TSeverity severity, const QString &message, const TCredit &credit)
+    {
+        const TPlacedBlock *block = credit.Row > 0 ? FindPlacedBlock(m_blocks, credit.Node) : nullptr;
+        if (block == nullptr) {
+            Add(id, severity, message, credit.Node);
+            return;
+        }
+        const bool words = credit.Kind == TCreditKind::Heading || credit.Kind == TCreditKind::Text;
+        AddRow(id, severity, message, *block, credit.Row, words ? colText : colName);
+    }
+
+    // Visits every drawn line of every block with the row it comes from and its column.
+    template <typename Visit>
+    void ForEachBlockLine(const Visit &visit) const
+    {
+        for (const TPlacedBlock &block : m_blocks)
+            for (const TCreditLayout::TPiece &piece : block.Layout.Pieces()) {
+                const TCreditRow *row = block.Row(piece.Row);
+                if (row == nullptr)
+                    continue;
+                for (std::size_t i = 0; i < piece.Lines.size(); ++i)
+                    visit(block, *row, ColumnOfLine(*row, i), piece.Lines[i]);
+            }
     }
 
     bool Wanted(const QString &id) const { return !m_options.Ignore.contains(id); }
@@ -110,7 +192,7 @@ private:
         const QRect action = SafeArea(frame, 93);
         for (const TPlacedNode &placed : m_map.Placements) {
             const TNodeFacets &facets = placed.Node->Facets();
-            if (facets.Render == nullptr || facets.Project || facets.Container || facets.ColumnSet)
+            if (facets.Render == nullptr || facets.Project || facets.Container || facets.ColumnSet || IsBlock(*placed.Node))
                 continue;
             const bool text = queryInterface<IElementText>(placed.Node->Element()) != nullptr;
             const QRect &safe = text ? title : action;
@@ -129,6 +211,51 @@ private:
                     .arg(text && pastAction ? QStringLiteral(", and past action-safe (93 %) too") : QString()),
                 placed.Node);
         }
+        CheckBlockSafeAreas(title, action);
+    }
+
+    void ReportOutside(const TPlacedBlock &block, int row, TCreditColumn column, const QString &what, double left,
+                       double right, bool text, const QRect &safe, const QRect &action)
+    {
+        if (left >= safe.left() && right <= safe.right() + 1)
+            return;
+        const int over = int(std::ceil(std::max(safe.left() - left, right - (safe.right() + 1))));
+        const bool pastAction = left < action.left() || right > action.right() + 1;
+        const QString side = left < safe.left() ? QStringLiteral("left") : QStringLiteral("right");
+        AddRow(text ? TitleSafe : ActionSafe, text ? TSeverity::Error : TSeverity::Warning,
+               QStringLiteral("\"%1\" reaches %2 pixels past the %3 edge of %4 (%5 %)%6")
+                   .arg(what)
+                   .arg(over)
+                   .arg(side, text ? TitleSafe : ActionSafe)
+                   .arg(text ? 90 : 93)
+                   .arg(text && pastAction ? QStringLiteral(", and past action-safe (93 %) too") : QString()),
+               block, row, column);
+    }
+
+    // A block's lines are measured where its layout sets them, one problem per cell.
+    void CheckBlockSafeAreas(const QRect &title, const QRect &action)
+    {
+        std::set<std::tuple<const TPlacedBlock *, int, int>> told;
+        ForEachBlockLine([&](const TPlacedBlock &block, const TCreditRow &row, TCreditColumn column,
+                             const TCreditLayout::TLine &line) {
+            double left = std::numeric_limits<double>::max();
+            double right = std::numeric_limits<double>::lowest();
+            for (int i = 0; i < line.Layout->lineCount(); ++i) {
+                const QRectF ink = line.Layout->lineAt(i).naturalTextRect();
+                if (ink.width() <= 0)
+                    continue;
+                left = std::min(left, block.X + line.Origin.x() + ink.left());
+                right = std::max(right, block.X + line.Origin.x() + ink.right());
+            }
+            if (left > right || !told.emplace(&block, row.Number, column).second)
+                return;
+            ReportOutside(block, row.Number, column, LineText(line), left, right, true, title, action);
+        });
+        for (const TPlacedBlock &block : m_blocks)
+            for (const TCreditLayout::TPiece &piece : block.Layout.Pieces())
+                if (!piece.Image.isNull() && !piece.ImageRect.isEmpty())
+                    ReportOutside(block, piece.Row, colImage, QStringLiteral("picture"), block.X + piece.ImageRect.left(),
+                                  block.X + piece.ImageRect.right(), false, action, action);
     }
 
     void CheckTextSize()
@@ -155,6 +282,43 @@ private:
                     .arg(m_map.FilmHeight),
                 &node);
         });
+        // A size is too small for every row drawn in it: one problem for each, at its first row.
+        struct TSmall
+        {
+            const TPlacedBlock *Block;
+            int Row;
+            TCreditColumn Column;
+            QString Text;
+            QFont Font;
+            double Cap;
+            std::set<int> Rows;
+        };
+        std::vector<TSmall> smalls;
+        std::map<std::pair<const TPlacedBlock *, QString>, std::size_t> byFont;
+        ForEachBlockLine([&](const TPlacedBlock &block, const TCreditRow &row, TCreditColumn column,
+                             const TCreditLayout::TLine &line) {
+            const QFont &font = line.Layout->font();
+            const auto key = std::pair(&block, font.key());
+            auto found = byFont.find(key);
+            if (found == byFont.end()) {
+                const double cap = QFontMetricsF(font).capHeight();
+                found = byFont.emplace(key, cap < minimum ? smalls.size() : std::size_t(-1)).first;
+                if (cap < minimum)
+                    smalls.push_back({&block, row.Number, column, LineText(line), font, cap, {}});
+            }
+            if (found->second != std::size_t(-1))
+                smalls[found->second].Rows.insert(row.Number);
+        });
+        for (const TSmall &small : smalls)
+            AddRow(SmallText, TSeverity::Error,
+                   QStringLiteral("\"%1\" has capitals %2 pixels high at %3 px; at least %4 pixels are readable on a %5-line film%6")
+                       .arg(small.Text)
+                       .arg(QString::number(small.Cap, 'f', 1))
+                       .arg(small.Font.pixelSize())
+                       .arg(QString::number(minimum, 'f', 1))
+                       .arg(m_map.FilmHeight)
+                       .arg(small.Rows.size() > 1 ? QStringLiteral(" (%1 rows in this size)").arg(small.Rows.size()) : QString()),
+                   *small.Block, small.Row, small.Column);
     }
 
     void CheckReadingTime()
@@ -177,6 +341,26 @@ private:
     {
         for (const TMissingGlyphs &missing : FindMissingGlyphs(m_project))
             Add(MissingGlyphs, TSeverity::Error, MissingGlyphsWarning(missing), missing.Node);
+        // Each character is tried once per font: a long roll repeats a few fonts and letters.
+        std::map<std::pair<QString, char32_t>, bool> known;
+        std::set<std::tuple<const TPlacedBlock *, int, int>> told;
+        ForEachBlockLine([&](const TPlacedBlock &block, const TCreditRow &row, TCreditColumn column,
+                             const TCreditLayout::TLine &line) {
+            const QFont &font = line.Layout->font();
+            const QString text = LineText(line);
+            QList<char32_t> missing;
+            for (const char32_t character : text.toUcs4()) {
+                auto [found, added] = known.try_emplace({font.key(), character}, false);
+                if (added)
+                    found->second = !MissingCharacters(QString::fromUcs4(&character, 1), font).isEmpty();
+                if (found->second && !missing.contains(character))
+                    missing.append(character);
+            }
+            if (missing.isEmpty() || !told.emplace(&block, row.Number, column).second)
+                return;
+            AddRow(MissingGlyphs, TSeverity::Error,
+                   MissingGlyphsWarning(TMissingGlyphs{block.Node, text, font.family(), missing}), block, row.Number, column);
+        });
     }
 
     void CheckFonts()
@@ -200,6 +384,25 @@ private:
                         .arg(family, count == 1 ? QStringLiteral("1 text is") : QStringLiteral("%1 texts are").arg(count)),
                     first);
             }
+        // A block's fonts come from its styles: each one is named once, at the first row using it.
+        std::map<QString, int> cellsUsing;
+        std::vector<std::tuple<QString, const TPlacedBlock *, int, TCreditColumn>> firsts;
+        for (const TPlacedBlock &block : m_blocks)
+            for (const TCreditRow &row : block.Block->Rows().Rows)
+                for (const TCreditColumn column : {colRole, colName, colText}) {
+                    if (row[column].trimmed().isEmpty() || (column == colRole && row.Continued))
+                        continue;
+                    const QString family = block.StyleOf(row, column).FontName;
+                    if (cellsUsing[family]++ == 0)
+                        firsts.emplace_back(family, &block, row.Number, column);
+                }
+        for (const auto &[family, block, row, column] : firsts)
+            if (!ResolveFontFace(family).Known)
+                AddRow(MissingFont, TSeverity::Warning,
+                       QStringLiteral("the font \"%1\" is not installed; %2 drawn in a substitute")
+                           .arg(family, cellsUsing[family] == 1 ? QStringLiteral("1 cell is")
+                                                                : QStringLiteral("%1 cells are").arg(cellsUsing[family])),
+                       *block, row, column);
     }
 
     struct TNamed
@@ -235,29 +438,46 @@ private:
         for (const QString &key : order) {
             const auto &list = spellings[key];
             for (std::size_t i = 1; i < list.size(); ++i)
-                Add(SimilarNames, TSeverity::Warning,
+                AddCredit(SimilarNames, TSeverity::Warning,
                     QStringLiteral("\"%1\" differs from \"%2\" only in accents, case, spacing or punctuation")
                         .arg(list[i].Name, list[0].Name),
-                    list[i].Credit->Node);
+                    *list[i].Credit);
         }
     }
 
     void CheckSpacing()
     {
+        static const QRegularExpression breaks(QStringLiteral("\r\n|\r|\n"));
         ForEachText(m_project, [&](const TElementNode &node, const IGDIPFont &, const QString &text) {
-            for (const QString &raw : text.split(QRegularExpression(QStringLiteral("\r\n|\r|\n")))) {
+            for (const QString &raw : text.split(breaks)) {
                 const QString line = VisibleLine(raw);
-                const bool twice = line.trimmed().contains(QLatin1String("  "));
-                const bool trailing = !line.trimmed().isEmpty() && line.endsWith(QLatin1Char(' '));
-                if (!twice && !trailing)
-                    continue;
-                Add(Spacing, TSeverity::Warning,
-                    QStringLiteral("\"%1\" has %2").arg(line.trimmed(),
-                        twice && trailing ? QStringLiteral("a double space and a trailing space")
-                                          : twice ? QStringLiteral("a double space") : QStringLiteral("a trailing space")),
-                    &node);
+                if (const QString fault = SpacingFault(line); !fault.isEmpty())
+                    Add(Spacing, TSeverity::Warning, QStringLiteral("\"%1\" has %2").arg(line.trimmed(), fault), &node);
             }
         });
+        // A cell's own ends are trimmed when laid out; the spaces between its lines and words show.
+        for (const TPlacedBlock &block : m_blocks)
+            for (const TCreditRow &row : block.Block->Rows().Rows)
+                for (const TCreditColumn column : {colRole, colName, colText}) {
+                    if (column == colRole && row.Continued)
+                        continue;
+                    for (const QString &raw : row[column].trimmed().split(breaks)) {
+                        const QString line = VisibleLine(raw);
+                        if (const QString fault = SpacingFault(line); !fault.isEmpty()) {
+                            AddRow(Spacing, TSeverity::Warning, QStringLiteral("\"%1\" has %2").arg(line.trimmed(), fault),
+                                   block, row.Number, column);
+                            break;
+                        }
+                    }
+                }
+    }
+
+    // A row naming a style the styles lack is drawn in its kind's built-in style.
+    void CheckStyles()
+    {
+        for (const TPlacedBlock &block : m_blocks)
+            for (const TCreditLayout::TWarning &warning : block.Layout.Warnings())
+                AddRow(UnknownStyle, TSeverity::Warning, warning.Message, block, warning.Row, colStyle);
     }
 
     void CheckDuplicates()
@@ -272,10 +492,10 @@ private:
                 continue;
             const QString where = credit.SectionTitle.isEmpty() ? QStringLiteral("before the first heading")
                                                                 : QStringLiteral("under \"%1\"").arg(credit.SectionTitle);
-            Add(DuplicateCredit, TSeverity::Error,
-                credit.Role.isEmpty() ? QStringLiteral("\"%1\" is listed twice %2").arg(named.Name, where)
-                                      : QStringLiteral("\"%1\" is credited as %2 twice %3").arg(named.Name, credit.Role, where),
-                credit.Node);
+            AddCredit(DuplicateCredit, TSeverity::Error,
+                      credit.Role.isEmpty() ? QStringLiteral("\"%1\" is listed twice %2").arg(named.Name, where)
+                                            : QStringLiteral("\"%1\" is credited as %2 twice %3").arg(named.Name, credit.Role, where),
+                      credit);
         }
     }
 
@@ -321,6 +541,7 @@ private:
     const TElementNode &m_project;
     const TPreflightOptions &m_options;
     TRollMap m_map;
+    std::vector<TPlacedBlock> m_blocks;
     std::optional<std::vector<TCredit>> m_credits;
     std::vector<TProblem> m_problems;
 };
@@ -330,7 +551,7 @@ private:
 const QStringList &PreflightCheckIds()
 {
     static const QStringList ids = {TitleSafe,    ActionSafe, SmallText,       ReadingTime,   MissingGlyphs, MissingFont,
-                                    SimilarNames, Spacing,    DuplicateCredit, RunningTimeId, FilmSize};
+                                    SimilarNames, Spacing,    DuplicateCredit, RunningTimeId, FilmSize,  UnknownStyle};
     return ids;
 }
 

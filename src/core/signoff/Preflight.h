@@ -22,6 +22,9 @@ struct TProblem
     QString Path;                       // NodePath of Node
     QString Element;                    // its caption
     qint64 Frame = -1;                  // the frame where it enters the screen, if it has one
+    QString Timecode;                   // that frame as a timecode
+    QString Place;                      // a credit block's row: "feature.csv:569:C"
+    int Row = 0;                        // that row's number in the sheet; 0 for other problems
 };
 
 struct TPreflightOptions

@@ -7,6 +7,7 @@
 #include "core/error.h"
 #include "core/render/Timecode.h"
 #include "core/render/LayoutPass.h"
+#include "core/signoff/BlockLayouts.h"
 #include "core/signoff/RollMap.h"
 
 #include <QPageSize>
@@ -80,10 +81,15 @@ void CollectTextLines(const TRollMap &map, const TElementNode &node, std::vector
 }
 
 // The lowest y in (top, limit] inside element that cuts none of its lines of text, if any.
-std::optional<qint32> BreakBetweenLines(const TRollMap &map, const TPlacedNode &element, qint32 top, qint32 limit)
+std::optional<qint32> BreakBetweenLines(const TRollMap &map, const std::vector<TPlacedBlock> &blocks,
+                                        const TPlacedNode &element, qint32 top, qint32 limit)
 {
     std::vector<std::pair<double, double>> lines;
     CollectTextLines(map, *element.Node, lines);
+    // A credit block is one element holding a whole sheet: it breaks between its rows' lines.
+    if (const TPlacedBlock *block = FindPlacedBlock(blocks, element.Node))
+        for (const TCreditLayout::TPiece &piece : block->Layout.Pieces())
+            lines.emplace_back(block->Top + piece.Top, block->Top + piece.Bottom);
     std::vector<qint32> candidates;
     for (const auto &line : lines)
         candidates.push_back(qint32(std::floor(line.first)));
@@ -97,8 +103,8 @@ std::optional<qint32> BreakBetweenLines(const TRollMap &map, const TPlacedNode &
     return std::nullopt;
 }
 
-std::vector<TProofPageBand> PageBands(const TRollMap &map, const std::vector<const TPlacedNode *> &elements,
-                                      qint32 rollHeight, qint32 capacity)
+std::vector<TProofPageBand> PageBands(const TRollMap &map, const std::vector<TPlacedBlock> &blocks,
+                                      const std::vector<const TPlacedNode *> &elements, qint32 rollHeight, qint32 capacity)
 {
     std::vector<TProofPageBand> bands;
     qint32 top = 0;
@@ -117,7 +123,7 @@ std::vector<TProofPageBand> PageBands(const TRollMap &map, const std::vector<con
             const TPlacedNode &element = *elements[next];
             // An element taller than a page breaks between its lines; others go whole to the next page.
             if (element.Bottom - element.Top > capacity || element.Top <= top)
-                bottom = BreakBetweenLines(map, element, top, limit).value_or(element.Top > top ? element.Top : limit);
+                bottom = BreakBetweenLines(map, blocks, element, top, limit).value_or(element.Top > top ? element.Top : limit);
             else if (element.Top <= limit)
                 bottom = element.Top;
         }
@@ -140,7 +146,9 @@ void DrawMarks(QPainter &painter, const std::vector<TProofMark> &marks, const TR
     double lastNote = -1e9;
     for (const TProofMark &mark : marks) {
         const TPlacedNode *placed = mark.Node ? map.Find(mark.Node) : nullptr;
-        const qint32 y = placed ? placed->ContentTop : mark.RollY;
+        // A row of a credit block is marked alone, not the whole block.
+        const bool row = placed && mark.RollBottom > mark.RollY;
+        const qint32 y = placed && !row ? placed->ContentTop : mark.RollY;
         if (y < band.Top || y >= band.Bottom || (mark.Node != nullptr && placed == nullptr))
             continue;
         const QColor colour = placed ? QColor(0, 150, 60) : QColor(200, 0, 0);
@@ -148,7 +156,7 @@ void DrawMarks(QPainter &painter, const std::vector<TProofMark> &marks, const TR
         if (placed) {
             painter.setPen(QPen(colour, 0.8));
             painter.setBrush(Qt::NoBrush);
-            const double bottom = origin.y() + (std::min(placed->Bottom, band.Bottom) - band.Top) * scale;
+            const double bottom = origin.y() + (std::min(row ? mark.RollBottom : placed->Bottom, band.Bottom) - band.Top) * scale;
             painter.drawRect(QRectF(origin.x() + placed->X * scale, top, placed->Width * scale, std::max(1.0, bottom - top)));
         }
         // Notes close together stack downwards rather than overprint.
@@ -190,7 +198,21 @@ std::vector<TProofPageBand> WriteProofPdf(const TElementTree &tree, const QStrin
     // The film fills the width unless one screen would then not fit the page's height.
     const double scale = std::min(rollWidth / map.FilmWidth, rollSpace / map.FilmHeight);
     const int screensPerPage = std::max(1, int(std::floor(rollSpace / (map.FilmHeight * scale) + 1e-9)));
-    const std::vector<TProofPageBand> bands = PageBands(map, elements, map.RollHeight, screensPerPage * map.FilmHeight);
+    const std::vector<TPlacedBlock> blocks = PlaceCreditBlocks(map);
+    // Where labels go: each element's start, and each row's of a credit block.
+    std::vector<qint32> labelTops;
+    for (const TPlacedNode *element : elements) {
+        if (element->Bottom <= element->Top)
+            continue;
+        if (const TPlacedBlock *block = FindPlacedBlock(blocks, element->Node)) {
+            for (const auto &[row, rowBand] : block->RowBands)
+                labelTops.push_back(block->Top + rowBand.first);
+        } else {
+            labelTops.push_back(element->ContentTop);
+        }
+    }
+    std::sort(labelTops.begin(), labelTops.end());
+    const std::vector<TProofPageBand> bands = PageBands(map, blocks, elements, map.RollHeight, screensPerPage * map.FilmHeight);
 
     QPainter painter;
     if (!painter.begin(&writer))
@@ -230,10 +252,17 @@ std::vector<TProofPageBand> WriteProofPdf(const TElementTree &tree, const QStrin
         painter.translate(0, -band.Top);
         TLayoutPass pass(FilmOf(*projectNode));
         pass.SkipInvisible = false;
-        for (const TPlacedNode *element : elements)
-            if (element->Bottom > band.Top && element->Top < band.Bottom)
+        for (const TPlacedNode *element : elements) {
+            if (element->Bottom <= band.Top || element->Top >= band.Bottom)
+                continue;
+            // A block's rows are drawn page by page from its layout; the text of rows off the
+            // page would still be in the PDF, clipped but found by a search.
+            if (const TPlacedBlock *block = FindPlacedBlock(blocks, element->Node))
+                block->Layout.DrawBand(painter, block->X, block->Top, band.Top - block->Top, band.Bottom - block->Top);
+            else
                 pass.RenderNode(*element->Node, painter, TLayoutRect{0, element->Top, map.FilmWidth, map.FilmHeight},
                                 element->Top);
+        }
         painter.restore();
 
         if (options.SafeAreas) {
@@ -257,14 +286,14 @@ std::vector<TProofPageBand> WriteProofPdf(const TElementTree &tree, const QStrin
         QFont outlineFont(QStringLiteral("DejaVu Sans"));
         outlineFont.setPixelSize(7); // page units are points
         double lastLabel = -1e9;
-        for (const TPlacedNode *element : elements) {
-            if (element->ContentTop < band.Top || element->ContentTop >= band.Bottom || element->Bottom <= element->Top)
+        for (const qint32 start : labelTops) {
+            if (start < band.Top || start >= band.Bottom)
                 continue;
-            const double y = MarginTop + (element->ContentTop - band.Top) * scale;
+            const double y = MarginTop + (start - band.Top) * scale;
             if (y - lastLabel < LabelPoints * 2.6)
                 continue;
             lastLabel = y;
-            const qint64 frameNumber = map.FrameEntering(element->ContentTop);
+            const qint64 frameNumber = map.FrameEntering(start);
             const QStringList lines = {FormatTimecode(frameNumber, map.FrameRate), QStringLiteral("frame %1").arg(frameNumber)};
             for (int line = 0; line < 2; ++line) {
                 QPainterPath outline;

@@ -18,6 +18,7 @@ struct TProofMark
     const TElementNode *Node = nullptr; // marked element; null for a removal
     qint32 RollY = 0;                   // where a removal stood, in roll pixels
     QString Text;
+    qint32 RollBottom = 0;              // above RollY: the marked element's row from RollY to here
 };
 
 struct TProofOptions

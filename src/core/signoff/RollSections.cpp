@@ -1,8 +1,7 @@
 #include "core/signoff/RollSections.h"
 
-#include "core/credits/ElementCreditBlock.h"
 #include "core/document/ElementTree.h"
-#include "core/render/LayoutPass.h"
+#include "core/signoff/BlockLayouts.h"
 #include "core/signoff/Credits.h"
 #include "core/signoff/RollMap.h"
 
@@ -19,22 +18,15 @@ std::vector<TRollSection> RollSections(const TElementTree &tree)
     const TRollMap map = MapRoll(tree);
     // The position at which roll y is at the top of the frame: the roll starts below the film.
     const auto atTop = [&map](qint64 y) { return int(std::clamp<qint64>(map.FilmHeight + y, 0, map.FilmHeight + map.RollHeight)); };
-    for (const TCredit &credit : ExtractCredits(*projectNode))
-        if (credit.Kind == TCreditKind::Heading)
-            if (const TPlacedNode *placed = map.Find(credit.Node))
-                sections.push_back({credit.Text, atTop(placed->ContentTop), credit.Node});
-    // Linked blocks hold their headings as rows, laid out by the measuring walk above.
-    for (const TPlacedNode &placed : map.Placements) {
-        const auto *block = dynamic_cast<const TVmElementCreditBlock *>(placed.Node->Element());
-        if (block == nullptr)
+    // A block's headings are its heading rows, where its layout at the film's size sets them.
+    const std::vector<TPlacedBlock> blocks = PlaceCreditBlocks(map);
+    for (const TCredit &credit : ExtractCredits(*projectNode)) {
+        if (credit.Kind != TCreditKind::Heading)
             continue;
-        for (const auto &piece : block->LayoutFor(FilmOf(*placed.Node), placed.Width).Pieces()) {
-            const auto row = std::find_if(block->Rows().Rows.begin(), block->Rows().Rows.end(),
-                                          [&](const TCreditRow &r) { return r.Number == piece.Row; });
-            if (row != block->Rows().Rows.end() && row->Kind == TCreditRowKind::Heading)
-                sections.push_back({VisibleLines((*row)[colText]).join(QLatin1Char(' ')),
-                                    atTop(qint64(placed.ContentTop) + piece.Top), placed.Node});
-        }
+        if (const TPlacedBlock *block = credit.Row > 0 ? FindPlacedBlock(blocks, credit.Node) : nullptr)
+            sections.push_back({credit.Text, atTop(block->RollY(credit.Row)), credit.Node});
+        else if (const TPlacedNode *placed = map.Find(credit.Node))
+            sections.push_back({credit.Text, atTop(placed->ContentTop), credit.Node});
     }
     std::stable_sort(sections.begin(), sections.end(),
                      [](const TRollSection &a, const TRollSection &b) { return a.Position < b.Position; });

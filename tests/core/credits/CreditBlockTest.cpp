@@ -14,6 +14,8 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QTemporaryDir>
+#include <QTextLayout>
+#include <map>
 #include <gtest/gtest.h>
 
 using namespace velmora;
@@ -236,6 +238,51 @@ TEST(CreditBlock, SheetPathFollowsTheProjectFile)
     }
 }
 
+// A style the styles lack never stops a roll: the row is laid out in its kind's built-in
+// style, exactly as a row naming no style, and the block says so once per style.
+TEST(CreditBlock, UnknownStylesFallBackToTheBuiltInStyleOfTheKind)
+{
+    const struct
+    {
+        QStringList Row;
+        const char *BuiltIn;
+    } cases[] = {
+        {{"names", "", "Ada Valdivia", "", "Huge"}, "Names"},
+        {{"pair", "Camera", "Ada Valdivia", "", "Huge"}, "Name"},
+        {{"heading", "", "", "CAMERA", "Huge"}, "Heading"},
+        {{"text", "", "", "Filmed on location.", "Huge"}, "Text"},
+    };
+    const QStringList header{"Kind", "Role", "Name", "Text", "Style"};
+    // Sizes the built-in ones do not have, so that a fall-back to another style shows.
+    const QString styles = R"({"Names": {"FontSize": 51}, "Name": {"FontSize": 53}, "Heading": {"FontSize": 57},
+                               "Text": {"FontSize": 59}, "Huge": {"FontSize": 99}})";
+    for (const auto &c : cases) {
+        QStringList plain = c.Row;
+        plain[4].clear();
+        QStringList twice = c.Row;
+        TCreditSource source;
+        source.Sheet = SheetOf({header, c.Row, plain, twice});
+        source.StylesJson = styles;
+        source.StylesJson.replace(QStringLiteral("\"Huge\""), QStringLiteral("\"Other\""));
+        const TVmElementCreditBlock block(source);
+        EXPECT_EQ(block.Warnings(), QStringList{QStringLiteral("credits.csv:2: unknown Style \"Huge\"; the built-in %1 style is used "
+                                                               "instead (and 1 more rows)").arg(QLatin1String(c.BuiltIn))});
+        TCreditStyles loaded(1080);
+        loaded.Load(QJsonDocument::fromJson(source.StylesJson.toUtf8()).object(), QStringLiteral("s.json"));
+        const TCreditLayout layout = TCreditLayout::Build(block.Rows(), loaded, 1920, 1080, QString());
+        ASSERT_EQ(layout.Warnings().size(), 2u) << c.BuiltIn;
+        EXPECT_EQ(layout.Warnings()[0].Row, 2);
+        EXPECT_EQ(layout.Warnings()[1].Row, 4);
+        // The name (a pair draws its role first) of the unknown style's row and of the plain row.
+        std::map<int, int> sizeOfRow;
+        for (const TCreditLayout::TPiece &piece : layout.Pieces())
+            if (!piece.Lines.empty())
+                sizeOfRow[piece.Row] = piece.Lines.back().Layout->font().pixelSize();
+        EXPECT_EQ(sizeOfRow[2], sizeOfRow[3]) << c.BuiltIn;
+        EXPECT_NE(sizeOfRow[2], 99) << c.BuiltIn;
+    }
+}
+
 TEST(CreditBlock, BadStylesAndRowsAreRefusedWithTheirPlace)
 {
     const struct
@@ -244,7 +291,6 @@ TEST(CreditBlock, BadStylesAndRowsAreRefusedWithTheirPlace)
         QString Styles;
         const char *Expected;
     } cases[] = {
-        {{{"Kind", "Name", "Style"}, {"names", "A", "Huge"}}, "", "credits.csv:2: unknown Style \"Huge\""},
         {{{"Kind", "Size"}, {"gap", "ten"}}, "", "credits.csv:2: column Size: \"ten\" is not a whole number from 0 to 20000"},
         {{{"Kind", "Image"}, {"image", ""}}, "", "credits.csv:2: an image row needs an Image"},
         {{{"Kind", "Text"}, {"text", "A"}}, R"({"Text": {"Caps": "shouting"}})",
