@@ -104,7 +104,7 @@ QWidget *TPropertyPages::CreateProjectPage()
     ProjectStartTimecode->setPlaceholderText(QStringLiteral("00:00:00:00"));
     ProjectStartTimecode->setToolTip(QStringLiteral("Timecode of the roll's first frame in QuickTime and MXF files and DPX and "
                                                     "OpenEXR sequences; HH:MM:SS;FF is drop-frame, for 29.97 and 59.94"));
-    form->addRow(QStringLiteral("Start timecode:"), ProjectStartTimecode);
+    form->addRow(QStringLiteral("Start Timecode"), ProjectStartTimecode);
     // Committed once the entry is done, not letter by letter: half a timecode is no timecode.
     connect(ProjectStartTimecode, &QLineEdit::editingFinished, this, [this] { ProjectStartTimecodeChange(); });
     return page;
