@@ -11,6 +11,7 @@
 #include "core/render/FrameRenderer.h"
 #include "core/render/LayoutPass.h"
 #include "core/render/RunningTime.h"
+#include "core/render/Timecode.h"
 
 #include <QCommandLineParser>
 #include <QFileInfo>
@@ -160,6 +161,9 @@ int RunInfo(const QStringList &arguments)
     }
     if (const QString speed = ScrollSpeedWarning(project->GetHeight(), rate, scrollRate); !speed.isEmpty())
         warnings.append(speed);
+    const QString startTimecode = project->GetStartTimecode();
+    if (const QString problem = StartTimecodeProblem(startTimecode, rate); !problem.isEmpty())
+        warnings.append(QStringLiteral("the project's start timecode: %1").arg(problem));
 
     if (parser.isSet(json)) {
         QJsonArray nodes;
@@ -188,6 +192,8 @@ int RunInfo(const QStringList &arguments)
     out += QStringLiteral("Roll height: %1 pixels; positions 0 to %2\n").arg(rollHeight).arg(range);
     out += QStringLiteral("Video: %1 frames, %2 seconds\n").arg(frames).arg(QString::number(double(frames) / rate, 'f', 2));
     out += QStringLiteral("Running time: %1\n").arg(FormatTimecode(frames, rate));
+    if (!startTimecode.isEmpty())
+        out += QStringLiteral("Start timecode: %1\n").arg(startTimecode);
     for (const QString &warning : warnings)
         out += QStringLiteral("Warning: %1\n").arg(warning);
     for (const QJsonValue value : blocks) {

@@ -126,7 +126,8 @@ int RunRender(const QStringList &arguments)
                                   QStringLiteral("RATE"));
     const QCommandLineOption timecode(QStringLiteral("timecode"),
                                       QStringLiteral("Timecode of the roll's first frame, for QuickTime and MXF files "
-                                                     "and DPX and OpenEXR sequences (default 00:00:00:00); a slice "
+                                                     "and DPX and OpenEXR sequences (default: the project's start, else "
+                                                     "00:00:00:00); a slice "
                                                      "(--frames, --chunk) starts at its place after it. HH:MM:SS;FF is "
                                                      "drop-frame, at 29.97 and 59.94 only."),
                                       QStringLiteral("HH:MM:SS:FF"));
@@ -258,17 +259,27 @@ int RunRender(const QStringList &arguments)
         ? ParseInt(QStringLiteral("start-number"), parser.value(startNumber), 0, 999999999)
         : settings.FirstFrame;
     const TFrameRate timecodeRate = settings.Rate.Num > 0 ? settings.Rate : TFrameRate{source.FrameRate(), 1};
+    // The roll's start: --timecode, else the project's own where the format carries timecode
+    // (a project's start never stops a render to a format without it).
+    const bool startFromProject = !parser.isSet(timecode);
+    QString rollStart = parser.value(timecode).trimmed();
+    if (startFromProject && chosenFormat.Timecode)
+        if (const auto *project = queryInterface<IProject>(document.ProjectNode()->Element()))
+            rollStart = project->GetStartTimecode().trimmed();
     if (parser.isSet(sliceTimecode)) {
         if (!slice)
             throw EUsageError(QStringLiteral("--slice-timecode is for a slice (--frames or --chunk); the roll's own start is --timecode"));
         ParseTimecode(parser.value(sliceTimecode), timecodeRate);
         choice.Timecode = parser.value(sliceTimecode);
-    } else if (parser.isSet(timecode) && settings.FirstFrame == 0) {
-        choice.Timecode = parser.value(timecode);
-    } else if (parser.isSet(timecode) || (slice && chosenFormat.Timecode)) {
+    } else if (!rollStart.isEmpty() || (slice && chosenFormat.Timecode)) {
         // Every slice of a farm render carries its own place after the roll's start.
-        const QString start = parser.isSet(timecode) ? parser.value(timecode) : QStringLiteral("00:00:00:00");
-        choice.Timecode = TimecodeAfterStart(start, settings.FirstFrame, timecodeRate);
+        try {
+            choice.Timecode = SliceStartTimecode(rollStart, settings.FirstFrame, timecodeRate);
+        } catch (const EVelmoraError &e) {
+            if (!startFromProject)
+                throw;
+            throw EVelmoraError(QStringLiteral("The project's start timecode: %1 --timecode gives another start.").arg(e.message()));
+        }
     }
     choice.Inputs = files;
     choice.Overwrite = parser.isSet(overwrite);

@@ -243,6 +243,29 @@ TDeliveryDialog::TDeliveryDialog(const TDeliveryChoice &choice, int projectRate,
         UpdateEnabling();
     });
     connect(ProfileList, &QComboBox::currentIndexChanged, this, &TDeliveryDialog::UpdateEnabling);
+    connect(FormatList, &QComboBox::currentIndexChanged, this, &TDeliveryDialog::ShowRunStart);
+    connect(RateList, &QComboBox::currentIndexChanged, this, &TDeliveryDialog::ShowRunStart);
+    connect(InPoint, &QLineEdit::textChanged, this, &TDeliveryDialog::ShowRunStart);
+    connect(OutPoint, &QLineEdit::textChanged, this, &TDeliveryDialog::ShowRunStart);
+}
+
+void TDeliveryDialog::ShowRunStart()
+{
+    const TOutputFormat *format = SelectedFormat();
+    QString shown = QStringLiteral("none");
+    try {
+        TGenerateRange range;
+        const TFrameRate rate = FileRate();
+        range.First = ParseRollPoint(InPoint->text(), rate, QStringLiteral("In"), 0);
+        range.Last = ParseRollPoint(OutPoint->text(), rate, QStringLiteral("Out"), -1);
+        range.RollStart = m_rollStart;
+        if (const QString start = RunTimecode(range, format != nullptr && format->Timecode, rate); !start.isEmpty())
+            shown = start;
+    } catch (const EVelmoraError &) {
+        // The note says what is wrong once OK is pressed; until then the entry shows nothing computed.
+        shown = QStringLiteral("place in the roll");
+    }
+    StartTimecode->setPlaceholderText(shown);
 }
 
 const TOutputFormat *TDeliveryDialog::SelectedFormat() const
@@ -327,6 +350,8 @@ void TDeliveryDialog::SetRange(const TGenerateRange &range, int frameCount)
     InPoint->setText(range.First > 0 ? FormatTimecode(range.First, base) : QString());
     OutPoint->setText(range.Last >= 0 ? FormatTimecode(range.Last, base) : QString());
     StartTimecode->setText(range.Timecode);
+    m_rollStart = range.RollStart;
+    ShowRunStart();
     RangeNote->setText(QStringLiteral("The roll has %1 frames (%2).").arg(frameCount).arg(FormatTimecode(frameCount, base)));
     auto *form = findChild<QFormLayout *>();
     for (QWidget *row : {static_cast<QWidget *>(InPoint), static_cast<QWidget *>(OutPoint),
@@ -341,6 +366,9 @@ TGenerateRange TDeliveryDialog::Range() const
     range.First = ParseRollPoint(InPoint->text(), rate, QStringLiteral("In"), 0);
     range.Last = ParseRollPoint(OutPoint->text(), rate, QStringLiteral("Out"), -1);
     range.Timecode = StartTimecode->text().trimmed();
+    range.RollStart = m_rollStart;
+    if (const TOutputFormat *format = SelectedFormat(); format != nullptr && m_frameCount >= 0)
+        RunTimecode(range, format->Timecode, rate);  // throws for a project's start the file's rate cannot count
     if (const QString refusal = GenerateRangeRefusal(range, std::max(0, m_frameCount), rate);
         m_frameCount >= 0 && !refusal.isEmpty())
         throw EVelmoraError(refusal);

@@ -85,9 +85,12 @@ private:
     void FillCodecs(const QString &wanted);
     void FillProfiles(const QString &wanted);
     void UpdateEnabling();
+    // Shows in the empty start timecode where the run will start: the project's start plus the in point.
+    void ShowRunStart();
 
     int m_projectRate;
     int m_frameCount = -1;
+    QString m_rollStart;
 };
 
 } // namespace velmora

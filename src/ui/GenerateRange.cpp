@@ -44,10 +44,15 @@ QString RunTimecode(const TGenerateRange &range, bool formatTakesTimecode, const
 {
     if (!range.Timecode.trimmed().isEmpty())
         return range.Timecode.trimmed();
-    // A part is labelled by its place in the roll, so parts written apart line up.
-    if (!range.Whole() && formatTakesTimecode)
-        return FormatTimecode(range.First, TimecodeBase(rate));
-    return {};
+    // A part is labelled by its place after the roll's start, so parts written apart line up;
+    // a format without timecode is written without the project's start rather than refused.
+    if (!formatTakesTimecode || (range.Whole() && range.RollStart.trimmed().isEmpty()))
+        return {};
+    try {
+        return SliceStartTimecode(range.RollStart, range.First, rate);
+    } catch (const EVelmoraError &error) {
+        throw EVelmoraError(QStringLiteral("The project's start timecode: %1").arg(error.message()));
+    }
 }
 
 } // namespace velmora

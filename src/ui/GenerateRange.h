@@ -12,7 +12,8 @@ struct TGenerateRange
 {
     int First = 0;
     int Last = -1;    // included; -1: to the end of the roll
-    QString Timecode; // of the first frame written; empty: a part's place in the roll, nothing for the whole roll
+    QString Timecode; // of the first frame written; empty: the place after RollStart
+    QString RollStart; // the project's start timecode; empty: 00:00:00:00
 
     bool Whole() const { return First == 0 && Last < 0; }
     friend bool operator==(const TGenerateRange &, const TGenerateRange &) = default;
@@ -26,8 +27,9 @@ int ParseRollPoint(const QString &text, const TFrameRate &rate, const QString &w
 // refuses it; empty when it can.
 QString GenerateRangeRefusal(const TGenerateRange &range, int frameCount, const TFrameRate &rate);
 
-// The timecode a run's first frame carries: the one asked for, else a part's place in the roll,
-// else none.
+// The timecode a run's first frame carries: the one asked for, else (for a format that takes
+// one) its place after the roll's start; none for a whole roll that starts nowhere in particular.
+// Throws EVelmoraError when the roll's start does not fit rate.
 QString RunTimecode(const TGenerateRange &range, bool formatTakesTimecode, const TFrameRate &rate);
 
 } // namespace velmora

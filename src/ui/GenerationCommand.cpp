@@ -182,6 +182,8 @@ void TGenerationCommand::Execute()
     m_main.RenderFrame();  // the roll's range as it is now
     const int scrollRate = std::max(1, project.ScrollRate());
     const int frameCount = FrameCountFor(m_main.Controls().TrackBar->maximum(), scrollRate);
+    if (const auto *settings = queryInterface<IProject>(m_main.Document().ProjectNode()->Element()))
+        range.RollStart = settings->GetStartTimecode();
     if (!m_main.Prompts().ChooseDelivery(delivery, range, projectRate, frameCount))
         return;
     m_delivery = delivery;

@@ -1,10 +1,11 @@
-// The project page: film size, background and rates of the project.
+// The project page: film size, background, rates and start timecode of the project.
 #include "ui/PropertyPages.h"
 
 #include "controls/GDIPColorDisplay.h"
 #include "controls/GPWinControl.h"
 #include "controls/VelmoraSpinEdit.h"
 #include "core/render/ContentSizes.h"
+#include "core/render/Timecode.h"
 #include "ui/MainWindow.h"
 #include "ui/PageLayout.h"
 #include "ui/Prompts.h"
@@ -13,6 +14,7 @@
 #include <QAction>
 #include <QComboBox>
 #include <QFormLayout>
+#include <QLineEdit>
 #include <QMenu>
 #include <QPainter>
 #include <QPushButton>
@@ -97,6 +99,14 @@ QWidget *TPropertyPages::CreateProjectPage()
     ProjectScrollRate = MakeSpinEdit(page, "ProjectScrollRate", 1, 1000);
     form->addRow(QStringLiteral("Scroll Rate"), ProjectScrollRate);
     connect(ProjectScrollRate, &TVelmoraSpinEdit::OnChange, this, [this] { ProjectScrollRateChange(); });
+    ProjectStartTimecode = new QLineEdit(page);
+    ProjectStartTimecode->setObjectName(QStringLiteral("ProjectStartTimecode"));
+    ProjectStartTimecode->setPlaceholderText(QStringLiteral("00:00:00:00"));
+    ProjectStartTimecode->setToolTip(QStringLiteral("Timecode of the roll's first frame in QuickTime and MXF files and DPX and "
+                                                    "OpenEXR sequences; HH:MM:SS;FF is drop-frame, for 29.97 and 59.94"));
+    form->addRow(QStringLiteral("Start Timecode"), ProjectStartTimecode);
+    // Committed once the entry is done, not letter by letter: half a timecode is no timecode.
+    connect(ProjectStartTimecode, &QLineEdit::editingFinished, this, [this] { ProjectStartTimecodeChange(); });
     return page;
 }
 
@@ -117,6 +127,7 @@ void TPropertyPages::FillProject(IProject &project)
     }
     ProjectFrameRate->SetValue(project.GetFrameRate());
     ProjectScrollRate->SetValue(project.GetScrollRate());
+    ProjectStartTimecode->setText(project.GetStartTimecode());
 }
 
 void TPropertyPages::ProjectContentSizeChange()
@@ -186,6 +197,24 @@ void TPropertyPages::ProjectRateChange(TVelmoraSpinEdit *edit, const TField<IPro
     // The rates change no pixel of the frame: the status bar is all that follows.
     if (!Filling())
         Change(m_main.Controls().PageProject, field, edit->Value());
+}
+
+void TPropertyPages::ProjectStartTimecodeChange()
+{
+    const IProject *project = For<IProject>(m_main.Controls().PageProject);
+    if (Filling() || project == nullptr)
+        return;
+    const QString start = ProjectStartTimecode->text().trimmed();
+    if (start == project->GetStartTimecode())
+        return;
+    if (const QString problem = StartTimecodeProblem(start, project->GetFrameRate()); !problem.isEmpty()) {
+        // The stored start shows again before the message, whose focus would finish the edit twice.
+        ProjectStartTimecode->setText(project->GetStartTimecode());
+        m_main.Prompts().ShowError(QStringLiteral("The start timecode was not changed: %1").arg(problem));
+        return;
+    }
+    Change(m_main.Controls().PageProject, Fields::StartTimecode, start);
+    ProjectStartTimecode->setText(start);
 }
 
 void TPropertyPages::ProjectBackgroundpreviewPaint(QPainter *canvas)

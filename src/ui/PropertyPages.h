@@ -54,6 +54,7 @@ public:
     QComboBox *ProjectBackgroundWrapMode = nullptr;
     TVelmoraSpinEdit *ProjectFrameRate = nullptr;
     TVelmoraSpinEdit *ProjectScrollRate = nullptr;
+    QLineEdit *ProjectStartTimecode = nullptr;
 
     // Text page.
     QLineEdit *TextText = nullptr;
@@ -106,6 +107,7 @@ private:
     void ProjectBackgroundWrapModeChange();
     void ProjectFrameRateChange();
     void ProjectScrollRateChange();
+    void ProjectStartTimecodeChange();
     void ProjectBackgroundpreviewPaint(QPainter *canvas);
     void ProjectSizeChange(TVelmoraSpinEdit *edit, const TField<IProject, qint32> &field);
     void ProjectRateChange(TVelmoraSpinEdit *edit, const TField<IProject, qint32> &field);

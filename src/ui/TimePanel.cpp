@@ -1,13 +1,19 @@
 #include "ui/TimePanel.h"
 
+#include "core/render/FrameRate.h"
 #include "core/render/Timecode.h"
 #include "ui/Player.h"
 
+#include <algorithm>
+
 namespace velmora {
 
-QString PlaybackTimeText(int frame, int frameCount, int fps, bool playing, int skipped)
+QString PlaybackTimeText(int frame, int frameCount, int fps, bool playing, int skipped, const QString &rollStart)
 {
-    QString text = QStringLiteral("Video frame %1 of %2  %3").arg(frame + 1).arg(frameCount).arg(FormatTimecode(frame, fps));
+    QString time = FormatTimecode(frame, fps);
+    if (!rollStart.isEmpty() && StartTimecodeProblem(rollStart, fps).isEmpty() && !rollStart.contains(QLatin1Char(';')))
+        time = TimecodeAfterStart(rollStart, frame, TFrameRate{std::max(1, fps), 1});
+    QString text = QStringLiteral("Video frame %1 of %2  %3").arg(frame + 1).arg(frameCount).arg(time);
     if (playing)
         text += QStringLiteral("  Skipped: %1").arg(skipped);
     return text;
@@ -19,9 +25,9 @@ TTimePanel::TTimePanel(QWidget *parent) : QLabel(parent)
     setMinimumWidth(230);
 }
 
-void TTimePanel::ShowPlayer(const TPlayer &player, int fps)
+void TTimePanel::ShowPlayer(const TPlayer &player, int fps, const QString &rollStart)
 {
-    setText(PlaybackTimeText(player.CurrentFrame(), player.FrameCount(), fps, player.IsPlaying(), player.SkippedFrames()));
+    setText(PlaybackTimeText(player.CurrentFrame(), player.FrameCount(), fps, player.IsPlaying(), player.SkippedFrames(), rollStart));
 }
 
 } // namespace velmora

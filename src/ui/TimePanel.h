@@ -7,8 +7,9 @@ namespace velmora {
 class TPlayer;
 
 // Status bar text of the playback position: the video frame (counted from 1) of the frame count
-// and the running time, with the frames skipped while playing.
-QString PlaybackTimeText(int frame, int frameCount, int fps, bool playing, int skipped);
+// and its timecode counted from rollStart (the project's start; 00:00:00:00 when empty or when
+// fps cannot count it), with the frames skipped while playing.
+QString PlaybackTimeText(int frame, int frameCount, int fps, bool playing, int skipped, const QString &rollStart = {});
 
 // The status bar panel beside the scroll position that shows the player's position as time.
 class TTimePanel : public QLabel
@@ -16,7 +17,7 @@ class TTimePanel : public QLabel
     Q_OBJECT
 public:
     explicit TTimePanel(QWidget *parent = nullptr);
-    void ShowPlayer(const TPlayer &player, int fps);
+    void ShowPlayer(const TPlayer &player, int fps, const QString &rollStart = {});
 };
 
 } // namespace velmora

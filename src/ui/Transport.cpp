@@ -158,7 +158,8 @@ void TTransport::SetGenerating(bool on)
 
 void TTransport::UpdateTimePanel()
 {
-    TimePanel->ShowPlayer(m_player, std::max(1, m_target.FrameRate()));
+    const auto *project = queryInterface<IProject>(m_main.Document().ProjectNode()->Element());
+    TimePanel->ShowPlayer(m_player, std::max(1, m_target.FrameRate()), project ? project->GetStartTimecode() : QString());
 }
 
 void TTransport::StateChanged()

@@ -266,6 +266,76 @@ TEST_F(RenderTest, SlicesAreTimedAndNumberedByTheirPlaceInTheRoll)
     }
 }
 
+// A project that stores its start timecode is labelled from it unless --timecode names another,
+// and slices start at their place after it; a format without timecode is written all the same.
+TEST_F(RenderTest, ProjectStartTimecodeLabelsTheRollAndItsSlices)
+{
+    QJsonArray children;
+    for (int i = 0; i < 4; ++i)
+        children.append(QJsonObject{{QStringLiteral("kind"), QStringLiteral("TVmElementText")},
+                                    {QStringLiteral("Text"), QStringLiteral("Credit %1").arg(i)},
+                                    {QStringLiteral("TopOffset"), 200}});
+    QJsonObject project{{QStringLiteral("kind"), QStringLiteral("TVmElementProject")},
+                        {QStringLiteral("Width"), FilmWidth},
+                        {QStringLiteral("Height"), FilmHeight},
+                        {QStringLiteral("ScrollRate"), 4},
+                        {QStringLiteral("FrameRate"), 25},
+                        {QStringLiteral("StartTimecode"), QStringLiteral("01:00:00:00")},
+                        {QStringLiteral("children"), children}};
+    const auto import = [&](const QString &name) {
+        QFile json(Path(name + QStringLiteral(".json")));
+        EXPECT_TRUE(json.open(QIODevice::WriteOnly));
+        json.write(QJsonDocument(project).toJson());
+        json.close();
+        return RunCli({QStringLiteral("import"), json.fileName(), QStringLiteral("-o"), Path(name + QStringLiteral(".vmz"))});
+    };
+    ASSERT_EQ(import(QStringLiteral("hour")).ExitCode, 0);
+    const QString stored = Path(QStringLiteral("hour.vmz"));
+    EXPECT_TRUE(RunCli({QStringLiteral("info"), stored}).Out.contains("Start timecode: 01:00:00:00\n"));
+    EXPECT_FALSE(RunCli({QStringLiteral("info"), m_project}).Out.contains("Start timecode"));
+
+    const struct { QStringList Extra; const char *Output; const char *Timecode; } rows[] = {
+        {{QStringLiteral("--frames"), QStringLiteral("100:104")}, "s.mov", "01:00:04:00"},
+        {{QStringLiteral("--frames"), QStringLiteral("100:104"), QStringLiteral("--timecode"), QStringLiteral("02:00:00:00")},
+         "s.mov", "02:00:04:00"},
+        {{QStringLiteral("--frames"), QStringLiteral("0:4")}, "s.mov", "01:00:00:00"},
+        {{QStringLiteral("--frames"), QStringLiteral("100:104"), QStringLiteral("--slice-timecode"), QStringLiteral("05:00:00:00")},
+         "s.mov", "05:00:00:00"},
+        {{QStringLiteral("--frames"), QStringLiteral("100:104")}, "s.mp4", ""},
+    };
+    for (const auto &row : rows) {
+        SCOPED_TRACE(row.Extra.join(QLatin1Char(' ')).toStdString() + " " + row.Output);
+        const QString out = Path(QString::fromLatin1(row.Output));
+        QFile::remove(out);
+        const TCliResult result = RunCli(QStringList{QStringLiteral("render"), stored, QStringLiteral("-o"), out,
+                                                     QStringLiteral("--codec"), QStringLiteral("h264"), QStringLiteral("-q")}
+                                         + row.Extra);
+        ASSERT_EQ(result.ExitCode, 0) << result.Err.toStdString();
+        EXPECT_EQ(ProbeEntries(out, QStringLiteral("stream_tags=timecode")).value(0), QString::fromLatin1(row.Timecode));
+    }
+
+    // A drop-frame start needs an NTSC rate: the render says whose start it is and writes nothing.
+    const QString dropped = Path(QStringLiteral("drop.mov"));
+    project[QStringLiteral("FrameRate")] = 30;
+    project[QStringLiteral("StartTimecode")] = QStringLiteral("01:00:00;00");
+    ASSERT_EQ(import(QStringLiteral("drop")).ExitCode, 0);
+    const TCliResult refused = RunCli({QStringLiteral("render"), Path(QStringLiteral("drop.vmz")), QStringLiteral("-o"), dropped});
+    EXPECT_EQ(refused.ExitCode, 1);
+    EXPECT_TRUE(refused.Err.contains("The project's start timecode")) << refused.Err.toStdString();
+    EXPECT_FALSE(QFile::exists(dropped));
+    const TCliResult ntsc = RunCli({QStringLiteral("render"), Path(QStringLiteral("drop.vmz")), QStringLiteral("-o"), dropped,
+                                    QStringLiteral("--rate"), QStringLiteral("29.97"), QStringLiteral("--frames"),
+                                    QStringLiteral("0:1"), QStringLiteral("-q")});
+    ASSERT_EQ(ntsc.ExitCode, 0) << ntsc.Err.toStdString();
+    EXPECT_EQ(ProbeEntries(dropped, QStringLiteral("stream_tags=timecode")).value(0), QStringLiteral("01:00:00;00"));
+
+    project[QStringLiteral("FrameRate")] = 25;
+    project[QStringLiteral("StartTimecode")] = QStringLiteral("01:00:00:25");
+    const TCliResult badJson = import(QStringLiteral("bad"));
+    EXPECT_NE(badJson.ExitCode, 0);
+    EXPECT_TRUE(badJson.Err.contains("StartTimecode")) << badJson.Err.toStdString();
+}
+
 // A key frame every N frames, exactly, in every codec that has a choice: 18 unless told.
 TEST_F(RenderTest, KeyFramesComeAtTheIntervalAsked)
 {

@@ -1,9 +1,12 @@
 // The codec choice shown before a video is written.
 #include "ui/CodecOptionsDialog.h"
 
+#include "core/error.h"
+
 #include <QCheckBox>
 #include <QComboBox>
 #include <QLabel>
+#include <QLineEdit>
 #include <QSlider>
 #include <QSpinBox>
 #include <QTest>
@@ -157,6 +160,39 @@ private Q_SLOTS:
         QCOMPARE(dialog.RateList->currentText(), QStringLiteral("Project (25)"));
         QCOMPARE(dialog.Choice().Rate.Num, 0);
         QCOMPARE(dialog.Choice().Format, QStringLiteral("avi"));
+    }
+
+    // An empty start timecode shows where the run starts: the project's start plus the in point,
+    // as the run will label it; a typed one wins, and a format without timecode shows none.
+    void showsTheRunStartFromTheProjectsStart()
+    {
+        TDeliveryChoice start;
+        start.Format = QStringLiteral("mov");
+        start.Codec = QStringLiteral("h264");
+        TDeliveryDialog dialog(start, 25);
+        TGenerateRange offered;
+        offered.RollStart = QStringLiteral("01:00:00:00");
+        dialog.SetRange(offered, 500);
+        QCOMPARE(dialog.StartTimecode->placeholderText(), QStringLiteral("01:00:00:00"));
+        QCOMPARE(RunTimecode(dialog.Range(), true, {25, 1}), QStringLiteral("01:00:00:00"));
+        dialog.InPoint->setText(QStringLiteral("100"));
+        dialog.OutPoint->setText(QStringLiteral("104"));
+        QCOMPARE(dialog.StartTimecode->placeholderText(), QStringLiteral("01:00:04:00"));
+        QCOMPARE(RunTimecode(dialog.Range(), true, {25, 1}), QStringLiteral("01:00:04:00"));
+        dialog.StartTimecode->setText(QStringLiteral("05:00:00:00"));
+        QCOMPARE(RunTimecode(dialog.Range(), true, {25, 1}), QStringLiteral("05:00:00:00"));
+        dialog.StartTimecode->clear();
+        dialog.FormatList->setCurrentIndex(dialog.FormatList->findData(QStringLiteral("mp4")));
+        QCOMPARE(dialog.StartTimecode->placeholderText(), QStringLiteral("none"));
+        QCOMPARE(RunTimecode(dialog.Range(), false, {25, 1}), QString());
+
+        // A drop-frame start at a rate that cannot count it is refused before anything runs.
+        offered.RollStart = QStringLiteral("01:00:00;00");
+        TDeliveryDialog dropped(start, 25);
+        dropped.SetRange(offered, 500);
+        QVERIFY_THROWS_EXCEPTION(EVelmoraError, dropped.Range());
+        dropped.RateList->setCurrentIndex(dropped.RateList->findData(QStringLiteral("30000/1001")));
+        QCOMPARE(dropped.Range().RollStart, QStringLiteral("01:00:00;00"));
     }
 };
 

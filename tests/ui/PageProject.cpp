@@ -3,7 +3,9 @@
 
 #include "core/render/ContentSizes.h"
 
+#include <QLineEdit>
 #include <QMenu>
+#include <QUndoStack>
 
 using namespace velmora;
 using namespace velmora::test;
@@ -231,6 +233,63 @@ private Q_SLOTS:
         f.Pages().ProjectWidth->setFocus();
         f.Pages().ProjectHeight->setFocus();
         QCOMPARE(ProjectOf(f).GetWidth(), 2);
+    }
+
+    // The start timecode is one undo step when the entry is done; a wrong one is refused with a
+    // message, shows the stored start again and leaves the document as it was.
+    void startTimecodeIsOneStepAndRefusesWhatIsNoTimecode_data()
+    {
+        QTest::addColumn<int>("frameRate");
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<QString>("stored");
+        QTest::addColumn<QString>("error");
+        QTest::newRow("hour") << 25 << QStringLiteral(" 01:00:00:00 ") << QStringLiteral("01:00:00:00") << QString();
+        QTest::newRow("drop-frame at 30") << 30 << QStringLiteral("01:00:00;00") << QStringLiteral("01:00:00;00") << QString();
+        QTest::newRow("frame past the rate") << 25 << QStringLiteral("01:00:00:25") << QString() << QStringLiteral("25 frames per second");
+        QTest::newRow("drop-frame at 25") << 25 << QStringLiteral("01:00:00;00") << QString() << QStringLiteral("needs 30000/1001");
+        QTest::newRow("words") << 25 << QStringLiteral("one hour") << QString() << QStringLiteral("not a timecode");
+    }
+    void startTimecodeIsOneStepAndRefusesWhatIsNoTimecode()
+    {
+        QFETCH(int, frameRate);
+        QFETCH(QString, typed);
+        QFETCH(QString, stored);
+        QFETCH(QString, error);
+        TPagesFixture f;
+        ProjectOf(f).SetFrameRate(frameRate);
+        f.Saved();
+        f.Select(f.Project());
+        TPropertyPages &p = f.Pages();
+        QCOMPARE(p.ProjectStartTimecode->text(), QString());
+        QUndoStack &undo = f.Main().Document().UndoStack();
+        const int steps = undo.count();
+
+        p.ProjectStartTimecode->setFocus();
+        QTest::keyClicks(p.ProjectStartTimecode, typed);
+        QCOMPARE(ProjectOf(f).GetStartTimecode(), QString());  // nothing while typing
+        QTest::keyClick(p.ProjectStartTimecode, Qt::Key_Return);
+        QCOMPARE(ProjectOf(f).GetStartTimecode(), stored);
+        QCOMPARE(p.ProjectStartTimecode->text(), stored);
+        if (!error.isEmpty()) {
+            QCOMPARE(f.Prompts.Errors.size(), 1);
+            QVERIFY2(f.Prompts.Errors.first().contains(error), qPrintable(f.Prompts.Errors.first()));
+            QCOMPARE(undo.count(), steps);
+            QVERIFY(!f.Modified());
+            return;
+        }
+        QVERIFY(f.Prompts.Errors.isEmpty());
+        QCOMPARE(undo.count(), steps + 1);
+        QCOMPARE(undo.undoText(), QStringLiteral("Change Start Timecode"));
+        QVERIFY(f.Modified());
+        // Finishing again without a change adds no step.
+        QTest::keyClick(p.ProjectStartTimecode, Qt::Key_Return);
+        QCOMPARE(undo.count(), steps + 1);
+        undo.undo();
+        QCOMPARE(ProjectOf(f).GetStartTimecode(), QString());
+        QCOMPARE(p.ProjectStartTimecode->text(), QString());
+        QVERIFY(!f.Modified());
+        undo.redo();
+        QCOMPARE(p.ProjectStartTimecode->text(), stored);
     }
 };
 

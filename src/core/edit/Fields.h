@@ -54,6 +54,9 @@ inline constexpr TField<IProject, qint32> FrameRate{4, "Change Frame Rate",
     [](const IProject &p) { return p.GetFrameRate(); }, [](IProject &p, const qint32 &v) { p.SetFrameRate(v); }, false};
 inline constexpr TField<IProject, qint32> ScrollRate{5, "Change Scroll Rate",
     [](const IProject &p) { return p.GetScrollRate(); }, [](IProject &p, const qint32 &v) { p.SetScrollRate(v); }, false};
+inline constexpr TField<IProject, QString> StartTimecode{-1, "Change Start Timecode",
+    [](const IProject &p) { return p.GetStartTimecode(); }, [](IProject &p, const QString &v) { p.SetStartTimecode(v); },
+    false};
 inline constexpr TField<IProjectBackground, qint32> WrapMode{-1, "Change Wrapping",
     [](const IProjectBackground &p) { return p.GetWrapMode(); },
     [](IProjectBackground &p, const qint32 &v) { p.SetWrapMode(v); }};

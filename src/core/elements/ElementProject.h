@@ -47,6 +47,8 @@ public:
     qint32 GetScrollRate() const override { return m_scrollRate; }
     void SetFrameRate(qint32 value) override { m_frameRate = value; }
     void SetScrollRate(qint32 value) override { m_scrollRate = value; }
+    QString GetStartTimecode() const override { return m_startTimecode; }
+    void SetStartTimecode(const QString &value) override { m_startTimecode = value; }
 
     // IProjectBackground
     // Decodes a background read from a project file the first time its pixels are asked for.
@@ -86,6 +88,7 @@ private:
     qint32 m_frameRate = 25;
     qint32 m_scrollRate = 4;
     TProjectStyles m_styles;
+    QString m_startTimecode;
 
     // Drawing caches, rebuilt when the background or the wrap mode changes.
     TScaledImageCache m_stretched;

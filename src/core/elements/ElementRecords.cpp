@@ -6,7 +6,10 @@
 #include "core/elements/EmbeddedImage.h"
 #include "core/styles/StyleRecords.h"
 #include "core/typedfiler/CodePage.h"
+#include "core/typedfiler/TypeTags.h"
 #include "core/typedfiler/TypedFiler.h"
+
+#include <QRegularExpression>
 
 namespace velmora {
 
@@ -14,6 +17,10 @@ namespace {
 constexpr quint32 ProjectRecordVersion = 5;
 constexpr quint32 TextRecordVersion = 3;
 constexpr quint32 ImageRecordVersion = 1;
+// The start timecode follows the styles as a section of its own, so the record keeps version 5
+// and an older Velmora, which stops after the styles, reads the project as before.
+constexpr char StartTimecodeMark[] = "VmStartTimecode";
+constexpr quint32 StartTimecodeVersion = 1;
 
 // Alignments travel as Integers; the element keeps their low byte.
 TElementHAlignment ReadHAlign(ITypedFiler &filer)
@@ -50,8 +57,14 @@ void TVmElementProject::SaveToStream(QIODevice &stream) const
     filer.WriteInteger(m_wrapMode);
     filer.WriteInteger(m_frameRate);
     filer.WriteInteger(m_scrollRate);
-    if (!m_styles.empty())
+    // Nothing after the rates unless there is something to say: such a project keeps its bytes.
+    if (!m_styles.empty() || !m_startTimecode.isEmpty())
         WriteProjectStyles(filer, m_styles);
+    if (!m_startTimecode.isEmpty()) {
+        filer.WriteString(QByteArray(StartTimecodeMark));
+        filer.WriteVersion(StartTimecodeVersion);
+        filer.WriteString(m_startTimecode.toLatin1());
+    }
 }
 
 void TVmElementProject::LoadFromStream(QIODevice &stream)
@@ -80,6 +93,16 @@ void TVmElementProject::LoadFromStream(QIODevice &stream)
     // The record ends here unless the project has styles.
     if (!stream.atEnd())
         m_styles = ReadProjectStyles(filer);
+    m_startTimecode.clear();
+    if (stream.atEnd() || filer.PeekType() != static_cast<quint8>(TTypeTag::String) || filer.ReadString() != StartTimecodeMark
+        || filer.ReadVersion() != StartTimecodeVersion)
+        return;
+    // Only the form is checked here: whether the frames fit the rate is asked where it is used,
+    // so a later change of rate never loses the start on saving.
+    static const QRegularExpression form(QStringLiteral("^\\d\\d:\\d\\d:\\d\\d[:;]\\d\\d$"));
+    const QString start = QString::fromLatin1(filer.ReadString());
+    if (form.match(start).hasMatch())
+        m_startTimecode = start;
 }
 
 void TVmElementText::SaveToStream(QIODevice &stream) const

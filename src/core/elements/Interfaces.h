@@ -108,6 +108,10 @@ public:
     virtual qint32 GetScrollRate() const = 0;
     virtual void SetFrameRate(qint32 value) = 0;
     virtual void SetScrollRate(qint32 value) = 0;
+    // Timecode of the roll's first frame, "HH:MM:SS:FF" or drop-frame "HH:MM:SS;FF"; empty
+    // counts from 00:00:00:00.
+    virtual QString GetStartTimecode() const = 0;
+    virtual void SetStartTimecode(const QString &value) = 0;
 };
 
 // The project's background picture and how it covers the frame.

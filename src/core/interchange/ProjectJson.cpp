@@ -9,6 +9,7 @@
 #include "core/elements/EmbeddedImage.h"
 #include "core/interchange/CreditStyles.h"
 #include "core/render/ContentSizes.h"
+#include "core/render/Timecode.h"
 #include "core/elements/Interfaces.h"
 #include "core/typedfiler/CodePage.h"
 
@@ -107,6 +108,9 @@ void AddFields(const IElement &element, TFields &json, bool withPictures)
         json[QStringLiteral("BackColor")] = ColorText(project->GetBackColor());
         json[QStringLiteral("FrameRate")] = project->GetFrameRate();
         json[QStringLiteral("ScrollRate")] = project->GetScrollRate();
+        // Written only when set, so descriptions of other projects keep their text.
+        if (const QString start = project->GetStartTimecode(); !start.isEmpty())
+            json[QStringLiteral("StartTimecode")] = start;
     }
     if (const auto *background = queryInterface<IProjectBackground>(&element)) {
         // The project's own size query leaves a stored background undecoded.
@@ -367,6 +371,11 @@ void ApplyFields(IElement &element, TNodeReader &reader)
         reader.Color("BackColor", [&](quint32 v) { project->SetBackColor(v); });
         reader.Range("FrameRate", 1, 100, [&](int v) { project->SetFrameRate(v); });
         reader.Range("ScrollRate", 1, 1000, [&](int v) { project->SetScrollRate(v); });
+        reader.String("StartTimecode", [&](const QString &v) {
+            if (const QString problem = StartTimecodeProblem(v, project->GetFrameRate()); !problem.isEmpty())
+                reader.Fail(QStringLiteral("field \"StartTimecode\": %1").arg(problem));
+            project->SetStartTimecode(v.trimmed());
+        });
     }
     if (auto *text = queryInterface<IElementText>(&element))
         reader.String("Text", [&](const QString &v) { text->SetText(v); });

@@ -63,6 +63,32 @@ QString TimecodeAfterStart(const QString &start, qint64 offset, const TFrameRate
         .arg(digits.Frames, 2, 10, QLatin1Char('0'));
 }
 
+QString StartTimecodeProblem(const QString &start, int frameRate)
+{
+    if (start.trimmed().isEmpty())
+        return {};
+    const bool drop = start.contains(QLatin1Char(';'));
+    const int whole = std::max(1, frameRate);
+    const TFrameRate rate = drop && (whole == 30 || whole == 60) ? TFrameRate{whole * 1000, 1001} : TFrameRate{whole, 1};
+    try {
+        ParseTimecode(start, rate);
+    } catch (const EVelmoraError &error) {
+        return error.message();
+    }
+    return {};
+}
+
+QString SliceStartTimecode(const QString &rollStart, qint64 firstFrame, const TFrameRate &rate)
+{
+    const QString start = rollStart.trimmed().isEmpty() ? QStringLiteral("00:00:00:00") : rollStart.trimmed();
+    // The whole roll keeps the start as written, as the command line's --timecode always did.
+    if (firstFrame == 0) {
+        ParseTimecode(start, rate);
+        return start;
+    }
+    return TimecodeAfterStart(start, firstFrame, rate);
+}
+
 TTimecodeDigits TimecodeDigits(qint64 frames, const TFrameRate &rate, bool dropFrame)
 {
     const qint64 base = TimecodeBase(rate);

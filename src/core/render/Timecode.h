@@ -39,6 +39,16 @@ TTimecodeDigits TimecodeDigits(qint64 frames, const TFrameRate &rate, bool dropF
 // is; throws EVelmoraError as ParseTimecode does.
 QString TimecodeAfterStart(const QString &start, qint64 offset, const TFrameRate &rate);
 
+// Why start cannot be the start timecode of a project at frameRate whole frames per second;
+// empty when it can, and for an empty start. A drop-frame start is judged at the NTSC rate it
+// is delivered at (30 as 30000/1001, 60 as 60000/1001).
+QString StartTimecodeProblem(const QString &start, int frameRate);
+
+// The timecode the first frame written carries when a roll labelled from rollStart (empty:
+// 00:00:00:00) is written from firstFrame on: the start itself for the whole roll, else the
+// slice's place after it. Throws EVelmoraError as ParseTimecode does.
+QString SliceStartTimecode(const QString &rollStart, qint64 firstFrame, const TFrameRate &rate);
+
 // frames as "HH:MM:SS:FF" at frameRate frames per second (a rate below 1 counts as 1);
 // hours go past 99 rather than wrap.
 QString FormatTimecode(qint64 frames, int frameRate);

@@ -7,6 +7,7 @@
 #include "core/elements/EmbeddedImage.h"
 #include "core/typedfiler/TypeTags.h"
 #include "core/typedfiler/TypedFiler.h"
+#include "core/typedfiler/TypedFilerError.h"
 #include "support/RecordBytes.h"
 #include "support/TestImages.h"
 
@@ -119,6 +120,61 @@ TEST(Records, ProjectVersionsReadTheirValues)
     named.replace(WideString(QStringLiteral("Caf\u00e9")), WideString(QStringLiteral("\u4e2d")));
     Load(wide, named);
     EXPECT_EQ(Caption(wide), QStringLiteral("?"));
+}
+
+// The start timecode follows the styles (an empty list when there are none) and is written
+// only when set, so every other project keeps the bytes it had.
+TEST(Records, StartTimecodeIsWrittenOnlyWhenSetAndReadBack)
+{
+    const QByteArray emptyStyles = Cat({String("VmProjectStyles"), Version(1), Integer(0)});
+    const QByteArray startSection = Cat({String("VmStartTimecode"), Version(1), String("01:00:00;00")});
+    TVmElementProject project;
+    project.SetStartTimecode(QStringLiteral("01:00:00;00"));
+    const QByteArray record = Save(project);
+    EXPECT_EQ(record, DefaultProjectRecord() + emptyStyles + startSection);
+    TVmElementProject loaded;
+    EXPECT_EQ(Load(loaded, record), record.size());
+    EXPECT_EQ(loaded.GetStartTimecode(), QStringLiteral("01:00:00;00"));
+    EXPECT_TRUE(loaded.GetStyles().empty());
+    project.SetStartTimecode(QString());
+    EXPECT_EQ(Save(project), DefaultProjectRecord());
+    // With styles the list is the one the project has, and reading it back leaves both.
+    project.SetStyles({TProjectStyle{QStringLiteral("Name")}});
+    const QByteArray styled = Save(project);
+    project.SetStartTimecode(QStringLiteral("10:00:00:00"));
+    const QByteArray styledWithStart = Save(project);
+    EXPECT_EQ(styledWithStart.left(styled.size()), styled);
+    TVmElementProject both;
+    Load(both, styledWithStart);
+    EXPECT_EQ(both.GetStyles().size(), 1u);
+    EXPECT_EQ(both.GetStartTimecode(), QStringLiteral("10:00:00:00"));
+}
+
+// What follows the styles may be anything an editor or a damaged file left: a start that is no
+// timecode is dropped, a section of a later layout is let be, a cut one fails as a record does.
+TEST(Records, CraftedStartTimecodesNeverLoadGarbage)
+{
+    const QByteArray head = DefaultProjectRecord() + Cat({String("VmProjectStyles"), Version(1), Integer(0)});
+    const struct { const char *Name; QByteArray Tail; const char *Start; bool Throws; } rows[] = {
+        {"timecode", Cat({String("VmStartTimecode"), Version(1), String("23:59:59:24")}), "23:59:59:24", false},
+        {"not a timecode", Cat({String("VmStartTimecode"), Version(1), String("1:00:00:00")}), "", false},
+        {"text around it", Cat({String("VmStartTimecode"), Version(1), String("01:00:00:00\n; rm")}), "", false},
+        {"later layout", Cat({String("VmStartTimecode"), Version(2), Integer(7)}), "", false},
+        {"another section", Cat({String("VmSomethingElse"), Version(1)}), "", false},
+        {"not a string", Integer(5), "", false},
+        {"cut after the mark", String("VmStartTimecode"), "", true},
+        {"cut in the text", Cat({String("VmStartTimecode"), Version(1), String("01:00:00:00")}).chopped(4), "", true},
+    };
+    for (const auto &row : rows) {
+        SCOPED_TRACE(row.Name);
+        TVmElementProject project;
+        if (row.Throws) {
+            EXPECT_THROW(Load(project, head + row.Tail), ETypedFilerError);
+            continue;
+        }
+        Load(project, head + row.Tail);
+        EXPECT_EQ(project.GetStartTimecode(), QString::fromLatin1(row.Start));
+    }
 }
 
 TEST(Records, TextVersionsReadTheirValues)
