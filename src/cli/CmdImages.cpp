@@ -141,6 +141,11 @@ int RunStrip(const QStringList &arguments)
         QPainter painter(&strip);
         painter.setRenderHint(QPainter::TextAntialiasing, true);
         TLayoutPass pass;
+        // The project itself is not walked, so its film and styles are told here: a credit
+        // block laid out for another film height would not be the roll the frames show.
+        pass.FilmHeight = std::max(1, project->GetHeight());
+        if (const auto *styles = queryInterface<IProjectStyles>(projectNode.Element()))
+            pass.ProjectStyles = &styles->GetStyles();
         const TLayoutRect band{0, 0, width, std::max(1, project->GetHeight())};
         qint32 top = 0;
         for (const auto &child : projectNode.Children())

@@ -1,7 +1,7 @@
 #include "ui/SignoffPanel.h"
 
 #include "core/elements/Interfaces.h"
-#include "core/interchange/CreditSheet.h"
+#include "core/credits/CreditSource.h"
 #include "core/signoff/CreditDiff.h"
 #include "core/signoff/Preflight.h"
 #include "core/signoff/ProofPdf.h"
@@ -172,11 +172,7 @@ void TSignoffPanel::CompareWith(const QString &fileName)
         auto *otherProject = queryInterface<IProject>(other.ProjectNode()->Element());
         otherProject->SetWidth(project->GetWidth());
         otherProject->SetHeight(project->GetHeight());
-        TCreditStyles styles(project->GetHeight());
-        if (const QString stylesFile = StylesBesideSheet(fileName); !stylesFile.isEmpty())
-            styles.LoadFile(stylesFile);
-        InsertCredits(other.Tree(), {other.ProjectNode(), 0},
-                      CreditsFromSheet(ReadSheet(fileName), styles, QFileInfo(fileName).absoluteDir(), project->GetWidth()));
+        InsertCreditBlock(other.Tree(), ReadCopiedCreditSource(fileName, QString(), QString()));
     } else {
         other.OpenProject(fileName);
     }

@@ -8,12 +8,18 @@
 #include "core/typedfiler/CodePage.h"
 #include "core/typedfiler/TypedFiler.h"
 
+#include <algorithm>
+
 namespace velmora {
 
 namespace {
 constexpr quint32 ProjectRecordVersion = 5;
 constexpr quint32 TextRecordVersion = 3;
 constexpr quint32 ImageRecordVersion = 1;
+// The part after a text's style that places it within its band (an unlinked credit line).
+constexpr char TextIndentSectionMark[] = "VmTextIndent";
+constexpr quint32 TextIndentSectionVersion = 1;
+constexpr qint32 MaxTextIndent = 100000;
 
 // Alignments travel as Integers; the element keeps their low byte.
 TElementHAlignment ReadHAlign(ITypedFiler &filer)
@@ -95,8 +101,16 @@ void TVmElementText::SaveToStream(QIODevice &stream) const
     filer.WriteInteger(m_topOffset);
     filer.WriteBoolean(m_useFixedHeight);
     filer.WriteInteger(m_fixedHeight);
-    if (TextStyleWanted(m_styleName, m_leading, m_tracking))
+    // The indents follow the style part, which is then written even when it says nothing.
+    const bool indented = m_leftIndent != 0 || m_rightIndent != 0;
+    if (indented || TextStyleWanted(m_styleName, m_leading, m_tracking))
         WriteTextStyle(filer, m_styleName, m_leading, m_tracking);
+    if (indented) {
+        filer.WriteString(QByteArray(TextIndentSectionMark));
+        filer.WriteVersion(TextIndentSectionVersion);
+        filer.WriteInteger(m_leftIndent);
+        filer.WriteInteger(m_rightIndent);
+    }
 }
 
 void TVmElementText::LoadFromStream(QIODevice &stream)
@@ -121,6 +135,12 @@ void TVmElementText::LoadFromStream(QIODevice &stream)
     // The record ends here unless the text follows a style or is spaced out.
     if (!stream.atEnd())
         ReadTextStyle(filer, m_styleName, m_leading, m_tracking);
+    // A later part this build does not know is left unread.
+    if (!stream.atEnd() && filer.PeekType() == static_cast<quint8>(TTypeTag::String)
+        && filer.ReadString() == QByteArrayView(TextIndentSectionMark) && filer.ReadVersion() == TextIndentSectionVersion) {
+        m_leftIndent = std::clamp(filer.ReadInteger(), -MaxTextIndent, MaxTextIndent);
+        m_rightIndent = std::clamp(filer.ReadInteger(), -MaxTextIndent, MaxTextIndent);
+    }
 }
 
 void TVmElementImage::SaveToStream(QIODevice &stream) const

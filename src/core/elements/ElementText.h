@@ -52,6 +52,13 @@ public:
     qint32 GetTracking() const override { return m_tracking; }
     void SetTracking(qint32 value) override { m_tracking = value; }
 
+    // Pixels the text keeps from its band's left and right edges; it wraps and aligns in what
+    // is left. Below zero the text reaches past that edge (into a neighbouring column).
+    qint32 GetLeftIndent() const { return m_leftIndent; }
+    void SetLeftIndent(qint32 value) { m_leftIndent = value; }
+    qint32 GetRightIndent() const { return m_rightIndent; }
+    void SetRightIndent(qint32 value) { m_rightIndent = value; }
+
 private:
     QString m_text = QStringLiteral("Text Element");
     QByteArray m_fontName = "Arial";
@@ -60,6 +67,8 @@ private:
     QString m_styleName;
     double m_leading = 1.0;
     qint32 m_tracking = 0;
+    qint32 m_leftIndent = 0;
+    qint32 m_rightIndent = 0;
     TTextBlock m_block;
 };
 

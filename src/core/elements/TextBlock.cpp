@@ -175,7 +175,10 @@ void TTextBlock::Draw(QPainter &graphics, const QRectF &rect, const QColor &colo
         return;
     const double top = rect.top() + AlignmentShift(rect.height());
     graphics.save();
-    graphics.setClipRect(rect, Qt::IntersectClip);
+    // Clipped to the block's height only: a glyph may overhang its line's start or end (an
+    // italic, a J's hook) by part of an em, and the band's edge must not cut it off.
+    const double overhang = m_layout->font().pixelSize();
+    graphics.setClipRect(rect.adjusted(-overhang, 0.0, overhang, 0.0), Qt::IntersectClip);
     graphics.setPen(color);
     // Vector devices (a PDF proof) keep text as text so that it stays searchable.
     const bool raster = graphics.paintEngine() != nullptr && graphics.paintEngine()->type() == QPaintEngine::Raster;

@@ -1,5 +1,6 @@
 #include "core/render/FontWarnings.h"
 
+#include "core/credits/ElementCreditBlock.h"
 #include "core/document/ElementTree.h"
 #include "core/elements/FontCoverage.h"
 #include "core/elements/FontFaces.h"
@@ -133,6 +134,22 @@ QString MissingGlyphsWarning(const TMissingGlyphs &missing)
             missing.Characters.size() == 1 ? QStringLiteral("it draws") : QStringLiteral("they draw"));
 }
 
+namespace {
+
+// The fonts a credit block's last layout drew its lines in, below node.
+void CollectBlockFonts(const TElementNode &node, QStringList &names)
+{
+    if (const auto *block = dynamic_cast<const TVmElementCreditBlock *>(node.Element()))
+        for (const TCreditLayout::TPiece &piece : block->Layout().Pieces())
+            for (const TCreditLayout::TLine &line : piece.Lines)
+                if (!names.contains(line.Style.FontName))
+                    names.append(line.Style.FontName);
+    for (const auto &child : node.Children())
+        CollectBlockFonts(*child, names);
+}
+
+} // namespace
+
 QStringList UnknownFontWarnings(const TElementNode &root)
 {
     QStringList names;
@@ -142,6 +159,8 @@ QStringList UnknownFontWarnings(const TElementNode &root)
         if (const QString text = FromSystemCodePage(name); !names.contains(text))
             names.append(text);
     });
+    // A credit block's styles name fonts too; they count once it has been laid out.
+    CollectBlockFonts(root, names);
     QStringList warnings;
     for (const QString &font : names)
         if (!ResolveFontFace(font).Known)
