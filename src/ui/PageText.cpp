@@ -71,6 +71,14 @@ QWidget *TPropertyPages::CreateTextPage()
     form->addRow(QStringLiteral("Top Offset"), TextTopOffset);
     connect(TextTopOffset, &TVelmoraSpinEdit::OnChange, this, [this] { TextTopOffsetChange(); });
 
+    // Where a text sits within its band: what Unlink gives each credit line.
+    TextLeftIndent = MakeSpinEdit(page, "TextLeftIndent", -20000, 20000);
+    form->addRow(QStringLiteral("Left Indent"), TextLeftIndent);
+    connect(TextLeftIndent, &TVelmoraSpinEdit::OnChange, this, [this] { TextIndentChange(TextLeftIndent); });
+    TextRightIndent = MakeSpinEdit(page, "TextRightIndent", -20000, 20000);
+    form->addRow(QStringLiteral("Right Indent"), TextRightIndent);
+    connect(TextRightIndent, &TVelmoraSpinEdit::OnChange, this, [this] { TextIndentChange(TextRightIndent); });
+
     TextFixedHeightToggle = new QCheckBox(QStringLiteral("Fixed Height"), page);
     TextFixedHeightToggle->setObjectName(QStringLiteral("TextFixedHeightToggle"));
     TextFixedHeight = MakeSpinEdit(page, "TextFixedHeight", 0, 20000);
@@ -106,6 +114,10 @@ void TPropertyPages::FillText(IElement &element)
     FillAlignment(element, TextAlign);
     if (const auto *margins = queryInterface<IElementMargins>(&element))
         FillMargins(*margins, TextFixedHeightToggle, TextFixedHeight, TextTopOffset);
+    if (const auto *indents = queryInterface<IElementIndents>(&element)) {
+        TextLeftIndent->SetValue(indents->GetLeftIndent());
+        TextRightIndent->SetValue(indents->GetRightIndent());
+    }
     if (fontError)
         throw *fontError;
 }
@@ -182,6 +194,12 @@ void TPropertyPages::TextFixedHeightChange()
 void TPropertyPages::TextTopOffsetChange()
 {
     TopOffsetChange(TextTopOffset);
+}
+
+void TPropertyPages::TextIndentChange(TVelmoraSpinEdit *indent)
+{
+    if (!Filling())
+        Change(indent, indent == TextLeftIndent ? Fields::LeftIndent : Fields::RightIndent, indent->Value());
 }
 
 } // namespace velmora

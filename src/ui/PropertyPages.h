@@ -63,6 +63,8 @@ public:
     TGDIPColorDisplay *TextColor = nullptr;
     TAlignments *TextAlign = nullptr;
     TVelmoraSpinEdit *TextTopOffset = nullptr;
+    TVelmoraSpinEdit *TextLeftIndent = nullptr;
+    TVelmoraSpinEdit *TextRightIndent = nullptr;
     QCheckBox *TextFixedHeightToggle = nullptr;
     TVelmoraSpinEdit *TextFixedHeight = nullptr;
 
@@ -121,6 +123,7 @@ private:
     void TextFixedHeightToggleClick();
     void TextFixedHeightChange();
     void TextTopOffsetChange();
+    void TextIndentChange(TVelmoraSpinEdit *indent);
 
     // Image page handlers.
     void ImageSpecificDimsClick();

@@ -170,6 +170,18 @@ TEST_P(CreditUnlink, DrawsWhatTheLinkedBlockDrew)
     EXPECT_EQ(backward.Ink, 0) << "ink after unlinking where the block drew none";
     EXPECT_EQ(forward.Colour, 0) << "colours of the block missing after unlinking";
     EXPECT_EQ(backward.Colour, 0) << "colours after unlinking the block did not draw";
+
+    // The elements' description holds every field they draw with: imported again, the same pixels.
+    const TCliResult info = RunCli({"info", unlinked, "--json"});
+    ASSERT_EQ(info.ExitCode, 0) << info.Err.toStdString();
+    QFile json(dir.filePath("unlinked.json"));
+    ASSERT_TRUE(json.open(QIODevice::WriteOnly));
+    json.write(info.Out);
+    json.close();
+    const QString again = dir.filePath("again.vmz");
+    const TCliResult imported = RunCli({"import", json.fileName(), "-o", again});
+    ASSERT_EQ(imported.ExitCode, 0) << imported.Err.toStdString();
+    EXPECT_TRUE(Strip(again, dir.filePath("again.png")) == after);
 }
 
 INSTANTIATE_TEST_SUITE_P(Films, CreditUnlink,

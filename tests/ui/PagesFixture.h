@@ -125,6 +125,10 @@ inline QVariantMap Properties(const IElement *element)
         map[QStringLiteral("UseFixedHeight")] = margins->GetUseFixedHeight();
         map[QStringLiteral("FixedHeight")] = margins->GetFixedHeight();
     }
+    if (const auto *indents = queryInterface<IElementIndents>(element)) {
+        map[QStringLiteral("LeftIndent")] = indents->GetLeftIndent();
+        map[QStringLiteral("RightIndent")] = indents->GetRightIndent();
+    }
     if (const auto *image = queryInterface<IElementImage>(element)) {
         map[QStringLiteral("SpecificDims")] = image->GetSpecificDims();
         map[QStringLiteral("ImageWidth")] = image->GetWidth();

@@ -19,7 +19,7 @@ constexpr quint32 ImageRecordVersion = 1;
 // The part after a text's style that places it within its band (an unlinked credit line).
 constexpr char TextIndentSectionMark[] = "VmTextIndent";
 constexpr quint32 TextIndentSectionVersion = 1;
-constexpr qint32 MaxTextIndent = 100000;
+constexpr qint32 MaxTextIndent = 20000;
 
 // Alignments travel as Integers; the element keeps their low byte.
 TElementHAlignment ReadHAlign(ITypedFiler &filer)

@@ -13,6 +13,7 @@ class TVmElementText final : public TVmElement,
                              public IElementText,
                              public IGDIPFont,
                              public IElementStyled,
+                             public IElementIndents,
                              public TPlacedElement
 {
 public:
@@ -52,12 +53,11 @@ public:
     qint32 GetTracking() const override { return m_tracking; }
     void SetTracking(qint32 value) override { m_tracking = value; }
 
-    // Pixels the text keeps from its band's left and right edges; it wraps and aligns in what
-    // is left. Below zero the text reaches past that edge (into a neighbouring column).
-    qint32 GetLeftIndent() const { return m_leftIndent; }
-    void SetLeftIndent(qint32 value) { m_leftIndent = value; }
-    qint32 GetRightIndent() const { return m_rightIndent; }
-    void SetRightIndent(qint32 value) { m_rightIndent = value; }
+    // IElementIndents: the text wraps and aligns in what the indents leave of its band.
+    qint32 GetLeftIndent() const override { return m_leftIndent; }
+    void SetLeftIndent(qint32 value) override { m_leftIndent = value; }
+    qint32 GetRightIndent() const override { return m_rightIndent; }
+    void SetRightIndent(qint32 value) override { m_rightIndent = value; }
 
 private:
     QString m_text = QStringLiteral("Text Element");
