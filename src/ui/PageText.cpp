@@ -5,6 +5,7 @@
 #include "controls/GDIPColorDisplay.h"
 #include "controls/GDIPFontCombo.h"
 #include "controls/VelmoraSpinEdit.h"
+#include "core/elements/ElementText.h"
 #include "core/error.h"
 #include "core/typedfiler/CodePage.h"
 #include "ui/MainWindow.h"
@@ -78,6 +79,13 @@ QWidget *TPropertyPages::CreateTextPage()
     TextRightIndent = MakeSpinEdit(page, "TextRightIndent", -20000, 20000);
     form->addRow(QStringLiteral("Right Indent"), TextRightIndent);
     connect(TextRightIndent, &TVelmoraSpinEdit::OnChange, this, [this] { TextIndentChange(TextRightIndent); });
+    TextSmallCaps = new QCheckBox(QStringLiteral("Small Caps"), page);
+    TextSmallCaps->setObjectName(QStringLiteral("TextSmallCaps"));
+    form->addRow(QString(), TextSmallCaps);
+    connect(TextSmallCaps, &QCheckBox::toggled, this, [this](bool on) {
+        if (!Filling())
+            Change(TextSmallCaps, Fields::SmallCaps, on);
+    });
 
     TextFixedHeightToggle = new QCheckBox(QStringLiteral("Fixed Height"), page);
     TextFixedHeightToggle->setObjectName(QStringLiteral("TextFixedHeightToggle"));
@@ -118,6 +126,8 @@ void TPropertyPages::FillText(IElement &element)
         TextLeftIndent->SetValue(indents->GetLeftIndent());
         TextRightIndent->SetValue(indents->GetRightIndent());
     }
+    if (const auto *text = dynamic_cast<const TVmElementText *>(&element))
+        TextSmallCaps->setChecked(text->GetSmallCaps());
     if (fontError)
         throw *fontError;
 }

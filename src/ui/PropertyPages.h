@@ -65,6 +65,7 @@ public:
     TVelmoraSpinEdit *TextTopOffset = nullptr;
     TVelmoraSpinEdit *TextLeftIndent = nullptr;
     TVelmoraSpinEdit *TextRightIndent = nullptr;
+    QCheckBox *TextSmallCaps = nullptr;
     QCheckBox *TextFixedHeightToggle = nullptr;
     TVelmoraSpinEdit *TextFixedHeight = nullptr;
 

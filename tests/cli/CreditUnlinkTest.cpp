@@ -37,7 +37,8 @@ const TTable EveryKind = {{"Kind", "Role", "Name", "Text", "Style", "Columns", "
 const char EveryKindStyles[] = R"({"styles": {
     "Role": {"Spine": 44, "Gutter": 37, "Tracking": 2, "Measure": 86},
     "Wide": {"FontName": "Liberation Serif", "FontSize": 41, "Color": "#FFC0E0A0"},
-    "Crowd": {"FontName": "DejaVu Sans", "FontSize": 27, "Color": "#FF80C0FF", "HAlign": "left", "Spine": 55, "Measure": 70},
+    "Crowd": {"FontName": "DejaVu Sans", "FontSize": 27, "Color": "#FF80C0FF", "HAlign": "left", "Spine": 55, "Measure": 70,
+              "Caps": "small caps"},
     "Thanks": {"FontName": "Liberation Sans Italic", "FontSize": 29, "Leading": 1.35, "Measure": 63, "ParagraphSpace": 9},
     "Closing": {"FontName": "Liberation Serif Bold", "FontSize": 53, "Caps": "all caps", "Tracking": 5, "Color": "#FFE8C872"}
 }})";
@@ -123,6 +124,7 @@ struct TUnlinkCase
 {
     const char *Sheet;  // "every kind" or the sample's file name
     const char *Film;
+    const char *Duration = nullptr;  // a fit the block's spaces take up
 };
 
 class CreditUnlink : public ::testing::TestWithParam<TUnlinkCase>
@@ -149,7 +151,10 @@ TEST_P(CreditUnlink, DrawsWhatTheLinkedBlockDrew)
         sheet = QStringLiteral(VELMORA_EXAMPLES_DIR "/credits/") + QLatin1String(GetParam().Sheet);
     }
     const QString linked = dir.filePath("linked.vmz");
-    const TCliResult import = RunCli({"import", "--link", sheet, "--film", GetParam().Film, "-o", linked});
+    QStringList arguments = {"import", "--link", sheet, "--film", GetParam().Film, "-o", linked};
+    if (GetParam().Duration != nullptr)
+        arguments << "--duration" << GetParam().Duration;
+    const TCliResult import = RunCli(arguments);
     ASSERT_EQ(import.ExitCode, 0) << import.Err.toStdString();
     const QString unlinked = dir.filePath("unlinked.vmz");
     Unlink(linked, unlinked);
@@ -187,6 +192,8 @@ TEST_P(CreditUnlink, DrawsWhatTheLinkedBlockDrew)
 INSTANTIATE_TEST_SUITE_P(Films, CreditUnlink,
                          ::testing::Values(TUnlinkCase{"every kind", "1280x720"}, TUnlinkCase{"every kind", "1920x1080"},
                                            TUnlinkCase{"every kind", "3840x2160"}, TUnlinkCase{"feature.csv", "1280x720"},
-                                           TUnlinkCase{"feature.csv", "1920x1080"}, TUnlinkCase{"feature.csv", "3840x2160"}));
+                                           TUnlinkCase{"feature.csv", "1920x1080"}, TUnlinkCase{"feature.csv", "3840x2160"},
+                                           TUnlinkCase{"every kind", "1920x1080", "00:00:09:00"},
+                                           TUnlinkCase{"feature.csv", "1280x720", "00:03:12:00"}));
 
 } // namespace

@@ -101,6 +101,7 @@ private Q_SLOTS:
             {"top offset", [](TPagesFixture &f) { Type(f.Pages().TextTopOffset, -5); }, {{"TopOffset", -5}}},
             {"left indent", [](TPagesFixture &f) { Type(f.Pages().TextLeftIndent, 30); }, {{"LeftIndent", 30}}},
             {"right indent", [](TPagesFixture &f) { Type(f.Pages().TextRightIndent, -7); }, {{"RightIndent", -7}}},
+            {"small caps", [](TPagesFixture &f) { f.Pages().TextSmallCaps->click(); }, {{"SmallCaps", true}}},
             {"fixed height on", [](TPagesFixture &f) { f.Pages().TextFixedHeightToggle->click(); },
                 {{"UseFixedHeight", true}}},
             {"fixed height value", [](TPagesFixture &f) {

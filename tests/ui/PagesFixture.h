@@ -9,6 +9,7 @@
 #include "controls/GDIPFontCombo.h"
 #include "controls/GPWinControl.h"
 #include "controls/VelmoraSpinEdit.h"
+#include "core/elements/ElementText.h"
 #include "core/typedfiler/CodePage.h"
 #include "ui/PropertyPages.h"
 
@@ -125,6 +126,8 @@ inline QVariantMap Properties(const IElement *element)
         map[QStringLiteral("UseFixedHeight")] = margins->GetUseFixedHeight();
         map[QStringLiteral("FixedHeight")] = margins->GetFixedHeight();
     }
+    if (const auto *text = dynamic_cast<const TVmElementText *>(element))
+        map[QStringLiteral("SmallCaps")] = text->GetSmallCaps();
     if (const auto *indents = queryInterface<IElementIndents>(element)) {
         map[QStringLiteral("LeftIndent")] = indents->GetLeftIndent();
         map[QStringLiteral("RightIndent")] = indents->GetRightIndent();

@@ -98,10 +98,12 @@ private:
         const TCreditStyle &style = line.Style;
         auto text = std::make_unique<TVmElementText>();
         QString content = BrokenLines(layout);
-        // Capitals as the block drew them; small capitals have no field and stay as typed.
+        // Capitals as the block drew them: all capitals are what the text then says.
         if (style.Caps == TCreditCaps::AllCaps)
             content = content.toUpper();
+        const bool smallCaps = style.Caps == TCreditCaps::SmallCaps;
         text->SetText(content);
+        text->SetSmallCaps(smallCaps);
         text->SetStyleName(line.StyleName);
         text->SetFontName(ToSystemCodePage(style.FontName));
         text->SetFontSize(style.FontSize);
@@ -126,7 +128,7 @@ private:
 
         TTextBlock measure;
         const qint32 height = measure.Measure(content, ToSystemCodePage(style.FontName), style.FontSize,
-                                              std::max(1, to - from), align, eaTop, style.Leading, style.Tracking);
+                                              std::max(1, to - from), align, eaTop, style.Leading, style.Tracking, smallCaps);
         const qint32 top = Rounded(line.Origin.y());
         return {std::move(text), top, top + height};
     }

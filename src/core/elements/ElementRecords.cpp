@@ -16,9 +16,10 @@ namespace {
 constexpr quint32 ProjectRecordVersion = 5;
 constexpr quint32 TextRecordVersion = 3;
 constexpr quint32 ImageRecordVersion = 1;
-// The part after a text's style that places it within its band (an unlinked credit line).
-constexpr char TextIndentSectionMark[] = "VmTextIndent";
-constexpr quint32 TextIndentSectionVersion = 1;
+// The part after a text's style that places it within its band and sets its capitals (what an
+// unlinked credit line needs).
+constexpr char TextPlacementSectionMark[] = "VmTextPlacement";
+constexpr quint32 TextPlacementSectionVersion = 1;
 constexpr qint32 MaxTextIndent = 20000;
 
 // Alignments travel as Integers; the element keeps their low byte.
@@ -101,15 +102,16 @@ void TVmElementText::SaveToStream(QIODevice &stream) const
     filer.WriteInteger(m_topOffset);
     filer.WriteBoolean(m_useFixedHeight);
     filer.WriteInteger(m_fixedHeight);
-    // The indents follow the style part, which is then written even when it says nothing.
-    const bool indented = m_leftIndent != 0 || m_rightIndent != 0;
-    if (indented || TextStyleWanted(m_styleName, m_leading, m_tracking))
+    // The placement part follows the style part, which is then written even when it says nothing.
+    const bool placed = m_leftIndent != 0 || m_rightIndent != 0 || m_smallCaps;
+    if (placed || TextStyleWanted(m_styleName, m_leading, m_tracking))
         WriteTextStyle(filer, m_styleName, m_leading, m_tracking);
-    if (indented) {
-        filer.WriteString(QByteArray(TextIndentSectionMark));
-        filer.WriteVersion(TextIndentSectionVersion);
+    if (placed) {
+        filer.WriteString(QByteArray(TextPlacementSectionMark));
+        filer.WriteVersion(TextPlacementSectionVersion);
         filer.WriteInteger(m_leftIndent);
         filer.WriteInteger(m_rightIndent);
+        filer.WriteBoolean(m_smallCaps);
     }
 }
 
@@ -137,9 +139,10 @@ void TVmElementText::LoadFromStream(QIODevice &stream)
         ReadTextStyle(filer, m_styleName, m_leading, m_tracking);
     // A later part this build does not know is left unread.
     if (!stream.atEnd() && filer.PeekType() == static_cast<quint8>(TTypeTag::String)
-        && filer.ReadString() == QByteArrayView(TextIndentSectionMark) && filer.ReadVersion() == TextIndentSectionVersion) {
+        && filer.ReadString() == QByteArrayView(TextPlacementSectionMark) && filer.ReadVersion() == TextPlacementSectionVersion) {
         m_leftIndent = std::clamp(filer.ReadInteger(), -MaxTextIndent, MaxTextIndent);
         m_rightIndent = std::clamp(filer.ReadInteger(), -MaxTextIndent, MaxTextIndent);
+        m_smallCaps = filer.ReadBoolean();
     }
 }
 

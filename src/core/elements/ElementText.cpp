@@ -38,7 +38,8 @@ void TVmElementText::Render(QPainter &graphics, TLayoutRect &rect, quint8 flags)
         rect.X = SaturatingAdd(rect.X, m_leftIndent);
         rect.Width = ClampToInt32(std::max<qint64>(1, qint64(rect.Width) - m_leftIndent - m_rightIndent));
     }
-    const qint32 measured = m_block.Measure(m_text, m_fontName, m_fontSize, rect.Width, m_hAlign, m_vAlign, m_leading, m_tracking);
+    const qint32 measured = m_block.Measure(m_text, m_fontName, m_fontSize, rect.Width, m_hAlign, m_vAlign, m_leading, m_tracking,
+                                            m_smallCaps);
     if (m_useFixedHeight) {
         rect.Height = m_fixedHeight;
     } else {

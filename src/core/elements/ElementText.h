@@ -58,6 +58,9 @@ public:
     void SetLeftIndent(qint32 value) override { m_leftIndent = value; }
     qint32 GetRightIndent() const override { return m_rightIndent; }
     void SetRightIndent(qint32 value) override { m_rightIndent = value; }
+    // Lower-case letters drawn as small capitals (as a credit style's small caps draw them).
+    bool GetSmallCaps() const { return m_smallCaps; }
+    void SetSmallCaps(bool value) { m_smallCaps = value; }
 
 private:
     QString m_text = QStringLiteral("Text Element");
@@ -69,6 +72,7 @@ private:
     qint32 m_tracking = 0;
     qint32 m_leftIndent = 0;
     qint32 m_rightIndent = 0;
+    bool m_smallCaps = false;
     TTextBlock m_block;
 };
 

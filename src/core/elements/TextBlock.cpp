@@ -107,14 +107,14 @@ TTextBlock::TTextBlock() = default;
 TTextBlock::~TTextBlock() = default;
 
 qint32 TTextBlock::Measure(const QString &text, const QByteArray &fontName, qint32 fontSize, qint32 width,
-    TElementHAlignment hAlign, TElementVAlignment vAlign, double leading, qint32 tracking)
+    TElementHAlignment hAlign, TElementVAlignment vAlign, double leading, qint32 tracking, bool smallCaps)
 {
     // Compared field by field so that the every-frame check copies nothing.
     const bool same = m_measured && m_style.Width == width && m_style.FontSize == fontSize && m_style.HAlign == hAlign
-        && m_style.VAlign == vAlign && m_style.Leading == leading && m_style.Tracking == tracking && m_style.Text == text
-        && m_style.FontName == fontName;
+        && m_style.VAlign == vAlign && m_style.Leading == leading && m_style.Tracking == tracking
+        && m_style.SmallCaps == smallCaps && m_style.Text == text && m_style.FontName == fontName;
     if (!same) {
-        m_style = TTextStyle{text, fontName, fontSize, width, hAlign, vAlign, leading, tracking};
+        m_style = TTextStyle{text, fontName, fontSize, width, hAlign, vAlign, leading, tracking, smallCaps};
         Layout();
         m_measured = true;
     }
@@ -134,6 +134,8 @@ void TTextBlock::Layout()
     QFont font = TextBlockFont(m_style.FontName, m_style.FontSize);
     if (m_style.Tracking != 0)
         font.setLetterSpacing(QFont::AbsoluteSpacing, m_style.Tracking);
+    if (m_style.SmallCaps)
+        font.setCapitalization(QFont::SmallCaps);
 
     m_layout = std::make_unique<QTextLayout>(ToLayoutText(m_style.Text), font);
     QTextOption option(ToQtAlignment(m_style.HAlign));

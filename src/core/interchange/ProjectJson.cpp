@@ -6,6 +6,7 @@
 #include "core/elements/ElementImage.h"
 #include "core/elements/ElementKinds.h"
 #include "core/elements/ElementProject.h"
+#include "core/elements/ElementText.h"
 #include "core/elements/EmbeddedImage.h"
 #include "core/interchange/CreditStyles.h"
 #include "core/render/ContentSizes.h"
@@ -154,6 +155,8 @@ void AddFields(const IElement &element, TFields &json, bool withPictures)
         json[QStringLiteral("Leading")] = styled->GetLeading();
         json[QStringLiteral("Tracking")] = styled->GetTracking();
     }
+    if (const auto *text = dynamic_cast<const TVmElementText *>(&element); text != nullptr && text->GetSmallCaps())
+        json[QStringLiteral("SmallCaps")] = true;
     // Only texts placed within their band (unlinked credits) carry indents.
     if (const auto *text = queryInterface<IElementIndents>(&element);
         text != nullptr && (text->GetLeftIndent() != 0 || text->GetRightIndent() != 0)) {
@@ -420,6 +423,8 @@ void ApplyFields(IElement &element, TNodeReader &reader)
         reader.Number("Leading", MinLeading, MaxLeading, [&](double v) { styled->SetLeading(v); });
         reader.Range("Tracking", MinTracking, MaxTracking, [&](int v) { styled->SetTracking(v); });
     }
+    if (auto *text = dynamic_cast<TVmElementText *>(&element))
+        reader.Bool("SmallCaps", [&](bool v) { text->SetSmallCaps(v); });
     if (auto *text = queryInterface<IElementIndents>(&element)) {
         reader.Range("LeftIndent", -20000, 20000, [&](int v) { text->SetLeftIndent(v); });
         reader.Range("RightIndent", -20000, 20000, [&](int v) { text->SetRightIndent(v); });
