@@ -77,11 +77,12 @@ public:
     std::optional<TImportMode> ChooseImportMode() override
     {
         QMessageBox box(QMessageBox::Question, QStringLiteral("Import Credits"),
-                        QStringLiteral("Link the sheet, so that the roll follows it whenever it is saved, or copy its "
-                                       "rows into elements for hand work?"),
+                        QStringLiteral("Link the sheet, so that the roll follows it whenever it is saved, or keep a "
+                                       "copy of its rows that follows it no more? Both look the same; File > Unlink "
+                                       "Credits turns either into elements for hand work."),
                         QMessageBox::Cancel, m_parent);
         QPushButton *link = box.addButton(QStringLiteral("Link"), QMessageBox::AcceptRole);
-        QPushButton *copy = box.addButton(QStringLiteral("Copy as elements"), QMessageBox::AcceptRole);
+        QPushButton *copy = box.addButton(QStringLiteral("Copy"), QMessageBox::AcceptRole);
         box.setDefaultButton(link);
         box.exec();
         if (box.clickedButton() == link)

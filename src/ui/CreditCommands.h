@@ -36,7 +36,8 @@ public:
     // Whether a fit that credit blocks cannot absorb (problem says why) may end in black.
     virtual bool AllowEndGap(const QString &) { return false; }
     // Whether an import links the sheet (one block that follows the file) or copies its rows
-    // into elements; empty: cancelled. Prompts that do not ask copy, as imports always did.
+    // (a block that keeps them and follows no file); empty: cancelled. Prompts that do not ask
+    // copy, as imports always did.
     enum class TImportMode { Link, Copy };
     virtual std::optional<TImportMode> ChooseImportMode() { return TImportMode::Copy; }
     // Which worksheet of a workbook with several to read; empty: cancelled. Prompts that do not
