@@ -6,7 +6,6 @@
 #include "core/document/Document.h"
 #include "core/document/ElementTree.h"
 #include "core/elements/Interfaces.h"
-#include "core/interchange/CreditSheet.h"
 #include "core/interchange/ProjectJson.h"
 #include "core/render/ContentSizes.h"
 #include "core/render/RunningTime.h"
@@ -30,7 +29,8 @@ const char *const ImportHelp = R"(Builds a project file from a credit sheet (CSV
 Sheets: a header row, then one row per line of the roll. Columns (any order, names
 case-insensitive): Kind (heading, pair, names, text, image, gap), Role, Name, Text,
 Style, Columns, Size, Image; other columns are ignored. With --link the sheet stays one
-credit block, laid out when drawn. See README.md for the format and the styles file.
+credit block, laid out when drawn and read again by the editor when the sheet changes;
+without it the block keeps the sheet's rows and follows no file. See README.md for the format and the styles file.
 
 The JSON description is what "velmora-cli info --json" prints; README.md lists every
 field with its unit, range and default.)";
@@ -88,13 +88,8 @@ void BuildFromSheet(TDocument &document, const QString &source, const QString &s
                     const QString &worksheet)
 {
     StartSheetProject(document, source, film);
-    const auto *project = queryInterface<IProject>(document.ProjectNode()->Element());
-    TCreditStyles creditStyles(project->GetHeight());
-    if (!stylesFile.isEmpty())
-        creditStyles.LoadFile(stylesFile);
-    TCreditBlock block = CreditsFromSheet(ReadSheet(source, worksheet), creditStyles, QFileInfo(source).absoluteDir(),
-                                          project->GetWidth());
-    InsertCredits(document.Tree(), InsertionPointFor(document.Tree()), std::move(block));
+    // A copy: the same block a linked import makes, its rows kept and its sheet left behind.
+    InsertCreditBlock(document.Tree(), ReadCopiedCreditSource(source, stylesFile, worksheet));
 }
 
 void OpenRoll(const QString &file, TDocument &document, const QString &stylesFile, bool storedCredits)
@@ -139,17 +134,17 @@ int RunImport(const QStringList &arguments)
     const QCommandLineOption scroll(QStringLiteral("scroll"),
                                     QStringLiteral("Pixels per frame, 1 to 1000 (sheets: default 4)."), QStringLiteral("N"));
     const QCommandLineOption duration(QStringLiteral("duration"),
-                                      QStringLiteral("Fit the roll to this running time at a whole scroll rate: a gap at the end, or "
-                                                     "with --link the space between blocks (and a sheet's section "
-                                                     "times)."),
+                                      QStringLiteral("Fit the roll to this running time at a whole scroll rate: a sheet spreads the "
+                                                     "rest over the space between blocks (and meets its section "
+                                                     "times); a JSON description gets a gap at the end."),
                                       QStringLiteral("HH:MM:SS[:FF]"));
     const QCommandLineOption link(QStringLiteral("link"),
-                                  QStringLiteral("Keep a sheet as one credit block, laid out when drawn and read again "
-                                                 "from the sheet by the editor, instead of copying it into elements."));
+                                  QStringLiteral("Keep the sheet's credit block linked to the file: the editor reads it "
+                                                 "again when it changes, instead of keeping a copy of its rows."));
     const QCommandLineOption worksheet(QStringLiteral("sheet"), QStringLiteral("The worksheet of a workbook to read (default: the first)."),
                                        QStringLiteral("NAME"));
     const QCommandLineOption endGap(QStringLiteral("end-gap"),
-                                    QStringLiteral("With --link and --duration: black at the end may take what the space "
+                                    QStringLiteral("With a sheet and --duration: black at the end may take what the space "
                                                    "between blocks cannot."));
     for (const auto &option : {output, styles, film, fps, scroll, duration, link, worksheet, endGap})
         parser.addOption(option);
@@ -184,7 +179,7 @@ int RunImport(const QStringList &arguments)
         project->SetFrameRate(ParseInt(QStringLiteral("--fps"), parser.value(fps), 1, 100));
     if (parser.isSet(scroll))
         project->SetScrollRate(ParseInt(QStringLiteral("--scroll"), parser.value(scroll), 1, 1000));
-    if (sheet && parser.isSet(link)) {
+    if (sheet) {
         // Section times are met even without a running time for the whole roll.
         const qint64 frames = parser.isSet(duration) ? ParseTimecode(parser.value(duration), project->GetFrameRate()) : 0;
         const TElasticFit elastic = FitRollWithoutBlack(document.Tree(), frames, parser.isSet(endGap));

@@ -97,6 +97,7 @@ void CollectCreditBlocks(const TElementNode &node, int scrollRate, int frameRate
         const qint64 frames = (qint64(layout.Height()) + scrollRate - 1) / std::max(1, scrollRate);
         out.append(QJsonObject{
             {QStringLiteral("sheet"), block->Source().SheetPath},
+            {QStringLiteral("linked"), block->Linked()},
             {QStringLiteral("rows"), int(block->Rows().Rows.size())},
             {QStringLiteral("height"), layout.Height()},
             {QStringLiteral("running_time"), FormatTimecode(frames, frameRate)},
@@ -199,7 +200,8 @@ int RunInfo(const QStringList &arguments)
     for (const QJsonValue value : blocks) {
         const QJsonObject block = value.toObject();
         out += QStringLiteral("Credit block: %1, %2 rows, %3 pixels, passing in %4\n")
-                   .arg(block.value(QStringLiteral("sheet")).toString())
+                   .arg(block.value(QStringLiteral("linked")).toBool() ? block.value(QStringLiteral("sheet")).toString()
+                                                                        : QStringLiteral("copied into the project"))
                    .arg(block.value(QStringLiteral("rows")).toInt())
                    .arg(block.value(QStringLiteral("height")).toInt())
                    .arg(block.value(QStringLiteral("running_time")).toString());

@@ -78,11 +78,12 @@ public:
     std::optional<TImportMode> ChooseImportMode() override
     {
         QMessageBox box(QMessageBox::Question, QStringLiteral("Import Credits"),
-                        QStringLiteral("Link the sheet, so that the roll follows it whenever it is saved, or copy its "
-                                       "rows into elements for hand work?"),
+                        QStringLiteral("Link the sheet, so that the roll follows it whenever it is saved, or keep a "
+                                       "copy of its rows that follows it no more? Both look the same; File > Unlink "
+                                       "Credits turns either into elements for hand work."),
                         QMessageBox::Cancel, m_parent);
         QPushButton *link = box.addButton(QStringLiteral("Link"), QMessageBox::AcceptRole);
-        QPushButton *copy = box.addButton(QStringLiteral("Copy as elements"), QMessageBox::AcceptRole);
+        QPushButton *copy = box.addButton(QStringLiteral("Copy"), QMessageBox::AcceptRole);
         box.setDefaultButton(link);
         box.exec();
         if (box.clickedButton() == link)
@@ -219,25 +220,6 @@ void TCreditCommands::ActFitRunningTimeExecute()
         m_main.RunHandler([&] { FitRunningTime(text); });
 }
 
-void TCreditCommands::ImportCredits(const QString &fileName, const QString &worksheet)
-{
-    TDocument &document = m_main.Document();
-    IProject *project = ProjectOf(document);
-    if (project == nullptr)
-        return;
-    // Read and build everything before touching the tree: a bad sheet changes nothing.
-    const std::optional<TTemplateSettings> film = SheetFilmFor(document, *project);
-    TCreditStyles styles(film ? film->Height : project->GetHeight());
-    const QString stylesFile = StylesBesideSheet(fileName);
-    if (!stylesFile.isEmpty())
-        styles.LoadFile(stylesFile);
-    // Where the project has a style of a sheet style's name, the rows take the project's.
-    OverlayProjectStyles(styles, ProjectStylesOf(document.Tree()), 1.0);
-    TCreditBlock block = CreditsFromSheet(ReadSheet(fileName, worksheet), styles, QFileInfo(fileName).absoluteDir(),
-                                          film ? film->Width : project->GetWidth());
-    InsertAtFocus(std::move(block.Nodes), CopiedSheetStyles(styles, stylesFile), film);
-}
-
 namespace {
 
 QString ProjectDirOf(const TDocument &document)
@@ -247,10 +229,19 @@ QString ProjectDirOf(const TDocument &document)
 
 } // namespace
 
+void TCreditCommands::ImportCredits(const QString &fileName, const QString &worksheet)
+{
+    AddCreditBlock(ReadCopiedCreditSource(fileName, QString(), worksheet));
+}
+
 void TCreditCommands::LinkCredits(const QString &fileName, const QString &worksheet)
 {
+    AddCreditBlock(ReadCreditSource(fileName, QString(), worksheet, ProjectDirOf(m_main.Document())));
+}
+
+void TCreditCommands::AddCreditBlock(TCreditSource source)
+{
     TDocument &document = m_main.Document();
-    TCreditSource source = ReadCreditSource(fileName, QString(), worksheet, ProjectDirOf(document));
     const IProject *project = ProjectOf(document);
     const std::optional<TTemplateSettings> film = project ? SheetFilmFor(document, *project) : std::nullopt;
     const TProjectStyles styles = LinkedSheetStyles(source, film ? film->Height : project ? project->GetHeight() : 1080);
@@ -262,7 +253,7 @@ void TCreditCommands::LinkCredits(const QString &fileName, const QString &worksh
 void TCreditCommands::ChooseWorksheet(TElementNode &node, const QString &worksheet)
 {
     const auto *block = dynamic_cast<const TVmElementCreditBlock *>(node.Element());
-    if (block == nullptr || worksheet == block->Source().Worksheet)
+    if (block == nullptr || !block->Linked() || worksheet == block->Source().Worksheet)
         return;
     TDocument &document = m_main.Document();
     document.Push(new TReplaceElement(document, node, ReloadedCreditBlock(*block, ProjectDirOf(document), worksheet),

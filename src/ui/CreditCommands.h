@@ -17,6 +17,7 @@ class QMenu;
 namespace velmora {
 
 class TCreditBlockPage;
+struct TCreditSource;
 class TCreditLink;
 class TElementNode;
 class TMain;
@@ -35,7 +36,8 @@ public:
     // Whether a fit that credit blocks cannot absorb (problem says why) may end in black.
     virtual bool AllowEndGap(const QString &) { return false; }
     // Whether an import links the sheet (one block that follows the file) or copies its rows
-    // into elements; empty: cancelled. Prompts that do not ask copy, as imports always did.
+    // (a block that keeps them and follows no file); empty: cancelled. Prompts that do not ask
+    // copy, as imports always did.
     enum class TImportMode { Link, Copy };
     virtual std::optional<TImportMode> ChooseImportMode() { return TImportMode::Copy; }
     // Which worksheet of a workbook with several to read; empty: cancelled. Prompts that do not
@@ -61,9 +63,9 @@ public:
     // Replaces the prompts (tests answer them); null restores the dialogs.
     void SetPrompts(ICreditPrompts *prompts);
 
-    // Imports worksheet (empty: the first) of fileName at the focused point, focuses the first new
-    // element and moves the preview to the start of the block. A bad sheet changes nothing; its
-    // error reaches the error box.
+    // Copies worksheet (empty: the first) of fileName into a credit block at the focused point:
+    // it looks as a linked one would but keeps its rows and follows no file. Focuses the block and
+    // moves the preview to its start. A bad sheet changes nothing; its error reaches the error box.
     void ImportCredits(const QString &fileName, const QString &worksheet = QString());
     // Inserts worksheet (empty: the first) of fileName as one linked credit block at the focused
     // point, in one step.
@@ -93,6 +95,8 @@ private:
     void ActImportCreditsExecute();
     void ActFitRunningTimeExecute();
     QString FitMessage(const TRunningTimeFit &fit, int rate);
+    // Inserts one block of source at the focused point with the sheet's styles the project lacks.
+    void AddCreditBlock(TCreditSource source);
     // Puts nodes in at the focused point as one step, with the styles the project lacks,
     // focuses the first and shows it at the top; with a film, the project takes it in the
     // same step.

@@ -7,9 +7,12 @@
 #include "core/edit/EditCommands.h"
 #include "core/error.h"
 #include "core/interchange/SheetReader.h"
+#include "core/render/LayoutPass.h"
 
 #include <QCryptographicHash>
 #include <QFileInfo>
+#include <QImage>
+#include <QPainter>
 #include <QRegularExpression>
 #include <QUndoStack>
 
@@ -19,7 +22,8 @@ namespace {
 
 void CollectBlocks(TElementNode &node, std::vector<TElementNode *> &out)
 {
-    if (dynamic_cast<TVmElementCreditBlock *>(node.Element()) != nullptr)
+    // A copied sheet follows no file: there is nothing to watch or read again.
+    if (const auto *block = dynamic_cast<TVmElementCreditBlock *>(node.Element()); block != nullptr && block->Linked())
         out.push_back(&node);
     for (std::size_t i = 0; i < node.ChildCount(); ++i)
         CollectBlocks(*node.Child(i), out);
@@ -221,6 +225,29 @@ TSheetProblem SheetProblemOf(TElementNode *block, const QString &message, const 
     return problem;
 }
 
+namespace {
+
+// How wide the band is that node is drawn in.
+qint32 BandWidthOf(const TElementTree &tree, const TElementNode &node)
+{
+    const TElementNode *projectNode = tree.ProjectNode();
+    const auto *project = queryInterface<IProject>(projectNode->Element());
+    QImage pixel(1, 1, QImage::Format_ARGB32_Premultiplied);
+    QPainter painter(&pixel);
+    std::vector<TPlacedNode> placements;
+    TLayoutPass pass(FilmOf(*projectNode));
+    pass.MeasureOnly = true;
+    pass.Placements = &placements;
+    const qint32 height = std::max(1, project->GetHeight());
+    pass.RenderNode(*projectNode, painter, TLayoutRect{0, 0, std::max(1, project->GetWidth()), height}, height);
+    for (const TPlacedNode &placed : placements)
+        if (placed.Node == &node)
+            return placed.Width;
+    return project->GetWidth();
+}
+
+} // namespace
+
 bool UnlinkCredits(TDocument &document, TElementNode &node)
 {
     const auto *block = dynamic_cast<const TVmElementCreditBlock *>(node.Element());
@@ -230,9 +257,10 @@ bool UnlinkCredits(TDocument &document, TElementNode &node)
         return false;
     const QString projectDir =
         document.ProjectFileName().isEmpty() ? QString() : QFileInfo(document.ProjectFileName()).absolutePath();
+    // The elements go where the block is, in its band (a column's, say), at the project's film.
     static const TProjectStyles none;
     const TFilm film = FilmOf(node);
-    TCreditBlock elements = UnlinkedCreditElements(*block, project->GetWidth(), project->GetHeight(), projectDir,
+    TCreditBlock elements = UnlinkedCreditElements(*block, BandWidthOf(document.Tree(), node), project->GetHeight(), projectDir,
                                                    film.Styles != nullptr ? *film.Styles : none);
     QUndoStack &stack = document.UndoStack();
     stack.beginMacro(QStringLiteral("Unlink Credits"));

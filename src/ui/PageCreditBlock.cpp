@@ -70,7 +70,7 @@ void TCreditBlockPage::Fill(IElement *element)
         return;
     m_main.Controls().Pages->setCurrentWidget(this);
     const TCreditSource &source = block->Source();
-    SheetPath->setText(source.SheetPath);
+    SheetPath->setText(block->Linked() ? source.SheetPath : QStringLiteral("none: the rows are kept in the project"));
     StylesPath->setText(source.StylesPath.isEmpty() ? (source.StylesJson.isEmpty() ? QStringLiteral("built-in")
                                                                                      : QStringLiteral("kept in the project"))
                                                     : source.StylesPath);
@@ -78,7 +78,8 @@ void TCreditBlockPage::Fill(IElement *element)
     // the file is gone, so the page says what the block reads.
     QStringList names;
     try {
-        names = WorksheetNames(block->SheetFilePath());
+        if (block->Linked())
+            names = WorksheetNames(block->SheetFilePath());
     } catch (const EVelmoraError &) {
     }
     const QString current = source.Worksheet.isEmpty() && !names.isEmpty() ? names.front() : source.Worksheet;

@@ -5,6 +5,7 @@
 #include "controls/GDIPColorDisplay.h"
 #include "controls/GDIPFontCombo.h"
 #include "controls/VelmoraSpinEdit.h"
+#include "core/elements/ElementText.h"
 #include "core/error.h"
 #include "core/typedfiler/CodePage.h"
 #include "ui/MainWindow.h"
@@ -71,6 +72,21 @@ QWidget *TPropertyPages::CreateTextPage()
     form->addRow(QStringLiteral("Top Offset"), TextTopOffset);
     connect(TextTopOffset, &TVelmoraSpinEdit::OnChange, this, [this] { TextTopOffsetChange(); });
 
+    // Where a text sits within its band: what Unlink gives each credit line.
+    TextLeftIndent = MakeSpinEdit(page, "TextLeftIndent", -20000, 20000);
+    form->addRow(QStringLiteral("Left Indent"), TextLeftIndent);
+    connect(TextLeftIndent, &TVelmoraSpinEdit::OnChange, this, [this] { TextIndentChange(TextLeftIndent); });
+    TextRightIndent = MakeSpinEdit(page, "TextRightIndent", -20000, 20000);
+    form->addRow(QStringLiteral("Right Indent"), TextRightIndent);
+    connect(TextRightIndent, &TVelmoraSpinEdit::OnChange, this, [this] { TextIndentChange(TextRightIndent); });
+    TextSmallCaps = new QCheckBox(QStringLiteral("Small Caps"), page);
+    TextSmallCaps->setObjectName(QStringLiteral("TextSmallCaps"));
+    form->addRow(QString(), TextSmallCaps);
+    connect(TextSmallCaps, &QCheckBox::toggled, this, [this](bool on) {
+        if (!Filling())
+            Change(TextSmallCaps, Fields::SmallCaps, on);
+    });
+
     TextFixedHeightToggle = new QCheckBox(QStringLiteral("Fixed Height"), page);
     TextFixedHeightToggle->setObjectName(QStringLiteral("TextFixedHeightToggle"));
     TextFixedHeight = MakeSpinEdit(page, "TextFixedHeight", 0, 20000);
@@ -106,6 +122,12 @@ void TPropertyPages::FillText(IElement &element)
     FillAlignment(element, TextAlign);
     if (const auto *margins = queryInterface<IElementMargins>(&element))
         FillMargins(*margins, TextFixedHeightToggle, TextFixedHeight, TextTopOffset);
+    if (const auto *indents = queryInterface<IElementIndents>(&element)) {
+        TextLeftIndent->SetValue(indents->GetLeftIndent());
+        TextRightIndent->SetValue(indents->GetRightIndent());
+    }
+    if (const auto *text = dynamic_cast<const TVmElementText *>(&element))
+        TextSmallCaps->setChecked(text->GetSmallCaps());
     if (fontError)
         throw *fontError;
 }
@@ -182,6 +204,12 @@ void TPropertyPages::TextFixedHeightChange()
 void TPropertyPages::TextTopOffsetChange()
 {
     TopOffsetChange(TextTopOffset);
+}
+
+void TPropertyPages::TextIndentChange(TVelmoraSpinEdit *indent)
+{
+    if (!Filling())
+        Change(indent, indent == TextLeftIndent ? Fields::LeftIndent : Fields::RightIndent, indent->Value());
 }
 
 } // namespace velmora

@@ -64,6 +64,9 @@ public:
     TGDIPColorDisplay *TextColor = nullptr;
     TAlignments *TextAlign = nullptr;
     TVelmoraSpinEdit *TextTopOffset = nullptr;
+    TVelmoraSpinEdit *TextLeftIndent = nullptr;
+    TVelmoraSpinEdit *TextRightIndent = nullptr;
+    QCheckBox *TextSmallCaps = nullptr;
     QCheckBox *TextFixedHeightToggle = nullptr;
     TVelmoraSpinEdit *TextFixedHeight = nullptr;
 
@@ -123,6 +126,7 @@ private:
     void TextFixedHeightToggleClick();
     void TextFixedHeightChange();
     void TextTopOffsetChange();
+    void TextIndentChange(TVelmoraSpinEdit *indent);
 
     // Image page handlers.
     void ImageSpecificDimsClick();

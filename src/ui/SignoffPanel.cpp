@@ -178,7 +178,7 @@ void TSignoffPanel::CompareWith(const QString &fileName)
         auto *otherProject = queryInterface<IProject>(other.ProjectNode()->Element());
         otherProject->SetWidth(project->GetWidth());
         otherProject->SetHeight(project->GetHeight());
-        InsertCreditBlock(other.Tree(), ReadCreditSource(fileName, QString(), QString(), QString()));
+        InsertCreditBlock(other.Tree(), ReadCopiedCreditSource(fileName, QString(), QString()));
     } else {
         other.OpenProject(fileName);
     }

@@ -39,7 +39,7 @@ TTable Credits(int pairs)
     return table;
 }
 
-TEST_F(SheetImport, FourFormatsGiveTheSameProject)
+TEST_F(SheetImport, FourFormatsGiveTheSameCopiedBlock)
 {
     TTable table = Credits(4);
     table.push_back({"names", "", "Cleo Castellan\nDario Drummond\nElin Eskildsen", ""});
@@ -47,46 +47,94 @@ TEST_F(SheetImport, FourFormatsGiveTheSameProject)
     QJsonObject expected;
     for (const QString name : {"c.csv", "c.tsv", "c.xlsx", "c.ods"}) {
         const QString project = Path(name + ".vmz");
-        const TCliResult result = RunCli({"import", Sheet(table, name), "-o", project});
+        const QString sheet = Sheet(table, name);
+        const TCliResult result = RunCli({"import", sheet, "-o", project});
         ASSERT_EQ(result.ExitCode, 0) << result.Err.toStdString();
-        QJsonObject info = Info(project);
-        info.remove("file");
-        // The project is named after the sheet, which is the same for all four.
+        // A copy: the rows live in the project, which follows the sheet no more.
+        ASSERT_TRUE(QFile::remove(sheet));
+        const QJsonObject info = Info(project);
+        const QJsonArray roll = info["nodes"][0]["children"].toArray();
+        ASSERT_EQ(roll.size(), 1);
+        EXPECT_EQ(roll[0]["kind"].toString(), "TVmElementCreditBlock");
+        EXPECT_EQ(roll[0]["Caption"].toString(), name);
+        const QJsonObject block = info["credit_blocks"][0].toObject();
+        EXPECT_FALSE(block["linked"].toBool());
+        EXPECT_EQ(block["sheet"].toString(), "");
+        EXPECT_EQ(block["problem"].toString(), "");
         if (expected.isEmpty())
-            expected = info;
-        EXPECT_EQ(info, expected) << name.toStdString();
+            expected = block;
+        EXPECT_EQ(block, expected) << name.toStdString();
+        EXPECT_TRUE(RunCli({"info", project}).Out.contains("Credit block: copied into the project, 7 rows"));
     }
-    const QJsonArray roll = expected["nodes"][0]["children"].toArray();
-    ASSERT_EQ(roll.size(), 7); // heading, four pairs, names, text
-    EXPECT_EQ(roll[1]["Caption"].toString(), "Role 0 / Name 0");
-    EXPECT_EQ(roll[5]["Text"].toString(), "Cleo Castellan\r\nDario Drummond\r\nElin Eskildsen");
+    EXPECT_EQ(expected["rows"].toInt(), 7); // heading, four pairs, names, text
+    EXPECT_GT(expected["height"].toInt(), 7 * 30);
 }
 
-TEST_F(SheetImport, DurationGivesExactlyTheTargetFrames)
+// A plain sheet with the built-in styles: sections of pairs, names and thanks, a gap, a last card.
+TTable PlainSheet()
 {
-    const QString sheet = Sheet(Credits(60));
-    for (const auto &[duration, frames] : std::vector<std::pair<QString, int>>{{"00:01:00", 1440}, {"00:00:41:07", 991}, {"00:00:25:13", 613}}) {
+    TTable table = {{"Kind", "Role", "Name", "Text", "Columns", "Size"}};
+    for (int s = 0; s < 6; ++s) {
+        table.push_back({"heading", "", "", QString("Department %1").arg(s), "", ""});
+        for (int p = 0; p < 5; ++p)
+            table.push_back({"pair", QString("Role %1.%2").arg(s).arg(p), QString("Person %1.%2 Family").arg(s).arg(p), "", "", ""});
+        QStringList crew;
+        for (int n = 0; n < 6; ++n)
+            crew.append(QString("Crew %1.%2 Member").arg(s).arg(n));
+        table.push_back({"names", "", crew.join('\n'), "", "2", ""});
+        table.push_back({"text", "", "", QString("Thanks to the people of section %1.").arg(s), "", ""});
+    }
+    table.push_back({"gap", "", "", "", "", "200"});
+    table.push_back({"text", "", "", "The End", "", ""});
+    return table;
+}
+
+TEST_F(SheetImport, DurationFitsWithinTenPercentWithoutBlack)
+{
+    const QString sheet = Sheet(PlainSheet());
+    const QString natural = Path("natural.vmz");
+    ASSERT_EQ(RunCli({"import", sheet, "-o", natural}).ExitCode, 0);
+    const int frames = Info(natural)["frame_count"].toInt();
+    ASSERT_GT(frames, 24 * 30);
+    for (const double share : {0.9, 0.95, 1.05, 1.1}) {
+        const int target = int(frames * share);
+        const QString duration = QString("00:00:%1:%2").arg(target / 24, 2, 10, QChar('0')).arg(target % 24, 2, 10, QChar('0'));
         const QString project = Path("roll.vmz");
         const TCliResult result = RunCli({"import", sheet, "--duration", duration, "-o", project});
-        ASSERT_EQ(result.ExitCode, 0) << result.Err.toStdString();
+        ASSERT_EQ(result.ExitCode, 0) << share << ": " << result.Err.toStdString();
         EXPECT_TRUE(result.Out.startsWith("Running time " + duration.toUtf8())) << result.Out.toStdString();
+        EXPECT_TRUE(result.Out.contains("no black at the end")) << result.Out.toStdString();
         const QJsonObject info = Info(project);
-        EXPECT_EQ(info["frame_count"].toInt(), frames) << duration.toStdString();
-        EXPECT_EQ(info["running_time"].toString().left(duration.size()), duration);
-        EXPECT_TRUE(result.Out.contains(QString("scrolling %1 pixels per frame").arg(info["nodes"][0]["ScrollRate"].toInt()).toUtf8()));
+        EXPECT_EQ(info["frame_count"].toInt(), target) << share;
+        // The block alone: no gap was added after it.
+        EXPECT_EQ(info["nodes"][0]["children"].toArray().size(), 1) << share;
     }
-    // Longer than the roll runs at 1 pixel per frame: refused, nothing written.
+    // Far longer than the spaces can stretch: refused with the nearest times that work, nothing written.
     const TCliResult tooLong = RunCli({"import", sheet, "--duration", "02:00:00", "-o", Path("long.vmz")});
     EXPECT_EQ(tooLong.ExitCode, 1);
     EXPECT_TRUE(tooLong.Err.contains("cannot be met")) << tooLong.Err.toStdString();
+    EXPECT_TRUE(tooLong.Err.contains("the nearest running times that work are")) << tooLong.Err.toStdString();
     EXPECT_FALSE(QFile::exists(Path("long.vmz")));
+    // Rendered straight from the sheet, the same fit: the video runs the target exactly.
+    if (!HaveFfmpegTools())
+        return;
+    const QString small = Path("small.vmz");
+    ASSERT_EQ(RunCli({"import", sheet, "--film", "640x360", "-o", small}).ExitCode, 0);
+    const int target = int(Info(small)["frame_count"].toInt() * 1.1);
+    const QString duration = QString("00:00:%1:%2").arg(target / 24, 2, 10, QChar('0')).arg(target % 24, 2, 10, QChar('0'));
+    const QString movie = Path("roll.mov");
+    const TCliResult render = RunCli({"render", sheet, "--film", "640x360", "--duration", duration, "-o", movie, "-q"});
+    ASSERT_EQ(render.ExitCode, 0) << render.Err.toStdString();
+    EXPECT_TRUE(render.Err.contains("no black at the end")) << render.Err.toStdString();
+    const QByteArray counted = RunTool("ffprobe", {"-v", "error", "-select_streams", "v:0", "-count_packets", "-show_entries",
+                                                   "stream=nb_read_packets", "-of", "csv=p=0", movie});
+    EXPECT_EQ(counted.trimmed().toInt(), target);
 }
 
 TEST_F(SheetImport, BadSheetsWriteNothing)
 {
     const std::vector<std::pair<TTable, QString>> cases = {
         {{{"Kind", "Name"}, {"names", "A"}, {"paier", "B"}}, "velmora-cli: credits.csv:3: unknown Kind \"paier\""},
-        {{{"Kind", "Name", "Style"}, {"names", "A", "Tiny"}}, "velmora-cli: credits.csv:2: unknown Style \"Tiny\""},
         {{{"Name"}, {"A"}}, "velmora-cli: credits.csv:1: the header row has no Kind column"},
         {{{"Kind", "Size"}, {"gap", "1O"}}, "velmora-cli: credits.csv:2: column Size: \"1O\" is not a whole number"},
         {{{"Kind", "Image"}, {"image", "gone.png"}}, "velmora-cli: credits.csv:2: column Image: the file"},

@@ -1,6 +1,9 @@
 // File > Import Credits... and Fit to Running Time... in the real window, and the speed warning.
 #include "EditorFixture.h"
 
+#include "core/render/LayoutPass.h"
+#include "core/credits/ElementCreditBlock.h"
+#include "core/elements/Drawing.h"
 #include "core/export/run/GenerationRun.h"
 #include "core/interchange/CreditStyles.h"
 #include "core/render/FrameRenderer.h"
@@ -75,15 +78,21 @@ private Q_SLOTS:
         f.Main().CreditCommands().ActImportCredits->trigger();
 
         QVERIFY(f.Prompts.Errors.isEmpty());
-        QCOMPARE(f.Project().ChildCount(), std::size_t(5));
-        QCOMPARE(NodeCaption(*f.Project().Child(2)), QString("CAST"));
-        QCOMPARE(queryInterface<IGDIPFont>(f.Project().Child(2)->Element())->GetFontSize(), 50);
-        QCOMPARE(NodeCaption(*f.Project().Child(3)), QString("Lead / Ada Achterberg"));
+        // A copy is one credit block named after the sheet, holding its rows and no path to it.
+        QCOMPARE(f.Project().ChildCount(), std::size_t(4));
+        QCOMPARE(NodeCaption(*f.Project().Child(2)), QString("c.csv"));
+        const auto *block = dynamic_cast<const TVmElementCreditBlock *>(f.Project().Child(2)->Element());
+        QVERIFY(block != nullptr);
+        QVERIFY(!block->Linked());
+        QCOMPARE(block->Rows().Rows.size(), std::size_t(2));
         QCOMPARE(f.Editor().FocusedNode(), f.Project().Child(2));
         QVERIFY(f.Main().Document().Modified());
         // The preview shows the block's start at its top: the film height plus the first two elements.
         TFrameRenderer renderer;
         renderer.RenderFrame(f.Main().Document().Tree(), 0, false);
+        // The styles beside the sheet came along; their sizes follow the film (576 lines) as a
+        // linked block's do.
+        QCOMPARE(block->LayoutFor(FilmOf(f.Project())).Pieces().front().Lines.front().Layout->font().pixelSize(), RoundHalfEven(50 * 576 / 1080.0));
         QCOMPARE(f.Main().Controls().TrackBar->value(), 576 + queryInterface<IElementMargins>(first.Element())->GetFixedHeight()
                                                  + queryInterface<IElementMargins>(f.Project().Child(1)->Element())->GetFixedHeight());
         // The whole import is one step.
@@ -127,12 +136,11 @@ private Q_SLOTS:
             QCOMPARE(project->GetFrameRate(), c.Rate);
             QCOMPARE(f.Project().ChildCount(), std::size_t(1));
             QCOMPARE(f.Main().Document().UndoStack().count(), 1);
+            // Copied or linked, the sheet is one block; only a linked one follows the file.
+            const auto *block = dynamic_cast<const TVmElementCreditBlock *>(f.Project().Child(0)->Element());
+            QVERIFY2(block != nullptr && block->Linked() == c.LinkIt, c.Name);
             if (c.Template < 0) {
                 QCOMPARE(project->GetBackColor(), TArgb(0xFF000000));
-                // The heading is laid out for the HD film, as the command line makes it.
-                if (!c.LinkIt)
-                    QCOMPARE(queryInterface<IGDIPFont>(f.Project().Child(0)->Element())->GetFontSize(),
-                             TCreditStyles(1080).Find("Heading")->FontSize);
                 f.Main().Document().UndoStack().undo();
                 QCOMPARE(project->GetWidth(), 720);
                 QCOMPARE(project->GetFrameRate(), 25);

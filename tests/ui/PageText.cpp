@@ -56,6 +56,8 @@ private Q_SLOTS:
         margins->SetFixedHeight(77);
         queryInterface<IElementHorizontalAlign>(node.Element())->SetHorizontalAlign(eaRight);
         queryInterface<IElementVerticalAlign>(node.Element())->SetVerticalAlign(eaBottom);
+        queryInterface<IElementIndents>(node.Element())->SetLeftIndent(14);
+        queryInterface<IElementIndents>(node.Element())->SetRightIndent(-3);
         f.Saved();
         // Another text first, so every control has to change.
         f.Select(other);
@@ -71,6 +73,8 @@ private Q_SLOTS:
         QCOMPARE(p.TextAlign->HAlign(), eaRight);
         QCOMPARE(p.TextAlign->VAlign(), eaBottom);
         QCOMPARE(p.TextTopOffset->Value(), -12);
+        QCOMPARE(p.TextLeftIndent->Value(), 14);
+        QCOMPARE(p.TextRightIndent->Value(), -3);
         QVERIFY(p.TextFixedHeightToggle->isChecked());
         QVERIFY(p.TextFixedHeight->isEnabled());
         QCOMPARE(p.TextFixedHeight->Value(), 77);
@@ -95,6 +99,9 @@ private Q_SLOTS:
             {"alignment", [](TPagesFixture &f) { f.Pages().TextAlign->ToolButton(8)->click(); },
                 {{"HAlign", int(eaRight)}, {"VAlign", int(eaBottom)}}},
             {"top offset", [](TPagesFixture &f) { Type(f.Pages().TextTopOffset, -5); }, {{"TopOffset", -5}}},
+            {"left indent", [](TPagesFixture &f) { Type(f.Pages().TextLeftIndent, 30); }, {{"LeftIndent", 30}}},
+            {"right indent", [](TPagesFixture &f) { Type(f.Pages().TextRightIndent, -7); }, {{"RightIndent", -7}}},
+            {"small caps", [](TPagesFixture &f) { f.Pages().TextSmallCaps->click(); }, {{"SmallCaps", true}}},
             {"fixed height on", [](TPagesFixture &f) { f.Pages().TextFixedHeightToggle->click(); },
                 {{"UseFixedHeight", true}}},
             {"fixed height value", [](TPagesFixture &f) {

@@ -9,6 +9,7 @@
 #include "controls/GDIPFontCombo.h"
 #include "controls/GPWinControl.h"
 #include "controls/VelmoraSpinEdit.h"
+#include "core/elements/ElementText.h"
 #include "core/typedfiler/CodePage.h"
 #include "ui/PropertyPages.h"
 
@@ -124,6 +125,12 @@ inline QVariantMap Properties(const IElement *element)
         map[QStringLiteral("TopOffset")] = margins->GetTopOffset();
         map[QStringLiteral("UseFixedHeight")] = margins->GetUseFixedHeight();
         map[QStringLiteral("FixedHeight")] = margins->GetFixedHeight();
+    }
+    if (const auto *text = dynamic_cast<const TVmElementText *>(element))
+        map[QStringLiteral("SmallCaps")] = text->GetSmallCaps();
+    if (const auto *indents = queryInterface<IElementIndents>(element)) {
+        map[QStringLiteral("LeftIndent")] = indents->GetLeftIndent();
+        map[QStringLiteral("RightIndent")] = indents->GetRightIndent();
     }
     if (const auto *image = queryInterface<IElementImage>(element)) {
         map[QStringLiteral("SpecificDims")] = image->GetSpecificDims();

@@ -38,7 +38,8 @@ struct TSheetPrompts : ICreditPrompts
     std::optional<TImportMode> ChooseImportMode() override { return Mode; }
 };
 
-// A window with a sheet (a heading, a pair, a custom-styled text) imported by copy or link.
+// A window with a sheet (a heading, a pair, a custom-styled text) imported by copy or link:
+// either way one credit block.
 struct TStyledRoll : TEditorFixture
 {
     QTemporaryDir dir;  // a linked sheet stays where it was read
@@ -80,6 +81,22 @@ struct TStyledRoll : TEditorFixture
     }
     TProjectStyle Look(const TElementNode &node) { return LookOf(*node.Element()); }
     QUndoStack &Stack() { return Main().Document().UndoStack(); }
+    // The line of the imported block that says text, as the block last drew it at the film's size.
+    const TCreditLayout::TLine &Line(const QString &text)
+    {
+        TFrameRenderer renderer;
+        renderer.RenderFrame(Main().Document().Tree(), 0, false);
+        static const TCreditLayout::TLine none;
+        const auto *block = dynamic_cast<const TVmElementCreditBlock *>(Project().Child(0)->Element());
+        if (block == nullptr)
+            return none;
+        for (const TCreditLayout::TPiece &piece : block->LayoutFor(FilmOf(Project())).Pieces())
+            for (const TCreditLayout::TLine &line : piece.Lines)
+                if (line.Layout->text() == text)
+                    return line;
+        return none;
+    }
+    int Pixels(const QString &text) { return Line(text).Layout ? Line(text).Layout->font().pixelSize() : -1; }
 };
 
 // Types text over a field's contents and presses Return, as the user does.
@@ -112,32 +129,32 @@ private Q_SLOTS:
         QVERIFY(f.Panel().Dock->isVisible());
 
         QCOMPARE(f.Listed(), (QStringList{"Heading", "Role", "Name", "Names", "Text", "Small print"}));
-        // The import is still one step, the styles with it.
+        // The import is still one step, the styles with it, sized for the 576-line film as the
+        // copied block draws them (54 becomes 29, 18 becomes 10).
         QCOMPARE(f.Stack().count(), 1);
-        TElementNode &heading = *f.Project().Child(0);
-        TElementNode &thanks = *f.Project().Child(2);
-        QCOMPARE(f.Look(heading).Name, QString("Heading"));
-        QCOMPARE(f.Look(heading).FontSize, 54);
-        QCOMPARE(f.Look(thanks).Name, QString("Small print"));
+        QCOMPARE(f.Line("CAST").StyleName, QString("Heading"));
+        QCOMPARE(f.Pixels("CAST"), 29);
+        QCOMPARE(f.Line("Thanks").StyleName, QString("Small print"));
+        QCOMPARE(f.Pixels("Thanks"), 10);
 
         f.Panel().ChooseStyle("heading");
         QCOMPARE(f.Main().Document().CurrentStyle(), QString("Heading"));
-        QCOMPARE(f.Panel().SizeEdit->value(), 54);
+        QCOMPARE(f.Panel().SizeEdit->value(), 29);
         QCOMPARE(f.Panel().ColorEdit->text(), QString("#FFCC00"));
-        // Spinning up three times and typing a colour: two steps, every Heading text follows.
+        // Spinning up three times and typing a colour: two steps, the block's headings follow.
         f.Panel().SizeEdit->setFocus();
         for (int i = 0; i < 3; ++i)
             f.Panel().SizeEdit->stepUp();
         Type(f.Panel().ColorEdit, "#80ff8000");  // the spin box is done when the focus leaves
-        QCOMPARE(f.Look(heading).FontSize, 57);
-        QCOMPARE(f.Look(heading).Color, 0x80FF8000u);
-        QCOMPARE(f.Look(thanks).FontSize, 18);
+        QCOMPARE(f.Pixels("CAST"), 32);
+        QCOMPARE(f.Line("CAST").Color.rgba(), 0x80FF8000u);
+        QCOMPARE(f.Pixels("Thanks"), 10);
         QCOMPARE(f.Stack().count(), 3);
         f.Stack().undo();
-        QCOMPARE(f.Look(heading).Color, 0xFFFFCC00u);
+        QCOMPARE(f.Line("CAST").Color.rgba(), 0xFFFFCC00u);
         f.Stack().undo();
-        QCOMPARE(f.Look(heading).FontSize, 54);
-        QCOMPARE(f.Panel().SizeEdit->value(), 54);
+        QCOMPARE(f.Pixels("CAST"), 29);
+        QCOMPARE(f.Panel().SizeEdit->value(), 29);
 
         // A colour that does not read changes nothing and shows the style again.
         Type(f.Panel().ColorEdit, "orange");
@@ -155,8 +172,14 @@ private Q_SLOTS:
         QVERIFY(AddStyle(f.Main().Document(), heading));
         QTemporaryDir dir;
         TStyledRoll::Import(f, ICreditPrompts::TImportMode::Copy, dir);
-        QCOMPARE(LookOf(*f.Project().Child(0)->Element()).FontSize, 70);
-        QCOMPARE(LookOf(*f.Project().Child(0)->Element()).FontName, QString("DejaVu Serif"));
+        // Into the starting project, which takes the sheet's HD film: 70 pixels as they stand.
+        TFrameRenderer renderer;
+        renderer.RenderFrame(f.Main().Document().Tree(), 0, false);
+        const auto *block = dynamic_cast<const TVmElementCreditBlock *>(f.Project().Child(0)->Element());
+        QVERIFY(block != nullptr);
+        const QFont font = block->LayoutFor(FilmOf(f.Project())).Pieces().front().Lines.front().Layout->font();
+        QCOMPARE(font.pixelSize(), 70);
+        QCOMPARE(font.family(), QString("DejaVu Serif"));
         const TProjectStyles &styles = ProjectStylesOf(f.Main().Document().Tree());
         QCOMPARE(FindProjectStyle(styles, "Heading")->FontSize, 70);
         QCOMPARE(styles.size(), std::size_t(6));
@@ -174,7 +197,7 @@ private Q_SLOTS:
         QTest::mouseClick(f.Panel().ApplyButton, Qt::LeftButton);
         QCOMPARE(f.Stack().index(), steps + 1);
         QCOMPARE(f.Look(a).Name, QString("Small print"));
-        QCOMPARE(f.Look(b).FontSize, 18);
+        QCOMPARE(f.Look(b).FontSize, 10);  // the sheet's 18 at 576 lines
         QCOMPARE(f.Look(b).FontName, QString("DejaVu Sans"));
 
         // New texts take the chosen style.
@@ -191,7 +214,7 @@ private Q_SLOTS:
         QTest::mouseClick(f.Panel().DeleteButton, Qt::LeftButton);
         QVERIFY(!f.Listed().contains("Fine print"));
         QCOMPARE(f.Look(a).Name, QString());
-        QCOMPARE(f.Look(a).FontSize, 18);
+        QCOMPARE(f.Look(a).FontSize, 10);
         QCOMPARE(f.Panel().CurrentStyle(), QString());
         QVERIFY(!f.Panel().ApplyButton->isEnabled());
         f.Stack().undo();
@@ -201,7 +224,7 @@ private Q_SLOTS:
         f.Focus(b);
         QTest::mouseClick(f.Panel().NewButton, Qt::LeftButton);
         QCOMPARE(f.Panel().CurrentStyle(), QString("Style"));
-        QCOMPARE(FindProjectStyle(ProjectStylesOf(f.Main().Document().Tree()), "Style")->FontSize, 18);
+        QCOMPARE(FindProjectStyle(ProjectStylesOf(f.Main().Document().Tree()), "Style")->FontSize, 10);
     }
 
     void linkedBlockLaysOutWithThePanelsStyle()

@@ -23,11 +23,10 @@ constexpr int MaxSize = 20000;
 // Time cells were checked for their form when read; their frames are counted when the roll is fitted.
 constexpr int AnyFrameRate = std::numeric_limits<int>::max();
 
-// Pairs take the space of the larger style; either style's MinSpace lets it shrink.
+// Pairs take the space of the larger style; either style's MinSpace lets it shrink (the scaled
+// styles have both bounds set).
 int PairMinSpace(const TCreditStyle &role, const TCreditStyle &name)
 {
-    if (role.MinSpace < 0 || name.MinSpace < 0)
-        return std::max(role.MinSpace, name.MinSpace);
     return std::min(role.MinSpace, name.MinSpace);
 }
 
@@ -118,8 +117,10 @@ private:
                                                       .arg(name, QLatin1String(builtIn))});
         }
         auto found = m_scaled.find(style);
-        if (found == m_scaled.end())
+        if (found == m_scaled.end()) {
             found = m_scaled.emplace(style, ScaledCreditStyle(*style, m_scale)).first;
+            m_names.emplace(&found->second, name.isEmpty() ? QString::fromLatin1(builtIn) : name);
+        }
         return found->second;
     }
 
@@ -178,10 +179,10 @@ private:
 
     // The top of a block that starts after an elastic space of base pixels, which fitting may
     // take anywhere within its style's bounds.
-    double ElasticTop(double base, int minSpace, int maxSpace)
+    double ElasticTop(double base, int minSpace, int maxSpace, int minPercent = 100, int maxPercent = 200)
     {
         const std::size_t index = m_spaces.size();
-        const auto [low, high] = ElasticBounds(base, minSpace, maxSpace);
+        const auto [low, high] = ElasticBounds(base, minSpace, maxSpace, minPercent, maxPercent);
         m_spaces.push_back({m_part, std::max<qint64>(0, std::llround(high - base)), std::max<qint64>(0, std::llround(base - low))});
         const double growth = index < m_growth.size() ? double(m_growth[index]) : 0.0;
         return Top(0) + base + growth;
@@ -203,9 +204,11 @@ private:
         m_y = bottom;
     }
 
-    static TCreditLayout::TLine Line(const TLaidText &laid, double x, double y, quint32 color)
+    TCreditLayout::TLine Line(const TLaidText &laid, double x, double y, const TCreditStyle &style) const
     {
-        return {laid.Layout, QPointF(x, y), ColorFromArgb(color), y + laid.Ascent};
+        const auto name = m_names.find(&style);
+        return {laid.Layout, QPointF(x, y), ColorFromArgb(style.Color), y + laid.Ascent, style,
+                name == m_names.end() ? QString() : name->second};
     }
 
     void AddRows(std::size_t first, std::size_t end)
@@ -230,10 +233,11 @@ private:
             const int size = Number(head, colSize, -1, 0, MaxSize);
             if (size < 0)
                 FailCreditRow(m_rows.SheetName, head.Number, QStringLiteral("a gap row needs a Size"));
-            // A gap may grow to twice its size and not shrink, unless the Gap style says otherwise.
+            // A gap moves within the Gap style's bounds, shares of its size unless given in pixels.
             const TCreditStyle &gap = *m_styles.Find(QStringLiteral("gap"));
             const auto scaled = [this](int pixels) { return pixels < 0 ? -1 : RoundHalfEven(pixels * m_scale); };
-            const double top = ElasticTop(size * m_scale, scaled(gap.MinSpace), scaled(gap.MaxSpace));
+            const double top = ElasticTop(size * m_scale, scaled(gap.MinSpace), scaled(gap.MaxSpace), gap.MinSpacePercent,
+                                          gap.MaxSpacePercent);
             TCreditLayout::TPiece piece;
             piece.Row = head.Number;
             Push(std::move(piece), Top(0), top);
@@ -257,7 +261,7 @@ private:
             }
             TCreditLayout::TPiece piece;
             piece.Row = row.Number;
-            piece.Lines.push_back(Line(laid, left, top, style.Color));
+            piece.Lines.push_back(Line(laid, left, top, style));
             Push(std::move(piece), top, top + laid.Height);
             m_pendingSpace = style.SpaceAfter;
         }
@@ -283,13 +287,13 @@ private:
         piece.Row = row.Number;
         double bottom = top;
         if (row.Continued) {
-            piece.Lines.push_back(Line(name, spine + half, top, nameStyle.Color));
+            piece.Lines.push_back(Line(name, spine + half, top, nameStyle));
             bottom = top + name.Height;
         } else {
             const TLaidText role = Lay(RequiredCell(m_rows, row, colRole), roleStyle, spine - half - left, Qt::AlignRight);
             const double baseline = top + std::max(role.Ascent, name.Ascent);
-            piece.Lines.push_back(Line(role, left, baseline - role.Ascent, roleStyle.Color));
-            piece.Lines.push_back(Line(name, spine + half, baseline - name.Ascent, nameStyle.Color));
+            piece.Lines.push_back(Line(role, left, baseline - role.Ascent, roleStyle));
+            piece.Lines.push_back(Line(name, spine + half, baseline - name.Ascent, nameStyle));
             bottom = std::max(baseline - role.Ascent + role.Height, baseline - name.Ascent + name.Height);
         }
         Push(std::move(piece), top, bottom);
@@ -329,7 +333,7 @@ private:
                 if (at >= names.size())
                     break;
                 const TLaidText laid = Lay(names[at], style, columnWidth, ToQt(style.HAlign));
-                piece.Lines.push_back(Line(laid, start + c * columnWidth, top, style.Color));
+                piece.Lines.push_back(Line(laid, start + c * columnWidth, top, style));
                 height = std::max(height, laid.Height);
             }
             Push(std::move(piece), top, top + height);
@@ -363,6 +367,7 @@ private:
     const TCreditRows &m_rows;
     const TCreditStyles &m_styles;
     std::map<const TCreditStyle *, TCreditStyle> m_scaled;
+    std::map<const TCreditStyle *, QString> m_names;  // of each scaled style, as the sheet first names it
     std::map<const TCreditStyle *, QFont> m_fonts;
     double m_width;
     double m_scale;

@@ -68,6 +68,10 @@ public:
         QPointF Origin;  // of the layout, relative to the block's top left
         QColor Color;
         double Baseline = 0.0;  // of its first line, relative to the block's top
+        // The style it was laid out in, its sizes for this film, and that style's name as the
+        // sheet gives it (what unlinked elements follow).
+        TCreditStyle Style;
+        QString StyleName;
     };
     struct TPiece
     {

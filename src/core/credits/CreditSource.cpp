@@ -1,5 +1,4 @@
 #include "core/credits/CreditSource.h"
-#include "core/styles/CreditStyleBridge.h"
 
 #include "core/document/ElementTree.h"
 #include "core/error.h"
@@ -8,8 +7,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QJsonDocument>
-#include <QJsonObject>
+#include <algorithm>
 #include <map>
 
 namespace velmora {
@@ -38,6 +36,34 @@ TCreditSource ReadCreditSource(const QString &sheetPath, const QString &stylesPa
     return source;
 }
 
+TCreditSource ReadCopiedCreditSource(const QString &sheetPath, const QString &stylesPath, const QString &worksheet)
+{
+    TCreditSource source = ReadCreditSource(sheetPath, stylesPath, worksheet, QString());
+    const QDir sheetDir = QFileInfo(sheetPath).absoluteDir();
+    if (!source.Sheet.Rows.empty()) {
+        const QStringList &header = source.Sheet.Rows.front().Cells;
+        const qsizetype image = std::find_if(header.begin(), header.end(), [](const QString &cell) {
+            return cell.trimmed().compare(QLatin1String(CreditColumnName(colImage)), Qt::CaseInsensitive) == 0;
+        }) - header.begin();
+        for (std::size_t r = 1; image < header.size() && r < source.Sheet.Rows.size(); ++r) {
+            TSheetRow &row = source.Sheet.Rows[r];
+            if (image >= row.Cells.size() || row.Cells[image].trimmed().isEmpty())
+                continue;
+            // Nothing reads the sheet's folder again: a picture that is not there now is an error now.
+            const QString path = sheetDir.absoluteFilePath(row.Cells[image].trimmed());
+            if (!QFileInfo::exists(path))
+                FailCreditRow(source.Sheet.Name, row.Number, QStringLiteral("column Image: the file \"%1\" does not exist").arg(path));
+            if (!QFileInfo(path).isFile())
+                FailCreditRow(source.Sheet.Name, row.Number,
+                              QStringLiteral("column Image: \"%1\" is not a regular file (a folder or a device)").arg(path));
+            row.Cells[image] = path;
+        }
+    }
+    source.SheetPath.clear();
+    source.StylesPath.clear();
+    return source;
+}
+
 namespace {
 
 QString Resolved(const QString &path, const QString &projectDir)
@@ -58,6 +84,9 @@ std::unique_ptr<TVmElementCreditBlock> ReloadedCreditBlock(const TVmElementCredi
                                                            const QString &worksheet)
 {
     const TCreditSource &old = block.Source();
+    // A copy has no file to read; its rows are all there is.
+    if (!block.Linked())
+        throw EVelmoraError(QStringLiteral("these credits were copied into the project and follow no sheet"));
     TCreditSource source = ReadCreditSource(Resolved(old.SheetPath, projectDir),
                                             old.StylesPath.isEmpty() ? QString() : Resolved(old.StylesPath, projectDir),
                                             worksheet, QString());
@@ -69,18 +98,8 @@ std::unique_ptr<TVmElementCreditBlock> ReloadedCreditBlock(const TVmElementCredi
     return std::make_unique<TVmElementCreditBlock>(std::move(source));
 }
 
-TCreditBlock UnlinkedCreditElements(const TVmElementCreditBlock &block, int filmWidth, int filmHeight,
-                                    const QString &projectDir, const TProjectStyles &projectStyles)
-{
-    TCreditStyles styles(filmHeight);
-    if (!block.Source().StylesJson.isEmpty())
-        styles.Load(QJsonDocument::fromJson(block.Source().StylesJson.toUtf8()).object(), block.Source().StylesPath);
-    // The elements look as the block did, the project's styles included.
-    OverlayProjectStyles(styles, projectStyles, 1.0);
-    const QDir imageDir = QFileInfo(projectDir.isEmpty() ? block.SheetFilePath() : Resolved(block.Source().SheetPath, projectDir)).absoluteDir();
-    return CreditsFromSheet(block.Source().Sheet, styles, imageDir, filmWidth);
-}
-
+#include <algorithm>
+#include <map>
 namespace {
 
 // The path as the project in projectDir keeps it: relative when in or below the folder.

@@ -2,6 +2,7 @@
 
 #include "core/credits/ElementCreditBlock.h"
 #include "core/interchange/CreditSheet.h"
+#include "core/interchange/CreditStyles.h"
 
 #include <QDateTime>
 #include <memory>
@@ -18,6 +19,11 @@ class TElementTree;
 TCreditSource ReadCreditSource(const QString &sheetPath, const QString &stylesPath, const QString &worksheet,
                                const QString &projectDir);
 
+// What a copying import keeps of a sheet: its rows and styles as read now, with no path back to
+// the sheet or its styles file, so that nothing reloads or watches it; pictures are named by
+// their absolute paths, which no longer depend on where the sheet was. Throws as ReadCreditSource.
+TCreditSource ReadCopiedCreditSource(const QString &sheetPath, const QString &stylesPath, const QString &worksheet);
+
 // The block read again from its sheet and styles file (a relative sheet path is taken from
 // projectDir), keeping its worksheet and its fit. Throws EVelmoraError naming the file, row
 // and column; the block itself is left as it was.
@@ -26,9 +32,11 @@ std::unique_ptr<TVmElementCreditBlock> ReloadedCreditBlock(const TVmElementCredi
 std::unique_ptr<TVmElementCreditBlock> ReloadedCreditBlock(const TVmElementCreditBlock &block, const QString &projectDir,
                                                            const QString &worksheet);
 
-// The block as ordinary elements (what a copying import makes), for hand work: laid out for a
-// film of filmWidth x filmHeight.
-TCreditBlock UnlinkedCreditElements(const TVmElementCreditBlock &block, int filmWidth, int filmHeight,
+// The block as ordinary elements for hand work, drawing what the block draws in a band
+// bandWidth wide on a film filmHeight high (the project's styles laid over its own): each
+// cell's lines as the block broke them, placed by top offsets, indents and columns. Throws
+// EVelmoraError when the block has no good rows to give.
+TCreditBlock UnlinkedCreditElements(const TVmElementCreditBlock &block, int bandWidth, int filmHeight,
                                     const QString &projectDir, const TProjectStyles &projectStyles);
 
 // Tells every credit block of the tree the folder its relative sheet path starts from. With

@@ -72,7 +72,9 @@ void TVmElementCreditBlock::GetCaption(int column, QString &caption) const
 {
     if (column != -1)
         return;
-    caption = QFileInfo(m_source.SheetPath).fileName();
+    caption = QFileInfo(Linked() ? m_source.SheetPath : m_source.Sheet.Name).fileName();
+    if (caption.isEmpty())
+        caption = QStringLiteral("Credits");
     if (!m_source.Worksheet.isEmpty())
         caption += QStringLiteral(" (%1)").arg(m_source.Worksheet);
 }

@@ -31,7 +31,7 @@ public:
     // Throws EVelmoraError when the rows or the styles do not read.
     explicit TVmElementCreditBlock(TCreditSource source);
 
-    // IElement: captioned with the sheet's file name.
+    // IElement: captioned with the sheet's file name (for a copy, the one it was read from).
     const TElementKind &GetClass() const override { return Kind; }
     void GetCaption(int column, QString &caption) const override;
     int GetImageIndex(int column, TTreeImageKind kind) const override;
@@ -60,6 +60,8 @@ public:
     }
     // The sheet's path as the project keeps it (its content stays).
     void SetSheetPath(const QString &path) { m_source.SheetPath = path; }
+    // Whether the block follows a sheet file; a copied sheet keeps its rows and has no path.
+    bool Linked() const { return !m_source.SheetPath.isEmpty(); }
     // The sheet's path as the file system knows it.
     QString SheetFilePath() const;
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "core/elements/ElementText.h"
 #include "core/elements/Interfaces.h"
 
 #include <QByteArray>
@@ -102,6 +103,12 @@ inline constexpr TField<IElementMargins, qint32> FixedHeight{10, "Change Fixed H
 inline constexpr TField<IElementMargins, bool> UseFixedHeight{-1, "Change Fixed Height",
     [](const IElementMargins &m) { return m.GetUseFixedHeight(); },
     [](IElementMargins &m, const bool &v) { m.SetUseFixedHeight(v); }};
+inline constexpr TField<IElementIndents, qint32> LeftIndent{12, "Change Left Indent",
+    [](const IElementIndents &i) { return i.GetLeftIndent(); }, [](IElementIndents &i, const qint32 &v) { i.SetLeftIndent(v); }};
+inline constexpr TField<TVmElementText, bool> SmallCaps{-1, "Change Small Caps",
+    [](const TVmElementText &t) { return t.GetSmallCaps(); }, [](TVmElementText &t, const bool &v) { t.SetSmallCaps(v); }};
+inline constexpr TField<IElementIndents, qint32> RightIndent{13, "Change Right Indent",
+    [](const IElementIndents &i) { return i.GetRightIndent(); }, [](IElementIndents &i, const qint32 &v) { i.SetRightIndent(v); }};
 
 // Image.
 inline constexpr TField<IElementImage, bool> SpecificDims{-1, "Change Use Specific Dimensions",

@@ -9,6 +9,7 @@
 #include "core/typedfiler/TypeTags.h"
 #include "core/typedfiler/TypedFiler.h"
 
+#include <algorithm>
 #include <QRegularExpression>
 
 namespace velmora {
@@ -21,6 +22,12 @@ constexpr quint32 ImageRecordVersion = 1;
 // and an older Velmora, which stops after the styles, reads the project as before.
 constexpr char StartTimecodeMark[] = "VmStartTimecode";
 constexpr quint32 StartTimecodeVersion = 1;
+
+// The part after a text's style that places it within its band and sets its capitals (what an
+// unlinked credit line needs).
+constexpr char TextPlacementSectionMark[] = "VmTextPlacement";
+constexpr quint32 TextPlacementSectionVersion = 1;
+constexpr qint32 MaxTextIndent = 20000;
 
 // Alignments travel as Integers; the element keeps their low byte.
 TElementHAlignment ReadHAlign(ITypedFiler &filer)
@@ -118,8 +125,17 @@ void TVmElementText::SaveToStream(QIODevice &stream) const
     filer.WriteInteger(m_topOffset);
     filer.WriteBoolean(m_useFixedHeight);
     filer.WriteInteger(m_fixedHeight);
-    if (TextStyleWanted(m_styleName, m_leading, m_tracking))
+    // The placement part follows the style part, which is then written even when it says nothing.
+    const bool placed = m_leftIndent != 0 || m_rightIndent != 0 || m_smallCaps;
+    if (placed || TextStyleWanted(m_styleName, m_leading, m_tracking))
         WriteTextStyle(filer, m_styleName, m_leading, m_tracking);
+    if (placed) {
+        filer.WriteString(QByteArray(TextPlacementSectionMark));
+        filer.WriteVersion(TextPlacementSectionVersion);
+        filer.WriteInteger(m_leftIndent);
+        filer.WriteInteger(m_rightIndent);
+        filer.WriteBoolean(m_smallCaps);
+    }
 }
 
 void TVmElementText::LoadFromStream(QIODevice &stream)
@@ -144,6 +160,13 @@ void TVmElementText::LoadFromStream(QIODevice &stream)
     // The record ends here unless the text follows a style or is spaced out.
     if (!stream.atEnd())
         ReadTextStyle(filer, m_styleName, m_leading, m_tracking);
+    // A later part this build does not know is left unread.
+    if (!stream.atEnd() && filer.PeekType() == static_cast<quint8>(TTypeTag::String)
+        && filer.ReadString() == QByteArrayView(TextPlacementSectionMark) && filer.ReadVersion() == TextPlacementSectionVersion) {
+        m_leftIndent = std::clamp(filer.ReadInteger(), -MaxTextIndent, MaxTextIndent);
+        m_rightIndent = std::clamp(filer.ReadInteger(), -MaxTextIndent, MaxTextIndent);
+        m_smallCaps = filer.ReadBoolean();
+    }
 }
 
 void TVmElementImage::SaveToStream(QIODevice &stream) const

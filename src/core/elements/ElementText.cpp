@@ -4,6 +4,7 @@
 #include "core/elements/ElementKinds.h"
 
 #include <QPainter>
+#include <algorithm>
 
 namespace velmora {
 
@@ -30,7 +31,15 @@ int TVmElementText::GetImageIndex(int column, TTreeImageKind) const
 
 void TVmElementText::Render(QPainter &graphics, TLayoutRect &rect, quint8 flags)
 {
-    const qint32 measured = m_block.Measure(m_text, m_fontName, m_fontSize, rect.Width, m_hAlign, m_vAlign, m_leading, m_tracking);
+    // The indents narrow the band for this text alone; what follows keeps the whole band. A band
+    // indented to nothing keeps a pixel, since a zero width means text that never wraps.
+    const TLayoutRect band = rect;
+    if (m_leftIndent != 0 || m_rightIndent != 0) {
+        rect.X = SaturatingAdd(rect.X, m_leftIndent);
+        rect.Width = ClampToInt32(std::max<qint64>(1, qint64(rect.Width) - m_leftIndent - m_rightIndent));
+    }
+    const qint32 measured = m_block.Measure(m_text, m_fontName, m_fontSize, rect.Width, m_hAlign, m_vAlign, m_leading, m_tracking,
+                                            m_smallCaps);
     if (m_useFixedHeight) {
         rect.Height = m_fixedHeight;
     } else {
@@ -46,6 +55,8 @@ void TVmElementText::Render(QPainter &graphics, TLayoutRect &rect, quint8 flags)
         DrawPlaceholder(graphics, rect, flags);
     }
     rect.Y = SaturatingAdd(rect.Y, rect.Height);
+    rect.X = band.X;
+    rect.Width = band.Width;
 }
 
 } // namespace velmora

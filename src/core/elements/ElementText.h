@@ -13,6 +13,7 @@ class TVmElementText final : public TVmElement,
                              public IElementText,
                              public IGDIPFont,
                              public IElementStyled,
+                             public IElementIndents,
                              public TPlacedElement
 {
 public:
@@ -52,6 +53,15 @@ public:
     qint32 GetTracking() const override { return m_tracking; }
     void SetTracking(qint32 value) override { m_tracking = value; }
 
+    // IElementIndents: the text wraps and aligns in what the indents leave of its band.
+    qint32 GetLeftIndent() const override { return m_leftIndent; }
+    void SetLeftIndent(qint32 value) override { m_leftIndent = value; }
+    qint32 GetRightIndent() const override { return m_rightIndent; }
+    void SetRightIndent(qint32 value) override { m_rightIndent = value; }
+    // Lower-case letters drawn as small capitals (as a credit style's small caps draw them).
+    bool GetSmallCaps() const { return m_smallCaps; }
+    void SetSmallCaps(bool value) { m_smallCaps = value; }
+
 private:
     QString m_text = QStringLiteral("Text Element");
     QByteArray m_fontName = "Arial";
@@ -60,6 +70,9 @@ private:
     QString m_styleName;
     double m_leading = 1.0;
     qint32 m_tracking = 0;
+    qint32 m_leftIndent = 0;
+    qint32 m_rightIndent = 0;
+    bool m_smallCaps = false;
     TTextBlock m_block;
 };
 

@@ -170,6 +170,19 @@ public:
     virtual void SetUseFixedHeight(bool value) = 0;
 };
 
+// How far a text keeps from its band's left and right edges (below zero: reaches past them).
+class IElementIndents
+{
+public:
+    static constexpr TGuid Guid = TGuid::Parse("{D1686A7C-72E7-4AAF-B3EE-E9D22F7CE1BE}");
+    virtual ~IElementIndents() = default;
+
+    virtual qint32 GetLeftIndent() const = 0;
+    virtual void SetLeftIndent(qint32 value) = 0;
+    virtual qint32 GetRightIndent() const = 0;
+    virtual void SetRightIndent(qint32 value) = 0;
+};
+
 class IElementHorizontalAlign
 {
 public:

@@ -107,14 +107,14 @@ TTextBlock::TTextBlock() = default;
 TTextBlock::~TTextBlock() = default;
 
 qint32 TTextBlock::Measure(const QString &text, const QByteArray &fontName, qint32 fontSize, qint32 width,
-    TElementHAlignment hAlign, TElementVAlignment vAlign, double leading, qint32 tracking)
+    TElementHAlignment hAlign, TElementVAlignment vAlign, double leading, qint32 tracking, bool smallCaps)
 {
     // Compared field by field so that the every-frame check copies nothing.
     const bool same = m_measured && m_style.Width == width && m_style.FontSize == fontSize && m_style.HAlign == hAlign
-        && m_style.VAlign == vAlign && m_style.Leading == leading && m_style.Tracking == tracking && m_style.Text == text
-        && m_style.FontName == fontName;
+        && m_style.VAlign == vAlign && m_style.Leading == leading && m_style.Tracking == tracking
+        && m_style.SmallCaps == smallCaps && m_style.Text == text && m_style.FontName == fontName;
     if (!same) {
-        m_style = TTextStyle{text, fontName, fontSize, width, hAlign, vAlign, leading, tracking};
+        m_style = TTextStyle{text, fontName, fontSize, width, hAlign, vAlign, leading, tracking, smallCaps};
         Layout();
         m_measured = true;
     }
@@ -134,6 +134,8 @@ void TTextBlock::Layout()
     QFont font = TextBlockFont(m_style.FontName, m_style.FontSize);
     if (m_style.Tracking != 0)
         font.setLetterSpacing(QFont::AbsoluteSpacing, m_style.Tracking);
+    if (m_style.SmallCaps)
+        font.setCapitalization(QFont::SmallCaps);
 
     m_layout = std::make_unique<QTextLayout>(ToLayoutText(m_style.Text), font);
     QTextOption option(ToQtAlignment(m_style.HAlign));
@@ -175,7 +177,10 @@ void TTextBlock::Draw(QPainter &graphics, const QRectF &rect, const QColor &colo
         return;
     const double top = rect.top() + AlignmentShift(rect.height());
     graphics.save();
-    graphics.setClipRect(rect, Qt::IntersectClip);
+    // Clipped to the block's height only: a glyph may overhang its line's start or end (an
+    // italic, a J's hook) by part of an em, and the band's edge must not cut it off.
+    const double overhang = m_layout->font().pixelSize();
+    graphics.setClipRect(rect.adjusted(-overhang, 0.0, overhang, 0.0), Qt::IntersectClip);
     graphics.setPen(color);
     // Vector devices (a PDF proof) keep text as text so that it stays searchable.
     const bool raster = graphics.paintEngine() != nullptr && graphics.paintEngine()->type() == QPaintEngine::Raster;

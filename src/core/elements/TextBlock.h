@@ -28,6 +28,7 @@ struct TTextStyle
     TElementVAlignment VAlign = eaTop;
     double Leading = 1.0; // line spacing as a share of the font's line height
     qint32 Tracking = 0;  // pixels added between letters
+    bool SmallCaps = false; // lower-case letters drawn as small capitals
 };
 
 // Wrapped text laid out once per style and reused for measuring and drawing.
@@ -41,7 +42,8 @@ public:
 
     // Lays the text out for these settings unless it already is; returns the rounded height.
     qint32 Measure(const QString &text, const QByteArray &fontName, qint32 fontSize, qint32 width,
-        TElementHAlignment hAlign, TElementVAlignment vAlign, double leading = 1.0, qint32 tracking = 0);
+        TElementHAlignment hAlign, TElementVAlignment vAlign, double leading = 1.0, qint32 tracking = 0,
+        bool smallCaps = false);
 
     // Draws the text last measured into rect, clipped to it and placed by the line alignment.
     // On a vector device (a PDF) only the lines whose tops lie within the painter's clip are

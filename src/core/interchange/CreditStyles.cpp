@@ -54,15 +54,22 @@ TCreditStyles::TCreditStyles(int filmHeight)
     m_styles[QStringLiteral("names")] = {sans, px(30), 0xFFFFFFFFu, eaCenter, px(16), 0, 0};
     m_styles[QStringLiteral("text")] = {sans, px(30), 0xFFFFFFFFu, eaCenter, px(48), 0, 0};
     // Only its MinSpace and MaxSpace count: they bound what fitting does to gap rows.
+    // Every space is elastic, so that a roll fits a running time near its own without black.
+    for (auto &[name, style] : m_styles) {
+        style.MinSpacePercent = 75;
+        style.MaxSpacePercent = 150;
+    }
     m_styles[QStringLiteral("gap")] = m_styles[QStringLiteral("text")];
     m_styles[QStringLiteral("gap")].SpaceBefore = 0;
+    m_styles[QStringLiteral("gap")].MinSpacePercent = 50;
+    m_styles[QStringLiteral("gap")].MaxSpacePercent = 200;
 }
 
-std::pair<double, double> ElasticBounds(double base, int minSpace, int maxSpace)
+std::pair<double, double> ElasticBounds(double base, int minSpace, int maxSpace, int minPercent, int maxPercent)
 {
-    const double low = minSpace < 0 ? base : std::min<double>(base, minSpace);
-    const double high = maxSpace < 0 ? 2.0 * base : std::max<double>(base, maxSpace);
-    return {std::max(0.0, low), high};
+    const double low = minSpace < 0 ? base * minPercent / 100.0 : minSpace;
+    const double high = maxSpace < 0 ? base * maxPercent / 100.0 : maxSpace;
+    return {std::max(0.0, std::min(base, low)), std::max(base, high)};
 }
 
 TCreditStyle ScaledCreditStyle(const TCreditStyle &style, double k)
@@ -75,8 +82,12 @@ TCreditStyle ScaledCreditStyle(const TCreditStyle &style, double k)
     scaled.Gutter = px(style.Gutter);
     scaled.Tracking = px(style.Tracking);
     scaled.ParagraphSpace = px(style.ParagraphSpace);
-    scaled.MaxSpace = style.MaxSpace < 0 ? 2 * scaled.SpaceBefore : std::max(scaled.SpaceBefore, px(style.MaxSpace));
-    scaled.MinSpace = style.MinSpace < 0 ? -1 : px(style.MinSpace);
+    // Bounds given as shares are taken of the scaled space, so that they scale with it.
+    const auto [low, high] = ElasticBounds(scaled.SpaceBefore, style.MinSpace < 0 ? -1 : px(style.MinSpace),
+                                           style.MaxSpace < 0 ? -1 : px(style.MaxSpace), style.MinSpacePercent,
+                                           style.MaxSpacePercent);
+    scaled.MaxSpace = RoundHalfEven(high);
+    scaled.MinSpace = RoundHalfEven(low);
     return scaled;
 }
 

@@ -30,15 +30,19 @@ struct TCreditStyle
     int Measure = 90;           // the width text wraps in, percent of the width (90: title safe)
     int ParagraphSpace = 12;    // pixels between consecutive text rows
     // Fitting to a running time may grow the space before a block of this style up to MaxSpace
-    // pixels (below zero: twice the space) and shrink it down to MinSpace (below zero: not at
-    // all). A gap row's space is its Size, bounded by the Gap style's.
+    // pixels and shrink it down to MinSpace. Unset (below zero), they are the shares of the
+    // space MaxSpacePercent and MinSpacePercent give: the built-in styles let every space move
+    // between 75 % and 150 %, gap rows between 50 % and 200 %. A gap row's space is its Size,
+    // bounded by the Gap style's.
     int MaxSpace = -1;
     int MinSpace = -1;
+    int MinSpacePercent = 100;
+    int MaxSpacePercent = 200;
 };
 
 // The range an elastic space of base pixels may take for a style's minSpace and maxSpace
-// (below zero: unset): never narrower than the base itself.
-std::pair<double, double> ElasticBounds(double base, int minSpace, int maxSpace);
+// (below zero: unset, and the percentages of base stand in): never narrower than the base itself.
+std::pair<double, double> ElasticBounds(double base, int minSpace, int maxSpace, int minPercent = 100, int maxPercent = 200);
 
 // The style with every size multiplied by k (sizes are given for a 1080-line film).
 TCreditStyle ScaledCreditStyle(const TCreditStyle &style, double k);

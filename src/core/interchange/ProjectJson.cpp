@@ -6,10 +6,12 @@
 #include "core/elements/ElementImage.h"
 #include "core/elements/ElementKinds.h"
 #include "core/elements/ElementProject.h"
+#include "core/elements/ElementText.h"
 #include "core/elements/EmbeddedImage.h"
 #include "core/interchange/CreditStyles.h"
 #include "core/render/ContentSizes.h"
 #include "core/render/Timecode.h"
+#include "core/styles/StyleRecords.h"
 #include "core/elements/Interfaces.h"
 #include "core/typedfiler/CodePage.h"
 
@@ -150,6 +152,21 @@ void AddFields(const IElement &element, TFields &json, bool withPictures)
         json[QStringLiteral("HAlign")] = EnumValue(align->GetHorizontalAlign(), HAlignNames);
     if (const auto *align = queryInterface<IElementVerticalAlign>(&element))
         json[QStringLiteral("VAlign")] = EnumValue(align->GetVerticalAlign(), VAlignNames);
+    // A text's style part, as its record keeps it: only when it says something.
+    if (const auto *styled = queryInterface<IElementStyled>(&element);
+        styled != nullptr && TextStyleWanted(styled->GetStyleName(), styled->GetLeading(), styled->GetTracking())) {
+        json[QStringLiteral("StyleName")] = styled->GetStyleName();
+        json[QStringLiteral("Leading")] = styled->GetLeading();
+        json[QStringLiteral("Tracking")] = styled->GetTracking();
+    }
+    if (const auto *text = dynamic_cast<const TVmElementText *>(&element); text != nullptr && text->GetSmallCaps())
+        json[QStringLiteral("SmallCaps")] = true;
+    // Only texts placed within their band (unlinked credits) carry indents.
+    if (const auto *text = queryInterface<IElementIndents>(&element);
+        text != nullptr && (text->GetLeftIndent() != 0 || text->GetRightIndent() != 0)) {
+        json[QStringLiteral("LeftIndent")] = text->GetLeftIndent();
+        json[QStringLiteral("RightIndent")] = text->GetRightIndent();
+    }
     if (const auto *margins = queryInterface<IElementMargins>(&element)) {
         json[QStringLiteral("TopOffset")] = margins->GetTopOffset();
         json[QStringLiteral("UseFixedHeight")] = margins->GetUseFixedHeight();
@@ -195,6 +212,15 @@ public:
                 || number != double(qint32(number)))
                 Fail(QStringLiteral("field \"%1\" must be a whole number").arg(QLatin1String(field)));
             apply(qint32(number));
+        }
+    }
+    // A number within [minimum, maximum].
+    void Number(const char *field, double minimum, double maximum, const std::function<void(double)> &apply)
+    {
+        if (const QJsonValue value = Take(field); !value.isUndefined()) {
+            if (!value.isDouble() || !(value.toDouble() >= minimum && value.toDouble() <= maximum))
+                Fail(QStringLiteral("field \"%1\" must be a number from %2 to %3").arg(QLatin1String(field)).arg(minimum).arg(maximum));
+            apply(value.toDouble());
         }
     }
     void Bool(const char *field, const std::function<void(bool)> &apply)
@@ -401,6 +427,17 @@ void ApplyFields(IElement &element, TNodeReader &reader)
     if (auto *align = queryInterface<IElementVerticalAlign>(&element))
         reader.Enum("VAlign", {QStringLiteral("eaTop"), QStringLiteral("eaMiddle"), QStringLiteral("eaBottom")},
                     [&](int v) { align->SetVerticalAlign(TElementVAlignment(v)); });
+    if (auto *styled = queryInterface<IElementStyled>(&element)) {
+        reader.String("StyleName", [&](const QString &v) { styled->SetStyleName(v); });
+        reader.Number("Leading", MinLeading, MaxLeading, [&](double v) { styled->SetLeading(v); });
+        reader.Range("Tracking", MinTracking, MaxTracking, [&](int v) { styled->SetTracking(v); });
+    }
+    if (auto *text = dynamic_cast<TVmElementText *>(&element))
+        reader.Bool("SmallCaps", [&](bool v) { text->SetSmallCaps(v); });
+    if (auto *text = queryInterface<IElementIndents>(&element)) {
+        reader.Range("LeftIndent", -20000, 20000, [&](int v) { text->SetLeftIndent(v); });
+        reader.Range("RightIndent", -20000, 20000, [&](int v) { text->SetRightIndent(v); });
+    }
     if (auto *margins = queryInterface<IElementMargins>(&element)) {
         // Images keep the narrower offset range their page allows.
         const int offset = queryInterface<IElementImage>(&element) ? 1000 : 10000;

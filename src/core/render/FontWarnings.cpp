@@ -1,5 +1,7 @@
+#include "core/render/LayoutPass.h"
 #include "core/render/FontWarnings.h"
 
+#include "core/credits/ElementCreditBlock.h"
 #include "core/document/ElementTree.h"
 #include "core/elements/FontCoverage.h"
 #include "core/elements/FontFaces.h"
@@ -133,6 +135,22 @@ QString MissingGlyphsWarning(const TMissingGlyphs &missing)
             missing.Characters.size() == 1 ? QStringLiteral("it draws") : QStringLiteral("they draw"));
 }
 
+namespace {
+
+// The fonts the credit blocks below node draw their lines in, at their project's film.
+void CollectBlockFonts(const TElementNode &node, QStringList &names)
+{
+    if (const auto *block = dynamic_cast<const TVmElementCreditBlock *>(node.Element()))
+        for (const TCreditLayout::TPiece &piece : block->LayoutFor(FilmOf(node)).Pieces())
+            for (const TCreditLayout::TLine &line : piece.Lines)
+                if (!names.contains(line.Style.FontName))
+                    names.append(line.Style.FontName);
+    for (const auto &child : node.Children())
+        CollectBlockFonts(*child, names);
+}
+
+} // namespace
+
 QStringList UnknownFontWarnings(const TElementNode &root)
 {
     QStringList names;
@@ -142,6 +160,8 @@ QStringList UnknownFontWarnings(const TElementNode &root)
         if (const QString text = FromSystemCodePage(name); !names.contains(text))
             names.append(text);
     });
+    // A credit block's styles name fonts too; they count once it has been laid out.
+    CollectBlockFonts(root, names);
     QStringList warnings;
     for (const QString &font : names)
         if (!ResolveFontFace(font).Known)

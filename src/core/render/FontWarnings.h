@@ -24,7 +24,8 @@ std::vector<TMissingGlyphs> FindMissingGlyphs(const TElementNode &root);
 // The warning a user reads for one such element.
 QString MissingGlyphsWarning(const TMissingGlyphs &missing);
 
-// One warning for each font name that matches no installed family (it draws in a substitute).
+// One warning for each font name that matches no installed family (it draws in a substitute),
+// the fonts of credit blocks' last layouts included.
 QStringList UnknownFontWarnings(const TElementNode &root);
 
 } // namespace velmora

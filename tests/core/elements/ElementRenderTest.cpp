@@ -99,6 +99,45 @@ TEST(TextRender, AlignmentsPlaceInk)
     }
 }
 
+// Indents narrow the band for the text alone (below zero they widen it); the next element
+// still gets the whole band.
+TEST(TextRender, IndentsPlaceInkWithinTheBand)
+{
+    const std::tuple<TElementHAlignment, qint32, qint32, QRect> rows[] = {
+        {eaLeft, 40, 0, QRect(90, 10, 60, 30)},
+        {eaRight, 0, 70, QRect(220, 10, 60, 30)},
+        {eaCenter, 100, 0, QRect(220, 10, 60, 30)},
+        {eaLeft, -30, 0, QRect(20, 10, 60, 30)},
+    };
+    for (const auto &[h, left, right, expectedZone] : rows) {
+        TVmElementText text;
+        text.SetText(QStringLiteral("Gaffer"));
+        text.SetHorizontalAlign(h);
+        text.SetLeftIndent(left);
+        text.SetRightIndent(right);
+        Canvas canvas;
+        const TLayoutRect after = canvas.Render(text, {50, 10, 300, 0});
+        EXPECT_EQ(after.X, 50);
+        EXPECT_EQ(after.Width, 300);
+        const QRect ink = InkBounds(canvas.image, Black);
+        EXPECT_TRUE(expectedZone.contains(ink)) << int(h) << " " << left << " ink " << ink.x() << "," << ink.y() << " "
+                                                << ink.width() << "x" << ink.height();
+    }
+}
+
+// An italic's last letter reaches past the end of its line; the band's edge must not cut it.
+TEST(TextRender, OverhangingGlyphsAreNotCut)
+{
+    TVmElementText text;
+    text.SetText(QStringLiteral("ff"));
+    text.SetFontName("Liberation Serif Italic");
+    text.SetFontSize(80);
+    text.SetHorizontalAlign(eaRight);
+    Canvas canvas;
+    canvas.Render(text, {50, 10, 200, 0});
+    EXPECT_GT(InkBounds(canvas.image, Black).right(), 250);
+}
+
 TEST(TextRender, FixedHeightClipsAndIsKept)
 {
     TVmElementText text;

@@ -296,6 +296,41 @@ TEST(Records, TextSurvivesSaveAndLoad)
     EXPECT_EQ(value, QStringLiteral("Directed by\r\nSomeone \u00c5\r\n\r\nEnd"));
 }
 
+// Indents and small capitals follow the style part, which is then written even when empty; without indents the
+// record keeps the bytes it always had.
+TEST(Records, TextPlacementSurvivesAndIsLeftOutWhenUnset)
+{
+    struct TCase
+    {
+        const char *Name;
+        QString Style;
+        qint32 Left, Right;
+        bool SmallCaps = false;
+    };
+    const TCase cases[] = {{"plain", {}, 0, 0},
+                           {"left only", {}, 37, 0},
+                           {"styled, below zero", "Role", -12, 610},
+                           {"small caps alone", {}, 0, 0, true}};
+    for (const TCase &c : cases) {
+        TVmElementText text;
+        text.SetText(QStringLiteral("Gaffer"));
+        text.SetStyleName(c.Style);
+        text.SetLeftIndent(c.Left);
+        text.SetRightIndent(c.Right);
+        text.SetSmallCaps(c.SmallCaps);
+        const QByteArray bytes = Save(text);
+        TVmElementText loaded;
+        EXPECT_EQ(Load(loaded, bytes), bytes.size()) << c.Name;
+        EXPECT_EQ(loaded.GetLeftIndent(), c.Left) << c.Name;
+        EXPECT_EQ(loaded.GetRightIndent(), c.Right) << c.Name;
+        EXPECT_EQ(loaded.GetStyleName(), c.Style) << c.Name;
+        EXPECT_EQ(loaded.GetSmallCaps(), c.SmallCaps) << c.Name;
+        const bool placed = c.Left != 0 || c.Right != 0 || c.SmallCaps;
+        EXPECT_EQ(bytes.contains("VmTextPlacement"), placed) << c.Name;
+        EXPECT_EQ(bytes.contains("VmTextStyle"), placed || !c.Style.isEmpty()) << c.Name;
+    }
+}
+
 TEST(Records, ProjectBackgroundKeepsItsPixels)
 {
     TVmElementProject project;

@@ -1,12 +1,12 @@
-// Role/name pairs in rendered pixels: first lines on one baseline, the gutter between them.
+// Role/name pairs of a credit block in rendered pixels: first lines on one baseline, the gutter
+// between them.
 #include "core/document/ElementTree.h"
 #include "core/elements/ElementProject.h"
-#include "core/interchange/CreditSheet.h"
+#include "core/credits/CreditSource.h"
 #include "core/render/FrameRenderer.h"
 
 #include "support/SheetFiles.h"
 
-#include <QJsonDocument>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
@@ -52,8 +52,9 @@ TEST(PairAlignment, RoleAndNameShareTheirFirstBaseline)
     for (int i = 0; i < 6; ++i)
         table.push_back({"pair", i == 3 ? "HEAD OF\nDEPARTMENT" : "HEAD", i == 1 ? QString("NAME ").repeated(30).trimmed() : "NAME"});
     test::WriteSheet(path, table);
-    TCreditStyles styles(1080);
-    styles.Load(QJsonDocument::fromJson(R"({"Role": {"FontSize": 24, "Gutter": 60}, "Name": {"FontSize": 40}})").object(), "s.json");
+    TCreditSource source;
+    source.Sheet = ReadSheet(path);
+    source.StylesJson = QStringLiteral(R"({"Role": {"FontSize": 24, "Gutter": 60}, "Name": {"FontSize": 40}})");
 
     TElementTree tree;
     TElementNode &projectNode = tree.AddChild(tree.Root(), std::make_unique<TVmElementProject>());
@@ -61,7 +62,7 @@ TEST(PairAlignment, RoleAndNameShareTheirFirstBaseline)
     project->SetWidth(1200);
     project->SetHeight(1000);
     project->SetBackColor(0xFF000000);
-    InsertCredits(tree, {&projectNode, 0}, CreditsFromSheet(ReadSheet(path), styles, dir.path(), 1200));
+    tree.InsertChild(projectNode, 0, CreditBlockNode(std::move(source)));
 
     TFrameRenderer renderer;
     const QImage &frame = renderer.RenderFrame(tree, 1000, false); // the roll's top at the frame's top
