@@ -4,6 +4,7 @@
 #include "core/document/Document.h"
 #include "core/document/ElementTree.h"
 #include "core/elements/Interfaces.h"
+#include "core/export/sinks/OutputTarget.h"
 #include "core/render/ContentSizes.h"
 
 #include <QFileInfo>
@@ -67,6 +68,31 @@ void OpenProjectFile(TDocument &document, const QString &file, bool storedCredit
     for (const TSheetRefresh &refresh : RefreshLinkedBlocks(document.Tree(), QFileInfo(file).absolutePath()))
         if (refresh.State != TSheetRefresh::TState::Unchanged)
             PrintError(refresh.Describe());
+}
+
+QStringList RollInputs(const TDocument &document, const QString &file)
+{
+    QStringList inputs{file};
+    inputs << CreditBlockFiles(document.Tree()).Files;
+    inputs.removeDuplicates();
+    return inputs;
+}
+
+void RefuseOutputOnInputs(const QString &output, const QStringList &inputs)
+{
+    try {
+        for (const QString &input : inputs)
+            TOutputTarget::RefuseInput(output, input);
+    } catch (const EVelmoraError &e) {
+        throw EUsageError(e.message());
+    }
+}
+
+void RefuseUnreadableCredits(const TDocument &document)
+{
+    const QStringList problems = CreditBlockFiles(document.Tree()).Problems;
+    if (!problems.isEmpty())
+        throw EVelmoraError(problems.join(QStringLiteral("\nvelmora-cli: ")));
 }
 
 bool ParseArguments(QCommandLineParser &parser, const QStringList &arguments, const QString &positionalName,

@@ -175,6 +175,8 @@ int RunImport(const QStringList &arguments)
     } else {
         ImportJson(source, document);
     }
+    RefuseUnreadableCredits(document);
+    RefuseOutputOnInputs(target, RollInputs(document, source));
     if (parser.isSet(fps))
         project->SetFrameRate(ParseInt(QStringLiteral("--fps"), parser.value(fps), 1, 100));
     if (parser.isSet(scroll))

@@ -92,6 +92,18 @@ QString TVmElementCreditBlock::SheetFilePath() const
     return QDir(m_source.BaseDir).filePath(m_source.SheetPath);
 }
 
+QString TVmElementCreditBlock::PictureDir() const
+{
+    return QFileInfo(SheetFilePath()).absolutePath();
+}
+
+QString TVmElementCreditBlock::StylesFilePath() const
+{
+    if (m_source.StylesPath.isEmpty() || QDir::isAbsolutePath(m_source.StylesPath) || m_source.BaseDir.isEmpty())
+        return m_source.StylesPath;
+    return QDir(m_source.BaseDir).filePath(m_source.StylesPath);
+}
+
 void TVmElementCreditBlock::Render(QPainter &graphics, TLayoutRect &rect, quint8 flags)
 {
     RenderForFilm(graphics, rect, flags, TFilm{});
@@ -105,7 +117,7 @@ const TCreditLayout &TVmElementCreditBlock::LayoutFor(const TFilm &film, qint32 
     static const TProjectStyles none;
     const TProjectStyles &projectStyles = film.Styles != nullptr ? *film.Styles : none;
     if (m_laidWidth != width || m_laidFilmHeight != filmHeight || m_laidProjectStyles != projectStyles) {
-        const QString imageDir = QFileInfo(SheetFilePath()).absolutePath();
+        const QString imageDir = PictureDir();
         try {
             TCreditStyles styles = m_styles;
             OverlayProjectStyles(styles, projectStyles, filmHeight / 1080.0);
