@@ -27,10 +27,7 @@ TCreditSource ReadCreditSource(const QString &sheetPath, const QString &stylesPa
     source.SheetPath = KeptPath(absolute, projectDir);
     const QString styles = stylesPath.isEmpty() ? StylesBesideSheet(sheetPath) : stylesPath;
     if (!styles.isEmpty()) {
-        QFile file(styles);
-        if (!file.open(QIODevice::ReadOnly))
-            throw EVelmoraError(QStringLiteral("%1: %2").arg(styles, file.errorString()));
-        source.StylesJson = QString::fromUtf8(file.readAll());
+        source.StylesJson = QString::fromUtf8(ReadStylesFile(styles));
         source.StylesPath = styles;
     }
     return source;
