@@ -137,8 +137,8 @@ void ApplyFilm(IProject &project, const QString &text)
     const QRegularExpressionMatch match = pattern.match(text.trimmed().toLower());
     if (!match.hasMatch())
         throw EUsageError(QStringLiteral("--film must be WIDTHxHEIGHT, for example 1920x1080, not \"%1\"").arg(text));
-    const int width = ParseInt(QStringLiteral("--film width"), match.captured(1), 2, 20000);
-    const int height = ParseInt(QStringLiteral("--film height"), match.captured(2), 2, 20000);
+    const int width = ParseInt(QStringLiteral("film width"), match.captured(1), 2, 20000);
+    const int height = ParseInt(QStringLiteral("film height"), match.captured(2), 2, 20000);
     project.SetWidth(width);
     project.SetHeight(height);
     int index = 0;

@@ -52,7 +52,7 @@ void OpenRoll(TDocument &document, const QString &fileName, const QCommandLinePa
     RefuseUnreadableCredits(document);
     auto *project = queryInterface<IProject>(document.ProjectNode()->Element());
     if (parser.isSet(options.Fps))
-        project->SetFrameRate(ParseInt(QStringLiteral("--fps"), parser.value(options.Fps), 1, 100));
+        project->SetFrameRate(ParseInt(QStringLiteral("fps"), parser.value(options.Fps), 1, 100));
     FitToDuration(document, parser, options);
 }
 

@@ -152,3 +152,44 @@ TEST_F(InputsAndSlicesTest, UnreadableBlocksAndMissingPicturesAreErrors)
 }
 
 } // namespace
+
+namespace {
+
+// join refuses parts that would make a broken or misordered roll, and joins whole ones.
+TEST_F(InputsAndSlicesTest, JoinRefusesBrokenCombinations)
+{
+    for (const char *ext : {"mov", "mkv"})
+        for (const char *k : {"1", "2", "3"})
+            ASSERT_EQ(RunCli({"render", Path("p.vmz"), "--chunk", QStringLiteral("%1/3").arg(k), "-o", Path(QStringLiteral("c%1.%2").arg(k, ext)), "-q"}).ExitCode, 0);
+    ASSERT_EQ(RunCli({"render", Path("p.vmz"), "--chunk", "2/3", "--rate", "25", "-o", Path("r2.mkv"), "-q"}).ExitCode, 0);
+    const QByteArray whole = FileContents(Path("c2.mkv"));
+    velmora::test::PutFile(Path("t2.mkv"), whole.left(whole.size() * 2 / 3));
+    const struct
+    {
+        QStringList Parts;
+        const char *Message;
+    } rows[] = {
+        {{"c2.mov", "c1.mov", "c3.mov"}, "does not follow"},
+        {{"c1.mov", "c3.mov"}, "does not follow"},
+        {{"c1.mov", "c1.mov", "c2.mov"}, "is given twice"},
+        {{"c1.mkv", "t2.mkv", "c3.mkv"}, "ends early"},
+        {{"c1.mkv", "r2.mkv"}, "its frame rate differs"},
+    };
+    for (const auto &row : rows) {
+        QStringList args{"join"};
+        for (const QString &part : row.Parts)
+            args << Path(part);
+        const QString output = Path("joined." + QFileInfo(row.Parts.first()).suffix());
+        const TCliResult result = RunCli(args + QStringList{"-o", output});
+        EXPECT_EQ(result.ExitCode, 1) << row.Parts.join(' ').toStdString();
+        EXPECT_TRUE(result.Err.contains(row.Message)) << result.Err.toStdString();
+        EXPECT_FALSE(QFile::exists(output));
+    }
+    for (const char *ext : {"mov", "mkv"}) {
+        const TCliResult joined = RunCli({"join", Path(QStringLiteral("c1.%1").arg(ext)), Path(QStringLiteral("c2.%1").arg(ext)),
+                                          Path(QStringLiteral("c3.%1").arg(ext)), "-o", Path(QStringLiteral("j.%1").arg(ext))});
+        EXPECT_EQ(joined.ExitCode, 0) << joined.Err.toStdString();
+    }
+}
+
+} // namespace
