@@ -1,10 +1,11 @@
 #include "cli/CliSupport.h"
 
 #include "core/credits/CreditSource.h"
+#include "core/edit/CreditSheet.h"
 #include "core/document/Document.h"
 #include "core/document/ElementTree.h"
 #include "core/elements/Interfaces.h"
-#include "core/render/ContentSizes.h"
+#include "core/elements/ContentSizes.h"
 
 #include <QFileInfo>
 #include <QRegularExpression>

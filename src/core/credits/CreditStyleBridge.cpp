@@ -1,8 +1,8 @@
-#include "core/styles/CreditStyleBridge.h"
+#include "core/credits/CreditStyleBridge.h"
 
 #include "core/elements/Drawing.h"
 #include "core/credits/ElementCreditBlock.h"
-#include "core/interchange/CreditStyles.h"
+#include "core/sheets/CreditStyles.h"
 
 #include <QFile>
 

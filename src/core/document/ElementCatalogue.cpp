@@ -1,4 +1,4 @@
-#include "core/elements/ElementKinds.h"
+#include "core/document/ElementCatalogue.h"
 
 #include "core/credits/ElementCreditBlock.h"
 #include "core/elements/ElementColumns.h"
@@ -30,6 +30,15 @@ std::unique_ptr<IElement> CreateElement(const QByteArray &name)
     if (kind == nullptr)
         throw EElementError(QStringLiteral("Class %1 not found").arg(QString::fromLatin1(name)));
     return kind->Create();
+}
+
+std::vector<const TElementKind *> ChildKindsOf(const TElementKind &parent)
+{
+    if (&parent == &TVmElementProject::Kind || &parent == &TVmElementColumn::Kind)
+        return {&TVmElementText::Kind, &TVmElementColumns::Kind, &TVmElementImage::Kind, &TVmElementCreditBlock::Kind};
+    if (&parent == &TVmElementColumns::Kind)
+        return {&TVmElementColumn::Kind};
+    return {};
 }
 
 bool CanDropKindOn(const TElementKind &dragged, const TElementKind &target, TDropMode mode)

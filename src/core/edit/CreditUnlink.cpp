@@ -1,5 +1,6 @@
 // A credit block's layout turned into ordinary elements that draw what the block drew.
 #include "core/credits/CreditSource.h"
+#include "core/edit/CreditSheet.h"
 
 #include "core/document/ElementTree.h"
 #include "core/elements/Drawing.h"
@@ -7,7 +8,7 @@
 #include "core/elements/ElementImage.h"
 #include "core/elements/ElementText.h"
 #include "core/error.h"
-#include "core/styles/CreditStyleBridge.h"
+#include "core/credits/CreditStyleBridge.h"
 #include "core/typedfiler/CodePage.h"
 
 #include <QDir>

@@ -1,4 +1,4 @@
-#include "core/styles/StyleLooks.h"
+#include "core/edit/StyleLooks.h"
 
 #include "core/document/ElementTree.h"
 #include "core/typedfiler/CodePage.h"

@@ -1,4 +1,4 @@
-#include "core/render/ContentSizes.h"
+#include "core/elements/ContentSizes.h"
 
 namespace velmora {
 

@@ -1,5 +1,5 @@
-#include "core/styles/ProjectStyle.h"
-#include "core/styles/StyleRecords.h"
+#include "core/elements/ProjectStyle.h"
+#include "core/elements/StyleRecords.h"
 
 #include "core/typedfiler/TypeTags.h"
 #include "core/typedfiler/TypedFiler.h"

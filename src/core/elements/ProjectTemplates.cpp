@@ -1,6 +1,6 @@
-#include "core/render/ProjectTemplates.h"
+#include "core/elements/ProjectTemplates.h"
 
-#include "core/render/ContentSizes.h"
+#include "core/elements/ContentSizes.h"
 
 #include <cmath>
 

@@ -5,7 +5,7 @@
 // without styles keeps its bytes and an older Velmora reads a styled one as it always did
 // (the element chunk's unread rest is skipped). Bytes after a record that are not such a part
 // are let be, as they always were.
-#include "core/styles/ProjectStyle.h"
+#include "core/elements/ProjectStyle.h"
 
 namespace velmora {
 

@@ -1,4 +1,4 @@
-#include "core/credits/CreditFit.h"
+#include "core/render/CreditFit.h"
 
 #include "core/credits/ElementCreditBlock.h"
 #include "core/document/ElementTree.h"

@@ -1,4 +1,4 @@
-#include "core/credits/CreditRows.h"
+#include "core/sheets/CreditRows.h"
 
 #include "core/error.h"
 

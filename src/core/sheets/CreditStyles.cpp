@@ -1,4 +1,4 @@
-#include "core/interchange/CreditStyles.h"
+#include "core/sheets/CreditStyles.h"
 
 #include "core/elements/Drawing.h"
 #include "core/error.h"

@@ -1,4 +1,4 @@
-#include "core/interchange/SheetLimits.h"
+#include "core/sheets/SheetLimits.h"
 
 #include "core/error.h"
 

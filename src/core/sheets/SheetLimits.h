@@ -1,6 +1,6 @@
 #pragma once
 
-#include "core/interchange/SheetReader.h"
+#include "core/sheets/SheetReader.h"
 
 namespace velmora {
 

@@ -1,6 +1,6 @@
-#include "core/interchange/SheetReader.h"
+#include "core/sheets/SheetReader.h"
 
-#include "core/interchange/SheetLimits.h"
+#include "core/sheets/SheetLimits.h"
 
 #include "core/error.h"
 

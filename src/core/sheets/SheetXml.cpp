@@ -1,7 +1,7 @@
 // The first worksheet of XLSX and ODS files: plain cell values, read with QXmlStreamReader.
-#include "core/interchange/SheetLimits.h"
-#include "core/interchange/SheetReader.h"
-#include "core/interchange/ZipArchive.h"
+#include "core/sheets/SheetLimits.h"
+#include "core/sheets/SheetReader.h"
+#include "core/sheets/ZipArchive.h"
 
 #include "core/error.h"
 

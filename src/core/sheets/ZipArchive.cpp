@@ -1,4 +1,4 @@
-#include "core/interchange/ZipArchive.h"
+#include "core/sheets/ZipArchive.h"
 
 #include "core/error.h"
 

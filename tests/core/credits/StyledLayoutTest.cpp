@@ -2,12 +2,13 @@
 // at the film's size, and a text's leading and tracking space it out.
 #include "core/render/LayoutPass.h"
 #include "core/credits/CreditSource.h"
+#include "core/edit/CreditSheet.h"
 #include "core/document/ElementTree.h"
 #include "core/elements/ElementProject.h"
 #include "core/elements/TextBlock.h"
 #include "core/render/FrameRenderer.h"
-#include "core/styles/CreditStyleBridge.h"
-#include "core/styles/StyleLooks.h"
+#include "core/credits/CreditStyleBridge.h"
+#include "core/edit/StyleLooks.h"
 
 #include <QTextLayout>
 #include <gtest/gtest.h>

@@ -6,9 +6,9 @@
 #include "core/elements/ElementColumns.h"
 #include "core/elements/ElementProject.h"
 #include "core/elements/ElementText.h"
-#include "core/styles/StyleLooks.h"
+#include "core/edit/StyleLooks.h"
 
-#include "StyleTestSupport.h"
+#include "core/edit/StyleTestSupport.h"
 
 #include <QUndoStack>
 #include <gtest/gtest.h>

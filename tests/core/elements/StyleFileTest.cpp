@@ -5,13 +5,13 @@
 #include "core/edit/StyleCommands.h"
 #include "core/elements/ElementProject.h"
 #include "core/elements/ElementText.h"
-#include "core/styles/StyleLooks.h"
+#include "core/edit/StyleLooks.h"
 #include "core/typedfiler/TypedFilerError.h"
 
 #include "support/DocumentBytes.h"
 
 #include <QBuffer>
-#include "StyleTestSupport.h"
+#include "core/edit/StyleTestSupport.h"
 
 #include <QUndoStack>
 #include <gtest/gtest.h>

@@ -1,6 +1,6 @@
 // TOutputTarget: what stands at the target after each way a write can end.
 #include "core/export/ExportError.h"
-#include "core/export/sinks/OutputTarget.h"
+#include "core/export/formats/OutputTarget.h"
 #include "support/FileBytes.h"
 
 #include <QDir>

@@ -3,11 +3,12 @@
 #include "core/render/LayoutPass.h"
 #include "core/credits/CreditLayout.h"
 #include "core/credits/CreditSource.h"
+#include "core/edit/CreditSheet.h"
 #include "core/document/ElementTree.h"
 #include "core/elements/ElementProject.h"
 #include "core/export/run/GenerationRun.h"
 #include "core/render/FrameRenderer.h"
-#include "core/credits/CreditFit.h"
+#include "core/render/CreditFit.h"
 #include "core/render/RunningTime.h"
 
 #include "support/InkBounds.h"

@@ -1,8 +1,8 @@
 // Hostile and broken sheets: each is refused at once with its own message, or read whole,
 // and none crashes or grows without bound.
 #include "core/error.h"
-#include "core/interchange/CreditStyles.h"
-#include "core/interchange/SheetReader.h"
+#include "core/sheets/CreditStyles.h"
+#include "core/sheets/SheetReader.h"
 
 #include "support/SheetFiles.h"
 

@@ -1,9 +1,10 @@
 // Credit sheets: the four file formats, the rows they become, and the errors bad sheets get.
 #include "core/credits/CreditSource.h"
+#include "core/edit/CreditSheet.h"
 #include "core/document/ElementTree.h"
 #include "core/error.h"
-#include "core/interchange/SheetReader.h"
-#include "core/elements/ElementKinds.h"
+#include "core/sheets/SheetReader.h"
+#include "core/document/ElementCatalogue.h"
 
 #include "support/SheetFiles.h"
 

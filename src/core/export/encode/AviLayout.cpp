@@ -1,4 +1,4 @@
-#include "core/export/avi/AviLayout.h"
+#include "core/export/encode/AviLayout.h"
 
 namespace velmora::avi {
 

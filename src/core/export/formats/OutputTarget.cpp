@@ -1,4 +1,4 @@
-#include "core/export/sinks/OutputTarget.h"
+#include "core/export/formats/OutputTarget.h"
 
 #include "core/export/ExportError.h"
 

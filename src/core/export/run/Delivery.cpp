@@ -1,4 +1,4 @@
-#include "core/export/formats/Delivery.h"
+#include "core/export/run/Delivery.h"
 
 #include "core/export/ExportError.h"
 
