@@ -55,15 +55,6 @@ struct TRatePlan
     qint64 Range = 0;
 };
 
-void CollectBlocks(const TElementNode &node, std::vector<TElementNode *> &out)
-{
-    for (std::size_t i = 0; i < node.ChildCount(); ++i) {
-        if (dynamic_cast<TVmElementCreditBlock *>(node.Child(i)->Element()) != nullptr)
-            out.push_back(node.Child(i));
-        CollectBlocks(*node.Child(i), out);
-    }
-}
-
 qint64 FloorDiv(qint64 a, qint64 b)
 {
     return a >= 0 ? a / b : -((-a + b - 1) / b);
@@ -150,8 +141,7 @@ private:
         qint64 range = renderer.PositionRange();
         if (const TElementNode *gap = RunningTimeGap(m_tree))
             range -= std::max(0, dynamic_cast<const TVmElementImage *>(gap->Element())->GetFixedHeight());
-        std::vector<TElementNode *> nodes;
-        CollectBlocks(m_tree.Root(), nodes);
+        const std::vector<TElementNode *> nodes = CreditBlockNodes(m_tree);
         std::vector<std::pair<qint64, TElementNode *>> placed;
         for (TElementNode *node : nodes)
             placed.emplace_back(RollOffsetOf(m_tree, *node), node);
@@ -361,14 +351,7 @@ TElasticFit FitRollWithoutBlack(TElementTree &tree, qint64 targetFrames, bool al
     TElasticPlan plan = PlanRollWithoutBlack(tree, targetFrames, allowEndGap);
     if (!plan.Fit)
         return {std::nullopt, plan.Problem};
-    TElementNode &projectNode = *tree.ProjectNode();
-    if (plan.OldGap != nullptr)
-        tree.TakeNode(*plan.OldGap);
-    queryInterface<IProject>(projectNode.Element())->SetScrollRate(plan.Fit->ScrollRate);
-    for (auto &[node, stretches] : plan.Stretches)
-        static_cast<TVmElementCreditBlock *>(node->Element())->SetStretches(std::move(stretches));
-    if (plan.Fit->Gap > 0)
-        tree.InsertChild(projectNode, projectNode.ChildCount(), MakeRunningTimeGap(plan.Fit->Gap));
+    ApplyFit(tree, *plan.Fit, plan.OldGap, std::move(plan.Stretches));
     return {plan.Fit, QString()};
 }
 

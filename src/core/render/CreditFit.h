@@ -30,7 +30,7 @@ struct TElasticPlan
     std::optional<TRunningTimeFit> Fit;
     QString Problem;  // as TElasticFit's
     bool CreditBlocks = false;  // whether the roll has any (without, there is nothing elastic)
-    std::vector<std::pair<TElementNode *, std::vector<qint32>>> Stretches;  // each block's node, its part stretches
+    TBlockStretches Stretches;  // each block's node, its part stretches
     TElementNode *OldGap = nullptr;
 };
 
