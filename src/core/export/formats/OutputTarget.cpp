@@ -135,6 +135,14 @@ void TOutputTarget::KeepPartial()
     Replace();
 }
 
+bool TOutputTarget::KeepAfterFailure(int framesWritten)
+{
+    const bool keep = m_inPlace || (!m_replacesFile && framesWritten > 0);
+    if (keep)
+        KeepPartial();
+    return keep;
+}
+
 void TOutputTarget::Discard()
 {
     if (!m_done && !m_inPlace)

@@ -41,6 +41,11 @@ public:
     // The content is whatever was written before a cancel or an interruption: it still
     // replaces the target, since a partial video is what the user asked to keep.
     void KeepPartial();
+    // After a failed run whose writer still closed the file: keeps the frames written when that
+    // loses nothing (no earlier file stood at the target, or the target is written in place,
+    // where there is nothing to keep or give up); otherwise the previous file stays as it was.
+    // Returns whether the content was kept.
+    bool KeepAfterFailure(int framesWritten);
     // Gives the content up: the temporary file goes, the target stays as it was.
     void Discard();
 
