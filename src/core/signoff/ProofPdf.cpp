@@ -1,5 +1,5 @@
 #include "core/signoff/ProofPdf.h"
-#include "core/styles/ProjectStyle.h"
+#include "core/elements/ProjectStyle.h"
 
 #include "core/document/ElementTree.h"
 #include "core/elements/Interfaces.h"
