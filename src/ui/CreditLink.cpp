@@ -71,20 +71,28 @@ TCreditLink::TCreditLink(TDocument &document, QObject *parent) : QObject(parent)
     // The set of watched files follows the blocks in the tree. Inserting thousands of rows
     // one node at a time must not walk the whole tree for each: only a block coming in, or
     // going while some are watched, changes the set.
-    connect(&document, &TDocument::NodeInserted, this, [this](TElementNode *node) {
-        std::vector<TElementNode *> blocks;
-        CollectBlocks(*node, blocks);
-        if (!blocks.empty())
-            Rewatch();
+    connect(&document, &TDocument::Changed, this, [this](const TDocumentChange &change) {
+        using TKind = TDocumentChange::TKind;
+        switch (change.Kind) {
+        case TKind::NodeAdded: {
+            std::vector<TElementNode *> blocks;
+            CollectBlocks(*change.Node, blocks);
+            if (!blocks.empty())
+                Rewatch();
+            break;
+        }
+        case TKind::NodeRemoved:
+            if (!m_watcher.files().isEmpty())
+                Rewatch();
+            break;
+        case TKind::ElementReplaced: Rewatch(); break;
+        // An opened project learns its file name (which relative sheet paths start from) only
+        // after its tree is in: the watch waits for that.
+        case TKind::TreeReset: QTimer::singleShot(0, this, &TCreditLink::Rewatch); break;
+        case TKind::NodeMoved:
+        case TKind::ElementFields: break;
+        }
     });
-    connect(&document, &TDocument::NodeRemoved, this, [this] {
-        if (!m_watcher.files().isEmpty())
-            Rewatch();
-    });
-    connect(&document, &TDocument::ElementReplaced, this, &TCreditLink::Rewatch);
-    // An opened project learns its file name (which relative sheet paths start from) only after
-    // its tree is in: the watch waits for that.
-    connect(&document, &TDocument::TreeReset, this, [this] { QTimer::singleShot(0, this, &TCreditLink::Rewatch); });
     Rewatch();
 }
 

@@ -13,34 +13,31 @@ TElementTreeModel::TElementTreeModel(TDocument &document, const TTreeImages &ima
     connect(&document, &TDocument::NodeAboutToBeInserted, this, [this](TElementNode *parent, int row) {
         beginInsertRows(IndexOf(*parent), row, row);
     });
-    connect(&document, &TDocument::NodeInserted, this, [this] {
-        endInsertRows();
-        Q_EMIT StructureChanged();
-    });
     connect(&document, &TDocument::NodeAboutToBeRemoved, this, [this](TElementNode *node) {
         const int row = node->Index();
         beginRemoveRows(IndexOf(*node->Parent()), row, row);
-    });
-    connect(&document, &TDocument::NodeRemoved, this, [this] {
-        endRemoveRows();
-        Q_EMIT StructureChanged();
     });
     connect(&document, &TDocument::NodeAboutToBeMoved, this, [this](TElementNode *node, TElementNode *parent, int row) {
         const int from = node->Index();
         // The document leaves out moves to where the node already is, which views refuse.
         beginMoveRows(IndexOf(*node->Parent()), from, from, IndexOf(*parent), row);
     });
-    connect(&document, &TDocument::NodeMoved, this, [this] {
-        endMoveRows();
-        Q_EMIT StructureChanged();
-    });
     connect(&document, &TDocument::TreeAboutToBeReset, this, [this] { beginResetModel(); });
-    connect(&document, &TDocument::TreeReset, this, [this] {
-        endResetModel();
-        Q_EMIT StructureChanged();
-    });
-    connect(&document, &TDocument::ElementChanged, this, &TElementTreeModel::ElementChanged);
-    connect(&document, &TDocument::ElementReplaced, this, [this](TElementNode *node) { NodeChanged(*node); });
+    connect(&document, &TDocument::Changed, this, &TElementTreeModel::DocumentChanged);
+}
+
+void TElementTreeModel::DocumentChanged(const TDocumentChange &change)
+{
+    using TKind = TDocumentChange::TKind;
+    switch (change.Kind) {
+    case TKind::NodeAdded: endInsertRows(); break;
+    case TKind::NodeRemoved: endRemoveRows(); break;
+    case TKind::NodeMoved: endMoveRows(); break;
+    case TKind::TreeReset: endResetModel(); break;
+    case TKind::ElementFields: ElementChanged(change.Element); return;
+    case TKind::ElementReplaced: NodeChanged(*change.Node); return;
+    }
+    Q_EMIT StructureChanged();
 }
 
 void TElementTreeModel::ElementChanged(IElement *element)

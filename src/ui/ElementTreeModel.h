@@ -45,6 +45,7 @@ Q_SIGNALS:
     void CaptionNotStorable(const QString &typed);
 
 private:
+    void DocumentChanged(const TDocumentChange &change);
     void ElementChanged(IElement *element);
 
     TDocument &m_document;

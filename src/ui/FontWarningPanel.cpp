@@ -3,7 +3,7 @@
 #include "core/document/Document.h"
 #include "core/elements/FontCoverage.h"
 #include "core/render/FontWarnings.h"
-#include "ui/DocumentChanges.h"
+#include "core/document/Document.h"
 
 namespace velmora {
 
@@ -16,7 +16,7 @@ TFontWarningPanel::TFontWarningPanel(TDocument &document, QWidget *parent) : QLa
     m_timer.setSingleShot(true);
     m_timer.setInterval(300);
     connect(&m_timer, &QTimer::timeout, this, &TFontWarningPanel::Update);
-    OnDocumentChanges(document, this, [this] { m_timer.start(); });
+    connect(&document, &TDocument::Changed, this, [this] { m_timer.start(); });
 }
 
 void TFontWarningPanel::Update()

@@ -144,18 +144,17 @@ void TMain::ConnectDocument()
     // The window follows the document: every edit, undo and redo arrives here.
     connect(&m_document, &TDocument::NodeAboutToBeRemoved, this, &TMain::ElementsTreeNodeRemoving);
     connect(&m_document, &TDocument::TreeAboutToBeReset, this, [this] { ElementsTreeNodeRemoving(&m_document.Tree().Root()); });
-    connect(&m_document, &TDocument::TreeReset, this, &TMain::RebuildTreeView);
-    connect(&m_document, &TDocument::ElementChanged, this, [this](IElement *, bool redraw) {
-        if (redraw)
+    connect(&m_document, &TDocument::Changed, this, [this](const TDocumentChange &change) {
+        using TKind = TDocumentChange::TKind;
+        if (change.Kind == TKind::TreeReset)
+            RebuildTreeView();
+        if (change.Kind == TKind::ElementReplaced && m_currentElement == change.Old)
+            RunHandler([&] { ShowElementProperties(change.Node->Element()); });
+        // The preview, status bar and time panel follow every change, moves included.
+        if (change.Redraw)
             SchedulePreviewUpdate();
         else
             UpdateStatusBar();
-        ArmIdleUpdate();
-    });
-    connect(&m_document, &TDocument::ElementReplaced, this, [this](TElementNode *node, IElement *old) {
-        if (m_currentElement == old)
-            RunHandler([&] { ShowElementProperties(node->Element()); });
-        SchedulePreviewUpdate();
         ArmIdleUpdate();
     });
     connect(&m_document, &TDocument::ModifiedChanged, this, &TMain::ArmIdleUpdate);

@@ -4,7 +4,7 @@
 #include "core/document/Document.h"
 #include "core/edit/EditCommands.h"
 #include "core/elements/Interfaces.h"
-#include "ui/DocumentChanges.h"
+#include "core/document/Document.h"
 #include "ui/ElementTreeModel.h"
 #include "ui/ElementsTreeView.h"
 #include "ui/MainWindow.h"
@@ -313,8 +313,11 @@ TOutlinePanel::TOutlinePanel(TMain &main) : QObject(&main), m_main(main)
     connect(&document, &TDocument::NodeAboutToBeRemoved, this, &TOutlinePanel::Forget);
     connect(&document, &TDocument::NodeAboutToBeMoved, this, &TOutlinePanel::Forget);
     connect(&document, &TDocument::TreeAboutToBeReset, this, &TOutlinePanel::Forget);
-    connect(&document, &TDocument::ElementReplaced, this, &TOutlinePanel::Forget);
-    OnDocumentChanges(document, this, [this] { ScheduleRebuild(); });
+    connect(&document, &TDocument::Changed, this, [this](const TDocumentChange &change) {
+        if (change.Kind == TDocumentChange::TKind::ElementReplaced)
+            Forget();
+        ScheduleRebuild();
+    });
     m_timer.setSingleShot(true);
     m_timer.setInterval(150);
     connect(&m_timer, &QTimer::timeout, this, &TOutlinePanel::Rebuild);

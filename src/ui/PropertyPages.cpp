@@ -43,7 +43,10 @@ TPropertyPages::TPropertyPages(TMain &main, TMainControls &controls) : m_main(ma
     run(m_main.Controls().ActLoadImage, &TPropertyPages::ActLoadImageExecute);
     run(m_main.Controls().ActProjectLoadImage, &TPropertyPages::ActProjectLoadImageExecute);
     run(m_main.Controls().ActProjectClearImage, &TPropertyPages::ActProjectClearImageExecute);
-    connect(&Document(), &TDocument::ElementChanged, this, [this](IElement *element) { ElementChanged(element); });
+    connect(&Document(), &TDocument::Changed, this, [this](const TDocumentChange &change) {
+        if (change.Kind == TDocumentChange::TKind::ElementFields)
+            ElementChanged(change.Element);
+    });
     for (QWidget *page : {m_main.Controls().PageImage, m_main.Controls().PageProject}) {
         page->setAcceptDrops(true);
         page->installEventFilter(this);

@@ -3,7 +3,7 @@
 #include "core/document/Document.h"
 #include "core/elements/Interfaces.h"
 #include "core/render/Timecode.h"
-#include "ui/DocumentChanges.h"
+#include "core/document/Document.h"
 
 #include <QHelpEvent>
 #include <QMouseEvent>
@@ -62,7 +62,7 @@ TRollRuler::TRollRuler(TDocument &document, QSlider &slider, QWidget *parent)
     m_sectionTimer.setInterval(SectionDelayMs);
     connect(&m_sectionTimer, &QTimer::timeout, this, &TRollRuler::UpdateSections);
     connect(&m_slider, &QSlider::rangeChanged, this, qOverload<>(&QWidget::update));
-    OnDocumentChanges(m_document, this, [this] { ScheduleSections(); });
+    connect(&m_document, &TDocument::Changed, this, [this] { ScheduleSections(); });
 }
 
 void TRollRuler::ScheduleSections()

@@ -9,7 +9,7 @@
 #include "core/signoff/RollMap.h"
 #include "ui/CreditCommands.h"
 #include "ui/CreditLink.h"
-#include "ui/DocumentChanges.h"
+#include "core/document/Document.h"
 #include "ui/ElementTreeModel.h"
 #include "ui/ElementsTreeView.h"
 #include "ui/MainWindow.h"
@@ -98,7 +98,7 @@ TSignoffPanel::TSignoffPanel(TMain &main) : QObject(&main), m_main(main)
     m_timer.setSingleShot(true);
     m_timer.setInterval(500);
     connect(&m_timer, &QTimer::timeout, this, &TSignoffPanel::Update);
-    OnDocumentChanges(main.Document(), this, [this] {
+    connect(&main.Document(), &TDocument::Changed, this, [this] {
         if (!Dock->isHidden())
             m_timer.start();
     });

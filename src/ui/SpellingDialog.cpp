@@ -82,7 +82,9 @@ TSpellingDialog::TSpellingDialog(TMain &main)
     connect(&document, &TDocument::TreeAboutToBeReset, this, [this] { m_node = nullptr; });
     // New and Open replace the tree before the project's file name is known: the names are
     // read once the command is over.
-    connect(&document, &TDocument::TreeReset, this, [this] {
+    connect(&document, &TDocument::Changed, this, [this](const TDocumentChange &change) {
+        if (change.Kind != TDocumentChange::TKind::TreeReset)
+            return;
         m_loadPending = true;
         QMetaObject::invokeMethod(this, [this] { m_main.RunHandler([this] { LoadProjectNames(); }); }, Qt::QueuedConnection);
     });

@@ -1,6 +1,6 @@
 #include "ui/StylesPanel.h"
 
-#include "ui/DocumentChanges.h"
+#include "core/document/Document.h"
 #include "ui/MainWindow.h"
 #include "ui/TreeEditor.h"
 
@@ -197,7 +197,7 @@ TStylesPanel::TStylesPanel(TMain &main) : QObject(&main), m_main(main)
         CommitStep();
     });
 
-    OnDocumentChanges(main.Document(), this, [this] { Refresh(); });
+    connect(&main.Document(), &TDocument::Changed, this, [this] { Refresh(); });
     connect(&main.Document(), &QObject::destroyed, this, [this] { m_documentGone = true; });
     // After an undo or redo the next edit is a step of its own.
     connect(&main.Document().UndoStack(), &QUndoStack::indexChanged, this, [this] {

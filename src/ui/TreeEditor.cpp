@@ -33,7 +33,10 @@ TTreeEditor::TTreeEditor(TElementTreeModel &model, TElementsTreeView &view, std:
     connect(&m_view, &QTreeView::collapsed, this, [this](const QModelIndex &index) { m_model.NodeOf(index).SetExpanded(false); });
     connect(&Document(), &TDocument::NodeAboutToBeRemoved, this, &TTreeEditor::Forget);
     // Nodes coming back (undo of a removal, a paste) show the state they carry.
-    connect(&Document(), &TDocument::NodeInserted, this, [this](TElementNode *node) { ApplyNodeState(*node); });
+    connect(&Document(), &TDocument::Changed, this, [this](const TDocumentChange &change) {
+        if (change.Kind == TDocumentChange::TKind::NodeAdded)
+            ApplyNodeState(*change.Node);
+    });
     connect(&m_model, &QAbstractItemModel::modelAboutToBeReset, this, [this] {
         m_dragNodes.clear();
         m_cutNodes.clear();
