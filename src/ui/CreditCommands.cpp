@@ -10,6 +10,7 @@
 #include "core/credits/CreditSource.h"
 #include "core/credits/ElementCreditBlock.h"
 #include "core/document/Document.h"
+#include "core/edit/CreditEdits.h"
 #include "core/edit/EditCommands.h"
 #include "core/elements/Interfaces.h"
 #include "core/export/run/GenerationRun.h"
@@ -252,13 +253,8 @@ void TCreditCommands::AddCreditBlock(TCreditSource source)
 
 void TCreditCommands::ChooseWorksheet(TElementNode &node, const QString &worksheet)
 {
-    const auto *block = dynamic_cast<const TVmElementCreditBlock *>(node.Element());
-    if (block == nullptr || !block->Linked() || worksheet == block->Source().Worksheet)
-        return;
-    TDocument &document = m_main.Document();
-    document.Push(new TReplaceElement(document, node, ReloadedCreditBlock(*block, ProjectDirOf(document), worksheet),
-                                      QStringLiteral("Choose Worksheet")));
-    m_main.SchedulePreviewUpdate();
+    if (ChangeWorksheet(m_main.Document(), node, worksheet))
+        m_main.SchedulePreviewUpdate();
 }
 
 void TCreditCommands::ShowSheetRow(const TElementNode &node, int row)
@@ -267,12 +263,6 @@ void TCreditCommands::ShowSheetRow(const TElementNode &node, int row)
     const IProject *project = ProjectOf(m_main.Document());
     if (block == nullptr || project == nullptr || node.Parent() == nullptr)
         return;
-    const TMainControls &controls = m_main.Controls();
-    const QModelIndex index = controls.TreeModel->IndexOf(node);
-    controls.ElementsTree->expand(index.parent());
-    controls.ElementsTree->selectionModel()->setCurrentIndex(index, QItemSelectionModel::ClearAndSelect);
-    controls.ElementsTree->scrollTo(index);
-    m_main.RenderFrame();  // lays the block out at the film's size
     // The last good rows may not hold the row: the nearest one above it stands in.
     int top = 0;
     for (const auto &piece : block->LayoutFor(FilmOf(node)).Pieces()) {
@@ -281,8 +271,7 @@ void TCreditCommands::ShowSheetRow(const TElementNode &node, int row)
         top = piece.Top;
     }
     const int start = RollOffsetOf(m_main.Document().Tree(), node);
-    controls.TrackBar->setValue(std::clamp(start + top + project->GetHeight() * 3 / 4, 0, controls.TrackBar->maximum()));
-    m_main.SchedulePreviewUpdate();
+    m_main.Context().Reveal(node, start + top + project->GetHeight() * 3 / 4);
 }
 
 TCreditBlockPage &TCreditCommands::BlockPage()
@@ -302,46 +291,15 @@ void TCreditCommands::InsertAtFocus(std::vector<std::unique_ptr<TElementNode>> n
                                     const std::optional<TTemplateSettings> &film)
 {
     TDocument &document = m_main.Document();
-    IProject *project = ProjectOf(document);
-    if (nodes.empty() || project == nullptr)
+    const IProject *project = ProjectOf(document);
+    if (project == nullptr)
         return;
-    TElementTree &tree = document.Tree();
-    const TInsertionPoint point = InsertionPointFor(tree);
-    if (point.Parent == nullptr)
+    const std::vector<TElementNode *> inserted = InsertCredits(document, std::move(nodes), styles, film);
+    if (inserted.empty())
         return;
-    // One step: the rows go in before the node now at the point, or last under its parent.
-    TElementNode *target = point.Parent;
-    TAttachMode attach = TAttachMode::AddChildLast;
-    if (point.Index < point.Parent->ChildCount()) {
-        target = point.Parent->Child(point.Index);
-        attach = TAttachMode::InsertBefore;
-    }
-    auto *insert = new TInsertNodes(document, std::move(nodes), *target, attach, QStringLiteral("Import Credits"));
-    // The sheet's styles the project lacks, and for the starting project the sheet's film, join
-    // it in the same step.
-    document.UndoStack().beginMacro(QStringLiteral("Import Credits"));
-    if (film) {
-        IElement *element = document.ProjectNode()->Element();
-        ChangeValue(document, element, Fields::FilmSize, TFilmSize{film->ContentSize, film->Width, film->Height});
-        ChangeValue(document, element, Fields::FrameRate, film->FrameRate);
-        ChangeValue(document, element, Fields::ScrollRate, film->ScrollRate);
-        ChangeValue(document, element, Fields::BackColor, film->BackColor);
-    }
-    AddMissingStyles(document, styles, QStringLiteral("Import Credits"));
-    document.Push(insert);
-    document.UndoStack().endMacro();
-    if (insert->Nodes().empty())
-        return;
-    TElementNode *first = insert->Nodes().front();
-    const QModelIndex firstIndex = m_main.Controls().TreeModel->IndexOf(*first);
-    m_main.Controls().ElementsTree->expand(firstIndex.parent());
-    m_main.Controls().ElementsTree->selectionModel()->setCurrentIndex(firstIndex, QItemSelectionModel::ClearAndSelect);
-    m_main.Controls().ElementsTree->scrollTo(firstIndex);
+    TElementNode *first = inserted.front();
     // Show the block's start at the top of the preview.
-    const int position = project->GetHeight() + TopOfTopLevel(tree, *first);
-    m_main.RenderFrame();
-    m_main.Controls().TrackBar->setValue(position);
-    m_main.SchedulePreviewUpdate();
+    m_main.Context().Reveal(*first, project->GetHeight() + TopOfTopLevel(document.Tree(), *first));
 }
 
 // What a fit did, with the time the screen stays empty when it added a gap and the speed
@@ -380,27 +338,9 @@ void TCreditCommands::FitRunningTime(const QString &runningTime)
             m_prompts->ShowMessage(QStringLiteral("The roll cannot be fitted: %1. Nothing was changed.").arg(elastic.Problem));
             return;
         }
-        QUndoStack &stack = document.UndoStack();
-        stack.beginMacro(QStringLiteral("Fit to Running Time"));
-        if (elastic.OldGap != nullptr)
-            document.Push(new TRemoveNodes(document, {elastic.OldGap}));
-        ChangeValue(document, document.ProjectNode()->Element(), Fields::ScrollRate, qint32(elastic.Fit->ScrollRate));
-        for (auto &[node, stretches] : elastic.Stretches) {
-            const auto &block = *static_cast<const TVmElementCreditBlock *>(node->Element());
-            while (!stretches.empty() && stretches.back() == 0)
-                stretches.pop_back();
-            if (stretches != block.Stretches())
-                document.Push(new TReplaceElement(document, *node, StretchedCreditBlock(block, std::move(stretches)),
-                                                  QStringLiteral("Fit to Running Time")));
-        }
-        if (elastic.Fit->Gap > 0) {
-            std::vector<std::unique_ptr<TElementNode>> gap;
-            gap.push_back(MakeRunningTimeGap(elastic.Fit->Gap));
-            document.Push(new TInsertNodes(document, std::move(gap), *document.ProjectNode(), TAttachMode::AddChildLast,
-                                           QStringLiteral("Fit to Running Time")));
-        }
-        stack.endMacro();
-        m_prompts->ShowMessage(FitMessage(*elastic.Fit, rate));
+        const TRunningTimeFit fit = *elastic.Fit;
+        ApplyElasticFit(document, std::move(elastic));
+        m_prompts->ShowMessage(FitMessage(fit, rate));
         return;
     }
     const std::optional<TRunningTimePlan> plan = PlanRollRunningTime(document.Tree(), frames);
@@ -412,19 +352,7 @@ void TCreditCommands::FitRunningTime(const QString &runningTime)
                                    .arg(FormatTimecode(frames, rate)));
         return;
     }
-    // One step: the old end gap out, the scroll rate, the new gap in.
-    QUndoStack &stack = document.UndoStack();
-    stack.beginMacro(QStringLiteral("Fit to Running Time"));
-    if (plan->OldGap != nullptr)
-        document.Push(new TRemoveNodes(document, {plan->OldGap}));
-    ChangeValue(document, document.ProjectNode()->Element(), Fields::ScrollRate, qint32(fit->ScrollRate));
-    if (fit->Gap > 0) {
-        std::vector<std::unique_ptr<TElementNode>> gap;
-        gap.push_back(MakeRunningTimeGap(fit->Gap));
-        document.Push(new TInsertNodes(document, std::move(gap), *document.ProjectNode(), TAttachMode::AddChildLast,
-                                       QStringLiteral("Fit to Running Time")));
-    }
-    stack.endMacro();
+    ApplyRunningTimeFit(document, *plan);
     m_prompts->ShowMessage(FitMessage(*fit, rate));
 }
 
@@ -463,7 +391,7 @@ void TCreditCommands::RememberPreviewCredit()
     if (project == nullptr)
         return;
     // The roll offset at the frame's top.
-    const int top = m_main.Controls().TrackBar->value() - project->GetHeight();
+    const int top = m_main.Context().Position().Value() - project->GetHeight();
     std::vector<TElementNode *> blocks;
     const std::function<void(TElementNode &)> collect = [&](TElementNode &node) {
         if (BlockOf(&node) != nullptr)
@@ -495,7 +423,7 @@ void TCreditCommands::RestorePreviewCredit()
         const int row = RowWithContent(*block, m_anchor.Content, m_anchor.Row);
         for (const auto &piece : block->LayoutFor(FilmOf(*m_anchor.Block)).Pieces())
             if (piece.Row >= row) {
-                m_main.Controls().TrackBar->setValue(project->GetHeight() + start + piece.Top + m_anchor.Offset);
+                m_main.Context().Position().SetValue(project->GetHeight() + start + piece.Top + m_anchor.Offset);
                 break;
             }
     }

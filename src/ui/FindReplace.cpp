@@ -80,16 +80,6 @@ TFindOptions TFindReplace::Options() const
     return TFindOptions{MatchCase->isChecked(), WholeWord->isChecked()};
 }
 
-void SelectInTree(TMain &main, TElementNode &node)
-{
-    TElementTreeModel &model = *main.Controls().TreeModel;
-    const QModelIndex index = model.IndexOf(node);
-    for (QModelIndex parent = index.parent(); parent.isValid(); parent = parent.parent())
-        main.Controls().ElementsTree->expand(parent);
-    main.Controls().ElementsTree->scrollTo(index);
-    main.Controls().ElementsTree->selectionModel()->setCurrentIndex(index, QItemSelectionModel::ClearAndSelect);
-}
-
 bool TFindReplace::FindNext()
 {
     TDocument &document = m_main.Document();
@@ -101,7 +91,7 @@ bool TFindReplace::FindNext()
     }
     const std::size_t count = FindTextNodes(document.Tree().Root(), what, Options()).size();
     Result->setText(count == 1 ? QStringLiteral("1 text matches.") : QStringLiteral("%1 texts match.").arg(count));
-    SelectInTree(m_main, *hit);
+    m_main.Context().Reveal(*hit);
     return true;
 }
 

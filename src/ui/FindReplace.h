@@ -15,9 +15,6 @@ namespace velmora {
 
 class TMain;
 
-// Selects node in the element tree, opening its parents; the tree's own selection change shows
-// the element and brings the preview to it.
-void SelectInTree(TMain &main, TElementNode &node);
 
 // Find (Ctrl+F) and Replace (Ctrl+H) across every text of the roll. A hit is selected in the
 // tree, which brings the preview to it; replacing goes through the document's undo stack.

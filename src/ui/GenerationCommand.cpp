@@ -16,9 +16,7 @@
 #include <QLocale>
 #include <QFileInfo>
 #include <QLabel>
-#include <QProgressBar>
 #include <QRegularExpression>
-#include <QPushButton>
 #include <QSlider>
 #include <cmath>
 
@@ -39,7 +37,7 @@ public:
     int Scale() const override { return m_project.Scale(); }
     int FrameRate() const override { return m_project.FrameRate(); }
     int ScrollRate() const override { return m_project.ScrollRate(); }
-    int PositionRange() const override { return m_main.Controls().TrackBar->maximum(); }
+    int PositionRange() const override { return m_main.Context().Position().Maximum(); }
     // Outputs deeper than 8 bits get frames drawn at 16 bits, as on the command line.
     void SetDeepFrames(bool on) override { m_project.SetDeepFrames(on); }
 
@@ -152,8 +150,6 @@ QString GenerationEndMessage(const QString &fileName, const TGenerationResult &r
 
 TGenerationCommand::TGenerationCommand(TMain &main) : QObject(&main), m_main(main)
 {
-    // The flag the run polls between frames; the window keeps its own CancelRequested.
-    connect(m_main.Controls().CancelGenerationButton, &QPushButton::clicked, this, [this] { m_cancel.store(true); });
 }
 
 QString TGenerationCommand::ProposedOutputName() const
@@ -173,15 +169,13 @@ QString TGenerationCommand::ProposedOutputName() const
 
 void TGenerationCommand::Execute()
 {
-    QProgressBar *progress = m_main.Controls().GenerationProgressBar;
-    progress->setValue(0);
     TDeliveryChoice delivery = m_delivery;
     TGenerateRange range = m_range;
     const TProjectFrameSource project(m_main.Document().Tree(), m_main.Renderer());
     const int projectRate = project.FrameRate();
     m_main.RenderFrame();  // the roll's range as it is now
     const int scrollRate = std::max(1, project.ScrollRate());
-    const int frameCount = FrameCountFor(m_main.Controls().TrackBar->maximum(), scrollRate);
+    const int frameCount = FrameCountFor(m_main.Context().Position().Maximum(), scrollRate);
     if (const auto *settings = queryInterface<IProject>(m_main.Document().ProjectNode()->Element()))
         range.RollStart = settings->GetStartTimecode();
     if (!m_main.Prompts().ChooseDelivery(delivery, range, projectRate, frameCount))
@@ -205,11 +199,9 @@ void TGenerationCommand::Execute()
     clock.start();
     {
         const TGeneratingScope generating(m_main);
-        m_main.Controls().GeneratingOutputInfo->setText(QDir::toNativeSeparators(fileName));
         m_main.SetCancelRequested(false);
         m_cancel.store(false);
-        progress->setRange(0, m_main.Controls().TrackBar->maximum());
-        progress->setValue(0);
+        Q_EMIT Started(fileName, m_main.Context().Position().Maximum());
 
         TGenerationSettings settings;
         settings.FileName = format->Kind == TSinkKind::Sequence ? SequencePattern(fileName) : fileName;
@@ -238,7 +230,7 @@ void TGenerationCommand::Execute()
             QString warning = CinepakWarningFor(chosen, frameSize.width(), frameSize.height(), rate);
             warning.replace(QStringLiteral("--data-rate 0 sets no cap"), QStringLiteral("no data rate in the codec settings sets no cap"));
             if (!warning.isEmpty())
-                m_main.Controls().GeneratingOutputInfo->setText(QDir::toNativeSeparators(fileName) + QLatin1Char('\n') + warning);
+                Q_EMIT OutputNote(QDir::toNativeSeparators(fileName) + QLatin1Char('\n') + warning);
             return true;
         });
         settings.Sink = sink.get();
@@ -247,19 +239,18 @@ void TGenerationCommand::Execute()
         // Alpha frames leave the background out, in the preview as in the file, for this run only.
         const TRunLookScope look(m_main, !delivery.Alpha, std::max(1, delivery.Scale));
         const int firstPosition = range.First * scrollRate;
-        settings.Progress = [progress, &clock, firstPosition, range, scrollRate](const TGenerationProgress &step) {
+        settings.Progress = [this, &clock, firstPosition, range, scrollRate](const TGenerationProgress &step) {
             // The range follows edits made during the run; a part counts from its first frame.
             const int end = range.Last >= 0 ? std::min(step.Range, (range.Last + 1) * scrollRate) : step.Range;
-            progress->setRange(firstPosition, end);
-            progress->setValue(step.Position);
-            progress->setFormat(GenerationProgressText(step.FrameIndex - range.First + 1, clock.elapsed() / 1000.0,
-                                                       step.Position - firstPosition, end - firstPosition));
+            Q_EMIT Progress(firstPosition, end, step.Position,
+                            GenerationProgressText(step.FrameIndex - range.First + 1, clock.elapsed() / 1000.0,
+                                                   step.Position - firstPosition, end - firstPosition));
         };
         settings.Cancel = &m_cancel;
         TWindowFrameSource source(m_main, m_cancel);
         result = RunGeneration(source, settings);
     }
-    progress->setFormat(QStringLiteral("%p%"));
+    Q_EMIT Finished(result);
     // Reported once the window is back in its editing state.
     if (result.Outcome == TGenerationOutcome::Failed)
         throw EExportError(FailureMessage(fileName, result));

@@ -23,6 +23,7 @@ QString GenerationEndMessage(const QString &fileName, const TGenerationResult &r
 
 // The Generate command of the main window: the output and codec choice, then a run that
 // renders every frame through the window's own preview, so the video holds what the user watches.
+// A job: it says how far it got and how it ended by signal, and whoever shows that listens.
 class TGenerationCommand : public QObject
 {
     Q_OBJECT
@@ -42,6 +43,19 @@ public:
     const TGenerateRange &Range() const { return m_range; }
     // The codec and settings chosen last in this session; the next run offers them.
     const TAVICompressorOptions &CodecChoice() const { return m_codecChoice; }
+
+    // Stops the run after the frame it is writing; the file keeps the frames written.
+    void Cancel() { m_cancel.store(true); }
+
+Q_SIGNALS:
+    // A run starts writing fileName over positions 0..range.
+    void Started(const QString &fileName, int range);
+    // Positions first..end are the run's part; position is reached; text says frames, speed and time left.
+    void Progress(int first, int end, int position, const QString &text);
+    // What the run says about its output (a data rate it cannot hold), with the file's name.
+    void OutputNote(const QString &text);
+    // The run is over, whatever its outcome.
+    void Finished(const velmora::TGenerationResult &result);
 
 private:
     TMain &m_main;

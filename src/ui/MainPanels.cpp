@@ -1,14 +1,61 @@
-// Side panels and the generating state of the main window.
+// Side panels, the commands panels register, and the generating state of the main window.
 #include "ui/MainWindow.h"
 
 #include "ui/RollRuler.h"
 #include "ui/Transport.h"
 
 #include <QAction>
+#include <QMenuBar>
 #include <QSlider>
 #include <QSplitter>
+#include <QToolBar>
 
 namespace velmora {
+
+namespace {
+
+// The action of list named id, or null (the end) when none is or id is empty.
+QAction *ActionNamed(const QList<QAction *> &list, const QString &id)
+{
+    if (!id.isEmpty())
+        for (QAction *action : list)
+            if (action->objectName() == id)
+                return action;
+    return nullptr;
+}
+
+} // namespace
+
+void TMain::PlaceAction(QAction *action, const TActionPlace &place)
+{
+    if (!place.Menu.isEmpty()) {
+        QMenu *menu = nullptr;
+        const QString title = QString(place.Menu).remove(QLatin1Char('&'));
+        for (QAction *item : menuBar()->actions())
+            if (item->menu() != nullptr && item->text().remove(QLatin1Char('&')) == title)
+                menu = item->menu();
+        if (menu == nullptr) {
+            // A panel's own menu goes before Help, which stays last.
+            menu = new QMenu(place.Menu, this);
+            const QList<QAction *> menus = menuBar()->actions();
+            menuBar()->insertMenu(menus.isEmpty() ? nullptr : menus.last(), menu);
+        }
+        QAction *before = ActionNamed(menu->actions(), place.Before);
+        if (place.SeparatorBefore)
+            menu->insertSeparator(before);
+        menu->insertAction(before, action);
+    }
+    if (!place.ToolBar.isEmpty())
+        if (auto *bar = findChild<QToolBar *>(place.ToolBar)) {
+            QAction *before = ActionNamed(bar->actions(), place.ToolBarBefore);
+            bar->insertAction(before, action);
+            if (place.ToolBarSeparatorAfter)
+                bar->insertSeparator(before);
+            // The upper bar's buttons are all of one height, whoever brings them.
+            if (bar == UpperToolBar)
+                bar->widgetForAction(action)->setMinimumHeight(44);
+        }
+}
 
 void TMain::ActShowElementsExecute()
 {

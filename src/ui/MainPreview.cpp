@@ -47,11 +47,6 @@ bool TMain::ShowPlaceholders() const
     return ActShowPlaceholders->isChecked();
 }
 
-int TMain::FramePosition() const
-{
-    return TrackBar->value();
-}
-
 void TMain::RenderFrame()
 {
     ++m_renderCount;
@@ -64,17 +59,17 @@ void TMain::RenderFrame()
     // A newly selected element out of view brings the roll to it; the slider's change renders again.
     const bool showFocused = std::exchange(m_showFocused, false);
     if (showFocused && !m_generating && m_renderer.FocusedBand())
-        if (const auto position = PositionShowing(FramePosition(), m_renderer.Frame().height(), *m_renderer.FocusedBand(), TrackBar->maximum()))
-            TrackBar->setValue(*position);
+        if (const auto position = PositionShowing(FramePosition(), m_renderer.Frame().height(), *m_renderer.FocusedBand(), m_context->Position().Maximum()))
+            m_context->Position().SetValue(*position);
 }
 
 void TMain::SetPositionRange(int maximum)
 {
     if (m_rangeGuard)
         return;
-    // Lowering the maximum below the position moves the slider, which renders and comes back here.
+    // Lowering the maximum below the position moves the roll, which renders and comes back here.
     const QScopedValueRollback guard(m_rangeGuard, true);
-    TrackBar->setMaximum(maximum);
+    m_context->Position().SetMaximum(maximum);
 }
 
 void TMain::UpdateStatusBar()
@@ -83,14 +78,14 @@ void TMain::UpdateStatusBar()
     if (project != nullptr)
         StatusPanels[0]->setText(QStringLiteral("Dimensions: %1 x %2").arg(project->GetWidth()).arg(project->GetHeight()));
     // Pixels of roll movement, kept apart from the video frame count of the time panel.
-    StatusPanels[1]->setText(QStringLiteral("Scroll: %1 of %2 px").arg(TrackBar->value()).arg(TrackBar->maximum()));
+    StatusPanels[1]->setText(QStringLiteral("Scroll: %1 of %2 px").arg(m_context->Position().Value()).arg(m_context->Position().Maximum()));
     StatusPanels[2]->setText(QStringLiteral("Zoom: %1%%2").arg(ZoomPercent()).arg(m_zoomChoice == PreviewZoomFit ? QStringLiteral(" (Fit)") : QString()));
     if (m_transport != nullptr)
         m_transport->UpdateTimePanel();
     m_creditCommands->UpdateSpeedWarning();
     if (project != nullptr)
         m_runningTime->setText(QStringLiteral("Running Time: %1")
-                                   .arg(RunningTime(TrackBar->maximum(), project->GetScrollRate(), project->GetFrameRate())));
+                                   .arg(RunningTime(m_context->Position().Maximum(), project->GetScrollRate(), project->GetFrameRate())));
     CompactSpeedWarning();
 }
 
@@ -118,11 +113,8 @@ void TMain::resizeEvent(QResizeEvent *event)
 
 void TMain::ShowNewProject()
 {
-    {
-        // The render below covers the move; the old range must not clamp the new position first.
-        const QSignalBlocker blocker(TrackBar);
-        TrackBar->setValue(0);
-    }
+    // The render below covers the move.
+    SetPositionQuietly(0);
     RunHandler([this] { RenderFrame(); });
 }
 
@@ -215,13 +207,19 @@ void TMain::PreviewBoxMouseWheel(QWheelEvent *event)
         StepZoom(event->angleDelta().y());
         return;
     }
-    TrackBar->setValue(FramePosition() + event->angleDelta().y());
+    m_context->Position().SetValue(FramePosition() + event->angleDelta().y());
     PreviewBox->update();
 }
 
 void TMain::TrackBarChange(int)
 {
     RunHandler([this] { RenderFrame(); });
+}
+
+void TMain::SetPositionQuietly(int position)
+{
+    const QScopedValueRollback quiet(m_quietMove, true);
+    m_context->Position().SetValue(position);
 }
 
 } // namespace velmora

@@ -47,6 +47,9 @@ constexpr int PagesDesignWidth = 206;
 TMain::TMain(QWidget *parent) : QMainWindow(parent), m_dialogs(std::make_unique<TDialogPrompts>(this))
 {
     m_prompts = m_dialogs.get();
+    m_context = std::make_unique<TEditorContext>(m_document);
+    m_context->ShowError = [this](const QString &message) { ShowError(message); };
+    connect(&m_context->Actions(), &TActionRegistry::Registered, this, &TMain::PlaceAction);
     setWindowTitle(QStringLiteral("Velmora - []"));
     resize(1062, 807);
 
@@ -136,6 +139,7 @@ QWidget *TMain::CreateElementsPanel()
                                  .arg(typed));
     });
     connect(m_treeEditor.get(), &TTreeEditor::Changed, this, &TMain::ElementsTreeChange);
+    m_context->AttachTree(*TreeModel, *ElementsTree, [this] { RenderFrame(); });
     return ElementsPanel;
 }
 
@@ -190,7 +194,22 @@ QWidget *TMain::CreateDisplay()
     TrackBar->setRange(0, 1);
     TrackBar->setPageStep(10);
     layout->addWidget(TrackBar);
-    connect(TrackBar, &QSlider::valueChanged, this, &TMain::TrackBarChange);
+    // The slider shows the position model and moves it; the model's moves render.
+    TPositionModel &position = m_context->Position();
+    TrackBar->setRange(0, position.Maximum());
+    connect(TrackBar, &QSlider::valueChanged, &position, &TPositionModel::SetValue);
+    connect(&position, &TPositionModel::ValueChanged, this, [this](int value) {
+        {
+            const QSignalBlocker blocker(TrackBar);
+            TrackBar->setValue(value);
+        }
+        if (!m_quietMove)
+            TrackBarChange(value);
+    });
+    connect(&position, &TPositionModel::RangeChanged, this, [this](int maximum) {
+        const QSignalBlocker blocker(TrackBar);
+        TrackBar->setMaximum(maximum);
+    });
     m_ruler = new TRollRuler(m_document, *TrackBar, pnlDisplay);
     layout->addWidget(m_ruler);
 

@@ -2,6 +2,7 @@
 
 #include "core/document/Document.h"
 #include "core/render/FrameRenderer.h"
+#include "ui/EditorContext.h"
 #include "ui/RecentFiles.h"
 #include "ui/TreeImages.h"
 
@@ -120,6 +121,8 @@ public:
 
     // --- document -------------------------------------------------------------------------------
     TDocument &Document() { return m_document; }
+    // What the panels work with: document, roll position, command registry, Reveal.
+    TEditorContext &Context() const { return *m_context; }
     // Opens fileName as the Open command does after its dialog; errors reach the error box.
     void OpenProjectFile(const QString &fileName);
     // Opens a project from the recent list, asking first about a changed project.
@@ -153,8 +156,8 @@ public:
     void SetPositionRange(int maximum);
     const QImage &FrameBitmap() const { return m_renderer.Frame(); }
     TFrameRenderer &Renderer() { return m_renderer; }
-    // The slider holds the position and its range; the renderer the roll height of the last frame.
-    int FramePosition() const;
+    // The position model holds the position and its range; the renderer the roll height of the last frame.
+    int FramePosition() const { return m_context->Position().Value(); }
     int RollHeight() const { return m_renderer.RollHeight(); }
     // The zoom the preview shows the frame at now, and the choice behind it (PreviewZoomFit or a percentage).
     int ZoomPercent() const;
@@ -268,6 +271,10 @@ private:
     // After New and Open: the roll from its start, with the new project's range, time and zoom.
     void ShowNewProject();
     void TrackBarChange(int position);
+    // Moves the roll without the render a move asks for: the caller renders.
+    void SetPositionQuietly(int position);
+    // Puts a command a panel registered into its menu and tool bar.
+    void PlaceAction(QAction *action, const TActionPlace &place);
 
     // Side panels.
     void ToggleSidePanel(bool hide, QSplitter *splitter, int panelIndex, int &savedWidth);
@@ -278,6 +285,8 @@ private:
     int m_savedElementsWidth = 0;
     QTimer m_previewUpdateTimer;
     TDocument m_document;
+    std::unique_ptr<TEditorContext> m_context;
+    bool m_quietMove = false;
     std::unique_ptr<TDialogPrompts> m_dialogs;
     IEditorPrompts *m_prompts = nullptr;
     std::unique_ptr<TTreeEditor> m_treeEditor;
@@ -310,13 +319,7 @@ private:
 template <typename Handler>
 void TMain::RunHandler(Handler &&handler)
 {
-    try {
-        handler();
-    } catch (const EVelmoraError &error) {
-        ShowError(error.message());
-    } catch (const std::exception &error) {
-        ShowError(QString::fromLocal8Bit(error.what()));
-    }
+    m_context->Run(std::forward<Handler>(handler));
 }
 
 } // namespace velmora

@@ -15,7 +15,6 @@
 #include <QFont>
 #include <QHeaderView>
 #include <QMenu>
-#include <QMenuBar>
 #include <QPalette>
 #include <QTreeView>
 #include <QUndoStack>
@@ -293,9 +292,7 @@ TOutlinePanel::TOutlinePanel(TMain &main) : QObject(&main), m_main(main)
     main.addDockWidget(Qt::RightDockWidgetArea, Dock);
     Dock->hide();
     Dock->toggleViewAction()->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_O));
-    for (QAction *action : main.menuBar()->actions())
-        if (action->menu() != nullptr && action->text().remove(QLatin1Char('&')) == QLatin1String("View"))
-            action->menu()->addAction(Dock->toggleViewAction());
+    main.Context().Actions().Register(Dock->toggleViewAction(), {.Menu = QStringLiteral("&View")}, QStringLiteral("ViewOutline"));
 
     m_model.EditText = [this](const TElementNode &node, const QString &text) {
         m_main.RunHandler([&] { ChangeTextKeepingCaption(m_main.Document(), node, text); });
@@ -384,11 +381,7 @@ void TOutlinePanel::FocusEntry(int row)
     if (m_syncing || row < 0 || std::size_t(row) >= m_model.Entries().size())
         return;
     const QScopedValueRollback syncing(m_syncing, true);
-    const TMainControls &controls = m_main.Controls();
-    const QModelIndex index = controls.TreeModel->IndexOf(*m_model.Entries()[std::size_t(row)].Node);
-    controls.ElementsTree->expand(index.parent());
-    controls.ElementsTree->selectionModel()->setCurrentIndex(index, QItemSelectionModel::ClearAndSelect);
-    controls.ElementsTree->scrollTo(index);
+    m_main.Context().Reveal(*m_model.Entries()[std::size_t(row)].Node);
 }
 
 } // namespace velmora

@@ -21,7 +21,6 @@
 #include <QFileInfo>
 #include <QListWidget>
 #include <QMenu>
-#include <QMenuBar>
 #include <QSlider>
 #include <QTabWidget>
 
@@ -31,14 +30,6 @@ namespace {
 
 constexpr int NodeRole = Qt::UserRole;
 constexpr int SheetRowRole = Qt::UserRole + 1;  // a sheet error's row in its linked block
-
-QMenu *MenuTitled(QMenuBar &bar, const QString &title)
-{
-    for (QAction *action : bar.actions())
-        if (action->menu() != nullptr && action->text().remove(QLatin1Char('&')) == title)
-            return action->menu();
-    return nullptr;
-}
 
 } // namespace
 
@@ -88,10 +79,10 @@ TSignoffPanel::TSignoffPanel(TMain &main) : QObject(&main), m_main(main)
         return QFileDialog::getOpenFileName(&m_main, QStringLiteral("Compare With"), QString(),
                                             QStringLiteral("Projects and sheets (*.vmz *.csv *.tsv *.xlsx *.ods)"));
     };
-    if (QMenu *file = MenuTitled(*main.menuBar(), QStringLiteral("File")))
-        file->insertActions(main.Controls().ActExit, {ActExportProof, ActCompare});
-    if (QMenu *view = MenuTitled(*main.menuBar(), QStringLiteral("View")))
-        view->addAction(Dock->toggleViewAction());
+    TActionRegistry &actions = main.Context().Actions();
+    for (QAction *action : {ActExportProof, ActCompare})
+        actions.Register(action, {.Menu = QStringLiteral("&File"), .Before = QStringLiteral("ActExit")});
+    actions.Register(Dock->toggleViewAction(), {.Menu = QStringLiteral("&View")}, QStringLiteral("ViewProblems"));
 
     // Laying every element out again waits for a pause in the edits, and for the panel to be
     // shown: on a long roll the checks take long enough to stall typing.
@@ -157,15 +148,8 @@ void TSignoffPanel::ShowItem(QListWidgetItem *item)
         m_main.CreditCommands().ShowSheetRow(*node, row.toInt());
         return;
     }
-    const TMainControls &controls = m_main.Controls();
-    const QModelIndex index = controls.TreeModel->IndexOf(*node);
-    controls.ElementsTree->expand(index.parent());
-    controls.ElementsTree->selectionModel()->setCurrentIndex(index, QItemSelectionModel::ClearAndSelect);
-    controls.ElementsTree->scrollTo(index);
     // The element's start a quarter of the way down the preview.
-    m_main.RenderFrame();
-    controls.TrackBar->setValue(std::clamp(placed->ContentTop + map.FilmHeight * 3 / 4, 0, controls.TrackBar->maximum()));
-    m_main.SchedulePreviewUpdate();
+    m_main.Context().Reveal(*node, placed->ContentTop + map.FilmHeight * 3 / 4);
 }
 
 void TSignoffPanel::CompareWith(const QString &fileName)

@@ -138,7 +138,7 @@ bool TSpellingDialog::FindNext()
             m_node = node;
             m_word = word;
             if (m_main.TreeEditor().FocusedNode() != node)
-                SelectInTree(m_main, *node);
+                m_main.Context().Reveal(*node);
             ShowWord();
             return true;
         }

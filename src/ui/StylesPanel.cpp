@@ -18,7 +18,6 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QMenu>
-#include <QMenuBar>
 #include <QPushButton>
 #include <QRegularExpression>
 #include <QScopedValueRollback>
@@ -30,14 +29,6 @@
 namespace velmora {
 
 namespace {
-
-QMenu *MenuTitled(QMenuBar &bar, const QString &title)
-{
-    for (QAction *action : bar.actions())
-        if (action->menu() != nullptr && action->text().remove(QLatin1Char('&')) == title)
-            return action->menu();
-    return nullptr;
-}
 
 QString ColorText(TArgb color)
 {
@@ -151,12 +142,9 @@ TStylesPanel::TStylesPanel(TMain &main) : QObject(&main), m_main(main)
     connect(ApplyButton, &QPushButton::clicked, this, &TStylesPanel::ApplyToSelection);
     connect(NewButton, &QPushButton::clicked, this, &TStylesPanel::NewStyle);
     connect(DeleteButton, &QPushButton::clicked, this, &TStylesPanel::DeleteStyle);
-    if (QMenu *view = MenuTitled(*main.menuBar(), QStringLiteral("View")))
-        view->addAction(Dock->toggleViewAction());
-    if (QMenu *elements = MenuTitled(*main.menuBar(), QStringLiteral("Elements"))) {
-        elements->addSeparator();
-        elements->addAction(ActApplyStyle);
-    }
+    TActionRegistry &actions = main.Context().Actions();
+    actions.Register(Dock->toggleViewAction(), {.Menu = QStringLiteral("&View")}, QStringLiteral("ViewStyles"));
+    actions.Register(ActApplyStyle, {.Menu = QStringLiteral("Ele&ments"), .SeparatorBefore = true});
 
     ChooseColor = [this](quint32 current, bool &ok) {
         const QColor chosen = QColorDialog::getColor(QColor::fromRgba(current), &m_main, QStringLiteral("Style Colour"),

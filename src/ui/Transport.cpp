@@ -11,13 +11,11 @@
 #include <QComboBox>
 #include <QKeyEvent>
 #include <QLineEdit>
-#include <QMenuBar>
 #include <QPlainTextEdit>
 #include <QSlider>
 #include <QStatusBar>
 #include <QStyle>
 #include <QTextEdit>
-#include <QToolBar>
 
 namespace velmora {
 
@@ -54,7 +52,7 @@ int TWindowPlaybackTarget::Position() const
 
 int TWindowPlaybackTarget::PositionRange() const
 {
-    return m_main.Controls().TrackBar->maximum();
+    return m_main.Context().Position().Maximum();
 }
 
 int TWindowPlaybackTarget::ScrollRate() const
@@ -124,24 +122,24 @@ void TTransport::CreateActions()
 
 void TTransport::CreateMenuAndButtons()
 {
-    auto *menu = new QMenu(QStringLiteral("&Playback"), &m_main);
-    menu->addAction(ActPlay);
-    menu->addSeparator();
-    menu->addActions({ActPlayBackward, ActPause, ActPlayForward});
-    menu->addSeparator();
-    menu->addActions({ActStepBack, ActStepForward, ActGoToStart, ActGoToEnd});
-    menu->addSeparator();
-    menu->addAction(ActLoop);
-    // Before Help, which stays last.
-    const QList<QAction *> menus = m_main.menuBar()->actions();
-    m_main.menuBar()->insertMenu(menus.isEmpty() ? nullptr : menus.last(), menu);
-
-    QToolBar *bar = m_main.Controls().UpperToolBar;
-    bar->insertAction(m_main.Controls().ActGenerateFrames, ActPlay);
-    bar->insertAction(m_main.Controls().ActGenerateFrames, ActLoop);
-    bar->insertSeparator(m_main.Controls().ActGenerateFrames);
-    for (QAction *action : {ActPlay, ActLoop})
-        bar->widgetForAction(action)->setMinimumHeight(44);
+    TActionRegistry &actions = m_main.Context().Actions();
+    const QString menu = QStringLiteral("&Playback");
+    const auto add = [&](QAction *action, bool separatorBefore = false) {
+        actions.Register(action, {.Menu = menu, .SeparatorBefore = separatorBefore});
+    };
+    // Play and Loop also sit in the upper tool bar, just before Generate.
+    TActionPlace play{.Menu = menu, .ToolBar = QStringLiteral("UpperToolBar"), .ToolBarBefore = QStringLiteral("ActGenerateFrames")};
+    actions.Register(ActPlay, play);
+    add(ActPlayBackward, true);
+    add(ActPause);
+    add(ActPlayForward);
+    add(ActStepBack, true);
+    add(ActStepForward);
+    add(ActGoToStart);
+    add(ActGoToEnd);
+    play.SeparatorBefore = true;
+    play.ToolBarSeparatorAfter = true;
+    actions.Register(ActLoop, play);
 
     TimePanel = new TTimePanel(m_main.statusBar());
     // Beside the scroll position panel.
