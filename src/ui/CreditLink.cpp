@@ -1,20 +1,15 @@
 #include "ui/CreditLink.h"
 
-#include "core/render/LayoutPass.h"
 #include "core/credits/CreditSource.h"
 #include "core/document/Document.h"
 #include "core/document/ElementTree.h"
-#include "core/edit/EditCommands.h"
+#include "core/edit/CreditEdits.h"
 #include "core/error.h"
 #include "core/interchange/SheetReader.h"
-#include "core/render/LayoutPass.h"
 
 #include <QCryptographicHash>
 #include <QFileInfo>
-#include <QImage>
-#include <QPainter>
 #include <QRegularExpression>
-#include <QUndoStack>
 
 namespace velmora {
 
@@ -163,17 +158,14 @@ int TCreditLink::ReloadChanged()
     }
     if (!changes.empty()) {
         Q_EMIT AboutToReload();
-        QUndoStack &stack = m_document.UndoStack();
-        stack.beginMacro(QStringLiteral("Reload Credits"));
-        for (auto &[node, block] : changes)
-            m_document.Push(new TReplaceElement(m_document, *node, std::move(block), QStringLiteral("Reload Credits")));
-        stack.endMacro();
     }
+    const int reloaded = int(changes.size());
+    ReloadCreditBlocks(m_document, std::move(changes));
     // A rename replaced the watched file: watch the new one.
     Rewatch();
-    if (!changes.empty() || !m_problems.isEmpty())
-        Q_EMIT Reloaded(int(changes.size()), m_problems);
-    return int(changes.size());
+    if (reloaded > 0 || !m_problems.isEmpty())
+        Q_EMIT Reloaded(reloaded, m_problems);
+    return reloaded;
 }
 
 QString TSheetProblem::Text() const
@@ -231,53 +223,6 @@ TSheetProblem SheetProblemOf(TElementNode *block, const QString &message, const 
             }
     }
     return problem;
-}
-
-namespace {
-
-// How wide the band is that node is drawn in.
-qint32 BandWidthOf(const TElementTree &tree, const TElementNode &node)
-{
-    const TElementNode *projectNode = tree.ProjectNode();
-    const auto *project = queryInterface<IProject>(projectNode->Element());
-    QImage pixel(1, 1, QImage::Format_ARGB32_Premultiplied);
-    QPainter painter(&pixel);
-    std::vector<TPlacedNode> placements;
-    TLayoutPass pass(FilmOf(*projectNode));
-    pass.MeasureOnly = true;
-    pass.Placements = &placements;
-    const qint32 height = std::max(1, project->GetHeight());
-    pass.RenderNode(*projectNode, painter, TLayoutRect{0, 0, std::max(1, project->GetWidth()), height}, height);
-    for (const TPlacedNode &placed : placements)
-        if (placed.Node == &node)
-            return placed.Width;
-    return project->GetWidth();
-}
-
-} // namespace
-
-bool UnlinkCredits(TDocument &document, TElementNode &node)
-{
-    const auto *block = dynamic_cast<const TVmElementCreditBlock *>(node.Element());
-    const TElementNode *projectNode = document.ProjectNode();
-    const auto *project = projectNode ? queryInterface<IProject>(projectNode->Element()) : nullptr;
-    if (block == nullptr || project == nullptr)
-        return false;
-    const QString projectDir =
-        document.ProjectFileName().isEmpty() ? QString() : QFileInfo(document.ProjectFileName()).absolutePath();
-    // The elements go where the block is, in its band (a column's, say), at the project's film.
-    static const TProjectStyles none;
-    const TFilm film = FilmOf(node);
-    TCreditBlock elements = UnlinkedCreditElements(*block, BandWidthOf(document.Tree(), node), project->GetHeight(), projectDir,
-                                                   film.Styles != nullptr ? *film.Styles : none);
-    QUndoStack &stack = document.UndoStack();
-    stack.beginMacro(QStringLiteral("Unlink Credits"));
-    if (!elements.Nodes.empty())
-        document.Push(new TInsertNodes(document, std::move(elements.Nodes), node, TAttachMode::InsertBefore,
-                                       QStringLiteral("Unlink Credits")));
-    document.Push(new TRemoveNodes(document, {&node}));
-    stack.endMacro();
-    return true;
 }
 
 } // namespace velmora

@@ -65,8 +65,4 @@ private:
     std::map<const TElementNode *, QByteArray> m_lastRead;
 };
 
-// Replaces the block of node with its elements for hand work, as one undo step; false when node
-// is not a credit block.
-bool UnlinkCredits(TDocument &document, TElementNode &node);
-
 } // namespace velmora
