@@ -73,8 +73,7 @@ QWidget *TPropertyPages::CreateImagePage()
     connect(ImageAlign, &TAlignments::OnAlignmentChange, this,
         [this](QObject *, TElementHAlignment hAlign, TElementVAlignment vAlign) { ImageAlignAlignmentChange(hAlign, vAlign); });
 
-    ImageTopOffset = MakeSpinEdit(page, "ImageTopOffset", -1000, 1000);
-    form->addRow(QStringLiteral("Top Offset"), ImageTopOffset);
+    ImageTopOffset = TopOffsetRow(page, *form, "ImageTopOffset");
     connect(ImageTopOffset, &TVelmoraSpinEdit::OnChange, this, [this] { ImageTopOffsetChange(); });
 
     ImageFixedHeightToggle = new QCheckBox(QStringLiteral("Fixed Height"), page);

@@ -130,6 +130,14 @@ TVelmoraSpinEdit *MakeSpinEdit(QWidget *parent, const char *name, int min, int m
     return edit;
 }
 
+TVelmoraSpinEdit *TopOffsetRow(QWidget *page, QFormLayout &form, const char *name)
+{
+    // Far enough to pull an element over a whole UHD frame, either way.
+    TVelmoraSpinEdit *offset = MakeSpinEdit(page, name, -10000, 10000);
+    form.addRow(QStringLiteral("Top Offset"), offset);
+    return offset;
+}
+
 void PaintThumbnail(QPainter &canvas, const QSize &size, const QImage *image)
 {
     // The surface is persistent: without this an element without an image would show the last one drawn.

@@ -29,6 +29,9 @@ QWidget *WrappingCheckBox(QCheckBox *box, const QString &caption);
 // An integer spin edit limited to min..max.
 TVelmoraSpinEdit *MakeSpinEdit(QWidget *parent, const char *name, int min, int max);
 
+// The "Top Offset" row every element page has, with one range for all of them.
+TVelmoraSpinEdit *TopOffsetRow(QWidget *page, QFormLayout &form, const char *name);
+
 // Paints a thumbnail surface: cleared, then image (if any) fitted and centred, fast and coarse.
 void PaintThumbnail(QPainter &canvas, const QSize &size, const QImage *image);
 

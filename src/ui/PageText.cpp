@@ -68,8 +68,7 @@ QWidget *TPropertyPages::CreateTextPage()
     connect(TextAlign, &TAlignments::OnAlignmentChange, this,
         [this](QObject *, TElementHAlignment hAlign, TElementVAlignment vAlign) { TextAlignAlignmentChange(hAlign, vAlign); });
 
-    TextTopOffset = MakeSpinEdit(page, "TextTopOffset", -10000, 10000);
-    form->addRow(QStringLiteral("Top Offset"), TextTopOffset);
+    TextTopOffset = TopOffsetRow(page, *form, "TextTopOffset");
     connect(TextTopOffset, &TVelmoraSpinEdit::OnChange, this, [this] { TextTopOffsetChange(); });
 
     // Where a text sits within its band: what Unlink gives each credit line.
