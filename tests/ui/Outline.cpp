@@ -3,7 +3,7 @@
 
 #include "core/credits/CreditSource.h"
 #include "support/SheetFiles.h"
-#include "ui/OutlinePanel.h"
+#include "ui/panels/OutlinePanel.h"
 
 #include <QDockWidget>
 #include <QTreeView>

@@ -1,9 +1,9 @@
 // The ruler under the slider: timecodes at the slider's scale, headings marked, clicks move the roll.
 #include "EditorFixture.h"
 
-#include "ui/OutlinePanel.h"
-#include "ui/RollRuler.h"
-#include "ui/SignoffPanel.h"
+#include "ui/panels/OutlinePanel.h"
+#include "ui/preview/RollRuler.h"
+#include "ui/panels/SignoffPanel.h"
 
 #include <QDockWidget>
 #include <QListWidget>

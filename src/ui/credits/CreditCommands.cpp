@@ -1,10 +1,10 @@
-#include "ui/CreditCommands.h"
+#include "ui/credits/CreditCommands.h"
 
-#include "ui/CreditLink.h"
-#include "ui/PageCreditBlock.h"
-#include "ui/ElementTreeModel.h"
-#include "ui/ElementsTreeView.h"
-#include "ui/MainWindow.h"
+#include "ui/credits/CreditLink.h"
+#include "ui/pages/PageCreditBlock.h"
+#include "ui/tree/ElementTreeModel.h"
+#include "ui/tree/ElementsTreeView.h"
+#include "ui/window/MainWindow.h"
 
 #include "core/credits/CreditFit.h"
 #include "core/credits/CreditSource.h"

@@ -1,4 +1,4 @@
-#include "ui/CreditLink.h"
+#include "ui/credits/CreditLink.h"
 
 #include "core/credits/CreditSource.h"
 #include "core/document/Document.h"

@@ -1,4 +1,4 @@
-#include "ui/CodecOptionsDialog.h"
+#include "ui/generate/CodecOptionsDialog.h"
 
 #include "core/error.h"
 #include "core/render/Timecode.h"

@@ -1,4 +1,4 @@
-#include "ui/GenerateRange.h"
+#include "ui/generate/GenerateRange.h"
 
 #include "core/error.h"
 #include "core/export/run/GenerationRun.h"

@@ -1,4 +1,4 @@
-#include "ui/GenerationCommand.h"
+#include "ui/generate/GenerationCommand.h"
 
 #include "core/export/formats/Delivery.h"
 #include "core/export/ExportError.h"
@@ -7,8 +7,8 @@
 #include "core/export/sinks/OutputTarget.h"
 #include "core/export/sinks/SequenceFrameSink.h"
 #include "core/export/run/ProjectFrameSource.h"
-#include "ui/MainWindow.h"
-#include "ui/Prompts.h"
+#include "ui/window/MainWindow.h"
+#include "ui/prompts/Prompts.h"
 
 #include <QCoreApplication>
 #include <QDir>

@@ -4,7 +4,7 @@
 
 #include "core/export/avi/AVICompressor.h"
 #include "core/export/formats/OutputFormats.h"
-#include "ui/GenerateRange.h"
+#include "ui/generate/GenerateRange.h"
 
 #include <QObject>
 #include <QString>

@@ -1,7 +1,7 @@
-#include "ui/PageCreditBlock.h"
+#include "ui/pages/PageCreditBlock.h"
 
-#include "ui/CreditCommands.h"
-#include "ui/MainWindow.h"
+#include "ui/credits/CreditCommands.h"
+#include "ui/window/MainWindow.h"
 
 #include "core/credits/ElementCreditBlock.h"
 #include "core/document/Document.h"

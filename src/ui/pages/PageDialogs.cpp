@@ -1,4 +1,4 @@
-#include "ui/PageDialogs.h"
+#include "ui/pages/PageDialogs.h"
 
 #include "controls/ColorSelectorDialogForm.h"
 #include "controls/MultilineEditorForm.h"

@@ -1,5 +1,5 @@
 // The image page: picture, display size, alignment and margins of an image element.
-#include "ui/PropertyPages.h"
+#include "ui/pages/PropertyPages.h"
 
 #include "core/elements/ElementImage.h"
 
@@ -7,9 +7,9 @@
 #include "controls/GPWinControl.h"
 #include "controls/VelmoraSpinEdit.h"
 #include "core/typedfiler/CodePage.h"
-#include "ui/MainWindow.h"
-#include "ui/PageLayout.h"
-#include "ui/Prompts.h"
+#include "ui/window/MainWindow.h"
+#include "ui/pages/PageLayout.h"
+#include "ui/prompts/Prompts.h"
 
 #include <QCheckBox>
 #include <QFormLayout>

@@ -1,8 +1,8 @@
-#include "ui/PageLayout.h"
+#include "ui/pages/PageLayout.h"
 
 #include "controls/VelmoraSpinEdit.h"
 #include "core/elements/FitRect.h"
-#include "ui/TreeImages.h"
+#include "ui/tree/TreeImages.h"
 
 #include <QBoxLayout>
 #include <QCheckBox>

@@ -1,14 +1,14 @@
 // The project page: film size, background, rates and start timecode of the project.
-#include "ui/PropertyPages.h"
+#include "ui/pages/PropertyPages.h"
 
 #include "controls/GDIPColorDisplay.h"
 #include "controls/GPWinControl.h"
 #include "controls/VelmoraSpinEdit.h"
 #include "core/render/ContentSizes.h"
 #include "core/render/Timecode.h"
-#include "ui/MainWindow.h"
-#include "ui/PageLayout.h"
-#include "ui/Prompts.h"
+#include "ui/window/MainWindow.h"
+#include "ui/pages/PageLayout.h"
+#include "ui/prompts/Prompts.h"
 
 #include <QAbstractItemView>
 #include <QAction>

@@ -1,5 +1,5 @@
 // The text page: text, font, colour, alignment and margins of a text element.
-#include "ui/PropertyPages.h"
+#include "ui/pages/PropertyPages.h"
 
 #include "controls/AlignmentFrame.h"
 #include "controls/GDIPColorDisplay.h"
@@ -8,9 +8,9 @@
 #include "core/elements/ElementText.h"
 #include "core/error.h"
 #include "core/typedfiler/CodePage.h"
-#include "ui/MainWindow.h"
-#include "ui/PageLayout.h"
-#include "ui/Prompts.h"
+#include "ui/window/MainWindow.h"
+#include "ui/pages/PageLayout.h"
+#include "ui/prompts/Prompts.h"
 
 #include <QCheckBox>
 #include <QFormLayout>

@@ -1,5 +1,5 @@
 // The property pages: construction, filling, and what the three pages share.
-#include "ui/PropertyPages.h"
+#include "ui/pages/PropertyPages.h"
 
 #include "controls/AlignmentFrame.h"
 #include "controls/GDIPColorDisplay.h"
@@ -10,13 +10,13 @@
 #include "core/elements/ElementProject.h"
 #include "core/elements/ElementText.h"
 #include "core/elements/Interfaces.h"
-#include "ui/CreditCommands.h"
-#include "ui/ElementTreeModel.h"
-#include "ui/MainWindow.h"
-#include "ui/PageCreditBlock.h"
-#include "ui/PageLayout.h"
-#include "ui/Prompts.h"
-#include "ui/TreeClipboard.h"
+#include "ui/credits/CreditCommands.h"
+#include "ui/tree/ElementTreeModel.h"
+#include "ui/window/MainWindow.h"
+#include "ui/pages/PageCreditBlock.h"
+#include "ui/pages/PageLayout.h"
+#include "ui/prompts/Prompts.h"
+#include "ui/tree/TreeClipboard.h"
 
 #include <QAction>
 #include <QBoxLayout>

@@ -1,9 +1,9 @@
-#include "ui/FindReplace.h"
+#include "ui/panels/FindReplace.h"
 
-#include "ui/ElementTreeModel.h"
-#include "ui/ElementsTreeView.h"
-#include "ui/MainWindow.h"
-#include "ui/TreeEditor.h"
+#include "ui/tree/ElementTreeModel.h"
+#include "ui/tree/ElementsTreeView.h"
+#include "ui/window/MainWindow.h"
+#include "ui/tree/TreeEditor.h"
 
 #include <QAction>
 #include <QCheckBox>

@@ -1,4 +1,4 @@
-#include "ui/FontWarningPanel.h"
+#include "ui/panels/FontWarningPanel.h"
 
 #include "core/document/Document.h"
 #include "core/elements/FontCoverage.h"

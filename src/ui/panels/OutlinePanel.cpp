@@ -1,14 +1,14 @@
-#include "ui/OutlinePanel.h"
+#include "ui/panels/OutlinePanel.h"
 
 #include "core/credits/ElementCreditBlock.h"
 #include "core/document/Document.h"
 #include "core/edit/EditCommands.h"
 #include "core/elements/Interfaces.h"
 #include "core/document/Document.h"
-#include "ui/ElementTreeModel.h"
-#include "ui/ElementsTreeView.h"
-#include "ui/MainWindow.h"
-#include "ui/TreeEditor.h"
+#include "ui/tree/ElementTreeModel.h"
+#include "ui/tree/ElementsTreeView.h"
+#include "ui/window/MainWindow.h"
+#include "ui/tree/TreeEditor.h"
 
 #include <QAction>
 #include <QDockWidget>

@@ -1,4 +1,4 @@
-#include "ui/SignoffPanel.h"
+#include "ui/panels/SignoffPanel.h"
 
 #include "core/elements/Interfaces.h"
 #include "core/credits/CreditSource.h"
@@ -7,12 +7,12 @@
 #include "core/signoff/Preflight.h"
 #include "core/signoff/ProofPdf.h"
 #include "core/signoff/RollMap.h"
-#include "ui/CreditCommands.h"
-#include "ui/CreditLink.h"
+#include "ui/credits/CreditCommands.h"
+#include "ui/credits/CreditLink.h"
 #include "core/document/Document.h"
-#include "ui/ElementTreeModel.h"
-#include "ui/ElementsTreeView.h"
-#include "ui/MainWindow.h"
+#include "ui/tree/ElementTreeModel.h"
+#include "ui/tree/ElementsTreeView.h"
+#include "ui/window/MainWindow.h"
 
 #include <QAction>
 #include <QDate>

@@ -1,4 +1,4 @@
-#include "ui/SpellChecker.h"
+#include "ui/panels/SpellChecker.h"
 
 #include "core/error.h"
 

@@ -1,12 +1,12 @@
-#include "ui/SpellingDialog.h"
+#include "ui/panels/SpellingDialog.h"
 
 #include "core/document/Document.h"
 #include "core/edit/EditCommands.h"
 #include "core/elements/Interfaces.h"
 #include "core/signoff/Credits.h"
-#include "ui/FindReplace.h"
-#include "ui/MainWindow.h"
-#include "ui/TreeEditor.h"
+#include "ui/panels/FindReplace.h"
+#include "ui/window/MainWindow.h"
+#include "ui/tree/TreeEditor.h"
 
 #include <QAction>
 #include <QDialogButtonBox>

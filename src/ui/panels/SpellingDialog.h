@@ -1,6 +1,6 @@
 #pragma once
 
-#include "ui/SpellChecker.h"
+#include "ui/panels/SpellChecker.h"
 
 #include <QDialog>
 #include <QSet>

@@ -1,8 +1,8 @@
-#include "ui/StylesPanel.h"
+#include "ui/panels/StylesPanel.h"
 
 #include "core/document/Document.h"
-#include "ui/MainWindow.h"
-#include "ui/TreeEditor.h"
+#include "ui/window/MainWindow.h"
+#include "ui/tree/TreeEditor.h"
 
 #include "core/edit/StyleCommands.h"
 #include "core/styles/StyleLooks.h"

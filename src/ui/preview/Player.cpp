@@ -1,4 +1,4 @@
-#include "ui/Player.h"
+#include "ui/preview/Player.h"
 
 #include <algorithm>
 

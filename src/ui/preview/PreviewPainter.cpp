@@ -1,4 +1,4 @@
-#include "ui/PreviewPainter.h"
+#include "ui/preview/PreviewPainter.h"
 
 #include "core/elements/FitRect.h"
 

@@ -1,4 +1,4 @@
-#include "ui/RollRuler.h"
+#include "ui/preview/RollRuler.h"
 
 #include "core/document/Document.h"
 #include "core/elements/Interfaces.h"

@@ -1,8 +1,8 @@
-#include "ui/TimePanel.h"
+#include "ui/preview/TimePanel.h"
 
 #include "core/render/FrameRate.h"
 #include "core/render/Timecode.h"
-#include "ui/Player.h"
+#include "ui/preview/Player.h"
 
 #include <algorithm>
 

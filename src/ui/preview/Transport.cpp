@@ -1,9 +1,9 @@
-#include "ui/Transport.h"
+#include "ui/preview/Transport.h"
 
 #include "controls/PreviewPaintBox.h"
 #include "core/elements/Interfaces.h"
-#include "ui/MainWindow.h"
-#include "ui/TimePanel.h"
+#include "ui/window/MainWindow.h"
+#include "ui/preview/TimePanel.h"
 
 #include <QAbstractSpinBox>
 #include <QAction>

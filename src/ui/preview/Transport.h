@@ -1,6 +1,6 @@
 #pragma once
 
-#include "ui/Player.h"
+#include "ui/preview/Player.h"
 
 #include <QObject>
 

@@ -1,10 +1,10 @@
-#include "ui/DialogPrompts.h"
+#include "ui/prompts/DialogPrompts.h"
 
-#include "ui/CodecOptionsDialog.h"
+#include "ui/generate/CodecOptionsDialog.h"
 #include "controls/ColorSelectorDialogForm.h"
 #include "controls/MultilineEditorForm.h"
-#include "ui/PageDialogs.h"
-#include "ui/TemplateChooser.h"
+#include "ui/pages/PageDialogs.h"
+#include "ui/prompts/TemplateChooser.h"
 
 #include <QFileDialog>
 #include <QFileInfo>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "ui/Prompts.h"
+#include "ui/prompts/Prompts.h"
 
 #include <QMessageBox>
 #include <memory>

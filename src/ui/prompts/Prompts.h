@@ -3,7 +3,7 @@
 #include "core/document/Document.h"
 #include "core/export/avi/AVICompressor.h"
 #include "core/export/formats/OutputFormats.h"
-#include "ui/GenerateRange.h"
+#include "ui/generate/GenerateRange.h"
 
 #include <QString>
 #include <functional>

@@ -2,11 +2,11 @@
 
 #include "controls/ColorSelectorDialogForm.h"
 #include "controls/MultilineEditorForm.h"
-#include "ui/CodecOptionsDialog.h"
-#include "ui/PageDialogs.h"
+#include "ui/generate/CodecOptionsDialog.h"
+#include "ui/pages/PageDialogs.h"
 #include "core/render/ProjectTemplates.h"
-#include "ui/Prompts.h"
-#include "ui/TemplateChooser.h"
+#include "ui/prompts/Prompts.h"
+#include "ui/prompts/TemplateChooser.h"
 
 #include <QLabel>
 #include <QLineEdit>

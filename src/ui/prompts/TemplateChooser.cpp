@@ -1,4 +1,4 @@
-#include "ui/TemplateChooser.h"
+#include "ui/prompts/TemplateChooser.h"
 
 #include <QDialogButtonBox>
 #include <QLabel>

@@ -1,9 +1,9 @@
-#include "ui/ElementTreeModel.h"
+#include "ui/tree/ElementTreeModel.h"
 
 #include "core/edit/EditCommands.h"
 #include "core/typedfiler/CodePage.h"
-#include "ui/TreeClipboard.h"
-#include "ui/TreeImages.h"
+#include "ui/tree/TreeClipboard.h"
+#include "ui/tree/TreeImages.h"
 
 namespace velmora {
 

@@ -1,9 +1,9 @@
-#include "ui/ElementsTreeView.h"
+#include "ui/tree/ElementsTreeView.h"
 
-#include "ui/ElementTreeModel.h"
-#include "ui/TreeClipboard.h"
-#include "ui/TreeEditor.h"
-#include "ui/TreeImages.h"
+#include "ui/tree/ElementTreeModel.h"
+#include "ui/tree/TreeClipboard.h"
+#include "ui/tree/TreeEditor.h"
+#include "ui/tree/TreeImages.h"
 
 #include <QDrag>
 #include <QHelpEvent>

@@ -1,4 +1,4 @@
-#include "ui/TreeClipboard.h"
+#include "ui/tree/TreeClipboard.h"
 
 #include "core/document/TreeSection.h"
 #include "core/elements/Interfaces.h"

@@ -1,10 +1,10 @@
-#include "ui/TreeEditor.h"
+#include "ui/tree/TreeEditor.h"
 
 #include "core/edit/EditCommands.h"
 #include "core/elements/ElementImage.h"
-#include "ui/ElementTreeModel.h"
-#include "ui/ElementsTreeView.h"
-#include "ui/TreeClipboard.h"
+#include "ui/tree/ElementTreeModel.h"
+#include "ui/tree/ElementsTreeView.h"
+#include "ui/tree/TreeClipboard.h"
 
 #include <QApplication>
 #include <QClipboard>

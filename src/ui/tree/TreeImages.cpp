@@ -1,4 +1,4 @@
-#include "ui/TreeImages.h"
+#include "ui/tree/TreeImages.h"
 
 #include <QPainter>
 #include <QSvgRenderer>

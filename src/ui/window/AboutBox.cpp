@@ -1,6 +1,6 @@
-#include "ui/AboutBox.h"
+#include "ui/window/AboutBox.h"
 
-#include "ui/TreeImages.h"
+#include "ui/tree/TreeImages.h"
 
 #include <QLabel>
 #include <QPushButton>

@@ -1,4 +1,4 @@
-#include "ui/ActionRegistry.h"
+#include "ui/window/ActionRegistry.h"
 
 #include <QAction>
 

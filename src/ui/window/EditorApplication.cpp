@@ -1,4 +1,4 @@
-#include "ui/EditorApplication.h"
+#include "ui/window/EditorApplication.h"
 
 #include "core/error.h"
 

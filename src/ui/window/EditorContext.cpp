@@ -1,7 +1,7 @@
-#include "ui/EditorContext.h"
+#include "ui/window/EditorContext.h"
 
-#include "ui/ElementTreeModel.h"
-#include "ui/ElementsTreeView.h"
+#include "ui/tree/ElementTreeModel.h"
+#include "ui/tree/ElementsTreeView.h"
 
 #include <QItemSelectionModel>
 

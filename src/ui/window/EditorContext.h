@@ -1,7 +1,7 @@
 #pragma once
 
-#include "ui/ActionRegistry.h"
-#include "ui/PositionModel.h"
+#include "ui/window/ActionRegistry.h"
+#include "ui/window/PositionModel.h"
 
 #include <QString>
 #include <exception>

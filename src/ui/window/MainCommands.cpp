@@ -1,17 +1,17 @@
 // Commands of the main window: actions, menus, tool bars and their enabling rules.
-#include "ui/MainWindow.h"
+#include "ui/window/MainWindow.h"
 
-#include "ui/CreditCommands.h"
+#include "ui/credits/CreditCommands.h"
 
 #include "controls/PreviewPaintBox.h"
 #include "core/edit/EditCommands.h"
 #include "core/elements/ElementColumns.h"
 #include "core/elements/ElementImage.h"
 #include "core/elements/ElementText.h"
-#include "ui/ElementsTreeView.h"
-#include "ui/FindReplace.h"
-#include "ui/SpellingDialog.h"
-#include "ui/TreeEditor.h"
+#include "ui/tree/ElementsTreeView.h"
+#include "ui/panels/FindReplace.h"
+#include "ui/panels/SpellingDialog.h"
+#include "ui/tree/TreeEditor.h"
 
 #include <QAbstractSpinBox>
 #include <QAction>

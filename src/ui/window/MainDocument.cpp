@@ -1,9 +1,9 @@
 // Document commands, closing and the About box of the main window.
-#include "ui/MainWindow.h"
+#include "ui/window/MainWindow.h"
 
-#include "ui/AboutBox.h"
+#include "ui/window/AboutBox.h"
 #include "core/render/ProjectTemplates.h"
-#include "ui/Prompts.h"
+#include "ui/prompts/Prompts.h"
 
 #include <QAction>
 #include <QCloseEvent>

@@ -1,7 +1,7 @@
 // The Generate command of the main window and the frame stepping it drives.
-#include "ui/MainWindow.h"
+#include "ui/window/MainWindow.h"
 
-#include "ui/GenerationCommand.h"
+#include "ui/generate/GenerationCommand.h"
 
 #include <QDir>
 #include <QLabel>

@@ -1,8 +1,8 @@
 // Side panels, the commands panels register, and the generating state of the main window.
-#include "ui/MainWindow.h"
+#include "ui/window/MainWindow.h"
 
-#include "ui/RollRuler.h"
-#include "ui/Transport.h"
+#include "ui/preview/RollRuler.h"
+#include "ui/preview/Transport.h"
 
 #include <QAction>
 #include <QMenuBar>

@@ -1,12 +1,12 @@
 // The preview of the main window: frame rendering, painting, slider, wheel and status bar.
-#include "ui/MainWindow.h"
+#include "ui/window/MainWindow.h"
 
-#include "ui/CreditCommands.h"
+#include "ui/credits/CreditCommands.h"
 
 #include "controls/PreviewPaintBox.h"
 #include "core/render/Timecode.h"
-#include "ui/PreviewPainter.h"
-#include "ui/Transport.h"
+#include "ui/preview/PreviewPainter.h"
+#include "ui/preview/Transport.h"
 
 #include <QAction>
 #include <QActionGroup>

@@ -2,9 +2,9 @@
 
 #include "core/document/Document.h"
 #include "core/render/FrameRenderer.h"
-#include "ui/EditorContext.h"
-#include "ui/RecentFiles.h"
-#include "ui/TreeImages.h"
+#include "ui/window/EditorContext.h"
+#include "ui/window/RecentFiles.h"
+#include "ui/tree/TreeImages.h"
 
 #include <QMainWindow>
 #include <QScopedValueRollback>

@@ -1,4 +1,4 @@
-#include "ui/PositionModel.h"
+#include "ui/window/PositionModel.h"
 
 #include "core/render/Timecode.h"
 

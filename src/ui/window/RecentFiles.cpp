@@ -1,4 +1,4 @@
-#include "ui/RecentFiles.h"
+#include "ui/window/RecentFiles.h"
 
 #include <QSettings>
 

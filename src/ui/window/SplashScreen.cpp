@@ -1,6 +1,6 @@
-#include "ui/SplashScreen.h"
+#include "ui/window/SplashScreen.h"
 
-#include "ui/TreeImages.h"
+#include "ui/tree/TreeImages.h"
 
 #include <QGuiApplication>
 #include <QPainter>
