@@ -4,18 +4,17 @@
 #include "core/document/Document.h"
 #include "core/edit/EditCommands.h"
 #include "core/elements/Interfaces.h"
-#include "core/document/Document.h"
-#include "ui/tree/ElementTreeModel.h"
-#include "ui/tree/ElementsTreeView.h"
-#include "ui/window/MainWindow.h"
 #include "ui/tree/TreeEditor.h"
+#include "ui/window/EditorContext.h"
 
 #include <QAction>
 #include <QDockWidget>
 #include <QFont>
 #include <QHeaderView>
+#include <QMainWindow>
 #include <QMenu>
 #include <QPalette>
+#include <QScopedValueRollback>
 #include <QTreeView>
 #include <QUndoStack>
 
@@ -275,7 +274,8 @@ bool TOutlineModel::setData(const QModelIndex &index, const QVariant &value, int
 
 // --- panel ----------------------------------------------------------------------------------------
 
-TOutlinePanel::TOutlinePanel(TMain &main) : QObject(&main), m_main(main)
+TOutlinePanel::TOutlinePanel(TEditorContext &context, TTreeEditor &treeEditor, QMainWindow &window)
+    : QObject(&window), m_context(context), m_treeEditor(treeEditor)
 {
     View = new QTreeView;
     View->setObjectName(QStringLiteral("OutlineView"));
@@ -286,16 +286,16 @@ TOutlinePanel::TOutlinePanel(TMain &main) : QObject(&main), m_main(main)
     View->setEditTriggers(QAbstractItemView::DoubleClicked | QAbstractItemView::EditKeyPressed | QAbstractItemView::SelectedClicked);
     View->header()->setSectionResizeMode(0, QHeaderView::Stretch);
     View->header()->setSectionResizeMode(1, QHeaderView::Stretch);
-    Dock = new QDockWidget(QStringLiteral("Outline"), &main);
+    Dock = new QDockWidget(QStringLiteral("Outline"), &window);
     Dock->setObjectName(QStringLiteral("OutlinePanel"));
     Dock->setWidget(View);
-    main.addDockWidget(Qt::RightDockWidgetArea, Dock);
+    window.addDockWidget(Qt::RightDockWidgetArea, Dock);
     Dock->hide();
     Dock->toggleViewAction()->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_O));
-    main.Context().Actions().Register(Dock->toggleViewAction(), {.Menu = QStringLiteral("&View")}, QStringLiteral("ViewOutline"));
+    m_context.Actions().Register(Dock->toggleViewAction(), {.Menu = QStringLiteral("&View")}, QStringLiteral("ViewOutline"));
 
     m_model.EditText = [this](const TElementNode &node, const QString &text) {
-        m_main.RunHandler([&] { ChangeTextKeepingCaption(m_main.Document(), node, text); });
+        m_context.Run([&] { ChangeTextKeepingCaption(m_context.Document(), node, text); });
     };
     connect(&m_model, &QAbstractItemModel::modelReset, this, [this] {
         for (int row = 0; row < m_model.rowCount(); ++row)
@@ -303,10 +303,10 @@ TOutlinePanel::TOutlinePanel(TMain &main) : QObject(&main), m_main(main)
     });
     connect(View->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
             [this](const QModelIndex &current) { FocusEntry(current.row()); });
-    connect(&main.TreeEditor(), &TTreeEditor::Changed, this, &TOutlinePanel::ShowTreeFocus);
+    connect(&m_treeEditor, &TTreeEditor::Changed, this, &TOutlinePanel::ShowTreeFocus);
 
     // Nodes about to go take their lines with them at once; the rest follows after a pause.
-    TDocument &document = main.Document();
+    TDocument &document = m_context.Document();
     connect(&document, &TDocument::NodeAboutToBeRemoved, this, &TOutlinePanel::Forget);
     connect(&document, &TDocument::NodeAboutToBeMoved, this, &TOutlinePanel::Forget);
     connect(&document, &TDocument::TreeAboutToBeReset, this, &TOutlinePanel::Forget);
@@ -341,7 +341,7 @@ void TOutlinePanel::ScheduleRebuild()
 void TOutlinePanel::Rebuild()
 {
     m_timer.stop();
-    const TElementNode *project = m_main.Document().ProjectNode();
+    const TElementNode *project = m_context.Document().ProjectNode();
     {
         const QScopedValueRollback syncing(m_syncing, true);
         m_model.SetEntries(project ? OutlineOf(*project) : std::vector<TOutlineEntry>{});
@@ -367,7 +367,7 @@ void TOutlinePanel::ShowTreeFocus()
 {
     if (m_syncing || Dock->isHidden())
         return;
-    const int row = RowOf(m_main.TreeEditor().FocusedNode());
+    const int row = RowOf(m_treeEditor.FocusedNode());
     if (row < 0 || row == View->currentIndex().row())
         return;
     const QScopedValueRollback syncing(m_syncing, true);
@@ -381,7 +381,7 @@ void TOutlinePanel::FocusEntry(int row)
     if (m_syncing || row < 0 || std::size_t(row) >= m_model.Entries().size())
         return;
     const QScopedValueRollback syncing(m_syncing, true);
-    m_main.Context().Reveal(*m_model.Entries()[std::size_t(row)].Node);
+    m_context.Reveal(*m_model.Entries()[std::size_t(row)].Node);
 }
 
 } // namespace velmora

@@ -12,11 +12,14 @@
 class QDockWidget;
 class QTreeView;
 
+class QMainWindow;
+
 namespace velmora {
 
 class TDocument;
 class TElementNode;
-class TMain;
+class TEditorContext;
+class TTreeEditor;
 
 // One line of the outline: a credit of the roll, or a row of a linked sheet.
 struct TOutlineEntry
@@ -71,7 +74,8 @@ class TOutlinePanel : public QObject
 {
     Q_OBJECT
 public:
-    explicit TOutlinePanel(TMain &main);
+    // Docks itself in window, follows treeEditor's focus, shows lines through context.
+    TOutlinePanel(TEditorContext &context, TTreeEditor &treeEditor, QMainWindow &window);
 
     QDockWidget *Dock = nullptr;
     QTreeView *View = nullptr;
@@ -87,7 +91,8 @@ private:
     void ShowTreeFocus();
     void FocusEntry(int row);
 
-    TMain &m_main;
+    TEditorContext &m_context;
+    TTreeEditor &m_treeEditor;
     TOutlineModel m_model;
     std::unordered_map<const TElementNode *, int> m_rows;
     QTimer m_timer;

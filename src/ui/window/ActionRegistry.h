@@ -11,11 +11,11 @@ namespace velmora {
 // Where a registered command shows: a menu of the menu bar, a tool bar, or both.
 struct TActionPlace
 {
-    QString Menu;           // a menu bar title, '&' included ("&File"); empty: in no menu
-    QString Before;         // id of the command it goes before in that menu; empty: at the end
+    QString Menu{};           // a menu bar title, '&' included ("&File"); empty: in no menu
+    QString Before{};         // id of the command it goes before in that menu; empty: at the end
     bool SeparatorBefore = false;
-    QString ToolBar;        // object name of a tool bar; empty: on none
-    QString ToolBarBefore;  // id of the command it goes before there; empty: at the end
+    QString ToolBar{};        // object name of a tool bar; empty: on none
+    QString ToolBarBefore{};  // id of the command it goes before there; empty: at the end
     bool ToolBarSeparatorAfter = false;
 };
 

@@ -65,7 +65,7 @@ TMain::TMain(QWidget *parent) : QMainWindow(parent), m_dialogs(std::make_unique<
     statusBar()->addPermanentWidget(m_fontWarnings);
     m_transport = new TTransport(*this);
     m_signoff = new TSignoffPanel(*this);
-    m_outline = new TOutlinePanel(*this);
+    m_outline = new TOutlinePanel(*m_context, *m_treeEditor, *this);
     m_stylesPanel = new TStylesPanel(*this);
     m_savedElementsWidth = ElementsDesignWidth;
     m_savedPagesWidth = PagesDesignWidth;
