@@ -5,12 +5,12 @@
 // the keys it delays. Prints median and worst of each.
 #include "controls/PreviewPaintBox.h"
 #include "core/document/Document.h"
-#include "ui/CreditCommands.h"
-#include "ui/ElementTreeModel.h"
-#include "ui/ElementsTreeView.h"
-#include "ui/MainWindow.h"
-#include "ui/OutlinePanel.h"
-#include "ui/ScriptedPrompts.h"
+#include "ui/credits/CreditCommands.h"
+#include "ui/tree/ElementTreeModel.h"
+#include "ui/tree/ElementsTreeView.h"
+#include "ui/window/MainWindow.h"
+#include "ui/panels/OutlinePanel.h"
+#include "ui/prompts/ScriptedPrompts.h"
 
 #include <QApplication>
 #include <QCommandLineParser>

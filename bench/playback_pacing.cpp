@@ -3,9 +3,9 @@
 // skipped and the error of the paint times against the ideal times.
 #include "controls/PreviewPaintBox.h"
 #include "core/elements/Interfaces.h"
-#include "ui/MainWindow.h"
-#include "ui/Player.h"
-#include "ui/Transport.h"
+#include "ui/window/MainWindow.h"
+#include "ui/preview/Player.h"
+#include "ui/preview/Transport.h"
 
 #include <QApplication>
 #include <QCommandLineParser>

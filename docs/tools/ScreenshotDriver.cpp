@@ -2,8 +2,8 @@
 // the steps the user manual describes and saves each picture the manual shows into OUTDIR.
 // It drives the window only as a user would (tree selection, commands, dialogs), so the
 // pictures follow the editor as it changes. docs/make-screenshots.sh runs it under Xvfb.
-#include "ui/EditorApplication.h"
-#include "ui/MainWindow.h"
+#include "ui/window/EditorApplication.h"
+#include "ui/window/MainWindow.h"
 
 #include <QAbstractButton>
 #include <QAbstractItemModel>

@@ -1,9 +1,9 @@
 // The Velmora editor.
-#include "ui/EditorApplication.h"
+#include "ui/window/EditorApplication.h"
 #include "controls/PreviewPaintBox.h"
-#include "ui/MainWindow.h"
-#include "ui/Prompts.h"
-#include "ui/SplashScreen.h"
+#include "ui/window/MainWindow.h"
+#include "ui/prompts/Prompts.h"
+#include "ui/window/SplashScreen.h"
 
 #include <QCommandLineParser>
 #include <QFile>

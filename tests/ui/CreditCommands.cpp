@@ -8,7 +8,7 @@
 #include "core/sheets/CreditStyles.h"
 #include "core/render/FrameRenderer.h"
 #include "core/render/Timecode.h"
-#include "ui/CreditCommands.h"
+#include "ui/credits/CreditCommands.h"
 
 #include <QFile>
 #include <QLabel>

@@ -10,12 +10,12 @@
 #include "core/render/FrameRenderer.h"
 #include "support/InkBounds.h"
 #include "support/SheetFiles.h"
-#include "ui/CreditCommands.h"
-#include "ui/CreditLink.h"
-#include "ui/MainWindow.h"
-#include "ui/PageCreditBlock.h"
-#include "ui/SignoffPanel.h"
-#include "ui/TreeClipboard.h"
+#include "ui/credits/CreditCommands.h"
+#include "ui/credits/CreditLink.h"
+#include "ui/window/MainWindow.h"
+#include "ui/pages/PageCreditBlock.h"
+#include "ui/panels/SignoffPanel.h"
+#include "ui/tree/TreeClipboard.h"
 
 #include <QAction>
 #include <QComboBox>

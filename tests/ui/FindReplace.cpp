@@ -1,7 +1,7 @@
 // Find and Replace across the roll's texts through the real dialog and window.
 #include "EditorFixture.h"
 
-#include "ui/FindReplace.h"
+#include "ui/panels/FindReplace.h"
 
 #include <QCheckBox>
 #include <QLabel>

@@ -1,5 +1,5 @@
 // The codec choice shown before a video is written.
-#include "ui/CodecOptionsDialog.h"
+#include "ui/generate/CodecOptionsDialog.h"
 
 #include "core/error.h"
 

@@ -1,6 +1,6 @@
 // The Generate command end to end: real window, real rendering, real FFmpeg, ffprobe on the file.
 #include "EditorFixture.h"
-#include "ui/GenerationCommand.h"
+#include "ui/generate/GenerationCommand.h"
 
 #include <QLocale>
 

@@ -3,7 +3,7 @@
 
 #include <QClipboard>
 
-#include "ui/AboutBox.h"
+#include "ui/window/AboutBox.h"
 
 #include <QComboBox>
 #include <QLabel>

@@ -4,7 +4,7 @@
 #include "core/credits/CreditSource.h"
 #include "core/edit/CreditSheet.h"
 #include "support/SheetFiles.h"
-#include "ui/OutlinePanel.h"
+#include "ui/panels/OutlinePanel.h"
 
 #include <QDockWidget>
 #include <QTreeView>

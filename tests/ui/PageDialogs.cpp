@@ -2,7 +2,7 @@
 // answered from a timer the way a user would answer them.
 #include "controls/ColorSelectorDialogForm.h"
 #include "controls/MultilineEditorForm.h"
-#include "ui/DialogPrompts.h"
+#include "ui/prompts/DialogPrompts.h"
 
 #include <QApplication>
 #include <QPlainTextEdit>

@@ -77,6 +77,8 @@ private Q_SLOTS:
             {"alignment", [](TPagesFixture &f) { f.Pages().ImageAlign->ToolButton(0)->click(); },
                 {{"HAlign", int(eaLeft)}}},
             {"top offset", [](TPagesFixture &f) { Type(f.Pages().ImageTopOffset, -40); }, {{"TopOffset", -40}}},
+            // The same range as a text's: an image can be pulled over a whole frame too.
+            {"far top offset", [](TPagesFixture &f) { Type(f.Pages().ImageTopOffset, -5000); }, {{"TopOffset", -5000}}},
             {"fixed height on", [](TPagesFixture &f) { f.Pages().ImageFixedHeightToggle->click(); },
                 {{"UseFixedHeight", true}}},
             {"fixed height value", [](TPagesFixture &f) {

@@ -1,7 +1,7 @@
 // The text page: filling, every handler, the colour dialog, the multi-line editor, fonts.
 #include "PagesFixture.h"
 
-#include "ui/FontWarningPanel.h"
+#include "ui/panels/FontWarningPanel.h"
 
 #include <QLabel>
 

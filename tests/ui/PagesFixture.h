@@ -11,7 +11,7 @@
 #include "controls/VelmoraSpinEdit.h"
 #include "core/elements/ElementText.h"
 #include "core/typedfiler/CodePage.h"
-#include "ui/PropertyPages.h"
+#include "ui/pages/PropertyPages.h"
 
 #include <QCheckBox>
 #include <QComboBox>

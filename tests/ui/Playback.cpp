@@ -3,8 +3,8 @@
 #include "EditorFixture.h"
 
 #include "core/render/FrameRenderer.h"
-#include "ui/TimePanel.h"
-#include "ui/Transport.h"
+#include "ui/preview/TimePanel.h"
+#include "ui/preview/Transport.h"
 
 #include <QApplication>
 #include <QLineEdit>

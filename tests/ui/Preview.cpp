@@ -1,7 +1,7 @@
 // The preview: coalesced renders, fitting and hatch, slider range, wheel and status bar.
 #include "EditorFixture.h"
 
-#include "ui/PreviewPainter.h"
+#include "ui/preview/PreviewPainter.h"
 #include "core/elements/TextBlock.h"
 #include "support/InkBounds.h"
 

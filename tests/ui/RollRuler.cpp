@@ -1,12 +1,32 @@
 // The ruler under the slider: timecodes at the slider's scale, headings marked, clicks move the roll.
 #include "EditorFixture.h"
 
-#include "ui/RollRuler.h"
+#include "ui/panels/OutlinePanel.h"
+#include "ui/preview/RollRuler.h"
+#include "ui/panels/SignoffPanel.h"
+
+#include <QDockWidget>
+#include <QListWidget>
+#include <QRegularExpression>
 
 #include <QSlider>
 
 using namespace velmora;
 using namespace velmora::test;
+
+namespace {
+
+// Two headings forty names apart, in a window wide enough for the ruler; the second heading.
+TElementNode &AddTwoSections(TEditorFixture &f)
+{
+    f.Main().resize(1000, 700);
+    f.AddText(f.Project(), "OPENING TITLES");
+    for (int i = 0; i < 40; ++i)
+        f.AddText(f.Project(), QString("Somebody %1").arg(i));
+    return f.AddText(f.Project(), "CAST");
+}
+
+} // namespace
 
 class RollRulerTest : public QObject
 {
@@ -15,11 +35,7 @@ private Q_SLOTS:
     void marksHeadingsAndMovesThereOnAClick()
     {
         TEditorFixture f;
-        f.Main().resize(1000, 700);
-        f.AddText(f.Project(), "OPENING TITLES");
-        for (int i = 0; i < 40; ++i)
-            f.AddText(f.Project(), QString("Somebody %1").arg(i));
-        f.AddText(f.Project(), "CAST");
+        AddTwoSections(f);
         f.Main().RenderFrame();
         TRollRuler &ruler = f.Main().Ruler();
         QVERIFY(ruler.isVisible());
@@ -49,6 +65,58 @@ private Q_SLOTS:
         const auto *project = queryInterface<IProject>(f.Project().Element());
         const int step = ruler.TickSeconds() * project->GetFrameRate() * project->GetScrollRate();
         QVERIFY(ruler.XOf(step) - ruler.XOf(0) >= 85);
+    }
+
+    // Every view follows a heading moved up the roll, not only those that heard of inserts
+    // and removals: the ruler once kept the old mark after a move.
+    void viewsFollowAMovedHeading()
+    {
+        TEditorFixture f;
+        TElementNode &cast = AddTwoSections(f);
+        // A line too small to read, so the Problems panel places the heading by its frame.
+        queryInterface<IGDIPFont>(cast.Element())->SetFontSize(4);
+        f.Main().RenderFrame();
+        TRollRuler &ruler = f.Main().Ruler();
+        TSignoffPanel &signoff = f.Main().Signoff();
+        TOutlinePanel &outline = f.Main().Outline();
+        signoff.Dock->show();
+        outline.Dock->show();
+        ruler.UpdateSections();
+        signoff.Update();
+        outline.Rebuild();
+        const auto castMark = [&] { return ruler.Sections().size() == 2 ? ruler.Sections()[1].Position : -1; };
+        const auto castFrame = [&] {
+            for (int i = 0; i < signoff.Problems->count(); ++i)
+                if (const auto match = QRegularExpression("\\bframe (\\d+).*\"CAST\"").match(signoff.Problems->item(i)->text());
+                    match.hasMatch())
+                    return match.captured(1).toInt();
+            return -1;
+        };
+        const auto castRow = [&] {
+            for (int row = 0; row < outline.Model().rowCount(); ++row)
+                if (outline.Model().index(row, 0).data().toString() == "CAST")
+                    return row;
+            return -1;
+        };
+        const int markBefore = castMark(), frameBefore = castFrame();
+        QVERIFY(markBefore > 0 && frameBefore > 0);
+        QCOMPARE(castRow(), 41);
+
+        // Dragged to just below the opening titles, as the tree's drop does it.
+        f.Focus(cast);
+        f.Editor().BeginDrag();
+        f.Editor().ElementsTreeDragDrop(f.Project().Child(1), dmAbove, Qt::MoveAction, nullptr);
+        f.Editor().EndDrag();
+        QCOMPARE(f.Project().Child(1), &cast);
+
+        // (The mark once stayed at 1273 px instead of 593 on this roll.)
+        QTRY_VERIFY(castMark() > 0 && castMark() < markBefore);
+        QTRY_VERIFY(castFrame() > 0 && castFrame() < frameBefore);
+        QTRY_COMPARE(castRow(), 1);
+        // The mark is where the heading now is, as measured afresh.
+        const int markAfter = castMark();
+        ruler.UpdateSections();
+        QCOMPARE(castMark(), markAfter);
     }
 
     void hidesWhileGenerating()

@@ -1,7 +1,7 @@
 // The Problems panel and File > Export Proof PDF... in the real window.
 #include "EditorFixture.h"
 
-#include "ui/SignoffPanel.h"
+#include "ui/panels/SignoffPanel.h"
 
 #include <QDockWidget>
 #include <QFile>

@@ -3,7 +3,7 @@
 #include "EditorFixture.h"
 
 #include "core/signoff/Credits.h"
-#include "ui/SpellingDialog.h"
+#include "ui/panels/SpellingDialog.h"
 
 #include <QBuffer>
 #include <QFile>

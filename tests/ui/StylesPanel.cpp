@@ -7,8 +7,8 @@
 #include "core/edit/StyleCommands.h"
 #include "core/render/FrameRenderer.h"
 #include "core/edit/StyleLooks.h"
-#include "ui/CreditCommands.h"
-#include "ui/StylesPanel.h"
+#include "ui/credits/CreditCommands.h"
+#include "ui/panels/StylesPanel.h"
 
 #include <QDockWidget>
 #include <QDoubleSpinBox>

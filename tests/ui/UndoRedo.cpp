@@ -2,8 +2,8 @@
 // shown title, and the questions asked before a changed project goes.
 #include "PagesFixture.h"
 
-#include "ui/DialogPrompts.h"
-#include "ui/RecentFiles.h"
+#include "ui/prompts/DialogPrompts.h"
+#include "ui/window/RecentFiles.h"
 
 #include <QApplication>
 #include <QFile>

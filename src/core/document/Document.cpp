@@ -94,7 +94,7 @@ void TDocument::NewProject(const std::function<void(IProject &)> &prepare)
     if (prepare)
         if (auto *project = queryInterface<IProject>(ProjectNode()->Element()))
             prepare(*project);
-    Q_EMIT TreeReset();
+    Q_EMIT Changed({.Kind = TDocumentChange::TKind::TreeReset});
     UpdateTitle();
     Q_EMIT ModifiedChanged();
 }
@@ -122,7 +122,7 @@ TElementNode &TDocument::InsertNode(TElementNode &parent, std::size_t index, std
     index = std::min(index, parent.ChildCount());
     Q_EMIT NodeAboutToBeInserted(&parent, int(index));
     TElementNode &inserted = m_tree.InsertChild(parent, index, std::move(node));
-    Q_EMIT NodeInserted(&inserted);
+    Q_EMIT Changed({.Kind = TDocumentChange::TKind::NodeAdded, .Node = &inserted, .Parent = &parent});
     return inserted;
 }
 
@@ -131,7 +131,7 @@ std::unique_ptr<TElementNode> TDocument::TakeNode(TElementNode &node)
     TElementNode *parent = node.Parent();
     Q_EMIT NodeAboutToBeRemoved(&node);
     std::unique_ptr<TElementNode> taken = m_tree.TakeNode(node);
-    Q_EMIT NodeRemoved(parent);
+    Q_EMIT Changed({.Kind = TDocumentChange::TKind::NodeRemoved, .Parent = parent});
     return taken;
 }
 
@@ -152,20 +152,20 @@ bool TDocument::MoveNode(TElementNode &node, TElementNode &parent, std::size_t i
     std::unique_ptr<TElementNode> taken = m_tree.TakeNode(node);
     m_tree.InsertChild(parent, index, std::move(taken));
     m_tree.SetFocusedNode(focused);
-    Q_EMIT NodeMoved(&node);
+    Q_EMIT Changed({.Kind = TDocumentChange::TKind::NodeMoved, .Node = &node, .Parent = &parent});
     return true;
 }
 
 std::unique_ptr<IElement> TDocument::ReplaceElement(TElementNode &node, std::unique_ptr<IElement> element)
 {
     std::unique_ptr<IElement> old = node.ReplaceElement(std::move(element));
-    Q_EMIT ElementReplaced(&node, old.get());
+    Q_EMIT Changed({.Kind = TDocumentChange::TKind::ElementReplaced, .Node = &node, .Element = node.Element(), .Old = old.get()});
     return old;
 }
 
 void TDocument::NotifyElementChanged(IElement *element, bool redraw)
 {
-    Q_EMIT ElementChanged(element, redraw);
+    Q_EMIT Changed({.Kind = TDocumentChange::TKind::ElementFields, .Element = element, .Redraw = redraw});
 }
 
 bool TDocument::CheckSignature(ITypedFiler &filer)
@@ -197,7 +197,7 @@ void TDocument::LoadProjectFile(QIODevice &stream)
     m_tree.Clear();
     while (loaded.Root().ChildCount() > 0)
         m_tree.InsertChild(m_tree.Root(), m_tree.Root().ChildCount(), loaded.TakeNode(*loaded.Root().Child(0)));
-    Q_EMIT TreeReset();
+    Q_EMIT Changed({.Kind = TDocumentChange::TKind::TreeReset});
     UpdateTitle();
     Q_EMIT ModifiedChanged();
 }

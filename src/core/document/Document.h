@@ -51,12 +51,35 @@ inline constexpr const char ConfirmLoad[] = "The project has changed, are you su
 inline constexpr const char ConfirmClose[] = "The project has changed, are you sure you want to close Velmora";
 } // namespace DocumentMessages
 
+// What one change of the document touched; every view refreshes from this one description.
+struct TDocumentChange
+{
+    enum class TKind {
+        NodeAdded,       // Node is new in the tree
+        NodeRemoved,     // a node left Parent (Node is null: it may be gone already)
+        NodeMoved,       // Node sits elsewhere; Parent is its place now
+        ElementFields,   // fields of Element changed; Redraw is false when the frame stays the same
+        ElementReplaced, // Node holds a new element (a block reloaded, an undo of it); Old is still alive
+        TreeReset,       // the whole tree is new (New, Open)
+    };
+    TKind Kind;
+    TElementNode *Node = nullptr;
+    TElementNode *Parent = nullptr;
+    IElement *Element = nullptr;
+    IElement *Old = nullptr;
+    bool Redraw = true;
+
+    // A change to the tree's shape (rows added, removed or moved, or a new tree).
+    bool Structural() const { return Kind == TKind::NodeAdded || Kind == TKind::NodeRemoved || Kind == TKind::NodeMoved || Kind == TKind::TreeReset; }
+};
+
 // The first nine bytes of every project file.
 inline constexpr char ProjectSignature[] = "VELMORA01";
 
 // The open project: its element tree, file name (a Unicode path), modified flag and title,
 // and the undo stack every edit goes through. Each change of the tree or of an element is
-// announced by a signal, so views follow the document instead of being told by each edit.
+// announced by one signal, Changed, so views follow the document instead of being told by each
+// edit, and a view cannot miss a kind of change by listening to the wrong few signals.
 class TDocument : public QObject
 {
     Q_OBJECT
@@ -129,20 +152,17 @@ public:
     bool ActSaveAsExecute(IDocumentPrompts &prompts);
 
 Q_SIGNALS:
+    // Every change of the tree or of an element, after it happened.
+    void Changed(const velmora::TDocumentChange &change);
+    // Before a change, for views that must prepare (the tree model's begin... calls, panels
+    // forgetting nodes about to go).
     void NodeAboutToBeInserted(velmora::TElementNode *parent, int row);
-    void NodeInserted(velmora::TElementNode *node);
     // node and its subtree are about to leave the tree (to be destroyed or kept by a command).
     void NodeAboutToBeRemoved(velmora::TElementNode *node);
-    void NodeRemoved(velmora::TElementNode *parent);
     // node goes under parent, before the child now at row (rows counted before the move).
     void NodeAboutToBeMoved(velmora::TElementNode *node, velmora::TElementNode *parent, int row);
-    void NodeMoved(velmora::TElementNode *node);
-    void ElementChanged(velmora::IElement *element, bool redraw);
-    // node holds a new element; old is still alive while this signal runs.
-    void ElementReplaced(velmora::TElementNode *node, velmora::IElement *old);
-    // The whole tree is replaced (New, Open).
+    // The whole tree is about to be replaced (New, Open).
     void TreeAboutToBeReset();
-    void TreeReset();
     // Modified() may have changed.
     void ModifiedChanged();
 

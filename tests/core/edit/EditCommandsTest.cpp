@@ -249,7 +249,10 @@ TEST_F(EditFixture, ReplacedElementComesBackAsTheSameObject)
     const QString picture = WritePicture(dir, "logo.png", 40, 30);
     IElement *before = I->Element();
     std::vector<IElement *> replaced;
-    QObject::connect(&document, &TDocument::ElementReplaced, [&](TElementNode *, IElement *old) { replaced.push_back(old); });
+    QObject::connect(&document, &TDocument::Changed, [&](const TDocumentChange &change) {
+        if (change.Kind == TDocumentChange::TKind::ElementReplaced)
+            replaced.push_back(change.Old);
+    });
     LoadImage(document, *I, picture);
     IElement *after = I->Element();
     ASSERT_NE(after, before);

@@ -1,0 +1,178 @@
+#include "ui/prompts/DialogPrompts.h"
+
+#include "ui/generate/CodecOptionsDialog.h"
+#include "controls/ColorSelectorDialogForm.h"
+#include "controls/MultilineEditorForm.h"
+#include "ui/pages/PageDialogs.h"
+#include "ui/prompts/TemplateChooser.h"
+
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QMessageBox>
+
+namespace velmora {
+
+namespace {
+
+const QString ProjectFilter = QStringLiteral("Velmora Projects(*.vmz)|*.vmz");
+const QString ImageFilter = QStringLiteral(
+    "All Image Types|*.png;*.bmp;*.gif;*.jpg;*.jpeg;*.tif|Portable Network Graphics (*.png)|*.png|"
+    "Bitmap (*.bmp)|*.bmp|Graphic Interchange Format (*.gif)|*.gif|JPEG Images (*.jpg;*.jpeg)|*.jpg;*.jpeg|"
+    "Tagged Image File Format (*.tif)|*.tif");
+const QString VideoFilter = QStringLiteral("AVI Files (*.avi)|*.avi");
+
+// One configured file dialog; returns the chosen file or empty when cancelled.
+QString RunFileDialog(QWidget *parent, const QString &title, const QString &filter, const QString &suffix,
+    QFileDialog::AcceptMode mode, const QString &folder, const QString &proposed = {})
+{
+    QFileDialog dialog(parent, title, folder);
+    dialog.setAcceptMode(mode);
+    dialog.setFileMode(mode == QFileDialog::AcceptOpen ? QFileDialog::ExistingFile : QFileDialog::AnyFile);
+    dialog.setNameFilters(DialogNameFilters(filter));
+    dialog.setDefaultSuffix(suffix);
+    dialog.setOption(QFileDialog::ReadOnly, false);
+    if (!proposed.isEmpty())
+        dialog.selectFile(proposed);
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return {};
+    return dialog.selectedFiles().constFirst();
+}
+
+} // namespace
+
+std::unique_ptr<QMessageBox> MakeQuestionBox(QWidget *parent, const QString &question, QMessageBox::StandardButtons buttons,
+    QMessageBox::StandardButton defaultButton)
+{
+    auto box = std::make_unique<QMessageBox>(QMessageBox::Question, QStringLiteral("Confirm"), question, buttons, parent);
+    box->setDefaultButton(defaultButton);
+    return box;
+}
+
+QString CreateFileQuestion(const QString &fileName)
+{
+    return QStringLiteral("%1\nThis file does not exist.\nDo you want to create it?").arg(fileName);
+}
+
+QStringList DialogNameFilters(const QString &filter)
+{
+    const QStringList parts = filter.split(QLatin1Char('|'));
+    QStringList filters;
+    for (qsizetype i = 0; i + 1 < parts.size(); i += 2) {
+        QString patterns = parts[i + 1];
+        patterns.replace(QLatin1Char(';'), QLatin1Char(' '));
+        // The description may already end in its patterns, as "Velmora Projects(*.vmz)" does.
+        filters << (parts[i].endsWith(QLatin1Char(')')) ? parts[i] : parts[i] + QStringLiteral(" (") + patterns + QLatin1Char(')'));
+    }
+    return filters;
+}
+
+TDialogPrompts::TDialogPrompts(QWidget *parent) : m_parent(parent) {}
+
+bool TDialogPrompts::Confirm(const QString &question)
+{
+    return MakeQuestionBox(m_parent, question, QMessageBox::Yes | QMessageBox::No, QMessageBox::No)->exec() == QMessageBox::Yes;
+}
+
+TSaveChoice TDialogPrompts::AskSaveChanges(const QString &question)
+{
+    switch (MakeQuestionBox(m_parent, question, QMessageBox::Save | QMessageBox::Discard | QMessageBox::Cancel,
+        QMessageBox::Save)->exec()) {
+    case QMessageBox::Save:
+        return TSaveChoice::Save;
+    case QMessageBox::Discard:
+        return TSaveChoice::Discard;
+    default:
+        return TSaveChoice::Cancel;
+    }
+}
+
+QString TDialogPrompts::ChooseOpenFile()
+{
+    return RunFileDialog(m_parent, QStringLiteral("Open Project"), ProjectFilter, QStringLiteral("vmz"),
+        QFileDialog::AcceptOpen, m_projectFolder);
+}
+
+QString TDialogPrompts::ChooseSaveFile()
+{
+    const QString name = RunFileDialog(m_parent, QStringLiteral("Save Project"), ProjectFilter, QStringLiteral("vmz"),
+        QFileDialog::AcceptSave, m_projectFolder);
+    // The dialog has asked about overwriting; a new file is confirmed here, with Yes as the default,
+    // so Enter goes on with the save the user asked for.
+    if (!name.isEmpty() && !QFileInfo::exists(name)
+        && MakeQuestionBox(m_parent, CreateFileQuestion(name), QMessageBox::Yes | QMessageBox::No, QMessageBox::Yes)->exec()
+            != QMessageBox::Yes)
+        return {};
+    return name;
+}
+
+void TDialogPrompts::ShowError(const QString &message)
+{
+    QMessageBox::critical(m_parent, QStringLiteral("Velmora"), message);
+}
+
+void TDialogPrompts::ShowInformation(const QString &message)
+{
+    QMessageBox::information(m_parent, QStringLiteral("Velmora"), message);
+}
+
+QString TDialogPrompts::ChooseImageFile()
+{
+    return RunFileDialog(m_parent, QStringLiteral("Select image to open"), ImageFilter, QString(),
+        QFileDialog::AcceptOpen, QString());
+}
+
+bool TDialogPrompts::ChooseDelivery(TDeliveryChoice &choice, TGenerateRange &range, int projectRate, int frameCount)
+{
+    TDeliveryDialog dialog(choice, projectRate, m_parent);
+    dialog.SetRange(range, frameCount);
+    if (dialog.exec() != QDialog::Accepted)
+        return false;
+    choice = dialog.Choice();
+    range = dialog.Range();
+    return true;
+}
+
+QString TDialogPrompts::ChooseOutputFile(const QString &proposed)
+{
+    // AVI keeps its dialog; other formats offer their own extensions.
+    const TOutputFormat *format = FormatForFile(proposed);
+    if (format == nullptr || format->Kind == TSinkKind::Avi)
+        return RunFileDialog(m_parent, QStringLiteral("Output to"), VideoFilter, QStringLiteral("avi"),
+            QFileDialog::AcceptSave, QString(), proposed);
+    const QString filter = QStringLiteral("%1 (*.%2)|*.%3")
+        .arg(format->Title, format->Extensions.join(QStringLiteral(" *.")), format->Extensions.join(QStringLiteral(";*.")));
+    return RunFileDialog(m_parent, QStringLiteral("Output to"), filter, format->Extensions.front(),
+        QFileDialog::AcceptSave, QString(), proposed);
+}
+
+bool TDialogPrompts::ChooseCodecOptions(TAVICompressorOptions &options)
+{
+    TCodecOptionsDialog dialog(options, m_parent);
+    if (dialog.exec() != QDialog::Accepted)
+        return false;
+    options = dialog.Options();
+    return true;
+}
+
+std::optional<quint32> TDialogPrompts::ChooseColor(quint32 initial, const std::function<void(quint32)> &live)
+{
+    const auto dialog = MakeColorDialog(m_parent, initial, live);
+    if (dialog->exec() != QDialog::Accepted)
+        return std::nullopt;
+    return dialog->Frame()->GetColor();
+}
+
+bool TDialogPrompts::EditMultilineText(const QString &text, const std::function<void(const QString &)> &edited)
+{
+    return MakeMultilineEditor(m_parent, text, edited)->exec() == QDialog::Accepted;
+}
+
+std::optional<int> TDialogPrompts::ChooseProjectTemplate(const QStringList &names)
+{
+    TTemplateChooser chooser(m_parent, names);
+    if (chooser.exec() != QDialog::Accepted || chooser.Chosen() < 0)
+        return std::nullopt;
+    return chooser.Chosen();
+}
+
+} // namespace velmora
