@@ -1,5 +1,7 @@
 #pragma once
 
+#include "core/signoff/ProofPlan.h"
+
 #include <QString>
 #include <vector>
 
@@ -27,19 +29,28 @@ struct TProofOptions
     bool SafeAreas = false; // title-safe and action-safe lines over the roll
     QString Title;          // the project's name in each page's head
     QString Date;           // printed beside it
+    QString Version;        // the version signed off ("v3", or the sheet's time); none when empty
+    bool RollColours = false; // the roll's own colours and background instead of dark on white
+    bool SignOff = true;      // a block for names, roles, dates and signatures on the last page
     std::vector<TProofMark> Marks; // changes to show, with a margin on the right for their notes
 };
 
-// The stretch of the roll (roll pixels, top to bottom) that each page of a proof holds.
-struct TProofPageBand
+// What a proof came out as.
+struct TProofSummary
 {
-    qint32 Top = 0;
-    qint32 Bottom = 0;
+    std::vector<TProofPageBand> Pages;
+    int Credits = 0;             // credit lines (sheet rows or text elements) it holds
+    double SmallestPoints = 0.0; // the smallest text's size on paper
+    bool Landscape = false;      // turned to give the smallest text room
 };
 
+// Below this size on paper a proof is hard to read and check.
+inline constexpr double ProofMinimumPoints = 8.0;
+
 // Writes the roll as a PDF for reading and signing: drawn by the frame renderer, so text stays
-// text and pictures are embedded; pages break between elements where they can; each element's
-// first frame and timecode stand in the margin. Returns the pages' bands. Throws EVelmoraError.
-std::vector<TProofPageBand> WriteProofPdf(const TElementTree &tree, const QString &fileName, const TProofOptions &options);
+// text and pictures are embedded; the roll's ink fills the page's width; pages break between
+// credits, never after a heading; each credit's timecode and sheet row stand in the margin.
+// Throws EVelmoraError.
+TProofSummary WriteProofPdf(const TElementTree &tree, const QString &fileName, const TProofOptions &options);
 
 } // namespace velmora
