@@ -110,6 +110,8 @@ INSTANTIATE_TEST_SUITE_P(
         TFault{"UnknownStyleIsAWarning", "names,,Noor Vale,,Huge,,,\n", {}, {}, {"unknown-style"}, 0},
         TFault{"TooFastToRead", "", {"--scroll", "20"}, {}, {"reading-time"}, 1},
         TFault{"OddFilmSize", "", {"--film", "1000x700"}, {}, {"film-size"}, 0},
+        TFault{"PalIsOrdinary", "", {"--film", "720x576"}, {}, {}, 0},
+        TFault{"HdReadyIsOrdinary", "", {"--film", "1280x720"}, {}, {}, 0},
         TFault{"RunningTimeMissesTarget", "", {}, {"--target", "00:10:00:00"}, {"running-time"}, 1},
         TFault{"IgnoredCheck", "text,,,Small Print,Tiny,,,\n", {}, {"--ignore", "small-text"}, {}, 0}),
     [](const ::testing::TestParamInfo<TFault> &info) { return std::string(info.param.Name); });

@@ -49,6 +49,7 @@ constexpr TDeliverySize DeliverySizes[] = {
     {"DCI 2K Scope", 2048, 858}, {"DCI 4K Flat", 3996, 2160}, {"DCI 4K Scope", 4096, 1716},
     {"DCI 2K Full", 2048, 1080}, {"DCI 4K Full", 4096, 2160},
 };
+constexpr TDeliverySize OrdinarySizes[] = {{"720p", 1280, 720}, {"PAL", 720, 576}, {"NTSC", 720, 480}};
 
 template <typename Visit>
 void ForEachText(const TElementNode &node, const Visit &visit)
@@ -121,6 +122,8 @@ public:
         for (TProblem &problem : m_problems)
             if (!m_options.Ignore.contains(problem.Id))
                 kept.push_back(std::move(problem));
+        // Errors before warnings before notes; within each, check order and roll order stay.
+        std::stable_sort(kept.begin(), kept.end(), [](const TProblem &a, const TProblem &b) { return a.Severity < b.Severity; });
         return kept;
     }
 
@@ -519,6 +522,10 @@ private:
     void CheckFilmSize()
     {
         for (const TDeliverySize &size : DeliverySizes)
+            if (size.Width == m_map.FilmWidth && size.Height == m_map.FilmHeight)
+                return;
+        // 720p and standard definition are ordinary sizes to make, not delivery masters to flag.
+        for (const TDeliverySize &size : OrdinarySizes)
             if (size.Width == m_map.FilmWidth && size.Height == m_map.FilmHeight)
                 return;
         QStringList known;
