@@ -18,11 +18,11 @@ namespace {
 
 const char *const CheckHelp = R"(Checks a roll before delivery and lists what to mend.
 
-Errors (exit code 1): title-safe (text outside 90 % of the width), small-text (capitals
-under 20 lines at 1080, scaled to the film), reading-time (a line on screen under 5 s),
+Errors (exit code 1): title-safe (text outside 90 % of the width), small-text (capitals, or
+the body of scripts without them, under 20 lines at 1080, scaled to the film; one per style), reading-time (a line on screen under 5 s),
 missing-glyphs (characters no installed font can draw), duplicate-credit (a name twice
 for one role or list within a section), running-time (against --target).
-Warnings: action-safe (a picture outside 93 %), missing-font (drawn in a substitute),
+Warnings: action-safe (a picture outside 93 %), missing-font (drawn in another family, named),
 similar-names (Zoe Smith / Zoë Smith), spacing (double or trailing spaces),
 unknown-style (a sheet row names a style the styles lack; drawn in its kind's built-in style).
 Note: film-size (not a common delivery size).
@@ -41,6 +41,12 @@ QJsonObject ProblemJson(const TProblem &problem)
     }
     if (!problem.Place.isEmpty())
         object.insert(QStringLiteral("place"), problem.Place);
+    if (!problem.Rows.empty()) {
+        QJsonArray rows;
+        for (const int row : problem.Rows)
+            rows.append(row);
+        object.insert(QStringLiteral("rows"), rows);
+    }
     if (problem.Frame >= 0) {
         object.insert(QStringLiteral("frame"), problem.Frame);
         object.insert(QStringLiteral("timecode"), problem.Timecode);

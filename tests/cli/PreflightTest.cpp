@@ -14,7 +14,8 @@
 namespace {
 
 const char *const Styles = R"({"Role": {"FontSize": 32}, "Left": {"FontSize": 40, "HAlign": "left", "Measure": 100},
-  "Tiny": {"FontSize": 12}, "Nowhere": {"FontName": "Velmora No Such Face", "FontSize": 40}})";
+  "Tiny": {"FontSize": 12}, "Nowhere": {"FontName": "Velmora No Such Face", "FontSize": 40},
+  "Aliased": {"FontName": "Arial", "FontSize": 40}})";
 
 const char *const CleanRows = "Kind,Role,Name,Text,Style,Columns,Size,Image\n"
                               "heading,,,CAMERA,,,,\n"
@@ -107,6 +108,16 @@ INSTANTIATE_TEST_SUITE_P(
         TFault{"DuplicateInSection", "pair,Sound Mixer,Zoe Smith,,,,,\n", {}, {}, {"duplicate-credit"}, 1},
         TFault{"DoubleSpace", "pair,Boom Operator,Ivo  Montague,,,,,\n", {}, {}, {"spacing"}, 0},
         TFault{"FontNotInstalled", "text,,,Printed Elsewhere,Nowhere,,,\n", {}, {}, {"missing-font"}, 0},
+        TFault{"AliasDrawnInAnotherFamily", "text,,,Printed In Arial,Aliased,,,\n", {}, {}, {"missing-font"}, 0},
+        // Scripts without capitals are measured by their letters' whole body: at the built-in
+        // sizes they pass; in a tiny style they do not.
+        TFault{"ScriptsAtBuiltInSizes",
+               "pair,\xd8\xb5\xd8\xaf\xd9\x8a\xd9\x82,\xd9\x85\xd8\xad\xd9\x85\xd8\xaf \xd8\xb9\xd8\xa8\xd8\xaf,,,,,\n"
+               "pair,Neighbour,\xe0\xb8\xaa\xe0\xb8\xa1\xe0\xb8\x8a\xe0\xb8\xb2\xe0\xb8\xa2,,,,,\n"
+               "pair,Lead,\xe0\xa4\x85\xe0\xa4\xae\xe0\xa4\xbf\xe0\xa4\xa4\xe0\xa4\xbe\xe0\xa4\xad,,,,,\n"
+               "pair,\xd7\xa9\xd7\x9b\xd7\x9f,\xd7\x93\xd7\x95\xd7\x93 \xd7\x9c\xd7\x95\xd7\x99,,,,,\n",
+               {}, {}, {}, 0},
+        TFault{"TinyArabicText", "text,,,\xd9\x85\xd8\xad\xd9\x85\xd8\xaf \xd8\xb9\xd8\xa8\xd8\xaf,Tiny,,,\n", {}, {}, {"small-text"}, 1},
         TFault{"UnknownStyleIsAWarning", "names,,Noor Vale,,Huge,,,\n", {}, {}, {"unknown-style"}, 0},
         TFault{"TooFastToRead", "", {"--scroll", "20"}, {}, {"reading-time"}, 1},
         TFault{"OddFilmSize", "", {"--film", "1000x700"}, {}, {"film-size"}, 0},

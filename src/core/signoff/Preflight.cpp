@@ -10,6 +10,7 @@
 #include "core/render/Timecode.h"
 #include "core/signoff/BlockLayouts.h"
 #include "core/signoff/Credits.h"
+#include "core/signoff/LetterHeight.h"
 #include "core/signoff/RollMap.h"
 #include "core/typedfiler/CodePage.h"
 
@@ -264,64 +265,71 @@ private:
     void CheckTextSize()
     {
         const double minimum = m_options.MinimumCapLinesAt1080 * m_map.FilmHeight / 1080.0;
-        std::map<std::pair<QByteArray, int>, double> capHeights;
+        const auto below = [&](const TLetterHeight &height, int size) {
+            return QStringLiteral("%1 %2 pixels high at %3 px; at least %4 are readable on a %5-line film")
+                .arg(height.What, QString::number(height.Pixels, 'f', 1))
+                .arg(size)
+                .arg(QString::number(minimum, 'f', 1))
+                .arg(m_map.FilmHeight);
+        };
         ForEachText(m_project, [&](const TElementNode &node, const IGDIPFont &font, const QString &text) {
             if (VisibleLines(text).isEmpty())
                 return;
             QByteArray name;
             font.GetFontName(name);
-            const auto key = std::pair(name, int(font.GetFontSize()));
-            auto found = capHeights.find(key);
-            if (found == capHeights.end())
-                found = capHeights.emplace(key, QFontMetricsF(TextBlockFont(name, key.second)).capHeight()).first;
-            if (found->second >= minimum)
+            const TLetterHeight height = MeasureLetterHeight(TextBlockFont(name, font.GetFontSize()), text);
+            if (height.Pixels >= minimum)
                 return;
-            Add(SmallText, TSeverity::Error,
-                QStringLiteral("\"%1\" has capitals %2 pixels high at %3 px; at least %4 pixels are readable on a %5-line film")
-                    .arg(ShownCaption(node))
-                    .arg(QString::number(found->second, 'f', 1))
-                    .arg(key.second)
-                    .arg(QString::number(minimum, 'f', 1))
-                    .arg(m_map.FilmHeight),
+            Add(SmallText, TSeverity::Error, QStringLiteral("\"%1\" has %2").arg(ShownCaption(node), below(height, font.GetFontSize())),
                 &node);
         });
-        // A size is too small for every row drawn in it: one problem for each, at its first row.
+        // A style too small for its film is one problem, at its first row, however many rows
+        // it draws; each row is listed in the problem's Rows.
         struct TSmall
         {
             const TPlacedBlock *Block;
             int Row;
             TCreditColumn Column;
-            QString Text;
-            QFont Font;
-            double Cap;
+            QString Style;
+            int Size;
+            TLetterHeight Height;
             std::set<int> Rows;
         };
         std::vector<TSmall> smalls;
-        std::map<std::pair<const TPlacedBlock *, QString>, std::size_t> byFont;
+        std::map<std::tuple<const TPlacedBlock *, QString, QString>, std::size_t> byFont;
         ForEachBlockLine([&](const TPlacedBlock &block, const TCreditRow &row, TCreditColumn column,
                              const TCreditLayout::TLine &line) {
             const QFont &font = line.Layout->font();
-            const auto key = std::pair(&block, font.key());
+            const TLetterHeight height = MeasureLetterHeight(font, LineText(line));
+            const auto key = std::tuple(&block, font.key(), height.What);
             auto found = byFont.find(key);
             if (found == byFont.end()) {
-                const double cap = QFontMetricsF(font).capHeight();
-                found = byFont.emplace(key, cap < minimum ? smalls.size() : std::size_t(-1)).first;
-                if (cap < minimum)
-                    smalls.push_back({&block, row.Number, column, LineText(line), font, cap, {}});
+                found = byFont.emplace(key, height.Pixels < minimum ? smalls.size() : std::size_t(-1)).first;
+                if (height.Pixels < minimum)
+                    smalls.push_back({&block, row.Number, column, line.StyleName.isEmpty() ? LineText(line) : line.StyleName,
+                                      font.pixelSize(), height, {}});
             }
-            if (found->second != std::size_t(-1))
-                smalls[found->second].Rows.insert(row.Number);
+            // A line with no letters of its own script is measured by the text itself: the
+            // lowest stands for the style.
+            if (found->second == std::size_t(-1) && height.Pixels < minimum) {
+                found->second = smalls.size();
+                smalls.push_back({&block, row.Number, column, line.StyleName.isEmpty() ? LineText(line) : line.StyleName,
+                                  font.pixelSize(), height, {}});
+            }
+            if (found->second != std::size_t(-1)) {
+                TSmall &small = smalls[found->second];
+                small.Height.Pixels = std::min(small.Height.Pixels, height.Pixels);
+                if (height.Pixels < minimum)
+                    small.Rows.insert(row.Number);
+            }
         });
-        for (const TSmall &small : smalls)
+        for (const TSmall &small : smalls) {
             AddRow(SmallText, TSeverity::Error,
-                   QStringLiteral("\"%1\" has capitals %2 pixels high at %3 px; at least %4 pixels are readable on a %5-line film%6")
-                       .arg(small.Text)
-                       .arg(QString::number(small.Cap, 'f', 1))
-                       .arg(small.Font.pixelSize())
-                       .arg(QString::number(minimum, 'f', 1))
-                       .arg(m_map.FilmHeight)
-                       .arg(small.Rows.size() > 1 ? QStringLiteral(" (%1 rows in this size)").arg(small.Rows.size()) : QString()),
+                   QStringLiteral("%1: %2 %3, %4").arg(small.Style).arg(small.Rows.size())
+                       .arg(small.Rows.size() == 1 ? QStringLiteral("row") : QStringLiteral("rows"), below(small.Height, small.Size)),
                    *small.Block, small.Row, small.Column);
+            m_problems.back().Rows.assign(small.Rows.begin(), small.Rows.end());
+        }
     }
 
     void CheckReadingTime()
@@ -380,11 +388,11 @@ private:
                 order.append(family);
         });
         for (const QString &family : order)
-            if (!ResolveFontFace(family).Known) {
+            if (const QString drawn = Substitute(family); !drawn.isEmpty()) {
                 const auto &[first, count] = uses[family];
                 Add(MissingFont, TSeverity::Warning,
-                    QStringLiteral("the font \"%1\" is not installed; %2 drawn in a substitute")
-                        .arg(family, count == 1 ? QStringLiteral("1 text is") : QStringLiteral("%1 texts are").arg(count)),
+                    QStringLiteral("the font \"%1\" is not installed; %2 drawn in \"%3\" instead")
+                        .arg(family, count == 1 ? QStringLiteral("1 text is") : QStringLiteral("%1 texts are").arg(count), drawn),
                     first);
             }
         // A block's fonts come from its styles: each one is named once, at the first row using it.
@@ -400,12 +408,24 @@ private:
                         firsts.emplace_back(family, &block, row.Number, column);
                 }
         for (const auto &[family, block, row, column] : firsts)
-            if (!ResolveFontFace(family).Known)
+            if (const QString drawn = Substitute(family); !drawn.isEmpty())
                 AddRow(MissingFont, TSeverity::Warning,
-                       QStringLiteral("the font \"%1\" is not installed; %2 drawn in a substitute")
-                           .arg(family, cellsUsing[family] == 1 ? QStringLiteral("1 cell is")
-                                                                : QStringLiteral("%1 cells are").arg(cellsUsing[family])),
+                       QStringLiteral("the font \"%1\" is not installed; %2 drawn in \"%3\" instead")
+                           .arg(family,
+                                cellsUsing[family] == 1 ? QStringLiteral("1 cell is") : QStringLiteral("%1 cells are").arg(cellsUsing[family]),
+                                drawn),
                        *block, row, column);
+    }
+
+    // The family a font name is drawn in when it is not its own; empty when it is. An alias
+    // the font system resolves (Arial to Liberation Sans) draws in another family too.
+    static QString Substitute(const QString &fontName)
+    {
+        const TFontFace face = ResolveFontFace(fontName);
+        const QString drawn = DrawnFamily(fontName);
+        if (face.Known && drawn.compare(face.Family, Qt::CaseInsensitive) == 0)
+            return {};
+        return drawn.isEmpty() ? QStringLiteral("a substitute") : drawn;
     }
 
     struct TNamed

@@ -25,6 +25,7 @@ struct TProblem
     QString Timecode;                   // that frame as a timecode
     QString Place;                      // a credit block's row: "feature.csv:569:C"
     int Row = 0;                        // that row's number in the sheet; 0 for other problems
+    std::vector<int> Rows;              // every row a problem of one cause stands for (a small style)
 };
 
 struct TPreflightOptions

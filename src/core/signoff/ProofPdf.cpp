@@ -349,12 +349,13 @@ TProofSummary WriteProofPdf(const TElementTree &tree, const QString &fileName, c
     const QSizeF page = writer.pageLayout().fullRectPoints().size();
     const double rollWidth = std::min(page.width() - MarginLeft - marginRight, (ink.Right - ink.Left + 2 * InkPad) * s);
     const double rollSpace = page.height() - MarginTop - MarginBottom;
-    const auto capacity = [s](double points) { return std::max<qint32>(1, qint32(std::floor(points / s))); };
+    // Each page's roll starts a pad above its first credit, so that nothing touches the head.
+    const auto capacity = [s](double points) { return std::max<qint32>(1, qint32(std::floor(points / s - InkPad))); };
     const std::vector<TProofEntry> entries = ProofEntries(map, blocks, elements, capacity(rollSpace - FirstHead));
     const std::vector<TProofPageBand> bands = BreakIntoPages(entries, {capacity(rollSpace - FirstHead), capacity(rollSpace)});
     const int credits = int(std::count_if(entries.begin(), entries.end(), [](const TProofEntry &e) { return e.Credit; }));
     // The sign-off block goes below the last page's roll, or on a page of its own.
-    const double lastUsed = (bands.size() == 1 ? FirstHead : 0.0) + (bands.back().Bottom - bands.back().Top) * s;
+    const double lastUsed = (bands.size() == 1 ? FirstHead : 0.0) + (bands.back().Bottom - bands.back().Top + InkPad) * s;
     const bool signOffPage = options.SignOff && lastUsed + SignOffHeight > rollSpace;
     const int pageCount = int(bands.size()) + (signOffPage ? 1 : 0);
 
@@ -373,16 +374,17 @@ TProofSummary WriteProofPdf(const TElementTree &tree, const QString &fileName, c
             writer.newPage();
         const TProofPageBand &band = bands[p];
         DrawHead(painter, options, map, page, int(p) + 1, pageCount, credits);
-        const double top = MarginTop + (p == 0 ? FirstHead : 0.0);
+        const double head = MarginTop + (p == 0 ? FirstHead : 0.0);
+        const double top = head + InkPad * s; // where band.Top stands on the page
         const double bandHeight = (band.Bottom - band.Top) * s;
         if (options.RollColours)
-            painter.fillRect(QRectF(MarginLeft, top, rollWidth, bandHeight), ColorFromArgb(project->GetBackColor()));
+            painter.fillRect(QRectF(MarginLeft, head, rollWidth, bandHeight + InkPad * s), ColorFromArgb(project->GetBackColor()));
 
         painter.save();
         painter.translate(MarginLeft, top);
         painter.scale(s, s);
         painter.translate(-inkLeft, -band.Top);
-        painter.setClipRect(QRectF(inkLeft, band.Top, rollWidth / s, band.Bottom - band.Top));
+        painter.setClipRect(QRectF(inkLeft, band.Top - InkPad, rollWidth / s, band.Bottom - band.Top + InkPad));
         const TPlacedNode *drawn = nullptr;
         for (std::size_t i = band.First; i < band.Last; ++i) {
             const TProofEntry &entry = entries[i];
