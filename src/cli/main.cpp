@@ -38,6 +38,8 @@ const char *const UsageText =
     "  proof PROJECT.vmz|SHEET -o PROOF.pdf [--page a4|letter|film] [--safe-areas]\n"
     "                                            the roll as a searchable PDF for reading\n"
     "  diff OLD NEW [--json] [--pdf OUT.pdf]      the credits added, removed, changed and moved\n"
+    "  qc DELIVERED --against PROJECT.vmz|SHEET [--json] [--quiet]\n"
+    "                                            a delivered file's structure and motion against the roll\n"
     "\n"
     "Options:\n"
     "  -h, --help       show this help (or a command's help: velmora-cli COMMAND --help)\n"
@@ -87,6 +89,7 @@ int main(int argc, char **argv)
         {QStringLiteral("repair"), RunRepair},
         {QStringLiteral("join"), RunJoin},
         {QStringLiteral("check"), RunCheck}, {QStringLiteral("proof"), RunProof}, {QStringLiteral("diff"), RunDiff},
+        {QStringLiteral("qc"), RunQc},
     };
     const auto command = commands.find(arguments.first());
     if (command == commands.end()) {

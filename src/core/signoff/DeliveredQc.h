@@ -1,0 +1,56 @@
+#pragma once
+
+#include "core/signoff/DeliveredVideo.h"
+
+#include <QString>
+#include <functional>
+#include <optional>
+#include <vector>
+
+namespace velmora {
+
+class TElementTree;
+
+// One thing found in a delivered file that differs from the roll it should hold.
+struct TQcFinding
+{
+    QString Id;            // structure: frame-count, rate, size, timecode, colour, field-order, pixel-aspect;
+                           // motion: speed, judder, uneven-motion, dropped-frame, repeated-frame
+    bool Error = true;     // false: a warning
+    QString Message;
+    qint64 Frame = -1;     // the delivered frame it is seen at, if one
+    QString Timecode;      // that frame's label
+    std::vector<qint64> Frames; // every frame of a finding that stands for several
+};
+
+// How the crawl moves from frame to frame in the delivered file.
+struct TQcMotion
+{
+    double Expected = 0.0;   // lines a frame the roll should move by at the delivered height
+    double Measured = 0.0;   // the median of the measured moves
+    qint64 Measurements = 0; // pairs of frames with enough of the roll on both to measure
+};
+
+struct TQcReport
+{
+    TDeliveredStream Stream;
+    qint64 Frames = 0;          // decoded
+    qint64 ExpectedFrames = 0;  // the roll's
+    TQcMotion Motion;
+    std::vector<TQcFinding> Findings;
+
+    bool HasErrors() const;
+};
+
+// The vertical move, in lines (sub-line by a parabola through the best three), that lays the
+// previous frame's rows over the current's: cur(y) = prev(y + move). Nothing when either
+// frame is too plain to tell (no text on it).
+std::optional<double> MeasureVerticalMove(const TLumaFrame &previous, const TLumaFrame &current, int largest);
+
+// Checks a delivered file against the roll of tree: its structure against the project, then
+// the crawl's motion frame by frame. progress gets frames decoded so far and the roll's count.
+// Throws EVelmoraError when the file cannot be read.
+TQcReport CheckDelivered(const QString &fileName, const TElementTree &tree,
+                         const std::function<void(qint64, qint64)> &progress = {});
+
+} // namespace velmora
