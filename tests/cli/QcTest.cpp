@@ -1,6 +1,6 @@
 // velmora-cli qc on real files: our own render is clean; copies made the ways post houses
-// spoil a crawl (resized, a frame dropped, re-tagged, cut short) are each flagged for what
-// was done, at the frame where it shows.
+// spoil a crawl (resized, a frame dropped, re-tagged, cut short) and a master made from a
+// changed sheet are each flagged for what was done, at the frame where it shows.
 #include "cli/CliRunner.h"
 
 #include <QFile>
@@ -76,6 +76,8 @@ TEST_P(QcTest, FlagsExactlyWhatWasDone)
     }
     EXPECT_EQ(found, spoil.Expected) << result.Out.constData();
     EXPECT_GT(report.value("motion").toObject().value("measurements").toInt(), 20);
+    // Every credit was read back, resized or not.
+    EXPECT_EQ(report.value("readings").toArray().size(), 11);
 }
 
 const QStringList Tagged = {"-c:v", "libx264", "-pix_fmt", "yuv420p", "-color_primaries", "bt709", "-color_trc", "bt709",
@@ -94,6 +96,36 @@ INSTANTIATE_TEST_SUITE_P(
                       // Re-encoded: a stream copy cut in a group of pictures loses a frame before its end too.
                       TSpoil{"CutShort", QStringList{"-frames:v", "100"} + Tagged, {"frame-count"}}),
     [](const ::testing::TestParamInfo<TSpoil> &info) { return std::string(info.param.Name); });
+
+// A master rendered from a copy of the sheet with one name changed is flagged at that name's
+// row, and only there.
+TEST_F(QcTest, FindsTheNameChangedInTheMaster)
+{
+    if (!HaveFfmpegTools())
+        GTEST_SKIP() << "ffmpeg is not installed";
+    ASSERT_EQ(ImportCode, 0);
+    QFile original(Dir->filePath(QStringLiteral("roll.csv")));
+    ASSERT_TRUE(original.open(QIODevice::ReadOnly));
+    QString csv = QString::fromUtf8(original.readAll());
+    csv.replace(QStringLiteral("Person 6 Surname"), QStringLiteral("Person 6 Sumame"));
+    QFile changed(Dir->filePath(QStringLiteral("changed.csv")));
+    ASSERT_TRUE(changed.open(QIODevice::WriteOnly));
+    changed.write(csv.toUtf8());
+    changed.close();
+    const QString project = Dir->filePath(QStringLiteral("changed.vmz"));
+    const QString master = Dir->filePath(QStringLiteral("changed.mov"));
+    ASSERT_EQ(RunCli({"import", "--link", changed.fileName(), "--film", "640x360", "-o", project}).ExitCode, 0);
+    ASSERT_EQ(RunCli({"render", project, "-o", master, "--codec", "h264", "--quiet"}).ExitCode, 0);
+    const TCliResult result = RunCli({"qc", master, "--against", Project, "--json"});
+    ASSERT_EQ(result.ExitCode, 1) << result.Out.constData() << result.Err.constData();
+    const QJsonArray findings = QJsonDocument::fromJson(result.Out).object().value("findings").toArray();
+    ASSERT_EQ(findings.size(), 1) << result.Out.constData();
+    const QJsonObject finding = findings.first().toObject();
+    EXPECT_EQ(finding.value("id").toString(), QStringLiteral("text"));
+    EXPECT_EQ(finding.value("place").toString(), QStringLiteral("roll.csv:9")); // header, heading, rows 0..6
+    EXPECT_TRUE(finding.value("message").toString().contains(QLatin1String("Person 6 Surname")));
+    EXPECT_FALSE(finding.value("timecode").toString().isEmpty());
+}
 
 TEST(QcCli, AnUnreadableFileOrNoRollIsAnErrorNotAFinding)
 {

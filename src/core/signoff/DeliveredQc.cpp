@@ -5,6 +5,7 @@
 #include "core/error.h"
 #include "core/render/FrameRate.h"
 #include "core/render/Timecode.h"
+#include "core/signoff/DeliveredText.h"
 #include "core/signoff/RollMap.h"
 
 #include <QStringList>
@@ -143,7 +144,7 @@ public:
                 QStringLiteral("the roll moves %1 lines a frame, not a whole number: each frame's text is resampled "
                                "at another phase and the crawl judders (resized or retimed after rendering?)")
                     .arg(QString::number(speed, 'f', 2)));
-        TQcFinding uneven{QStringLiteral("uneven-motion"), true, {}, -1, {}, {}};
+        TQcFinding uneven{QStringLiteral("uneven-motion"), true, {}, -1, {}, {}, {}};
         for (const auto &[frame, move] : moves) {
             if (speed >= 1.0 && std::abs(move) < 0.5)
                 Add(report, QStringLiteral("repeated-frame"), true,
@@ -173,7 +174,6 @@ public:
 
     const TRollMap &Map() const { return m_map; }
 
-private:
     QString TimecodeOf(qint64 frame, const TQcReport &report) const
     {
         const QString start = report.Stream.Timecode.isEmpty() ? m_start : report.Stream.Timecode;
@@ -186,9 +186,11 @@ private:
         return FormatTimecode(frame, m_map.FrameRate);
     }
 
+private:
+
     void Add(TQcReport &report, const QString &id, bool error, const QString &message, qint64 frame = -1) const
     {
-        report.Findings.push_back({id, error, message, frame, frame >= 0 ? TimecodeOf(frame, report) : QString(), {}});
+        report.Findings.push_back({id, error, message, frame, frame >= 0 ? TimecodeOf(frame, report) : QString(), {}, {}});
     }
 
     QString m_fileName;
@@ -225,9 +227,11 @@ std::optional<double> MeasureVerticalMove(const TLumaFrame &previous, const TLum
     return best + offset;
 }
 
-TQcReport CheckDelivered(const QString &fileName, const TElementTree &tree, const std::function<void(qint64, qint64)> &progress)
+TQcReport CheckDelivered(const QString &fileName, const TElementTree &tree, const TQcOptions &options,
+                         const std::function<void(qint64, qint64)> &progress)
 {
     TQcChecker checker(fileName, tree);
+    TCreditTextCheck text(tree, checker.Map(), options);
     TQcReport report;
     report.Stream = ProbeDelivered(fileName);
     report.ExpectedFrames = checker.Map().FrameCount();
@@ -243,12 +247,14 @@ TQcReport CheckDelivered(const QString &fileName, const TElementTree &tree, cons
         if (index > 0)
             if (const auto move = MeasureVerticalMove(previous, frame, largest))
                 moves.emplace_back(index, *move);
+        text.Visit(index, frame, report, [&](qint64 at) { return checker.TimecodeOf(at, report); });
         previous = frame;
         ++index;
         if (progress)
             progress(index, report.ExpectedFrames);
         return true;
     });
+    report.Unread = text.Unread();
     checker.CheckFrameCount(report);
     checker.CheckMotion(report, moves);
     // Errors first, each kind in frame order.
