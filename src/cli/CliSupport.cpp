@@ -4,6 +4,7 @@
 #include "core/document/Document.h"
 #include "core/document/ElementTree.h"
 #include "core/elements/Interfaces.h"
+#include "core/export/sinks/OutputTarget.h"
 #include "core/render/ContentSizes.h"
 
 #include <QFileInfo>
@@ -69,6 +70,31 @@ void OpenProjectFile(TDocument &document, const QString &file, bool storedCredit
             PrintError(refresh.Describe());
 }
 
+QStringList RollInputs(const TDocument &document, const QString &file)
+{
+    QStringList inputs{file};
+    inputs << CreditBlockFiles(document.Tree()).Files;
+    inputs.removeDuplicates();
+    return inputs;
+}
+
+void RefuseOutputOnInputs(const QString &output, const QStringList &inputs)
+{
+    try {
+        for (const QString &input : inputs)
+            TOutputTarget::RefuseInput(output, input);
+    } catch (const EVelmoraError &e) {
+        throw EUsageError(e.message());
+    }
+}
+
+void RefuseUnreadableCredits(const TDocument &document)
+{
+    const QStringList problems = CreditBlockFiles(document.Tree()).Problems;
+    if (!problems.isEmpty())
+        throw EVelmoraError(problems.join(QStringLiteral("\nvelmora-cli: ")));
+}
+
 bool ParseArguments(QCommandLineParser &parser, const QStringList &arguments, const QString &positionalName,
                     QStringList &positionals, int count)
 {
@@ -111,8 +137,8 @@ void ApplyFilm(IProject &project, const QString &text)
     const QRegularExpressionMatch match = pattern.match(text.trimmed().toLower());
     if (!match.hasMatch())
         throw EUsageError(QStringLiteral("--film must be WIDTHxHEIGHT, for example 1920x1080, not \"%1\"").arg(text));
-    const int width = ParseInt(QStringLiteral("--film width"), match.captured(1), 2, 20000);
-    const int height = ParseInt(QStringLiteral("--film height"), match.captured(2), 2, 20000);
+    const int width = ParseInt(QStringLiteral("film width"), match.captured(1), 2, 20000);
+    const int height = ParseInt(QStringLiteral("film height"), match.captured(2), 2, 20000);
     project.SetWidth(width);
     project.SetHeight(height);
     int index = 0;

@@ -74,6 +74,16 @@ QCommandLineOption StoredCreditsOption();
 // was saved is read again, and each one read or unreadable is told in one line on stderr.
 void OpenProjectFile(TDocument &document, const QString &file, bool storedCredits);
 
+// Every file the roll opened from file reads: file itself, and the sheets, styles files and
+// pictures of its credit blocks.
+QStringList RollInputs(const TDocument &document, const QString &file);
+// Refuses (EUsageError) an output that is one of inputs, whatever names lead to them; called
+// before anything is written.
+void RefuseOutputOnInputs(const QString &output, const QStringList &inputs);
+// Throws EVelmoraError naming every credit block that cannot be drawn as its sheet says (a
+// block that did not read back, a missing picture).
+void RefuseUnreadableCredits(const TDocument &document);
+
 // Parses a subcommand's arguments; prints the help and returns false for --help.
 // positionals are the arguments after the command name: count of them (one or two), or none
 // when positionalName is empty.

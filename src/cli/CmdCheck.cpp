@@ -95,6 +95,7 @@ int RunCheck(const QStringList &arguments)
 
     TDocument document;
     OpenRoll(files.first(), document, parser.value(styles), parser.isSet(stored));
+    RefuseUnreadableCredits(document);
     if (parser.isSet(target)) {
         const auto *project = queryInterface<IProject>(document.ProjectNode()->Element());
         try {

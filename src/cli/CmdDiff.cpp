@@ -94,6 +94,7 @@ int RunDiff(const QStringList &arguments)
     const std::vector<TCreditEntry> newEntries = EntriesOf(files[1], sideStyles[1], newDocument);
     const std::vector<TCreditChange> changes = DiffCredits(oldEntries, newEntries);
     if (parser.isSet(pdf)) {
+        RefuseOutputOnInputs(parser.value(pdf), RollInputs(oldDocument, files[0]) + RollInputs(newDocument, files[1]));
         TProofOptions options;
         options.Title = QStringLiteral("%1 (changes since %2)").arg(QFileInfo(files[1]).fileName(), QFileInfo(files[0]).fileName());
         options.Date = QDate::currentDate().toString(Qt::ISODate);

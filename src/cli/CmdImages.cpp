@@ -86,6 +86,8 @@ int RunStill(const QStringList &arguments)
     TOutputTarget::RefuseInput(target, files.first());
     TDocument document;
     OpenProjectFile(document, files.first(), parser.isSet(stored));
+    RefuseUnreadableCredits(document);
+    RefuseOutputOnInputs(target, RollInputs(document, files.first()));
     const auto *project = queryInterface<IProject>(document.ProjectNode()->Element());
     const QString tooLarge = ImageSizeProblem(project->GetWidth(), project->GetHeight(), QStringLiteral("A frame"));
     if (!tooLarge.isEmpty())
@@ -120,9 +122,11 @@ int RunStrip(const QStringList &arguments)
     ImageFormatFor(target);
 
     TOutputTarget::RefuseInput(target, files.first());
-    TOutputTarget outputFile(target);
     TDocument document;
     OpenProjectFile(document, files.first(), parser.isSet(stored));
+    RefuseUnreadableCredits(document);
+    RefuseOutputOnInputs(target, RollInputs(document, files.first()));
+    TOutputTarget outputFile(target);
     const TElementNode &projectNode = *document.ProjectNode();
     const auto *project = queryInterface<IProject>(projectNode.Element());
 

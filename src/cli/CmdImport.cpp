@@ -175,10 +175,12 @@ int RunImport(const QStringList &arguments)
     } else {
         ImportJson(source, document);
     }
+    RefuseUnreadableCredits(document);
+    RefuseOutputOnInputs(target, RollInputs(document, source));
     if (parser.isSet(fps))
-        project->SetFrameRate(ParseInt(QStringLiteral("--fps"), parser.value(fps), 1, 100));
+        project->SetFrameRate(ParseInt(QStringLiteral("fps"), parser.value(fps), 1, 100));
     if (parser.isSet(scroll))
-        project->SetScrollRate(ParseInt(QStringLiteral("--scroll"), parser.value(scroll), 1, 1000));
+        project->SetScrollRate(ParseInt(QStringLiteral("scroll"), parser.value(scroll), 1, 1000));
     if (sheet) {
         // Section times are met even without a running time for the whole roll.
         const qint64 frames = parser.isSet(duration) ? ParseTimecode(parser.value(duration), project->GetFrameRate()) : 0;

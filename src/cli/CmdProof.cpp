@@ -62,6 +62,8 @@ int RunProof(const QStringList &arguments)
     TDocument document;
     OpenRoll(files.first(), document, parser.value(styles), parser.isSet(stored));
     PrintCreditWarnings(document);
+    RefuseUnreadableCredits(document);
+    RefuseOutputOnInputs(target, RollInputs(document, files.first()));
     options.Title = ShownCaption(*document.ProjectNode());
     if (options.Title.isEmpty())
         options.Title = QFileInfo(files.first()).completeBaseName();

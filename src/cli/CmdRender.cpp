@@ -18,6 +18,8 @@
 #include "core/render/Timecode.h"
 
 #include <QCommandLineParser>
+#include <QDir>
+#include <QFileInfo>
 #include <atomic>
 #include <csignal>
 #include <iterator>
@@ -160,8 +162,9 @@ int RunRender(const QStringList &arguments)
                                      QStringLiteral("N"), QStringLiteral("0"));
     const QCommandLineOption quiet({QStringLiteral("q"), QStringLiteral("quiet")}, QStringLiteral("No progress, no summary."));
     const QCommandLineOption overwrite(QStringLiteral("overwrite"),
-                                       QStringLiteral("For a sequence: remove the frames of an earlier one of the same name, from "
-                                                      "the first number on, before writing (without it they are refused)."));
+                                       QStringLiteral("For a sequence: remove the frames of an earlier one of the same name "
+                                                      "within this render's range before writing (without it they are "
+                                                      "refused); frames of other slices stay."));
     parser.addOptions({output, format, codec, profile, quality, keyframes, dataRate, alpha, rate, timecode, sliceTimecode, scale, startNumber,
                        frames, chunk, threads, quiet, overwrite});
     const TSheetRollOptions sheetOptions;
@@ -281,13 +284,20 @@ int RunRender(const QStringList &arguments)
             throw EVelmoraError(QStringLiteral("The project's start timecode: %1 --timecode gives another start.").arg(e.message()));
         }
     }
-    choice.Inputs = files;
+    int total = std::min(frameCount, settings.LastFrame >= 0 ? settings.LastFrame + 1 : frameCount);
+    total = std::max(0, total - settings.FirstFrame);
+
+    // Nothing the roll reads may be written over: the project or sheet, styles, pictures.
+    choice.Inputs = RollInputs(document, files.first());
+    choice.FrameCount = total;
+    if (chosenFormat.Kind != TSinkKind::Sequence)
+        RefuseOutputOnInputs(settings.FileName, choice.Inputs);
+    else
+        for (const QString &frame : SequenceFramesOnDisk(settings.FileName, choice.StartNumber, total))
+            RefuseOutputOnInputs(QFileInfo(settings.FileName).dir().filePath(frame), choice.Inputs);
     choice.Overwrite = parser.isSet(overwrite);
     const std::unique_ptr<IFrameSink> sink = CreateFrameSink(choice, settings.Options);
     settings.Sink = sink.get();
-
-    int total = std::min(frameCount, settings.LastFrame >= 0 ? settings.LastFrame + 1 : frameCount);
-    total = std::max(0, total - settings.FirstFrame);
 
     TProgressBar progress(total, !parser.isSet(quiet));
     int framesDone = 0;

@@ -41,6 +41,7 @@ void OpenRoll(TDocument &document, const QString &fileName, const QCommandLinePa
                 throw EUsageError(QStringLiteral("--%1 applies to credit sheets only").arg(option->names().first()));
         OpenProjectFile(document, fileName, parser.isSet(options.StoredCredits));
         PrintCreditWarnings(document);
+        RefuseUnreadableCredits(document);
         return;
     }
     if (parser.isSet(options.StoredCredits))
@@ -48,9 +49,10 @@ void OpenRoll(TDocument &document, const QString &fileName, const QCommandLinePa
     StartSheetProject(document, fileName, parser.value(options.Film));
     InsertCreditBlock(document.Tree(), ReadCreditSource(fileName, parser.value(options.Styles), parser.value(options.Worksheet), QString()));
     PrintCreditWarnings(document);
+    RefuseUnreadableCredits(document);
     auto *project = queryInterface<IProject>(document.ProjectNode()->Element());
     if (parser.isSet(options.Fps))
-        project->SetFrameRate(ParseInt(QStringLiteral("--fps"), parser.value(options.Fps), 1, 100));
+        project->SetFrameRate(ParseInt(QStringLiteral("fps"), parser.value(options.Fps), 1, 100));
     FitToDuration(document, parser, options);
 }
 

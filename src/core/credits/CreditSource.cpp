@@ -27,10 +27,7 @@ TCreditSource ReadCreditSource(const QString &sheetPath, const QString &stylesPa
     source.SheetPath = KeptPath(absolute, projectDir);
     const QString styles = stylesPath.isEmpty() ? StylesBesideSheet(sheetPath) : stylesPath;
     if (!styles.isEmpty()) {
-        QFile file(styles);
-        if (!file.open(QIODevice::ReadOnly))
-            throw EVelmoraError(QStringLiteral("%1: %2").arg(styles, file.errorString()));
-        source.StylesJson = QString::fromUtf8(file.readAll());
+        source.StylesJson = QString::fromUtf8(ReadStylesFile(styles));
         source.StylesPath = styles;
     }
     return source;
@@ -219,6 +216,48 @@ std::vector<TSheetRefresh> RefreshLinkedBlocks(TElementTree &tree, const QString
         results.push_back(result);
     }
     return results;
+}
+
+namespace {
+
+void CollectFiles(const TElementNode &node, TCreditFiles &out)
+{
+    if (const auto *block = dynamic_cast<const TVmElementCreditBlock *>(node.Element())) {
+        QString caption;
+        block->GetCaption(-1, caption);
+        if (!block->Problem().isEmpty())
+            out.Problems << QStringLiteral("the credit block \"%1\" cannot be read: %2").arg(caption, block->Problem());
+        if (block->Linked())
+            out.Files << block->SheetFilePath();
+        if (const QString styles = block->StylesFilePath(); !styles.isEmpty())
+            out.Files << styles;
+        const QDir pictures(block->PictureDir());
+        const TCreditRows &rows = block->Rows();
+        for (const TCreditRow &row : rows.Rows) {
+            if (row.Kind != TCreditRowKind::Image || row[colImage].trimmed().isEmpty())
+                continue;
+            const QString path = pictures.absoluteFilePath(row[colImage].trimmed());
+            out.Files << path;
+            const QFileInfo info(path);
+            const QString where = QStringLiteral("%1:%2: column Image: ").arg(rows.SheetName).arg(row.Number);
+            if (!info.exists())
+                out.Problems << where + QStringLiteral("the file \"%1\" does not exist").arg(path);
+            else if (!info.isFile())
+                out.Problems << where + QStringLiteral("\"%1\" is not a regular file (a folder or a device)").arg(path);
+        }
+    }
+    for (std::size_t i = 0; i < node.ChildCount(); ++i)
+        CollectFiles(*node.Child(i), out);
+}
+
+} // namespace
+
+TCreditFiles CreditBlockFiles(const TElementTree &tree)
+{
+    TCreditFiles files;
+    CollectFiles(tree.Root(), files);
+    files.Problems.removeDuplicates();
+    return files;
 }
 
 std::unique_ptr<TElementNode> CreditBlockNode(TCreditSource source)

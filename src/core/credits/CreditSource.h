@@ -64,6 +64,16 @@ struct TSheetRefresh
 // Blocks without a sheet (copied credits) are left alone.
 std::vector<TSheetRefresh> RefreshLinkedBlocks(TElementTree &tree, const QString &projectDir);
 
+// The files the credit blocks under the tree read (sheets, styles files, pictures), and what
+// keeps a block from being drawn as its sheet says: a block that could not be read back, a
+// picture that is missing or not a regular file. Each problem is one line for the user.
+struct TCreditFiles
+{
+    QStringList Files;
+    QStringList Problems;
+};
+TCreditFiles CreditBlockFiles(const TElementTree &tree);
+
 // The tree node of a credit block: the one way the command line and the editor make one.
 std::unique_ptr<TElementNode> CreditBlockNode(TCreditSource source);
 

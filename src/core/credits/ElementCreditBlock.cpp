@@ -3,6 +3,7 @@
 #include "core/elements/Drawing.h"
 #include "core/elements/ElementKinds.h"
 #include "core/error.h"
+#include "core/interchange/SheetLimits.h"
 #include "core/styles/CreditStyleBridge.h"
 #include "core/typedfiler/TypedFiler.h"
 
@@ -92,6 +93,18 @@ QString TVmElementCreditBlock::SheetFilePath() const
     return QDir(m_source.BaseDir).filePath(m_source.SheetPath);
 }
 
+QString TVmElementCreditBlock::PictureDir() const
+{
+    return QFileInfo(SheetFilePath()).absolutePath();
+}
+
+QString TVmElementCreditBlock::StylesFilePath() const
+{
+    if (m_source.StylesPath.isEmpty() || QDir::isAbsolutePath(m_source.StylesPath) || m_source.BaseDir.isEmpty())
+        return m_source.StylesPath;
+    return QDir(m_source.BaseDir).filePath(m_source.StylesPath);
+}
+
 void TVmElementCreditBlock::Render(QPainter &graphics, TLayoutRect &rect, quint8 flags)
 {
     RenderForFilm(graphics, rect, flags, TFilm{});
@@ -105,7 +118,7 @@ const TCreditLayout &TVmElementCreditBlock::LayoutFor(const TFilm &film, qint32 
     static const TProjectStyles none;
     const TProjectStyles &projectStyles = film.Styles != nullptr ? *film.Styles : none;
     if (m_laidWidth != width || m_laidFilmHeight != filmHeight || m_laidProjectStyles != projectStyles) {
-        const QString imageDir = QFileInfo(SheetFilePath()).absolutePath();
+        const QString imageDir = PictureDir();
         try {
             TCreditStyles styles = m_styles;
             OverlayProjectStyles(styles, projectStyles, filmHeight / 1080.0);
@@ -179,17 +192,34 @@ void TVmElementCreditBlock::LoadFromStream(QIODevice &stream)
     source.Sheet.Name = filer.ReadWideString();
     // Counts are not trusted for allocation: each row and cell is read as it comes, and a
     // record that ends early fails in the filer.
+    // The limits a sheet is read within hold for the rows a project stored, so that a crafted
+    // project is refused as the sheet would have been rather than laid out for minutes.
     const qint32 rows = filer.ReadInteger();
     if (rows < 0)
         throw EVelmoraError(QStringLiteral("a credit block's row count is negative"));
+    if (rows > SheetLimits::MaxRows + 1)  // the header, and the rows with content
+        throw EVelmoraError(QStringLiteral("a credit block holds %1 rows, more than the %2 a sheet may have")
+                                .arg(rows).arg(SheetLimits::MaxRows));
+    qint64 text = 0;
     for (qint32 r = 0; r < rows; ++r) {
         TSheetRow row;
         row.Number = filer.ReadInteger();
         const qint32 cells = filer.ReadInteger();
         if (cells < 0)
             throw EVelmoraError(QStringLiteral("a credit block's cell count is negative"));
-        for (qint32 c = 0; c < cells; ++c)
+        if (cells > SheetLimits::MaxColumns)
+            throw EVelmoraError(QStringLiteral("a credit block's row %1 has %2 cells, more than the %3 columns a sheet may have")
+                                    .arg(row.Number).arg(cells).arg(SheetLimits::MaxColumns));
+        for (qint32 c = 0; c < cells; ++c) {
             row.Cells.append(filer.ReadWideString());
+            if (row.Cells.back().size() > SheetLimits::MaxCellCharacters)
+                throw EVelmoraError(QStringLiteral("a credit block's row %1 has a cell of more than %2 characters")
+                                        .arg(row.Number).arg(SheetLimits::MaxCellCharacters));
+            text += row.Cells.back().size();
+        }
+        if (text > SheetLimits::MaxTextCharacters)
+            throw EVelmoraError(QStringLiteral("a credit block's cells hold more than %1 million characters in all")
+                                    .arg(SheetLimits::MaxTextCharacters >> 20));
         source.Sheet.Rows.push_back(std::move(row));
     }
     std::vector<qint32> stretches{stretch};

@@ -64,6 +64,10 @@ public:
     bool Linked() const { return !m_source.SheetPath.isEmpty(); }
     // The sheet's path as the file system knows it.
     QString SheetFilePath() const;
+    // The folder the Image cells are found from: the sheet's (a copy's cells are absolute).
+    QString PictureDir() const;
+    // The styles file's path as the file system knows it; empty for none.
+    QString StylesFilePath() const;
 
     // Pixels a fit to a running time spread over the elastic spaces of each part of the block
     // (see TCreditLayout::TPart); below zero where they were narrowed.

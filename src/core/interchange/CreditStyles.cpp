@@ -98,13 +98,32 @@ const TCreditStyle *TCreditStyles::Find(const QString &name) const
     return found == m_styles.end() ? nullptr : &found->second;
 }
 
-void TCreditStyles::LoadFile(const QString &fileName)
+QByteArray ReadStylesFile(const QString &fileName)
 {
+    const QFileInfo info(fileName);
+    if (info.exists() && !info.isFile())
+        throw EVelmoraError(QStringLiteral("%1: not a regular file (a folder, a device or a pipe); styles are a JSON file")
+                                .arg(fileName));
+    const auto tooLarge = [&] {
+        return EVelmoraError(QStringLiteral("%1: the file is larger than %2 MB; styles are far smaller")
+                                 .arg(fileName, QString::number(MaxStylesFileBytes >> 20)));
+    };
+    if (info.size() > MaxStylesFileBytes)
+        throw tooLarge();
     QFile file(fileName);
     if (!file.open(QIODevice::ReadOnly))
         throw EVelmoraError(QStringLiteral("%1: %2").arg(fileName, file.errorString()));
+    // Read with a bound: the file may have grown since it was looked at.
+    QByteArray bytes = file.read(MaxStylesFileBytes + 1);
+    if (bytes.size() > MaxStylesFileBytes)
+        throw tooLarge();
+    return bytes;
+}
+
+void TCreditStyles::LoadFile(const QString &fileName)
+{
     QJsonParseError error;
-    const QJsonDocument json = QJsonDocument::fromJson(file.readAll(), &error);
+    const QJsonDocument json = QJsonDocument::fromJson(ReadStylesFile(fileName), &error);
     if (!json.isObject())
         throw EVelmoraError(QStringLiteral("%1: %2").arg(fileName,
             json.isNull() ? error.errorString() : QStringLiteral("the styles must be a JSON object")));

@@ -70,6 +70,11 @@ private:
 // empty when there is none.
 QString StylesBesideSheet(const QString &sheetFileName);
 
+// The bytes of a styles file: a regular file of at most MaxStylesFileBytes, so that a device,
+// a pipe or a stray large file is refused at once. Throws EVelmoraError naming the file.
+inline constexpr qint64 MaxStylesFileBytes = qint64(4) << 20;
+QByteArray ReadStylesFile(const QString &fileName);
+
 // Reads an alignment given as 0/1/2 or by name ("left", "center", "eaRight", "taCenter", ...);
 // -1 when it is neither.
 int HorizontalAlignmentFromJson(const QJsonValue &value);

@@ -138,6 +138,9 @@ QStringList WorksheetNames(const QString &fileName)
 TSheet ReadSheet(const QString &fileName, const QString &worksheet)
 {
     const QString name = QFileInfo(fileName).fileName();
+    // A pipe would block the reader (the editor's window with it) and a device never ends.
+    if (const QFileInfo info(fileName); info.exists() && !info.isFile())
+        throw EVelmoraError(QStringLiteral("%1: not a regular file (a folder, a device or a pipe)").arg(fileName));
     const QString suffix = QFileInfo(fileName).suffix().toLower();
     if (suffix == QLatin1String("xlsx"))
         return ReadXlsx(fileName, name, worksheet);

@@ -2,6 +2,7 @@
 
 #include "core/elements/Drawing.h"
 #include "core/credits/ElementCreditBlock.h"
+#include "core/error.h"
 #include "core/interchange/CreditStyles.h"
 
 #include <QFile>
@@ -88,8 +89,12 @@ TProjectStyles LinkedSheetStyles(const TCreditSource &source, int filmHeight)
 TProjectStyles CopiedSheetStyles(const TCreditStyles &styles, const QString &stylesFile)
 {
     QString json;
-    if (QFile file(stylesFile); !stylesFile.isEmpty() && file.open(QIODevice::ReadOnly))
-        json = QString::fromUtf8(file.readAll());
+    // A file that cannot be read lends no styles; the block's own were read from it already.
+    if (!stylesFile.isEmpty())
+        try {
+            json = QString::fromUtf8(ReadStylesFile(stylesFile));
+        } catch (const EVelmoraError &) {
+        }
     return SheetProjectStyles(styles, json, 1.0);
 }
 

@@ -5,6 +5,7 @@
 #include "core/elements/ElementProject.h"
 #include "core/error.h"
 #include "core/render/FrameRenderer.h"
+#include "core/typedfiler/TypedFiler.h"
 
 #include "support/InkBounds.h"
 #include "support/SheetFiles.h"
@@ -318,3 +319,48 @@ TEST(CreditBlock, BadStylesAndRowsAreRefusedWithTheirPlace)
 }
 
 } // namespace
+
+// Rows a project stores are held to the limits a sheet is read within: a crafted record is
+// refused at once, before its rows are laid out.
+TEST(CreditBlock, StoredRowsKeepTheSheetLimits)
+{
+    const auto record = [](qint32 rows, qint32 cells, qsizetype cellCharacters) {
+        QByteArray bytes;
+        QBuffer buffer(&bytes);
+        buffer.open(QIODevice::WriteOnly);
+        TTypedFiler filer(&buffer);
+        filer.WriteVersion(1);
+        for (int i = 0; i < 4; ++i)
+            filer.WriteWideString(QString());
+        filer.WriteInteger(0);
+        filer.WriteWideString(QStringLiteral("crafted.csv"));
+        filer.WriteInteger(rows);
+        for (qint32 r = 0; r < std::min(rows, 2); ++r) {
+            filer.WriteInteger(r + 1);
+            filer.WriteInteger(cells);
+            for (qint32 c = 0; c < std::min(cells, 2); ++c)
+                filer.WriteWideString(QString(cellCharacters, QLatin1Char('x')));
+        }
+        return bytes;
+    };
+    const struct
+    {
+        QByteArray Record;
+        const char *Message;
+    } rows[] = {
+        {record(2000000, 1, 1), "more than the 50000 a sheet may have"},
+        {record(2, 5000, 1), "more than the 1024 columns"},
+        {record(2, 2, 1000000), "a cell of more than 100000 characters"},
+    };
+    for (const auto &row : rows) {
+        QBuffer buffer(const_cast<QByteArray *>(&row.Record));
+        buffer.open(QIODevice::ReadOnly);
+        TVmElementCreditBlock block;
+        try {
+            block.LoadFromStream(buffer);
+            ADD_FAILURE() << "read: " << row.Message;
+        } catch (const EVelmoraError &e) {
+            EXPECT_TRUE(e.message().contains(QLatin1String(row.Message))) << e.message().toStdString();
+        }
+    }
+}

@@ -8,8 +8,10 @@
 
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QFile>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 namespace velmora {
 namespace {
@@ -191,6 +193,49 @@ TEST(SheetLimits, StylesRefuseNumbersPastTheRange)
             message = error.message();
         }
         EXPECT_TRUE(message.contains("must be a whole number from 1 to 1024") || json.isNull()) << message.toStdString();
+    }
+}
+
+} // namespace
+} // namespace velmora
+
+namespace velmora {
+namespace {
+
+// Files that are not a sheet's or a styles file's kind are refused before a byte is read: a
+// pipe would block, a device never ends, a stray large file would be read whole.
+TEST(SheetLimits, OnlyRegularFilesOfSensibleSizeAreRead)
+{
+    QTemporaryDir dir;
+    const QString fifo = dir.filePath("fifo.csv");
+    ASSERT_EQ(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+    const QString large = dir.filePath("large-styles.json");
+    {
+        QFile file(large);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly) && file.resize(MaxStylesFileBytes + 1));  // sparse
+    }
+    const struct
+    {
+        QString File;
+        bool Styles;
+        const char *Message;
+    } rows[] = {
+        {fifo, false, "not a regular file"},
+        {dir.path(), false, "not a regular file"},
+        {fifo, true, "not a regular file"},
+        {QStringLiteral("/dev/zero"), true, "not a regular file"},
+        {large, true, "the file is larger than 4 MB"},
+    };
+    for (const auto &row : rows) {
+        try {
+            if (row.Styles)
+                TCreditStyles(1080).LoadFile(row.File);
+            else
+                ReadSheet(row.File);
+            ADD_FAILURE() << row.File.toStdString() << " was read";
+        } catch (const EVelmoraError &e) {
+            EXPECT_TRUE(e.message().contains(QLatin1String(row.Message))) << e.message().toStdString();
+        }
     }
 }
 

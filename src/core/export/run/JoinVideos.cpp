@@ -9,10 +9,13 @@
 #include <QFile>
 #include <QFileInfo>
 #include <algorithm>
+#include <cstdlib>
+#include <cstring>
 #include <memory>
 
 extern "C" {
 #include <libavformat/avformat.h>
+#include <libavutil/timecode.h>
 }
 
 namespace velmora {
@@ -45,13 +48,61 @@ TInputPtr OpenPart(const QString &part, int &videoStream)
     return input;
 }
 
-// Slices of one roll share codec, size and pixels; anything else would play as a broken file.
-void CheckMatches(const AVCodecParameters &first, const AVCodecParameters &other, const QString &part)
+// Slices of one roll share codec, its set-up, size, pixels and rate; anything else would play
+// as a broken file.
+void CheckMatches(const AVStream &first, const AVStream &other, const QString &part)
 {
-    if (first.codec_id != other.codec_id || first.width != other.width || first.height != other.height
-        || first.format != other.format || first.profile != other.profile)
+    const AVCodecParameters &a = *first.codecpar;
+    const AVCodecParameters &b = *other.codecpar;
+    if (a.codec_id != b.codec_id || a.width != b.width || a.height != b.height || a.format != b.format || a.profile != b.profile)
         throw EExportError(QStringLiteral("\"%1\" is not a slice of the same video as the first part: its codec, size "
                                           "or pixels differ.").arg(part));
+    if (av_cmp_q(first.avg_frame_rate, other.avg_frame_rate) != 0)
+        throw EExportError(QStringLiteral("\"%1\" is not a slice of the same video as the first part: its frame rate differs.")
+                               .arg(part));
+    // Different parameter sets (H.264's SPS and PPS) decode the joined frames wrongly.
+    if (a.extradata_size != b.extradata_size
+        || (a.extradata_size > 0 && std::memcmp(a.extradata, b.extradata, std::size_t(a.extradata_size)) != 0))
+        throw EExportError(QStringLiteral("\"%1\" is not a slice of the same video as the first part: its codec "
+                                          "settings differ.").arg(part));
+}
+
+// The frames a part's headers promise; -1 when they do not say (a Matroska file written live).
+int64_t FramesPromised(const AVFormatContext &input, const AVStream &stream)
+{
+    if (stream.nb_frames > 0)
+        return stream.nb_frames;
+    const AVRational rate = stream.avg_frame_rate.num > 0 ? stream.avg_frame_rate : stream.r_frame_rate;
+    if (rate.num <= 0 || rate.den <= 0)
+        return -1;
+    if (stream.duration > 0 && stream.duration != AV_NOPTS_VALUE)
+        return av_rescale_q_rnd(stream.duration, stream.time_base, av_inv_q(rate), AV_ROUND_NEAR_INF);
+    if (input.duration > 0)
+        return av_rescale_q_rnd(input.duration, AV_TIME_BASE_Q, av_inv_q(rate), AV_ROUND_NEAR_INF);
+    return -1;
+}
+
+// A part cut short (a copy or an upload that stopped) would join into a roll missing frames.
+void CheckWhole(const AVFormatContext &input, const AVStream &stream, int64_t frames, const QString &part)
+{
+    const int64_t promised = FramesPromised(input, stream);
+    if (promised > 0 && frames < promised)
+        throw EExportError(QStringLiteral("\"%1\" ends early: it holds %2 of the %3 frames its headers give; "
+                                          "render that slice again.").arg(part).arg(frames).arg(promised));
+}
+
+// The frame a part's timecode puts its first frame at; -1 without a timecode.
+int64_t TimecodeFrame(const AVFormatContext &input, const AVStream &stream)
+{
+    const AVDictionaryEntry *entry = av_dict_get(stream.metadata, "timecode", nullptr, 0);
+    if (entry == nullptr)
+        entry = av_dict_get(input.metadata, "timecode", nullptr, 0);
+    const AVRational rate = stream.avg_frame_rate.num > 0 ? stream.avg_frame_rate : stream.r_frame_rate;
+    AVTimecode timecode{};
+    if (entry == nullptr || rate.num <= 0
+        || av_timecode_init_from_string(&timecode, rate, entry->value, nullptr) < 0)
+        return -1;
+    return timecode.start;
 }
 
 bool IsAvi(const QString &file)
@@ -84,16 +135,21 @@ int JoinAvi(const QStringList &parts, const QString &output)
     for (const QString &part : parts) {
         int video = -1;
         const TInputPtr input = OpenPart(part, video);
+        int64_t frames = 0;
         while (true) {
             const int read = av_read_frame(input.get(), packet.get());
             if (read == AVERROR_EOF)
                 break;
             CheckAv(read, QStringLiteral("Could not read \"%1\"").arg(part));
             if (packet->stream_index == video)
+            {
                 writer.WriteFrame(reinterpret_cast<const char *>(packet->data), packet->size,
                                   (packet->flags & AV_PKT_FLAG_KEY) != 0);
+                ++frames;
+            }
             av_packet_unref(packet.get());
         }
+        CheckWhole(*input, *input->streams[video], frames, part);
     }
     writer.Finish();
     target.Commit();
@@ -139,13 +195,23 @@ int JoinMuxed(const QStringList &parts, const QString &output)
     const int64_t frameDuration = av_rescale_q(1, av_inv_q(rate), stream->time_base);
     int64_t offset = 0;  // where the part starts, in the output's time base
     int frames = 0;
+    int64_t nextTimecode = -1;  // the frame the next part's timecode should give
     for (int i = 0; i < parts.size(); ++i) {
         int video = -1;
         TInputPtr input = i == 0 ? std::move(first) : OpenPart(parts[i], video);
         if (i == 0)
             video = firstVideo;
         const AVStream *in = input->streams[video];
-        CheckMatches(*stream->codecpar, *in->codecpar, parts[i]);
+        CheckMatches(*stream, *in, parts[i]);  // the output holds the first part's set-up
+        // Timecodes, where the parts have them, say whether each starts where the last ended.
+        const int64_t at = TimecodeFrame(*input, *in);
+        if (i > 0 && at >= 0 && nextTimecode >= 0 && at != nextTimecode)
+            throw EExportError(QStringLiteral("\"%1\" does not follow \"%2\": its timecode starts %3 frames %4 where "
+                                              "that part ends; give the parts once each, in order.")
+                                   .arg(parts[i], parts[i - 1])
+                                   .arg(std::llabs(at - nextTimecode))
+                                   .arg(at < nextTimecode ? QStringLiteral("before") : QStringLiteral("after")));
+        const int framesBefore = frames;
         int64_t end = offset;
         int64_t start = AV_NOPTS_VALUE;  // the part's own first time stamp, which may not be 0
         while (true) {
@@ -172,6 +238,8 @@ int JoinMuxed(const QStringList &parts, const QString &output)
             CheckAv(av_interleaved_write_frame(raw, packet.get()), QStringLiteral("Could not write to the file \"%1\"").arg(output));
             ++frames;
         }
+        CheckWhole(*input, *in, frames - framesBefore, parts[i]);
+        nextTimecode = at >= 0 ? at + (frames - framesBefore) : -1;
         offset = end;
     }
     CheckAv(av_write_trailer(raw), QStringLiteral("Could not finish the file \"%1\"").arg(output));
@@ -188,8 +256,16 @@ int JoinVideos(const QStringList &parts, const QString &output)
     if (parts.isEmpty())
         throw EExportError(QStringLiteral("There are no parts to join."));
     const bool avi = IsAvi(output);
-    for (const QString &part : parts) {
+    for (int i = 0; i < parts.size(); ++i) {
+        const QString &part = parts[i];
         TOutputTarget::RefuseInput(output, part);
+        // The same slice twice would play its frames twice.
+        for (int j = 0; j < i; ++j)
+            try {
+                TOutputTarget::RefuseInput(part, parts[j]);
+            } catch (const EExportError &) {
+                throw EExportError(QStringLiteral("\"%1\" is given twice; give each slice once, in order.").arg(part));
+            }
         if (IsAvi(part) != avi)
             throw EExportError(QStringLiteral("\"%1\" and \"%2\" are of different formats; slices join into a file "
                                               "of their own format.").arg(part, output));

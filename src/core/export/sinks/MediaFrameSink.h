@@ -24,8 +24,9 @@ struct TFormatChoice
     int KeyFrameEvery = 0;
     QString Timecode;     // of the first frame, "HH:MM:SS:FF" or drop-frame "HH:MM:SS;FF"; empty: none
     int StartNumber = 0;  // first number of a sequence
+    int FrameCount = -1;  // frames the run is to write; -1: to the end of the roll, however far
     QStringList Inputs;   // files the run reads: no frame of a sequence may be written over them
-    bool Overwrite = false;  // a sequence may replace the frames of an earlier one of the same pattern
+    bool Overwrite = false;  // a sequence may replace the frames of an earlier one in its own range
 };
 
 // Checks a choice against the film before anything is written: alpha, size, rate and

@@ -13,6 +13,7 @@
 
 #include <cerrno>
 #include <cstring>
+#include <limits>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -95,6 +96,25 @@ QString SequencePattern(const QString &fileName)
     return base + QStringLiteral("_%06d.") + suffix;
 }
 
+QStringList SequenceFramesOnDisk(const QString &pattern, int first, int count)
+{
+    const QRegularExpression frames = FramesOf(pattern);
+    const qint64 last = count < 0 ? std::numeric_limits<qint64>::max() : qint64(first) + count - 1;
+    QStringList found;
+    const QDir folder = QFileInfo(SequenceFileName(pattern, first)).dir();
+    for (const QString &name : folder.entryList(QDir::Files | QDir::System | QDir::Hidden, QDir::Name)) {
+        const QRegularExpressionMatch match = frames.match(name);
+        if (!match.hasMatch())
+            continue;
+        // More digits than a frame number has are past every range but an open-ended one.
+        const QString digits = match.captured(1);
+        const qint64 number = digits.size() > MaxFieldWidth ? std::numeric_limits<qint64>::max() : digits.toLongLong();
+        if (number >= first && number <= last)
+            found << name;
+    }
+    return found;
+}
+
 QString SequenceFileName(const QString &pattern, int number)
 {
     const QRegularExpressionMatch match = NumberField().match(pattern);
@@ -149,16 +169,10 @@ void TSequenceFrameSink::ClearEarlierSequence()
     m_notice.clear();
     // Frames of an earlier run would follow the new ones and be read as one sequence, and a
     // run killed halfway would mix both: the earlier frames go before the first new one is
-    // written, and only when the user said so. Frames numbered below the first new one are
-    // other slices of the roll, rendered apart to be put together, and stay.
-    const QFileInfo first(SequenceFileName(m_pattern, m_choice.StartNumber));
-    QDir folder = first.dir();
-    const QRegularExpression frames = FramesOf(m_pattern);
-    QStringList earlier;
-    for (const QString &name : folder.entryList(QDir::Files | QDir::System | QDir::Hidden, QDir::Name))
-        if (const QRegularExpressionMatch match = frames.match(name);
-            match.hasMatch() && (match.captured(1).size() > MaxFieldWidth || match.captured(1).toInt() >= m_choice.StartNumber))
-            earlier << name;
+    // written, and only when the user said so. Frames outside this run's own range are other
+    // slices of the roll, rendered apart (and finishing in any order) to be put together, and stay.
+    const QStringList earlier = SequenceFramesOnDisk(m_pattern, m_choice.StartNumber, m_choice.FrameCount);
+    QDir folder = QFileInfo(SequenceFileName(m_pattern, m_choice.StartNumber)).dir();
     for (const QString &name : earlier)
         RefuseInput(folder.filePath(name));
     if (earlier.isEmpty())

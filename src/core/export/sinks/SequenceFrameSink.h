@@ -18,6 +18,9 @@ namespace velmora {
 QString SequencePattern(const QString &fileName);
 // The file name of one frame number under a pattern from SequencePattern.
 QString SequenceFileName(const QString &pattern, int number);
+// The files already on disk named as frames first to first + count - 1 of pattern (count
+// below 0: every frame from first on), in name order.
+QStringList SequenceFramesOnDisk(const QString &pattern, int first, int count);
 
 // One numbered image file per frame, written on several threads; PNG and TIFF through Qt,
 // DPX and OpenEXR through libavcodec's image encoders.
