@@ -127,6 +127,45 @@ INSTANTIATE_TEST_SUITE_P(
         TFault{"IgnoredCheck", "text,,,Small Print,Tiny,,,\n", {}, {"--ignore", "small-text"}, {}, 0}),
     [](const ::testing::TestParamInfo<TFault> &info) { return std::string(info.param.Name); });
 
+// A delivery profile's own figures decide: a user's JSON profile with a short limit on the
+// credits and a long black head flags both; the built-in ones pass the clean roll.
+TEST(PreflightCli, AppliesADeliveryProfile)
+{
+    QTemporaryDir dir;
+    const QString sheet = dir.filePath(QStringLiteral("roll.csv"));
+    QFile rows(sheet);
+    ASSERT_TRUE(rows.open(QIODevice::WriteOnly));
+    rows.write(CleanRows);
+    rows.close();
+    const auto ids = [](const TCliResult &result) {
+        QSet<QString> raised;
+        for (const QJsonValue &problem : QJsonDocument::fromJson(result.Out).object().value("problems").toArray())
+            raised.insert(problem.toObject().value("id").toString());
+        return raised;
+    };
+    for (const char *builtIn : {"velmora", "ebu-r95", "broadcast"}) {
+        const TCliResult result = RunCli({"check", sheet, "--json", "--profile", builtIn});
+        EXPECT_EQ(result.ExitCode, 0) << builtIn << result.Out.constData();
+    }
+    const QString profile = dir.filePath(QStringLiteral("house.json"));
+    QFile json(profile);
+    ASSERT_TRUE(json.open(QIODevice::WriteOnly));
+    json.write(R"({"name": "house", "headBlack": 30, "creditLimits": [{"programmeMinutes": 60, "seconds": 1}]})");
+    json.close();
+    const TCliResult strict = RunCli({"check", sheet, "--json", "--profile", profile, "--programme-length", "45"});
+    EXPECT_EQ(strict.ExitCode, 1);
+    EXPECT_EQ(ids(strict), (QSet<QString>{"credit-duration", "head-black"})) << strict.Out.constData();
+    // Past the table's longest programme there is no limit.
+    EXPECT_EQ(ids(RunCli({"check", sheet, "--json", "--profile", profile, "--programme-length", "90"})), QSet<QString>{"head-black"});
+    EXPECT_EQ(RunCli({"check", sheet, "--profile", "netflix-ish"}).ExitCode, 2);
+    ASSERT_TRUE(json.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    json.write(R"({"titleSafe": 140})");
+    json.close();
+    const TCliResult bad = RunCli({"check", sheet, "--profile", profile});
+    EXPECT_EQ(bad.ExitCode, 2);
+    EXPECT_TRUE(bad.Err.contains("titleSafe")) << bad.Err.constData();
+}
+
 TEST(PreflightCli, RefusesAnUnknownCheckAndAMissingFile)
 {
     QTemporaryDir dir;

@@ -49,7 +49,14 @@ TCreditTextCheck::TCreditTextCheck(const TElementTree &tree, const TRollMap &map
             ++m_unread;
             continue;
         }
-        TTarget target{SheetPlace(credit, false), expected, 0, 0};
+        TTarget target{SheetPlace(credit, false), expected, {}, 0, 0};
+        if (!credit.Role.isEmpty())
+            target.Parts.append(credit.Role);
+        for (const QString &name : credit.Names)
+            target.Parts.append(VisibleLine(name).simplified());
+        if (!credit.Text.isEmpty())
+            target.Parts.append(VisibleLine(credit.Text).simplified());
+        target.Parts.removeAll(QString());
         if (const TPlacedBlock *block = credit.Row > 0 ? FindPlacedBlock(blocks, credit.Node) : nullptr) {
             target.Top = block->RollY(credit.Row);
             target.Bottom = block->RollBottom(credit.Row);
@@ -82,12 +89,21 @@ void TCreditTextCheck::Visit(qint64 frame, const TLumaFrame &luma, TQcReport &re
         const double top = (m_map.FilmHeight - position + target.Top - pad) * scale;
         const double bottom = (m_map.FilmHeight - position + target.Bottom + pad) * scale;
         const QString read = m_reader->Read(luma, int(std::floor(top)), int(std::ceil(bottom)));
-        const double distance = ReadingDistance(target.Expected, read);
+        // Each part on its own: names flowed into columns are read across the columns.
+        double distance = 0.0;
+        QStringList unlike;
+        for (const QString &part : target.Parts) {
+            const double partDistance = ReadingDistance(part, read);
+            distance = std::max(distance, partDistance);
+            if (partDistance > m_options.MaxDistance)
+                unlike.append(part);
+        }
         report.Readings.push_back({target.Place, frame, target.Expected, read, distance});
-        if (distance > m_options.MaxDistance) {
+        if (!unlike.isEmpty()) {
+            const QString wanted = unlike.size() == target.Parts.size() ? target.Expected : unlike.join(QStringLiteral(", "));
             TQcFinding finding{QStringLiteral("text"), true,
-                               read.isEmpty() ? QStringLiteral("\"%1\" is not on screen").arg(target.Expected)
-                                              : QStringLiteral("\"%1\" reads \"%2\"").arg(target.Expected, read),
+                               read.isEmpty() ? QStringLiteral("\"%1\" is not on screen").arg(wanted)
+                                              : QStringLiteral("\"%1\" is not found where it should be; it reads \"%2\"").arg(wanted, read),
                                frame, timecodeOf(frame), target.Place, {}};
             report.Findings.push_back(std::move(finding));
         }

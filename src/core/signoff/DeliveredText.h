@@ -2,6 +2,7 @@
 
 #include "core/signoff/DeliveredQc.h"
 
+#include <QStringList>
 #include <map>
 #include <memory>
 #include <vector>
@@ -30,6 +31,7 @@ private:
     {
         QString Place;
         QString Expected;
+        QStringList Parts; // role, each name, text: found one by one, for names set in columns
         qint32 Top = 0;    // roll y
         qint32 Bottom = 0;
     };

@@ -15,6 +15,8 @@
 #include "core/typedfiler/CodePage.h"
 
 #include <QFontMetricsF>
+#include <algorithm>
+#include <cmath>
 #include <QRect>
 #include <QRegularExpression>
 #include <QTextLayout>
@@ -37,6 +39,9 @@ const QString DuplicateCredit = QStringLiteral("duplicate-credit");
 const QString RunningTimeId = QStringLiteral("running-time");
 const QString FilmSize = QStringLiteral("film-size");
 const QString UnknownStyle = QStringLiteral("unknown-style");
+const QString CreditDuration = QStringLiteral("credit-duration");
+const QString HeadBlack = QStringLiteral("head-black");
+const QString TailBlack = QStringLiteral("tail-black");
 
 // Sizes finishing houses and cinemas take.
 struct TDeliverySize
@@ -115,7 +120,7 @@ public:
             {MissingFont, &TChecker::CheckFonts},       {SimilarNames, &TChecker::CheckSimilarNames},
             {Spacing, &TChecker::CheckSpacing},         {DuplicateCredit, &TChecker::CheckDuplicates},
             {RunningTimeId, &TChecker::CheckRunningTime}, {FilmSize, &TChecker::CheckFilmSize},
-            {UnknownStyle, &TChecker::CheckStyles},
+            {UnknownStyle, &TChecker::CheckStyles},   {CreditDuration, &TChecker::CheckDelivery},
         };
         for (const auto &[id, check] : checks)
             (this->*check)();
@@ -192,8 +197,8 @@ private:
         if (!Wanted(TitleSafe) && !Wanted(ActionSafe))
             return;
         const QRect frame(0, 0, m_map.FilmWidth, m_map.FilmHeight);
-        const QRect title = SafeArea(frame, 90);
-        const QRect action = SafeArea(frame, 93);
+        const QRect title = SafeArea(frame, m_options.TitleSafePercent);
+        const QRect action = SafeArea(frame, m_options.ActionSafePercent);
         for (const TPlacedNode &placed : m_map.Placements) {
             const TNodeFacets &facets = placed.Node->Facets();
             if (facets.Render == nullptr || facets.Project || facets.Container || facets.ColumnSet || IsBlock(*placed.Node))
@@ -211,8 +216,8 @@ private:
                     .arg(ShownCaption(*placed.Node))
                     .arg(over)
                     .arg(side, text ? TitleSafe : ActionSafe)
-                    .arg(text ? 90 : 93)
-                    .arg(text && pastAction ? QStringLiteral(", and past action-safe (93 %) too") : QString()),
+                    .arg(text ? m_options.TitleSafePercent : m_options.ActionSafePercent)
+                    .arg(text && pastAction ? QStringLiteral(", and past action-safe (%1 %) too").arg(m_options.ActionSafePercent) : QString()),
                 placed.Node);
         }
         CheckBlockSafeAreas(title, action);
@@ -231,8 +236,8 @@ private:
                    .arg(what)
                    .arg(over)
                    .arg(side, text ? TitleSafe : ActionSafe)
-                   .arg(text ? 90 : 93)
-                   .arg(text && pastAction ? QStringLiteral(", and past action-safe (93 %) too") : QString()),
+                   .arg(text ? m_options.TitleSafePercent : m_options.ActionSafePercent)
+                   .arg(text && pastAction ? QStringLiteral(", and past action-safe (%1 %) too").arg(m_options.ActionSafePercent) : QString()),
                block, row, column);
     }
 
@@ -301,7 +306,7 @@ private:
                              const TCreditLayout::TLine &line) {
             const QFont &font = line.Layout->font();
             const TLetterHeight height = MeasureLetterHeight(font, LineText(line));
-            const auto key = std::tuple(&block, font.key(), height.What);
+            const auto key = std::tuple(&block, font.key() + line.StyleName, height.What);
             auto found = byFont.find(key);
             if (found == byFont.end()) {
                 found = byFont.emplace(key, height.Pixels < minimum ? smalls.size() : std::size_t(-1)).first;
@@ -558,6 +563,51 @@ private:
                 .arg(known.join(QStringLiteral(", "))));
     }
 
+    // What a delivery profile asks of the roll as a whole: how long it runs for the programme,
+    // and the black it opens and ends with (before the first ink enters, after the last leaves).
+    void CheckDelivery()
+    {
+        const qint64 frames = m_map.FrameCount();
+        if (m_options.MaxCreditSeconds && frames > qint64(*m_options.MaxCreditSeconds) * m_map.FrameRate)
+            Add(CreditDuration, TSeverity::Error,
+                QStringLiteral("the credits run %1; the profile allows %2 for this programme")
+                    .arg(FormatTimecode(frames, m_map.FrameRate), FormatTimecode(qint64(*m_options.MaxCreditSeconds) * m_map.FrameRate, m_map.FrameRate)));
+        if (m_options.HeadBlackSeconds <= 0 && m_options.TailBlackSeconds <= 0)
+            return;
+        qint32 firstInk = m_map.RollHeight;
+        qint32 lastInk = 0;
+        for (const TPlacedNode &placed : m_map.Placements) {
+            const TNodeFacets &facets = placed.Node->Facets();
+            if (facets.Render == nullptr || facets.Project || facets.Container || facets.ColumnSet || placed.Bottom <= placed.ContentTop)
+                continue;
+            qint32 top = placed.ContentTop;
+            qint32 bottom = placed.Bottom;
+            if (const TPlacedBlock *block = FindPlacedBlock(m_blocks, placed.Node)) {
+                const auto &pieces = block->Layout.Pieces();
+                const auto drawn = [](const TCreditLayout::TPiece &piece) { return !piece.Lines.empty() || !piece.Image.isNull(); };
+                const auto first = std::find_if(pieces.begin(), pieces.end(), drawn);
+                const auto last = std::find_if(pieces.rbegin(), pieces.rend(), drawn);
+                if (first == pieces.end())
+                    continue;
+                top = block->Top + first->Top;
+                bottom = block->Top + last->Bottom;
+            }
+            firstInk = std::min(firstInk, top);
+            lastInk = std::max(lastInk, bottom);
+        }
+        const qint64 head = m_map.FrameEntering(firstInk);
+        const qint64 tail = frames - (qint64(m_map.FilmHeight) + lastInk + m_map.ScrollRate - 1) / m_map.ScrollRate;
+        const auto checkBlack = [&](const QString &id, qint64 black, double seconds, const char *where) {
+            const qint64 wanted = qint64(std::ceil(seconds * m_map.FrameRate));
+            if (seconds > 0 && black < wanted)
+                Add(id, TSeverity::Error,
+                    QStringLiteral("the roll %1 %2 frames of black; the profile asks for %3 (%4 s)")
+                        .arg(QLatin1String(where)).arg(std::max<qint64>(0, black)).arg(wanted).arg(seconds));
+        };
+        checkBlack(HeadBlack, head, m_options.HeadBlackSeconds, "opens with");
+        checkBlack(TailBlack, tail, m_options.TailBlackSeconds, "ends with");
+    }
+
     const std::vector<TCredit> &Credits()
     {
         if (!m_credits)
@@ -578,7 +628,8 @@ private:
 const QStringList &PreflightCheckIds()
 {
     static const QStringList ids = {TitleSafe,    ActionSafe, SmallText,       ReadingTime,   MissingGlyphs, MissingFont,
-                                    SimilarNames, Spacing,    DuplicateCredit, RunningTimeId, FilmSize,  UnknownStyle};
+                                    SimilarNames, Spacing,    DuplicateCredit, RunningTimeId, FilmSize,  UnknownStyle,
+                                    CreditDuration, HeadBlack, TailBlack};
     return ids;
 }
 
