@@ -186,8 +186,9 @@ bool HasText(const TElementNode &node)
     return std::any_of(node.Children().begin(), node.Children().end(), [](const auto &child) { return HasText(*child); });
 }
 
-// Changes: a green frame around each marked element with its note beside the roll; removals
-// struck through in red where they stood.
+// Changes, each kind by colour, the shape of its frame and the label before its note: added
+// (solid green), changed (dashed blue), moved (dotted violet, at both places); removals and
+// moves away struck through in red where they stood.
 void DrawMarks(QPainter &painter, const std::vector<TProofMark> &marks, const TRollMap &map, const TProofPageBand &band,
                QPointF origin, double scale, double notesLeft, const QFont &font)
 {
@@ -202,21 +203,38 @@ void DrawMarks(QPainter &painter, const std::vector<TProofMark> &marks, const TR
         const qint32 y = placed && !row ? placed->ContentTop : mark.RollY;
         if (y < band.Top || y >= band.Bottom || (mark.Node != nullptr && placed == nullptr))
             continue;
-        const QColor colour = placed ? QColor(0, 150, 60) : QColor(200, 0, 0);
+        QColor colour(200, 0, 0);
+        Qt::PenStyle style = Qt::SolidLine;
+        QString label = QStringLiteral("REMOVED ");
+        switch (mark.Kind) {
+        case TProofMarkKind::Added: colour = QColor(0, 150, 60); label = QStringLiteral("+ ADDED "); break;
+        case TProofMarkKind::Changed: colour = QColor(0, 90, 200); style = Qt::DashLine; label = QStringLiteral("~ CHANGED "); break;
+        case TProofMarkKind::Moved: colour = QColor(130, 40, 170); style = Qt::DotLine; label = QStringLiteral("> MOVED "); break;
+        case TProofMarkKind::MovedAway: label = QStringLiteral("< MOVED AWAY "); break;
+        case TProofMarkKind::Removed: label = QStringLiteral("- REMOVED "); break;
+        }
         double top = origin.y() + (y - band.Top) * scale;
         if (placed) {
-            painter.setPen(QPen(colour, 0.8));
+            painter.setPen(QPen(colour, 0.9, style));
             painter.setBrush(Qt::NoBrush);
             const double bottom = origin.y() + (std::min(row ? mark.RollBottom : placed->Bottom, band.Bottom) - band.Top) * scale;
-            painter.drawRect(QRectF(origin.x() + placed->X * scale, top, placed->Width * scale, std::max(1.0, bottom - top)));
+            // Within the roll as the page shows it: a block is as wide as the film.
+            const double left = std::max(MarginLeft, origin.x() + placed->X * scale);
+            const double right = std::min(notesLeft - 6.0, origin.x() + (placed->X + placed->Width) * scale);
+            painter.drawRect(QRectF(left, top, std::max(1.0, right - left), std::max(1.0, bottom - top)));
         }
-        // Notes close together stack downwards rather than overprint.
-        top = std::max(top, lastNote + LabelPoints * 1.5);
-        lastNote = top;
+        // The label on the credit's line, the note wrapped below it, whole: a proof is read,
+        // not skimmed. Notes close together stack downwards rather than overprint.
+        top = std::max(top, lastNote);
         painter.setPen(colour);
+        painter.setFont(font);
+        const double width = MarginNotes - 10.0;
+        painter.drawText(QRectF(notesLeft, top, width, LabelPoints * 1.5), Qt::AlignLeft | Qt::AlignTop, label.trimmed());
         painter.setFont(placed ? font : struck);
-        painter.drawText(QRectF(notesLeft, top, MarginNotes - 10.0, LabelPoints * 1.5), Qt::AlignLeft | Qt::AlignTop,
-                         painter.fontMetrics().elidedText(mark.Text, Qt::ElideRight, int(MarginNotes - 10.0)));
+        const QRectF noteRect(notesLeft, top + LabelPoints * 1.4, width, LabelPoints * 1.4 * 6);
+        const QRectF used = painter.boundingRect(noteRect, Qt::AlignLeft | Qt::AlignTop | Qt::TextWordWrap, mark.Text);
+        painter.drawText(noteRect, Qt::AlignLeft | Qt::AlignTop | Qt::TextWordWrap, mark.Text);
+        lastNote = std::min(used.bottom(), noteRect.bottom()) + LabelPoints * 0.6;
     }
     painter.restore();
 }

@@ -13,14 +13,19 @@ class TElementNode;
 
 enum class TProofPage { A4, Letter, Film };
 
-// A change to show on a proof: an element of the roll marked in green with a note, or a credit
-// that is gone, struck through in red in the margin where it stood.
+// What a mark on a proof says, told apart by its frame's shape and its note's label as well as
+// by colour (a proof may be printed in grey).
+enum class TProofMarkKind { Added, Changed, Moved, Removed, MovedAway };
+
+// A change to show on a proof: an element of the roll framed with a note, or a credit that is
+// gone (or moved away), struck through in the margin where it stood.
 struct TProofMark
 {
     const TElementNode *Node = nullptr; // marked element; null for a removal
     qint32 RollY = 0;                   // where a removal stood, in roll pixels
     QString Text;
     qint32 RollBottom = 0;              // above RollY: the marked element's row from RollY to here
+    TProofMarkKind Kind = TProofMarkKind::Changed;
 };
 
 struct TProofOptions
