@@ -1,6 +1,7 @@
 // velmora-cli diff: what changed in the credits between two versions of a roll.
 #include "cli/CliSupport.h"
 
+#include "core/credits/CreditSource.h"
 #include "core/document/Document.h"
 #include "core/export/sinks/OutputTarget.h"
 #include "core/signoff/CreditDiff.h"
@@ -39,6 +40,9 @@ std::vector<TCreditEntry> EntriesOf(const QString &file, const QString &styles, 
     try {
         OpenRoll(file, document, styles);
         PrintCreditWarnings(document);
+        // A missing picture changes no credit: the comparison goes on, and says so.
+        for (const QString &problem : CreditBlockFiles(document.Tree()).Problems)
+            PrintError(QStringLiteral("warning: ") + problem);
         return CreditEntries(document.Tree());
     } catch (const EUsageError &) {
         throw;

@@ -184,6 +184,21 @@ TEST(DiffCli, UnreadableSideIsAnErrorNotADifference)
 
 namespace {
 
+// A picture the sheets name but that is gone changes no credit: a warning, and the comparison
+// still says whether the credits differ.
+TEST(DiffCli, AMissingPictureIsAWarning)
+{
+    QTemporaryDir dir;
+    for (const char *side : {"old.csv", "new.csv"}) {
+        QFile sheet(dir.filePath(QLatin1String(side)));
+        ASSERT_TRUE(sheet.open(QIODevice::WriteOnly));
+        sheet.write("Kind,Role,Name,Text,Image\nimage,,,,gone.png\npair,Operator,Ada Lind,,\n");
+    }
+    const TCliResult same = RunCli({"diff", dir.filePath("old.csv"), dir.filePath("new.csv")});
+    EXPECT_EQ(same.ExitCode, 0) << same.Err.constData();
+    EXPECT_TRUE(same.Err.contains("warning") && same.Err.contains("gone.png")) << same.Err.constData();
+}
+
 TEST(DiffCli, PdfMarksChangesOnTheNewVersionsProof)
 {
     if (QStandardPaths::findExecutable(QStringLiteral("pdftotext")).isEmpty())
