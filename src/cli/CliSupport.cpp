@@ -1,11 +1,12 @@
 #include "cli/CliSupport.h"
 
 #include "core/credits/CreditSource.h"
+#include "core/edit/CreditSheet.h"
 #include "core/document/Document.h"
 #include "core/document/ElementTree.h"
 #include "core/elements/Interfaces.h"
-#include "core/export/sinks/OutputTarget.h"
-#include "core/render/ContentSizes.h"
+#include "core/export/formats/OutputTarget.h"
+#include "core/elements/ContentSizes.h"
 
 #include <QFileInfo>
 #include <QRegularExpression>

@@ -3,9 +3,9 @@
 
 #include "core/credits/CreditSource.h"
 #include "core/document/Document.h"
-#include "core/export/sinks/OutputTarget.h"
+#include "core/export/formats/OutputTarget.h"
 #include "core/signoff/CreditDiff.h"
-#include "core/interchange/SheetReader.h"
+#include "core/sheets/SheetReader.h"
 #include "core/signoff/ProofPdf.h"
 
 #include <QDate>

@@ -3,7 +3,7 @@
 
 #include "core/document/Document.h"
 #include "core/elements/Interfaces.h"
-#include "core/export/sinks/OutputTarget.h"
+#include "core/export/formats/OutputTarget.h"
 #include "core/render/FrameRenderer.h"
 #include "core/render/LayoutPass.h"
 

@@ -1,15 +1,16 @@
 // velmora-cli import: builds a project file from a credit sheet or a JSON description.
 #include "cli/CliSupport.h"
 
-#include "core/credits/CreditFit.h"
+#include "core/render/CreditFit.h"
 #include "core/credits/CreditSource.h"
+#include "core/edit/CreditSheet.h"
 #include "core/document/Document.h"
 #include "core/document/ElementTree.h"
 #include "core/elements/Interfaces.h"
 #include "core/interchange/ProjectJson.h"
-#include "core/render/ContentSizes.h"
+#include "core/elements/ContentSizes.h"
 #include "core/render/RunningTime.h"
-#include "core/export/sinks/OutputTarget.h"
+#include "core/export/formats/OutputTarget.h"
 
 #include <QBuffer>
 #include <QCommandLineParser>

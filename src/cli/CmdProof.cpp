@@ -3,7 +3,7 @@
 #include "cli/SheetRoll.h"
 
 #include "core/document/Document.h"
-#include "core/export/sinks/OutputTarget.h"
+#include "core/export/formats/OutputTarget.h"
 #include "core/signoff/ProofPdf.h"
 #include "core/signoff/RollMap.h"
 

@@ -1,12 +1,13 @@
 #include "cli/SheetRoll.h"
 
 #include "cli/CliSupport.h"
-#include "core/credits/CreditFit.h"
+#include "core/render/CreditFit.h"
 #include "core/credits/CreditSource.h"
+#include "core/edit/CreditSheet.h"
 #include "core/document/Document.h"
 #include "core/document/ElementTree.h"
 #include "core/elements/Interfaces.h"
-#include "core/interchange/SheetReader.h"
+#include "core/sheets/SheetReader.h"
 #include "core/render/RunningTime.h"
 
 #include <QCommandLineParser>

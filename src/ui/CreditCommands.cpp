@@ -6,22 +6,22 @@
 #include "ui/ElementsTreeView.h"
 #include "ui/MainWindow.h"
 
-#include "core/credits/CreditFit.h"
+#include "core/render/CreditFit.h"
 #include "core/credits/CreditSource.h"
 #include "core/credits/ElementCreditBlock.h"
 #include "core/document/Document.h"
 #include "core/edit/EditCommands.h"
 #include "core/elements/Interfaces.h"
 #include "core/export/run/GenerationRun.h"
-#include "core/interchange/CreditSheet.h"
-#include "core/interchange/SheetReader.h"
+#include "core/edit/CreditSheet.h"
+#include "core/sheets/SheetReader.h"
 #include "core/render/FrameRenderer.h"
 #include "core/render/LayoutPass.h"
-#include "core/render/ProjectTemplates.h"
+#include "core/elements/ProjectTemplates.h"
 #include "core/render/RunningTime.h"
 #include "core/edit/StyleCommands.h"
-#include "core/styles/CreditStyleBridge.h"
-#include "core/styles/StyleLooks.h"
+#include "core/credits/CreditStyleBridge.h"
+#include "core/edit/StyleLooks.h"
 
 #include <QAction>
 #include <functional>

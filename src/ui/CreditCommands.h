@@ -1,8 +1,8 @@
 #pragma once
 
-#include "core/render/ProjectTemplates.h"
+#include "core/elements/ProjectTemplates.h"
 #include "core/render/RunningTime.h"
-#include "core/styles/ProjectStyle.h"
+#include "core/elements/ProjectStyle.h"
 
 #include <QObject>
 #include <QString>

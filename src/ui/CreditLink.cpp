@@ -2,11 +2,12 @@
 
 #include "core/render/LayoutPass.h"
 #include "core/credits/CreditSource.h"
+#include "core/edit/CreditSheet.h"
 #include "core/document/Document.h"
 #include "core/document/ElementTree.h"
 #include "core/edit/EditCommands.h"
 #include "core/error.h"
-#include "core/interchange/SheetReader.h"
+#include "core/sheets/SheetReader.h"
 #include "core/render/LayoutPass.h"
 
 #include <QCryptographicHash>

@@ -1,10 +1,10 @@
 #include "ui/GenerationCommand.h"
 
-#include "core/export/formats/Delivery.h"
+#include "core/export/run/Delivery.h"
 #include "core/export/ExportError.h"
 #include "core/export/sinks/FrameSinks.h"
 #include "core/export/run/GenerationRun.h"
-#include "core/export/sinks/OutputTarget.h"
+#include "core/export/formats/OutputTarget.h"
 #include "core/export/sinks/SequenceFrameSink.h"
 #include "core/export/run/ProjectFrameSource.h"
 #include "ui/MainWindow.h"

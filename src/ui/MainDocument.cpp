@@ -2,7 +2,7 @@
 #include "ui/MainWindow.h"
 
 #include "ui/AboutBox.h"
-#include "core/render/ProjectTemplates.h"
+#include "core/elements/ProjectTemplates.h"
 #include "ui/Prompts.h"
 
 #include <QAction>

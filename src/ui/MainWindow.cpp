@@ -7,7 +7,7 @@
 
 #include "controls/PreviewPaintBox.h"
 #include "core/edit/TreeRules.h"
-#include "core/render/ContentSizes.h"
+#include "core/elements/ContentSizes.h"
 #include "ui/DialogPrompts.h"
 #include "ui/ElementTreeModel.h"
 #include "ui/ElementsTreeView.h"

@@ -7,7 +7,7 @@
 #include "core/document/Document.h"
 #include "core/document/ElementTree.h"
 #include "core/error.h"
-#include "core/interchange/SheetReader.h"
+#include "core/sheets/SheetReader.h"
 
 #include <QComboBox>
 #include <QFileInfo>

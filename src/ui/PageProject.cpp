@@ -4,7 +4,7 @@
 #include "controls/GDIPColorDisplay.h"
 #include "controls/GPWinControl.h"
 #include "controls/VelmoraSpinEdit.h"
-#include "core/render/ContentSizes.h"
+#include "core/elements/ContentSizes.h"
 #include "core/render/Timecode.h"
 #include "ui/MainWindow.h"
 #include "ui/PageLayout.h"

@@ -4,7 +4,7 @@
 #include "controls/MultilineEditorForm.h"
 #include "ui/CodecOptionsDialog.h"
 #include "ui/PageDialogs.h"
-#include "core/render/ProjectTemplates.h"
+#include "core/elements/ProjectTemplates.h"
 #include "ui/Prompts.h"
 #include "ui/TemplateChooser.h"
 

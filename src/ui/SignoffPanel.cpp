@@ -2,7 +2,8 @@
 
 #include "core/elements/Interfaces.h"
 #include "core/credits/CreditSource.h"
-#include "core/interchange/SheetReader.h"
+#include "core/edit/CreditSheet.h"
+#include "core/sheets/SheetReader.h"
 #include "core/signoff/CreditDiff.h"
 #include "core/signoff/Preflight.h"
 #include "core/signoff/ProofPdf.h"

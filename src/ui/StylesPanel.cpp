@@ -5,7 +5,7 @@
 #include "ui/TreeEditor.h"
 
 #include "core/edit/StyleCommands.h"
-#include "core/styles/StyleLooks.h"
+#include "core/edit/StyleLooks.h"
 
 #include <QAction>
 #include <QColorDialog>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "core/styles/ProjectStyle.h"
+#include "core/elements/ProjectStyle.h"
 
 #include <QObject>
 #include <functional>

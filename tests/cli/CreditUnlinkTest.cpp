@@ -5,6 +5,7 @@
 #include "support/SheetFiles.h"
 
 #include "core/credits/CreditSource.h"
+#include "core/edit/CreditSheet.h"
 #include "core/document/Document.h"
 #include "core/document/ElementTree.h"
 #include "core/render/FrameRenderer.h"

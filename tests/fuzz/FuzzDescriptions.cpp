@@ -4,7 +4,7 @@
 #include "FuzzFiles.h"
 
 #include "core/error.h"
-#include "core/interchange/CreditStyles.h"
+#include "core/sheets/CreditStyles.h"
 #include "core/interchange/ProjectJson.h"
 
 #include <QDir>

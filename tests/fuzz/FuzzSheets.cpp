@@ -6,7 +6,7 @@
 #include "FuzzFiles.h"
 
 #include "core/error.h"
-#include "core/interchange/SheetReader.h"
+#include "core/sheets/SheetReader.h"
 
 #include "support/SheetFiles.h"
 

@@ -5,7 +5,7 @@
 #include "core/credits/ElementCreditBlock.h"
 #include "core/elements/Drawing.h"
 #include "core/export/run/GenerationRun.h"
-#include "core/interchange/CreditStyles.h"
+#include "core/sheets/CreditStyles.h"
 #include "core/render/FrameRenderer.h"
 #include "core/render/Timecode.h"
 #include "ui/CreditCommands.h"

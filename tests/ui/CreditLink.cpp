@@ -3,6 +3,7 @@
 #include "EditorFixture.h"
 
 #include "core/credits/CreditSource.h"
+#include "core/edit/CreditSheet.h"
 #include "core/render/LayoutPass.h"
 #include "core/credits/ElementCreditBlock.h"
 #include "core/elements/ElementColumns.h"

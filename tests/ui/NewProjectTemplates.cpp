@@ -2,8 +2,8 @@
 // bytes, cancelling, and the new film sizes kept in saved files.
 #include "EditorFixture.h"
 
-#include "core/render/ContentSizes.h"
-#include "core/render/ProjectTemplates.h"
+#include "core/elements/ContentSizes.h"
+#include "core/elements/ProjectTemplates.h"
 
 #include <QFile>
 #include <QSlider>

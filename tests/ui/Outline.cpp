@@ -2,6 +2,7 @@
 #include "EditorFixture.h"
 
 #include "core/credits/CreditSource.h"
+#include "core/edit/CreditSheet.h"
 #include "support/SheetFiles.h"
 #include "ui/OutlinePanel.h"
 

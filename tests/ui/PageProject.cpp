@@ -1,7 +1,7 @@
 // The project page: filling, film size, background colour and image, rates.
 #include "PagesFixture.h"
 
-#include "core/render/ContentSizes.h"
+#include "core/elements/ContentSizes.h"
 
 #include <QLineEdit>
 #include <QMenu>

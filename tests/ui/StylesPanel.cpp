@@ -6,7 +6,7 @@
 #include "core/credits/ElementCreditBlock.h"
 #include "core/edit/StyleCommands.h"
 #include "core/render/FrameRenderer.h"
-#include "core/styles/StyleLooks.h"
+#include "core/edit/StyleLooks.h"
 #include "ui/CreditCommands.h"
 #include "ui/StylesPanel.h"
 

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "core/credits/CreditRows.h"
-#include "core/interchange/CreditStyles.h"
+#include "core/sheets/CreditRows.h"
+#include "core/sheets/CreditStyles.h"
 
 #include <QColor>
 #include <QImage>

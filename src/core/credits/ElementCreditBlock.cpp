@@ -1,10 +1,11 @@
 #include "core/credits/ElementCreditBlock.h"
 
+#include "core/credits/CreditSource.h"
 #include "core/elements/Drawing.h"
-#include "core/elements/ElementKinds.h"
+#include "core/elements/ElementKind.h"
 #include "core/error.h"
-#include "core/interchange/SheetLimits.h"
-#include "core/styles/CreditStyleBridge.h"
+#include "core/credits/CreditStyleBridge.h"
+#include "core/sheets/SheetLimits.h"
 #include "core/typedfiler/TypedFiler.h"
 
 #include <QDir>
@@ -233,6 +234,11 @@ void TVmElementCreditBlock::LoadFromStream(QIODevice &stream)
     m_source = std::move(source);
     SetStretches(std::move(stretches));
     Parse();
+}
+
+void TVmElementCreditBlock::ProjectFolderChanged(const QString &projectDir, bool rebase)
+{
+    AnchorCreditBlock(*this, projectDir, rebase);
 }
 
 } // namespace velmora

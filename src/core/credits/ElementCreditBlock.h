@@ -2,7 +2,7 @@
 
 #include "core/credits/CreditLayout.h"
 #include "core/elements/ElementBase.h"
-#include "core/styles/ProjectStyle.h"
+#include "core/elements/ProjectStyle.h"
 
 #include <QString>
 #include <algorithm>
@@ -22,7 +22,8 @@ struct TCreditSource
 
 // A credit sheet as one element: its rows are laid out when the roll is drawn, at the film's
 // size, and are not elements of their own.
-class TVmElementCreditBlock final : public TVmElement, public IElementRender, public IElementFilmScaled
+class TVmElementCreditBlock final : public TVmElement, public IElementRender, public IElementFilmScaled,
+                                     public IElementProjectFolder
 {
 public:
     static const TElementKind Kind;
@@ -35,7 +36,6 @@ public:
     const TElementKind &GetClass() const override { return Kind; }
     void GetCaption(int column, QString &caption) const override;
     int GetImageIndex(int column, TTreeImageKind kind) const override;
-    std::vector<const TElementKind *> GetChildClasses() const override { return {}; }
     bool CanEditCaption(int) const override { return false; }
     bool SetCaption(int, const QString &) override { return false; }
     void SaveToStream(QIODevice &stream) const override;
@@ -50,6 +50,9 @@ public:
     // The rows laid out for a band of width (the film's width when below 1) on film, the
     // project's styles standing in for the sheet's of the same name. Kept until asked for
     // another width or film, so a roll drawn frame after frame lays out once.
+    // IElementProjectFolder: a relative sheet path is found from the project's folder.
+    void ProjectFolderChanged(const QString &projectDir, bool rebase) override;
+
     const TCreditLayout &LayoutFor(const TFilm &film, qint32 width = -1) const;
 
     // The folder a relative sheet path (and the pictures beside the sheet) are found from.

@@ -1,6 +1,6 @@
 #include "core/document/Document.h"
 
-#include "core/credits/CreditSource.h"
+#include "core/document/ElementTree.h"
 #include "core/document/TreeSection.h"
 #include "core/elements/ElementProject.h"
 #include "core/typedfiler/TypedFiler.h"
@@ -23,6 +23,15 @@ namespace {
 [[noreturn]] void FailFile(const char *format, const QString &fileName, const QString &reason)
 {
     throw EDocumentError(QString::fromLatin1(format).arg(fileName, reason));
+}
+
+// Elements that keep paths relative to the project (linked sheets) learn where it now is.
+void TellProjectFolder(const TElementNode &node, const QString &projectDir, bool rebase)
+{
+    if (auto *element = queryInterface<IElementProjectFolder>(node.Element()))
+        element->ProjectFolderChanged(projectDir, rebase);
+    for (std::size_t i = 0; i < node.ChildCount(); ++i)
+        TellProjectFolder(*node.Child(i), projectDir, rebase);
 }
 } // namespace
 
@@ -214,7 +223,7 @@ void TDocument::OpenProject(const QString &fileName)
     }
     m_fileName = fileName;
     // Linked sheets are kept relative to the project: tell their blocks where that is.
-    AnchorCreditBlocks(Tree(), QFileInfo(fileName).absolutePath());
+    TellProjectFolder(Tree().Root(), QFileInfo(fileName).absolutePath(), false);
     SetSaved();
 }
 
@@ -236,7 +245,7 @@ void TDocument::SaveProjectAs(const QString &fileName)
     // The new name holds even when writing fails, so Save tries the same file again.
     m_fileName = fileName;
     // Linked sheets stay found from the new folder.
-    AnchorCreditBlocks(Tree(), QFileInfo(fileName).absolutePath(), true);
+    TellProjectFolder(Tree().Root(), QFileInfo(fileName).absolutePath(), true);
     try {
         WriteProjectFile(fileName);
     } catch (...) {

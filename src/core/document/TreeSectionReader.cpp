@@ -3,7 +3,7 @@
 #include "core/document/BoundedDevice.h"
 #include "core/document/TreeSection.h"
 #include "core/document/TreeSectionFormat.h"
-#include "core/elements/ElementKinds.h"
+#include "core/document/ElementCatalogue.h"
 #include "core/typedfiler/TypedFiler.h"
 
 #include <QtEndian>

@@ -2,7 +2,7 @@
 #include "core/document/TreeSection.h"
 #include "core/document/TreeSectionFormat.h"
 #include "core/document/WriteBackDevice.h"
-#include "core/elements/ElementKinds.h"
+#include "core/document/ElementCatalogue.h"
 #include "core/typedfiler/TypedFiler.h"
 
 #include <QtEndian>

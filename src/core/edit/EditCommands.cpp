@@ -3,7 +3,7 @@
 
 #include "core/elements/ElementColumns.h"
 #include "core/elements/ElementImage.h"
-#include "core/elements/ElementKinds.h"
+#include "core/document/ElementCatalogue.h"
 #include "core/elements/ElementText.h"
 
 #include <QBuffer>

@@ -1,7 +1,7 @@
 #include "core/edit/StyleCommands.h"
 
 #include "core/document/Document.h"
-#include "core/styles/StyleLooks.h"
+#include "core/edit/StyleLooks.h"
 
 #include <algorithm>
 

@@ -79,7 +79,7 @@ bool AcceptsChild(const TElementNode *node, const TElementKind &kind)
 {
     if (node == nullptr || node->Element() == nullptr)
         return false;
-    const auto kinds = node->Element()->GetChildClasses();
+    const auto kinds = ChildKindsOf(node->Element()->GetClass());
     return std::find(kinds.begin(), kinds.end(), &kind) != kinds.end();
 }
 
@@ -87,7 +87,7 @@ bool CanDropAt(const TElementNode *dragged, const TElementNode *target, TDropMod
 {
     if (dragged == nullptr || target == nullptr || dragged->Element() == nullptr || target->Element() == nullptr)
         return false;
-    return dragged->Element()->CanDropOn(target->Element(), mode);
+    return CanDropKindOn(dragged->Element()->GetClass(), target->Element()->GetClass(), mode);
 }
 
 bool CanPlaceOnto(const TElementNode *node, const TElementNode *target)

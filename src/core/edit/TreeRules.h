@@ -1,7 +1,7 @@
 #pragma once
 
 #include "core/document/ElementTree.h"
-#include "core/elements/ElementKinds.h"
+#include "core/document/ElementCatalogue.h"
 
 #include <QtCore/qnamespace.h>
 #include <cstddef>
@@ -44,7 +44,7 @@ std::vector<TElementNode *> SelectedTopNodes(const TElementNode &root);
 
 // Whether node's element takes a child of kind (false without a node).
 bool AcceptsChild(const TElementNode *node, const TElementKind &kind);
-// Whether dragged may be dropped at target in mode: the dragged element answers CanDropOn.
+// Whether dragged may be dropped at target in mode, by their kinds (the catalogue's rule).
 bool CanDropAt(const TElementNode *dragged, const TElementNode *target, TDropMode mode);
 // Whether node may come to rest inside target by a paste, a copy or a move outside a drag:
 // the element must be droppable onto the target, whatever the drop mode was.

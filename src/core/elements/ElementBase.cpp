@@ -1,13 +1,6 @@
 #include "core/elements/ElementBase.h"
 
-#include "core/elements/ElementKinds.h"
-
 namespace velmora {
-
-bool TVmElement::CanDropOn(const IElement *target, TDropMode mode) const
-{
-    return target != nullptr && CanDropKindOn(GetClass(), target->GetClass(), mode);
-}
 
 void TCaptionedElement::GetCaption(int, QString &caption) const
 {

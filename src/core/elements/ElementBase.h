@@ -4,11 +4,9 @@
 
 namespace velmora {
 
-// Common ground of the five kinds: drop permission follows from the kinds alone.
+// Common ground of every kind.
 class TVmElement : public IElement
 {
-public:
-    bool CanDropOn(const IElement *target, TDropMode mode) const override;
 };
 
 // An element with a caption field of its own that the user may rename in place.

@@ -13,7 +13,6 @@ public:
     TVmElementColumns() : TCaptionedElement(QStringLiteral("Columns")) {}
     const TElementKind &GetClass() const override { return Kind; }
     int GetImageIndex(int, TTreeImageKind) const override { return 3; }
-    std::vector<const TElementKind *> GetChildClasses() const override;
     void SaveToStream(QIODevice &stream) const override { SaveCaptionRecord(stream); }
     void LoadFromStream(QIODevice &stream) override { LoadCaptionRecord(stream); }
 };
@@ -27,7 +26,6 @@ public:
     TVmElementColumn() : TCaptionedElement(QStringLiteral("Column")) {}
     const TElementKind &GetClass() const override { return Kind; }
     int GetImageIndex(int, TTreeImageKind) const override { return 2; }
-    std::vector<const TElementKind *> GetChildClasses() const override;
     void SaveToStream(QIODevice &stream) const override { SaveCaptionRecord(stream); }
     void LoadFromStream(QIODevice &stream) override { LoadCaptionRecord(stream); }
 };

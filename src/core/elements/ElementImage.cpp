@@ -1,6 +1,6 @@
 #include "core/elements/ElementImage.h"
 
-#include "core/elements/ElementKinds.h"
+#include "core/elements/ElementKind.h"
 #include "core/elements/EmbeddedImage.h"
 #include "core/elements/FitRect.h"
 #include "core/typedfiler/CodePage.h"

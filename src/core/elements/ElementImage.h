@@ -24,7 +24,6 @@ public:
     // IElement
     const TElementKind &GetClass() const override { return Kind; }
     int GetImageIndex(int column, TTreeImageKind kind) const override;
-    std::vector<const TElementKind *> GetChildClasses() const override { return {}; }
     void SaveToStream(QIODevice &stream) const override;
     void LoadFromStream(QIODevice &stream) override;
 

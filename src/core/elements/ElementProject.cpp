@@ -1,7 +1,6 @@
-#include "core/credits/ElementCreditBlock.h"
 #include "core/elements/ElementProject.h"
 
-#include "core/elements/ElementKinds.h"
+#include "core/elements/ElementKind.h"
 #include "core/elements/ElementColumns.h"
 #include "core/elements/ElementImage.h"
 #include "core/elements/EmbeddedImage.h"
@@ -32,11 +31,6 @@ void TVmElementProject::GetCaption(int column, QString &caption) const
 int TVmElementProject::GetImageIndex(int column, TTreeImageKind) const
 {
     return column == -1 ? 0 : -1;
-}
-
-std::vector<const TElementKind *> TVmElementProject::GetChildClasses() const
-{
-    return {&TVmElementText::Kind, &TVmElementColumns::Kind, &TVmElementImage::Kind, &TVmElementCreditBlock::Kind};
 }
 
 bool TVmElementProject::SetCaption(int, const QString &caption)

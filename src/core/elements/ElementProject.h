@@ -2,7 +2,7 @@
 
 #include "core/elements/Drawing.h"
 #include "core/elements/ElementBase.h"
-#include "core/styles/ProjectStyle.h"
+#include "core/elements/ProjectStyle.h"
 
 #include <QByteArray>
 #include <QImage>
@@ -25,7 +25,6 @@ public:
     const TElementKind &GetClass() const override { return Kind; }
     void GetCaption(int column, QString &caption) const override;
     int GetImageIndex(int column, TTreeImageKind kind) const override;
-    std::vector<const TElementKind *> GetChildClasses() const override;
     bool CanEditCaption(int column) const override { return column == -1; }
     bool SetCaption(int column, const QString &caption) override;
     void SaveToStream(QIODevice &stream) const override;

@@ -4,7 +4,7 @@
 #include "core/elements/ElementProject.h"
 #include "core/elements/ElementText.h"
 #include "core/elements/EmbeddedImage.h"
-#include "core/styles/StyleRecords.h"
+#include "core/elements/StyleRecords.h"
 #include "core/typedfiler/CodePage.h"
 #include "core/typedfiler/TypeTags.h"
 #include "core/typedfiler/TypedFiler.h"

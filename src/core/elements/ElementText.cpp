@@ -1,7 +1,7 @@
 #include "core/elements/ElementText.h"
 
 #include "core/elements/Drawing.h"
-#include "core/elements/ElementKinds.h"
+#include "core/elements/ElementKind.h"
 
 #include <QPainter>
 #include <algorithm>

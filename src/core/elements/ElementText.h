@@ -3,7 +3,7 @@
 #include "core/elements/ElementBase.h"
 #include "core/elements/ElementMargins.h"
 #include "core/elements/TextBlock.h"
-#include "core/styles/ProjectStyle.h"
+#include "core/elements/ProjectStyle.h"
 
 namespace velmora {
 
@@ -23,7 +23,6 @@ public:
     const TElementKind &GetClass() const override { return Kind; }
     void GetCaption(int column, QString &caption) const override;
     int GetImageIndex(int column, TTreeImageKind kind) const override;
-    std::vector<const TElementKind *> GetChildClasses() const override { return {}; }
     bool CanEditCaption(int) const override { return false; }
     // The caption follows the text; renaming changes nothing.
     bool SetCaption(int, const QString &) override { return true; }

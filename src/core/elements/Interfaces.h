@@ -17,7 +17,8 @@ struct TElementKind;
 struct TProjectStyle;
 using TProjectStyles = std::vector<TProjectStyle>;
 
-// Every element: identity, tree caption and icon, allowed children, renaming and drop rules.
+// Every element: identity, tree caption and icon, renaming. What may go where is the
+// catalogue's (document/ElementCatalogue.h), which knows every kind.
 class IElement
 {
 public:
@@ -28,16 +29,25 @@ public:
     // Leaves caption untouched when the element has no caption for that column.
     virtual void GetCaption(int column, QString &caption) const = 0;
     virtual int GetImageIndex(int column, TTreeImageKind kind) const = 0;
-    virtual std::vector<const TElementKind *> GetChildClasses() const = 0;
     virtual bool CanEditCaption(int column) const = 0;
     virtual bool SetCaption(int column, const QString &caption) = 0;
-    // Asked of the dragged element about the element at the drop point.
-    virtual bool CanDropOn(const IElement *target, TDropMode mode) const = 0;
     // Appends the element's record at the stream's position; never seeks.
     virtual void SaveToStream(QIODevice &stream) const = 0;
     // Reads a record at the stream's position into an element that still has its defaults.
     // The record is taken to end where the stream ends; nothing is read past that.
     virtual void LoadFromStream(QIODevice &stream) = 0;
+};
+
+// An element that keeps paths relative to the project file's folder: told that folder when a
+// project is read, and again when it is saved to another folder (rebase: keep finding the
+// same files from there).
+class IElementProjectFolder
+{
+public:
+    static constexpr TGuid Guid = TGuid::Parse("{0A5AFBD5-6C10-4820-A136-5BAE80067CC7}");
+    virtual ~IElementProjectFolder() = default;
+
+    virtual void ProjectFolderChanged(const QString &projectDir, bool rebase) = 0;
 };
 
 // An element that draws itself and decides its own height.

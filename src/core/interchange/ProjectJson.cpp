@@ -4,14 +4,14 @@
 #include "core/document/ElementTree.h"
 #include "core/document/TreeSection.h"
 #include "core/elements/ElementImage.h"
-#include "core/elements/ElementKinds.h"
+#include "core/document/ElementCatalogue.h"
 #include "core/elements/ElementProject.h"
 #include "core/elements/ElementText.h"
 #include "core/elements/EmbeddedImage.h"
-#include "core/interchange/CreditStyles.h"
-#include "core/render/ContentSizes.h"
+#include "core/sheets/CreditStyles.h"
+#include "core/elements/ContentSizes.h"
 #include "core/render/Timecode.h"
-#include "core/styles/StyleRecords.h"
+#include "core/elements/StyleRecords.h"
 #include "core/elements/Interfaces.h"
 #include "core/typedfiler/CodePage.h"
 
@@ -481,7 +481,7 @@ void FillNode(TElementTree &tree, TElementNode &node, const QJsonObject &json, c
         return;
     if (!children.isArray())
         reader.Fail(QStringLiteral("field \"children\" must be a list"));
-    const std::vector<const TElementKind *> allowed = node.Element()->GetChildClasses();
+    const std::vector<const TElementKind *> allowed = ChildKindsOf(node.Element()->GetClass());
     const QJsonArray list = children.toArray();
     for (qsizetype i = 0; i < list.size(); ++i) {
         const QString childPath = QStringLiteral("%1.children[%2]").arg(path).arg(i);

@@ -2,7 +2,7 @@
 
 #include "core/elements/ElementTypes.h"
 #include "core/elements/Interfaces.h"
-#include "core/styles/ProjectStyle.h"
+#include "core/elements/ProjectStyle.h"
 
 #include <optional>
 #include <utility>

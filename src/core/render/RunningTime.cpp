@@ -10,6 +10,7 @@
 #include <QPainter>
 
 #include <QRegularExpression>
+#include <algorithm>
 
 namespace velmora {
 
@@ -68,19 +69,18 @@ TElementNode *LastFitGap(const TElementNode &projectNode)
     return projectNode.Child(projectNode.ChildCount() - 1);
 }
 
-void CollectBlocks(const TElementNode &node, std::vector<TVmElementCreditBlock *> &blocks)
+void CollectBlocks(const TElementNode &node, std::vector<TElementNode *> &out)
 {
-    if (auto *block = dynamic_cast<TVmElementCreditBlock *>(node.Element()))
-        blocks.push_back(block);
-    for (std::size_t i = 0; i < node.ChildCount(); ++i)
-        CollectBlocks(*node.Child(i), blocks);
+    for (std::size_t i = 0; i < node.ChildCount(); ++i) {
+        if (dynamic_cast<TVmElementCreditBlock *>(node.Child(i)->Element()) != nullptr)
+            out.push_back(node.Child(i));
+        CollectBlocks(*node.Child(i), out);
+    }
 }
 
-std::vector<TVmElementCreditBlock *> CreditBlocksOf(const TElementTree &tree)
+const TVmElementCreditBlock &BlockOn(const TElementNode &node)
 {
-    std::vector<TVmElementCreditBlock *> blocks;
-    CollectBlocks(tree.Root(), blocks);
-    return blocks;
+    return *static_cast<const TVmElementCreditBlock *>(node.Element());
 }
 
 // The position range of the roll as it is without an earlier fit: no end gap, no stretch.
@@ -90,14 +90,21 @@ qint64 RangeWithoutFit(const TFrameRenderer &measured, const TElementTree &tree)
     if (const TElementNode *gap = LastFitGap(*tree.ProjectNode()))
         range -= std::max(0, dynamic_cast<const TVmElementImage *>(gap->Element())->GetFixedHeight());
     const TFilm film = FilmOf(*tree.ProjectNode());
-    for (const TVmElementCreditBlock *block : CreditBlocksOf(tree)) {
-        const TCreditLayout &layout = block->LayoutFor(film);
+    for (const TElementNode *node : CreditBlockNodes(tree)) {
+        const TCreditLayout &layout = BlockOn(*node).LayoutFor(film);
         range -= qint64(layout.Height()) - layout.NaturalHeight();
     }
     return range;
 }
 
 } // namespace
+
+std::vector<TElementNode *> CreditBlockNodes(const TElementTree &tree)
+{
+    std::vector<TElementNode *> nodes;
+    CollectBlocks(tree.Root(), nodes);
+    return nodes;
+}
 
 std::optional<TRunningTimePlan> PlanRollRunningTime(const TElementTree &tree, qint64 targetFrames)
 {
@@ -133,15 +140,23 @@ std::optional<TRunningTimeFit> FitRollToRunningTime(TElementTree &tree, qint64 t
     const std::optional<TRunningTimePlan> plan = PlanRollRunningTime(tree, targetFrames);
     if (!plan)
         return std::nullopt;
-    TElementNode *projectNode = tree.ProjectNode();
-    if (plan->OldGap != nullptr)
-        tree.TakeNode(*plan->OldGap);
-    for (TVmElementCreditBlock *block : CreditBlocksOf(tree))
-        block->SetStretches({});
-    queryInterface<IProject>(projectNode->Element())->SetScrollRate(plan->Fit.ScrollRate);
-    if (plan->Fit.Gap > 0)
-        tree.InsertChild(*projectNode, projectNode->ChildCount(), MakeRunningTimeGap(plan->Fit.Gap));
+    ApplyFit(tree, plan->Fit, plan->OldGap);
     return plan->Fit;
+}
+
+void ApplyFit(TElementTree &tree, const TRunningTimeFit &fit, TElementNode *oldGap, TBlockStretches stretches)
+{
+    TElementNode &projectNode = *tree.ProjectNode();
+    if (oldGap != nullptr)
+        tree.TakeNode(*oldGap);
+    queryInterface<IProject>(projectNode.Element())->SetScrollRate(fit.ScrollRate);
+    for (TElementNode *node : CreditBlockNodes(tree)) {
+        const auto named = std::find_if(stretches.begin(), stretches.end(), [node](const auto &s) { return s.first == node; });
+        auto *block = static_cast<TVmElementCreditBlock *>(node->Element());
+        block->SetStretches(named == stretches.end() ? std::vector<qint32>{} : std::move(named->second));
+    }
+    if (fit.Gap > 0)
+        tree.InsertChild(projectNode, projectNode.ChildCount(), MakeRunningTimeGap(fit.Gap));
 }
 
 int RollOffsetOf(const TElementTree &tree, const TElementNode &node)

@@ -5,6 +5,8 @@
 #include <QString>
 #include <memory>
 #include <optional>
+#include <utility>
+#include <vector>
 
 namespace velmora {
 
@@ -50,6 +52,17 @@ TElementNode *RunningTimeGap(const TElementTree &tree);
 
 // The empty element that pads the end of a fitted roll by height pixels.
 std::unique_ptr<TElementNode> MakeRunningTimeGap(int height);
+
+// The credit blocks of the tree, in tree order.
+std::vector<TElementNode *> CreditBlockNodes(const TElementTree &tree);
+
+// Credit blocks' part stretches, each with its block's node.
+using TBlockStretches = std::vector<std::pair<TElementNode *, std::vector<qint32>>>;
+
+// Applies a planned fit to the tree: the gap an earlier fit left (oldGap, may be null) out, the
+// fit's scroll rate, each credit block's part stretches (a block stretches does not name loses
+// its), the fit's gap in at the end. The one way a fit changes a tree outside the editor's undo.
+void ApplyFit(TElementTree &tree, const TRunningTimeFit &fit, TElementNode *oldGap, TBlockStretches stretches = {});
 
 // Fits the tree's roll to targetFrames: sets the project's scroll rate and puts a gap at the end
 // of the roll (replacing the gap an earlier fit left there). Changes nothing and returns empty

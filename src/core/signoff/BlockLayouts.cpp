@@ -5,7 +5,7 @@
 #include "core/error.h"
 #include "core/render/LayoutPass.h"
 #include "core/signoff/RollMap.h"
-#include "core/styles/CreditStyleBridge.h"
+#include "core/credits/CreditStyleBridge.h"
 
 #include <QFileInfo>
 #include <algorithm>

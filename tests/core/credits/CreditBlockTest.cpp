@@ -1,5 +1,6 @@
 // Credit blocks: rows read from producer sheets, layout at the film's size, the stored record.
 #include "core/credits/CreditSource.h"
+#include "core/edit/CreditSheet.h"
 #include "core/document/Document.h"
 #include "core/document/ElementTree.h"
 #include "core/elements/ElementProject.h"

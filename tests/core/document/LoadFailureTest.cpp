@@ -1,7 +1,7 @@
 // Every way a project file can fail to open: the exact message, and a fresh project afterwards.
 #include "core/document/Document.h"
 #include "core/document/TreeSection.h"
-#include "core/elements/ElementKinds.h"
+#include "core/document/ElementCatalogue.h"
 #include "core/typedfiler/TypeTags.h"
 #include "support/RecordBytes.h"
 

@@ -2,6 +2,7 @@
 // write error part way. The bytes go to a device that keeps none of them, so the real writer
 // runs over more than 2 GB without a disk or memory to hold them.
 #include "core/credits/CreditSource.h"
+#include "core/edit/CreditSheet.h"
 #include "core/document/Document.h"
 #include "core/document/ElementTree.h"
 #include "core/typedfiler/TypedFilerError.h"

@@ -2,7 +2,7 @@
 // merging of typed edits, the clean state and the removed subtrees.
 #include "EditFixture.h"
 
-#include "core/render/ContentSizes.h"
+#include "core/elements/ContentSizes.h"
 #include "support/TestImages.h"
 
 #include <QTemporaryDir>

@@ -1,7 +1,7 @@
 // Element records: exact bytes, older versions, embedded images and round trips.
 #include "core/elements/ElementColumns.h"
 #include "core/elements/ElementImage.h"
-#include "core/elements/ElementKinds.h"
+#include "core/document/ElementCatalogue.h"
 #include "core/elements/ElementProject.h"
 #include "core/elements/ElementText.h"
 #include "core/elements/EmbeddedImage.h"

@@ -1,7 +1,7 @@
 // What delivery files must get right besides their layout: colours through YUV, refusals
 // before any file exists, and frames without the background.
 #include "ExportTestSupport.h"
-#include "core/export/formats/Delivery.h"
+#include "core/export/run/Delivery.h"
 #include "core/export/ExportError.h"
 #include "core/export/sinks/FrameSinks.h"
 #include "core/export/run/GenerationRun.h"

@@ -1,6 +1,6 @@
 // TOutputTarget: what stands at the target after each way a write can end.
 #include "core/export/ExportError.h"
-#include "core/export/sinks/OutputTarget.h"
+#include "core/export/formats/OutputTarget.h"
 #include "support/FileBytes.h"
 
 #include <QDir>
@@ -18,7 +18,7 @@ namespace {
 using test::FileContents;
 using test::PutFile;
 
-enum class TEnd { Commit, KeepPartial, Discard, Destroy };
+enum class TEnd { Commit, KeepPartial, Discard, Destroy, FailedWithFrames, FailedEmpty };
 
 } // namespace
 
@@ -29,6 +29,9 @@ TEST(OutputTarget, OnlyACompletedOrKeptWriteReplacesTheOlderFile)
         {TEnd::KeepPartial, true, "new"},     {TEnd::KeepPartial, false, "new"},
         {TEnd::Discard, true, "old"},         {TEnd::Discard, false, "<missing>"},
         {TEnd::Destroy, true, "old"},         {TEnd::Destroy, false, "<missing>"},
+        // A failed run keeps its frames only where that loses no earlier file, and never an empty file.
+        {TEnd::FailedWithFrames, true, "old"}, {TEnd::FailedWithFrames, false, "new"},
+        {TEnd::FailedEmpty, true, "old"},      {TEnd::FailedEmpty, false, "<missing>"},
     };
     for (const auto &row : rows) {
         SCOPED_TRACE(int(row.End) * 2 + row.Older);
@@ -50,6 +53,9 @@ TEST(OutputTarget, OnlyACompletedOrKeptWriteReplacesTheOlderFile)
                 target.KeepPartial();
             else if (row.End == TEnd::Discard)
                 target.Discard();
+            else if (row.End == TEnd::FailedWithFrames || row.End == TEnd::FailedEmpty) {
+                EXPECT_EQ(target.KeepAfterFailure(row.End == TEnd::FailedWithFrames ? 3 : 0), row.After == QByteArray("new"));
+            }
         }
         EXPECT_EQ(FileContents(path), QByteArray(row.After));
         EXPECT_LE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden).size(), 1);  // no temporary file left

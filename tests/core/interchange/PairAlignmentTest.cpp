@@ -3,6 +3,7 @@
 #include "core/document/ElementTree.h"
 #include "core/elements/ElementProject.h"
 #include "core/credits/CreditSource.h"
+#include "core/edit/CreditSheet.h"
 #include "core/render/FrameRenderer.h"
 
 #include "support/SheetFiles.h"

@@ -1,5 +1,5 @@
 // Frame composition: the reusable bitmap, odd film sizes, a small golden roll, the film size table.
-#include "core/render/ContentSizes.h"
+#include "core/elements/ContentSizes.h"
 #include "core/render/FrameRenderer.h"
 
 #include "support/RollBuilder.h"

@@ -3,7 +3,7 @@
 #include "core/render/Timecode.h"
 
 #include "core/error.h"
-#include "core/export/sinks/FrameSink.h"
+#include "core/export/formats/FrameSink.h"
 
 #include "support/RollBuilder.h"
 

@@ -2,6 +2,7 @@
 // and frames, whether the roll holds it as a sheet read now, a linked project or a copy that
 // kept the rows without the sheet's path.
 #include "core/credits/CreditSource.h"
+#include "core/edit/CreditSheet.h"
 #include "core/document/Document.h"
 #include "core/document/ElementTree.h"
 #include "core/elements/Interfaces.h"

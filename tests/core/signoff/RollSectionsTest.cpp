@@ -2,6 +2,7 @@
 #include "core/signoff/RollSections.h"
 
 #include "core/credits/CreditSource.h"
+#include "core/edit/CreditSheet.h"
 #include "core/signoff/RollMap.h"
 #include "support/RollBuilder.h"
 #include "support/SheetFiles.h"

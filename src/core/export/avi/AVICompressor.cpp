@@ -268,10 +268,7 @@ void TAVICompressor::CloseAfterFailure()
     bool kept = false;
     try {
         FinishWriter();
-        // In place (a device) there is nothing to keep or give up.
-        kept = m_target->InPlace() || (!m_target->ReplacesFile() && m_framesWritten > 0);
-        if (kept)
-            m_target->KeepPartial();
+        kept = m_target->KeepAfterFailure(m_framesWritten);
     } catch (const EExportError &) {
         kept = false;  // the run already has its message; this only decides what stays on disk
     }

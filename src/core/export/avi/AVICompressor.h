@@ -1,7 +1,7 @@
 #pragma once
 
 #include "core/export/avi/AviFileWriter.h"
-#include "core/export/sinks/OutputTarget.h"
+#include "core/export/formats/OutputTarget.h"
 #include "core/export/encode/VideoEncoder.h"
 
 #include <QImage>

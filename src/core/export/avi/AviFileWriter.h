@@ -1,6 +1,6 @@
 #pragma once
 
-#include "core/export/avi/AviLayout.h"
+#include "core/export/encode/AviLayout.h"
 
 #include <QFile>
 #include <QString>

@@ -3,7 +3,7 @@
 #include "core/export/avi/AviFileWriter.h"
 #include "core/export/formats/OutputFormats.h"
 #include "core/export/ExportError.h"
-#include "core/export/sinks/OutputTarget.h"
+#include "core/export/formats/OutputTarget.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "core/export/avi/AviLayout.h"
+#include "core/export/encode/AviLayout.h"
 #include "core/export/formats/OutputFormats.h"
 
 #include <QByteArray>

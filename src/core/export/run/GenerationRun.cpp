@@ -1,7 +1,7 @@
 #include "core/export/run/GenerationRun.h"
 
 #include "core/export/sinks/AviFrameSink.h"
-#include "core/export/run/BoundedQueue.h"
+#include "core/export/encode/BoundedQueue.h"
 #include "core/export/ExportError.h"
 #include "core/export/run/FramePool.h"
 #include "core/render/FrameRenderer.h"

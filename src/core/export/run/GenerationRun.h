@@ -1,7 +1,7 @@
 #pragma once
 
 #include "core/export/avi/AVICompressor.h"
-#include "core/export/sinks/FrameSink.h"
+#include "core/export/formats/FrameSink.h"
 #include "core/export/run/FrameSource.h"
 #include "core/render/Timecode.h"
 

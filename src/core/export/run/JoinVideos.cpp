@@ -4,7 +4,7 @@
 #include "core/export/avi/AviRepair.h"
 #include "core/export/ExportError.h"
 #include "core/export/encode/LibavSupport.h"
-#include "core/export/sinks/OutputTarget.h"
+#include "core/export/formats/OutputTarget.h"
 
 #include <QFile>
 #include <QFileInfo>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "core/export/sinks/FrameSink.h"
+#include "core/export/formats/FrameSink.h"
 
 #include <QByteArray>
 #include <QString>

@@ -222,9 +222,7 @@ void TMediaFrameSink::CloseAfterFailure()
     bool kept = false;
     try {
         Finish();
-        kept = m_target->InPlace() || (!m_target->ReplacesFile() && m_framesWritten > 0);
-        if (kept)
-            m_target->KeepPartial();
+        kept = m_target->KeepAfterFailure(m_framesWritten);
     } catch (const EExportError &) {
         kept = false;  // the run has its message already; this decides only what stays on disk
     }

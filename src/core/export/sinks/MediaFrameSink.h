@@ -1,8 +1,8 @@
 #pragma once
 
-#include "core/export/sinks/FrameSink.h"
+#include "core/export/formats/FrameSink.h"
 #include "core/export/encode/LibavEncoder.h"
-#include "core/export/sinks/OutputTarget.h"
+#include "core/export/formats/OutputTarget.h"
 
 #include <QStringList>
 #include <atomic>

@@ -2,7 +2,7 @@
 
 #include "core/export/ExportError.h"
 #include "core/export/sinks/ImageHeaders.h"
-#include "core/export/sinks/OutputTarget.h"
+#include "core/export/formats/OutputTarget.h"
 
 #include <QBuffer>
 #include <QDir>

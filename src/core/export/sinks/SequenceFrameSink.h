@@ -1,6 +1,6 @@
 #pragma once
 
-#include "core/export/run/BoundedQueue.h"
+#include "core/export/encode/BoundedQueue.h"
 #include "core/export/sinks/MediaFrameSink.h"
 
 #include <QStringList>
