@@ -1,8 +1,8 @@
 // velmora-cli diff: what changed in the credits between two versions of a roll.
 #include "cli/CliSupport.h"
 
-#include "core/credits/CreditSource.h"
 #include "core/document/Document.h"
+#include "core/edit/CreditSheet.h"
 #include "core/export/formats/OutputTarget.h"
 #include "core/signoff/CreditDiff.h"
 #include "core/sheets/SheetReader.h"

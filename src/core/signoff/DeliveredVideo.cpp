@@ -1,49 +1,53 @@
 #include "core/signoff/DeliveredVideo.h"
 
 #include "core/error.h"
-#include "core/export/encode/LibavSupport.h"
-#include "core/export/ExportError.h"
 
 #include <QFile>
 #include <memory>
 
 extern "C" {
+#include <libavcodec/avcodec.h>
 #include <libavformat/avformat.h>
+#include <libavutil/error.h>
 #include <libavutil/pixdesc.h>
+#include <libswscale/swscale.h>
 }
 
 namespace velmora {
 
 namespace {
 
+// Reading a delivered file needs only a decoder; the export folder's encoder helpers are a
+// layer above this one, so the few handles used here are owned here.
 struct TInputCloser { void operator()(AVFormatContext *c) const { avformat_close_input(&c); } };
+struct TDecoderCloser { void operator()(AVCodecContext *c) const { avcodec_free_context(&c); } };
+struct TFrameCloser { void operator()(AVFrame *f) const { av_frame_free(&f); } };
+struct TPacketCloser { void operator()(AVPacket *p) const { av_packet_free(&p); } };
+struct TScalerCloser { void operator()(SwsContext *s) const { sws_freeContext(s); } };
 using TInputPtr = std::unique_ptr<AVFormatContext, TInputCloser>;
 
-// FFmpeg's failures as the core's one error, with the file named.
-template <typename Call>
-auto Checked(const QString &fileName, Call &&call)
+// Throws "FILE: what: FFmpeg's text" for a negative code.
+int Check(int code, const QString &fileName, const QString &what)
 {
-    try {
-        return call();
-    } catch (const EExportError &error) {
-        throw EVelmoraError(QStringLiteral("%1: %2").arg(fileName, error.message()));
-    }
+    if (code >= 0)
+        return code;
+    char text[AV_ERROR_MAX_STRING_SIZE] = {};
+    av_strerror(code, text, sizeof text);
+    throw EVelmoraError(QStringLiteral("%1: %2: %3").arg(fileName, what, QString::fromLocal8Bit(text)));
 }
 
 TInputPtr OpenInput(const QString &fileName, int &stream)
 {
-    QuietLibavLog();
-    return Checked(fileName, [&] {
-        const QByteArray path = QFile::encodeName(fileName);
-        AVFormatContext *raw = nullptr;
-        CheckAv(avformat_open_input(&raw, path.constData(), nullptr, nullptr), QStringLiteral("cannot open it"));
-        TInputPtr input(raw);
-        CheckAv(avformat_find_stream_info(raw, nullptr), QStringLiteral("cannot read it"));
-        stream = av_find_best_stream(raw, AVMEDIA_TYPE_VIDEO, -1, -1, nullptr, 0);
-        if (stream < 0)
-            throw EExportError(QStringLiteral("it holds no video"));
-        return input;
-    });
+    av_log_set_level(AV_LOG_QUIET);
+    const QByteArray path = QFile::encodeName(fileName);
+    AVFormatContext *raw = nullptr;
+    Check(avformat_open_input(&raw, path.constData(), nullptr, nullptr), fileName, QStringLiteral("cannot open it"));
+    TInputPtr input(raw);
+    Check(avformat_find_stream_info(raw, nullptr), fileName, QStringLiteral("cannot read it"));
+    stream = av_find_best_stream(raw, AVMEDIA_TYPE_VIDEO, -1, -1, nullptr, 0);
+    if (stream < 0)
+        throw EVelmoraError(QStringLiteral("%1: it holds no video").arg(fileName));
+    return input;
 }
 
 QString NameOr(const char *name)
@@ -106,71 +110,69 @@ qint64 DecodeLuma(const QString &fileName, const std::function<bool(const TLumaF
 {
     int index = -1;
     const TInputPtr input = OpenInput(fileName, index);
-    return Checked(fileName, [&]() -> qint64 {
-        const AVCodecParameters *parameters = input->streams[index]->codecpar;
-        const AVCodec *codec = avcodec_find_decoder(parameters->codec_id);
-        if (codec == nullptr)
-            throw EExportError(QStringLiteral("this machine's FFmpeg has no decoder for %1").arg(NameOr(avcodec_get_name(parameters->codec_id))));
-        TCodecContextPtr context(avcodec_alloc_context3(codec));
-        if (!context)
-            throw EExportError(QStringLiteral("out of memory"));
-        CheckAv(avcodec_parameters_to_context(context.get(), parameters), QStringLiteral("cannot read its video's settings"));
-        CheckAv(avcodec_open2(context.get(), codec, nullptr), QStringLiteral("cannot open its decoder"));
-        TPacketPtr packet(av_packet_alloc());
-        TFramePtr frame(av_frame_alloc());
-        if (!packet || !frame)
-            throw EExportError(QStringLiteral("out of memory"));
-        TSwsPtr sws;
-        int swsFormat = -1;
-        TLumaFrame luma;
-        qint64 count = 0;
-        bool going = true;
-        // Takes every frame the decoder has ready; false once visit asked to stop.
-        const auto drain = [&]() {
-            while (going) {
-                const int received = avcodec_receive_frame(context.get(), frame.get());
-                if (received == AVERROR(EAGAIN) || received == AVERROR_EOF)
-                    return;
-                CheckAv(received, QStringLiteral("cannot decode frame %1").arg(count));
-                if (luma.Width != frame->width || luma.Height != frame->height || swsFormat != frame->format) {
-                    swsFormat = frame->format;
-                    luma.Width = frame->width;
-                    luma.Height = frame->height;
-                    luma.Samples.assign(std::size_t(luma.Width) * std::size_t(luma.Height), 0);
-                    sws.reset(sws_getContext(frame->width, frame->height, AVPixelFormat(frame->format), frame->width,
-                                             frame->height, AV_PIX_FMT_GRAY8, SWS_POINT, nullptr, nullptr, nullptr));
-                    if (!sws)
-                        throw EExportError(QStringLiteral("cannot convert its pixels"));
-                }
-                uint8_t *planes[4] = {luma.Samples.data(), nullptr, nullptr, nullptr};
-                const int strides[4] = {luma.Width, 0, 0, 0};
-                sws_scale(sws.get(), frame->data, frame->linesize, 0, frame->height, planes, strides);
-                av_frame_unref(frame.get());
-                ++count;
-                going = visit(luma);
-            }
-        };
+    const AVCodecParameters *parameters = input->streams[index]->codecpar;
+    const AVCodec *codec = avcodec_find_decoder(parameters->codec_id);
+    if (codec == nullptr)
+        throw EVelmoraError(QStringLiteral("%1: this machine's FFmpeg has no decoder for %2")
+                                .arg(fileName, NameOr(avcodec_get_name(parameters->codec_id))));
+    std::unique_ptr<AVCodecContext, TDecoderCloser> context(avcodec_alloc_context3(codec));
+    std::unique_ptr<AVPacket, TPacketCloser> packet(av_packet_alloc());
+    std::unique_ptr<AVFrame, TFrameCloser> frame(av_frame_alloc());
+    if (!context || !packet || !frame)
+        throw EVelmoraError(QStringLiteral("%1: out of memory").arg(fileName));
+    Check(avcodec_parameters_to_context(context.get(), parameters), fileName, QStringLiteral("cannot read its video's settings"));
+    Check(avcodec_open2(context.get(), codec, nullptr), fileName, QStringLiteral("cannot open its decoder"));
+    std::unique_ptr<SwsContext, TScalerCloser> sws;
+    int swsFormat = -1;
+    TLumaFrame luma;
+    qint64 count = 0;
+    bool going = true;
+    // Takes every frame the decoder has ready, until visit asks to stop.
+    const auto drain = [&]() {
         while (going) {
-            const int read = av_read_frame(input.get(), packet.get());
-            if (read == AVERROR_EOF)
-                break;
-            CheckAv(read, QStringLiteral("cannot read packet after frame %1").arg(count));
-            if (packet->stream_index == index) {
-                const int sent = avcodec_send_packet(context.get(), packet.get());
-                av_packet_unref(packet.get());
-                if (sent != AVERROR(EAGAIN))
-                    CheckAv(sent, QStringLiteral("cannot decode frame %1").arg(count));
-                drain();
-            } else {
-                av_packet_unref(packet.get());
+            const int received = avcodec_receive_frame(context.get(), frame.get());
+            if (received == AVERROR(EAGAIN) || received == AVERROR_EOF)
+                return;
+            Check(received, fileName, QStringLiteral("cannot decode frame %1").arg(count));
+            if (luma.Width != frame->width || luma.Height != frame->height || swsFormat != frame->format) {
+                swsFormat = frame->format;
+                luma.Width = frame->width;
+                luma.Height = frame->height;
+                luma.Samples.assign(std::size_t(luma.Width) * std::size_t(luma.Height), 0);
+                // Luma only, no scaling: point sampling copies it as it is.
+                sws.reset(sws_getContext(frame->width, frame->height, AVPixelFormat(frame->format), frame->width, frame->height,
+                                         AV_PIX_FMT_GRAY8, SWS_POINT, nullptr, nullptr, nullptr));
+                if (!sws)
+                    throw EVelmoraError(QStringLiteral("%1: cannot convert its pixels").arg(fileName));
             }
+            uint8_t *planes[4] = {luma.Samples.data(), nullptr, nullptr, nullptr};
+            const int strides[4] = {luma.Width, 0, 0, 0};
+            sws_scale(sws.get(), frame->data, frame->linesize, 0, frame->height, planes, strides);
+            av_frame_unref(frame.get());
+            ++count;
+            going = visit(luma);
         }
-        if (going) {
-            CheckAv(avcodec_send_packet(context.get(), nullptr), QStringLiteral("cannot finish decoding"));
+    };
+    while (going) {
+        const int read = av_read_frame(input.get(), packet.get());
+        if (read == AVERROR_EOF)
+            break;
+        Check(read, fileName, QStringLiteral("cannot read past frame %1").arg(count));
+        if (packet->stream_index == index) {
+            const int sent = avcodec_send_packet(context.get(), packet.get());
+            av_packet_unref(packet.get());
+            if (sent != AVERROR(EAGAIN))
+                Check(sent, fileName, QStringLiteral("cannot decode frame %1").arg(count));
             drain();
+        } else {
+            av_packet_unref(packet.get());
         }
-        return count;
-    });
+    }
+    if (going) {
+        Check(avcodec_send_packet(context.get(), nullptr), fileName, QStringLiteral("cannot finish decoding"));
+        drain();
+    }
+    return count;
 }
 
 } // namespace velmora
