@@ -12,6 +12,7 @@ VELMORA_PACKAGES=(
   libavformat-dev libavcodec-dev libavutil-dev libswscale-dev ffmpeg
   libzip-dev
   libhunspell-dev hunspell-en-us
+  libtesseract-dev tesseract-ocr-eng
   xvfb xauth x11-utils xdotool
   fonts-liberation fonts-dejavu-core fonts-noto-core fonts-noto-cjk
   libgtest-dev libgmock-dev libbenchmark-dev

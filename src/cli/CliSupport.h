@@ -41,6 +41,7 @@ int RunJoin(const QStringList &arguments);
 int RunCheck(const QStringList &arguments);
 int RunProof(const QStringList &arguments);
 int RunDiff(const QStringList &arguments);
+int RunQc(const QStringList &arguments);
 
 } // namespace cli
 } // namespace velmora

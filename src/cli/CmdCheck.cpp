@@ -5,6 +5,7 @@
 #include "core/document/Document.h"
 #include "core/elements/Interfaces.h"
 #include "core/render/RunningTime.h"
+#include "core/signoff/DeliveryProfile.h"
 #include "core/signoff/Preflight.h"
 
 #include <QCommandLineParser>
@@ -18,13 +19,16 @@ namespace {
 
 const char *const CheckHelp = R"(Checks a roll before delivery and lists what to mend.
 
-Errors (exit code 1): title-safe (text outside 90 % of the width), small-text (capitals
-under 20 lines at 1080, scaled to the film), reading-time (a line on screen under 5 s),
+Errors (exit code 1): title-safe (text outside 90 % of the width), small-text (capitals, or
+the body of scripts without them, under 20 lines at 1080, scaled to the film; one per style), reading-time (a line on screen under 5 s),
 missing-glyphs (characters no installed font can draw), duplicate-credit (a name twice
 for one role or list within a section), running-time (against --target).
-Warnings: action-safe (a picture outside 93 %), missing-font (drawn in a substitute),
+Warnings: action-safe (a picture outside 93 %), missing-font (drawn in another family, named),
 similar-names (Zoe Smith / Zoë Smith), spacing (double or trailing spaces),
 unknown-style (a sheet row names a style the styles lack; drawn in its kind's built-in style).
+With a delivery profile (--profile): its safe areas, letter height and reading time, and
+credit-duration (longer than it allows for --programme-length), head-black and tail-black
+(less black before the first credit or after the last than it asks for), errors.
 Note: film-size (not a common delivery size).
 
 A credit sheet is checked as the credit block a linking import makes of it; problems on a
@@ -41,6 +45,12 @@ QJsonObject ProblemJson(const TProblem &problem)
     }
     if (!problem.Place.isEmpty())
         object.insert(QStringLiteral("place"), problem.Place);
+    if (!problem.Rows.empty()) {
+        QJsonArray rows;
+        for (const int row : problem.Rows)
+            rows.append(row);
+        object.insert(QStringLiteral("rows"), rows);
+    }
     if (problem.Frame >= 0) {
         object.insert(QStringLiteral("frame"), problem.Frame);
         object.insert(QStringLiteral("timecode"), problem.Timecode);
@@ -72,9 +82,17 @@ int RunCheck(const QStringList &arguments)
                                     QStringLiteral("Leave out a check by its id (repeat, or separate with commas)."),
                                     QStringLiteral("ID"));
     const QCommandLineOption json(QStringLiteral("json"), QStringLiteral("Print the problems as JSON."));
+    const QCommandLineOption profile(QStringLiteral("profile"),
+                                     QStringLiteral("A delivery profile: velmora (default), ebu-r95, broadcast, or a\n"
+                                                    "profile's .json file."),
+                                     QStringLiteral("NAME|FILE"));
+    const QCommandLineOption programme(QStringLiteral("programme-length"),
+                                       QStringLiteral("The programme's length in minutes, for the profile's limit on\n"
+                                                      "how long its credits may run."),
+                                       QStringLiteral("MINUTES"));
     const QCommandLineOption styles = TSheetRollOptions().Styles;
     const QCommandLineOption stored = StoredCreditsOption();
-    parser.addOptions({target, ignore, json, styles, stored});
+    parser.addOptions({target, ignore, json, profile, programme, styles, stored});
     QStringList files;
     if (!ParseArguments(parser, arguments, QStringLiteral("PROJECT.vmz|SHEET"), files))
         return 0;
@@ -87,6 +105,29 @@ int RunCheck(const QStringList &arguments)
             options.Ignore.append(id.trimmed());
         }
 
+    TDeliveryProfile delivery;
+    try {
+        delivery = LoadDeliveryProfile(parser.isSet(profile) ? parser.value(profile) : QStringLiteral("velmora"));
+    } catch (const EVelmoraError &e) {
+        throw EUsageError(QStringLiteral("--profile: ") + e.message());
+    }
+    options.TitleSafePercent = delivery.TitleSafePercent;
+    options.ActionSafePercent = delivery.ActionSafePercent;
+    options.MinimumCapLinesAt1080 = delivery.MinimumLinesAt1080;
+    options.MinimumSecondsOnScreen = delivery.MinimumSecondsOnScreen;
+    options.HeadBlackSeconds = delivery.HeadBlackSeconds;
+    options.TailBlackSeconds = delivery.TailBlackSeconds;
+    if (parser.isSet(programme)) {
+        bool ok = false;
+        const int minutes = parser.value(programme).toInt(&ok);
+        if (!ok || minutes < 1)
+            throw EUsageError(QStringLiteral("--programme-length must be a whole number of minutes, not \"%1\"").arg(parser.value(programme)));
+        for (const TDeliveryProfile::TCreditLimit &limit : delivery.CreditLimits)
+            if (minutes <= limit.ProgrammeMinutes) {
+                options.MaxCreditSeconds = limit.CreditSeconds;
+                break;
+            }
+    }
     TDocument document;
     OpenRoll(files.first(), document, parser.value(styles), parser.isSet(stored));
     RefuseUnreadableCredits(document);

@@ -2,6 +2,7 @@
 #include "cli/CliSupport.h"
 
 #include "core/document/Document.h"
+#include "core/edit/CreditSheet.h"
 #include "core/export/formats/OutputTarget.h"
 #include "core/signoff/CreditDiff.h"
 #include "core/sheets/SheetReader.h"
@@ -39,6 +40,9 @@ std::vector<TCreditEntry> EntriesOf(const QString &file, const QString &styles, 
     try {
         OpenRoll(file, document, styles);
         PrintCreditWarnings(document);
+        // A missing picture changes no credit: the comparison goes on, and says so.
+        for (const QString &problem : CreditBlockFiles(document.Tree()).Problems)
+            PrintError(QStringLiteral("warning: ") + problem);
         return CreditEntries(document.Tree());
     } catch (const EUsageError &) {
         throw;

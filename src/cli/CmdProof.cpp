@@ -9,6 +9,7 @@
 
 #include <QCommandLineParser>
 #include <QDate>
+#include <QDateTime>
 #include <QFileInfo>
 
 namespace velmora::cli {
@@ -25,9 +26,17 @@ int RunProof(const QStringList &arguments)
                                   QStringLiteral("SIZE"));
     const QCommandLineOption safeAreas(QStringLiteral("safe-areas"),
                                        QStringLiteral("Draw the title-safe (90 %) and action-safe (93 %) lines."));
+    const QCommandLineOption colours(QStringLiteral("colours"),
+                                     QStringLiteral("paper (default): dark text on white; roll: the roll's own colours."),
+                                     QStringLiteral("paper|roll"));
+    const QCommandLineOption versionLabel(QStringLiteral("version-label"),
+                                          QStringLiteral("The version signed off, printed in every page's head (default: the\n"
+                                                         "input's modification time)."),
+                                          QStringLiteral("LABEL"));
+    const QCommandLineOption noSignOff(QStringLiteral("no-sign-off"), QStringLiteral("Leave out the sign-off block."));
     const QCommandLineOption styles = TSheetRollOptions().Styles;
     const QCommandLineOption stored = StoredCreditsOption();
-    parser.addOptions({output, page, safeAreas, styles, stored});
+    parser.addOptions({output, page, safeAreas, colours, versionLabel, noSignOff, styles, stored});
     QStringList files;
     if (!ParseArguments(parser, arguments, QStringLiteral("PROJECT.vmz|SHEET"), files))
         return 0;
@@ -43,6 +52,11 @@ int RunProof(const QStringList &arguments)
     else
         throw EUsageError(QStringLiteral("--page must be a4, letter or film, not \"%1\"").arg(parser.value(page)));
     options.SafeAreas = parser.isSet(safeAreas);
+    const QString colourChoice = parser.isSet(colours) ? parser.value(colours).toLower() : QStringLiteral("paper");
+    if (colourChoice != QLatin1String("paper") && colourChoice != QLatin1String("roll"))
+        throw EUsageError(QStringLiteral("--colours must be paper or roll, not \"%1\"").arg(parser.value(colours)));
+    options.RollColours = colourChoice == QLatin1String("roll");
+    options.SignOff = !parser.isSet(noSignOff);
 
     TOutputTarget::RefuseInput(target, files.first());
     TDocument document;
@@ -54,7 +68,18 @@ int RunProof(const QStringList &arguments)
     if (options.Title.isEmpty())
         options.Title = QFileInfo(files.first()).completeBaseName();
     options.Date = QDate::currentDate().toString(Qt::ISODate);
-    WriteProofPdf(document.Tree(), target, options);
+    // Without a label, the version is the time the input was last saved: two proofs of the
+    // same sheet say the same, and a changed sheet says so.
+    options.Version = parser.isSet(versionLabel)
+        ? parser.value(versionLabel)
+        : QStringLiteral("%1 of %2").arg(QFileInfo(files.first()).fileName(),
+                                         QFileInfo(files.first()).lastModified().toString(QStringLiteral("yyyy-MM-dd HH:mm")));
+    const TProofSummary summary = WriteProofPdf(document.Tree(), target, options);
+    if (summary.SmallestPoints > 0 && summary.SmallestPoints < ProofMinimumPoints - 0.05)
+        PrintError(QStringLiteral("warning: %1: the smallest text prints at %2 pt, below %3 pt: the roll's ink is too wide for the page")
+                         .arg(target)
+                         .arg(summary.SmallestPoints, 0, 'f', 1)
+                         .arg(ProofMinimumPoints));
     return 0;
 }
 

@@ -33,11 +33,13 @@ const char *const UsageText =
     "  formats                                   the formats render writes, their codecs and profiles\n"
     "  join PART1.mov PART2.mov ... -o ROLL.mov  slices rendered with --chunk, as one video\n"
     "  repair FILE.avi [-o COPY.avi]             a playable copy of a video cut short or damaged\n"
-    "  check PROJECT.vmz|SHEET [--target HH:MM:SS:FF] [--ignore ID] [--json]\n"
+    "  check PROJECT.vmz|SHEET [--target HH:MM:SS:FF] [--ignore ID] [--json] [--profile P]\n"
     "                                            preflight checks before delivery\n"
-    "  proof PROJECT.vmz|SHEET -o PROOF.pdf [--page a4|letter|film] [--safe-areas]\n"
-    "                                            the roll as a searchable PDF for reading\n"
+    "  proof PROJECT.vmz|SHEET -o PROOF.pdf [--page a4|letter|film] [--colours paper|roll]\n"
+    "        [--version-label LABEL] [--safe-areas]  the roll as a searchable PDF to sign\n"
     "  diff OLD NEW [--json] [--pdf OUT.pdf]      the credits added, removed, changed and moved\n"
+    "  qc DELIVERED --against PROJECT.vmz|SHEET [--json] [--quiet]\n"
+    "                                            a delivered file's structure and motion against the roll\n"
     "\n"
     "Options:\n"
     "  -h, --help       show this help (or a command's help: velmora-cli COMMAND --help)\n"
@@ -87,6 +89,7 @@ int main(int argc, char **argv)
         {QStringLiteral("repair"), RunRepair},
         {QStringLiteral("join"), RunJoin},
         {QStringLiteral("check"), RunCheck}, {QStringLiteral("proof"), RunProof}, {QStringLiteral("diff"), RunDiff},
+        {QStringLiteral("qc"), RunQc},
     };
     const auto command = commands.find(arguments.first());
     if (command == commands.end()) {

@@ -184,6 +184,21 @@ TEST(DiffCli, UnreadableSideIsAnErrorNotADifference)
 
 namespace {
 
+// A picture the sheets name but that is gone changes no credit: a warning, and the comparison
+// still says whether the credits differ.
+TEST(DiffCli, AMissingPictureIsAWarning)
+{
+    QTemporaryDir dir;
+    for (const char *side : {"old.csv", "new.csv"}) {
+        QFile sheet(dir.filePath(QLatin1String(side)));
+        ASSERT_TRUE(sheet.open(QIODevice::WriteOnly));
+        sheet.write("Kind,Role,Name,Text,Image\nimage,,,,gone.png\npair,Operator,Ada Lind,,\n");
+    }
+    const TCliResult same = RunCli({"diff", dir.filePath("old.csv"), dir.filePath("new.csv")});
+    EXPECT_EQ(same.ExitCode, 0) << same.Err.constData();
+    EXPECT_TRUE(same.Err.contains("warning") && same.Err.contains("gone.png")) << same.Err.constData();
+}
+
 TEST(DiffCli, PdfMarksChangesOnTheNewVersionsProof)
 {
     if (QStandardPaths::findExecutable(QStringLiteral("pdftotext")).isEmpty())
@@ -193,14 +208,24 @@ TEST(DiffCli, PdfMarksChangesOnTheNewVersionsProof)
     WriteRows(dir.filePath("old.csv"), rows);
     rows[IndexOfName(rows, "Person101 Family")].Name = "Persson101 Family";
     rows.erase(rows.begin() + IndexOfName(rows, "Person303 Family"));
+    // Person402 goes from section 8 to section 1: marked where it is and where it was.
+    const TRow moved = rows[IndexOfName(rows, "Person402 Family")];
+    rows.erase(rows.begin() + IndexOfName(rows, "Person402 Family"));
+    rows.insert(rows.begin() + IndexOfName(rows, "Person52 Family"), moved);
     WriteRows(dir.filePath("new.csv"), rows);
     const QString pdf = dir.filePath("changes.pdf");
     ASSERT_EQ(RunCli({"diff", dir.filePath("old.csv"), dir.filePath("new.csv"), "--pdf", pdf}).ExitCode, 1);
     const QString text = QString::fromUtf8(RunTool("pdftotext", {"-layout", pdf, "-"}));
-    // The new name stands in the roll with the old one beside it; the removed name is in the margin.
-    const QRegularExpression changed(QStringLiteral("Persson101 Family\\s+was \"Person101 Family\""));
-    EXPECT_TRUE(text.contains(changed)) << text.toStdString();
+    // The new name stands in the roll with the old one beside it; the removed name is in the
+    // margin. Each kind of change is labelled, not only coloured.
+    EXPECT_TRUE(text.contains(QRegularExpression(QStringLiteral("Persson101 Family\\s+was \"Person101 Family\"")))) << text.toStdString();
+    EXPECT_EQ(text.count(QStringLiteral("~ CHANGED")), 1);
+    EXPECT_EQ(text.count(QStringLiteral("- REMOVED")), 1);
     EXPECT_EQ(text.count(QStringLiteral("Person303 Family (Role")), 1);
+    EXPECT_EQ(text.count(QStringLiteral("> MOVED")), 1);
+    EXPECT_TRUE(text.contains(QStringLiteral("moved here from")));
+    EXPECT_EQ(text.count(QStringLiteral("< MOVED AWAY")), 1);
+    EXPECT_TRUE(text.contains(QStringLiteral("\"Person402 Family\" moved to")));
     EXPECT_TRUE(text.contains(QStringLiteral("Person304 Family")));
 }
 

@@ -14,7 +14,8 @@
 namespace {
 
 const char *const Styles = R"({"Role": {"FontSize": 32}, "Left": {"FontSize": 40, "HAlign": "left", "Measure": 100},
-  "Tiny": {"FontSize": 12}, "Nowhere": {"FontName": "Velmora No Such Face", "FontSize": 40}})";
+  "Tiny": {"FontSize": 12}, "Nowhere": {"FontName": "Velmora No Such Face", "FontSize": 40},
+  "Aliased": {"FontName": "Arial", "FontSize": 40}})";
 
 const char *const CleanRows = "Kind,Role,Name,Text,Style,Columns,Size,Image\n"
                               "heading,,,CAMERA,,,,\n"
@@ -107,12 +108,63 @@ INSTANTIATE_TEST_SUITE_P(
         TFault{"DuplicateInSection", "pair,Sound Mixer,Zoe Smith,,,,,\n", {}, {}, {"duplicate-credit"}, 1},
         TFault{"DoubleSpace", "pair,Boom Operator,Ivo  Montague,,,,,\n", {}, {}, {"spacing"}, 0},
         TFault{"FontNotInstalled", "text,,,Printed Elsewhere,Nowhere,,,\n", {}, {}, {"missing-font"}, 0},
+        TFault{"AliasDrawnInAnotherFamily", "text,,,Printed In Arial,Aliased,,,\n", {}, {}, {"missing-font"}, 0},
+        // Scripts without capitals are measured by their letters' whole body: at the built-in
+        // sizes they pass; in a tiny style they do not.
+        TFault{"ScriptsAtBuiltInSizes",
+               "pair,\xd8\xb5\xd8\xaf\xd9\x8a\xd9\x82,\xd9\x85\xd8\xad\xd9\x85\xd8\xaf \xd8\xb9\xd8\xa8\xd8\xaf,,,,,\n"
+               "pair,Neighbour,\xe0\xb8\xaa\xe0\xb8\xa1\xe0\xb8\x8a\xe0\xb8\xb2\xe0\xb8\xa2,,,,,\n"
+               "pair,Lead,\xe0\xa4\x85\xe0\xa4\xae\xe0\xa4\xbf\xe0\xa4\xa4\xe0\xa4\xbe\xe0\xa4\xad,,,,,\n"
+               "pair,\xd7\xa9\xd7\x9b\xd7\x9f,\xd7\x93\xd7\x95\xd7\x93 \xd7\x9c\xd7\x95\xd7\x99,,,,,\n",
+               {}, {}, {}, 0},
+        TFault{"TinyArabicText", "text,,,\xd9\x85\xd8\xad\xd9\x85\xd8\xaf \xd8\xb9\xd8\xa8\xd8\xaf,Tiny,,,\n", {}, {}, {"small-text"}, 1},
         TFault{"UnknownStyleIsAWarning", "names,,Noor Vale,,Huge,,,\n", {}, {}, {"unknown-style"}, 0},
         TFault{"TooFastToRead", "", {"--scroll", "20"}, {}, {"reading-time"}, 1},
         TFault{"OddFilmSize", "", {"--film", "1000x700"}, {}, {"film-size"}, 0},
+        TFault{"PalIsOrdinary", "", {"--film", "720x576"}, {}, {}, 0},
+        TFault{"HdReadyIsOrdinary", "", {"--film", "1280x720"}, {}, {}, 0},
         TFault{"RunningTimeMissesTarget", "", {}, {"--target", "00:10:00:00"}, {"running-time"}, 1},
         TFault{"IgnoredCheck", "text,,,Small Print,Tiny,,,\n", {}, {"--ignore", "small-text"}, {}, 0}),
     [](const ::testing::TestParamInfo<TFault> &info) { return std::string(info.param.Name); });
+
+// A delivery profile's own figures decide: a user's JSON profile with a short limit on the
+// credits and a long black head flags both; the built-in ones pass the clean roll.
+TEST(PreflightCli, AppliesADeliveryProfile)
+{
+    QTemporaryDir dir;
+    const QString sheet = dir.filePath(QStringLiteral("roll.csv"));
+    QFile rows(sheet);
+    ASSERT_TRUE(rows.open(QIODevice::WriteOnly));
+    rows.write(CleanRows);
+    rows.close();
+    const auto ids = [](const TCliResult &result) {
+        QSet<QString> raised;
+        for (const QJsonValue &problem : QJsonDocument::fromJson(result.Out).object().value("problems").toArray())
+            raised.insert(problem.toObject().value("id").toString());
+        return raised;
+    };
+    for (const char *builtIn : {"velmora", "ebu-r95", "broadcast"}) {
+        const TCliResult result = RunCli({"check", sheet, "--json", "--profile", builtIn});
+        EXPECT_EQ(result.ExitCode, 0) << builtIn << result.Out.constData();
+    }
+    const QString profile = dir.filePath(QStringLiteral("house.json"));
+    QFile json(profile);
+    ASSERT_TRUE(json.open(QIODevice::WriteOnly));
+    json.write(R"({"name": "house", "headBlack": 30, "creditLimits": [{"programmeMinutes": 60, "seconds": 1}]})");
+    json.close();
+    const TCliResult strict = RunCli({"check", sheet, "--json", "--profile", profile, "--programme-length", "45"});
+    EXPECT_EQ(strict.ExitCode, 1);
+    EXPECT_EQ(ids(strict), (QSet<QString>{"credit-duration", "head-black"})) << strict.Out.constData();
+    // Past the table's longest programme there is no limit.
+    EXPECT_EQ(ids(RunCli({"check", sheet, "--json", "--profile", profile, "--programme-length", "90"})), QSet<QString>{"head-black"});
+    EXPECT_EQ(RunCli({"check", sheet, "--profile", "netflix-ish"}).ExitCode, 2);
+    ASSERT_TRUE(json.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    json.write(R"({"titleSafe": 140})");
+    json.close();
+    const TCliResult bad = RunCli({"check", sheet, "--profile", profile});
+    EXPECT_EQ(bad.ExitCode, 2);
+    EXPECT_TRUE(bad.Err.contains("titleSafe")) << bad.Err.constData();
+}
 
 TEST(PreflightCli, RefusesAnUnknownCheckAndAMissingFile)
 {

@@ -44,12 +44,13 @@ QString StylesBesideSheet(const QString &sheetFileName)
 
 TCreditStyles::TCreditStyles(int filmHeight)
 {
-    // A legible sans; roles a little smaller and dimmer than the names they face.
+    // A legible sans; roles a little smaller and dimmer than the names they face, yet with
+    // capitals of 20 lines at 1080, the size preflight asks of every line.
     const double scale = std::max(1, filmHeight) / 1080.0;
     const auto px = [scale](double pixels) { return std::max(1, RoundHalfEven(pixels * scale)); };
     const QString sans = QStringLiteral("Liberation Sans");
     m_styles[QStringLiteral("heading")] = {sans + QStringLiteral(" Bold"), px(36), 0xFFFFFFFFu, eaCenter, px(96), px(20), 0};
-    m_styles[QStringLiteral("role")] = {sans, px(26), 0xFFB4B8C2u, eaRight, px(12), 0, px(40)};
+    m_styles[QStringLiteral("role")] = {sans, px(30), 0xFFB4B8C2u, eaRight, px(12), 0, px(40)};
     m_styles[QStringLiteral("name")] = {sans, px(32), 0xFFFFFFFFu, eaLeft, px(12), 0, px(40)};
     m_styles[QStringLiteral("names")] = {sans, px(30), 0xFFFFFFFFu, eaCenter, px(16), 0, 0};
     m_styles[QStringLiteral("text")] = {sans, px(30), 0xFFFFFFFFu, eaCenter, px(48), 0, 0};

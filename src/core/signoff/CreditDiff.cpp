@@ -3,6 +3,7 @@
 #include "core/document/ElementTree.h"
 #include "core/signoff/BlockLayouts.h"
 #include "core/signoff/ProofPdf.h"
+#include "core/render/Timecode.h"
 #include "core/signoff/RollMap.h"
 
 #include <algorithm>
@@ -53,11 +54,12 @@ int Order(const TCreditChange &change)
 
 QString Where(const TCreditPlace &place)
 {
-    return QStringLiteral("%1, credit %2, %3, frame %4")
+    return QStringLiteral("%1, credit %2, %3, frame %4 (%5)")
         .arg(place.Section.isEmpty() ? QStringLiteral("before the first heading") : QStringLiteral("under \"%1\"").arg(place.Section))
         .arg(place.Number)
         .arg(place.Row.isEmpty() ? place.Path : place.Row)
-        .arg(place.Frame);
+        .arg(place.Frame)
+        .arg(place.Timecode);
 }
 
 QString Credit(const TCreditEntry &entry)
@@ -81,7 +83,7 @@ std::vector<TCreditEntry> CreditEntries(const TElementTree &tree)
     const std::vector<TPlacedBlock> blocks = PlaceCreditBlocks(map);
     int number = 0;
     for (const TCredit &credit : ExtractCredits(*projectNode)) {
-        TCreditPlace place{credit.SectionTitle, ++number, NodePath(*credit.Node), 0, credit.Node, 0, SheetPlace(credit, false), 0, credit.Row};
+        TCreditPlace place{credit.SectionTitle, ++number, NodePath(*credit.Node), 0, {}, credit.Node, 0, SheetPlace(credit, false), 0, credit.Row};
         const TPlacedBlock *block = credit.Row > 0 ? FindPlacedBlock(blocks, credit.Node) : nullptr;
         if (block != nullptr) {
             place.RollY = block->RollY(credit.Row);
@@ -91,6 +93,7 @@ std::vector<TCreditEntry> CreditEntries(const TElementTree &tree)
             place.Frame = map.FrameEntering(placed->ContentTop);
             place.RollY = placed->ContentTop;
         }
+        place.Timecode = FormatTimecode(place.Frame, map.FrameRate);
         if (credit.Kind == TCreditKind::Role || credit.Kind == TCreditKind::Names) {
             for (const QString &name : credit.Names)
                 entries.push_back({credit.Kind, credit.Role, name, place});
@@ -188,27 +191,44 @@ std::vector<TCreditChange> DiffCredits(const std::vector<TCreditEntry> &oldEntri
 
 std::vector<TProofMark> ProofMarksFor(const std::vector<TCreditChange> &changes, const std::vector<TCreditEntry> &newEntries)
 {
+    // Where a credit of the old version stood in the new roll: before the credit now holding
+    // its old rank.
+    const auto oldPlaceY = [&newEntries](const TCreditEntry &old) {
+        const auto next = std::find_if(newEntries.begin(), newEntries.end(), [&](const TCreditEntry &e) {
+            return e.Place.Number >= old.Place.Number;
+        });
+        return next != newEntries.end() ? next->Place.RollY : newEntries.empty() ? 0 : newEntries.back().Place.RollY;
+    };
     std::vector<TProofMark> marks;
     for (const TCreditChange &change : changes) {
         if (change.New) {
             QString note;
+            TProofMarkKind kind = TProofMarkKind::Changed;
             switch (change.Kind) {
             case TChangeKind::NameChanged: note = QStringLiteral("was \"%1\"").arg(change.Old->Value); break;
             case TChangeKind::RoleChanged: note = QStringLiteral("role was %1").arg(change.Old->Role); break;
             case TChangeKind::TextChanged: note = QStringLiteral("was \"%1\"").arg(change.Old->Value); break;
-            case TChangeKind::Moved: note = QStringLiteral("moved from %1").arg(change.Old->Place.Section); break;
-            default: note = QStringLiteral("added \"%1\"").arg(change.New->Value); break;
+            case TChangeKind::Moved:
+                kind = TProofMarkKind::Moved;
+                note = QStringLiteral("moved here from %1").arg(change.Old->Place.Section);
+                break;
+            default:
+                kind = TProofMarkKind::Added;
+                note = QStringLiteral("\"%1\"").arg(change.New->Value);
+                break;
             }
             const TCreditPlace &place = change.New->Place;
-            marks.push_back({place.Node, place.RollY, note, place.Row.isEmpty() ? 0 : place.RollBottom});
+            marks.push_back({place.Node, place.RollY, note, place.Row.isEmpty() ? 0 : place.RollBottom, kind});
+            // A move is marked where the credit was too, so that both places are checked.
+            if (change.Kind == TChangeKind::Moved)
+                marks.push_back({nullptr, oldPlaceY(*change.Old),
+                                 QStringLiteral("\"%1\" moved to %2").arg(change.Old->Value, change.New->Place.Section), 0,
+                                 TProofMarkKind::MovedAway});
             continue;
         }
-        const auto next = std::find_if(newEntries.begin(), newEntries.end(), [&](const TCreditEntry &e) {
-            return e.Place.Number >= change.Old->Place.Number;
-        });
-        const qint32 y = next != newEntries.end() ? next->Place.RollY : newEntries.empty() ? 0 : newEntries.back().Place.RollY;
-        marks.push_back({nullptr, y, change.Old->Role.isEmpty() ? change.Old->Value
-                                                                : QStringLiteral("%1 (%2)").arg(change.Old->Value, change.Old->Role)});
+        marks.push_back({nullptr, oldPlaceY(*change.Old),
+                         change.Old->Role.isEmpty() ? change.Old->Value : QStringLiteral("%1 (%2)").arg(change.Old->Value, change.Old->Role),
+                         0, TProofMarkKind::Removed});
     }
     return marks;
 }

@@ -17,6 +17,7 @@ struct TCreditPlace
     int Number = 0;  // 1-based order among the roll's credits
     QString Path;    // element path
     qint64 Frame = 0; // where it enters the screen
+    QString Timecode; // that frame's label
     const TElementNode *Node = nullptr; // valid while the tree read lives
     qint32 RollY = 0;                   // where its element's content (or its sheet row) begins in the roll
     QString Row;                        // a credit block's sheet row: "v1.csv:12"

@@ -10,10 +10,13 @@
 #include "core/render/Timecode.h"
 #include "core/signoff/BlockLayouts.h"
 #include "core/signoff/Credits.h"
+#include "core/signoff/LetterHeight.h"
 #include "core/signoff/RollMap.h"
 #include "core/typedfiler/CodePage.h"
 
 #include <QFontMetricsF>
+#include <algorithm>
+#include <cmath>
 #include <QRect>
 #include <QRegularExpression>
 #include <QTextLayout>
@@ -36,6 +39,9 @@ const QString DuplicateCredit = QStringLiteral("duplicate-credit");
 const QString RunningTimeId = QStringLiteral("running-time");
 const QString FilmSize = QStringLiteral("film-size");
 const QString UnknownStyle = QStringLiteral("unknown-style");
+const QString CreditDuration = QStringLiteral("credit-duration");
+const QString HeadBlack = QStringLiteral("head-black");
+const QString TailBlack = QStringLiteral("tail-black");
 
 // Sizes finishing houses and cinemas take.
 struct TDeliverySize
@@ -49,6 +55,7 @@ constexpr TDeliverySize DeliverySizes[] = {
     {"DCI 2K Scope", 2048, 858}, {"DCI 4K Flat", 3996, 2160}, {"DCI 4K Scope", 4096, 1716},
     {"DCI 2K Full", 2048, 1080}, {"DCI 4K Full", 4096, 2160},
 };
+constexpr TDeliverySize OrdinarySizes[] = {{"720p", 1280, 720}, {"PAL", 720, 576}, {"NTSC", 720, 480}};
 
 template <typename Visit>
 void ForEachText(const TElementNode &node, const Visit &visit)
@@ -113,7 +120,7 @@ public:
             {MissingFont, &TChecker::CheckFonts},       {SimilarNames, &TChecker::CheckSimilarNames},
             {Spacing, &TChecker::CheckSpacing},         {DuplicateCredit, &TChecker::CheckDuplicates},
             {RunningTimeId, &TChecker::CheckRunningTime}, {FilmSize, &TChecker::CheckFilmSize},
-            {UnknownStyle, &TChecker::CheckStyles},
+            {UnknownStyle, &TChecker::CheckStyles},   {CreditDuration, &TChecker::CheckDelivery},
         };
         for (const auto &[id, check] : checks)
             (this->*check)();
@@ -121,6 +128,8 @@ public:
         for (TProblem &problem : m_problems)
             if (!m_options.Ignore.contains(problem.Id))
                 kept.push_back(std::move(problem));
+        // Errors before warnings before notes; within each, check order and roll order stay.
+        std::stable_sort(kept.begin(), kept.end(), [](const TProblem &a, const TProblem &b) { return a.Severity < b.Severity; });
         return kept;
     }
 
@@ -188,8 +197,8 @@ private:
         if (!Wanted(TitleSafe) && !Wanted(ActionSafe))
             return;
         const QRect frame(0, 0, m_map.FilmWidth, m_map.FilmHeight);
-        const QRect title = SafeArea(frame, 90);
-        const QRect action = SafeArea(frame, 93);
+        const QRect title = SafeArea(frame, m_options.TitleSafePercent);
+        const QRect action = SafeArea(frame, m_options.ActionSafePercent);
         for (const TPlacedNode &placed : m_map.Placements) {
             const TNodeFacets &facets = placed.Node->Facets();
             if (facets.Render == nullptr || facets.Project || facets.Container || facets.ColumnSet || IsBlock(*placed.Node))
@@ -207,8 +216,8 @@ private:
                     .arg(ShownCaption(*placed.Node))
                     .arg(over)
                     .arg(side, text ? TitleSafe : ActionSafe)
-                    .arg(text ? 90 : 93)
-                    .arg(text && pastAction ? QStringLiteral(", and past action-safe (93 %) too") : QString()),
+                    .arg(text ? m_options.TitleSafePercent : m_options.ActionSafePercent)
+                    .arg(text && pastAction ? QStringLiteral(", and past action-safe (%1 %) too").arg(m_options.ActionSafePercent) : QString()),
                 placed.Node);
         }
         CheckBlockSafeAreas(title, action);
@@ -227,8 +236,8 @@ private:
                    .arg(what)
                    .arg(over)
                    .arg(side, text ? TitleSafe : ActionSafe)
-                   .arg(text ? 90 : 93)
-                   .arg(text && pastAction ? QStringLiteral(", and past action-safe (93 %) too") : QString()),
+                   .arg(text ? m_options.TitleSafePercent : m_options.ActionSafePercent)
+                   .arg(text && pastAction ? QStringLiteral(", and past action-safe (%1 %) too").arg(m_options.ActionSafePercent) : QString()),
                block, row, column);
     }
 
@@ -261,64 +270,71 @@ private:
     void CheckTextSize()
     {
         const double minimum = m_options.MinimumCapLinesAt1080 * m_map.FilmHeight / 1080.0;
-        std::map<std::pair<QByteArray, int>, double> capHeights;
+        const auto below = [&](const TLetterHeight &height, int size) {
+            return QStringLiteral("%1 %2 pixels high at %3 px; at least %4 are readable on a %5-line film")
+                .arg(height.What, QString::number(height.Pixels, 'f', 1))
+                .arg(size)
+                .arg(QString::number(minimum, 'f', 1))
+                .arg(m_map.FilmHeight);
+        };
         ForEachText(m_project, [&](const TElementNode &node, const IGDIPFont &font, const QString &text) {
             if (VisibleLines(text).isEmpty())
                 return;
             QByteArray name;
             font.GetFontName(name);
-            const auto key = std::pair(name, int(font.GetFontSize()));
-            auto found = capHeights.find(key);
-            if (found == capHeights.end())
-                found = capHeights.emplace(key, QFontMetricsF(TextBlockFont(name, key.second)).capHeight()).first;
-            if (found->second >= minimum)
+            const TLetterHeight height = MeasureLetterHeight(TextBlockFont(name, font.GetFontSize()), text);
+            if (height.Pixels >= minimum)
                 return;
-            Add(SmallText, TSeverity::Error,
-                QStringLiteral("\"%1\" has capitals %2 pixels high at %3 px; at least %4 pixels are readable on a %5-line film")
-                    .arg(ShownCaption(node))
-                    .arg(QString::number(found->second, 'f', 1))
-                    .arg(key.second)
-                    .arg(QString::number(minimum, 'f', 1))
-                    .arg(m_map.FilmHeight),
+            Add(SmallText, TSeverity::Error, QStringLiteral("\"%1\" has %2").arg(ShownCaption(node), below(height, font.GetFontSize())),
                 &node);
         });
-        // A size is too small for every row drawn in it: one problem for each, at its first row.
+        // A style too small for its film is one problem, at its first row, however many rows
+        // it draws; each row is listed in the problem's Rows.
         struct TSmall
         {
             const TPlacedBlock *Block;
             int Row;
             TCreditColumn Column;
-            QString Text;
-            QFont Font;
-            double Cap;
+            QString Style;
+            int Size;
+            TLetterHeight Height;
             std::set<int> Rows;
         };
         std::vector<TSmall> smalls;
-        std::map<std::pair<const TPlacedBlock *, QString>, std::size_t> byFont;
+        std::map<std::tuple<const TPlacedBlock *, QString, QString>, std::size_t> byFont;
         ForEachBlockLine([&](const TPlacedBlock &block, const TCreditRow &row, TCreditColumn column,
                              const TCreditLayout::TLine &line) {
             const QFont &font = line.Layout->font();
-            const auto key = std::pair(&block, font.key());
+            const TLetterHeight height = MeasureLetterHeight(font, LineText(line));
+            const auto key = std::tuple(&block, font.key() + line.StyleName, height.What);
             auto found = byFont.find(key);
             if (found == byFont.end()) {
-                const double cap = QFontMetricsF(font).capHeight();
-                found = byFont.emplace(key, cap < minimum ? smalls.size() : std::size_t(-1)).first;
-                if (cap < minimum)
-                    smalls.push_back({&block, row.Number, column, LineText(line), font, cap, {}});
+                found = byFont.emplace(key, height.Pixels < minimum ? smalls.size() : std::size_t(-1)).first;
+                if (height.Pixels < minimum)
+                    smalls.push_back({&block, row.Number, column, line.StyleName.isEmpty() ? LineText(line) : line.StyleName,
+                                      font.pixelSize(), height, {}});
             }
-            if (found->second != std::size_t(-1))
-                smalls[found->second].Rows.insert(row.Number);
+            // A line with no letters of its own script is measured by the text itself: the
+            // lowest stands for the style.
+            if (found->second == std::size_t(-1) && height.Pixels < minimum) {
+                found->second = smalls.size();
+                smalls.push_back({&block, row.Number, column, line.StyleName.isEmpty() ? LineText(line) : line.StyleName,
+                                  font.pixelSize(), height, {}});
+            }
+            if (found->second != std::size_t(-1)) {
+                TSmall &small = smalls[found->second];
+                small.Height.Pixels = std::min(small.Height.Pixels, height.Pixels);
+                if (height.Pixels < minimum)
+                    small.Rows.insert(row.Number);
+            }
         });
-        for (const TSmall &small : smalls)
+        for (const TSmall &small : smalls) {
             AddRow(SmallText, TSeverity::Error,
-                   QStringLiteral("\"%1\" has capitals %2 pixels high at %3 px; at least %4 pixels are readable on a %5-line film%6")
-                       .arg(small.Text)
-                       .arg(QString::number(small.Cap, 'f', 1))
-                       .arg(small.Font.pixelSize())
-                       .arg(QString::number(minimum, 'f', 1))
-                       .arg(m_map.FilmHeight)
-                       .arg(small.Rows.size() > 1 ? QStringLiteral(" (%1 rows in this size)").arg(small.Rows.size()) : QString()),
+                   QStringLiteral("%1: %2 %3, %4").arg(small.Style).arg(small.Rows.size())
+                       .arg(small.Rows.size() == 1 ? QStringLiteral("row") : QStringLiteral("rows"), below(small.Height, small.Size)),
                    *small.Block, small.Row, small.Column);
+            m_problems.back().Rows.assign(small.Rows.begin(), small.Rows.end());
+        }
     }
 
     void CheckReadingTime()
@@ -377,11 +393,11 @@ private:
                 order.append(family);
         });
         for (const QString &family : order)
-            if (!ResolveFontFace(family).Known) {
+            if (const QString drawn = Substitute(family); !drawn.isEmpty()) {
                 const auto &[first, count] = uses[family];
                 Add(MissingFont, TSeverity::Warning,
-                    QStringLiteral("the font \"%1\" is not installed; %2 drawn in a substitute")
-                        .arg(family, count == 1 ? QStringLiteral("1 text is") : QStringLiteral("%1 texts are").arg(count)),
+                    QStringLiteral("the font \"%1\" is not installed; %2 drawn in \"%3\" instead")
+                        .arg(family, count == 1 ? QStringLiteral("1 text is") : QStringLiteral("%1 texts are").arg(count), drawn),
                     first);
             }
         // A block's fonts come from its styles: each one is named once, at the first row using it.
@@ -397,12 +413,24 @@ private:
                         firsts.emplace_back(family, &block, row.Number, column);
                 }
         for (const auto &[family, block, row, column] : firsts)
-            if (!ResolveFontFace(family).Known)
+            if (const QString drawn = Substitute(family); !drawn.isEmpty())
                 AddRow(MissingFont, TSeverity::Warning,
-                       QStringLiteral("the font \"%1\" is not installed; %2 drawn in a substitute")
-                           .arg(family, cellsUsing[family] == 1 ? QStringLiteral("1 cell is")
-                                                                : QStringLiteral("%1 cells are").arg(cellsUsing[family])),
+                       QStringLiteral("the font \"%1\" is not installed; %2 drawn in \"%3\" instead")
+                           .arg(family,
+                                cellsUsing[family] == 1 ? QStringLiteral("1 cell is") : QStringLiteral("%1 cells are").arg(cellsUsing[family]),
+                                drawn),
                        *block, row, column);
+    }
+
+    // The family a font name is drawn in when it is not its own; empty when it is. An alias
+    // the font system resolves (Arial to Liberation Sans) draws in another family too.
+    static QString Substitute(const QString &fontName)
+    {
+        const TFontFace face = ResolveFontFace(fontName);
+        const QString drawn = DrawnFamily(fontName);
+        if (face.Known && drawn.compare(face.Family, Qt::CaseInsensitive) == 0)
+            return {};
+        return drawn.isEmpty() ? QStringLiteral("a substitute") : drawn;
     }
 
     struct TNamed
@@ -521,6 +549,10 @@ private:
         for (const TDeliverySize &size : DeliverySizes)
             if (size.Width == m_map.FilmWidth && size.Height == m_map.FilmHeight)
                 return;
+        // 720p and standard definition are ordinary sizes to make, not delivery masters to flag.
+        for (const TDeliverySize &size : OrdinarySizes)
+            if (size.Width == m_map.FilmWidth && size.Height == m_map.FilmHeight)
+                return;
         QStringList known;
         for (const TDeliverySize &size : DeliverySizes)
             known.append(QStringLiteral("%1 %2 x %3").arg(QLatin1String(size.Name)).arg(size.Width).arg(size.Height));
@@ -529,6 +561,51 @@ private:
                 .arg(m_map.FilmWidth)
                 .arg(m_map.FilmHeight)
                 .arg(known.join(QStringLiteral(", "))));
+    }
+
+    // What a delivery profile asks of the roll as a whole: how long it runs for the programme,
+    // and the black it opens and ends with (before the first ink enters, after the last leaves).
+    void CheckDelivery()
+    {
+        const qint64 frames = m_map.FrameCount();
+        if (m_options.MaxCreditSeconds && frames > qint64(*m_options.MaxCreditSeconds) * m_map.FrameRate)
+            Add(CreditDuration, TSeverity::Error,
+                QStringLiteral("the credits run %1; the profile allows %2 for this programme")
+                    .arg(FormatTimecode(frames, m_map.FrameRate), FormatTimecode(qint64(*m_options.MaxCreditSeconds) * m_map.FrameRate, m_map.FrameRate)));
+        if (m_options.HeadBlackSeconds <= 0 && m_options.TailBlackSeconds <= 0)
+            return;
+        qint32 firstInk = m_map.RollHeight;
+        qint32 lastInk = 0;
+        for (const TPlacedNode &placed : m_map.Placements) {
+            const TNodeFacets &facets = placed.Node->Facets();
+            if (facets.Render == nullptr || facets.Project || facets.Container || facets.ColumnSet || placed.Bottom <= placed.ContentTop)
+                continue;
+            qint32 top = placed.ContentTop;
+            qint32 bottom = placed.Bottom;
+            if (const TPlacedBlock *block = FindPlacedBlock(m_blocks, placed.Node)) {
+                const auto &pieces = block->Layout.Pieces();
+                const auto drawn = [](const TCreditLayout::TPiece &piece) { return !piece.Lines.empty() || !piece.Image.isNull(); };
+                const auto first = std::find_if(pieces.begin(), pieces.end(), drawn);
+                const auto last = std::find_if(pieces.rbegin(), pieces.rend(), drawn);
+                if (first == pieces.end())
+                    continue;
+                top = block->Top + first->Top;
+                bottom = block->Top + last->Bottom;
+            }
+            firstInk = std::min(firstInk, top);
+            lastInk = std::max(lastInk, bottom);
+        }
+        const qint64 head = m_map.FrameEntering(firstInk);
+        const qint64 tail = frames - (qint64(m_map.FilmHeight) + lastInk + m_map.ScrollRate - 1) / m_map.ScrollRate;
+        const auto checkBlack = [&](const QString &id, qint64 black, double seconds, const char *where) {
+            const qint64 wanted = qint64(std::ceil(seconds * m_map.FrameRate));
+            if (seconds > 0 && black < wanted)
+                Add(id, TSeverity::Error,
+                    QStringLiteral("the roll %1 %2 frames of black; the profile asks for %3 (%4 s)")
+                        .arg(QLatin1String(where)).arg(std::max<qint64>(0, black)).arg(wanted).arg(seconds));
+        };
+        checkBlack(HeadBlack, head, m_options.HeadBlackSeconds, "opens with");
+        checkBlack(TailBlack, tail, m_options.TailBlackSeconds, "ends with");
     }
 
     const std::vector<TCredit> &Credits()
@@ -551,7 +628,8 @@ private:
 const QStringList &PreflightCheckIds()
 {
     static const QStringList ids = {TitleSafe,    ActionSafe, SmallText,       ReadingTime,   MissingGlyphs, MissingFont,
-                                    SimilarNames, Spacing,    DuplicateCredit, RunningTimeId, FilmSize,  UnknownStyle};
+                                    SimilarNames, Spacing,    DuplicateCredit, RunningTimeId, FilmSize,  UnknownStyle,
+                                    CreditDuration, HeadBlack, TailBlack};
     return ids;
 }
 

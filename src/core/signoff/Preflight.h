@@ -25,6 +25,7 @@ struct TProblem
     QString Timecode;                   // that frame as a timecode
     QString Place;                      // a credit block's row: "feature.csv:569:C"
     int Row = 0;                        // that row's number in the sheet; 0 for other problems
+    std::vector<int> Rows;              // every row a problem of one cause stands for (a small style)
 };
 
 struct TPreflightOptions
@@ -33,6 +34,11 @@ struct TPreflightOptions
     QStringList Ignore;                 // ids of checks not to run
     double MinimumCapLinesAt1080 = 20.0;
     double MinimumSecondsOnScreen = 5.0;
+    int TitleSafePercent = 90;
+    int ActionSafePercent = 93;
+    double HeadBlackSeconds = 0.0;          // black the roll must open with; 0: not checked
+    double TailBlackSeconds = 0.0;          // black it must end with; 0: not checked
+    std::optional<int> MaxCreditSeconds;    // how long the credits may run for the programme
 };
 
 // Every check, by id, in the order they run.

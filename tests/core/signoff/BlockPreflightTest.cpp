@@ -97,9 +97,10 @@ TEST_P(BlockPreflightTest, RaisesEachPlantedFaultAtItsSheetRowAndFrame)
         return found;
     };
     const auto problems = summary(document);
+    // Errors first, then warnings, each in check order.
     const std::vector<std::pair<QString, QString>> expected = {
-        {"title-safe", "planted.csv:13:D"},    {"small-text", "planted.csv:12:D"},  {"missing-glyphs", "planted.csv:4:C"},
-        {"similar-names", "planted.csv:6:C"}, {"spacing", "planted.csv:11:C"},     {"duplicate-credit", "planted.csv:10:C"},
+        {"title-safe", "planted.csv:13:D"},   {"small-text", "planted.csv:12:D"}, {"missing-glyphs", "planted.csv:4:C"},
+        {"duplicate-credit", "planted.csv:10:C"}, {"similar-names", "planted.csv:6:C"}, {"spacing", "planted.csv:11:C"},
         {"unknown-style", "planted.csv:14:E"},
     };
     std::string listed;

@@ -1,0 +1,146 @@
+// velmora-cli qc on real files: our own render is clean; copies made the ways post houses
+// spoil a crawl (resized, a frame dropped, re-tagged, cut short) and a master made from a
+// changed sheet are each flagged for what was done, at the frame where it shows.
+#include "cli/CliRunner.h"
+
+#include <QFile>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QSet>
+#include <QTemporaryDir>
+
+namespace {
+
+struct TSpoil
+{
+    const char *Name;
+    QStringList Ffmpeg;          // what ffmpeg does to the clean render; empty: nothing
+    QSet<QString> Expected;      // finding ids
+    qint64 DroppedAt = -1;       // where a dropped-frame finding must stand
+};
+
+class QcTest : public ::testing::TestWithParam<TSpoil>
+{
+public:
+    // One small roll rendered once for the whole table: 640 x 360, 4 lines a frame.
+    static void SetUpTestSuite()
+    {
+        Dir = new QTemporaryDir;
+        QString csv = QStringLiteral("Kind,Role,Name,Text\nheading,,,CAMERA\n");
+        for (int i = 0; i < 10; ++i)
+            csv += QStringLiteral("pair,Role %1,Person %1 Surname,\n").arg(i);
+        QFile sheet(Dir->filePath(QStringLiteral("roll.csv")));
+        sheet.open(QIODevice::WriteOnly);
+        sheet.write(csv.toUtf8());
+        sheet.close();
+        Project = Dir->filePath(QStringLiteral("roll.vmz"));
+        Rendered = Dir->filePath(QStringLiteral("roll.mov"));
+        ImportCode = RunCli({"import", "--link", sheet.fileName(), "--film", "640x360", "-o", Project}).ExitCode;
+        if (ImportCode == 0 && HaveFfmpegTools())
+            RenderCode = RunCli({"render", Project, "-o", Rendered, "--codec", "h264", "--quiet"}).ExitCode;
+    }
+    static void TearDownTestSuite() { delete Dir; }
+
+    static inline QTemporaryDir *Dir = nullptr;
+    static inline QString Project;
+    static inline QString Rendered;
+    static inline int ImportCode = -1;
+    static inline int RenderCode = -1;
+};
+
+TEST_P(QcTest, FlagsExactlyWhatWasDone)
+{
+    if (!HaveFfmpegTools())
+        GTEST_SKIP() << "ffmpeg is not installed";
+    ASSERT_EQ(ImportCode, 0);
+    ASSERT_EQ(RenderCode, 0);
+    const TSpoil &spoil = GetParam();
+    QString delivered = Rendered;
+    if (!spoil.Ffmpeg.isEmpty()) {
+        delivered = Dir->filePath(QStringLiteral("%1.mov").arg(spoil.Name));
+        RunTool(QStringLiteral("ffmpeg"), QStringList{"-v", "error", "-y", "-i", Rendered} + spoil.Ffmpeg + QStringList{delivered});
+        ASSERT_TRUE(QFile::exists(delivered));
+    }
+    const TCliResult result = RunCli({"qc", delivered, "--against", Project, "--json"});
+    ASSERT_EQ(result.ExitCode, spoil.Expected.isEmpty() ? 0 : 1) << result.Out.constData() << result.Err.constData();
+    const QJsonObject report = QJsonDocument::fromJson(result.Out).object();
+    QSet<QString> found;
+    for (const QJsonValue &value : report.value("findings").toArray()) {
+        const QJsonObject finding = value.toObject();
+        found.insert(finding.value("id").toString());
+        if (finding.value("id") == "dropped-frame") {
+            EXPECT_EQ(finding.value("frame").toInteger(), spoil.DroppedAt);
+            EXPECT_FALSE(finding.value("timecode").toString().isEmpty());
+        }
+    }
+    EXPECT_EQ(found, spoil.Expected) << result.Out.constData();
+    EXPECT_GT(report.value("motion").toObject().value("measurements").toInt(), 20);
+    // Every credit was read back, resized or not.
+    EXPECT_EQ(report.value("readings").toArray().size(), 11);
+}
+
+const QStringList Tagged = {"-c:v", "libx264", "-pix_fmt", "yuv420p", "-color_primaries", "bt709", "-color_trc", "bt709",
+                            "-colorspace", "bt709"};
+
+INSTANTIATE_TEST_SUITE_P(
+    Spoils, QcTest,
+    ::testing::Values(TSpoil{"Clean", {}, {}},
+                      // 360 lines made 384 in post: 4 lines a frame become 4.27.
+                      TSpoil{"Resized", QStringList{"-vf", "scale=682:384"} + Tagged, {"size", "judder"}},
+                      TSpoil{"DroppedFrame", QStringList{"-vf", "select='not(eq(n\\,60))',setpts=N/24/TB", "-r", "24"} + Tagged,
+                             {"dropped-frame", "frame-count"}, 60},
+                      TSpoil{"Retagged",
+                             {"-c", "copy", "-bsf:v", "h264_metadata=colour_primaries=5:transfer_characteristics=6:matrix_coefficients=5"},
+                             {"colour"}},
+                      // Re-encoded: a stream copy cut in a group of pictures loses a frame before its end too.
+                      TSpoil{"CutShort", QStringList{"-frames:v", "100"} + Tagged, {"frame-count"}}),
+    [](const ::testing::TestParamInfo<TSpoil> &info) { return std::string(info.param.Name); });
+
+// A master rendered from a copy of the sheet with one name changed is flagged at that name's
+// row, and only there.
+TEST_F(QcTest, FindsTheNameChangedInTheMaster)
+{
+    if (!HaveFfmpegTools())
+        GTEST_SKIP() << "ffmpeg is not installed";
+    ASSERT_EQ(ImportCode, 0);
+    QFile original(Dir->filePath(QStringLiteral("roll.csv")));
+    ASSERT_TRUE(original.open(QIODevice::ReadOnly));
+    QString csv = QString::fromUtf8(original.readAll());
+    csv.replace(QStringLiteral("Person 6 Surname"), QStringLiteral("Person 6 Sumame"));
+    QFile changed(Dir->filePath(QStringLiteral("changed.csv")));
+    ASSERT_TRUE(changed.open(QIODevice::WriteOnly));
+    changed.write(csv.toUtf8());
+    changed.close();
+    const QString project = Dir->filePath(QStringLiteral("changed.vmz"));
+    const QString master = Dir->filePath(QStringLiteral("changed.mov"));
+    ASSERT_EQ(RunCli({"import", "--link", changed.fileName(), "--film", "640x360", "-o", project}).ExitCode, 0);
+    ASSERT_EQ(RunCli({"render", project, "-o", master, "--codec", "h264", "--quiet"}).ExitCode, 0);
+    const TCliResult result = RunCli({"qc", master, "--against", Project, "--json"});
+    ASSERT_EQ(result.ExitCode, 1) << result.Out.constData() << result.Err.constData();
+    const QJsonArray findings = QJsonDocument::fromJson(result.Out).object().value("findings").toArray();
+    ASSERT_EQ(findings.size(), 1) << result.Out.constData();
+    const QJsonObject finding = findings.first().toObject();
+    EXPECT_EQ(finding.value("id").toString(), QStringLiteral("text"));
+    EXPECT_EQ(finding.value("place").toString(), QStringLiteral("roll.csv:9")); // header, heading, rows 0..6
+    EXPECT_TRUE(finding.value("message").toString().contains(QLatin1String("Person 6 Surname")));
+    EXPECT_FALSE(finding.value("timecode").toString().isEmpty());
+}
+
+TEST(QcCli, AnUnreadableFileOrNoRollIsAnErrorNotAFinding)
+{
+    QTemporaryDir dir;
+    QFile junk(dir.filePath(QStringLiteral("junk.mov")));
+    junk.open(QIODevice::WriteOnly);
+    junk.write("not a video at all");
+    junk.close();
+    QFile sheet(dir.filePath(QStringLiteral("roll.csv")));
+    sheet.open(QIODevice::WriteOnly);
+    sheet.write("Kind,Role,Name,Text\npair,Role,Name,\n");
+    sheet.close();
+    EXPECT_EQ(RunCli({"qc", junk.fileName(), "--against", sheet.fileName()}).ExitCode, 2);
+    EXPECT_EQ(RunCli({"qc", dir.filePath("absent.mov"), "--against", sheet.fileName()}).ExitCode, 2);
+    EXPECT_EQ(RunCli({"qc", junk.fileName()}).ExitCode, 2); // --against is required
+}
+
+} // namespace
