@@ -174,19 +174,20 @@ int RunRender(const QStringList &arguments)
         return 0;
 
     TGenerationSettings settings;
+    TAVICompressorOptions options = DefaultCompressorOptions();
     settings.FileName = RequiredValue(parser, QStringLiteral("output"));
     const TOutputFormat &chosenFormat = ChooseFormat(parser.value(format), settings.FileName);
-    settings.Options.Quality = ParseInt(QStringLiteral("quality"), parser.value(quality), 0, 10000);
-    settings.Options.KeyFrameEvery = ParseInt(QStringLiteral("keyframes"), parser.value(keyframes), 1, 100000);
+    options.Quality = ParseInt(QStringLiteral("quality"), parser.value(quality), 0, 10000);
+    options.KeyFrameEvery = ParseInt(QStringLiteral("keyframes"), parser.value(keyframes), 1, 100000);
     TFormatChoice choice;
     try {
         // AVI keeps Cinepak as its first codec, as the codec dialog does.
         const QString codecName = chosenFormat.Kind == TSinkKind::Avi && !parser.isSet(codec) ? QStringLiteral("cinepak")
                                                                                               : parser.value(codec);
-        const TResolvedDelivery resolved = ResolveDelivery(chosenFormat, codecName, parser.value(profile), settings.Options,
+        const TResolvedDelivery resolved = ResolveDelivery(chosenFormat, codecName, parser.value(profile), options,
                                                            TUnknownName::Refuse);
         choice = resolved.Choice;
-        settings.Options = resolved.Options;
+        options = resolved.Options;
     } catch (const EExportError &e) {
         throw EUsageError(e.message());
     }
@@ -197,12 +198,12 @@ int RunRender(const QStringList &arguments)
     if (chosenFormat.Kind == TSinkKind::Sequence)
         settings.FileName = SequencePattern(settings.FileName);
     if (parser.isSet(dataRate)) {
-        settings.Options.BytesPerSecond =
+        options.BytesPerSecond =
             ParseInt(QStringLiteral("data-rate"), parser.value(dataRate), 0, std::numeric_limits<int>::max());
-        if (settings.Options.BytesPerSecond == 0)
-            settings.Options.CompressFlags &= ~AVICOMPRESSF_DATARATE;
+        if (options.BytesPerSecond == 0)
+            options.CompressFlags &= ~AVICOMPRESSF_DATARATE;
     }
-    settings.Options.ShowOptionsDialog = false;
+    options.ShowOptionsDialog = false;
     if (parser.isSet(frames) && parser.isSet(chunk))
         throw EUsageError(QStringLiteral("--frames and --chunk both choose the frames; give one of them"));
     if (parser.isSet(frames))
@@ -219,7 +220,7 @@ int RunRender(const QStringList &arguments)
         if (const auto *project = queryInterface<IProject>(document.ProjectNode()->Element())) {
             const int k = ParseInt(QStringLiteral("scale"), parser.value(scale), 1, 16);
             const int rate = settings.Rate.Num > 0 ? settings.Rate.Num / std::max(1, settings.Rate.Den) : project->GetFrameRate();
-            const QString warning = CinepakWarningFor(settings.Options, project->GetWidth() * k, project->GetHeight() * k, rate);
+            const QString warning = CinepakWarningFor(options, project->GetWidth() * k, project->GetHeight() * k, rate);
             if (!warning.isEmpty() && !parser.isSet(quiet))
                 PrintError(QStringLiteral("warning: ") + warning);
         }
@@ -296,7 +297,7 @@ int RunRender(const QStringList &arguments)
         for (const QString &frame : SequenceFramesOnDisk(settings.FileName, choice.StartNumber, total))
             RefuseOutputOnInputs(QFileInfo(settings.FileName).dir().filePath(frame), choice.Inputs);
     choice.Overwrite = parser.isSet(overwrite);
-    const std::unique_ptr<IFrameSink> sink = CreateFrameSink(choice, settings.Options);
+    const std::unique_ptr<IFrameSink> sink = CreateFrameSink(choice, options);
     settings.Sink = sink.get();
 
     TProgressBar progress(total, !parser.isSet(quiet));

@@ -1,6 +1,7 @@
 // Velmora's Cinepak encoder against ffmpeg's decoder: exact agreement with what the encoder
 // believes the decoder shows, quality, key frames, skipping, data rate and long runs.
 #include "ExportTestSupport.h"
+#include "support/AviRun.h"
 #include "core/export/avi/AviFileWriter.h"
 #include "core/export/run/GenerationRun.h"
 #include "core/export/encode/cinepak/CinepakEncoder.h"
@@ -165,10 +166,10 @@ TEST(CinepakDefaults, OddFilmSizesRender)
     for (const QSize film : {QSize(350, 120), QSize(351, 21), QSize(1366, 26)}) {
         SCOPED_TRACE(film.width());
         TSyntheticSource source(film, 60, 9);
-        TGenerationSettings settings;
+        TAviRunSettings settings;
         settings.FileName = dir.filePath(QStringLiteral("w%1.avi").arg(film.width()));
         settings.Options.ShowOptionsDialog = false;
-        const TGenerationResult result = RunGeneration(source, settings);
+        const TGenerationResult result = RunToAvi(source, settings);
         ASSERT_EQ(result.Outcome, TGenerationOutcome::Completed) << result.Message.toStdString();
         const TProbe probe = Probe(settings.FileName);
         EXPECT_EQ(probe.Codec, QStringLiteral("cinepak"));
@@ -193,12 +194,12 @@ TEST(CinepakQuality, MovesSizeAndPictureTogether)
     for (const auto &row : rows) {
         SCOPED_TRACE(row.Quality);
         TSyntheticSource source(film, 300, 7);
-        TGenerationSettings settings;
+        TAviRunSettings settings;
         settings.FileName = dir.filePath(QStringLiteral("q%1.avi").arg(row.Quality));
         settings.Options.Quality = row.Quality;
         settings.Options.CompressFlags = AVICOMPRESSF_KEYFRAMES;  // no data-rate cap
         settings.Options.ShowOptionsDialog = false;
-        const TGenerationResult result = RunGeneration(source, settings);
+        const TGenerationResult result = RunToAvi(source, settings);
         ASSERT_EQ(result.Outcome, TGenerationOutcome::Completed) << result.Message.toStdString();
         const std::vector<QImage> decoded = DecodeFrames(settings.FileName, film);
         ASSERT_EQ(decoded.size(), source.Frames.size());

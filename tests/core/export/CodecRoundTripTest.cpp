@@ -1,5 +1,6 @@
 // Every codec through the generation run, read back by ffprobe and ffmpeg.
 #include "ExportTestSupport.h"
+#include "support/AviRun.h"
 #include "core/export/ExportError.h"
 #include "core/export/encode/LibavEncoder.h"
 #include "core/export/run/GenerationRun.h"
@@ -45,13 +46,13 @@ TEST_P(CodecRoundTrip, PlayersReadWhatWasRendered)
     const QSize film(96, 64);
     TSyntheticSource source(film, 100, 15, 25);  // range 164: 11 frames
 
-    TGenerationSettings settings;
+    TAviRunSettings settings;
     settings.FileName = dir.filePath("roll.avi");
     settings.Options.Handler = QString::fromLatin1(HandlerForCodecName(QString::fromLatin1(row.Name)));
     settings.Options.CodecName = QString::fromLatin1(row.Name);
     settings.Options.KeyFrameEvery = 4;
     settings.Threads = row.Threads;
-    const TGenerationResult result = RunGeneration(source, settings);
+    const TGenerationResult result = RunToAvi(source, settings);
     ASSERT_EQ(result.Outcome, TGenerationOutcome::Completed) << result.Message.toStdString();
     ASSERT_EQ(result.FramesWritten, 11);
     ASSERT_EQ(source.Frames.size(), 11u);

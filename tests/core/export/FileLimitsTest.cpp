@@ -1,5 +1,6 @@
 // Files that outgrow one RIFF part, and disks that fill up during a run.
 #include "ExportTestSupport.h"
+#include "support/AviRun.h"
 #include "core/export/avi/AVICompressor.h"
 #include "core/export/run/GenerationRun.h"
 #include "core/export/sinks/SequenceFrameSink.h"
@@ -165,11 +166,11 @@ TEST(FileLimits, FullDiskStopsTheRunAndKeepsAPlayableFile)
         if (!disk.Mounted())
             GTEST_SKIP() << "cannot mount a small tmpfs here (needs root)";
         TSyntheticSource source({160, 120}, 4000, 10);
-        TGenerationSettings settings;
+        TAviRunSettings settings;
         settings.FileName = dir.filePath("full.avi");
         settings.Options.Handler = QString::fromLatin1(handler);
         settings.Threads = 2;
-        const TGenerationResult result = RunGeneration(source, settings);
+        const TGenerationResult result = RunToAvi(source, settings);
 
         EXPECT_EQ(result.Outcome, TGenerationOutcome::Failed);
         EXPECT_TRUE(result.Message.contains(QStringLiteral("No space left on device"))) << result.Message.toStdString();

@@ -1,5 +1,6 @@
 // The generation run: positions, progress, cancelling, slices and failures.
 #include "ExportTestSupport.h"
+#include "support/AviRun.h"
 #include "core/export/formats/OutputFormats.h"
 #include "core/export/ExportError.h"
 #include "core/export/run/GenerationRun.h"
@@ -14,9 +15,9 @@ using namespace velmora::test;
 
 namespace {
 
-TGenerationSettings RawSettings(const QTemporaryDir &dir, const char *name = "roll.avi")
+TAviRunSettings RawSettings(const QTemporaryDir &dir, const char *name = "roll.avi")
 {
-    TGenerationSettings settings;
+    TAviRunSettings settings;
     settings.FileName = dir.filePath(QString::fromLatin1(name));
     settings.Options.Handler = QStringLiteral("DIB ");
     return settings;
@@ -47,10 +48,10 @@ TEST(GenerationRun, FramesCoverTheRangeInScrollRateSteps)
         QTemporaryDir dir;
         TSyntheticSource source({4, row.Height}, row.Roll, row.Scroll);
         source.DrawNumbers = false;
-        TGenerationSettings settings = RawSettings(dir);
+        TAviRunSettings settings = RawSettings(dir);
         std::vector<TGenerationProgress> progress;
         settings.Progress = [&](const TGenerationProgress &p) { progress.push_back(p); };
-        const TGenerationResult result = RunGeneration(source, settings);
+        const TGenerationResult result = RunToAvi(source, settings);
 
         EXPECT_EQ(result.Outcome, TGenerationOutcome::Completed);
         EXPECT_EQ(result.FramesWritten, row.Frames);
@@ -79,7 +80,7 @@ TEST(GenerationRun, ScrollRateAndRangeAreReadDuringTheRun)
             source.RollHeight = 40;
         }
     };
-    const TGenerationResult result = RunGeneration(source, RawSettings(dir));
+    const TGenerationResult result = RunToAvi(source, RawSettings(dir));
     EXPECT_EQ(result.Outcome, TGenerationOutcome::Completed);
     EXPECT_EQ(source.Positions, (std::vector<int>{0, 5, 10, 17, 24, 31, 38, 45, 52, 59, 66, 73}));
     EXPECT_EQ(result.FramesWritten, 12);
@@ -98,7 +99,7 @@ TEST(GenerationRun, CancelKeepsExactlyTheFramesWritten)
         QTemporaryDir dir;
         TSyntheticSource source({48, 32}, 200, 8);
         std::atomic<bool> cancel{false};
-        TGenerationSettings settings = RawSettings(dir);
+        TAviRunSettings settings = RawSettings(dir);
         settings.Options.Handler = QString::fromLatin1(row.Handler);
         settings.Options.KeyFrameEvery = 3;
         settings.Threads = row.Threads;
@@ -107,7 +108,7 @@ TEST(GenerationRun, CancelKeepsExactlyTheFramesWritten)
             if (p.FrameIndex == row.CancelAt)
                 cancel = true;
         };
-        const TGenerationResult result = RunGeneration(source, settings);
+        const TGenerationResult result = RunToAvi(source, settings);
         EXPECT_EQ(result.Outcome, TGenerationOutcome::Cancelled);
         EXPECT_EQ(source.Positions.size(), size_t(row.CancelAt + 1));
         if (row.Grouped)
@@ -125,10 +126,10 @@ TEST(GenerationRun, CancelledOptionsRenderNothingAndLeaveNoFile)
 {
     QTemporaryDir dir;
     TSyntheticSource source({16, 16}, 10, 4);
-    TGenerationSettings settings = RawSettings(dir);
+    TAviRunSettings settings = RawSettings(dir);
     settings.Options.Handler = QStringLiteral("CVID");
     settings.Dialog = [](TAVICompressorOptions &) { return false; };
-    const TGenerationResult result = RunGeneration(source, settings);
+    const TGenerationResult result = RunToAvi(source, settings);
     EXPECT_EQ(result.Outcome, TGenerationOutcome::OptionsCancelled);
     EXPECT_EQ(result.FramesWritten, 0);
     EXPECT_TRUE(source.Positions.empty());
@@ -141,19 +142,19 @@ TEST(GenerationRun, SliceWritesTheSameFramesAsTheWholeRun)
         GTEST_SKIP() << "ffmpeg not found";
     QTemporaryDir dir;
     TSyntheticSource whole({24, 20}, 30, 5);
-    ASSERT_EQ(RunGeneration(whole, RawSettings(dir, "whole.avi")).FramesWritten, 10);
+    ASSERT_EQ(RunToAvi(whole, RawSettings(dir, "whole.avi")).FramesWritten, 10);
 
     const struct { int First; int Last; std::vector<int> Frames; } rows[] = {
         {3, 5, {3, 4, 5}}, {8, -1, {8, 9}}, {8, 40, {8, 9}}, {0, 0, {0}}};
     for (const auto &row : rows) {
         SCOPED_TRACE(testing::Message() << row.First << ":" << row.Last);
         TSyntheticSource source({24, 20}, 30, 5);
-        TGenerationSettings settings = RawSettings(dir, "slice.avi");
+        TAviRunSettings settings = RawSettings(dir, "slice.avi");
         settings.FirstFrame = row.First;
         settings.LastFrame = row.Last;
         std::vector<int> indexes;
         settings.Progress = [&](const TGenerationProgress &p) { indexes.push_back(p.FrameIndex); };
-        const TGenerationResult result = RunGeneration(source, settings);
+        const TGenerationResult result = RunToAvi(source, settings);
         EXPECT_EQ(result.Outcome, TGenerationOutcome::Completed);
         EXPECT_EQ(indexes, row.Frames);
         const std::vector<QImage> decoded = DecodeFrames(settings.FileName, {24, 20});
@@ -173,10 +174,10 @@ TEST(GenerationRun, SlicePastTheEndWritesNothing)
         {10, -1, "Frame 10 and those after it are past the end of the roll, which has frames 0 to 9."}};
     for (const auto &row : rows) {
         TSyntheticSource source({24, 20}, 30, 5);
-        TGenerationSettings settings = RawSettings(dir, "slice.avi");
+        TAviRunSettings settings = RawSettings(dir, "slice.avi");
         settings.FirstFrame = row.First;
         settings.LastFrame = row.Last;
-        const TGenerationResult result = RunGeneration(source, settings);
+        const TGenerationResult result = RunToAvi(source, settings);
         EXPECT_EQ(result.Outcome, TGenerationOutcome::Failed);
         EXPECT_EQ(result.Message, QString::fromLatin1(row.Message));
         EXPECT_TRUE(QDir(dir.path()).isEmpty());
@@ -192,8 +193,8 @@ TEST(GenerationRun, TranslucentFramesGoOverThePreviousFrame)
     TSyntheticSource source({8, 40}, 12, 10);  // one band, 12 rows high
     source.Background = Qt::transparent;
     source.DrawNumbers = false;
-    TGenerationSettings settings = RawSettings(dir);
-    ASSERT_EQ(RunGeneration(source, settings).FramesWritten, 6);
+    TAviRunSettings settings = RawSettings(dir);
+    ASSERT_EQ(RunToAvi(source, settings).FramesWritten, 6);
     const std::vector<QImage> decoded = DecodeFrames(settings.FileName, {8, 40});
     ASSERT_EQ(decoded.size(), 6u);
     const QRgb band = source.Frames[1].pixel(4, 35);
@@ -213,8 +214,8 @@ TEST(GenerationRun, RenderErrorEndsTheRunWithItsMessage)
         if (render == 3)
             throw EExportError(QStringLiteral("The roll could not be drawn."));
     };
-    TGenerationSettings settings = RawSettings(dir);
-    const TGenerationResult result = RunGeneration(source, settings);
+    TAviRunSettings settings = RawSettings(dir);
+    const TGenerationResult result = RunToAvi(source, settings);
     EXPECT_EQ(result.Outcome, TGenerationOutcome::Failed);
     EXPECT_EQ(result.Message, QStringLiteral("The roll could not be drawn."));
     EXPECT_EQ(result.FramesWritten, 3);
@@ -235,7 +236,7 @@ TEST(GenerationRun, StopDoesNotWaitForQueuedGroups)
     QTemporaryDir dir;
     TSyntheticSource source({320, 240}, 2000, 4);
     std::atomic<bool> cancel{false};
-    TGenerationSettings settings = RawSettings(dir);
+    TAviRunSettings settings = RawSettings(dir);
     settings.Options.Handler = QString::fromLatin1(slow->Handler);
     settings.Options.CodecName = slow->Name;
     settings.Options.KeyFrameEvery = 18;
@@ -245,7 +246,7 @@ TEST(GenerationRun, StopDoesNotWaitForQueuedGroups)
         if (p.FrameIndex == 40)
             cancel = true;
     };
-    const TGenerationResult result = RunGeneration(source, settings);
+    const TGenerationResult result = RunToAvi(source, settings);
     EXPECT_EQ(result.Outcome, TGenerationOutcome::Cancelled);
     // Two groups had been handed out and a third was filling; finishing them would give 41.
     EXPECT_LT(result.FramesWritten, 18);

@@ -1,6 +1,5 @@
 #include "core/export/run/GenerationRun.h"
 
-#include "core/export/sinks/AviFrameSink.h"
 #include "core/export/encode/BoundedQueue.h"
 #include "core/export/ExportError.h"
 #include "core/export/run/FramePool.h"
@@ -128,11 +127,11 @@ TGenerationResult RunGeneration(IFrameSource &source, const TGenerationSettings 
         }
     }
 
-    std::unique_ptr<IFrameSink> aviSink;
     IFrameSink *sink = settings.Sink;
     if (sink == nullptr) {
-        aviSink = std::make_unique<TAviFrameSink>(settings.Options, settings.Dialog);
-        sink = aviSink.get();
+        result.Outcome = TGenerationOutcome::Failed;
+        result.Message = QStringLiteral("No output was chosen for the frames.");
+        return result;
     }
     const bool deep = sink->TakesDeepFrames();
     // Refused before the file is touched, rather than failing at the first frame.

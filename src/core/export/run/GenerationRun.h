@@ -1,6 +1,5 @@
 #pragma once
 
-#include "core/export/avi/AVICompressor.h"
 #include "core/export/formats/FrameSink.h"
 #include "core/export/run/FrameSource.h"
 #include "core/render/Timecode.h"
@@ -37,11 +36,8 @@ struct TGenerationResult
 struct TGenerationSettings
 {
     QString FileName;
-    // Where the frames go; without one, an AVI file with Options (and Dialog) below.
+    // Where the frames go (see CreateFrameSink); size and frame rate are taken from the source.
     IFrameSink *Sink = nullptr;
-    // Codec and its options for the AVI file; size and frame rate are taken from the source.
-    TAVICompressorOptions Options = DefaultCompressorOptions();
-    TAVICompressor::OptionsDialog Dialog;
     TFrameRate Rate{0, 1};    // the file's rate; 0: the project's own
     bool Alpha = false;       // frames drawn on their own with straight alpha (the source leaves out the background)
     int FirstFrame = 0;       // slice of the run, both ends included
@@ -56,7 +52,7 @@ struct TGenerationSettings
 QString SliceRefusal(int frameCount, int first, int last);
 
 // Renders the roll at positions 0, s, 2s, ... below the position range and writes every
-// frame into the sink (a new AVI file by default). The sink is always closed. A slice that
+// frame into the sink, which every run must be given. The sink is always closed. A slice that
 // starts past the roll's end fails before the sink is opened.
 TGenerationResult RunGeneration(IFrameSource &source, const TGenerationSettings &settings);
 
