@@ -12,7 +12,8 @@ VELMORA_PACKAGES=(
   libavformat-dev libavcodec-dev libavutil-dev libswscale-dev ffmpeg
   libzip-dev
   libhunspell-dev hunspell-en-us
-  libtesseract-dev tesseract-ocr-eng
+  libtesseract-dev tesseract-ocr-eng tesseract-ocr-hin tesseract-ocr-ara tesseract-ocr-heb tesseract-ocr-tha
+  tesseract-ocr-rus tesseract-ocr-ell tesseract-ocr-chi-sim tesseract-ocr-jpn tesseract-ocr-kor
   xvfb xauth x11-utils xdotool
   fonts-liberation fonts-dejavu-core fonts-noto-core fonts-noto-cjk
   libgtest-dev libgmock-dev libbenchmark-dev

@@ -25,9 +25,11 @@ YUV), field order and pixel aspect, each against the project.
 Motion: the move of the crawl between consecutive frames, measured on the luma; a speed that
 is no whole number of lines (judder, as resizing or retiming in post makes), uneven steps,
 dropped and repeated frames, each with its frame and timecode.
-Text: each credit read back with OCR (Tesseract, English data) at the frame where it stands
-in the middle of the screen; credits missing, wrong or garbled are listed with their sheet
-row and timecode. Credits in other scripts are counted as unread.
+Text: each credit read back with OCR (Tesseract) at the frame where it stands in the middle of
+the screen; credits missing, wrong or garbled are listed with their sheet row and timecode.
+Latin, Devanagari, Arabic, Hebrew, Thai, Cyrillic, Greek, Chinese, Japanese and Korean credits
+are read with their script's data; credits that mix scripts, or whose data is not installed,
+are counted as unread.
 
 Exit code 0: the file matches the roll; 1: something differs (listed); 2: an error.)";
 
@@ -86,6 +88,7 @@ QJsonObject ReportJson(const QString &file, const TQcReport &report)
                          {QStringLiteral("measurements"), report.Motion.Measurements}}},
             {QStringLiteral("readings"), readings},
             {QStringLiteral("unread"), report.Unread},
+            {QStringLiteral("missing_ocr_data"), QJsonArray::fromStringList(report.MissingOcrData)},
             {QStringLiteral("findings"), findings}};
 }
 
@@ -145,7 +148,11 @@ int RunQc(const QStringList &arguments)
                      .arg(report.Readings.size())
                      .arg(report.Findings.size()));
         if (report.Unread > 0)
-            PrintOut(QStringLiteral("%1 credits in scripts without OCR data were not read\n").arg(report.Unread));
+            PrintOut(QStringLiteral("%1 credits in scripts without OCR data were not read%2\n")
+                         .arg(report.Unread)
+                         .arg(report.MissingOcrData.isEmpty()
+                                  ? QString()
+                                  : QStringLiteral(" (Debian: %1)").arg(report.MissingOcrData.join(QStringLiteral(", ")))));
     }
     return report.Findings.empty() ? 0 : ExitFailure;
 }

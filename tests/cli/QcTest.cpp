@@ -127,6 +127,44 @@ TEST_F(QcTest, FindsTheNameChangedInTheMaster)
     EXPECT_FALSE(finding.value("timecode").toString().isEmpty());
 }
 
+// Names in other scripts are read with their own data: a clean master reads every one, and a
+// letter changed in a Devanagari name is found at its row.
+TEST(QcCli, ReadsCreditsInTheirOwnScripts)
+{
+    if (!HaveFfmpegTools())
+        GTEST_SKIP() << "ffmpeg is not installed";
+    QTemporaryDir dir;
+    const auto write = [&dir](const char *name, const QString &director) {
+        QFile sheet(dir.filePath(QString::fromLatin1(name)));
+        sheet.open(QIODevice::WriteOnly);
+        sheet.write(QStringLiteral("Kind,Role,Name,Text\npair,Director,%1,\npair,Producer,محمد عبد الله,\n"
+                                   "pair,Editor,สมชาย ใจดี,\npair,Composer,Иван Петров,\npair,Camera,田中太郎,\n")
+                        .arg(director)
+                        .toUtf8());
+        return sheet.fileName();
+    };
+    const QString project = dir.filePath(QStringLiteral("roll.vmz"));
+    const QString changedProject = dir.filePath(QStringLiteral("changed.vmz"));
+    ASSERT_EQ(RunCli({"import", "--link", write("roll.csv", QStringLiteral("अमिताभ बच्चन")), "--film", "1280x720", "-o", project}).ExitCode, 0);
+    ASSERT_EQ(RunCli({"import", "--link", write("changed.csv", QStringLiteral("अमिताभ बच्चम")), "--film", "1280x720", "-o", changedProject}).ExitCode, 0);
+    const QString clean = dir.filePath(QStringLiteral("roll.mov"));
+    const QString changed = dir.filePath(QStringLiteral("changed.mov"));
+    ASSERT_EQ(RunCli({"render", project, "-o", clean, "--codec", "h264", "--quiet"}).ExitCode, 0);
+    ASSERT_EQ(RunCli({"render", changedProject, "-o", changed, "--codec", "h264", "--quiet"}).ExitCode, 0);
+
+    const TCliResult good = RunCli({"qc", clean, "--against", project, "--json"});
+    EXPECT_EQ(good.ExitCode, 0) << good.Out.constData();
+    const QJsonObject report = QJsonDocument::fromJson(good.Out).object();
+    EXPECT_EQ(report.value("readings").toArray().size(), 5);
+    EXPECT_EQ(report.value("unread").toInt(), 0);
+
+    const TCliResult bad = RunCli({"qc", changed, "--against", project, "--json"});
+    ASSERT_EQ(bad.ExitCode, 1) << bad.Out.constData();
+    const QJsonArray findings = QJsonDocument::fromJson(bad.Out).object().value("findings").toArray();
+    ASSERT_EQ(findings.size(), 1) << bad.Out.constData();
+    EXPECT_EQ(findings.first().toObject().value("place").toString(), QStringLiteral("roll.csv:2"));
+}
+
 TEST(QcCli, AnUnreadableFileOrNoRollIsAnErrorNotAFinding)
 {
     QTemporaryDir dir;

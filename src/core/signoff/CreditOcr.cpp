@@ -4,7 +4,10 @@
 #include "core/signoff/DeliveredVideo.h"
 
 #include <QImage>
+#include <QStringList>
 #include <algorithm>
+#include <iterator>
+#include <utility>
 #include <numeric>
 #include <vector>
 
@@ -45,10 +48,15 @@ struct TCreditReader::TImpl
     tesseract::TessBaseAPI Api;
 };
 
-TCreditReader::TCreditReader() : m_impl(std::make_unique<TImpl>())
+TCreditReader::TCreditReader(const QString &language) : m_impl(std::make_unique<TImpl>())
 {
-    if (m_impl->Api.Init(nullptr, "eng") != 0)
-        throw EVelmoraError(QStringLiteral("Tesseract's English data is not installed (Debian: tesseract-ocr-eng)"));
+    if (m_impl->Api.Init(nullptr, language.toLatin1().constData()) != 0) {
+        QStringList packages;
+        for (const QString &part : language.split(QLatin1Char('+')))
+            packages.append(OcrPackageFor(part));
+        throw EVelmoraError(QStringLiteral("Tesseract's data \"%1\" is not installed (Debian: %2)")
+                                .arg(language, packages.join(QStringLiteral(", "))));
+    }
     m_impl->Api.SetPageSegMode(tesseract::PSM_SINGLE_BLOCK);
 }
 
@@ -80,6 +88,46 @@ QString TCreditReader::Read(const TLumaFrame &frame, int top, int bottom)
     m_impl->Api.SetSourceResolution(300);
     const std::unique_ptr<char[]> text(m_impl->Api.GetUTF8Text());
     return text ? QString::fromUtf8(text.get()).simplified() : QString();
+}
+
+QString OcrLanguageFor(const QString &text)
+{
+    // Scripts credits are written in, with the data that reads them. Han alone is read as
+    // Simplified Chinese; with kana it is Japanese.
+    static const std::pair<QChar::Script, const char *> Scripts[] = {
+        {QChar::Script_Devanagari, "hin"}, {QChar::Script_Arabic, "ara"},   {QChar::Script_Thai, "tha"},
+        {QChar::Script_Hebrew, "heb"},     {QChar::Script_Cyrillic, "rus"}, {QChar::Script_Greek, "ell"},
+        {QChar::Script_Hangul, "kor"},     {QChar::Script_Hiragana, "jpn"}, {QChar::Script_Katakana, "jpn"},
+        {QChar::Script_Han, "chi_sim"},
+    };
+    QString other;
+    bool kana = false;
+    const QList<uint> codes = text.toUcs4();
+    for (const uint code : codes) {
+        if (!QChar::isLetter(code))
+            continue;
+        const QChar::Script script = QChar::script(code);
+        if (script == QChar::Script_Latin || script == QChar::Script_Common || script == QChar::Script_Inherited)
+            continue;
+        kana = kana || script == QChar::Script_Hiragana || script == QChar::Script_Katakana;
+        const auto *found = std::find_if(std::begin(Scripts), std::end(Scripts), [script](const auto &s) { return s.first == script; });
+        if (found == std::end(Scripts))
+            return {};
+        QString language = QString::fromLatin1(found->second);
+        if (language == QLatin1String("chi_sim") && (kana || other == QLatin1String("jpn")))
+            language = QStringLiteral("jpn");
+        if (other == QLatin1String("chi_sim") && language == QLatin1String("jpn"))
+            other = language;
+        if (!other.isEmpty() && other != language)
+            return {};
+        other = language;
+    }
+    return other.isEmpty() ? QStringLiteral("eng") : QStringLiteral("eng+") + other;
+}
+
+QString OcrPackageFor(const QString &language)
+{
+    return QStringLiteral("tesseract-ocr-") + QString(language).replace(QLatin1Char('_'), QLatin1Char('-'));
 }
 
 double ReadingDistance(const QString &credit, const QString &read)

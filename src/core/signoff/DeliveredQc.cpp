@@ -255,6 +255,7 @@ TQcReport CheckDelivered(const QString &fileName, const TElementTree &tree, cons
         return true;
     });
     report.Unread = text.Unread();
+    report.MissingOcrData = text.MissingData();
     checker.CheckFrameCount(report);
     checker.CheckMotion(report, moves);
     // Errors first, each kind in frame order.

@@ -3,6 +3,7 @@
 #include "core/signoff/DeliveredVideo.h"
 
 #include <QString>
+#include <QStringList>
 #include <functional>
 #include <optional>
 #include <vector>
@@ -58,6 +59,7 @@ struct TQcReport
     TQcMotion Motion;
     std::vector<TQcReading> Readings; // every credit read (with --json)
     int Unread = 0;                   // credits in scripts there is no OCR data for
+    QStringList MissingOcrData;       // the packages that would read them
     std::vector<TQcFinding> Findings;
 
     bool HasErrors() const;

@@ -1,6 +1,7 @@
 #include "core/signoff/DeliveredText.h"
 
 #include "core/document/ElementTree.h"
+#include "core/error.h"
 #include "core/signoff/BlockLayouts.h"
 #include "core/signoff/CreditOcr.h"
 #include "core/signoff/Credits.h"
@@ -23,14 +24,6 @@ QString ExpectedText(const TCredit &credit)
     return VisibleLine(parts.join(QLatin1Char(' ')).simplified());
 }
 
-// Tesseract has English data only: credits with letters of other scripts are left unread.
-bool ReadableInLatin(const QString &text)
-{
-    return std::all_of(text.begin(), text.end(), [](QChar c) {
-        return !c.isLetter() || c.script() == QChar::Script_Latin || c.script() == QChar::Script_Common;
-    });
-}
-
 } // namespace
 
 TCreditTextCheck::TCreditTextCheck(const TElementTree &tree, const TRollMap &map, const TQcOptions &options)
@@ -38,18 +31,20 @@ TCreditTextCheck::TCreditTextCheck(const TElementTree &tree, const TRollMap &map
 {
     if (!options.ReadText || tree.ProjectNode() == nullptr)
         return;
-    m_reader = std::make_unique<TCreditReader>();
+    // English is always needed: without it nothing can be checked.
+    m_readers.emplace(QStringLiteral("eng"), std::make_unique<TCreditReader>());
     const std::vector<TPlacedBlock> blocks = PlaceCreditBlocks(map);
     const qint64 lastFrame = std::max<qint64>(0, map.FrameCount() - 1);
     for (const TCredit &credit : ExtractCredits(*tree.ProjectNode())) {
         const QString expected = ExpectedText(credit);
         if (expected.isEmpty())
             continue;
-        if (!ReadableInLatin(expected)) {
+        const QString language = OcrLanguageFor(expected);
+        if (ReaderFor(language) == nullptr) {
             ++m_unread;
             continue;
         }
-        TTarget target{SheetPlace(credit, false), expected, {}, 0, 0};
+        TTarget target{SheetPlace(credit, false), language, expected, {}, 0, 0};
         if (!credit.Role.isEmpty())
             target.Parts.append(credit.Role);
         for (const QString &name : credit.Names)
@@ -76,6 +71,25 @@ TCreditTextCheck::TCreditTextCheck(const TElementTree &tree, const TRollMap &map
 
 TCreditTextCheck::~TCreditTextCheck() = default;
 
+TCreditReader *TCreditTextCheck::ReaderFor(const QString &language)
+{
+    if (language.isEmpty())
+        return nullptr;
+    auto found = m_readers.find(language);
+    if (found == m_readers.end()) {
+        std::unique_ptr<TCreditReader> reader;
+        try {
+            reader = std::make_unique<TCreditReader>(language);
+        } catch (const EVelmoraError &) {
+            const QString package = OcrPackageFor(language.section(QLatin1Char('+'), -1));
+            if (!m_missing.contains(package))
+                m_missing.append(package);
+        }
+        found = m_readers.emplace(language, std::move(reader)).first;
+    }
+    return found->second.get();
+}
+
 void TCreditTextCheck::Visit(qint64 frame, const TLumaFrame &luma, TQcReport &report,
                              const std::function<QString(qint64)> &timecodeOf)
 {
@@ -88,7 +102,7 @@ void TCreditTextCheck::Visit(qint64 frame, const TLumaFrame &luma, TQcReport &re
         const double pad = 0.35 * (target.Bottom - target.Top) + 4.0;
         const double top = (m_map.FilmHeight - position + target.Top - pad) * scale;
         const double bottom = (m_map.FilmHeight - position + target.Bottom + pad) * scale;
-        const QString read = m_reader->Read(luma, int(std::floor(top)), int(std::ceil(bottom)));
+        const QString read = m_readers.at(target.Language)->Read(luma, int(std::floor(top)), int(std::ceil(bottom)));
         // Each part on its own: names flowed into columns are read across the columns.
         double distance = 0.0;
         QStringList unlike;

@@ -25,11 +25,14 @@ public:
     void Visit(qint64 frame, const TLumaFrame &luma, TQcReport &report,
                const std::function<QString(qint64)> &timecodeOf);
     int Unread() const { return m_unread; }
+    // The data packages that would have read the unread credits.
+    QStringList MissingData() const { return m_missing; }
 
 private:
     struct TTarget
     {
         QString Place;
+        QString Language;  // the OCR data it is read with
         QString Expected;
         QStringList Parts; // role, each name, text: found one by one, for names set in columns
         qint32 Top = 0;    // roll y
@@ -38,8 +41,13 @@ private:
     const TRollMap &m_map;
     TQcOptions m_options;
     std::multimap<qint64, TTarget> m_due;
-    std::unique_ptr<TCreditReader> m_reader;
+    // One reader a language, made when a credit in it is first due; a language whose data is
+    // missing keeps no reader and its credits count as unread.
+    std::map<QString, std::unique_ptr<TCreditReader>> m_readers;
     int m_unread = 0;
+    QStringList m_missing;
+
+    TCreditReader *ReaderFor(const QString &language);
 };
 
 } // namespace velmora

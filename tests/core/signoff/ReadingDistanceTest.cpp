@@ -35,4 +35,21 @@ INSTANTIATE_TEST_SUITE_P(
                       TReading{"Ada Halloran", "", 1.0},
                       TReading{"", "anything", 0.0}));
 
+// Each credit is read with its script's data; text that mixes two scripts besides Latin, or
+// is in a script with no data, is left unread rather than read wrongly.
+TEST(OcrLanguage, FollowsTheCreditsScript)
+{
+    const std::pair<const char *, const char *> cases[] = {
+        {"Ada Halloran", "eng"},          {"1234 – ()", "eng"},
+        {"Director अमिताभ बच्चन", "eng+hin"}, {"محمد عبد الله", "eng+ara"},
+        {"สมชาย ใจดี", "eng+tha"},          {"Иван Петров", "eng+rus"},
+        {"田中太郎", "eng+chi_sim"},        {"たなか 田中", "eng+jpn"},
+        {"田中 たなか", "eng+jpn"},         {"김민수", "eng+kor"},
+        {"Иван אבי", ""},                 {"ᚠᚢᚦ", ""}, // two scripts; runes
+    };
+    for (const auto &[text, language] : cases)
+        EXPECT_EQ(velmora::OcrLanguageFor(QString::fromUtf8(text)), QString::fromLatin1(language)) << text;
+    EXPECT_EQ(velmora::OcrPackageFor(QStringLiteral("chi_sim")), QStringLiteral("tesseract-ocr-chi-sim"));
+}
+
 } // namespace
