@@ -4,9 +4,12 @@
 #include "cli/SheetRoll.h"
 
 #include "core/document/Document.h"
+#include "core/export/formats/OutputTarget.h"
 #include "core/signoff/DeliveredQc.h"
+#include "core/signoff/QcReportPdf.h"
 
 #include <QCommandLineParser>
+#include <QDate>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -30,6 +33,9 @@ the screen; credits missing, wrong or garbled are listed with their sheet row an
 Latin, Devanagari, Arabic, Hebrew, Thai, Cyrillic, Greek, Chinese, Japanese and Korean credits
 are read with their script's data; credits that mix scripts, or whose data is not installed,
 are counted as unread.
+
+Squeeze (--squeeze 50%): letters measured as they show when the picture is squeezed back to
+a share of its height, each style too small there a finding.
 
 Exit code 0: the file matches the roll; 1: something differs (listed); 2: an error.)";
 
@@ -103,21 +109,40 @@ int RunQc(const QStringList &arguments)
     const QCommandLineOption json(QStringLiteral("json"), QStringLiteral("Print the findings as JSON."));
     const QCommandLineOption quiet({QStringLiteral("q"), QStringLiteral("quiet")}, QStringLiteral("No progress."));
     const QCommandLineOption noText(QStringLiteral("no-text"), QStringLiteral("Leave out reading the credits back (OCR)."));
+    const QCommandLineOption squeeze(QStringLiteral("squeeze"),
+                                     QStringLiteral("Check that letters stay readable when the picture is squeezed back to P % of "
+                                                    "its height (a broadcaster's promo beside the credits), e.g. 50%."),
+                                     QStringLiteral("P%"));
+    const QCommandLineOption pdf(QStringLiteral("report"),
+                                 QStringLiteral("Also write the findings as a PDF, with a contact sheet of the frames they stand at."),
+                                 QStringLiteral("REPORT.pdf"));
     const QCommandLineOption styles = TSheetRollOptions().Styles;
     const QCommandLineOption stored = StoredCreditsOption();
-    parser.addOptions({against, json, quiet, noText, styles, stored});
+    parser.addOptions({against, json, quiet, noText, squeeze, pdf, styles, stored});
     QStringList files;
     if (!ParseArguments(parser, arguments, QStringLiteral("DELIVERED"), files))
         return 0;
     const QString roll = RequiredValue(parser, QStringLiteral("against"));
+    TQcOptions options;
+    options.ReadText = !parser.isSet(noText);
+    if (parser.isSet(squeeze)) {
+        QString percent = parser.value(squeeze).trimmed();
+        if (percent.endsWith(QLatin1Char('%')))
+            percent.chop(1);
+        options.Squeeze = ParseInt(QStringLiteral("squeeze"), percent, 1, 100) / 100.0;
+    }
     TDocument document;
     TQcReport report;
     // Whatever keeps the check from being made is an error (2), never a finding (1).
     try {
+        if (parser.isSet(pdf)) {
+            TOutputTarget::RefuseInput(parser.value(pdf), files.first());
+            TOutputTarget::RefuseInput(parser.value(pdf), roll);
+        }
         OpenRoll(roll, document, parser.value(styles), parser.isSet(stored));
+        if (parser.isSet(pdf))
+            RefuseOutputOnInputs(parser.value(pdf), RollInputs(document, roll));
         std::optional<TProgressBar> counted;
-        TQcOptions options;
-        options.ReadText = !parser.isSet(noText);
         report = CheckDelivered(files.first(), document.Tree(), options, [&](qint64 done, qint64 total) {
             if (!counted)
                 counted.emplace(int(std::max<qint64>(total, 1)), !parser.isSet(quiet) && !parser.isSet(json) && isatty(STDERR_FILENO));
@@ -125,6 +150,8 @@ int RunQc(const QStringList &arguments)
         });
         if (counted)
             counted->Finish();
+        if (parser.isSet(pdf))
+            WriteQcReportPdf(parser.value(pdf), {files.first(), roll, QDate::currentDate().toString(Qt::ISODate)}, report);
     } catch (const EVelmoraError &e) {
         throw EUsageError(e.message());
     }

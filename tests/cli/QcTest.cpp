@@ -7,7 +7,9 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QRegularExpression>
 #include <QSet>
+#include <QStandardPaths>
 #include <QTemporaryDir>
 
 namespace {
@@ -116,8 +118,20 @@ TEST_F(QcTest, FindsTheNameChangedInTheMaster)
     const QString master = Dir->filePath(QStringLiteral("changed.mov"));
     ASSERT_EQ(RunCli({"import", "--link", changed.fileName(), "--film", "640x360", "-o", project}).ExitCode, 0);
     ASSERT_EQ(RunCli({"render", project, "-o", master, "--codec", "h264", "--quiet"}).ExitCode, 0);
-    const TCliResult result = RunCli({"qc", master, "--against", Project, "--json"});
+    const QString report = Dir->filePath(QStringLiteral("qc.pdf"));
+    const TCliResult result = RunCli({"qc", master, "--against", Project, "--json", "--report", report});
     ASSERT_EQ(result.ExitCode, 1) << result.Out.constData() << result.Err.constData();
+    // The PDF report lists the finding once, with its row, and shows its frame.
+    if (!QStandardPaths::findExecutable(QStringLiteral("pdftotext")).isEmpty()) {
+        const QString text = QString::fromUtf8(RunTool(QStringLiteral("pdftotext"), {report, QStringLiteral("-")}));
+        EXPECT_EQ(text.count(QStringLiteral("Person 6 Surname")), 1) << text.toStdString();
+        EXPECT_TRUE(text.contains(QStringLiteral("roll.csv:9"))) << text.toStdString();
+        EXPECT_TRUE(text.contains(QRegularExpression(QStringLiteral("frame \\d+: text")))) << text.toStdString();
+    }
+    // Never written over what it reads.
+    const QByteArray before = RunTool(QStringLiteral("sha256sum"), {master});
+    EXPECT_EQ(RunCli({"qc", master, "--against", Project, "--report", master}).ExitCode, 2);
+    EXPECT_EQ(RunTool(QStringLiteral("sha256sum"), {master}), before);
     const QJsonArray findings = QJsonDocument::fromJson(result.Out).object().value("findings").toArray();
     ASSERT_EQ(findings.size(), 1) << result.Out.constData();
     const QJsonObject finding = findings.first().toObject();
@@ -125,6 +139,28 @@ TEST_F(QcTest, FindsTheNameChangedInTheMaster)
     EXPECT_EQ(finding.value("place").toString(), QStringLiteral("roll.csv:9")); // header, heading, rows 0..6
     EXPECT_TRUE(finding.value("message").toString().contains(QLatin1String("Person 6 Surname")));
     EXPECT_FALSE(finding.value("timecode").toString().isEmpty());
+}
+
+// At full height the built-in styles are readable; squeezed back to half, every style of the
+// roll is told once, with the heights the viewer would see.
+TEST_F(QcTest, MeasuresLettersAfterASqueeze)
+{
+    if (!HaveFfmpegTools())
+        GTEST_SKIP() << "ffmpeg is not installed";
+    ASSERT_EQ(RenderCode, 0);
+    EXPECT_EQ(RunCli({"qc", Rendered, "--against", Project, "--no-text", "--squeeze", "100%"}).ExitCode, 0);
+    const TCliResult squeezed = RunCli({"qc", Rendered, "--against", Project, "--no-text", "--squeeze", "50%", "--json"});
+    ASSERT_EQ(squeezed.ExitCode, 1) << squeezed.Out.constData();
+    QStringList styles;
+    for (const QJsonValue &value : QJsonDocument::fromJson(squeezed.Out).object().value("findings").toArray()) {
+        const QJsonObject finding = value.toObject();
+        EXPECT_EQ(finding.value("id").toString(), QStringLiteral("squeeze"));
+        EXPECT_TRUE(finding.value("message").toString().contains(QLatin1String("after a 50 % squeeze")));
+        styles.append(finding.value("message").toString().section(QLatin1Char(':'), 0, 0));
+    }
+    styles.sort();
+    EXPECT_EQ(styles, QStringList({"Heading", "Name", "Role"})) << squeezed.Out.constData();
+    EXPECT_EQ(RunCli({"qc", Rendered, "--against", Project, "--squeeze", "0%"}).ExitCode, 2);
 }
 
 // Names in other scripts are read with their own data: a clean master reads every one, and a

@@ -6,6 +6,7 @@
 #include "core/render/FrameRate.h"
 #include "core/render/Timecode.h"
 #include "core/signoff/DeliveredText.h"
+#include "core/signoff/Preflight.h"
 #include "core/signoff/RollMap.h"
 
 #include <QStringList>
@@ -198,6 +199,22 @@ private:
     QString m_start;
 };
 
+// Letters too small once the picture is squeezed back, one finding a style, as preflight tells them.
+void CheckSqueezedLetters(const TElementTree &tree, const TQcOptions &options, TQcReport &report)
+{
+    TPreflightOptions preflight;
+    preflight.Squeeze = *options.Squeeze;
+    preflight.MinimumCapLinesAt1080 = options.MinimumCapLinesAt1080;
+    for (const QString &id : PreflightCheckIds())
+        if (id != QLatin1String("small-text"))
+            preflight.Ignore.append(id);
+    for (const TProblem &problem : RunPreflight(tree, preflight)) {
+        const TQcFinding finding{QStringLiteral("squeeze"), true, problem.Message, problem.Frame, problem.Timecode,
+                           problem.Place.isEmpty() ? problem.Path : problem.Place, {}};
+        report.Findings.push_back(finding);
+    }
+}
+
 } // namespace
 
 bool TQcReport::HasErrors() const
@@ -258,6 +275,8 @@ TQcReport CheckDelivered(const QString &fileName, const TElementTree &tree, cons
     report.MissingOcrData = text.MissingData();
     checker.CheckFrameCount(report);
     checker.CheckMotion(report, moves);
+    if (options.Squeeze)
+        CheckSqueezedLetters(tree, options, report);
     // Errors first, each kind in frame order.
     std::stable_sort(report.Findings.begin(), report.Findings.end(),
                      [](const TQcFinding &a, const TQcFinding &b) { return a.Error && !b.Error; });

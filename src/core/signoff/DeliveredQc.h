@@ -16,7 +16,8 @@ class TElementTree;
 struct TQcFinding
 {
     QString Id;            // structure: frame-count, rate, size, timecode, colour, field-order, pixel-aspect;
-                           // motion: speed, judder, uneven-motion, dropped-frame, repeated-frame
+                           // motion: speed, judder, uneven-motion, dropped-frame, repeated-frame;
+                           // text: text, squeeze
     bool Error = true;     // false: a warning
     QString Message;
     qint64 Frame = -1;     // the delivered frame it is seen at, if one
@@ -49,6 +50,10 @@ struct TQcOptions
     // How unlike the credit a reading may be before it is flagged: one letter in 25, so that a
     // changed letter in a name is found while a stray mark on a long line is not.
     double MaxDistance = 0.04;
+    // The share of its height the picture will be shown at after a squeeze-back (0.5 for
+    // 50 %): credits too small to read there are findings. Nothing: not checked.
+    std::optional<double> Squeeze;
+    double MinimumCapLinesAt1080 = 20.0;
 };
 
 struct TQcReport

@@ -269,8 +269,18 @@ private:
 
     void CheckTextSize()
     {
-        const double minimum = m_options.MinimumCapLinesAt1080 * m_map.FilmHeight / 1080.0;
+        // Measured unsqueezed, against a minimum raised by the squeeze: the same comparison,
+        // with the heights the user set in the message.
+        const double squeeze = std::clamp(m_options.Squeeze, 0.01, 1.0);
+        const double minimum = m_options.MinimumCapLinesAt1080 * m_map.FilmHeight / 1080.0 / squeeze;
         const auto below = [&](const TLetterHeight &height, int size) {
+            if (squeeze < 1.0)
+                return QStringLiteral("%1 %2 pixels high at %3 px, %4 after a %5 % squeeze; at least %6 are readable on a %7-line film")
+                    .arg(height.What, QString::number(height.Pixels, 'f', 1))
+                    .arg(size)
+                    .arg(QString::number(height.Pixels * squeeze, 'f', 1), QString::number(squeeze * 100.0, 'g', 3),
+                         QString::number(minimum * squeeze, 'f', 1))
+                    .arg(m_map.FilmHeight);
             return QStringLiteral("%1 %2 pixels high at %3 px; at least %4 are readable on a %5-line film")
                 .arg(height.What, QString::number(height.Pixels, 'f', 1))
                 .arg(size)

@@ -33,6 +33,9 @@ struct TPreflightOptions
     std::optional<qint64> TargetFrames; // the running time the roll must have
     QStringList Ignore;                 // ids of checks not to run
     double MinimumCapLinesAt1080 = 20.0;
+    // The share of its height the picture is shown at (a broadcaster's squeeze-back puts the
+    // credits in a corner at 50 % or less): letters are measured as the viewer sees them.
+    double Squeeze = 1.0;
     double MinimumSecondsOnScreen = 5.0;
     int TitleSafePercent = 90;
     int ActionSafePercent = 93;
