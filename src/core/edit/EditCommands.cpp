@@ -150,7 +150,9 @@ TElementNode *AddElement(TDocument &document, TElementNode *node, const TElement
 {
     if (!CanAddElement(node, kind))
         return nullptr;
-    return AddSubtree(document, node, std::make_unique<TElementNode>(kind.Create()), QStringLiteral("Add Element"));
+    auto made = std::make_unique<TElementNode>(kind.Create());
+    GiveNewTextTheDefaultLook(document, *made);
+    return AddSubtree(document, node, std::move(made), QStringLiteral("Add Element"));
 }
 
 TElementNode *AddSubtree(TDocument &document, TElementNode *node, std::unique_ptr<TElementNode> subtree, const QString &text)

@@ -2,6 +2,9 @@
 
 #include "core/document/Document.h"
 #include "core/edit/StyleLooks.h"
+#include "core/credits/CreditStyleBridge.h"
+#include "core/elements/Interfaces.h"
+#include "core/sheets/CreditStyles.h"
 
 #include <algorithm>
 
@@ -179,6 +182,23 @@ void StyleTexts(TElementNode &node, const TProjectStyle &style, bool inColumns)
         StyleTexts(*child, style, columns);
 }
 } // namespace
+
+void GiveNewTextTheDefaultLook(const TDocument &document, TElementNode &node)
+{
+    if (!TakesStyle(node.Element()) || FindProjectStyle(ProjectStylesOf(document.Tree()), document.CurrentStyle()) != nullptr)
+        return;
+    const TElementNode *projectNode = document.Tree().ProjectNode();
+    const auto *project = projectNode ? queryInterface<IProject>(projectNode->Element()) : nullptr;
+    const int filmHeight = project ? std::max(1, project->GetHeight()) : 1080;
+    const TCreditStyles builtIn(1080);
+    const TProjectStyles looks = SheetProjectStyles(builtIn, QString(), filmHeight / 1080.0);
+    const TProjectStyle *text = FindProjectStyle(looks, QStringLiteral("Text"));
+    if (text == nullptr)
+        return;
+    TProjectStyle look = *text;
+    look.Name.clear();
+    ApplyLook(*node.Element(), look);
+}
 
 void StyleNewTexts(const TDocument &document, TElementNode &subtree)
 {

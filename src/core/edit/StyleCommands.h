@@ -75,4 +75,9 @@ QString UnusedStyleName(const TProjectStyles &styles, const QString &base);
 // a column set keeps its alignment, so that a pair still faces itself). Not a step of its own.
 void StyleNewTexts(const TDocument &document, TElementNode &subtree);
 
+// Gives a text just made, with no current style to follow, the look of the built-in Text style
+// at the project's film size (a family the system has, and letters readable on that film), so
+// that a new text is not born too small to pass the checks. It follows no style by name.
+void GiveNewTextTheDefaultLook(const TDocument &document, TElementNode &node);
+
 } // namespace velmora

@@ -7,6 +7,8 @@
 #include "core/elements/ElementProject.h"
 #include "core/elements/ElementText.h"
 #include "core/edit/StyleLooks.h"
+#include "core/elements/Interfaces.h"
+#include "core/signoff/Preflight.h"
 
 #include "core/edit/StyleTestSupport.h"
 
@@ -173,6 +175,28 @@ TEST_F(StyleCommands, NewTextsTakeTheCurrentStyleAndPairsKeepFacingEachOther)
     // A new project forgets the current style.
     document.NewProject();
     EXPECT_EQ(document.CurrentStyle(), QString());
+}
+
+// With no current style, a new text is born readable on its film: the built-in Text look at the
+// film's size, in a family the system has, following no style by name.
+TEST_F(StyleCommands, NewTextsWithoutAStyleAreReadableAtEveryFilmSize)
+{
+    auto *project = queryInterface<IProject>(document.Tree().ProjectNode()->Element());
+    for (const int height : {720, 1080, 2160}) {
+        project->SetWidth(height * 16 / 9);
+        project->SetHeight(height);
+        TElementNode *text = AddElement(document, texts[2], TVmElementText::Kind);
+        ASSERT_NE(text, nullptr);
+        EXPECT_EQ(Look(text).Name, QString());
+        EXPECT_NE(Look(text).FontName, QStringLiteral("Arial"));
+        queryInterface<IElementText>(text->Element())->SetText(QStringLiteral("Made By Hand"));
+        TPreflightOptions options;
+        options.Ignore = PreflightCheckIds();
+        options.Ignore.removeAll(QStringLiteral("small-text"));
+        for (const TProblem &problem : RunPreflight(document.Tree(), options))
+            EXPECT_NE(problem.Node, text) << height << ": " << problem.Message.toStdString();
+        document.UndoStack().undo();
+    }
 }
 
 } // namespace
