@@ -192,4 +192,49 @@ TEST_F(InputsAndSlicesTest, JoinRefusesBrokenCombinations)
     }
 }
 
+// The best-effort show time of every frame ffprobe reads from a file, in order.
+QByteArrayList FrameTimes(const QString &file)
+{
+    QByteArrayList times;
+    for (const QByteArray &line : RunTool("ffprobe", {"-v", "error", "-select_streams", "v", "-show_frames", "-show_entries",
+                                                      "frame=best_effort_timestamp_time", "-of", "csv=p=0", file})
+                                      .split('\n'))
+        if (!line.trimmed().isEmpty())
+            times << line.split(',').first();
+    return times;
+}
+
+// H.264 decodes ahead of showing; joined slices show every frame when the single render does,
+// at the start and across each seam, and slices coded with other parameter sets are refused.
+TEST_F(InputsAndSlicesTest, JoinedH264ShowsEveryFrameAtTheSingleRendersTime)
+{
+    velmora::test::TTable rows{{"Kind", "Role", "Name"}};
+    for (int i = 0; i < 60; ++i)
+        rows.push_back({"pair", QStringLiteral("Grip %1").arg(i), QStringLiteral("Name %1").arg(i)});
+    velmora::test::WriteSheet(Path("long.csv"), rows);
+    const QStringList render{"render", Path("long.csv"), "--film", "64x48", "--codec", "h264", "-q"};
+    for (const char *ext : {"mp4", "mov", "mkv"}) {
+        const QString single = Path(QStringLiteral("single.%1").arg(ext));
+        ASSERT_EQ(RunCli(render + QStringList{"-o", single}).ExitCode, 0);
+        QStringList join{"join"};
+        for (const char *k : {"1", "2", "3"}) {
+            const QString part = Path(QStringLiteral("h%1.%2").arg(k, ext));
+            ASSERT_EQ(RunCli(render + QStringList{"--chunk", QStringLiteral("%1/3").arg(k), "-o", part}).ExitCode, 0);
+            join << part;
+        }
+        const QString joined = Path(QStringLiteral("joined.%1").arg(ext));
+        const TCliResult result = RunCli(join + QStringList{"-o", joined});
+        ASSERT_EQ(result.ExitCode, 0) << result.Err.toStdString();
+        const QByteArrayList expected = FrameTimes(single);
+        ASSERT_GT(expected.size(), 30);
+        EXPECT_EQ(FrameTimes(joined), expected) << ext;
+        EXPECT_EQ(RunTool("ffmpeg", {"-v", "error", "-i", joined, "-f", "null", "-"}), QByteArray()) << ext;
+    }
+    ASSERT_EQ(RunCli(render + QStringList{"--chunk", "2/3", "--quality", "9500", "-o", Path("q2.mp4")}).ExitCode, 0);
+    const TCliResult mixed = RunCli({"join", Path("h1.mp4"), Path("q2.mp4"), Path("h3.mp4"), "-o", Path("mixed.mp4")});
+    EXPECT_EQ(mixed.ExitCode, 1);
+    EXPECT_TRUE(mixed.Err.contains("codec settings differ")) << mixed.Err.toStdString();
+    EXPECT_FALSE(QFile::exists(Path("mixed.mp4")));
+}
+
 } // namespace
