@@ -148,15 +148,16 @@ private:
     TLaidText Lay(const QString &cell, const TCreditStyle &style, double width, Qt::Alignment align)
     {
         TLaidText laid;
-        laid.Layout = std::make_shared<QTextLayout>(CellText(cell), FontOf(style));
+        const QFont &font = FontOf(style);
+        laid.Layout = std::make_shared<QTextLayout>(CellText(cell), font);
         QTextOption option(align);
-        option.setWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
-        laid.Layout->setTextOption(option);
         laid.Layout->setCacheEnabled(true);
         const double lineWidth = std::max(1.0, width);
+        const TLongWordGuard guard(laid.Layout->text(), font, lineWidth, true);
         double y = 0.0;
         laid.Layout->beginLayout();
-        for (QTextLine line = laid.Layout->createLine(); line.isValid(); line = laid.Layout->createLine()) {
+        for (QTextLine line = guard.CreateLine(*laid.Layout, option, 0); line.isValid();
+             line = guard.CreateLine(*laid.Layout, option, line.textStart() + line.textLength())) {
             line.setLeadingIncluded(true);
             line.setLineWidth(lineWidth);
             line.setPosition(QPointF(0.0, y));

@@ -1,0 +1,60 @@
+#pragma once
+// Runs velmora-cli and reads its peak resident memory from the kernel's account of the child,
+// for the tests that bound what crafted input may cost.
+#include <QByteArray>
+#include <QFile>
+#include <QString>
+#include <QStringList>
+#include <fcntl.h>
+#include <spawn.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+#include <vector>
+
+extern char **environ;
+
+struct TMeasured
+{
+    int ExitCode = -1;
+    QByteArray Out;
+    QByteArray Err;
+    long PeakMegabytes = -1;
+};
+
+// Runs velmora-cli and reads its peak resident memory from the kernel's account of the child.
+inline TMeasured RunMeasured(const QStringList &arguments, const QString &scratch)
+{
+    const QByteArray outPath = QFile::encodeName(scratch + "/out.txt");
+    const QByteArray errPath = QFile::encodeName(scratch + "/err.txt");
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_addopen(&actions, 1, outPath.constData(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+    posix_spawn_file_actions_addopen(&actions, 2, errPath.constData(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+    std::vector<QByteArray> storage{QByteArray(VELMORA_CLI)};
+    for (const QString &argument : arguments)
+        storage.push_back(argument.toLocal8Bit());
+    std::vector<char *> argv;
+    for (QByteArray &argument : storage)
+        argv.push_back(argument.data());
+    argv.push_back(nullptr);
+    TMeasured result;
+    pid_t pid = 0;
+    const int spawned = posix_spawn(&pid, VELMORA_CLI, &actions, nullptr, argv.data(), environ);
+    posix_spawn_file_actions_destroy(&actions);
+    if (spawned != 0)
+        return result;
+    int status = 0;
+    struct rusage usage {};
+    if (::wait4(pid, &status, 0, &usage) != pid)
+        return result;
+    result.ExitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -WTERMSIG(status);
+    result.PeakMegabytes = usage.ru_maxrss / 1024;
+    QFile out(QString::fromLocal8Bit(outPath)), err(QString::fromLocal8Bit(errPath));
+    if (out.open(QIODevice::ReadOnly))
+        result.Out = out.readAll();
+    if (err.open(QIODevice::ReadOnly))
+        result.Err = err.readAll();
+    return result;
+}
+
