@@ -126,14 +126,7 @@ TEST_F(HostileFilesTest, EachHasItsExitCodeMessageAndMemoryBound)
     }
     const QString foreignJson = WriteJson("foreign", Node("TVmElementProject", {{"Name", QStringLiteral("Фильм")}}));
 
-    const struct
-    {
-        const char *Name;
-        QStringList Arguments;
-        int ExitCode;
-        const char *Words;
-        long MaxMegabytes;
-    } rows[] = {
+    const TBoundedRun rows[] = {
         {"40 pictures at 4096 x 4096, strip", {"strip", fortyPictures, "-o", Path("forty.png")}, 1, "A roll of 4096 x 163840 pixels", 100},
         {"40 pictures at 4096 x 4096, info", {"info", fortyPictures}, 0, "Roll height: 163840", 100},
         {"40 pictures at 4096 x 4096, still", {"still", fortyPictures, "--position", "6000", "-o", Path("forty-still.png")}, 0, "", 600},
@@ -150,17 +143,7 @@ TEST_F(HostileFilesTest, EachHasItsExitCodeMessageAndMemoryBound)
         {"a FIFO as picture, import", {"import", fifoJson, "-o", Path("fifo.vmz")}, 1, "cannot be read", 100},
         {"a name outside the code page, import", {"import", foreignJson, "-o", Path("foreign.vmz")}, 0, "warning: project (TVmElementProject): field \"Name\" has characters a project file cannot store", 100},
     };
-    for (const auto &row : rows) {
-        SCOPED_TRACE(row.Name);
-        const TMeasured result = RunMeasured(row.Arguments, m_dir.path());
-        EXPECT_EQ(result.ExitCode, row.ExitCode) << result.Err.toStdString();
-        EXPECT_TRUE(result.Out.contains(row.Words) || result.Err.contains(row.Words))
-            << result.Out.left(400).toStdString() << result.Err.toStdString();
-        EXPECT_GT(result.PeakMegabytes, 0);
-        // The peak counts this test's own as well (the child starts as its copy), which stays small.
-        EXPECT_LE(result.PeakMegabytes, row.MaxMegabytes);
-        std::printf("[ hostile ] %-55s exit %d, peak %ld MB\n", row.Name, result.ExitCode, result.PeakMegabytes);
-    }
+    ExpectBoundedRuns(rows, m_dir.path(), "hostile");
 }
 
 // What info --json prints of a project nested as deep as a project file allows imports back.

@@ -10,6 +10,8 @@
 #include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
+#include <cstdio>
+#include <gtest/gtest.h>
 #include <vector>
 
 extern char **environ;
@@ -58,3 +60,30 @@ inline TMeasured RunMeasured(const QStringList &arguments, const QString &scratc
     return result;
 }
 
+
+// One run with the exit code it must end with, words its output must hold and its memory bound.
+struct TBoundedRun
+{
+    const char *Name;
+    QStringList Arguments;
+    int ExitCode;
+    const char *Words;
+    long MaxMegabytes;
+};
+
+// Runs each row in scratch and checks it, printing each peak under the tag given.
+template <std::size_t N>
+void ExpectBoundedRuns(const TBoundedRun (&rows)[N], const QString &scratch, const char *tag)
+{
+    for (const TBoundedRun &row : rows) {
+        SCOPED_TRACE(row.Name);
+        const TMeasured result = RunMeasured(row.Arguments, scratch);
+        EXPECT_EQ(result.ExitCode, row.ExitCode) << result.Err.toStdString();
+        EXPECT_TRUE(result.Out.contains(row.Words) || result.Err.contains(row.Words))
+            << result.Out.left(400).toStdString() << result.Err.toStdString();
+        EXPECT_GT(result.PeakMegabytes, 0);
+        // The peak counts the test's own as well (the child starts as its copy), which stays small.
+        EXPECT_LE(result.PeakMegabytes, row.MaxMegabytes);
+        std::printf("[ %s ] %-55s exit %d, peak %ld MB\n", tag, row.Name, result.ExitCode, result.PeakMegabytes);
+    }
+}

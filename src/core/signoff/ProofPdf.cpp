@@ -162,10 +162,7 @@ void DrawPiece(QPainter &painter, const TPlacedBlock &block, const TCreditLayout
     for (const TCreditLayout::TLine &line : piece.Lines)
         DrawSearchable(painter, *line.Layout, QPointF(block.X + line.Origin.x(), block.Top + line.Origin.y()),
                        rollColours ? line.Color : PaperColour(line.Color));
-    if (!piece.Image.isNull() && !piece.ImageRect.isEmpty()) {
-        painter.setRenderHint(QPainter::SmoothPixmapTransform, true);
-        painter.drawImage(piece.ImageRect.translated(block.X, block.Top), piece.Image);
-    }
+    TCreditLayout::DrawPicture(painter, piece, block.X, block.Top);
 }
 
 // On paper, the texts of an element's subtree in dark colours where the renderer puts them.
