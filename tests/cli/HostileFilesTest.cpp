@@ -115,6 +115,14 @@ TEST_F(HostileFilesTest, EachHasItsExitCodeMessageAndMemoryBound)
             first->SetFixedHeight(INT_MAX);
             second->SetTopOffset(INT_MIN);
         });
+    // Two elements of 1.5 G pixels each: positions past 2^31 - 1, where sums stop growing.
+    const QString tooTall = ImportForced(
+        "tall", Node("TVmElementProject", {{"Width", 64}, {"Height", 48}},
+                     {Node("TVmElementText", {{"Text", "a"}, {"UseFixedHeight", true}}), Node("TVmElementText", {{"Text", "b"}, {"UseFixedHeight", true}})}),
+        [](velmora::TElementNode &p) {
+            for (int i = 0; i < 2; ++i)
+                velmora::queryInterface<velmora::IElementMargins>(p.Children()[i]->Element())->SetFixedHeight(1500000000);
+        });
     // A FIFO where a picture should be: reading it would wait forever.
     ASSERT_EQ(::mkfifo(QFile::encodeName(Path("fifo.png")).constData(), 0600), 0);
     const QString fifoJson = WriteJson("fifo", Node("TVmElementProject", {}, {Node("TVmElementImage", {{"ImageFile", "fifo.png"}})}));
@@ -138,7 +146,11 @@ TEST_F(HostileFilesTest, EachHasItsExitCodeMessageAndMemoryBound)
         {"mirrored 5600 x 5600 tile, still", {"still", mirrored, "--position", "0", "-o", Path("mirrored.png")}, 0, "", 600},
         {"300 000 characters without a space, info", {"info", noSpaces}, 0, "Roll height:", 100},
         {"offsets and heights near 2^31, rates below 1, info", {"info", crafted}, 0, "warning: the project's scroll rate is 0; 1 is used instead", 100},
-        {"offsets and heights near 2^31, render", {"render", crafted, "-o", Path("crafted.avi"), "--frames", "0:2", "--codec", "ffv1"}, 0, "wrote 3 frames", 100},
+        {"offsets and heights near 2^31, render", {"render", crafted, "-o", Path("crafted.avi"), "--frames", "0:2", "--codec", "ffv1"}, 1, "The roll is taller than Velmora can play", 100},
+        {"a roll past 2^31 - 1 pixels, info", {"info", tooTall}, 0, "Warning: The roll is taller than Velmora can play", 100},
+        {"a roll past 2^31 - 1 pixels, render", {"render", tooTall, "-o", Path("tall.mkv")}, 1, "The roll is taller than Velmora can play", 100},
+        {"a roll past 2^31 - 1 pixels, still", {"still", tooTall, "-p", "0", "-o", Path("tall.png")}, 1, "The roll is taller than Velmora can play", 100},
+        {"a roll past 2^31 - 1 pixels, proof", {"proof", tooTall, "-o", Path("tall.pdf")}, 1, "The roll is taller than Velmora can play", 100},
         {"a 2 GB project, info", {"info", huge}, 1, "is 2048 MB, more than info reads (256 MB)", 100},
         {"a FIFO as picture, import", {"import", fifoJson, "-o", Path("fifo.vmz")}, 1, "cannot be read", 100},
         {"a name outside the code page, import", {"import", foreignJson, "-o", Path("foreign.vmz")}, 0, "warning: project (TVmElementProject): field \"Name\" has characters a project file cannot store", 100},

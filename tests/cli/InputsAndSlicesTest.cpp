@@ -155,6 +155,44 @@ TEST_F(InputsAndSlicesTest, UnreadableBlocksAndMissingPicturesAreErrors)
 
 namespace {
 
+// Damaged pictures and output names that say another format get Velmora's own message, and
+// none of what Qt's readers mutter on the way reaches the user.
+TEST_F(InputsAndSlicesTest, DamagedPicturesAndMisnamedOutputsAreToldPlainly)
+{
+    velmora::test::PutFile(Path("torn.jpg"), QByteArray("\xff\xd8\xff\xe0", 4) + QByteArray(30, '\0'));
+    velmora::test::PutFile(Path("torn.png"), FileContents(Path("logo_000003.png")).left(60));
+    ASSERT_EQ(RunCli({"render", Path("p.vmz"), "--codec", "mjpeg", "-o", Path("r.avi"), "-q"}).ExitCode, 0);
+    const struct
+    {
+        const char *Name;
+        QStringList Arguments;
+        const char *Message;
+        const char *Unwritten;
+        bool Quiet;  // libpng reports a torn header itself, past Qt's reach
+    } rows[] = {
+        {"a torn JPEG", {"render", "SHEET:torn.jpg", "-o", Path("j.mkv"), "-q"}, "is not a picture Velmora can read", "j.mkv", true},
+        {"a torn PNG", {"import", "--link", "SHEET:torn.png", "-o", Path("t.vmz")}, "is not a picture Velmora can read", "t.vmz", false},
+        {"repair into a Matroska name", {"repair", Path("r.avi"), "-o", Path("out.mkv")}, "give it a name ending in .avi", "out.mkv", true},
+    };
+    for (const auto &row : rows) {
+        SCOPED_TRACE(row.Name);
+        QStringList args = row.Arguments;
+        for (QString &arg : args)
+            if (arg.startsWith("SHEET:")) {
+                const QString sheet = Path(arg.mid(6) + ".csv");
+                velmora::test::WriteSheet(sheet, {{"Kind", "Image"}, {"image", arg.mid(6)}});
+                arg = sheet;
+            }
+        const TCliResult result = RunCli(args);
+        EXPECT_EQ(result.ExitCode, 1);
+        EXPECT_TRUE(result.Err.contains(row.Message)) << result.Err.toStdString();
+        for (const QByteArray &line : result.Err.trimmed().split('\n'))
+            if (row.Quiet)
+                EXPECT_TRUE(line.startsWith("velmora-cli: ")) << line.toStdString();
+        EXPECT_FALSE(QFile::exists(Path(row.Unwritten)));
+    }
+}
+
 // join refuses parts that would make a broken or misordered roll, and joins whole ones.
 TEST_F(InputsAndSlicesTest, JoinRefusesBrokenCombinations)
 {

@@ -50,14 +50,7 @@ public:
         const qint64 bytes = image.sizeInBytes();
         if (bytes > TScaledImageCache::BudgetBytes)
             return;
-        while (m_bytes + bytes > TScaledImageCache::BudgetBytes && !m_entries.empty()) {
-            auto oldest = m_entries.begin();
-            for (auto it = m_entries.begin(); it != m_entries.end(); ++it)
-                if (it->second.LastUse < oldest->second.LastUse)
-                    oldest = it;
-            m_bytes -= oldest->second.Image.sizeInBytes();
-            m_entries.erase(oldest);
-        }
+        DropLeastRecentlyUsed(m_entries, bytes, TScaledImageCache::BudgetBytes, m_bytes);
         m_entries[owner] = {image, sourceKey, ++m_clock};
         m_bytes += bytes;
     }

@@ -50,6 +50,21 @@ QSize PictureFileSize(const QString &fileName);
 // The part of a path after its last "/" or "\", or the whole path without either.
 QString FileNamePart(const QString &path);
 
+// Drops the least recently used entries of a store of pictures (values with Image and
+// LastUse) until bytes more fit within budget; held counts the bytes the store keeps.
+template <class TEntries>
+void DropLeastRecentlyUsed(TEntries &entries, qint64 bytes, qint64 budget, qint64 &held)
+{
+    while (held + bytes > budget && !entries.empty()) {
+        auto oldest = entries.begin();
+        for (auto it = entries.begin(); it != entries.end(); ++it)
+            if (it->second.LastUse < oldest->second.LastUse)
+                oldest = it;
+        held -= oldest->second.Image.sizeInBytes();
+        entries.erase(oldest);
+    }
+}
+
 // The last smooth rescale of an image, kept while the source and the size stay the same.
 // Every cache of the process shares one memory budget: when a new rescale would pass it,
 // the copies drawn longest ago (those of elements off screen) are dropped first.

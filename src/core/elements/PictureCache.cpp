@@ -73,14 +73,7 @@ public:
         const qint64 bytes = image.sizeInBytes();
         if (bytes > TPictureCache::BudgetBytes)
             return image;
-        while (m_bytes + bytes > TPictureCache::BudgetBytes && !m_entries.empty()) {
-            auto oldest = m_entries.begin();
-            for (auto it = m_entries.begin(); it != m_entries.end(); ++it)
-                if (it->second.LastUse < oldest->second.LastUse)
-                    oldest = it;
-            m_bytes -= oldest->second.Image.sizeInBytes();
-            m_entries.erase(oldest);
-        }
+        DropLeastRecentlyUsed(m_entries, bytes, TPictureCache::BudgetBytes, m_bytes);
         m_entries[key] = {image, ++m_clock};
         m_bytes += bytes;
         return image;
