@@ -6,6 +6,7 @@
 #include "core/document/ElementTree.h"
 #include "core/elements/Interfaces.h"
 #include "core/export/formats/OutputTarget.h"
+#include "core/render/FrameRenderer.h"
 #include "core/elements/ContentSizes.h"
 
 #include <QFileInfo>
@@ -94,6 +95,17 @@ void RefuseUnreadableCredits(const TDocument &document)
     const QStringList problems = CreditBlockFiles(document.Tree()).Problems;
     if (!problems.isEmpty())
         throw EVelmoraError(problems.join(QStringLiteral("\nvelmora-cli: ")));
+}
+
+void RefuseTooTallRoll(const TDocument &document, const TFrameRenderer *measured)
+{
+    TFrameRenderer own;
+    if (measured == nullptr) {
+        own.MeasureRoll(document.Tree());
+        measured = &own;
+    }
+    if (const QString problem = measured->RollTooTallProblem(); !problem.isEmpty())
+        throw EVelmoraError(problem);
 }
 
 bool ParseArguments(QCommandLineParser &parser, const QStringList &arguments, const QString &positionalName,

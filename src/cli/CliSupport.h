@@ -52,6 +52,7 @@ class QCommandLineParser;
 namespace velmora {
 class IProject;
 class TDocument;
+class TFrameRenderer;
 }
 
 namespace velmora::cli {
@@ -83,6 +84,10 @@ void RefuseOutputOnInputs(const QString &output, const QStringList &inputs);
 // Throws EVelmoraError naming every credit block that cannot be drawn as its sheet says (a
 // block that did not read back, a missing picture).
 void RefuseUnreadableCredits(const TDocument &document);
+
+// Throws when the roll is taller than positions can count; measured stands for a renderer that
+// measured it already, else the document's roll is measured here.
+void RefuseTooTallRoll(const TDocument &document, const TFrameRenderer *measured = nullptr);
 
 // Parses a subcommand's arguments; prints the help and returns false for --help.
 // positionals are the arguments after the command name: count of them (one or two), or none

@@ -131,6 +131,7 @@ int RunCheck(const QStringList &arguments)
     TDocument document;
     OpenRoll(files.first(), document, parser.value(styles), parser.isSet(stored));
     RefuseUnreadableCredits(document);
+    RefuseTooTallRoll(document);
     if (parser.isSet(target)) {
         const auto *project = queryInterface<IProject>(document.ProjectNode()->Element());
         try {

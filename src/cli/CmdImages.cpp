@@ -95,6 +95,7 @@ int RunStill(const QStringList &arguments)
     TFrameRenderer renderer;
     // Past the range the frame is only background: refused rather than written as if it showed the roll.
     renderer.MeasureRoll(document.Tree());
+    RefuseTooTallRoll(document, &renderer);
     if (at > renderer.PositionRange())
         throw EUsageError(QStringLiteral("--position %1 is past the end of the roll: its positions run from 0 to %2")
                               .arg(at)
@@ -132,6 +133,7 @@ int RunStrip(const QStringList &arguments)
 
     TFrameRenderer renderer;
     renderer.MeasureRoll(document.Tree());
+    RefuseTooTallRoll(document, &renderer);
     const int width = std::max(1, project->GetWidth());
     const int height = std::max(1, renderer.RollHeight());
     const QString tooLarge = ImageSizeProblem(width, height, QStringLiteral("A roll"));

@@ -148,6 +148,9 @@ int RunInfo(const QStringList &arguments)
     CollectCreditBlocks(document.Tree().Root(), scrollRate, rate, blocks);
 
     QStringList warnings = UnknownFontWarnings(document.Tree().Root());
+    // Shown, not refused: info is where a user finds out what makes the roll too tall.
+    if (const QString tooTall = renderer.RollTooTallProblem(); !tooTall.isEmpty())
+        warnings.append(tooTall);
     QJsonArray missingGlyphs;
     for (const TMissingGlyphs &missing : FindMissingGlyphs(document.Tree().Root())) {
         warnings.append(MissingGlyphsWarning(missing));

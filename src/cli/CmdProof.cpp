@@ -63,6 +63,7 @@ int RunProof(const QStringList &arguments)
     OpenRoll(files.first(), document, parser.value(styles), parser.isSet(stored));
     PrintCreditWarnings(document);
     RefuseUnreadableCredits(document);
+    RefuseTooTallRoll(document);
     RefuseOutputOnInputs(target, RollInputs(document, files.first()));
     options.Title = ShownCaption(*document.ProjectNode());
     if (options.Title.isEmpty())

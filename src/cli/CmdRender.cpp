@@ -233,6 +233,7 @@ int RunRender(const QStringList &arguments)
 
     // The frame count for the progress bar and the slice, from a layout pass that draws nothing.
     renderer.MeasureRoll(document.Tree());
+    RefuseTooTallRoll(document, &renderer);
     if (const auto *project = queryInterface<IProject>(document.ProjectNode()->Element())) {
         RateInEffect(project->GetScrollRate(), QStringLiteral("scroll rate"));
         RateInEffect(project->GetFrameRate(), QStringLiteral("frame rate"));

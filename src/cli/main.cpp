@@ -45,12 +45,13 @@ const char *const UsageText =
     "  -h, --help       show this help (or a command's help: velmora-cli COMMAND --help)\n"
     "  -v, --version    show the version\n";
 
-// Qt's offscreen platform complains about a missing runtime folder; that is noise here.
+// Velmora's own messages go through PrintError; what Qt logs comes from its readers probing a
+// damaged picture or file ("QIODevice::seek ...", "libpng error ...", a TGA handler's doubts)
+// or from the offscreen platform, and each failure it hints at is told in Velmora's own words.
+// Only Qt's critical and fatal messages are shown.
 void FilterMessages(QtMsgType type, const QMessageLogContext &, const QString &message)
 {
-    if (message.startsWith(QLatin1String("QStandardPaths: XDG_RUNTIME_DIR not set")))
-        return;
-    if (type != QtDebugMsg)
+    if (type == QtCriticalMsg || type == QtFatalMsg)
         std::fprintf(stderr, "%s\n", qPrintable(message));
 }
 

@@ -1,6 +1,7 @@
 // Crafted and damaged projects: each gets its exit code and message, and stays within a
 // peak memory bound measured from the child process itself.
 #include "cli/CliRunner.h"
+#include "cli/MeasuredRun.h"
 
 #include "core/document/Document.h"
 #include "core/document/ElementTree.h"
@@ -15,60 +16,9 @@
 #include <climits>
 #include <cstdio>
 #include <functional>
-#include <fcntl.h>
-#include <spawn.h>
-#include <sys/resource.h>
 #include <sys/stat.h>
-#include <sys/wait.h>
-#include <unistd.h>
-
-extern char **environ;
 
 namespace {
-
-struct TMeasured
-{
-    int ExitCode = -1;
-    QByteArray Out;
-    QByteArray Err;
-    long PeakMegabytes = -1;
-};
-
-// Runs velmora-cli and reads its peak resident memory from the kernel's account of the child.
-TMeasured RunMeasured(const QStringList &arguments, const QString &scratch)
-{
-    const QByteArray outPath = QFile::encodeName(scratch + "/out.txt");
-    const QByteArray errPath = QFile::encodeName(scratch + "/err.txt");
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_addopen(&actions, 1, outPath.constData(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
-    posix_spawn_file_actions_addopen(&actions, 2, errPath.constData(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
-    std::vector<QByteArray> storage{QByteArray(VELMORA_CLI)};
-    for (const QString &argument : arguments)
-        storage.push_back(argument.toLocal8Bit());
-    std::vector<char *> argv;
-    for (QByteArray &argument : storage)
-        argv.push_back(argument.data());
-    argv.push_back(nullptr);
-    TMeasured result;
-    pid_t pid = 0;
-    const int spawned = posix_spawn(&pid, VELMORA_CLI, &actions, nullptr, argv.data(), environ);
-    posix_spawn_file_actions_destroy(&actions);
-    if (spawned != 0)
-        return result;
-    int status = 0;
-    struct rusage usage {};
-    if (::wait4(pid, &status, 0, &usage) != pid)
-        return result;
-    result.ExitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -WTERMSIG(status);
-    result.PeakMegabytes = usage.ru_maxrss / 1024;
-    QFile out(QString::fromLocal8Bit(outPath)), err(QString::fromLocal8Bit(errPath));
-    if (out.open(QIODevice::ReadOnly))
-        result.Out = out.readAll();
-    if (err.open(QIODevice::ReadOnly))
-        result.Err = err.readAll();
-    return result;
-}
 
 QJsonObject Node(const char *kind, QJsonObject fields = {}, QJsonArray children = {})
 {
@@ -165,6 +115,14 @@ TEST_F(HostileFilesTest, EachHasItsExitCodeMessageAndMemoryBound)
             first->SetFixedHeight(INT_MAX);
             second->SetTopOffset(INT_MIN);
         });
+    // Two elements of 1.5 G pixels each: positions past 2^31 - 1, where sums stop growing.
+    const QString tooTall = ImportForced(
+        "tall", Node("TVmElementProject", {{"Width", 64}, {"Height", 48}},
+                     {Node("TVmElementText", {{"Text", "a"}, {"UseFixedHeight", true}}), Node("TVmElementText", {{"Text", "b"}, {"UseFixedHeight", true}})}),
+        [](velmora::TElementNode &p) {
+            for (int i = 0; i < 2; ++i)
+                velmora::queryInterface<velmora::IElementMargins>(p.Children()[i]->Element())->SetFixedHeight(1500000000);
+        });
     // A FIFO where a picture should be: reading it would wait forever.
     ASSERT_EQ(::mkfifo(QFile::encodeName(Path("fifo.png")).constData(), 0600), 0);
     const QString fifoJson = WriteJson("fifo", Node("TVmElementProject", {}, {Node("TVmElementImage", {{"ImageFile", "fifo.png"}})}));
@@ -176,14 +134,7 @@ TEST_F(HostileFilesTest, EachHasItsExitCodeMessageAndMemoryBound)
     }
     const QString foreignJson = WriteJson("foreign", Node("TVmElementProject", {{"Name", QStringLiteral("Фильм")}}));
 
-    const struct
-    {
-        const char *Name;
-        QStringList Arguments;
-        int ExitCode;
-        const char *Words;
-        long MaxMegabytes;
-    } rows[] = {
+    const TBoundedRun rows[] = {
         {"40 pictures at 4096 x 4096, strip", {"strip", fortyPictures, "-o", Path("forty.png")}, 1, "A roll of 4096 x 163840 pixels", 100},
         {"40 pictures at 4096 x 4096, info", {"info", fortyPictures}, 0, "Roll height: 163840", 100},
         {"40 pictures at 4096 x 4096, still", {"still", fortyPictures, "--position", "6000", "-o", Path("forty-still.png")}, 0, "", 600},
@@ -195,22 +146,16 @@ TEST_F(HostileFilesTest, EachHasItsExitCodeMessageAndMemoryBound)
         {"mirrored 5600 x 5600 tile, still", {"still", mirrored, "--position", "0", "-o", Path("mirrored.png")}, 0, "", 600},
         {"300 000 characters without a space, info", {"info", noSpaces}, 0, "Roll height:", 100},
         {"offsets and heights near 2^31, rates below 1, info", {"info", crafted}, 0, "warning: the project's scroll rate is 0; 1 is used instead", 100},
-        {"offsets and heights near 2^31, render", {"render", crafted, "-o", Path("crafted.avi"), "--frames", "0:2", "--codec", "ffv1"}, 0, "wrote 3 frames", 100},
+        {"offsets and heights near 2^31, render", {"render", crafted, "-o", Path("crafted.avi"), "--frames", "0:2", "--codec", "ffv1"}, 1, "The roll is taller than Velmora can play", 100},
+        {"a roll past 2^31 - 1 pixels, info", {"info", tooTall}, 0, "Warning: The roll is taller than Velmora can play", 100},
+        {"a roll past 2^31 - 1 pixels, render", {"render", tooTall, "-o", Path("tall.mkv")}, 1, "The roll is taller than Velmora can play", 100},
+        {"a roll past 2^31 - 1 pixels, still", {"still", tooTall, "-p", "0", "-o", Path("tall.png")}, 1, "The roll is taller than Velmora can play", 100},
+        {"a roll past 2^31 - 1 pixels, proof", {"proof", tooTall, "-o", Path("tall.pdf")}, 1, "The roll is taller than Velmora can play", 100},
         {"a 2 GB project, info", {"info", huge}, 1, "is 2048 MB, more than info reads (256 MB)", 100},
         {"a FIFO as picture, import", {"import", fifoJson, "-o", Path("fifo.vmz")}, 1, "cannot be read", 100},
         {"a name outside the code page, import", {"import", foreignJson, "-o", Path("foreign.vmz")}, 0, "warning: project (TVmElementProject): field \"Name\" has characters a project file cannot store", 100},
     };
-    for (const auto &row : rows) {
-        SCOPED_TRACE(row.Name);
-        const TMeasured result = RunMeasured(row.Arguments, m_dir.path());
-        EXPECT_EQ(result.ExitCode, row.ExitCode) << result.Err.toStdString();
-        EXPECT_TRUE(result.Out.contains(row.Words) || result.Err.contains(row.Words))
-            << result.Out.left(400).toStdString() << result.Err.toStdString();
-        EXPECT_GT(result.PeakMegabytes, 0);
-        // The peak counts this test's own as well (the child starts as its copy), which stays small.
-        EXPECT_LE(result.PeakMegabytes, row.MaxMegabytes);
-        std::printf("[ hostile ] %-55s exit %d, peak %ld MB\n", row.Name, result.ExitCode, result.PeakMegabytes);
-    }
+    ExpectBoundedRuns(rows, m_dir.path(), "hostile");
 }
 
 // What info --json prints of a project nested as deep as a project file allows imports back.

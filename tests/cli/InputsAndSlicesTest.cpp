@@ -155,6 +155,44 @@ TEST_F(InputsAndSlicesTest, UnreadableBlocksAndMissingPicturesAreErrors)
 
 namespace {
 
+// Damaged pictures and output names that say another format get Velmora's own message, and
+// none of what Qt's readers mutter on the way reaches the user.
+TEST_F(InputsAndSlicesTest, DamagedPicturesAndMisnamedOutputsAreToldPlainly)
+{
+    velmora::test::PutFile(Path("torn.jpg"), QByteArray("\xff\xd8\xff\xe0", 4) + QByteArray(30, '\0'));
+    velmora::test::PutFile(Path("torn.png"), FileContents(Path("logo_000003.png")).left(60));
+    ASSERT_EQ(RunCli({"render", Path("p.vmz"), "--codec", "mjpeg", "-o", Path("r.avi"), "-q"}).ExitCode, 0);
+    const struct
+    {
+        const char *Name;
+        QStringList Arguments;
+        const char *Message;
+        const char *Unwritten;
+        bool Quiet;  // libpng reports a torn header itself, past Qt's reach
+    } rows[] = {
+        {"a torn JPEG", {"render", "SHEET:torn.jpg", "-o", Path("j.mkv"), "-q"}, "is not a picture Velmora can read", "j.mkv", true},
+        {"a torn PNG", {"import", "--link", "SHEET:torn.png", "-o", Path("t.vmz")}, "is not a picture Velmora can read", "t.vmz", false},
+        {"repair into a Matroska name", {"repair", Path("r.avi"), "-o", Path("out.mkv")}, "give it a name ending in .avi", "out.mkv", true},
+    };
+    for (const auto &row : rows) {
+        SCOPED_TRACE(row.Name);
+        QStringList args = row.Arguments;
+        for (QString &arg : args)
+            if (arg.startsWith("SHEET:")) {
+                const QString sheet = Path(arg.mid(6) + ".csv");
+                velmora::test::WriteSheet(sheet, {{"Kind", "Image"}, {"image", arg.mid(6)}});
+                arg = sheet;
+            }
+        const TCliResult result = RunCli(args);
+        EXPECT_EQ(result.ExitCode, 1);
+        EXPECT_TRUE(result.Err.contains(row.Message)) << result.Err.toStdString();
+        for (const QByteArray &line : result.Err.trimmed().split('\n'))
+            if (row.Quiet)
+                EXPECT_TRUE(line.startsWith("velmora-cli: ")) << line.toStdString();
+        EXPECT_FALSE(QFile::exists(Path(row.Unwritten)));
+    }
+}
+
 // join refuses parts that would make a broken or misordered roll, and joins whole ones.
 TEST_F(InputsAndSlicesTest, JoinRefusesBrokenCombinations)
 {
@@ -190,6 +228,51 @@ TEST_F(InputsAndSlicesTest, JoinRefusesBrokenCombinations)
                                           Path(QStringLiteral("c3.%1").arg(ext)), "-o", Path(QStringLiteral("j.%1").arg(ext))});
         EXPECT_EQ(joined.ExitCode, 0) << joined.Err.toStdString();
     }
+}
+
+// The best-effort show time of every frame ffprobe reads from a file, in order.
+QByteArrayList FrameTimes(const QString &file)
+{
+    QByteArrayList times;
+    for (const QByteArray &line : RunTool("ffprobe", {"-v", "error", "-select_streams", "v", "-show_frames", "-show_entries",
+                                                      "frame=best_effort_timestamp_time", "-of", "csv=p=0", file})
+                                      .split('\n'))
+        if (!line.trimmed().isEmpty())
+            times << line.split(',').first();
+    return times;
+}
+
+// H.264 decodes ahead of showing; joined slices show every frame when the single render does,
+// at the start and across each seam, and slices coded with other parameter sets are refused.
+TEST_F(InputsAndSlicesTest, JoinedH264ShowsEveryFrameAtTheSingleRendersTime)
+{
+    velmora::test::TTable rows{{"Kind", "Role", "Name"}};
+    for (int i = 0; i < 60; ++i)
+        rows.push_back({"pair", QStringLiteral("Grip %1").arg(i), QStringLiteral("Name %1").arg(i)});
+    velmora::test::WriteSheet(Path("long.csv"), rows);
+    const QStringList render{"render", Path("long.csv"), "--film", "64x48", "--codec", "h264", "-q"};
+    for (const char *ext : {"mp4", "mov", "mkv"}) {
+        const QString single = Path(QStringLiteral("single.%1").arg(ext));
+        ASSERT_EQ(RunCli(render + QStringList{"-o", single}).ExitCode, 0);
+        QStringList join{"join"};
+        for (const char *k : {"1", "2", "3"}) {
+            const QString part = Path(QStringLiteral("h%1.%2").arg(k, ext));
+            ASSERT_EQ(RunCli(render + QStringList{"--chunk", QStringLiteral("%1/3").arg(k), "-o", part}).ExitCode, 0);
+            join << part;
+        }
+        const QString joined = Path(QStringLiteral("joined.%1").arg(ext));
+        const TCliResult result = RunCli(join + QStringList{"-o", joined});
+        ASSERT_EQ(result.ExitCode, 0) << result.Err.toStdString();
+        const QByteArrayList expected = FrameTimes(single);
+        ASSERT_GT(expected.size(), 30);
+        EXPECT_EQ(FrameTimes(joined), expected) << ext;
+        EXPECT_EQ(RunTool("ffmpeg", {"-v", "error", "-i", joined, "-f", "null", "-"}), QByteArray()) << ext;
+    }
+    ASSERT_EQ(RunCli(render + QStringList{"--chunk", "2/3", "--quality", "9500", "-o", Path("q2.mp4")}).ExitCode, 0);
+    const TCliResult mixed = RunCli({"join", Path("h1.mp4"), Path("q2.mp4"), Path("h3.mp4"), "-o", Path("mixed.mp4")});
+    EXPECT_EQ(mixed.ExitCode, 1);
+    EXPECT_TRUE(mixed.Err.contains("codec settings differ")) << mixed.Err.toStdString();
+    EXPECT_FALSE(QFile::exists(Path("mixed.mp4")));
 }
 
 } // namespace

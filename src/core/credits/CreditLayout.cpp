@@ -2,6 +2,7 @@
 
 #include "core/elements/Drawing.h"
 #include "core/elements/OutlineText.h"
+#include "core/elements/PictureCache.h"
 #include "core/elements/TextBlock.h"
 #include "core/typedfiler/CodePage.h"
 
@@ -148,15 +149,16 @@ private:
     TLaidText Lay(const QString &cell, const TCreditStyle &style, double width, Qt::Alignment align)
     {
         TLaidText laid;
-        laid.Layout = std::make_shared<QTextLayout>(CellText(cell), FontOf(style));
+        const QFont &font = FontOf(style);
+        laid.Layout = std::make_shared<QTextLayout>(CellText(cell), font);
         QTextOption option(align);
-        option.setWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
-        laid.Layout->setTextOption(option);
         laid.Layout->setCacheEnabled(true);
         const double lineWidth = std::max(1.0, width);
+        const TLongWordGuard guard(laid.Layout->text(), font, lineWidth, true);
         double y = 0.0;
         laid.Layout->beginLayout();
-        for (QTextLine line = laid.Layout->createLine(); line.isValid(); line = laid.Layout->createLine()) {
+        for (QTextLine line = guard.CreateLine(*laid.Layout, option, 0); line.isValid();
+             line = guard.CreateLine(*laid.Layout, option, line.textStart() + line.textLength())) {
             line.setLeadingIncluded(true);
             line.setLineWidth(lineWidth);
             line.setPosition(QPointF(0.0, y));
@@ -345,18 +347,22 @@ private:
     void Image(const TCreditRow &row)
     {
         const TCreditStyle &style = StyleOf(row, "Text");
-        const QString path = QDir(m_imageDir).absoluteFilePath(RequiredCell(m_rows, row, colImage).trimmed());
+        const QString cell = RequiredCell(m_rows, row, colImage).trimmed();
         const int size = Number(row, colSize, 0, 0, MaxSize);
         TCreditLayout::TPiece piece;
         piece.Row = row.Number;
-        // A picture that is not there keeps its room, so the roll's timing does not change.
-        piece.Image = LoadImageFile(path);
+        // Without a folder (checking a block as it loads) no file is looked at. A picture that is
+        // not there keeps its room, so the roll's timing does not change; only its header is
+        // read here, and its pixels only where it is drawn.
+        const QString path = m_imageDir.isEmpty() ? QString() : QDir(m_imageDir).absoluteFilePath(cell);
+        const QSize natural = path.isEmpty() ? QSize() : PictureFileSize(path);
         double height = size * m_scale;
         double width = 0.0;
-        if (!piece.Image.isNull() && piece.Image.height() > 0) {
+        if (natural.isValid()) {
+            piece.Picture = path;
             if (size == 0)
-                height = piece.Image.height() * m_scale;
-            width = std::min<double>(m_width, piece.Image.width() * height / piece.Image.height());
+                height = natural.height() * m_scale;
+            width = std::min<double>(m_width, natural.width() * height / natural.height());
         }
         const double top = ElasticTop(style.SpaceBefore, style.MinSpace, style.MaxSpace);
         piece.ImageRect = QRectF((m_width - width) / 2.0, top, width, height);
@@ -509,10 +515,22 @@ void TCreditLayout::DrawPiece(QPainter &painter, double left, double top, const 
         else
             line.Layout->draw(&painter, origin);
     }
-    if (!piece.Image.isNull() && !piece.ImageRect.isEmpty()) {
-        painter.setRenderHint(QPainter::SmoothPixmapTransform, true);
-        painter.drawImage(piece.ImageRect.translated(left, top), piece.Image);
-    }
+    DrawPicture(painter, piece, left, top);
+}
+
+void TCreditLayout::DrawPicture(QPainter &painter, const TPiece &piece, double left, double top)
+{
+    if (!piece.HasPicture() || piece.ImageRect.isEmpty())
+        return;
+    const QRectF target = piece.ImageRect.translated(left, top);
+    // Decoded at the size it covers on the device, so a large picture drawn small costs its
+    // drawn size, once for every row naming it.
+    const QSize drawn = painter.worldTransform().mapRect(target).size().toSize().expandedTo(QSize(1, 1));
+    const QImage picture = TPictureCache::Picture(piece.Picture, drawn);
+    if (picture.isNull())
+        return;
+    painter.setRenderHint(QPainter::SmoothPixmapTransform, true);
+    painter.drawImage(target, picture);
 }
 
 } // namespace velmora

@@ -79,10 +79,16 @@ public:
         qint32 Bottom = 0;
         int Row = 0;  // the sheet row it comes from
         std::vector<TLine> Lines;
-        QImage Image;
+        // A picture row's file, read only when it is drawn (through the shared picture cache,
+        // at the size drawn); empty when the row has none or it cannot be read.
+        QString Picture;
         QRectF ImageRect;
+        bool HasPicture() const { return !Picture.isEmpty(); }
     };
     const std::vector<TPiece> &Pieces() const { return m_pieces; }
+
+    // Draws a piece's picture, if it has one, with the block's top left at (left, top).
+    static void DrawPicture(QPainter &painter, const TPiece &piece, double left, double top);
 
     // Something the layout had to make up for, on one sheet row.
     struct TWarning

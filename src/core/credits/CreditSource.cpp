@@ -1,5 +1,6 @@
 #include "core/credits/CreditSource.h"
 
+#include "core/elements/Drawing.h"
 #include "core/error.h"
 
 #include <QDir>
@@ -45,17 +46,26 @@ TCreditSource ReadCopiedCreditSource(const QString &sheetPath, const QString &st
                 continue;
             // Nothing reads the sheet's folder again: a picture that is not there now is an error now.
             const QString path = sheetDir.absoluteFilePath(row.Cells[image].trimmed());
-            if (!QFileInfo::exists(path))
-                FailCreditRow(source.Sheet.Name, row.Number, QStringLiteral("column Image: the file \"%1\" does not exist").arg(path));
-            if (!QFileInfo(path).isFile())
-                FailCreditRow(source.Sheet.Name, row.Number,
-                              QStringLiteral("column Image: \"%1\" is not a regular file (a folder or a device)").arg(path));
+            if (const QString problem = PictureFileProblem(path); !problem.isEmpty())
+                FailCreditRow(source.Sheet.Name, row.Number, QStringLiteral("column Image: ") + problem);
             row.Cells[image] = path;
         }
     }
     source.SheetPath.clear();
     source.StylesPath.clear();
     return source;
+}
+
+QString PictureFileProblem(const QString &path)
+{
+    const QFileInfo info(path);
+    if (!info.exists())
+        return QStringLiteral("the file \"%1\" does not exist").arg(path);
+    if (!info.isFile())
+        return QStringLiteral("\"%1\" is not a regular file (a folder or a device)").arg(path);
+    if (!PictureFileSize(path).isValid())
+        return QStringLiteral("\"%1\" is not a picture Velmora can read (or is too large to draw)").arg(path);
+    return QString();
 }
 
 QString ResolvedSheetPath(const QString &path, const QString &projectDir)

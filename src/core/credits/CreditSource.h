@@ -19,6 +19,10 @@ TCreditSource ReadCreditSource(const QString &sheetPath, const QString &stylesPa
 // their absolute paths, which no longer depend on where the sheet was. Throws as ReadCreditSource.
 TCreditSource ReadCopiedCreditSource(const QString &sheetPath, const QString &stylesPath, const QString &worksheet);
 
+// Why a picture row's file cannot be drawn ("the file ... does not exist", not a regular file,
+// not a picture Velmora reads); empty when it can. Only the file's header is read.
+QString PictureFileProblem(const QString &path);
+
 // The block read again from its sheet and styles file (a relative sheet path is taken from
 // projectDir), keeping its worksheet and its fit. Throws EVelmoraError naming the file, row
 // and column; the block itself is left as it was.

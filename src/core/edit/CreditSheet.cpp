@@ -149,12 +149,8 @@ void CollectFiles(const TElementNode &node, TCreditFiles &out)
                 continue;
             const QString path = pictures.absoluteFilePath(row[colImage].trimmed());
             out.Files << path;
-            const QFileInfo info(path);
-            const QString where = QStringLiteral("%1:%2: column Image: ").arg(rows.SheetName).arg(row.Number);
-            if (!info.exists())
-                out.Problems << where + QStringLiteral("the file \"%1\" does not exist").arg(path);
-            else if (!info.isFile())
-                out.Problems << where + QStringLiteral("\"%1\" is not a regular file (a folder or a device)").arg(path);
+            if (const QString problem = PictureFileProblem(path); !problem.isEmpty())
+                out.Problems << QStringLiteral("%1:%2: column Image: %3").arg(rows.SheetName).arg(row.Number).arg(problem);
         }
     }
     for (std::size_t i = 0; i < node.ChildCount(); ++i)

@@ -6,6 +6,7 @@
 #include "core/elements/Drawing.h"
 #include "core/elements/ElementColumns.h"
 #include "core/elements/ElementImage.h"
+#include "core/elements/PictureCache.h"
 #include "core/elements/ElementText.h"
 #include "core/error.h"
 #include "core/credits/CreditStyleBridge.h"
@@ -62,7 +63,7 @@ public:
     std::vector<std::unique_ptr<TElementNode>> Build()
     {
         for (const TCreditLayout::TPiece &piece : m_layout.Pieces()) {
-            if (!piece.Image.isNull() && !piece.ImageRect.isEmpty())
+            if (piece.HasPicture() && !piece.ImageRect.isEmpty())
                 Place(Picture(piece));
             else if (piece.Lines.size() == 1)
                 Place(Text(piece.Lines.front(), 0, m_width));
@@ -137,7 +138,7 @@ private:
     TPlaced Picture(const TCreditLayout::TPiece &piece) const
     {
         auto image = std::make_unique<TVmElementImage>();
-        image->AssignImage(piece.Image, PicturePath(piece.Row));
+        image->AssignImage(TPictureCache::Picture(piece.Picture), PicturePath(piece.Row));
         image->SetSpecificDims(true);
         image->SetWidth(Rounded(piece.ImageRect.width()));
         image->SetHeight(Rounded(piece.ImageRect.height()));

@@ -50,14 +50,7 @@ public:
         const qint64 bytes = image.sizeInBytes();
         if (bytes > TScaledImageCache::BudgetBytes)
             return;
-        while (m_bytes + bytes > TScaledImageCache::BudgetBytes && !m_entries.empty()) {
-            auto oldest = m_entries.begin();
-            for (auto it = m_entries.begin(); it != m_entries.end(); ++it)
-                if (it->second.LastUse < oldest->second.LastUse)
-                    oldest = it;
-            m_bytes -= oldest->second.Image.sizeInBytes();
-            m_entries.erase(oldest);
-        }
+        DropLeastRecentlyUsed(m_entries, bytes, TScaledImageCache::BudgetBytes, m_bytes);
         m_entries[owner] = {image, sourceKey, ++m_clock};
         m_bytes += bytes;
     }
@@ -168,7 +161,7 @@ bool CanSkipPainting(const QPainter &graphics, const QRect &area, quint8 flags)
     return right < 0 || left >= device->width();
 }
 
-QImage LoadImageFile(const QString &fileName)
+QImage LoadImageFile(const QString &fileName, QSize drawn)
 {
     // A FIFO or a device would block the reader or never end: only regular files are pictures.
     if (!QFileInfo(fileName).isFile())
@@ -179,10 +172,24 @@ QImage LoadImageFile(const QString &fileName)
     const QSize size = reader.size();
     if (size.isValid() && PictureTooLargeToDraw(size, reader.imageFormat()))
         return QImage();
+    if (size.isValid() && drawn.isValid() && !drawn.isEmpty() && drawn.width() < size.width() && drawn.height() < size.height())
+        reader.setScaledSize(drawn);
     QImage image;
     if (!reader.read(&image))
         return QImage();
     return image;
+}
+
+QSize PictureFileSize(const QString &fileName)
+{
+    if (!QFileInfo(fileName).isFile())
+        return QSize();
+    QImageReader reader(fileName);
+    reader.setAutoTransform(false);
+    const QSize size = reader.size();
+    if (!size.isValid() || size.isEmpty() || PictureTooLargeToDraw(size, reader.imageFormat()))
+        return QSize();
+    return size;
 }
 
 QString FileNamePart(const QString &path)

@@ -38,11 +38,32 @@ QRect PlaceholderArea(const TLayoutRect &rect);
 // True when flags allow skipping and nothing inside area can reach the painter's device.
 bool CanSkipPainting(const QPainter &graphics, const QRect &area, quint8 flags);
 
-// Decodes an image file; a file that cannot be read or decoded gives a null (0 x 0) image.
-QImage LoadImageFile(const QString &fileName);
+// Decodes an image file, scaled to drawn when that is given; a file that cannot be read or
+// decoded gives a null (0 x 0) image. Readers that can decode straight at a smaller size
+// (JPEG) never hold the whole picture.
+QImage LoadImageFile(const QString &fileName, QSize drawn = QSize());
+
+// The size an image file's header gives, without decoding it; invalid for a file that is
+// not regular, cannot be read or is too large to draw.
+QSize PictureFileSize(const QString &fileName);
 
 // The part of a path after its last "/" or "\", or the whole path without either.
 QString FileNamePart(const QString &path);
+
+// Drops the least recently used entries of a store of pictures (values with Image and
+// LastUse) until bytes more fit within budget; held counts the bytes the store keeps.
+template <class TEntries>
+void DropLeastRecentlyUsed(TEntries &entries, qint64 bytes, qint64 budget, qint64 &held)
+{
+    while (held + bytes > budget && !entries.empty()) {
+        auto oldest = entries.begin();
+        for (auto it = entries.begin(); it != entries.end(); ++it)
+            if (it->second.LastUse < oldest->second.LastUse)
+                oldest = it;
+        held -= oldest->second.Image.sizeInBytes();
+        entries.erase(oldest);
+    }
+}
 
 // The last smooth rescale of an image, kept while the source and the size stay the same.
 // Every cache of the process shares one memory budget: when a new rescale would pass it,

@@ -3,6 +3,7 @@
 #include "core/elements/ElementKind.h"
 #include "core/elements/EmbeddedImage.h"
 #include "core/elements/FitRect.h"
+#include "core/elements/PictureCache.h"
 #include "core/typedfiler/CodePage.h"
 
 #include <QPainter>
@@ -19,7 +20,8 @@ int TVmElementImage::GetImageIndex(int, TTreeImageKind kind) const
 
 void TVmElementImage::LoadFromFile(const QString &fileName)
 {
-    AssignImage(LoadImageFile(fileName), fileName);
+    // Elements naming one file share its pixels until one of them changes.
+    AssignImage(TPictureCache::Picture(fileName), fileName);
 }
 
 QString TVmElementImage::PictureProblem() const

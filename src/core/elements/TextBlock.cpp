@@ -39,69 +39,58 @@ Qt::Alignment ToQtAlignment(TElementHAlignment alignment)
     }
 }
 
-// Word-boundary wrapping in QTextLayout first looks for a word that fits and only then breaks
-// anywhere; finding that a line's first word is too long costs the whole word, so a long
-// run without a break opportunity (a pasted URL, a 10 MB line) took time quadratic in its
-// length. For a line whose first word is known not to fit, breaking anywhere gives the same
-// line at once.
-class TLongWordGuard
-{
-public:
-    TLongWordGuard(const QString &text, const QFont &font, double width, bool wrap)
-        : m_text(text), m_font(font), m_width(width)
-    {
-        if (!wrap)
-            return;
-        m_mode = QTextOption::WrapAtWordBoundaryOrAnywhere;
-        QTextBoundaryFinder finder(QTextBoundaryFinder::Line, text);
-        for (qsizetype at = finder.toNextBoundary(); at >= 0; at = finder.toNextBoundary())
-            m_breaks.push_back(int(at));
-    }
-
-    QTextOption::WrapMode WrapModeAt(int start) const
-    {
-        if (m_mode != QTextOption::WrapAtWordBoundaryOrAnywhere)
-            return m_mode;
-        const auto next = std::upper_bound(m_breaks.begin(), m_breaks.end(), start);
-        const int word = (next == m_breaks.end() ? int(m_text.size()) : *next) - start;
-        // Short words cost little to try; longer ones are measured in growing pieces, so the
-        // cost stays in proportion to what one line can hold.
-        if (word <= ShortWord)
-            return m_mode;
-        for (int piece = ShortWord;; piece *= 2) {
-            const int length = std::min(piece, word);
-            if (Advance(start, length) > m_width)
-                return QTextOption::WrapAnywhere;
-            if (length == word)
-                return m_mode;
-        }
-    }
-
-private:
-    static constexpr int ShortWord = 256;
-
-    // Measured the way the block's own layout measures, with the same font fallbacks.
-    double Advance(int start, int length) const
-    {
-        QTextLayout probe(m_text.mid(start, length), m_font);
-        QTextOption option;
-        option.setWrapMode(QTextOption::NoWrap);
-        probe.setTextOption(option);
-        probe.beginLayout();
-        QTextLine line = probe.createLine();
-        line.setLineWidth(0.0);
-        probe.endLayout();
-        return line.naturalTextWidth();
-    }
-
-    const QString m_text;  // shared with the layout, not copied
-    QFont m_font;
-    double m_width;
-    QTextOption::WrapMode m_mode = QTextOption::NoWrap;
-    std::vector<int> m_breaks;  // positions where a line may break, ascending
-};
-
 } // namespace
+
+TLongWordGuard::TLongWordGuard(const QString &text, const QFont &font, double width, bool wrap)
+    : m_text(text), m_font(font), m_width(width)
+{
+    if (!wrap)
+        return;
+    m_mode = QTextOption::WrapAtWordBoundaryOrAnywhere;
+    QTextBoundaryFinder finder(QTextBoundaryFinder::Line, text);
+    for (qsizetype at = finder.toNextBoundary(); at >= 0; at = finder.toNextBoundary())
+        m_breaks.push_back(int(at));
+}
+
+QTextOption::WrapMode TLongWordGuard::WrapModeAt(int start) const
+{
+    if (m_mode != QTextOption::WrapAtWordBoundaryOrAnywhere)
+        return m_mode;
+    const auto next = std::upper_bound(m_breaks.begin(), m_breaks.end(), start);
+    const int word = (next == m_breaks.end() ? int(m_text.size()) : *next) - start;
+    // Short words cost little to try; longer ones are measured in growing pieces, so the
+    // cost stays in proportion to what one line can hold.
+    if (word <= ShortWord)
+        return m_mode;
+    for (int piece = ShortWord;; piece *= 2) {
+        const int length = std::min(piece, word);
+        if (Advance(start, length) > m_width)
+            return QTextOption::WrapAnywhere;
+        if (length == word)
+            return m_mode;
+    }
+}
+
+QTextLine TLongWordGuard::CreateLine(QTextLayout &layout, QTextOption &option, int start) const
+{
+    option.setWrapMode(WrapModeAt(start));
+    layout.setTextOption(option);
+    return layout.createLine();
+}
+
+// Measured the way the block's own layout measures, with the same font fallbacks.
+double TLongWordGuard::Advance(int start, int length) const
+{
+    QTextLayout probe(m_text.mid(start, length), m_font);
+    QTextOption option;
+    option.setWrapMode(QTextOption::NoWrap);
+    probe.setTextOption(option);
+    probe.beginLayout();
+    QTextLine line = probe.createLine();
+    line.setLineWidth(0.0);
+    probe.endLayout();
+    return line.naturalTextWidth();
+}
 
 TTextBlock::TTextBlock() = default;
 TTextBlock::~TTextBlock() = default;
@@ -151,9 +140,7 @@ void TTextBlock::Layout()
     int start = 0;
     m_layout->beginLayout();
     for (;;) {
-        option.setWrapMode(guard.WrapModeAt(start));
-        m_layout->setTextOption(option);
-        QTextLine line = m_layout->createLine();
+        QTextLine line = guard.CreateLine(*m_layout, option, start);
         if (!line.isValid())
             break;
         line.setLeadingIncluded(true);
@@ -264,11 +251,11 @@ QStringList WrapParagraph(const QFont &font, const QString &text, qint32 width)
         return {text};
     QTextLayout layout(text, font);
     QTextOption option;
-    option.setWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
-    layout.setTextOption(option);
+    const TLongWordGuard guard(layout.text(), font, width, true);
     QStringList lines;
     layout.beginLayout();
-    for (QTextLine line = layout.createLine(); line.isValid(); line = layout.createLine()) {
+    for (QTextLine line = guard.CreateLine(layout, option, 0); line.isValid();
+         line = guard.CreateLine(layout, option, line.textStart() + line.textLength())) {
         line.setLineWidth(width);
         lines.append(text.mid(line.textStart(), line.textLength()).trimmed());
     }

@@ -12,8 +12,11 @@
 #include <utility>
 #include <vector>
 
+#include <QTextOption>
+
 class QPainter;
 class QTextLayout;
+class QTextLine;
 
 namespace velmora {
 
@@ -29,6 +32,35 @@ struct TTextStyle
     double Leading = 1.0; // line spacing as a share of the font's line height
     qint32 Tracking = 0;  // pixels added between letters
     bool SmallCaps = false; // lower-case letters drawn as small capitals
+};
+
+// Word-boundary wrapping in QTextLayout first looks for a word that fits and only then breaks
+// anywhere; finding that a line's first word is too long costs the whole word, so a long
+// run without a break opportunity (a pasted URL, a 10 MB line) took time quadratic in its
+// length. For a line whose first word is known not to fit, breaking anywhere gives the same
+// line at once. Every wrapped layout creates its lines through one.
+class TLongWordGuard
+{
+public:
+    // text is the layout's own text (shared, not copied); without wrap every line is unwrapped.
+    TLongWordGuard(const QString &text, const QFont &font, double width, bool wrap);
+
+    // The wrap mode for the line that starts at start.
+    QTextOption::WrapMode WrapModeAt(int start) const;
+
+    // The layout's next line, starting at start, with option's wrap mode set for it.
+    QTextLine CreateLine(QTextLayout &layout, QTextOption &option, int start) const;
+
+private:
+    static constexpr int ShortWord = 256;
+
+    double Advance(int start, int length) const;
+
+    const QString m_text;
+    QFont m_font;
+    double m_width;
+    QTextOption::WrapMode m_mode = QTextOption::NoWrap;
+    std::vector<int> m_breaks;  // positions where a line may break, ascending
 };
 
 // Wrapped text laid out once per style and reused for measuring and drawing.

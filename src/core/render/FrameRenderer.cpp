@@ -6,6 +6,7 @@
 
 #include <QPainter>
 #include <algorithm>
+#include <limits>
 
 namespace velmora {
 
@@ -94,6 +95,7 @@ void TFrameRenderer::MeasureRoll(const TElementTree &tree)
     const int height = std::max(1, project ? project->GetHeight() : 1);
     m_filmHeight = height;
     m_rollHeight = 0;
+    m_rollSaturated = false;
     if (project == nullptr)
         return;
     // Elements draw nothing in this pass; the painter only has to exist.
@@ -105,6 +107,16 @@ void TFrameRenderer::MeasureRoll(const TElementTree &tree)
     const qint32 top = height;
     const qint32 bottom = pass.RenderNode(*projectNode, painter, TLayoutRect{0, 0, width, height}, top);
     m_rollHeight = ClampToInt32(qint64(bottom) - top);
+    m_rollSaturated = bottom >= std::numeric_limits<qint32>::max();
+}
+
+QString TFrameRenderer::RollTooTallProblem() const
+{
+    constexpr qint64 Largest = std::numeric_limits<qint32>::max();
+    if (!m_rollSaturated && qint64(m_filmHeight) + m_rollHeight < Largest)
+        return QString();
+    return QStringLiteral("The roll is taller than Velmora can play: with the film's %1 pixels its positions pass %2 "
+                          "(2^31 - 1); make its elements, offsets or gaps smaller.").arg(m_filmHeight).arg(Largest);
 }
 
 QString ImageSizeProblem(qint64 width, qint64 height, const QString &what, int bytesPerPixel)

@@ -40,6 +40,9 @@ public:
     int RollHeight() const { return m_rollHeight; }
     // Highest position of the last render's range 0 .. film height + roll height.
     int PositionRange() const { return ClampToInt32(qint64(m_filmHeight) + m_rollHeight); }
+    // Why the roll last measured cannot be played: its positions pass 2^31 - 1 pixels, where
+    // layout sums stop growing and the roll would be cut off silently; empty when it can.
+    QString RollTooTallProblem() const;
 
     // Where the tree's focused node lay in the last frame (top, bottom in frame pixels); nothing
     // when no node other than the project is focused.
@@ -72,6 +75,7 @@ private:
     bool m_frameOpaque = false;
     int m_rollHeight = 0;
     int m_filmHeight = 0;
+    bool m_rollSaturated = false;  // the roll's bottom reached the largest 32-bit position
     std::optional<std::pair<int, int>> m_focusedBand;
     bool m_skipInvisible = true;
     bool m_drawBackground = true;

@@ -262,7 +262,7 @@ private:
         });
         for (const TPlacedBlock &block : m_blocks)
             for (const TCreditLayout::TPiece &piece : block.Layout.Pieces())
-                if (!piece.Image.isNull() && !piece.ImageRect.isEmpty())
+                if (piece.HasPicture() && !piece.ImageRect.isEmpty())
                     ReportOutside(block, piece.Row, colImage, QStringLiteral("picture"), block.X + piece.ImageRect.left(),
                                   block.X + piece.ImageRect.right(), false, action, action);
     }
@@ -594,7 +594,7 @@ private:
             qint32 bottom = placed.Bottom;
             if (const TPlacedBlock *block = FindPlacedBlock(m_blocks, placed.Node)) {
                 const auto &pieces = block->Layout.Pieces();
-                const auto drawn = [](const TCreditLayout::TPiece &piece) { return !piece.Lines.empty() || !piece.Image.isNull(); };
+                const auto drawn = [](const TCreditLayout::TPiece &piece) { return !piece.Lines.empty() || piece.HasPicture(); };
                 const auto first = std::find_if(pieces.begin(), pieces.end(), drawn);
                 const auto last = std::find_if(pieces.rbegin(), pieces.rend(), drawn);
                 if (first == pieces.end())

@@ -34,6 +34,11 @@ constexpr double FirstHead = 64.0;    // the first page's head below the running
 constexpr double SignOffHeight = 170.0;
 constexpr double LabelPoints = 6.5;
 constexpr double InkPad = 12.0;       // film pixels kept either side of the roll's ink
+// A film page is never flatter than this (width over height): a film of 4000 x 2 would
+// otherwise leave a pixel of roll a page, and a roll of millions of pages.
+constexpr double FlattestFilmPage = 4.0;
+// More pages than anyone signs off: a roll that needs them is refused before any is drawn.
+constexpr int MaxProofPages = 10000;
 
 QPageSize PageSizeFor(const TProofOptions &options, const TRollMap &map, double marginRight)
 {
@@ -44,7 +49,7 @@ QPageSize PageSizeFor(const TProofOptions &options, const TRollMap &map, double 
     }
     // One screen of the film, as wide as an A4 page is tall, with the margins around it.
     const double width = 842.0 - MarginLeft - marginRight;
-    const double height = width * map.FilmHeight / map.FilmWidth;
+    const double height = std::max(width * map.FilmHeight / std::max(1, map.FilmWidth), width / FlattestFilmPage);
     return QPageSize(QSizeF(width + MarginLeft + marginRight, height + MarginTop + MarginBottom), QPageSize::Point,
                      QStringLiteral("Film"), QPageSize::ExactMatch);
 }
@@ -73,10 +78,7 @@ void DrawPiece(QPainter &painter, const TPlacedBlock &block, const TCreditLayout
     for (const TCreditLayout::TLine &line : piece.Lines)
         DrawSearchable(painter, *line.Layout, QPointF(block.X + line.Origin.x(), block.Top + line.Origin.y()),
                        rollColours ? line.Color : PaperColour(line.Color));
-    if (!piece.Image.isNull() && !piece.ImageRect.isEmpty()) {
-        painter.setRenderHint(QPainter::SmoothPixmapTransform, true);
-        painter.drawImage(piece.ImageRect.translated(block.X, block.Top), piece.Image);
-    }
+    TCreditLayout::DrawPicture(painter, piece, block.X, block.Top);
 }
 
 // On paper, the texts of an element's subtree in dark colours where the renderer puts them.
@@ -265,17 +267,9 @@ TProofSummary WriteProofPdf(const TElementTree &tree, const QString &fileName, c
     const double s = scale.Scale;
     const double inkLeft = ink.Left - InkPad;
 
-    QSaveFile file(fileName);
-    if (!file.open(QIODevice::WriteOnly))
-        throw EVelmoraError(QStringLiteral("cannot create %1: %2").arg(fileName, file.errorString()));
-    QPdfWriter writer(&file);
-    writer.setResolution(72);
-    writer.setPageLayout(QPageLayout(PageSizeFor(options, map, marginRight),
-                                     scale.Landscape ? QPageLayout::Landscape : QPageLayout::Portrait, QMarginsF()));
-    writer.setTitle(options.Title);
-    writer.setCreator(QStringLiteral("Velmora"));
-
-    const QSizeF page = writer.pageLayout().fullRectPoints().size();
+    const QPageLayout pageLayout(PageSizeFor(options, map, marginRight),
+                                 scale.Landscape ? QPageLayout::Landscape : QPageLayout::Portrait, QMarginsF());
+    const QSizeF page = pageLayout.fullRectPoints().size();
     const double rollWidth = std::min(page.width() - MarginLeft - marginRight, (ink.Right - ink.Left + 2 * InkPad) * s);
     const double rollSpace = page.height() - MarginTop - MarginBottom;
     // Each page's roll starts a pad above its first credit, so that nothing touches the head.
@@ -287,6 +281,18 @@ TProofSummary WriteProofPdf(const TElementTree &tree, const QString &fileName, c
     const double lastUsed = (bands.size() == 1 ? FirstHead : 0.0) + (bands.back().Bottom - bands.back().Top + InkPad) * s;
     const bool signOffPage = options.SignOff && lastUsed + SignOffHeight > rollSpace;
     const int pageCount = int(bands.size()) + (signOffPage ? 1 : 0);
+    if (pageCount > MaxProofPages)
+        throw EVelmoraError(QStringLiteral("%1: the proof would take %2 pages, more than %3; proof on A4 or letter "
+                                           "pages, or a film of a usual shape").arg(fileName).arg(pageCount).arg(MaxProofPages));
+
+    QSaveFile file(fileName);
+    if (!file.open(QIODevice::WriteOnly))
+        throw EVelmoraError(QStringLiteral("cannot create %1: %2").arg(fileName, file.errorString()));
+    QPdfWriter writer(&file);
+    writer.setResolution(72);
+    writer.setPageLayout(pageLayout);
+    writer.setTitle(options.Title);
+    writer.setCreator(QStringLiteral("Velmora"));
 
     QPainter painter;
     if (!painter.begin(&writer))

@@ -170,7 +170,7 @@ TRollInk MeasureRollInk(const TRollMap &map, const std::vector<TPlacedBlock> &bl
                         right = std::max(right, block->X + line.Origin.x() + ink.right());
                     }
                 }
-                if (!piece.Image.isNull() && !piece.ImageRect.isEmpty()) {
+                if (piece.HasPicture() && !piece.ImageRect.isEmpty()) {
                     left = std::min(left, block->X + piece.ImageRect.left());
                     right = std::max(right, block->X + piece.ImageRect.right());
                 }

@@ -80,36 +80,41 @@ QString ShownCaption(const TElementNode &node)
 std::optional<std::pair<int, int>> InkColumns(const TPlacedNode &placed, int filmWidth, int filmHeight)
 {
     const int height = placed.Bottom - placed.Top;
-    if (height <= 0 || !ImageSizeProblem(filmWidth, height, QString()).isEmpty())
+    // Drawn a band at a time: a tall element (a long roll on a wide film) would otherwise need
+    // an image of the film's width and its whole height.
+    constexpr int Band = 1024;
+    if (height <= 0 || !ImageSizeProblem(filmWidth, std::min(height, Band), QString()).isEmpty())
         return std::nullopt;
-    QImage image(filmWidth, height, QImage::Format_ARGB32_Premultiplied);
-    if (image.isNull())
-        return std::nullopt;
-    image.fill(Qt::transparent);
-    {
-        QPainter painter(&image);
-        painter.setRenderHint(QPainter::TextAntialiasing, true);
-        painter.translate(0, -placed.Top);
-        TLayoutPass pass(FilmOf(*placed.Node));
-        pass.SkipInvisible = false;
-        pass.RenderNode(*placed.Node, painter, TLayoutRect{placed.X, placed.Top, placed.Width, filmHeight}, placed.Top);
-    }
     // A faint anti-aliased fringe is not ink a viewer sees.
     constexpr int Faint = 24;
     int left = filmWidth;
     int right = -1;
-    for (int y = 0; y < height; ++y) {
-        const auto *row = reinterpret_cast<const QRgb *>(image.constScanLine(y));
-        for (int x = 0; x < left; ++x)
-            if (qAlpha(row[x]) > Faint) {
-                left = x;
-                break;
-            }
-        for (int x = filmWidth - 1; x > right; --x)
-            if (qAlpha(row[x]) > Faint) {
-                right = x;
-                break;
-            }
+    for (int bandTop = 0; bandTop < height; bandTop += Band) {
+        QImage image(filmWidth, std::min(Band, height - bandTop), QImage::Format_ARGB32_Premultiplied);
+        if (image.isNull())
+            return std::nullopt;
+        image.fill(Qt::transparent);
+        {
+            QPainter painter(&image);
+            painter.setRenderHint(QPainter::TextAntialiasing, true);
+            painter.translate(0, -(qint64(placed.Top) + bandTop));
+            TLayoutPass pass(FilmOf(*placed.Node));
+            pass.SkipInvisible = false;
+            pass.RenderNode(*placed.Node, painter, TLayoutRect{placed.X, placed.Top, placed.Width, filmHeight}, placed.Top);
+        }
+        for (int y = 0; y < image.height(); ++y) {
+            const auto *row = reinterpret_cast<const QRgb *>(image.constScanLine(y));
+            for (int x = 0; x < left; ++x)
+                if (qAlpha(row[x]) > Faint) {
+                    left = x;
+                    break;
+                }
+            for (int x = filmWidth - 1; x > right; --x)
+                if (qAlpha(row[x]) > Faint) {
+                    right = x;
+                    break;
+                }
+        }
     }
     if (right < 0)
         return std::nullopt;

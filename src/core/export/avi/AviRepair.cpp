@@ -173,6 +173,10 @@ avi::TStreamSetup ReadAviStreamSetup(const QString &fileName)
 
 TAviRepairResult RepairAvi(const QString &fileName, const QString &outputName)
 {
+    // The repaired copy is an AVI file whatever it is called; a name that says otherwise would
+    // send it to a player or a tool as something it is not.
+    if (QFileInfo(outputName).suffix().compare(QLatin1String("avi"), Qt::CaseInsensitive) != 0)
+        throw EExportError(QStringLiteral("\"%1\": a repaired video is an AVI file; give it a name ending in .avi.").arg(outputName));
     QFile file(fileName);
     if (!file.open(QIODevice::ReadOnly))
         throw EExportError(QStringLiteral("Could not open \"%1\": %2").arg(fileName, file.errorString()));

@@ -12,6 +12,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <memory>
+#include <vector>
 
 extern "C" {
 #include <libavformat/avformat.h>
@@ -156,6 +157,47 @@ int JoinAvi(const QStringList &parts, const QString &output)
     return writer.FramesWritten();
 }
 
+// Where a part's first frame shows (in its own time base), how many frames its decoding runs
+// ahead of showing (the B-frame delay an H.264 encoder opens with), and whether it keeps decode
+// times at all (Matroska does not).
+struct TPartTiming
+{
+    int64_t Start = 0;
+    int64_t Delay = 0;
+    bool DecodeTimes = true;
+};
+
+TPartTiming ReadPartTiming(const QString &part, AVRational frameTime)
+{
+    int video = -1;
+    const TInputPtr input = OpenPart(part, video);
+    const AVStream *in = input->streams[video];
+    TPacketPtr packet(av_packet_alloc());
+    if (!packet)
+        CheckAv(AVERROR(ENOMEM), QStringLiteral("Could not read \"%1\"").arg(part));
+    while (true) {
+        const int read = av_read_frame(input.get(), packet.get());
+        if (read == AVERROR_EOF)
+            return {};
+        CheckAv(read, QStringLiteral("Could not read \"%1\"").arg(part));
+        if (packet->stream_index == video)
+            break;
+        av_packet_unref(packet.get());
+    }
+    TPartTiming timing;
+    // An edit list shows the first frame at the stream's start, whatever the first packet's time.
+    if (in->start_time != AV_NOPTS_VALUE)
+        timing.Start = in->start_time;
+    else
+        timing.Start = packet->pts != AV_NOPTS_VALUE ? packet->pts : packet->dts;
+    if (packet->dts != AV_NOPTS_VALUE)
+        timing.Delay = std::max<int64_t>(0, av_rescale_q_rnd(timing.Start - packet->dts, in->time_base, frameTime,
+                                                             AV_ROUND_NEAR_INF));
+    else
+        timing.DecodeTimes = false;
+    return timing;
+}
+
 int JoinMuxed(const QStringList &parts, const QString &output)
 {
     int firstVideo = -1;
@@ -192,8 +234,20 @@ int JoinMuxed(const QStringList &parts, const QString &output)
     if (!packet)
         CheckAv(AVERROR(ENOMEM), QStringLiteral("Could not join into \"%1\"").arg(output));
     const AVRational rate = firstStream->avg_frame_rate.num > 0 ? firstStream->avg_frame_rate : AVRational{25, 1};
-    const int64_t frameDuration = av_rescale_q(1, av_inv_q(rate), stream->time_base);
-    int64_t offset = 0;  // where the part starts, in the output's time base
+    const AVRational frameTime = av_inv_q(rate);
+    const int64_t frameDuration = av_rescale_q(1, frameTime, stream->time_base);
+    // Each frame shows at its place in the whole roll, timed as a single render times it: by its
+    // number, not by adding up the parts' rounded durations. Decoding runs ahead by the largest
+    // delay of any part throughout, so decode times keep rising across every seam, and a part
+    // with less delay of its own starts decoding that much earlier.
+    std::vector<TPartTiming> timings;
+    timings.reserve(std::size_t(parts.size()));
+    int64_t delay = 0;
+    for (const QString &part : parts) {
+        timings.push_back(ReadPartTiming(part, frameTime));
+        delay = std::max(delay, timings.back().Delay);
+    }
+    int64_t lastDts = AV_NOPTS_VALUE;
     int frames = 0;
     int64_t nextTimecode = -1;  // the frame the next part's timecode should give
     for (int i = 0; i < parts.size(); ++i) {
@@ -212,8 +266,12 @@ int JoinMuxed(const QStringList &parts, const QString &output)
                                    .arg(std::llabs(at - nextTimecode))
                                    .arg(at < nextTimecode ? QStringLiteral("before") : QStringLiteral("after")));
         const int framesBefore = frames;
-        int64_t end = offset;
-        int64_t start = AV_NOPTS_VALUE;  // the part's own first time stamp, which may not be 0
+        const TPartTiming &timing = timings[std::size_t(i)];
+        // A time of the part, as the place in the roll of the frame it names, plus a shift in frames.
+        const auto inRoll = [&](int64_t time, int64_t shift) {
+            const int64_t frame = av_rescale_q_rnd(time - timing.Start, in->time_base, frameTime, AV_ROUND_NEAR_INF);
+            return av_rescale_q(frame + shift, frameTime, stream->time_base);
+        };
         while (true) {
             const int read = av_read_frame(input.get(), packet.get());
             if (read == AVERROR_EOF)
@@ -223,16 +281,21 @@ int JoinMuxed(const QStringList &parts, const QString &output)
                 av_packet_unref(packet.get());
                 continue;
             }
-            av_packet_rescale_ts(packet.get(), in->time_base, stream->time_base);
-            if (start == AV_NOPTS_VALUE)
-                start = packet->dts != AV_NOPTS_VALUE ? packet->dts : packet->pts;
             if (packet->pts != AV_NOPTS_VALUE)
-                packet->pts += offset - start;
-            if (packet->dts != AV_NOPTS_VALUE)
-                packet->dts += offset - start;
-            const int64_t duration = packet->duration > 0 ? packet->duration : frameDuration;
-            if (packet->pts != AV_NOPTS_VALUE)
-                end = std::max(end, packet->pts + duration);
+                packet->pts = inRoll(packet->pts, framesBefore);
+            // Decode times the demuxer guessed for some packets and not others would clash with
+            // the muxer's guesses at the seams; it orders them all from the show times alone.
+            if (!timing.DecodeTimes)
+                packet->dts = AV_NOPTS_VALUE;
+            if (packet->dts != AV_NOPTS_VALUE) {
+                packet->dts = inRoll(packet->dts, framesBefore - (delay - timing.Delay));
+                if (lastDts != AV_NOPTS_VALUE && packet->dts <= lastDts)
+                    throw EExportError(QStringLiteral("\"%1\" cannot be joined where it stands: its frames would decode "
+                                                      "out of order.").arg(parts[i]));
+                lastDts = packet->dts;
+            }
+            packet->duration = packet->duration > 0 ? av_rescale_q(packet->duration, in->time_base, stream->time_base)
+                                                    : frameDuration;
             packet->stream_index = stream->index;
             packet->pos = -1;
             CheckAv(av_interleaved_write_frame(raw, packet.get()), QStringLiteral("Could not write to the file \"%1\"").arg(output));
@@ -240,7 +303,6 @@ int JoinMuxed(const QStringList &parts, const QString &output)
         }
         CheckWhole(*input, *in, frames - framesBefore, parts[i]);
         nextTimecode = at >= 0 ? at + (frames - framesBefore) : -1;
-        offset = end;
     }
     CheckAv(av_write_trailer(raw), QStringLiteral("Could not finish the file \"%1\"").arg(output));
     CheckAv(avio_closep(&raw->pb), QStringLiteral("Could not finish the file \"%1\"").arg(output));
