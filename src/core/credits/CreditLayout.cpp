@@ -1,6 +1,7 @@
 #include "core/credits/CreditLayout.h"
 
 #include "core/elements/Drawing.h"
+#include "core/elements/ElementError.h"
 #include "core/elements/OutlineText.h"
 #include "core/elements/TextBlock.h"
 #include "core/typedfiler/CodePage.h"
@@ -350,13 +351,24 @@ private:
         TCreditLayout::TPiece piece;
         piece.Row = row.Number;
         // A picture that is not there keeps its room, so the roll's timing does not change.
-        piece.Image = LoadImageFile(path);
+        QSizeF natural;
+        if (IsVectorPictureFile(path)) {
+            try {
+                piece.Vector = LoadVectorPictureFile(path);
+                natural = piece.Vector->NaturalSize();
+            } catch (const EVelmoraError &e) {
+                m_warnings.push_back({row.Number, e.message()});
+            }
+        } else {
+            piece.Image = LoadImageFile(path);
+            natural = piece.Image.size();
+        }
         double height = size * m_scale;
         double width = 0.0;
-        if (!piece.Image.isNull() && piece.Image.height() > 0) {
+        if (natural.height() > 0) {
             if (size == 0)
-                height = piece.Image.height() * m_scale;
-            width = std::min<double>(m_width, piece.Image.width() * height / piece.Image.height());
+                height = natural.height() * m_scale;
+            width = std::min<double>(m_width, natural.width() * height / natural.height());
         }
         const double top = ElasticTop(style.SpaceBefore, style.MinSpace, style.MaxSpace);
         piece.ImageRect = QRectF((m_width - width) / 2.0, top, width, height);
@@ -509,7 +521,9 @@ void TCreditLayout::DrawPiece(QPainter &painter, double left, double top, const 
         else
             line.Layout->draw(&painter, origin);
     }
-    if (!piece.Image.isNull() && !piece.ImageRect.isEmpty()) {
+    if (piece.Vector && !piece.ImageRect.isEmpty()) {
+        piece.Vector->Draw(painter, piece.ImageRect.translated(left, top));
+    } else if (!piece.Image.isNull() && !piece.ImageRect.isEmpty()) {
         painter.setRenderHint(QPainter::SmoothPixmapTransform, true);
         painter.drawImage(piece.ImageRect.translated(left, top), piece.Image);
     }

@@ -3,6 +3,8 @@
 #include "core/sheets/CreditRows.h"
 #include "core/sheets/CreditStyles.h"
 
+#include "core/elements/VectorPicture.h"
+
 #include <QColor>
 #include <QImage>
 #include <QPointF>
@@ -80,6 +82,7 @@ public:
         int Row = 0;  // the sheet row it comes from
         std::vector<TLine> Lines;
         QImage Image;
+        std::shared_ptr<const TVectorPicture> Vector;  // an SVG or PDF picture, drawn instead of Image
         QRectF ImageRect;
     };
     const std::vector<TPiece> &Pieces() const { return m_pieces; }
