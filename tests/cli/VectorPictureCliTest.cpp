@@ -103,6 +103,20 @@ TEST_F(VectorPictureCliTest, ProofKeepsVectors)
     }
 }
 
+TEST_F(VectorPictureCliTest, JsonDescriptionCarriesTheOriginalBytes)
+{
+    ASSERT_EQ(Import(Write(QStringLiteral("logo.svg"), Logo), QStringLiteral("svg.vmz")).ExitCode, 0);
+    const TCliResult info = RunCli({QStringLiteral("info"), QStringLiteral("--json"), m_dir.filePath(QStringLiteral("svg.vmz"))});
+    ASSERT_EQ(info.ExitCode, 0);
+    const QString described = Write(QStringLiteral("described.json"), info.Out);
+    ASSERT_EQ(RunCli({QStringLiteral("import"), described, QStringLiteral("-o"), m_dir.filePath(QStringLiteral("again.vmz"))}).ExitCode, 0);
+    const QJsonObject again = QJsonDocument::fromJson(
+        RunCli({QStringLiteral("info"), QStringLiteral("--json"), m_dir.filePath(QStringLiteral("again.vmz"))}).Out).object();
+    const QJsonObject image = again[QStringLiteral("nodes")].toArray().first()[QStringLiteral("children")].toArray().first().toObject();
+    EXPECT_EQ(QByteArray::fromBase64(image[QStringLiteral("ImageData")].toString().toLatin1()), Logo);
+    EXPECT_LE(SoftPixels(QStringLiteral("again.vmz"), 2), 4);
+}
+
 TEST_F(VectorPictureCliTest, CraftedPicturesAreRefusedAtImport)
 {
     const struct
