@@ -10,7 +10,7 @@ VELMORA_PACKAGES=(
   cmake g++ pkg-config make
   qt6-base-dev qt6-base-dev-tools qt6-image-formats-plugins qt6-svg-dev qt6-qpa-plugins libgl-dev
   libavformat-dev libavcodec-dev libavutil-dev libswscale-dev ffmpeg
-  libzip-dev
+  libzip-dev liblcms2-dev libpoppler-qt6-dev
   libhunspell-dev hunspell-en-us
   libtesseract-dev tesseract-ocr-eng tesseract-ocr-hin tesseract-ocr-ara tesseract-ocr-heb tesseract-ocr-tha
   tesseract-ocr-rus tesseract-ocr-ell tesseract-ocr-chi-sim tesseract-ocr-jpn tesseract-ocr-kor

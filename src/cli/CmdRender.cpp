@@ -102,6 +102,19 @@ std::pair<int, int> ParseChunk(const QString &text)
     return {ParseInt(QStringLiteral("chunk"), parts[0], 1, count), count};
 }
 
+TColourChoice ParseColour(const QString &name, const QString &white, bool whiteGiven)
+{
+    const std::optional<TColourEncoding> encoding = ParseColourEncoding(name);
+    if (!encoding)
+        throw EUsageError(QStringLiteral("--colour takes %1, not \"%2\"").arg(ColourNames(), name));
+    TColourChoice choice;
+    choice.Encoding = *encoding;
+    choice.GraphicsWhite = ParseInt(QStringLiteral("graphics-white"), white, int(LeastGraphicsWhite), int(MostGraphicsWhite));
+    if (whiteGiven && !choice.Hdr())
+        throw EUsageError(QStringLiteral("--graphics-white is for --colour pq and hlg"));
+    return choice;
+}
+
 } // namespace
 
 int RunRender(const QStringList &arguments)
@@ -160,13 +173,21 @@ int RunRender(const QStringList &arguments)
                                    QStringLiteral("K/N"));
     const QCommandLineOption threads(QStringLiteral("threads"), QStringLiteral("Encoding threads (default: every core)."),
                                      QStringLiteral("N"), QStringLiteral("0"));
+    const QCommandLineOption colour(
+        QStringLiteral("colour"),
+        QStringLiteral("The signal: bt709 (default), pq or hlg (BT.2020 HDR, 10 bits or more), or dci-xyz "
+                       "(12-bit X'Y'Z' DCDM frames in 16-bit TIFF for a DCP)."),
+        QStringLiteral("SIGNAL"), QStringLiteral("bt709"));
+    const QCommandLineOption graphicsWhite(QStringLiteral("graphics-white"),
+                                           QStringLiteral("cd/m² of the project's white in PQ and HLG (default 203)."),
+                                           QStringLiteral("N"), QStringLiteral("203"));
     const QCommandLineOption quiet({QStringLiteral("q"), QStringLiteral("quiet")}, QStringLiteral("No progress, no summary."));
     const QCommandLineOption overwrite(QStringLiteral("overwrite"),
                                        QStringLiteral("For a sequence: remove the frames of an earlier one of the same name "
                                                       "within this render's range before writing (without it they are "
                                                       "refused); frames of other slices stay."));
     parser.addOptions({output, format, codec, profile, quality, keyframes, dataRate, alpha, rate, timecode, sliceTimecode, scale, startNumber,
-                       frames, chunk, threads, quiet, overwrite});
+                       frames, chunk, threads, colour, graphicsWhite, quiet, overwrite});
     const TSheetRollOptions sheetOptions;
     sheetOptions.AddTo(parser);
     QStringList files;
@@ -192,6 +213,14 @@ int RunRender(const QStringList &arguments)
         throw EUsageError(e.message());
     }
     settings.Alpha = parser.isSet(alpha);
+    choice.Colour = ParseColour(parser.value(colour), parser.value(graphicsWhite), parser.isSet(graphicsWhite));
+    if (choice.Colour.Mapped()) {
+        const QString refusal = chosenFormat.Kind == TSinkKind::Avi
+            ? QStringLiteral("AVI files cannot carry --colour %1").arg(ColourName(choice.Colour.Encoding))
+            : ColourRefusal(chosenFormat, *choice.Codec, *choice.Profile, choice.Colour.Encoding);
+        if (!refusal.isEmpty())
+            throw EUsageError(refusal);
+    }
     if (parser.isSet(rate) && !ParseFrameRate(parser.value(rate), settings.Rate))
         throw EUsageError(QStringLiteral("--rate takes N, N/D or a decimal such as 29.97 frames per second, not \"%1\"")
                               .arg(parser.value(rate)));

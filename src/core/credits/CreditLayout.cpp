@@ -1,6 +1,7 @@
 #include "core/credits/CreditLayout.h"
 
 #include "core/elements/Drawing.h"
+#include "core/elements/ElementError.h"
 #include "core/elements/OutlineText.h"
 #include "core/elements/PictureCache.h"
 #include "core/elements/TextBlock.h"
@@ -352,14 +353,26 @@ private:
         TCreditLayout::TPiece piece;
         piece.Row = row.Number;
         // Without a folder (checking a block as it loads) no file is looked at. A picture that is
-        // not there keeps its room, so the roll's timing does not change; only its header is
-        // read here, and its pixels only where it is drawn.
+        // not there keeps its room, so the roll's timing does not change. A raster picture has
+        // only its header read here, and its pixels only where it is drawn; a vector one (SVG,
+        // PDF) is small, and is read and checked here.
         const QString path = m_imageDir.isEmpty() ? QString() : QDir(m_imageDir).absoluteFilePath(cell);
-        const QSize natural = path.isEmpty() ? QSize() : PictureFileSize(path);
+        QSizeF natural;
+        if (!path.isEmpty() && IsVectorPictureFile(path)) {
+            try {
+                piece.Vector = LoadVectorPictureFile(path);
+                natural = piece.Vector->NaturalSize();
+            } catch (const EVelmoraError &e) {
+                m_warnings.push_back({row.Number, e.message()});
+            }
+        } else if (!path.isEmpty()) {
+            natural = PictureFileSize(path);
+            if (!natural.isEmpty())
+                piece.Picture = path;
+        }
         double height = size * m_scale;
         double width = 0.0;
-        if (natural.isValid()) {
-            piece.Picture = path;
+        if (natural.height() > 0) {
             if (size == 0)
                 height = natural.height() * m_scale;
             width = std::min<double>(m_width, natural.width() * height / natural.height());
@@ -523,6 +536,10 @@ void TCreditLayout::DrawPicture(QPainter &painter, const TPiece &piece, double l
     if (!piece.HasPicture() || piece.ImageRect.isEmpty())
         return;
     const QRectF target = piece.ImageRect.translated(left, top);
+    if (piece.Vector) {
+        piece.Vector->Draw(painter, target);
+        return;
+    }
     // Decoded at the size it covers on the device, so a large picture drawn small costs its
     // drawn size, once for every row naming it.
     const QSize drawn = painter.worldTransform().mapRect(target).size().toSize().expandedTo(QSize(1, 1));

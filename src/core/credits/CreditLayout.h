@@ -3,6 +3,8 @@
 #include "core/sheets/CreditRows.h"
 #include "core/sheets/CreditStyles.h"
 
+#include "core/elements/VectorPicture.h"
+
 #include <QColor>
 #include <QImage>
 #include <QPointF>
@@ -82,8 +84,9 @@ public:
         // A picture row's file, read only when it is drawn (through the shared picture cache,
         // at the size drawn); empty when the row has none or it cannot be read.
         QString Picture;
+        std::shared_ptr<const TVectorPicture> Vector;  // an SVG or PDF picture, drawn instead
         QRectF ImageRect;
-        bool HasPicture() const { return !Picture.isEmpty(); }
+        bool HasPicture() const { return !Picture.isEmpty() || Vector != nullptr; }
     };
     const std::vector<TPiece> &Pieces() const { return m_pieces; }
 

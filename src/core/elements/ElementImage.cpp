@@ -20,19 +20,33 @@ int TVmElementImage::GetImageIndex(int, TTreeImageKind kind) const
 
 void TVmElementImage::LoadFromFile(const QString &fileName)
 {
-    // Elements naming one file share its pixels until one of them changes.
-    AssignImage(TPictureCache::Picture(fileName), fileName);
+    if (IsVectorPictureFile(fileName))
+        AssignVector(LoadVectorPictureFile(fileName), fileName);
+    else  // elements naming one file share its pixels until one of them changes
+        AssignImage(TPictureCache::Picture(fileName), fileName);
 }
 
 QString TVmElementImage::PictureProblem() const
 {
+    if (!m_vector.Problem.isEmpty())
+        return m_vector.Problem;
     return velmora::PictureProblem(m_imageBytes, m_image.get());
+}
+
+void TVmElementImage::AssignVector(std::shared_ptr<const TVectorPicture> picture, const QString &fileName)
+{
+    AssignImage(picture->Preview(), fileName);
+    m_width = picture->PixelSize().width();
+    m_height = picture->PixelSize().height();
+    m_vector.Bytes = picture->Bytes();
+    m_vector.Picture = std::move(picture);
 }
 
 void TVmElementImage::AssignImage(const QImage &image, const QString &fileName)
 {
     m_image = std::make_unique<QImage>(image);
     m_imageBytes.clear();
+    m_vector = TStoredVector();
     m_width = m_image->width();
     m_height = m_image->height();
     m_specificDims = false;
@@ -42,8 +56,9 @@ void TVmElementImage::AssignImage(const QImage &image, const QString &fileName)
 
 void TVmElementImage::Render(QPainter &graphics, TLayoutRect &rect, quint8 flags)
 {
-    const qint32 naturalWidth = m_image ? m_image->width() : 0;
-    const qint32 naturalHeight = m_image ? m_image->height() : 0;
+    const QSize natural = m_vector.Picture ? m_vector.Picture->PixelSize() : m_image ? m_image->size() : QSize(0, 0);
+    const qint32 naturalWidth = natural.width();
+    const qint32 naturalHeight = natural.height();
     rect.Height = m_useFixedHeight ? m_fixedHeight : naturalHeight;
 
     QRect drawn;
@@ -76,7 +91,10 @@ void TVmElementImage::Render(QPainter &graphics, TLayoutRect &rect, quint8 flags
     const bool placeholders = flags & DrawFlags::ShowPlaceholders;
     const QRect area = placeholders ? drawn.united(PlaceholderArea(rect)) : drawn;
     if (!CanSkipPainting(graphics, area, flags)) {
-        if (m_image)
+        // A vector picture is drawn at the frame's own resolution, never resampled.
+        if (m_vector.Picture)
+            m_vector.Picture->Draw(graphics, drawn);
+        else if (m_image)
             m_scaled.Draw(graphics, drawn, *m_image);
         DrawPlaceholder(graphics, rect, flags);
     }

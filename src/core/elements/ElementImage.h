@@ -3,6 +3,7 @@
 #include "core/elements/Drawing.h"
 #include "core/elements/ElementBase.h"
 #include "core/elements/ElementMargins.h"
+#include "core/elements/VectorPicture.h"
 
 #include <QByteArray>
 #include <QImage>
@@ -37,6 +38,10 @@ public:
     // Takes a decoded picture as LoadFromFile would from fileName, without reading the file
     // (a description that carries its pictures inline).
     void AssignImage(const QImage &image, const QString &fileName);
+    // Takes a vector picture (SVG, PDF) as LoadFromFile would from fileName.
+    void AssignVector(std::shared_ptr<const TVectorPicture> picture, const QString &fileName);
+    // The vector picture drawn, or null for a raster one (or none).
+    const TVectorPicture *GetVector() const { return m_vector.Picture.get(); }
     bool GetSpecificDims() const override { return m_specificDims; }
     void SetSpecificDims(bool value) override { m_specificDims = value; }
     void GetFileName(QByteArray &fileName) const override { fileName = m_fileName; }
@@ -55,6 +60,7 @@ private:
     QByteArray m_fileName;
     std::unique_ptr<QImage> m_image;
     QByteArray m_imageBytes;  // as read from the project file; empty once replaced
+    TStoredVector m_vector;   // a vector picture: m_image is then its preview
     TScaledImageCache m_scaled;
 };
 

@@ -41,7 +41,15 @@ bool TVmElementProject::SetCaption(int, const QString &caption)
 
 void TVmElementProject::LoadBackground(const QString &fileName)
 {
-    m_background = std::make_unique<QImage>(LoadImageFile(fileName));
+    m_backgroundVector = TStoredVector();
+    if (IsVectorPictureFile(fileName)) {
+        std::shared_ptr<const TVectorPicture> picture = LoadVectorPictureFile(fileName);
+        m_background = std::make_unique<QImage>(picture->Preview());
+        m_backgroundVector.Bytes = picture->Bytes();
+        m_backgroundVector.Picture = std::move(picture);
+    } else {
+        m_background = std::make_unique<QImage>(LoadImageFile(fileName));
+    }
     m_backgroundBytes.clear();
     m_backgroundPending = false;
 }
@@ -58,6 +66,8 @@ const QImage *TVmElementProject::GetBackground() const
 QString TVmElementProject::BackgroundProblem() const
 {
     // Undecoded, only the header is judged; decoding to find more would cost what it saves.
+    if (!m_backgroundVector.Problem.isEmpty())
+        return m_backgroundVector.Problem;
     return PictureProblem(m_backgroundBytes, m_backgroundPending ? nullptr : m_background.get());
 }
 
@@ -82,7 +92,10 @@ void TVmElementProject::Render(QPainter &graphics, TLayoutRect &rect, quint8 fla
     if (!background || background->isNull())
         return;
     if (m_wrapMode == WrapFitToFilm) {
-        m_stretched.Draw(graphics, area, *m_background);
+        if (m_backgroundVector.Picture)
+            m_backgroundVector.Picture->Draw(graphics, area);
+        else
+            m_stretched.Draw(graphics, area, *m_background);
         return;
     }
     // The brush has no transform and the painter none either, so tiles start at the frame's corner.

@@ -3,6 +3,7 @@
 #include "core/elements/Drawing.h"
 #include "core/elements/ElementBase.h"
 #include "core/elements/ProjectStyle.h"
+#include "core/elements/VectorPicture.h"
 
 #include <QByteArray>
 #include <QImage>
@@ -57,6 +58,7 @@ public:
     {
         m_background.reset();
         m_backgroundBytes.clear();
+        m_backgroundVector = TStoredVector();
         m_backgroundPending = false;
     }
     qint32 GetWrapMode() const override { return m_wrapMode; }
@@ -82,6 +84,7 @@ private:
     TArgb m_backColor = 0xFF336699;
     mutable std::unique_ptr<QImage> m_background;
     QByteArray m_backgroundBytes;  // as read from the project file; empty once replaced
+    TStoredVector m_backgroundVector;  // a vector background: m_background is then its preview
     mutable bool m_backgroundPending = false;  // m_backgroundBytes not decoded yet
     qint32 m_wrapMode = 4;
     qint32 m_frameRate = 25;

@@ -60,7 +60,7 @@ void TVmElementProject::SaveToStream(QIODevice &stream) const
     filer.WriteInteger(m_width);
     filer.WriteInteger(m_contentSize);
     filer.WriteCardinal(m_backColor);
-    WriteEmbeddedImage(filer, m_background.get(), m_backgroundBytes);
+    WritePictureSlot(filer, m_background.get(), m_backgroundBytes, m_backgroundVector);
     filer.WriteInteger(m_wrapMode);
     filer.WriteInteger(m_frameRate);
     filer.WriteInteger(m_scrollRate);
@@ -90,7 +90,7 @@ void TVmElementProject::LoadFromStream(QIODevice &stream)
         return;
     m_background.reset();
     // Decoded when first drawn: measuring a roll (info, frame counts) never needs it.
-    m_background = ReadEmbeddedImage(filer, TColorHandling::Ignored, &m_backgroundBytes, false);
+    m_background = ReadPictureSlot(filer, TColorHandling::Ignored, &m_backgroundBytes, false, m_backgroundVector);
     m_backgroundPending = m_background && !m_backgroundBytes.isEmpty();
     m_wrapMode = filer.ReadInteger();
     if (version < 5)
@@ -174,7 +174,7 @@ void TVmElementImage::SaveToStream(QIODevice &stream) const
     TTypedFiler filer(&stream);
     filer.WriteVersion(ImageRecordVersion);
     filer.WriteString(m_fileName);
-    WriteEmbeddedImage(filer, m_image.get(), m_imageBytes);
+    WritePictureSlot(filer, m_image.get(), m_imageBytes, m_vector);
     filer.WriteBoolean(m_specificDims);
     filer.WriteInteger(m_width);
     filer.WriteInteger(m_height);
@@ -193,7 +193,7 @@ void TVmElementImage::LoadFromStream(QIODevice &stream)
         return;
     m_fileName = filer.ReadString();
     m_image.reset();
-    m_image = ReadEmbeddedImage(filer, TColorHandling::Managed, &m_imageBytes);
+    m_image = ReadPictureSlot(filer, TColorHandling::Managed, &m_imageBytes, true, m_vector);
     m_specificDims = filer.ReadBoolean();
     m_width = filer.ReadInteger();
     m_height = filer.ReadInteger();

@@ -55,9 +55,12 @@ QJsonValue ContentSizeValue(int index)
     return index;
 }
 
-// Pictures travel inside the description, so that importing what info printed rebuilds them.
-QJsonValue ImageData(const QImage *image)
+// Pictures travel inside the description, so that importing what info printed rebuilds them;
+// a vector picture as its own bytes, so it comes back as vectors.
+QJsonValue ImageData(const QImage *image, const TVectorPicture *vector = nullptr)
 {
+    if (vector)
+        return QString::fromLatin1(vector->Bytes().toBase64());
     if (image == nullptr || image->isNull())
         return QJsonValue::Null;
     return QString::fromLatin1(EncodePng(*image).toBase64());
@@ -143,7 +146,7 @@ void AddFields(const IElement &element, TFields &json, bool withPictures)
         const auto *picture = dynamic_cast<const TVmElementImage *>(&element);
         json[QStringLiteral("Image")] = ImageSize(image->GetImage(), picture ? picture->PictureProblem() : QString());
         if (withPictures)
-            json[QStringLiteral("ImageData")] = ImageData(image->GetImage());
+            json[QStringLiteral("ImageData")] = ImageData(image->GetImage(), picture ? picture->GetVector() : nullptr);
         json[QStringLiteral("SpecificDims")] = image->GetSpecificDims();
         json[QStringLiteral("Width")] = image->GetWidth();
         json[QStringLiteral("Height")] = image->GetHeight();
@@ -295,6 +298,24 @@ public:
             apply(index);
         }
     }
+    // A picture carried inline as base64 bytes: SVG or PDF to vector, PNG to image.
+    void Picture(const char *field, const std::function<void(const QImage &)> &apply,
+                 const std::function<void(std::shared_ptr<const TVectorPicture>)> &applyVector)
+    {
+        if (const QJsonValue value = m_json.value(QLatin1String(field)); value.isString()) {
+            const QByteArray bytes = QByteArray::fromBase64(value.toString().toLatin1());
+            if (IsVectorPictureBytes(bytes)) {
+                Take(field);
+                try {
+                    applyVector(TVectorPicture::FromBytes(bytes, QLatin1String(field)));
+                } catch (const EVelmoraError &e) {
+                    Fail(e.message());
+                }
+                return;
+            }
+        }
+        Picture(field, apply);
+    }
     // A picture carried inline as base64 PNG bytes.
     void Picture(const char *field, const std::function<void(const QImage &)> &apply)
     {
@@ -365,7 +386,8 @@ void ApplyFields(IElement &element, TNodeReader &reader)
     if (auto *image = dynamic_cast<TVmElementImage *>(&element); image && !reader.Has("ImageFile")) {
         QString fileName = QStringLiteral("image.png");
         reader.String("FileName", [&](const QString &v) { fileName = v; });
-        reader.Picture("ImageData", [&](const QImage &picture) { image->AssignImage(picture, fileName); });
+        reader.Picture("ImageData", [&](const QImage &picture) { image->AssignImage(picture, fileName); },
+                       [&](std::shared_ptr<const TVectorPicture> vector) { image->AssignVector(std::move(vector), fileName); });
     }
     if (auto *background = queryInterface<IProjectBackground>(&element)) {
         reader.File("BackgroundFile", [&](const QString &path) {

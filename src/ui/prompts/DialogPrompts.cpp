@@ -16,9 +16,9 @@ namespace {
 
 const QString ProjectFilter = QStringLiteral("Velmora Projects(*.vmz)|*.vmz");
 const QString ImageFilter = QStringLiteral(
-    "All Image Types|*.png;*.bmp;*.gif;*.jpg;*.jpeg;*.tif|Portable Network Graphics (*.png)|*.png|"
+    "All Image Types|*.png;*.bmp;*.gif;*.jpg;*.jpeg;*.tif;*.svg;*.pdf|Portable Network Graphics (*.png)|*.png|"
     "Bitmap (*.bmp)|*.bmp|Graphic Interchange Format (*.gif)|*.gif|JPEG Images (*.jpg;*.jpeg)|*.jpg;*.jpeg|"
-    "Tagged Image File Format (*.tif)|*.tif");
+    "Tagged Image File Format (*.tif)|*.tif|Scalable Vector Graphics (*.svg)|*.svg|PDF, first page (*.pdf)|*.pdf");
 const QString VideoFilter = QStringLiteral("AVI Files (*.avi)|*.avi");
 
 // One configured file dialog; returns the chosen file or empty when cancelled.

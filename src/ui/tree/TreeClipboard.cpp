@@ -1,5 +1,6 @@
 #include "ui/tree/TreeClipboard.h"
 
+#include "core/elements/VectorPicture.h"
 #include "core/document/TreeSection.h"
 #include "core/elements/Interfaces.h"
 
@@ -124,7 +125,9 @@ QStringList DroppedImageFiles(const QMimeData *data)
     const QList<QByteArray> formats = QImageReader::supportedImageFormats();
     for (const QUrl &url : data->urls()) {
         const QFileInfo file(url.toLocalFile());
-        if (url.isLocalFile() && file.isFile() && formats.contains(file.suffix().toLower().toLatin1()))
+        // SVG and PDF are taken as vector pictures, whatever image plugins Qt has.
+        if (url.isLocalFile() && file.isFile()
+            && (formats.contains(file.suffix().toLower().toLatin1()) || IsVectorPictureFile(file.filePath())))
             files << file.filePath();
     }
     return files;

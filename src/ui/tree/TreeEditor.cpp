@@ -2,6 +2,7 @@
 
 #include "core/edit/EditCommands.h"
 #include "core/elements/ElementImage.h"
+#include "core/error.h"
 #include "ui/tree/ElementTreeModel.h"
 #include "ui/tree/ElementsTreeView.h"
 #include "ui/tree/TreeClipboard.h"
@@ -130,8 +131,14 @@ void TTreeEditor::ElementsTreeDragDrop(TElementNode *target, TDropMode mode, Qt:
         return;
     // Picture files from the file manager become image elements at the drop point.
     if (const QStringList files = DroppedImageFiles(data); !files.isEmpty() && !data->hasFormat(VirtualTreeDataFormat)) {
-        for (TElementNode *node : DropImageFiles(Document(), files, target, mode))
-            Select(*node, true);
+        // A refused picture stops the drop before anything changes; it must not leave the event.
+        try {
+            for (TElementNode *node : DropImageFiles(Document(), files, target, mode))
+                Select(*node, true);
+        } catch (const EVelmoraError &e) {
+            if (m_showError)
+                m_showError(e.message());
+        }
         return;
     }
     bool changed = false;

@@ -25,6 +25,8 @@ class TTreeEditor : public QObject
 public:
     // confirm: a Yes/No question; true only for Yes.
     TTreeEditor(TElementTreeModel &model, TElementsTreeView &view, std::function<bool(const QString &)> confirm);
+    // Where a refused drop is told (a crafted picture file); without one it is dropped silently.
+    void SetErrorReport(std::function<void(const QString &)> showError) { m_showError = std::move(showError); }
 
     TElementTree &Tree() const;
     TElementNode *FocusedNode() const;
@@ -89,6 +91,7 @@ private:
     TElementTreeModel &m_model;
     TElementsTreeView &m_view;
     std::function<bool(const QString &)> m_confirm;
+    std::function<void(const QString &)> m_showError;
     bool m_dragging = false;
     std::vector<TElementNode *> m_dragNodes;
     std::vector<TElementNode *> m_cutNodes;

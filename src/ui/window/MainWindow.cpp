@@ -130,6 +130,7 @@ QWidget *TMain::CreateElementsPanel()
 
     m_treeEditor = std::make_unique<TTreeEditor>(*TreeModel, *ElementsTree,
         [this](const QString &question) { return m_prompts->Confirm(question); });
+    m_treeEditor->SetErrorReport([this](const QString &message) { m_prompts->ShowError(message); });
     ElementsTree->SetEditor(m_treeEditor.get());
 
     connect(TreeModel, &TElementTreeModel::StructureChanged, this, [this] { SchedulePreviewUpdate(); });

@@ -75,13 +75,16 @@ const std::map<QString, TExpected> &Expectations()
         {"dnxhr/444", {"dnxhd", "DNXHR 444", "yuv444p10le", nullptr}},
         {"h264/high", {"h264", "High", "yuv420p", nullptr}},
         {"h265/main", {"hevc", "Main", "yuv420p", nullptr}},
+        {"h265/main10", {"hevc", "Main 10", "yuv420p10le", nullptr}},
         {"ffv1/", {"ffv1", nullptr, "bgr0", "bgra"}},
+        {"ffv1/16", {"ffv1", nullptr, "gbrp16le", "gbrap16le"}},
         {"qtrle/", {"qtrle", nullptr, "rgb24", "argb"}},
         {"png/8", {"png", nullptr, "rgb24", "rgba"}},
         {"png/16", {"png", nullptr, "rgb48be", "rgba64be"}},
         {"tiff/8", {"tiff", nullptr, "rgb24", "rgba"}},
         {"tiff/16", {"tiff", nullptr, "rgb48le", "rgba64le"}},
         {"dpx/10", {"dpx", nullptr, "gbrp10le", nullptr}},
+        {"dpx/12", {"dpx", nullptr, "gbrp12le", nullptr}},
         {"exr/half", {"exr", nullptr, "gbrpf32le", "gbrapf32le"}},
     };
     return table;

@@ -26,7 +26,7 @@ void TFrameConverter::Rebuild(AVPixelFormat source)
         throw EExportError(QStringLiteral("The frames cannot be converted for the codec %1.").arg(m_setup.CodecTitle));
     }
     if (m_setup.Bt709)
-        ConvertWithBt709(sws);
+        ConvertWithMatrix(sws, m_setup.Bt2020 ? SWS_CS_BT2020 : SWS_CS_ITU709);
     m_source = source;
 }
 

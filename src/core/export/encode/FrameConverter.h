@@ -20,6 +20,7 @@ public:
         int Threads = 1;      // slices converted side by side
         bool Bt709 = false;   // limited-range BT.709 luma and chroma instead of swscale's BT.601
         QString CodecTitle;   // for messages
+        bool Bt2020 = false;  // with Bt709: BT.2020's (non-constant luminance) matrix instead
     };
 
     explicit TFrameConverter(TSetup setup) : m_setup(std::move(setup)) {}

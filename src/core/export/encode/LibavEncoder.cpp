@@ -50,16 +50,18 @@ void FillFloatPlanes(const QImage &frame, AVFrame *target, bool alpha)
     }
 }
 
-// 16-bit RGB into 10-bit planes G, B, R, rounded to the nearest code so that white is 1023
-// and an 8-bit picture comes back whole when read at 8 bits (the scaler dithers and truncates).
-void FillTenBitPlanes(const QImage &frame, AVFrame *target)
+// 16-bit RGB into 10- or 12-bit planes G, B, R, rounded to the nearest code so that white is
+// the top code and an 8-bit picture comes back whole when read at 8 bits (the scaler dithers
+// and truncates).
+void FillDeepPlanes(const QImage &frame, AVFrame *target, int bits)
 {
+    const quint32 top = (1u << bits) - 1;
     for (int y = 0; y < frame.height(); ++y) {
         const auto *in = reinterpret_cast<const quint16 *>(frame.constScanLine(y));
         auto *g = reinterpret_cast<quint16 *>(target->data[0] + y * target->linesize[0]);
         auto *b = reinterpret_cast<quint16 *>(target->data[1] + y * target->linesize[1]);
         auto *r = reinterpret_cast<quint16 *>(target->data[2] + y * target->linesize[2]);
-        auto tenBits = [](quint16 v) { return quint16((quint32(v) * 1023 + 32767) / 65535); };
+        auto tenBits = [top](quint16 v) { return quint16((quint32(v) * top + 32767) / 65535); };
         for (int x = 0; x < frame.width(); ++x, in += 4) {
             r[x] = tenBits(in[0]);
             g[x] = tenBits(in[1]);
@@ -119,7 +121,9 @@ TLibavEncoder::TLibavEncoder(const TFormatCodec &codec, const TCodecProfile &pro
     }
     // The bitstream's tags and the container's say the same. Motion JPEG and MPEG-4 Part 2
     // stay untagged: their decoders assume their own colours.
-    if (codec.Yuv || IsRgb(c->pix_fmt))
+    if (settings.Colour.Hdr())
+        TagBt2100(*c, codec.Yuv, settings.Colour.Encoding == TColourEncoding::Pq);
+    else if (codec.Yuv || IsRgb(c->pix_fmt))
         TagBt709(*c, codec.Yuv);
 
     // Key frames exactly every N frames in the other containers: the encoder's own scene cuts
@@ -165,8 +169,11 @@ TLibavEncoder::TLibavEncoder(const TFormatCodec &codec, const TCodecProfile &pro
     if (avi)
         flags &= ~SWS_FULL_CHR_H_INP;  // the chroma AVI files have always had
     m_converter = std::make_unique<TFrameConverter>(TFrameConverter::TSetup{
-        QSize(c->width, c->height), c->pix_fmt, flags, std::max(settings.Threads, 1), codec.Yuv, codec.Title});
+        QSize(c->width, c->height), c->pix_fmt, flags, std::max(settings.Threads, 1), codec.Yuv, codec.Title,
+        settings.Colour.Hdr()});
     m_deep = profile.DeepFrames();
+    if (settings.Colour.Mapped())
+        m_mapping = std::make_unique<TColourMapping>(settings.Colour);
 }
 
 QString TLibavEncoder::What(const char *step) const
@@ -215,15 +222,21 @@ void TLibavEncoder::Convert(const QImage &given)
     const bool givenAlpha = given.format() == QImage::Format_ARGB32 || given.format() == QImage::Format_RGBA64;
     // A deep file gets 16-bit input whatever it was handed, so 8-bit white lands on the
     // file's white (1023 in 10 bits), not on the 8-bit value shifted up.
-    const QImage frame = m_deep && given.depth() != 64
+    QImage frame = m_deep && given.depth() != 64
         ? given.convertToFormat(givenAlpha ? QImage::Format_RGBA64 : QImage::Format_RGBX64)
         : given;
+    if (m_mapping) {
+        TFrameLight light;
+        frame = m_mapping->Map(frame, &light);
+        m_light.Brightest = std::max(m_light.Brightest, light.Brightest);
+        m_light.Average = std::max(m_light.Average, light.Average);
+    }
     if (IsFloatPlanes(target)) {
         FillFloatPlanes(frame, m_frame.get(), target == AV_PIX_FMT_GBRAPF32LE);
         return;
     }
-    if (target == AV_PIX_FMT_GBRP10LE && frame.depth() == 64) {
-        FillTenBitPlanes(frame, m_frame.get());
+    if ((target == AV_PIX_FMT_GBRP10LE || target == AV_PIX_FMT_GBRP12LE) && frame.depth() == 64) {
+        FillDeepPlanes(frame, m_frame.get(), target == AV_PIX_FMT_GBRP10LE ? 10 : 12);
         return;
     }
     AVPixelFormat source = givenAlpha ? AV_PIX_FMT_BGRA : frame.format() == QImage::Format_RGB32 ? AV_PIX_FMT_BGR0 : AV_PIX_FMT_BGR24;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "core/export/encode/ColourMapping.h"
 #include "core/export/encode/FrameConverter.h"
 #include "core/export/encode/LibavSupport.h"
 #include "core/export/encode/VideoEncoder.h"
@@ -26,6 +27,9 @@ public:
     void Encode(const QImage &frame, const PacketOut &out);
     // Hands out what the encoder still holds; once.
     void Flush(const PacketOut &out);
+    // The most light of any frame so far and the highest frame average, in cd/m², for HDR
+    // deliveries (zero for others).
+    const TFrameLight &MeasuredLight() const { return m_light; }
 
     void Encode(const QImage &frame, TPacketList &out) override;
     void Flush(TPacketList &out) override;
@@ -44,6 +48,8 @@ private:
     TPacketPtr m_packet;
     std::unique_ptr<TFrameConverter> m_converter;
     bool m_deep = false;  // the file keeps more than 8 bits: the encoder gets 16-bit input
+    std::unique_ptr<TColourMapping> m_mapping;  // for deliveries in another signal than BT.709
+    TFrameLight m_light;
     int m_frameQuality = 0;
     qint64 m_nextPts = 0;
     bool m_flushed = false;

@@ -42,9 +42,17 @@ void TagBt709(AVCodecContext &context, bool yuv)
     context.color_range = yuv ? AVCOL_RANGE_MPEG : AVCOL_RANGE_JPEG;
 }
 
-void ConvertWithBt709(SwsContext *sws)
+void TagBt2100(AVCodecContext &context, bool yuv, bool pq)
 {
-    sws_setColorspaceDetails(sws, sws_getCoefficients(SWS_CS_DEFAULT), 1, sws_getCoefficients(SWS_CS_ITU709), 0, 0,
+    TagBt709(context, yuv);
+    context.color_primaries = AVCOL_PRI_BT2020;
+    context.color_trc = pq ? AVCOL_TRC_SMPTE2084 : AVCOL_TRC_ARIB_STD_B67;
+    context.colorspace = yuv ? AVCOL_SPC_BT2020_NCL : AVCOL_SPC_RGB;
+}
+
+void ConvertWithMatrix(SwsContext *sws, int matrix)
+{
+    sws_setColorspaceDetails(sws, sws_getCoefficients(SWS_CS_DEFAULT), 1, sws_getCoefficients(matrix), 0, 0,
                              1 << 16, 1 << 16);
 }
 

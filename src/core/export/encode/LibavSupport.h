@@ -53,9 +53,12 @@ void SendAndDrain(AVCodecContext *context, const AVFrame *frame, AVPacket *packe
 // The bitstream's own tags (H.264's VUI) and the container's then say the same.
 void TagBt709(AVCodecContext &context, bool yuv);
 
-// Makes a scaler from full-range RGB convert with the BT.709 matrix into limited range;
-// swscale takes BT.601 unless told, and players decode by the BT.709 tags.
-void ConvertWithBt709(SwsContext *sws);
+// Tags context as BT.2020 with the PQ or HLG transfer, ranges as TagBt709.
+void TagBt2100(AVCodecContext &context, bool yuv, bool pq);
+
+// Makes a scaler from full-range RGB convert with matrix (SWS_CS_ITU709, SWS_CS_BT2020) into
+// limited range; swscale takes BT.601 unless told, and players decode by the tags.
+void ConvertWithMatrix(SwsContext *sws, int matrix);
 
 // FFmpeg's own text for an error code.
 QString AvErrorText(int code);

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/export/encode/AviLayout.h"
+#include "core/export/formats/ColourEncoding.h"
 #include "core/export/formats/OutputFormats.h"
 
 #include <QByteArray>
@@ -30,6 +31,7 @@ struct TEncoderSettings
     int BytesPerSecond = 0;   // 0: no data rate target
     int Threads = 1;
     bool GlobalHeader = false;  // the container wants the codec's headers apart (MP4, MOV, ...)
+    TColourChoice Colour;       // the signal the file carries; frames come drawn in BT.709
 };
 
 // Turns 24-bit frames into the packets of one video stream.

@@ -98,7 +98,9 @@ TFormatCodec H265()
     c.BestSetting = 16;
     c.WorstSetting = 40;
     c.Size = {2, 2};
-    c.Profiles = {{"main", "Main", "main", AV_PIX_FMT_YUV420P, None, 8}};
+    // Main 10 is the profile HDR deliveries take.
+    c.Profiles = {{"main", "Main", "main", AV_PIX_FMT_YUV420P, None, 8},
+                  {"main10", "Main 10", "main10", AV_PIX_FMT_YUV420P10LE, None, 10}};
     return c;
 }
 
@@ -110,7 +112,8 @@ TFormatCodec Ffv1()
     c.Encoder = "ffv1";
     c.IntraOnly = true;
     c.Lossless = true;
-    c.Profiles = {{"", "RGB", "", AV_PIX_FMT_BGR0, AV_PIX_FMT_BGRA, 8}};
+    c.Profiles = {{"", "RGB", "", AV_PIX_FMT_BGR0, AV_PIX_FMT_BGRA, 8},
+                  {"16", "RGB 16 bit", "", AV_PIX_FMT_GBRP16LE, AV_PIX_FMT_GBRAP16LE, 16}};
     // Version 3 with checksums on every slice: damage is found, and decoders can go on.
     c.Options = "level=3:slicecrc=1";
     return c;
@@ -248,7 +251,8 @@ std::vector<TOutputFormat> BuildFormats()
                            {{"8", "8 bit", "", AV_PIX_FMT_RGB24, AV_PIX_FMT_RGBA, 8},
                             {"16", "16 bit", "", AV_PIX_FMT_RGB48LE, AV_PIX_FMT_RGBA64LE, 16}})}));
     list.push_back(Format("dpx", "DPX image sequence", TSinkKind::Sequence, "dpx", {"dpx"},
-                    {Image("dpx", "DPX", "dpx", {{"10", "10 bit", "", AV_PIX_FMT_GBRP10LE, None, 10}})}, true));
+                    {Image("dpx", "DPX", "dpx", {{"10", "10 bit", "", AV_PIX_FMT_GBRP10LE, None, 10},
+                                                {"12", "12 bit", "", AV_PIX_FMT_GBRP12LE, None, 12}})}, true));
     list.push_back(Format("exr", "OpenEXR image sequence", TSinkKind::Sequence, "exr", {"exr"},
                     {Image("exr", "OpenEXR", "exr",
                            {{"half", "half float", "", AV_PIX_FMT_GBRPF32LE, AV_PIX_FMT_GBRAPF32LE, 16}}, "format=half")},

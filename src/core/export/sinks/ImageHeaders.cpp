@@ -27,6 +27,20 @@ constexpr int DpxGenericSize = 1664;
 constexpr int DpxIndustrySize = 384;
 constexpr int DpxHeaderSize = DpxGenericSize + DpxIndustrySize;
 constexpr quint8 DpxBt709 = 6;  // transfer and colorimetric code for ITU-R BT.709
+constexpr quint8 DpxUserDefined = 0;
+
+// --- PNG ---------------------------------------------------------------------------------
+// The CRC of PNG chunks (ISO 3309, reflected, as zlib's).
+quint32 Crc32(const QByteArray &bytes)
+{
+    quint32 crc = 0xffffffffu;
+    for (const char byte : bytes) {
+        crc ^= quint8(byte);
+        for (int bit = 0; bit < 8; ++bit)
+            crc = (crc >> 1) ^ (0xedb88320u & (0u - (crc & 1u)));
+    }
+    return crc ^ 0xffffffffu;
+}
 
 class TDpxHeader
 {
@@ -161,9 +175,10 @@ QByteArray WithDpxTags(const QByteArray &dpx, const TImageTags &tags)
     } else if (dataOffset < DpxHeaderSize || dataOffset > quint32(dpx.size())) {
         throw EExportError(QStringLiteral("The DPX encoder wrote a header Velmora cannot tag."));
     }
-    // The pixels are display-referred BT.709 RGB over the whole code range, not linear light.
-    out[801] = char(DpxBt709);
-    out[802] = char(DpxBt709);
+    // The pixels are display-referred BT.709 RGB over the whole code range, not linear light;
+    // DPX has no code for PQ or HLG, whose files say "user defined".
+    out[801] = char(tags.Hdr ? DpxUserDefined : DpxBt709);
+    out[802] = char(tags.Hdr ? DpxUserDefined : DpxBt709);
     const int bits = quint8(out[803]);
     header.SetU32(784, 0);
     header.SetU32(792, bits > 0 && bits < 32 ? (1u << bits) - 1 : 0xffffffffu);
@@ -171,6 +186,24 @@ QByteArray WithDpxTags(const QByteArray &dpx, const TImageTags &tags)
     header.SetFloat(1940, float(tags.Rate.Value()));
     header.SetU32(1920, tags.Timecode ? tags.Timecode->Packed() : 0xffffffffu);
     header.SetU32(1924, 0);  // user bits
+    return out;
+}
+
+QByteArray WithPngColour(const QByteArray &png, bool pq)
+{
+    constexpr int HeaderEnd = 8 + 8 + 13 + 4;  // signature, then IHDR's length, type, data and CRC
+    if (png.size() < HeaderEnd || png.mid(12, 4) != "IHDR")
+        throw EExportError(QStringLiteral("The PNG writer wrote a file Velmora cannot tag as HDR."));
+    // H.273's codes: BT.2020 primaries, PQ or HLG, identity matrix (RGB), full range.
+    const QByteArray body = QByteArray("cICP") + char(9) + char(pq ? 16 : 18) + char(0) + char(1);
+    QByteArray chunk(4, '\0');
+    qToBigEndian<quint32>(4, chunk.data());
+    chunk += body;
+    QByteArray crc(4, '\0');
+    qToBigEndian<quint32>(Crc32(body), crc.data());
+    chunk += crc;
+    QByteArray out = png;
+    out.insert(HeaderEnd, chunk);
     return out;
 }
 

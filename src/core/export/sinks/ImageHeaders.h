@@ -31,6 +31,7 @@ struct TImageTags
 {
     TFrameRate Rate;
     std::optional<TTimecodeFields> Timecode;
+    bool Hdr = false;  // PQ or HLG BT.2020, which DPX has no codes for
 };
 
 // libavcodec's DPX encoder writes no industry headers and calls display-referred pixels
@@ -38,6 +39,11 @@ struct TImageTags
 // and colorimetry as BT.709 and sets the reference white to the top code value. Throws
 // EExportError when dpx is not a DPX file of the layout libavcodec writes.
 QByteArray WithDpxTags(const QByteArray &dpx, const TImageTags &tags);
+
+// Adds a cICP chunk after the header of a PNG file: BT.2020 primaries, PQ or HLG transfer,
+// full-range RGB, which is how PNG says a picture is HDR. Throws EExportError when png does
+// not start with a header chunk.
+QByteArray WithPngColour(const QByteArray &png, bool pq);
 
 // Adds a timeCode and, when missing, a framesPerSecond attribute to a single-part scanline
 // OpenEXR file: the header grows, so every offset in the chunk table moves with it. Throws

@@ -5,11 +5,13 @@
 
 #include <QFile>
 #include <algorithm>
+#include <cmath>
 #include <optional>
 #include <thread>
 
 extern "C" {
 #include <libavformat/avformat.h>
+#include <libavutil/mastering_display_metadata.h>
 #include <libavutil/opt.h>
 }
 
@@ -29,6 +31,16 @@ void CheckFormatChoice(const TFormatChoice &choice, const TSinkSettings &setting
         throw EExportError(QStringLiteral("%1 %2 carries no alpha channel; these do: %3.")
                                .arg(format.Title, QStringLiteral("%1 %2").arg(codec.Title, choice.Profile->Title).trimmed(),
                                     carriers.join(QStringLiteral(", "))));
+    }
+    const QString colour = ColourRefusal(format, codec, *choice.Profile, choice.Colour.Encoding);
+    if (!colour.isEmpty())
+        throw EExportError(colour);
+    if (choice.Colour.Encoding == TColourEncoding::DciXyz) {
+        if (settings.Alpha)
+            throw EExportError(QStringLiteral("DCDM frames carry no alpha channel; render them without --alpha."));
+        if (!DcdmRaster(settings.Size).isValid())
+            throw EExportError(QStringLiteral("A film of %1 x %2 pixels fits no cinema raster; DCDM frames are %3.")
+                                   .arg(settings.Size.width()).arg(settings.Size.height()).arg(DcdmRasterNames()));
     }
     const QString size = SizeRefusal(codec, settings.Size);
     if (!size.isEmpty())
@@ -57,6 +69,42 @@ void CheckFormatChoice(const TFormatChoice &choice, const TSinkSettings &setting
         }
     }
 }
+
+namespace {
+
+// Two bytes of EBML, which any level up to PQ's 10000 cd/m² fits in.
+constexpr unsigned PlaceholderLight = 0xffff;
+
+// A measured level as the metadata holds it: whole cd/m², rounded up so the level is never
+// below a pixel's.
+unsigned CandelaLevel(double candelas)
+{
+    return unsigned(std::clamp(std::ceil(candelas - 0.01), 0.0, 10000.0));
+}
+
+// Writes the measured levels over the placeholders in a finished Matroska file's track
+// header (MaxCLL 0x55BC, MaxFALL 0x55BD, each a two-byte unsigned). False when they are not
+// found or cannot be written.
+bool PatchMatroskaLightLevels(const QString &path, const TFrameLight &light)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadWrite))
+        return false;
+    const QByteArray head = file.read(1 << 16);  // the tracks come before any cluster
+    const std::pair<char, unsigned> fields[] = {{char(0xbc), CandelaLevel(light.Brightest)}, {char(0xbd), CandelaLevel(light.Average)}};
+    for (const auto &[id, value] : fields) {
+        const QByteArray placeholder = QByteArray("\x55") + id + QByteArray("\x82\xff\xff", 3);
+        const qsizetype at = head.indexOf(placeholder);
+        if (at < 0 || !file.seek(at + 3))
+            return false;
+        const char bytes[2] = {char(value >> 8), char(value & 0xff)};
+        if (file.write(bytes, 2) != 2)
+            return false;
+    }
+    return file.flush();
+}
+
+} // namespace
 
 TMediaFrameSink::TMediaFrameSink(const TFormatChoice &choice) : m_choice(choice) {}
 
@@ -89,6 +137,7 @@ bool TMediaFrameSink::Open(const TSinkSettings &settings)
     encoding.KeyFrameEvery = m_choice.KeyFrameEvery;
     encoding.Threads = settings.Threads > 0 ? settings.Threads : int(std::max(1u, std::thread::hardware_concurrency()));
     encoding.GlobalHeader = (muxer->flags & AVFMT_GLOBALHEADER) != 0;
+    encoding.Colour = m_choice.Colour;
     m_encoder = std::make_unique<TLibavEncoder>(*m_choice.Codec, *m_choice.Profile, encoding);
 
     // Written beside the target and put in place when finished, so a failed run keeps the
@@ -111,6 +160,11 @@ bool TMediaFrameSink::Open(const TSinkSettings &settings)
         m_stream->time_base = c->time_base;
         m_stream->avg_frame_rate = c->framerate;
         m_stream->r_frame_rate = c->framerate;
+        if (m_choice.Colour.Encoding == TColourEncoding::Pq) {
+            AddMasteringDisplay();
+            if (WritesColourAtStart())
+                AddLightLevels(PlaceholderLight, PlaceholderLight);
+        }
         if (!m_choice.Timecode.isEmpty())
             av_dict_set(&m_format->metadata, "timecode", m_choice.Timecode.toLatin1().constData(), 0);
         CheckAv(avio_open(&m_format->pb, path.constData(), AVIO_FLAG_WRITE),
@@ -126,6 +180,53 @@ bool TMediaFrameSink::Open(const TSinkSettings &settings)
         throw;
     }
     return true;
+}
+
+// The display PQ masters are graded on: BT.2020 primaries, D65, 1000 cd/m² down to 0.005,
+// the common grading monitor; the picture itself never leaves the graphics white's range.
+void TMediaFrameSink::AddMasteringDisplay()
+{
+    AVMasteringDisplayMetadata *display = av_mastering_display_metadata_alloc();
+    if (!display)
+        CheckAv(AVERROR(ENOMEM), QStringLiteral("Could not set up the file \"%1\"").arg(m_fileName));
+    constexpr int Unit = 50000;  // ST 2086's chromaticity steps
+    const double primaries[3][2] = {{0.708, 0.292}, {0.170, 0.797}, {0.131, 0.046}};
+    for (int i = 0; i < 3; ++i)
+        for (int j = 0; j < 2; ++j)
+            display->display_primaries[i][j] = av_make_q(int(std::lround(primaries[i][j] * Unit)), Unit);
+    display->white_point[0] = av_make_q(15635, Unit);
+    display->white_point[1] = av_make_q(16450, Unit);
+    display->max_luminance = av_make_q(1000, 1);
+    display->min_luminance = av_make_q(50, 10000);
+    display->has_primaries = 1;
+    display->has_luminance = 1;
+    const int added = av_stream_add_side_data(m_stream, AV_PKT_DATA_MASTERING_DISPLAY_METADATA,
+                                              reinterpret_cast<uint8_t *>(display), sizeof *display);
+    if (added < 0)
+        av_free(display);
+    CheckAv(added, QStringLiteral("Could not set up the file \"%1\"").arg(m_fileName));
+}
+
+// MaxCLL and MaxFALL as the frames reached them. MOV and MP4 write the stream's description
+// when they finish, so the measure of the whole run goes in then; Matroska writes it first,
+// with placeholders that are written over at the end.
+void TMediaFrameSink::AddLightLevels(unsigned brightest, unsigned average)
+{
+    size_t size = 0;
+    AVContentLightMetadata *levels = av_content_light_metadata_alloc(&size);
+    if (!levels)
+        CheckAv(AVERROR(ENOMEM), QStringLiteral("Could not finish the file \"%1\"").arg(m_fileName));
+    levels->MaxCLL = brightest;
+    levels->MaxFALL = average;
+    const int added = av_stream_add_side_data(m_stream, AV_PKT_DATA_CONTENT_LIGHT_LEVEL, reinterpret_cast<uint8_t *>(levels), size);
+    if (added < 0)
+        av_free(levels);
+    CheckAv(added, QStringLiteral("Could not finish the file \"%1\"").arg(m_fileName));
+}
+
+bool TMediaFrameSink::WritesColourAtStart() const
+{
+    return m_choice.Format->Muxer == "matroska";
 }
 
 void TMediaFrameSink::Discard()
@@ -186,6 +287,15 @@ void TMediaFrameSink::Finish()
     } catch (const EExportError &e) {
         failure = e;
     }
+    const bool pq = m_choice.Colour.Encoding == TColourEncoding::Pq;
+    const TFrameLight light = m_encoder->MeasuredLight();
+    if (!failure && pq && !WritesColourAtStart()) {
+        try {
+            AddLightLevels(CandelaLevel(light.Brightest), CandelaLevel(light.Average));
+        } catch (const EExportError &e) {
+            failure = e;
+        }
+    }
     const int trailer = av_write_trailer(m_format);
     if (trailer < 0 && !failure)
         failure = EExportError(QStringLiteral("Could not finish the file \"%1\": %2").arg(m_fileName, AvErrorText(trailer)));
@@ -196,6 +306,8 @@ void TMediaFrameSink::Finish()
     m_format = nullptr;
     m_stream = nullptr;
     m_encoder.reset();
+    if (!failure && pq && WritesColourAtStart() && !PatchMatroskaLightLevels(m_target->WritePath(), light))
+        failure = EExportError(QStringLiteral("Could not write the light levels into the file \"%1\".").arg(m_fileName));
     if (failure)
         throw EExportError(failure->message());
 }

@@ -27,6 +27,7 @@ struct TFormatChoice
     int FrameCount = -1;  // frames the run is to write; -1: to the end of the roll, however far
     QStringList Inputs;   // files the run reads: no frame of a sequence may be written over them
     bool Overwrite = false;  // a sequence may replace the frames of an earlier one in its own range
+    TColourChoice Colour;    // the signal the file carries
 };
 
 // Checks a choice against the film before anything is written: alpha, size, rate and
@@ -51,6 +52,9 @@ public:
 
 private:
     void WritePacket(AVPacket *packet);
+    void AddMasteringDisplay();
+    void AddLightLevels(unsigned brightest, unsigned average);
+    bool WritesColourAtStart() const;
     void Discard();
     void Finish();
 

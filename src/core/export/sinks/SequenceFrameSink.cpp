@@ -1,6 +1,7 @@
 #include "core/export/sinks/SequenceFrameSink.h"
 
 #include "core/export/ExportError.h"
+#include "core/export/encode/ColourMapping.h"
 #include "core/export/sinks/ImageHeaders.h"
 #include "core/export/formats/OutputTarget.h"
 
@@ -9,6 +10,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QImageWriter>
+#include <QPainter>
 #include <QRegularExpression>
 
 #include <cerrno>
@@ -23,9 +25,10 @@ namespace velmora {
 namespace {
 
 // Images are encoded one at a time, each on its own thread.
-TEncoderSettings ImageEncoderSettings(const TSinkSettings &sink)
+TEncoderSettings ImageEncoderSettings(const TSinkSettings &sink, const TColourChoice &colour)
 {
     TEncoderSettings settings;
+    settings.Colour = colour;
     settings.Width = sink.Size.width();
     settings.Height = sink.Size.height();
     settings.Rate = sink.Rate;
@@ -71,6 +74,20 @@ QImage ImageForQt(const QImage &frame, const TCodecProfile &profile)
     if (profile.Bits > 8)
         return frame.convertToFormat(alpha ? QImage::Format_RGBA64 : QImage::Format_RGBX64);
     return frame.convertToFormat(alpha ? QImage::Format_ARGB32 : QImage::Format_RGB888);
+}
+
+// A frame centred on its cinema raster, black around: the picture is never resampled.
+QImage OnDcdmRaster(const QImage &frame)
+{
+    const QSize raster = DcdmRaster(frame.size());
+    if (raster == frame.size())
+        return frame;
+    QImage canvas(raster, frame.format());
+    canvas.fill(Qt::black);
+    QPainter painter(&canvas);
+    painter.setCompositionMode(QPainter::CompositionMode_Source);
+    painter.drawImage(QPoint((raster.width() - frame.width()) / 2, (raster.height() - frame.height()) / 2), frame);
+    return canvas;
 }
 
 } // namespace
@@ -144,7 +161,9 @@ bool TSequenceFrameSink::Open(const TSinkSettings &settings)
         throw EExportError(QStringLiteral("The folder \"%1\" does not exist.").arg(QDir::toNativeSeparators(first.path())));
     if (m_choice.Codec->Encoder != "qt") {
         // Opened once here so codec refusals come before the first file.
-        TLibavEncoder(*m_choice.Codec, *m_choice.Profile, ImageEncoderSettings(settings));
+        TLibavEncoder(*m_choice.Codec, *m_choice.Profile, ImageEncoderSettings(settings, m_choice.Colour));
+    } else if (m_choice.Colour.Mapped()) {
+        m_mapping = std::make_unique<TColourMapping>(m_choice.Colour);
     }
     ClearEarlierSequence();
     m_done.clear();
@@ -244,11 +263,20 @@ void TSequenceFrameSink::WriteImage(const TJob &job, std::unique_ptr<TLibavEncod
         QBuffer buffer(&data);
         buffer.open(QIODevice::WriteOnly);
         QImageWriter writer(&buffer, m_choice.Format->Muxer);
-        if (!writer.write(ImageForQt(job.Frame, *m_choice.Profile)))
+        QImage image = ImageForQt(job.Frame, *m_choice.Profile);
+        if (m_mapping) {
+            if (m_choice.Colour.Encoding == TColourEncoding::DciXyz)
+                image = OnDcdmRaster(image);
+            image = m_mapping->Map(image);
+        }
+        if (!writer.write(image))
             throw EExportError(QStringLiteral("Could not write the image \"%1\": %2").arg(name, writer.errorString()));
+        if (m_choice.Colour.Hdr() && m_choice.Format->Muxer == "png")
+            data = WithPngColour(data, m_choice.Colour.Encoding == TColourEncoding::Pq);
     } else {
         if (!encoder) {
-            encoder = std::make_unique<TLibavEncoder>(*m_choice.Codec, *m_choice.Profile, ImageEncoderSettings(m_settings));
+            encoder = std::make_unique<TLibavEncoder>(*m_choice.Codec, *m_choice.Profile,
+                                                      ImageEncoderSettings(m_settings, m_choice.Colour));
         }
         encoder->Encode(job.Frame, [&data](AVPacket *packet) {
             data.append(reinterpret_cast<const char *>(packet->data), packet->size);
@@ -257,6 +285,7 @@ void TSequenceFrameSink::WriteImage(const TJob &job, std::unique_ptr<TLibavEncod
         tags.Rate = m_settings.Rate;
         if (!m_choice.Timecode.isEmpty())
             tags.Timecode = TimecodeAfter(m_choice.Timecode, job.Index, m_settings.Rate);
+        tags.Hdr = m_choice.Colour.Hdr();
         if (m_choice.Codec->Encoder == "dpx")
             data = WithDpxTags(data, tags);
         else if (m_choice.Codec->Encoder == "exr")

@@ -65,6 +65,7 @@ private:
     QString Failure() const;
 
     TFormatChoice m_choice;
+    std::unique_ptr<TColourMapping> m_mapping;  // for images Qt writes in another signal than BT.709
     TSinkSettings m_settings;
     QString m_pattern;
     QString m_notice;

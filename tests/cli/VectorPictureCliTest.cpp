@@ -1,0 +1,139 @@
+// SVG and PDF pictures end to end: as sharp at --scale 2 as at 1, kept as vectors in a proof,
+// and crafted files refused before they reach a project.
+#include "cli/CliRunner.h"
+
+#include "core/elements/VectorPicture.h"
+
+#include <QFile>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QTemporaryDir>
+
+namespace {
+
+const QByteArray Logo = "<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"40\" height=\"20\" viewBox=\"0 0 40 20\">"
+                        "<rect width=\"40\" height=\"20\" fill=\"#ffffff\"/>"
+                        "<polygon points=\"20,2 38,18 2,18\" fill=\"#d02020\"/></svg>";
+
+class VectorPictureCliTest : public ::testing::Test
+{
+protected:
+    void SetUp() override { ASSERT_TRUE(m_dir.isValid()); }
+
+    QString Write(const QString &name, const QByteArray &bytes)
+    {
+        QFile file(m_dir.filePath(name));
+        EXPECT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(bytes);
+        return file.fileName();
+    }
+
+    // A 320 x 120 roll holding one picture drawn at 200 x 100, in view whole at frame 13.
+    TCliResult Import(const QString &picture, const QString &project)
+    {
+        const QJsonObject image{{QStringLiteral("kind"), QStringLiteral("TVmElementImage")},
+                                {QStringLiteral("ImageFile"), picture},
+                                {QStringLiteral("SpecificDims"), true},
+                                {QStringLiteral("Width"), 200},
+                                {QStringLiteral("Height"), 100}};
+        const QJsonObject roll{{QStringLiteral("kind"), QStringLiteral("TVmElementProject")},
+                               {QStringLiteral("Width"), 320},
+                               {QStringLiteral("Height"), 120},
+                               {QStringLiteral("ScrollRate"), 8},
+                               {QStringLiteral("FrameRate"), 24},
+                               {QStringLiteral("BackColor"), QStringLiteral("#FF000000")},
+                               {QStringLiteral("children"), QJsonArray{image}}};
+        const QString json = Write(project + QStringLiteral(".json"), QJsonDocument(roll).toJson());
+        return RunCli({QStringLiteral("import"), json, QStringLiteral("-o"), m_dir.filePath(project)});
+    }
+
+    // Pixels across the middle of the picture that are neither ground, logo white nor logo red:
+    // the width of its edges.
+    int SoftPixels(const QString &project, int scale)
+    {
+        const QString name = QStringLiteral("f%1_%2.png").arg(project).arg(scale);
+        const TCliResult result = RunCli({QStringLiteral("render"), m_dir.filePath(project), QStringLiteral("-o"), m_dir.filePath(name),
+                                          QStringLiteral("--frames"), QStringLiteral("13:13"), QStringLiteral("--scale"),
+                                          QString::number(scale), QStringLiteral("-q")});
+        EXPECT_EQ(result.ExitCode, 0) << result.Err.toStdString();
+        const QImage frame(m_dir.filePath(name).replace(QStringLiteral(".png"), QStringLiteral("_000013.png")));
+        EXPECT_EQ(frame.size(), QSize(320 * scale, 120 * scale));
+        int soft = 0;
+        const int y = 66 * scale;  // the picture's middle row
+        for (int x = 0; x < frame.width(); ++x) {
+            const int green = qGreen(frame.pixel(x, y));
+            soft += green > 48 && green < 224;
+        }
+        return soft;
+    }
+
+    QTemporaryDir m_dir;
+};
+
+TEST_F(VectorPictureCliTest, SvgIsAsSharpAtScaleTwoAsAtOne)
+{
+    ASSERT_EQ(Import(Write(QStringLiteral("logo.svg"), Logo), QStringLiteral("svg.vmz")).ExitCode, 0);
+    const int one = SoftPixels(QStringLiteral("svg.vmz"), 1);
+    const int two = SoftPixels(QStringLiteral("svg.vmz"), 2);
+    // Two slanted edges of the triangle, each antialiased over a pixel or two at any scale.
+    EXPECT_LE(one, 4);
+    EXPECT_LE(two, 4);
+    // The same logo as 40 x 20 pixels goes soft when it is drawn ten times as large.
+    const QImage pixels = velmora::TVectorPicture::FromBytes(Logo, QStringLiteral("logo"))->Rasterized(QSize(40, 20));
+    ASSERT_TRUE(pixels.save(m_dir.filePath(QStringLiteral("logo.png"))));
+    ASSERT_EQ(Import(m_dir.filePath(QStringLiteral("logo.png")), QStringLiteral("png.vmz")).ExitCode, 0);
+    EXPECT_GT(SoftPixels(QStringLiteral("png.vmz"), 2), 8);
+}
+
+TEST_F(VectorPictureCliTest, ProofKeepsVectors)
+{
+    if (QStandardPaths::findExecutable(QStringLiteral("pdfimages")).isEmpty())
+        GTEST_SKIP() << "pdfimages is needed";
+    ASSERT_EQ(Import(Write(QStringLiteral("logo.svg"), Logo), QStringLiteral("svg.vmz")).ExitCode, 0);
+    const QImage pixels = velmora::TVectorPicture::FromBytes(Logo, QStringLiteral("logo"))->Rasterized(QSize(40, 20));
+    ASSERT_TRUE(pixels.save(m_dir.filePath(QStringLiteral("logo.png"))));
+    ASSERT_EQ(Import(m_dir.filePath(QStringLiteral("logo.png")), QStringLiteral("png.vmz")).ExitCode, 0);
+    for (const auto &[project, images] : {std::pair{"svg.vmz", 0}, std::pair{"png.vmz", 1}}) {
+        const QString pdf = m_dir.filePath(QStringLiteral("%1.pdf").arg(QLatin1String(project)));
+        const TCliResult proof = RunCli({QStringLiteral("proof"), m_dir.filePath(QLatin1String(project)), QStringLiteral("-o"), pdf});
+        ASSERT_EQ(proof.ExitCode, 0) << proof.Err.toStdString();
+        // pdfimages lists each picture the PDF holds as pixels under two heading lines.
+        const QList<QByteArray> lines = RunTool(QStringLiteral("pdfimages"), {QStringLiteral("-list"), pdf}).trimmed().split('\n');
+        EXPECT_EQ(int(lines.size()) - 2, images) << project;
+    }
+}
+
+TEST_F(VectorPictureCliTest, JsonDescriptionCarriesTheOriginalBytes)
+{
+    ASSERT_EQ(Import(Write(QStringLiteral("logo.svg"), Logo), QStringLiteral("svg.vmz")).ExitCode, 0);
+    const TCliResult info = RunCli({QStringLiteral("info"), QStringLiteral("--json"), m_dir.filePath(QStringLiteral("svg.vmz"))});
+    ASSERT_EQ(info.ExitCode, 0);
+    const QString described = Write(QStringLiteral("described.json"), info.Out);
+    ASSERT_EQ(RunCli({QStringLiteral("import"), described, QStringLiteral("-o"), m_dir.filePath(QStringLiteral("again.vmz"))}).ExitCode, 0);
+    const QJsonObject again = QJsonDocument::fromJson(
+        RunCli({QStringLiteral("info"), QStringLiteral("--json"), m_dir.filePath(QStringLiteral("again.vmz"))}).Out).object();
+    const QJsonObject image = again[QStringLiteral("nodes")].toArray().first()[QStringLiteral("children")].toArray().first().toObject();
+    EXPECT_EQ(QByteArray::fromBase64(image[QStringLiteral("ImageData")].toString().toLatin1()), Logo);
+    EXPECT_LE(SoftPixels(QStringLiteral("again.vmz"), 2), 4);
+}
+
+TEST_F(VectorPictureCliTest, CraftedPicturesAreRefusedAtImport)
+{
+    const struct
+    {
+        const char *Name;
+        QByteArray Bytes;
+    } rows[] = {
+        {"outside.svg", "<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"9\" height=\"9\"><image href=\"/etc/passwd\"/></svg>"},
+        {"laughs.svg", "<?xml version=\"1.0\"?><!DOCTYPE svg [<!ENTITY a \"aaaa\">]><svg xmlns=\"http://www.w3.org/2000/svg\"/>"},
+        {"broken.pdf", "%PDF-1.7\n1 0 obj << /Type /Catalog >> endobj\n%%EOF"},
+    };
+    for (const auto &row : rows) {
+        const TCliResult result = Import(Write(QString::fromLatin1(row.Name), row.Bytes), QStringLiteral("bad.vmz"));
+        EXPECT_NE(result.ExitCode, 0) << row.Name;
+        EXPECT_TRUE(result.Err.contains("is refused")) << row.Name << ": " << result.Err.toStdString();
+        EXPECT_FALSE(QFile::exists(m_dir.filePath(QStringLiteral("bad.vmz")))) << row.Name;
+    }
+}
+
+} // namespace
