@@ -38,8 +38,10 @@ void TVmElementCreditBlock::Parse()
     m_problem.clear();
     m_warnings.clear();
     m_rows = TCreditRows{};
+    m_segments.clear();
     m_styles = TCreditStyles(1080);
     m_laidWidth = -1;
+    m_segmentsWidth = -1;
     try {
         if (!m_source.StylesJson.isEmpty()) {
             QJsonParseError error;
@@ -50,6 +52,7 @@ void TVmElementCreditBlock::Parse()
             m_styles.Load(json.object(), m_source.StylesPath.isEmpty() ? QStringLiteral("styles") : m_source.StylesPath);
         }
         m_rows = ReadCreditRows(m_source.Sheet);
+        m_segments = SplitCreditSegments(m_rows);
         // A layout now finds bad styles and numbers before the block is ever drawn.
         const TCreditLayout checked = TCreditLayout::Build(m_rows, m_styles, 1920, 1080, QString());
         // One line for each unknown style, not one for every row that names it.
@@ -67,6 +70,7 @@ void TVmElementCreditBlock::Parse()
     } catch (const EVelmoraError &error) {
         m_problem = error.message();
         m_rows = TCreditRows{};
+        m_segments.clear();
     }
 }
 
@@ -133,6 +137,35 @@ const TCreditLayout &TVmElementCreditBlock::LayoutFor(const TFilm &film, qint32 
         m_laidProjectStyles = projectStyles;
     }
     return m_layout;
+}
+
+const TCreditLayout &TVmElementCreditBlock::SegmentLayoutFor(const TFilm &film, std::size_t index, qint32 width) const
+{
+    static const TCreditLayout none;
+    if (index >= m_segments.size())
+        return none;
+    if (width < 1)
+        width = std::max(1, film.Width);
+    const qint32 filmHeight = std::max(1, film.Height);
+    static const TProjectStyles noStyles;
+    const TProjectStyles &projectStyles = film.Styles != nullptr ? *film.Styles : noStyles;
+    if (m_segmentsWidth != width || m_segmentsFilmHeight != filmHeight || m_segmentsProjectStyles != projectStyles) {
+        TCreditStyles styles = m_styles;
+        OverlayProjectStyles(styles, projectStyles, filmHeight / 1080.0);
+        m_segmentLayouts.clear();
+        for (const TCreditSegment &segment : m_segments) {
+            try {
+                m_segmentLayouts.push_back(TCreditLayout::Build(segment.Rows, styles, width, filmHeight, PictureDir()));
+            } catch (const EVelmoraError &) {
+                // The whole block laid out when it was read, and so does every part of it.
+                m_segmentLayouts.emplace_back();
+            }
+        }
+        m_segmentsWidth = width;
+        m_segmentsFilmHeight = filmHeight;
+        m_segmentsProjectStyles = projectStyles;
+    }
+    return m_segmentLayouts[index];
 }
 
 void TVmElementCreditBlock::RenderForFilm(QPainter &graphics, TLayoutRect &rect, quint8 flags, const TFilm &film) const

@@ -1,0 +1,138 @@
+// Cards and a crawl from one sheet, through the command line: info's segments against the
+// frames a render writes, held cards, fades, slices that join to the whole.
+#include "cli/CliRunner.h"
+#include "support/FileBytes.h"
+#include "support/InkBounds.h"
+#include "support/SheetFiles.h"
+
+#include <QDir>
+#include <QFile>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QTemporaryDir>
+
+namespace {
+
+using velmora::test::FileContents;
+using velmora::test::MeanGreen;
+
+class CardsCliTest : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(m_dir.isValid());
+        velmora::test::WriteSheet(Path("cards.csv"), {{"Kind", "Role", "Name", "Text", "Time", "Transition"},
+                                                      {"card", "", "", "", "0.5", "fade 4"},
+                                                      {"text", "", "", "Directed by", "", ""},
+                                                      {"names", "", "Ada Achterberg", "", "", ""},
+                                                      {"card", "", "", "", "00:00:00:06", "cut / push"},
+                                                      {"pair", "Editor", "Bram Belmonte", "", "", ""},
+                                                      {"crawl", "", "", "", "", ""},
+                                                      {"heading", "", "", "CAMERA", "", ""},
+                                                      {"pair", "Gaffer", "Cleo Castellan", "", "", ""},
+                                                      {"card", "", "", "", "0.25", "dissolve 3"},
+                                                      {"text", "", "", "Northlight", "", ""}});
+        const TCliResult import = RunCli({"import", Path("cards.csv"), "--film", "160x90", "--fps", "24", "--scroll", "6",
+                                          "-o", Path("p.vmz")});
+        ASSERT_EQ(import.ExitCode, 0) << import.Err.toStdString();
+        const TCliResult info = RunCli({"info", Path("p.vmz"), "--json"});
+        ASSERT_EQ(info.ExitCode, 0) << info.Err.toStdString();
+        m_info = QJsonDocument::fromJson(info.Out).object();
+    }
+
+    QString Path(const QString &name) const { return m_dir.filePath(name); }
+    QStringList Frames(const QString &glob) const { return QDir(m_dir.path()).entryList({glob}, QDir::Files, QDir::Name); }
+    QJsonObject Segment(int i) const { return m_info.value("segments").toArray().at(i).toObject(); }
+    int Number(const QJsonObject &o, const char *key) const { return o.value(QLatin1String(key)).toInt(); }
+
+    QTemporaryDir m_dir;
+    QJsonObject m_info;
+};
+
+
+TEST_F(CardsCliTest, InfoListsSegmentsThatAddUpToTheVideo)
+{
+    const QJsonArray segments = m_info.value("segments").toArray();
+    ASSERT_EQ(segments.size(), 4);
+    EXPECT_EQ(Segment(0).value("kind").toString(), "card");
+    EXPECT_EQ(Number(Segment(0), "hold"), 12);
+    EXPECT_EQ(Number(Segment(0), "frames"), 4 + 12 + 4);
+    EXPECT_EQ(Number(Segment(1), "first_frame"), 20);
+    EXPECT_EQ(Number(Segment(1), "hold"), 6);
+    EXPECT_EQ(Segment(1).value("out").toString(), "push");
+    EXPECT_EQ(Segment(2).value("kind").toString(), "crawl");
+    EXPECT_EQ(Number(Segment(2), "first_frame"), 26);
+    // The last card has nothing after it to dissolve into: it fades.
+    EXPECT_EQ(Segment(3).value("out").toString(), "fade 3");
+    const int frames = m_info.value("frame_count").toInt();
+    EXPECT_EQ(frames, Number(Segment(3), "last_frame") + 1);
+
+    ASSERT_EQ(RunCli({"render", Path("p.vmz"), "-o", Path("roll.mkv"), "--codec", "ffv1", "-q"}).ExitCode, 0);
+    const QByteArray counted = RunTool("ffprobe", {"-v", "error", "-count_frames", "-select_streams", "v:0", "-show_entries",
+                                                   "stream=nb_read_frames", "-of", "csv=p=0", Path("roll.mkv")});
+    EXPECT_EQ(counted.trimmed().toInt(), frames);
+    const TCliResult text = RunCli({"info", Path("p.vmz")});
+    EXPECT_TRUE(text.Out.contains("Segment: card 2 (cards.csv:5), frames 20 to 25 from 00:00:00:20, held 6 frames, in: cut, out: push"))
+        << text.Out.toStdString();
+}
+
+TEST_F(CardsCliTest, DecodedCardHoldsStillAndFadesAlongItsCurve)
+{
+    ASSERT_EQ(RunCli({"render", Path("p.vmz"), "-o", Path("f_%04d.png"), "-q"}).ExitCode, 0);
+    const auto frame = [&](int n) { return QImage(Path(QStringLiteral("f_%1.png").arg(n, 4, 10, QLatin1Char('0')))); };
+    const QJsonObject card = Segment(0);
+    const int held = Number(card, "held_from");
+    const QImage still = frame(held);
+    ASSERT_FALSE(still.isNull());
+    for (int f = held; f < held + Number(card, "hold"); ++f)
+        EXPECT_EQ(frame(f), still) << "frame " << f;
+    const double full = MeanGreen(still);
+    ASSERT_GT(full, 1.0);
+    const double curve[] = {0, 0.25, 0.5, 0.75};
+    for (int k = 0; k < 4; ++k)
+        EXPECT_NEAR(MeanGreen(frame(k)), full * curve[k], 0.05) << "fade in " << k;
+    for (int k = 0; k < 4; ++k)
+        EXPECT_NEAR(MeanGreen(frame(held + 12 + k)), full * (1 - (k + 1) / 4.0), 0.05) << "fade out " << k;
+
+    // still --frame draws the same frame as the render.
+    ASSERT_EQ(RunCli({"still", Path("p.vmz"), "--frame", QString::number(held), "-o", Path("still.png")}).ExitCode, 0);
+    EXPECT_EQ(QImage(Path("still.png")).convertToFormat(still.format()), still);
+    const TCliResult past = RunCli({"still", Path("p.vmz"), "--frame", "100000", "-o", Path("x.png")});
+    EXPECT_EQ(past.ExitCode, 2);
+    EXPECT_TRUE(past.Err.contains("--frame 100000 is past the end of the roll")) << past.Err.toStdString();
+    const TCliResult byPosition = RunCli({"still", Path("p.vmz"), "--position", "10", "-o", Path("x.png")});
+    EXPECT_TRUE(byPosition.Err.contains("give --frame")) << byPosition.Err.toStdString();
+}
+
+// Slices cut across card and crawl boundaries put back together are the single render.
+TEST_F(CardsCliTest, ChunksJoinToTheSingleRender)
+{
+    ASSERT_EQ(RunCli({"render", Path("p.vmz"), "-o", Path("whole_%04d.png"), "-q"}).ExitCode, 0);
+    for (int k = 1; k <= 4; ++k)
+        ASSERT_EQ(RunCli({"render", Path("p.vmz"), "-o", Path("part_%04d.png"), "--chunk", QStringLiteral("%1/4").arg(k), "-q"}).ExitCode, 0);
+    const QStringList whole = Frames("whole_*.png");
+    const QStringList parts = Frames("part_*.png");
+    ASSERT_EQ(whole.size(), m_info.value("frame_count").toInt());
+    ASSERT_EQ(parts.size(), whole.size());
+    for (int i = 0; i < whole.size(); ++i)
+        EXPECT_EQ(QImage(Path(parts[i])), QImage(Path(whole[i]))) << whole[i].toStdString();
+
+    // Video slices joined decode to the same frames as the video rendered whole.
+    ASSERT_EQ(RunCli({"render", Path("p.vmz"), "-o", Path("whole.mkv"), "--codec", "ffv1", "-q"}).ExitCode, 0);
+    QStringList join{"join"};
+    for (int k = 1; k <= 3; ++k) {
+        const QString part = Path(QStringLiteral("c%1.mkv").arg(k));
+        ASSERT_EQ(RunCli({"render", Path("p.vmz"), "-o", part, "--codec", "ffv1", "--chunk", QStringLiteral("%1/3").arg(k), "-q"}).ExitCode, 0);
+        join << part;
+    }
+    ASSERT_EQ(RunCli(join + QStringList{"-o", Path("joined.mkv")}).ExitCode, 0);
+    const auto decoded = [](const QString &file) {
+        return RunTool("ffmpeg", {"-v", "error", "-i", file, "-f", "rawvideo", "-pix_fmt", "rgb24", "-"});
+    };
+    const QByteArray expected = decoded(Path("whole.mkv"));
+    ASSERT_FALSE(expected.isEmpty());
+    EXPECT_TRUE(decoded(Path("joined.mkv")) == expected);
+}
+
+} // namespace
