@@ -109,6 +109,20 @@ qint64 TTimeline::ReadingFrames(int characters, const TCardTiming &timing, int f
     return std::max<qint64>(1, qint64(std::ceil(seconds * frameRate - 1e-9)));
 }
 
+bool TTimeline::HasCards(const TElementTree &tree)
+{
+    const TElementNode *projectNode = tree.ProjectNode();
+    if (projectNode == nullptr)
+        return false;
+    return std::any_of(projectNode->Children().begin(), projectNode->Children().end(), [](const auto &child) {
+        const IElement *element = child->Element();
+        const auto *block = dynamic_cast<const TVmElementCreditBlock *>(element);
+        return dynamic_cast<const TVmElementCard *>(element) != nullptr
+            || (block != nullptr && std::any_of(block->Segments().begin(), block->Segments().end(),
+                                                [](const TCreditSegment &segment) { return segment.Card; }));
+    });
+}
+
 TTimeline TTimeline::Build(const TElementTree &tree)
 {
     TTimeline timeline;

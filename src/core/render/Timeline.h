@@ -78,6 +78,9 @@ public:
     // Lays out every card and crawl of the tree's project (cards among the project's elements,
     // and the cards of a credit sheet's card rows) for the project's film. The tree is only read.
     static TTimeline Build(const TElementTree &tree);
+    // Whether the tree's project holds a card (an element, or a sheet's card rows); cheap,
+    // nothing is laid out.
+    static bool HasCards(const TElementTree &tree);
 
     bool Timed() const { return m_timed; }
     qint64 FrameCount() const { return m_frameCount; }
