@@ -17,9 +17,11 @@ namespace velmora {
 
 namespace {
 
-// Version 2 adds the stretch of each timed section; a block without sections is still written
-// as version 1, so that projects keep their bytes.
-constexpr quint32 CreditBlockRecordVersion = 2;
+// Version 2 adds the stretch of each timed section, version 3 the holds a fit chose for the
+// sheet's cards; a block is written at the lowest version that holds what it has, so that
+// projects keep their bytes.
+constexpr quint32 CreditBlockRecordVersion = 3;
+constexpr qint32 MaxCardHolds = 100000;
 
 } // namespace
 
@@ -187,7 +189,8 @@ void TVmElementCreditBlock::SaveToStream(QIODevice &stream) const
 {
     TTypedFiler filer(&stream);
     const bool sections = m_stretches.size() > 1;
-    filer.WriteVersion(sections ? CreditBlockRecordVersion : 1);
+    const bool holds = !m_cardHolds.empty();
+    filer.WriteVersion(holds ? 3 : sections ? 2 : 1);
     filer.WriteWideString(m_source.SheetPath);
     filer.WriteWideString(m_source.Worksheet);
     filer.WriteWideString(m_source.StylesJson);
@@ -201,10 +204,15 @@ void TVmElementCreditBlock::SaveToStream(QIODevice &stream) const
         for (const QString &cell : row.Cells)
             filer.WriteWideString(cell);
     }
-    if (sections) {
-        filer.WriteInteger(qint32(m_stretches.size() - 1));
+    if (sections || holds) {
+        filer.WriteInteger(qint32(std::max<std::size_t>(m_stretches.size(), 1) - 1));
         for (std::size_t i = 1; i < m_stretches.size(); ++i)
             filer.WriteInteger(m_stretches[i]);
+    }
+    if (holds) {
+        filer.WriteInteger(qint32(m_cardHolds.size()));
+        for (const qint32 hold : m_cardHolds)
+            filer.WriteInteger(hold);
     }
 }
 
@@ -264,8 +272,17 @@ void TVmElementCreditBlock::LoadFromStream(QIODevice &stream)
         for (qint32 i = 0; i < sections; ++i)
             stretches.push_back(filer.ReadInteger());
     }
+    std::vector<qint32> holds;
+    if (version >= 3) {
+        const qint32 count = filer.ReadInteger();
+        if (count < 0 || count > MaxCardHolds)
+            throw EVelmoraError(QStringLiteral("a credit block's card count %1 is not from 0 to %2").arg(count).arg(MaxCardHolds));
+        for (qint32 i = 0; i < count; ++i)
+            holds.push_back(std::max<qint32>(0, filer.ReadInteger()));
+    }
     m_source = std::move(source);
     SetStretches(std::move(stretches));
+    SetCardHolds(std::move(holds));
     Parse();
 }
 

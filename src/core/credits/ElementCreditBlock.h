@@ -91,6 +91,16 @@ public:
         m_laidWidth = -1;
     }
 
+    // Holds a fit to a running time chose for the sheet's cards, in frames, in card order; 0 (or
+    // none) keeps what the sheet says.
+    const std::vector<qint32> &CardHolds() const { return m_cardHolds; }
+    void SetCardHolds(std::vector<qint32> holds)
+    {
+        while (!holds.empty() && holds.back() <= 0)
+            holds.pop_back();
+        m_cardHolds = std::move(holds);
+    }
+
     const TCreditSource &Source() const { return m_source; }
     const TCreditRows &Rows() const { return m_rows; }
     // The block's own styles (the built-in ones with its styles file over them), before the
@@ -111,6 +121,7 @@ private:
     QStringList m_warnings;
     std::vector<qint32> m_stretches;
     std::vector<TCreditSegment> m_segments;
+    std::vector<qint32> m_cardHolds;
     mutable std::vector<TCreditLayout> m_segmentLayouts;
     mutable qint32 m_segmentsWidth = -1;
     mutable qint32 m_segmentsFilmHeight = -1;

@@ -162,6 +162,7 @@ TTimeline TTimeline::Build(const TElementTree &tree)
             crawl().Items.push_back({child.get()});
             continue;
         }
+        std::size_t blockCards = 0;
         for (std::size_t i = 0; i < block->Segments().size(); ++i) {
             const TCreditSegment &part = block->Segments()[i];
             if (!part.Card) {
@@ -177,6 +178,10 @@ TTimeline TTimeline::Build(const TElementTree &tree)
             segment.Timing.Out = part.Transitions.Out;
             segment.Timing.HoldFrames = qint32(std::min<qint64>(CardTimeCell(block->Rows(), part.Start, timeline.m_frameRate),
                                                                 std::numeric_limits<qint32>::max()));
+            // A fit's hold stands for what the sheet says.
+            if (blockCards < block->CardHolds().size() && block->CardHolds()[blockCards] > 0)
+                segment.Timing.HoldFrames = block->CardHolds()[blockCards];
+            ++blockCards;
             segment.Characters = ReadingCharacters(part.Rows);
             segment.Name = QStringLiteral("card %1 (%2:%3)").arg(++cards).arg(SheetName(*block)).arg(part.Start.Number);
             segments.push_back(std::move(segment));
@@ -275,10 +280,8 @@ void TTimeline::SetHolds(const std::vector<qint64> &holds)
     Place();
 }
 
-void TTimeline::SetCrawl(std::size_t segment, qint32 height, int scrollRate)
+void TTimeline::SetScrollRate(int scrollRate)
 {
-    if (segment < m_segments.size() && !m_segments[segment].Card)
-        m_segments[segment].Height = height;
     m_scrollRate = std::max(1, scrollRate);
     Place();
 }

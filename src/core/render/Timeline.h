@@ -101,8 +101,8 @@ public:
 
     // Changes the holds (one per card, in order) and places the segments again; used by fitting.
     void SetHolds(const std::vector<qint64> &holds);
-    // Changes a crawl's frame count (from a fitted scroll rate or roll height) and places again.
-    void SetCrawl(std::size_t segment, qint32 height, int scrollRate);
+    // Changes the crawls' scroll rate and places the segments again; used by fitting.
+    void SetScrollRate(int scrollRate);
 
 private:
     void Place();

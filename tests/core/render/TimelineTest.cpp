@@ -1,6 +1,7 @@
 // Cards and crawls on one timeline: where segments stand, held frames, fades, dissolves, the
 // push into the crawl, alpha, and a roll without cards left as it was.
 #include "core/elements/ElementCard.h"
+#include "core/render/CardFit.h"
 #include "core/render/FrameRenderer.h"
 #include "core/render/Timecode.h"
 #include "core/render/Timeline.h"
@@ -204,6 +205,39 @@ TEST(Timeline, CardRecordRoundTrips)
     QString caption;
     read.GetCaption(-1, caption);
     EXPECT_EQ(caption, QStringLiteral("Director"));
+}
+
+} // namespace
+
+namespace {
+
+// A running time is met by the crawl's whole-pixel speed with the holds taking the rest, each
+// between its reading time and twice that.
+TEST(Timeline, RunningTimeFitKeepsHoldsWithinReading)
+{
+    RollBuilder roll(Width, Height);
+    roll.project->SetFrameRate(25);
+    roll.project->SetScrollRate(4);
+    Card(roll, 0xFFFFFFFF, 30, 60);
+    roll.Block(*roll.projectNode, 0xFFFF0000, Width, 400);
+    Card(roll, 0xFFFFFFFF, 30, 0, {TTransitionKind::Fade, 10}, {TTransitionKind::Fade, 10});
+    for (const qint64 target : {300, 457, 700}) {
+        const TElasticFit fit = FitCardsToRunningTime(roll.tree, target);
+        ASSERT_TRUE(fit.Fit) << target << ": " << fit.Problem.toStdString();
+        const TTimeline timeline = TTimeline::Build(roll.tree);
+        EXPECT_EQ(timeline.FrameCount(), target);
+        for (const TTimelineSegment &segment : timeline.Segments())
+            if (segment.Card) {
+                EXPECT_GE(segment.Hold, segment.ReadingHold) << target;
+                EXPECT_LE(segment.Hold, 2 * segment.ReadingHold) << target;
+            }
+    }
+    const qint64 before = TTimeline::Build(roll.tree).FrameCount();
+    const TElasticFit tooShort = FitCardsToRunningTime(roll.tree, 100);
+    EXPECT_FALSE(tooShort.Fit);
+    EXPECT_TRUE(tooShort.Problem.startsWith("the running time 00:00:04:00 cannot be met")) << tooShort.Problem.toStdString();
+    EXPECT_TRUE(tooShort.Problem.contains("the nearest times that work are 00:00:")) << tooShort.Problem.toStdString();
+    EXPECT_EQ(TTimeline::Build(roll.tree).FrameCount(), before) << "a failed fit changes nothing";
 }
 
 } // namespace

@@ -5,6 +5,7 @@
 
 #include "support/SheetFiles.h"
 
+#include <QBuffer>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
@@ -103,6 +104,34 @@ TEST(CardSheet, CardAndCrawlRowsCutTheSheetIntoSegments)
     test::WriteSheet(path, {{"Kind", "Text"}, {"text", "A"}, {"crawl", ""}, {"text", "B"}});
     const TVmElementCreditBlock crawl(ReadCopiedCreditSource(path, QString(), QString()));
     EXPECT_TRUE(crawl.Segments().empty());
+}
+
+// The holds a fit chose for a sheet's cards are kept by the project; without them the block's
+// record stays as it was.
+TEST(CardSheet, FittedHoldsRoundTripInTheBlock)
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath("credits.csv");
+    test::WriteSheet(path, {{"Kind", "Text"}, {"card", ""}, {"text", "A"}, {"card", ""}, {"text", "B"}});
+    TVmElementCreditBlock block(ReadCopiedCreditSource(path, QString(), QString()));
+    QBuffer plain;
+    plain.open(QIODevice::ReadWrite);
+    block.SaveToStream(plain);
+    block.SetCardHolds({0, 75});
+    QBuffer fitted;
+    fitted.open(QIODevice::ReadWrite);
+    block.SaveToStream(fitted);
+    EXPECT_NE(fitted.data(), plain.data());
+    fitted.seek(0);
+    TVmElementCreditBlock read;
+    read.LoadFromStream(fitted);
+    EXPECT_EQ(read.CardHolds(), (std::vector<qint32>{0, 75}));
+    EXPECT_EQ(read.Segments().size(), 2u);
+    block.SetCardHolds({});
+    QBuffer again;
+    again.open(QIODevice::ReadWrite);
+    block.SaveToStream(again);
+    EXPECT_EQ(again.data(), plain.data());
 }
 
 TEST(CardSheet, TransitionTextReadsBack)
