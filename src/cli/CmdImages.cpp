@@ -108,7 +108,7 @@ QImage TimelineStrip(const TElementTree &tree, const TTimeline &timeline, quint3
 int RunStill(const QStringList &arguments)
 {
     QCommandLineParser parser;
-    parser.setApplicationDescription(QStringLiteral("Writes the frame at a roll position as an image."));
+    parser.setApplicationDescription(QStringLiteral("Writes the frame at a roll position, or frame N of the run, as an image."));
     const QCommandLineOption output = OutputOption(QStringLiteral("FRAME.png"));
     const QCommandLineOption position({QStringLiteral("p"), QStringLiteral("position")},
                                       QStringLiteral("Pixels the roll has moved up (0 to film height + roll height)."),

@@ -286,6 +286,16 @@ void TTimeline::SetScrollRate(int scrollRate)
     Place();
 }
 
+const TTimelineSegment *TTimeline::CardOf(const TElementNode *node) const
+{
+    for (; node != nullptr; node = node->Parent())
+        if (dynamic_cast<const TVmElementCard *>(node->Element()) != nullptr)
+            for (const TTimelineSegment &segment : m_segments)
+                if (segment.Card && segment.Node == node)
+                    return &segment;
+    return nullptr;
+}
+
 int TTimeline::SegmentAt(qint64 frame) const
 {
     int found = 0;

@@ -89,6 +89,9 @@ public:
     int FrameRate() const { return m_frameRate; }
     const TFilm &Film() const { return m_film; }
 
+    // The card element segment that node is, or lies in; null for anything else.
+    const TTimelineSegment *CardOf(const TElementNode *node) const;
+
     // Frame f's parts; f is clamped to the timeline.
     TFrameParts PartsAt(qint64 frame) const;
     // The fade level of a card's local frame: 0 black, 1 the card in full.

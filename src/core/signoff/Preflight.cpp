@@ -544,7 +544,8 @@ private:
     {
         if (!m_options.TargetFrames)
             return;
-        const qint64 frames = m_map.FrameCount();
+        // Cards and crawls run one after another; a roll that only scrolls counts its positions.
+        const qint64 frames = TTimeline::HasCards(m_tree) ? TTimeline::Build(m_tree).FrameCount() : m_map.FrameCount();
         const qint64 target = *m_options.TargetFrames;
         if (frames == target)
             return;
