@@ -137,3 +137,74 @@ TEST_F(CardsCliTest, ChunksJoinToTheSingleRender)
 }
 
 } // namespace
+
+namespace {
+
+// A project's card elements around a crawl, from a description: they run as a sheet's would,
+// describe themselves back, and proof on pages of their own.
+TEST(CardProjectCli, CardElementsAroundACrawl)
+{
+    QTemporaryDir dir;
+    const auto text = [](const char *value) { return QJsonObject{{"kind", "TVmElementText"}, {"Text", value}, {"FontSize", 20}}; };
+    const QJsonObject description{
+        {"nodes",
+         QJsonArray{QJsonObject{
+             {"kind", "TVmElementProject"}, {"Width", 160}, {"Height", 90}, {"FrameRate", 25}, {"ScrollRate", 5},
+             {"children",
+              QJsonArray{QJsonObject{{"kind", "TVmElementCard"}, {"Caption", "Director"}, {"Hold", 10}, {"In", "fade 5"},
+                                     {"Out", "push"}, {"children", QJsonArray{text("Directed by"), text("Ada")}}},
+                         text("CAMERA"), text("Bram Belmonte"),
+                         QJsonObject{{"kind", "TVmElementCard"}, {"Caption", "Logo"}, {"Hold", 0}, {"In", "dissolve 6"},
+                                     {"Placement", "bottom"}, {"children", QJsonArray{text("Northlight")}}}}}}}}};
+    QFile json(dir.filePath("cards.json"));
+    ASSERT_TRUE(json.open(QIODevice::WriteOnly));
+    json.write(QJsonDocument(description).toJson());
+    json.close();
+    const TCliResult import = RunCli({"import", dir.filePath("cards.json"), "-o", dir.filePath("p.vmz")});
+    ASSERT_EQ(import.ExitCode, 0) << import.Err.toStdString();
+    const TCliResult info = RunCli({"info", dir.filePath("p.vmz"), "--json"});
+    const QJsonObject described = QJsonDocument::fromJson(info.Out).object();
+    const QJsonArray segments = described.value("segments").toArray();
+    ASSERT_EQ(segments.size(), 3);
+    EXPECT_EQ(segments[0].toObject().value("name").toString(), "card 1 (Director)");
+    EXPECT_EQ(segments[0].toObject().value("frames").toInt(), 15);
+    EXPECT_EQ(segments[1].toObject().value("first_frame").toInt(), 15);
+    // The logo reads its one word for the 2 seconds at least, and dissolves out of the crawl.
+    const QJsonObject logo = segments[2].toObject();
+    EXPECT_EQ(logo.value("hold").toInt(), 50);
+    EXPECT_EQ(logo.value("first_frame").toInt(), segments[1].toObject().value("last_frame").toInt() + 1 - 6);
+    const int frames = described.value("frame_count").toInt();
+    EXPECT_EQ(frames, logo.value("last_frame").toInt() + 1);
+
+    // What info describes imports back to the same roll.
+    QFile again(dir.filePath("again.json"));
+    ASSERT_TRUE(again.open(QIODevice::WriteOnly));
+    again.write(info.Out);
+    again.close();
+    ASSERT_EQ(RunCli({"import", dir.filePath("again.json"), "-o", dir.filePath("q.vmz")}).ExitCode, 0);
+    EXPECT_EQ(QJsonDocument::fromJson(RunCli({"info", dir.filePath("q.vmz"), "--json"}).Out).object().value("segments"),
+              described.value("segments"));
+
+    ASSERT_EQ(RunCli({"render", dir.filePath("p.vmz"), "-o", dir.filePath("f_%04d.png"), "-q"}).ExitCode, 0);
+    EXPECT_EQ(QDir(dir.path()).entryList({"f_*.png"}).size(), frames);
+    ASSERT_EQ(RunCli({"strip", dir.filePath("p.vmz"), "-o", dir.filePath("strip.png")}).ExitCode, 0);
+    EXPECT_GT(QImage(dir.filePath("strip.png")).height(), 2 * 90);
+    const TCliResult proof = RunCli({"proof", dir.filePath("p.vmz"), "-o", dir.filePath("proof.pdf")});
+    ASSERT_EQ(proof.ExitCode, 0) << proof.Err.toStdString();
+    const QByteArray pdfText = RunTool("pdftotext", {dir.filePath("proof.pdf"), "-"});
+    if (!pdfText.isEmpty()) {
+        EXPECT_TRUE(pdfText.contains("Card 1 (Director)")) << pdfText.toStdString();
+        EXPECT_TRUE(pdfText.contains("Held 10 frames (0.40 s) from 00:00:00:05 to 00:00:00:15")) << pdfText.toStdString();
+    }
+
+    // A card cannot come in by a push.
+    QFile badFile(dir.filePath("bad.json"));
+    ASSERT_TRUE(badFile.open(QIODevice::WriteOnly));
+    badFile.write(QJsonDocument(description).toJson().replace("\"In\": \"fade 5\"", "\"In\": \"push\""));
+    badFile.close();
+    const TCliResult refused = RunCli({"import", dir.filePath("bad.json"), "-o", dir.filePath("bad.vmz")});
+    EXPECT_EQ(refused.ExitCode, 1);
+    EXPECT_TRUE(refused.Err.contains("field \"In\": a card cannot enter by a push")) << refused.Err.toStdString();
+}
+
+} // namespace

@@ -34,10 +34,11 @@ void DrawProofCard(QPainter &painter, const QRectF &area, const TTimeline &timel
                                .arg(FormatTimecode(card.HeldFrame(), rate), FormatTimecode(card.HeldFrame() + card.Hold, rate),
                                     TransitionText(card.Timing.In), TransitionText(card.Timing.Out),
                                     FormatTimecode(card.Start, rate), FormatTimecode(card.End(), rate));
-    painter.drawText(QRectF(area.left(), area.top() + 20.0, area.width(), 16.0), Qt::AlignLeft | Qt::AlignVCenter, timing);
+    painter.drawText(QRectF(area.left(), area.top() + 20.0, area.width(), 30.0), Qt::AlignLeft | Qt::AlignTop | Qt::TextWordWrap,
+                     timing);
 
     // The film fits the area's width below the text, and its height when that is the tighter.
-    const double top = area.top() + 44.0;
+    const double top = area.top() + 56.0;
     const double s = std::min(area.width() / film.Width, (area.bottom() - top) / film.Height);
     const QRectF frame(area.left(), top, film.Width * s, film.Height * s);
     // The card keeps its own colours on paper too, so it stands on the film's background (black

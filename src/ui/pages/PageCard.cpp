@@ -10,7 +10,6 @@
 
 #include <QComboBox>
 #include <QFormLayout>
-#include <QHBoxLayout>
 #include <QLabel>
 #include <QScopedValueRollback>
 #include <QSpinBox>
@@ -47,37 +46,38 @@ TCardPage::TCardPage(TMain &main) : m_main(main)
 {
     setObjectName(QStringLiteral("PageCard"));
     Hold = Spin("CardHold", 0, 24 * 60 * 60 * 100, QStringLiteral(" frames"));
-    Hold->setSpecialValueText(QStringLiteral("Reading time"));
+    Hold->setSpecialValueText(QStringLiteral("Reading"));
     InKind = TransitionCombo("CardInKind", false);
     InFrames = Spin("CardInFrames", 1, MaxTransitionFrames, QStringLiteral(" frames"));
     OutKind = TransitionCombo("CardOutKind", true);
     OutFrames = Spin("CardOutFrames", 1, MaxTransitionFrames, QStringLiteral(" frames"));
     Placement = new QComboBox;
     Placement->setObjectName(QStringLiteral("CardPlacement"));
-    Placement->addItems({QStringLiteral("Centred in title-safe"), QStringLiteral("Top of title-safe"), QStringLiteral("Bottom of title-safe")});
+    // Within title-safe.
+    Placement->addItems({QStringLiteral("Centre"), QStringLiteral("Top"), QStringLiteral("Bottom")});
     MinimumHold = Spin("CardMinimumHold", 0, 60 * 60 * 1000, QStringLiteral(" ms"));
     MinimumHold->setSingleStep(100);
-    Rate = Spin("CardReadingRate", 1, 1000, QStringLiteral(" characters a second"));
+    Rate = Spin("CardReadingRate", 1, 1000, QStringLiteral(" chars/s"));
     Summary = new QLabel;
     Summary->setObjectName(QStringLiteral("CardSummary"));
     Summary->setWordWrap(true);
+    // The page keeps the width of the others; the summary wraps within it.
+    Summary->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
 
-    const auto pair = [](QComboBox *kind, QSpinBox *frames) {
-        auto *row = new QWidget;
-        auto *layout = new QHBoxLayout(row);
-        layout->setContentsMargins(0, 0, 0, 0);
-        layout->addWidget(kind);
-        layout->addWidget(frames);
-        return row;
-    };
     auto *layout = new QFormLayout(this);
     layout->addRow(QStringLiteral("Hold:"), Hold);
-    layout->addRow(QStringLiteral("In:"), pair(InKind, InFrames));
-    layout->addRow(QStringLiteral("Out:"), pair(OutKind, OutFrames));
-    layout->addRow(QStringLiteral("Placement:"), Placement);
-    layout->addRow(QStringLiteral("Reading at least:"), MinimumHold);
-    layout->addRow(QStringLiteral("Reading rate:"), Rate);
+    layout->addRow(QStringLiteral("In:"), InKind);
+    layout->addRow(QString(), InFrames);
+    layout->addRow(QStringLiteral("Out:"), OutKind);
+    layout->addRow(QString(), OutFrames);
+    layout->addRow(QStringLiteral("Place:"), Placement);
+    layout->addRow(QStringLiteral("Least:"), MinimumHold);
+    layout->addRow(QStringLiteral("Rate:"), Rate);
     layout->addRow(Summary);
+    for (QWidget *field : std::initializer_list<QWidget *>{Hold, InKind, InFrames, OutKind, OutFrames, Placement, MinimumHold, Rate}) {
+        field->setMinimumWidth(0);
+        field->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Fixed);
+    }
     for (QSpinBox *spin : {Hold, InFrames, OutFrames, MinimumHold, Rate})
         connect(spin, &QSpinBox::valueChanged, this, [this] { Apply(); });
     for (QComboBox *combo : {InKind, OutKind, Placement})
