@@ -77,6 +77,22 @@ void PlaceCard(TTimelineSegment &card, const TFilm &film)
     card.InkBottom = top + card.Height;
 }
 
+// Characters a reader reads in node and below: texts, and the rows of credit blocks.
+int TextCharacters(const TElementNode &node)
+{
+    int characters = 0;
+    if (const auto *text = queryInterface<IElementText>(node.Element())) {
+        QString value;
+        text->GetText(value);
+        characters += int(value.simplified().size());
+    } else if (const auto *block = dynamic_cast<const TVmElementCreditBlock *>(node.Element())) {
+        characters += ReadingCharacters(block->Rows());
+    }
+    for (const auto &child : node.Children())
+        characters += TextCharacters(*child);
+    return characters;
+}
+
 QString SheetName(const TVmElementCreditBlock &block)
 {
     return QFileInfo(block.Rows().SheetName).fileName();
@@ -210,11 +226,8 @@ TTimeline TTimeline::Build(const TElementTree &tree)
         PlaceCard(segment, film);
         if (segment.Characters == 0)
             for (const TTimelineItem &item : segment.Items)
-                if (item.Node != nullptr && item.Block == nullptr) {
-                    QString text;
-                    item.Node->Element()->GetCaption(-1, text);
-                    segment.Characters += int(text.simplified().size());
-                }
+                if (item.Node != nullptr && item.Block == nullptr)
+                    segment.Characters += TextCharacters(*item.Node);
         segment.ReadingHold = ReadingFrames(segment.Characters, segment.Timing, timeline.m_frameRate);
         segment.HoldFromReading = segment.Timing.HoldFrames <= 0;
         segment.Hold = segment.HoldFromReading ? segment.ReadingHold : segment.Timing.HoldFrames;
