@@ -6,6 +6,7 @@
 #include "core/export/formats/OutputTarget.h"
 #include "core/render/FrameRenderer.h"
 #include "core/render/LayoutPass.h"
+#include "core/render/Timeline.h"
 
 #include <QCommandLineParser>
 #include <QFileInfo>
@@ -62,26 +63,72 @@ void SaveImage(const QImage &image, TOutputTarget &target)
     target.Commit();
 }
 
+// The sequence as one tall image: each card as a framed page at its held frame, each crawl's
+// elements stacked as the plain roll's are, in the order they run.
+QImage TimelineStrip(const TElementTree &tree, const TTimeline &timeline, quint32 backColor)
+{
+    const TFilm &film = timeline.Film();
+    // Pages are set apart from the crawl by a rule this far from their edge.
+    const int margin = std::max(4, film.Height / 40);
+    qint64 height = 0;
+    for (const TTimelineSegment &segment : timeline.Segments())
+        height += segment.Card ? qint64(film.Height) + 2 * margin : segment.Height;
+    const QString tooLarge = ImageSizeProblem(film.Width, std::max<qint64>(1, height), QStringLiteral("A roll"));
+    if (!tooLarge.isEmpty())
+        throw EVelmoraError(tooLarge);
+    QImage strip(film.Width, int(std::max<qint64>(1, height)), QImage::Format_ARGB32_Premultiplied);
+    if (strip.isNull())
+        throw EVelmoraError(QStringLiteral("A roll of %1 x %2 pixels is too large for one image").arg(film.Width).arg(height));
+    strip.fill(QColor::fromRgba(backColor));
+    TFrameRenderer renderer;
+    QPainter painter(&strip);
+    painter.setRenderHint(QPainter::TextAntialiasing, true);
+    TLayoutPass pass(film);
+    qint32 top = 0;
+    for (const TTimelineSegment &segment : timeline.Segments()) {
+        if (!segment.Card) {
+            DrawTimelineItems(painter, pass, segment.Items, top, false);
+            top += segment.Height;
+            continue;
+        }
+        const QImage &page = renderer.RenderTimelineFrame(tree, timeline, segment.HeldFrame(), false);
+        // The page's frame is drawn inside its edge, scaled down so the rule has room.
+        const QRect area(margin, top + margin, film.Width - 2 * margin, film.Height);
+        const QRectF scaled(area.x(), area.y(), area.width(), double(film.Height) * area.width() / film.Width);
+        painter.drawImage(scaled, page);
+        painter.setPen(QPen(QColor(128, 128, 128), std::max(1, margin / 4)));
+        painter.drawRect(scaled.adjusted(-margin / 2.0, -margin / 2.0, margin / 2.0, margin / 2.0));
+        top += film.Height + 2 * margin;
+    }
+    return strip;
+}
+
 } // namespace
 
 int RunStill(const QStringList &arguments)
 {
     QCommandLineParser parser;
-    parser.setApplicationDescription(QStringLiteral("Writes the frame at a roll position as an image."));
+    parser.setApplicationDescription(QStringLiteral("Writes the frame at a roll position, or frame N of the run, as an image."));
     const QCommandLineOption output = OutputOption(QStringLiteral("FRAME.png"));
     const QCommandLineOption position({QStringLiteral("p"), QStringLiteral("position")},
                                       QStringLiteral("Pixels the roll has moved up (0 to film height + roll height)."),
                                       QStringLiteral("P"));
+    const QCommandLineOption frameNumber(QStringLiteral("frame"),
+                                         QStringLiteral("The frame of the run, from 0; cards and crawls count alike."),
+                                         QStringLiteral("N"));
     const QCommandLineOption placeholders(QStringLiteral("placeholders"), QStringLiteral("Outline every element."));
     const QCommandLineOption stored = StoredCreditsOption();
-    parser.addOptions({output, position, placeholders, stored});
+    parser.addOptions({output, position, frameNumber, placeholders, stored});
     QStringList files;
     if (!ParseArguments(parser, arguments, QStringLiteral("PROJECT.vmz"), files))
         return 0;
     const QString target = RequiredValue(parser, QStringLiteral("output"));
     ImageFormatFor(target);  // refused before the project is even read
-    const int at = ParseInt(QStringLiteral("position"), RequiredValue(parser, QStringLiteral("position")), 0,
-                            std::numeric_limits<int>::max());
+    if (parser.isSet(position) == parser.isSet(frameNumber))
+        throw EUsageError(QStringLiteral("give the frame by --position or by --frame, one of them"));
+    const bool byFrame = parser.isSet(frameNumber);
+    const int at = byFrame ? ParseInt(QStringLiteral("frame"), parser.value(frameNumber), 0, std::numeric_limits<int>::max())
+                           : ParseInt(QStringLiteral("position"), parser.value(position), 0, std::numeric_limits<int>::max());
 
     TOutputTarget::RefuseInput(target, files.first());
     TDocument document;
@@ -93,15 +140,25 @@ int RunStill(const QStringList &arguments)
     if (!tooLarge.isEmpty())
         throw EVelmoraError(tooLarge);
     TFrameRenderer renderer;
+    const TTimeline timeline = TTimeline::Build(document.Tree());
+    if (!byFrame && timeline.Timed())
+        throw EUsageError(QStringLiteral("%1 holds cards, whose frames stand still: give --frame (0 to %2) rather than a position")
+                              .arg(files.first())
+                              .arg(timeline.FrameCount() - 1));
     // Past the range the frame is only background: refused rather than written as if it showed the roll.
     renderer.MeasureRoll(document.Tree());
     RefuseTooTallRoll(document, &renderer);
-    if (at > renderer.PositionRange())
+    if (byFrame && at >= timeline.FrameCount())
+        throw EUsageError(QStringLiteral("--frame %1 is past the end of the roll: its frames run from 0 to %2")
+                              .arg(at)
+                              .arg(timeline.FrameCount() - 1));
+    if (!byFrame && at > renderer.PositionRange())
         throw EUsageError(QStringLiteral("--position %1 is past the end of the roll: its positions run from 0 to %2")
                               .arg(at)
                               .arg(renderer.PositionRange()));
     TOutputTarget outputFile(target);
-    const QImage &frame = renderer.RenderFrame(document.Tree(), at, parser.isSet(placeholders));
+    const QImage &frame = byFrame ? renderer.RenderTimelineFrame(document.Tree(), timeline, at, parser.isSet(placeholders))
+                                  : renderer.RenderFrame(document.Tree(), at, parser.isSet(placeholders));
     if (frame.isNull())
         throw EVelmoraError(QStringLiteral("The frame of %1 cannot be drawn: not enough memory").arg(files.first()));
     SaveImage(frame, outputFile);
@@ -131,6 +188,11 @@ int RunStrip(const QStringList &arguments)
     const TElementNode &projectNode = *document.ProjectNode();
     const auto *project = queryInterface<IProject>(projectNode.Element());
 
+    const TTimeline timeline = TTimeline::Build(document.Tree());
+    if (timeline.Timed()) {
+        SaveImage(TimelineStrip(document.Tree(), timeline, project->GetBackColor()), outputFile);
+        return 0;
+    }
     TFrameRenderer renderer;
     renderer.MeasureRoll(document.Tree());
     RefuseTooTallRoll(document, &renderer);

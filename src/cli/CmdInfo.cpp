@@ -9,11 +9,13 @@
 #include "core/export/run/GenerationRun.h"
 #include "core/render/FontWarnings.h"
 #include "core/render/FrameRenderer.h"
+#include "core/render/Timeline.h"
 #include "core/render/LayoutPass.h"
 #include "core/render/RunningTime.h"
 #include "core/render/Timecode.h"
 
 #include <QCommandLineParser>
+#include <limits>
 #include <QFileInfo>
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -109,6 +111,55 @@ void CollectCreditBlocks(const TElementNode &node, int scrollRate, int frameRate
         CollectCreditBlocks(*node.Child(i), scrollRate, frameRate, out);
 }
 
+// Each card and crawl with the frames it runs and, for a card, its hold and ways in and out.
+QJsonArray SegmentsToJson(const TTimeline &timeline, int frameRate)
+{
+    QJsonArray out;
+    for (const TTimelineSegment &segment : timeline.Segments()) {
+        QJsonObject entry{
+            {QStringLiteral("kind"), segment.Card ? QStringLiteral("card") : QStringLiteral("crawl")},
+            {QStringLiteral("name"), segment.Name},
+            {QStringLiteral("first_frame"), segment.Start},
+            {QStringLiteral("last_frame"), segment.End() - 1},
+            {QStringLiteral("start"), FormatTimecode(segment.Start, frameRate)},
+            {QStringLiteral("frames"), segment.Length},
+        };
+        if (segment.Card) {
+            entry.insert(QStringLiteral("hold"), segment.Hold);
+            entry.insert(QStringLiteral("held_from"), segment.HeldFrame());
+            entry.insert(QStringLiteral("hold_from_reading"), segment.HoldFromReading);
+            entry.insert(QStringLiteral("reading_hold"), segment.ReadingHold);
+            entry.insert(QStringLiteral("characters"), segment.Characters);
+            entry.insert(QStringLiteral("in"), TransitionText(segment.Timing.In));
+            entry.insert(QStringLiteral("out"), TransitionText(segment.Timing.Out));
+        } else {
+            entry.insert(QStringLiteral("height"), segment.Height);
+        }
+        out.append(entry);
+    }
+    return out;
+}
+
+QString SegmentLine(const QJsonObject &segment)
+{
+    const auto number = [&](const char *key) { return qint64(segment.value(QLatin1String(key)).toDouble()); };
+    QString line = QStringLiteral("Segment: %1, frames %2 to %3 from %4")
+                       .arg(segment.value(QStringLiteral("name")).toString())
+                       .arg(number("first_frame"))
+                       .arg(number("last_frame"))
+                       .arg(segment.value(QStringLiteral("start")).toString());
+    if (segment.value(QStringLiteral("kind")).toString() == QLatin1String("card"))
+        line += QStringLiteral(", held %1 frames%2, in: %3, out: %4")
+                    .arg(number("hold"))
+                    .arg(segment.value(QStringLiteral("hold_from_reading")).toBool()
+                             ? QStringLiteral(" (reading %1 characters)").arg(number("characters"))
+                             : QString())
+                    .arg(segment.value(QStringLiteral("in")).toString(), segment.value(QStringLiteral("out")).toString());
+    else
+        line += QStringLiteral(", %1 pixels").arg(number("height"));
+    return line + QLatin1Char('\n');
+}
+
 } // namespace
 
 int RunInfo(const QStringList &arguments)
@@ -142,7 +193,13 @@ int RunInfo(const QStringList &arguments)
     const int range = renderer.PositionRange();
     const int scrollRate = RateInEffect(project->GetScrollRate(), QStringLiteral("scroll rate"));
     const int rate = RateInEffect(project->GetFrameRate(), QStringLiteral("frame rate"));
-    const int frames = FrameCountFor(range, scrollRate);
+    // Cards and crawls run one after another; a roll without cards counts its positions.
+    const TTimeline timeline = TTimeline::Build(document.Tree());
+    const int frames = timeline.Timed() ? int(std::min<qint64>(timeline.FrameCount(), std::numeric_limits<int>::max()))
+                                        : FrameCountFor(range, scrollRate);
+    QJsonArray segments;
+    if (timeline.Timed())
+        segments = SegmentsToJson(timeline, rate);
 
     QJsonArray blocks;
     CollectCreditBlocks(document.Tree().Root(), scrollRate, rate, blocks);
@@ -173,7 +230,7 @@ int RunInfo(const QStringList &arguments)
         QJsonArray nodes;
         for (const auto &node : document.Tree().Root().Children())
             nodes.append(NodeToJson(*node, true));
-        const QJsonObject info{
+        QJsonObject info{
             {QStringLiteral("file"), files.first()},
             {QStringLiteral("roll_height"), rollHeight},
             {QStringLiteral("position_range"), range},
@@ -184,6 +241,8 @@ int RunInfo(const QStringList &arguments)
             {QStringLiteral("nodes"), nodes},
             {QStringLiteral("credit_blocks"), blocks},
         };
+        if (timeline.Timed())
+            info.insert(QStringLiteral("segments"), segments);
         PrintOut(QString::fromUtf8(QJsonDocument(info).toJson(QJsonDocument::Indented)));
         return 0;
     }
@@ -198,6 +257,8 @@ int RunInfo(const QStringList &arguments)
     out += QStringLiteral("Running time: %1\n").arg(FormatTimecode(frames, rate));
     if (!startTimecode.isEmpty())
         out += QStringLiteral("Start timecode: %1\n").arg(startTimecode);
+    for (const QJsonValue value : segments)
+        out += SegmentLine(value.toObject());
     for (const QString &warning : warnings)
         out += QStringLiteral("Warning: %1\n").arg(warning);
     for (const QJsonValue value : blocks) {

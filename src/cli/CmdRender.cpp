@@ -267,7 +267,10 @@ int RunRender(const QStringList &arguments)
         RateInEffect(project->GetScrollRate(), QStringLiteral("scroll rate"));
         RateInEffect(project->GetFrameRate(), QStringLiteral("frame rate"));
     }
-    const int frameCount = FrameCountFor(renderer.PositionRange(), source.ScrollRate());
+    // Cards and crawls count by the timeline; a roll that only scrolls, by its positions.
+    const qint64 timedFrames = source.TimedFrameCount();
+    const int frameCount = timedFrames >= 0 ? int(std::min<qint64>(timedFrames, std::numeric_limits<int>::max()))
+                                            : FrameCountFor(renderer.PositionRange(), source.ScrollRate());
     if (parser.isSet(chunk)) {
         const auto [k, n] = chunkPart;
         if (n > frameCount)

@@ -26,4 +26,14 @@ inline QRect InkBounds(const QImage &image, int threshold = 96)
     return right < 0 ? QRect() : QRect(QPoint(left, top), QPoint(right, bottom));
 }
 
+// The mean of the green channel over every pixel: how bright a frame of grey text is as a whole.
+inline double MeanGreen(const QImage &frame)
+{
+    double sum = 0;
+    for (int y = 0; y < frame.height(); ++y)
+        for (int x = 0; x < frame.width(); ++x)
+            sum += qGreen(frame.pixel(x, y));
+    return sum / (double(frame.width()) * frame.height());
+}
+
 } // namespace velmora::test

@@ -91,6 +91,11 @@ public:
         const std::vector<TCreditRow> &rows = m_rows.Rows;
         for (std::size_t first = 0; first < rows.size();) {
             std::size_t end = first + 1;
+            // Card and crawl rows mark where the sequence changes; they take no room of their own.
+            if (rows[first].Kind == TCreditRowKind::Card || rows[first].Kind == TCreditRowKind::Crawl) {
+                first = end;
+                continue;
+            }
             // Names and text rows of one style run together into one list or one set of paragraphs.
             if (rows[first].Kind == TCreditRowKind::Names || rows[first].Kind == TCreditRowKind::Text)
                 while (end < rows.size() && rows[end].Kind == rows[first].Kind
@@ -231,6 +236,9 @@ private:
             break;
         case TCreditRowKind::Image:
             Image(head);
+            break;
+        case TCreditRowKind::Card:
+        case TCreditRowKind::Crawl:
             break;
         case TCreditRowKind::Gap: {
             const int size = Number(head, colSize, -1, 0, MaxSize);

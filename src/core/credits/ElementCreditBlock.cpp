@@ -17,9 +17,11 @@ namespace velmora {
 
 namespace {
 
-// Version 2 adds the stretch of each timed section; a block without sections is still written
-// as version 1, so that projects keep their bytes.
-constexpr quint32 CreditBlockRecordVersion = 2;
+// Version 2 adds the stretch of each timed section, version 3 the holds a fit chose for the
+// sheet's cards; a block is written at the lowest version that holds what it has, so that
+// projects keep their bytes.
+constexpr quint32 CreditBlockRecordVersion = 3;
+constexpr qint32 MaxCardHolds = 100000;
 
 } // namespace
 
@@ -38,8 +40,10 @@ void TVmElementCreditBlock::Parse()
     m_problem.clear();
     m_warnings.clear();
     m_rows = TCreditRows{};
+    m_segments.clear();
     m_styles = TCreditStyles(1080);
     m_laidWidth = -1;
+    m_segmentsWidth = -1;
     try {
         if (!m_source.StylesJson.isEmpty()) {
             QJsonParseError error;
@@ -50,6 +54,7 @@ void TVmElementCreditBlock::Parse()
             m_styles.Load(json.object(), m_source.StylesPath.isEmpty() ? QStringLiteral("styles") : m_source.StylesPath);
         }
         m_rows = ReadCreditRows(m_source.Sheet);
+        m_segments = SplitCreditSegments(m_rows);
         // A layout now finds bad styles and numbers before the block is ever drawn.
         const TCreditLayout checked = TCreditLayout::Build(m_rows, m_styles, 1920, 1080, QString());
         // One line for each unknown style, not one for every row that names it.
@@ -67,6 +72,7 @@ void TVmElementCreditBlock::Parse()
     } catch (const EVelmoraError &error) {
         m_problem = error.message();
         m_rows = TCreditRows{};
+        m_segments.clear();
     }
 }
 
@@ -135,6 +141,35 @@ const TCreditLayout &TVmElementCreditBlock::LayoutFor(const TFilm &film, qint32 
     return m_layout;
 }
 
+const TCreditLayout &TVmElementCreditBlock::SegmentLayoutFor(const TFilm &film, std::size_t index, qint32 width) const
+{
+    static const TCreditLayout none;
+    if (index >= m_segments.size())
+        return none;
+    if (width < 1)
+        width = std::max(1, film.Width);
+    const qint32 filmHeight = std::max(1, film.Height);
+    static const TProjectStyles noStyles;
+    const TProjectStyles &projectStyles = film.Styles != nullptr ? *film.Styles : noStyles;
+    if (m_segmentsWidth != width || m_segmentsFilmHeight != filmHeight || m_segmentsProjectStyles != projectStyles) {
+        TCreditStyles styles = m_styles;
+        OverlayProjectStyles(styles, projectStyles, filmHeight / 1080.0);
+        m_segmentLayouts.clear();
+        for (const TCreditSegment &segment : m_segments) {
+            try {
+                m_segmentLayouts.push_back(TCreditLayout::Build(segment.Rows, styles, width, filmHeight, PictureDir()));
+            } catch (const EVelmoraError &) {
+                // The whole block laid out when it was read, and so does every part of it.
+                m_segmentLayouts.emplace_back();
+            }
+        }
+        m_segmentsWidth = width;
+        m_segmentsFilmHeight = filmHeight;
+        m_segmentsProjectStyles = projectStyles;
+    }
+    return m_segmentLayouts[index];
+}
+
 void TVmElementCreditBlock::RenderForFilm(QPainter &graphics, TLayoutRect &rect, quint8 flags, const TFilm &film) const
 {
     const TCreditLayout &layout = LayoutFor(film, rect.Width);
@@ -154,7 +189,8 @@ void TVmElementCreditBlock::SaveToStream(QIODevice &stream) const
 {
     TTypedFiler filer(&stream);
     const bool sections = m_stretches.size() > 1;
-    filer.WriteVersion(sections ? CreditBlockRecordVersion : 1);
+    const bool holds = !m_cardHolds.empty();
+    filer.WriteVersion(holds ? 3 : sections ? 2 : 1);
     filer.WriteWideString(m_source.SheetPath);
     filer.WriteWideString(m_source.Worksheet);
     filer.WriteWideString(m_source.StylesJson);
@@ -168,10 +204,15 @@ void TVmElementCreditBlock::SaveToStream(QIODevice &stream) const
         for (const QString &cell : row.Cells)
             filer.WriteWideString(cell);
     }
-    if (sections) {
-        filer.WriteInteger(qint32(m_stretches.size() - 1));
+    if (sections || holds) {
+        filer.WriteInteger(qint32(std::max<std::size_t>(m_stretches.size(), 1) - 1));
         for (std::size_t i = 1; i < m_stretches.size(); ++i)
             filer.WriteInteger(m_stretches[i]);
+    }
+    if (holds) {
+        filer.WriteInteger(qint32(m_cardHolds.size()));
+        for (const qint32 hold : m_cardHolds)
+            filer.WriteInteger(hold);
     }
 }
 
@@ -231,8 +272,17 @@ void TVmElementCreditBlock::LoadFromStream(QIODevice &stream)
         for (qint32 i = 0; i < sections; ++i)
             stretches.push_back(filer.ReadInteger());
     }
+    std::vector<qint32> holds;
+    if (version >= 3) {
+        const qint32 count = filer.ReadInteger();
+        if (count < 0 || count > MaxCardHolds)
+            throw EVelmoraError(QStringLiteral("a credit block's card count %1 is not from 0 to %2").arg(count).arg(MaxCardHolds));
+        for (qint32 i = 0; i < count; ++i)
+            holds.push_back(std::max<qint32>(0, filer.ReadInteger()));
+    }
     m_source = std::move(source);
     SetStretches(std::move(stretches));
+    SetCardHolds(std::move(holds));
     Parse();
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/credits/CreditLayout.h"
+#include "core/credits/CreditSegments.h"
 #include "core/elements/ElementBase.h"
 #include "core/elements/ProjectStyle.h"
 
@@ -55,11 +56,18 @@ public:
 
     const TCreditLayout &LayoutFor(const TFilm &film, qint32 width = -1) const;
 
+    // The sheet's cards and crawls in order; empty when it has no card rows (a crawl only).
+    const std::vector<TCreditSegment> &Segments() const { return m_segments; }
+    // The rows of segment index laid out as LayoutFor lays out the whole block, by the same
+    // code, so a card's lines look as they would in the crawl. Kept like LayoutFor's.
+    const TCreditLayout &SegmentLayoutFor(const TFilm &film, std::size_t index, qint32 width = -1) const;
+
     // The folder a relative sheet path (and the pictures beside the sheet) are found from.
     void SetBaseDir(const QString &dir)
     {
         m_source.BaseDir = dir;
         m_laidWidth = -1;
+        m_segmentsWidth = -1;
     }
     // The sheet's path as the project keeps it (its content stays).
     void SetSheetPath(const QString &path) { m_source.SheetPath = path; }
@@ -83,6 +91,16 @@ public:
         m_laidWidth = -1;
     }
 
+    // Holds a fit to a running time chose for the sheet's cards, in frames, in card order; 0 (or
+    // none) keeps what the sheet says.
+    const std::vector<qint32> &CardHolds() const { return m_cardHolds; }
+    void SetCardHolds(std::vector<qint32> holds)
+    {
+        while (!holds.empty() && holds.back() <= 0)
+            holds.pop_back();
+        m_cardHolds = std::move(holds);
+    }
+
     const TCreditSource &Source() const { return m_source; }
     const TCreditRows &Rows() const { return m_rows; }
     // The block's own styles (the built-in ones with its styles file over them), before the
@@ -102,6 +120,12 @@ private:
     QString m_problem;
     QStringList m_warnings;
     std::vector<qint32> m_stretches;
+    std::vector<TCreditSegment> m_segments;
+    std::vector<qint32> m_cardHolds;
+    mutable std::vector<TCreditLayout> m_segmentLayouts;
+    mutable qint32 m_segmentsWidth = -1;
+    mutable qint32 m_segmentsFilmHeight = -1;
+    mutable TProjectStyles m_segmentsProjectStyles;
     // The last layout and what it was made for; a cache, so drawing stays a const reading.
     mutable TCreditLayout m_layout;
     mutable qint32 m_laidWidth = -1;

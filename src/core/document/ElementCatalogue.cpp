@@ -1,6 +1,7 @@
 #include "core/document/ElementCatalogue.h"
 
 #include "core/credits/ElementCreditBlock.h"
+#include "core/elements/ElementCard.h"
 #include "core/elements/ElementColumns.h"
 #include "core/elements/ElementError.h"
 #include "core/elements/ElementImage.h"
@@ -12,7 +13,7 @@ namespace velmora {
 const std::vector<const TElementKind *> &RegisteredElementKinds()
 {
     static const std::vector<const TElementKind *> kinds{&TVmElementProject::Kind, &TVmElementText::Kind,
-        &TVmElementColumn::Kind, &TVmElementColumns::Kind, &TVmElementImage::Kind, &TVmElementCreditBlock::Kind};
+        &TVmElementColumn::Kind, &TVmElementColumns::Kind, &TVmElementImage::Kind, &TVmElementCreditBlock::Kind, &TVmElementCard::Kind};
     return kinds;
 }
 
@@ -34,7 +35,10 @@ std::unique_ptr<IElement> CreateElement(const QByteArray &name)
 
 std::vector<const TElementKind *> ChildKindsOf(const TElementKind &parent)
 {
-    if (&parent == &TVmElementProject::Kind || &parent == &TVmElementColumn::Kind)
+    if (&parent == &TVmElementProject::Kind)
+        return {&TVmElementText::Kind, &TVmElementColumns::Kind, &TVmElementImage::Kind, &TVmElementCreditBlock::Kind,
+                &TVmElementCard::Kind};
+    if (&parent == &TVmElementColumn::Kind || &parent == &TVmElementCard::Kind)
         return {&TVmElementText::Kind, &TVmElementColumns::Kind, &TVmElementImage::Kind, &TVmElementCreditBlock::Kind};
     if (&parent == &TVmElementColumns::Kind)
         return {&TVmElementColumn::Kind};
@@ -48,14 +52,18 @@ bool CanDropKindOn(const TElementKind &dragged, const TElementKind &target, TDro
     const bool toProject = &target == &TVmElementProject::Kind;
     const bool toColumn = &target == &TVmElementColumn::Kind;
     const bool toColumns = &target == &TVmElementColumns::Kind;
+    const bool toCard = &target == &TVmElementCard::Kind;
     const bool toText = &target == &TVmElementText::Kind;
     const bool toImage = &target == &TVmElementImage::Kind || &target == &TVmElementCreditBlock::Kind;
 
     // A credit block goes wherever a picture may.
     if (&dragged == &TVmElementText::Kind || &dragged == &TVmElementImage::Kind || &dragged == &TVmElementCreditBlock::Kind)
-        return ((toProject || toColumn) && onto) || ((toText || toImage || toColumns) && beside);
+        return ((toProject || toColumn || toCard) && onto) || ((toText || toImage || toColumns) && beside);
     if (&dragged == &TVmElementColumns::Kind)
-        return ((toProject || toColumn) && onto) || (toText && beside);
+        return ((toProject || toColumn || toCard) && onto) || (toText && beside);
+    // A card stands in the project's own list, among the roll's elements, never inside one.
+    if (&dragged == &TVmElementCard::Kind)
+        return (toProject && onto) || (toCard && beside);
     if (&dragged == &TVmElementColumn::Kind)
         return (toColumns && (onto || beside)) || (toColumn && beside);
     return false;

@@ -9,7 +9,7 @@
 
 namespace velmora {
 
-// The kinds in registration order: project, text, column, columns, image, credit block.
+// The kinds in registration order: project, text, column, columns, image, credit block, card.
 const std::vector<const TElementKind *> &RegisteredElementKinds();
 
 // The kind registered under name, or null.

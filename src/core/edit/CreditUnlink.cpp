@@ -205,6 +205,10 @@ TCreditBlock UnlinkedCreditElements(const TVmElementCreditBlock &block, int band
 {
     if (!block.Problem().isEmpty())
         throw EVelmoraError(QStringLiteral("the credits cannot be unlinked: %1").arg(block.Problem()));
+    // Unlinked elements would scroll what the sheet holds still: its cards would be lost.
+    if (!block.Segments().empty())
+        throw EVelmoraError(QStringLiteral("the credits cannot be unlinked: the sheet has card rows, which hold pages still; "
+                                           "unlinked, they would scroll with the rest"));
     // The styles as the block draws them: sized for a 1080-line film, the project's laid over.
     TCreditStyles styles(1080);
     if (!block.Source().StylesJson.isEmpty())

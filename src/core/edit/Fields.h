@@ -1,5 +1,6 @@
 #pragma once
 
+#include "core/elements/ElementCard.h"
 #include "core/elements/ElementText.h"
 #include "core/elements/Interfaces.h"
 
@@ -128,6 +129,10 @@ inline constexpr TField<IElement, QString> Caption{-1, "Rename Element",
         return caption;
     },
     [](IElement &e, const QString &v) { e.SetCaption(-1, v); }};
+
+// Card: its hold, transitions, placement and reading rule, edited as one value.
+inline constexpr TField<TVmElementCard, TCardTiming> CardTiming{40, "Change Card",
+    [](const TVmElementCard &c) { return c.Timing(); }, [](TVmElementCard &c, const TCardTiming &v) { c.SetTiming(v); }};
 
 } // namespace Fields
 

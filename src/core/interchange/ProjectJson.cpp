@@ -3,6 +3,7 @@
 #include "core/document/Document.h"
 #include "core/document/ElementTree.h"
 #include "core/document/TreeSection.h"
+#include "core/elements/ElementCard.h"
 #include "core/elements/ElementImage.h"
 #include "core/document/ElementCatalogue.h"
 #include "core/elements/ElementProject.h"
@@ -37,6 +38,7 @@ namespace {
 const char *const HAlignNames[] = {"eaLeft", "eaCenter", "eaRight"};
 const char *const VAlignNames[] = {"eaTop", "eaMiddle", "eaBottom"};
 const char *const WrapModeNames[] = {"Tile", "Tile - Flip X", "Tile - Flip Y", "Tile - Flip XY", "Fit To Film"};
+const char *const PlacementNames[] = {"centre", "top", "bottom"};
 
 // A number within names' range is written as its name; anything else stays a number.
 template <std::size_t N>
@@ -174,6 +176,15 @@ void AddFields(const IElement &element, TFields &json, bool withPictures)
         json[QStringLiteral("TopOffset")] = margins->GetTopOffset();
         json[QStringLiteral("UseFixedHeight")] = margins->GetUseFixedHeight();
         json[QStringLiteral("FixedHeight")] = margins->GetFixedHeight();
+    }
+    if (const auto *card = dynamic_cast<const TVmElementCard *>(&element)) {
+        const TCardTiming &timing = card->Timing();
+        json[QStringLiteral("Hold")] = timing.HoldFrames;
+        json[QStringLiteral("In")] = TransitionText(timing.In);
+        json[QStringLiteral("Out")] = TransitionText(timing.Out);
+        json[QStringLiteral("Placement")] = EnumValue(int(timing.Placement), PlacementNames);
+        json[QStringLiteral("MinimumHoldMs")] = timing.MinimumHoldMs;
+        json[QStringLiteral("CharactersPerSecond")] = timing.CharactersPerSecond;
     }
     // Images, columns and column carry a caption of their own.
     if (queryInterface<IProject>(&element) == nullptr && queryInterface<IElementText>(&element) == nullptr) {
@@ -466,6 +477,28 @@ void ApplyFields(IElement &element, TNodeReader &reader)
         reader.Range("TopOffset", -offset, offset, [&](int v) { margins->SetTopOffset(v); });
         reader.Bool("UseFixedHeight", [&](bool v) { margins->SetUseFixedHeight(v); });
         reader.Range("FixedHeight", 0, 20000, [&](int v) { margins->SetFixedHeight(v); });
+    }
+    if (auto *card = dynamic_cast<TVmElementCard *>(&element)) {
+        TCardTiming timing = card->Timing();
+        reader.Range("Hold", 0, 24 * 60 * 60 * 100, [&](int v) { timing.HoldFrames = v; });
+        const auto transition = [&](const char *field, TTransition &into) {
+            reader.String(field, [&](const QString &v) {
+                try {
+                    into = ParseTransition(v);
+                } catch (const EVelmoraError &e) {
+                    reader.Fail(QStringLiteral("field \"%1\": %2").arg(QLatin1String(field), e.message()));
+                }
+            });
+        };
+        transition("In", timing.In);
+        transition("Out", timing.Out);
+        if (timing.In.Kind == TTransitionKind::Push)
+            reader.Fail(QStringLiteral("field \"In\": a card cannot enter by a push; a push leaves a card for the crawl after it"));
+        reader.Enum("Placement", {QStringLiteral("centre"), QStringLiteral("top"), QStringLiteral("bottom")},
+                    [&](int v) { timing.Placement = TCardPlacement(v); });
+        reader.Range("MinimumHoldMs", 0, 60 * 60 * 1000, [&](int v) { timing.MinimumHoldMs = v; });
+        reader.Range("CharactersPerSecond", 1, 1000, [&](int v) { timing.CharactersPerSecond = v; });
+        card->SetTiming(timing);
     }
     if (element.CanEditCaption(0) && queryInterface<IProject>(&element) == nullptr)
         reader.String("Caption", [&](const QString &v) { element.SetCaption(-1, v); });

@@ -1,5 +1,8 @@
 #include "core/render/CreditFit.h"
 
+#include "core/render/CardFit.h"
+#include "core/render/Timeline.h"
+
 #include "core/credits/ElementCreditBlock.h"
 #include "core/document/ElementTree.h"
 #include "core/elements/ElementImage.h"
@@ -348,6 +351,9 @@ std::unique_ptr<TVmElementCreditBlock> StretchedCreditBlock(const TVmElementCred
 
 TElasticFit FitRollWithoutBlack(TElementTree &tree, qint64 targetFrames, bool allowEndGap)
 {
+    // With cards the holds take what the crawl's whole-pixel speed leaves.
+    if (TTimeline::HasCards(tree))
+        return FitCardsToRunningTime(tree, targetFrames);
     TElasticPlan plan = PlanRollWithoutBlack(tree, targetFrames, allowEndGap);
     if (!plan.Fit)
         return {std::nullopt, plan.Problem};

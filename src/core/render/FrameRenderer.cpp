@@ -17,22 +17,7 @@ const QImage &TFrameRenderer::RenderFrame(const TElementTree &tree, int position
     const int width = std::max(1, project ? project->GetWidth() : 1);
     const int height = std::max(1, project ? project->GetHeight() : 1);
 
-    const qint64 scaledWidth = qint64(width) * m_scale;
-    const qint64 scaledHeight = qint64(height) * m_scale;
-    const QImage::Format format = FrameFormat();
-    // A frame offered that does not fit is let go; the renderer's own is kept for reuse.
-    if (m_nextFrame.size() == QSize(int(scaledWidth), int(scaledHeight)) && m_nextFrame.format() == format)
-        m_frame = std::move(m_nextFrame);
-    m_nextFrame = QImage();
-    if (m_frame.width() != scaledWidth || m_frame.height() != scaledHeight || m_frame.format() != format)
-        m_frame = ImageSizeProblem(scaledWidth, scaledHeight, QString(), m_deepFrames ? 8 : 4).isEmpty()
-            ? QImage(int(scaledWidth), int(scaledHeight), format)
-            : QImage();  // beyond the memory one image may take: reported as a null frame
-    m_filmHeight = height;
-    m_rollHeight = 0;
-    m_focusedBand.reset();
-    m_frameOpaque = false;
-    if (m_frame.isNull())
+    if (!PrepareFrame(width, height))
         return m_frame;
     // Each frame starts from nothing, so a translucent background never shows the previous
     // frame; an opaque background covers every pixel by itself.
@@ -74,6 +59,26 @@ const QImage &TFrameRenderer::RenderFrame(const TElementTree &tree, int position
         m_indexedHeight = height;
     }
     return m_frame;
+}
+
+bool TFrameRenderer::PrepareFrame(int width, int height)
+{
+    const qint64 scaledWidth = qint64(width) * m_scale;
+    const qint64 scaledHeight = qint64(height) * m_scale;
+    const QImage::Format format = FrameFormat();
+    // A frame offered that does not fit is let go; the renderer's own is kept for reuse.
+    if (m_nextFrame.size() == QSize(int(scaledWidth), int(scaledHeight)) && m_nextFrame.format() == format)
+        m_frame = std::move(m_nextFrame);
+    m_nextFrame = QImage();
+    if (m_frame.width() != scaledWidth || m_frame.height() != scaledHeight || m_frame.format() != format)
+        m_frame = ImageSizeProblem(scaledWidth, scaledHeight, QString(), m_deepFrames ? 8 : 4).isEmpty()
+            ? QImage(int(scaledWidth), int(scaledHeight), format)
+            : QImage();  // beyond the memory one image may take: reported as a null frame
+    m_filmHeight = height;
+    m_rollHeight = 0;
+    m_focusedBand.reset();
+    m_frameOpaque = false;
+    return !m_frame.isNull();
 }
 
 void TFrameRenderer::SetUnchangingTree(bool on)

@@ -12,6 +12,9 @@
 namespace velmora {
 
 class TElementTree;
+class TTimeline;
+struct TFilm;
+struct TTimelineItem;
 
 // Composes frames of the roll in a reusable film-size bitmap; shared by the preview, the
 // command line and the video export.
@@ -22,6 +25,14 @@ public:
     // size times the scale.
     // A film size below 1 x 1 renders as 1 x 1; a tree without a project gives a transparent frame.
     const QImage &RenderFrame(const TElementTree &tree, int position, bool showPlaceholders);
+
+    // Renders frame number frame of timeline, which was built from tree: a card held, faded or
+    // dissolving, a crawl, a card pushed away by the crawl after it. A timeline without cards
+    // renders position frame x scroll rate through RenderFrame, so such a roll is unchanged.
+    // Fades scale the frame's code values (the delivery's gamma), towards black, or towards
+    // transparency for a frame without background.
+    const QImage &RenderTimelineFrame(const TElementTree &tree, const TTimeline &timeline, qint64 frame,
+                                      bool showPlaceholders);
 
     // Lays the roll out without drawing or allocating a frame: afterwards RollHeight() and
     // PositionRange() are those a render would give.
@@ -70,7 +81,15 @@ public:
     QImage::Format FrameFormat() const;
 
 private:
+    // Makes m_frame film size times the scale (a null frame beyond what one image may take).
+    bool PrepareFrame(int width, int height);
+    void PaintSegment(QImage &target, const TElementTree &tree, const TTimeline &timeline, int segment, qint64 local,
+                      bool showPlaceholders, int pushed, qint32 pushedTop);
+    void DrawItems(QPainter &painter, const TElementTree &tree, const TFilm &film, const std::vector<TTimelineItem> &items,
+                   qint32 top, bool showPlaceholders);
+
     QImage m_frame;
+    QImage m_under;  // the segment a dissolve leaves
     QImage m_nextFrame;
     bool m_frameOpaque = false;
     int m_rollHeight = 0;

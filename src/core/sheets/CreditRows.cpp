@@ -9,10 +9,42 @@ namespace velmora {
 
 namespace {
 
-constexpr std::array<const char *, colCount> ColumnNames = {"Kind", "Role", "Name", "Text", "Style", "Columns", "Size", "Image", "Time"};
-constexpr std::array<const char *, 6> KindNames = {"heading", "pair", "names", "text", "image", "gap"};
+constexpr std::array<const char *, colCount> ColumnNames = {"Kind", "Role", "Name", "Text", "Style", "Columns", "Size", "Image", "Time",
+                                                            "Transition"};
+constexpr std::array<const char *, 8> KindNames = {"heading", "pair", "names", "text", "image", "gap", "card", "crawl"};
 
 } // namespace
+
+TCardTransitions TransitionCell(const TCreditRows &rows, const TCreditRow &row)
+{
+    const QString text = row[colTransition].trimmed();
+    if (text.isEmpty())
+        return {};
+    const auto fail = [&](const QString &why) {
+        FailCreditRow(rows.SheetName, row.Number, QStringLiteral("column Transition: %1").arg(why));
+    };
+    if (row.Kind != TCreditRowKind::Card)
+        fail(QStringLiteral("\"%1\" is on %2 row; only a card row has transitions")
+                 .arg(text, WithArticle(QLatin1String(KindNames[int(row.Kind)]))));
+    const QStringList halves = text.split(QLatin1Char('/'));
+    if (halves.size() > 2)
+        fail(QStringLiteral("\"%1\" has more than two transitions; give one for both ends or IN / OUT").arg(text));
+    TCardTransitions result;
+    try {
+        result.In = ParseTransition(halves.front());
+        result.Out = halves.size() == 2 ? ParseTransition(halves.back()) : result.In;
+    } catch (const EVelmoraError &e) {
+        fail(e.message());
+    }
+    if (halves.size() == 2 && halves.front().trimmed().isEmpty())
+        fail(QStringLiteral("\"%1\" has nothing before the \"/\"").arg(text));
+    // One push given for both ends means leaving by it; a card can only be pushed out.
+    if (halves.size() == 1 && result.In.Kind == TTransitionKind::Push)
+        result.In = {};
+    if (result.In.Kind == TTransitionKind::Push)
+        fail(QStringLiteral("\"%1\": a card cannot enter by a push; a push leaves a card for the crawl after it").arg(text));
+    return result;
+}
 
 const char *CreditColumnName(TCreditColumn column)
 {
@@ -74,16 +106,15 @@ int WholeNumberCell(const TCreditRows &rows, const TCreditRow &row, TCreditColum
     return int(value);
 }
 
-qint64 SectionTimeCell(const TCreditRows &rows, const TCreditRow &row, int frameRate)
+namespace {
+
+// The Time cell's SS, MM:SS, HH:MM:SS or HH:MM:SS:FF in frames at frameRate.
+qint64 TimeCellFrames(const TCreditRows &rows, const TCreditRow &row, int frameRate)
 {
     const QString text = row[colTime].trimmed();
-    if (text.isEmpty())
-        return 0;
     const auto fail = [&](const QString &why) {
         FailCreditRow(rows.SheetName, row.Number, QStringLiteral("column Time: \"%1\" %2").arg(text, why));
     };
-    if (row.Kind != TCreditRowKind::Heading)
-        fail(QStringLiteral("is on %1 row; only a heading starts a timed section").arg(WithArticle(QLatin1String(KindNames[int(row.Kind)]))));
     const QStringList fields = text.split(QLatin1Char(':'));
     if (fields.size() > 4)
         fail(QStringLiteral("is not SS, MM:SS, HH:MM:SS or HH:MM:SS:FF"));
@@ -108,6 +139,40 @@ qint64 SectionTimeCell(const TCreditRows &rows, const TCreditRow &row, int frame
     return frames;
 }
 
+} // namespace
+
+qint64 SectionTimeCell(const TCreditRows &rows, const TCreditRow &row, int frameRate)
+{
+    const QString text = row[colTime].trimmed();
+    if (text.isEmpty())
+        return 0;
+    if (row.Kind == TCreditRowKind::Card)
+        return CardTimeCell(rows, row, frameRate);
+    if (row.Kind != TCreditRowKind::Heading)
+        FailCreditRow(rows.SheetName, row.Number,
+                      QStringLiteral("column Time: \"%1\" is on %2 row; only a heading starts a timed section")
+                          .arg(text, WithArticle(QLatin1String(KindNames[int(row.Kind)]))));
+    return TimeCellFrames(rows, row, frameRate);
+}
+
+qint64 CardTimeCell(const TCreditRows &rows, const TCreditRow &row, int frameRate)
+{
+    const QString text = row[colTime].trimmed();
+    if (text.isEmpty())
+        return 0;
+    if (text.contains(QLatin1Char(':')))
+        return TimeCellFrames(rows, row, frameRate);
+    // Seconds alone may carry a fraction: 3.5 seconds is a hold a timecode cannot write.
+    bool ok = false;
+    const double seconds = text.toDouble(&ok);
+    if (!ok || !(seconds > 0.0) || seconds > 24.0 * 60 * 60 || text.contains(QLatin1Char('e'), Qt::CaseInsensitive))
+        FailCreditRow(rows.SheetName, row.Number,
+                      QStringLiteral("column Time: \"%1\" is not a hold in seconds (such as 4 or 3.5) or HH:MM:SS:FF").arg(text));
+    if (frameRate == std::numeric_limits<int>::max())
+        return 1;  // only its form is checked
+    return std::max<qint64>(1, qint64(std::llround(seconds * frameRate)));
+}
+
 TCreditRows ReadCreditRows(const TSheet &sheet)
 {
     TCreditRows result;
@@ -115,8 +180,7 @@ TCreditRows ReadCreditRows(const TSheet &sheet)
     if (sheet.Rows.empty())
         throw EVelmoraError(QStringLiteral("%1: the sheet is empty; it needs a header row with a Kind column").arg(sheet.Name));
     const TSheetRow &header = sheet.Rows.front();
-    std::array<int, colCount> index;
-    index.fill(-1);
+    std::array<int, colCount> index = TCreditRows::AbsentColumns();
     std::vector<bool> named(std::size_t(header.Cells.size()), false);
     for (int i = 0; i < header.Cells.size(); ++i) {
         const QString title = header.Cells[i].trimmed();
@@ -161,6 +225,7 @@ TCreditRows ReadCreditRows(const TSheet &sheet)
         row.Kind = TCreditRowKind(known - KindNames.begin());
         // Its form now; its frames against the project's rate when the roll is fitted.
         SectionTimeCell(result, row, std::numeric_limits<int>::max());
+        TransitionCell(result, row);
         // Another name for the role above: the sheet leaves the Role cell empty.
         if (row.Kind == TCreditRowKind::Pair && row[colRole].trimmed().isEmpty() && lastPair != nullptr) {
             row.Cells[colRole] = (*lastPair)[colRole];

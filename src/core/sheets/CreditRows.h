@@ -1,5 +1,6 @@
 #pragma once
 
+#include "core/elements/CardTransition.h"
 #include "core/sheets/SheetReader.h"
 
 #include <QString>
@@ -9,8 +10,10 @@
 
 namespace velmora {
 
-enum TCreditColumn { colKind, colRole, colName, colText, colStyle, colColumns, colSize, colImage, colTime, colCount };
-enum class TCreditRowKind { Heading, Pair, Names, Text, Image, Gap };
+enum TCreditColumn { colKind, colRole, colName, colText, colStyle, colColumns, colSize, colImage, colTime, colTransition, colCount };
+// A card row starts a held card, the rows after it being its content; a crawl row starts (or
+// resumes) scrolling. Neither draws anything itself.
+enum class TCreditRowKind { Heading, Pair, Names, Text, Image, Gap, Card, Crawl };
 
 // The name a column or a kind has in a sheet's header and Kind cells.
 const char *CreditColumnName(TCreditColumn column);
@@ -34,7 +37,14 @@ struct TCreditRows
     QString SheetName;
     std::vector<TCreditRow> Rows;
     QStringList IgnoredColumns;
-    std::array<int, colCount> ColumnIndex{-1, -1, -1, -1, -1, -1, -1, -1, -1}; // 0-based in the sheet, -1: absent
+    std::array<int, colCount> ColumnIndex = AbsentColumns(); // 0-based in the sheet, -1: absent
+
+    static std::array<int, colCount> AbsentColumns()
+    {
+        std::array<int, colCount> index;
+        index.fill(-1);
+        return index;
+    }
 };
 
 // A sheet column as spreadsheets letter it: 0 is A, 26 is AA.
@@ -59,6 +69,23 @@ int WholeNumberCell(const TCreditRows &rows, const TCreditRow &row, TCreditColum
 // A heading row's Time (the time its section takes: SS, MM:SS, HH:MM:SS or HH:MM:SS:FF) in
 // frames at frameRate; 0 when the cell is empty. Throws "SHEET:ROW: column Time: ..." otherwise.
 qint64 SectionTimeCell(const TCreditRows &rows, const TCreditRow &row, int frameRate);
+
+// A card row's Time: HH:MM:SS:FF (or the shorter forms a heading takes) or seconds, which may
+// have a fraction ("3.5"), in frames at frameRate (rounded to the nearest frame, at least 1);
+// 0 when the cell is empty (the hold comes from reading time). Throws "SHEET:ROW: column Time: ...".
+qint64 CardTimeCell(const TCreditRows &rows, const TCreditRow &row, int frameRate);
+
+// A card row's ways in and out.
+struct TCardTransitions
+{
+    TTransition In;
+    TTransition Out;
+};
+
+// A card row's Transition: one transition for both ends ("fade 12"), or IN / OUT
+// ("fade 12 / push"); cuts when empty. Throws "SHEET:ROW: column Transition: ..." for a bad
+// value, a transition on another kind of row, or a card entered by a push.
+TCardTransitions TransitionCell(const TCreditRows &rows, const TCreditRow &row);
 
 // Throws EVelmoraError as "SHEET:ROW: what".
 [[noreturn]] void FailCreditRow(const QString &sheetName, int row, const QString &what);

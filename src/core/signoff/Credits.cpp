@@ -132,6 +132,8 @@ private:
                 break;
             case TCreditRowKind::Image:
             case TCreditRowKind::Gap:
+            case TCreditRowKind::Card:
+            case TCreditRowKind::Crawl:
                 continue;
             }
             if (credit.Text.isEmpty() && credit.Names.isEmpty())

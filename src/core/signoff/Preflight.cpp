@@ -1,5 +1,8 @@
 #include "core/signoff/Preflight.h"
 
+#include "core/render/Timeline.h"
+#include "core/signoff/CardChecks.h"
+
 #include "core/credits/ElementCreditBlock.h"
 #include "core/document/ElementTree.h"
 #include "core/elements/FontCoverage.h"
@@ -42,6 +45,7 @@ const QString UnknownStyle = QStringLiteral("unknown-style");
 const QString CreditDuration = QStringLiteral("credit-duration");
 const QString HeadBlack = QStringLiteral("head-black");
 const QString TailBlack = QStringLiteral("tail-black");
+const QString CardChecks[] = {QStringLiteral("card-reading"), QStringLiteral("card-safe"), QStringLiteral("card-flash")};
 
 // Sizes finishing houses and cinemas take.
 struct TDeliverySize
@@ -108,7 +112,7 @@ class TChecker
 {
 public:
     TChecker(const TElementTree &tree, const TPreflightOptions &options)
-        : m_project(*tree.ProjectNode()), m_options(options), m_map(MapRoll(tree)), m_blocks(PlaceCreditBlocks(m_map))
+        : m_tree(tree), m_project(*tree.ProjectNode()), m_options(options), m_map(MapRoll(tree)), m_blocks(PlaceCreditBlocks(m_map))
     {
     }
 
@@ -124,6 +128,15 @@ public:
         };
         for (const auto &[id, check] : checks)
             (this->*check)();
+        const std::vector<TProblem> cards =
+            TTimeline::HasCards(m_tree) ? CheckCards(m_tree, TTimeline::Build(m_tree), m_options) : std::vector<TProblem>{};
+        for (TProblem problem : cards) {
+            if (problem.Node != nullptr) {
+                problem.Path = NodePath(*problem.Node);
+                problem.Element = ShownCaption(*problem.Node);
+            }
+            m_problems.push_back(std::move(problem));
+        }
         std::vector<TProblem> kept;
         for (TProblem &problem : m_problems)
             if (!m_options.Ignore.contains(problem.Id))
@@ -541,7 +554,8 @@ private:
     {
         if (!m_options.TargetFrames)
             return;
-        const qint64 frames = m_map.FrameCount();
+        // Cards and crawls run one after another; a roll that only scrolls counts its positions.
+        const qint64 frames = TTimeline::HasCards(m_tree) ? TTimeline::Build(m_tree).FrameCount() : m_map.FrameCount();
         const qint64 target = *m_options.TargetFrames;
         if (frames == target)
             return;
@@ -625,6 +639,7 @@ private:
         return *m_credits;
     }
 
+    const TElementTree &m_tree;
     const TElementNode &m_project;
     const TPreflightOptions &m_options;
     TRollMap m_map;
@@ -639,7 +654,7 @@ const QStringList &PreflightCheckIds()
 {
     static const QStringList ids = {TitleSafe,    ActionSafe, SmallText,       ReadingTime,   MissingGlyphs, MissingFont,
                                     SimilarNames, Spacing,    DuplicateCredit, RunningTimeId, FilmSize,  UnknownStyle,
-                                    CreditDuration, HeadBlack, TailBlack};
+                                    CreditDuration, HeadBlack, TailBlack, CardChecks[0], CardChecks[1], CardChecks[2]};
     return ids;
 }
 

@@ -8,6 +8,8 @@
 #include "core/error.h"
 #include "core/render/LayoutPass.h"
 #include "core/render/Timecode.h"
+#include "core/render/Timeline.h"
+#include "core/signoff/ProofCards.h"
 #include "core/signoff/BlockLayouts.h"
 #include "core/signoff/RollMap.h"
 #include "core/signoff/SearchableText.h"
@@ -280,7 +282,14 @@ TProofSummary WriteProofPdf(const TElementTree &tree, const QString &fileName, c
     // The sign-off block goes below the last page's roll, or on a page of its own.
     const double lastUsed = (bands.size() == 1 ? FirstHead : 0.0) + (bands.back().Bottom - bands.back().Top + InkPad) * s;
     const bool signOffPage = options.SignOff && lastUsed + SignOffHeight > rollSpace;
-    const int pageCount = int(bands.size()) + (signOffPage ? 1 : 0);
+    // A roll with cards gives each card a page of its own after the roll's pages.
+    const TTimeline timeline = TTimeline::HasCards(tree) ? TTimeline::Build(tree) : TTimeline();
+    std::vector<const TTimelineSegment *> cards;
+    if (timeline.Timed())
+        for (const TTimelineSegment &segment : timeline.Segments())
+            if (segment.Card)
+                cards.push_back(&segment);
+    const int pageCount = int(bands.size()) + int(cards.size()) + (signOffPage ? 1 : 0);
     if (pageCount > MaxProofPages)
         throw EVelmoraError(QStringLiteral("%1: the proof would take %2 pages, more than %3; proof on A4 or letter "
                                            "pages, or a film of a usual shape").arg(fileName).arg(pageCount).arg(MaxProofPages));
@@ -373,6 +382,12 @@ TProofSummary WriteProofPdf(const TElementTree &tree, const QString &fileName, c
         }
         if (p + 1 == bands.size() && options.SignOff && !signOffPage)
             DrawSignOff(painter, page, top + bandHeight + 24.0);
+    }
+    for (std::size_t c = 0; c < cards.size(); ++c) {
+        writer.newPage();
+        DrawHead(painter, options, map, page, int(bands.size() + c) + 1, pageCount, credits);
+        DrawProofCard(painter, QRectF(MarginLeft, MarginTop, page.width() - MarginLeft - MarginRight, rollSpace), timeline,
+                      *cards[c], project->GetBackColor());
     }
     if (signOffPage) {
         writer.newPage();

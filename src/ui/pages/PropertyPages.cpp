@@ -6,6 +6,7 @@
 #include "controls/GPWinControl.h"
 #include "controls/VelmoraSpinEdit.h"
 #include "core/credits/ElementCreditBlock.h"
+#include "core/elements/ElementCard.h"
 #include "core/elements/ElementImage.h"
 #include "core/elements/ElementProject.h"
 #include "core/elements/ElementText.h"
@@ -13,6 +14,7 @@
 #include "ui/credits/CreditCommands.h"
 #include "ui/tree/ElementTreeModel.h"
 #include "ui/window/MainWindow.h"
+#include "ui/pages/PageCard.h"
 #include "ui/pages/PageCreditBlock.h"
 #include "ui/pages/PageLayout.h"
 #include "ui/prompts/Prompts.h"
@@ -36,6 +38,7 @@ TPropertyPages::TPropertyPages(TMain &main, TMainControls &controls) : m_main(ma
     controls.ProjectContentSize = ProjectContentSize;
     for (QWidget *page : {controls.PageProject, controls.PageTextElement, controls.PageImage, controls.PageNone})
         controls.Pages->addWidget(page);
+    m_cardPage = new TCardPage(main);
 
     const auto run = [this](QAction *action, void (TPropertyPages::*handler)()) {
         connect(action, &QAction::triggered, this, [this, handler] { m_main.RunHandler([this, handler] { (this->*handler)(); }); });
@@ -123,6 +126,8 @@ void TPropertyPages::Fill(IElement *element)
         FillImage(*element);
     } else if (&kind == &TVmElementCreditBlock::Kind) {
         m_main.CreditCommands().BlockPage().Fill(element);
+    } else if (&kind == &TVmElementCard::Kind) {
+        m_cardPage->Fill(element);
     }
 }
 

@@ -21,6 +21,7 @@ class QWidget;
 namespace velmora {
 
 class TAlignments;
+class TCardPage;
 class TGDIPCanvas;
 class TGDIPColorDisplay;
 class TGDIPFontCombo;
@@ -184,6 +185,7 @@ private:
     void ElementChanged(IElement *element);
 
     TMain &m_main;
+    TCardPage *m_cardPage = nullptr;
     bool m_editing = false;
 };
 

@@ -93,6 +93,8 @@ void AddBlockRows(const TElementNode &node, const TVmElementCreditBlock &block, 
             break;
         case TCreditRowKind::Image:
         case TCreditRowKind::Gap:
+        case TCreditRowKind::Card:
+        case TCreditRowKind::Crawl:
             continue;
         }
         entries.push_back(std::move(entry));

@@ -5,6 +5,7 @@
 
 #include "controls/PreviewPaintBox.h"
 #include "core/edit/EditCommands.h"
+#include "core/elements/ElementCard.h"
 #include "core/elements/ElementColumns.h"
 #include "core/elements/ElementImage.h"
 #include "core/elements/ElementText.h"
@@ -144,6 +145,8 @@ void TMain::CreateActions()
     ActNewImage = element(QStringLiteral("New Image"), TreeImageIndex::Image, "ActNewImage", TVmElementImage::Kind);
     ActNewColumns = element(QStringLiteral("New Columns"), TreeImageIndex::Columns, "ActNewColumns", TVmElementColumns::Kind);
     ActNewColumn = element(QStringLiteral("New Column"), TreeImageIndex::Column, "ActNewColumn", TVmElementColumn::Kind);
+    ActNewCard = element(QStringLiteral("Insert Card"), TreeImageIndex::Column, "ActNewCard", TVmElementCard::Kind);
+    ActNewCard->setToolTip(QStringLiteral("A held page of credits between the crawl's runs"));
     // A credit in one step instead of columns, two columns and two texts built by hand.
     ActNewCreditPair = make(QStringLiteral("New Credit Pair"), TreeImageIndex::Columns, "ActNewCreditPair");
     ActNewCreditPair->setToolTip(QStringLiteral("A role and a name side by side"));
@@ -241,7 +244,7 @@ void TMain::CreateMenus()
     view->addActions({ActShowElements, ActShowProperties});
 
     QMenu *elements = menuBar()->addMenu(QStringLiteral("Ele&ments"));
-    elements->addActions({ActNewText, ActNewImage, ActNewColumns, ActNewColumn});
+    elements->addActions({ActNewText, ActNewImage, ActNewColumns, ActNewColumn, ActNewCard});
     elements->addSeparator();
     elements->addActions({ActNewCreditPair, ActNewSpacer});
 
@@ -292,7 +295,7 @@ void TMain::CreateToolBars()
     LowerToolBar->setMovable(false);
     LowerToolBar->setIconSize(QSize(TreeImageSize, TreeImageSize));
     LowerToolBar->setToolButtonStyle(Qt::ToolButtonIconOnly);
-    LowerToolBar->addActions({ActNewColumns, ActNewColumn});
+    LowerToolBar->addActions({ActNewColumns, ActNewColumn, ActNewCard});
     LowerToolBar->addSeparator();
     LowerToolBar->addActions({ActNewText, ActNewImage});
     LowerToolBar->addSeparator();
@@ -319,6 +322,7 @@ void TMain::UpdateActions()
     ActNewImage->setEnabled(m_treeEditor->AcceptsChild(TVmElementImage::Kind));
     ActNewColumns->setEnabled(m_treeEditor->AcceptsChild(TVmElementColumns::Kind));
     ActNewColumn->setEnabled(m_treeEditor->AcceptsChild(TVmElementColumn::Kind));
+    ActNewCard->setEnabled(m_treeEditor->AcceptsChild(TVmElementCard::Kind));
     ActNewCreditPair->setEnabled(m_treeEditor->AcceptsChild(TVmElementColumns::Kind));
     ActNewSpacer->setEnabled(m_treeEditor->AcceptsChild(TVmElementImage::Kind));
 

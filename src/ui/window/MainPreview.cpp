@@ -5,6 +5,7 @@
 
 #include "controls/PreviewPaintBox.h"
 #include "core/render/Timecode.h"
+#include "core/render/Timeline.h"
 #include "ui/preview/PreviewPainter.h"
 #include "ui/preview/Transport.h"
 
@@ -54,6 +55,13 @@ void TMain::RenderFrame()
     // so while generating the preview shows those frames too.
     m_renderer.RenderFrame(m_document.Tree(), FramePosition(), ShowPlaceholders() && !m_generating);
     SetPositionRange(m_renderer.PositionRange());
+    // A card stands still on the timeline: while it (or what it holds) is chosen, the preview
+    // shows its held frame, as the video will.
+    if (!m_generating && TTimeline::HasCards(m_document.Tree())) {
+        const TTimeline timeline = TTimeline::Build(m_document.Tree());
+        if (const TTimelineSegment *card = timeline.CardOf(m_document.Tree().FocusedNode()))
+            m_renderer.RenderTimelineFrame(m_document.Tree(), timeline, card->HeldFrame(), ShowPlaceholders());
+    }
     UpdateStatusBar();
     PreviewBox->update();
     // A newly selected element out of view brings the roll to it; the slider's change renders again.
@@ -83,7 +91,11 @@ void TMain::UpdateStatusBar()
     if (m_transport != nullptr)
         m_transport->UpdateTimePanel();
     m_creditCommands->UpdateSpeedWarning();
-    if (project != nullptr)
+    // Cards add their holds and transitions to what the crawl's positions take.
+    if (project != nullptr && TTimeline::HasCards(m_document.Tree()))
+        m_runningTime->setText(QStringLiteral("Running Time: %1")
+                                   .arg(FormatTimecode(TTimeline::Build(m_document.Tree()).FrameCount(), std::max(1, project->GetFrameRate()))));
+    else if (project != nullptr)
         m_runningTime->setText(QStringLiteral("Running Time: %1")
                                    .arg(RunningTime(m_context->Position().Maximum(), project->GetScrollRate(), project->GetFrameRate())));
     CompactSpeedWarning();

@@ -87,6 +87,7 @@ struct TMainControls
     QAction *ActNewText = nullptr;
     QAction *ActNewImage = nullptr;
     QAction *ActNewColumns = nullptr;
+    QAction *ActNewCard = nullptr;
     QAction *ActNewColumn = nullptr;
     QAction *ActNewCreditPair = nullptr;
     QAction *ActNewSpacer = nullptr;

@@ -1,5 +1,6 @@
 // Kind registry, interface facets, captions, icons, child kinds and drop rules of the kinds.
 #include "core/credits/ElementCreditBlock.h"
+#include "core/elements/ElementCard.h"
 #include "core/elements/ElementColumns.h"
 #include "core/elements/ElementError.h"
 #include "core/elements/ElementImage.h"
@@ -16,8 +17,8 @@ using namespace velmora;
 
 namespace {
 
-const std::array<const char *, 6> KindNames{"TVmElementProject", "TVmElementText", "TVmElementColumn",
-    "TVmElementColumns", "TVmElementImage", "TVmElementCreditBlock"};
+const std::array<const char *, 7> KindNames{"TVmElementProject", "TVmElementText", "TVmElementColumn",
+    "TVmElementColumns", "TVmElementImage", "TVmElementCreditBlock", "TVmElementCard"};
 
 TEST(ElementKinds, RegisteredInOrderAndCreatedByName)
 {
@@ -124,8 +125,12 @@ TEST(ElementKinds, ChildClasses)
 {
     const std::vector<const TElementKind *> content{&TVmElementText::Kind, &TVmElementColumns::Kind, &TVmElementImage::Kind,
                                                     &TVmElementCreditBlock::Kind};
-    EXPECT_EQ(ChildKindsOf(TVmElementProject::Kind), content);
+    std::vector<const TElementKind *> projectContent = content;
+    projectContent.push_back(&TVmElementCard::Kind);
+    EXPECT_EQ(ChildKindsOf(TVmElementProject::Kind), projectContent);
     EXPECT_EQ(ChildKindsOf(TVmElementColumn::Kind), content);
+    // A card holds what a column holds, and never another card.
+    EXPECT_EQ(ChildKindsOf(TVmElementCard::Kind), content);
     EXPECT_EQ(ChildKindsOf(TVmElementColumns::Kind), std::vector<const TElementKind *>{&TVmElementColumn::Kind});
     EXPECT_TRUE(ChildKindsOf(TVmElementText::Kind).empty());
     EXPECT_TRUE(ChildKindsOf(TVmElementImage::Kind).empty());
@@ -175,15 +180,16 @@ TEST(ElementKinds, TextCaptionIsFirstLine)
 // Every dragged kind against every target kind and the modes above, onto and below.
 TEST(ElementKinds, DropTable)
 {
-    // Targets in registration order: project, text, column, columns, image, credit block;
+    // Targets in registration order: project, text, column, columns, image, credit block, card;
     // modes "above onto below".
-    const std::pair<const char *, std::array<const char *, 6>> rows[] = {
-        {"TVmElementProject", {"---", "---", "---", "---", "---", "---"}},
-        {"TVmElementText", {"-o-", "a-b", "-o-", "a-b", "a-b", "a-b"}},
-        {"TVmElementImage", {"-o-", "a-b", "-o-", "a-b", "a-b", "a-b"}},
-        {"TVmElementCreditBlock", {"-o-", "a-b", "-o-", "a-b", "a-b", "a-b"}},
-        {"TVmElementColumns", {"-o-", "a-b", "-o-", "---", "---", "---"}},
-        {"TVmElementColumn", {"---", "---", "a-b", "aob", "---", "---"}},
+    const std::pair<const char *, std::array<const char *, 7>> rows[] = {
+        {"TVmElementProject", {"---", "---", "---", "---", "---", "---", "---"}},
+        {"TVmElementText", {"-o-", "a-b", "-o-", "a-b", "a-b", "a-b", "-o-"}},
+        {"TVmElementImage", {"-o-", "a-b", "-o-", "a-b", "a-b", "a-b", "-o-"}},
+        {"TVmElementCreditBlock", {"-o-", "a-b", "-o-", "a-b", "a-b", "a-b", "-o-"}},
+        {"TVmElementColumns", {"-o-", "a-b", "-o-", "---", "---", "---", "-o-"}},
+        {"TVmElementColumn", {"---", "---", "a-b", "aob", "---", "---", "---"}},
+        {"TVmElementCard", {"-o-", "---", "---", "---", "---", "---", "a-b"}},
     };
     for (const auto &[dragged, allowed] : rows) {
         const auto source = CreateElement(dragged);

@@ -23,6 +23,11 @@ public:
     // Offers a frame for the next RenderFrame to draw into, when it has the size and format
     // that render needs; a source that cannot use it draws into its own.
     virtual void SetNextFrame(QImage) {}
+    // A roll with cards runs by frame number rather than position: how many frames it has, or -1
+    // for a roll that scrolls only (RenderFrame by position, as always).
+    virtual qint64 TimedFrameCount() { return -1; }
+    // Frame number frame of a roll with cards.
+    virtual const QImage &RenderFrameNumber(qint64 frame) { return RenderFrame(int(frame * ScrollRate())); }
     // True when every pixel of the last frame rendered is opaque.
     virtual bool FrameOpaque() const { return false; }
 };

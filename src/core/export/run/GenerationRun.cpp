@@ -8,6 +8,7 @@
 #include <QPainter>
 #include <algorithm>
 #include <condition_variable>
+#include <limits>
 #include <mutex>
 #include <thread>
 
@@ -117,9 +118,13 @@ TGenerationResult RunGeneration(IFrameSource &source, const TGenerationSettings 
 {
     TGenerationResult result;
     const QSize size = source.FilmSize();
+    // A roll with cards runs by frame number; the timeline knows its length before any frame.
+    const qint64 timedFrames = source.TimedFrameCount();
     if (settings.FirstFrame > 0) {
-        source.RenderFrame(0);  // the range of the roll as it is now
-        result.Message = SliceRefusal(FrameCountFor(source.PositionRange(), std::max(1, source.ScrollRate())),
+        if (timedFrames < 0)
+            source.RenderFrame(0);  // the range of the roll as it is now
+        result.Message = SliceRefusal(timedFrames >= 0 ? int(std::min<qint64>(timedFrames, std::numeric_limits<int>::max()))
+                                                       : FrameCountFor(source.PositionRange(), std::max(1, source.ScrollRate())),
                                       settings.FirstFrame, settings.LastFrame);
         if (!result.Message.isEmpty()) {
             result.Outcome = TGenerationOutcome::Failed;
@@ -176,11 +181,16 @@ TGenerationResult RunGeneration(IFrameSource &source, const TGenerationSettings 
             int frame = 0;
             // The range is at least the film height even before the source's first render.
             int range = std::max(source.PositionRange(), size.height() / std::max(1, source.Scale()));
-            if (settings.FirstFrame > 0) {
+            if (timedFrames >= 0) {
+                frame = settings.FirstFrame;
+                range = int(std::min<qint64>(timedFrames, std::numeric_limits<int>::max()));
+                position = frame;
+            } else if (settings.FirstFrame > 0) {
                 range = source.PositionRange();
                 for (; frame < settings.FirstFrame && position < range; ++frame)
                     position += std::max(1, source.ScrollRate());
             }
+            // A timed roll counts its frames where a scrolling one counts pixels.
             while (position < range && (settings.LastFrame < 0 || frame <= settings.LastFrame)) {
                 if (cancelled()) {
                     stoppedByCancel = true;
@@ -188,8 +198,9 @@ TGenerationResult RunGeneration(IFrameSource &source, const TGenerationSettings 
                     break;
                 }
                 source.SetNextFrame(pool.Take());
-                const QImage &rendered = source.RenderFrame(position);
-                range = source.PositionRange();
+                const QImage &rendered = timedFrames >= 0 ? source.RenderFrameNumber(frame) : source.RenderFrame(position);
+                if (timedFrames < 0)
+                    range = source.PositionRange();
                 bool pushed = false;
                 const bool deepFrame = rendered.depth() == 64;
                 // An opaque frame is its own composite over anything, so its pixels go to the sink
@@ -221,7 +232,7 @@ TGenerationResult RunGeneration(IFrameSource &source, const TGenerationSettings 
                 }
                 if (settings.Progress)
                     settings.Progress({frame, position, range});
-                position += std::max(1, source.ScrollRate());
+                position += timedFrames >= 0 ? 1 : std::max(1, source.ScrollRate());
                 ++frame;
             }
         } catch (const EVelmoraError &e) {

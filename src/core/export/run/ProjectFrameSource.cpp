@@ -72,3 +72,21 @@ bool TProjectFrameSource::FrameOpaque() const
 }
 
 } // namespace velmora
+
+namespace velmora {
+
+qint64 TProjectFrameSource::TimedFrameCount()
+{
+    if (!m_timeline)
+        m_timeline = TTimeline::Build(m_tree);
+    return m_timeline->Timed() ? m_timeline->FrameCount() : -1;
+}
+
+const QImage &TProjectFrameSource::RenderFrameNumber(qint64 frame)
+{
+    if (!m_timeline)
+        m_timeline = TTimeline::Build(m_tree);
+    return m_renderer.RenderTimelineFrame(m_tree, *m_timeline, frame, m_showPlaceholders);
+}
+
+} // namespace velmora

@@ -1,6 +1,9 @@
 #pragma once
 
 #include "core/export/run/FrameSource.h"
+#include "core/render/Timeline.h"
+
+#include <optional>
 
 namespace velmora {
 
@@ -26,11 +29,15 @@ public:
     void SetDeepFrames(bool on) override;
     void SetNextFrame(QImage frame) override;
     bool FrameOpaque() const override;
+    qint64 TimedFrameCount() override;
+    const QImage &RenderFrameNumber(qint64 frame) override;
 
 private:
     const TElementTree &m_tree;
     TFrameRenderer &m_renderer;
     bool m_showPlaceholders;
+    // Built at the first question about frames; the tree does not change while a run reads it.
+    std::optional<TTimeline> m_timeline;
 };
 
 } // namespace velmora
