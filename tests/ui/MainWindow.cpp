@@ -33,14 +33,14 @@ private Q_SLOTS:
         QCOMPARE(w.Controls().Pages->width(), 206);
         QCOMPARE(w.SavedElementsWidth(), 185);
         QCOMPARE(w.SavedPagesWidth(), 206);
-        QCOMPARE(w.Controls().Pages->currentWidget(), w.Controls().PageNone);
+        QCOMPARE(w.Controls().Pages->currentWidget(), w.PropertyPages().PageNone);
         QCOMPARE(w.Controls().TrackBar->height(), 29);
         QCOMPARE(w.Controls().TrackBar->pageStep(), 10);
         QVERIFY(w.Controls().GeneratingPanel->isHidden());
         QCOMPARE(w.Controls().GeneratingPanel->height(), 71);
         QCOMPARE(w.Controls().CancelGenerationButton->size(), QSize(153, 25));
         QVERIFY(!w.Generating());
-        QVERIFY(w.CurrentElement() == nullptr);
+        QVERIFY(w.PropertyPages().CurrentElement() == nullptr);
         // A new project: one project node, nothing focused or selected.
         QCOMPARE(f.Model().rowCount(), 1);
         QVERIFY(f.Editor().FocusedNode() == nullptr);
@@ -50,7 +50,7 @@ private Q_SLOTS:
     void fillsTheFilmSizeList()
     {
         TEditorFixture f;
-        const QComboBox *sizes = f.Main().Controls().ProjectContentSize;
+        const QComboBox *sizes = f.Main().PropertyPages().ProjectContentSize;
         QCOMPARE(sizes->count(), 22);
         QCOMPARE(sizes->itemText(0), QStringLiteral("Custom"));
         QCOMPARE(sizes->itemText(5), QStringLiteral("DVD PAL (720 x 576)"));
@@ -126,10 +126,10 @@ private Q_SLOTS:
         f.Focus(image);
         QCOMPARE(enabled(), (QList<bool>{true, true, true, false}));
         // Load Image follows the element the pages show.
-        QVERIFY(w.Controls().ActLoadImage->isEnabled());
+        QVERIFY(w.PropertyPages().ActLoadImage->isEnabled());
         f.Focus(text);
         w.UpdateActions();
-        QVERIFY(!w.Controls().ActLoadImage->isEnabled());
+        QVERIFY(!w.PropertyPages().ActLoadImage->isEnabled());
     }
 
     void editCommandsServeTheFocusedControl()
@@ -328,7 +328,7 @@ private Q_SLOTS:
         for (QAction *action : {c.ActNew, c.ActLoad, c.ActSave, c.ActSaveAs, c.ActShowPlaceholders, c.ActShowElements, c.ActShowProperties,
                  c.ActGenerateFrames})
             QVERIFY2(!action->isEnabled(), qPrintable(action->objectName()));
-        QVERIFY(w.Controls().ActAbout->isEnabled() && w.Controls().ActProjectLoadImage->isEnabled());
+        QVERIFY(w.Controls().ActAbout->isEnabled() && w.PropertyPages().ActProjectLoadImage->isEnabled());
         // Element commands keep their own rule while generating.
         f.Focus(f.Project());
         w.UpdateActions();

@@ -64,7 +64,7 @@ private Q_SLOTS:
         f.Select(node);
 
         TPropertyPages &p = f.Pages();
-        QCOMPARE(f.ShownPage(), f.Main().Controls().PageTextElement);
+        QCOMPARE(f.ShownPage(), f.Main().PropertyPages().PageTextElement);
         QCOMPARE(p.TextFont->GetSelectedFamily(), QStringLiteral("DejaVu Serif"));
         QCOMPARE(p.TextFontSize->Value(), 33);
         QCOMPARE(p.TextColor->GetColor(), 0xFF405060u);
@@ -242,9 +242,9 @@ private Q_SLOTS:
 
         QCOMPARE(f.Prompts.Errors,
             QStringList{QStringLiteral("Font(%1) is not installed or is incompatible with GDI+").arg(QLatin1String(MissingFont))});
-        QCOMPARE(f.ShownPage(), f.Main().Controls().PageTextElement);
-        QVERIFY(f.Main().CurrentElement() == f.TextNode->Element());
-        QVERIFY(!f.Main().FillingPanels());
+        QCOMPARE(f.ShownPage(), f.Main().PropertyPages().PageTextElement);
+        QVERIFY(f.Main().PropertyPages().CurrentElement() == f.TextNode->Element());
+        QVERIFY(!f.Main().PropertyPages().Filling());
         QVERIFY(!f.Modified());
         // The page shows this element, not the one shown before.
         TPropertyPages &p = f.Pages();

@@ -314,7 +314,7 @@ private Q_SLOTS:
         TMain &w = f.Main();
         // The text field of a text element's page, the one typed in most.
         f.Focus(*f.Project().Children().front());
-        auto *field = w.Controls().PageTextElement->findChild<QLineEdit *>(QStringLiteral("TextText"));
+        auto *field = w.PropertyPages().PageTextElement->findChild<QLineEdit *>(QStringLiteral("TextText"));
         QVERIFY(field != nullptr);
         // Space, L and Alt+Space type in the field; none of them plays.
         const QString before = field->text();

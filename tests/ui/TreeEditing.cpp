@@ -146,11 +146,11 @@ private Q_SLOTS:
     {
         TSampleRoll f;
         f.Focus(*f.I);
-        QCOMPARE(f.Main().CurrentElement(), f.I->Element());
+        QCOMPARE(f.Main().PropertyPages().CurrentElement(), f.I->Element());
         f.Prompts.Answers = {true};
         f.Main().UpdateActions();
         f.Main().Controls().EditDelete1->trigger();
-        QVERIFY(f.Main().CurrentElement() == nullptr);
+        QVERIFY(f.Main().PropertyPages().CurrentElement() == nullptr);
     }
 
     void dropsFollowTheFocusedElement_data()

@@ -172,7 +172,7 @@ private Q_SLOTS:
         w.Controls().ActUndo->trigger();
         QCOMPARE(picture(), QSize(40, 20));
         // The page follows the element that came back, and the tree its caption.
-        QVERIFY(w.CurrentElement() == f.ImageNode->Element());
+        QVERIFY(w.PropertyPages().CurrentElement() == f.ImageNode->Element());
         QCOMPARE(f.Pages().ImageFilename->text(), f.Folder.filePath(QStringLiteral("first.png")));
         QCOMPARE(NodeCaption(*f.ImageNode), QStringLiteral("first.png"));
     }
@@ -214,13 +214,13 @@ private Q_SLOTS:
 
         // On the image page: the picture loads into the element shown.
         f.Select(*f.ImageNode);
-        QVERIFY(DropFiles(w.Controls().PageImage, QPoint(5, 5), {picture}));
+        QVERIFY(DropFiles(w.PropertyPages().PageImage, QPoint(5, 5), {picture}));
         QCOMPARE(queryInterface<IElementImage>(f.ImageNode->Element())->GetImage()->size(), QSize(30, 20));
-        QVERIFY(w.CurrentElement() == f.ImageNode->Element());
+        QVERIFY(w.PropertyPages().CurrentElement() == f.ImageNode->Element());
 
         // On the project page: the background.
         f.Select(f.Project());
-        QVERIFY(DropFiles(w.Controls().PageProject, QPoint(5, 5), {notPicture, picture}));
+        QVERIFY(DropFiles(w.PropertyPages().PageProject, QPoint(5, 5), {notPicture, picture}));
         QCOMPARE(queryInterface<IProjectBackground>(f.Project().Element())->GetBackground()->size(), QSize(30, 20));
         QCOMPARE(w.Controls().ActUndo->text(), QStringLiteral("Undo Load Background Image"));
         w.Controls().ActUndo->trigger();

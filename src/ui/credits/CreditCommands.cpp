@@ -277,7 +277,7 @@ void TCreditCommands::ShowSheetRow(const TElementNode &node, int row)
 TCreditBlockPage &TCreditCommands::BlockPage()
 {
     if (m_page == nullptr)
-        m_page = new TCreditBlockPage(m_main, *this);
+        m_page = new TCreditBlockPage(m_main.Context(), *this);
     return *m_page;
 }
 

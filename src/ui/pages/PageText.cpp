@@ -8,7 +8,8 @@
 #include "core/elements/ElementText.h"
 #include "core/error.h"
 #include "core/typedfiler/CodePage.h"
-#include "ui/window/MainWindow.h"
+#include "ui/tree/TreeImages.h"
+#include "ui/window/EditorContext.h"
 #include "ui/pages/PageLayout.h"
 #include "ui/prompts/Prompts.h"
 
@@ -26,7 +27,7 @@ QWidget *TPropertyPages::CreateTextPage()
 {
     auto *page = new QWidget;
     page->setObjectName(QStringLiteral("PageTextElement"));
-    QFormLayout *form = BuildPropertyPage(page, m_main.TreeImages().Icon(TreeImageIndex::Text),
+    QFormLayout *form = BuildPropertyPage(page, m_images.Icon(TreeImageIndex::Text),
         QStringLiteral("Text Properties"));
 
     auto *textRow = new QHBoxLayout;
@@ -40,7 +41,7 @@ QWidget *TPropertyPages::CreateTextPage()
     textRow->addWidget(TextTextButton);
     form->addRow(QStringLiteral("Text"), textRow);
     connect(TextText, &QLineEdit::textChanged, this, [this] { TextTextChange(); });
-    connect(TextTextButton, &QPushButton::clicked, this, [this] { m_main.RunHandler([this] { TextTextButtonClick(); }); });
+    connect(TextTextButton, &QPushButton::clicked, this, [this] { m_context.Run([this] { TextTextButtonClick(); }); });
 
     TextFont = new TGDIPFontCombo(page);
     TextFont->setObjectName(QStringLiteral("TextFont"));
@@ -59,7 +60,7 @@ QWidget *TPropertyPages::CreateTextPage()
     TextColor->setFixedSize(60, 21);
     TextColor->setCursor(Qt::PointingHandCursor);
     form->addRow(QStringLiteral("Color"), TextColor);
-    connect(TextColor, &TGDIPColorDisplay::OnClick, this, [this] { m_main.RunHandler([this] { TextColorClick(); }); });
+    connect(TextColor, &TGDIPColorDisplay::OnClick, this, [this] { m_context.Run([this] { TextColorClick(); }); });
 
     TextAlign = new TAlignments(page);
     TextAlign->setObjectName(QStringLiteral("TextAlign"));
@@ -134,45 +135,45 @@ void TPropertyPages::FillText(IElement &element)
 void TPropertyPages::TextTextChange()
 {
     if (!Filling())
-        Change(m_main.Controls().PageTextElement, Fields::Text, TextText->text());
+        Change(PageTextElement, Fields::Text, TextText->text());
 }
 
 void TPropertyPages::TextTextButtonClick()
 {
-    const auto *text = For<IElementText>(m_main.Controls().PageTextElement);
+    const auto *text = For<IElementText>(PageTextElement);
     if (text == nullptr)
         return;
     QString original;
     text->GetText(original);
-    if (!m_main.Prompts().EditMultilineText(original, [this](const QString &edited) { TextEdited(edited); })) {
+    if (!m_context.Prompts().EditMultilineText(original, [this](const QString &edited) { TextEdited(edited); })) {
         TextEdited(original);
         // Loading the text into the editor counted as an edit, also when it was cancelled.
         Document().MarkModified();
     }
     // The one-line field shows the result, so typing in it next does not bring back the old text.
     QString result;
-    if (const auto *current = For<IElementText>(m_main.Controls().PageTextElement))
+    if (const auto *current = For<IElementText>(PageTextElement))
         current->GetText(result);
-    const auto guard = m_main.FillPanelsGuard();
+    const auto guard = FillGuard();
     TextText->setText(result);
 }
 
 void TPropertyPages::TextEdited(const QString &text)
 {
     if (!Filling())
-        Change(m_main.Controls().PageTextElement, Fields::Text, text);
+        Change(PageTextElement, Fields::Text, text);
 }
 
 void TPropertyPages::TextFontChange()
 {
     if (!Filling())
-        Change(m_main.Controls().PageTextElement, Fields::FontName, ToSystemCodePage(TextFont->GetSelectedFamily()));
+        Change(PageTextElement, Fields::FontName, ToSystemCodePage(TextFont->GetSelectedFamily()));
 }
 
 void TPropertyPages::TextFontSizeChange()
 {
     if (!Filling())
-        Change(m_main.Controls().PageTextElement, Fields::FontSize, TextFontSize->Value());
+        Change(PageTextElement, Fields::FontSize, TextFontSize->Value());
 }
 
 void TPropertyPages::TextColorClick()
@@ -180,14 +181,14 @@ void TPropertyPages::TextColorClick()
     if (Filling())
         return;
     // Cancelling still counts as an edit of the text, as the page always did.
-    if (!ChooseColor(m_main.Controls().PageTextElement, Fields::TextColor, TextColor) && For<IGDIPFont>(m_main.Controls().PageTextElement) != nullptr)
+    if (!ChooseColor(PageTextElement, Fields::TextColor, TextColor) && For<IGDIPFont>(PageTextElement) != nullptr)
         Document().MarkModified();
 }
 
 void TPropertyPages::TextAlignAlignmentChange(TElementHAlignment hAlign, TElementVAlignment vAlign)
 {
     if (!Filling())
-        Change(m_main.Controls().PageTextElement, Fields::Alignment, TAlignmentPair{hAlign, vAlign});
+        Change(PageTextElement, Fields::Alignment, TAlignmentPair{hAlign, vAlign});
 }
 
 void TPropertyPages::TextFixedHeightToggleClick()

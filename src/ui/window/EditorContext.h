@@ -40,14 +40,21 @@ public:
     // goes there; without, it scrolls just far enough to show the node.
     void Reveal(const TElementNode &node, std::optional<int> position = {});
 
+    // Every question and file dialog of the editor; tests put their own answers in.
+    IEditorPrompts &Prompts() const { return *m_prompts; }
+    void SetPrompts(IEditorPrompts &prompts) { m_prompts = &prompts; }
+
     // Shows an error in the editor's error box (tests answer it through their prompts).
     std::function<void(const QString &)> ShowError;
+    // Asks for the preview to be drawn again soon, for a change the document does not announce.
+    std::function<void()> ScheduleRedraw;
     // Runs a handler; an error it raises goes to ShowError and the editor stays usable.
     template <typename Handler>
     void Run(Handler &&handler);
 
 private:
     TDocument &m_document;
+    IEditorPrompts *m_prompts = nullptr;
     TPositionModel m_position;
     TActionRegistry m_actions;
     TElementTreeModel *m_model = nullptr;

@@ -2,6 +2,7 @@
 #include "ui/window/MainWindow.h"
 
 #include "ui/credits/CreditCommands.h"
+#include "ui/pages/PropertyPages.h"
 
 #include "controls/PreviewPaintBox.h"
 #include "core/edit/EditCommands.h"
@@ -156,11 +157,6 @@ void TMain::CreateActions()
     connect(ActNewSpacer, &QAction::triggered, this, [this] {
         RunHandler([this] { m_treeEditor->AddSubtree(MakeSpacer(DefaultSpacerHeight), QStringLiteral("Add Spacer")); });
     });
-
-    // Executed by the property pages.
-    ActLoadImage = make(QStringLiteral("Load Image"), -1, "ActLoadImage");
-    ActProjectLoadImage = make(QStringLiteral("Load Background Image"), TreeImageIndex::LoadBackground, "ActProjectLoadImage");
-    ActProjectClearImage = make(QStringLiteral("Clear Background Image"), -1, "ActProjectClearImage");
 
     ActShowPlaceholders = make(QStringLiteral("Placeholders"), TreeImageIndex::Placeholders, "ActShowPlaceholders");
     ActShowPlaceholders->setCheckable(true);
@@ -322,10 +318,7 @@ void TMain::UpdateActions()
     ActNewCreditPair->setEnabled(m_treeEditor->AcceptsChild(TVmElementColumns::Kind));
     ActNewSpacer->setEnabled(m_treeEditor->AcceptsChild(TVmElementImage::Kind));
 
-    ActLoadImage->setEnabled(queryInterface<IElementImage>(m_currentElement) != nullptr);
-    ActProjectLoadImage->setEnabled(true);
-    if (const auto *background = queryInterface<IProjectBackground>(m_currentElement))
-        ActProjectClearImage->setEnabled(background->GetBackground() != nullptr);
+    m_propertyPages->UpdateActions();
 
     EditCut1->setEnabled(EditEnabled(TEditCommand::Cut));
     EditCopy1->setEnabled(EditEnabled(TEditCommand::Copy));

@@ -1,6 +1,8 @@
 // The Generate command of the main window and the frame stepping it drives.
 #include "ui/window/MainWindow.h"
 
+#include <QScopedValueRollback>
+
 #include "ui/generate/GenerationCommand.h"
 
 #include <QDir>

@@ -4,10 +4,11 @@
 #include "ui/preview/RollRuler.h"
 #include "ui/panels/SpellingDialog.h"
 #include "ui/credits/CreditCommands.h"
+#include "ui/pages/PageCreditBlock.h"
+#include "core/credits/ElementCreditBlock.h"
 
 #include "controls/PreviewPaintBox.h"
 #include "core/edit/TreeRules.h"
-#include "core/elements/ContentSizes.h"
 #include "ui/prompts/DialogPrompts.h"
 #include "ui/tree/ElementTreeModel.h"
 #include "ui/tree/ElementsTreeView.h"
@@ -48,7 +49,9 @@ TMain::TMain(QWidget *parent) : QMainWindow(parent), m_dialogs(std::make_unique<
 {
     m_prompts = m_dialogs.get();
     m_context = std::make_unique<TEditorContext>(m_document);
+    m_context->SetPrompts(*m_prompts);
     m_context->ShowError = [this](const QString &message) { ShowError(message); };
+    m_context->ScheduleRedraw = [this] { SchedulePreviewUpdate(); };
     connect(&m_context->Actions(), &TActionRegistry::Registered, this, &TMain::PlaceAction);
     setWindowTitle(QStringLiteral("Velmora - []"));
     resize(1062, 807);
@@ -70,11 +73,6 @@ TMain::TMain(QWidget *parent) : QMainWindow(parent), m_dialogs(std::make_unique<
     m_savedElementsWidth = ElementsDesignWidth;
     m_savedPagesWidth = PagesDesignWidth;
 
-    FillContentSizes();
-
-    m_currentElement = nullptr;
-    m_fillingPanels = true;
-    Pages->setCurrentWidget(PageNone);
     m_generating = false;
 
     FormCreate();
@@ -146,14 +144,10 @@ QWidget *TMain::CreateElementsPanel()
 void TMain::ConnectDocument()
 {
     // The window follows the document: every edit, undo and redo arrives here.
-    connect(&m_document, &TDocument::NodeAboutToBeRemoved, this, &TMain::ElementsTreeNodeRemoving);
-    connect(&m_document, &TDocument::TreeAboutToBeReset, this, [this] { ElementsTreeNodeRemoving(&m_document.Tree().Root()); });
     connect(&m_document, &TDocument::Changed, this, [this](const TDocumentChange &change) {
         using TKind = TDocumentChange::TKind;
         if (change.Kind == TKind::TreeReset)
             RebuildTreeView();
-        if (change.Kind == TKind::ElementReplaced && m_currentElement == change.Old)
-            RunHandler([&] { ShowElementProperties(change.Node->Element()); });
         // The preview, status bar and time panel follow every change, moves included.
         if (change.Redraw)
             SchedulePreviewUpdate();
@@ -166,9 +160,11 @@ void TMain::ConnectDocument()
 
 QWidget *TMain::CreatePages()
 {
-    Pages = new QStackedWidget;
-    Pages->setObjectName(QStringLiteral("Pages"));
-    m_propertyPages = std::make_unique<TPropertyPages>(*this, static_cast<TMainControls &>(*this));
+    m_propertyPages = std::make_unique<TPropertyPages>(*m_context, m_treeImages);
+    TCreditBlockPage &blockPage = m_creditCommands->BlockPage();
+    m_propertyPages->AddPage(TVmElementCreditBlock::Kind, &blockPage, [&blockPage](IElement &element) { blockPage.Fill(element); });
+    connect(m_propertyPages.get(), &TPropertyPages::CurrentChanged, this, &TMain::ArmIdleUpdate);
+    Pages = m_propertyPages->Pages;
     return Pages;
 }
 
@@ -272,15 +268,6 @@ void TMain::CreateStatusBar()
     statusBar()->setObjectName(QStringLiteral("Status"));
 }
 
-void TMain::FillContentSizes()
-{
-    const QSignalBlocker blocker(ProjectContentSize);
-    ProjectContentSize->setUpdatesEnabled(false);
-    ProjectContentSize->clear();
-    ProjectContentSize->addItems(ContentSizeListItems());
-    ProjectContentSize->setUpdatesEnabled(true);
-}
-
 void TMain::FormCreate()
 {
     m_zoomChoice = PreviewZoomFit;
@@ -305,6 +292,7 @@ void TMain::FormCreate()
 void TMain::SetPrompts(IEditorPrompts *prompts)
 {
     m_prompts = prompts != nullptr ? prompts : m_dialogs.get();
+    m_context->SetPrompts(*m_prompts);
 }
 
 void TMain::ShowError(const QString &message)
@@ -314,23 +302,10 @@ void TMain::ShowError(const QString &message)
 
 void TMain::RebuildTreeView()
 {
-    m_currentElement = nullptr;
-    Pages->setCurrentWidget(PageNone);
+    m_propertyPages->Clear();
     m_treeEditor->ApplyTreeState();
     ShowNewProject();
     ArmIdleUpdate();
-}
-
-void TMain::ShowElementProperties(IElement *element)
-{
-    // Setting the controls runs their handlers; the guard keeps them from writing back.
-    m_fillingPanels = true;
-    const auto lower = qScopeGuard([this] { m_fillingPanels = false; });
-    // Edits of the element shown now are steps of their own.
-    m_document.BreakMerge();
-    m_currentElement = element;
-    Pages->setCurrentWidget(PageNone);
-    m_propertyPages->Fill(element);
 }
 
 void TMain::ElementsTreeChange()
@@ -338,19 +313,9 @@ void TMain::ElementsTreeChange()
     m_showFocused = true;
     const TElementNode *node = m_treeEditor->FocusedNode();
     if (node != nullptr && node->IsSelected())
-        RunHandler([&] { ShowElementProperties(node->Element()); });
+        RunHandler([&] { m_propertyPages->Show(node->Element()); });
     SchedulePreviewUpdate();
     ArmIdleUpdate();
-}
-
-void TMain::ElementsTreeNodeRemoving(TElementNode *node)
-{
-    // The pages must not keep an element whose node is going.
-    if (NodeOfElement(*node, m_currentElement) != nullptr) {
-        m_currentElement = nullptr;
-        Pages->setCurrentWidget(PageNone);
-        ArmIdleUpdate();
-    }
 }
 
 } // namespace velmora

@@ -7,7 +7,6 @@
 #include "ui/tree/TreeImages.h"
 
 #include <QMainWindow>
-#include <QScopedValueRollback>
 #include <QTimer>
 #include <QWheelEvent>
 #include <array>
@@ -60,11 +59,6 @@ struct TMainControls
     QSplitter *ElementsSplitter = nullptr;
     QSplitter *PagesSplitter = nullptr;
     QStackedWidget *Pages = nullptr;
-    QWidget *PageProject = nullptr;
-    QWidget *PageTextElement = nullptr;
-    QWidget *PageImage = nullptr;
-    QWidget *PageNone = nullptr;
-    QComboBox *ProjectContentSize = nullptr;
     QWidget *pnlDisplay = nullptr;
     TPreviewPaintBox *PreviewBox = nullptr;
     QSlider *TrackBar = nullptr;
@@ -90,9 +84,6 @@ struct TMainControls
     QAction *ActNewColumn = nullptr;
     QAction *ActNewCreditPair = nullptr;
     QAction *ActNewSpacer = nullptr;
-    QAction *ActLoadImage = nullptr;
-    QAction *ActProjectLoadImage = nullptr;
-    QAction *ActProjectClearImage = nullptr;
     QAction *ActShowPlaceholders = nullptr;
     QAction *ActShowSafeAreas = nullptr;
     QAction *ActZoomFit = nullptr;
@@ -170,15 +161,7 @@ public:
     bool ShowPlaceholders() const;
 
     // --- property pages -------------------------------------------------------------------------
-    // The element the pages show; null until an element is selected and after its node goes.
-    IElement *CurrentElement() const { return m_currentElement; }
-    // True while the pages are filled from CurrentElement; page handlers then write nothing.
-    bool FillingPanels() const { return m_fillingPanels; }
-    // Holds FillingPanels up until the returned guard goes out of scope.
-    [[nodiscard]] QScopedValueRollback<bool> FillPanelsGuard() { return QScopedValueRollback<bool>(m_fillingPanels, true); }
-    // Makes element CurrentElement and shows its page filled from it ("Nothing Selected" for
-    // kinds without a page). Raises the error of a font that is not installed, page shown.
-    void ShowElementProperties(IElement *element);
+    // The pages and the element they show.
     TPropertyPages &PropertyPages() const { return *m_propertyPages; }
 
     // --- generating -----------------------------------------------------------------------------
@@ -233,7 +216,6 @@ private:
     void CreateActions();
     void CreateMenus();
     void CreateToolBars();
-    void FillContentSizes();
     void FormCreate();
     void ConnectDocument();
 
@@ -257,7 +239,6 @@ private:
 
     // Element tree.
     void ElementsTreeChange();
-    void ElementsTreeNodeRemoving(TElementNode *node);
 
     // Preview.
     void PreviewBoxPaint();
@@ -280,7 +261,6 @@ private:
     void ToggleSidePanel(bool hide, QSplitter *splitter, int panelIndex, int &savedWidth);
 
     TTreeImages m_treeImages;
-    bool m_fillingPanels = true;
     int m_savedPagesWidth = 0;
     int m_savedElementsWidth = 0;
     QTimer m_previewUpdateTimer;
@@ -293,7 +273,6 @@ private:
     TCreditCommands *m_creditCommands = nullptr; // owned as a child object
     TFindReplace *m_findReplace = nullptr;        // a child dialog of the window
     std::unique_ptr<TPropertyPages> m_propertyPages;
-    IElement *m_currentElement = nullptr;
     bool m_generating = false;
     bool m_cancelRequested = false;
     TFrameRenderer m_renderer;
