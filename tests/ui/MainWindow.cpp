@@ -143,7 +143,8 @@ private Q_SLOTS:
         f.Focus(f.Project());
         QGuiApplication::clipboard()->clear();
         w.UpdateActions();
-        QVERIFY(w.Controls().EditCut1->isEnabled() && w.Controls().EditCopy1->isEnabled() && w.Controls().EditDelete1->isEnabled());
+        // The project alone can be copied but not cut.
+        QVERIFY(!w.Controls().EditCut1->isEnabled() && w.Controls().EditCopy1->isEnabled() && w.Controls().EditDelete1->isEnabled());
         QVERIFY(w.Controls().EditSelectAll1->isEnabled());
         QVERIFY(!w.Controls().EditPaste1->isEnabled()); // nothing to paste
         w.Controls().EditCopy1->trigger();
@@ -170,7 +171,10 @@ private Q_SLOTS:
         // The tree was left alone.
         QCOMPARE(f.Model().rowCount(), 1);
 
-        w.Controls().PreviewBox->setFocus();
+        // A field of the pages that takes no text serves neither the text nor the elements.
+        auto *toggle = w.findChild<QWidget *>(QStringLiteral("ProjectContentSize"));
+        QVERIFY(toggle != nullptr);
+        toggle->setFocus();
         w.UpdateActions();
         QVERIFY(!w.Controls().EditPaste1->isEnabled() && !w.Controls().EditSelectAll1->isEnabled());
     }

@@ -4,6 +4,7 @@
 #include "ui/preview/RollRuler.h"
 #include "ui/panels/SpellingDialog.h"
 #include "ui/credits/CreditCommands.h"
+#include "ui/window/ClipboardCommands.h"
 #include "ui/pages/PageCreditBlock.h"
 #include "core/credits/ElementCreditBlock.h"
 
@@ -61,6 +62,13 @@ TMain::TMain(QWidget *parent) : QMainWindow(parent), m_dialogs(std::make_unique<
     m_findReplace = new TFindReplace(*this);
     m_spelling = new TSpellingDialog(*this);
     CreateLayout();
+    m_clipboard = new TClipboardCommands(*m_context, *m_treeEditor, m_treeImages, *this);
+    connect(m_clipboard, &TClipboardCommands::Executed, this, &TMain::ArmIdleUpdate);
+    EditCut1 = m_clipboard->EditCut1;
+    EditCopy1 = m_clipboard->EditCopy1;
+    EditPaste1 = m_clipboard->EditPaste1;
+    EditSelectAll1 = m_clipboard->EditSelectAll1;
+    EditDelete1 = m_clipboard->EditDelete1;
     CreateMenus();
     CreateToolBars();
     CreateStatusBar();
@@ -69,6 +77,9 @@ TMain::TMain(QWidget *parent) : QMainWindow(parent), m_dialogs(std::make_unique<
     m_transport = new TTransport(*this);
     m_signoff = new TSignoffPanel(*this);
     m_outline = new TOutlinePanel(*m_context, *m_treeEditor, *this);
+    // Where the roll is shown, the edit commands act on the selected elements.
+    for (QWidget *panel : {static_cast<QWidget *>(ElementsTree), pnlDisplay, static_cast<QWidget *>(m_outline->View)})
+        m_clipboard->AddSelectionPanel(panel);
     m_stylesPanel = new TStylesPanel(*this);
     m_savedElementsWidth = ElementsDesignWidth;
     m_savedPagesWidth = PagesDesignWidth;

@@ -28,6 +28,7 @@ namespace velmora {
 
 class IEditorPrompts;
 class TDialogPrompts;
+class TClipboardCommands;
 class TCreditCommands;
 class TElementTreeModel;
 class TElementsTreeView;
@@ -45,9 +46,6 @@ class TOutlinePanel;
 class TSpellingDialog;
 struct TElementKind;
 struct TPreviewFit;
-
-// The five edit commands that the focused control serves.
-enum class TEditCommand { Cut, Copy, Paste, SelectAll, Delete };
 
 // The widgets and commands of the main window. TMain builds and owns them; code outside the
 // window reads them through TMain::Controls() and cannot re-seat them.
@@ -233,10 +231,6 @@ private:
     void ActGenerateFramesExecute();
     void ArmIdleUpdate();
 
-    // Edit commands, served by the focused control.
-    bool EditEnabled(TEditCommand command) const;
-    void EditExecute(TEditCommand command);
-
     // Element tree.
     void ElementsTreeChange();
 
@@ -271,6 +265,7 @@ private:
     IEditorPrompts *m_prompts = nullptr;
     std::unique_ptr<TTreeEditor> m_treeEditor;
     TCreditCommands *m_creditCommands = nullptr; // owned as a child object
+    TClipboardCommands *m_clipboard = nullptr;    // Cut, Copy, Paste, Select All, Delete
     TFindReplace *m_findReplace = nullptr;        // a child dialog of the window
     std::unique_ptr<TPropertyPages> m_propertyPages;
     bool m_generating = false;
