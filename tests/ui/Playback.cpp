@@ -316,7 +316,9 @@ private Q_SLOTS:
         f.Focus(*f.Project().Children().front());
         auto *field = w.PropertyPages().PageTextElement->findChild<QLineEdit *>(QStringLiteral("TextText"));
         QVERIFY(field != nullptr);
-        // Space, L and Alt+Space type in the field; none of them plays.
+        // Space, L and Alt+Space type in the field; none of them plays. Selecting the text
+        // brings the roll to it on the next frame: that frame comes first.
+        QTRY_VERIFY(!w.PreviewUpdatePending());
         const QString before = field->text();
         const int shown = f.Position();
         f.Press(field, Qt::Key_Space);
@@ -340,6 +342,7 @@ private Q_SLOTS:
         f.Press(w.Controls().ElementsTree, Qt::Key_Space);
         QVERIFY(!f.Player().IsPlaying());
         // Selecting scrolled the preview; start from the first frame so one step is exact.
+        QTRY_VERIFY(!w.PreviewUpdatePending());
         w.Controls().TrackBar->setValue(0);
         f.Press(w.Controls().ElementsTree, Qt::Key_Right, Qt::AltModifier);
         QCOMPARE(f.Position(), 2);

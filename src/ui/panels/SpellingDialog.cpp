@@ -4,9 +4,7 @@
 #include "core/edit/EditCommands.h"
 #include "core/elements/Interfaces.h"
 #include "core/signoff/Credits.h"
-#include "ui/panels/FindReplace.h"
-#include "ui/window/MainWindow.h"
-#include "ui/tree/TreeEditor.h"
+#include "ui/window/EditorContext.h"
 
 #include <QAction>
 #include <QDialogButtonBox>
@@ -14,7 +12,6 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
-#include <QMenu>
 #include <QPushButton>
 
 namespace velmora {
@@ -31,8 +28,8 @@ void CollectTexts(TElementNode &node, std::vector<TElementNode *> &texts)
 
 } // namespace
 
-TSpellingDialog::TSpellingDialog(TMain &main)
-    : QDialog(&main), m_main(main), m_checker(std::make_unique<TSpellChecker>())
+TSpellingDialog::TSpellingDialog(TEditorContext &context, QWidget &window)
+    : QDialog(&window), m_context(context), m_checker(std::make_unique<TSpellChecker>())
 {
     setObjectName(QStringLiteral("SpellingDialog"));
     setWindowTitle(QStringLiteral("Check Spelling"));
@@ -66,17 +63,18 @@ TSpellingDialog::TSpellingDialog(TMain &main)
             push->setAutoDefault(false);
     form->addRow(buttons);
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::hide);
-    connect(ChangeButton, &QPushButton::clicked, this, [this] { m_main.RunHandler([this] { ChangeCurrent(); }); });
+    connect(ChangeButton, &QPushButton::clicked, this, [this] { m_context.Run([this] { ChangeCurrent(); }); });
     connect(IgnoreButton, &QPushButton::clicked, this, [this] { IgnoreCurrent(); });
-    connect(AddNameButton, &QPushButton::clicked, this, [this] { m_main.RunHandler([this] { AddCurrentName(); }); });
+    connect(AddNameButton, &QPushButton::clicked, this, [this] { m_context.Run([this] { AddCurrentName(); }); });
 
-    ActCheckSpelling = new QAction(QStringLiteral("Check &Spelling..."), &main);
+    ActCheckSpelling = new QAction(QStringLiteral("Check &Spelling..."), &window);
     ActCheckSpelling->setObjectName(QStringLiteral("ActCheckSpelling"));
     ActCheckSpelling->setShortcut(QKeySequence(Qt::Key_F7));
     connect(ActCheckSpelling, &QAction::triggered, this, &TSpellingDialog::Open);
-    main.addAction(ActCheckSpelling);
+    window.addAction(ActCheckSpelling);
+    context.Actions().Register(ActCheckSpelling, {.Menu = QStringLiteral("&Edit")});
 
-    TDocument &document = main.Document();
+    TDocument &document = context.Document();
     // The word stopped at goes with its node.
     connect(&document, &TDocument::NodeAboutToBeRemoved, this, [this] { m_node = nullptr; });
     connect(&document, &TDocument::TreeAboutToBeReset, this, [this] { m_node = nullptr; });
@@ -86,14 +84,9 @@ TSpellingDialog::TSpellingDialog(TMain &main)
         if (change.Kind != TDocumentChange::TKind::TreeReset)
             return;
         m_loadPending = true;
-        QMetaObject::invokeMethod(this, [this] { m_main.RunHandler([this] { LoadProjectNames(); }); }, Qt::QueuedConnection);
+        QMetaObject::invokeMethod(this, [this] { m_context.Run([this] { LoadProjectNames(); }); }, Qt::QueuedConnection);
     });
-    connect(&document, &TDocument::ModifiedChanged, this, [this] { m_main.RunHandler([this] { FollowProjectFile(); }); });
-}
-
-void TSpellingDialog::AddTo(QMenu &menu)
-{
-    menu.addAction(ActCheckSpelling);
+    connect(&document, &TDocument::ModifiedChanged, this, [this] { m_context.Run([this] { FollowProjectFile(); }); });
 }
 
 void TSpellingDialog::Open()
@@ -119,9 +112,9 @@ bool TSpellingDialog::FindNext()
         return false;
     }
     std::vector<TElementNode *> texts;
-    CollectTexts(m_main.Document().Tree().Root(), texts);
+    CollectTexts(m_context.Document().Tree().Root(), texts);
     // From just after the word stopped at, else from the focused element.
-    TElementNode *from = m_node ? m_node : m_main.TreeEditor().FocusedNode();
+    TElementNode *from = m_node ? m_node : m_context.Document().Tree().FocusedNode();
     const qsizetype offset = m_node ? m_word.Start + m_word.Length : 0;
     const auto found = std::find(texts.begin(), texts.end(), from);
     const std::size_t start = found == texts.end() ? 0 : std::size_t(found - texts.begin());
@@ -137,8 +130,8 @@ bool TSpellingDialog::FindNext()
                 break;
             m_node = node;
             m_word = word;
-            if (m_main.TreeEditor().FocusedNode() != node)
-                m_main.Context().Reveal(*node);
+            if (m_context.Document().Tree().FocusedNode() != node)
+                m_context.Reveal(*node);
             ShowWord();
             return true;
         }
@@ -184,7 +177,7 @@ void TSpellingDialog::ChangeCurrent()
     const QString text = TextOf(*m_node);
     // The text may have been edited since: only the word still in its place is changed.
     if (text.mid(m_word.Start, m_word.Length) == m_word.Word) {
-        ChangeValue(m_main.Document(), m_node->Element(), Fields::Text,
+        ChangeValue(m_context.Document(), m_node->Element(), Fields::Text,
                     text.left(m_word.Start) + with + text.mid(m_word.Start + m_word.Length));
         m_word.Length = with.size();
     }
@@ -203,7 +196,7 @@ void TSpellingDialog::AddCurrentName()
     if (m_node == nullptr)
         return;
     if (m_names.Add(m_word.Word))
-        m_names.Save(m_main.Document().ProjectFileName());
+        m_names.Save(m_context.Document().ProjectFileName());
     FindNext();
 }
 
@@ -211,13 +204,13 @@ void TSpellingDialog::LoadProjectNames()
 {
     m_loadPending = false;
     m_ignored.clear();
-    m_namesProject = m_main.Document().ProjectFileName();
+    m_namesProject = m_context.Document().ProjectFileName();
     m_names.Load(m_namesProject);
 }
 
 void TSpellingDialog::FollowProjectFile()
 {
-    const QString project = m_main.Document().ProjectFileName();
+    const QString project = m_context.Document().ProjectFileName();
     if (m_loadPending || project == m_namesProject)
         return;
     // Save As, or the first save: the names go with the project to its file.

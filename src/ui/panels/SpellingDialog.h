@@ -9,13 +9,12 @@ class QAction;
 class QLabel;
 class QLineEdit;
 class QListWidget;
-class QMenu;
 class QPushButton;
 
 namespace velmora {
 
 class TElementNode;
-class TMain;
+class TEditorContext;
 
 // Edit > Check Spelling... (F7): goes through the texts of the roll from the focused element,
 // stopping at each word the dictionary does not know. The word can be changed (an undoable
@@ -24,9 +23,9 @@ class TSpellingDialog : public QDialog
 {
     Q_OBJECT
 public:
-    explicit TSpellingDialog(TMain &main);
+    // A dialog of window; its command goes to the Edit menu through context's registry.
+    TSpellingDialog(TEditorContext &context, QWidget &window);
 
-    void AddTo(QMenu &menu);
     QAction *ActCheckSpelling = nullptr;
 
     QLabel *WordLabel = nullptr;
@@ -63,7 +62,7 @@ private:
     // Writes the names beside the project when it is saved under a new name.
     void FollowProjectFile();
 
-    TMain &m_main;
+    TEditorContext &m_context;
     std::unique_ptr<TSpellChecker> m_checker;
     TProjectNames m_names;
     QSet<QString> m_ignored;

@@ -142,8 +142,6 @@ void TMain::CreateMenus()
     edit->addAction(EditSelectAll1);
     edit->addSeparator();
     edit->addAction(EditDelete1);
-    m_findReplace->AddTo(*edit);
-    m_spelling->AddTo(*edit);
 
     QMenu *view = menuBar()->addMenu(QStringLiteral("&View"));
     view->addActions({ActShowPlaceholders, ActShowSafeAreas});

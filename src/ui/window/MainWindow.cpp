@@ -20,6 +20,7 @@
 #include "ui/preview/PreviewPainter.h"
 #include "ui/pages/PropertyPages.h"
 #include "ui/preview/Transport.h"
+#include "ui/window/WindowPlaybackTarget.h"
 #include "ui/tree/TreeEditor.h"
 
 #include <QApplication>
@@ -59,8 +60,6 @@ TMain::TMain(QWidget *parent) : QMainWindow(parent), m_dialogs(std::make_unique<
 
     CreateActions();
     m_creditCommands = new TCreditCommands(*this);
-    m_findReplace = new TFindReplace(*this);
-    m_spelling = new TSpellingDialog(*this);
     CreateLayout();
     m_clipboard = new TClipboardCommands(*m_context, *m_treeEditor, m_treeImages, *this);
     connect(m_clipboard, &TClipboardCommands::Executed, this, &TMain::ArmIdleUpdate);
@@ -71,10 +70,13 @@ TMain::TMain(QWidget *parent) : QMainWindow(parent), m_dialogs(std::make_unique<
     EditDelete1 = m_clipboard->EditDelete1;
     CreateMenus();
     CreateToolBars();
+    m_findReplace = new TFindReplace(*m_context, *this);
+    m_spelling = new TSpellingDialog(*m_context, *this);
     CreateStatusBar();
     m_fontWarnings = new TFontWarningPanel(m_document, statusBar());
     statusBar()->addPermanentWidget(m_fontWarnings);
-    m_transport = new TTransport(*this);
+    m_playbackTarget = std::make_unique<TWindowPlaybackTarget>(*this);
+    m_transport = new TTransport(*m_context, *m_playbackTarget, *PreviewBox, *TrackBar, *statusBar(), *this);
     m_signoff = new TSignoffPanel(*this);
     m_outline = new TOutlinePanel(*m_context, *m_treeEditor, *this);
     // Where the roll is shown, the edit commands act on the selected elements.
@@ -92,6 +94,8 @@ TMain::TMain(QWidget *parent) : QMainWindow(parent), m_dialogs(std::make_unique<
 TMain::~TMain()
 {
     qApp->removeEventFilter(this);
+    // The transport plays the window's target, which goes with the window's members.
+    delete m_transport;
     // Focus and clipboard changes while the widgets go must not reach members already destroyed.
     disconnect(qApp, nullptr, this, nullptr);
     disconnect(QGuiApplication::clipboard(), nullptr, this, nullptr);

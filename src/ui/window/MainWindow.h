@@ -36,6 +36,7 @@ class TGenerationCommand;
 class TPreviewPaintBox;
 class TPropertyPages;
 class TTransport;
+class TWindowPlaybackTarget;
 class TFontWarningPanel;
 class TSignoffPanel;
 class TStylesPanel;
@@ -281,6 +282,7 @@ private:
     int m_renderCount = 0;
     QTimer m_idleTimer;
     TGenerationCommand *m_generation = nullptr;  // a child of the window, made on first use
+    std::unique_ptr<TWindowPlaybackTarget> m_playbackTarget;
     TTransport *m_transport = nullptr;            // a child of the window
     TFontWarningPanel *m_fontWarnings = nullptr;  // in the status bar
     TSignoffPanel *m_signoff = nullptr;           // Problems panel and proof export
