@@ -32,6 +32,9 @@ public:
     TPositionModel &Position() { return m_position; }
     const TPositionModel &Position() const { return m_position; }
     TActionRegistry &Actions() { return m_actions; }
+    // True while a video is generated: the document must not change.
+    bool Generating() const { return m_generating; }
+    void SetGenerating(bool on) { m_generating = on; }
 
     // The element tree Reveal selects in, and how the preview lays the roll out at once (so
     // the position range holds a place far down a roll that just grew).
@@ -55,6 +58,7 @@ public:
 private:
     TDocument &m_document;
     IEditorPrompts *m_prompts = nullptr;
+    bool m_generating = false;
     TPositionModel m_position;
     TActionRegistry m_actions;
     TElementTreeModel *m_model = nullptr;

@@ -220,7 +220,7 @@ void TMain::AddElement(const TElementKind &kind)
 
 void TMain::UpdateActions()
 {
-    const bool editing = !m_generating;
+    const bool editing = !Generating();
     for (QAction *action : {ActNew, ActLoad, ActSaveAs, ActShowPlaceholders, ActShowElements, ActShowProperties, ActGenerateFrames})
         action->setEnabled(editing);
     ActSave->setEnabled(m_document.Modified() && editing);

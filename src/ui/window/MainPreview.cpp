@@ -52,13 +52,13 @@ void TMain::RenderFrame()
     ++m_renderCount;
     // Outlines are an editing aid: a generated video holds the frames velmora-cli renders,
     // so while generating the preview shows those frames too.
-    m_renderer.RenderFrame(m_document.Tree(), FramePosition(), ShowPlaceholders() && !m_generating);
+    m_renderer.RenderFrame(m_document.Tree(), FramePosition(), ShowPlaceholders() && !Generating());
     SetPositionRange(m_renderer.PositionRange());
     UpdateStatusBar();
     PreviewBox->update();
     // A newly selected element out of view brings the roll to it; the slider's change renders again.
     const bool showFocused = std::exchange(m_showFocused, false);
-    if (showFocused && !m_generating && m_renderer.FocusedBand())
+    if (showFocused && !Generating() && m_renderer.FocusedBand())
         if (const auto position = PositionShowing(FramePosition(), m_renderer.Frame().height(), *m_renderer.FocusedBand(), m_context->Position().Maximum()))
             m_context->Position().SetValue(*position);
 }

@@ -77,16 +77,14 @@ TMain::TMain(QWidget *parent) : QMainWindow(parent), m_dialogs(std::make_unique<
     statusBar()->addPermanentWidget(m_fontWarnings);
     m_playbackTarget = std::make_unique<TWindowPlaybackTarget>(*this);
     m_transport = new TTransport(*m_context, *m_playbackTarget, *PreviewBox, *TrackBar, *statusBar(), *this);
-    m_signoff = new TSignoffPanel(*this);
+    m_signoff = new TSignoffPanel(*m_context, *m_creditCommands, *this);
     m_outline = new TOutlinePanel(*m_context, *m_treeEditor, *this);
     // Where the roll is shown, the edit commands act on the selected elements.
     for (QWidget *panel : {static_cast<QWidget *>(ElementsTree), pnlDisplay, static_cast<QWidget *>(m_outline->View)})
         m_clipboard->AddSelectionPanel(panel);
-    m_stylesPanel = new TStylesPanel(*this);
+    m_stylesPanel = new TStylesPanel(*m_context, *m_treeEditor, *this);
     m_savedElementsWidth = ElementsDesignWidth;
     m_savedPagesWidth = PagesDesignWidth;
-
-    m_generating = false;
 
     FormCreate();
 }

@@ -164,7 +164,7 @@ public:
     TPropertyPages &PropertyPages() const { return *m_propertyPages; }
 
     // --- generating -----------------------------------------------------------------------------
-    bool Generating() const { return m_generating; }
+    bool Generating() const { return m_context->Generating(); }
     bool CancelRequested() const { return m_cancelRequested; }
     void SetCancelRequested(bool on) { m_cancelRequested = on; }
     // Enters or leaves the generating state: side panels hidden, slider replaced, commands disabled.
@@ -269,7 +269,6 @@ private:
     TClipboardCommands *m_clipboard = nullptr;    // Cut, Copy, Paste, Select All, Delete
     TFindReplace *m_findReplace = nullptr;        // a child dialog of the window
     std::unique_ptr<TPropertyPages> m_propertyPages;
-    bool m_generating = false;
     bool m_cancelRequested = false;
     TFrameRenderer m_renderer;
     int m_zoomChoice = 0;
