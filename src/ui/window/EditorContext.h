@@ -42,6 +42,12 @@ public:
     // Selects node alone in the element tree, unfolding its parents. With a position the roll
     // goes there; without, it scrolls just far enough to show the node.
     void Reveal(const TElementNode &node, std::optional<int> position = {});
+    // Lays the roll out now, so positions far down a roll that just changed hold.
+    void LayOut() const
+    {
+        if (m_layOut)
+            m_layOut();
+    }
 
     // Every question and file dialog of the editor; tests put their own answers in.
     IEditorPrompts &Prompts() const { return *m_prompts; }

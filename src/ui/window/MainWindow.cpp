@@ -59,7 +59,7 @@ TMain::TMain(QWidget *parent) : QMainWindow(parent), m_dialogs(std::make_unique<
     resize(1062, 807);
 
     CreateActions();
-    m_creditCommands = new TCreditCommands(*this);
+    m_creditCommands = new TCreditCommands(*m_context, *this, *statusBar());
     CreateLayout();
     m_clipboard = new TClipboardCommands(*m_context, *m_treeEditor, m_treeImages, *this);
     connect(m_clipboard, &TClipboardCommands::Executed, this, &TMain::ArmIdleUpdate);
