@@ -4,9 +4,11 @@
 #include "core/edit/EditCommands.h"
 #include "core/elements/Interfaces.h"
 #include "core/signoff/Credits.h"
+#include "ui/panels/DialogPlacement.h"
 #include "ui/window/EditorContext.h"
 
 #include <QAction>
+#include <QCheckBox>
 #include <QDialogButtonBox>
 #include <QFormLayout>
 #include <QLabel>
@@ -18,12 +20,16 @@ namespace velmora {
 
 namespace {
 
-void CollectTexts(TElementNode &node, std::vector<TElementNode *> &texts)
+// The text elements in roll order; start becomes the index of the first one at or after from
+// (from itself, a text inside it such as a credit pair's role, or the next text after it).
+void CollectTexts(TElementNode &node, const TElementNode *from, std::vector<TElementNode *> &texts, std::optional<std::size_t> &start)
 {
+    if (&node == from && !start)
+        start = texts.size();
     if (queryInterface<IElementText>(node.Element()) != nullptr)
         texts.push_back(&node);
     for (std::size_t i = 0; i < node.ChildCount(); ++i)
-        CollectTexts(*node.Child(i), texts);
+        CollectTexts(*node.Child(i), from, texts, start);
 }
 
 } // namespace
@@ -56,13 +62,31 @@ TSpellingDialog::TSpellingDialog(TEditorContext &context, QWidget &window)
     IgnoreButton = buttons->addButton(QStringLiteral("Ignore All"), QDialogButtonBox::ActionRole);
     AddNameButton = buttons->addButton(QStringLiteral("Add to Project Names"), QDialogButtonBox::ActionRole);
     AddNameButton->setToolTip(QStringLiteral("Accept the word in this project from now on; the names are kept beside the project file"));
+    AddAllNamesButton = buttons->addButton(QStringLiteral("Add All Names"), QDialogButtonBox::ActionRole);
+    AddAllNamesButton->setObjectName(QStringLiteral("SpellingAddAllNames"));
+    AddAllNamesButton->setToolTip(QStringLiteral("Accept every name the roll credits (pairs, name lists, the Name column of sheets) in this project"));
     buttons->addButton(QDialogButtonBox::Close);
     // Most unknown words in credits are names: Enter must not change one to a suggestion.
     for (QAbstractButton *button : buttons->buttons())
         if (auto *push = qobject_cast<QPushButton *>(button))
             push->setAutoDefault(false);
+    CheckNames = new QCheckBox(QStringLiteral("Check names too"), this);
+    CheckNames->setObjectName(QStringLiteral("SpellingCheckNames"));
+    form->addRow(CheckNames);
     form->addRow(buttons);
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::hide);
+    connect(CheckNames, &QCheckBox::toggled, this, [this] {
+        // Checked again from the element the check stands at.
+        if (m_node != nullptr)
+            m_word = {};
+        FindNext();
+    });
+    connect(AddAllNamesButton, &QPushButton::clicked, this, [this] {
+        m_context.Run([this] {
+            const int added = AddAllNames();
+            Result->setText(added == 1 ? QStringLiteral("1 name added.") : QStringLiteral("%1 names added.").arg(added));
+        });
+    });
     connect(ChangeButton, &QPushButton::clicked, this, [this] { m_context.Run([this] { ChangeCurrent(); }); });
     connect(IgnoreButton, &QPushButton::clicked, this, [this] { IgnoreCurrent(); });
     connect(AddNameButton, &QPushButton::clicked, this, [this] { m_context.Run([this] { AddCurrentName(); }); });
@@ -91,6 +115,9 @@ TSpellingDialog::TSpellingDialog(TEditorContext &context, QWidget &window)
 
 void TSpellingDialog::Open()
 {
+    // F7 starts at the selected element, not where an earlier check stopped.
+    m_node = nullptr;
+    m_word = {};
     show();
     raise();
     activateWindow();
@@ -102,7 +129,39 @@ QSet<QString> TSpellingDialog::Accepted() const
     QSet<QString> accepted = m_ignored;
     for (const QString &name : m_names.Words())
         accepted.insert(name);
+    if (!CheckNames->isChecked())
+        accepted.unite(NameWords());
     return accepted;
+}
+
+QSet<QString> TSpellingDialog::NameWords() const
+{
+    QSet<QString> words;
+    const TElementNode *project = m_context.Document().ProjectNode();
+    if (project == nullptr)
+        return words;
+    for (const TCredit &credit : ExtractCredits(*project)) {
+        // A text on its own counts as names when its lines are short; it is checked all the same,
+        // being as often a line of words as a list of names.
+        const bool ownText = credit.Node != nullptr && queryInterface<IElementText>(credit.Node->Element()) != nullptr;
+        if (credit.Kind == TCreditKind::Role || (credit.Kind == TCreditKind::Names && !ownText))
+            for (const QString &name : credit.Names)
+                for (const TTextWord &word : WordsOf(name))
+                    words.insert(word.Word);
+    }
+    return words;
+}
+
+int TSpellingDialog::AddAllNames()
+{
+    int added = 0;
+    QStringList words = NameWords().values();
+    words.sort();
+    for (const QString &word : words)
+        added += int(m_names.Add(word));
+    if (added > 0)
+        m_names.Save(m_context.Document().ProjectFileName());
+    return added;
 }
 
 bool TSpellingDialog::FindNext()
@@ -112,13 +171,15 @@ bool TSpellingDialog::FindNext()
         return false;
     }
     std::vector<TElementNode *> texts;
-    CollectTexts(m_context.Document().Tree().Root(), texts);
-    // From just after the word stopped at, else from the focused element.
+    // From just after the word stopped at, else from the focused element (into a pair or
+    // columns it is focused on, or on to the next text after it).
     TElementNode *from = m_node ? m_node : m_context.Document().Tree().FocusedNode();
+    std::optional<std::size_t> first;
+    CollectTexts(m_context.Document().Tree().Root(), from, texts, first);
     const qsizetype offset = m_node ? m_word.Start + m_word.Length : 0;
-    const auto found = std::find(texts.begin(), texts.end(), from);
-    const std::size_t start = found == texts.end() ? 0 : std::size_t(found - texts.begin());
-    const qsizetype startOffset = found == texts.end() ? 0 : offset;
+    const bool found = first.has_value() && *first < texts.size();
+    const std::size_t start = found ? *first : 0;
+    const qsizetype startOffset = found && texts[start] == from ? offset : 0;
     const QSet<QString> accepted = Accepted();
     // Once round, back to the start of the first text.
     for (std::size_t i = 0; i <= texts.size() && !texts.empty(); ++i) {
@@ -133,6 +194,7 @@ bool TSpellingDialog::FindNext()
             if (m_context.Document().Tree().FocusedNode() != node)
                 m_context.Reveal(*node);
             ShowWord();
+            ShowBesideWord();
             return true;
         }
     }
@@ -141,6 +203,15 @@ bool TSpellingDialog::FindNext()
     ShowWord();
     Result->setText(QStringLiteral("No unknown words in the texts."));
     return false;
+}
+
+void TSpellingDialog::ShowBesideWord()
+{
+    if (!isVisible())
+        return;
+    m_context.LayOut();
+    if (m_context.FocusedArea)
+        KeepClearOf(*this, m_context.FocusedArea());
 }
 
 void TSpellingDialog::ShowWord()

@@ -6,6 +6,7 @@
 #include <QSet>
 
 class QAction;
+class QCheckBox;
 class QLabel;
 class QLineEdit;
 class QListWidget;
@@ -34,6 +35,9 @@ public:
     QPushButton *ChangeButton = nullptr;
     QPushButton *IgnoreButton = nullptr;
     QPushButton *AddNameButton = nullptr;
+    QPushButton *AddAllNamesButton = nullptr;
+    // Off (the default): the names the roll credits pass unchecked; most are not in any dictionary.
+    QCheckBox *CheckNames = nullptr;
     // Where the check stands ("No more unknown words.", no dictionary ...).
     QLabel *Result = nullptr;
 
@@ -46,6 +50,9 @@ public:
     void IgnoreCurrent();
     // Adds the current word to the project's names (written beside a saved project), then goes on.
     void AddCurrentName();
+    // Adds every word of every name the roll credits (pairs, lists of names, the Name column of
+    // credit blocks) to the project's names in one step; how many were new.
+    int AddAllNames();
 
     const TProjectNames &ProjectNames() const { return m_names; }
     const TSpellChecker &Checker() const { return *m_checker; }
@@ -57,6 +64,10 @@ private:
     void Open();
     QSet<QString> Accepted() const;
     void ShowWord();
+    // Moves the dialog off the word's element in the preview.
+    void ShowBesideWord();
+    // The words of the names the roll credits.
+    QSet<QString> NameWords() const;
     // After New and Open: the names of the project now open.
     void LoadProjectNames();
     // Writes the names beside the project when it is saved under a new name.

@@ -3,6 +3,7 @@
 #include "ui/window/ActionRegistry.h"
 #include "ui/window/PositionModel.h"
 
+#include <QRect>
 #include <QString>
 #include <exception>
 #include <functional>
@@ -57,6 +58,9 @@ public:
     std::function<void(const QString &)> ShowError;
     // Asks for the preview to be drawn again soon, for a change the document does not announce.
     std::function<void()> ScheduleRedraw;
+    // Where the preview shows the focused element now, in screen coordinates; empty when it
+    // shows none. Dialogs that find things keep clear of it.
+    std::function<QRect()> FocusedArea;
     // Runs a handler; an error it raises goes to ShowError and the editor stays usable.
     template <typename Handler>
     void Run(Handler &&handler);

@@ -9,6 +9,7 @@
 #include "ui/preview/Transport.h"
 
 #include <QAction>
+#include <cmath>
 #include <QActionGroup>
 #include <QLabel>
 #include <QSignalBlocker>
@@ -124,6 +125,20 @@ TPreviewFit TMain::CurrentFit() const
     if (const IProject *project = ProjectOf(m_document))
         source = QSize(project->GetWidth(), project->GetHeight());
     return FitPreview(PreviewBox->rect(), source, m_zoomChoice);
+}
+
+QRect TMain::FocusedArea() const
+{
+    const auto &band = m_renderer.FocusedBand();
+    const int height = m_renderer.Frame().height();
+    if (!band || height <= 0 || !PreviewBox->isVisible())
+        return {};
+    const QRect frame = CurrentFit().Destination;
+    const double scale = double(frame.height()) / height;
+    const int top = frame.top() + int(std::floor(std::max(0, band->first) * scale));
+    const int bottom = frame.top() + int(std::ceil(std::min(height, band->second) * scale));
+    const QRect shown = QRect(frame.left(), top, frame.width(), std::max(1, bottom - top)).intersected(PreviewBox->rect());
+    return shown.isEmpty() ? QRect() : QRect(PreviewBox->mapToGlobal(shown.topLeft()), shown.size());
 }
 
 int TMain::ZoomPercent() const

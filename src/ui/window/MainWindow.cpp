@@ -54,6 +54,7 @@ TMain::TMain(QWidget *parent) : QMainWindow(parent), m_dialogs(std::make_unique<
     m_context->SetPrompts(*m_prompts);
     m_context->ShowError = [this](const QString &message) { ShowError(message); };
     m_context->ScheduleRedraw = [this] { SchedulePreviewUpdate(); };
+    m_context->FocusedArea = [this] { return FocusedArea(); };
     connect(&m_context->Actions(), &TActionRegistry::Registered, this, &TMain::PlaceAction);
     setWindowTitle(QStringLiteral("Velmora - []"));
     resize(1062, 807);

@@ -242,6 +242,8 @@ private:
     void CreateZoomActions();
     // Where the frame lies in the preview box at the current zoom.
     TPreviewFit CurrentFit() const;
+    // The focused element's band across the shown frame, in screen coordinates.
+    QRect FocusedArea() const;
     // Shows the speed warning as an icon (its text in the tooltip) when the status bar has no room for it.
     void CompactSpeedWarning();
     // After New and Open: the roll from its start, with the new project's range, time and zoom.
