@@ -1,5 +1,7 @@
 #include "ui/panels/DialogPlacement.h"
 
+#include "ui/window/EditorContext.h"
+
 #include <QGuiApplication>
 #include <QRect>
 #include <QScreen>
@@ -43,6 +45,16 @@ void KeepClearOf(QWidget &dialog, const QRect &area)
                    : most == below ? QPoint(across(frame.left()), room.bottom() - size.height())
                                    : QPoint(across(frame.left()), room.top());
     dialog.move(dialog.pos() + (place - frame.topLeft()));
+}
+
+void KeepClearOfFocused(QWidget &dialog, TEditorContext &context)
+{
+    if (!dialog.isVisible())
+        return;
+    // The roll goes to the element now, so the dialog knows where it is drawn.
+    context.LayOut();
+    if (context.FocusedArea)
+        KeepClearOf(dialog, context.FocusedArea());
 }
 
 } // namespace velmora

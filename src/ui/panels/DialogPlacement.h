@@ -10,4 +10,9 @@ namespace velmora {
 // so one the user put somewhere does not jump about.
 void KeepClearOf(QWidget &dialog, const QRect &area);
 
+class TEditorContext;
+
+// Brings the roll to the focused element now and moves a shown dialog off it.
+void KeepClearOfFocused(QWidget &dialog, TEditorContext &context);
+
 } // namespace velmora

@@ -70,16 +70,6 @@ void TFindReplace::Open(bool replace)
     field->selectAll();
 }
 
-void TFindReplace::ShowBesideMatch()
-{
-    if (!isVisible())
-        return;
-    // The roll goes to the match now, so the dialog knows where it is drawn.
-    m_context.LayOut();
-    if (m_context.FocusedArea)
-        KeepClearOf(*this, m_context.FocusedArea());
-}
-
 TFindOptions TFindReplace::Options() const
 {
     return TFindOptions{MatchCase->isChecked(), WholeWord->isChecked()};
@@ -97,7 +87,7 @@ bool TFindReplace::FindNext()
     const std::size_t count = FindTextNodes(document.Tree().Root(), what, Options()).size();
     Result->setText(count == 1 ? QStringLiteral("1 text matches.") : QStringLiteral("%1 texts match.").arg(count));
     m_context.Reveal(*hit);
-    ShowBesideMatch();
+    KeepClearOfFocused(*this, m_context);
     return true;
 }
 

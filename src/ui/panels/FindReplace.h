@@ -44,8 +44,6 @@ public:
 
 private:
     void Open(bool replace);
-    // Moves the dialog off the match in the preview.
-    void ShowBesideMatch();
     TFindOptions Options() const;
 
     TEditorContext &m_context;

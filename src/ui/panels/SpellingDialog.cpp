@@ -194,7 +194,7 @@ bool TSpellingDialog::FindNext()
             if (m_context.Document().Tree().FocusedNode() != node)
                 m_context.Reveal(*node);
             ShowWord();
-            ShowBesideWord();
+            KeepClearOfFocused(*this, m_context);
             return true;
         }
     }
@@ -203,15 +203,6 @@ bool TSpellingDialog::FindNext()
     ShowWord();
     Result->setText(QStringLiteral("No unknown words in the texts."));
     return false;
-}
-
-void TSpellingDialog::ShowBesideWord()
-{
-    if (!isVisible())
-        return;
-    m_context.LayOut();
-    if (m_context.FocusedArea)
-        KeepClearOf(*this, m_context.FocusedArea());
 }
 
 void TSpellingDialog::ShowWord()

@@ -64,8 +64,6 @@ private:
     void Open();
     QSet<QString> Accepted() const;
     void ShowWord();
-    // Moves the dialog off the word's element in the preview.
-    void ShowBesideWord();
     // The words of the names the roll credits.
     QSet<QString> NameWords() const;
     // After New and Open: the names of the project now open.
