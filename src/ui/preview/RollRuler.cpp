@@ -203,7 +203,9 @@ bool TRollRuler::event(QEvent *event)
         const int scroll = project ? std::max(1, project->GetScrollRate()) : 1;
         const TRollSection *section = SectionAt(help->pos());
         const int position = section ? section->Position : PositionAt(help->pos().x());
-        const QString time = FormatTimecode(position / scroll, rate);
+        // Frames count from 0, as in the status bar and Generate's In and Out.
+        const int frame = position / scroll;
+        const QString time = QStringLiteral("frame %1 (%2)").arg(frame).arg(FormatTimecode(frame, rate));
         QToolTip::showText(help->globalPos(), section ? QStringLiteral("%1 at %2").arg(section->Title, time) : time, this);
         return true;
     }
