@@ -51,7 +51,7 @@ private Q_SLOTS:
     {
         TEditorFixture f;
         const QComboBox *sizes = f.Main().PropertyPages().ProjectContentSize;
-        QCOMPARE(sizes->count(), 22);
+        QCOMPARE(sizes->count(), 25);
         QCOMPARE(sizes->itemText(0), QStringLiteral("Custom"));
         QCOMPARE(sizes->itemText(5), QStringLiteral("DVD PAL (720 x 576)"));
         QCOMPARE(sizes->itemText(11), QStringLiteral("Screen (640 x 480)"));
@@ -62,6 +62,8 @@ private Q_SLOTS:
         QCOMPARE(sizes->itemText(19), QStringLiteral("DCI Flat (1998 x 1080)"));
         QCOMPARE(sizes->itemText(20), QStringLiteral("UHD (3840 x 2160)"));
         QCOMPARE(sizes->itemText(21), QStringLiteral("DCI 4K (4096 x 2160)"));
+        QCOMPARE(sizes->itemText(7), QStringLiteral("HD 720p (1280 x 720)"));
+        QCOMPARE(sizes->itemText(24), QStringLiteral("DCI 4K Scope (4096 x 1716)"));
         // Filling the list wrote nothing to the project.
         QVERIFY(!f.Main().Document().Modified());
     }
