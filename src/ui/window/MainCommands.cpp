@@ -149,6 +149,10 @@ void TMain::CreateMenus()
     view->addActions({ActZoomFit, ActZoom50, ActZoom100, ActZoom200});
     view->addSeparator();
     view->addActions({ActShowElements, ActShowProperties});
+    QAction *resetLayout = view->addAction(QStringLiteral("Reset &Layout"));
+    resetLayout->setObjectName(QStringLiteral("ActResetLayout"));
+    resetLayout->setStatusTip(QStringLiteral("Docks, tool bars and side panels as a fresh start has them"));
+    connect(resetLayout, &QAction::triggered, this, &TMain::ResetLayout);
 
     QMenu *elements = menuBar()->addMenu(QStringLiteral("Ele&ments"));
     elements->addActions({ActNewText, ActNewImage, ActNewColumns, ActNewColumn});

@@ -99,8 +99,10 @@ bool TMain::FormCloseQuery()
 
 void TMain::closeEvent(QCloseEvent *event)
 {
-    if (FormCloseQuery())
+    if (FormCloseQuery()) {
+        SaveSettings();
         event->accept();
+    }
     else
         event->ignore();
 }

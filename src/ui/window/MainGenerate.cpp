@@ -12,7 +12,7 @@
 
 namespace velmora {
 
-void TMain::ActGenerateFramesExecute()
+TGenerationCommand &TMain::Generation()
 {
     if (m_generation == nullptr) {
         m_generation = new TGenerationCommand(*this);
@@ -31,7 +31,12 @@ void TMain::ActGenerateFramesExecute()
         });
         connect(m_generation, &TGenerationCommand::Finished, this, [this] { GenerationProgressBar->setFormat(QStringLiteral("%p%")); });
     }
-    m_generation->Execute();
+    return *m_generation;
+}
+
+void TMain::ActGenerateFramesExecute()
+{
+    Generation().Execute();
 }
 
 void TMain::ShowFrameAt(int position)

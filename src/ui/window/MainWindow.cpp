@@ -88,6 +88,7 @@ TMain::TMain(QWidget *parent) : QMainWindow(parent), m_dialogs(std::make_unique<
     m_savedPagesWidth = PagesDesignWidth;
 
     FormCreate();
+    KeepDefaultLayout();
 }
 
 TMain::~TMain()
@@ -291,7 +292,7 @@ void TMain::FormCreate()
     m_document.OnTitleChanged = [this](QString title) { setWindowTitle(title.replace(QStringLiteral("[*]"), QStringLiteral("[*][*]"))); };
     ConnectDocument();
     m_document.NewProject();
-    m_dialogs->SetProjectFolder(QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation));
+    m_dialogs->SetProjectFile([this] { return m_document.ProjectFileName(); });
 
     // Command states follow the application's idle moments: after input, focus and clipboard changes.
     m_idleTimer.setSingleShot(true);

@@ -167,6 +167,8 @@ public:
     bool Generating() const { return m_context->Generating(); }
     bool CancelRequested() const { return m_cancelRequested; }
     void SetCancelRequested(bool on) { m_cancelRequested = on; }
+    // The Generate command and the choices it offers next.
+    TGenerationCommand &Generation();
     // Enters or leaves the generating state: side panels hidden, slider replaced, commands disabled.
     void SetGenerating(bool on);
     // Moves the slider to position and renders that frame once, as each frame of a run is shown.
@@ -177,6 +179,15 @@ public:
     TFontWarningPanel &FontWarnings() const { return *m_fontWarnings; }
     TSignoffPanel &Signoff() const { return *m_signoff; }
     TStylesPanel &StylesPanel() const { return *m_stylesPanel; }
+
+    // Restores the layout, view and Generate choices of the last session, and saves them when
+    // the window closes from now on (the editor does; tests and screenshots start afresh).
+    void RememberSettings();
+    // View > Reset Layout: docks, tool bars and side panels as a fresh start has them.
+    void ResetLayout();
+
+    // Writes what RememberSettings restores, when the window remembers them.
+    void SaveSettings();
 
     // Re-evaluates the enabled and checked state of every command now.
     void UpdateActions();
@@ -217,6 +228,7 @@ private:
     void CreateToolBars();
     void FormCreate();
     void ConnectDocument();
+    void KeepDefaultLayout();
 
     // Commands.
     void ActNewExecute();
@@ -279,6 +291,14 @@ private:
     QLabel *m_runningTime = nullptr;
     TRecentFiles m_recentFiles;
     QMenu *m_recentMenu = nullptr;
+    struct TLayout
+    {
+        QByteArray State;
+        QByteArray ElementsSplitter;
+        QByteArray PagesSplitter;
+    };
+    TLayout m_defaultLayout;      // the window as built, for Reset Layout
+    bool m_remembersSettings = false;
     bool m_rangeGuard = false;
     int m_renderCount = 0;
     QTimer m_idleTimer;
