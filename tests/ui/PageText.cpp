@@ -1,6 +1,9 @@
 // The text page: filling, every handler, the colour dialog, the multi-line editor, fonts.
 #include "PagesFixture.h"
 
+#include "core/edit/StyleCommands.h"
+#include "core/elements/ProjectStyle.h"
+
 #include "ui/panels/FontWarningPanel.h"
 
 #include <QLabel>
@@ -259,6 +262,30 @@ private Q_SLOTS:
         QByteArray name;
         FontOf(*f.TextNode).GetFontName(name);
         QCOMPARE(name, QByteArray(MissingFont));
+    }
+
+    // The page shows the style a text follows and sets it, as one step Undo takes back.
+    void pageShowsAndSetsTheStyle()
+    {
+        TPagesFixture f;
+        TProjectStyle title;
+        title.Name = QStringLiteral("Title");
+        title.FontSize = 40;
+        QVERIFY(AddStyle(f.Main().Document(), title));
+        f.Select(*f.TextNode);
+        TPropertyPages &p = f.Pages();
+        QCOMPARE(p.TextStyle->currentText(), QStringLiteral("(none)"));
+        const int index = p.TextStyle->findText(QStringLiteral("Title"));
+        QVERIFY(index > 0);
+        p.TextStyle->setCurrentIndex(index);
+        Q_EMIT p.TextStyle->activated(index);
+        const auto *styled = queryInterface<IElementStyled>(f.TextNode->Element());
+        QCOMPARE(styled->GetStyleName(), QStringLiteral("Title"));
+        QCOMPARE(p.TextFontSize->Value(), 40);  // the page shows the new look
+        QCOMPARE(f.Main().Controls().ActUndo->text(), QStringLiteral("Undo Apply Style"));
+        f.Main().Controls().ActUndo->trigger();
+        QVERIFY(styled->GetStyleName().isEmpty());
+        QCOMPARE(p.TextStyle->currentText(), QStringLiteral("(none)"));
     }
 };
 

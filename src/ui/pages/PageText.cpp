@@ -1,6 +1,10 @@
 // The text page: text, font, colour, alignment and margins of a text element.
 #include "ui/pages/PropertyPages.h"
 
+#include "core/edit/StyleCommands.h"
+#include "core/edit/StyleLooks.h"
+#include "core/elements/ProjectStyle.h"
+
 #include "controls/AlignmentFrame.h"
 #include "controls/GDIPColorDisplay.h"
 #include "controls/GDIPFontCombo.h"
@@ -17,6 +21,7 @@
 #include <QFormLayout>
 #include <QHBoxLayout>
 #include <QLineEdit>
+#include <QComboBox>
 #include <QPushButton>
 #include <QScopedValueRollback>
 #include <optional>
@@ -29,6 +34,14 @@ QWidget *TPropertyPages::CreateTextPage()
     page->setObjectName(QStringLiteral("PageTextElement"));
     QFormLayout *form = BuildPropertyPage(page, m_images.Icon(TreeImageIndex::Text),
         QStringLiteral("Text Properties"));
+
+    // The project style the text follows; choosing one applies it, as the Styles panel does.
+    TextStyle = new QComboBox(page);
+    TextStyle->setObjectName(QStringLiteral("TextStyle"));
+    TextStyle->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
+    TextStyle->setMinimumContentsLength(6);
+    form->addRow(QStringLiteral("Style"), TextStyle);
+    connect(TextStyle, &QComboBox::activated, this, [this](int index) { m_context.Run([&] { TextStyleChange(index); }); });
 
     auto *textRow = new QHBoxLayout;
     textRow->setSpacing(2);
@@ -119,6 +132,7 @@ void TPropertyPages::FillText(IElement &element)
         text->GetText(value);
         TextText->setText(value);
     }
+    FillStyles(element);
     FillAlignment(element, TextAlign);
     if (const auto *margins = queryInterface<IElementMargins>(&element))
         FillMargins(*margins, TextFixedHeightToggle, TextFixedHeight, TextTopOffset);
@@ -130,6 +144,43 @@ void TPropertyPages::FillText(IElement &element)
         TextSmallCaps->setChecked(text->GetSmallCaps());
     if (fontError)
         throw *fontError;
+}
+
+void TPropertyPages::FillStyles(const IElement &element)
+{
+    const auto *styled = queryInterface<IElementStyled>(&element);
+    const QString current = styled ? styled->GetStyleName() : QString();
+    TextStyle->clear();
+    TextStyle->addItem(QStringLiteral("(none)"), QString());
+    int shown = 0;
+    for (const TProjectStyle &style : ProjectStylesOf(Document().Tree())) {
+        TextStyle->addItem(style.Name, style.Name);
+        if (!current.isEmpty() && SameStyleName(style.Name, current))
+            shown = TextStyle->count() - 1;
+    }
+    TextStyle->setCurrentIndex(shown);
+    TextStyle->setEnabled(TextStyle->count() > 1);
+}
+
+void TPropertyPages::TextStyleChange(int index)
+{
+    const QString name = TextStyle->itemData(index).toString();
+    TElementNode *node = CurrentNode();
+    if (Filling() || node == nullptr || For<IElementText>(TextStyle) == nullptr)
+        return;
+    if (name.isEmpty()) {
+        // A text keeps its look when it leaves its style; the list shows the style it follows.
+        FillStyles(*CurrentElement());
+        return;
+    }
+    // The whole selection of texts takes it, as edits of the page's other fields do.
+    std::vector<TElementNode *> nodes;
+    const bool selection = node->IsSelected();
+    ForEachNode(Document().Tree().Root(), [&](TElementNode &other) {
+        if (&other == node || (selection && other.IsSelected()))
+            nodes.push_back(&other);
+    });
+    ApplyStyle(Document(), nodes, name);
 }
 
 void TPropertyPages::TextTextChange()

@@ -84,6 +84,7 @@ public:
     QLineEdit *ProjectStartTimecode = nullptr;
 
     // Text page.
+    QComboBox *TextStyle = nullptr;
     QLineEdit *TextText = nullptr;
     QPushButton *TextTextButton = nullptr;
     TGDIPFontCombo *TextFont = nullptr;
@@ -151,6 +152,8 @@ private:
     void ProjectRateChange(TVelmoraSpinEdit *edit, const TField<IProject, qint32> &field);
 
     // Text page handlers.
+    void TextStyleChange(int index);
+    void FillStyles(const IElement &element);
     void TextTextChange();
     void TextTextButtonClick();
     void TextEdited(const QString &text);
