@@ -56,6 +56,9 @@ int main(int argc, char **argv)
 
     velmora::TMain window;
     app.ShowError = [&window](const QString &message) { window.ShowError(message); };
+    // Scripted checks of the window's look start from the layout as built.
+    if (qEnvironmentVariableIsEmpty("VELMORA_SCREENSHOT"))
+        window.RememberSettings();
 
     if (qEnvironmentVariableIsEmpty("VELMORA_NO_SPLASH")) {
         velmora::TSplashScreen splash;

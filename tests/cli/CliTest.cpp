@@ -120,6 +120,11 @@ TEST_F(CliTest, EnumerationsReadByNameOrNumberAndPicturesRoundTrip)
     const QJsonObject project = Info(first)["nodes"][0].toObject();
     EXPECT_EQ(project["ContentSize"].toString(), "Screen (800 x 600)");
     EXPECT_EQ(project["WrapMode"].toString(), "Tile - Flip XY");
+    // A size by the name an earlier version gave it still reads, and is written by today's.
+    withSize["ContentSize"] = "HDDVD/HDTV PAL (1280 x 720)";
+    const QString former = Path("former.vmz");
+    ASSERT_EQ(RunCli({"import", WriteDescription("former.json", withSize), "-o", former}).ExitCode, 0);
+    EXPECT_EQ(Info(former)["nodes"][0]["ContentSize"].toString(), "HD 720p (1280 x 720)");
     EXPECT_EQ(project["children"][0]["HAlign"].toString(), "eaRight");
     EXPECT_EQ(project["children"][0]["VAlign"].toString(), "eaBottom");
     EXPECT_EQ(project["children"][1]["HAlign"].toString(), "eaLeft");
@@ -174,7 +179,7 @@ TEST_F(CliTest, ImportRefusesBadDescriptionsNamingTheNode)
         {"huge font", Project({TextNode(QStringLiteral("x"), 2000)}), "field \"FontSize\" must be from 1 to 1024, not 2000"},
         {"image offset", Project({QJsonObject{{"kind", "TVmElementImage"}, {"TopOffset", 5000}}}), "field \"TopOffset\" must be from -1000 to 1000"},
         {"alignment name", Project({QJsonObject{{"kind", "TVmElementText"}, {"HAlign", "middle"}}}), "field \"HAlign\" must be one of 0 (\"eaLeft\"), 1 (\"eaCenter\"), 2 (\"eaRight\")"},
-        {"size index", QJsonObject{{"kind", "TVmElementProject"}, {"ContentSize", 22}}, "field \"ContentSize\" must be one of 0 (\"Custom\")"},
+        {"size index", QJsonObject{{"kind", "TVmElementProject"}, {"ContentSize", 25}}, "field \"ContentSize\" must be one of 0 (\"Custom\")"},
         {"broken picture", Project({QJsonObject{{"kind", "TVmElementImage"}, {"ImageData", "bm90IGEgcG5n"}}}), "field \"ImageData\" must hold a PNG picture in base64"},
     };
     for (const TBadDescription &row : rows) {

@@ -183,7 +183,7 @@ TEST_F(SheetImport, InfoReportsRunningTimeAndWarnings)
                                       "--fps", "25", "--scroll", "30", "-o", project});
     ASSERT_EQ(import.ExitCode, 0) << import.Err.toStdString();
     const QJsonObject info = Info(project);
-    EXPECT_EQ(info["nodes"][0]["ContentSize"].toString(), "HDDVD/HDTV PAL (1280 x 720)");
+    EXPECT_EQ(info["nodes"][0]["ContentSize"].toString(), "HD 720p (1280 x 720)");
     const QStringList warnings = info["warnings"].toVariant().toStringList();
     ASSERT_EQ(warnings.size(), 2);
     EXPECT_EQ(warnings[0], "the font \"Nonesuch Grotesk Bold\" matches no installed font; it draws in a substitute");

@@ -19,6 +19,8 @@
 
 #include <QAction>
 #include <QComboBox>
+#include <QLabel>
+#include <QStatusBar>
 #include <QListWidget>
 #include <QStackedWidget>
 
@@ -160,6 +162,63 @@ private Q_SLOTS:
         const auto &after = pieces();
         QCOMPARE(after[31].Row, 33);
         QCOMPARE(track->value(), height + after[31].Top + 5);
+    }
+
+    // A change far above leaves the credit on screen where it is, although its words stand in
+    // another row too; the anchor is the row between its neighbours, not its text alone.
+    void reloadKeepsTheCreditWhoseWordsRepeat()
+    {
+        TEditorFixture f;
+        QTemporaryDir dir;
+        QByteArray rows = "Kind,Role,Name\n";
+        for (int i = 0; i < 60; ++i)
+            rows += "pair,Driver,Name " + QByteArray::number(i % 20 == 7 ? 7 : i) + "\n";
+        const QString sheet = LinkSheet(f, dir, rows);
+        TElementNode &node = *f.Project().Child(0);
+        f.Main().RenderFrame();
+        const auto &before = BlockAt(node).LayoutFor(FilmOf(node)).Pieces();
+        // Row 49 ("Name 7", as rows 9 and 29 are) at the frame's top.
+        QCOMPARE(before[47].Row, 49);
+        const int height = queryInterface<IProject>(f.Project().Element())->GetHeight();
+        QSlider *track = f.Main().Controls().TrackBar;
+        track->setValue(height + before[47].Top);
+        SaveByRename(sheet, rows.replace("pair,Driver,Name 1\n", "pair,Driver,Name One\n"));
+        QCOMPARE(f.Main().CreditCommands().Link().ReloadChanged(), 1);
+        f.Main().RenderFrame();
+        const auto &after = BlockAt(node).LayoutFor(FilmOf(node)).Pieces();
+        QCOMPARE(track->value(), height + after[47].Top);
+    }
+
+    // A sheet broken and saved back to its last good content clears its error at once, and the
+    // reload messages leave the status panels in view and go after a few seconds.
+    void errorClearsOnAValidReadAndMessagesPass()
+    {
+        TEditorFixture f;
+        QTemporaryDir dir;
+        const QByteArray good = "Kind,Role,Name\npair,Gaffer,Ada\n";
+        const QString sheet = LinkSheet(f, dir, good);
+        TCreditLink &link = f.Main().CreditCommands().Link();
+        QLabel *message = f.Main().CreditCommands().ReloadPanel;
+        SaveByRename(sheet, "Kind,Role,Name\npaier,Gaffer,Ada\n");
+        QCOMPARE(link.ReloadChanged(), 0);
+        QCOMPARE(link.SheetProblems().size(), std::size_t(1));
+        QVERIFY(message->text().startsWith(QStringLiteral("The sheet keeps its last good content")));
+        QVERIFY(f.Main().Signoff().Problems->count() > 0);
+        QVERIFY(f.Main().Signoff().Problems->item(0)->text().startsWith(QStringLiteral("error [sheet]")));
+        SaveByRename(sheet, good);
+        QSignalSpy reloaded(&link, &TCreditLink::Reloaded);
+        QCOMPARE(link.ReloadChanged(), 0);
+        QCOMPARE(reloaded.count(), 1);
+        QVERIFY(link.Problems().isEmpty() && link.SheetProblems().empty());
+        for (int i = 0; i < f.Main().Signoff().Problems->count(); ++i)
+            QVERIFY(!f.Main().Signoff().Problems->item(i)->text().startsWith(QStringLiteral("error [sheet]")));
+        QCOMPARE(message->text(), QStringLiteral("The sheet reads well again"));
+        // Not a status bar message: those hide the frame, timecode and running time.
+        QVERIFY(f.Main().statusBar()->currentMessage().isEmpty());
+        QTRY_VERIFY_WITH_TIMEOUT(message->text().isEmpty(), 8000);
+        // Nothing new on the next look at the folder.
+        QCOMPARE(link.ReloadChanged(), 0);
+        QCOMPARE(reloaded.count(), 1);
     }
 
     // A workbook of several worksheets asks which one; the block keeps it, and its page changes

@@ -8,6 +8,7 @@
 #include "ui/tree/ElementTreeModel.h"
 #include "ui/tree/ElementsTreeView.h"
 #include "ui/window/MainWindow.h"
+#include "ui/pages/PropertyPages.h"
 #include "ui/prompts/ScriptedPrompts.h"
 #include "ui/tree/TreeClipboard.h"
 #include "ui/tree/TreeEditor.h"

@@ -124,7 +124,7 @@ private Q_SLOTS:
         QCOMPARE(margins->GetFixedHeight(), 48);
         QCOMPARE(queryInterface<IElementImage>(spacer->Element())->GetImage(), nullptr);
         // Its page edits the gap like any fixed height.
-        QCOMPARE(f.ShownPage(), f.Window->Controls().PageImage);
+        QCOMPARE(f.ShownPage(), f.Window->PropertyPages().PageImage);
         QVERIFY(f.Pages().ImageFixedHeight->isEnabled());
     }
 
@@ -136,7 +136,7 @@ private Q_SLOTS:
         f.Focus(*f.A);
         for (TElementNode *node : {f.C, f.I, f.TextNode})
             f.View().selectionModel()->select(f.Model().IndexOf(*node), QItemSelectionModel::Select);
-        QCOMPARE(f.Window->CurrentElement(), f.A->Element());
+        QCOMPARE(f.Window->PropertyPages().CurrentElement(), f.A->Element());
         const auto sizes = [&] {
             QList<int> out;
             for (TElementNode *node : {f.TextNode, f.A, f.C})

@@ -41,6 +41,38 @@ class FindReplaceTest : public QObject
     Q_OBJECT
 
 private Q_SLOTS:
+    // However the dialog was placed, a match it finds is not hidden behind it.
+    void dialogKeepsClearOfTheMatch_data()
+    {
+        QTest::addColumn<QString>("what");
+        QTest::newRow("near the start") << "Music";
+        QTest::newRow("far down") << "ANN LEE";
+        QTest::newRow("in a column") << "Annex";
+    }
+    void dialogKeepsClearOfTheMatch()
+    {
+        QFETCH(QString, what);
+        TFindRoll f;
+        f.Main().resize(760, 560);
+        f.Main().move(0, 0);
+        f.Main().show();
+        QVERIFY(QTest::qWaitForWindowExposed(&f.Main()));
+        f.Focus(f.Project());
+        f.Main().findChild<QAction *>(QStringLiteral("ActFind"))->trigger();
+        TFindReplace &find = f.Find();
+        QVERIFY(QTest::qWaitForWindowExposed(&find));
+        // Over the middle of the preview, where the roll shows what it finds.
+        const QWidget *preview = f.Main().Controls().PreviewBox;
+        find.move(preview->mapToGlobal(preview->rect().center()) - QPoint(find.width() / 2, find.height() / 2));
+        find.FindEdit->setText(what);
+        QVERIFY(find.FindNext());
+        const QRect match = f.Main().Context().FocusedArea();
+        QVERIFY(!match.isEmpty());
+        QVERIFY2(!find.frameGeometry().intersects(match), qPrintable(QStringLiteral("dialog %1,%2 %3x%4 over match %5,%6 %7x%8")
+            .arg(find.frameGeometry().x()).arg(find.frameGeometry().y()).arg(find.frameGeometry().width()).arg(find.frameGeometry().height())
+            .arg(match.x()).arg(match.y()).arg(match.width()).arg(match.height())));
+    }
+
     void matchCaseAndWholeWord_data()
     {
         QTest::addColumn<QString>("what");

@@ -33,14 +33,14 @@ private Q_SLOTS:
         QCOMPARE(w.Controls().Pages->width(), 206);
         QCOMPARE(w.SavedElementsWidth(), 185);
         QCOMPARE(w.SavedPagesWidth(), 206);
-        QCOMPARE(w.Controls().Pages->currentWidget(), w.Controls().PageNone);
+        QCOMPARE(w.Controls().Pages->currentWidget(), w.PropertyPages().PageNone);
         QCOMPARE(w.Controls().TrackBar->height(), 29);
         QCOMPARE(w.Controls().TrackBar->pageStep(), 10);
         QVERIFY(w.Controls().GeneratingPanel->isHidden());
         QCOMPARE(w.Controls().GeneratingPanel->height(), 71);
         QCOMPARE(w.Controls().CancelGenerationButton->size(), QSize(153, 25));
         QVERIFY(!w.Generating());
-        QVERIFY(w.CurrentElement() == nullptr);
+        QVERIFY(w.PropertyPages().CurrentElement() == nullptr);
         // A new project: one project node, nothing focused or selected.
         QCOMPARE(f.Model().rowCount(), 1);
         QVERIFY(f.Editor().FocusedNode() == nullptr);
@@ -50,8 +50,8 @@ private Q_SLOTS:
     void fillsTheFilmSizeList()
     {
         TEditorFixture f;
-        const QComboBox *sizes = f.Main().Controls().ProjectContentSize;
-        QCOMPARE(sizes->count(), 22);
+        const QComboBox *sizes = f.Main().PropertyPages().ProjectContentSize;
+        QCOMPARE(sizes->count(), 25);
         QCOMPARE(sizes->itemText(0), QStringLiteral("Custom"));
         QCOMPARE(sizes->itemText(5), QStringLiteral("DVD PAL (720 x 576)"));
         QCOMPARE(sizes->itemText(11), QStringLiteral("Screen (640 x 480)"));
@@ -62,6 +62,8 @@ private Q_SLOTS:
         QCOMPARE(sizes->itemText(19), QStringLiteral("DCI Flat (1998 x 1080)"));
         QCOMPARE(sizes->itemText(20), QStringLiteral("UHD (3840 x 2160)"));
         QCOMPARE(sizes->itemText(21), QStringLiteral("DCI 4K (4096 x 2160)"));
+        QCOMPARE(sizes->itemText(7), QStringLiteral("HD 720p (1280 x 720)"));
+        QCOMPARE(sizes->itemText(24), QStringLiteral("DCI 4K Scope (4096 x 1716)"));
         // Filling the list wrote nothing to the project.
         QVERIFY(!f.Main().Document().Modified());
     }
@@ -126,10 +128,10 @@ private Q_SLOTS:
         f.Focus(image);
         QCOMPARE(enabled(), (QList<bool>{true, true, true, false}));
         // Load Image follows the element the pages show.
-        QVERIFY(w.Controls().ActLoadImage->isEnabled());
+        QVERIFY(w.PropertyPages().ActLoadImage->isEnabled());
         f.Focus(text);
         w.UpdateActions();
-        QVERIFY(!w.Controls().ActLoadImage->isEnabled());
+        QVERIFY(!w.PropertyPages().ActLoadImage->isEnabled());
     }
 
     void editCommandsServeTheFocusedControl()
@@ -143,7 +145,8 @@ private Q_SLOTS:
         f.Focus(f.Project());
         QGuiApplication::clipboard()->clear();
         w.UpdateActions();
-        QVERIFY(w.Controls().EditCut1->isEnabled() && w.Controls().EditCopy1->isEnabled() && w.Controls().EditDelete1->isEnabled());
+        // The project alone can be copied but not cut.
+        QVERIFY(!w.Controls().EditCut1->isEnabled() && w.Controls().EditCopy1->isEnabled() && w.Controls().EditDelete1->isEnabled());
         QVERIFY(w.Controls().EditSelectAll1->isEnabled());
         QVERIFY(!w.Controls().EditPaste1->isEnabled()); // nothing to paste
         w.Controls().EditCopy1->trigger();
@@ -170,7 +173,10 @@ private Q_SLOTS:
         // The tree was left alone.
         QCOMPARE(f.Model().rowCount(), 1);
 
-        w.Controls().PreviewBox->setFocus();
+        // A field of the pages that takes no text serves neither the text nor the elements.
+        auto *toggle = w.findChild<QWidget *>(QStringLiteral("ProjectContentSize"));
+        QVERIFY(toggle != nullptr);
+        toggle->setFocus();
         w.UpdateActions();
         QVERIFY(!w.Controls().EditPaste1->isEnabled() && !w.Controls().EditSelectAll1->isEnabled());
     }
@@ -328,7 +334,7 @@ private Q_SLOTS:
         for (QAction *action : {c.ActNew, c.ActLoad, c.ActSave, c.ActSaveAs, c.ActShowPlaceholders, c.ActShowElements, c.ActShowProperties,
                  c.ActGenerateFrames})
             QVERIFY2(!action->isEnabled(), qPrintable(action->objectName()));
-        QVERIFY(w.Controls().ActAbout->isEnabled() && w.Controls().ActProjectLoadImage->isEnabled());
+        QVERIFY(w.Controls().ActAbout->isEnabled() && w.PropertyPages().ActProjectLoadImage->isEnabled());
         // Element commands keep their own rule while generating.
         f.Focus(f.Project());
         w.UpdateActions();

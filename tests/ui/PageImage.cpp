@@ -41,7 +41,7 @@ private Q_SLOTS:
         f.Select(*f.ImageNode);
 
         TPropertyPages &p = f.Pages();
-        QCOMPARE(f.ShownPage(), f.Main().Controls().PageImage);
+        QCOMPARE(f.ShownPage(), f.Main().PropertyPages().PageImage);
         QVERIFY(p.ImageSpecificDims->isChecked());
         QVERIFY(p.ImageWidth->isEnabled() && p.ImageHeight->isEnabled());
         QCOMPARE(p.ImageWidth->Value(), 128);
@@ -125,7 +125,7 @@ private Q_SLOTS:
         TPropertyPages &p = f.Pages();
         // Unchecked through its caption, as a click on the words does.
         if (!maintain)
-            QTest::mouseClick(f.Main().Controls().PageImage->findChild<QLabel *>(QStringLiteral("ImageMaintainAspectCaption")), Qt::LeftButton);
+            QTest::mouseClick(f.Main().PropertyPages().PageImage->findChild<QLabel *>(QStringLiteral("ImageMaintainAspectCaption")), Qt::LeftButton);
         QCOMPARE(p.ImageMaintainAspect->isChecked(), maintain);
         p.ImageSpecificDims->click();
         Type(widthTyped ? p.ImageWidth : p.ImageHeight, typed);
@@ -198,17 +198,17 @@ private Q_SLOTS:
         TPagesFixture f;
         f.Select(*f.ImageNode);
         f.Main().UpdateActions();
-        QVERIFY(f.Main().Controls().ActLoadImage->isEnabled());
+        QVERIFY(f.Main().PropertyPages().ActLoadImage->isEnabled());
         // Changed behind the page's back: the refill shows it.
         ImageOf(*f.ImageNode).SetWidth(55);
-        f.Main().Controls().ActLoadImage->trigger();
+        f.Main().PropertyPages().ActLoadImage->trigger();
         QVERIFY(ImageOf(*f.ImageNode).GetImage() == nullptr);
         QCOMPARE(f.Pages().ImageWidth->Value(), 55);
         QVERIFY(f.Modified());
         QVERIFY(f.PreviewScheduled());
         f.Select(*f.TextNode);
         f.Main().UpdateActions();
-        QVERIFY(!f.Main().Controls().ActLoadImage->isEnabled());
+        QVERIFY(!f.Main().PropertyPages().ActLoadImage->isEnabled());
     }
 };
 

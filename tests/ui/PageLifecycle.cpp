@@ -18,18 +18,18 @@ private Q_SLOTS:
         TElementNode &columns = f.Add(f.Project(), f.Main().Controls().ActNewColumns);
         TElementNode &column = f.Add(columns, f.Main().Controls().ActNewColumn);
         const std::vector<std::pair<TElementNode *, QWidget *>> rows{
-            {f.TextNode, f.Main().Controls().PageTextElement},
-            {f.ImageNode, f.Main().Controls().PageImage},
-            {&f.Project(), f.Main().Controls().PageProject},
-            {&columns, f.Main().Controls().PageNone},
-            {&column, f.Main().Controls().PageNone},
-            {f.TextNode, f.Main().Controls().PageTextElement},
+            {f.TextNode, f.Main().PropertyPages().PageTextElement},
+            {f.ImageNode, f.Main().PropertyPages().PageImage},
+            {&f.Project(), f.Main().PropertyPages().PageProject},
+            {&columns, f.Main().PropertyPages().PageNone},
+            {&column, f.Main().PropertyPages().PageNone},
+            {f.TextNode, f.Main().PropertyPages().PageTextElement},
         };
         f.Saved();
         for (const auto &[node, page] : rows) {
             f.Select(*node);
             QCOMPARE(f.ShownPage(), page);
-            QVERIFY(f.Main().CurrentElement() == node->Element());
+            QVERIFY(f.Main().PropertyPages().CurrentElement() == node->Element());
         }
         QVERIFY(!f.Modified());
     }
@@ -38,7 +38,7 @@ private Q_SLOTS:
     {
         TEditorFixture f;
         TPropertyPages &p = f.Main().PropertyPages();
-        QVERIFY(f.Main().FillingPanels());
+        QVERIFY(f.Main().PropertyPages().Filling());
         p.ProjectWidth->SetValue(1234);
         p.TextText->setText(QStringLiteral("typed"));
         p.ImageSpecificDims->setChecked(true);
@@ -53,8 +53,8 @@ private Q_SLOTS:
         const IElement *removed = f.TextNode->Element();
         f.Prompts.Answers.push_back(true);
         f.Editor().DeleteSelection();
-        QVERIFY(f.Main().CurrentElement() != removed);
-        QVERIFY(f.ShownPage() != f.Main().Controls().PageTextElement);
+        QVERIFY(f.Main().PropertyPages().CurrentElement() != removed);
+        QVERIFY(f.ShownPage() != f.Main().PropertyPages().PageTextElement);
 
         // Whatever is still on the text page no longer reaches any element.
         f.Saved();
@@ -86,10 +86,10 @@ private Q_SLOTS:
         } else {
             f.Main().OpenProjectFile(f.Folder.filePath(QStringLiteral("roll.vmz")));
         }
-        QVERIFY(f.Main().CurrentElement() == nullptr);
-        QCOMPARE(f.ShownPage(), f.Main().Controls().PageNone);
+        QVERIFY(f.Main().PropertyPages().CurrentElement() == nullptr);
+        QCOMPARE(f.ShownPage(), f.Main().PropertyPages().PageNone);
         f.Main().UpdateActions();
-        QVERIFY(!f.Main().Controls().ActLoadImage->isEnabled());
+        QVERIFY(!f.Main().PropertyPages().ActLoadImage->isEnabled());
         // The thumbnail has nothing left to paint from.
         f.Pages().ImagePreview->repaint();
         QVERIFY(f.Prompts.Errors.isEmpty());

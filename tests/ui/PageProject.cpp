@@ -44,8 +44,8 @@ private Q_SLOTS:
         f.Select(f.Project());
 
         TPropertyPages &p = f.Pages();
-        QCOMPARE(f.ShownPage(), f.Main().Controls().PageProject);
-        QVERIFY(f.Main().CurrentElement() == f.Project().Element());
+        QCOMPARE(f.ShownPage(), f.Main().PropertyPages().PageProject);
+        QVERIFY(f.Main().PropertyPages().CurrentElement() == f.Project().Element());
         QCOMPARE(p.ProjectContentSize->currentIndex(), 0);
         QCOMPARE(p.ProjectWidth->Value(), 640);
         QCOMPARE(p.ProjectHeight->Value(), 360);
@@ -56,7 +56,7 @@ private Q_SLOTS:
         QCOMPARE(p.ProjectScrollRate->Value(), 4);
         QVERIFY(!f.Modified());
         QVERIFY(!f.Main().windowTitle().contains(QLatin1Char('*')));
-        QVERIFY(!f.Main().FillingPanels());
+        QVERIFY(!f.Main().PropertyPages().Filling());
     }
 
     void filmSizeEnablingAndValues_data()
@@ -191,14 +191,14 @@ private Q_SLOTS:
         QVERIFY(background()->GetBackground() == nullptr);
         QVERIFY(f.Modified());
         f.Main().UpdateActions();
-        QVERIFY(!f.Main().Controls().ActProjectClearImage->isEnabled());
+        QVERIFY(!f.Main().PropertyPages().ActProjectClearImage->isEnabled());
 
         f.Prompts.Files.push_back(f.PictureFile(QStringLiteral("back.png"), QSize(400, 300), Qt::blue));
-        f.Main().Controls().ActProjectLoadImage->trigger();
+        f.Main().PropertyPages().ActProjectLoadImage->trigger();
         QVERIFY(background()->GetBackground() != nullptr);
         f.Main().UpdateActions();
-        QVERIFY(f.Main().Controls().ActProjectClearImage->isEnabled());
-        QVERIFY(p.ProjectBackgroundPopup->actions().contains(f.Main().Controls().ActProjectClearImage));
+        QVERIFY(f.Main().PropertyPages().ActProjectClearImage->isEnabled());
+        QVERIFY(p.ProjectBackgroundPopup->actions().contains(f.Main().PropertyPages().ActProjectClearImage));
 
         // 184 x 143 inside the border: the picture is fitted to the width, 138 high from y = 2.
         p.ProjectBackgroundpreview->repaint();
@@ -211,13 +211,13 @@ private Q_SLOTS:
         QCOMPARE(qAlpha(thumb.pixel(92, 140)), 0);
 
         f.Saved();
-        f.Main().Controls().ActProjectClearImage->trigger();
+        f.Main().PropertyPages().ActProjectClearImage->trigger();
         QVERIFY(background()->GetBackground() == nullptr);
         QVERIFY(f.Modified());
         p.ProjectBackgroundpreview->repaint();
         QCOMPARE(qAlpha(p.ProjectBackgroundpreview->Buffer().pixel(92, 71)), 0);
         f.Main().UpdateActions();
-        QVERIFY(!f.Main().Controls().ActProjectClearImage->isEnabled());
+        QVERIFY(!f.Main().PropertyPages().ActProjectClearImage->isEnabled());
     }
 
     void sizeTypedBelowTheRangeStillRenders()

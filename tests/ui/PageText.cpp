@@ -1,6 +1,9 @@
 // The text page: filling, every handler, the colour dialog, the multi-line editor, fonts.
 #include "PagesFixture.h"
 
+#include "core/edit/StyleCommands.h"
+#include "core/elements/ProjectStyle.h"
+
 #include "ui/panels/FontWarningPanel.h"
 
 #include <QLabel>
@@ -64,7 +67,7 @@ private Q_SLOTS:
         f.Select(node);
 
         TPropertyPages &p = f.Pages();
-        QCOMPARE(f.ShownPage(), f.Main().Controls().PageTextElement);
+        QCOMPARE(f.ShownPage(), f.Main().PropertyPages().PageTextElement);
         QCOMPARE(p.TextFont->GetSelectedFamily(), QStringLiteral("DejaVu Serif"));
         QCOMPARE(p.TextFontSize->Value(), 33);
         QCOMPARE(p.TextColor->GetColor(), 0xFF405060u);
@@ -243,9 +246,9 @@ private Q_SLOTS:
 
         QCOMPARE(f.Prompts.Errors,
             QStringList{QStringLiteral("Font(%1) is not installed or is incompatible with GDI+").arg(QLatin1String(MissingFont))});
-        QCOMPARE(f.ShownPage(), f.Main().Controls().PageTextElement);
-        QVERIFY(f.Main().CurrentElement() == f.TextNode->Element());
-        QVERIFY(!f.Main().FillingPanels());
+        QCOMPARE(f.ShownPage(), f.Main().PropertyPages().PageTextElement);
+        QVERIFY(f.Main().PropertyPages().CurrentElement() == f.TextNode->Element());
+        QVERIFY(!f.Main().PropertyPages().Filling());
         QVERIFY(!f.Modified());
         // The page shows this element, not the one shown before.
         TPropertyPages &p = f.Pages();
@@ -260,6 +263,30 @@ private Q_SLOTS:
         QByteArray name;
         FontOf(*f.TextNode).GetFontName(name);
         QCOMPARE(name, QByteArray(MissingFont));
+    }
+
+    // The page shows the style a text follows and sets it, as one step Undo takes back.
+    void pageShowsAndSetsTheStyle()
+    {
+        TPagesFixture f;
+        TProjectStyle title;
+        title.Name = QStringLiteral("Title");
+        title.FontSize = 40;
+        QVERIFY(AddStyle(f.Main().Document(), title));
+        f.Select(*f.TextNode);
+        TPropertyPages &p = f.Pages();
+        QCOMPARE(p.TextStyle->currentText(), QStringLiteral("(none)"));
+        const int index = p.TextStyle->findText(QStringLiteral("Title"));
+        QVERIFY(index > 0);
+        p.TextStyle->setCurrentIndex(index);
+        Q_EMIT p.TextStyle->activated(index);
+        const auto *styled = queryInterface<IElementStyled>(f.TextNode->Element());
+        QCOMPARE(styled->GetStyleName(), QStringLiteral("Title"));
+        QCOMPARE(p.TextFontSize->Value(), 40);  // the page shows the new look
+        QCOMPARE(f.Main().Controls().ActUndo->text(), QStringLiteral("Undo Apply Style"));
+        f.Main().Controls().ActUndo->trigger();
+        QVERIFY(styled->GetStyleName().isEmpty());
+        QCOMPARE(p.TextStyle->currentText(), QStringLiteral("(none)"));
     }
 };
 

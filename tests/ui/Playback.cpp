@@ -119,7 +119,7 @@ private Q_SLOTS:
         QCOMPARE(f.Main().Controls().TrackBar->value(), frame * 3);
         QCOMPARE(f.Player().SkippedFrames(), skipped);
         const QString text = f.Transport().TimePanel->text();
-        QVERIFY2(text.startsWith(QStringLiteral("Video frame %1 of %2  %3").arg(frame + 1).arg(f.Player().FrameCount()).arg(time)),
+        QVERIFY2(text.startsWith(QStringLiteral("Video frame %1 of %2  %3").arg(frame).arg(f.Player().FrameCount()).arg(time)),
             qPrintable(text));
         QVERIFY2(text.endsWith(QStringLiteral("Skipped: %1").arg(skipped)), qPrintable(text));
     }
@@ -314,9 +314,11 @@ private Q_SLOTS:
         TMain &w = f.Main();
         // The text field of a text element's page, the one typed in most.
         f.Focus(*f.Project().Children().front());
-        auto *field = w.Controls().PageTextElement->findChild<QLineEdit *>(QStringLiteral("TextText"));
+        auto *field = w.PropertyPages().PageTextElement->findChild<QLineEdit *>(QStringLiteral("TextText"));
         QVERIFY(field != nullptr);
-        // Space, L and Alt+Space type in the field; none of them plays.
+        // Space, L and Alt+Space type in the field; none of them plays. Selecting the text
+        // brings the roll to it on the next frame: that frame comes first.
+        QTRY_VERIFY(!w.PreviewUpdatePending());
         const QString before = field->text();
         const int shown = f.Position();
         f.Press(field, Qt::Key_Space);
@@ -340,6 +342,7 @@ private Q_SLOTS:
         f.Press(w.Controls().ElementsTree, Qt::Key_Space);
         QVERIFY(!f.Player().IsPlaying());
         // Selecting scrolled the preview; start from the first frame so one step is exact.
+        QTRY_VERIFY(!w.PreviewUpdatePending());
         w.Controls().TrackBar->setValue(0);
         f.Press(w.Controls().ElementsTree, Qt::Key_Right, Qt::AltModifier);
         QCOMPARE(f.Position(), 2);

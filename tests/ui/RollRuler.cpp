@@ -32,6 +32,44 @@ class RollRulerTest : public QObject
 {
     Q_OBJECT
 private Q_SLOTS:
+    // A long roll with headings close together in a narrow ruler: no label overlaps another,
+    // none runs past the ends, the last one included.
+    void labelsNeverOverlap_data()
+    {
+        QTest::addColumn<int>("width");
+        QTest::newRow("narrow") << 800;
+        QTest::newRow("wide") << 1400;
+    }
+    void labelsNeverOverlap()
+    {
+        QFETCH(int, width);
+        TEditorFixture f;
+        f.Main().resize(width, 700);
+        for (int section = 0; section < 30; ++section) {
+            f.AddText(f.Project(), QString("DEPARTMENT NUMBER %1 WITH A LONG NAME").arg(section));
+            for (int i = 0; i < 3; ++i)
+                f.AddText(f.Project(), QString("Somebody %1").arg(i));
+        }
+        f.AddText(f.Project(), "THE END");
+        f.Main().RenderFrame();
+        TRollRuler &ruler = f.Main().Ruler();
+        ruler.UpdateSections();
+        QCOMPARE(ruler.Sections().size(), std::size_t(31));
+        for (const auto &labels : {ruler.TitleLabels(), ruler.TimecodeLabels()}) {
+            QVERIFY(labels.size() >= 2);
+            for (std::size_t i = 0; i < labels.size(); ++i) {
+                QVERIFY2(labels[i].Box.left() >= 0 && labels[i].Box.right() < ruler.width(), qPrintable(labels[i].Text));
+                for (std::size_t j = i + 1; j < labels.size(); ++j)
+                    QVERIFY2(!labels[i].Box.intersects(labels[j].Box), qPrintable(labels[i].Text + " / " + labels[j].Text));
+            }
+        }
+        // The last heading sits at the very end: its title turns to the left of its mark.
+        const auto titles = ruler.TitleLabels();
+        QCOMPARE(titles.back().Section, &ruler.Sections().back());
+        QVERIFY(titles.back().Box.right() < ruler.XOf(ruler.Sections().back().Position));
+        QCOMPARE(ruler.SectionAt(titles.back().Box.center()), &ruler.Sections().back());
+    }
+
     void marksHeadingsAndMovesThereOnAClick()
     {
         TEditorFixture f;
@@ -54,8 +92,12 @@ private Q_SLOTS:
         QCOMPARE(f.Main().FramePosition(), cast.Position);
         QTest::mouseClick(&ruler, Qt::LeftButton, {}, QPoint(ruler.XOf(slider.maximum() / 2), ruler.height() / 2));
         QVERIFY(std::abs(slider.value() - slider.maximum() / 2) <= slider.maximum() / ruler.width() + 1);
-        // A click on the heading's title, well right of its mark, means the heading too.
-        QTest::mouseClick(&ruler, Qt::LeftButton, {}, QPoint(x + 3 + ruler.fontMetrics().horizontalAdvance("CA"), 4));
+        // A click on the heading's title, well away from its mark, means the heading too.
+        const auto titles = ruler.TitleLabels();
+        QCOMPARE(titles.back().Text, QString("CAST"));
+        const QRect title = titles.back().Box;
+        const int far = std::abs(title.left() - x) > std::abs(title.right() - x) ? title.left() + 2 : title.right() - 2;
+        QTest::mouseClick(&ruler, Qt::LeftButton, {}, QPoint(far, 4));
         QCOMPARE(slider.value(), cast.Position);
         // Edits reach the ruler once they pause; a heading made ordinary leaves it.
         queryInterface<IElementText>(f.Project().Child(41)->Element())->SetText("Cast and crew");

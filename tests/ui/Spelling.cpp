@@ -6,6 +6,7 @@
 #include "ui/panels/SpellingDialog.h"
 
 #include <QBuffer>
+#include <QCheckBox>
 #include <QFile>
 #include <QLabel>
 #include <QLineEdit>
@@ -121,6 +122,41 @@ private Q_SLOTS:
         f.Focus(*f.Project().Child(0));
         QVERIFY(spelling.FindNext());
         QCOMPARE(spelling.CurrentWord().Word, QString("Teh"));
+    }
+
+    // F7 from a credit pair starts inside it; the names the roll credits pass unless asked
+    // for, and Add All Names accepts them all in one step.
+    void startsAtTheSelectionAndLeavesNamesAlone()
+    {
+        TEditorFixture f;
+        TSpellingDialog &spelling = f.Main().Spelling();
+        f.AddText(f.Project(), "Teh opening");
+        f.Focus(f.Project());
+        TElementNode *pair = f.Main().TreeEditor().AddSubtree(MakeCreditPair("Gafer", "Quarnstrom Vbelkaj"), "Add Credit Pair");
+        QVERIFY(pair != nullptr);
+        f.AddText(f.Project(), "Thnaks to all");
+        QTemporaryDir dir;
+        const QString project = dir.filePath("roll.vmz");
+        f.Main().Document().SaveProjectAs(project);
+
+        f.Focus(*pair);
+        f.Main().findChild<QAction *>("ActCheckSpelling")->trigger();
+        QCOMPARE(spelling.CurrentWord().Word, QString("Gafer"));  // the role, not "Teh" above
+        QVERIFY(spelling.FindNext());
+        QCOMPARE(spelling.CurrentWord().Word, QString("Thnaks"));  // the names were passed
+        spelling.CheckNames->setChecked(true);
+        f.Focus(*pair);
+        f.Main().findChild<QAction *>("ActCheckSpelling")->trigger();
+        QVERIFY(spelling.FindNext());
+        QCOMPARE(spelling.CurrentWord().Word, QString("Quarnstrom"));
+
+        QCOMPARE(spelling.AddAllNames(), 2);
+        QCOMPARE(FileBytes(dir.filePath("roll-names.txt")), QByteArray("Quarnstrom\nVbelkaj\n"));
+        QCOMPARE(spelling.AddAllNames(), 0);
+        f.Focus(*pair);
+        f.Main().findChild<QAction *>("ActCheckSpelling")->trigger();
+        QVERIFY(spelling.FindNext());
+        QCOMPARE(spelling.CurrentWord().Word, QString("Thnaks"));
     }
 };
 

@@ -146,11 +146,11 @@ private Q_SLOTS:
     {
         TSampleRoll f;
         f.Focus(*f.I);
-        QCOMPARE(f.Main().CurrentElement(), f.I->Element());
+        QCOMPARE(f.Main().PropertyPages().CurrentElement(), f.I->Element());
         f.Prompts.Answers = {true};
         f.Main().UpdateActions();
         f.Main().Controls().EditDelete1->trigger();
-        QVERIFY(f.Main().CurrentElement() == nullptr);
+        QVERIFY(f.Main().PropertyPages().CurrentElement() == nullptr);
     }
 
     void dropsFollowTheFocusedElement_data()
@@ -287,28 +287,61 @@ private Q_SLOTS:
         QCOMPARE(f.Editor().SelectedNodes(), std::vector<TElementNode *>{f.Column});
     }
 
-    void pastesCutNodesByMovingThem()
+    void cutRemovesAtOnceAndPasteInsertsCopies()
     {
         TSampleRoll f;
         f.View().setFocus();
         f.Select({"A", "B"});
         f.Main().UpdateActions();
+        QVERIFY(f.Main().Controls().EditCut1->isEnabled());
         f.Main().Controls().EditCut1->trigger();
-        QCOMPARE(Structure(f.Project()), Sample); // nothing goes before the paste
-        // Onto a text they follow it, in their order.
+        // Gone at once, without a question, as one step.
+        QVERIFY(f.Prompts.Answers.empty() && f.Prompts.Errors.isEmpty());
+        QCOMPARE(Structure(f.Project()), QStringLiteral("Velmora Project(I,Columns(Column(C,D)))"));
+        QCOMPARE(f.Main().Controls().ActUndo->text(), QStringLiteral("Undo Cut"));
+        // Pasted onto a text they follow it, in their order; pasting again makes more copies.
         f.Focus(*f.C);
         f.Main().UpdateActions();
         f.Main().Controls().EditPaste1->trigger();
         QCOMPARE(Structure(f.Project()), QStringLiteral("Velmora Project(I,Columns(Column(C,A,B,D)))"));
-        QCOMPARE(f.A->Parent(), f.Column); // the same nodes, moved
-        // The cut ended: pasting again makes copies.
         f.Focus(f.Project());
         f.Main().UpdateActions();
         f.Main().Controls().EditPaste1->trigger();
         QCOMPARE(Structure(f.Project()), QStringLiteral("Velmora Project(I,Columns(Column(C,A,B,D)),A,B)"));
-        f.Main().Controls().ActUndo->trigger();
-        f.Main().Controls().ActUndo->trigger();
+        for (int step = 0; step < 3; ++step)
+            f.Main().Controls().ActUndo->trigger();
         QCOMPARE(Structure(f.Project()), Sample);
+        QCOMPARE(f.A->Parent(), &f.Project()); // undo brings back the very nodes cut
+    }
+
+    void editCommandsFollowTheSelectionInEveryRollPanel_data()
+    {
+        QTest::addColumn<QString>("panel");
+        QTest::newRow("tree") << "ElementsTree";
+        QTest::newRow("preview") << "PreviewBox";
+        QTest::newRow("slider") << "TrackBar";
+    }
+    void editCommandsFollowTheSelectionInEveryRollPanel()
+    {
+        QFETCH(QString, panel);
+        TSampleRoll f;
+        f.Main().show();
+        QVERIFY(QTest::qWaitForWindowExposed(&f.Main()));
+        f.Select({"I"});
+        auto *widget = f.Main().findChild<QWidget *>(panel);
+        QVERIFY(widget != nullptr);
+        widget->setFocus();
+        f.Main().UpdateActions();
+        QVERIFY(f.Main().Controls().EditCut1->isEnabled() && f.Main().Controls().EditCopy1->isEnabled());
+        QVERIFY(f.Main().Controls().EditDelete1->isEnabled() && f.Main().Controls().EditSelectAll1->isEnabled());
+        QTest::keyClick(widget, Qt::Key_X, Qt::ControlModifier);
+        QCOMPARE(Structure(f.Project()), QStringLiteral("Velmora Project(A,B,Columns(Column(C,D)))"));
+        // Only the project is left selected: nothing to cut, but it can be copied.
+        f.Focus(f.Project());
+        widget->setFocus();
+        f.Main().UpdateActions();
+        QVERIFY(!f.Main().Controls().EditCut1->isEnabled());
+        QVERIFY(f.Main().Controls().EditCopy1->isEnabled());
     }
 
     void damagedClipboardReachesTheErrorBox()

@@ -172,7 +172,7 @@ private Q_SLOTS:
         w.Controls().ActUndo->trigger();
         QCOMPARE(picture(), QSize(40, 20));
         // The page follows the element that came back, and the tree its caption.
-        QVERIFY(w.CurrentElement() == f.ImageNode->Element());
+        QVERIFY(w.PropertyPages().CurrentElement() == f.ImageNode->Element());
         QCOMPARE(f.Pages().ImageFilename->text(), f.Folder.filePath(QStringLiteral("first.png")));
         QCOMPARE(NodeCaption(*f.ImageNode), QStringLiteral("first.png"));
     }
@@ -214,13 +214,13 @@ private Q_SLOTS:
 
         // On the image page: the picture loads into the element shown.
         f.Select(*f.ImageNode);
-        QVERIFY(DropFiles(w.Controls().PageImage, QPoint(5, 5), {picture}));
+        QVERIFY(DropFiles(w.PropertyPages().PageImage, QPoint(5, 5), {picture}));
         QCOMPARE(queryInterface<IElementImage>(f.ImageNode->Element())->GetImage()->size(), QSize(30, 20));
-        QVERIFY(w.CurrentElement() == f.ImageNode->Element());
+        QVERIFY(w.PropertyPages().CurrentElement() == f.ImageNode->Element());
 
         // On the project page: the background.
         f.Select(f.Project());
-        QVERIFY(DropFiles(w.Controls().PageProject, QPoint(5, 5), {notPicture, picture}));
+        QVERIFY(DropFiles(w.PropertyPages().PageProject, QPoint(5, 5), {notPicture, picture}));
         QCOMPARE(queryInterface<IProjectBackground>(f.Project().Element())->GetBackground()->size(), QSize(30, 20));
         QCOMPARE(w.Controls().ActUndo->text(), QStringLiteral("Undo Load Background Image"));
         w.Controls().ActUndo->trigger();
@@ -264,10 +264,8 @@ private Q_SLOTS:
 
     void questionsAnswerEnterWithTheirDefault()
     {
-        auto create = MakeQuestionBox(nullptr, CreateFileQuestion(QStringLiteral("/tmp/new.vmz")),
-            QMessageBox::Yes | QMessageBox::No, QMessageBox::Yes);
-        QCOMPARE(create->text(), QStringLiteral("/tmp/new.vmz\nThis file does not exist.\nDo you want to create it?"));
-        QCOMPARE(EnterIn(*create), int(QMessageBox::Yes));
+        auto remove = MakeQuestionBox(nullptr, QStringLiteral("Remove?"), QMessageBox::Yes | QMessageBox::No, QMessageBox::Yes);
+        QCOMPARE(EnterIn(*remove), int(QMessageBox::Yes));
         auto save = MakeQuestionBox(nullptr, QStringLiteral("The project has changed"),
             QMessageBox::Save | QMessageBox::Discard | QMessageBox::Cancel, QMessageBox::Save);
         QCOMPARE(EnterIn(*save), int(QMessageBox::Save));

@@ -38,8 +38,8 @@ void TInsertNodes::undo()
         m_detached[i] = m_document.TakeNode(*m_nodes[i]);
 }
 
-TRemoveNodes::TRemoveNodes(TDocument &document, std::vector<TElementNode *> nodes)
-    : QUndoCommand(QStringLiteral("Remove Elements")), m_document(document)
+TRemoveNodes::TRemoveNodes(TDocument &document, std::vector<TElementNode *> nodes, const QString &text)
+    : QUndoCommand(text), m_document(document)
 {
     for (TElementNode *node : nodes)
         m_removed.push_back({node, {}, {}, nullptr});
@@ -260,14 +260,14 @@ int MoveNodes(TDocument &document, std::vector<TElementNode *> nodes, TElementNo
     return count;
 }
 
-int RemoveNodes(TDocument &document, std::vector<TElementNode *> nodes)
+int RemoveNodes(TDocument &document, std::vector<TElementNode *> nodes, const QString &text)
 {
     // The project node is never removed.
     std::erase_if(nodes, [&](const TElementNode *node) { return node == nullptr || node == document.ProjectNode(); });
     if (nodes.empty())
         return 0;
     const int count = int(nodes.size());
-    document.Push(new TRemoveNodes(document, std::move(nodes)));
+    document.Push(new TRemoveNodes(document, std::move(nodes), text));
     return count;
 }
 

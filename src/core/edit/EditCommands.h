@@ -214,7 +214,7 @@ class TRemoveNodes : public QUndoCommand
 {
 public:
     // nodes: in tree order, none inside another.
-    TRemoveNodes(TDocument &document, std::vector<TElementNode *> nodes);
+    TRemoveNodes(TDocument &document, std::vector<TElementNode *> nodes, const QString &text = QStringLiteral("Remove Elements"));
     void redo() override;
     void undo() override;
 
@@ -301,7 +301,8 @@ std::vector<TElementNode *> InsertCopies(TDocument &document, std::vector<std::u
 // Moves the nodes PlanMove allows; the number moved.
 int MoveNodes(TDocument &document, std::vector<TElementNode *> nodes, TElementNode &target, TAttachMode attach, bool dragging);
 // Removes nodes (tree order, none inside another), leaving the project node; the number removed.
-int RemoveNodes(TDocument &document, std::vector<TElementNode *> nodes);
+// text names the step ("Cut").
+int RemoveNodes(TDocument &document, std::vector<TElementNode *> nodes, const QString &text = QStringLiteral("Remove Elements"));
 // Renames node's element when it allows it; true when the caption changed.
 bool RenameCaption(TDocument &document, TElementNode &node, const QString &caption);
 // New image elements for picture files dropped at target in mode, as one step; the new nodes, or

@@ -280,7 +280,9 @@ public:
     }
     // An enumeration given by number or by one of its names (case, spaces, dashes and the
     // "ea"/"ta" prefix do not matter: "eaCenter", "taCenter", "center").
-    void Enum(const char *field, const QStringList &names, const std::function<void(int)> &apply)
+    // aliases: names a value went by in earlier versions.
+    void Enum(const char *field, const QStringList &names, const std::function<void(int)> &apply,
+        const std::vector<std::pair<QString, int>> &aliases = {})
     {
         if (const QJsonValue value = Take(field); !value.isUndefined()) {
             int index = -1;
@@ -298,6 +300,9 @@ public:
                 const QString wanted = simplify(value.toString(), true);
                 for (int i = 0; i < names.size() && index < 0; ++i)
                     if (simplify(names[i], true) == wanted || simplify(names[i], false) == simplify(value.toString(), false))
+                        index = i;
+                for (const auto &[alias, i] : aliases)
+                    if (index < 0 && simplify(alias, false) == simplify(value.toString(), false))
                         index = i;
             }
             if (index < 0) {
@@ -426,7 +431,7 @@ void ApplyFields(IElement &element, TNodeReader &reader)
         });
         reader.Range("Height", 2, 20000, [&](int v) { project->SetHeight(v); });
         reader.Range("Width", 2, 20000, [&](int v) { project->SetWidth(v); });
-        reader.Enum("ContentSize", ContentSizeListItems(), [&](int v) { project->SetContentSize(v); });
+        reader.Enum("ContentSize", ContentSizeListItems(), [&](int v) { project->SetContentSize(v); }, ContentSizeFormerNames());
         reader.Color("BackColor", [&](quint32 v) { project->SetBackColor(v); });
         reader.Range("FrameRate", 1, 100, [&](int v) { project->SetFrameRate(v); });
         reader.Range("ScrollRate", 1, 1000, [&](int v) { project->SetScrollRate(v); });

@@ -4,7 +4,7 @@
 #include "ui/pages/PageCreditBlock.h"
 #include "ui/tree/ElementTreeModel.h"
 #include "ui/tree/ElementsTreeView.h"
-#include "ui/window/MainWindow.h"
+#include "ui/window/EditorContext.h"
 
 #include "core/render/CreditFit.h"
 #include "core/credits/CreditSource.h"
@@ -25,6 +25,7 @@
 #include "core/edit/StyleLooks.h"
 
 #include <QAction>
+#include <array>
 #include <functional>
 #include <QFileDialog>
 #include <QInputDialog>
@@ -39,6 +40,9 @@
 namespace velmora {
 
 namespace {
+
+// How long a reload's message stays in the status bar.
+constexpr int ReloadMessageMilliseconds = 5000;
 
 class TCreditDialogs : public ICreditPrompts
 {
@@ -134,8 +138,8 @@ std::optional<TTemplateSettings> SheetFilmFor(TDocument &document, const IProjec
 
 } // namespace
 
-TCreditCommands::TCreditCommands(TMain &main)
-    : QObject(&main), m_main(main), m_dialogs(std::make_unique<TCreditDialogs>(&main)), m_prompts(m_dialogs.get())
+TCreditCommands::TCreditCommands(TEditorContext &context, QWidget &window, QStatusBar &statusBar)
+    : QObject(&window), m_context(context), m_dialogs(std::make_unique<TCreditDialogs>(&window)), m_prompts(m_dialogs.get())
 {
     ActImportCredits = new QAction(QStringLiteral("Import &Credits..."), this);
     ActImportCredits->setObjectName(QStringLiteral("ActImportCredits"));
@@ -149,25 +153,48 @@ TCreditCommands::TCreditCommands(TMain &main)
     ActUnlinkCredits->setObjectName(QStringLiteral("ActUnlinkCredits"));
     ActUnlinkCredits->setStatusTip(QStringLiteral("Turn the focused credit block into ordinary elements for hand work"));
     connect(ActUnlinkCredits, &QAction::triggered, this,
-            [this] { m_main.RunHandler([&] { UnlinkFocusedCredits(); }); });
-    m_link = new TCreditLink(main.Document(), this);
+            [this] { m_context.Run([&] { UnlinkFocusedCredits(); }); });
+    m_link = new TCreditLink(context.Document(), this);
     connect(m_link, &TCreditLink::AboutToReload, this, &TCreditCommands::RememberPreviewCredit);
     connect(m_link, &TCreditLink::Reloaded, this, [this](int changed, const QStringList &problems) {
         if (changed > 0)
             RestorePreviewCredit();
-        m_main.SchedulePreviewUpdate();
-        m_main.statusBar()->showMessage(problems.isEmpty()
-                                            ? QStringLiteral("Credits reloaded (%1 blocks)").arg(changed)
-                                            : QStringLiteral("The sheet keeps its last good content: %1").arg(problems.join(QStringLiteral("; "))));
+        m_context.ScheduleRedraw();
+        if (!problems.isEmpty())
+            ShowReloadMessage(QStringLiteral("The sheet keeps its last good content: %1").arg(problems.join(QStringLiteral("; "))));
+        else if (changed > 0)
+            ShowReloadMessage(changed == 1 ? QStringLiteral("Credits reloaded") : QStringLiteral("Credits reloaded (%1 blocks)").arg(changed));
+        else
+            ShowReloadMessage(QStringLiteral("The sheet reads well again"));
     });
-    SpeedWarningPanel = new QLabel(main.statusBar());
+    SpeedWarningPanel = new QLabel(&statusBar);
     SpeedWarningPanel->setObjectName(QStringLiteral("SpeedWarning"));
     SpeedWarningPanel->setStyleSheet(QStringLiteral("color: #b00000"));
     SpeedWarningPanel->hide();
-    main.statusBar()->addPermanentWidget(SpeedWarningPanel);
+    statusBar.addPermanentWidget(SpeedWarningPanel);
+    // A permanent widget: a status bar message would hide the frame, timecode and running time.
+    ReloadPanel = new QLabel(&statusBar);
+    ReloadPanel->setObjectName(QStringLiteral("ReloadMessage"));
+    ReloadPanel->hide();
+    statusBar.addPermanentWidget(ReloadPanel);
+    m_reloadMessageTimer.setSingleShot(true);
+    m_reloadMessageTimer.setInterval(ReloadMessageMilliseconds);
+    connect(&m_reloadMessageTimer, &QTimer::timeout, ReloadPanel, [this] {
+        ReloadPanel->clear();
+        ReloadPanel->hide();
+    });
 }
 
 TCreditCommands::~TCreditCommands() = default;
+
+void TCreditCommands::ShowReloadMessage(const QString &message)
+{
+    // The whole text stays in the tool tip; the label keeps to a short line.
+    ReloadPanel->setToolTip(message);
+    ReloadPanel->setText(QFontMetrics(ReloadPanel->font()).elidedText(message, Qt::ElideRight, 360));
+    ReloadPanel->show();
+    m_reloadMessageTimer.start();
+}
 
 void TCreditCommands::AddTo(QMenu &menu, QAction *before)
 {
@@ -182,7 +209,7 @@ void TCreditCommands::SetPrompts(ICreditPrompts *prompts)
 
 void TCreditCommands::ActImportCreditsExecute()
 {
-    if (m_main.Generating())
+    if (m_context.Generating())
         return;
     const QString fileName = m_prompts->ChooseSheetFile();
     if (fileName.isEmpty())
@@ -190,7 +217,7 @@ void TCreditCommands::ActImportCreditsExecute()
     const std::optional<ICreditPrompts::TImportMode> mode = m_prompts->ChooseImportMode();
     if (!mode)
         return;
-    m_main.RunHandler([&] {
+    m_context.Run([&] {
         // A workbook of several worksheets says which one holds the credits.
         QString worksheet;
         if (const QStringList names = WorksheetNames(fileName); names.size() > 1) {
@@ -207,18 +234,18 @@ void TCreditCommands::ActImportCreditsExecute()
 
 void TCreditCommands::ActFitRunningTimeExecute()
 {
-    if (m_main.Generating())
+    if (m_context.Generating())
         return;
-    const IProject *project = ProjectOf(m_main.Document());
+    const IProject *project = ProjectOf(m_context.Document());
     if (project == nullptr)
         return;
     TFrameRenderer renderer;
-    renderer.RenderFrame(m_main.Document().Tree(), 0, false);
+    renderer.RenderFrame(m_context.Document().Tree(), 0, false);
     const int rate = std::max(1, project->GetFrameRate());
     const qint64 frames = FrameCountFor(renderer.PositionRange(), std::max(1, project->GetScrollRate()));
     const QString text = m_prompts->AskRunningTime(FormatTimecode(frames, rate));
     if (!text.isEmpty())
-        m_main.RunHandler([&] { FitRunningTime(text); });
+        m_context.Run([&] { FitRunningTime(text); });
 }
 
 namespace {
@@ -237,12 +264,12 @@ void TCreditCommands::ImportCredits(const QString &fileName, const QString &work
 
 void TCreditCommands::LinkCredits(const QString &fileName, const QString &worksheet)
 {
-    AddCreditBlock(ReadCreditSource(fileName, QString(), worksheet, ProjectDirOf(m_main.Document())));
+    AddCreditBlock(ReadCreditSource(fileName, QString(), worksheet, ProjectDirOf(m_context.Document())));
 }
 
 void TCreditCommands::AddCreditBlock(TCreditSource source)
 {
-    TDocument &document = m_main.Document();
+    TDocument &document = m_context.Document();
     const IProject *project = ProjectOf(document);
     const std::optional<TTemplateSettings> film = project ? SheetFilmFor(document, *project) : std::nullopt;
     const TProjectStyles styles = LinkedSheetStyles(source, film ? film->Height : project ? project->GetHeight() : 1080);
@@ -253,14 +280,14 @@ void TCreditCommands::AddCreditBlock(TCreditSource source)
 
 void TCreditCommands::ChooseWorksheet(TElementNode &node, const QString &worksheet)
 {
-    if (ChangeWorksheet(m_main.Document(), node, worksheet))
-        m_main.SchedulePreviewUpdate();
+    if (ChangeWorksheet(m_context.Document(), node, worksheet))
+        m_context.ScheduleRedraw();
 }
 
 void TCreditCommands::ShowSheetRow(const TElementNode &node, int row)
 {
     const auto *block = dynamic_cast<const TVmElementCreditBlock *>(node.Element());
-    const IProject *project = ProjectOf(m_main.Document());
+    const IProject *project = ProjectOf(m_context.Document());
     if (block == nullptr || project == nullptr || node.Parent() == nullptr)
         return;
     // The last good rows may not hold the row: the nearest one above it stands in.
@@ -270,27 +297,27 @@ void TCreditCommands::ShowSheetRow(const TElementNode &node, int row)
             break;
         top = piece.Top;
     }
-    const int start = RollOffsetOf(m_main.Document().Tree(), node);
-    m_main.Context().Reveal(node, start + top + project->GetHeight() * 3 / 4);
+    const int start = RollOffsetOf(m_context.Document().Tree(), node);
+    m_context.Reveal(node, start + top + project->GetHeight() * 3 / 4);
 }
 
 TCreditBlockPage &TCreditCommands::BlockPage()
 {
     if (m_page == nullptr)
-        m_page = new TCreditBlockPage(m_main, *this);
+        m_page = new TCreditBlockPage(m_context, *this);
     return *m_page;
 }
 
 void TCreditCommands::UnlinkFocusedCredits()
 {
-    if (TElementNode *focused = m_main.Document().Tree().FocusedNode())
-        UnlinkCredits(m_main.Document(), *focused);
+    if (TElementNode *focused = m_context.Document().Tree().FocusedNode())
+        UnlinkCredits(m_context.Document(), *focused);
 }
 
 void TCreditCommands::InsertAtFocus(std::vector<std::unique_ptr<TElementNode>> nodes, const TProjectStyles &styles,
                                     const std::optional<TTemplateSettings> &film)
 {
-    TDocument &document = m_main.Document();
+    TDocument &document = m_context.Document();
     const IProject *project = ProjectOf(document);
     if (project == nullptr)
         return;
@@ -299,7 +326,7 @@ void TCreditCommands::InsertAtFocus(std::vector<std::unique_ptr<TElementNode>> n
         return;
     TElementNode *first = inserted.front();
     // Show the block's start at the top of the preview.
-    m_main.Context().Reveal(*first, project->GetHeight() + TopOfTopLevel(document.Tree(), *first));
+    m_context.Reveal(*first, project->GetHeight() + TopOfTopLevel(document.Tree(), *first));
 }
 
 // What a fit did, with the time the screen stays empty when it added a gap and the speed
@@ -310,7 +337,7 @@ QString TCreditCommands::FitMessage(const TRunningTimeFit &fit, int rate)
     if (fit.Gap > 0) {
         // The screen is empty from the frame on which the last credit has left it.
         TFrameRenderer renderer;
-        renderer.RenderFrame(m_main.Document().Tree(), 0, false);
+        renderer.RenderFrame(m_context.Document().Tree(), 0, false);
         const qint64 emptyFrom = (qint64(renderer.PositionRange()) - fit.Gap + fit.ScrollRate - 1) / fit.ScrollRate;
         message += QStringLiteral(" The gap leaves the screen empty from %1 to the end (%2).")
                        .arg(FormatTimecode(emptyFrom, rate), FormatTimecode(fit.Frames - emptyFrom, rate));
@@ -322,7 +349,7 @@ QString TCreditCommands::FitMessage(const TRunningTimeFit &fit, int rate)
 
 void TCreditCommands::FitRunningTime(const QString &runningTime)
 {
-    TDocument &document = m_main.Document();
+    TDocument &document = m_context.Document();
     IProject *project = ProjectOf(document);
     if (project == nullptr)
         return;
@@ -364,22 +391,54 @@ const TVmElementCreditBlock *BlockOf(const TElementNode *node)
     return node ? dynamic_cast<const TVmElementCreditBlock *>(node->Element()) : nullptr;
 }
 
-// What a sheet row says, to find it again after rows above it came or went.
-QString RowContent(const TVmElementCreditBlock &block, int number)
+QString CellsOf(const TCreditRow &row)
 {
-    for (const TCreditRow &row : block.Rows().Rows)
-        if (row.Number == number)
-            return QStringList(row.Cells.begin(), row.Cells.end()).join(QChar(0x1F));
-    return QString();
+    return QStringList(row.Cells.begin(), row.Cells.end()).join(QChar(0x1F));
 }
 
-// The number of the first row that says content, or fallback when none does.
-int RowWithContent(const TVmElementCreditBlock &block, const QString &content, int fallback)
+} // namespace
+
+int RowWithIdentity(const std::vector<TCreditRowText> &rows, const TCreditRowText &anchor, const QString &before,
+    const QString &after)
 {
+    // The row that says the same between the same neighbours; among equals the one nearest the
+    // row's old number (an edit far above or below moves nothing). With no row saying the same
+    // (the row itself was edited), the row now at the old number.
+    int best = -1;
+    int bestScore = -1;
+    int bestDistance = 0;
+    for (std::size_t i = 0; i < rows.size(); ++i) {
+        if (rows[i].Content != anchor.Content)
+            continue;
+        const int score = int(i > 0 && rows[i - 1].Content == before) + int(i + 1 < rows.size() && rows[i + 1].Content == after);
+        const int distance = std::abs(rows[i].Number - anchor.Number);
+        if (score > bestScore || (score == bestScore && distance < bestDistance)) {
+            best = rows[i].Number;
+            bestScore = score;
+            bestDistance = distance;
+        }
+    }
+    return best >= 0 ? best : anchor.Number;
+}
+
+namespace {
+
+std::vector<TCreditRowText> RowTexts(const TVmElementCreditBlock &block)
+{
+    std::vector<TCreditRowText> rows;
     for (const TCreditRow &row : block.Rows().Rows)
-        if (QStringList(row.Cells.begin(), row.Cells.end()).join(QChar(0x1F)) == content)
-            return row.Number;
-    return fallback;
+        rows.push_back({row.Number, CellsOf(row)});
+    return rows;
+}
+
+// The cells of the row numbered number and of its neighbours in the block.
+std::array<QString, 3> RowAndNeighbours(const TVmElementCreditBlock &block, int number)
+{
+    const auto &rows = block.Rows().Rows;
+    for (std::size_t i = 0; i < rows.size(); ++i)
+        if (rows[i].Number == number)
+            return {i > 0 ? CellsOf(rows[i - 1]) : QString(), CellsOf(rows[i]), i + 1 < rows.size() ? CellsOf(rows[i + 1]) : QString()};
+    return {};
 }
 
 } // namespace
@@ -387,11 +446,11 @@ int RowWithContent(const TVmElementCreditBlock &block, const QString &content, i
 void TCreditCommands::RememberPreviewCredit()
 {
     m_anchor = {};
-    const IProject *project = ProjectOf(m_main.Document());
+    const IProject *project = ProjectOf(m_context.Document());
     if (project == nullptr)
         return;
     // The roll offset at the frame's top.
-    const int top = m_main.Context().Position().Value() - project->GetHeight();
+    const int top = m_context.Position().Value() - project->GetHeight();
     std::vector<TElementNode *> blocks;
     const std::function<void(TElementNode &)> collect = [&](TElementNode &node) {
         if (BlockOf(&node) != nullptr)
@@ -399,14 +458,15 @@ void TCreditCommands::RememberPreviewCredit()
         for (std::size_t i = 0; i < node.ChildCount(); ++i)
             collect(*node.Child(i));
     };
-    collect(m_main.Document().Tree().Root());
+    collect(m_context.Document().Tree().Root());
     for (TElementNode *node : blocks) {
-        const int start = RollOffsetOf(m_main.Document().Tree(), *node);
+        const int start = RollOffsetOf(m_context.Document().Tree(), *node);
         for (const auto &piece : BlockOf(node)->LayoutFor(FilmOf(*node)).Pieces())
             if (start + piece.Bottom > top) {
                 if (start + piece.Top > top + project->GetHeight())
                     break;
-                m_anchor = {node, piece.Row, RowContent(*BlockOf(node), piece.Row), top - (start + piece.Top)};
+                const auto [before, content, after] = RowAndNeighbours(*BlockOf(node), piece.Row);
+                m_anchor = {node, piece.Row, content, before, after, top - (start + piece.Top)};
                 return;
             }
     }
@@ -414,16 +474,16 @@ void TCreditCommands::RememberPreviewCredit()
 
 void TCreditCommands::RestorePreviewCredit()
 {
-    const IProject *project = ProjectOf(m_main.Document());
+    const IProject *project = ProjectOf(m_context.Document());
     if (project == nullptr || m_anchor.Block == nullptr || m_anchor.Block->Parent() == nullptr)
         return;
-    m_main.RenderFrame();  // lays the new rows out
-    const int start = RollOffsetOf(m_main.Document().Tree(), *m_anchor.Block);
+    m_context.LayOut();  // lays the new rows out
+    const int start = RollOffsetOf(m_context.Document().Tree(), *m_anchor.Block);
     if (const TVmElementCreditBlock *block = BlockOf(m_anchor.Block)) {
-        const int row = RowWithContent(*block, m_anchor.Content, m_anchor.Row);
+        const int row = RowWithIdentity(RowTexts(*block), {m_anchor.Row, m_anchor.Content}, m_anchor.Before, m_anchor.After);
         for (const auto &piece : block->LayoutFor(FilmOf(*m_anchor.Block)).Pieces())
             if (piece.Row >= row) {
-                m_main.Context().Position().SetValue(project->GetHeight() + start + piece.Top + m_anchor.Offset);
+                m_context.Position().SetValue(project->GetHeight() + start + piece.Top + m_anchor.Offset);
                 break;
             }
     }
@@ -440,7 +500,7 @@ void TCreditCommands::UpdateSpeedWarning()
 
 QString TCreditCommands::SpeedWarning() const
 {
-    const IProject *project = ProjectOf(m_main.Document());
+    const IProject *project = ProjectOf(m_context.Document());
     return project ? ScrollSpeedWarning(project->GetHeight(), project->GetFrameRate(), project->GetScrollRate()) : QString();
 }
 

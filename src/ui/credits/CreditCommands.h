@@ -5,6 +5,7 @@
 #include "core/elements/ProjectStyle.h"
 
 #include <QObject>
+#include <QTimer>
 #include <QString>
 #include <memory>
 #include <optional>
@@ -13,6 +14,8 @@
 class QAction;
 class QLabel;
 class QMenu;
+class QStatusBar;
+class QWidget;
 
 namespace velmora {
 
@@ -20,7 +23,20 @@ class TCreditBlockPage;
 struct TCreditSource;
 class TCreditLink;
 class TElementNode;
-class TMain;
+class TEditorContext;
+
+// A sheet row as a reload finds it again: its number and what its cells say.
+struct TCreditRowText
+{
+    int Number = 0;
+    QString Content;
+};
+
+// The number of the row in rows that is anchor after a reload: the one saying the same
+// between the same neighbours (before, after), nearest its old number; anchor's own number
+// when no row says the same.
+int RowWithIdentity(const std::vector<TCreditRowText> &rows, const TCreditRowText &anchor, const QString &before,
+    const QString &after);
 
 // The questions the credit commands ask, so tests can answer them.
 class ICreditPrompts
@@ -51,7 +67,8 @@ class TCreditCommands : public QObject
 {
     Q_OBJECT
 public:
-    explicit TCreditCommands(TMain &main);
+    // The commands of window; the speed warning and reload messages go into statusBar.
+    TCreditCommands(TEditorContext &context, QWidget &window, QStatusBar &statusBar);
     ~TCreditCommands() override;
 
     QAction *ActImportCredits = nullptr;
@@ -90,6 +107,9 @@ public:
     // Shows it in the status bar (the label hides when there is nothing to say).
     void UpdateSpeedWarning();
     QLabel *SpeedWarningPanel = nullptr;
+    // What the last reload of a linked sheet did, shown for a few seconds beside the status
+    // panels so the frame, timecode and running time stay in view.
+    QLabel *ReloadPanel = nullptr;
 
 private:
     void ActImportCreditsExecute();
@@ -103,7 +123,9 @@ private:
     void InsertAtFocus(std::vector<std::unique_ptr<TElementNode>> nodes, const TProjectStyles &styles,
                        const std::optional<TTemplateSettings> &film = std::nullopt);
 
-    TMain &m_main;
+    void ShowReloadMessage(const QString &message);
+
+    TEditorContext &m_context;
     std::unique_ptr<ICreditPrompts> m_dialogs;
     ICreditPrompts *m_prompts = nullptr;
     TCreditLink *m_link = nullptr;
@@ -114,10 +136,15 @@ private:
     {
         TElementNode *Block = nullptr;
         int Row = 0;
-        QString Content;  // the row's cells: rows inserted above renumber it
+        // The row's cells and its neighbours': rows inserted above renumber it, and the same
+        // words may stand in other rows too.
+        QString Content;
+        QString Before;
+        QString After;
         int Offset = 0;
     };
     TPreviewAnchor m_anchor;
+    QTimer m_reloadMessageTimer;
     void RememberPreviewCredit();
     void RestorePreviewCredit();
 };

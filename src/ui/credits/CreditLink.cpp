@@ -129,6 +129,8 @@ void TCreditLink::Rewatch()
 
 int TCreditLink::ReloadChanged()
 {
+    // A sheet saved back to its last good content changes no block, yet its error is over.
+    const bool hadProblems = !m_problems.isEmpty();
     m_problems.clear();
     m_sheetProblems.clear();
     std::vector<std::pair<TElementNode *, std::unique_ptr<TVmElementCreditBlock>>> changes;
@@ -165,7 +167,7 @@ int TCreditLink::ReloadChanged()
     ReloadCreditBlocks(m_document, std::move(changes));
     // A rename replaced the watched file: watch the new one.
     Rewatch();
-    if (reloaded > 0 || !m_problems.isEmpty())
+    if (reloaded > 0 || !m_problems.isEmpty() || hadProblems)
         Q_EMIT Reloaded(reloaded, m_problems);
     return reloaded;
 }

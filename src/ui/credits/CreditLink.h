@@ -48,7 +48,7 @@ public:
 Q_SIGNALS:
     // Before the reloaded blocks replace the old ones (the old ones are still in the tree).
     void AboutToReload();
-    // After each reload attempt that found a change or an error.
+    // After each reload attempt that found a change or an error, or read well after an error.
     void Reloaded(int changed, const QStringList &problems);
 
 private:

@@ -39,6 +39,8 @@ public:
     QString ProposedOutputName() const;
     // The format, codec, alpha, rate and scale chosen last in this session.
     const TDeliveryChoice &Delivery() const { return m_delivery; }
+    // Offers delivery next (the choice of an earlier session).
+    void SetDelivery(const TDeliveryChoice &delivery) { m_delivery = delivery; }
     // The part of the roll and start timecode chosen last in this session.
     const TGenerateRange &Range() const { return m_range; }
     // The codec and settings chosen last in this session; the next run offers them.

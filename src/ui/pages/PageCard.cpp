@@ -1,6 +1,6 @@
 #include "ui/pages/PageCard.h"
 
-#include "ui/window/MainWindow.h"
+#include "ui/window/EditorContext.h"
 
 #include "core/document/Document.h"
 #include "core/edit/EditCommands.h"
@@ -42,7 +42,7 @@ QSpinBox *Spin(const char *name, int minimum, int maximum, const QString &suffix
 
 } // namespace
 
-TCardPage::TCardPage(TMain &main) : m_main(main)
+TCardPage::TCardPage(TEditorContext &context) : m_context(context)
 {
     setObjectName(QStringLiteral("PageCard"));
     Hold = Spin("CardHold", 0, 24 * 60 * 60 * 100, QStringLiteral(" frames"));
@@ -82,7 +82,6 @@ TCardPage::TCardPage(TMain &main) : m_main(main)
         connect(spin, &QSpinBox::valueChanged, this, [this] { Apply(); });
     for (QComboBox *combo : {InKind, OutKind, Placement})
         connect(combo, &QComboBox::currentIndexChanged, this, [this] { Apply(); });
-    main.Controls().Pages->addWidget(this);
 }
 
 void TCardPage::Apply()
@@ -103,7 +102,7 @@ void TCardPage::Apply()
     timing.MinimumHoldMs = MinimumHold->value();
     timing.CharactersPerSecond = Rate->value();
     TVmElementCard *card = m_card;
-    m_main.RunHandler([&] { ChangeValue(m_main.Document(), card, Fields::CardTiming, timing); });
+    m_context.Run([&] { ChangeValue(m_context.Document(), card, Fields::CardTiming, timing); });
 }
 
 void TCardPage::Fill(IElement *element)
@@ -111,7 +110,6 @@ void TCardPage::Fill(IElement *element)
     m_card = dynamic_cast<TVmElementCard *>(element);
     if (m_card == nullptr)
         return;
-    m_main.Controls().Pages->setCurrentWidget(this);
     const QScopedValueRollback filling(m_filling, true);
     const TCardTiming &timing = m_card->Timing();
     Hold->setValue(timing.HoldFrames);
@@ -125,7 +123,7 @@ void TCardPage::Fill(IElement *element)
     MinimumHold->setValue(timing.MinimumHoldMs);
     Rate->setValue(timing.CharactersPerSecond);
     // What the timeline makes of it: the transitions it settled and where the card runs.
-    const TTimeline timeline = TTimeline::Build(m_main.Document().Tree());
+    const TTimeline timeline = TTimeline::Build(m_context.Document().Tree());
     QString summary;
     for (const TTimelineSegment &segment : timeline.Segments())
         if (segment.Card && segment.Node != nullptr && segment.Node->Element() == m_card) {

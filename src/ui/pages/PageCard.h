@@ -9,7 +9,7 @@ class QSpinBox;
 namespace velmora {
 
 class IElement;
-class TMain;
+class TEditorContext;
 class TVmElementCard;
 
 // The property page of a card: its hold (0 for reading time), how it comes in and goes out,
@@ -19,9 +19,9 @@ class TCardPage : public QWidget
 {
     Q_OBJECT
 public:
-    explicit TCardPage(TMain &main);
+    explicit TCardPage(TEditorContext &context);
 
-    // Shows the card of element (in the main window's pages); nothing for other elements.
+    // Shows the card of element; nothing for other elements.
     void Fill(IElement *element);
 
     QSpinBox *Hold = nullptr;
@@ -37,7 +37,7 @@ public:
 private:
     void Apply();
 
-    TMain &m_main;
+    TEditorContext &m_context;
     TVmElementCard *m_card = nullptr;
     bool m_filling = false;
 };

@@ -1,7 +1,7 @@
 #include "ui/pages/PageCreditBlock.h"
 
 #include "ui/credits/CreditCommands.h"
-#include "ui/window/MainWindow.h"
+#include "ui/window/EditorContext.h"
 
 #include "core/credits/ElementCreditBlock.h"
 #include "core/document/Document.h"
@@ -39,7 +39,7 @@ QLabel *PathLabel()
 
 } // namespace
 
-TCreditBlockPage::TCreditBlockPage(TMain &main, TCreditCommands &commands) : m_main(main), m_commands(commands)
+TCreditBlockPage::TCreditBlockPage(TEditorContext &context, TCreditCommands &commands) : m_context(context), m_commands(commands)
 {
     setObjectName(QStringLiteral("PageCreditBlock"));
     SheetPath = PathLabel();
@@ -57,18 +57,16 @@ TCreditBlockPage::TCreditBlockPage(TMain &main, TCreditCommands &commands) : m_m
         TElementNode *node = m_node;
         const QString name = Worksheet->itemData(index).toString();
         if (node != nullptr && !name.isEmpty())
-            m_main.RunHandler([&] { m_commands.ChooseWorksheet(*node, name); });
+            m_context.Run([&] { m_commands.ChooseWorksheet(*node, name); });
     });
-    main.Controls().Pages->addWidget(this);
 }
 
-void TCreditBlockPage::Fill(IElement *element)
+void TCreditBlockPage::Fill(IElement &element)
 {
-    const auto *block = dynamic_cast<const TVmElementCreditBlock *>(element);
-    m_node = block ? NodeOf(m_main.Document().Tree().Root(), element) : nullptr;
+    const auto *block = dynamic_cast<const TVmElementCreditBlock *>(&element);
+    m_node = block ? NodeOf(m_context.Document().Tree().Root(), &element) : nullptr;
     if (block == nullptr || m_node == nullptr)
         return;
-    m_main.Controls().Pages->setCurrentWidget(this);
     const TCreditSource &source = block->Source();
     SheetPath->setText(block->Linked() ? source.SheetPath : QStringLiteral("none: the rows are kept in the project"));
     StylesPath->setText(source.StylesPath.isEmpty() ? (source.StylesJson.isEmpty() ? QStringLiteral("built-in")

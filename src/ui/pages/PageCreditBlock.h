@@ -10,7 +10,7 @@ namespace velmora {
 class IElement;
 class TCreditCommands;
 class TElementNode;
-class TMain;
+class TEditorContext;
 
 // The property page of a linked credit block: where its rows come from (sheet, worksheet,
 // styles) and what was read. The worksheet can be chosen again here.
@@ -18,10 +18,10 @@ class TCreditBlockPage : public QWidget
 {
     Q_OBJECT
 public:
-    TCreditBlockPage(TMain &main, TCreditCommands &commands);
+    TCreditBlockPage(TEditorContext &context, TCreditCommands &commands);
 
-    // Shows the block of element (in the main window's pages); nothing for other elements.
-    void Fill(IElement *element);
+    // Shows the block of element; nothing for other elements.
+    void Fill(IElement &element);
 
     QLabel *SheetPath = nullptr;
     QComboBox *Worksheet = nullptr;
@@ -29,7 +29,7 @@ public:
     QLabel *Summary = nullptr;
 
 private:
-    TMain &m_main;
+    TEditorContext &m_context;
     TCreditCommands &m_commands;
     TElementNode *m_node = nullptr;
 };

@@ -7,7 +7,8 @@
 #include "controls/GPWinControl.h"
 #include "controls/VelmoraSpinEdit.h"
 #include "core/typedfiler/CodePage.h"
-#include "ui/window/MainWindow.h"
+#include "ui/tree/TreeImages.h"
+#include "ui/window/EditorContext.h"
 #include "ui/pages/PageLayout.h"
 #include "ui/prompts/Prompts.h"
 
@@ -26,7 +27,7 @@ QWidget *TPropertyPages::CreateImagePage()
 {
     auto *page = new QWidget;
     page->setObjectName(QStringLiteral("PageImage"));
-    QFormLayout *form = BuildPropertyPage(page, m_main.TreeImages().Icon(TreeImageIndex::Image),
+    QFormLayout *form = BuildPropertyPage(page, m_images.Icon(TreeImageIndex::Image),
         QStringLiteral("Image Properties"));
 
     ImagePreview = new TGDIPCanvas(page);
@@ -38,7 +39,7 @@ QWidget *TPropertyPages::CreateImagePage()
     ImageLoadImageButton = new QPushButton(QStringLiteral("Load Image"), page);
     ImageLoadImageButton->setObjectName(QStringLiteral("ImageLoadImageButton"));
     form->addRow(ImageLoadImageButton);
-    connect(ImageLoadImageButton, &QPushButton::clicked, this, [this] { m_main.RunHandler([this] { ActLoadImageExecute(); }); });
+    connect(ImageLoadImageButton, &QPushButton::clicked, this, [this] { m_context.Run([this] { ActLoadImageExecute(); }); });
 
     ImageSpecificDims = new QCheckBox(QStringLiteral("Use Specific Dimensions"), page);
     ImageSpecificDims->setObjectName(QStringLiteral("ImageSpecificDims"));
@@ -112,8 +113,8 @@ void TPropertyPages::ImageSpecificDimsClick()
 {
     if (Filling())
         return;
-    if (const auto *image = For<IElementImage>(m_main.Controls().PageImage)) {
-        Change(m_main.Controls().PageImage, Fields::SpecificDims, ImageSpecificDims->isChecked());
+    if (const auto *image = For<IElementImage>(PageImage)) {
+        Change(PageImage, Fields::SpecificDims, ImageSpecificDims->isChecked());
         // Not guarded: where a shown value changes, its aspect steps run.
         ImageWidth->SetValue(image->GetWidth());
         ImageHeight->SetValue(image->GetHeight());
@@ -136,7 +137,7 @@ void TPropertyPages::ImageDimensionChange(TVelmoraSpinEdit *edited, TVelmoraSpin
 {
     if (Filling())
         return;
-    const auto *image = For<IElementImage>(m_main.Controls().PageImage);
+    const auto *image = For<IElementImage>(PageImage);
     if (image == nullptr)
         return;
     if (edited->Value() < 0)
@@ -153,9 +154,9 @@ void TPropertyPages::ImageDimensionChange(TVelmoraSpinEdit *edited, TVelmoraSpin
         otherValue = qint32(std::min<double>(scaled, other->MaxValue()));
     }
     // Both sides are one edit.
-    Change(m_main.Controls().PageImage, Fields::ImageSize, width ? QSize(value, otherValue) : QSize(otherValue, value));
+    Change(PageImage, Fields::ImageSize, width ? QSize(value, otherValue) : QSize(otherValue, value));
     if (follows) {
-        const auto guard = m_main.FillPanelsGuard();
+        const auto guard = FillGuard();
         other->SetValue(otherValue);
     }
 }
@@ -163,7 +164,7 @@ void TPropertyPages::ImageDimensionChange(TVelmoraSpinEdit *edited, TVelmoraSpin
 void TPropertyPages::ImageAlignAlignmentChange(TElementHAlignment hAlign, TElementVAlignment vAlign)
 {
     if (!Filling())
-        Change(m_main.Controls().PageImage, Fields::Alignment, TAlignmentPair{hAlign, vAlign});
+        Change(PageImage, Fields::Alignment, TAlignmentPair{hAlign, vAlign});
 }
 
 void TPropertyPages::ImageFixedHeightToggleClick()
@@ -183,25 +184,25 @@ void TPropertyPages::ImageTopOffsetChange()
 
 void TPropertyPages::ImagePreviewPaint(QPainter *canvas)
 {
-    const auto *image = For<IElementImage>(m_main.Controls().PageImage);
+    const auto *image = For<IElementImage>(PageImage);
     PaintThumbnail(*canvas, ImagePreview->size(), image != nullptr ? image->GetImage() : nullptr);
 }
 
 void TPropertyPages::ActLoadImageExecute()
 {
-    if (For<IElementImage>(m_main.Controls().PageImage) == nullptr)
+    if (For<IElementImage>(PageImage) == nullptr)
         return;
-    const QString fileName = m_main.Prompts().ChooseImageFile();
+    const QString fileName = m_context.Prompts().ChooseImageFile();
     TElementNode *node = CurrentNode();
     if (!fileName.isEmpty() && node != nullptr)
         LoadImage(Document(), *node, fileName);
     else {
         // A cancelled choice still counts and shows the element again, as the page always did.
         Document().MarkModified();
-        m_main.SchedulePreviewUpdate();
+        m_context.ScheduleRedraw();
     }
     ImagePreview->repaint();
-    m_main.ShowElementProperties(CurrentElement());
+    Show(CurrentElement());
 }
 
 } // namespace velmora

@@ -6,7 +6,8 @@
 #include "controls/VelmoraSpinEdit.h"
 #include "core/elements/ContentSizes.h"
 #include "core/render/Timecode.h"
-#include "ui/window/MainWindow.h"
+#include "ui/tree/TreeImages.h"
+#include "ui/window/EditorContext.h"
 #include "ui/pages/PageLayout.h"
 #include "ui/prompts/Prompts.h"
 
@@ -33,7 +34,7 @@ QWidget *TPropertyPages::CreateProjectPage()
 {
     auto *page = new QWidget;
     page->setObjectName(QStringLiteral("PageProject"));
-    QFormLayout *form = BuildPropertyPage(page, m_main.TreeImages().Icon(TreeImageIndex::Project),
+    QFormLayout *form = BuildPropertyPage(page, m_images.Icon(TreeImageIndex::Project),
         QStringLiteral("Project Properties"));
 
     ProjectContentSize = new QComboBox(page);
@@ -43,6 +44,7 @@ QWidget *TPropertyPages::CreateProjectPage()
     ProjectContentSize->setMinimumContentsLength(8);
     // The list drops down wide enough for the longest size name.
     ProjectContentSize->view()->setMinimumWidth(220);
+    ProjectContentSize->addItems(ContentSizeListItems());
     form->addRow(QStringLiteral("Film Size"), ProjectContentSize);
     connect(ProjectContentSize, &QComboBox::activated, this, [this] { ProjectContentSizeChange(); });
 
@@ -58,7 +60,7 @@ QWidget *TPropertyPages::CreateProjectPage()
     ProjectBackColor->setFixedSize(60, 21);
     ProjectBackColor->setCursor(Qt::PointingHandCursor);
     form->addRow(QStringLiteral("Color"), ProjectBackColor);
-    connect(ProjectBackColor, &TGDIPColorDisplay::OnClick, this, [this] { m_main.RunHandler([this] { ProjectBackColorClick(); }); });
+    connect(ProjectBackColor, &TGDIPColorDisplay::OnClick, this, [this] { m_context.Run([this] { ProjectBackColorClick(); }); });
 
     ProjectBackgroundBox = new QFrame(page);
     ProjectBackgroundBox->setObjectName(QStringLiteral("ProjectBackgroundBox"));
@@ -74,17 +76,17 @@ QWidget *TPropertyPages::CreateProjectPage()
     connect(ProjectBackgroundpreview, &TGDIPCanvas::OnPaint, this, [this](QPainter *canvas) { ProjectBackgroundpreviewPaint(canvas); });
 
     ProjectBackgroundPopup = new QMenu(page);
-    ProjectBackgroundPopup->addActions({m_main.Controls().ActProjectLoadImage, m_main.Controls().ActProjectClearImage});
+    ProjectBackgroundPopup->addActions({ActProjectLoadImage, ActProjectClearImage});
     ProjectBackgroundpreview->setContextMenuPolicy(Qt::CustomContextMenu);
     connect(ProjectBackgroundpreview, &QWidget::customContextMenuRequested, this, [this](const QPoint &pos) {
-        m_main.UpdateActions();
+        UpdateActions();
         ProjectBackgroundPopup->popup(ProjectBackgroundpreview->mapToGlobal(pos));
     });
 
     ProjectLoadBackgroundButton = new QPushButton(QStringLiteral("Load Background Image"), page);
     ProjectLoadBackgroundButton->setObjectName(QStringLiteral("ProjectLoadBackgroundButton"));
     form->addRow(ProjectLoadBackgroundButton);
-    connect(ProjectLoadBackgroundButton, &QPushButton::clicked, this, [this] { m_main.RunHandler([this] { ActProjectLoadImageExecute(); }); });
+    connect(ProjectLoadBackgroundButton, &QPushButton::clicked, this, [this] { m_context.Run([this] { ActProjectLoadImageExecute(); }); });
 
     ProjectBackgroundWrapMode = new QComboBox(page);
     ProjectBackgroundWrapMode->setObjectName(QStringLiteral("ProjectBackgroundWrapMode"));
@@ -140,13 +142,13 @@ void TPropertyPages::ProjectContentSizeChange()
     ProjectHeight->setEnabled(custom);
     if (!custom) {
         // The row's width and height are part of this one edit, not edits of their own.
-        const auto guard = m_main.FillPanelsGuard();
+        const auto guard = FillGuard();
         const TContentSize &size = ContentSizes.at(std::size_t(index));
         ProjectWidth->SetValue(size.Width);
         ProjectHeight->SetValue(size.Height);
     }
     if (!Filling())
-        Change(m_main.Controls().PageProject, Fields::FilmSize, TFilmSize{index, ProjectWidth->Value(), ProjectHeight->Value()});
+        Change(PageProject, Fields::FilmSize, TFilmSize{index, ProjectWidth->Value(), ProjectHeight->Value()});
 }
 
 void TPropertyPages::ProjectWidthChange()
@@ -161,25 +163,25 @@ void TPropertyPages::ProjectHeightChange()
 
 void TPropertyPages::ProjectSizeChange(TVelmoraSpinEdit *edit, const TField<IProject, qint32> &field)
 {
-    if (Filling() || For<IProject>(m_main.Controls().PageProject) == nullptr)
+    if (Filling() || For<IProject>(PageProject) == nullptr)
         return;
     if (edit->Value() < 0)
         edit->SetValue(0);
-    Change(m_main.Controls().PageProject, field, edit->Value());
+    Change(PageProject, field, edit->Value());
 }
 
 void TPropertyPages::ProjectBackColorClick()
 {
-    ChooseColor(m_main.Controls().PageProject, Fields::BackColor, ProjectBackColor);
+    ChooseColor(PageProject, Fields::BackColor, ProjectBackColor);
 }
 
 void TPropertyPages::ProjectBackgroundWrapModeChange()
 {
-    if (Filling() || For<IProjectBackground>(m_main.Controls().PageProject) == nullptr)
+    if (Filling() || For<IProjectBackground>(PageProject) == nullptr)
         return;
     if (ProjectBackgroundWrapMode->currentIndex() < 0)
         ProjectBackgroundWrapMode->setCurrentIndex(0);
-    Change(m_main.Controls().PageProject, Fields::WrapMode, ProjectBackgroundWrapMode->currentIndex());
+    Change(PageProject, Fields::WrapMode, ProjectBackgroundWrapMode->currentIndex());
 }
 
 void TPropertyPages::ProjectFrameRateChange()
@@ -196,12 +198,12 @@ void TPropertyPages::ProjectRateChange(TVelmoraSpinEdit *edit, const TField<IPro
 {
     // The rates change no pixel of the frame: the status bar is all that follows.
     if (!Filling())
-        Change(m_main.Controls().PageProject, field, edit->Value());
+        Change(PageProject, field, edit->Value());
 }
 
 void TPropertyPages::ProjectStartTimecodeChange()
 {
-    const IProject *project = For<IProject>(m_main.Controls().PageProject);
+    const IProject *project = For<IProject>(PageProject);
     if (Filling() || project == nullptr)
         return;
     const QString start = ProjectStartTimecode->text().trimmed();
@@ -210,37 +212,37 @@ void TPropertyPages::ProjectStartTimecodeChange()
     if (const QString problem = StartTimecodeProblem(start, project->GetFrameRate()); !problem.isEmpty()) {
         // The stored start shows again before the message, whose focus would finish the edit twice.
         ProjectStartTimecode->setText(project->GetStartTimecode());
-        m_main.Prompts().ShowError(QStringLiteral("The start timecode was not changed: %1").arg(problem));
+        m_context.Prompts().ShowError(QStringLiteral("The start timecode was not changed: %1").arg(problem));
         return;
     }
-    Change(m_main.Controls().PageProject, Fields::StartTimecode, start);
+    Change(PageProject, Fields::StartTimecode, start);
     ProjectStartTimecode->setText(start);
 }
 
 void TPropertyPages::ProjectBackgroundpreviewPaint(QPainter *canvas)
 {
-    const auto *background = For<IProjectBackground>(m_main.Controls().PageProject);
+    const auto *background = For<IProjectBackground>(PageProject);
     PaintThumbnail(*canvas, ProjectBackgroundpreview->size(), background != nullptr ? background->GetBackground() : nullptr);
 }
 
 void TPropertyPages::ActProjectLoadImageExecute()
 {
-    TElementNode *node = For<IProjectBackground>(m_main.Controls().PageProject) != nullptr ? CurrentNode() : nullptr;
-    const QString fileName = node != nullptr ? m_main.Prompts().ChooseImageFile() : QString();
+    TElementNode *node = For<IProjectBackground>(PageProject) != nullptr ? CurrentNode() : nullptr;
+    const QString fileName = node != nullptr ? m_context.Prompts().ChooseImageFile() : QString();
     if (!fileName.isEmpty())
         LoadBackground(Document(), *node, fileName);
     else {
         // A cancelled choice still counts and shows the element again, as the page always did.
         Document().MarkModified();
-        m_main.SchedulePreviewUpdate();
+        m_context.ScheduleRedraw();
     }
-    m_main.ShowElementProperties(CurrentElement());
+    Show(CurrentElement());
     ProjectBackgroundpreview->update();
 }
 
 void TPropertyPages::ActProjectClearImageExecute()
 {
-    if (For<IProjectBackground>(m_main.Controls().PageProject) == nullptr)
+    if (For<IProjectBackground>(PageProject) == nullptr)
         return;
     if (TElementNode *node = CurrentNode())
         ClearBackground(Document(), *node);

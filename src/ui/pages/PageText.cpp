@@ -1,6 +1,10 @@
 // The text page: text, font, colour, alignment and margins of a text element.
 #include "ui/pages/PropertyPages.h"
 
+#include "core/edit/StyleCommands.h"
+#include "core/edit/StyleLooks.h"
+#include "core/elements/ProjectStyle.h"
+
 #include "controls/AlignmentFrame.h"
 #include "controls/GDIPColorDisplay.h"
 #include "controls/GDIPFontCombo.h"
@@ -8,7 +12,8 @@
 #include "core/elements/ElementText.h"
 #include "core/error.h"
 #include "core/typedfiler/CodePage.h"
-#include "ui/window/MainWindow.h"
+#include "ui/tree/TreeImages.h"
+#include "ui/window/EditorContext.h"
 #include "ui/pages/PageLayout.h"
 #include "ui/prompts/Prompts.h"
 
@@ -16,6 +21,7 @@
 #include <QFormLayout>
 #include <QHBoxLayout>
 #include <QLineEdit>
+#include <QComboBox>
 #include <QPushButton>
 #include <QScopedValueRollback>
 #include <optional>
@@ -26,8 +32,16 @@ QWidget *TPropertyPages::CreateTextPage()
 {
     auto *page = new QWidget;
     page->setObjectName(QStringLiteral("PageTextElement"));
-    QFormLayout *form = BuildPropertyPage(page, m_main.TreeImages().Icon(TreeImageIndex::Text),
+    QFormLayout *form = BuildPropertyPage(page, m_images.Icon(TreeImageIndex::Text),
         QStringLiteral("Text Properties"));
+
+    // The project style the text follows; choosing one applies it, as the Styles panel does.
+    TextStyle = new QComboBox(page);
+    TextStyle->setObjectName(QStringLiteral("TextStyle"));
+    TextStyle->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
+    TextStyle->setMinimumContentsLength(6);
+    form->addRow(QStringLiteral("Style"), TextStyle);
+    connect(TextStyle, &QComboBox::activated, this, [this](int index) { m_context.Run([&] { TextStyleChange(index); }); });
 
     auto *textRow = new QHBoxLayout;
     textRow->setSpacing(2);
@@ -40,7 +54,7 @@ QWidget *TPropertyPages::CreateTextPage()
     textRow->addWidget(TextTextButton);
     form->addRow(QStringLiteral("Text"), textRow);
     connect(TextText, &QLineEdit::textChanged, this, [this] { TextTextChange(); });
-    connect(TextTextButton, &QPushButton::clicked, this, [this] { m_main.RunHandler([this] { TextTextButtonClick(); }); });
+    connect(TextTextButton, &QPushButton::clicked, this, [this] { m_context.Run([this] { TextTextButtonClick(); }); });
 
     TextFont = new TGDIPFontCombo(page);
     TextFont->setObjectName(QStringLiteral("TextFont"));
@@ -59,7 +73,7 @@ QWidget *TPropertyPages::CreateTextPage()
     TextColor->setFixedSize(60, 21);
     TextColor->setCursor(Qt::PointingHandCursor);
     form->addRow(QStringLiteral("Color"), TextColor);
-    connect(TextColor, &TGDIPColorDisplay::OnClick, this, [this] { m_main.RunHandler([this] { TextColorClick(); }); });
+    connect(TextColor, &TGDIPColorDisplay::OnClick, this, [this] { m_context.Run([this] { TextColorClick(); }); });
 
     TextAlign = new TAlignments(page);
     TextAlign->setObjectName(QStringLiteral("TextAlign"));
@@ -118,6 +132,7 @@ void TPropertyPages::FillText(IElement &element)
         text->GetText(value);
         TextText->setText(value);
     }
+    FillStyles(element);
     FillAlignment(element, TextAlign);
     if (const auto *margins = queryInterface<IElementMargins>(&element))
         FillMargins(*margins, TextFixedHeightToggle, TextFixedHeight, TextTopOffset);
@@ -131,48 +146,85 @@ void TPropertyPages::FillText(IElement &element)
         throw *fontError;
 }
 
+void TPropertyPages::FillStyles(const IElement &element)
+{
+    const auto *styled = queryInterface<IElementStyled>(&element);
+    const QString current = styled ? styled->GetStyleName() : QString();
+    TextStyle->clear();
+    TextStyle->addItem(QStringLiteral("(none)"), QString());
+    int shown = 0;
+    for (const TProjectStyle &style : ProjectStylesOf(Document().Tree())) {
+        TextStyle->addItem(style.Name, style.Name);
+        if (!current.isEmpty() && SameStyleName(style.Name, current))
+            shown = TextStyle->count() - 1;
+    }
+    TextStyle->setCurrentIndex(shown);
+    TextStyle->setEnabled(TextStyle->count() > 1);
+}
+
+void TPropertyPages::TextStyleChange(int index)
+{
+    const QString name = TextStyle->itemData(index).toString();
+    TElementNode *node = CurrentNode();
+    if (Filling() || node == nullptr || For<IElementText>(TextStyle) == nullptr)
+        return;
+    if (name.isEmpty()) {
+        // A text keeps its look when it leaves its style; the list shows the style it follows.
+        FillStyles(*CurrentElement());
+        return;
+    }
+    // The whole selection of texts takes it, as edits of the page's other fields do.
+    std::vector<TElementNode *> nodes;
+    const bool selection = node->IsSelected();
+    ForEachNode(Document().Tree().Root(), [&](TElementNode &other) {
+        if (&other == node || (selection && other.IsSelected()))
+            nodes.push_back(&other);
+    });
+    ApplyStyle(Document(), nodes, name);
+}
+
 void TPropertyPages::TextTextChange()
 {
     if (!Filling())
-        Change(m_main.Controls().PageTextElement, Fields::Text, TextText->text());
+        Change(PageTextElement, Fields::Text, TextText->text());
 }
 
 void TPropertyPages::TextTextButtonClick()
 {
-    const auto *text = For<IElementText>(m_main.Controls().PageTextElement);
+    const auto *text = For<IElementText>(PageTextElement);
     if (text == nullptr)
         return;
     QString original;
     text->GetText(original);
-    if (!m_main.Prompts().EditMultilineText(original, [this](const QString &edited) { TextEdited(edited); })) {
+    if (!m_context.Prompts().EditMultilineText(original, [this](const QString &edited) { TextEdited(edited); })) {
         TextEdited(original);
         // Loading the text into the editor counted as an edit, also when it was cancelled.
         Document().MarkModified();
     }
     // The one-line field shows the result, so typing in it next does not bring back the old text.
     QString result;
-    if (const auto *current = For<IElementText>(m_main.Controls().PageTextElement))
+    if (const auto *current = For<IElementText>(PageTextElement))
         current->GetText(result);
-    const auto guard = m_main.FillPanelsGuard();
+    const auto guard = FillGuard();
     TextText->setText(result);
 }
 
 void TPropertyPages::TextEdited(const QString &text)
 {
     if (!Filling())
-        Change(m_main.Controls().PageTextElement, Fields::Text, text);
+        Change(PageTextElement, Fields::Text, text);
 }
 
 void TPropertyPages::TextFontChange()
 {
     if (!Filling())
-        Change(m_main.Controls().PageTextElement, Fields::FontName, ToSystemCodePage(TextFont->GetSelectedFamily()));
+        Change(PageTextElement, Fields::FontName, ToSystemCodePage(TextFont->GetSelectedFamily()));
 }
 
 void TPropertyPages::TextFontSizeChange()
 {
     if (!Filling())
-        Change(m_main.Controls().PageTextElement, Fields::FontSize, TextFontSize->Value());
+        Change(PageTextElement, Fields::FontSize, TextFontSize->Value());
 }
 
 void TPropertyPages::TextColorClick()
@@ -180,14 +232,14 @@ void TPropertyPages::TextColorClick()
     if (Filling())
         return;
     // Cancelling still counts as an edit of the text, as the page always did.
-    if (!ChooseColor(m_main.Controls().PageTextElement, Fields::TextColor, TextColor) && For<IGDIPFont>(m_main.Controls().PageTextElement) != nullptr)
+    if (!ChooseColor(PageTextElement, Fields::TextColor, TextColor) && For<IGDIPFont>(PageTextElement) != nullptr)
         Document().MarkModified();
 }
 
 void TPropertyPages::TextAlignAlignmentChange(TElementHAlignment hAlign, TElementVAlignment vAlign)
 {
     if (!Filling())
-        Change(m_main.Controls().PageTextElement, Fields::Alignment, TAlignmentPair{hAlign, vAlign});
+        Change(PageTextElement, Fields::Alignment, TAlignmentPair{hAlign, vAlign});
 }
 
 void TPropertyPages::TextFixedHeightToggleClick()

@@ -11,55 +11,112 @@
 #include "core/elements/ElementProject.h"
 #include "core/elements/ElementText.h"
 #include "core/elements/Interfaces.h"
-#include "ui/credits/CreditCommands.h"
-#include "ui/tree/ElementTreeModel.h"
-#include "ui/window/MainWindow.h"
-#include "ui/pages/PageCard.h"
-#include "ui/pages/PageCreditBlock.h"
 #include "ui/pages/PageLayout.h"
 #include "ui/prompts/Prompts.h"
 #include "ui/tree/TreeClipboard.h"
+#include "ui/tree/TreeImages.h"
+#include "ui/window/EditorContext.h"
 
 #include <QAction>
 #include <QBoxLayout>
 #include <QCheckBox>
 #include <QDropEvent>
 #include <QLabel>
+#include <QScopeGuard>
 #include <QStackedWidget>
 
 namespace velmora {
 
-TPropertyPages::TPropertyPages(TMain &main, TMainControls &controls) : m_main(main)
+TPropertyPages::TPropertyPages(TEditorContext &context, const TTreeImages &images, QObject *parent)
+    : QObject(parent), m_context(context), m_images(images)
 {
-    controls.PageProject = CreateProjectPage();
-    controls.PageTextElement = CreateTextPage();
-    controls.PageImage = CreateImagePage();
-    controls.PageNone = CreateNonePage();
-    controls.ProjectContentSize = ProjectContentSize;
-    for (QWidget *page : {controls.PageProject, controls.PageTextElement, controls.PageImage, controls.PageNone})
-        controls.Pages->addWidget(page);
-    m_cardPage = new TCardPage(main);
+    Pages = new QStackedWidget;
+    Pages->setObjectName(QStringLiteral("Pages"));
+    CreateActions(images);
+    PageProject = CreateProjectPage();
+    PageTextElement = CreateTextPage();
+    PageImage = CreateImagePage();
+    PageNone = CreateNonePage();
+    for (QWidget *page : {PageProject, PageTextElement, PageImage, PageNone})
+        Pages->addWidget(page);
+    Pages->setCurrentWidget(PageNone);
 
-    const auto run = [this](QAction *action, void (TPropertyPages::*handler)()) {
-        connect(action, &QAction::triggered, this, [this, handler] { m_main.RunHandler([this, handler] { (this->*handler)(); }); });
-    };
-    run(m_main.Controls().ActLoadImage, &TPropertyPages::ActLoadImageExecute);
-    run(m_main.Controls().ActProjectLoadImage, &TPropertyPages::ActProjectLoadImageExecute);
-    run(m_main.Controls().ActProjectClearImage, &TPropertyPages::ActProjectClearImageExecute);
     connect(&Document(), &TDocument::Changed, this, [this](const TDocumentChange &change) {
         if (change.Kind == TDocumentChange::TKind::ElementFields)
             ElementChanged(change.Element);
+        if (change.Kind == TDocumentChange::TKind::ElementReplaced && m_current == change.Old)
+            m_context.Run([&] { Show(change.Node->Element()); });
     });
-    for (QWidget *page : {m_main.Controls().PageImage, m_main.Controls().PageProject}) {
+    connect(&Document(), &TDocument::NodeAboutToBeRemoved, this, [this](TElementNode *node) { NodeRemoving(*node); });
+    connect(&Document(), &TDocument::TreeAboutToBeReset, this, [this] { NodeRemoving(Document().Tree().Root()); });
+    for (QWidget *page : {PageImage, PageProject}) {
         page->setAcceptDrops(true);
         page->installEventFilter(this);
     }
 }
 
+void TPropertyPages::CreateActions(const TTreeImages &images)
+{
+    const auto make = [&](const QString &caption, int icon, const char *name, void (TPropertyPages::*handler)()) {
+        // The stack holds them, so they live in the window with the pages.
+        auto *action = new QAction(images.Icon(icon), caption, Pages);
+        action->setObjectName(QString::fromLatin1(name));
+        action->setIconVisibleInMenu(icon >= 0);
+        connect(action, &QAction::triggered, this, [this, handler] { m_context.Run([this, handler] { (this->*handler)(); }); });
+        return action;
+    };
+    ActLoadImage = make(QStringLiteral("Load Image"), -1, "ActLoadImage", &TPropertyPages::ActLoadImageExecute);
+    ActProjectLoadImage = make(QStringLiteral("Load Background Image"), TreeImageIndex::LoadBackground, "ActProjectLoadImage",
+        &TPropertyPages::ActProjectLoadImageExecute);
+    ActProjectClearImage = make(QStringLiteral("Clear Background Image"), -1, "ActProjectClearImage",
+        &TPropertyPages::ActProjectClearImageExecute);
+}
+
+void TPropertyPages::UpdateActions()
+{
+    ActLoadImage->setEnabled(queryInterface<IElementImage>(m_current) != nullptr);
+    ActProjectLoadImage->setEnabled(true);
+    if (const auto *background = queryInterface<IProjectBackground>(m_current))
+        ActProjectClearImage->setEnabled(background->GetBackground() != nullptr);
+}
+
+void TPropertyPages::Show(IElement *element)
+{
+    // Setting the controls runs their handlers; the guard keeps them from writing back.
+    m_filling = true;
+    const auto lower = qScopeGuard([this] { m_filling = false; });
+    // Edits of the element shown now are steps of their own.
+    Document().BreakMerge();
+    m_current = element;
+    Pages->setCurrentWidget(PageNone);
+    if (element != nullptr)
+        Fill(*element);
+}
+
+void TPropertyPages::Clear()
+{
+    m_current = nullptr;
+    Pages->setCurrentWidget(PageNone);
+}
+
+void TPropertyPages::NodeRemoving(const TElementNode &node)
+{
+    if (NodeOfElement(node, m_current) != nullptr) {
+        Clear();
+        Q_EMIT CurrentChanged();
+    }
+}
+
+void TPropertyPages::AddPage(const TElementKind &kind, QWidget *page, std::function<void(IElement &)> fill)
+{
+    Pages->addWidget(page);
+    m_kindPages.push_back({&kind, page, std::move(fill)});
+}
+
 bool TPropertyPages::eventFilter(QObject *watched, QEvent *event)
 {
     auto *page = qobject_cast<QWidget *>(watched);
-    const bool picture = page == m_main.Controls().PageImage ? For<IElementImage>(page) != nullptr : For<IProjectBackground>(page) != nullptr;
+    const bool picture = page == PageImage ? For<IElementImage>(page) != nullptr : For<IProjectBackground>(page) != nullptr;
     switch (event->type()) {
     case QEvent::DragEnter:
     case QEvent::DragMove: {
@@ -88,8 +145,8 @@ bool TPropertyPages::LoadDroppedPicture(QWidget *page, const QStringList &files)
     TElementNode *node = CurrentNode();
     if (files.isEmpty() || node == nullptr)
         return false;
-    m_main.RunHandler([&] {
-        if (page == m_main.Controls().PageImage)
+    m_context.Run([&] {
+        if (page == PageImage)
             LoadImage(Document(), *node, files.first());
         else
             LoadBackground(Document(), *node, files.first());
@@ -110,24 +167,24 @@ QWidget *TPropertyPages::CreateNonePage()
     return page;
 }
 
-void TPropertyPages::Fill(IElement *element)
+void TPropertyPages::Fill(IElement &element)
 {
-    if (element == nullptr)
-        return;
-    const TElementKind &kind = element->GetClass();
+    const TElementKind &kind = element.GetClass();
     if (&kind == &TVmElementProject::Kind) {
-        m_main.Controls().Pages->setCurrentWidget(m_main.Controls().PageProject);
-        FillProject(*queryInterface<IProject>(element));
+        Pages->setCurrentWidget(PageProject);
+        FillProject(*queryInterface<IProject>(&element));
     } else if (&kind == &TVmElementText::Kind) {
-        m_main.Controls().Pages->setCurrentWidget(m_main.Controls().PageTextElement);
-        FillText(*element);
+        Pages->setCurrentWidget(PageTextElement);
+        FillText(element);
     } else if (&kind == &TVmElementImage::Kind) {
-        m_main.Controls().Pages->setCurrentWidget(m_main.Controls().PageImage);
-        FillImage(*element);
-    } else if (&kind == &TVmElementCreditBlock::Kind) {
-        m_main.CreditCommands().BlockPage().Fill(element);
-    } else if (&kind == &TVmElementCard::Kind) {
-        m_cardPage->Fill(element);
+        Pages->setCurrentWidget(PageImage);
+        FillImage(element);
+    } else {
+        for (const TKindPage &page : m_kindPages)
+            if (page.Kind == &kind) {
+                Pages->setCurrentWidget(page.Page);
+                page.Fill(element);
+            }
     }
 }
 
@@ -184,16 +241,11 @@ void TPropertyPages::TopOffsetChange(TVelmoraSpinEdit *offset)
 IElement *TPropertyPages::ElementFor(const QWidget *control) const
 {
     // A control of a page not shown (left behind by a removal or a focus change) edits nothing.
-    const QWidget *shown = m_main.Controls().Pages->currentWidget();
+    const QWidget *shown = Pages->currentWidget();
     for (const QWidget *widget = control; widget != nullptr; widget = widget->parentWidget())
         if (widget == shown)
-            return m_main.CurrentElement();
+            return m_current;
     return nullptr;
-}
-
-IElement *TPropertyPages::CurrentElement() const
-{
-    return m_main.CurrentElement();
 }
 
 TElementNode *TPropertyPages::CurrentNode() const
@@ -203,12 +255,7 @@ TElementNode *TPropertyPages::CurrentNode() const
 
 TDocument &TPropertyPages::Document() const
 {
-    return m_main.Document();
-}
-
-bool TPropertyPages::Filling() const
-{
-    return m_main.FillingPanels();
+    return m_context.Document();
 }
 
 template <typename Facet>
@@ -226,7 +273,7 @@ bool TPropertyPages::ChooseColor(const QWidget *page, const TField<Facet, TArgb>
         }
         swatch->SetColor(color);
     };
-    const bool kept = m_main.Prompts().ChooseColor(live.Original(), show).has_value();
+    const bool kept = m_context.Prompts().ChooseColor(live.Original(), show).has_value();
     const QScopedValueRollback editing(m_editing, true);
     const TArgb shown = field.Get(*queryInterface<Facet>(element));
     live.Cancel();
@@ -245,7 +292,7 @@ void TPropertyPages::ElementChanged(IElement *element)
 {
     if (m_editing || Filling() || element == nullptr || element != CurrentElement())
         return;
-    m_main.RunHandler([&] { m_main.ShowElementProperties(element); });
+    m_context.Run([&] { Show(element); });
 }
 
 std::vector<IElement *> TPropertyPages::EditedElements(IElement &element, bool shared) const

@@ -7,7 +7,10 @@
 #include <QObject>
 #include <QScopedValueRollback>
 #include <QString>
+#include <functional>
+#include <vector>
 
+class QAction;
 class QCheckBox;
 class QComboBox;
 class QFrame;
@@ -16,32 +19,55 @@ class QLineEdit;
 class QMenu;
 class QPainter;
 class QPushButton;
+class QStackedWidget;
 class QWidget;
 
 namespace velmora {
 
 class TAlignments;
-class TCardPage;
 class TGDIPCanvas;
 class TGDIPColorDisplay;
 class TGDIPFontCombo;
-class TMain;
-struct TMainControls;
+class TEditorContext;
+class TTreeImages;
 class TVelmoraSpinEdit;
+struct TElementKind;
 
-// The property pages of the main window: the project, text and image pages and their handlers.
-// Every control mirrors one property of the window's CurrentElement; nothing is kept here.
+// The property pages: the project, text and image pages, their handlers and the element they
+// show. Every control mirrors one property of CurrentElement; nothing else is kept here.
 // Changes go to the document as edit commands; a change made elsewhere (undo) refills the page.
 class TPropertyPages : public QObject
 {
     Q_OBJECT
 public:
-    // Builds the four pages into the window's Pages, records them in controls (the window's own)
-    // and connects the image commands.
-    TPropertyPages(TMain &main, TMainControls &controls);
+    // Builds the pages into a stack of their own (Pages, for the window to lay out) and the
+    // image commands, which the window shows where it likes.
+    TPropertyPages(TEditorContext &context, const TTreeImages &images, QObject *parent = nullptr);
 
-    // Fills the page of element's kind and shows it; the caller holds FillingPanels up.
-    void Fill(IElement *element);
+    // The element the pages show; null until an element is selected and after its node goes.
+    IElement *CurrentElement() const { return m_current; }
+    // True while the pages are filled from CurrentElement; page handlers then write nothing.
+    bool Filling() const { return m_filling; }
+    // Holds Filling up until the returned guard goes out of scope.
+    [[nodiscard]] QScopedValueRollback<bool> FillGuard() { return QScopedValueRollback<bool>(m_filling, true); }
+    // Makes element CurrentElement and shows its page filled from it ("Nothing Selected" for
+    // kinds without a page). Raises the error of a font that is not installed, page shown.
+    void Show(IElement *element);
+    // Shows no element ("Nothing Selected").
+    void Clear();
+    // A page for another kind of element; fill shows element on it (the pages hold Filling up).
+    void AddPage(const TElementKind &kind, QWidget *page, std::function<void(IElement &)> fill);
+    // Enables the image commands for CurrentElement.
+    void UpdateActions();
+
+    QStackedWidget *Pages = nullptr;
+    QWidget *PageProject = nullptr;
+    QWidget *PageTextElement = nullptr;
+    QWidget *PageImage = nullptr;
+    QWidget *PageNone = nullptr;
+    QAction *ActLoadImage = nullptr;
+    QAction *ActProjectLoadImage = nullptr;
+    QAction *ActProjectClearImage = nullptr;
 
     // Project page.
     QComboBox *ProjectContentSize = nullptr;
@@ -58,6 +84,7 @@ public:
     QLineEdit *ProjectStartTimecode = nullptr;
 
     // Text page.
+    QComboBox *TextStyle = nullptr;
     QLineEdit *TextText = nullptr;
     QPushButton *TextTextButton = nullptr;
     TGDIPFontCombo *TextFont = nullptr;
@@ -93,7 +120,15 @@ public:
     void ActProjectLoadImageExecute();
     void ActProjectClearImageExecute();
 
+Q_SIGNALS:
+    // CurrentElement became another element or none; the commands' states may follow.
+    void CurrentChanged();
+
 private:
+    void Fill(IElement &element);
+    void CreateActions(const TTreeImages &images);
+    // The pages must not keep an element whose node is going.
+    void NodeRemoving(const TElementNode &node);
     QWidget *CreateProjectPage();
     QWidget *CreateTextPage();
     QWidget *CreateImagePage();
@@ -117,6 +152,8 @@ private:
     void ProjectRateChange(TVelmoraSpinEdit *edit, const TField<IProject, qint32> &field);
 
     // Text page handlers.
+    void TextStyleChange(int index);
+    void FillStyles(const IElement &element);
     void TextTextChange();
     void TextTextButtonClick();
     void TextEdited(const QString &text);
@@ -158,10 +195,8 @@ private:
     IElement *ElementFor(const QWidget *control) const;
     // Loads the first of files into the shown page's element (an image, or the background).
     bool LoadDroppedPicture(QWidget *page, const QStringList &files);
-    IElement *CurrentElement() const;
     TElementNode *CurrentNode() const;
     TDocument &Document() const;
-    bool Filling() const;
     // Sets field of the element control edits, and of every other selected element of its
     // kind, as one undoable step.
     template <typename Facet, typename Value>
@@ -184,9 +219,18 @@ private:
     // The pages' own edits do not refill them; other changes of CurrentElement (undo) do.
     void ElementChanged(IElement *element);
 
-    TMain &m_main;
-    TCardPage *m_cardPage = nullptr;
+    TEditorContext &m_context;
+    const TTreeImages &m_images;
+    IElement *m_current = nullptr;
+    bool m_filling = true;
     bool m_editing = false;
+    struct TKindPage
+    {
+        const TElementKind *Kind;
+        QWidget *Page;
+        std::function<void(IElement &)> Fill;
+    };
+    std::vector<TKindPage> m_kindPages;
 };
 
 } // namespace velmora

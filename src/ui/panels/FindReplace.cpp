@@ -1,9 +1,8 @@
 #include "ui/panels/FindReplace.h"
 
-#include "ui/tree/ElementTreeModel.h"
-#include "ui/tree/ElementsTreeView.h"
-#include "ui/window/MainWindow.h"
-#include "ui/tree/TreeEditor.h"
+#include "core/document/Document.h"
+#include "ui/panels/DialogPlacement.h"
+#include "ui/window/EditorContext.h"
 
 #include <QAction>
 #include <QCheckBox>
@@ -11,12 +10,11 @@
 #include <QFormLayout>
 #include <QLabel>
 #include <QLineEdit>
-#include <QMenu>
 #include <QPushButton>
 
 namespace velmora {
 
-TFindReplace::TFindReplace(TMain &main) : QDialog(&main), m_main(main)
+TFindReplace::TFindReplace(TEditorContext &context, QWidget &window) : QDialog(&window), m_context(context)
 {
     setObjectName(QStringLiteral("FindReplace"));
     setWindowTitle(QStringLiteral("Find and Replace"));
@@ -45,24 +43,21 @@ TFindReplace::TFindReplace(TMain &main) : QDialog(&main), m_main(main)
     form->addRow(buttons);
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::hide);
     connect(FindNextButton, &QPushButton::clicked, this, [this] { FindNext(); });
-    connect(ReplaceButton, &QPushButton::clicked, this, [this] { m_main.RunHandler([this] { ReplaceCurrent(); }); });
-    connect(ReplaceAllButton, &QPushButton::clicked, this, [this] { m_main.RunHandler([this] { ReplaceEverywhere(); }); });
+    connect(ReplaceButton, &QPushButton::clicked, this, [this] { m_context.Run([this] { ReplaceCurrent(); }); });
+    connect(ReplaceAllButton, &QPushButton::clicked, this, [this] { m_context.Run([this] { ReplaceEverywhere(); }); });
 
-    ActFind = new QAction(QStringLiteral("&Find..."), &main);
+    ActFind = new QAction(QStringLiteral("&Find..."), &window);
     ActFind->setObjectName(QStringLiteral("ActFind"));
     ActFind->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_F));
     connect(ActFind, &QAction::triggered, this, [this] { Open(false); });
-    ActReplace = new QAction(QStringLiteral("&Replace..."), &main);
+    ActReplace = new QAction(QStringLiteral("&Replace..."), &window);
     ActReplace->setObjectName(QStringLiteral("ActReplace"));
     ActReplace->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_H));
     connect(ActReplace, &QAction::triggered, this, [this] { Open(true); });
-    main.addActions({ActFind, ActReplace});
-}
-
-void TFindReplace::AddTo(QMenu &menu)
-{
-    menu.addSeparator();
-    menu.addActions({ActFind, ActReplace});
+    // Their shortcuts work wherever the focus is in the window.
+    window.addActions({ActFind, ActReplace});
+    context.Actions().Register(ActFind, {.Menu = QStringLiteral("&Edit"), .SeparatorBefore = true});
+    context.Actions().Register(ActReplace, {.Menu = QStringLiteral("&Edit")});
 }
 
 void TFindReplace::Open(bool replace)
@@ -82,29 +77,30 @@ TFindOptions TFindReplace::Options() const
 
 bool TFindReplace::FindNext()
 {
-    TDocument &document = m_main.Document();
+    TDocument &document = m_context.Document();
     const QString what = FindEdit->text();
-    TElementNode *hit = NextTextNode(document.Tree().Root(), m_main.TreeEditor().FocusedNode(), what, Options());
+    TElementNode *hit = NextTextNode(document.Tree().Root(), m_context.Document().Tree().FocusedNode(), what, Options());
     if (hit == nullptr) {
         Result->setText(what.isEmpty() ? QString() : QStringLiteral("\"%1\" is in no text.").arg(what));
         return false;
     }
     const std::size_t count = FindTextNodes(document.Tree().Root(), what, Options()).size();
     Result->setText(count == 1 ? QStringLiteral("1 text matches.") : QStringLiteral("%1 texts match.").arg(count));
-    m_main.Context().Reveal(*hit);
+    m_context.Reveal(*hit);
+    KeepClearOfFocused(*this, m_context);
     return true;
 }
 
 void TFindReplace::ReplaceCurrent()
 {
-    if (TElementNode *focused = m_main.TreeEditor().FocusedNode())
-        ReplaceInNode(m_main.Document(), *focused, FindEdit->text(), ReplaceEdit->text(), Options());
+    if (TElementNode *focused = m_context.Document().Tree().FocusedNode())
+        ReplaceInNode(m_context.Document(), *focused, FindEdit->text(), ReplaceEdit->text(), Options());
     FindNext();
 }
 
 void TFindReplace::ReplaceEverywhere()
 {
-    const int replaced = ReplaceAll(m_main.Document(), m_main.Document().Tree().Root(), FindEdit->text(), ReplaceEdit->text(), Options());
+    const int replaced = ReplaceAll(m_context.Document(), m_context.Document().Tree().Root(), FindEdit->text(), ReplaceEdit->text(), Options());
     Result->setText(replaced == 1 ? QStringLiteral("1 replacement made.") : QStringLiteral("%1 replacements made.").arg(replaced));
 }
 

@@ -8,13 +8,11 @@ class QAction;
 class QCheckBox;
 class QLabel;
 class QLineEdit;
-class QMenu;
 class QPushButton;
 
 namespace velmora {
 
-class TMain;
-
+class TEditorContext;
 
 // Find (Ctrl+F) and Replace (Ctrl+H) across every text of the roll. A hit is selected in the
 // tree, which brings the preview to it; replacing goes through the document's undo stack.
@@ -22,9 +20,9 @@ class TFindReplace : public QDialog
 {
     Q_OBJECT
 public:
-    explicit TFindReplace(TMain &main);
+    // A dialog of window; its commands go to the Edit menu through context's registry.
+    TFindReplace(TEditorContext &context, QWidget &window);
 
-    void AddTo(QMenu &menu);
     QAction *ActFind = nullptr;
     QAction *ActReplace = nullptr;
 
@@ -48,7 +46,7 @@ private:
     void Open(bool replace);
     TFindOptions Options() const;
 
-    TMain &m_main;
+    TEditorContext &m_context;
 };
 
 } // namespace velmora

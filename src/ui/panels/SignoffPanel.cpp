@@ -11,9 +11,9 @@
 #include "ui/credits/CreditCommands.h"
 #include "ui/credits/CreditLink.h"
 #include "core/document/Document.h"
-#include "ui/tree/ElementTreeModel.h"
-#include "ui/tree/ElementsTreeView.h"
-#include "ui/window/MainWindow.h"
+#include "ui/window/EditorContext.h"
+
+#include <QMainWindow>
 
 #include <QAction>
 #include <QDate>
@@ -34,7 +34,8 @@ constexpr int SheetRowRole = Qt::UserRole + 1;  // a sheet error's row in its li
 
 } // namespace
 
-TSignoffPanel::TSignoffPanel(TMain &main) : QObject(&main), m_main(main)
+TSignoffPanel::TSignoffPanel(TEditorContext &context, TCreditCommands &credits, QMainWindow &window)
+    : QObject(&window), m_context(context), m_credits(credits), m_window(window)
 {
     Problems = new QListWidget;
     Problems->setObjectName(QStringLiteral("ProblemsList"));
@@ -45,10 +46,10 @@ TSignoffPanel::TSignoffPanel(TMain &main) : QObject(&main), m_main(main)
     Tabs = new QTabWidget;
     Tabs->addTab(Problems, QStringLiteral("Problems"));
     Tabs->addTab(Changes, QStringLiteral("Changes"));
-    Dock = new QDockWidget(QStringLiteral("Problems"), &main);
+    Dock = new QDockWidget(QStringLiteral("Problems"), &window);
     Dock->setObjectName(QStringLiteral("ProblemsPanel"));
     Dock->setWidget(Tabs);
-    main.addDockWidget(Qt::BottomDockWidgetArea, Dock);
+    window.addDockWidget(Qt::BottomDockWidgetArea, Dock);
     // Shown from View > Problems, so the window's layout stays as it was until asked for.
     Dock->hide();
     for (QListWidget *list : {Problems, Changes}) {
@@ -59,28 +60,28 @@ TSignoffPanel::TSignoffPanel(TMain &main) : QObject(&main), m_main(main)
     ActExportProof = new QAction(QStringLiteral("Export &Proof PDF..."), this);
     ActExportProof->setObjectName(QStringLiteral("ActExportProof"));
     connect(ActExportProof, &QAction::triggered, this, [this] {
-        QString proposed = m_main.Document().ProjectFileName();
+        QString proposed = m_context.Document().ProjectFileName();
         proposed = proposed.isEmpty() ? QStringLiteral("proof.pdf")
                                       : QFileInfo(proposed).dir().filePath(QFileInfo(proposed).completeBaseName() + QStringLiteral("-proof.pdf"));
         const QString fileName = ChooseProofFile(proposed);
         if (!fileName.isEmpty())
-            m_main.RunHandler([&] { ExportProof(fileName); });
+            m_context.Run([&] { ExportProof(fileName); });
     });
     ChooseProofFile = [this](const QString &proposed) {
-        return QFileDialog::getSaveFileName(&m_main, QStringLiteral("Export Proof PDF"), proposed, QStringLiteral("PDF (*.pdf)"));
+        return QFileDialog::getSaveFileName(&m_window, QStringLiteral("Export Proof PDF"), proposed, QStringLiteral("PDF (*.pdf)"));
     };
     ActCompare = new QAction(QStringLiteral("Co&mpare With..."), this);
     ActCompare->setObjectName(QStringLiteral("ActCompare"));
     connect(ActCompare, &QAction::triggered, this, [this] {
         const QString fileName = ChooseCompareFile();
         if (!fileName.isEmpty())
-            m_main.RunHandler([&] { CompareWith(fileName); });
+            m_context.Run([&] { CompareWith(fileName); });
     });
     ChooseCompareFile = [this] {
-        return QFileDialog::getOpenFileName(&m_main, QStringLiteral("Compare With"), QString(),
+        return QFileDialog::getOpenFileName(&m_window, QStringLiteral("Compare With"), QString(),
                                             QStringLiteral("Projects and sheets (*.vmz *.csv *.tsv *.xlsx *.ods)"));
     };
-    TActionRegistry &actions = main.Context().Actions();
+    TActionRegistry &actions = context.Actions();
     for (QAction *action : {ActExportProof, ActCompare})
         actions.Register(action, {.Menu = QStringLiteral("&File"), .Before = QStringLiteral("ActExit")});
     actions.Register(Dock->toggleViewAction(), {.Menu = QStringLiteral("&View")}, QStringLiteral("ViewProblems"));
@@ -90,7 +91,7 @@ TSignoffPanel::TSignoffPanel(TMain &main) : QObject(&main), m_main(main)
     m_timer.setSingleShot(true);
     m_timer.setInterval(500);
     connect(&m_timer, &QTimer::timeout, this, &TSignoffPanel::Update);
-    connect(&main.Document(), &TDocument::Changed, this, [this] {
+    connect(&context.Document(), &TDocument::Changed, this, [this] {
         if (!Dock->isHidden())
             m_timer.start();
     });
@@ -99,7 +100,7 @@ TSignoffPanel::TSignoffPanel(TMain &main) : QObject(&main), m_main(main)
             m_timer.start();
     });
     // A sheet that fails to read changes nothing in the document, but the panel lists why.
-    connect(&main.CreditCommands().Link(), &TCreditLink::Reloaded, this, [this](int, const QStringList &problems) {
+    connect(&credits.Link(), &TCreditLink::Reloaded, this, [this](int, const QStringList &problems) {
         if (!problems.isEmpty())
             Dock->show();
         if (!Dock->isHidden())
@@ -111,14 +112,14 @@ void TSignoffPanel::Update()
 {
     m_timer.stop();
     Problems->clear();
-    for (const TSheetProblem &problem : m_main.CreditCommands().Link().SheetProblems()) {
+    for (const TSheetProblem &problem : m_credits.Link().SheetProblems()) {
         auto *item = new QListWidgetItem(QStringLiteral("error [sheet]: %1").arg(problem.Text()));
         item->setData(NodeRole, QVariant::fromValue(static_cast<const void *>(problem.Block)));
         item->setData(SheetRowRole, problem.Row);
         item->setForeground(QColor(176, 0, 0));
         Problems->addItem(item);
     }
-    for (const TProblem &problem : RunPreflight(m_main.Document().Tree(), TPreflightOptions{})) {
+    for (const TProblem &problem : RunPreflight(m_context.Document().Tree(), TPreflightOptions{})) {
         QString place = problem.Place.isEmpty() ? QString() : QStringLiteral(" ") + problem.Place;
         if (problem.Frame >= 0)
             place += QStringLiteral(" frame %1 (%2)").arg(problem.Frame).arg(problem.Timecode);
@@ -141,16 +142,16 @@ void TSignoffPanel::ShowItem(QListWidgetItem *item)
     if (node == nullptr)
         return;
     // The list may be older than the tree: only a node still in the roll is shown.
-    const TRollMap map = MapRoll(m_main.Document().Tree());
+    const TRollMap map = MapRoll(m_context.Document().Tree());
     const TPlacedNode *placed = map.Find(node);
     if (placed == nullptr)
         return;
     if (const QVariant row = item->data(SheetRowRole); row.isValid()) {
-        m_main.CreditCommands().ShowSheetRow(*node, row.toInt());
+        m_credits.ShowSheetRow(*node, row.toInt());
         return;
     }
     // The element's start a quarter of the way down the preview.
-    m_main.Context().Reveal(*node, placed->ContentTop + map.FilmHeight * 3 / 4);
+    m_context.Reveal(*node, placed->ContentTop + map.FilmHeight * 3 / 4);
 }
 
 void TSignoffPanel::CompareWith(const QString &fileName)
@@ -159,7 +160,7 @@ void TSignoffPanel::CompareWith(const QString &fileName)
     if (IsSheetFile(fileName)) {
         // A sheet is read as a linked block in a project like the open one: credits compare by
         // their rows, however the open project took them in.
-        const auto *project = queryInterface<IProject>(m_main.Document().ProjectNode()->Element());
+        const auto *project = queryInterface<IProject>(m_context.Document().ProjectNode()->Element());
         auto *otherProject = queryInterface<IProject>(other.ProjectNode()->Element());
         otherProject->SetWidth(project->GetWidth());
         otherProject->SetHeight(project->GetHeight());
@@ -167,7 +168,7 @@ void TSignoffPanel::CompareWith(const QString &fileName)
     } else {
         other.OpenProject(fileName);
     }
-    const std::vector<TCreditEntry> current = CreditEntries(m_main.Document().Tree());
+    const std::vector<TCreditEntry> current = CreditEntries(m_context.Document().Tree());
     const std::vector<TCreditChange> changes = DiffCredits(CreditEntries(other.Tree()), current);
     Changes->clear();
     for (const TCreditChange &change : changes) {
@@ -189,11 +190,11 @@ void TSignoffPanel::CompareWith(const QString &fileName)
 void TSignoffPanel::ExportProof(const QString &fileName)
 {
     TProofOptions options;
-    options.Title = QFileInfo(m_main.Document().ProjectFileName()).completeBaseName();
+    options.Title = QFileInfo(m_context.Document().ProjectFileName()).completeBaseName();
     if (options.Title.isEmpty())
         options.Title = QStringLiteral("Untitled");
     options.Date = QDate::currentDate().toString(Qt::ISODate);
-    WriteProofPdf(m_main.Document().Tree(), fileName, options);
+    WriteProofPdf(m_context.Document().Tree(), fileName, options);
 }
 
 } // namespace velmora

@@ -11,9 +11,12 @@ class QListWidget;
 class QListWidgetItem;
 class QTabWidget;
 
+class QMainWindow;
+
 namespace velmora {
 
-class TMain;
+class TCreditCommands;
+class TEditorContext;
 
 // The editor's sign-off tools: the Problems panel, which runs the preflight checks of velmora-cli
 // check on the open project whenever it changes; File > Export Proof PDF...; and File > Compare
@@ -22,7 +25,8 @@ class TSignoffPanel : public QObject
 {
     Q_OBJECT
 public:
-    explicit TSignoffPanel(TMain &main);
+    // Docks itself in window; sheet problems come from credits' live link.
+    TSignoffPanel(TEditorContext &context, TCreditCommands &credits, QMainWindow &window);
 
     QDockWidget *Dock = nullptr;
     QTabWidget *Tabs = nullptr;
@@ -46,7 +50,9 @@ public:
     std::function<QString()> ChooseCompareFile;
 
 private:
-    TMain &m_main;
+    TEditorContext &m_context;
+    TCreditCommands &m_credits;
+    QWidget &m_window;
     QTimer m_timer;
 };
 

@@ -4,35 +4,38 @@
 #include "core/edit/EditCommands.h"
 #include "core/elements/Interfaces.h"
 #include "core/signoff/Credits.h"
-#include "ui/panels/FindReplace.h"
-#include "ui/window/MainWindow.h"
-#include "ui/tree/TreeEditor.h"
+#include "ui/panels/DialogPlacement.h"
+#include "ui/window/EditorContext.h"
 
 #include <QAction>
+#include <QCheckBox>
 #include <QDialogButtonBox>
 #include <QFormLayout>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
-#include <QMenu>
 #include <QPushButton>
 
 namespace velmora {
 
 namespace {
 
-void CollectTexts(TElementNode &node, std::vector<TElementNode *> &texts)
+// The text elements in roll order; start becomes the index of the first one at or after from
+// (from itself, a text inside it such as a credit pair's role, or the next text after it).
+void CollectTexts(TElementNode &node, const TElementNode *from, std::vector<TElementNode *> &texts, std::optional<std::size_t> &start)
 {
+    if (&node == from && !start)
+        start = texts.size();
     if (queryInterface<IElementText>(node.Element()) != nullptr)
         texts.push_back(&node);
     for (std::size_t i = 0; i < node.ChildCount(); ++i)
-        CollectTexts(*node.Child(i), texts);
+        CollectTexts(*node.Child(i), from, texts, start);
 }
 
 } // namespace
 
-TSpellingDialog::TSpellingDialog(TMain &main)
-    : QDialog(&main), m_main(main), m_checker(std::make_unique<TSpellChecker>())
+TSpellingDialog::TSpellingDialog(TEditorContext &context, QWidget &window)
+    : QDialog(&window), m_context(context), m_checker(std::make_unique<TSpellChecker>())
 {
     setObjectName(QStringLiteral("SpellingDialog"));
     setWindowTitle(QStringLiteral("Check Spelling"));
@@ -59,24 +62,43 @@ TSpellingDialog::TSpellingDialog(TMain &main)
     IgnoreButton = buttons->addButton(QStringLiteral("Ignore All"), QDialogButtonBox::ActionRole);
     AddNameButton = buttons->addButton(QStringLiteral("Add to Project Names"), QDialogButtonBox::ActionRole);
     AddNameButton->setToolTip(QStringLiteral("Accept the word in this project from now on; the names are kept beside the project file"));
+    AddAllNamesButton = buttons->addButton(QStringLiteral("Add All Names"), QDialogButtonBox::ActionRole);
+    AddAllNamesButton->setObjectName(QStringLiteral("SpellingAddAllNames"));
+    AddAllNamesButton->setToolTip(QStringLiteral("Accept every name the roll credits (pairs, name lists, the Name column of sheets) in this project"));
     buttons->addButton(QDialogButtonBox::Close);
     // Most unknown words in credits are names: Enter must not change one to a suggestion.
     for (QAbstractButton *button : buttons->buttons())
         if (auto *push = qobject_cast<QPushButton *>(button))
             push->setAutoDefault(false);
+    CheckNames = new QCheckBox(QStringLiteral("Check names too"), this);
+    CheckNames->setObjectName(QStringLiteral("SpellingCheckNames"));
+    form->addRow(CheckNames);
     form->addRow(buttons);
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::hide);
-    connect(ChangeButton, &QPushButton::clicked, this, [this] { m_main.RunHandler([this] { ChangeCurrent(); }); });
+    connect(CheckNames, &QCheckBox::toggled, this, [this] {
+        // Checked again from the element the check stands at.
+        if (m_node != nullptr)
+            m_word = {};
+        FindNext();
+    });
+    connect(AddAllNamesButton, &QPushButton::clicked, this, [this] {
+        m_context.Run([this] {
+            const int added = AddAllNames();
+            Result->setText(added == 1 ? QStringLiteral("1 name added.") : QStringLiteral("%1 names added.").arg(added));
+        });
+    });
+    connect(ChangeButton, &QPushButton::clicked, this, [this] { m_context.Run([this] { ChangeCurrent(); }); });
     connect(IgnoreButton, &QPushButton::clicked, this, [this] { IgnoreCurrent(); });
-    connect(AddNameButton, &QPushButton::clicked, this, [this] { m_main.RunHandler([this] { AddCurrentName(); }); });
+    connect(AddNameButton, &QPushButton::clicked, this, [this] { m_context.Run([this] { AddCurrentName(); }); });
 
-    ActCheckSpelling = new QAction(QStringLiteral("Check &Spelling..."), &main);
+    ActCheckSpelling = new QAction(QStringLiteral("Check &Spelling..."), &window);
     ActCheckSpelling->setObjectName(QStringLiteral("ActCheckSpelling"));
     ActCheckSpelling->setShortcut(QKeySequence(Qt::Key_F7));
     connect(ActCheckSpelling, &QAction::triggered, this, &TSpellingDialog::Open);
-    main.addAction(ActCheckSpelling);
+    window.addAction(ActCheckSpelling);
+    context.Actions().Register(ActCheckSpelling, {.Menu = QStringLiteral("&Edit")});
 
-    TDocument &document = main.Document();
+    TDocument &document = context.Document();
     // The word stopped at goes with its node.
     connect(&document, &TDocument::NodeAboutToBeRemoved, this, [this] { m_node = nullptr; });
     connect(&document, &TDocument::TreeAboutToBeReset, this, [this] { m_node = nullptr; });
@@ -86,18 +108,16 @@ TSpellingDialog::TSpellingDialog(TMain &main)
         if (change.Kind != TDocumentChange::TKind::TreeReset)
             return;
         m_loadPending = true;
-        QMetaObject::invokeMethod(this, [this] { m_main.RunHandler([this] { LoadProjectNames(); }); }, Qt::QueuedConnection);
+        QMetaObject::invokeMethod(this, [this] { m_context.Run([this] { LoadProjectNames(); }); }, Qt::QueuedConnection);
     });
-    connect(&document, &TDocument::ModifiedChanged, this, [this] { m_main.RunHandler([this] { FollowProjectFile(); }); });
-}
-
-void TSpellingDialog::AddTo(QMenu &menu)
-{
-    menu.addAction(ActCheckSpelling);
+    connect(&document, &TDocument::ModifiedChanged, this, [this] { m_context.Run([this] { FollowProjectFile(); }); });
 }
 
 void TSpellingDialog::Open()
 {
+    // F7 starts at the selected element, not where an earlier check stopped.
+    m_node = nullptr;
+    m_word = {};
     show();
     raise();
     activateWindow();
@@ -109,7 +129,39 @@ QSet<QString> TSpellingDialog::Accepted() const
     QSet<QString> accepted = m_ignored;
     for (const QString &name : m_names.Words())
         accepted.insert(name);
+    if (!CheckNames->isChecked())
+        accepted.unite(NameWords());
     return accepted;
+}
+
+QSet<QString> TSpellingDialog::NameWords() const
+{
+    QSet<QString> words;
+    const TElementNode *project = m_context.Document().ProjectNode();
+    if (project == nullptr)
+        return words;
+    for (const TCredit &credit : ExtractCredits(*project)) {
+        // A text on its own counts as names when its lines are short; it is checked all the same,
+        // being as often a line of words as a list of names.
+        const bool ownText = credit.Node != nullptr && queryInterface<IElementText>(credit.Node->Element()) != nullptr;
+        if (credit.Kind == TCreditKind::Role || (credit.Kind == TCreditKind::Names && !ownText))
+            for (const QString &name : credit.Names)
+                for (const TTextWord &word : WordsOf(name))
+                    words.insert(word.Word);
+    }
+    return words;
+}
+
+int TSpellingDialog::AddAllNames()
+{
+    int added = 0;
+    QStringList words = NameWords().values();
+    words.sort();
+    for (const QString &word : words)
+        added += int(m_names.Add(word));
+    if (added > 0)
+        m_names.Save(m_context.Document().ProjectFileName());
+    return added;
 }
 
 bool TSpellingDialog::FindNext()
@@ -119,13 +171,15 @@ bool TSpellingDialog::FindNext()
         return false;
     }
     std::vector<TElementNode *> texts;
-    CollectTexts(m_main.Document().Tree().Root(), texts);
-    // From just after the word stopped at, else from the focused element.
-    TElementNode *from = m_node ? m_node : m_main.TreeEditor().FocusedNode();
+    // From just after the word stopped at, else from the focused element (into a pair or
+    // columns it is focused on, or on to the next text after it).
+    TElementNode *from = m_node ? m_node : m_context.Document().Tree().FocusedNode();
+    std::optional<std::size_t> first;
+    CollectTexts(m_context.Document().Tree().Root(), from, texts, first);
     const qsizetype offset = m_node ? m_word.Start + m_word.Length : 0;
-    const auto found = std::find(texts.begin(), texts.end(), from);
-    const std::size_t start = found == texts.end() ? 0 : std::size_t(found - texts.begin());
-    const qsizetype startOffset = found == texts.end() ? 0 : offset;
+    const bool found = first.has_value() && *first < texts.size();
+    const std::size_t start = found ? *first : 0;
+    const qsizetype startOffset = found && texts[start] == from ? offset : 0;
     const QSet<QString> accepted = Accepted();
     // Once round, back to the start of the first text.
     for (std::size_t i = 0; i <= texts.size() && !texts.empty(); ++i) {
@@ -137,9 +191,10 @@ bool TSpellingDialog::FindNext()
                 break;
             m_node = node;
             m_word = word;
-            if (m_main.TreeEditor().FocusedNode() != node)
-                m_main.Context().Reveal(*node);
+            if (m_context.Document().Tree().FocusedNode() != node)
+                m_context.Reveal(*node);
             ShowWord();
+            KeepClearOfFocused(*this, m_context);
             return true;
         }
     }
@@ -184,7 +239,7 @@ void TSpellingDialog::ChangeCurrent()
     const QString text = TextOf(*m_node);
     // The text may have been edited since: only the word still in its place is changed.
     if (text.mid(m_word.Start, m_word.Length) == m_word.Word) {
-        ChangeValue(m_main.Document(), m_node->Element(), Fields::Text,
+        ChangeValue(m_context.Document(), m_node->Element(), Fields::Text,
                     text.left(m_word.Start) + with + text.mid(m_word.Start + m_word.Length));
         m_word.Length = with.size();
     }
@@ -203,7 +258,7 @@ void TSpellingDialog::AddCurrentName()
     if (m_node == nullptr)
         return;
     if (m_names.Add(m_word.Word))
-        m_names.Save(m_main.Document().ProjectFileName());
+        m_names.Save(m_context.Document().ProjectFileName());
     FindNext();
 }
 
@@ -211,13 +266,13 @@ void TSpellingDialog::LoadProjectNames()
 {
     m_loadPending = false;
     m_ignored.clear();
-    m_namesProject = m_main.Document().ProjectFileName();
+    m_namesProject = m_context.Document().ProjectFileName();
     m_names.Load(m_namesProject);
 }
 
 void TSpellingDialog::FollowProjectFile()
 {
-    const QString project = m_main.Document().ProjectFileName();
+    const QString project = m_context.Document().ProjectFileName();
     if (m_loadPending || project == m_namesProject)
         return;
     // Save As, or the first save: the names go with the project to its file.

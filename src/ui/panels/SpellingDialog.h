@@ -6,16 +6,16 @@
 #include <QSet>
 
 class QAction;
+class QCheckBox;
 class QLabel;
 class QLineEdit;
 class QListWidget;
-class QMenu;
 class QPushButton;
 
 namespace velmora {
 
 class TElementNode;
-class TMain;
+class TEditorContext;
 
 // Edit > Check Spelling... (F7): goes through the texts of the roll from the focused element,
 // stopping at each word the dictionary does not know. The word can be changed (an undoable
@@ -24,9 +24,9 @@ class TSpellingDialog : public QDialog
 {
     Q_OBJECT
 public:
-    explicit TSpellingDialog(TMain &main);
+    // A dialog of window; its command goes to the Edit menu through context's registry.
+    TSpellingDialog(TEditorContext &context, QWidget &window);
 
-    void AddTo(QMenu &menu);
     QAction *ActCheckSpelling = nullptr;
 
     QLabel *WordLabel = nullptr;
@@ -35,6 +35,9 @@ public:
     QPushButton *ChangeButton = nullptr;
     QPushButton *IgnoreButton = nullptr;
     QPushButton *AddNameButton = nullptr;
+    QPushButton *AddAllNamesButton = nullptr;
+    // Off (the default): the names the roll credits pass unchecked; most are not in any dictionary.
+    QCheckBox *CheckNames = nullptr;
     // Where the check stands ("No more unknown words.", no dictionary ...).
     QLabel *Result = nullptr;
 
@@ -47,6 +50,9 @@ public:
     void IgnoreCurrent();
     // Adds the current word to the project's names (written beside a saved project), then goes on.
     void AddCurrentName();
+    // Adds every word of every name the roll credits (pairs, lists of names, the Name column of
+    // credit blocks) to the project's names in one step; how many were new.
+    int AddAllNames();
 
     const TProjectNames &ProjectNames() const { return m_names; }
     const TSpellChecker &Checker() const { return *m_checker; }
@@ -58,12 +64,14 @@ private:
     void Open();
     QSet<QString> Accepted() const;
     void ShowWord();
+    // The words of the names the roll credits.
+    QSet<QString> NameWords() const;
     // After New and Open: the names of the project now open.
     void LoadProjectNames();
     // Writes the names beside the project when it is saved under a new name.
     void FollowProjectFile();
 
-    TMain &m_main;
+    TEditorContext &m_context;
     std::unique_ptr<TSpellChecker> m_checker;
     TProjectNames m_names;
     QSet<QString> m_ignored;

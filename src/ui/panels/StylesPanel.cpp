@@ -1,7 +1,11 @@
 #include "ui/panels/StylesPanel.h"
 
 #include "core/document/Document.h"
-#include "ui/window/MainWindow.h"
+#include "core/document/Document.h"
+#include "ui/tree/TreeEditor.h"
+#include "ui/window/EditorContext.h"
+
+#include <QMainWindow>
 #include "ui/tree/TreeEditor.h"
 
 #include "core/edit/StyleCommands.h"
@@ -57,7 +61,8 @@ void SetSwatch(QToolButton &button, TArgb color)
 
 } // namespace
 
-TStylesPanel::TStylesPanel(TMain &main) : QObject(&main), m_main(main)
+TStylesPanel::TStylesPanel(TEditorContext &context, TTreeEditor &treeEditor, QMainWindow &window)
+    : QObject(&window), m_context(context), m_treeEditor(treeEditor), m_window(window)
 {
     auto *panel = new QWidget;
     List = new QListWidget;
@@ -128,10 +133,10 @@ TStylesPanel::TStylesPanel(TMain &main) : QObject(&main), m_main(main)
     layout->addLayout(form);
     layout->addWidget(ApplyButton);
 
-    Dock = new QDockWidget(QStringLiteral("Styles"), &main);
+    Dock = new QDockWidget(QStringLiteral("Styles"), &window);
     Dock->setObjectName(QStringLiteral("StylesPanel"));
     Dock->setWidget(panel);
-    main.addDockWidget(Qt::RightDockWidgetArea, Dock);
+    window.addDockWidget(Qt::RightDockWidgetArea, Dock);
     // Shown from View > Styles, so the window's layout stays as it was until asked for.
     Dock->hide();
 
@@ -142,12 +147,12 @@ TStylesPanel::TStylesPanel(TMain &main) : QObject(&main), m_main(main)
     connect(ApplyButton, &QPushButton::clicked, this, &TStylesPanel::ApplyToSelection);
     connect(NewButton, &QPushButton::clicked, this, &TStylesPanel::NewStyle);
     connect(DeleteButton, &QPushButton::clicked, this, &TStylesPanel::DeleteStyle);
-    TActionRegistry &actions = main.Context().Actions();
+    TActionRegistry &actions = context.Actions();
     actions.Register(Dock->toggleViewAction(), {.Menu = QStringLiteral("&View")}, QStringLiteral("ViewStyles"));
     actions.Register(ActApplyStyle, {.Menu = QStringLiteral("Ele&ments"), .SeparatorBefore = true});
 
     ChooseColor = [this](quint32 current, bool &ok) {
-        const QColor chosen = QColorDialog::getColor(QColor::fromRgba(current), &m_main, QStringLiteral("Style Colour"),
+        const QColor chosen = QColorDialog::getColor(QColor::fromRgba(current), &m_window, QStringLiteral("Style Colour"),
                                                      QColorDialog::ShowAlphaChannel);
         ok = chosen.isValid();
         return chosen.rgba();
@@ -156,7 +161,7 @@ TStylesPanel::TStylesPanel(TMain &main) : QObject(&main), m_main(main)
     connect(List, &QListWidget::currentTextChanged, this, [this](const QString &name) {
         if (m_filling)
             return;
-        m_main.Document().SetCurrentStyle(name);
+        m_context.Document().SetCurrentStyle(name);
         EndEdit();
         ShowStyle(FindProjectStyle(Styles(), name));
     });
@@ -185,10 +190,10 @@ TStylesPanel::TStylesPanel(TMain &main) : QObject(&main), m_main(main)
         CommitStep();
     });
 
-    connect(&main.Document(), &TDocument::Changed, this, [this] { Refresh(); });
-    connect(&main.Document(), &QObject::destroyed, this, [this] { m_documentGone = true; });
+    connect(&context.Document(), &TDocument::Changed, this, [this] { Refresh(); });
+    connect(&context.Document(), &QObject::destroyed, this, [this] { m_documentGone = true; });
     // After an undo or redo the next edit is a step of its own.
-    connect(&main.Document().UndoStack(), &QUndoStack::indexChanged, this, [this] {
+    connect(&context.Document().UndoStack(), &QUndoStack::indexChanged, this, [this] {
         if (!m_committing)
             EndEdit();
     });
@@ -197,7 +202,7 @@ TStylesPanel::TStylesPanel(TMain &main) : QObject(&main), m_main(main)
 
 const TProjectStyles &TStylesPanel::Styles() const
 {
-    return ProjectStylesOf(m_main.Document().Tree());
+    return ProjectStylesOf(m_context.Document().Tree());
 }
 
 QString TStylesPanel::CurrentStyle() const
@@ -215,7 +220,7 @@ void TStylesPanel::ChooseStyle(const QString &name)
 void TStylesPanel::Refresh()
 {
     const TProjectStyles &styles = Styles();
-    const QString current = m_main.Document().CurrentStyle();
+    const QString current = m_context.Document().CurrentStyle();
     {
         const QScopedValueRollback filling(m_filling, true);
         QStringList names;
@@ -236,7 +241,7 @@ void TStylesPanel::Refresh()
     }
     // A removed style is no longer chosen.
     if (CurrentStyle() != current)
-        m_main.Document().SetCurrentStyle(CurrentStyle());
+        m_context.Document().SetCurrentStyle(CurrentStyle());
     ShowStyle(FindProjectStyle(styles, CurrentStyle()));
 }
 
@@ -291,7 +296,7 @@ TProjectStyle TStylesPanel::Edited() const
 bool TStylesPanel::Editable() const
 {
     // A field losing the focus as the window goes must not reach the document, gone before it.
-    return !m_filling && !m_documentGone && !m_main.Generating();
+    return !m_filling && !m_documentGone && !m_context.Generating();
 }
 
 void TStylesPanel::Commit()
@@ -303,15 +308,15 @@ void TStylesPanel::Commit()
         return;
     const TProjectStyle edited = Edited();
     // A renamed style stays the chosen one.
-    m_main.Document().SetCurrentStyle(edited.Name);
+    m_context.Document().SetCurrentStyle(edited.Name);
     bool changed = false;
     {
         const QScopedValueRollback committing(m_committing, true);
-        m_main.RunHandler([&] { changed = ChangeStyle(m_main.Document(), name, edited, m_session); });
+        m_context.Run([&] { changed = ChangeStyle(m_context.Document(), name, edited, m_session); });
     }
     if (!changed) {
         // A name taken by another style, or a colour that does not read: show the style as it is.
-        m_main.Document().SetCurrentStyle(name);
+        m_context.Document().SetCurrentStyle(name);
         ShowStyle(FindProjectStyle(Styles(), name));
     }
 }
@@ -330,15 +335,15 @@ void TStylesPanel::CommitStep()
 
 void TStylesPanel::NewStyle()
 {
-    if (m_main.Generating())
+    if (m_context.Generating())
         return;
     TProjectStyle style;
-    if (TElementNode *focused = m_main.TreeEditor().FocusedNode(); focused && TakesStyle(focused->Element()))
+    if (TElementNode *focused = m_treeEditor.FocusedNode(); focused && TakesStyle(focused->Element()))
         style = LookOf(*focused->Element());
     style.Name = UnusedStyleName(Styles(), QStringLiteral("Style"));
-    m_main.RunHandler([&] {
-        if (AddStyle(m_main.Document(), style)) {
-            m_main.Document().SetCurrentStyle(style.Name);
+    m_context.Run([&] {
+        if (AddStyle(m_context.Document(), style)) {
+            m_context.Document().SetCurrentStyle(style.Name);
             Refresh();
         }
     });
@@ -349,14 +354,14 @@ void TStylesPanel::NewStyle()
 
 void TStylesPanel::DeleteStyle()
 {
-    if (!m_main.Generating())
-        m_main.RunHandler([&] { RemoveStyle(m_main.Document(), CurrentStyle()); });
+    if (!m_context.Generating())
+        m_context.Run([&] { RemoveStyle(m_context.Document(), CurrentStyle()); });
 }
 
 void TStylesPanel::ApplyToSelection()
 {
-    if (!m_main.Generating())
-        m_main.RunHandler([&] { ApplyStyle(m_main.Document(), m_main.TreeEditor().SelectedNodes(), CurrentStyle()); });
+    if (!m_context.Generating())
+        m_context.Run([&] { ApplyStyle(m_context.Document(), m_treeEditor.SelectedNodes(), CurrentStyle()); });
 }
 
 } // namespace velmora

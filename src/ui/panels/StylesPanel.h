@@ -15,9 +15,12 @@ class QPushButton;
 class QSpinBox;
 class QToolButton;
 
+class QMainWindow;
+
 namespace velmora {
 
-class TMain;
+class TEditorContext;
+class TTreeEditor;
 
 // View > Styles: the project's styles in a dock. The chosen style is the one new texts take;
 // its fields are edited in place, each edit one step that restyles every text following it.
@@ -25,7 +28,8 @@ class TStylesPanel : public QObject
 {
     Q_OBJECT
 public:
-    explicit TStylesPanel(TMain &main);
+    // Docks itself in window; Apply Style reaches the elements treeEditor has selected.
+    TStylesPanel(TEditorContext &context, TTreeEditor &treeEditor, QMainWindow &window);
 
     QDockWidget *Dock = nullptr;
     QListWidget *List = nullptr;
@@ -68,7 +72,9 @@ private:
     bool Editable() const;
     const TProjectStyles &Styles() const;
 
-    TMain &m_main;
+    TEditorContext &m_context;
+    TTreeEditor &m_treeEditor;
+    QWidget &m_window;
     bool m_filling = false;
     bool m_documentGone = false;
     bool m_committing = false;

@@ -12,7 +12,9 @@
 #include <QStyle>
 #include <QStyleOptionSlider>
 #include <QToolTip>
+#include <algorithm>
 #include <array>
+#include <optional>
 #include <cmath>
 
 namespace velmora {
@@ -102,28 +104,73 @@ int TRollRuler::PositionAt(int x) const
     return QStyle::sliderValueFromPosition(m_slider.minimum(), m_slider.maximum(), std::clamp(sliderX, 0, span), span);
 }
 
-std::vector<std::pair<const TRollSection *, QRect>> TRollRuler::TitleBoxes() const
+namespace {
+
+// Puts a label of width at x (right of its mark), or left of the mark when the ruler's right
+// edge would cut it; nothing when neither place is clear of what is already placed.
+std::optional<QRect> PlaceLabel(int x, int top, int width, int height, int rulerWidth, int freeFrom)
 {
-    std::vector<std::pair<const TRollSection *, QRect>> boxes;
-    int freeFrom = -1;
-    for (const TRollSection &section : m_sections) {
-        const int x = XOf(section.Position);
-        if (x < freeFrom)
-            continue;
-        const QString title = fontMetrics().elidedText(section.Title, Qt::ElideRight, LabelSpacing);
-        const QRect box(x + 3, 1, fontMetrics().horizontalAdvance(title) + 2, fontMetrics().height() + 2);
-        boxes.emplace_back(&section, box);
-        freeFrom = box.right() + 4;
+    QRect box(x + 3, top, width, height);
+    if (box.right() >= rulerWidth)
+        box.moveRight(std::min(x - 3, rulerWidth - 1));
+    if (box.left() < std::max(0, freeFrom))
+        return std::nullopt;
+    return box;
+}
+
+} // namespace
+
+std::vector<TRollRuler::TLabel> TRollRuler::TitleLabels() const
+{
+    std::vector<TLabel> labels;
+    if (m_sections.empty())
+        return labels;
+    const auto title = [this](const TRollSection &section) { return fontMetrics().elidedText(section.Title, Qt::ElideRight, LabelSpacing); };
+    const auto place = [&](const TRollSection &section, int freeFrom) {
+        const QString text = title(section);
+        return PlaceLabel(XOf(section.Position), 1, fontMetrics().horizontalAdvance(text) + 2, fontMetrics().height() + 2, width(), freeFrom);
+    };
+    // The roll's last heading (the end titles) is placed first; the others fill in from the
+    // start where they clear each other and it.
+    const TRollSection &last = m_sections.back();
+    const std::optional<QRect> lastBox = place(last, 0);
+    const int end = lastBox ? lastBox->left() - 6 : width();
+    int freeFrom = 0;
+    for (std::size_t i = 0; i + 1 < m_sections.size(); ++i)
+        if (const auto box = place(m_sections[i], freeFrom); box && box->right() < end) {
+            labels.push_back({&m_sections[i], *box, title(m_sections[i])});
+            freeFrom = box->right() + 6;
+        }
+    if (lastBox)
+        labels.push_back({&last, *lastBox, title(last)});
+    return labels;
+}
+
+std::vector<TRollRuler::TLabel> TRollRuler::TimecodeLabels() const
+{
+    std::vector<TLabel> labels;
+    const double perSecond = PositionsPerSecond();
+    const int step = TickSeconds();
+    const bool hours = m_slider.maximum() / perSecond >= 3600;
+    const int height = fontMetrics().height();
+    int freeFrom = 0;
+    for (int second = 0; second * perSecond <= m_slider.maximum(); second += step) {
+        const QString text = TickLabel(second, hours);
+        const int x = XOf(int(std::lround(second * perSecond)));
+        if (const auto box = PlaceLabel(x, this->height() - 1 - height, fontMetrics().horizontalAdvance(text) + 1, height, width(), freeFrom)) {
+            labels.push_back({nullptr, *box, text});
+            freeFrom = box->right() + 6;
+        }
     }
-    return boxes;
+    return labels;
 }
 
 const TRollSection *TRollRuler::SectionAt(QPoint point) const
 {
     // A click on a title means its heading, as much as one on its mark.
-    for (const auto &[section, box] : TitleBoxes())
-        if (box.contains(point))
-            return section;
+    for (const TLabel &label : TitleLabels())
+        if (label.Box.contains(point))
+            return label.Section;
     const int x = point.x();
     const TRollSection *nearest = nullptr;
     int best = MarkReach + 1;
@@ -156,10 +203,8 @@ void TRollRuler::paintEvent(QPaintEvent *)
 {
     QPainter painter(this);
     painter.fillRect(rect(), palette().window());
-    const int bottom = height() - 1;
     const double perSecond = PositionsPerSecond();
     const int step = TickSeconds();
-    const bool hours = m_slider.maximum() / perSecond >= 3600;
     painter.setPen(palette().color(QPalette::Mid));
     painter.drawLine(0, 0, width(), 0);
     // Minor ticks at a fifth of the labelled step, where that is a whole second.
@@ -169,19 +214,25 @@ void TRollRuler::paintEvent(QPaintEvent *)
         const bool labelled = second % step == 0;
         painter.setPen(palette().color(labelled ? QPalette::WindowText : QPalette::Mid));
         painter.drawLine(x, 0, x, labelled ? 6 : 3);
-        if (labelled)
-            painter.drawText(QRect(x + 2, 1, LabelSpacing, bottom), Qt::AlignLeft | Qt::AlignBottom, TickLabel(second, hours));
     }
-    // The headings: a mark from top to bottom, their titles beside it where there is room.
+    painter.setPen(palette().color(QPalette::WindowText));
+    for (const TLabel &label : TimecodeLabels())
+        painter.drawText(label.Box, Qt::AlignLeft | Qt::AlignBottom, label.Text);
+    // The headings: a mark down through the title line, their titles beside it where there is
+    // room. A mark that would cross another heading's title stops short above it.
+    const std::vector<TLabel> titles = TitleLabels();
     const QColor mark(0xC0, 0x60, 0x00);
     painter.setPen(QPen(mark, 2));
     for (const TRollSection &section : m_sections) {
         const int x = XOf(section.Position);
-        painter.drawLine(x, 0, x, fontMetrics().height() + 2);
+        const bool crosses = std::any_of(titles.begin(), titles.end(), [&](const TLabel &title) {
+            return title.Section != &section && x >= title.Box.left() - 1 && x <= title.Box.right() + 1;
+        });
+        painter.drawLine(x, 0, x, crosses ? 2 : fontMetrics().height() + 2);
     }
     painter.setPen(mark);
-    for (const auto &[section, box] : TitleBoxes())
-        painter.drawText(box, Qt::AlignLeft | Qt::AlignTop, fontMetrics().elidedText(section->Title, Qt::ElideRight, LabelSpacing));
+    for (const TLabel &title : titles)
+        painter.drawText(title.Box, Qt::AlignLeft | Qt::AlignTop, title.Text);
 }
 
 void TRollRuler::mousePressEvent(QMouseEvent *event)
@@ -203,7 +254,9 @@ bool TRollRuler::event(QEvent *event)
         const int scroll = project ? std::max(1, project->GetScrollRate()) : 1;
         const TRollSection *section = SectionAt(help->pos());
         const int position = section ? section->Position : PositionAt(help->pos().x());
-        const QString time = FormatTimecode(position / scroll, rate);
+        // Frames count from 0, as in the status bar and Generate's In and Out.
+        const int frame = position / scroll;
+        const QString time = QStringLiteral("frame %1 (%2)").arg(frame).arg(FormatTimecode(frame, rate));
         QToolTip::showText(help->globalPos(), section ? QStringLiteral("%1 at %2").arg(section->Title, time) : time, this);
         return true;
     }

@@ -34,6 +34,19 @@ public:
     // Seconds between labelled ticks for the slider's range at the project's rates.
     int TickSeconds() const;
 
+    // Where each shown heading title is drawn, with the text drawn there (elided when long):
+    // titles never overlap each other and stay inside the ruler; one with no room is left out
+    // (its mark and tool tip remain).
+    struct TLabel
+    {
+        const TRollSection *Section = nullptr;  // null for a timecode
+        QRect Box;
+        QString Text;
+    };
+    std::vector<TLabel> TitleLabels() const;
+    // The timecode labels along the bottom line, kept apart and inside the ruler the same way.
+    std::vector<TLabel> TimecodeLabels() const;
+
     QSize sizeHint() const override;
 
 protected:
@@ -45,8 +58,6 @@ private:
     // Pixels of slider movement per second of video.
     double PositionsPerSecond() const;
     int PositionAt(int x) const;
-    // Where each shown title is drawn: a title that would overlap the one before is left out.
-    std::vector<std::pair<const TRollSection *, QRect>> TitleBoxes() const;
 
     TDocument &m_document;
     QSlider &m_slider;

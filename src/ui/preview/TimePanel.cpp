@@ -13,7 +13,7 @@ QString PlaybackTimeText(int frame, int frameCount, int fps, bool playing, int s
     QString time = FormatTimecode(frame, fps);
     if (!rollStart.isEmpty() && StartTimecodeProblem(rollStart, fps).isEmpty() && !rollStart.contains(QLatin1Char(';')))
         time = TimecodeAfterStart(rollStart, frame, TFrameRate{std::max(1, fps), 1});
-    QString text = QStringLiteral("Video frame %1 of %2  %3").arg(frame + 1).arg(frameCount).arg(time);
+    QString text = QStringLiteral("Video frame %1 of %2  %3").arg(frame).arg(frameCount).arg(time);
     if (playing)
         text += QStringLiteral("  Skipped: %1").arg(skipped);
     return text;

@@ -2,7 +2,8 @@
 
 #include "controls/PreviewPaintBox.h"
 #include "core/elements/Interfaces.h"
-#include "ui/window/MainWindow.h"
+#include "core/document/Document.h"
+#include "ui/window/EditorContext.h"
 #include "ui/preview/TimePanel.h"
 
 #include <QAbstractSpinBox>
@@ -20,12 +21,6 @@
 namespace velmora {
 
 namespace {
-
-const IProject *ProjectOf(TMain &main)
-{
-    const TElementNode *node = main.Document().ProjectNode();
-    return node != nullptr ? queryInterface<IProject>(node->Element()) : nullptr;
-}
 
 // Places where typing goes: line edits (the tree's caption editor too), spin edits, text areas.
 bool IsTextInput(const QObject *widget)
@@ -45,48 +40,20 @@ bool IsAltTransportKey(const QKeyEvent &key)
 
 } // namespace
 
-int TWindowPlaybackTarget::Position() const
-{
-    return m_main.FramePosition();
-}
-
-int TWindowPlaybackTarget::PositionRange() const
-{
-    return m_main.Context().Position().Maximum();
-}
-
-int TWindowPlaybackTarget::ScrollRate() const
-{
-    const IProject *project = ProjectOf(m_main);
-    return project != nullptr ? project->GetScrollRate() : 1;
-}
-
-int TWindowPlaybackTarget::FrameRate() const
-{
-    const IProject *project = ProjectOf(m_main);
-    return project != nullptr ? project->GetFrameRate() : 1;
-}
-
-bool TWindowPlaybackTarget::CanPlay() const
-{
-    return !m_main.Generating();
-}
-
-void TWindowPlaybackTarget::ShowFrame(int position)
-{
-    m_main.RunHandler([&] { m_main.ShowFrameAt(position); });
-    // Painted now rather than at the next pass of the event loop, so the player knows when it shows.
-    m_main.Controls().PreviewBox->repaint();
-}
-
-TTransport::TTransport(TMain &main) : QObject(&main), m_main(main), m_target(main), m_player(m_target, m_clock)
+TTransport::TTransport(TEditorContext &context, IPlaybackTarget &target, QWidget &previewBox, QSlider &trackBar,
+    QStatusBar &statusBar, QWidget &window)
+    : QObject(&window), m_context(context), m_previewBox(previewBox), m_trackBar(trackBar), m_window(window), m_target(target),
+      m_player(m_target, m_clock)
 {
     CreateActions();
     CreateMenuAndButtons();
+    TimePanel = new TTimePanel(&statusBar);
+    // Beside the scroll position panel.
+    statusBar.insertWidget(2, TimePanel);
     connect(&m_player, &TPlayer::StateChanged, this, &TTransport::StateChanged);
     // Taking hold of the slider hands the position back to the user.
-    connect(m_main.Controls().TrackBar, &QSlider::sliderPressed, &m_player, &TPlayer::Pause);
-    connect(m_main.Controls().TrackBar, &QSlider::actionTriggered, &m_player, &TPlayer::Pause);
+    connect(&m_trackBar, &QSlider::sliderPressed, &m_player, &TPlayer::Pause);
+    connect(&m_trackBar, &QSlider::actionTriggered, &m_player, &TPlayer::Pause);
     // Keys reach the filter before the focused widget: the slider would take the arrows itself.
     qApp->installEventFilter(this);
     StateChanged();
@@ -95,7 +62,7 @@ TTransport::TTransport(TMain &main) : QObject(&main), m_main(main), m_target(mai
 void TTransport::CreateActions()
 {
     const auto make = [this](const QString &caption, const char *name, auto slot) {
-        auto *action = new QAction(caption, &m_main);
+        auto *action = new QAction(caption, &m_window);
         action->setObjectName(QString::fromLatin1(name));
         connect(action, &QAction::triggered, &m_player, slot);
         return action;
@@ -112,17 +79,17 @@ void TTransport::CreateActions()
     ActPlayBackward = make(QStringLiteral("Play Backward\tJ"), "ActPlayBackward", &TPlayer::ShuttleBackward);
     ActPause = make(QStringLiteral("Pause\tK"), "ActPause", &TPlayer::Pause);
     ActPlayForward = make(QStringLiteral("Play Forward\tL"), "ActPlayForward", &TPlayer::ShuttleForward);
-    ActLoop = new QAction(QStringLiteral("Loop"), &m_main);
+    ActLoop = new QAction(QStringLiteral("Loop"), &m_window);
     ActLoop->setObjectName(QStringLiteral("ActLoop"));
     ActLoop->setCheckable(true);
-    ActLoop->setIcon(m_main.style()->standardIcon(QStyle::SP_BrowserReload));
+    ActLoop->setIcon(QApplication::style()->standardIcon(QStyle::SP_BrowserReload));
     connect(ActLoop, &QAction::toggled, &m_player, &TPlayer::SetLooping);
-    m_main.addActions({ActPlay, ActStepBack, ActStepForward});
+    m_window.addActions({ActPlay, ActStepBack, ActStepForward});
 }
 
 void TTransport::CreateMenuAndButtons()
 {
-    TActionRegistry &actions = m_main.Context().Actions();
+    TActionRegistry &actions = m_context.Actions();
     const QString menu = QStringLiteral("&Playback");
     const auto add = [&](QAction *action, bool separatorBefore = false) {
         actions.Register(action, {.Menu = menu, .SeparatorBefore = separatorBefore});
@@ -140,10 +107,6 @@ void TTransport::CreateMenuAndButtons()
     play.SeparatorBefore = true;
     play.ToolBarSeparatorAfter = true;
     actions.Register(ActLoop, play);
-
-    TimePanel = new TTimePanel(m_main.statusBar());
-    // Beside the scroll position panel.
-    m_main.statusBar()->insertWidget(2, TimePanel);
 }
 
 void TTransport::SetGenerating(bool on)
@@ -156,7 +119,7 @@ void TTransport::SetGenerating(bool on)
 
 void TTransport::UpdateTimePanel()
 {
-    const auto *project = queryInterface<IProject>(m_main.Document().ProjectNode()->Element());
+    const auto *project = queryInterface<IProject>(m_context.Document().ProjectNode()->Element());
     TimePanel->ShowPlayer(m_player, std::max(1, m_target.FrameRate()), project ? project->GetStartTimecode() : QString());
 }
 
@@ -164,7 +127,7 @@ void TTransport::StateChanged()
 {
     const bool playing = m_player.IsPlaying();
     ActPlay->setText(playing ? QStringLiteral("Pause") : QStringLiteral("Play"));
-    ActPlay->setIcon(m_main.style()->standardIcon(playing ? QStyle::SP_MediaPause : QStyle::SP_MediaPlay));
+    ActPlay->setIcon(QApplication::style()->standardIcon(playing ? QStyle::SP_MediaPause : QStyle::SP_MediaPlay));
     UpdateTimePanel();
 }
 
@@ -203,14 +166,14 @@ bool TTransport::eventFilter(QObject *watched, QEvent *event)
             key->accept();
             return true;
         }
-    } else if (event->type() == QEvent::KeyPress && (watched == m_main.Controls().PreviewBox || watched == m_main.Controls().TrackBar)) {
+    } else if (event->type() == QEvent::KeyPress && (watched == &m_previewBox || watched == &m_trackBar)) {
         const auto &key = *static_cast<QKeyEvent *>(event);
         if (QAction *action = TransportKey(key)) {
             // A held arrow keeps stepping; a held Space, J or L must not flicker or race to 4x.
             const bool repeats = action == ActStepBack || action == ActStepForward;
             // Space and J/K/L belong to the preview alone: the box shows when it has the keys.
             const bool previewOnly = action == ActPlay || action == ActPlayBackward || action == ActPause || action == ActPlayForward;
-            if (previewOnly && watched != m_main.Controls().PreviewBox)
+            if (previewOnly && watched != &m_previewBox)
                 return QObject::eventFilter(watched, event);
             if (action->isEnabled() && (repeats || !key.isAutoRepeat()))
                 action->trigger();

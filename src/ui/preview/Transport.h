@@ -7,28 +7,14 @@
 class QAction;
 class QEvent;
 class QKeyEvent;
+class QSlider;
+class QStatusBar;
+class QWidget;
 
 namespace velmora {
 
-class TMain;
+class TEditorContext;
 class TTimePanel;
-
-// The preview of the main window as the player sees it: position, range and rates of the
-// open project, frames shown through the window's own renderer.
-class TWindowPlaybackTarget : public IPlaybackTarget
-{
-public:
-    explicit TWindowPlaybackTarget(TMain &main) : m_main(main) {}
-    int Position() const override;
-    int PositionRange() const override;
-    int ScrollRate() const override;
-    int FrameRate() const override;
-    bool CanPlay() const override;
-    void ShowFrame(int position) override;
-
-private:
-    TMain &m_main;
-};
 
 // Playback controls of the main window: the Playback menu, the tool bar's Play button, the
 // transport keys, the time panel of the status bar, and the player they drive.
@@ -36,7 +22,10 @@ class TTransport : public QObject
 {
     Q_OBJECT
 public:
-    explicit TTransport(TMain &main);
+    // Plays target; the transport keys work on previewBox and trackBar, the time panel goes
+    // into statusBar and the commands are window's.
+    TTransport(TEditorContext &context, IPlaybackTarget &target, QWidget &previewBox, QSlider &trackBar,
+        QStatusBar &statusBar, QWidget &window);
 
     TPlayer &Player() { return m_player; }
     IPlaybackTarget &WindowTarget() { return m_target; }
@@ -65,9 +54,12 @@ private:
     // The command a key stands for on the preview and the slider, or null.
     QAction *TransportKey(const QKeyEvent &key) const;
 
-    TMain &m_main;
+    TEditorContext &m_context;
+    QWidget &m_previewBox;
+    QSlider &m_trackBar;
+    QWidget &m_window;
     TMonotonicClock m_clock;
-    TWindowPlaybackTarget m_target;
+    IPlaybackTarget &m_target;
     TPlayer m_player;
 };
 

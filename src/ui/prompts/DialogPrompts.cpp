@@ -1,12 +1,16 @@
 #include "ui/prompts/DialogPrompts.h"
 
+#include "ui/window/EditorSettings.h"
+
 #include "ui/generate/CodecOptionsDialog.h"
 #include "controls/ColorSelectorDialogForm.h"
 #include "controls/MultilineEditorForm.h"
 #include "ui/pages/PageDialogs.h"
 #include "ui/prompts/TemplateChooser.h"
 
+#include <QDir>
 #include <QFileDialog>
+#include <QStandardPaths>
 #include <QFileInfo>
 #include <QMessageBox>
 
@@ -25,7 +29,10 @@ const QString VideoFilter = QStringLiteral("AVI Files (*.avi)|*.avi");
 QString RunFileDialog(QWidget *parent, const QString &title, const QString &filter, const QString &suffix,
     QFileDialog::AcceptMode mode, const QString &folder, const QString &proposed = {})
 {
-    QFileDialog dialog(parent, title, folder);
+    QFileDialog dialog(parent, title);
+    // Given as the directory alone: a folder that is missing must not become the file's name.
+    if (!folder.isEmpty() && QFileInfo(folder).isDir())
+        dialog.setDirectory(folder);
     dialog.setAcceptMode(mode);
     dialog.setFileMode(mode == QFileDialog::AcceptOpen ? QFileDialog::ExistingFile : QFileDialog::AnyFile);
     dialog.setNameFilters(DialogNameFilters(filter));
@@ -46,11 +53,6 @@ std::unique_ptr<QMessageBox> MakeQuestionBox(QWidget *parent, const QString &que
     auto box = std::make_unique<QMessageBox>(QMessageBox::Question, QStringLiteral("Confirm"), question, buttons, parent);
     box->setDefaultButton(defaultButton);
     return box;
-}
-
-QString CreateFileQuestion(const QString &fileName)
-{
-    return QStringLiteral("%1\nThis file does not exist.\nDo you want to create it?").arg(fileName);
 }
 
 QStringList DialogNameFilters(const QString &filter)
@@ -86,22 +88,39 @@ TSaveChoice TDialogPrompts::AskSaveChanges(const QString &question)
     }
 }
 
+QString TDialogPrompts::ProjectFolder() const
+{
+    const QString project = m_projectFile ? m_projectFile() : QString();
+    if (!project.isEmpty() && QFileInfo(project).absoluteDir().exists())
+        return QFileInfo(project).absolutePath();
+    const QString last = EditorSettings().value(QStringLiteral("Files/LastFolder")).toString();
+    if (!last.isEmpty() && QFileInfo(last).isDir())
+        return last;
+    const QString documents = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+    return QFileInfo(documents).isDir() ? documents : QDir::homePath();
+}
+
+void TDialogPrompts::RememberFolder(const QString &fileName)
+{
+    if (!fileName.isEmpty())
+        EditorSettings().setValue(QStringLiteral("Files/LastFolder"), QFileInfo(fileName).absolutePath());
+}
+
 QString TDialogPrompts::ChooseOpenFile()
 {
-    return RunFileDialog(m_parent, QStringLiteral("Open Project"), ProjectFilter, QStringLiteral("vmz"),
-        QFileDialog::AcceptOpen, m_projectFolder);
+    const QString name = RunFileDialog(m_parent, QStringLiteral("Open Project"), ProjectFilter, QStringLiteral("vmz"),
+        QFileDialog::AcceptOpen, ProjectFolder());
+    RememberFolder(name);
+    return name;
 }
 
 QString TDialogPrompts::ChooseSaveFile()
 {
+    // The dialog asks about overwriting; a new file needs no question: saving is what was asked.
+    const QString project = m_projectFile ? m_projectFile() : QString();
     const QString name = RunFileDialog(m_parent, QStringLiteral("Save Project"), ProjectFilter, QStringLiteral("vmz"),
-        QFileDialog::AcceptSave, m_projectFolder);
-    // The dialog has asked about overwriting; a new file is confirmed here, with Yes as the default,
-    // so Enter goes on with the save the user asked for.
-    if (!name.isEmpty() && !QFileInfo::exists(name)
-        && MakeQuestionBox(m_parent, CreateFileQuestion(name), QMessageBox::Yes | QMessageBox::No, QMessageBox::Yes)->exec()
-            != QMessageBox::Yes)
-        return {};
+        QFileDialog::AcceptSave, ProjectFolder(), project.isEmpty() ? QString() : QFileInfo(project).fileName());
+    RememberFolder(name);
     return name;
 }
 

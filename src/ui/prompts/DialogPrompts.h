@@ -1,5 +1,7 @@
 #pragma once
 
+#include <functional>
+
 #include "ui/prompts/Prompts.h"
 
 #include <QMessageBox>
@@ -29,20 +31,23 @@ public:
     std::optional<int> ChooseProjectTemplate(const QStringList &names) override;
     bool EditMultilineText(const QString &text, const std::function<void(const QString &)> &edited) override;
 
-    // Folder the project dialogs start in.
-    const QString &ProjectFolder() const { return m_projectFolder; }
-    void SetProjectFolder(const QString &folder) { m_projectFolder = folder; }
+    // The project file open now (empty for one never saved): Open and Save As start in its
+    // folder, else in the folder used last, else in Documents.
+    void SetProjectFile(std::function<QString()> projectFile) { m_projectFile = std::move(projectFile); }
+    // The folder the project dialogs start in now.
+    QString ProjectFolder() const;
 
 private:
+    // Remembers the folder of a file the user chose, for dialogs of a project never saved.
+    static void RememberFolder(const QString &fileName);
+
     QWidget *m_parent;
-    QString m_projectFolder;
+    std::function<QString()> m_projectFile;
 };
 
 // A question box titled "Confirm" with buttons; Enter presses defaultButton.
 std::unique_ptr<QMessageBox> MakeQuestionBox(QWidget *parent, const QString &question, QMessageBox::StandardButtons buttons,
     QMessageBox::StandardButton defaultButton);
-// The question before Save creates a new project file.
-QString CreateFileQuestion(const QString &fileName);
 
 // Converts a "Description|patterns|..." filter into the name filters of a file dialog.
 QStringList DialogNameFilters(const QString &filter);

@@ -10,17 +10,9 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QMimeData>
-#include <QUuid>
 #include <algorithm>
 
 namespace velmora {
-
-namespace {
-
-// Velmora's own mark on the clipboard data it offers.
-const QString ClipboardOwnerFormat = QStringLiteral("application/x-velmora-clipboard-owner");
-
-} // namespace
 
 TTreeEditor::TTreeEditor(TElementTreeModel &model, TElementsTreeView &view, std::function<bool(const QString &)> confirm)
     : m_model(model), m_view(view), m_confirm(std::move(confirm))
@@ -38,10 +30,7 @@ TTreeEditor::TTreeEditor(TElementTreeModel &model, TElementsTreeView &view, std:
         if (change.Kind == TDocumentChange::TKind::NodeAdded)
             ApplyNodeState(*change.Node);
     });
-    connect(&m_model, &QAbstractItemModel::modelAboutToBeReset, this, [this] {
-        m_dragNodes.clear();
-        m_cutNodes.clear();
-    });
+    connect(&m_model, &QAbstractItemModel::modelAboutToBeReset, this, [this] { m_dragNodes.clear(); });
 }
 
 TDocument &TTreeEditor::Document() const
@@ -177,35 +166,40 @@ bool TTreeEditor::CanSelectAll() const
     return Tree().Root().ChildCount() > 0;
 }
 
+bool TTreeEditor::CanCut() const
+{
+    // The project node stays; cutting it alone would copy and remove nothing.
+    bool any = false;
+    ForEachNode(Tree().Root(), [&](TElementNode &node) { any = any || (node.IsSelected() && &node != Tree().ProjectNode()); });
+    return any;
+}
+
 void TTreeEditor::CopyToClipboard()
 {
     const std::vector<TElementNode *> nodes = SelectedNodes();
     if (nodes.empty())
         return;
     // The chunks are taken now, so deleting the nodes later does not empty the clipboard.
-    std::unique_ptr<QMimeData> data = CreateTreeMimeData(nodes);
-    m_clipboardToken = QUuid::createUuid().toByteArray();
-    data->setData(ClipboardOwnerFormat, m_clipboardToken);
-    QGuiApplication::clipboard()->setMimeData(data.release());
-    m_cutNodes.clear();
+    QGuiApplication::clipboard()->setMimeData(CreateTreeMimeData(nodes).release());
 }
 
 void TTreeEditor::CutToClipboard()
 {
+    if (!CanCut())
+        return;
+    // As Delete, the project node is let go and the elements selected below it are taken.
+    if (TElementNode *project = Tree().ProjectNode(); project != nullptr && project->IsSelected())
+        Select(*project, false);
+    // Cut takes the elements away at once, as one step; Paste inserts copies wherever it goes.
     CopyToClipboard();
-    m_cutNodes = SelectedNodes();
+    RemoveNodes(Document(), SelectedNodes(), QStringLiteral("Cut"));
 }
 
 bool TTreeEditor::CanPaste() const
 {
     TElementNode *target = FocusedNode();
     const QMimeData *data = QGuiApplication::clipboard()->mimeData();
-    if (target == nullptr || data == nullptr)
-        return false;
-    const bool ours = !m_clipboardToken.isEmpty() && data->data(ClipboardOwnerFormat) == m_clipboardToken;
-    if (ours && !m_cutNodes.empty())
-        return InsertionAttach(target, [&](const TElementNode &container) { return CanPlaceOnto(m_cutNodes.front(), &container); }).has_value();
-    if (!data->hasFormat(VirtualTreeDataFormat))
+    if (target == nullptr || data == nullptr || !data->hasFormat(VirtualTreeDataFormat))
         return false;
     try {
         const auto copies = CopiesOf(data->data(VirtualTreeDataFormat));
@@ -219,17 +213,9 @@ bool TTreeEditor::CanPaste() const
 
 void TTreeEditor::PasteFromClipboard()
 {
-    TElementNode *target = FocusedNode();
     const QMimeData *data = QGuiApplication::clipboard()->mimeData();
-    const bool ours = data != nullptr && !m_clipboardToken.isEmpty() && data->data(ClipboardOwnerFormat) == m_clipboardToken;
-    if (ours && !m_cutNodes.empty()) {
-        // A paste that moves the cut nodes ends the cut; a refused one leaves it for the next paste.
-        if (PasteMoves(Document(), m_cutNodes, target) > 0)
-            m_cutNodes.clear();
-        return;
-    }
     if (data != nullptr && data->hasFormat(VirtualTreeDataFormat))
-        PasteCopies(Document(), CopiesOf(data->data(VirtualTreeDataFormat)), target, QStringLiteral("Paste Elements"));
+        PasteCopies(Document(), CopiesOf(data->data(VirtualTreeDataFormat)), FocusedNode(), QStringLiteral("Paste Elements"));
 }
 
 void TTreeEditor::SelectAll()
@@ -277,7 +263,6 @@ void TTreeEditor::SelectionChanged(const QItemSelection &selected, const QItemSe
 void TTreeEditor::Forget(TElementNode *removed)
 {
     const auto inside = [removed](TElementNode *node) { return removed->Contains(node); };
-    std::erase_if(m_cutNodes, inside);
     std::erase_if(m_dragNodes, inside);
 }
 

@@ -58,13 +58,15 @@ public:
     std::unique_ptr<QMimeData> DragData() const;
 
     bool CanCopy() const { return !SelectedNodes().empty(); }
+    // Whether the selection holds anything Cut and Delete may take away (the project node stays).
+    bool CanCut() const;
     bool CanSelectAll() const;
     // Whether the clipboard holds elements that may go at the focused node.
     bool CanPaste() const;
     void CopyToClipboard();
+    // Copies the selection and removes it as one step ("Cut").
     void CutToClipboard();
-    // Pastes at the focused node, inside it or after it as Add places an element: cut nodes are
-    // moved, anything else copied.
+    // Pastes copies at the focused node, inside it or after it as Add places an element.
     void PasteFromClipboard();
     void SelectAll();
 
@@ -94,9 +96,6 @@ private:
     std::function<void(const QString &)> m_showError;
     bool m_dragging = false;
     std::vector<TElementNode *> m_dragNodes;
-    std::vector<TElementNode *> m_cutNodes;
-    // Marks the clipboard data this editor put there, to recognise its own cut.
-    QByteArray m_clipboardToken;
 };
 
 } // namespace velmora

@@ -3,6 +3,7 @@
 #include "ui/window/ActionRegistry.h"
 #include "ui/window/PositionModel.h"
 
+#include <QRect>
 #include <QString>
 #include <exception>
 #include <functional>
@@ -32,6 +33,9 @@ public:
     TPositionModel &Position() { return m_position; }
     const TPositionModel &Position() const { return m_position; }
     TActionRegistry &Actions() { return m_actions; }
+    // True while a video is generated: the document must not change.
+    bool Generating() const { return m_generating; }
+    void SetGenerating(bool on) { m_generating = on; }
 
     // The element tree Reveal selects in, and how the preview lays the roll out at once (so
     // the position range holds a place far down a roll that just grew).
@@ -39,15 +43,32 @@ public:
     // Selects node alone in the element tree, unfolding its parents. With a position the roll
     // goes there; without, it scrolls just far enough to show the node.
     void Reveal(const TElementNode &node, std::optional<int> position = {});
+    // Lays the roll out now, so positions far down a roll that just changed hold.
+    void LayOut() const
+    {
+        if (m_layOut)
+            m_layOut();
+    }
+
+    // Every question and file dialog of the editor; tests put their own answers in.
+    IEditorPrompts &Prompts() const { return *m_prompts; }
+    void SetPrompts(IEditorPrompts &prompts) { m_prompts = &prompts; }
 
     // Shows an error in the editor's error box (tests answer it through their prompts).
     std::function<void(const QString &)> ShowError;
+    // Asks for the preview to be drawn again soon, for a change the document does not announce.
+    std::function<void()> ScheduleRedraw;
+    // Where the preview shows the focused element now, in screen coordinates; empty when it
+    // shows none. Dialogs that find things keep clear of it.
+    std::function<QRect()> FocusedArea;
     // Runs a handler; an error it raises goes to ShowError and the editor stays usable.
     template <typename Handler>
     void Run(Handler &&handler);
 
 private:
     TDocument &m_document;
+    IEditorPrompts *m_prompts = nullptr;
+    bool m_generating = false;
     TPositionModel m_position;
     TActionRegistry m_actions;
     TElementTreeModel *m_model = nullptr;

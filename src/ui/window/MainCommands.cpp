@@ -2,6 +2,8 @@
 #include "ui/window/MainWindow.h"
 
 #include "ui/credits/CreditCommands.h"
+#include "ui/window/ClipboardCommands.h"
+#include "ui/pages/PropertyPages.h"
 
 #include "controls/PreviewPaintBox.h"
 #include "core/edit/EditCommands.h"
@@ -14,15 +16,9 @@
 #include "ui/panels/SpellingDialog.h"
 #include "ui/tree/TreeEditor.h"
 
-#include <QAbstractSpinBox>
 #include <QAction>
 #include <QApplication>
-#include <QClipboard>
-#include <QLineEdit>
 #include <QMenuBar>
-#include <QMimeData>
-#include <QPlainTextEdit>
-#include <QTextEdit>
 #include <QToolBar>
 #include <QToolButton>
 #include <QUndoStack>
@@ -33,62 +29,6 @@ namespace {
 
 // A gap of about two lines of credits at PAL size; the Fixed Height field sets it exactly.
 constexpr int DefaultSpacerHeight = 48;
-
-// The line edit of a focused text field, also inside spin edits and editable combos.
-QLineEdit *FocusedLineEdit(QWidget *focus)
-{
-    if (auto *edit = qobject_cast<QLineEdit *>(focus))
-        return edit;
-    if (qobject_cast<QAbstractSpinBox *>(focus) != nullptr)
-        return focus->findChild<QLineEdit *>();
-    return nullptr;
-}
-
-bool ClipboardHasText()
-{
-    const QMimeData *data = QGuiApplication::clipboard()->mimeData();
-    return data != nullptr && data->hasText();
-}
-
-// The rules of a multi-line text field (rich or plain).
-template <typename Edit>
-bool TextEditEnabled(const Edit &edit, TEditCommand command)
-{
-    switch (command) {
-    case TEditCommand::Cut:
-    case TEditCommand::Delete:
-        return edit.textCursor().hasSelection() && !edit.isReadOnly();
-    case TEditCommand::Copy:
-        return edit.textCursor().hasSelection();
-    case TEditCommand::Paste:
-        return !edit.isReadOnly() && edit.canPaste();
-    case TEditCommand::SelectAll:
-        return !edit.document()->isEmpty();
-    }
-    return false;
-}
-
-template <typename Edit>
-void TextEditExecute(Edit &edit, TEditCommand command)
-{
-    switch (command) {
-    case TEditCommand::Cut:
-        edit.cut();
-        break;
-    case TEditCommand::Copy:
-        edit.copy();
-        break;
-    case TEditCommand::Paste:
-        edit.paste();
-        break;
-    case TEditCommand::SelectAll:
-        edit.selectAll();
-        break;
-    case TEditCommand::Delete:
-        edit.textCursor().removeSelectedText();
-        break;
-    }
-}
 
 } // namespace
 
@@ -160,11 +100,6 @@ void TMain::CreateActions()
         RunHandler([this] { m_treeEditor->AddSubtree(MakeSpacer(DefaultSpacerHeight), QStringLiteral("Add Spacer")); });
     });
 
-    // Executed by the property pages.
-    ActLoadImage = make(QStringLiteral("Load Image"), -1, "ActLoadImage");
-    ActProjectLoadImage = make(QStringLiteral("Load Background Image"), TreeImageIndex::LoadBackground, "ActProjectLoadImage");
-    ActProjectClearImage = make(QStringLiteral("Clear Background Image"), -1, "ActProjectClearImage");
-
     ActShowPlaceholders = make(QStringLiteral("Placeholders"), TreeImageIndex::Placeholders, "ActShowPlaceholders");
     ActShowPlaceholders->setCheckable(true);
     connect(ActShowPlaceholders, &QAction::triggered, this, [this] { SchedulePreviewUpdate(); });
@@ -182,33 +117,10 @@ void TMain::CreateActions()
     ActGenerateFrames = make(QStringLiteral("Generate"), TreeImageIndex::Project, "ActGenerateFrames");
     run(ActGenerateFrames, &TMain::ActGenerateFramesExecute);
 
-    const auto edit = [this, &make](const QString &caption, int icon, const char *name, QKeySequence key,
-                          const QString &hint, TEditCommand command) {
-        QAction *action = make(caption, icon, name);
-        action->setShortcut(key);
-        action->setToolTip(hint.section(QLatin1Char('|'), 0, 0));
-        action->setStatusTip(hint.section(QLatin1Char('|'), 1));
-        connect(action, &QAction::triggered, this, [this, command] { RunHandler([this, command] { EditExecute(command); }); });
-        return action;
-    };
-    EditCut1 = edit(QStringLiteral("Cu&t"), TreeImageIndex::Cut, "EditCut1", QKeySequence(Qt::CTRL | Qt::Key_X),
-        QStringLiteral("Cut|Cuts the selection and puts it on the Clipboard"), TEditCommand::Cut);
-    EditCopy1 = edit(QStringLiteral("&Copy"), TreeImageIndex::Copy, "EditCopy1", QKeySequence(Qt::CTRL | Qt::Key_C),
-        QStringLiteral("Copy|Copies the selection and puts it on the Clipboard"), TEditCommand::Copy);
-    EditPaste1 = edit(QStringLiteral("&Paste"), TreeImageIndex::Paste, "EditPaste1", QKeySequence(Qt::CTRL | Qt::Key_V),
-        QStringLiteral("Paste|Inserts Clipboard contents"), TEditCommand::Paste);
-    EditSelectAll1 = edit(QStringLiteral("Select &All"), -1, "EditSelectAll1", QKeySequence(Qt::CTRL | Qt::Key_A),
-        QStringLiteral("Select All|Selects the entire document"), TEditCommand::SelectAll);
-    EditDelete1 = edit(QStringLiteral("&Delete"), TreeImageIndex::Delete, "EditDelete1", QKeySequence(Qt::Key_Delete),
-        QStringLiteral("Delete|Erases the selection"), TEditCommand::Delete);
-
     ActAbout = make(QStringLiteral("About Velmora ..."), -1, "ActAbout");
     run(ActAbout, &TMain::ActAboutExecute);
     ActExit = make(QStringLiteral("E&xit"), -1, "ActExit");
     connect(ActExit, &QAction::triggered, this, &QWidget::close);
-
-    // Shortcuts work wherever the focus is in the window.
-    addActions({EditCut1, EditCopy1, EditPaste1, EditSelectAll1, EditDelete1});
 }
 
 void TMain::CreateMenus()
@@ -233,8 +145,6 @@ void TMain::CreateMenus()
     edit->addAction(EditSelectAll1);
     edit->addSeparator();
     edit->addAction(EditDelete1);
-    m_findReplace->AddTo(*edit);
-    m_spelling->AddTo(*edit);
 
     QMenu *view = menuBar()->addMenu(QStringLiteral("&View"));
     view->addActions({ActShowPlaceholders, ActShowSafeAreas});
@@ -242,6 +152,10 @@ void TMain::CreateMenus()
     view->addActions({ActZoomFit, ActZoom50, ActZoom100, ActZoom200});
     view->addSeparator();
     view->addActions({ActShowElements, ActShowProperties});
+    QAction *resetLayout = view->addAction(QStringLiteral("Reset &Layout"));
+    resetLayout->setObjectName(QStringLiteral("ActResetLayout"));
+    resetLayout->setStatusTip(QStringLiteral("Docks, tool bars and side panels as a fresh start has them"));
+    connect(resetLayout, &QAction::triggered, this, &TMain::ResetLayout);
 
     QMenu *elements = menuBar()->addMenu(QStringLiteral("Ele&ments"));
     elements->addActions({ActNewText, ActNewImage, ActNewColumns, ActNewColumn, ActNewCard});
@@ -313,7 +227,7 @@ void TMain::AddElement(const TElementKind &kind)
 
 void TMain::UpdateActions()
 {
-    const bool editing = !m_generating;
+    const bool editing = !Generating();
     for (QAction *action : {ActNew, ActLoad, ActSaveAs, ActShowPlaceholders, ActShowElements, ActShowProperties, ActGenerateFrames})
         action->setEnabled(editing);
     ActSave->setEnabled(m_document.Modified() && editing);
@@ -326,104 +240,10 @@ void TMain::UpdateActions()
     ActNewCreditPair->setEnabled(m_treeEditor->AcceptsChild(TVmElementColumns::Kind));
     ActNewSpacer->setEnabled(m_treeEditor->AcceptsChild(TVmElementImage::Kind));
 
-    ActLoadImage->setEnabled(queryInterface<IElementImage>(m_currentElement) != nullptr);
-    ActProjectLoadImage->setEnabled(true);
-    if (const auto *background = queryInterface<IProjectBackground>(m_currentElement))
-        ActProjectClearImage->setEnabled(background->GetBackground() != nullptr);
+    m_propertyPages->UpdateActions();
 
-    EditCut1->setEnabled(EditEnabled(TEditCommand::Cut));
-    EditCopy1->setEnabled(EditEnabled(TEditCommand::Copy));
-    EditPaste1->setEnabled(EditEnabled(TEditCommand::Paste));
-    EditSelectAll1->setEnabled(EditEnabled(TEditCommand::SelectAll));
-    EditDelete1->setEnabled(EditEnabled(TEditCommand::Delete));
+    m_clipboard->UpdateActions();
     ActAbout->setEnabled(true);
-}
-
-bool TMain::EditEnabled(TEditCommand command) const
-{
-    QWidget *focus = QApplication::focusWidget();
-    if (focus == nullptr)
-        return false;
-    if (focus == ElementsTree) {
-        switch (command) {
-        case TEditCommand::Cut:
-        case TEditCommand::Copy:
-        case TEditCommand::Delete:
-            return m_treeEditor->CanCopy();
-        case TEditCommand::Paste:
-            return m_treeEditor->CanPaste();
-        case TEditCommand::SelectAll:
-            return m_treeEditor->CanSelectAll();
-        }
-    }
-    if (QLineEdit *edit = FocusedLineEdit(focus)) {
-        switch (command) {
-        case TEditCommand::Cut:
-        case TEditCommand::Delete:
-            return edit->hasSelectedText() && !edit->isReadOnly();
-        case TEditCommand::Copy:
-            return edit->hasSelectedText();
-        case TEditCommand::Paste:
-            return !edit->isReadOnly() && ClipboardHasText();
-        case TEditCommand::SelectAll:
-            return !edit->text().isEmpty();
-        }
-    }
-    if (auto *rich = qobject_cast<QTextEdit *>(focus))
-        return TextEditEnabled(*rich, command);
-    if (auto *plain = qobject_cast<QPlainTextEdit *>(focus))
-        return TextEditEnabled(*plain, command);
-    return false;
-}
-
-void TMain::EditExecute(TEditCommand command)
-{
-    // A shortcut may fire while the command is disabled for the focused control.
-    if (!EditEnabled(command))
-        return;
-    QWidget *focus = QApplication::focusWidget();
-    if (focus == ElementsTree) {
-        switch (command) {
-        case TEditCommand::Cut:
-            m_treeEditor->CutToClipboard();
-            break;
-        case TEditCommand::Copy:
-            m_treeEditor->CopyToClipboard();
-            break;
-        case TEditCommand::Paste:
-            m_treeEditor->PasteFromClipboard();
-            break;
-        case TEditCommand::SelectAll:
-            m_treeEditor->SelectAll();
-            break;
-        case TEditCommand::Delete:
-            m_treeEditor->DeleteSelection();
-            break;
-        }
-    } else if (QLineEdit *edit = FocusedLineEdit(focus)) {
-        switch (command) {
-        case TEditCommand::Cut:
-            edit->cut();
-            break;
-        case TEditCommand::Copy:
-            edit->copy();
-            break;
-        case TEditCommand::Paste:
-            edit->paste();
-            break;
-        case TEditCommand::SelectAll:
-            edit->selectAll();
-            break;
-        case TEditCommand::Delete:
-            edit->del();
-            break;
-        }
-    } else if (auto *rich = qobject_cast<QTextEdit *>(focus)) {
-        TextEditExecute(*rich, command);
-    } else if (auto *plain = qobject_cast<QPlainTextEdit *>(focus)) {
-        TextEditExecute(*plain, command);
-    }
-    ArmIdleUpdate();
 }
 
 void TMain::ArmIdleUpdate()

@@ -69,7 +69,7 @@ void TMain::FillRecentFilesMenu()
         action->setStatusTip(file);
         connect(action, &QAction::triggered, this, [this, file] { OpenRecentFile(file); });
     }
-    m_recentMenu->setEnabled(!files.isEmpty() && !m_generating);
+    m_recentMenu->setEnabled(!files.isEmpty() && !Generating());
 }
 
 void TMain::ActSaveExecute()
@@ -89,7 +89,7 @@ void TMain::ActSaveAsExecute()
 
 bool TMain::FormCloseQuery()
 {
-    if (m_generating)
+    if (Generating())
         return false;
     // A save that fails keeps the window open, with the error shown.
     bool settled = false;
@@ -99,8 +99,10 @@ bool TMain::FormCloseQuery()
 
 void TMain::closeEvent(QCloseEvent *event)
 {
-    if (FormCloseQuery())
+    if (FormCloseQuery()) {
+        SaveSettings();
         event->accept();
+    }
     else
         event->ignore();
 }

@@ -1,6 +1,8 @@
 // The Generate command of the main window and the frame stepping it drives.
 #include "ui/window/MainWindow.h"
 
+#include <QScopedValueRollback>
+
 #include "ui/generate/GenerationCommand.h"
 
 #include <QDir>
@@ -10,7 +12,7 @@
 
 namespace velmora {
 
-void TMain::ActGenerateFramesExecute()
+TGenerationCommand &TMain::Generation()
 {
     if (m_generation == nullptr) {
         m_generation = new TGenerationCommand(*this);
@@ -29,7 +31,12 @@ void TMain::ActGenerateFramesExecute()
         });
         connect(m_generation, &TGenerationCommand::Finished, this, [this] { GenerationProgressBar->setFormat(QStringLiteral("%p%")); });
     }
-    m_generation->Execute();
+    return *m_generation;
+}
+
+void TMain::ActGenerateFramesExecute()
+{
+    Generation().Execute();
 }
 
 void TMain::ShowFrameAt(int position)

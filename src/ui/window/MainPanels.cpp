@@ -91,7 +91,7 @@ void TMain::ToggleSidePanel(bool hide, QSplitter *splitter, int panelIndex, int 
 
 void TMain::SetGenerating(bool on)
 {
-    m_generating = on;
+    m_context->SetGenerating(on);
     m_transport->SetGenerating(on);
     ActShowProperties->setChecked(on);
     ActShowPropertiesExecute();

@@ -10,6 +10,7 @@
 #include "ui/preview/Transport.h"
 
 #include <QAction>
+#include <cmath>
 #include <QActionGroup>
 #include <QLabel>
 #include <QSignalBlocker>
@@ -53,7 +54,7 @@ void TMain::RenderFrame()
     ++m_renderCount;
     // Outlines are an editing aid: a generated video holds the frames velmora-cli renders,
     // so while generating the preview shows those frames too.
-    m_renderer.RenderFrame(m_document.Tree(), FramePosition(), ShowPlaceholders() && !m_generating);
+    m_renderer.RenderFrame(m_document.Tree(), FramePosition(), ShowPlaceholders() && !Generating());
     SetPositionRange(m_renderer.PositionRange());
     // A card stands still on the timeline: while it (or what it holds) is chosen, the preview
     // shows its held frame, as the video will.
@@ -66,7 +67,7 @@ void TMain::RenderFrame()
     PreviewBox->update();
     // A newly selected element out of view brings the roll to it; the slider's change renders again.
     const bool showFocused = std::exchange(m_showFocused, false);
-    if (showFocused && !m_generating && m_renderer.FocusedBand())
+    if (showFocused && !Generating() && m_renderer.FocusedBand())
         if (const auto position = PositionShowing(FramePosition(), m_renderer.Frame().height(), *m_renderer.FocusedBand(), m_context->Position().Maximum()))
             m_context->Position().SetValue(*position);
 }
@@ -136,6 +137,20 @@ TPreviewFit TMain::CurrentFit() const
     if (const IProject *project = ProjectOf(m_document))
         source = QSize(project->GetWidth(), project->GetHeight());
     return FitPreview(PreviewBox->rect(), source, m_zoomChoice);
+}
+
+QRect TMain::FocusedArea() const
+{
+    const auto &band = m_renderer.FocusedBand();
+    const int height = m_renderer.Frame().height();
+    if (!band || height <= 0 || !PreviewBox->isVisible())
+        return {};
+    const QRect frame = CurrentFit().Destination;
+    const double scale = double(frame.height()) / height;
+    const int top = frame.top() + int(std::floor(std::max(0, band->first) * scale));
+    const int bottom = frame.top() + int(std::ceil(std::min(height, band->second) * scale));
+    const QRect shown = QRect(frame.left(), top, frame.width(), std::max(1, bottom - top)).intersected(PreviewBox->rect());
+    return shown.isEmpty() ? QRect() : QRect(PreviewBox->mapToGlobal(shown.topLeft()), shown.size());
 }
 
 int TMain::ZoomPercent() const

@@ -4,10 +4,14 @@
 #include "ui/preview/RollRuler.h"
 #include "ui/panels/SpellingDialog.h"
 #include "ui/credits/CreditCommands.h"
+#include "ui/window/ClipboardCommands.h"
+#include "ui/pages/PageCard.h"
+#include "ui/pages/PageCreditBlock.h"
+#include "core/credits/ElementCreditBlock.h"
+#include "core/elements/ElementCard.h"
 
 #include "controls/PreviewPaintBox.h"
 #include "core/edit/TreeRules.h"
-#include "core/elements/ContentSizes.h"
 #include "ui/prompts/DialogPrompts.h"
 #include "ui/tree/ElementTreeModel.h"
 #include "ui/tree/ElementsTreeView.h"
@@ -18,6 +22,7 @@
 #include "ui/preview/PreviewPainter.h"
 #include "ui/pages/PropertyPages.h"
 #include "ui/preview/Transport.h"
+#include "ui/window/WindowPlaybackTarget.h"
 #include "ui/tree/TreeEditor.h"
 
 #include <QApplication>
@@ -48,41 +53,51 @@ TMain::TMain(QWidget *parent) : QMainWindow(parent), m_dialogs(std::make_unique<
 {
     m_prompts = m_dialogs.get();
     m_context = std::make_unique<TEditorContext>(m_document);
+    m_context->SetPrompts(*m_prompts);
     m_context->ShowError = [this](const QString &message) { ShowError(message); };
+    m_context->ScheduleRedraw = [this] { SchedulePreviewUpdate(); };
+    m_context->FocusedArea = [this] { return FocusedArea(); };
     connect(&m_context->Actions(), &TActionRegistry::Registered, this, &TMain::PlaceAction);
     setWindowTitle(QStringLiteral("Velmora - []"));
     resize(1062, 807);
 
     CreateActions();
-    m_creditCommands = new TCreditCommands(*this);
-    m_findReplace = new TFindReplace(*this);
-    m_spelling = new TSpellingDialog(*this);
+    m_creditCommands = new TCreditCommands(*m_context, *this, *statusBar());
     CreateLayout();
+    m_clipboard = new TClipboardCommands(*m_context, *m_treeEditor, m_treeImages, *this);
+    connect(m_clipboard, &TClipboardCommands::Executed, this, &TMain::ArmIdleUpdate);
+    EditCut1 = m_clipboard->EditCut1;
+    EditCopy1 = m_clipboard->EditCopy1;
+    EditPaste1 = m_clipboard->EditPaste1;
+    EditSelectAll1 = m_clipboard->EditSelectAll1;
+    EditDelete1 = m_clipboard->EditDelete1;
     CreateMenus();
     CreateToolBars();
+    m_findReplace = new TFindReplace(*m_context, *this);
+    m_spelling = new TSpellingDialog(*m_context, *this);
     CreateStatusBar();
     m_fontWarnings = new TFontWarningPanel(m_document, statusBar());
     statusBar()->addPermanentWidget(m_fontWarnings);
-    m_transport = new TTransport(*this);
-    m_signoff = new TSignoffPanel(*this);
+    m_playbackTarget = std::make_unique<TWindowPlaybackTarget>(*this);
+    m_transport = new TTransport(*m_context, *m_playbackTarget, *PreviewBox, *TrackBar, *statusBar(), *this);
+    m_signoff = new TSignoffPanel(*m_context, *m_creditCommands, *this);
     m_outline = new TOutlinePanel(*m_context, *m_treeEditor, *this);
-    m_stylesPanel = new TStylesPanel(*this);
+    // Where the roll is shown, the edit commands act on the selected elements.
+    for (QWidget *panel : {static_cast<QWidget *>(ElementsTree), pnlDisplay, static_cast<QWidget *>(m_outline->View)})
+        m_clipboard->AddSelectionPanel(panel);
+    m_stylesPanel = new TStylesPanel(*m_context, *m_treeEditor, *this);
     m_savedElementsWidth = ElementsDesignWidth;
     m_savedPagesWidth = PagesDesignWidth;
 
-    FillContentSizes();
-
-    m_currentElement = nullptr;
-    m_fillingPanels = true;
-    Pages->setCurrentWidget(PageNone);
-    m_generating = false;
-
     FormCreate();
+    KeepDefaultLayout();
 }
 
 TMain::~TMain()
 {
     qApp->removeEventFilter(this);
+    // The transport plays the window's target, which goes with the window's members.
+    delete m_transport;
     // Focus and clipboard changes while the widgets go must not reach members already destroyed.
     disconnect(qApp, nullptr, this, nullptr);
     disconnect(QGuiApplication::clipboard(), nullptr, this, nullptr);
@@ -147,14 +162,10 @@ QWidget *TMain::CreateElementsPanel()
 void TMain::ConnectDocument()
 {
     // The window follows the document: every edit, undo and redo arrives here.
-    connect(&m_document, &TDocument::NodeAboutToBeRemoved, this, &TMain::ElementsTreeNodeRemoving);
-    connect(&m_document, &TDocument::TreeAboutToBeReset, this, [this] { ElementsTreeNodeRemoving(&m_document.Tree().Root()); });
     connect(&m_document, &TDocument::Changed, this, [this](const TDocumentChange &change) {
         using TKind = TDocumentChange::TKind;
         if (change.Kind == TKind::TreeReset)
             RebuildTreeView();
-        if (change.Kind == TKind::ElementReplaced && m_currentElement == change.Old)
-            RunHandler([&] { ShowElementProperties(change.Node->Element()); });
         // The preview, status bar and time panel follow every change, moves included.
         if (change.Redraw)
             SchedulePreviewUpdate();
@@ -167,9 +178,13 @@ void TMain::ConnectDocument()
 
 QWidget *TMain::CreatePages()
 {
-    Pages = new QStackedWidget;
-    Pages->setObjectName(QStringLiteral("Pages"));
-    m_propertyPages = std::make_unique<TPropertyPages>(*this, static_cast<TMainControls &>(*this));
+    m_propertyPages = std::make_unique<TPropertyPages>(*m_context, m_treeImages);
+    TCreditBlockPage &blockPage = m_creditCommands->BlockPage();
+    m_propertyPages->AddPage(TVmElementCreditBlock::Kind, &blockPage, [&blockPage](IElement &element) { blockPage.Fill(element); });
+    auto *cardPage = new TCardPage(*m_context);
+    m_propertyPages->AddPage(TVmElementCard::Kind, cardPage, [cardPage](IElement &element) { cardPage->Fill(&element); });
+    connect(m_propertyPages.get(), &TPropertyPages::CurrentChanged, this, &TMain::ArmIdleUpdate);
+    Pages = m_propertyPages->Pages;
     return Pages;
 }
 
@@ -273,15 +288,6 @@ void TMain::CreateStatusBar()
     statusBar()->setObjectName(QStringLiteral("Status"));
 }
 
-void TMain::FillContentSizes()
-{
-    const QSignalBlocker blocker(ProjectContentSize);
-    ProjectContentSize->setUpdatesEnabled(false);
-    ProjectContentSize->clear();
-    ProjectContentSize->addItems(ContentSizeListItems());
-    ProjectContentSize->setUpdatesEnabled(true);
-}
-
 void TMain::FormCreate()
 {
     m_zoomChoice = PreviewZoomFit;
@@ -291,7 +297,7 @@ void TMain::FormCreate()
     m_document.OnTitleChanged = [this](QString title) { setWindowTitle(title.replace(QStringLiteral("[*]"), QStringLiteral("[*][*]"))); };
     ConnectDocument();
     m_document.NewProject();
-    m_dialogs->SetProjectFolder(QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation));
+    m_dialogs->SetProjectFile([this] { return m_document.ProjectFileName(); });
 
     // Command states follow the application's idle moments: after input, focus and clipboard changes.
     m_idleTimer.setSingleShot(true);
@@ -306,6 +312,7 @@ void TMain::FormCreate()
 void TMain::SetPrompts(IEditorPrompts *prompts)
 {
     m_prompts = prompts != nullptr ? prompts : m_dialogs.get();
+    m_context->SetPrompts(*m_prompts);
 }
 
 void TMain::ShowError(const QString &message)
@@ -315,23 +322,10 @@ void TMain::ShowError(const QString &message)
 
 void TMain::RebuildTreeView()
 {
-    m_currentElement = nullptr;
-    Pages->setCurrentWidget(PageNone);
+    m_propertyPages->Clear();
     m_treeEditor->ApplyTreeState();
     ShowNewProject();
     ArmIdleUpdate();
-}
-
-void TMain::ShowElementProperties(IElement *element)
-{
-    // Setting the controls runs their handlers; the guard keeps them from writing back.
-    m_fillingPanels = true;
-    const auto lower = qScopeGuard([this] { m_fillingPanels = false; });
-    // Edits of the element shown now are steps of their own.
-    m_document.BreakMerge();
-    m_currentElement = element;
-    Pages->setCurrentWidget(PageNone);
-    m_propertyPages->Fill(element);
 }
 
 void TMain::ElementsTreeChange()
@@ -339,19 +333,9 @@ void TMain::ElementsTreeChange()
     m_showFocused = true;
     const TElementNode *node = m_treeEditor->FocusedNode();
     if (node != nullptr && node->IsSelected())
-        RunHandler([&] { ShowElementProperties(node->Element()); });
+        RunHandler([&] { m_propertyPages->Show(node->Element()); });
     SchedulePreviewUpdate();
     ArmIdleUpdate();
-}
-
-void TMain::ElementsTreeNodeRemoving(TElementNode *node)
-{
-    // The pages must not keep an element whose node is going.
-    if (NodeOfElement(*node, m_currentElement) != nullptr) {
-        m_currentElement = nullptr;
-        Pages->setCurrentWidget(PageNone);
-        ArmIdleUpdate();
-    }
 }
 
 } // namespace velmora

@@ -7,7 +7,6 @@
 #include "ui/tree/TreeImages.h"
 
 #include <QMainWindow>
-#include <QScopedValueRollback>
 #include <QTimer>
 #include <QWheelEvent>
 #include <array>
@@ -29,6 +28,7 @@ namespace velmora {
 
 class IEditorPrompts;
 class TDialogPrompts;
+class TClipboardCommands;
 class TCreditCommands;
 class TElementTreeModel;
 class TElementsTreeView;
@@ -36,6 +36,7 @@ class TGenerationCommand;
 class TPreviewPaintBox;
 class TPropertyPages;
 class TTransport;
+class TWindowPlaybackTarget;
 class TFontWarningPanel;
 class TSignoffPanel;
 class TStylesPanel;
@@ -47,9 +48,6 @@ class TSpellingDialog;
 struct TElementKind;
 struct TPreviewFit;
 
-// The five edit commands that the focused control serves.
-enum class TEditCommand { Cut, Copy, Paste, SelectAll, Delete };
-
 // The widgets and commands of the main window. TMain builds and owns them; code outside the
 // window reads them through TMain::Controls() and cannot re-seat them.
 struct TMainControls
@@ -60,11 +58,6 @@ struct TMainControls
     QSplitter *ElementsSplitter = nullptr;
     QSplitter *PagesSplitter = nullptr;
     QStackedWidget *Pages = nullptr;
-    QWidget *PageProject = nullptr;
-    QWidget *PageTextElement = nullptr;
-    QWidget *PageImage = nullptr;
-    QWidget *PageNone = nullptr;
-    QComboBox *ProjectContentSize = nullptr;
     QWidget *pnlDisplay = nullptr;
     TPreviewPaintBox *PreviewBox = nullptr;
     QSlider *TrackBar = nullptr;
@@ -91,9 +84,6 @@ struct TMainControls
     QAction *ActNewColumn = nullptr;
     QAction *ActNewCreditPair = nullptr;
     QAction *ActNewSpacer = nullptr;
-    QAction *ActLoadImage = nullptr;
-    QAction *ActProjectLoadImage = nullptr;
-    QAction *ActProjectClearImage = nullptr;
     QAction *ActShowPlaceholders = nullptr;
     QAction *ActShowSafeAreas = nullptr;
     QAction *ActZoomFit = nullptr;
@@ -171,21 +161,15 @@ public:
     bool ShowPlaceholders() const;
 
     // --- property pages -------------------------------------------------------------------------
-    // The element the pages show; null until an element is selected and after its node goes.
-    IElement *CurrentElement() const { return m_currentElement; }
-    // True while the pages are filled from CurrentElement; page handlers then write nothing.
-    bool FillingPanels() const { return m_fillingPanels; }
-    // Holds FillingPanels up until the returned guard goes out of scope.
-    [[nodiscard]] QScopedValueRollback<bool> FillPanelsGuard() { return QScopedValueRollback<bool>(m_fillingPanels, true); }
-    // Makes element CurrentElement and shows its page filled from it ("Nothing Selected" for
-    // kinds without a page). Raises the error of a font that is not installed, page shown.
-    void ShowElementProperties(IElement *element);
+    // The pages and the element they show.
     TPropertyPages &PropertyPages() const { return *m_propertyPages; }
 
     // --- generating -----------------------------------------------------------------------------
-    bool Generating() const { return m_generating; }
+    bool Generating() const { return m_context->Generating(); }
     bool CancelRequested() const { return m_cancelRequested; }
     void SetCancelRequested(bool on) { m_cancelRequested = on; }
+    // The Generate command and the choices it offers next.
+    TGenerationCommand &Generation();
     // Enters or leaves the generating state: side panels hidden, slider replaced, commands disabled.
     void SetGenerating(bool on);
     // Moves the slider to position and renders that frame once, as each frame of a run is shown.
@@ -196,6 +180,15 @@ public:
     TFontWarningPanel &FontWarnings() const { return *m_fontWarnings; }
     TSignoffPanel &Signoff() const { return *m_signoff; }
     TStylesPanel &StylesPanel() const { return *m_stylesPanel; }
+
+    // Restores the layout, view and Generate choices of the last session, and saves them when
+    // the window closes from now on (the editor does; tests and screenshots start afresh).
+    void RememberSettings();
+    // View > Reset Layout: docks, tool bars and side panels as a fresh start has them.
+    void ResetLayout();
+
+    // Writes what RememberSettings restores, when the window remembers them.
+    void SaveSettings();
 
     // Re-evaluates the enabled and checked state of every command now.
     void UpdateActions();
@@ -234,9 +227,9 @@ private:
     void CreateActions();
     void CreateMenus();
     void CreateToolBars();
-    void FillContentSizes();
     void FormCreate();
     void ConnectDocument();
+    void KeepDefaultLayout();
 
     // Commands.
     void ActNewExecute();
@@ -252,13 +245,8 @@ private:
     void ActGenerateFramesExecute();
     void ArmIdleUpdate();
 
-    // Edit commands, served by the focused control.
-    bool EditEnabled(TEditCommand command) const;
-    void EditExecute(TEditCommand command);
-
     // Element tree.
     void ElementsTreeChange();
-    void ElementsTreeNodeRemoving(TElementNode *node);
 
     // Preview.
     void PreviewBoxPaint();
@@ -267,6 +255,8 @@ private:
     void CreateZoomActions();
     // Where the frame lies in the preview box at the current zoom.
     TPreviewFit CurrentFit() const;
+    // The focused element's band across the shown frame, in screen coordinates.
+    QRect FocusedArea() const;
     // Shows the speed warning as an icon (its text in the tooltip) when the status bar has no room for it.
     void CompactSpeedWarning();
     // After New and Open: the roll from its start, with the new project's range, time and zoom.
@@ -281,7 +271,6 @@ private:
     void ToggleSidePanel(bool hide, QSplitter *splitter, int panelIndex, int &savedWidth);
 
     TTreeImages m_treeImages;
-    bool m_fillingPanels = true;
     int m_savedPagesWidth = 0;
     int m_savedElementsWidth = 0;
     QTimer m_previewUpdateTimer;
@@ -292,10 +281,9 @@ private:
     IEditorPrompts *m_prompts = nullptr;
     std::unique_ptr<TTreeEditor> m_treeEditor;
     TCreditCommands *m_creditCommands = nullptr; // owned as a child object
+    TClipboardCommands *m_clipboard = nullptr;    // Cut, Copy, Paste, Select All, Delete
     TFindReplace *m_findReplace = nullptr;        // a child dialog of the window
     std::unique_ptr<TPropertyPages> m_propertyPages;
-    IElement *m_currentElement = nullptr;
-    bool m_generating = false;
     bool m_cancelRequested = false;
     TFrameRenderer m_renderer;
     int m_zoomChoice = 0;
@@ -304,10 +292,19 @@ private:
     QLabel *m_runningTime = nullptr;
     TRecentFiles m_recentFiles;
     QMenu *m_recentMenu = nullptr;
+    struct TLayout
+    {
+        QByteArray State;
+        QByteArray ElementsSplitter;
+        QByteArray PagesSplitter;
+    };
+    TLayout m_defaultLayout;      // the window as built, for Reset Layout
+    bool m_remembersSettings = false;
     bool m_rangeGuard = false;
     int m_renderCount = 0;
     QTimer m_idleTimer;
     TGenerationCommand *m_generation = nullptr;  // a child of the window, made on first use
+    std::unique_ptr<TWindowPlaybackTarget> m_playbackTarget;
     TTransport *m_transport = nullptr;            // a child of the window
     TFontWarningPanel *m_fontWarnings = nullptr;  // in the status bar
     TSignoffPanel *m_signoff = nullptr;           // Problems panel and proof export

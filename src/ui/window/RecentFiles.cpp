@@ -1,17 +1,12 @@
 #include "ui/window/RecentFiles.h"
 
-#include <QSettings>
+#include "ui/window/EditorSettings.h"
 
 namespace velmora {
 
 namespace {
 
 const QString RecentFilesKey = QStringLiteral("RecentFiles");
-
-QSettings UserSettings()
-{
-    return QSettings(QSettings::IniFormat, QSettings::UserScope, QStringLiteral("Velmora"), QStringLiteral("Velmora"));
-}
 
 } // namespace
 
@@ -26,7 +21,7 @@ QStringList WithRecentFile(QStringList files, const QString &file, int max)
 
 QStringList TRecentFiles::Files() const
 {
-    QStringList files = UserSettings().value(RecentFilesKey).toStringList();
+    QStringList files = EditorSettings().value(RecentFilesKey).toStringList();
     files.removeAll(QString());
     return files.mid(0, Max);
 }
@@ -46,7 +41,7 @@ void TRecentFiles::Remove(const QString &file)
 
 void TRecentFiles::Store(const QStringList &files)
 {
-    QSettings settings = UserSettings();
+    QSettings settings = EditorSettings();
     settings.setValue(RecentFilesKey, files);
 }
 

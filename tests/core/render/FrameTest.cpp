@@ -111,11 +111,15 @@ TEST(Frame, GoldenSmallRoll)
 TEST(ContentSizes, TableAndListTexts)
 {
     const QStringList items = ContentSizeListItems();
-    ASSERT_EQ(items.size(), 22); // the modern sizes follow row 16
+    ASSERT_EQ(items.size(), 25); // the modern sizes follow row 16, the DCI ones added later after them
     EXPECT_EQ(items[0], QStringLiteral("Custom"));
     EXPECT_EQ(items[1], QStringLiteral("VCD PAL (352 x 288)"));
     EXPECT_EQ(items[5], QStringLiteral("DVD PAL (720 x 576)"));
+    EXPECT_EQ(items[7], QStringLiteral("HD 720p (1280 x 720)"));
     EXPECT_EQ(items[8], QStringLiteral("HDDVD/HDTV NTSC (1440 x 1080)"));
+    EXPECT_EQ(items[21], QStringLiteral("DCI 4K (4096 x 2160)"));
+    EXPECT_EQ(items.mid(22), QStringList({QStringLiteral("DCI 2K Full (2048 x 1080)"), QStringLiteral("DCI 4K Flat (3996 x 2160)"),
+                                 QStringLiteral("DCI 4K Scope (4096 x 1716)")}));
     EXPECT_EQ(items[16], QStringLiteral("Wide Screen (1400 x 768)"));
     const QStringList screens{QStringLiteral("Screen (640 x 480)"), QStringLiteral("Screen (800 x 600)"),
         QStringLiteral("Screen (1024 x 768)"), QStringLiteral("Screen (1280 x 1024)"), QStringLiteral("Screen (1600 x 1200)")};
