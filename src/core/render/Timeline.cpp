@@ -50,7 +50,7 @@ std::pair<qint32, qint32> InkBand(const TTimelineSegment &card, const TFilm &fil
         qint32 top = std::numeric_limits<qint32>::max();
         qint32 bottom = std::numeric_limits<qint32>::min();
         for (const TCreditLayout::TPiece &piece : pieces)
-            if (!piece.Lines.empty() || !piece.Image.isNull()) {
+            if (!piece.Lines.empty() || piece.HasPicture()) {
                 top = std::min(top, piece.Top);
                 bottom = std::max(bottom, piece.Bottom);
             }

@@ -58,7 +58,7 @@ void TMain::RenderFrame()
     SetPositionRange(m_renderer.PositionRange());
     // A card stands still on the timeline: while it (or what it holds) is chosen, the preview
     // shows its held frame, as the video will.
-    if (!m_generating && TTimeline::HasCards(m_document.Tree())) {
+    if (!Generating() && TTimeline::HasCards(m_document.Tree())) {
         const TTimeline timeline = TTimeline::Build(m_document.Tree());
         if (const TTimelineSegment *card = timeline.CardOf(m_document.Tree().FocusedNode()))
             m_renderer.RenderTimelineFrame(m_document.Tree(), timeline, card->HeldFrame(), ShowPlaceholders());
