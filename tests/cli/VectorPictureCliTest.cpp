@@ -117,6 +117,51 @@ TEST_F(VectorPictureCliTest, JsonDescriptionCarriesTheOriginalBytes)
     EXPECT_LE(SoftPixels(QStringLiteral("again.vmz"), 2), 4);
 }
 
+TEST_F(VectorPictureCliTest, LogosRowIsAGridCentredOnTheSpine)
+{
+    Write(QStringLiteral("wide.svg"), "<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"200\" height=\"30\">"
+                                      "<rect y=\"12\" width=\"200\" height=\"6\" fill=\"#ffffff\"/></svg>");
+    Write(QStringLiteral("block.svg"), "<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"50\" height=\"50\">"
+                                       "<rect width=\"50\" height=\"50\" fill=\"#3080ff\"/></svg>");
+    const QString sheet = Write(QStringLiteral("logos.csv"), "Kind,Columns,Size,Image\nlogos,3,60,wide.svg;block.svg;logo.svg;block.svg\n");
+    Write(QStringLiteral("logo.svg"), "<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"40\" height=\"20\">"
+                                      "<polygon points=\"20,0 40,20 0,20\" fill=\"#d02020\"/></svg>");
+    const QString project = m_dir.filePath(QStringLiteral("logos.vmz"));
+    const TCliResult imported = RunCli({QStringLiteral("import"), sheet, QStringLiteral("-o"), project, QStringLiteral("--film"),
+                                        QStringLiteral("640x360")});
+    ASSERT_EQ(imported.ExitCode, 0) << imported.Err.toStdString();
+    const QString still = m_dir.filePath(QStringLiteral("logos.png"));
+    ASSERT_EQ(RunCli({QStringLiteral("still"), project, QStringLiteral("-o"), still, QStringLiteral("-p"), QStringLiteral("300")}).ExitCode, 0);
+    const QImage frame(still);
+    ASSERT_FALSE(frame.isNull());
+    // Where each colour's ink lies: the blue blocks (the middle of the first grid row and the
+    // only one of the second), the white bar at the left and the red triangle at the right.
+    struct TInk { double X = 0, Count = 0; int Top = 1 << 30, Bottom = -1; };
+    TInk blue, white, red;
+    for (int y = 0; y < frame.height(); ++y)
+        for (int x = 0; x < frame.width(); ++x) {
+            const QColor c = frame.pixelColor(x, y);
+            TInk *ink = c.blue() > 200 && c.red() < 100 ? &blue : c.red() > 200 && c.green() > 200 ? &white
+                : c.red() > 150 && c.green() < 80 ? &red : nullptr;
+            if (ink) {
+                ink->X += x;
+                ++ink->Count;
+                ink->Top = std::min(ink->Top, y);
+                ink->Bottom = std::max(ink->Bottom, y);
+            }
+        }
+    ASSERT_GT(blue.Count, 0);
+    ASSERT_GT(white.Count, 0);
+    ASSERT_GT(red.Count, 0);
+    EXPECT_NEAR(blue.X / blue.Count, 320, 1.5);
+    EXPECT_NEAR(320 - white.X / white.Count, red.X / red.Count - 320, 3);
+    // Two blocks one above the other: the blue ink spans two grid rows.
+    EXPECT_GT(blue.Bottom - blue.Top, 2 * (red.Bottom - red.Top));
+    // The thin bar is given the ink of a solid block: it is far wider than the block is tall.
+    EXPECT_LT(white.Count, blue.Count);
+    EXPECT_GT(white.Count, blue.Count / 8);
+}
+
 TEST_F(VectorPictureCliTest, CraftedPicturesAreRefusedAtImport)
 {
     const struct

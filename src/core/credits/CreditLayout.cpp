@@ -1,5 +1,6 @@
 #include "core/credits/CreditLayout.h"
 
+#include "core/credits/LogoGrid.h"
 #include "core/elements/Drawing.h"
 #include "core/elements/ElementError.h"
 #include "core/elements/OutlineText.h"
@@ -14,6 +15,7 @@
 #include <cmath>
 #include <limits>
 #include <map>
+#include <numeric>
 
 namespace velmora {
 
@@ -230,6 +232,9 @@ private:
         case TCreditRowKind::Image:
             Image(head);
             break;
+        case TCreditRowKind::Logos:
+            Logos(head);
+            break;
         case TCreditRowKind::Gap: {
             const int size = Number(head, colSize, -1, 0, MaxSize);
             if (size < 0)
@@ -343,18 +348,18 @@ private:
         m_pendingSpace = style.SpaceAfter;
     }
 
-    void Image(const TCreditRow &row)
+    // One picture of a sheet row, its own size in natural; a picture that cannot be read is
+    // left empty (it keeps no room) and a refused one is warned about.
+    TCreditLayout::TPiece Picture(const TCreditRow &row, const QString &cell, QSizeF &natural)
     {
-        const TCreditStyle &style = StyleOf(row, "Text");
-        const QString path = QDir(m_imageDir).absoluteFilePath(RequiredCell(m_rows, row, colImage).trimmed());
-        const int size = Number(row, colSize, 0, 0, MaxSize);
+        const QString path = QDir(m_imageDir).absoluteFilePath(cell);
         TCreditLayout::TPiece piece;
         piece.Row = row.Number;
-        // A picture that is not there keeps its room, so the roll's timing does not change.
-        QSizeF natural;
+        piece.Picture = path;
         if (IsVectorPictureFile(path)) {
             try {
                 piece.Vector = LoadVectorPictureFile(path);
+                piece.Image = piece.Vector->Preview();  // for whatever asks for pixels
                 natural = piece.Vector->NaturalSize();
             } catch (const EVelmoraError &e) {
                 m_warnings.push_back({row.Number, e.message()});
@@ -363,6 +368,52 @@ private:
             piece.Image = LoadImageFile(path);
             natural = piece.Image.size();
         }
+        return piece;
+    }
+
+    // Several pictures in a grid of Columns cells a row (default: all in one), each given the
+    // same ink area as a Size-sided square half covered, the grid centred on the spine.
+    void Logos(const TCreditRow &row)
+    {
+        const TCreditStyle &style = StyleOf(row, "Text");
+        const QStringList cells = PictureCells(row);
+        if (cells.isEmpty())
+            RequiredCell(m_rows, row, colImage);
+        const int size = Number(row, colSize, 80, 1, MaxSize);
+        const int columns = Number(row, colColumns, int(std::min<qsizetype>(cells.size(), MaxColumns)), 1, MaxColumns);
+        std::vector<TCreditLayout::TPiece> pieces;
+        std::vector<TLogoShape> shapes;
+        for (const QString &cell : cells) {
+            QSizeF natural;
+            TCreditLayout::TPiece piece = Picture(row, cell, natural);
+            shapes.push_back({natural.isValid() ? natural : QSizeF(1, 1), InkCoverage(piece.Image)});
+            pieces.push_back(std::move(piece));
+        }
+        const auto [left, right] = MeasureOf(style);
+        double height = 0.0;
+        const std::vector<QRectF> rects =
+            LogoGrid(shapes, columns, size * m_scale, right - left, m_width * style.Spine / 100.0, height);
+        const double top = ElasticTop(style.SpaceBefore, style.MinSpace, style.MaxSpace);
+        // Pieces go in by their tops, which centring within a grid row can put out of order.
+        std::vector<std::size_t> order(pieces.size());
+        std::iota(order.begin(), order.end(), std::size_t(0));
+        std::stable_sort(order.begin(), order.end(), [&rects](std::size_t a, std::size_t b) { return rects[a].top() < rects[b].top(); });
+        for (const std::size_t i : order) {
+            pieces[i].ImageRect = pieces[i].Image.isNull() ? QRectF() : rects[i].translated(0, top);
+            const double pieceTop = top + rects[i].top();
+            Push(std::move(pieces[i]), pieceTop, pieceTop + rects[i].height());
+        }
+        m_y = top + height;
+        m_pendingSpace = style.SpaceAfter;
+    }
+
+    void Image(const TCreditRow &row)
+    {
+        const TCreditStyle &style = StyleOf(row, "Text");
+        const int size = Number(row, colSize, 0, 0, MaxSize);
+        // A picture that is not there keeps its room, so the roll's timing does not change.
+        QSizeF natural;
+        TCreditLayout::TPiece piece = Picture(row, RequiredCell(m_rows, row, colImage).trimmed(), natural);
         double height = size * m_scale;
         double width = 0.0;
         if (natural.height() > 0) {

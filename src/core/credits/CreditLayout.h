@@ -82,7 +82,8 @@ public:
         int Row = 0;  // the sheet row it comes from
         std::vector<TLine> Lines;
         QImage Image;
-        std::shared_ptr<const TVectorPicture> Vector;  // an SVG or PDF picture, drawn instead of Image
+        std::shared_ptr<const TVectorPicture> Vector;  // an SVG or PDF picture, drawn instead of Image (its preview)
+        QString Picture;  // the picture's file, as the layout found it
         QRectF ImageRect;
     };
     const std::vector<TPiece> &Pieces() const { return m_pieces; }

@@ -144,18 +144,17 @@ void CollectFiles(const TElementNode &node, TCreditFiles &out)
             out.Files << styles;
         const QDir pictures(block->PictureDir());
         const TCreditRows &rows = block->Rows();
-        for (const TCreditRow &row : rows.Rows) {
-            if (row.Kind != TCreditRowKind::Image || row[colImage].trimmed().isEmpty())
-                continue;
-            const QString path = pictures.absoluteFilePath(row[colImage].trimmed());
-            out.Files << path;
-            const QFileInfo info(path);
-            const QString where = QStringLiteral("%1:%2: column Image: ").arg(rows.SheetName).arg(row.Number);
-            if (!info.exists())
-                out.Problems << where + QStringLiteral("the file \"%1\" does not exist").arg(path);
-            else if (!info.isFile())
-                out.Problems << where + QStringLiteral("\"%1\" is not a regular file (a folder or a device)").arg(path);
-        }
+        for (const TCreditRow &row : rows.Rows)
+            for (const QString &picture : PictureCells(row)) {
+                const QString path = pictures.absoluteFilePath(picture);
+                out.Files << path;
+                const QFileInfo info(path);
+                const QString where = QStringLiteral("%1:%2: column Image: ").arg(rows.SheetName).arg(row.Number);
+                if (!info.exists())
+                    out.Problems << where + QStringLiteral("the file \"%1\" does not exist").arg(path);
+                else if (!info.isFile())
+                    out.Problems << where + QStringLiteral("\"%1\" is not a regular file (a folder or a device)").arg(path);
+            }
     }
     for (std::size_t i = 0; i < node.ChildCount(); ++i)
         CollectFiles(*node.Child(i), out);

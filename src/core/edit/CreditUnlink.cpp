@@ -137,7 +137,11 @@ private:
     TPlaced Picture(const TCreditLayout::TPiece &piece) const
     {
         auto image = std::make_unique<TVmElementImage>();
-        image->AssignImage(piece.Image, PicturePath(piece.Row));
+        const QString path = piece.Picture.isEmpty() ? PicturePath(piece.Row) : piece.Picture;
+        if (piece.Vector)
+            image->AssignVector(piece.Vector, path);
+        else
+            image->AssignImage(piece.Image, path);
         image->SetSpecificDims(true);
         image->SetWidth(Rounded(piece.ImageRect.width()));
         image->SetHeight(Rounded(piece.ImageRect.height()));

@@ -10,7 +10,7 @@
 namespace velmora {
 
 enum TCreditColumn { colKind, colRole, colName, colText, colStyle, colColumns, colSize, colImage, colTime, colCount };
-enum class TCreditRowKind { Heading, Pair, Names, Text, Image, Gap };
+enum class TCreditRowKind { Heading, Pair, Names, Text, Image, Gap, Logos };
 
 // The name a column or a kind has in a sheet's header and Kind cells.
 const char *CreditColumnName(TCreditColumn column);
@@ -36,6 +36,10 @@ struct TCreditRows
     QStringList IgnoredColumns;
     std::array<int, colCount> ColumnIndex{-1, -1, -1, -1, -1, -1, -1, -1, -1}; // 0-based in the sheet, -1: absent
 };
+
+// The picture files a row names in its Image cell, as written: one for an image row, each
+// of a logos row's names separated by ";"; none for other rows.
+QStringList PictureCells(const TCreditRow &row);
 
 // A sheet column as spreadsheets letter it: 0 is A, 26 is AA.
 QString SheetColumnLetter(int index);

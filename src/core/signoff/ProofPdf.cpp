@@ -162,7 +162,9 @@ void DrawPiece(QPainter &painter, const TPlacedBlock &block, const TCreditLayout
     for (const TCreditLayout::TLine &line : piece.Lines)
         DrawSearchable(painter, *line.Layout, QPointF(block.X + line.Origin.x(), block.Top + line.Origin.y()),
                        rollColours ? line.Color : PaperColour(line.Color));
-    if (!piece.Image.isNull() && !piece.ImageRect.isEmpty()) {
+    if (piece.Vector && !piece.ImageRect.isEmpty()) {
+        piece.Vector->Draw(painter, piece.ImageRect.translated(block.X, block.Top));  // stays vectors on paper
+    } else if (!piece.Image.isNull() && !piece.ImageRect.isEmpty()) {
         painter.setRenderHint(QPainter::SmoothPixmapTransform, true);
         painter.drawImage(piece.ImageRect.translated(block.X, block.Top), piece.Image);
     }
