@@ -144,7 +144,9 @@ void AddFields(const IElement &element, TFields &json, bool withPictures)
         image->GetFileName(fileName);
         json[QStringLiteral("FileName")] = FromSystemCodePage(fileName);
         const auto *picture = dynamic_cast<const TVmElementImage *>(&element);
-        json[QStringLiteral("Image")] = ImageSize(image->GetImage(), picture ? picture->PictureProblem() : QString());
+        const TVectorPicture *vector = picture ? picture->GetVector() : nullptr;
+        json[QStringLiteral("Image")] = vector ? SizeJson(vector->PixelSize(), QString())
+                                               : ImageSize(image->GetImage(), picture ? picture->PictureProblem() : QString());
         if (withPictures)
             json[QStringLiteral("ImageData")] = ImageData(image->GetImage(), picture ? picture->GetVector() : nullptr);
         json[QStringLiteral("SpecificDims")] = image->GetSpecificDims();
