@@ -2,6 +2,10 @@
 // and crafted files refused before they reach a project.
 #include "cli/CliRunner.h"
 
+#include "core/credits/ElementCreditBlock.h"
+#include "core/document/ElementTree.h"
+#include "core/document/Document.h"
+#include "core/edit/CreditSheet.h"
 #include "core/elements/VectorPicture.h"
 
 #include <QFile>
@@ -168,6 +172,18 @@ TEST_F(VectorPictureCliTest, LogosRowIsAGridCentredOnTheSpine)
     // The thin bar is given the ink of a solid block: it is far wider than the block is tall.
     EXPECT_LT(white.Count, blue.Count);
     EXPECT_GT(white.Count, blue.Count / 8);
+
+    // No elements draw the grid the same, so the block is not unlinked into any.
+    velmora::TDocument document;
+    document.OpenProject(project);
+    const auto *block = dynamic_cast<const velmora::TVmElementCreditBlock *>(document.ProjectNode()->Child(0)->Element());
+    ASSERT_NE(block, nullptr);
+    try {
+        velmora::UnlinkedCreditElements(*block, 640, 360, m_dir.path(), {});
+        ADD_FAILURE() << "a logos row was unlinked";
+    } catch (const velmora::EVelmoraError &e) {
+        EXPECT_TRUE(e.message().contains(QStringLiteral("logos row"))) << e.message().toStdString();
+    }
 }
 
 TEST_F(VectorPictureCliTest, CraftedPicturesAreRefusedAtImport)

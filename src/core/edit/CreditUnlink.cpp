@@ -208,6 +208,13 @@ TCreditBlock UnlinkedCreditElements(const TVmElementCreditBlock &block, int band
 {
     if (!block.Problem().isEmpty())
         throw EVelmoraError(QStringLiteral("the credits cannot be unlinked: %1").arg(block.Problem()));
+    // A grid of logos has no element form that draws it the same: refused rather than changed.
+    for (const TCreditRow &row : block.Rows().Rows)
+        if (row.Kind == TCreditRowKind::Logos)
+            throw EVelmoraError(QStringLiteral("the credits cannot be unlinked: %1:%2 is a logos row, which no element lays out "
+                                               "as a grid; keep the credits as a block")
+                                    .arg(block.Rows().SheetName)
+                                    .arg(row.Number));
     // The styles as the block draws them: sized for a 1080-line film, the project's laid over.
     TCreditStyles styles(1080);
     if (!block.Source().StylesJson.isEmpty())
