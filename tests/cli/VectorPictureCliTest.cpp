@@ -2,6 +2,10 @@
 // and crafted files refused before they reach a project.
 #include "cli/CliRunner.h"
 
+#include "core/credits/ElementCreditBlock.h"
+#include "core/document/ElementTree.h"
+#include "core/document/Document.h"
+#include "core/edit/CreditSheet.h"
 #include "core/elements/VectorPicture.h"
 
 #include <QFile>
@@ -28,21 +32,26 @@ protected:
         return file.fileName();
     }
 
-    // A 320 x 120 roll holding one picture drawn at 200 x 100, in view whole at frame 13.
-    TCliResult Import(const QString &picture, const QString &project)
+    // A 320 x 120 roll holding one picture drawn at 200 x 100, in view whole at frame 13;
+    // background, when given, stretched behind it.
+    TCliResult Import(const QString &picture, const QString &project, const QString &background = {})
     {
         const QJsonObject image{{QStringLiteral("kind"), QStringLiteral("TVmElementImage")},
                                 {QStringLiteral("ImageFile"), picture},
                                 {QStringLiteral("SpecificDims"), true},
                                 {QStringLiteral("Width"), 200},
                                 {QStringLiteral("Height"), 100}};
-        const QJsonObject roll{{QStringLiteral("kind"), QStringLiteral("TVmElementProject")},
+        QJsonObject roll{{QStringLiteral("kind"), QStringLiteral("TVmElementProject")},
                                {QStringLiteral("Width"), 320},
                                {QStringLiteral("Height"), 120},
                                {QStringLiteral("ScrollRate"), 8},
                                {QStringLiteral("FrameRate"), 24},
                                {QStringLiteral("BackColor"), QStringLiteral("#FF000000")},
                                {QStringLiteral("children"), QJsonArray{image}}};
+        if (!background.isEmpty()) {
+            roll[QStringLiteral("BackgroundFile")] = background;
+            roll[QStringLiteral("WrapMode")] = QStringLiteral("Fit To Film");
+        }
         const QString json = Write(project + QStringLiteral(".json"), QJsonDocument(roll).toJson());
         return RunCli({QStringLiteral("import"), json, QStringLiteral("-o"), m_dir.filePath(project)});
     }
@@ -105,16 +114,76 @@ TEST_F(VectorPictureCliTest, ProofKeepsVectors)
 
 TEST_F(VectorPictureCliTest, JsonDescriptionCarriesTheOriginalBytes)
 {
-    ASSERT_EQ(Import(Write(QStringLiteral("logo.svg"), Logo), QStringLiteral("svg.vmz")).ExitCode, 0);
+    const QString logo = Write(QStringLiteral("logo.svg"), Logo);
+    ASSERT_EQ(Import(logo, QStringLiteral("svg.vmz"), logo).ExitCode, 0);
     const TCliResult info = RunCli({QStringLiteral("info"), QStringLiteral("--json"), m_dir.filePath(QStringLiteral("svg.vmz"))});
     ASSERT_EQ(info.ExitCode, 0);
     const QString described = Write(QStringLiteral("described.json"), info.Out);
     ASSERT_EQ(RunCli({QStringLiteral("import"), described, QStringLiteral("-o"), m_dir.filePath(QStringLiteral("again.vmz"))}).ExitCode, 0);
     const QJsonObject again = QJsonDocument::fromJson(
         RunCli({QStringLiteral("info"), QStringLiteral("--json"), m_dir.filePath(QStringLiteral("again.vmz"))}).Out).object();
-    const QJsonObject image = again[QStringLiteral("nodes")].toArray().first()[QStringLiteral("children")].toArray().first().toObject();
+    const QJsonObject project = again[QStringLiteral("nodes")].toArray().first().toObject();
+    const QJsonObject image = project[QStringLiteral("children")].toArray().first().toObject();
     EXPECT_EQ(QByteArray::fromBase64(image[QStringLiteral("ImageData")].toString().toLatin1()), Logo);
-    EXPECT_LE(SoftPixels(QStringLiteral("again.vmz"), 2), 4);
+    EXPECT_EQ(QByteArray::fromBase64(project[QStringLiteral("BackgroundData")].toString().toLatin1()), Logo);
+    EXPECT_EQ(project[QStringLiteral("Background")][QStringLiteral("width")].toInt(), 40);
+}
+
+TEST_F(VectorPictureCliTest, LogosRowIsAGridCentredOnTheSpine)
+{
+    Write(QStringLiteral("wide.svg"), "<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"200\" height=\"30\">"
+                                      "<rect y=\"12\" width=\"200\" height=\"6\" fill=\"#ffffff\"/></svg>");
+    Write(QStringLiteral("block.svg"), "<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"50\" height=\"50\">"
+                                       "<rect width=\"50\" height=\"50\" fill=\"#3080ff\"/></svg>");
+    const QString sheet = Write(QStringLiteral("logos.csv"), "Kind,Columns,Size,Image\nlogos,3,60,wide.svg;block.svg;logo.svg;block.svg\n");
+    Write(QStringLiteral("logo.svg"), "<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"40\" height=\"20\">"
+                                      "<polygon points=\"20,0 40,20 0,20\" fill=\"#d02020\"/></svg>");
+    const QString project = m_dir.filePath(QStringLiteral("logos.vmz"));
+    const TCliResult imported = RunCli({QStringLiteral("import"), sheet, QStringLiteral("-o"), project, QStringLiteral("--film"),
+                                        QStringLiteral("640x360")});
+    ASSERT_EQ(imported.ExitCode, 0) << imported.Err.toStdString();
+    const QString still = m_dir.filePath(QStringLiteral("logos.png"));
+    ASSERT_EQ(RunCli({QStringLiteral("still"), project, QStringLiteral("-o"), still, QStringLiteral("-p"), QStringLiteral("300")}).ExitCode, 0);
+    const QImage frame(still);
+    ASSERT_FALSE(frame.isNull());
+    // Where each colour's ink lies: the blue blocks (the middle of the first grid row and the
+    // only one of the second), the white bar at the left and the red triangle at the right.
+    struct TInk { double X = 0, Count = 0; int Top = 1 << 30, Bottom = -1; };
+    TInk blue, white, red;
+    for (int y = 0; y < frame.height(); ++y)
+        for (int x = 0; x < frame.width(); ++x) {
+            const QColor c = frame.pixelColor(x, y);
+            TInk *ink = c.blue() > 200 && c.red() < 100 ? &blue : c.red() > 200 && c.green() > 200 ? &white
+                : c.red() > 150 && c.green() < 80 ? &red : nullptr;
+            if (ink) {
+                ink->X += x;
+                ++ink->Count;
+                ink->Top = std::min(ink->Top, y);
+                ink->Bottom = std::max(ink->Bottom, y);
+            }
+        }
+    ASSERT_GT(blue.Count, 0);
+    ASSERT_GT(white.Count, 0);
+    ASSERT_GT(red.Count, 0);
+    EXPECT_NEAR(blue.X / blue.Count, 320, 1.5);
+    EXPECT_NEAR(320 - white.X / white.Count, red.X / red.Count - 320, 3);
+    // Two blocks one above the other: the blue ink spans two grid rows.
+    EXPECT_GT(blue.Bottom - blue.Top, 2 * (red.Bottom - red.Top));
+    // The thin bar is given the ink of a solid block: it is far wider than the block is tall.
+    EXPECT_LT(white.Count, blue.Count);
+    EXPECT_GT(white.Count, blue.Count / 8);
+
+    // No elements draw the grid the same, so the block is not unlinked into any.
+    velmora::TDocument document;
+    document.OpenProject(project);
+    const auto *block = dynamic_cast<const velmora::TVmElementCreditBlock *>(document.ProjectNode()->Child(0)->Element());
+    ASSERT_NE(block, nullptr);
+    try {
+        velmora::UnlinkedCreditElements(*block, 640, 360, m_dir.path(), {});
+        ADD_FAILURE() << "a logos row was unlinked";
+    } catch (const velmora::EVelmoraError &e) {
+        EXPECT_TRUE(e.message().contains(QStringLiteral("logos row"))) << e.message().toStdString();
+    }
 }
 
 TEST_F(VectorPictureCliTest, CraftedPicturesAreRefusedAtImport)

@@ -6,6 +6,7 @@
 #include <QDragMoveEvent>
 #include <QMimeData>
 #include <QTemporaryDir>
+#include <QUrl>
 #include <QtEndian>
 
 using namespace velmora;
@@ -225,6 +226,41 @@ private Q_SLOTS:
         QApplication::sendEvent(f.View().viewport(), &drop);
         QCOMPARE(Structure(f.Project()), Sample);
         QVERIFY(f.Prompts.Errors.isEmpty());
+    }
+
+    // Picture files from the file manager: an SVG becomes a vector image element; a crafted one
+    // is refused with its reason and changes nothing.
+    void droppedVectorPictures()
+    {
+        TSampleRoll f;
+        QTemporaryDir dir;
+        const auto drop = [&](const QString &name, const QByteArray &bytes) {
+            QFile file(dir.filePath(name));
+            if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size())
+                qFatal("cannot write the picture");
+            file.close();
+            QMimeData data;
+            data.setUrls({QUrl::fromLocalFile(file.fileName())});
+            const QRect rect = f.View().visualRect(f.Model().IndexOf(*f.Column));
+            QDragEnterEvent enter(rect.center(), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+            QApplication::sendEvent(f.View().viewport(), &enter);
+            QDragMoveEvent move(rect.center(), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+            QApplication::sendEvent(f.View().viewport(), &move);
+            QDropEvent dropped(rect.center(), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+            QApplication::sendEvent(f.View().viewport(), &dropped);
+        };
+        drop(QStringLiteral("evil.svg"), "<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"9\" height=\"9\">"
+                                         "<image href=\"file:///etc/passwd\"/></svg>");
+        QCOMPARE(Structure(f.Project()), Sample);
+        QCOMPARE(f.Prompts.Errors.size(), 1);
+        QVERIFY2(f.Prompts.Errors.first().contains(QStringLiteral("is refused")), qPrintable(f.Prompts.Errors.first()));
+        drop(QStringLiteral("logo.svg"), "<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"40\" height=\"20\">"
+                                         "<rect width=\"40\" height=\"20\" fill=\"red\"/></svg>");
+        TElementNode *logo = f.ByCaption(QStringLiteral("logo.svg"));
+        QVERIFY(logo != nullptr);
+        const auto *image = dynamic_cast<const TVmElementImage *>(logo->Element());
+        QVERIFY(image != nullptr && image->GetVector() != nullptr);
+        QCOMPARE(image->GetVector()->NaturalSize(), QSizeF(40, 20));
     }
 
     void clipboardOffersItsFormats()

@@ -1,5 +1,6 @@
 #include "core/credits/CreditLayout.h"
 
+#include "core/credits/LogoGrid.h"
 #include "core/elements/Drawing.h"
 #include "core/elements/ElementError.h"
 #include "core/elements/OutlineText.h"
@@ -15,6 +16,7 @@
 #include <cmath>
 #include <limits>
 #include <map>
+#include <numeric>
 
 namespace velmora {
 
@@ -237,6 +239,9 @@ private:
         case TCreditRowKind::Image:
             Image(head);
             break;
+        case TCreditRowKind::Logos:
+            Logos(head);
+            break;
         case TCreditRowKind::Card:
         case TCreditRowKind::Crawl:
             break;
@@ -353,22 +358,20 @@ private:
         m_pendingSpace = style.SpaceAfter;
     }
 
-    void Image(const TCreditRow &row)
+    // One picture of a sheet row, its own size in natural; a picture that cannot be read is
+    // left empty (it keeps no room) and a refused one is warned about.
+    TCreditLayout::TPiece Picture(const TCreditRow &row, const QString &cell, QSizeF &natural)
     {
-        const TCreditStyle &style = StyleOf(row, "Text");
-        const QString cell = RequiredCell(m_rows, row, colImage).trimmed();
-        const int size = Number(row, colSize, 0, 0, MaxSize);
+        // Without a folder (checking a block as it loads) no file is looked at. A raster picture
+        // has only its header read here, and its pixels only where it is drawn; a vector one
+        // (SVG, PDF) is small, and is read and checked here.
+        const QString path = m_imageDir.isEmpty() ? QString() : QDir(m_imageDir).absoluteFilePath(cell);
         TCreditLayout::TPiece piece;
         piece.Row = row.Number;
-        // Without a folder (checking a block as it loads) no file is looked at. A picture that is
-        // not there keeps its room, so the roll's timing does not change. A raster picture has
-        // only its header read here, and its pixels only where it is drawn; a vector one (SVG,
-        // PDF) is small, and is read and checked here.
-        const QString path = m_imageDir.isEmpty() ? QString() : QDir(m_imageDir).absoluteFilePath(cell);
-        QSizeF natural;
         if (!path.isEmpty() && IsVectorPictureFile(path)) {
             try {
                 piece.Vector = LoadVectorPictureFile(path);
+                piece.Picture = path;
                 natural = piece.Vector->NaturalSize();
             } catch (const EVelmoraError &e) {
                 m_warnings.push_back({row.Number, e.message()});
@@ -378,6 +381,63 @@ private:
             if (!natural.isEmpty())
                 piece.Picture = path;
         }
+        return piece;
+    }
+
+    // A small copy of a picture to weigh its ink by: the vector's preview, or the file decoded
+    // to fit 256 pixels (through the shared cache, not at its full size).
+    static QImage InkSample(const TCreditLayout::TPiece &piece, QSizeF natural)
+    {
+        if (piece.Vector)
+            return piece.Vector->Preview();
+        if (piece.Picture.isEmpty() || natural.isEmpty())
+            return {};
+        return TPictureCache::Picture(piece.Picture, natural.scaled(256, 256, Qt::KeepAspectRatio).toSize().expandedTo(QSize(1, 1)));
+    }
+
+    // Several pictures in a grid of Columns cells a row (default: all in one), each given the
+    // same ink area as a Size-sided square half covered, the grid centred on the spine.
+    void Logos(const TCreditRow &row)
+    {
+        const TCreditStyle &style = StyleOf(row, "Text");
+        const QStringList cells = PictureCells(row);
+        if (cells.isEmpty())
+            RequiredCell(m_rows, row, colImage);
+        const int size = Number(row, colSize, 80, 1, MaxSize);
+        const int columns = Number(row, colColumns, int(std::min<qsizetype>(cells.size(), MaxColumns)), 1, MaxColumns);
+        std::vector<TCreditLayout::TPiece> pieces;
+        std::vector<TLogoShape> shapes;
+        for (const QString &cell : cells) {
+            QSizeF natural;
+            TCreditLayout::TPiece piece = Picture(row, cell, natural);
+            shapes.push_back({natural.isValid() ? natural : QSizeF(1, 1), InkCoverage(InkSample(piece, natural))});
+            pieces.push_back(std::move(piece));
+        }
+        const auto [left, right] = MeasureOf(style);
+        double height = 0.0;
+        const std::vector<QRectF> rects =
+            LogoGrid(shapes, columns, size * m_scale, right - left, m_width * style.Spine / 100.0, height);
+        const double top = ElasticTop(style.SpaceBefore, style.MinSpace, style.MaxSpace);
+        // Pieces go in by their tops, which centring within a grid row can put out of order.
+        std::vector<std::size_t> order(pieces.size());
+        std::iota(order.begin(), order.end(), std::size_t(0));
+        std::stable_sort(order.begin(), order.end(), [&rects](std::size_t a, std::size_t b) { return rects[a].top() < rects[b].top(); });
+        for (const std::size_t i : order) {
+            pieces[i].ImageRect = pieces[i].HasPicture() ? rects[i].translated(0, top) : QRectF();
+            const double pieceTop = top + rects[i].top();
+            Push(std::move(pieces[i]), pieceTop, pieceTop + rects[i].height());
+        }
+        m_y = top + height;
+        m_pendingSpace = style.SpaceAfter;
+    }
+
+    void Image(const TCreditRow &row)
+    {
+        const TCreditStyle &style = StyleOf(row, "Text");
+        const int size = Number(row, colSize, 0, 0, MaxSize);
+        // A picture that is not there keeps its room, so the roll's timing does not change.
+        QSizeF natural;
+        TCreditLayout::TPiece piece = Picture(row, RequiredCell(m_rows, row, colImage).trimmed(), natural);
         double height = size * m_scale;
         double width = 0.0;
         if (natural.height() > 0) {

@@ -81,10 +81,11 @@ public:
         qint32 Bottom = 0;
         int Row = 0;  // the sheet row it comes from
         std::vector<TLine> Lines;
-        // A picture row's file, read only when it is drawn (through the shared picture cache,
-        // at the size drawn); empty when the row has none or it cannot be read.
+        // A picture row's file: a raster one read only when it is drawn (through the shared
+        // picture cache, at the size drawn), or a vector one kept in Vector; empty when the row
+        // has none or it cannot be read.
         QString Picture;
-        std::shared_ptr<const TVectorPicture> Vector;  // an SVG or PDF picture, drawn instead
+        std::shared_ptr<const TVectorPicture> Vector;  // an SVG or PDF picture, drawn as vectors
         QRectF ImageRect;
         bool HasPicture() const { return !Picture.isEmpty() || Vector != nullptr; }
     };

@@ -40,15 +40,27 @@ TCreditSource ReadCopiedCreditSource(const QString &sheetPath, const QString &st
         const qsizetype image = std::find_if(header.begin(), header.end(), [](const QString &cell) {
             return cell.trimmed().compare(QLatin1String(CreditColumnName(colImage)), Qt::CaseInsensitive) == 0;
         }) - header.begin();
+        const qsizetype kind = std::find_if(header.begin(), header.end(), [](const QString &cell) {
+            return cell.trimmed().compare(QLatin1String(CreditColumnName(colKind)), Qt::CaseInsensitive) == 0;
+        }) - header.begin();
         for (std::size_t r = 1; image < header.size() && r < source.Sheet.Rows.size(); ++r) {
             TSheetRow &row = source.Sheet.Rows[r];
             if (image >= row.Cells.size() || row.Cells[image].trimmed().isEmpty())
                 continue;
-            // Nothing reads the sheet's folder again: a picture that is not there now is an error now.
-            const QString path = sheetDir.absoluteFilePath(row.Cells[image].trimmed());
-            if (const QString problem = PictureFileProblem(path); !problem.isEmpty())
-                FailCreditRow(source.Sheet.Name, row.Number, QStringLiteral("column Image: ") + problem);
-            row.Cells[image] = path;
+            // A logos row names several pictures.
+            const bool logos = kind < row.Cells.size()
+                && row.Cells[kind].trimmed().compare(QLatin1String(CreditKindName(TCreditRowKind::Logos)), Qt::CaseInsensitive) == 0;
+            QStringList paths;
+            for (const QString &name : logos ? row.Cells[image].split(QLatin1Char(';'), Qt::SkipEmptyParts) : QStringList{row.Cells[image]}) {
+                if (name.trimmed().isEmpty())
+                    continue;
+                // Nothing reads the sheet's folder again: a picture that is not there now is an error now.
+                const QString path = sheetDir.absoluteFilePath(name.trimmed());
+                if (const QString problem = PictureFileProblem(path); !problem.isEmpty())
+                    FailCreditRow(source.Sheet.Name, row.Number, QStringLiteral("column Image: ") + problem);
+                paths << path;
+            }
+            row.Cells[image] = paths.join(QLatin1Char(';'));
         }
     }
     source.SheetPath.clear();

@@ -144,14 +144,13 @@ void CollectFiles(const TElementNode &node, TCreditFiles &out)
             out.Files << styles;
         const QDir pictures(block->PictureDir());
         const TCreditRows &rows = block->Rows();
-        for (const TCreditRow &row : rows.Rows) {
-            if (row.Kind != TCreditRowKind::Image || row[colImage].trimmed().isEmpty())
-                continue;
-            const QString path = pictures.absoluteFilePath(row[colImage].trimmed());
-            out.Files << path;
-            if (const QString problem = PictureFileProblem(path); !problem.isEmpty())
-                out.Problems << QStringLiteral("%1:%2: column Image: %3").arg(rows.SheetName).arg(row.Number).arg(problem);
-        }
+        for (const TCreditRow &row : rows.Rows)
+            for (const QString &picture : PictureCells(row)) {
+                const QString path = pictures.absoluteFilePath(picture);
+                out.Files << path;
+                if (const QString problem = PictureFileProblem(path); !problem.isEmpty())
+                    out.Problems << QStringLiteral("%1:%2: column Image: %3").arg(rows.SheetName).arg(row.Number).arg(problem);
+            }
     }
     for (std::size_t i = 0; i < node.ChildCount(); ++i)
         CollectFiles(*node.Child(i), out);

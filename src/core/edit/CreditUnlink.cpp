@@ -138,7 +138,10 @@ private:
     TPlaced Picture(const TCreditLayout::TPiece &piece) const
     {
         auto image = std::make_unique<TVmElementImage>();
-        image->AssignImage(TPictureCache::Picture(piece.Picture), PicturePath(piece.Row));
+        if (piece.Vector)
+            image->AssignVector(piece.Vector, PicturePath(piece.Row));
+        else
+            image->AssignImage(TPictureCache::Picture(piece.Picture), PicturePath(piece.Row));
         image->SetSpecificDims(true);
         image->SetWidth(Rounded(piece.ImageRect.width()));
         image->SetHeight(Rounded(piece.ImageRect.height()));
@@ -209,6 +212,13 @@ TCreditBlock UnlinkedCreditElements(const TVmElementCreditBlock &block, int band
     if (!block.Segments().empty())
         throw EVelmoraError(QStringLiteral("the credits cannot be unlinked: the sheet has card rows, which hold pages still; "
                                            "unlinked, they would scroll with the rest"));
+    // A grid of logos has no element form that draws it the same: refused rather than changed.
+    for (const TCreditRow &row : block.Rows().Rows)
+        if (row.Kind == TCreditRowKind::Logos)
+            throw EVelmoraError(QStringLiteral("the credits cannot be unlinked: %1:%2 is a logos row, which no element lays out "
+                                               "as a grid; keep the credits as a block")
+                                    .arg(block.Rows().SheetName)
+                                    .arg(row.Number));
     // The styles as the block draws them: sized for a 1080-line film, the project's laid over.
     TCreditStyles styles(1080);
     if (!block.Source().StylesJson.isEmpty())

@@ -41,15 +41,22 @@ bool TVmElementProject::SetCaption(int, const QString &caption)
 
 void TVmElementProject::LoadBackground(const QString &fileName)
 {
-    m_backgroundVector = TStoredVector();
     if (IsVectorPictureFile(fileName)) {
-        std::shared_ptr<const TVectorPicture> picture = LoadVectorPictureFile(fileName);
-        m_background = std::make_unique<QImage>(picture->Preview());
-        m_backgroundVector.Bytes = picture->Bytes();
-        m_backgroundVector.Picture = std::move(picture);
-    } else {
-        m_background = std::make_unique<QImage>(LoadImageFile(fileName));
+        AssignBackgroundVector(LoadVectorPictureFile(fileName));
+        return;
     }
+    m_backgroundVector = TStoredVector();
+    m_background = std::make_unique<QImage>(LoadImageFile(fileName));
+    m_backgroundBytes.clear();
+    m_backgroundPending = false;
+}
+
+void TVmElementProject::AssignBackgroundVector(std::shared_ptr<const TVectorPicture> picture)
+{
+    m_background = std::make_unique<QImage>(picture->Preview());
+    m_backgroundVector.Bytes = picture->Bytes();
+    m_backgroundVector.Picture = std::move(picture);
+    m_backgroundVector.Problem.clear();
     m_backgroundBytes.clear();
     m_backgroundPending = false;
 }
@@ -75,6 +82,8 @@ QSize TVmElementProject::BackgroundSize() const
 {
     if (!m_background)
         return QSize();
+    if (m_backgroundVector.Picture)
+        return m_backgroundVector.Picture->PixelSize();
     if (m_backgroundPending) {
         const QSize size = StoredPictureSize(m_backgroundBytes);
         return size.isValid() ? size : QSize(0, 0);

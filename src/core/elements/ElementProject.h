@@ -53,6 +53,10 @@ public:
     // IProjectBackground
     // Decodes a background read from a project file the first time its pixels are asked for.
     const QImage *GetBackground() const override;
+    // Takes a vector picture (SVG, PDF) as the background, as LoadBackground would from its file.
+    void AssignBackgroundVector(std::shared_ptr<const TVectorPicture> picture);
+    // The vector background drawn, or null for a raster one (or none).
+    const TVectorPicture *GetBackgroundVector() const { return m_backgroundVector.Picture.get(); }
     void LoadBackground(const QString &fileName) override;
     void ClearBackground() override
     {

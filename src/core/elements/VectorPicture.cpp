@@ -186,8 +186,12 @@ bool IsVectorPictureBytes(const QByteArray &bytes)
 {
     if (IsPdf(bytes))
         return true;
-    const QByteArray head = bytes.left(4096);
-    return bytes.startsWith("\x1f\x8b") ? false : head.contains("<svg");
+    // SVG is text from its first byte on (after a byte order mark and white space); a raster
+    // picture whose metadata happens to mention "<svg" is not one.
+    QByteArray head = bytes.left(4096);
+    if (head.startsWith("\xef\xbb\xbf"))
+        head.remove(0, 3);
+    return head.trimmed().startsWith('<') && head.contains("<svg");
 }
 
 bool IsVectorPictureFile(const QString &fileName)

@@ -126,7 +126,8 @@ void AddFields(const IElement &element, TFields &json, bool withPictures)
             project ? SizeJson(project->BackgroundSize(), project->BackgroundProblem())
                     : ImageSize(background->GetBackground(), QString());
         if (withPictures)
-            json[QStringLiteral("BackgroundData")] = ImageData(background->GetBackground());
+            json[QStringLiteral("BackgroundData")] =
+                ImageData(background->GetBackground(), project ? project->GetBackgroundVector() : nullptr);
         json[QStringLiteral("WrapMode")] = EnumValue(background->GetWrapMode(), WrapModeNames);
     }
     if (const auto *text = queryInterface<IElementText>(&element)) {
@@ -146,7 +147,9 @@ void AddFields(const IElement &element, TFields &json, bool withPictures)
         image->GetFileName(fileName);
         json[QStringLiteral("FileName")] = FromSystemCodePage(fileName);
         const auto *picture = dynamic_cast<const TVmElementImage *>(&element);
-        json[QStringLiteral("Image")] = ImageSize(image->GetImage(), picture ? picture->PictureProblem() : QString());
+        const TVectorPicture *vector = picture ? picture->GetVector() : nullptr;
+        json[QStringLiteral("Image")] = vector ? SizeJson(vector->PixelSize(), QString())
+                                               : ImageSize(image->GetImage(), picture ? picture->PictureProblem() : QString());
         if (withPictures)
             json[QStringLiteral("ImageData")] = ImageData(image->GetImage(), picture ? picture->GetVector() : nullptr);
         json[QStringLiteral("SpecificDims")] = image->GetSpecificDims();
@@ -419,6 +422,11 @@ void ApplyFields(IElement &element, TNodeReader &reader)
                 if (!folder.isValid() || !picture.save(path, "PNG"))
                     reader.Fail(QStringLiteral("cannot write a temporary copy of the background"));
                 background->LoadBackground(path);
+            }, [&](std::shared_ptr<const TVectorPicture> vector) {
+                auto *project = dynamic_cast<TVmElementProject *>(&element);
+                if (!project)
+                    reader.Fail(QStringLiteral("only a project's background can be a vector picture"));
+                project->AssignBackgroundVector(std::move(vector));
             });
         reader.Ignore("BackgroundData");
         reader.Enum("WrapMode", WrapModeList(), [&](int v) { background->SetWrapMode(v); });

@@ -11,7 +11,7 @@ namespace {
 
 constexpr std::array<const char *, colCount> ColumnNames = {"Kind", "Role", "Name", "Text", "Style", "Columns", "Size", "Image", "Time",
                                                             "Transition"};
-constexpr std::array<const char *, 8> KindNames = {"heading", "pair", "names", "text", "image", "gap", "card", "crawl"};
+constexpr std::array<const char *, 9> KindNames = {"heading", "pair", "names", "text", "image", "gap", "card", "crawl", "logos"};
 
 } // namespace
 
@@ -59,6 +59,18 @@ const char *CreditKindName(TCreditRowKind kind)
 void FailCreditRow(const QString &sheetName, int row, const QString &what)
 {
     throw EVelmoraError(QStringLiteral("%1:%2: %3").arg(sheetName).arg(row).arg(what));
+}
+
+QStringList PictureCells(const TCreditRow &row)
+{
+    QStringList files;
+    if (row.Kind == TCreditRowKind::Image && !row[colImage].trimmed().isEmpty())
+        files << row[colImage].trimmed();
+    if (row.Kind == TCreditRowKind::Logos)
+        for (const QString &name : row[colImage].split(QLatin1Char(';')))
+            if (!name.trimmed().isEmpty())
+                files << name.trimmed();
+    return files;
 }
 
 QString SheetColumnLetter(int index)

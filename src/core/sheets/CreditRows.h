@@ -13,7 +13,7 @@ namespace velmora {
 enum TCreditColumn { colKind, colRole, colName, colText, colStyle, colColumns, colSize, colImage, colTime, colTransition, colCount };
 // A card row starts a held card, the rows after it being its content; a crawl row starts (or
 // resumes) scrolling. Neither draws anything itself.
-enum class TCreditRowKind { Heading, Pair, Names, Text, Image, Gap, Card, Crawl };
+enum class TCreditRowKind { Heading, Pair, Names, Text, Image, Gap, Card, Crawl, Logos };
 
 // The name a column or a kind has in a sheet's header and Kind cells.
 const char *CreditColumnName(TCreditColumn column);
@@ -46,6 +46,10 @@ struct TCreditRows
         return index;
     }
 };
+
+// The picture files a row names in its Image cell, as written: one for an image row, each
+// of a logos row's names separated by ";"; none for other rows.
+QStringList PictureCells(const TCreditRow &row);
 
 // A sheet column as spreadsheets letter it: 0 is A, 26 is AA.
 QString SheetColumnLetter(int index);

@@ -131,6 +131,7 @@ private:
                 credit.Text = VisibleLines(row[colText]).join(QLatin1Char(' '));
                 break;
             case TCreditRowKind::Image:
+            case TCreditRowKind::Logos:
             case TCreditRowKind::Gap:
             case TCreditRowKind::Card:
             case TCreditRowKind::Crawl:

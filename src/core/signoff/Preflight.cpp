@@ -86,7 +86,8 @@ TCreditColumn ColumnOfLine(const TCreditRow &row, std::size_t line)
     switch (row.Kind) {
     case TCreditRowKind::Pair: return line == 0 && !row.Continued ? colRole : colName;
     case TCreditRowKind::Names: return colName;
-    case TCreditRowKind::Image: return colImage;
+    case TCreditRowKind::Image:
+    case TCreditRowKind::Logos: return colImage;
     default: return colText;
     }
 }

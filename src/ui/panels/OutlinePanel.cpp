@@ -92,6 +92,7 @@ void AddBlockRows(const TElementNode &node, const TVmElementCreditBlock &block, 
             entry.Name = VisibleLines(row[colText]).join(QLatin1Char(' '));
             break;
         case TCreditRowKind::Image:
+        case TCreditRowKind::Logos:
         case TCreditRowKind::Gap:
         case TCreditRowKind::Card:
         case TCreditRowKind::Crawl:
