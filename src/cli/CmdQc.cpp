@@ -1,5 +1,6 @@
 // velmora-cli qc: checks the file that was delivered against the roll it should hold.
 #include "cli/CliSupport.h"
+#include "core/render/Timeline.h"
 #include "cli/ProgressBar.h"
 #include "cli/SheetRoll.h"
 
@@ -112,6 +113,11 @@ int RunQc(const QStringList &arguments)
     // Whatever keeps the check from being made is an error (2), never a finding (1).
     try {
         OpenRoll(roll, document, parser.value(styles), parser.isSet(stored));
+        // The check follows a scrolling roll's motion frame by frame; held cards would read as
+        // a roll that stopped, so a roll with cards is refused rather than misjudged.
+        if (TTimeline::HasCards(document.Tree()))
+            throw EVelmoraError(QStringLiteral("%1 holds cards: qc checks the motion of a roll that only scrolls, and cannot "
+                                               "check a sequence of cards and crawls yet").arg(roll));
         std::optional<TProgressBar> counted;
         TQcOptions options;
         options.ReadText = !parser.isSet(noText);
