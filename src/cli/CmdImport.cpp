@@ -28,8 +28,9 @@ namespace {
 const char *const ImportHelp = R"(Builds a project file from a credit sheet (CSV, TSV, XLSX, ODS) or a JSON description.
 
 Sheets: a header row, then one row per line of the roll. Columns (any order, names
-case-insensitive): Kind (heading, pair, names, text, image, gap), Role, Name, Text,
-Style, Columns, Size, Image; other columns are ignored. With --link the sheet stays one
+case-insensitive): Kind (heading, pair, names, text, image, gap; card and crawl, which
+start a held card and scrolling), Role, Name, Text, Style, Columns, Size, Image, Time,
+Transition; other columns are ignored. With --link the sheet stays one
 credit block, laid out when drawn and read again by the editor when the sheet changes;
 without it the block keeps the sheet's rows and follows no file. See README.md for the format and the styles file.
 

@@ -1,5 +1,6 @@
 // velmora-cli qc: checks the file that was delivered against the roll it should hold.
 #include "cli/CliSupport.h"
+#include "core/render/Timeline.h"
 #include "cli/ProgressBar.h"
 #include "cli/SheetRoll.h"
 
@@ -142,6 +143,11 @@ int RunQc(const QStringList &arguments)
         OpenRoll(roll, document, parser.value(styles), parser.isSet(stored));
         if (parser.isSet(pdf))
             RefuseOutputOnInputs(parser.value(pdf), RollInputs(document, roll));
+        // The check follows a scrolling roll's motion frame by frame; held cards would read as
+        // a roll that stopped, so a roll with cards is refused rather than misjudged.
+        if (TTimeline::HasCards(document.Tree()))
+            throw EVelmoraError(QStringLiteral("%1 holds cards: qc checks the motion of a roll that only scrolls, and cannot "
+                                               "check a sequence of cards and crawls yet").arg(roll));
         std::optional<TProgressBar> counted;
         report = CheckDelivered(files.first(), document.Tree(), options, [&](qint64 done, qint64 total) {
             if (!counted)

@@ -72,6 +72,10 @@ TEST_F(CardsCliTest, InfoListsSegmentsThatAddUpToTheVideo)
     const QByteArray counted = RunTool("ffprobe", {"-v", "error", "-count_frames", "-select_streams", "v:0", "-show_entries",
                                                    "stream=nb_read_frames", "-of", "csv=p=0", Path("roll.mkv")});
     EXPECT_EQ(counted.trimmed().toInt(), frames);
+    // qc follows a scrolling roll's motion: it refuses cards rather than misjudging them.
+    const TCliResult qc = RunCli({"qc", Path("roll.mkv"), "--against", Path("p.vmz")});
+    EXPECT_EQ(qc.ExitCode, 2);
+    EXPECT_TRUE(qc.Err.contains("holds cards")) << qc.Err.toStdString();
     const TCliResult text = RunCli({"info", Path("p.vmz")});
     EXPECT_TRUE(text.Out.contains("Segment: card 2 (cards.csv:5), frames 20 to 25 from 00:00:00:20, held 6 frames, in: cut, out: push"))
         << text.Out.toStdString();

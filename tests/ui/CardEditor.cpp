@@ -6,11 +6,26 @@
 #include "core/render/FrameRenderer.h"
 #include "core/render/Timeline.h"
 
+#include "ui/preview/Player.h"
+#include "ui/preview/Transport.h"
+
+#include <QSlider>
 #include <QSpinBox>
 #include <QStackedWidget>
 
 using namespace velmora;
 using namespace velmora::test;
+
+namespace {
+
+// A clock that moves only when told to.
+struct TFakeClock : IPlaybackClock
+{
+    qint64 Now = 0;
+    qint64 NowNanoseconds() const override { return Now; }
+};
+
+} // namespace
 
 class CardEditorTest : public QObject
 {
@@ -45,7 +60,10 @@ private Q_SLOTS:
         f.Window->Document().UndoStack().redo();
         QCOMPARE(card->Timing().HoldFrames, 48);
 
-        // With the card chosen the preview shows its held frame, as a render of the timeline does.
+        // Choosing the card brings the preview to its held frame, as a render of the timeline
+        // draws it; a position stands for a frame of the timeline, fades included.
+        f.Focus(*cardNode.Child(0));
+        f.Main().RenderFrame();
         f.Focus(cardNode);
         f.Main().RenderFrame();
         const TTimeline timeline = TTimeline::Build(f.Window->Document().Tree());
@@ -53,9 +71,48 @@ private Q_SLOTS:
         const TTimelineSegment *segment = timeline.CardOf(&cardNode);
         QVERIFY(segment != nullptr);
         QCOMPARE(segment->Hold, qint64(48));
+        const int rate = timeline.ScrollRate();
+        QCOMPARE(f.Main().Context().Position().Value(), int(segment->HeldFrame() * rate));
+        QCOMPARE(f.Main().Context().Position().Maximum(), int(timeline.FrameCount() * rate));
         TFrameRenderer renderer;
-        const QImage expected = renderer.RenderTimelineFrame(f.Window->Document().Tree(), timeline, segment->HeldFrame(), false).copy();
-        QCOMPARE(f.Main().Renderer().Frame(), expected);
+        for (const qint64 frame : {segment->HeldFrame(), segment->Start, timeline.FrameCount() - 1}) {
+            f.Main().Context().Position().SetValue(int(frame * rate));
+            f.Main().RenderFrame();
+            const QImage expected = renderer.RenderTimelineFrame(f.Window->Document().Tree(), timeline, frame, false).copy();
+            QCOMPARE(f.Main().Renderer().Frame(), expected);
+        }
+    }
+
+    // Playing runs the timeline frame by frame: through the card's fade and hold, then the crawl.
+    void playsAcrossACard()
+    {
+        TEditorFixture f;
+        IProject &project = *queryInterface<IProject>(f.Project().Element());
+        project.SetWidth(160);
+        project.SetHeight(120);
+        project.SetFrameRate(25);
+        project.SetScrollRate(4);
+        TElementNode &cardNode = f.Add(f.Project(), f.Main().Controls().ActNewCard);
+        f.AddText(cardNode, QStringLiteral("Directed by"));
+        dynamic_cast<TVmElementCard *>(cardNode.Element())->SetTiming({10, {TTransitionKind::Fade, 5}, {TTransitionKind::Push, 0}});
+        f.AddText(f.Project(), QStringLiteral("CAMERA"));
+        f.Main().RenderFrame();
+        f.Main().Controls().TrackBar->setValue(0);
+        f.Main().RenderFrame();
+        const TTimeline timeline = TTimeline::Build(f.Window->Document().Tree());
+        TFakeClock clock;
+        TPlayer &player = f.Main().Transport().Player();
+        player.SetClock(clock);
+        QCOMPARE(qint64(player.FrameCount()), timeline.FrameCount());
+        player.Play(1);
+        TFrameRenderer renderer;
+        for (const int frame : {2, 9, 17, 24}) {
+            clock.Now = qint64(frame) * 1'000'000'000 / 25;
+            player.Tick();
+            QCOMPARE(f.Main().FramePosition(), frame * 4);
+            const QImage expected = renderer.RenderTimelineFrame(f.Window->Document().Tree(), timeline, frame, false).copy();
+            QCOMPARE(f.Main().Renderer().Frame(), expected);
+        }
     }
 };
 

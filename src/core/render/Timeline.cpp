@@ -266,7 +266,10 @@ void TTimeline::Place()
         if (segment.Card) {
             segment.Length = segment.LeadIn() + segment.Hold + segment.LeadOut();
         } else {
-            segment.Length = FrameCountFor(ClampToInt32(qint64(m_film.Height) + segment.Height), m_scrollRate);
+            // Between cards a crawl shows no empty frame: its first frame already has the top
+            // of its content in, its last the end of it still in (positions s, 2s, ... below
+            // film height + roll height). The transitions around it own the black.
+            segment.Length = std::max(1, FrameCountFor(ClampToInt32(qint64(m_film.Height) + segment.Height), m_scrollRate) - 1);
         }
         // A dissolve lays the start of this segment over the end of the one before.
         qint64 overlap = 0;

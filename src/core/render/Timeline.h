@@ -44,7 +44,7 @@ struct TTimelineSegment
     bool HoldFromReading = false;
     int Characters = 0;
     qint64 Start = 0;            // first frame
-    qint64 Length = 0;           // frames, transitions included
+    qint64 Length = 0;           // frames, transitions included; a crawl's frame k is at position (k + 1) x rate
     const TElementNode *Node = nullptr;  // the card element, or the credit block a sheet's card is in
     int Row = 0;                 // a sheet's card: its card row
     QString Name;                // for messages: "card 2 (sheet.csv:14)"

@@ -119,7 +119,7 @@ void TFrameRenderer::PaintSegment(QImage &target, const TElementTree &tree, cons
         if (segment.Card) {
             DrawItems(painter, tree, film, segment.Items, segment.DrawTop, showPlaceholders);
         } else {
-            const qint64 top = qint64(film.Height) - local * timeline.ScrollRate();
+            const qint64 top = qint64(film.Height) - (local + 1) * timeline.ScrollRate();
             DrawItems(painter, tree, film, segment.Items, ClampToInt32(top), showPlaceholders);
             if (pushed >= 0)
                 DrawItems(painter, tree, film, timeline.Segments()[std::size_t(pushed)].Items, pushedTop, showPlaceholders);

@@ -1,5 +1,7 @@
 #include "core/signoff/RollSections.h"
 
+#include "core/render/Timeline.h"
+
 #include "core/document/ElementTree.h"
 #include "core/signoff/BlockLayouts.h"
 #include "core/signoff/Credits.h"
@@ -15,6 +17,16 @@ std::vector<TRollSection> RollSections(const TElementTree &tree)
     const TElementNode *projectNode = tree.ProjectNode();
     if (projectNode == nullptr)
         return sections;
+    // A roll with cards is marked by its cards, each at its held frame on the timeline the
+    // slider follows (position = frame x scroll rate).
+    if (TTimeline::HasCards(tree)) {
+        const TTimeline timeline = TTimeline::Build(tree);
+        for (const TTimelineSegment &segment : timeline.Segments())
+            if (segment.Card)
+                sections.push_back({segment.Name.left(1).toUpper() + segment.Name.mid(1),
+                                    ClampToInt32(segment.HeldFrame() * timeline.ScrollRate()), segment.Node});
+        return sections;
+    }
     const TRollMap map = MapRoll(tree);
     // The position at which roll y is at the top of the frame: the roll starts below the film.
     const auto atTop = [&map](qint64 y) { return int(std::clamp<qint64>(map.FilmHeight + y, 0, map.FilmHeight + map.RollHeight)); };

@@ -17,7 +17,8 @@ struct TRollSection
 };
 
 // The headings of the roll in roll order: texts that read as headings and the heading rows of
-// linked credit blocks. Measures the roll once; nothing for a tree without a project.
+// linked credit blocks. Measures the roll once; nothing for a tree without a project. A roll
+// with cards gives its cards instead, each at the position of its held frame.
 std::vector<TRollSection> RollSections(const TElementTree &tree);
 
 } // namespace velmora

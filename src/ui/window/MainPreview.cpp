@@ -52,17 +52,27 @@ bool TMain::ShowPlaceholders() const
 void TMain::RenderFrame()
 {
     ++m_renderCount;
+    if (TTimeline::HasCards(m_document.Tree())) {
+        // A roll with cards runs as its timeline: position p stands for frame p / scroll rate,
+        // so the slider, playback, In/Out and the time panel count the cards' held frames and
+        // fades as the video does.
+        const TTimeline timeline = TTimeline::Build(m_document.Tree());
+        const int rate = std::max(1, timeline.ScrollRate());
+        m_renderer.RenderTimelineFrame(m_document.Tree(), timeline, FramePosition() / rate, ShowPlaceholders() && !Generating());
+        SetPositionRange(ClampToInt32(timeline.FrameCount() * rate));
+        UpdateStatusBar();
+        PreviewBox->update();
+        // A newly chosen card, or what it holds, brings the timeline to the card's held frame.
+        const bool showFocused = std::exchange(m_showFocused, false);
+        if (showFocused && !Generating())
+            if (const TTimelineSegment *card = timeline.CardOf(m_document.Tree().FocusedNode()))
+                m_context->Position().SetValue(ClampToInt32(card->HeldFrame() * rate));
+        return;
+    }
     // Outlines are an editing aid: a generated video holds the frames velmora-cli renders,
     // so while generating the preview shows those frames too.
     m_renderer.RenderFrame(m_document.Tree(), FramePosition(), ShowPlaceholders() && !Generating());
     SetPositionRange(m_renderer.PositionRange());
-    // A card stands still on the timeline: while it (or what it holds) is chosen, the preview
-    // shows its held frame, as the video will.
-    if (!Generating() && TTimeline::HasCards(m_document.Tree())) {
-        const TTimeline timeline = TTimeline::Build(m_document.Tree());
-        if (const TTimelineSegment *card = timeline.CardOf(m_document.Tree().FocusedNode()))
-            m_renderer.RenderTimelineFrame(m_document.Tree(), timeline, card->HeldFrame(), ShowPlaceholders());
-    }
     UpdateStatusBar();
     PreviewBox->update();
     // A newly selected element out of view brings the roll to it; the slider's change renders again.

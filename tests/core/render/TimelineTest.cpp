@@ -62,10 +62,11 @@ TEST(Timeline, SegmentsFollowOneAnotherAndOverlapByTheirDissolves)
     EXPECT_EQ(s[1].Start, 15);
     EXPECT_EQ(s[1].Length, 6 + 8 + 4);
     EXPECT_EQ(s[1].HeldFrame(), 21);
-    // The crawl after it runs film height plus its roll at 4 pixels a frame.
+    // The crawl after it runs film height plus its roll at 4 pixels a frame, less the empty
+    // frame a crawl alone starts with.
     EXPECT_EQ(s[2].Start, 33);
-    EXPECT_EQ(s[2].Length, (Height + 40 + 3) / 4);
-    EXPECT_EQ(timeline.FrameCount(), 33 + 40);
+    EXPECT_EQ(s[2].Length, (Height + 40 + 3) / 4 - 1);
+    EXPECT_EQ(timeline.FrameCount(), 33 + 39);
     // The card's content is centred in title-safe: 6 pixels in from each edge of 120.
     EXPECT_EQ(s[0].InkTop, 6 + (108 - 30) / 2);
 }
@@ -138,8 +139,11 @@ TEST(Timeline, PushMovesCardAndCrawlTogether)
         const int cardTop = RowOf(frame, 0xFFFFFFFF);
         const int crawlTop = RowOf(frame, 0xFF00FF00);
         EXPECT_EQ(cardTop, lastCard - 5) << "frame " << f;
+        // The crawl is in from its first frame: no empty frame between the hold and the crawl.
+        if (f == card.End())
+            EXPECT_EQ(crawlTop, Height - 5);
         if (crawlTop >= 0)
-            EXPECT_EQ(crawlTop - cardTop, Height + 5 - card.InkTop) << "frame " << f;
+            EXPECT_EQ(crawlTop - cardTop, Height - card.InkTop) << "frame " << f;
         lastCard = cardTop;
     }
 }

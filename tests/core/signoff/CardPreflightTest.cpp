@@ -2,6 +2,7 @@
 #include "core/elements/ElementCard.h"
 #include "core/render/Timeline.h"
 #include "core/signoff/CardChecks.h"
+#include "core/signoff/RollSections.h"
 
 #include "support/RollBuilder.h"
 
@@ -93,6 +94,23 @@ TEST(CardPreflight, ReadingSafeAreaAndFlashProblems)
     for (int i = 0; i < 6; ++i)
         Card(strobe, 180, 90, 50, {TTransitionKind::Fade, 2}).SetTiming({1, {TTransitionKind::Fade, 2}, {TTransitionKind::Fade, 2}});
     EXPECT_TRUE(Ids(Problems(strobe)).contains("card-flash"));
+}
+
+// The ruler marks a roll with cards by its cards, where the slider shows each one held.
+TEST(CardPreflight, SectionsOfARollWithCardsAreItsCards)
+{
+    RollBuilder roll(200, 100);
+    roll.project->SetScrollRate(3);
+    Card(roll, 100, 40, 20, {TTransitionKind::Fade, 5}).SetCaption(-1, QStringLiteral("Director"));
+    roll.Block(*roll.projectNode, 0xFFFFFFFF, 100, 200);
+    Card(roll, 100, 40, 20);
+    const TTimeline timeline = TTimeline::Build(roll.tree);
+    const std::vector<TRollSection> sections = RollSections(roll.tree);
+    ASSERT_EQ(sections.size(), 2u);
+    EXPECT_EQ(sections[0].Title, "Card 1 (Director)");
+    EXPECT_EQ(sections[0].Position, 5 * 3);
+    EXPECT_EQ(sections[1].Position, int(timeline.Segments()[2].HeldFrame() * 3));
+    EXPECT_EQ(sections[1].Node, timeline.Segments()[2].Node);
 }
 
 } // namespace

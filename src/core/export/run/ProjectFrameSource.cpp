@@ -77,6 +77,9 @@ namespace velmora {
 
 qint64 TProjectFrameSource::TimedFrameCount()
 {
+    // A roll without cards runs by position; laying it out here would only cost time.
+    if (!m_timeline && !TTimeline::HasCards(m_tree))
+        return -1;
     if (!m_timeline)
         m_timeline = TTimeline::Build(m_tree);
     return m_timeline->Timed() ? m_timeline->FrameCount() : -1;
