@@ -351,10 +351,12 @@ private:
         const int size = Number(row, colSize, 0, 0, MaxSize);
         TCreditLayout::TPiece piece;
         piece.Row = row.Number;
-        // Without a folder (checking a block as it loads) no file is looked at. A picture that is
-        // not there keeps its room, so the roll's timing does not change; only its header is
-        // read here, and its pixels only where it is drawn.
-        const QString path = m_imageDir.isEmpty() ? QString() : QDir(m_imageDir).absoluteFilePath(cell);
+        // Without a folder (checking a block as it loads) a relative name is not looked up: it
+        // would be taken from the current folder. A picture that is not there keeps its room, so
+        // the roll's timing does not change; only its header is read here, and its pixels only
+        // where it is drawn.
+        const QString path = !m_imageDir.isEmpty() ? QDir(m_imageDir).absoluteFilePath(cell)
+                           : QDir::isAbsolutePath(cell) ? cell : QString();
         const QSize natural = path.isEmpty() ? QSize() : PictureFileSize(path);
         double height = size * m_scale;
         double width = 0.0;
