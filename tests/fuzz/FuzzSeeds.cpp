@@ -80,7 +80,7 @@ QList<QByteArray> CreditBlockProjects()
                                 "pair,Grip,\"Bo Lin\nCy Moss\",,,,,\n"
                                 "names,,Ann;Ben;Cas;Dee,,,2,,\n"
                                 "text,,,Filmed on location,Credit,,,\n"
-                                "part,,,END,,,,\n");
+                                "heading,,,THE END,Title,,,\n");
     const QString styles = write("roll-styles.json",
                                  R"({"Title":{"FontSize":60,"Color":"#FFEEDD","SpaceAfter":30},"Credit":{"FontName":"Liberation Serif","Leading":1.2}})");
     QList<QByteArray> projects;
