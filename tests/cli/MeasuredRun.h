@@ -10,6 +10,7 @@
 #include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
+#include <algorithm>
 #include <cstdio>
 #include <gtest/gtest.h>
 #include <vector>
@@ -77,13 +78,17 @@ void ExpectBoundedRuns(const TBoundedRun (&rows)[N], const QString &scratch, con
 {
     for (const TBoundedRun &row : rows) {
         SCOPED_TRACE(row.Name);
+        struct rusage own {};
+        ::getrusage(RUSAGE_SELF, &own);
+        const long ownPeak = own.ru_maxrss / 1024;
         const TMeasured result = RunMeasured(row.Arguments, scratch);
         EXPECT_EQ(result.ExitCode, row.ExitCode) << result.Err.toStdString();
         EXPECT_TRUE(result.Out.contains(row.Words) || result.Err.contains(row.Words))
             << result.Out.left(400).toStdString() << result.Err.toStdString();
         EXPECT_GT(result.PeakMegabytes, 0);
-        // The peak counts the test's own as well (the child starts as its copy), which stays small.
-        EXPECT_LE(result.PeakMegabytes, row.MaxMegabytes);
+        // The kernel counts the test's own peak into the child's (the child starts as its copy).
+        // When earlier tests in this process grew it past a bound, only growth past it tells.
+        EXPECT_LE(result.PeakMegabytes, std::max(row.MaxMegabytes, ownPeak));
         std::printf("[ %s ] %-55s exit %d, peak %ld MB\n", tag, row.Name, result.ExitCode, result.PeakMegabytes);
     }
 }

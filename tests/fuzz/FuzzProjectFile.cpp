@@ -56,14 +56,10 @@ void LoadAsClipboard(const QByteArray &bytes)
 }
 } // namespace
 
-extern "C" int LLVMFuzzerInitialize(int *, char ***)
+extern "C" int LLVMFuzzerInitialize(int *argc, char ***argv)
 {
-    // With VELMORA_FUZZ_WRITE_SEEDS set, the binary only writes its seed corpus.
-    const QByteArray seeds = qgetenv("VELMORA_FUZZ_WRITE_SEEDS");
-    if (!seeds.isEmpty()) {
-        fuzz::WriteSeeds(QString::fromLocal8Bit(seeds));
-        std::exit(0);
-    }
+    // Credit blocks lay out as they load, and need fonts as the command line has them.
+    fuzz::StartFuzzing(argc, argv);
     return 0;
 }
 

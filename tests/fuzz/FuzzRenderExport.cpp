@@ -10,7 +10,6 @@
 #include "core/render/FrameRenderer.h"
 #include "support/DocumentBytes.h"
 
-#include <QGuiApplication>
 #include <QPainter>
 #include <algorithm>
 #include <cstdint>
@@ -70,16 +69,8 @@ void RenderAndEncode(TDocument &document, const QByteArray &handler)
 
 extern "C" int LLVMFuzzerInitialize(int *argc, char ***argv)
 {
-    const QByteArray seeds = qgetenv("VELMORA_FUZZ_WRITE_SEEDS");
-    if (!seeds.isEmpty()) {
-        fuzz::WriteSeeds(QString::fromLocal8Bit(seeds));
-        std::exit(0);
-    }
     // Fonts and painting need a GUI application; no display is needed for drawing into images.
-    // It lives until the process ends: destroying it among the exit handlers, after Qt's own
-    // globals are gone, would crash every run at exit.
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    new QGuiApplication(*argc, *argv);
+    fuzz::StartFuzzing(argc, argv);
     return 0;
 }
 

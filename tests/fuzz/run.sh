@@ -22,7 +22,8 @@ for name in $targets; do
   fuzzer=$build/tests/fuzz/velmora-fuzz-$name
   rm -rf "$build/seeds"
   mkdir -p "$build/corpus-$name" "$build/artifacts"
-  VELMORA_FUZZ_WRITE_SEEDS="$build/seeds" "$fuzzer"
+  # The seed writer lays credit blocks out, and fontconfig keeps its caches to the end.
+  QT_QPA_PLATFORM=offscreen LSAN_OPTIONS="suppressions=$root/tests/fuzz/lsan.supp" VELMORA_FUZZ_WRITE_SEEDS="$build/seeds" "$fuzzer"
   log=$build/fuzz-$name.log
   if ! QT_QPA_PLATFORM=offscreen LSAN_OPTIONS="suppressions=$root/tests/fuzz/lsan.supp" "$fuzzer" -max_total_time="$share" -rss_limit_mb=2048 -timeout=10 -max_len=65536 \
     -dict="$root/tests/fuzz/project.dict" -artifact_prefix="$build/artifacts/$name-" -print_final_stats=1 \

@@ -362,10 +362,12 @@ private:
     // left empty (it keeps no room) and a refused one is warned about.
     TCreditLayout::TPiece Picture(const TCreditRow &row, const QString &cell, QSizeF &natural)
     {
-        // Without a folder (checking a block as it loads) no file is looked at. A raster picture
-        // has only its header read here, and its pixels only where it is drawn; a vector one
-        // (SVG, PDF) is small, and is read and checked here.
-        const QString path = m_imageDir.isEmpty() ? QString() : QDir(m_imageDir).absoluteFilePath(cell);
+        // Without a folder (checking a block as it loads) a relative name is not looked up: it
+        // would be taken from the current folder. A raster picture has only its header read
+        // here, and its pixels only where it is drawn; a vector one (SVG, PDF) is small, and is
+        // read and checked here.
+        const QString path = !m_imageDir.isEmpty() ? QDir(m_imageDir).absoluteFilePath(cell)
+                           : QDir::isAbsolutePath(cell) ? cell : QString();
         TCreditLayout::TPiece piece;
         piece.Row = row.Number;
         if (!path.isEmpty() && IsVectorPictureFile(path)) {

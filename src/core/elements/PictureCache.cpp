@@ -79,6 +79,23 @@ public:
         return image;
     }
 
+    // The size the file's header gives, read once for each version of the file.
+    QSize OwnSize(const TPictureKey &file, const QString &fileName)
+    {
+        {
+            std::lock_guard lock(m_mutex);
+            if (const auto it = m_sizes.find(file); it != m_sizes.end())
+                return it->second;
+        }
+        const QSize size = PictureFileSize(fileName);
+        std::lock_guard lock(m_mutex);
+        // Sizes are a few bytes each; a long session forgets them all now and then.
+        if (m_sizes.size() > 4096)
+            m_sizes.clear();
+        m_sizes[file] = size;
+        return size;
+    }
+
     qint64 Bytes()
     {
         std::lock_guard lock(m_mutex);
@@ -94,6 +111,7 @@ private:
 
     std::mutex m_mutex;
     std::map<TPictureKey, TEntry> m_entries;
+    std::map<TPictureKey, QSize> m_sizes;  // keyed by the file alone, at 0 x 0
     qint64 m_bytes = 0;
     quint64 m_clock = 0;
 };
@@ -102,16 +120,21 @@ private:
 
 QImage TPictureCache::Picture(const QString &fileName, QSize drawn)
 {
-    const QSize own = PictureFileSize(fileName);
+    TPictureStore &store = TPictureStore::Instance();
+    // A picture drawn every frame is found by a stat of its file, without reading its header.
+    TPictureKey key;
+    if (!KeyOf(fileName, QSize(), key))
+        return QImage();
+    const QSize own = store.OwnSize(key, fileName);
     if (!own.isValid())
         return QImage();
     // Never decoded larger than the file holds: a smaller copy saves memory, a larger one nothing.
-    if (drawn.isValid() && !drawn.isEmpty() && (drawn.width() >= own.width() || drawn.height() >= own.height()))
+    if (drawn.isValid() && !drawn.isEmpty() && drawn.width() < own.width() && drawn.height() < own.height()) {
+        key.Width = drawn.width();
+        key.Height = drawn.height();
+    } else {
         drawn = QSize();
-    TPictureKey key;
-    if (!KeyOf(fileName, drawn, key))
-        return QImage();
-    TPictureStore &store = TPictureStore::Instance();
+    }
     if (QImage found = store.Find(key); !found.isNull())
         return found;
     // Decoded without the lock: renders on other threads go on drawing meanwhile.

@@ -1,5 +1,7 @@
 #include "core/sheets/CreditStyles.h"
 
+#include "core/sheets/RegularFile.h"
+
 #include "core/elements/Drawing.h"
 #include "core/error.h"
 
@@ -110,9 +112,8 @@ QByteArray ReadStylesFile(const QString &fileName)
     };
     if (info.size() > MaxStylesFileBytes)
         throw tooLarge();
-    QFile file(fileName);
-    if (!file.open(QIODevice::ReadOnly))
-        throw EVelmoraError(QStringLiteral("%1: %2").arg(fileName, file.errorString()));
+    QFile file;
+    OpenRegularFile(file, fileName);
     // Read with a bound: the file may have grown since it was looked at.
     QByteArray bytes = file.read(MaxStylesFileBytes + 1);
     if (bytes.size() > MaxStylesFileBytes)

@@ -1,5 +1,6 @@
 #include "core/sheets/SheetReader.h"
 
+#include "core/sheets/RegularFile.h"
 #include "core/sheets/SheetLimits.h"
 
 #include "core/error.h"
@@ -151,9 +152,8 @@ TSheet ReadSheet(const QString &fileName, const QString &worksheet)
                                 .arg(name, worksheet, QFileInfo(fileName).completeBaseName()));
     if (!IsSheetFile(fileName))
         throw EVelmoraError(QStringLiteral("%1: not a sheet (csv, tsv, xlsx or ods)").arg(name));
-    QFile file(fileName);
-    if (!file.open(QIODevice::ReadOnly))
-        throw EVelmoraError(QStringLiteral("%1: %2").arg(fileName, file.errorString()));
+    QFile file;
+    OpenRegularFile(file, fileName);
     if (file.size() > SheetLimits::MaxFileBytes)
         throw EVelmoraError(QStringLiteral("%1: the file is larger than %2 MB; a credit list is far smaller")
                                 .arg(name, QString::number(SheetLimits::MaxFileBytes >> 20)));

@@ -1,8 +1,11 @@
 #include "core/sheets/ZipArchive.h"
 
+#include "core/sheets/RegularFile.h"
+
 #include "core/error.h"
 
 #include <QFile>
+#include <unistd.h>
 #include <zip.h>
 
 namespace velmora {
@@ -29,8 +32,10 @@ struct TZipArchive::TImpl
 TZipArchive::TZipArchive(const QString &fileName) : m_impl(std::make_unique<TImpl>()), m_fileName(fileName)
 {
     int error = 0;
-    m_impl->Zip = zip_open(QFile::encodeName(fileName).constData(), ZIP_RDONLY, &error);
+    const int fd = OpenRegularFileDescriptor(fileName);
+    m_impl->Zip = zip_fdopen(fd, ZIP_RDONLY, &error);
     if (m_impl->Zip == nullptr) {
+        ::close(fd);  // the archive owns it only once it opens
         zip_error_t details;
         zip_error_init_with_code(&details, error);
         const QString why = QString::fromUtf8(zip_error_strerror(&details));
