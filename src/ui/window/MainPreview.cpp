@@ -4,6 +4,7 @@
 #include "ui/credits/CreditCommands.h"
 
 #include "controls/PreviewPaintBox.h"
+#include "core/render/FrameRate.h"
 #include "core/render/Timecode.h"
 #include "ui/preview/PreviewPainter.h"
 #include "ui/preview/Transport.h"
@@ -86,7 +87,7 @@ void TMain::UpdateStatusBar()
     m_creditCommands->UpdateSpeedWarning();
     if (project != nullptr)
         m_runningTime->setText(QStringLiteral("Running Time: %1")
-                                   .arg(RunningTime(m_context->Position().Maximum(), project->GetScrollRate(), project->GetFrameRate())));
+                                   .arg(RunningTime(m_context->Position().Maximum(), project->GetScrollRate(), ProjectFrameRate(*project))));
     CompactSpeedWarning();
 }
 
