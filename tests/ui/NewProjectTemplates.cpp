@@ -42,13 +42,14 @@ private Q_SLOTS:
         QTest::addColumn<int>("scroll");
         QTest::addColumn<bool>("ntsc");
         QTest::newRow("HD 1080p 24") << 0 << "HD 1080p (1920 x 1080)" << QSize(1920, 1080) << 24 << 8 << false;
-        QTest::newRow("HD 1080p 23.976") << 1 << "HD 1080p (1920 x 1080)" << QSize(1920, 1080) << 24 << 8 << true;
-        QTest::newRow("HD 1080p 29.97") << 3 << "HD 1080p (1920 x 1080)" << QSize(1920, 1080) << 30 << 8 << true;
-        QTest::newRow("UHD 24") << 4 << "UHD (3840 x 2160)" << QSize(3840, 2160) << 24 << 15 << false;
-        QTest::newRow("UHD 25") << 6 << "UHD (3840 x 2160)" << QSize(3840, 2160) << 25 << 15 << false;
-        QTest::newRow("DCI Flat 24") << 8 << "DCI Flat (1998 x 1080)" << QSize(1998, 1080) << 24 << 8 << false;
-        QTest::newRow("DCI Scope 24") << 10 << "DCI Scope (2048 x 858)" << QSize(2048, 858) << 24 << 6 << false;
-        QTest::newRow("PAL 25") << 12 << "DVD PAL (720 x 576)" << QSize(720, 576) << 25 << 4 << false;
+        QTest::newRow("UHD 24") << 1 << "UHD (3840 x 2160)" << QSize(3840, 2160) << 24 << 15 << false;
+        QTest::newRow("DCI Flat 24") << 2 << "DCI Flat (1998 x 1080)" << QSize(1998, 1080) << 24 << 8 << false;
+        QTest::newRow("DCI Scope 24") << 3 << "DCI Scope (2048 x 858)" << QSize(2048, 858) << 24 << 6 << false;
+        QTest::newRow("PAL 25") << 4 << "DVD PAL (720 x 576)" << QSize(720, 576) << 25 << 4 << false;
+        QTest::newRow("HD 1080p 23.976") << 5 << "HD 1080p (1920 x 1080)" << QSize(1920, 1080) << 24 << 8 << true;
+        QTest::newRow("HD 1080p 29.97") << 7 << "HD 1080p (1920 x 1080)" << QSize(1920, 1080) << 30 << 8 << true;
+        QTest::newRow("UHD 25") << 9 << "UHD (3840 x 2160)" << QSize(3840, 2160) << 25 << 15 << false;
+        QTest::newRow("DCI Scope 25") << 12 << "DCI Scope (2048 x 858)" << QSize(2048, 858) << 25 << 6 << false;
     }
     void templateSetsSizeRateAndBackground()
     {

@@ -15,18 +15,19 @@ constexpr TArgb Black = 0xFF000000;
 
 const std::array<TProjectTemplate, 14> ProjectTemplates{{
     {"HD 1080p, 24 fps (1920 x 1080)", 17, 24, Black},
+    {"UHD, 24 fps (3840 x 2160)", 20, 24, Black},
+    {"DCI Flat, 24 fps (1998 x 1080)", 19, 24, Black},
+    {"DCI Scope, 24 fps (2048 x 858)", 18, 24, Black},
+    {"PAL, 25 fps (720 x 576)", 5, 25, Black},
+    // Added after the first rows, which scripts and tests choose by their place.
     {"HD 1080p, 23.976 fps (1920 x 1080)", 17, 24, Black, true},
     {"HD 1080p, 25 fps (1920 x 1080)", 17, 25, Black},
     {"HD 1080p, 29.97 fps (1920 x 1080)", 17, 30, Black, true},
-    {"UHD, 24 fps (3840 x 2160)", 20, 24, Black},
     {"UHD, 23.976 fps (3840 x 2160)", 20, 24, Black, true},
     {"UHD, 25 fps (3840 x 2160)", 20, 25, Black},
     {"UHD, 29.97 fps (3840 x 2160)", 20, 30, Black, true},
-    {"DCI Flat, 24 fps (1998 x 1080)", 19, 24, Black},
     {"DCI Flat, 25 fps (1998 x 1080)", 19, 25, Black},
-    {"DCI Scope, 24 fps (2048 x 858)", 18, 24, Black},
     {"DCI Scope, 25 fps (2048 x 858)", 18, 25, Black},
-    {"PAL, 25 fps (720 x 576)", 5, 25, Black},
     {"Classic (720 x 576, 25 fps)", -1, 25, 0xFF336699},
 }};
 

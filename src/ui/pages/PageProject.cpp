@@ -101,7 +101,7 @@ QWidget *TPropertyPages::CreateProjectPage()
     form->addRow(QStringLiteral("Frame Rate"), ProjectFrameRate);
     connect(ProjectFrameRate, &TVelmoraSpinEdit::OnChange, this, [this] { ProjectFrameRateChange(); });
     // 23.976, 29.97, 59.94 ...: the rate above at 1000/1001, as NTSC countries broadcast it.
-    ProjectNtscRate = new QCheckBox(QStringLiteral("NTSC (x 1000/1001)"), page);
+    ProjectNtscRate = new QCheckBox(QStringLiteral("NTSC"), page);
     ProjectNtscRate->setObjectName(QStringLiteral("ProjectNtscRate"));
     form->addRow(QString(), ProjectNtscRate);
     connect(ProjectNtscRate, &QCheckBox::toggled, this, [this](bool on) {
