@@ -12,6 +12,7 @@
 #include "core/render/Timeline.h"
 #include "core/render/LayoutPass.h"
 #include "core/render/RunningTime.h"
+#include "core/render/FrameRate.h"
 #include "core/render/Timecode.h"
 
 #include <QCommandLineParser>
@@ -200,6 +201,8 @@ int RunInfo(const QStringList &arguments)
     QJsonArray segments;
     if (timeline.Timed())
         segments = SegmentsToJson(timeline, rate);
+    // The video's own rate: 29.97 for an NTSC project of 30, its timecode drop-frame.
+    const TFrameRate videoRate = ProjectFrameRate(*project);
 
     QJsonArray blocks;
     CollectCreditBlocks(document.Tree().Root(), scrollRate, rate, blocks);
@@ -235,7 +238,8 @@ int RunInfo(const QStringList &arguments)
             {QStringLiteral("roll_height"), rollHeight},
             {QStringLiteral("position_range"), range},
             {QStringLiteral("frame_count"), frames},
-            {QStringLiteral("running_time"), FormatTimecode(frames, rate)},
+            {QStringLiteral("running_time"), ProjectTimecode(frames, videoRate)},
+            {QStringLiteral("frame_rate"), videoRate.Text()},
             {QStringLiteral("warnings"), QJsonArray::fromStringList(warnings)},
             {QStringLiteral("missing_glyphs"), missingGlyphs},
             {QStringLiteral("nodes"), nodes},
@@ -250,11 +254,11 @@ int RunInfo(const QStringList &arguments)
     out += QStringLiteral("Film: %1 x %2, %3 frames per second, scrolling %4 pixels per frame\n")
                .arg(project->GetWidth())
                .arg(project->GetHeight())
-               .arg(rate)
+               .arg(videoRate.Whole() ? RateText(videoRate) : QStringLiteral("%1 (%2)").arg(RateText(videoRate), videoRate.Text()))
                .arg(scrollRate);
     out += QStringLiteral("Roll height: %1 pixels; positions 0 to %2\n").arg(rollHeight).arg(range);
-    out += QStringLiteral("Video: %1 frames, %2 seconds\n").arg(frames).arg(QString::number(double(frames) / rate, 'f', 2));
-    out += QStringLiteral("Running time: %1\n").arg(FormatTimecode(frames, rate));
+    out += QStringLiteral("Video: %1 frames, %2 seconds\n").arg(frames).arg(QString::number(double(frames) / videoRate.Value(), 'f', 2));
+    out += QStringLiteral("Running time: %1\n").arg(ProjectTimecode(frames, videoRate));
     if (!startTimecode.isEmpty())
         out += QStringLiteral("Start timecode: %1\n").arg(startTimecode);
     for (const QJsonValue value : segments)

@@ -120,6 +120,19 @@ TEST_F(CliTest, EnumerationsReadByNameOrNumberAndPicturesRoundTrip)
     const QJsonObject project = Info(first)["nodes"][0].toObject();
     EXPECT_EQ(project["ContentSize"].toString(), "Screen (800 x 600)");
     EXPECT_EQ(project["WrapMode"].toString(), "Tile - Flip XY");
+    // An NTSC rate travels as a flag beside the whole rate; info gives the video's own rate and
+    // its drop-frame running time.
+    QJsonObject ntsc = withSize;
+    ntsc["FrameRate"] = 30;
+    ntsc["NtscRate"] = true;
+    const QString drop = Path("ntsc.vmz");
+    ASSERT_EQ(RunCli({"import", WriteDescription("ntsc.json", ntsc), "-o", drop}).ExitCode, 0);
+    const QJsonObject dropInfo = Info(drop);
+    EXPECT_EQ(dropInfo["frame_rate"].toString(), "30000/1001");
+    EXPECT_TRUE(dropInfo["running_time"].toString().contains(';'));
+    EXPECT_TRUE(dropInfo["nodes"][0]["NtscRate"].toBool());
+    EXPECT_TRUE(RunCli({"info", drop}).Out.contains("29.97 (30000/1001) frames per second"));
+    EXPECT_FALSE(Info(first)["nodes"][0].toObject().contains("NtscRate"));
     // A size by the name an earlier version gave it still reads, and is written by today's.
     withSize["ContentSize"] = "HDDVD/HDTV PAL (1280 x 720)";
     const QString former = Path("former.vmz");

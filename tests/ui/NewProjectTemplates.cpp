@@ -40,11 +40,16 @@ private Q_SLOTS:
         QTest::addColumn<QSize>("film");
         QTest::addColumn<int>("fps");
         QTest::addColumn<int>("scroll");
-        QTest::newRow("HD 1080p 24") << 0 << "HD 1080p (1920 x 1080)" << QSize(1920, 1080) << 24 << 8;
-        QTest::newRow("UHD 24") << 1 << "UHD (3840 x 2160)" << QSize(3840, 2160) << 24 << 15;
-        QTest::newRow("DCI Flat 24") << 2 << "DCI Flat (1998 x 1080)" << QSize(1998, 1080) << 24 << 8;
-        QTest::newRow("DCI Scope 24") << 3 << "DCI Scope (2048 x 858)" << QSize(2048, 858) << 24 << 6;
-        QTest::newRow("PAL 25") << 4 << "DVD PAL (720 x 576)" << QSize(720, 576) << 25 << 4;
+        QTest::addColumn<bool>("ntsc");
+        QTest::newRow("HD 1080p 24") << 0 << "HD 1080p (1920 x 1080)" << QSize(1920, 1080) << 24 << 8 << false;
+        QTest::newRow("UHD 24") << 1 << "UHD (3840 x 2160)" << QSize(3840, 2160) << 24 << 15 << false;
+        QTest::newRow("DCI Flat 24") << 2 << "DCI Flat (1998 x 1080)" << QSize(1998, 1080) << 24 << 8 << false;
+        QTest::newRow("DCI Scope 24") << 3 << "DCI Scope (2048 x 858)" << QSize(2048, 858) << 24 << 6 << false;
+        QTest::newRow("PAL 25") << 4 << "DVD PAL (720 x 576)" << QSize(720, 576) << 25 << 4 << false;
+        QTest::newRow("HD 1080p 23.976") << 5 << "HD 1080p (1920 x 1080)" << QSize(1920, 1080) << 24 << 8 << true;
+        QTest::newRow("HD 1080p 29.97") << 7 << "HD 1080p (1920 x 1080)" << QSize(1920, 1080) << 30 << 8 << true;
+        QTest::newRow("UHD 25") << 9 << "UHD (3840 x 2160)" << QSize(3840, 2160) << 25 << 15 << false;
+        QTest::newRow("DCI Scope 25") << 12 << "DCI Scope (2048 x 858)" << QSize(2048, 858) << 25 << 6 << false;
     }
     void templateSetsSizeRateAndBackground()
     {
@@ -53,6 +58,7 @@ private Q_SLOTS:
         QFETCH(QSize, film);
         QFETCH(int, fps);
         QFETCH(int, scroll);
+        QFETCH(bool, ntsc);
         QTemporaryDir dir;
         TEditorFixture f;
         f.Prompts.Templates = {choice};
@@ -62,6 +68,7 @@ private Q_SLOTS:
         QCOMPARE(QSize(project.GetWidth(), project.GetHeight()), film);
         QCOMPARE(project.GetFrameRate(), fps);
         QCOMPARE(project.GetScrollRate(), scroll);
+        QCOMPARE(project.GetNtscRate(), ntsc);
         QCOMPARE(project.GetBackColor(), 0xFF000000u);
         // A fresh project: nothing to save, nothing to undo, and the preview already shows it.
         QVERIFY(!f.Main().Document().Modified());

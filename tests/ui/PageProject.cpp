@@ -72,7 +72,7 @@ private Q_SLOTS:
         QTest::newRow("HD 1080p") << 17 << 17 << false << 1920 << 1080;
         QTest::newRow("DCI Scope") << 18 << 18 << false << 2048 << 858;
         QTest::newRow("DCI 4K, last row") << 21 << 21 << false << 4096 << 2160;
-        QTest::newRow("beyond the list") << 22 << 0 << true << 500 << 400;
+        QTest::newRow("beyond the list") << 25 << 0 << true << 500 << 400;
         QTest::newRow("negative") << -1 << 0 << true << 500 << 400;
     }
     void filmSizeEnablingAndValues()

@@ -54,6 +54,8 @@ inline constexpr TField<IProject, TArgb> BackColor{3, "Change Background Color",
     [](const IProject &p) { return p.GetBackColor(); }, [](IProject &p, const TArgb &v) { p.SetBackColor(v); }};
 inline constexpr TField<IProject, qint32> FrameRate{4, "Change Frame Rate",
     [](const IProject &p) { return p.GetFrameRate(); }, [](IProject &p, const qint32 &v) { p.SetFrameRate(v); }, false};
+inline constexpr TField<IProject, bool> NtscRate{-1, "Change Frame Rate",
+    [](const IProject &p) { return p.GetNtscRate(); }, [](IProject &p, const bool &v) { p.SetNtscRate(v); }, false};
 inline constexpr TField<IProject, qint32> ScrollRate{5, "Change Scroll Rate",
     [](const IProject &p) { return p.GetScrollRate(); }, [](IProject &p, const qint32 &v) { p.SetScrollRate(v); }, false};
 inline constexpr TField<IProject, QString> StartTimecode{-1, "Change Start Timecode",

@@ -47,6 +47,8 @@ public:
     qint32 GetScrollRate() const override { return m_scrollRate; }
     void SetFrameRate(qint32 value) override { m_frameRate = value; }
     void SetScrollRate(qint32 value) override { m_scrollRate = value; }
+    bool GetNtscRate() const override { return m_ntscRate; }
+    void SetNtscRate(bool value) override { m_ntscRate = value; }
     QString GetStartTimecode() const override { return m_startTimecode; }
     void SetStartTimecode(const QString &value) override { m_startTimecode = value; }
 
@@ -95,6 +97,7 @@ private:
     qint32 m_scrollRate = 4;
     TProjectStyles m_styles;
     QString m_startTimecode;
+    bool m_ntscRate = false;
 
     // Drawing caches, rebuilt when the background or the wrap mode changes.
     TScaledImageCache m_stretched;

@@ -22,6 +22,9 @@ constexpr quint32 ImageRecordVersion = 1;
 // and an older Velmora, which stops after the styles, reads the project as before.
 constexpr char StartTimecodeMark[] = "VmStartTimecode";
 constexpr quint32 StartTimecodeVersion = 1;
+// The NTSC form of the rate (23.976 for 24 ...), after the start timecode when there is one.
+constexpr char NtscRateMark[] = "VmNtscRate";
+constexpr quint32 NtscRateVersion = 1;
 
 // The part after a text's style that places it within its band and sets its capitals (what an
 // unlinked credit line needs).
@@ -65,12 +68,17 @@ void TVmElementProject::SaveToStream(QIODevice &stream) const
     filer.WriteInteger(m_frameRate);
     filer.WriteInteger(m_scrollRate);
     // Nothing after the rates unless there is something to say: such a project keeps its bytes.
-    if (!m_styles.empty() || !m_startTimecode.isEmpty())
+    if (!m_styles.empty() || !m_startTimecode.isEmpty() || m_ntscRate)
         WriteProjectStyles(filer, m_styles);
     if (!m_startTimecode.isEmpty()) {
         filer.WriteString(QByteArray(StartTimecodeMark));
         filer.WriteVersion(StartTimecodeVersion);
         filer.WriteString(m_startTimecode.toLatin1());
+    }
+    if (m_ntscRate) {
+        filer.WriteString(QByteArray(NtscRateMark));
+        filer.WriteVersion(NtscRateVersion);
+        filer.WriteInteger(1);
     }
 }
 
@@ -101,15 +109,28 @@ void TVmElementProject::LoadFromStream(QIODevice &stream)
     if (!stream.atEnd())
         m_styles = ReadProjectStyles(filer);
     m_startTimecode.clear();
-    if (stream.atEnd() || filer.PeekType() != static_cast<quint8>(TTypeTag::String) || filer.ReadString() != StartTimecodeMark
-        || filer.ReadVersion() != StartTimecodeVersion)
-        return;
-    // Only the form is checked here: whether the frames fit the rate is asked where it is used,
-    // so a later change of rate never loses the start on saving.
-    static const QRegularExpression form(QStringLiteral("^\\d\\d:\\d\\d:\\d\\d[:;]\\d\\d$"));
-    const QString start = QString::fromLatin1(filer.ReadString());
-    if (form.match(start).hasMatch())
-        m_startTimecode = start;
+    m_ntscRate = false;
+    // Marked extensions follow, each only when it has something to say; a mark this build does
+    // not know ends the record.
+    while (!stream.atEnd() && filer.PeekType() == static_cast<quint8>(TTypeTag::String)) {
+        const QByteArray mark = filer.ReadString();
+        if (mark == StartTimecodeMark) {
+            if (filer.ReadVersion() != StartTimecodeVersion)
+                return;
+            // Only the form is checked here: whether the frames fit the rate is asked where it is
+            // used, so a later change of rate never loses the start on saving.
+            static const QRegularExpression form(QStringLiteral("^\\d\\d:\\d\\d:\\d\\d[:;]\\d\\d$"));
+            const QString start = QString::fromLatin1(filer.ReadString());
+            if (form.match(start).hasMatch())
+                m_startTimecode = start;
+        } else if (mark == NtscRateMark) {
+            if (filer.ReadVersion() != NtscRateVersion)
+                return;
+            m_ntscRate = filer.ReadInteger() != 0;
+        } else {
+            return;
+        }
+    }
 }
 
 void TVmElementText::SaveToStream(QIODevice &stream) const

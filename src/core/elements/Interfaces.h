@@ -118,6 +118,10 @@ public:
     virtual qint32 GetScrollRate() const = 0;
     virtual void SetFrameRate(qint32 value) = 0;
     virtual void SetScrollRate(qint32 value) = 0;
+    // The NTSC form of the frame rate: 24, 30, 48, 60 and 120 run at 1000/1001 of it (23.976,
+    // 29.97 ...); GetFrameRate stays the whole rate timecodes count. Other rates ignore it.
+    virtual bool GetNtscRate() const = 0;
+    virtual void SetNtscRate(bool value) = 0;
     // Timecode of the roll's first frame, "HH:MM:SS:FF" or drop-frame "HH:MM:SS;FF"; empty
     // counts from 00:00:00:00.
     virtual QString GetStartTimecode() const = 0;

@@ -14,11 +14,12 @@ struct TProjectTemplate
     qint32 ContentSize; // row of ContentSizes; -1: the fresh project exactly as it is
     qint32 FrameRate;
     TArgb BackColor;
+    bool NtscRate = false;  // FrameRate at 1000/1001: 23.976, 29.97
 };
 
 // The choices of New Project; the last one is the classic fresh project.
-extern const std::array<TProjectTemplate, 6> ProjectTemplates;
-inline constexpr std::size_t ClassicTemplate = 5;
+extern const std::array<TProjectTemplate, 14> ProjectTemplates;
+inline constexpr std::size_t ClassicTemplate = 13;
 
 // The template a credit sheet's own project follows (HD 1080p, 24 fps, black), as the command
 // line builds it.
@@ -35,6 +36,7 @@ struct TTemplateSettings
     qint32 FrameRate;
     qint32 ScrollRate;
     TArgb BackColor;
+    bool NtscRate = false;
 };
 TTemplateSettings TemplateSettings(const TProjectTemplate &projectTemplate);
 

@@ -114,6 +114,9 @@ void AddFields(const IElement &element, TFields &json, bool withPictures)
         json[QStringLiteral("ContentSize")] = ContentSizeValue(project->GetContentSize());
         json[QStringLiteral("BackColor")] = ColorText(project->GetBackColor());
         json[QStringLiteral("FrameRate")] = project->GetFrameRate();
+        // Written only when set, so descriptions of other projects keep their text.
+        if (project->GetNtscRate())
+            json[QStringLiteral("NtscRate")] = true;
         json[QStringLiteral("ScrollRate")] = project->GetScrollRate();
         // Written only when set, so descriptions of other projects keep their text.
         if (const QString start = project->GetStartTimecode(); !start.isEmpty())
@@ -442,6 +445,7 @@ void ApplyFields(IElement &element, TNodeReader &reader)
         reader.Enum("ContentSize", ContentSizeListItems(), [&](int v) { project->SetContentSize(v); }, ContentSizeFormerNames());
         reader.Color("BackColor", [&](quint32 v) { project->SetBackColor(v); });
         reader.Range("FrameRate", 1, 100, [&](int v) { project->SetFrameRate(v); });
+        reader.Bool("NtscRate", [&](bool v) { project->SetNtscRate(v); });
         reader.Range("ScrollRate", 1, 1000, [&](int v) { project->SetScrollRate(v); });
         reader.String("StartTimecode", [&](const QString &v) {
             if (const QString problem = StartTimecodeProblem(v, project->GetFrameRate()); !problem.isEmpty())

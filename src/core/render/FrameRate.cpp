@@ -1,7 +1,10 @@
 #include "core/render/FrameRate.h"
 
+#include "core/elements/Interfaces.h"
+
 #include <QRegularExpression>
 #include <QStringList>
+#include <algorithm>
 #include <cmath>
 #include <numeric>
 
@@ -58,6 +61,35 @@ bool ParseFrameRate(const QString &text, TFrameRate &rate)
     const int common = std::gcd(num, den);
     rate = {num / common, den / common};
     return true;
+}
+
+bool HasNtscForm(int wholeRate)
+{
+    return wholeRate == 24 || wholeRate == 30 || wholeRate == 48 || wholeRate == 60 || wholeRate == 120;
+}
+
+TFrameRate ProjectFrameRate(const IProject &project)
+{
+    const int whole = std::max(1, project.GetFrameRate());
+    if (project.GetNtscRate() && HasNtscForm(whole))
+        return {whole * 1000, 1001};
+    return {whole, 1};
+}
+
+bool DropFrameRate(const TFrameRate &rate)
+{
+    return rate.Den == 1001 && (rate.Num == 30000 || rate.Num == 60000);
+}
+
+QString RateText(const TFrameRate &rate)
+{
+    if (rate.Den == 1)
+        return QString::number(rate.Num);
+    // Two decimals say the NTSC rates as people know them (29.97, 59.94); 23.976 needs three.
+    QString text = QString::number(rate.Value(), 'f', 3);
+    while (text.endsWith(QLatin1Char('0')))
+        text.chop(1);
+    return text.endsWith(QLatin1Char('.')) ? text.chopped(1) : text;
 }
 
 } // namespace velmora

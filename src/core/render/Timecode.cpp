@@ -130,6 +130,23 @@ QString RunningTime(int positionRange, int scrollRate, int frameRate)
     return FormatTimecode(FrameCountFor(positionRange, scrollRate), frameRate);
 }
 
+QString RunningTime(int positionRange, int scrollRate, const TFrameRate &rate)
+{
+    return ProjectTimecode(FrameCountFor(positionRange, scrollRate), rate);
+}
+
+QString ProjectTimecode(qint64 frames, const TFrameRate &rate)
+{
+    if (!DropFrameRate(rate))
+        return FormatTimecode(frames, TimecodeBase(rate));
+    const TTimecodeDigits digits = TimecodeDigits(std::max<qint64>(0, frames), rate, true);
+    return QStringLiteral("%1:%2:%3;%4")
+        .arg(digits.Hours, 2, 10, QLatin1Char('0'))
+        .arg(digits.Minutes, 2, 10, QLatin1Char('0'))
+        .arg(digits.Seconds, 2, 10, QLatin1Char('0'))
+        .arg(digits.Frames, 2, 10, QLatin1Char('0'));
+}
+
 QRect SafeArea(const QRect &frame, int percent)
 {
     // Rounded to whole pixels, with the margins shared equally on both sides.

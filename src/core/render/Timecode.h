@@ -53,12 +53,17 @@ QString SliceStartTimecode(const QString &rollStart, qint64 firstFrame, const TF
 // hours go past 99 rather than wrap.
 QString FormatTimecode(qint64 frames, int frameRate);
 
+// frames as a project at rate labels them: drop-frame "HH:MM:SS;FF" at 29.97 and 59.94,
+// else "HH:MM:SS:FF" counting the whole rate (24 for 23.976).
+QString ProjectTimecode(qint64 frames, const TFrameRate &rate);
+
 // Frames a roll of this position range gives at this scroll rate: the last frame may show
 // less than a full step.
 int FrameCountFor(int positionRange, int scrollRate);
 
 // The running time of a roll: the frames its video holds, as a timecode.
 QString RunningTime(int positionRange, int scrollRate, int frameRate);
+QString RunningTime(int positionRange, int scrollRate, const TFrameRate &rate);
 
 // The safe area of frame at percent of its width and height, centred.
 QRect SafeArea(const QRect &frame, int percent);

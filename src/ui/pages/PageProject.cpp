@@ -5,6 +5,7 @@
 #include "controls/GPWinControl.h"
 #include "controls/VelmoraSpinEdit.h"
 #include "core/elements/ContentSizes.h"
+#include "core/render/FrameRate.h"
 #include "core/render/Timecode.h"
 #include "ui/tree/TreeImages.h"
 #include "ui/window/EditorContext.h"
@@ -13,6 +14,7 @@
 
 #include <QAbstractItemView>
 #include <QAction>
+#include <QCheckBox>
 #include <QComboBox>
 #include <QFormLayout>
 #include <QLineEdit>
@@ -98,6 +100,14 @@ QWidget *TPropertyPages::CreateProjectPage()
     ProjectFrameRate = MakeSpinEdit(page, "ProjectFrameRate", 1, 100);
     form->addRow(QStringLiteral("Frame Rate"), ProjectFrameRate);
     connect(ProjectFrameRate, &TVelmoraSpinEdit::OnChange, this, [this] { ProjectFrameRateChange(); });
+    // 23.976, 29.97, 59.94 ...: the rate above at 1000/1001, as NTSC countries broadcast it.
+    ProjectNtscRate = new QCheckBox(QStringLiteral("NTSC"), page);
+    ProjectNtscRate->setObjectName(QStringLiteral("ProjectNtscRate"));
+    form->addRow(QString(), ProjectNtscRate);
+    connect(ProjectNtscRate, &QCheckBox::toggled, this, [this](bool on) {
+        if (!Filling() && For<IProject>(ProjectNtscRate) != nullptr)
+            Change(ProjectNtscRate, Fields::NtscRate, on);
+    });
     ProjectScrollRate = MakeSpinEdit(page, "ProjectScrollRate", 1, 1000);
     form->addRow(QStringLiteral("Scroll Rate"), ProjectScrollRate);
     connect(ProjectScrollRate, &TVelmoraSpinEdit::OnChange, this, [this] { ProjectScrollRateChange(); });
@@ -128,6 +138,9 @@ void TPropertyPages::FillProject(IProject &project)
         ProjectBackgroundWrapMode->setCurrentIndex(wrapMode >= 0 && wrapMode < WrapModeCount ? wrapMode : -1);
     }
     ProjectFrameRate->SetValue(project.GetFrameRate());
+    ProjectNtscRate->setChecked(project.GetNtscRate());
+    ProjectNtscRate->setEnabled(HasNtscForm(project.GetFrameRate()));
+    ProjectNtscRate->setToolTip(QStringLiteral("The video runs at %1 frames per second").arg(RateText(velmora::ProjectFrameRate(project))));
     ProjectScrollRate->SetValue(project.GetScrollRate());
     ProjectStartTimecode->setText(project.GetStartTimecode());
 }
@@ -187,6 +200,7 @@ void TPropertyPages::ProjectBackgroundWrapModeChange()
 void TPropertyPages::ProjectFrameRateChange()
 {
     ProjectRateChange(ProjectFrameRate, Fields::FrameRate);
+    ProjectNtscRate->setEnabled(HasNtscForm(ProjectFrameRate->Value()));
 }
 
 void TPropertyPages::ProjectScrollRateChange()

@@ -80,6 +80,7 @@ public:
     QPushButton *ProjectLoadBackgroundButton = nullptr;
     QComboBox *ProjectBackgroundWrapMode = nullptr;
     TVelmoraSpinEdit *ProjectFrameRate = nullptr;
+    QCheckBox *ProjectNtscRate = nullptr;
     TVelmoraSpinEdit *ProjectScrollRate = nullptr;
     QLineEdit *ProjectStartTimecode = nullptr;
 

@@ -8,11 +8,13 @@
 
 namespace velmora {
 
-QString PlaybackTimeText(int frame, int frameCount, int fps, bool playing, int skipped, const QString &rollStart)
+QString PlaybackTimeText(int frame, int frameCount, const TFrameRate &rate, bool playing, int skipped, const QString &rollStart)
 {
-    QString time = FormatTimecode(frame, fps);
-    if (!rollStart.isEmpty() && StartTimecodeProblem(rollStart, fps).isEmpty() && !rollStart.contains(QLatin1Char(';')))
-        time = TimecodeAfterStart(rollStart, frame, TFrameRate{std::max(1, fps), 1});
+    QString time = ProjectTimecode(frame, rate);
+    // A drop-frame start counts only at the rate it drops at.
+    const bool drop = rollStart.contains(QLatin1Char(';'));
+    if (!rollStart.isEmpty() && StartTimecodeProblem(rollStart, TimecodeBase(rate)).isEmpty() && drop == DropFrameRate(rate))
+        time = TimecodeAfterStart(rollStart, frame, rate);
     QString text = QStringLiteral("Video frame %1 of %2  %3").arg(frame).arg(frameCount).arg(time);
     if (playing)
         text += QStringLiteral("  Skipped: %1").arg(skipped);
@@ -25,9 +27,9 @@ TTimePanel::TTimePanel(QWidget *parent) : QLabel(parent)
     setMinimumWidth(230);
 }
 
-void TTimePanel::ShowPlayer(const TPlayer &player, int fps, const QString &rollStart)
+void TTimePanel::ShowPlayer(const TPlayer &player, const TFrameRate &rate, const QString &rollStart)
 {
-    setText(PlaybackTimeText(player.CurrentFrame(), player.FrameCount(), fps, player.IsPlaying(), player.SkippedFrames(), rollStart));
+    setText(PlaybackTimeText(player.CurrentFrame(), player.FrameCount(), rate, player.IsPlaying(), player.SkippedFrames(), rollStart));
 }
 
 } // namespace velmora

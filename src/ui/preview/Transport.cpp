@@ -3,6 +3,7 @@
 #include "controls/PreviewPaintBox.h"
 #include "core/elements/Interfaces.h"
 #include "core/document/Document.h"
+#include "core/render/FrameRate.h"
 #include "ui/window/EditorContext.h"
 #include "ui/preview/TimePanel.h"
 
@@ -120,7 +121,8 @@ void TTransport::SetGenerating(bool on)
 void TTransport::UpdateTimePanel()
 {
     const auto *project = queryInterface<IProject>(m_context.Document().ProjectNode()->Element());
-    TimePanel->ShowPlayer(m_player, std::max(1, m_target.FrameRate()), project ? project->GetStartTimecode() : QString());
+    TimePanel->ShowPlayer(m_player, project ? ProjectFrameRate(*project) : TFrameRate{std::max(1, m_target.FrameRate()), 1},
+        project ? project->GetStartTimecode() : QString());
 }
 
 void TTransport::StateChanged()

@@ -4,6 +4,7 @@
 #include "ui/credits/CreditCommands.h"
 
 #include "controls/PreviewPaintBox.h"
+#include "core/render/FrameRate.h"
 #include "core/render/Timecode.h"
 #include "core/render/Timeline.h"
 #include "ui/preview/PreviewPainter.h"
@@ -108,7 +109,7 @@ void TMain::UpdateStatusBar()
                                    .arg(FormatTimecode(TTimeline::Build(m_document.Tree()).FrameCount(), std::max(1, project->GetFrameRate()))));
     else if (project != nullptr)
         m_runningTime->setText(QStringLiteral("Running Time: %1")
-                                   .arg(RunningTime(m_context->Position().Maximum(), project->GetScrollRate(), project->GetFrameRate())));
+                                   .arg(RunningTime(m_context->Position().Maximum(), project->GetScrollRate(), ProjectFrameRate(*project))));
     CompactSpeedWarning();
 }
 

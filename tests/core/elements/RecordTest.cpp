@@ -150,6 +150,35 @@ TEST(Records, StartTimecodeIsWrittenOnlyWhenSetAndReadBack)
     EXPECT_EQ(both.GetStartTimecode(), QStringLiteral("10:00:00:00"));
 }
 
+// The NTSC form of the rate follows the start timecode (or the empty styles) and is written only
+// when set: a project at a whole rate keeps its bytes, and a build that does not know the mark
+// stops reading there.
+TEST(Records, NtscRateIsAnExtensionWrittenOnlyWhenSet)
+{
+    const QByteArray emptyStyles = Cat({String("VmProjectStyles"), Version(1), Integer(0)});
+    const QByteArray ntsc = Cat({String("VmNtscRate"), Version(1), Integer(1)});
+    const QByteArray start = Cat({String("VmStartTimecode"), Version(1), String("01:00:00;00")});
+    TVmElementProject project;
+    project.SetFrameRate(30);
+    const QByteArray whole = Save(project);
+    project.SetNtscRate(true);
+    EXPECT_EQ(Save(project), whole + emptyStyles + ntsc);
+    project.SetStartTimecode(QStringLiteral("01:00:00;00"));
+    const QByteArray both = Save(project);
+    EXPECT_EQ(both, whole + emptyStyles + start + ntsc);
+    TVmElementProject loaded;
+    EXPECT_EQ(Load(loaded, both), both.size());
+    EXPECT_TRUE(loaded.GetNtscRate());
+    EXPECT_EQ(loaded.GetFrameRate(), 30);
+    EXPECT_EQ(loaded.GetStartTimecode(), QStringLiteral("01:00:00;00"));
+    project.SetNtscRate(false);
+    project.SetStartTimecode(QString());
+    EXPECT_EQ(Save(project), whole);
+    TVmElementProject again;
+    Load(again, whole);
+    EXPECT_FALSE(again.GetNtscRate());
+}
+
 // What follows the styles may be anything an editor or a damaged file left: a start that is no
 // timecode is dropped, a section of a later layout is let be, a cut one fails as a record does.
 TEST(Records, CraftedStartTimecodesNeverLoadGarbage)

@@ -1,6 +1,8 @@
 // Running time, safe areas and the position that shows a focused element.
 #include "core/render/FrameRenderer.h"
+#include "core/render/FrameRate.h"
 #include "core/render/Timecode.h"
+#include "core/elements/ElementProject.h"
 
 #include "core/error.h"
 #include "core/export/formats/FrameSink.h"
@@ -92,6 +94,33 @@ TEST(Timecode, StartTimecodesAsTyped)
         EXPECT_EQ(label.Frames, row.frames);
         EXPECT_EQ(label.DropFrame, row.drop);
     }
+}
+
+// A project's frames as its timecode labels them: drop-frame at 29.97 and 59.94 (two and four
+// labels skipped each minute but every tenth), the whole rate counted at 23.976.
+TEST(Timecode, ProjectTimecodesFollowTheNtscRate)
+{
+    const struct { int Rate; bool Ntsc; qint64 Frames; const char *Label; } rows[] = {
+        {25, false, 25 * 61, "00:01:01:00"},
+        {24, true, 24 * 60, "00:01:00:00"},
+        {30, true, 1799, "00:00:59;29"},
+        {30, true, 1800, "00:01:00;02"},
+        {30, true, 17982, "00:10:00;00"},
+        {60, true, 3600, "00:01:00;04"},
+        {30, false, 1800, "00:01:00:00"},
+    };
+    for (const auto &row : rows) {
+        SCOPED_TRACE(row.Label);
+        TVmElementProject project;
+        project.SetFrameRate(row.Rate);
+        project.SetNtscRate(row.Ntsc);
+        EXPECT_EQ(ProjectTimecode(row.Frames, ProjectFrameRate(project)), QString::fromLatin1(row.Label));
+    }
+    EXPECT_EQ(RateText({30000, 1001}), QStringLiteral("29.97"));
+    EXPECT_EQ(RateText({24000, 1001}), QStringLiteral("23.976"));
+    EXPECT_EQ(RateText({25, 1}), QStringLiteral("25"));
+    // 25 has no NTSC form: the flag is let be.
+    EXPECT_FALSE(HasNtscForm(25));
 }
 
 TEST(Timecode, SafeAreasAreCentred)

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "core/render/FrameRate.h"
+
 #include <QImage>
 #include <QSize>
 
@@ -12,7 +14,9 @@ public:
     virtual ~IFrameSource() = default;
     virtual QSize FilmSize() const = 0;          // of the frames handed out, scale included
     virtual int Scale() const { return 1; }      // frame pixels per roll pixel
-    virtual int FrameRate() const = 0;
+    virtual int FrameRate() const = 0;            // whole frames a second timecodes count
+    // The rate the video runs at: FrameRate, or its NTSC fraction (24000/1001).
+    virtual TFrameRate VideoRate() const { return {FrameRate(), 1}; }
     virtual int ScrollRate() const = 0;          // re-read every frame
     virtual int PositionRange() const = 0;       // H + C as of the last render
     // Film size, Format_ARGB32_Premultiplied; Format_RGBA64_Premultiplied after SetDeepFrames(true).

@@ -149,7 +149,7 @@ TGenerationResult RunGeneration(IFrameSource &source, const TGenerationSettings 
     TSinkSettings sinkSettings;
     sinkSettings.FileName = settings.FileName;
     sinkSettings.Size = size;
-    sinkSettings.Rate = settings.Rate.Num > 0 ? settings.Rate : TFrameRate{source.FrameRate(), 1};
+    sinkSettings.Rate = settings.Rate.Num > 0 ? settings.Rate : source.VideoRate();
     sinkSettings.Alpha = settings.Alpha;
     sinkSettings.Threads = settings.Threads;
     try {

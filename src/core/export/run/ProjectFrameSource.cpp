@@ -39,6 +39,12 @@ int TProjectFrameSource::FrameRate() const
     return project ? std::max(1, project->GetFrameRate()) : 25;
 }
 
+TFrameRate TProjectFrameSource::VideoRate() const
+{
+    const IProject *project = ProjectOf(m_tree);
+    return project ? ProjectFrameRate(*project) : TFrameRate{25, 1};
+}
+
 int TProjectFrameSource::ScrollRate() const
 {
     // A rate below 1 would never reach the end of the roll.

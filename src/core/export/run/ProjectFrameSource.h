@@ -23,6 +23,7 @@ public:
     QSize FilmSize() const override;
     int Scale() const override;
     int FrameRate() const override;
+    TFrameRate VideoRate() const override;
     int ScrollRate() const override;
     int PositionRange() const override;
     const QImage &RenderFrame(int position) override;
