@@ -31,6 +31,10 @@ TEST_F(RunawaySheetsTest, EachFinishesWithinItsMemoryBound)
     for (int i = 0; i < 60; ++i)
         longCells.push_back({"text", QString(100000, QLatin1Char('x'))});
     velmora::test::WriteSheet(Path("long.csv"), longCells);
+    // Five times as many is more text than any credit sheet holds: refused before it is laid out.
+    for (int i = 0; i < 240; ++i)
+        longCells.push_back({"text", QString(100000, QLatin1Char('x'))});
+    velmora::test::WriteSheet(Path("longer.csv"), longCells);
     // One 4000 x 4000 picture (64 MB decoded) named by 80 rows and drawn small: decoded once
     // for each size drawn, not once for every row. Made by ffmpeg: the kernel counts this
     // process's own peak into the children it starts, so it must stay small.
@@ -53,6 +57,8 @@ TEST_F(RunawaySheetsTest, EachFinishesWithinItsMemoryBound)
 
     const TBoundedRun rows[] = {
         {"60 cells of 100 000 characters, linked import", {"import", "--link", Path("long.csv"), "-o", Path("long.vmz")}, 0, "", 600},
+        {"300 cells of 100 000 characters, refused", {"import", "--link", Path("longer.csv"), "-o", Path("longer.vmz")}, 1,
+         "8 million characters", 600},
         {"60 cells of 100 000 characters, still", {"still", Path("long.vmz"), "--position", "5000", "-o", Path("long.png")}, 0, "", 600},
         {"80 rows naming one 4000 x 4000 picture, linked import", {"import", "--link", Path("pictures.csv"), "-o", Path("pictures.vmz")}, 0, "", 100},
         {"80 rows naming one 4000 x 4000 picture, info", {"info", Path("pictures.vmz")}, 0, "Roll height:", 100},

@@ -259,9 +259,9 @@ void TVmElementCreditBlock::LoadFromStream(QIODevice &stream)
                                         .arg(row.Number).arg(SheetLimits::MaxCellCharacters));
             text += row.Cells.back().size();
         }
-        if (text > SheetLimits::MaxTextCharacters)
+        if (text > SheetLimits::MaxStoredTextCharacters)
             throw EVelmoraError(QStringLiteral("a credit block's cells hold more than %1 million characters in all")
-                                    .arg(SheetLimits::MaxTextCharacters >> 20));
+                                    .arg(SheetLimits::MaxStoredTextCharacters >> 20));
         source.Sheet.Rows.push_back(std::move(row));
     }
     std::vector<qint32> stretches{stretch};

@@ -11,7 +11,12 @@ inline constexpr qint64 MaxFileBytes = qint64(64) << 20;       // a CSV file, or
 inline constexpr int MaxRows = 50000;                          // rows with content
 inline constexpr int MaxColumns = 1024;
 inline constexpr qsizetype MaxCellCharacters = 100000;
-inline constexpr qint64 MaxTextCharacters = qint64(32) << 20;  // all cells together, repeats and shared strings counted each time
+// All cells together, repeats and shared strings counted each time: a long feature's sheet
+// holds well under a million; laying out more than this would take minutes and gigabytes.
+inline constexpr qint64 MaxTextCharacters = qint64(8) << 20;
+// What a credit block stored in a project may hold: the limit sheets had when such projects
+// could be saved, so that every one of them still opens.
+inline constexpr qint64 MaxStoredTextCharacters = qint64(32) << 20;
 } // namespace SheetLimits
 
 // Keeps a sheet being read within SheetLimits; throws EVelmoraError naming what was passed.

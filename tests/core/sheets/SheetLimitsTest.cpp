@@ -129,7 +129,7 @@ const TCraftedSheet CraftedSheets[] = {
              rows += QStringLiteral("<row r=\"%1\"><c r=\"B%1\" t=\"s\"><v>0</v></c></row>").arg(i).toUtf8();
          WriteXlsx(p, XlsxSheet(rows), "<sst><si><t>" + QByteArray(99000, 'W') + "</t></si></sst>");
      },
-     ": the cells hold more than 32 million characters in all"},
+     ": the cells hold more than 8 million characters in all"},
     {"a member larger than a sheet can be", "member.xlsx",
      [](const QString &p) { WriteXlsx(p, XlsxSheet(QByteArray((64 << 20) + 1, ' '))); },
      ": \"xl/worksheets/sheet1.xml\" unpacks to more than 64 MB"},
