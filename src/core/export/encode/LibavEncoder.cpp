@@ -209,6 +209,9 @@ void TLibavEncoder::ApplyQuality(const TEncoderSettings &settings)
         // Quality stays the aim; the data rate caps it.
         c->rc_max_rate = bitsPerSecond;
         c->rc_buffer_size = int(std::min<qint64>(bitsPerSecond * 2, INT_MAX));
+        // A capped buffer shared by frames encoded side by side is filled in whatever order the
+        // threads finish, so the same roll would give other bytes on a busy machine: one thread.
+        c->thread_count = 1;
     } else {
         c->flags &= ~AV_CODEC_FLAG_QSCALE;
         m_frameQuality = 0;
