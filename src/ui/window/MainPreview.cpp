@@ -24,6 +24,7 @@
 #include <QLayout>
 #include <algorithm>
 #include <array>
+#include <optional>
 #include <utility>
 
 namespace velmora {
@@ -61,7 +62,7 @@ void TMain::RenderFrame()
         const int rate = std::max(1, timeline.ScrollRate());
         m_renderer.RenderTimelineFrame(m_document.Tree(), timeline, FramePosition() / rate, ShowPlaceholders() && !Generating());
         SetPositionRange(ClampToInt32(timeline.FrameCount() * rate));
-        UpdateStatusBar();
+        UpdateStatusBar(&timeline);
         PreviewBox->update();
         // A newly chosen card, or what it holds, brings the timeline to the card's held frame.
         const bool showFocused = std::exchange(m_showFocused, false);
@@ -92,7 +93,7 @@ void TMain::SetPositionRange(int maximum)
     m_context->Position().SetMaximum(maximum);
 }
 
-void TMain::UpdateStatusBar()
+void TMain::UpdateStatusBar(const TTimeline *timeline)
 {
     const IProject *project = ProjectOf(m_document);
     if (project != nullptr)
@@ -104,9 +105,13 @@ void TMain::UpdateStatusBar()
         m_transport->UpdateTimePanel();
     m_creditCommands->UpdateSpeedWarning();
     // Cards add their holds and transitions to what the crawl's positions take.
-    if (project != nullptr && TTimeline::HasCards(m_document.Tree()))
+    // Laying the cards out is the costly part of a frame: a timeline built for it is used again.
+    std::optional<TTimeline> built;
+    if (timeline == nullptr && project != nullptr && TTimeline::HasCards(m_document.Tree()))
+        timeline = &built.emplace(TTimeline::Build(m_document.Tree()));
+    if (project != nullptr && timeline != nullptr && timeline->Timed())
         m_runningTime->setText(QStringLiteral("Running Time: %1")
-                                   .arg(FormatTimecode(TTimeline::Build(m_document.Tree()).FrameCount(), std::max(1, project->GetFrameRate()))));
+                                   .arg(FormatTimecode(timeline->FrameCount(), std::max(1, project->GetFrameRate()))));
     else if (project != nullptr)
         m_runningTime->setText(QStringLiteral("Running Time: %1")
                                    .arg(RunningTime(m_context->Position().Maximum(), project->GetScrollRate(), ProjectFrameRate(*project))));

@@ -35,6 +35,7 @@ class TElementsTreeView;
 class TGenerationCommand;
 class TPreviewPaintBox;
 class TPropertyPages;
+class TTimeline;
 class TTransport;
 class TWindowPlaybackTarget;
 class TFontWarningPanel;
@@ -143,7 +144,8 @@ public:
     void CancelPreviewUpdate() { m_previewUpdateTimer.stop(); }
     // Renders the frame at FramePosition, updates the range and status bar, repaints the preview.
     void RenderFrame();
-    void UpdateStatusBar();
+    // timeline: a roll's timeline already built for this frame (null: built here if it has cards).
+    void UpdateStatusBar(const TTimeline *timeline = nullptr);
     void SetPositionRange(int maximum);
     const QImage &FrameBitmap() const { return m_renderer.Frame(); }
     TFrameRenderer &Renderer() { return m_renderer; }
